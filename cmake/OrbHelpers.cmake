@@ -1,0 +1,57 @@
+# Helpers shared by every folder: test executables and type libraries.
+
+# Test data path as the test process sees it (Wine maps the Linux root to Z:).
+if(WIN32)
+    set(ORB_TEST_DATA_DIR "Z:${CMAKE_SOURCE_DIR}/tests/data")
+else()
+    set(ORB_TEST_DATA_DIR "${CMAKE_SOURCE_DIR}/tests/data")
+endif()
+
+# orb_add_test(<name> SOURCES ... [LIBS ...]): one executable, one ctest entry.
+function(orb_add_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} orb_gtest)
+    target_compile_definitions(${name} PRIVATE ORB_TEST_DATA_DIR="${ORB_TEST_DATA_DIR}")
+    if(WIN32)
+        target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid comctl32 gdi32 user32 shell32 advapi32)
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# orb_add_idl(<target> <file.idl>): widl output (header, _i.c, .tlb) in the target's binary dir.
+function(orb_add_idl target idl)
+    get_filename_component(base ${idl} NAME_WE)
+    get_filename_component(abs ${idl} ABSOLUTE)
+    set(out ${CMAKE_CURRENT_BINARY_DIR})
+    find_program(WIDL_PROGRAM NAMES widl widl-stable PATHS /usr/lib/wine REQUIRED)
+    add_custom_command(
+        OUTPUT ${out}/${base}.h ${out}/${base}_i.c ${out}/${base}.tlb
+        COMMAND ${WIDL_PROGRAM} -m64 --win64
+                -h -H ${out}/${base}.h -u -U ${out}/${base}_i.c -t -T ${out}/${base}.tlb ${abs}
+        DEPENDS ${abs}
+        COMMENT "widl ${base}.idl")
+    target_sources(${target} PRIVATE ${out}/${base}.h ${out}/${base}_i.c)
+    set_source_files_properties(${out}/${base}.tlb PROPERTIES GENERATED TRUE)
+    add_custom_target(${target}_${base}_tlb DEPENDS ${out}/${base}.tlb)
+    add_dependencies(${target} ${target}_${base}_tlb)
+    target_include_directories(${target} PRIVATE ${out})
+endfunction()
+
+# orb_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one after the
+# tests and prints what it says. Benchmarks assert nothing.
+function(orb_add_bench name)
+    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${B_SOURCES})
+    target_link_libraries(${name} PRIVATE ${B_LIBS})
+    target_compile_definitions(${name} PRIVATE ORB_TEST_DATA_DIR="${ORB_TEST_DATA_DIR}")
+    set_property(GLOBAL APPEND PROPERTY ORB_BENCHES $<TARGET_FILE:${name}>)
+endfunction()
+
+# Written at the end of configuration: the list of benchmarks for ./test.
+function(orb_write_bench_list)
+    get_property(benches GLOBAL PROPERTY ORB_BENCHES)
+    string(REPLACE ";" "\n" lines "${benches}")
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/benches.txt CONTENT "${lines}\n")
+endfunction()

@@ -1,0 +1,151 @@
+// Proves that the harness runs real Win32 under Wine: windows on their own threads, regsvr32, DllRun, SQLite.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace
+{
+// Polls a condition for up to five seconds; window tests never sleep for a fixed time.
+bool WaitFor(const std::function<bool()>& condition)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+DWORD RunProcess(std::string commandLine)
+{
+    STARTUPINFOA si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return GetLastError();
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(pi.hProcess, &exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return exitCode;
+}
+
+bool ClsidRegistered()
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{B31C39C4-4122-4659-9FFC-EB98547834F8}\\InprocServer32", 0,
+                      KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+std::string TempFilePath(const char* name)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+} // namespace
+
+TEST(Harness, WindowOnItsOwnThreadIsFoundAndReadBack)
+{
+    HWND hFrame = nullptr;
+    std::thread ui([&] {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+        HWND hWnd = CreateWindowA("STATIC", "Harness frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+        HWND hList = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 300, 200, hWnd,
+                                   reinterpret_cast<HMENU>(1), nullptr, nullptr);
+        LVCOLUMNA column = {LVCF_WIDTH | LVCF_TEXT, 0, 100, const_cast<char*>("Folder")};
+        SendMessageA(hList, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        LVITEMA item = {LVIF_TEXT, 0, 0, 0, 0, const_cast<char*>("Inbox")};
+        SendMessageA(hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        hFrame = hWnd;
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        {
+            if (msg.message == WM_APP)
+                break;
+            DispatchMessageA(&msg);
+        }
+        DestroyWindow(hWnd);
+    });
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("STATIC", "Harness frame") != nullptr; }));
+    HWND hFound = FindWindowA("STATIC", "Harness frame");
+    char text[64] = {};
+    GetWindowTextA(hFound, text, sizeof(text));
+    EXPECT_STREQ("Harness frame", text);
+
+    HWND hList = GetDlgItem(hFound, 1);
+    char itemText[64] = {};
+    LVITEMA item = {};
+    item.pszText = itemText;
+    item.cchTextMax = sizeof(itemText);
+    SendMessageA(hList, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ("Inbox", itemText);
+
+    PostThreadMessageA(GetWindowThreadProcessId(hFound, nullptr), WM_APP, 0, 0);
+    ui.join();
+    EXPECT_EQ(hFound, hFrame);
+}
+
+TEST(Harness, Regsvr32RegistersAndUnregistersOrbMail)
+{
+    const std::string dll = ORB_MAIL_DLL;
+    ASSERT_EQ(0u, RunProcess("regsvr32.exe /s \"" + dll + "\""));
+    EXPECT_TRUE(ClsidRegistered());
+    ASSERT_EQ(0u, RunProcess("regsvr32.exe /s /u \"" + dll + "\""));
+    EXPECT_FALSE(ClsidRegistered());
+}
+
+TEST(Harness, DllRunOpensTheMainWindowAndReturnsWhenItCloses)
+{
+    HMODULE hDll = LoadLibraryA(ORB_MAIL_DLL);
+    ASSERT_NE(nullptr, hDll);
+    typedef int(WINAPI * DllRunProc)();
+    auto pDllRun = reinterpret_cast<DllRunProc>(GetProcAddress(hDll, "DllRun"));
+    ASSERT_NE(nullptr, pDllRun);
+
+    int result = -1;
+    std::thread run([&] { result = pDllRun(); });
+    HWND hMain = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (hMain = FindWindowA(nullptr, "Vorn Email")) != nullptr; }));
+    if (hMain)
+        PostMessageA(hMain, WM_CLOSE, 0, 0);
+    run.join();
+    EXPECT_EQ(0, result);
+    FreeLibrary(hDll);
+}
+
+TEST(Harness, SqliteWritesAndReadsAFileInThePrefix)
+{
+    const std::string path = TempFilePath("harness.sqlite");
+    DeleteFileA(path.c_str());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(v TEXT); INSERT INTO t VALUES('Vorn');", nullptr,
+                                      nullptr, nullptr));
+    sqlite3_close(db);
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES == GetFileAttributesA(path.c_str()), false);
+
+    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "SELECT v FROM t", -1, &stmt, nullptr));
+    ASSERT_EQ(SQLITE_ROW, sqlite3_step(stmt));
+    EXPECT_STREQ("Vorn", reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    EXPECT_EQ(1, sqlite3_threadsafe());
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    DeleteFileA(path.c_str());
+}

@@ -1,0 +1,117 @@
+# Set-up shared by ./test and ./run: packages, SQLite sources, the two builds, Wine and Xvfb.
+# Sourced, not run; expects ORB_ROOT to be the repository root.
+
+ORB_BUILD="$ORB_ROOT/build"
+ORB_WIN="$ORB_BUILD/win"
+ORB_NATIVE_BUILD="$ORB_BUILD/native"
+ORB_SQLITE_SRC="$ORB_BUILD/third_party/sqlite"
+export WINEPREFIX="$ORB_BUILD/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEARCH=win64
+
+orb_log() { printf '\n== %s\n' "$*"; }
+
+orb_install_packages() {
+    local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
+                  xvfb xauth x11-utils imagemagick cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
+                  python3)
+    local missing=()
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        orb_log "installing ${missing[*]}"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
+
+# The SQLite amalgamation, made once from Debian's source package and kept in the build tree.
+orb_prepare_sqlite() {
+    [ -f "$ORB_SQLITE_SRC/sqlite3.c" ] && return 0
+    orb_log "preparing SQLite from its Debian source package"
+    local work="$ORB_BUILD/third_party/work"
+    rm -rf "$work" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" "$work/apt/cache/archives/partial"
+    # A private deb-src list derived from the machine's own apt sources.
+    local src
+    for src in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
+    done
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
+    fi
+    local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
+                -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
+    apt-get "${opts[@]}" update -qq
+    (cd "$work" && apt-get "${opts[@]}" source --download-only sqlite3 >/dev/null 2>&1)
+    local orig
+    orig=$(ls "$work"/sqlite3_*.orig.tar.* | grep -v www | head -n 1)
+    tar -C "$work" -xf "$orig"
+    local tree
+    tree=$(find "$work" -maxdepth 1 -type d -name 'sqlite*' | head -n 1)
+    (cd "$tree" && ./configure >/dev/null && make sqlite3.c >/dev/null)
+    mkdir -p "$ORB_SQLITE_SRC"
+    cp "$tree/sqlite3.c" "$tree/sqlite3.h" "$ORB_SQLITE_SRC/"
+    rm -rf "$work"
+}
+
+orb_configure_and_build() {
+    local jobs
+    jobs=$(nproc)
+    if [ ! -f "$ORB_WIN/build.ninja" ]; then
+        cmake -S "$ORB_ROOT" -B "$ORB_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$ORB_ROOT/cmake/mingw-w64-x86_64.cmake" -DORB_SQLITE_DIR="$ORB_SQLITE_SRC" >/dev/null
+    fi
+    if [ ! -f "$ORB_NATIVE_BUILD/build.ninja" ]; then
+        CC=gcc CXX=g++ cmake -S "$ORB_ROOT" -B "$ORB_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DORB_NATIVE=ON >/dev/null
+    fi
+    orb_log "building (Windows)"
+    cmake --build "$ORB_WIN" -j "$jobs"
+    orb_log "building (native)"
+    cmake --build "$ORB_NATIVE_BUILD" -j "$jobs"
+}
+
+# Wine's service processes must not inherit our pipes, or whoever reads them waits for ever.
+orb_start_wine() {
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/.orb-ready" ]; then
+        orb_log "creating the Wine prefix"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w </dev/null >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.orb-ready"
+    fi
+    setsid wineserver -p </dev/null >/dev/null 2>&1 &
+    setsid wine wineboot </dev/null >/dev/null 2>&1
+}
+
+orb_stop_wine() {
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+ORB_XVFB_PID=""
+orb_start_xvfb() {
+    local n
+    for n in $(seq 90 190); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        ORB_XVFB_PID=$!
+        local i
+        for i in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        export DISPLAY=":$n"
+        return 0
+    done
+    echo "no free X display" >&2
+    return 1
+}
+
+orb_stop_xvfb() {
+    [ -n "$ORB_XVFB_PID" ] && kill "$ORB_XVFB_PID" 2>/dev/null || true
+    ORB_XVFB_PID=""
+}
