@@ -1,7 +1,7 @@
 // What to do with a body whose transfer encoding this program does not know.
 #include "content/ContentTexts.h"
 
-#ifdef _WIN32
+#ifndef ORB_CONTENT_PORTABLE_ONLY
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 
