@@ -6,7 +6,7 @@
 
 #include <atlstr.h>
 
-class CException;
+#include "foundation/Exception.h"
 
 // The caption of every AppMessageBox; written once at start-up, before any window exists.
 extern char AppCaption[256];

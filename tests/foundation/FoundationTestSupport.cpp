@@ -129,3 +129,30 @@ std::vector<std::string> CDebugOutputRecorder::Lines() const
     std::lock_guard<std::mutex> lock(g_lock);
     return g_lines;
 }
+
+namespace
+{
+std::string GetVariable(const char* pszName)
+{
+    char szValue[MAX_PATH * 2] = "";
+    DWORD n = ::GetEnvironmentVariableA(pszName, szValue, sizeof(szValue));
+    return (n > 0 && n < sizeof(szValue)) ? std::string(szValue) : std::string();
+}
+} // namespace
+
+CTempRedirect::CTempRedirect() : m_strOldTmp(GetVariable("TMP")), m_strOldTemp(GetVariable("TEMP"))
+{
+    ::SetEnvironmentVariableA("TMP", m_folder.Path().c_str());
+    ::SetEnvironmentVariableA("TEMP", m_folder.Path().c_str());
+}
+
+CTempRedirect::~CTempRedirect()
+{
+    ::SetEnvironmentVariableA("TMP", m_strOldTmp.empty() ? NULL : m_strOldTmp.c_str());
+    ::SetEnvironmentVariableA("TEMP", m_strOldTemp.empty() ? NULL : m_strOldTemp.c_str());
+}
+
+std::string CTempRedirect::TempPath() const
+{
+    return m_folder.Path() + "\\";
+}

@@ -47,3 +47,18 @@ public:
     ~CDebugOutputRecorder();
     std::vector<std::string> Lines() const;
 };
+
+// Points the process's temporary folder (TMP and TEMP) at a scratch folder while it lives.
+class CTempRedirect
+{
+public:
+    CTempRedirect();
+    ~CTempRedirect();
+    // The scratch folder, with a trailing backslash, as GetTempPath now reports it.
+    std::string TempPath() const;
+
+private:
+    CScratchFolder m_folder;
+    std::string m_strOldTmp;
+    std::string m_strOldTemp;
+};
