@@ -225,8 +225,16 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
             throw new CException(ServiceText::kCorruptBlock);
         CHeapBlock blob(dwBlobLength, ServiceText::kBlobOutOfMemory);
         input.Read(blob.m_p, dwBlobLength);
-        if (!::CryptImportKey(prov.m_hProv, blob.m_p, dwBlobLength, 0, 0, &key.m_hKey))
+        // The exchange key is named explicitly: not every provider falls back to it for a SIMPLEBLOB.
+        CCryptKeyHolder exchangeKey;
+        BOOL bImported = ::CryptGetUserKey(prov.m_hProv, AT_KEYEXCHANGE, &exchangeKey.m_hKey);
+        if (!bImported)
+            exchangeKey.m_hKey = 0;
+        else
+            bImported = ::CryptImportKey(prov.m_hProv, blob.m_p, dwBlobLength, exchangeKey.m_hKey, 0, &key.m_hKey);
+        if (!bImported)
         {
+            key.m_hKey = 0;
             DWORD dwError = ::GetLastError();
             if (dwError == (DWORD)NTE_BAD_DATA)
                 return foreignKey;

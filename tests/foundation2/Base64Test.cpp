@@ -114,7 +114,9 @@ TEST(Base64, BuffersGrowInWholePagesAboveTheRequest)
     CBase64 coder;
     coder.AllocEncoded(0);
     EXPECT_EQ(4096u, coder.m_nEncodedCapacity);
-    coder.AllocEncoded(4096);
+    coder.AllocEncoded(4097);
+    EXPECT_EQ(8192u, coder.m_nEncodedCapacity);
+    coder.AllocEncoded(100);
     EXPECT_EQ(8192u, coder.m_nEncodedCapacity);
     std::string strData(10000, 'x');
     EXPECT_EQ(strData, Decoded(Encoded(strData)));

@@ -67,10 +67,14 @@ std::vector<BYTE> EncryptUnderForeignContainer(const std::string& strPlain)
     const char* pszContainer = "OrbForeignUserTest";
     HCRYPTPROV hProv = 0;
     if (!CryptAcquireContextA(&hProv, pszContainer, NULL, PROV_RSA_FULL, 0))
+    {
         EXPECT_TRUE(CryptAcquireContextA(&hProv, pszContainer, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET));
+    }
     HCRYPTKEY hExchange = 0;
     if (!CryptGetUserKey(hProv, AT_KEYEXCHANGE, &hExchange))
+    {
         EXPECT_TRUE(CryptGenKey(hProv, AT_KEYEXCHANGE, 0, &hExchange));
+    }
     HCRYPTKEY hKey = 0;
     EXPECT_TRUE(CryptGenKey(hProv, CALG_RC4, CRYPT_EXPORTABLE, &hKey));
     DWORD dwBlob = 0;
@@ -100,7 +104,7 @@ TEST(PasswordCrypto, RoundTripsPasswordsOfEverySize)
     const Case cases[] = {
         {"", kColumnSize},
         {"secret", kColumnSize},
-        {std::string("p\xE4ss w\xF6rd \x80\xFF", 13), kColumnSize},
+        {"p\xE4ss w\xF6rd \x80\xFF", kColumnSize},
         {std::string(1500, 'x') + "end", 4096},
         {std::string(2000, '\x01'), 4096},
     };
