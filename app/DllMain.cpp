@@ -34,6 +34,14 @@ bool SetKeyValue(const std::string& key, const char* name, const std::string& va
 
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (uMsg == WM_PAINT)
+    {
+        PAINTSTRUCT ps;
+        HDC hDC = BeginPaint(hWnd, &ps);
+        TextOutA(hDC, 16, 16, "Vorn Email", 10);
+        EndPaint(hWnd, &ps);
+        return 0;
+    }
     if (uMsg == WM_DESTROY)
     {
         PostQuitMessage(0);

@@ -14,7 +14,7 @@ orb_log() { printf '\n== %s\n' "$*"; }
 
 orb_install_packages() {
     local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
-                  xvfb xauth x11-utils imagemagick cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
+                  xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
                   python3)
     local missing=()
     for p in "${wanted[@]}"; do

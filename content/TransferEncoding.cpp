@@ -1,0 +1,510 @@
+// MIME transfer encodings (base64, quoted-printable) and the header codecs the parser and builders share.
+#include "content/TransferEncoding.h"
+
+#include <cctype>
+#include <cstring>
+#include <istream>
+#include <ostream>
+
+#include "content/ContentTexts.h"
+
+namespace
+{
+
+const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+struct Base64Table
+{
+    unsigned char value[256];
+    Base64Table()
+    {
+        memset(value, 255, sizeof(value));
+        for (int i = 0; i < 64; ++i)
+            value[static_cast<unsigned char>(kBase64Alphabet[i])] = static_cast<unsigned char>(i);
+    }
+};
+const Base64Table kBase64Table;
+
+int HexValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Base64 state that survives line ends, so a group split over two lines still decodes.
+class CBase64Decoder
+{
+public:
+    template <typename Sink> void Put(const char* p, size_t n, Sink&& sink)
+    {
+        for (size_t i = 0; i < n; ++i)
+        {
+            const char c = p[i];
+            if (c == '=')
+                ++m_padding;
+            else
+            {
+                const unsigned char v = kBase64Table.value[static_cast<unsigned char>(c)];
+                if (v == 255)
+                    continue; // line breaks, blanks and stray characters carry nothing (RFC 2045 6.8)
+                m_group |= static_cast<unsigned long>(v) << (18 - 6 * m_count);
+            }
+            if (++m_count == 4)
+                Emit(sink, m_padding < 3 ? 3 - m_padding : 1);
+        }
+    }
+    // A last group that lost its padding still carries whole bytes: keep them.
+    template <typename Sink> void Finish(Sink&& sink)
+    {
+        const int data = m_count - m_padding;
+        if (data >= 2)
+            Emit(sink, data - 1);
+        m_count = m_padding = 0;
+        m_group = 0;
+    }
+
+private:
+    template <typename Sink> void Emit(Sink& sink, int bytes)
+    {
+        sink(static_cast<char>((m_group >> 16) & 0xFF));
+        if (bytes >= 2)
+            sink(static_cast<char>((m_group >> 8) & 0xFF));
+        if (bytes >= 3)
+            sink(static_cast<char>(m_group & 0xFF));
+        m_count = m_padding = 0;
+        m_group = 0;
+    }
+
+    unsigned long m_group = 0;
+    int m_count = 0;
+    int m_padding = 0;
+};
+
+// Length of a soft line break at p ("=" already consumed): optional transport padding, then CR LF,
+// a bare LF or a lone CR. 0 when what follows is not a line end.
+size_t SoftBreakLength(const char* p, const char* end)
+{
+    const char* q = p;
+    while (q < end && IsBlank(*q))
+        ++q;
+    if (q < end && *q == '\r')
+        return (q + 1 < end && q[1] == '\n') ? q - p + 2 : q - p + 1;
+    if (q < end && *q == '\n')
+        return q - p + 1;
+    return 0;
+}
+
+CString ToCString(const std::string& s)
+{
+    return CString(s.data(), static_cast<int>(s.size()));
+}
+
+CString Trimmed(const CString& s)
+{
+    CString t(s);
+    t.Trim();
+    return t;
+}
+
+bool StartsNoCase(const char* p, const char* end, const char* prefix)
+{
+    const size_t n = strlen(prefix);
+    return static_cast<size_t>(end - p) >= n && CompareNoCaseN(p, prefix, static_cast<int>(n)) == 0;
+}
+
+} // namespace
+
+bool IsBase64Char(char c)
+{
+    return c == '=' || kBase64Table.value[static_cast<unsigned char>(c)] != 255;
+}
+
+unsigned char Base64CharValue(char c)
+{
+    return kBase64Table.value[static_cast<unsigned char>(c)];
+}
+
+std::string DecodeBase64Bytes(const char* data, size_t length)
+{
+    std::string out;
+    out.reserve(length / 4 * 3 + 3);
+    CBase64Decoder decoder;
+    auto sink = [&out](char c) { out.push_back(c); };
+    decoder.Put(data, length, sink);
+    decoder.Finish(sink);
+    return out;
+}
+
+std::string DecodeQuotedPrintableBytes(const char* data, size_t length)
+{
+    std::string out;
+    out.reserve(length);
+    const char* p = data;
+    const char* end = data + length;
+    while (p < end)
+    {
+        const char* eq = static_cast<const char*>(memchr(p, '=', end - p));
+        if (!eq)
+        {
+            out.append(p, end);
+            break;
+        }
+        out.append(p, eq);
+        p = eq + 1;
+        int hi, lo;
+        if (end - p >= 2 && (hi = HexValue(p[0])) >= 0 && (lo = HexValue(p[1])) >= 0)
+        {
+            out.push_back(static_cast<char>(hi * 16 + lo));
+            p += 2;
+        }
+        else if (size_t soft = SoftBreakLength(p, end))
+            p += soft;
+        else
+            out.push_back('=');
+    }
+    return out;
+}
+
+std::string EncodeBase64Bytes(const char* data, size_t length)
+{
+    std::string out;
+    out.reserve((length + 2) / 3 * 4);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
+    size_t i = 0;
+    for (; i + 3 <= length; i += 3)
+    {
+        const unsigned long group = (p[i] << 16) | (p[i + 1] << 8) | p[i + 2];
+        out.push_back(kBase64Alphabet[(group >> 18) & 63]);
+        out.push_back(kBase64Alphabet[(group >> 12) & 63]);
+        out.push_back(kBase64Alphabet[(group >> 6) & 63]);
+        out.push_back(kBase64Alphabet[group & 63]);
+    }
+    if (i < length)
+    {
+        const unsigned long group = (p[i] << 16) | (i + 1 < length ? p[i + 1] << 8 : 0);
+        out.push_back(kBase64Alphabet[(group >> 18) & 63]);
+        out.push_back(kBase64Alphabet[(group >> 12) & 63]);
+        out.push_back(i + 1 < length ? kBase64Alphabet[(group >> 6) & 63] : '=');
+        out.push_back('=');
+    }
+    return out;
+}
+
+int CompareNoCaseN(const char* a, const char* b, int n)
+{
+    for (int i = 0; i < n; ++i)
+    {
+        const int ca = toupper(static_cast<unsigned char>(a[i]));
+        const int cb = toupper(static_cast<unsigned char>(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == 0)
+            break;
+    }
+    return 0;
+}
+
+int PutStreamChar(int c, std::ostream& stream)
+{
+    if (!stream)
+        return -1;
+    stream.put(static_cast<char>(c));
+    return stream ? c : -1;
+}
+
+int GetTransferEncoding(const CString& line, int& code, CString& value)
+{
+    static const char kField[] = "Content-Transfer-Encoding:";
+    const int fieldLength = static_cast<int>(sizeof(kField) - 1);
+    if (line.GetLength() < fieldLength || CompareNoCaseN(line, kField, fieldLength) != 0)
+        return 0;
+    // Lines reach us with or without their CR LF, and with blanks on either side of the token.
+    value = Trimmed(line.Mid(fieldLength));
+    value.MakeUpper();
+    static const struct
+    {
+        const char* name;
+        int code;
+    } kCodes[] = {
+        {"BASE64", TE_BASE64}, {"QUOTED-PRINTABLE", TE_QUOTED_PRINTABLE},
+        {"8BIT", TE_8BIT},     {"7BIT", TE_7BIT},
+        {"BINARY", TE_BINARY}, {"X_TOKEN", TE_X_TOKEN},
+    };
+    for (const auto& entry : kCodes)
+    {
+        if (value.CompareNoCase(entry.name) == 0)
+        {
+            code = entry.code;
+            return 1;
+        }
+    }
+    // RFC 2045 6.4: an unrecognised encoding means the body is treated as opaque data.
+    code = (value.GetLength() > 2 && CompareNoCaseN(value, "X-", 2) == 0) ? TE_X_TOKEN : TE_BINARY;
+    return 1;
+}
+
+CString GetContentTypeValue(const CString& text, CString* type, CString* subtype)
+{
+    if (type)
+        type->Empty();
+    if (subtype)
+        subtype->Empty();
+    static const char kField[] = "Content-Type:";
+    const int fieldLength = static_cast<int>(sizeof(kField) - 1);
+    // The last field that starts a line wins, as a later part header overrides an earlier one.
+    int found = -1;
+    for (int i = 0; i + fieldLength <= text.GetLength(); ++i)
+    {
+        if ((i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') &&
+            CompareNoCaseN(static_cast<const char*>(text) + i, kField, fieldLength) == 0)
+            found = i;
+    }
+    if (found < 0)
+        return CString();
+
+    const char* p = static_cast<const char*>(text) + found + fieldLength;
+    const char* end = static_cast<const char*>(text) + text.GetLength();
+    CString value;
+    if (p == end || *p != ' ')
+        value += ' ';
+    // Join the first line with its continuation lines, dropping the line breaks.
+    for (;;)
+    {
+        const char* eol = p;
+        while (eol < end && *eol != '\r' && *eol != '\n')
+            ++eol;
+        value += CString(p, static_cast<int>(eol - p));
+        const char* next = eol;
+        if (next < end && *next == '\r')
+            ++next;
+        if (next < end && *next == '\n')
+            ++next;
+        if (next == eol || next >= end || !IsBlank(*next))
+            break;
+        p = next;
+    }
+
+    if (type)
+    {
+        const char* v = value;
+        const char* vend = v + value.GetLength();
+        while (v < vend && *v == ' ')
+            ++v;
+        const char* stop = subtype ? "/" : " ;\r\n";
+        const char* t = v;
+        while (t < vend && !strchr(stop, *t))
+            ++t;
+        if (subtype)
+        {
+            if (t == vend)
+                throw kContentTypeNotDetected;
+            const char* s = t + 1;
+            const char* send = s;
+            while (send < vend && !strchr(" ;\r\n", *send))
+                ++send;
+            *subtype = CString(s, static_cast<int>(send - s));
+        }
+        *type = CString(v, static_cast<int>(t - v));
+    }
+    return value;
+}
+
+CString GetBoundary(const CString& headerText)
+{
+    const CString value = GetContentTypeValue(headerText);
+    CString lower(value);
+    lower.MakeLower();
+    const char* base = value;
+    const int n = value.GetLength();
+
+    // Later occurrences are tried first, the quoted form before the bare one.
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        for (int at = n - 8; at >= 0; --at)
+        {
+            if (strncmp(static_cast<const char*>(lower) + at, "boundary", 8) != 0)
+                continue;
+            int i = at + 8;
+            while (i < n && base[i] == ' ')
+                ++i;
+            if (i >= n || base[i] != '=')
+                continue;
+            ++i;
+            while (i < n && base[i] == ' ')
+                ++i;
+            int runEnd = i;
+            while (runEnd < n && !strchr(";\t\r\n", base[runEnd]))
+                ++runEnd;
+            if (pass == 0)
+            {
+                if (i >= n || base[i] != '"')
+                    continue;
+                int close = runEnd - 1;
+                while (close > i && base[close] != '"')
+                    --close;
+                if (close > i)
+                    return CString(base + i + 1, close - i - 1);
+            }
+            else
+                return Trimmed(CString(base + i, runEnd - i));
+        }
+    }
+    return CString();
+}
+
+long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code,
+                     CString& value, CString& parseError)
+{
+    if (code <= TE_NONE || code > TE_X_TOKEN)
+    {
+        parseError = kTransferEncodingNotDefined;
+        throw static_cast<const char*>(parseError);
+    }
+    const CString marker = "--" + boundary;
+    long long written = 0;
+    auto sink = [&](char c) {
+        if (PutStreamChar(static_cast<unsigned char>(c), out) != -1)
+            ++written;
+    };
+    CBase64Decoder base64;
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!in.eof())
+            line.push_back('\n');
+        if (line.compare(0, marker.GetLength(), marker) == 0)
+            break;
+        const char* p = line.data();
+        const char* end = p + line.size();
+        if (code == TE_BASE64)
+        {
+            base64.Put(p, line.size(), sink);
+            continue;
+        }
+        // The first line of a uuencoded block is left out; its data lines pass through undecoded.
+        if (line.size() >= 10 && StartsNoCase(p, end, "begin ") && isdigit(static_cast<unsigned char>(p[6])) &&
+            isdigit(static_cast<unsigned char>(p[7])) && isdigit(static_cast<unsigned char>(p[8])) && p[9] == ' ')
+            continue;
+        while (p < end)
+        {
+            int hi, lo;
+            if (code == TE_QUOTED_PRINTABLE && *p == '=')
+            {
+                if (size_t soft = SoftBreakLength(p + 1, end))
+                {
+                    p += 1 + soft;
+                    continue;
+                }
+                if (end - p >= 3 && (hi = HexValue(p[1])) >= 0 && (lo = HexValue(p[2])) >= 0)
+                {
+                    sink(static_cast<char>(hi * 16 + lo));
+                    p += 3;
+                    continue;
+                }
+            }
+            sink(*p++);
+        }
+    }
+    if (code == TE_BASE64)
+        base64.Finish(sink);
+    (void)value;
+    return written;
+}
+
+CString DecodeTransferEncoding(const CString& encodingName, const CString& text)
+{
+    CString name = Trimmed(encodingName);
+    name.MakeUpper();
+    static const char* const kUnchanged[] = {"7BIT",       "8BIT",  "8BIT<HTML>", "8BITS",
+                                             "BINARY",     "TEXT/PLAIN", "PLAIN", "TEXT/HTML"};
+    for (const char* unchanged : kUnchanged)
+    {
+        if (name == unchanged)
+            return text;
+    }
+    if (name == "QUOTED-PRINTABLE")
+        return ToCString(DecodeQuotedPrintableBytes(text, text.GetLength()));
+    if (name == "BASE64")
+        return ToCString(DecodeBase64Bytes(text, text.GetLength()));
+    return ConfirmUnknownTransferEncoding(name, text);
+}
+
+void EncodeQuotedPrintableBytes(std::string& out, const char* data, size_t length, const char* lineEnd)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    // Escape first: "=", 8-bit bytes, controls other than CR, LF and tab, and a blank or tab that ends a
+    // line (transports strip trailing white space, RFC 2045 6.7 rule 3).
+    std::string escaped;
+    escaped.reserve(length + length / 4);
+    for (size_t i = 0; i < length; ++i)
+    {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        const bool lineEndsHere = i + 1 == length || data[i + 1] == '\r' || data[i + 1] == '\n';
+        if (c == '=' || c > 0x7E || (c < 0x20 && c != '\r' && c != '\n' && c != '\t') ||
+            ((c == ' ' || c == '\t') && lineEndsHere))
+        {
+            escaped.push_back('=');
+            escaped.push_back(kHex[c >> 4]);
+            escaped.push_back(kHex[c & 15]);
+        }
+        else
+            escaped.push_back(static_cast<char>(c));
+    }
+
+    const bool crlfEnd = strcmp(lineEnd, "\r\n") == 0;
+    const size_t lineEndLength = strlen(lineEnd);
+    size_t column = 0;
+    size_t pos = 0;
+    const size_t n = escaped.size();
+    while (pos < n)
+    {
+        size_t cut = escaped.find('\r', pos);
+        const bool endsAtCr = cut != std::string::npos;
+        if (!endsAtCr)
+            cut = n;
+        const char* piece = escaped.data() + pos;
+        size_t pieceLength = cut - pos;
+        while (pieceLength > 76 - column)
+        {
+            size_t take = 75 - column;
+            if (take >= 1 && piece[take - 1] == '=')
+                take -= 1;
+            else if (take >= 2 && piece[take - 2] == '=')
+                take -= 2;
+            out.append(piece, take);
+            out.append("=\r\n");
+            piece += take;
+            pieceLength -= take;
+            column = 0;
+        }
+        out.append(piece, pieceLength);
+        pos = cut;
+        // Only a line that ended in the text gets a line end: the last one stays open, so decoding gives
+        // back exactly the text that was encoded.
+        if (endsAtCr)
+        {
+            out.append(lineEnd);
+            column = crlfEnd ? 0 : (lineEndLength + pieceLength > 75 ? 75 : lineEndLength + pieceLength);
+            ++pos;
+            if (pos < n && escaped[pos] == '\n')
+                ++pos;
+        }
+    }
+}
+
+void EncodeQuotedPrintable(CString& out, const CString& text, const char* lineEnd)
+{
+    std::string encoded;
+    EncodeQuotedPrintableBytes(encoded, text, text.GetLength(), lineEnd);
+    out += ToCString(encoded);
+}
