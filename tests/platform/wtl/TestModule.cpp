@@ -1,0 +1,4 @@
+// The application module of the window-layer test program.
+#include <atlapp.h>
+
+CAppModule _Module;
