@@ -11,6 +11,15 @@
 namespace ATL
 {
 
+// The connection point and sink faces are COM layouts, not C++ bases of the interfaces they are handed out
+// as. Their QueryInterface is kept opaque to the optimiser: seeing the object's C++ type behind the
+// returned pointer, it would resolve the interface calls against that type and find nothing to call.
+#if defined(__GNUC__)
+#define ATL_OPAQUE_QI __attribute__((noipa))
+#else
+#define ATL_OPAQUE_QI
+#endif
+
 // Offset of base class subobject b inside class d (8, not 0, so the cast cannot take a null path).
 #define offsetofclass(b, d) (reinterpret_cast<DWORD_PTR>(static_cast<b*>(reinterpret_cast<d*>(8))) - 8)
 
@@ -408,7 +417,7 @@ template <class T, const IID* piid>
 class IConnectionPointImpl : public _ICPLocator<piid>
 {
 public:
-    STDMETHOD(_LocCPQueryInterface)(REFIID riid, void** ppvObject)
+    ATL_OPAQUE_QI STDMETHOD(_LocCPQueryInterface)(REFIID riid, void** ppvObject)
     {
         if (!ppvObject)
             return E_POINTER;
@@ -624,7 +633,7 @@ template <UINT nID, class T, const IID* pdiid, const GUID* plibid = &GUID_NULL, 
 class IDispEventImpl : public _IDispEventLocator<nID, pdiid>
 {
 public:
-    STDMETHOD(_LocDEQueryInterface)(REFIID riid, void** ppvObject)
+    ATL_OPAQUE_QI STDMETHOD(_LocDEQueryInterface)(REFIID riid, void** ppvObject)
     {
         if (!ppvObject)
             return E_POINTER;

@@ -121,6 +121,62 @@ public:
     std::vector<CPing> m_pings;
 };
 
+// A sink called directly, to show how arguments reach its handlers.
+class CTypedSink : public IDispEventImpl<2, CTypedSink, &DIID__IAtlTestObjectEvents>
+{
+public:
+    BEGIN_SINK_MAP(CTypedSink)
+        SINK_ENTRY_EX(2, DIID__IAtlTestObjectEvents, 1, OnPing)
+        SINK_ENTRY_EX(2, DIID__IAtlTestObjectEvents, 2, OnAny)
+    END_SINK_MAP()
+
+    HRESULT STDMETHODCALLTYPE OnPing(long n, BSTR bstrFrom)
+    {
+        m_n = n;
+        m_from = bstrFrom ? bstrFrom : L"";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnAny(VARIANT* pvar)
+    {
+        m_vtAny = pvar->vt;
+        return S_FALSE;
+    }
+
+    long m_n = 0;
+    std::wstring m_from;
+    VARTYPE m_vtAny = VT_EMPTY;
+};
+
+TEST(DispEventSinkTest, HandlersGetConvertedArgumentsAndMismatchesAreRefused)
+{
+    CTypedSink sink;
+    CComPtr<IDispatch> pDisp;
+    ASSERT_EQ(S_OK, sink._LocDEQueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pDisp)));
+
+    // Arguments go last first: (n = "12", bstrFrom = "from").
+    CComVariant args[2] = {CComVariant(L"from"), CComVariant(L"12")};
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    EXPECT_EQ(S_OK, pDisp->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+    EXPECT_EQ(12, sink.m_n);
+    EXPECT_EQ(L"from", sink.m_from);
+
+    DISPPARAMS tooFew = {args, nullptr, 1, 0};
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, pDisp->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr));
+    CComVariant badArgs[2] = {CComVariant(L"from"), CComVariant(L"twelve")};
+    DISPPARAMS mismatch = {badArgs, nullptr, 2, 0};
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, pDisp->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &mismatch, nullptr, nullptr, nullptr));
+    EXPECT_EQ(12, sink.m_n);
+
+    // A VARIANT* parameter sees the caller's own value; the handler's result is passed back.
+    CComVariant varAny(3.5);
+    DISPPARAMS any = {&varAny, nullptr, 1, 0};
+    EXPECT_EQ(S_FALSE, pDisp->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &any, nullptr, nullptr, nullptr));
+    EXPECT_EQ(VT_R8, sink.m_vtAny);
+
+    // Events the map does not name are accepted and ignored.
+    EXPECT_EQ(S_OK, pDisp->Invoke(77, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+}
+
 class AtlComTest : public testing::Test
 {
 protected:
