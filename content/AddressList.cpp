@@ -4,7 +4,7 @@
 #include "content/ContentTexts.h"
 #include "content/TransferEncoding.h"
 #include "foundation/ErrorUtil.h"
-#include "foundation/WindowServices.h"
+#include "foundation/TextServices.h"
 
 namespace
 {
