@@ -150,17 +150,11 @@ void CDatabaseSession::Open(const char* pszPath)
 void CDatabaseSession::FindProvider()
 {
     m_strProgID.Empty();
-    CString strQuestion;
-    strQuestion.Format(StoreText::kProviderQuestion, StoreText::kJetProgID);
     CEnumerator enumerator;
     if (FAILED(enumerator.Open()))
     {
-        if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        {
-            s_pfnInstaller(StoreText::kMdacComponent, m_pOwner != NULL ? m_pOwner->m_strUpdateUrl : "",
-                           m_pOwner != NULL ? m_pOwner->GetDefaultInstallDirectory() : "");
+        if (AskToInstallProvider())
             return;
-        }
         throw new COLEDBException(NULL, IID_NULL, StoreText::kEnumeratorFailed, &m_session);
     }
     CString strList;
@@ -176,18 +170,25 @@ void CDatabaseSession::FindProvider()
             return;
         }
     }
-    if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES)
-    {
-        CString strURL = m_pOwner != NULL ? m_pOwner->m_strUpdateUrl : CString();
-        if (strURL.Right(1) != "/")
-            strURL += "/";
-        s_pfnInstaller(StoreText::kMdacComponent, strURL,
-                       m_pOwner != NULL ? m_pOwner->GetDefaultInstallDirectory() : CString());
+    if (AskToInstallProvider())
         return;
-    }
     CString strText = CString(StoreText::kNotInstalled1) + StoreText::kJetProgID + StoreText::kNotInstalled2 +
                       strList + StoreText::kNotInstalled3 + StoreText::kJetProgID + ".";
     throw new COLEDBException(NULL, IID_NULL, strText, &m_session);
+}
+
+bool CDatabaseSession::AskToInstallProvider()
+{
+    CString strQuestion;
+    strQuestion.Format(StoreText::kProviderQuestion, StoreText::kJetProgID);
+    if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    CString strURL = m_pOwner != NULL ? m_pOwner->m_strUpdateUrl : CString();
+    if (strURL.Right(1) != "/")
+        strURL += "/";
+    s_pfnInstaller(StoreText::kMdacComponent, strURL,
+                   m_pOwner != NULL ? m_pOwner->GetDefaultInstallDirectory() : CString());
+    return true;
 }
 
 bool CDatabaseSession::OpenDataSource(const CString& strPath, CDataSource& dataSource, HWND)

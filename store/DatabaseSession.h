@@ -46,6 +46,8 @@ public:
 
 private:
     void FindProvider();
+    // Asks whether to fetch the missing provider and, on Yes, hands the request to the update component.
+    bool AskToInstallProvider();
     bool OpenDataSource(const CString& strPath, CDataSource& dataSource, HWND hOwner);
     // Offers every error record to PromptForFile; true when one asks for another attempt.
     bool AskForRetry(COLEDBException& exception, CString& strPath);
