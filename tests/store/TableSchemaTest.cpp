@@ -171,3 +171,30 @@ TEST_F(TableSchemaTest, SessionlessTablesRefuseToOpen)
         },
         const char*);
 }
+
+TEST_F(TableSchemaTest, AnUpgradeThatDoesNotTakeIsGivenUpWithTheCheckText)
+{
+    ASSERT_TRUE(Execute(m_session, CreateStatement("Accounts", g_AccountsColumns, 9).c_str()));
+    CString strError;
+    int nRounds = 0;
+    try
+    {
+        // An ALTER that reports success but adds nothing: the check keeps finding the same column missing.
+        EnsureTableSchema(NULL, &m_session, "Accounts", g_AccountsColumns, strError,
+                          [&](int nColumn)
+                          {
+                              EXPECT_EQ(9, nColumn);
+                              nRounds++;
+                              return true;
+                          });
+        ADD_FAILURE();
+    }
+    catch (const char* pszText)
+    {
+        EXPECT_EQ(0u, std::string(pszText).find("FATAL ERROR. The Accounts table is invalid. The IncomingServerType "
+                                                "column is not found."));
+        EXPECT_NE(std::string::npos, std::string(pszText).find(" The schema check did not settle after "));
+    }
+    EXPECT_GT(nRounds, 0);
+    EXPECT_LE(nRounds, 20);
+}
