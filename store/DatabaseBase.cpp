@@ -18,9 +18,7 @@ CDatabaseBase::CDatabaseBase(CRegistry* pOwner)
     AddTable(&m_Options);
 }
 
-CDatabaseBase::~CDatabaseBase()
-{
-}
+CDatabaseBase::~CDatabaseBase() {}
 
 void CDatabaseBase::Open(const char* pszPath)
 {
@@ -60,8 +58,9 @@ void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND)
     }
     catch (const char* pszText)
     {
-        m_strLastError.Format(StoreText::kInfoText, pszText, (const char*)m_strPassword, (const char*)m_strUserID,
-                              (const char*)m_strDataSource, (const char*)m_strProvider, (const char*)m_strProgID);
+        m_strLastError.Format(StoreText::kInfoText, pszText, (const char*)m_strPassword,
+                              (const char*)m_strUserID, (const char*)m_strDataSource,
+                              (const char*)m_strProvider, (const char*)m_strProgID);
         AppMessageBox(m_strLastError, MB_ICONSTOP);
     }
 }
@@ -160,9 +159,11 @@ int CDatabaseOrb::PromptForFile(int iRecord, COLEDBException* pException, CStrin
     if (g_bPrivateContacts)
         throw StoreText::kPrivateContacts;
     // A first start has no central database yet: make an empty one, as for the local database.
-    if (pException->m_records[iRecord].dwHelpContext == kJetFileNotFound && SUCCEEDED(CreateDatabase(strPath)))
+    if (pException->m_records[iRecord].dwHelpContext == kJetFileNotFound &&
+        SUCCEEDED(CreateDatabase(strPath)))
         return 1;
-    CString strPrompt = CString(StoreText::kOrbNotExists) + "\r\n" + pException->m_records[iRecord].strDescription;
+    CString strPrompt =
+        CString(StoreText::kOrbNotExists) + "\r\n" + pException->m_records[iRecord].strDescription;
     if (DoOrbDatabaseDialog(NULL, strPrompt, strPath) != IDOK)
         throw StoreText::kCanceledByUser;
     return 1;

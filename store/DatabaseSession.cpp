@@ -62,9 +62,7 @@ CSession* AccountsSessionFor(CSession* pSession)
     return pSession;
 }
 
-CDatabaseSession::CDatabaseSession(CRegistry* pOwner) : m_pOwner(pOwner)
-{
-}
+CDatabaseSession::CDatabaseSession(CRegistry* pOwner) : m_pOwner(pOwner) {}
 
 CDatabaseSession::~CDatabaseSession()
 {
@@ -76,9 +74,7 @@ CString CDatabaseSession::GetFileName()
     return CString();
 }
 
-void CDatabaseSession::SetNewDatabase(int)
-{
-}
+void CDatabaseSession::SetNewDatabase(int) {}
 
 void CDatabaseSession::Open(const char* pszPath)
 {
@@ -93,12 +89,13 @@ void CDatabaseSession::Open(const char* pszPath)
         m_strPassword.Empty();
         m_strProvider.Empty();
         m_strUserID = StoreText::kAdmin;
-        CString strFailed = CString(StoreText::kOpenSessionFailed1) + GetKindName() + StoreText::kOpenSessionFailed2;
+        CString strFailed =
+            CString(StoreText::kOpenSessionFailed1) + GetKindName() + StoreText::kOpenSessionFailed2;
         for (int nAttempt = 1;; nAttempt++)
         {
             Close();
             CDataSource dataSource;
-            if (!OpenDataSource(strPath, dataSource, NULL))
+            if (!OpenDataSource(strPath, dataSource))
             {
                 if (!ReportOpenFailure())
                     return;
@@ -191,7 +188,7 @@ bool CDatabaseSession::AskToInstallProvider()
     return true;
 }
 
-bool CDatabaseSession::OpenDataSource(const CString& strPath, CDataSource& dataSource, HWND)
+bool CDatabaseSession::OpenDataSource(const CString& strPath, CDataSource& dataSource)
 {
     CDBPropSet propSets[2] = {CDBPropSet(DBPROPSET_DBINIT), CDBPropSet(DBPROPSET_JETOLEDB_DBINIT)};
     propSets[0].AddProperty(DBPROP_INIT_DATASOURCE, (const char*)strPath);
@@ -247,7 +244,7 @@ HRESULT CDatabaseSession::CreateDatabase(const char* pszPath)
 {
     IDBInitialize* pInit = NULL;
     if (FAILED(OleDbCoCreateInstance(CLSID_JETOLEDB_4_00, NULL, CLSCTX_INPROC_SERVER, IID_IDBInitialize,
-                                (void**)&pInit)) ||
+                                     (void**)&pInit)) ||
         pInit == NULL)
         return E_FAIL;
     IDBDataSourceAdmin* pAdmin = NULL;
@@ -277,6 +274,7 @@ void CDatabaseSession::GetInfoText(CSession* pSession, CString& strText)
 {
     if (pSession != &m_session)
         return;
-    strText += "\r\n\r\n" + GetKindName() + StoreText::kInfoHeader + m_strDataSource + "\r\nUserID: " + m_strUserID +
-               "\r\nPassword: " + m_strPassword + "\r\nProvider: " + m_strProvider + "\r\nProgID: " + m_strProgID;
+    strText += "\r\n\r\n" + GetKindName() + StoreText::kInfoHeader + m_strDataSource +
+               "\r\nUserID: " + m_strUserID + "\r\nPassword: " + m_strPassword +
+               "\r\nProvider: " + m_strProvider + "\r\nProgID: " + m_strProgID;
 }

@@ -151,9 +151,11 @@ class CLongRecord
 {
 public:
     LONG m_nValue;
+    // clang-format off
     BEGIN_COLUMN_MAP(CLongRecord)
         COLUMN_ENTRY(1, m_nValue)
     END_COLUMN_MAP()
+    // clang-format on
 };
 } // namespace
 
