@@ -12,7 +12,8 @@ struct IRegistrar : public IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE AddReplacement(LPCOLESTR key, LPCOLESTR item) = 0;
     virtual HRESULT STDMETHODCALLTYPE ClearReplacements() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ResourceRegisterSz(LPCOLESTR resFileName, LPCOLESTR szID, LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceRegisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
+                                                         LPCOLESTR szType) = 0;
     virtual HRESULT STDMETHODCALLTYPE ResourceUnregisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
                                                            LPCOLESTR szType) = 0;
     virtual HRESULT STDMETHODCALLTYPE FileRegister(LPCOLESTR fileName) = 0;
@@ -20,7 +21,8 @@ struct IRegistrar : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE StringRegister(LPCOLESTR data) = 0;
     virtual HRESULT STDMETHODCALLTYPE StringUnregister(LPCOLESTR data) = 0;
     virtual HRESULT STDMETHODCALLTYPE ResourceRegister(LPCOLESTR resFileName, UINT nID, LPCOLESTR szType) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ResourceUnregister(LPCOLESTR resFileName, UINT nID, LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceUnregister(LPCOLESTR resFileName, UINT nID,
+                                                         LPCOLESTR szType) = 0;
 };
 
 namespace
@@ -123,8 +125,7 @@ HRESULT CComModule::GetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
         if (!pEntry->pCF)
         {
             IUnknown* pCF = nullptr;
-            HRESULT hr = pEntry->pfnGetClassObject(pEntry,
-                                                   IID_IUnknown, reinterpret_cast<void**>(&pCF));
+            HRESULT hr = pEntry->pfnGetClassObject(pEntry, IID_IUnknown, reinterpret_cast<void**>(&pCF));
             if (FAILED(hr))
                 return hr;
             if (InterlockedCompareExchangePointer(reinterpret_cast<void**>(&pEntry->pCF), pCF, nullptr))

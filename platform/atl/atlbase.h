@@ -197,7 +197,8 @@ public:
         Release();
         return ::CoCreateInstance(rclsid, pUnkOuter, dwClsContext, __uuidof(T), reinterpret_cast<void**>(&p));
     }
-    HRESULT CoCreateInstance(LPCOLESTR szProgID, LPUNKNOWN pUnkOuter = nullptr, DWORD dwClsContext = CLSCTX_ALL)
+    HRESULT CoCreateInstance(LPCOLESTR szProgID, LPUNKNOWN pUnkOuter = nullptr,
+                             DWORD dwClsContext = CLSCTX_ALL)
     {
         CLSID clsid;
         HRESULT hr = CLSIDFromProgID(szProgID, &clsid);
@@ -291,7 +292,10 @@ public:
     }
     HRESULT Append(LPCOLESTR lpsz, int nLen);
     HRESULT Append(LPCOLESTR lpsz) { return Append(lpsz, lpsz ? static_cast<int>(lstrlenW(lpsz)) : 0); }
-    HRESULT Append(const CComBSTR& bstrSrc) { return Append(bstrSrc.m_str, static_cast<int>(bstrSrc.Length())); }
+    HRESULT Append(const CComBSTR& bstrSrc)
+    {
+        return Append(bstrSrc.m_str, static_cast<int>(bstrSrc.Length()));
+    }
     CComBSTR& operator+=(const CComBSTR& bstrSrc)
     {
         Append(bstrSrc);
