@@ -341,6 +341,28 @@ public:
 HRESULT AtlAdvise(IUnknown* pUnkCP, IUnknown* pUnk, const IID& iid, LPDWORD pdw);
 HRESULT AtlUnadvise(IUnknown* pUnkCP, const IID& iid, DWORD dw);
 
+// The system registrar (atl.dll), which runs .rgs registration scripts. Declared at namespace scope, not in
+// an anonymous namespace: there the compiler would conclude that nothing implements it and drop the calls.
+extern const CLSID CLSID_Registrar;
+extern const IID IID_IRegistrar;
+
+struct IRegistrar : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE AddReplacement(LPCOLESTR key, LPCOLESTR item) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ClearReplacements() = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceRegisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
+                                                         LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceUnregisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
+                                                           LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FileRegister(LPCOLESTR fileName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FileUnregister(LPCOLESTR fileName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StringRegister(LPCOLESTR data) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StringUnregister(LPCOLESTR data) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceRegister(LPCOLESTR resFileName, UINT nID, LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceUnregister(LPCOLESTR resFileName, UINT nID,
+                                                         LPCOLESTR szType) = 0;
+};
+
 typedef HRESULT(WINAPI _ATL_CREATORFUNC)(void* pv, REFIID riid, LPVOID* ppv);
 
 // One creatable class of the module (see OBJECT_ENTRY in atlcom.h).
