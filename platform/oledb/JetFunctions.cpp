@@ -97,6 +97,16 @@ void IntFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
 }
 
+bool IsLocalFile(const std::string& strPathUtf8)
+{
+    std::wstring path = JetUtf8ToWide(strPathUtf8);
+    if (path.size() < 3 || path[1] != L':')
+        return false;
+    wchar_t szRoot[4] = {path[0], L':', L'\\', 0};
+    UINT type = GetDriveTypeW(szRoot);
+    return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
+
 void NowFunction(sqlite3_context* ctx, int, sqlite3_value**)
 {
     sqlite3_result_double(ctx, JetNowOleDate());
@@ -183,6 +193,15 @@ int JetOpenDatabase(const std::string& strPathUtf8, bool bCreate, sqlite3** ppDb
         rc = sqlite3_create_function(db, "now", 0, SQLITE_UTF8, NULL, NowFunction, NULL, NULL);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "PRAGMA foreign_keys=ON", NULL, NULL, NULL);
+    // Jet writes lazily; a flush to disk at every single-row commit would make storing mail crawl.
+    // With a write-ahead log a commit is safe against a crash of the program without waiting for the disk,
+    // but the log's shared memory works only among programs of one machine: files on other machines keep
+    // the rollback journal.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db,
+                          IsLocalFile(strPathUtf8) ? "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL"
+                                                   : "PRAGMA journal_mode=DELETE",
+                          NULL, NULL, NULL);
     // Reading the schema proves the file is a database before anyone relies on it.
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", NULL, NULL, NULL);

@@ -292,8 +292,9 @@ class CMessages : public CCommand<CAccessor<CMessageRow>>
 public:
     HRESULT OpenWhere(CSession& session, const char* pszWhere)
     {
-        std::string sql = std::string("SELECT EmailsID, EmDate, Subject, Message, FolderID, Flags, UniqueID, Encode, "
-                                      "PassCrypto, Ind FROM Emails") +
+        std::string sql = std::string(" \tSELECT Emails.EmailsID, Emails.EmDate, Emails.Subject, Emails.Message, "
+                                      "Emails.FolderID, Emails.Flags, Emails.UniqueID, Emails.Encode, "
+                                      "Emails.PassCrypto, Emails.Ind FROM Emails") +
                           pszWhere;
         CDBPropSet propset(DBPROPSET_ROWSET);
         propset.AddProperty(DBPROP_IRowsetChange, true);
@@ -400,4 +401,29 @@ TEST_F(MessageTest, DateParametersBoundAsDoublesFindTheSecond)
     m.m_EmDate = 37320.43091;
     ASSERT_EQ(S_OK, m.OpenWhere(m_session, " WHERE FolderID = ? AND Subject = ? AND EmDate < ?"));
     EXPECT_EQ(S_OK, m.MoveNext());
+}
+
+TEST_F(RowsetTest, AnInjectedDiskFaultFailsOneOpenWithJetError3043)
+{
+    OleDbInjectIoFaults(1);
+    CFolders f;
+    EXPECT_EQ(E_FAIL, f.OpenWhere(m_session, ""));
+    CErrorRecord record = ReadErrorRecord(f.m_spCommand, IID_ICommand);
+    EXPECT_EQ(5003043u, record.dwHelpContext);
+    EXPECT_EQ("Disk or network error.", record.strDescription);
+    EXPECT_EQ(S_OK, f.OpenWhere(m_session, ""));
+}
+
+TEST_F(RowsetTest, AnOpenRowsetDoesNotBlockChangesToTheSchema)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, f.MoveNext());
+    Exec("CREATE TABLE Signatures(ID COUNTER CONSTRAINT PK_ID PRIMARY KEY, SignatureText LONGTEXT)");
+    Exec("CREATE INDEX idxName ON Folders (Name)");
+    Exec("DROP TABLE Signatures");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Outbox', 2)");
+    EXPECT_EQ(DB_S_ENDOFROWSET, f.MoveNext());
+    EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox"}), Names());
 }
