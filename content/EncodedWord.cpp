@@ -12,6 +12,7 @@
 #include "content/SystemInfo.h"
 #include "content/TransferEncoding.h"
 #include "foundation/ErrorUtil.h"
+#include "foundation/Exception.h"
 
 namespace
 {
