@@ -21,8 +21,8 @@ const UINT kTextRunFormat = DT_SINGLELINE | DT_NOPREFIX | DT_WORD_ELLIPSIS | DT_
 
 struct EncodedWord
 {
-    size_t start;   // of "=?"
-    size_t end;     // after "?="
+    size_t start; // of "=?"
+    size_t end;   // after "?="
     std::string charset;
     std::string bytes; // decoded payload, still in the word's charset
 };
@@ -158,12 +158,16 @@ CString DecodeEncodedWord(const CString& text, HDC hDC, RECT* pRect, const char*
 
     if (!anyWord)
     {
-        CString result = text;
-        if (!rest.IsEmpty() && HasHighByte(rest) && hasDefault)
-            result = CCharsetDecoder(pszDefaultCharset).Decode(rest, FALSE, 0);
+        const bool fromDefault = !rest.IsEmpty() && HasHighByte(rest) && hasDefault;
         if (drawing)
-            CTextRun::DrawAndAdvance(hDC, result, result.GetLength(), pRect);
-        return result;
+        {
+            // Raw bytes of another charset are drawn in fonts that hold them, not read as ANSI.
+            if (fromDefault)
+                DrawTextMultiLang(hDC, pRect, rest, pszDefaultCharset);
+            else
+                CTextRun::DrawAndAdvance(hDC, text, text.GetLength(), pRect);
+        }
+        return fromDefault ? CCharsetDecoder(pszDefaultCharset).Decode(rest, FALSE, 0) : text;
     }
 
     UINT target = 0;
@@ -229,7 +233,8 @@ HRESULT DrawTextFontLinked(HDC hDC, RECT* pRect, const CString& text, const char
     {
         DWORD dwRunCodePages = 0;
         long nRun = 0;
-        if (FAILED(pFontLink->GetStrCodePages(p, remaining, dwFontCodePages, &dwRunCodePages, &nRun)) || nRun <= 0)
+        if (FAILED(pFontLink->GetStrCodePages(p, remaining, dwFontCodePages, &dwRunCodePages, &nRun)) ||
+            nRun <= 0)
         {
             CTextRun::DrawAndAdvance(hDC, p, remaining, pRect);
             result = 1;

@@ -16,9 +16,7 @@ BSTR AnsiToBstr(LPCSTR psz)
 
 } // namespace
 
-CComBSTR::CComBSTR(LPCSTR pSrc) : m_str(AnsiToBstr(pSrc))
-{
-}
+CComBSTR::CComBSTR(LPCSTR pSrc) : m_str(AnsiToBstr(pSrc)) {}
 
 CComBSTR& CComBSTR::operator=(const CComBSTR& src)
 {

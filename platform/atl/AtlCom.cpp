@@ -11,8 +11,8 @@ namespace
 
 HRESULT GetGlobalInterfaceTable(IGlobalInterfaceTable** ppGIT)
 {
-    return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IGlobalInterfaceTable,
-                            reinterpret_cast<void**>(ppGIT));
+    return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                            IID_IGlobalInterfaceTable, reinterpret_cast<void**>(ppGIT));
 }
 
 // A worker that never entered COM still fires events: it joins the multithreaded apartment for the call.
@@ -103,8 +103,8 @@ HRESULT CComConnectionList::Fire(DISPID dispid, VARIANT* pArgs, UINT nArgs)
     // DISPPARAMS carries the arguments last first.
     std::vector<VARIANT> reversed(pArgs ? pArgs : nullptr, pArgs ? pArgs + nArgs : nullptr);
     std::reverse(reversed.begin(), reversed.end());
-    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
-                         0};
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                         static_cast<UINT>(reversed.size()), 0};
     for (DWORD dwCookie : cookies)
     {
         CComPtr<IDispatch> pSink;
@@ -112,7 +112,8 @@ HRESULT CComConnectionList::Fire(DISPID dispid, VARIANT* pArgs, UINT nArgs)
         if (FAILED(pGIT->GetInterfaceFromGlobal(dwCookie, IID_IDispatch, reinterpret_cast<void**>(&pSink))))
             continue;
         CComVariant varResult;
-        pSink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &varResult, nullptr, nullptr);
+        pSink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &varResult, nullptr,
+                      nullptr);
     }
     return S_OK;
 }

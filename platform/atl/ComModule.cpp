@@ -6,29 +6,11 @@ namespace ATL
 
 CComModule* _pAtlModule = nullptr;
 
-// The system registrar's interface. It lives outside any anonymous namespace: the compiler would
-// otherwise conclude that nothing in the program implements it and drop the calls.
-struct IRegistrar : public IUnknown
-{
-    virtual HRESULT STDMETHODCALLTYPE AddReplacement(LPCOLESTR key, LPCOLESTR item) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ClearReplacements() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ResourceRegisterSz(LPCOLESTR resFileName, LPCOLESTR szID, LPCOLESTR szType) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ResourceUnregisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
-                                                           LPCOLESTR szType) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FileRegister(LPCOLESTR fileName) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FileUnregister(LPCOLESTR fileName) = 0;
-    virtual HRESULT STDMETHODCALLTYPE StringRegister(LPCOLESTR data) = 0;
-    virtual HRESULT STDMETHODCALLTYPE StringUnregister(LPCOLESTR data) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ResourceRegister(LPCOLESTR resFileName, UINT nID, LPCOLESTR szType) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ResourceUnregister(LPCOLESTR resFileName, UINT nID, LPCOLESTR szType) = 0;
-};
+const CLSID CLSID_Registrar = {0x44EC053A, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
+const IID IID_IRegistrar = {0x44EC053B, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
 
 namespace
 {
-
-// The system registrar (atl.dll), which runs .rgs scripts.
-const CLSID CLSID_Registrar = {0x44EC053A, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
-const IID IID_IRegistrar = {0x44EC053B, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
 
 // Registration may run in a thread that has not entered COM yet (regsvr32 does not promise it).
 class CComInit
@@ -123,8 +105,7 @@ HRESULT CComModule::GetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
         if (!pEntry->pCF)
         {
             IUnknown* pCF = nullptr;
-            HRESULT hr = pEntry->pfnGetClassObject(pEntry,
-                                                   IID_IUnknown, reinterpret_cast<void**>(&pCF));
+            HRESULT hr = pEntry->pfnGetClassObject(pEntry, IID_IUnknown, reinterpret_cast<void**>(&pCF));
             if (FAILED(hr))
                 return hr;
             if (InterlockedCompareExchangePointer(reinterpret_cast<void**>(&pEntry->pCF), pCF, nullptr))

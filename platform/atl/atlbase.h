@@ -197,7 +197,8 @@ public:
         Release();
         return ::CoCreateInstance(rclsid, pUnkOuter, dwClsContext, __uuidof(T), reinterpret_cast<void**>(&p));
     }
-    HRESULT CoCreateInstance(LPCOLESTR szProgID, LPUNKNOWN pUnkOuter = nullptr, DWORD dwClsContext = CLSCTX_ALL)
+    HRESULT CoCreateInstance(LPCOLESTR szProgID, LPUNKNOWN pUnkOuter = nullptr,
+                             DWORD dwClsContext = CLSCTX_ALL)
     {
         CLSID clsid;
         HRESULT hr = CLSIDFromProgID(szProgID, &clsid);
@@ -291,7 +292,10 @@ public:
     }
     HRESULT Append(LPCOLESTR lpsz, int nLen);
     HRESULT Append(LPCOLESTR lpsz) { return Append(lpsz, lpsz ? static_cast<int>(lstrlenW(lpsz)) : 0); }
-    HRESULT Append(const CComBSTR& bstrSrc) { return Append(bstrSrc.m_str, static_cast<int>(bstrSrc.Length())); }
+    HRESULT Append(const CComBSTR& bstrSrc)
+    {
+        return Append(bstrSrc.m_str, static_cast<int>(bstrSrc.Length()));
+    }
     CComBSTR& operator+=(const CComBSTR& bstrSrc)
     {
         Append(bstrSrc);
@@ -336,6 +340,28 @@ public:
 // Connects a sink to a source's connection point for iid; the cookie is needed to disconnect it.
 HRESULT AtlAdvise(IUnknown* pUnkCP, IUnknown* pUnk, const IID& iid, LPDWORD pdw);
 HRESULT AtlUnadvise(IUnknown* pUnkCP, const IID& iid, DWORD dw);
+
+// The system registrar (atl.dll), which runs .rgs registration scripts. Declared at namespace scope, not in
+// an anonymous namespace: there the compiler would conclude that nothing implements it and drop the calls.
+extern const CLSID CLSID_Registrar;
+extern const IID IID_IRegistrar;
+
+struct IRegistrar : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE AddReplacement(LPCOLESTR key, LPCOLESTR item) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ClearReplacements() = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceRegisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
+                                                         LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceUnregisterSz(LPCOLESTR resFileName, LPCOLESTR szID,
+                                                           LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FileRegister(LPCOLESTR fileName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FileUnregister(LPCOLESTR fileName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StringRegister(LPCOLESTR data) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StringUnregister(LPCOLESTR data) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceRegister(LPCOLESTR resFileName, UINT nID, LPCOLESTR szType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ResourceUnregister(LPCOLESTR resFileName, UINT nID,
+                                                         LPCOLESTR szType) = 0;
+};
 
 typedef HRESULT(WINAPI _ATL_CREATORFUNC)(void* pv, REFIID riid, LPVOID* ppv);
 

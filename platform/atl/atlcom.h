@@ -11,6 +11,15 @@
 namespace ATL
 {
 
+// The connection point and sink faces are COM layouts, not C++ bases of the interfaces they are handed out
+// as. Their QueryInterface is kept opaque to the optimiser: seeing the object's C++ type behind the
+// returned pointer, it would resolve the interface calls against that type and find nothing to call.
+#if defined(__GNUC__)
+#define ATL_OPAQUE_QI __attribute__((noipa))
+#else
+#define ATL_OPAQUE_QI
+#endif
+
 // Offset of base class subobject b inside class d (8, not 0, so the cast cannot take a null path).
 #define offsetofclass(b, d) (reinterpret_cast<DWORD_PTR>(static_cast<b*>(reinterpret_cast<d*>(8))) - 8)
 
@@ -55,7 +64,8 @@ public:
         {
             if (InlineIsEqualGUID(iid, *pEntries->piid))
             {
-                IUnknown* pUnk = reinterpret_cast<IUnknown*>(reinterpret_cast<DWORD_PTR>(pThis) + pEntries->dw);
+                IUnknown* pUnk =
+                    reinterpret_cast<IUnknown*>(reinterpret_cast<DWORD_PTR>(pThis) + pEntries->dw);
                 pUnk->AddRef();
                 *ppvObject = pUnk;
                 return S_OK;
@@ -70,46 +80,46 @@ public:
 
 typedef CComObjectRootEx<CComObjectThreadModel> CComObjectRoot;
 
-#define BEGIN_COM_MAP(x)                                                                                       \
-public:                                                                                                        \
-    typedef x _ComMapClass;                                                                                    \
-    IUnknown* GetUnknown()                                                                                     \
-    {                                                                                                          \
-        return reinterpret_cast<IUnknown*>(reinterpret_cast<DWORD_PTR>(this) + _GetEntries()->dw);             \
-    }                                                                                                          \
-    HRESULT _InternalQueryInterface(REFIID iid, void** ppvObject)                                              \
-    {                                                                                                          \
-        return this->InternalQueryInterface(this, _GetEntries(), iid, ppvObject);                              \
-    }                                                                                                          \
-    static const ::ATL::_ATL_INTMAP_ENTRY* _GetEntries()                                                       \
-    {                                                                                                          \
+#define BEGIN_COM_MAP(x)                                                                                     \
+public:                                                                                                      \
+    typedef x _ComMapClass;                                                                                  \
+    IUnknown* GetUnknown()                                                                                   \
+    {                                                                                                        \
+        return reinterpret_cast<IUnknown*>(reinterpret_cast<DWORD_PTR>(this) + _GetEntries()->dw);           \
+    }                                                                                                        \
+    HRESULT _InternalQueryInterface(REFIID iid, void** ppvObject)                                            \
+    {                                                                                                        \
+        return this->InternalQueryInterface(this, _GetEntries(), iid, ppvObject);                            \
+    }                                                                                                        \
+    static const ::ATL::_ATL_INTMAP_ENTRY* _GetEntries()                                                     \
+    {                                                                                                        \
         static const ::ATL::_ATL_INTMAP_ENTRY _entries[] = {
 #define COM_INTERFACE_ENTRY(x) {&__uuidof(x), offsetofclass(x, _ComMapClass)},
 #define COM_INTERFACE_ENTRY_IID(iid, x) {&iid, offsetofclass(x, _ComMapClass)},
 // Interface x reached through base x2, for interfaces (IDispatch) that several bases derive from.
-#define COM_INTERFACE_ENTRY2(x, x2)                                                                            \
-    {&__uuidof(x), reinterpret_cast<DWORD_PTR>(static_cast<x*>(static_cast<x2*>(reinterpret_cast<_ComMapClass*>(8)))) - 8},
-#define END_COM_MAP()                                                                                          \
-    {nullptr, 0}                                                                                               \
-    }                                                                                                          \
-    ;                                                                                                          \
-    return _entries;                                                                                           \
-    }                                                                                                          \
-    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;                                                              \
-    virtual ULONG STDMETHODCALLTYPE Release() = 0;                                                             \
+#define COM_INTERFACE_ENTRY2(x, x2)                                                                          \
+    {&__uuidof(x),                                                                                           \
+     reinterpret_cast<DWORD_PTR>(static_cast<x*>(static_cast<x2*>(reinterpret_cast<_ComMapClass*>(8)))) - 8},
+#define END_COM_MAP()                                                                                        \
+    {nullptr, 0}};                                                                                           \
+    return _entries;                                                                                         \
+    }                                                                                                        \
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;                                                            \
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;                                                           \
     virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) = 0;
 
 // Holds an extra reference while FinalConstruct runs, so handing out and releasing "this" there is safe.
-#define DECLARE_PROTECT_FINAL_CONSTRUCT()                                                                      \
-    void InternalFinalConstructAddRef() { this->InternalAddRef(); }                                            \
+#define DECLARE_PROTECT_FINAL_CONSTRUCT()                                                                    \
+    void InternalFinalConstructAddRef() { this->InternalAddRef(); }                                          \
     void InternalFinalConstructRelease() { this->InternalRelease(); }
 
-#define DECLARE_REGISTRY_RESOURCEID(x)                                                                         \
-    static HRESULT WINAPI UpdateRegistry(BOOL bRegister)                                                       \
-    {                                                                                                          \
-        return ::ATL::_pAtlModule ? ::ATL::_pAtlModule->UpdateRegistryFromResource(x, bRegister) : E_UNEXPECTED; \
+#define DECLARE_REGISTRY_RESOURCEID(x)                                                                       \
+    static HRESULT WINAPI UpdateRegistry(BOOL bRegister)                                                     \
+    {                                                                                                        \
+        return ::ATL::_pAtlModule ? ::ATL::_pAtlModule->UpdateRegistryFromResource(x, bRegister)             \
+                                  : E_UNEXPECTED;                                                            \
     }
-#define DECLARE_NO_REGISTRY()                                                                                  \
+#define DECLARE_NO_REGISTRY()                                                                                \
     static HRESULT WINAPI UpdateRegistry(BOOL) { return S_OK; }
 
 // A live object: holds a module lock for its lifetime, so DllCanUnloadNow answers S_FALSE while any exists.
@@ -139,7 +149,10 @@ public:
             delete this;
         return nRef;
     }
-    STDMETHOD(QueryInterface)(REFIID iid, void** ppvObject) { return this->_InternalQueryInterface(iid, ppvObject); }
+    STDMETHOD(QueryInterface)(REFIID iid, void** ppvObject)
+    {
+        return this->_InternalQueryInterface(iid, ppvObject);
+    }
 
     // Creates an object with a reference count of 0; FinalConstruct has run and succeeded.
     static HRESULT WINAPI CreateInstance(CComObject<Base>** pp);
@@ -200,7 +213,10 @@ public:
             _pAtlModule->Unlock();
         return nRef;
     }
-    STDMETHOD(QueryInterface)(REFIID iid, void** ppvObject) { return this->_InternalQueryInterface(iid, ppvObject); }
+    STDMETHOD(QueryInterface)(REFIID iid, void** ppvObject)
+    {
+        return this->_InternalQueryInterface(iid, ppvObject);
+    }
 };
 
 // Creates T (a CComObject-like class) and hands out interface riid; no exception leaves it.
@@ -242,7 +258,7 @@ class CComClassFactory : public IClassFactory, public CComObjectRootEx<CComGloba
 {
 public:
     BEGIN_COM_MAP(CComClassFactory)
-        COM_INTERFACE_ENTRY(IClassFactory)
+    COM_INTERFACE_ENTRY(IClassFactory)
     END_COM_MAP()
 
     STDMETHOD(CreateInstance)(LPUNKNOWN pUnkOuter, REFIID riid, void** ppvObj)
@@ -272,7 +288,7 @@ private:
     _ATL_CREATORFUNC* m_pfnCreateInstance = nullptr;
 };
 
-#define DECLARE_CLASSFACTORY()                                                                                 \
+#define DECLARE_CLASSFACTORY()                                                                               \
     typedef ::ATL::CComCreator<::ATL::CComObjectCached<::ATL::CComClassFactory>> _ClassFactoryCreatorClass;
 #define DECLARE_NOT_AGGREGATABLE(x) typedef ::ATL::CComCreator<::ATL::CComObject<x>> _CreatorClass;
 
@@ -294,13 +310,11 @@ public:
 };
 
 #define BEGIN_OBJECT_MAP(x) static ::ATL::_ATL_OBJMAP_ENTRY x[] = {
-#define OBJECT_ENTRY(clsid, class)                                                                             \
-    {&clsid, &class ::UpdateRegistry, &class ::_ClassFactoryCreatorClass::CreateInstance,                     \
+#define OBJECT_ENTRY(clsid, class)                                                                           \
+    {&clsid, &class ::UpdateRegistry, &class ::_ClassFactoryCreatorClass::CreateInstance,                    \
      &class ::_CreatorClass::CreateInstance, nullptr},
-#define END_OBJECT_MAP()                                                                                       \
-    {nullptr, nullptr, nullptr, nullptr, nullptr}                                                              \
-    }                                                                                                          \
-    ;
+#define END_OBJECT_MAP()                                                                                     \
+    {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
 // A dual interface T whose IDispatch half runs through the type information of T in the module's own type
 // library (its TYPELIB resource), so the library need not be registered.
@@ -332,8 +346,9 @@ public:
             return hr;
         return pTypeInfo->GetIDsOfNames(rgszNames, cNames, rgdispid);
     }
-    STDMETHOD(Invoke)(DISPID dispidMember, REFIID riid, LCID, WORD wFlags, DISPPARAMS* pdispparams,
-                      VARIANT* pvarResult, EXCEPINFO* pexcepinfo, UINT* puArgErr)
+    STDMETHOD(Invoke)
+    (DISPID dispidMember, REFIID riid, LCID, WORD wFlags, DISPPARAMS* pdispparams, VARIANT* pvarResult,
+     EXCEPINFO* pexcepinfo, UINT* puArgErr)
     {
         if (!InlineIsEqualGUID(riid, IID_NULL))
             return DISP_E_UNKNOWNINTERFACE;
@@ -341,8 +356,8 @@ public:
         HRESULT hr = _pAtlModule ? _pAtlModule->GetTypeInfo(*piid, &pTypeInfo) : E_UNEXPECTED;
         if (FAILED(hr))
             return hr;
-        return pTypeInfo->Invoke(static_cast<T*>(this), dispidMember, wFlags, pdispparams, pvarResult, pexcepinfo,
-                                 puArgErr);
+        return pTypeInfo->Invoke(static_cast<T*>(this), dispidMember, wFlags, pdispparams, pvarResult,
+                                 pexcepinfo, puArgErr);
     }
 };
 
@@ -408,7 +423,7 @@ template <class T, const IID* piid>
 class IConnectionPointImpl : public _ICPLocator<piid>
 {
 public:
-    STDMETHOD(_LocCPQueryInterface)(REFIID riid, void** ppvObject)
+    ATL_OPAQUE_QI STDMETHOD(_LocCPQueryInterface)(REFIID riid, void** ppvObject)
     {
         if (!ppvObject)
             return E_POINTER;
@@ -433,7 +448,7 @@ public:
         if (!ppCPC)
             return E_POINTER;
         return static_cast<T*>(this)->GetUnknown()->QueryInterface(IID_IConnectionPointContainer,
-                                                                    reinterpret_cast<void**>(ppCPC));
+                                                                   reinterpret_cast<void**>(ppCPC));
     }
     virtual HRESULT STDMETHODCALLTYPE Advise(IUnknown* pUnkSink, DWORD* pdwCookie)
     {
@@ -463,17 +478,15 @@ struct _ATL_CONNMAP_ENTRY
     DWORD_PTR dwOffset;
 };
 
-#define BEGIN_CONNECTION_POINT_MAP(x)                                                                          \
-    typedef x _atl_conn_classtype;                                                                             \
-    static const ::ATL::_ATL_CONNMAP_ENTRY* GetConnMap()                                                       \
-    {                                                                                                          \
+#define BEGIN_CONNECTION_POINT_MAP(x)                                                                        \
+    typedef x _atl_conn_classtype;                                                                           \
+    static const ::ATL::_ATL_CONNMAP_ENTRY* GetConnMap()                                                     \
+    {                                                                                                        \
         static const ::ATL::_ATL_CONNMAP_ENTRY _entries[] = {
 #define CONNECTION_POINT_ENTRY(iid) {offsetofclass(::ATL::_ICPLocator<&iid>, _atl_conn_classtype)},
-#define END_CONNECTION_POINT_MAP()                                                                             \
-    {static_cast<DWORD_PTR>(-1)}                                                                               \
-    }                                                                                                          \
-    ;                                                                                                          \
-    return _entries;                                                                                           \
+#define END_CONNECTION_POINT_MAP()                                                                           \
+    {static_cast<DWORD_PTR>(-1)}};                                                                           \
+    return _entries;                                                                                         \
     }
 
 template <class T>
@@ -491,11 +504,11 @@ public:
         if (!ppCP)
             return E_POINTER;
         *ppCP = nullptr;
-        for (const _ATL_CONNMAP_ENTRY* pEntry = T::GetConnMap(); pEntry->dwOffset != static_cast<DWORD_PTR>(-1);
-             ++pEntry)
+        for (const _ATL_CONNMAP_ENTRY* pEntry = T::GetConnMap();
+             pEntry->dwOffset != static_cast<DWORD_PTR>(-1); ++pEntry)
         {
-            IConnectionPoint* pCP =
-                reinterpret_cast<IConnectionPoint*>(reinterpret_cast<DWORD_PTR>(static_cast<T*>(this)) + pEntry->dwOffset);
+            IConnectionPoint* pCP = reinterpret_cast<IConnectionPoint*>(
+                reinterpret_cast<DWORD_PTR>(static_cast<T*>(this)) + pEntry->dwOffset);
             IID iid;
             if (SUCCEEDED(pCP->GetConnectionInterface(&iid)) && InlineIsEqualGUID(iid, riid))
             {
@@ -523,12 +536,12 @@ struct CComSinkArg
 {
     static_assert(sizeof(A) == 0, "event handler parameter type not supported");
 };
-#define ATL_SINK_ARG(type, vartype, member)                                                                    \
-    template <>                                                                                                \
-    struct CComSinkArg<type>                                                                                   \
-    {                                                                                                          \
-        static constexpr VARTYPE vt = vartype;                                                                 \
-        static type From(VARIANT* pvar) { return static_cast<type>(pvar->member); }                            \
+#define ATL_SINK_ARG(type, vartype, member)                                                                  \
+    template <>                                                                                              \
+    struct CComSinkArg<type>                                                                                 \
+    {                                                                                                        \
+        static constexpr VARTYPE vt = vartype;                                                               \
+        static type From(VARIANT* pvar) { return static_cast<type>(pvar->member); }                          \
     };
 ATL_SINK_ARG(long, VT_I4, lVal)
 ATL_SINK_ARG(int, VT_I4, lVal)
@@ -594,18 +607,16 @@ HRESULT AtlSinkInvoke(void* pThis, DISPPARAMS* pdp)
                        std::make_index_sequence<CComSinkTraits<decltype(pfn)>::arity>());
 }
 
-#define BEGIN_SINK_MAP(x)                                                                                      \
-    typedef x _atl_event_classtype;                                                                            \
-    static const ::ATL::_ATL_EVENT_ENTRY* _GetSinkMap()                                                        \
-    {                                                                                                          \
+#define BEGIN_SINK_MAP(x)                                                                                    \
+    typedef x _atl_event_classtype;                                                                          \
+    static const ::ATL::_ATL_EVENT_ENTRY* _GetSinkMap()                                                      \
+    {                                                                                                        \
         static const ::ATL::_ATL_EVENT_ENTRY map[] = {
-#define SINK_ENTRY_EX(id, iid, dispid, fn)                                                                     \
+#define SINK_ENTRY_EX(id, iid, dispid, fn)                                                                   \
     {id, &iid, dispid, &::ATL::AtlSinkInvoke<_atl_event_classtype, &_atl_event_classtype::fn>},
-#define END_SINK_MAP()                                                                                         \
-    {0, nullptr, 0, nullptr}                                                                                   \
-    }                                                                                                          \
-    ;                                                                                                          \
-    return map;                                                                                                \
+#define END_SINK_MAP()                                                                                       \
+    {0, nullptr, 0, nullptr}};                                                                               \
+    return map;                                                                                              \
     }
 
 // Its first three slots stand in for IUnknown's, so a sink inside a COM object keeps its own identity.
@@ -620,11 +631,12 @@ public:
 
 // A sink for dispinterface *pdiid, laid out as IDispatch. It is not reference counted: its owner keeps it
 // alive while it is advised. Calls arrive on the thread that advised it (its apartment).
-template <UINT nID, class T, const IID* pdiid, const GUID* plibid = &GUID_NULL, WORD wMajor = 1, WORD wMinor = 0>
+template <UINT nID, class T, const IID* pdiid, const GUID* plibid = &GUID_NULL, WORD wMajor = 1,
+          WORD wMinor = 0>
 class IDispEventImpl : public _IDispEventLocator<nID, pdiid>
 {
 public:
-    STDMETHOD(_LocDEQueryInterface)(REFIID riid, void** ppvObject)
+    ATL_OPAQUE_QI STDMETHOD(_LocDEQueryInterface)(REFIID riid, void** ppvObject)
     {
         if (!ppvObject)
             return E_POINTER;
@@ -653,14 +665,18 @@ public:
             *pptinfo = nullptr;
         return E_NOTIMPL;
     }
-    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    {
+        return E_NOTIMPL;
+    }
     // An event the sink map does not name is accepted and ignored.
     virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID dispidMember, REFIID, LCID, WORD, DISPPARAMS* pdispparams,
                                              VARIANT*, EXCEPINFO*, UINT*)
     {
         for (const _ATL_EVENT_ENTRY* pEntry = T::_GetSinkMap(); pEntry->piid; ++pEntry)
         {
-            if (pEntry->nControlID != nID || pEntry->dispid != dispidMember || !InlineIsEqualGUID(*pEntry->piid, *pdiid))
+            if (pEntry->nControlID != nID || pEntry->dispid != dispidMember ||
+                !InlineIsEqualGUID(*pEntry->piid, *pdiid))
                 continue;
             try
             {
@@ -676,8 +692,9 @@ public:
 
     HRESULT DispEventAdvise(IUnknown* pUnk, const IID* piid = pdiid)
     {
-        return AtlAdvise(pUnk, reinterpret_cast<IUnknown*>(static_cast<_IDispEventLocator<nID, pdiid>*>(this)), *piid,
-                         &m_dwEventCookie);
+        return AtlAdvise(pUnk,
+                         reinterpret_cast<IUnknown*>(static_cast<_IDispEventLocator<nID, pdiid>*>(this)),
+                         *piid, &m_dwEventCookie);
     }
     HRESULT DispEventUnadvise(IUnknown* pUnk, const IID* piid = pdiid)
     {

@@ -105,11 +105,12 @@ struct CPing
     DWORD dwThreadId;
 };
 
-class CPingSink : public IDispEventImpl<1, CPingSink, &DIID__IAtlTestObjectEvents, &LIBID_AtlTestServerLib, 1, 0>
+class CPingSink
+    : public IDispEventImpl<1, CPingSink, &DIID__IAtlTestObjectEvents, &LIBID_AtlTestServerLib, 1, 0>
 {
 public:
     BEGIN_SINK_MAP(CPingSink)
-        SINK_ENTRY_EX(1, DIID__IAtlTestObjectEvents, 1, OnPing)
+    SINK_ENTRY_EX(1, DIID__IAtlTestObjectEvents, 1, OnPing)
     END_SINK_MAP()
 
     HRESULT STDMETHODCALLTYPE OnPing(long n, BSTR bstrFrom)
@@ -120,6 +121,64 @@ public:
 
     std::vector<CPing> m_pings;
 };
+
+// A sink called directly, to show how arguments reach its handlers.
+class CTypedSink : public IDispEventImpl<2, CTypedSink, &DIID__IAtlTestObjectEvents>
+{
+public:
+    BEGIN_SINK_MAP(CTypedSink)
+    SINK_ENTRY_EX(2, DIID__IAtlTestObjectEvents, 1, OnPing)
+    SINK_ENTRY_EX(2, DIID__IAtlTestObjectEvents, 2, OnAny)
+    END_SINK_MAP()
+
+    HRESULT STDMETHODCALLTYPE OnPing(long n, BSTR bstrFrom)
+    {
+        m_n = n;
+        m_from = bstrFrom ? bstrFrom : L"";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnAny(VARIANT* pvar)
+    {
+        m_vtAny = pvar->vt;
+        return S_FALSE;
+    }
+
+    long m_n = 0;
+    std::wstring m_from;
+    VARTYPE m_vtAny = VT_EMPTY;
+};
+
+TEST(DispEventSinkTest, HandlersGetConvertedArgumentsAndMismatchesAreRefused)
+{
+    CTypedSink sink;
+    CComPtr<IDispatch> pDisp;
+    ASSERT_EQ(S_OK, sink._LocDEQueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pDisp)));
+
+    // Arguments go last first: (n = "12", bstrFrom = "from").
+    CComVariant args[2] = {CComVariant(L"from"), CComVariant(L"12")};
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    EXPECT_EQ(S_OK, pDisp->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+    EXPECT_EQ(12, sink.m_n);
+    EXPECT_EQ(L"from", sink.m_from);
+
+    DISPPARAMS tooFew = {args, nullptr, 1, 0};
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT,
+              pDisp->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr));
+    CComVariant badArgs[2] = {CComVariant(L"from"), CComVariant(L"twelve")};
+    DISPPARAMS mismatch = {badArgs, nullptr, 2, 0};
+    EXPECT_EQ(DISP_E_TYPEMISMATCH,
+              pDisp->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &mismatch, nullptr, nullptr, nullptr));
+    EXPECT_EQ(12, sink.m_n);
+
+    // A VARIANT* parameter sees the caller's own value; the handler's result is passed back.
+    CComVariant varAny(3.5);
+    DISPPARAMS any = {&varAny, nullptr, 1, 0};
+    EXPECT_EQ(S_FALSE, pDisp->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &any, nullptr, nullptr, nullptr));
+    EXPECT_EQ(VT_R8, sink.m_vtAny);
+
+    // Events the map does not name are accepted and ignored.
+    EXPECT_EQ(S_OK, pDisp->Invoke(77, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+}
 
 class AtlComTest : public testing::Test
 {
@@ -138,8 +197,9 @@ protected:
     static HRESULT ServerCanUnloadNow()
     {
         HMODULE hServer = GetModuleHandleA(kServerDll);
-        auto pfn = hServer ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(hServer, "DllCanUnloadNow"))
-                           : nullptr;
+        auto pfn =
+            hServer ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(hServer, "DllCanUnloadNow"))
+                    : nullptr;
         return pfn ? pfn() : E_FAIL;
     }
 };
@@ -154,7 +214,8 @@ TEST_F(AtlComTest, RegistrationWritesProgIdsClassAndTypeLibrary)
     EXPECT_EQ("AtlTest.TestObject.1", ReadClassesValue(std::string(kClsidKey) + "\\ProgID"));
     EXPECT_EQ("AtlTest.TestObject", ReadClassesValue(std::string(kClsidKey) + "\\VersionIndependentProgID"));
     EXPECT_EQ("Apartment", ReadClassesValue(std::string(kClsidKey) + "\\InprocServer32", "ThreadingModel"));
-    EXPECT_EQ("{6B1C3E2A-5D47-4F0B-9A61-2C8E7D4F1A00}", ReadClassesValue(std::string(kClsidKey) + "\\TypeLib"));
+    EXPECT_EQ("{6B1C3E2A-5D47-4F0B-9A61-2C8E7D4F1A00}",
+              ReadClassesValue(std::string(kClsidKey) + "\\TypeLib"));
 
     // %MODULE% became the server's own path.
     const std::string strServer = ReadClassesValue(std::string(kClsidKey) + "\\InprocServer32");
@@ -214,14 +275,15 @@ TEST_F(AtlComTest, DispatchCallsByDispidAndByName)
     EXPECT_EQ(1, dispidAdd);
     LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Subtract")};
     DISPID dispidUnknown = 0;
-    EXPECT_EQ(DISP_E_UNKNOWNNAME, pDisp->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &dispidUnknown));
+    EXPECT_EQ(DISP_E_UNKNOWNNAME,
+              pDisp->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &dispidUnknown));
 
     // Arguments go last first; the second is text that must be converted to long.
     CComVariant args[2] = {CComVariant(L"5"), CComVariant(37)};
     DISPPARAMS params = {args, nullptr, 2, 0};
     CComVariant varResult;
-    ASSERT_EQ(S_OK, pDisp->Invoke(dispidAdd, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &varResult,
-                                  nullptr, nullptr));
+    ASSERT_EQ(S_OK, pDisp->Invoke(dispidAdd, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                  &varResult, nullptr, nullptr));
     EXPECT_EQ(VT_I4, varResult.vt);
     EXPECT_EQ(42, varResult.lVal);
 
@@ -232,13 +294,13 @@ TEST_F(AtlComTest, DispatchCallsByDispidAndByName)
                                   nullptr, nullptr));
     DISPPARAMS noParams = {nullptr, nullptr, 0, 0};
     varResult.Clear();
-    ASSERT_EQ(S_OK, pDisp->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &noParams, &varResult,
-                                  nullptr, nullptr));
+    ASSERT_EQ(S_OK, pDisp->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &noParams,
+                                  &varResult, nullptr, nullptr));
     ASSERT_EQ(VT_BSTR, varResult.vt);
     EXPECT_STREQ(L"by dispid", varResult.bstrVal);
 
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, pDisp->Invoke(99, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &noParams,
-                                                   nullptr, nullptr, nullptr));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, pDisp->Invoke(99, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                                   &noParams, nullptr, nullptr, nullptr));
 }
 
 TEST_F(AtlComTest, ClassInfoNamesTheCoclassAndItsEventInterface)
@@ -314,8 +376,8 @@ TEST_F(AtlComTest, ReleasingEveryReferenceLetsTheModuleUnload)
         EXPECT_EQ(S_FALSE, ServerCanUnloadNow());
 
         CComPtr<IClassFactory> pFactory;
-        ASSERT_EQ(S_OK, CoGetClassObject(CLSID_AtlTestObject, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                                         reinterpret_cast<void**>(&pFactory)));
+        ASSERT_EQ(S_OK, CoGetClassObject(CLSID_AtlTestObject, CLSCTX_INPROC_SERVER, nullptr,
+                                         IID_IClassFactory, reinterpret_cast<void**>(&pFactory)));
         IUnknown* pOuterRefused = nullptr;
         EXPECT_EQ(CLASS_E_NOAGGREGATION,
                   pFactory->CreateInstance(pObject, IID_IUnknown, reinterpret_cast<void**>(&pOuterRefused)));
@@ -325,8 +387,8 @@ TEST_F(AtlComTest, ReleasingEveryReferenceLetsTheModuleUnload)
         pFactory.Release();
         // The server lock alone keeps the module loaded.
         EXPECT_EQ(S_FALSE, ServerCanUnloadNow());
-        ASSERT_EQ(S_OK, CoGetClassObject(CLSID_AtlTestObject, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                                         reinterpret_cast<void**>(&pFactory)));
+        ASSERT_EQ(S_OK, CoGetClassObject(CLSID_AtlTestObject, CLSCTX_INPROC_SERVER, nullptr,
+                                         IID_IClassFactory, reinterpret_cast<void**>(&pFactory)));
         EXPECT_EQ(S_OK, pFactory->LockServer(FALSE));
         EXPECT_EQ(S_FALSE, ServerCanUnloadNow());
     }

@@ -19,28 +19,29 @@ public:
 };
 
 // Multi-threaded model: the worker thread holds and releases a reference of its own.
-class ATL_NO_VTABLE CAtlTestObject : public CComObjectRootEx<CComMultiThreadModel>,
-                                     public CComCoClass<CAtlTestObject, &CLSID_AtlTestObject>,
-                                     public IDispatchImpl<IAtlTestObject, &IID_IAtlTestObject, &LIBID_AtlTestServerLib>,
-                                     public IProvideClassInfo2Impl<&CLSID_AtlTestObject, &DIID__IAtlTestObjectEvents,
-                                                                   &LIBID_AtlTestServerLib>,
-                                     public IConnectionPointContainerImpl<CAtlTestObject>,
-                                     public CProxy_IAtlTestObjectEvents<CAtlTestObject>
+class ATL_NO_VTABLE CAtlTestObject
+    : public CComObjectRootEx<CComMultiThreadModel>,
+      public CComCoClass<CAtlTestObject, &CLSID_AtlTestObject>,
+      public IDispatchImpl<IAtlTestObject, &IID_IAtlTestObject, &LIBID_AtlTestServerLib>,
+      public IProvideClassInfo2Impl<&CLSID_AtlTestObject, &DIID__IAtlTestObjectEvents,
+                                    &LIBID_AtlTestServerLib>,
+      public IConnectionPointContainerImpl<CAtlTestObject>,
+      public CProxy_IAtlTestObjectEvents<CAtlTestObject>
 {
 public:
     DECLARE_REGISTRY_RESOURCEID(IDR_ATLTESTOBJECT)
     DECLARE_PROTECT_FINAL_CONSTRUCT()
 
     BEGIN_COM_MAP(CAtlTestObject)
-        COM_INTERFACE_ENTRY(IAtlTestObject)
-        COM_INTERFACE_ENTRY(IDispatch)
-        COM_INTERFACE_ENTRY(IProvideClassInfo)
-        COM_INTERFACE_ENTRY(IProvideClassInfo2)
-        COM_INTERFACE_ENTRY(IConnectionPointContainer)
+    COM_INTERFACE_ENTRY(IAtlTestObject)
+    COM_INTERFACE_ENTRY(IDispatch)
+    COM_INTERFACE_ENTRY(IProvideClassInfo)
+    COM_INTERFACE_ENTRY(IProvideClassInfo2)
+    COM_INTERFACE_ENTRY(IConnectionPointContainer)
     END_COM_MAP()
 
     BEGIN_CONNECTION_POINT_MAP(CAtlTestObject)
-        CONNECTION_POINT_ENTRY(DIID__IAtlTestObjectEvents)
+    CONNECTION_POINT_ENTRY(DIID__IAtlTestObjectEvents)
     END_CONNECTION_POINT_MAP()
 
     void FinalRelease();

@@ -4,7 +4,7 @@
 CComModule _Module;
 
 BEGIN_OBJECT_MAP(ObjectMap)
-    OBJECT_ENTRY(CLSID_AtlTestObject, CAtlTestObject)
+OBJECT_ENTRY(CLSID_AtlTestObject, CAtlTestObject)
 END_OBJECT_MAP()
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)

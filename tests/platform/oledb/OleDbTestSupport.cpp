@@ -166,6 +166,7 @@ void COleDbTest::SetUp()
 
 void COleDbTest::TearDown()
 {
+    OleDbInjectIoFaults(0);
     m_session.Close();
     m_ds.Close();
     CoUninitialize();

@@ -292,8 +292,9 @@ class CMessages : public CCommand<CAccessor<CMessageRow>>
 public:
     HRESULT OpenWhere(CSession& session, const char* pszWhere)
     {
-        std::string sql = std::string("SELECT EmailsID, EmDate, Subject, Message, FolderID, Flags, UniqueID, Encode, "
-                                      "PassCrypto, Ind FROM Emails") +
+        std::string sql = std::string(" \tSELECT Emails.EmailsID, Emails.EmDate, Emails.Subject, Emails.Message, "
+                                      "Emails.FolderID, Emails.Flags, Emails.UniqueID, Emails.Encode, "
+                                      "Emails.PassCrypto, Emails.Ind FROM Emails") +
                           pszWhere;
         CDBPropSet propset(DBPROPSET_ROWSET);
         propset.AddProperty(DBPROP_IRowsetChange, true);
@@ -400,4 +401,93 @@ TEST_F(MessageTest, DateParametersBoundAsDoublesFindTheSecond)
     m.m_EmDate = 37320.43091;
     ASSERT_EQ(S_OK, m.OpenWhere(m_session, " WHERE FolderID = ? AND Subject = ? AND EmDate < ?"));
     EXPECT_EQ(S_OK, m.MoveNext());
+}
+
+TEST_F(RowsetTest, AnInjectedDiskFaultFailsOneOpenWithJetError3043)
+{
+    OleDbInjectIoFaults(1);
+    CFolders f;
+    EXPECT_EQ(E_FAIL, f.OpenWhere(m_session, ""));
+    CErrorRecord record = ReadErrorRecord(f.m_spCommand, IID_ICommand);
+    EXPECT_EQ(5003043u, record.dwHelpContext);
+    EXPECT_EQ("Disk or network error.", record.strDescription);
+    EXPECT_EQ(S_OK, f.OpenWhere(m_session, ""));
+}
+
+TEST_F(RowsetTest, AnOpenRowsetDoesNotBlockChangesToTheSchema)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, f.MoveNext());
+    Exec("CREATE TABLE Signatures(ID COUNTER CONSTRAINT PK_ID PRIMARY KEY, SignatureText LONGTEXT)");
+    Exec("CREATE INDEX idxName ON Folders (Name)");
+    Exec("DROP TABLE Signatures");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Outbox', 2)");
+    EXPECT_EQ(DB_S_ENDOFROWSET, f.MoveNext());
+    EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox"}), Names());
+}
+
+TEST_F(RowsetTest, ATableOpenedByNameReadsAndAppendsRows)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    CTable<CAccessor<CFolderRow>> table;
+    CDBPropSet propset(DBPROPSET_ROWSET);
+    propset.AddProperty(DBPROP_IRowsetChange, true);
+    propset.AddProperty(DBPROP_UPDATABILITY, 7);
+    ASSERT_EQ(S_OK, table.Open(m_session, "Folders", &propset));
+    ASSERT_EQ(S_OK, table.MoveFirst());
+    EXPECT_STREQ("Inbox", table.m_szName);
+    table.ClearRecord();
+    lstrcpyA(table.m_szName, "Outbox");
+    table.m_Type = 2;
+    ASSERT_EQ(S_OK, table.Insert(0, true));
+    EXPECT_EQ(S_OK, table.Update());
+    ASSERT_EQ(S_OK, table.MoveLast());
+    EXPECT_EQ(2, table.m_ID);
+    EXPECT_EQ(DB_E_NOTABLE, CTable<CAccessor<CFolderRow>>().Open(m_session, "NoSuchTable"));
+}
+
+TEST_F(MessageTest, FreeRecordMemoryReleasesTheStreamOfTheRow)
+{
+    Exec("INSERT INTO Emails (FolderID, Message) VALUES (1, x'41424344')");
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, m.MoveNext());
+    ASSERT_NE(nullptr, m.m_pMessage);
+    EXPECT_EQ(4u, m.m_cbMessage);
+    m.FreeRecordMemory();
+    EXPECT_EQ(nullptr, m.m_pMessage);
+}
+
+TEST_F(MessageTest, AFullDatabaseReportsThatItHasReachedItsMaximumSize)
+{
+    Exec("PRAGMA max_page_count = 40");
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    m.ClearRecord();
+    m.m_FolderID = 1;
+    const std::string message = MakeMessage(1024 * 1024);
+    m.m_pMessage = CreateMemoryStream(message);
+    m.m_cbMessage = message.size();
+    EXPECT_TRUE(FAILED(m.Insert(0)));
+    CErrorRecord record = ReadErrorRecord(m.m_spRowsetChange, IID_IRowsetChange);
+    EXPECT_EQ("Database has reached maximum size.", record.strDescription);
+    EXPECT_EQ(DB_S_ENDOFROWSET, m.MoveLast());
+}
+
+TEST_F(MessageTest, AMessageBoundAsTextIsReadFromTheFile)
+{
+    Exec("INSERT INTO Emails (FolderID, Message) VALUES (1, CAST('Subject: hi' AS BLOB))");
+    struct CTextRow
+    {
+        char m_szMessage[64];
+        BEGIN_COLUMN_MAP(CTextRow)
+            COLUMN_ENTRY(1, m_szMessage)
+        END_COLUMN_MAP()
+    };
+    CCommand<CAccessor<CTextRow>> q;
+    ASSERT_EQ(S_OK, q.Open(m_session, "SELECT Message FROM Emails"));
+    ASSERT_EQ(S_OK, q.MoveNext());
+    EXPECT_STREQ("Subject: hi", q.m_szMessage);
 }
