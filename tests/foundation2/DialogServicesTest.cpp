@@ -4,7 +4,9 @@
 
 #include <string.h>
 
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,8 @@ CAppModule _Module;
 
 namespace
 {
-const char kTestCaption[] = "Vorn Email";
+// Bounded waits, generous because every test program of the build runs at once.
+const DWORD kPatienceMs = 30000;
 
 class CDlgFieldCheck : public CDialogImpl<CDlgFieldCheck>
 {
@@ -31,6 +34,7 @@ public:
 
     BEGIN_MSG_MAP(CDlgFieldCheck)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_NEXTDLGCTL, OnNextDlgCtl)
         COMMAND_ID_HANDLER(IDOK, OnOK)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
     END_MSG_MAP()
@@ -41,6 +45,15 @@ public:
         int nIndex = (int)::SendMessageA(hCombo, CB_ADDSTRING, 0, (LPARAM) "Vorn");
         ::SendMessageA(hCombo, CB_SETITEMDATA, nIndex, 4711);
         return TRUE;
+    }
+
+    // Where a complaint put the focus; read here because another program's window may hold the real focus.
+    LRESULT OnNextDlgCtl(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+    {
+        if (lParam)
+            m_hWndFocused = (HWND)wParam;
+        bHandled = FALSE;
+        return 0;
     }
 
     // The name is required and held in 101 characters; a company is required unless "Individual" is set.
@@ -67,24 +80,34 @@ public:
 
     CString m_strName;
     DWORD_PTR m_dwCompany = 0;
+    HWND m_hWndFocused = NULL;
 };
 
-// Runs the dialog modally on a UI thread of its own; message boxes with the application caption are
-// answered with OK and recorded.
+// What AppMessageBox would have shown; the complaint boxes themselves are the message box layer's business.
+std::mutex g_complaintLock;
+std::vector<std::string> g_complaints;
+
+int RecordComplaint(const char* pszText, const char*, UINT, HWND)
+{
+    std::lock_guard<std::mutex> guard(g_complaintLock);
+    g_complaints.push_back(pszText);
+    return IDOK;
+}
+
+// Runs the dialog modally on a UI thread of its own; its complaints are recorded instead of shown.
 class DialogServicesTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        lstrcpynA(AppCaption, kTestCaption, sizeof(AppCaption));
+        {
+            std::lock_guard<std::mutex> guard(g_complaintLock);
+            g_complaints.clear();
+        }
+        m_pfnOldHook = SetAppMessageBoxHook(RecordComplaint);
         m_ui.reset(new CUiThread(_Module));
-        m_responder.reset(new CDialogResponder(m_ui->ThreadId(), [](HWND hWnd) {
-            if (WindowText(hWnd) != kTestCaption)
-                return false;
-            return CDialogResponder::Press(hWnd, IDOK);
-        }));
         m_ui->Run([this] { m_nResult = m_dlg.DoModal(NULL); });
-        m_hDlg = CDialogResponder::FindDialog(m_ui->ThreadId(), "Field Check");
+        m_hDlg = CDialogResponder::FindDialog(m_ui->ThreadId(), "Field Check", kPatienceMs);
         ASSERT_TRUE(m_hDlg != NULL);
     }
 
@@ -92,73 +115,87 @@ protected:
     {
         if (::IsWindow(m_hDlg))
             CDialogResponder::Press(m_hDlg, IDCANCEL);
-        EXPECT_TRUE(m_ui->WaitForExit());
-        m_responder.reset();
+        EXPECT_TRUE(m_ui->WaitForExit(kPatienceMs));
         m_ui.reset();
+        SetAppMessageBoxHook(m_pfnOldHook);
+    }
+
+    std::vector<std::string> Complaints() const
+    {
+        std::lock_guard<std::mutex> guard(g_complaintLock);
+        return g_complaints;
     }
 
     // Presses OK and waits until the dialog either closed or complained once more.
     void PressOk()
     {
-        size_t nBefore = m_responder->Answered().size();
+        size_t nBefore = Complaints().size();
         ASSERT_TRUE(CDialogResponder::Press(m_hDlg, IDOK));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(m_hDlg) || m_responder->Answered().size() > nBefore; }));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(m_hDlg) || Complaints().size() > nBefore; }, kPatienceMs));
     }
 
     std::string LastComplaint() const
     {
-        std::vector<CDialogResponder::Seen> seen = m_responder->Answered();
-        return seen.empty() ? std::string() : seen.back().strText;
+        std::vector<std::string> complaints = Complaints();
+        return complaints.empty() ? std::string() : complaints.back();
     }
 
-    HWND FocusOnUiThread()
+    void SetName(const std::string& strName)
     {
-        HWND hFocus = NULL;
-        m_ui->Invoke([&] { hFocus = ::GetFocus(); });
-        return hFocus;
+        ASSERT_TRUE(::IsWindow(m_hDlg));
+        EXPECT_TRUE(CDialogResponder::SetField(m_hDlg, IDC_NAME, strName.c_str()));
+        EXPECT_EQ(strName, CDialogResponder::ItemText(m_hDlg, IDC_NAME));
+    }
+
+    // The control a complaint put the focus on, read on the dialog's thread.
+    HWND FocusedByComplaint()
+    {
+        HWND hFocused = NULL;
+        m_ui->Invoke([&] { hFocused = m_dlg.m_hWndFocused; }, kPatienceMs);
+        return hFocused;
     }
 
     CDlgFieldCheck m_dlg;
     INT_PTR m_nResult = 0;
     std::unique_ptr<CUiThread> m_ui;
-    std::unique_ptr<CDialogResponder> m_responder;
     HWND m_hDlg = NULL;
+    AppMessageBoxHook m_pfnOldHook = NULL;
 };
 } // namespace
 
 TEST_F(DialogServicesTest, GetTextRefusesAFieldThatFillsItsBufferAndAcceptsOneCharacterLess)
 {
-    ASSERT_TRUE(CDialogResponder::SetField(m_hDlg, IDC_NAME, std::string(100, 'n').c_str()));
+    SetName(std::string(100, 'n'));
     CDialogResponder::SetCheck(m_hDlg, IDC_INDIVIDUAL, true);
     PressOk();
     ASSERT_TRUE(::IsWindow(m_hDlg));
     EXPECT_EQ("Field\nName:\ntoo large. Maximum char count: 99", LastComplaint());
-    EXPECT_EQ(::GetDlgItem(m_hDlg, IDC_NAME), FocusOnUiThread());
+    EXPECT_EQ(::GetDlgItem(m_hDlg, IDC_NAME), FocusedByComplaint());
 
     std::string strName(99, 'n');
-    ASSERT_TRUE(CDialogResponder::SetField(m_hDlg, IDC_NAME, strName.c_str()));
+    SetName(strName);
     PressOk();
-    ASSERT_TRUE(m_ui->WaitForExit());
+    ASSERT_TRUE(m_ui->WaitForExit(kPatienceMs));
     EXPECT_EQ(IDOK, m_nResult);
     EXPECT_EQ(strName, (const char*)m_dlg.m_strName);
-    EXPECT_EQ(1u, m_responder->Answered().size());
+    EXPECT_EQ(1u, Complaints().size());
 }
 
 TEST_F(DialogServicesTest, EmptyRequiredFieldsAndMissingChoicesAreRefusedOnTheField)
 {
     PressOk();
     EXPECT_EQ("Field\nName:\nis empty.", LastComplaint());
-    EXPECT_EQ(::GetDlgItem(m_hDlg, IDC_NAME), FocusOnUiThread());
+    EXPECT_EQ(::GetDlgItem(m_hDlg, IDC_NAME), FocusedByComplaint());
 
-    CDialogResponder::SetField(m_hDlg, IDC_NAME, "Ann");
+    SetName("Ann");
     PressOk();
     EXPECT_EQ("Choice a\nCompany:\nplease.", LastComplaint());
-    EXPECT_EQ(::GetDlgItem(m_hDlg, IDC_COMPANY), FocusOnUiThread());
+    EXPECT_EQ(::GetDlgItem(m_hDlg, IDC_COMPANY), FocusedByComplaint());
 
     ::SendMessageA(::GetDlgItem(m_hDlg, IDC_COMPANY), CB_SETCURSEL, 0, 0);
     PressOk();
-    ASSERT_TRUE(m_ui->WaitForExit());
+    ASSERT_TRUE(m_ui->WaitForExit(kPatienceMs));
     EXPECT_EQ(IDOK, m_nResult);
     EXPECT_EQ(4711u, m_dlg.m_dwCompany);
-    EXPECT_EQ(2u, m_responder->Answered().size());
+    EXPECT_EQ(2u, Complaints().size());
 }
