@@ -199,3 +199,64 @@ TEST_F(DialogServicesTest, EmptyRequiredFieldsAndMissingChoicesAreRefusedOnTheFi
     EXPECT_EQ(4711u, m_dlg.m_dwCompany);
     EXPECT_EQ(2u, Complaints().size());
 }
+
+namespace
+{
+// Stands for a property sheet: shows the page that a complaint is about.
+class CPageHost : public CWindowImpl<CPageHost>
+{
+public:
+    DECLARE_WND_CLASS("OrbTestPageHost")
+
+    BEGIN_MSG_MAP(CPageHost)
+        COMMAND_ID_HANDLER(ID_SHOW_WINDOW, OnShowWindow)
+    END_MSG_MAP()
+
+    LRESULT OnShowWindow(WORD, WORD, HWND hWndPage, BOOL&)
+    {
+        m_hWndShown = hWndPage;
+        ::ShowWindow(hWndPage, SW_SHOW);
+        return 0;
+    }
+
+    HWND m_hWndShown = NULL;
+};
+} // namespace
+
+TEST(DialogFieldComplaints, AComplaintOnAHiddenPageAsksItsSheetToShowItFirst)
+{
+    {
+        std::lock_guard<std::mutex> guard(g_complaintLock);
+        g_complaints.clear();
+    }
+    AppMessageBoxHook pfnOldHook = SetAppMessageBoxHook(RecordComplaint);
+    CPageHost host;
+    CDlgFieldCheck page;
+    bool bVisibleWhenAsked = true;
+    CUiThread ui(_Module);
+    ASSERT_TRUE(ui.Start([&] {
+        host.Create(NULL, CWindow::rcDefault, "Sheet", WS_OVERLAPPEDWINDOW);
+        page.Create(host.m_hWnd);
+        return page.m_hWnd;
+    }) != NULL);
+    ASSERT_TRUE(ui.Invoke([&] {
+        bVisibleWhenAsked = ::IsWindowVisible(page.m_hWnd) != 0;
+        CDlgFields(&page).ShowError(IDC_NAME, 173, IDC_NAME_LABEL, 0);
+    }, kPatienceMs));
+    EXPECT_FALSE(bVisibleWhenAsked);
+    EXPECT_EQ(page.m_hWnd, host.m_hWndShown);
+    EXPECT_TRUE(::IsWindowVisible(page.m_hWnd));
+    EXPECT_EQ(::GetDlgItem(page.m_hWnd, IDC_NAME), page.m_hWndFocused);
+    {
+        std::lock_guard<std::mutex> guard(g_complaintLock);
+        ASSERT_EQ(1u, g_complaints.size());
+        EXPECT_EQ("Field\nName:\nis empty.", g_complaints[0]);
+    }
+    ui.Invoke([&] {
+        page.DestroyWindow();
+        host.DestroyWindow();
+    }, kPatienceMs);
+    ui.PostQuit();
+    EXPECT_TRUE(ui.WaitForExit(kPatienceMs));
+    SetAppMessageBoxHook(pfnOldHook);
+}
