@@ -33,10 +33,10 @@ public:
     };
 
     BEGIN_MSG_MAP(CDlgFieldCheck)
-        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        MESSAGE_HANDLER(WM_NEXTDLGCTL, OnNextDlgCtl)
-        COMMAND_ID_HANDLER(IDOK, OnOK)
-        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+    MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+    MESSAGE_HANDLER(WM_NEXTDLGCTL, OnNextDlgCtl)
+    COMMAND_ID_HANDLER(IDOK, OnOK)
+    COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
     END_MSG_MAP()
 
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
@@ -64,7 +64,8 @@ public:
         if (!fields.GetText(IDC_NAME, szName, sizeof(szName), IDC_NAME_LABEL, TRUE))
             return 0;
         DWORD_PTR dwCompany = 0;
-        if (!fields.GetComboData(dwCompany, IDC_COMPANY, IDC_COMPANY_LABEL, !fields.IsChecked(IDC_INDIVIDUAL)))
+        if (!fields.GetComboData(dwCompany, IDC_COMPANY, IDC_COMPANY_LABEL,
+                                 !fields.IsChecked(IDC_INDIVIDUAL)))
             return 0;
         m_strName = szName;
         m_dwCompany = dwCompany;
@@ -131,7 +132,8 @@ protected:
     {
         size_t nBefore = Complaints().size();
         ASSERT_TRUE(CDialogResponder::Press(m_hDlg, IDOK));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(m_hDlg) || Complaints().size() > nBefore; }, kPatienceMs));
+        ASSERT_TRUE(
+            WaitFor([&] { return !::IsWindow(m_hDlg) || Complaints().size() > nBefore; }, kPatienceMs));
     }
 
     std::string LastComplaint() const
@@ -209,7 +211,7 @@ public:
     DECLARE_WND_CLASS("OrbTestPageHost")
 
     BEGIN_MSG_MAP(CPageHost)
-        COMMAND_ID_HANDLER(ID_SHOW_WINDOW, OnShowWindow)
+    COMMAND_ID_HANDLER(ID_SHOW_WINDOW, OnShowWindow)
     END_MSG_MAP()
 
     LRESULT OnShowWindow(WORD, WORD, HWND hWndPage, BOOL&)
@@ -234,15 +236,20 @@ TEST(DialogFieldComplaints, AComplaintOnAHiddenPageAsksItsSheetToShowItFirst)
     CDlgFieldCheck page;
     bool bVisibleWhenAsked = true;
     CUiThread ui(_Module);
-    ASSERT_TRUE(ui.Start([&] {
-        host.Create(NULL, CWindow::rcDefault, "Sheet", WS_OVERLAPPEDWINDOW);
-        page.Create(host.m_hWnd);
-        return page.m_hWnd;
-    }) != NULL);
-    ASSERT_TRUE(ui.Invoke([&] {
-        bVisibleWhenAsked = ::IsWindowVisible(page.m_hWnd) != 0;
-        CDlgFields(&page).ShowError(IDC_NAME, 173, IDC_NAME_LABEL, 0);
-    }, kPatienceMs));
+    ASSERT_TRUE(ui.Start(
+                    [&]
+                    {
+                        host.Create(NULL, CWindow::rcDefault, "Sheet", WS_OVERLAPPEDWINDOW);
+                        page.Create(host.m_hWnd);
+                        return page.m_hWnd;
+                    }) != NULL);
+    ASSERT_TRUE(ui.Invoke(
+        [&]
+        {
+            bVisibleWhenAsked = ::IsWindowVisible(page.m_hWnd) != 0;
+            CDlgFields(&page).ShowError(IDC_NAME, 173, IDC_NAME_LABEL, 0);
+        },
+        kPatienceMs));
     EXPECT_FALSE(bVisibleWhenAsked);
     EXPECT_EQ(page.m_hWnd, host.m_hWndShown);
     EXPECT_TRUE(::IsWindowVisible(page.m_hWnd));
@@ -252,10 +259,13 @@ TEST(DialogFieldComplaints, AComplaintOnAHiddenPageAsksItsSheetToShowItFirst)
         ASSERT_EQ(1u, g_complaints.size());
         EXPECT_EQ("Field\nName:\nis empty.", g_complaints[0]);
     }
-    ui.Invoke([&] {
-        page.DestroyWindow();
-        host.DestroyWindow();
-    }, kPatienceMs);
+    ui.Invoke(
+        [&]
+        {
+            page.DestroyWindow();
+            host.DestroyWindow();
+        },
+        kPatienceMs);
     ui.PostQuit();
     EXPECT_TRUE(ui.WaitForExit(kPatienceMs));
     SetAppMessageBoxHook(pfnOldHook);
