@@ -1,4 +1,4 @@
-// Tests of the dialog field checks on a real dialog.
+// Tests of the dialog field checks and contextual help on a real dialog.
 #include <atlapp.h>
 #include <atlwin.h>
 
@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/ContextualHelp.h"
 #include "foundation/DlgFields.h"
 #include "foundation/ErrorUtil.h"
+#include "foundation/Shell.h"
 #include "tests/foundation2/DialogServicesResource.h"
+#include "tests/foundation2/FakeHtmlHelp.h"
 #include "tests/support/DialogResponder.h"
 #include "tests/support/UiThread.h"
 #include "tests/support/WindowReaders.h"
@@ -23,6 +26,18 @@ namespace
 {
 // Bounded waits, generous because every test program of the build runs at once.
 const DWORD kPatienceMs = 30000;
+const UINT kDisplayTextPopup = 14;
+
+class CNameHelp : public CContextualHelp
+{
+public:
+    CString GetHelpText(int nIdControl) override
+    {
+        if (nIdControl == IDC_NAME)
+            return "Type the name.";
+        return CContextualHelp::GetHelpText(nIdControl);
+    }
+};
 
 class CDlgFieldCheck : public CDialogImpl<CDlgFieldCheck>
 {
@@ -37,6 +52,7 @@ public:
     MESSAGE_HANDLER(WM_NEXTDLGCTL, OnNextDlgCtl)
     COMMAND_ID_HANDLER(IDOK, OnOK)
     COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+    CHAIN_MSG_MAP_MEMBER(m_help)
     END_MSG_MAP()
 
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
@@ -79,6 +95,7 @@ public:
         return 0;
     }
 
+    CNameHelp m_help;
     CString m_strName;
     DWORD_PTR m_dwCompany = 0;
     HWND m_hWndFocused = NULL;
@@ -269,4 +286,79 @@ TEST(DialogFieldComplaints, AComplaintOnAHiddenPageAsksItsSheetToShowItFirst)
     ui.PostQuit();
     EXPECT_TRUE(ui.WaitForExit(kPatienceMs));
     SetAppMessageBoxHook(pfnOldHook);
+}
+
+namespace
+{
+HMODULE LoadFakeHtmlHelp(const char*)
+{
+    return ::LoadLibraryA("fake_hhctrl.dll");
+}
+
+const FakeHtmlHelpCall* LastCall()
+{
+    HMODULE hFake = ::GetModuleHandleA("fake_hhctrl.dll");
+    if (hFake == NULL)
+        return NULL;
+    LastHtmlHelpCallProc pfn =
+        reinterpret_cast<LastHtmlHelpCallProc>(::GetProcAddress(hFake, "LastHtmlHelpCall"));
+    return pfn != NULL ? pfn() : NULL;
+}
+
+HELPINFO HelpOn(HWND hDlg, int nId, int x, int y)
+{
+    HELPINFO info;
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = nId;
+    info.hItemHandle = ::GetDlgItem(hDlg, nId);
+    info.MousePos.x = x;
+    info.MousePos.y = y;
+    return info;
+}
+} // namespace
+
+TEST_F(DialogServicesTest, HelpOnAControlShowsItsTextAsAPopupAtTheMouse)
+{
+    SetHtmlHelpLoader(LoadFakeHtmlHelp);
+    struct Case
+    {
+        int nId;
+        const char* pszText;
+    };
+    const Case cases[] = {
+        {IDOK, "Closes the dialog box and saves any changes you have made."},
+        {IDCANCEL, "Closes the dialog box without saving any changes you have made."},
+        {IDC_INDIVIDUAL, "There is no help topic for this element"},
+        {IDC_NAME, "Type the name."},
+    };
+    int nX = 100;
+    for (const Case& c : cases)
+    {
+        HELPINFO info = HelpOn(m_hDlg, c.nId, nX, 77);
+        EXPECT_TRUE(::SendMessageA(m_hDlg, WM_HELP, 0, (LPARAM)&info)) << c.nId;
+        const FakeHtmlHelpCall* pCall = LastCall();
+        ASSERT_TRUE(pCall != NULL);
+        EXPECT_EQ(kDisplayTextPopup, pCall->uCommand);
+        EXPECT_STREQ(c.pszText, pCall->szText);
+        EXPECT_EQ(nX, pCall->pt.x);
+        EXPECT_EQ(77, pCall->pt.y);
+        EXPECT_EQ(NULL, pCall->hWndCaller);
+        EXPECT_FALSE(pCall->bFile);
+        EXPECT_EQ((COLORREF)-1, pCall->clrForeground);
+        EXPECT_EQ((COLORREF)-1, pCall->clrBackground);
+        EXPECT_EQ(-1, pCall->rcMargins.left);
+        EXPECT_EQ(-1, pCall->rcMargins.bottom);
+        EXPECT_FALSE(pCall->bFont);
+        nX += 10;
+    }
+
+    // Help on a menu item is not ours to answer.
+    int nCalls = LastCall()->nCalls;
+    HELPINFO menuInfo = HelpOn(m_hDlg, IDOK, 1, 1);
+    menuInfo.iContextType = HELPINFO_MENUITEM;
+    EXPECT_FALSE(::SendMessageA(m_hDlg, WM_HELP, 0, (LPARAM)&menuInfo));
+    EXPECT_EQ(nCalls, LastCall()->nCalls);
+    SetHtmlHelpLoader(NULL);
 }
