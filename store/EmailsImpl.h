@@ -111,6 +111,7 @@ public:
         if (FAILED(hr))
             this->ThrowExecuteFailure(this->m_spCommand, this->m_pSession, NULL, hr);
         this->m_bPrepared = true;
+        this->m_bLookupPrepared = true;
     }
 
     void OpenTable(HWND hWndOwner = NULL) { this->ExecutePrepared(hWndOwner); }
@@ -120,7 +121,7 @@ public:
     void FindDuplicate(HWND hWndOwner, LONG nFolderID, const char* pszSubject, const char* pszSenderPattern,
                        const SYSTEMTIME& when)
     {
-        if (!this->m_bPrepared)
+        if (!this->m_bLookupPrepared)
         {
             this->EnsureTable(hWndOwner);
             Select(CString(" WHERE ") + g_EmailsColumns[8].m_pszName + " = ? AND " + g_EmailsColumns[4].m_pszName +
@@ -135,13 +136,8 @@ public:
         this->m_FolderID = nFolderID;
         strncpy(this->m_Subject, pszSubject, sizeof(this->m_Subject) - 1);
         strncpy(this->m_Ref, pszSenderPattern, sizeof(this->m_Ref) - 1);
-        SYSTEMTIME st = when;
-        st.wMilliseconds = 0;
-        DATE date = 0;
-        SystemTimeToVariantTime(&st, &date);
-        const double kSecond = 1.0 / (24.0 * 60.0 * 60.0);
-        this->m_EmDate = date + kSecond;
-        this->m_EmDateMin = date - kSecond;
+        this->m_EmDate = OleDateAfterSeconds(when, 1);
+        this->m_EmDateMin = OleDateAfterSeconds(when, -1);
         OpenTable(hWndOwner);
     }
 

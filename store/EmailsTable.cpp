@@ -99,6 +99,25 @@ void CEmailsRecord::SaveFlags(HWND hWnd)
         UpdateFlags(pDatabase, NULL);
 }
 
+DATE OleDateAfterSeconds(const SYSTEMTIME& when, int nSeconds)
+{
+    SYSTEMTIME st = when;
+    st.wMilliseconds = 0;
+    FILETIME ft;
+    DATE date = 0;
+    if (!SystemTimeToFileTime(&st, &ft))
+        return date;
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = ft.dwLowDateTime;
+    ticks.HighPart = ft.dwHighDateTime;
+    ticks.QuadPart += (LONGLONG)nSeconds * 10000000;
+    ft.dwLowDateTime = ticks.LowPart;
+    ft.dwHighDateTime = ticks.HighPart;
+    if (FileTimeToSystemTime(&ft, &st))
+        SystemTimeToVariantTime(&st, &date);
+    return date;
+}
+
 int CompareEmailsRecords(const CEmailsRecord& a, const CEmailsRecord& b, int nColumn, BOOL bAscending)
 {
     const CEmailsRecord& x = bAscending ? a : b;

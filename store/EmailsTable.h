@@ -57,6 +57,10 @@ protected:
     void ZeroRow();
 };
 
+// The OLE date nSeconds after the time, made through calendar fields like every stored date, so that a
+// bound one second off compares exactly with a row of that second.
+DATE OleDateAfterSeconds(const SYSTEMTIME& when, int nSeconds);
+
 // Sort of the message list by column 0-5; a zero bAscending reverses the order.
 int CompareEmailsRecords(const CEmailsRecord& a, const CEmailsRecord& b, int nColumn, BOOL bAscending);
 
@@ -196,6 +200,7 @@ public:
             throw StoreText::kNoSession;
         EnsureTable(hWndOwner);
         this->ReleaseMessageStream();
+        m_bLookupPrepared = false;
         this->OpenRowset(hWndOwner, pszSQL != NULL ? pszSQL : g_szEmailsSelect);
     }
 
@@ -216,5 +221,10 @@ public:
     {
         this->ReleaseMessageStream();
         this->CloseTable();
+        m_bLookupPrepared = false;
     }
+
+    // Set while the command is a look-up prepared by a selection for repeated execution; any other open
+    // replaces the command and clears it.
+    bool m_bLookupPrepared = false;
 };
