@@ -86,7 +86,9 @@ void SetHeaderField(CString& strMessage, const char* pszName, const char* pszVal
 
 void ReadStream(ISequentialStream* pStream, CString& strText)
 {
-    std::vector<char> buffer(kChunk);
+    // One buffer per thread: making and clearing half a megabyte for every message would cost more than
+    // reading a typical message.
+    static thread_local std::vector<char> buffer(kChunk);
     for (;;)
     {
         ULONG cbRead = 0;
