@@ -10,6 +10,7 @@
 #include <atlstr.h>
 
 #include "foundation/Exception.h"
+#include "store/AccountsTable.h"
 #include "store/AddressTable.h"
 #include "store/AttachmentsTable.h"
 #include "store/EmailsTable.h"
@@ -32,6 +33,9 @@ void ReadStream(ISequentialStream* pStream, CString& strText);
 void SaveToFile(const CString& strMessage, const char* pszPath);
 } // namespace MessageText
 
+// The "subject" header of a parsed message; empty when it has none.
+CString GetMessageSubject(const CMimePart* pMessage);
+
 template <class TAccessor = CEmailsStoreAccessor>
 class CEmailsImpl : public CEmailsTable<TAccessor>
 {
@@ -40,7 +44,7 @@ class CEmailsImpl : public CEmailsTable<TAccessor>
 
 public:
     explicit CEmailsImpl(CSession* pSession)
-        : CTable(pSession), m_attachments(pSession), m_addresses(pSession)
+        : CTable(pSession), m_attachments(pSession), m_addresses(pSession), m_accounts(pSession)
     {
     }
     virtual ~CEmailsImpl()
@@ -222,6 +226,7 @@ public:
     CString m_strMessage;
     CString m_strParseError;
     CAddressTable m_addresses;
+    CAccountsImpl m_accounts;
     CMimePart* m_pMimeMessage = NULL;
     int m_bSearch = 1;
     CString m_strMessageFilePath;

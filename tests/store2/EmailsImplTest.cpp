@@ -80,12 +80,16 @@ TEST_F(MessageStoreTest, MovesWalkTheFolderAndEachRowBringsItsOwnText)
     EXPECT_EQ(store.m_EmailsID, nFirst);
     EXPECT_STREQ(store.m_strMessage, "Subject: one\r\n\r\nfirst");
     EXPECT_EQ(store.GetHeaderField("Subject"), CString("one"));
+    CMimePart* pParsed = store.GetMimeMessage();
+    EXPECT_EQ(store.GetMimeMessage(), pParsed) << "parsed once per row";
+    EXPECT_STREQ(GetMessageSubject(pParsed), "one");
 
     ASSERT_EQ(store.MoveNext(0, 0), S_OK); // not read at once: read on demand
     EXPECT_EQ(store.m_EmailsID, nSecond);
     EXPECT_TRUE(store.m_strMessage.IsEmpty());
     EXPECT_STREQ(store.GetMessage(), "Subject: two\r\n\r\nsecond");
     EXPECT_STREQ(store.GetMessage(), "Subject: two\r\n\r\nsecond");
+    EXPECT_STREQ(GetMessageSubject(store.GetMimeMessage()), "two");
     EXPECT_NE(store.MoveNext(0, 1), S_OK);
 
     ASSERT_EQ(store.MoveLast(1), S_OK);
