@@ -8,15 +8,16 @@
 #include "store/TableSchema.h"
 
 const CColumnDesc g_AddressColumns[] = {
-    {"EmailID", 1, DBTYPE_I4, 0, " NOT NULL CONSTRAINT FK_AddressEmailID REFERENCES Emails (EmailsID)", NULL, 1},
+    {"EmailID", 1, DBTYPE_I4, 0, " NOT NULL CONSTRAINT FK_AddressEmailID REFERENCES Emails (EmailsID)", NULL,
+     1},
     {"Name", 2, DBTYPE_STR, 128, "", NULL, 1},
     {"Address", 3, DBTYPE_STR, 128, " NOT NULL", NULL, 1},
     {"Type", 4, DBTYPE_UI1, 0, "", NULL, 1},
     {"Flags", 5, DBTYPE_UI1, 0, "", NULL, 1},
     {"", 0, 0, 0, "", NULL, 1}};
 
-const char g_szAddressSelect[] =
-    " \tSELECT \t\tEmailID, \t\tName, \t\tAddress, \t\tType,  \t\tFlags  \t\tFROM Address WHERE EmailID = ? AND Type = ?";
+const char g_szAddressSelect[] = " \tSELECT \t\tEmailID, \t\tName, \t\tAddress, \t\tType,  \t\tFlags  "
+                                 "\t\tFROM Address WHERE EmailID = ? AND Type = ?";
 
 namespace
 {
@@ -56,8 +57,8 @@ bool CAddressTable::AlterColumn(int nColumn, CSession* pSession)
     {
         CString strDefinition;
         g_AddressColumns[nColumn].GetDefinition(strDefinition);
-        throw new CException(CString("FATAL ERROR.\r\n") + "ALTER TABLE " + "Address" + " ADD " + strDefinition +
-                             "\r\nfailed.");
+        throw new CException(CString("FATAL ERROR.\r\n") + "ALTER TABLE " + "Address" + " ADD " +
+                             strDefinition + "\r\nfailed.");
     }
     return true;
 }

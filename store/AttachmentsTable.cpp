@@ -60,8 +60,9 @@ void CAttachmentsTable::Insert(LONG nEmailID, const char* pszName, HWND hWndOwne
     HRESULT hr = CCommand<CAccessor<CAttachmentsRecord>>::Insert(0);
     if (FAILED(hr))
     {
-        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange, MessageStoreText::kInsertAttachmentsFailed,
-                                  m_pSession, hWndOwner, FALSE, NULL, FALSE, FALSE, hr);
+        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange,
+                                  MessageStoreText::kInsertAttachmentsFailed, m_pSession, hWndOwner, FALSE,
+                                  NULL, FALSE, FALSE, hr);
     }
 }
 

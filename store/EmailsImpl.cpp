@@ -111,8 +111,9 @@ void SaveToFile(const CString& strMessage, const char* pszPath)
 
 CString CMimePart::GetHeader(const char* pszField, const char* pszParameter) const
 {
-    return pszParameter != NULL && pszParameter[0] != '\0' ? CString()
-                                                            : MessageText::GetHeaderField(m_strText, pszField, 0);
+    return pszParameter != NULL && pszParameter[0] != '\0'
+               ? CString()
+               : MessageText::GetHeaderField(m_strText, pszField, 0);
 }
 
 CString GetMessageSubject(const CMimePart* pMessage)

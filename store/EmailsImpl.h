@@ -36,8 +36,7 @@ void SaveToFile(const CString& strMessage, const char* pszPath);
 // The "subject" header of a parsed message; empty when it has none.
 CString GetMessageSubject(const CMimePart* pMessage);
 
-template <class TAccessor = CEmailsStoreAccessor>
-class CEmailsImpl : public CEmailsTable<TAccessor>
+template <class TAccessor = CEmailsStoreAccessor> class CEmailsImpl : public CEmailsTable<TAccessor>
 {
     typedef CEmailsTable<TAccessor> CTable;
     typedef CCommand<CAccessor<TAccessor>> CBaseCommand;
@@ -128,9 +127,10 @@ public:
         if (!this->m_bLookupPrepared)
         {
             this->EnsureTable(hWndOwner);
-            Select(CString(" WHERE ") + g_EmailsColumns[8].m_pszName + " = ? AND " + g_EmailsColumns[4].m_pszName +
-                   " = ? AND " + g_EmailsColumns[6].m_pszName + " LIKE ? AND " + g_EmailsColumns[1].m_pszName +
-                   " < ? AND " + g_EmailsColumns[1].m_pszName + " > ?");
+            Select(CString(" WHERE ") + g_EmailsColumns[8].m_pszName + " = ? AND " +
+                   g_EmailsColumns[4].m_pszName + " = ? AND " + g_EmailsColumns[6].m_pszName +
+                   " LIKE ? AND " + g_EmailsColumns[1].m_pszName + " < ? AND " +
+                   g_EmailsColumns[1].m_pszName + " > ?");
         }
         this->ReleaseMessageStream();
         if (this->m_spRowset != NULL)

@@ -163,8 +163,8 @@ int CEmailsTableBase::AlterTable(int nColumn, CSession* pSession)
         {
             CString strDefinition;
             g_EmailsColumns[nColumn].GetDefinition(strDefinition);
-            throw new CException(CString("FATAL ERROR.\r\n") + "ALTER TABLE " + "Emails" + " ADD " + strDefinition +
-                                 "\r\nfailed.");
+            throw new CException(CString("FATAL ERROR.\r\n") + "ALTER TABLE " + "Emails" + " ADD " +
+                                 strDefinition + "\r\nfailed.");
         }
         throw MessageStoreText::kAlterEmailsFailed;
     }
@@ -180,6 +180,8 @@ void CEmailsTableBase::EnsureTable(CSession* pSession, HWND hWndOwner, CString& 
 
 void CEmailsTableBase::ThrowExecuteFailure(ICommand* pCommand, CSession* pSession, HWND hWndOwner, HRESULT hr)
 {
-    CString strText = CString(StoreText::kOpenNamedTableFailed1) + "Emails" + StoreText::kOpenNamedTableFailed2;
-    throw new COLEDBException(pCommand, IID_ICommand, strText, pSession, hWndOwner, FALSE, NULL, FALSE, FALSE, hr);
+    CString strText =
+        CString(StoreText::kOpenNamedTableFailed1) + "Emails" + StoreText::kOpenNamedTableFailed2;
+    throw new COLEDBException(pCommand, IID_ICommand, strText, pSession, hWndOwner, FALSE, NULL, FALSE, FALSE,
+                              hr);
 }

@@ -1,4 +1,4 @@
-// The Emails table: one row per stored message, its record, its three parameter bindings and its table object.
+// The Emails table: one row per stored message, its record, its three parameter bindings, its table object.
 #pragma once
 
 #include <windows.h>
@@ -65,19 +65,20 @@ DATE OleDateAfterSeconds(const SYSTEMTIME& when, int nSeconds);
 int CompareEmailsRecords(const CEmailsRecord& a, const CEmailsRecord& b, int nColumn, BOOL bAscending);
 
 // Every column but the counter: read with each row and written by an insert.
-#define EMAILS_ROW_ENTRIES()                                                                                      \
-    COLUMN_ENTRY(2, m_EmDate)                                                                                      \
-    COLUMN_ENTRY(3, m_Criteria)                                                                                    \
-    COLUMN_ENTRY(4, m_Quantity)                                                                                    \
-    COLUMN_ENTRY(5, m_Subject)                                                                                     \
-    BLOB_ENTRY_LENGTH_STATUS(6, IID_ISequentialStream, STGM_READ, m_pMessage, m_MessageLength, m_MessageStatus)    \
-    COLUMN_ENTRY(7, m_Ref)                                                                                         \
-    COLUMN_ENTRY(8, m_Status)                                                                                      \
-    COLUMN_ENTRY(9, m_FolderID)                                                                                    \
-    COLUMN_ENTRY(10, m_Flags)                                                                                      \
-    COLUMN_ENTRY(11, m_MessageID)                                                                                  \
-    COLUMN_ENTRY(12, m_UniqueID)                                                                                   \
-    COLUMN_ENTRY(13, m_AccountID)                                                                                  \
+#define EMAILS_ROW_ENTRIES()                                                                                 \
+    COLUMN_ENTRY(2, m_EmDate)                                                                                \
+    COLUMN_ENTRY(3, m_Criteria)                                                                              \
+    COLUMN_ENTRY(4, m_Quantity)                                                                              \
+    COLUMN_ENTRY(5, m_Subject)                                                                               \
+    BLOB_ENTRY_LENGTH_STATUS(6, IID_ISequentialStream, STGM_READ, m_pMessage, m_MessageLength,               \
+                             m_MessageStatus)                                                                \
+    COLUMN_ENTRY(7, m_Ref)                                                                                   \
+    COLUMN_ENTRY(8, m_Status)                                                                                \
+    COLUMN_ENTRY(9, m_FolderID)                                                                              \
+    COLUMN_ENTRY(10, m_Flags)                                                                                \
+    COLUMN_ENTRY(11, m_MessageID)                                                                            \
+    COLUMN_ENTRY(12, m_UniqueID)                                                                             \
+    COLUMN_ENTRY(13, m_AccountID)                                                                            \
     COLUMN_ENTRY(14, m_Encode)
 
 // The store form: selections by folder, by identity (put into FolderID), by account and unique ID (account in
@@ -118,20 +119,20 @@ public:
     END_PARAM_MAP()
 };
 
-#define EMAILS_PLAIN_ACCESSORS(cls)                                                                               \
-    BEGIN_ACCESSOR_MAP(cls, 4)                                                                                     \
-        BEGIN_ACCESSOR(0, true)                                                                                    \
-            EMAILS_ROW_ENTRIES()                                                                                   \
-        END_ACCESSOR()                                                                                             \
-        BEGIN_ACCESSOR(1, true)                                                                                    \
-            COLUMN_ENTRY(1, m_EmailsID)                                                                            \
-        END_ACCESSOR()                                                                                             \
-        BEGIN_ACCESSOR(2, true)                                                                                    \
-            COLUMN_ENTRY(9, m_FolderID)                                                                            \
-        END_ACCESSOR()                                                                                             \
-        BEGIN_ACCESSOR(3, true)                                                                                    \
-            COLUMN_ENTRY(10, m_Flags)                                                                              \
-        END_ACCESSOR()                                                                                             \
+#define EMAILS_PLAIN_ACCESSORS(cls)                                                                          \
+    BEGIN_ACCESSOR_MAP(cls, 4)                                                                               \
+        BEGIN_ACCESSOR(0, true)                                                                              \
+            EMAILS_ROW_ENTRIES()                                                                             \
+        END_ACCESSOR()                                                                                       \
+        BEGIN_ACCESSOR(1, true)                                                                              \
+            COLUMN_ENTRY(1, m_EmailsID)                                                                      \
+        END_ACCESSOR()                                                                                       \
+        BEGIN_ACCESSOR(2, true)                                                                              \
+            COLUMN_ENTRY(9, m_FolderID)                                                                      \
+        END_ACCESSOR()                                                                                       \
+        BEGIN_ACCESSOR(3, true)                                                                              \
+            COLUMN_ENTRY(10, m_Flags)                                                                        \
+        END_ACCESSOR()                                                                                       \
     END_ACCESSOR_MAP()
 
 // " WHERE MessageID = ?": the Message-ID goes into the Subject field.

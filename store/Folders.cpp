@@ -107,8 +107,8 @@ LONG CFolders::GetSystemFolder(LONG nType, HWND hWndOwner, const char* pszName, 
     {
         CString strText;
         strText.Format(MessageStoreText::kInsertFolderFailed, pszFolderName);
-        throw new COLEDBException(insert.m_spRowsetChange, IID_IRowsetChange, strText, m_pSession, hWndOwner, FALSE, NULL, FALSE,
-                                  FALSE, hr);
+        throw new COLEDBException(insert.m_spRowsetChange, IID_IRowsetChange, strText, m_pSession, hWndOwner,
+                                  FALSE, NULL, FALSE, FALSE, hr);
     }
     if (hWndOwner != NULL)
         NotifyFolderAdded(hWndOwner);
@@ -143,7 +143,8 @@ void CFolders::ChangeMessagesNumber(LONG nID, LONG nCount)
     HRESULT hr = SetData(2);
     if (FAILED(hr))
     {
-        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange, MessageStoreText::kChangeMessagesNumberFailed,
-                                  m_pSession, NULL, FALSE, NULL, FALSE, FALSE, hr);
+        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange,
+                                  MessageStoreText::kChangeMessagesNumberFailed, m_pSession, NULL, FALSE,
+                                  NULL, FALSE, FALSE, hr);
     }
 }

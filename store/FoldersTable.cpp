@@ -95,7 +95,8 @@ bool CFoldersTable::AlterColumn(int nColumn, CSession* pSession)
     g_FoldersColumns[nColumn].GetDefinition(strDefinition);
     CString strSQL = CString("ALTER TABLE ") + "Folders" + " ADD " + strDefinition;
     ExecuteOnSession(pSession, strSQL, NULL,
-                     CString("FATAL ERROR. Alter ") + "Folders" + " table failed.\r\n\r\n" + strSQL + "\r\n\r\n");
+                     CString("FATAL ERROR. Alter ") + "Folders" + " table failed.\r\n\r\n" + strSQL +
+                         "\r\n\r\n");
     return true;
 }
 

@@ -26,6 +26,7 @@ const char kAlterEmailsFailed[] = "FATAL ERROR. Alter Emails table failed.";
 const char kMessageNotFound[] = "ERROR: Message is not found.\r\nEmailID = %ld.";
 
 // Attachments
-const char kAttachmentNameTooLong[] = "ERROR: Name of attached file too long. Maximum file name length is 255.";
+const char kAttachmentNameTooLong[] =
+    "ERROR: Name of attached file too long. Maximum file name length is 255.";
 const char kInsertAttachmentsFailed[] = "ERROR: Insert Attachments table failed!";
 } // namespace MessageStoreText

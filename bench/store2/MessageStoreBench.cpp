@@ -75,7 +75,8 @@ CTimes RunStore(const std::vector<std::string>& messages, const CString& strPath
         store.Clear();
         store.m_FolderID = folderIDs[i % kFolders];
         snprintf(store.m_Subject, sizeof(store.m_Subject), "Message number %d", (int)i);
-        snprintf(store.m_Ref, sizeof(store.m_Ref), "Sender %d <sender%d@example.com>", (int)i % 31, (int)i % 31);
+        snprintf(store.m_Ref, sizeof(store.m_Ref), "Sender %d <sender%d@example.com>", (int)i % 31,
+                 (int)i % 31);
         snprintf(store.m_MessageID, sizeof(store.m_MessageID), "%d.bench@example.com", (int)i);
         store.m_pMessage = NewTextStream(messages[i]);
         store.m_MessageLength = messages[i].size();
@@ -117,17 +118,18 @@ CTimes RunRaw(const std::vector<std::string>& messages, const CString& strPath)
     Check(sqlite3_open_v2(strPath, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, NULL), db, "open");
     sqlite3_busy_timeout(db, 5000);
     Check(sqlite3_exec(db, "PRAGMA foreign_keys=ON", NULL, NULL, NULL), db, "pragma");
-    Check(sqlite3_exec(db,
-                       "CREATE TABLE Folders(ID INTEGER PRIMARY KEY AUTOINCREMENT, OwnerID INTEGER NOT NULL, Name "
-                       "TEXT NOT NULL, Type INTEGER NOT NULL, nUnread INTEGER, nMessagesNumber INTEGER, Flags "
-                       "INTEGER);"
-                       "CREATE TABLE Emails(EmailsID INTEGER PRIMARY KEY AUTOINCREMENT, EmDate REAL, Criteria TEXT, "
-                       "Quantity INTEGER, Subject TEXT, Message BLOB, Ref TEXT, Status TEXT, FolderID INTEGER NOT "
-                       "NULL REFERENCES Folders (ID), Flags INTEGER, MessageID TEXT, UniqueID TEXT, AccountID "
-                       "INTEGER, Encode INTEGER);"
-                       "INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1), (0, 'Outbox', 2), "
-                       "(0, 'Sent Items', 3), (0, 'Deleted Items', 4);",
-                       NULL, NULL, NULL),
+    Check(sqlite3_exec(
+              db,
+              "CREATE TABLE Folders(ID INTEGER PRIMARY KEY AUTOINCREMENT, OwnerID INTEGER NOT NULL, Name "
+              "TEXT NOT NULL, Type INTEGER NOT NULL, nUnread INTEGER, nMessagesNumber INTEGER, Flags "
+              "INTEGER);"
+              "CREATE TABLE Emails(EmailsID INTEGER PRIMARY KEY AUTOINCREMENT, EmDate REAL, Criteria TEXT, "
+              "Quantity INTEGER, Subject TEXT, Message BLOB, Ref TEXT, Status TEXT, FolderID INTEGER NOT "
+              "NULL REFERENCES Folders (ID), Flags INTEGER, MessageID TEXT, UniqueID TEXT, AccountID "
+              "INTEGER, Encode INTEGER);"
+              "INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1), (0, 'Outbox', 2), "
+              "(0, 'Sent Items', 3), (0, 'Deleted Items', 4);",
+              NULL, NULL, NULL),
           db, "create");
 
     CTimes times;
@@ -160,10 +162,11 @@ CTimes RunRaw(const std::vector<std::string>& messages, const CString& strPath)
 
     dStart = Seconds();
     sqlite3_stmt* pSelect = NULL;
-    Check(sqlite3_prepare_v2(db,
-                             "SELECT EmailsID, EmDate, Criteria, Quantity, Subject, Message, Ref, Status, FolderID, "
-                             "Flags, MessageID, UniqueID, AccountID, Encode FROM Emails WHERE FolderID = ?",
-                             -1, &pSelect, NULL),
+    Check(sqlite3_prepare_v2(
+              db,
+              "SELECT EmailsID, EmDate, Criteria, Quantity, Subject, Message, Ref, Status, FolderID, "
+              "Flags, MessageID, UniqueID, AccountID, Encode FROM Emails WHERE FolderID = ?",
+              -1, &pSelect, NULL),
           db, "prepare select");
     for (int nFolder = 1; nFolder <= kFolders; nFolder++)
     {

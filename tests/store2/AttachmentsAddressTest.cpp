@@ -35,7 +35,8 @@ protected:
         return addresses;
     }
 
-    void AddRecipient(CAddressTable& table, LONG nEmailID, BYTE nType, const char* pszName, const char* pszAddress)
+    void AddRecipient(CAddressTable& table, LONG nEmailID, BYTE nType, const char* pszName,
+                      const char* pszAddress)
     {
         table.ClearRow();
         table.m_EmailID = nEmailID;

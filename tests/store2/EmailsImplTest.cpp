@@ -130,9 +130,15 @@ TEST(MessageTextTest, GetHeaderFieldFindsFoldedFieldsCaseInsensitivelyAtLineStar
         int nIndex;
         const char* pszValue;
     } cases[] = {
-        {"Received", 0, "from relay"},      {"To", 0, "first@example.com"}, {"to", 1, "second@example.com"},
-        {"To", 2, ""},                      {"Subject", 0, "Hello world"},  {"X-Tabbed", 0, "a b  c"},
-        {"Reply-To", 0, "reply@example.com"}, {"Cc", 0, ""},                {"ply-To", 0, ""},
+        {"Received", 0, "from relay"},
+        {"To", 0, "first@example.com"},
+        {"to", 1, "second@example.com"},
+        {"To", 2, ""},
+        {"Subject", 0, "Hello world"},
+        {"X-Tabbed", 0, "a b  c"},
+        {"Reply-To", 0, "reply@example.com"},
+        {"Cc", 0, ""},
+        {"ply-To", 0, ""},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(store.GetHeaderField(c.pszName, c.nIndex), c.pszValue) << c.pszName << " " << c.nIndex;

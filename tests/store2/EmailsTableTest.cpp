@@ -56,8 +56,10 @@ CString CaughtText(std::function<void()> action)
 }
 
 const char kEarliestEmails[] =
-    "CREATE TABLE Emails(EmailsID COUNTER CONSTRAINT PK_EmailsID PRIMARY KEY, EmDate DATETIME, Criteria TEXT(255), "
-    "Quantity INTEGER, Subject TEXT(255), Message LONGBINARY, Ref TEXT(255), Status TEXT(50), FolderID INTEGER NOT "
+    "CREATE TABLE Emails(EmailsID COUNTER CONSTRAINT PK_EmailsID PRIMARY KEY, EmDate DATETIME, Criteria "
+    "TEXT(255), "
+    "Quantity INTEGER, Subject TEXT(255), Message LONGBINARY, Ref TEXT(255), Status TEXT(50), FolderID "
+    "INTEGER NOT "
     "NULL CONSTRAINT FK_FolderID REFERENCES Folders (ID), Flags INTEGER, MessageID TEXT(127))";
 } // namespace
 
@@ -85,9 +87,10 @@ TEST(EmailsCreateTest, EachTableIsUpgradedFromItsEarliestSchema)
     db.Exec(kEarliestEmails);
     db.Exec("CREATE TABLE Address(EmailID INTEGER NOT NULL CONSTRAINT FK_AddressEmailID REFERENCES Emails "
             "(EmailsID), Name TEXT(128), Address TEXT(128) NOT NULL, Type BYTE)");
-    db.Exec("CREATE TABLE Attachments (ID COUNTER CONSTRAINT PK_AttachmentsID PRIMARY KEY, Name TEXT(255), "
-            "EmailID INTEGER NOT NULL CONSTRAINT FK_EmailID REFERENCES Emails (EmailsID), FileSize INTEGER NOT "
-            "NULL)");
+    db.Exec(
+        "CREATE TABLE Attachments (ID COUNTER CONSTRAINT PK_AttachmentsID PRIMARY KEY, Name TEXT(255), "
+        "EmailID INTEGER NOT NULL CONSTRAINT FK_EmailID REFERENCES Emails (EmailsID), FileSize INTEGER NOT "
+        "NULL)");
 
     CTestMessage message;
     message.nFolderID = CFolders(db.Session()).GetSystemFolder(FOLDER_INBOX, NULL);
@@ -205,8 +208,8 @@ TEST_F(EmailsTest, FindDuplicateMatchesSenderPatternsWithinTheSameSecondOnly)
     for (const auto& c : cases)
     {
         store.FindDuplicate(NULL, c.nFolder, c.pszSubject, c.pszPattern, c.when);
-        EXPECT_EQ(store.MoveNext(1, 0) == S_OK, c.bFound) << c.pszSubject << " " << c.pszPattern << " "
-                                                          << c.when.wDay << " " << c.when.wSecond;
+        EXPECT_EQ(store.MoveNext(1, 0) == S_OK, c.bFound)
+            << c.pszSubject << " " << c.pszPattern << " " << c.when.wDay << " " << c.when.wSecond;
     }
 }
 
@@ -248,8 +251,9 @@ TEST_F(EmailsTest, UpdateFlagsWritesTheRecordFlags)
 TEST(CompareEmailsRecordsTest, SortsByTheColumnsOfTheMessageList)
 {
     CEmailsRecord a, b;
-    auto row = [](CEmailsRecord& r, LONG nFlags, const char* pszRef, const char* pszSubject, DATE date,
-                  LONG nFolder) {
+    auto row =
+        [](CEmailsRecord& r, LONG nFlags, const char* pszRef, const char* pszSubject, DATE date, LONG nFolder)
+    {
         r.m_Flags = nFlags;
         strcpy(r.m_Ref, pszRef);
         strcpy(r.m_Subject, pszSubject);
@@ -264,9 +268,9 @@ TEST(CompareEmailsRecordsTest, SortsByTheColumnsOfTheMessageList)
         BOOL bAscending;
         int nSign;
     } cases[] = {
-        {0, TRUE, 1},  {0, FALSE, -1}, {1, TRUE, 1},  {2, TRUE, -1}, {2, FALSE, 1}, {3, TRUE, 1},
-        {3, FALSE, -1}, {4, TRUE, 1},  {4, FALSE, -1}, {5, TRUE, -1}, {5, FALSE, 1}, {6, TRUE, 0},
-        {-1, TRUE, 0},
+        {0, TRUE, 1},  {0, FALSE, -1}, {1, TRUE, 1},  {2, TRUE, -1},  {2, FALSE, 1},
+        {3, TRUE, 1},  {3, FALSE, -1}, {4, TRUE, 1},  {4, FALSE, -1}, {5, TRUE, -1},
+        {5, FALSE, 1}, {6, TRUE, 0},   {-1, TRUE, 0},
     };
     for (const auto& c : cases)
     {

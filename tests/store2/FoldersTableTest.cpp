@@ -58,7 +58,7 @@ TEST_F(FoldersTest, NewDatabaseHasExactlyTheSevenDefaultFoldersWithLocalFoldersF
     {
         const char* pszName;
         LONG nType;
-    } expected[] = {{"Local Folders", 0}, {"Inbox", 1},   {"Outbox", 2}, {"Sent Items", 3},
+    } expected[] = {{"Local Folders", 0}, {"Inbox", 1},  {"Outbox", 2}, {"Sent Items", 3},
                     {"Deleted Items", 4}, {"Drafts", 5}, {"Company", 6}};
     ASSERT_EQ(rows.size(), 7u);
     LONG nLocalFolders = rows[0].nID;
@@ -100,7 +100,8 @@ TEST_F(FoldersTest, TwoThreadsAskingForAMissingInboxAtOnceLeaveExactlyOne)
         m_db.Exec("DELETE FROM Folders WHERE Type = 1");
         LONG nFound[2] = {0, 0};
         volatile LONG nReady = 0;
-        auto ask = [&](int i, CSession* pSession) {
+        auto ask = [&](int i, CSession* pSession)
+        {
             CFolders folders(pSession);
             InterlockedIncrement(&nReady);
             while (nReady < 2)
@@ -135,8 +136,10 @@ TEST_F(FoldersTest, ASecondRowOfAUniqueTypeGivesTooMachFoldersButOtherTypesMayRe
     strSQL.Format("INSERT INTO Folders (OwnerID, Name, Type) VALUES (%ld, 'All Emails', 8)", (long)nLocal);
     m_db.Exec(strSQL);
 
-    EXPECT_STREQ(CaughtText([&] { folders.GetSystemFolder(FOLDER_INBOX, NULL); }), "FATAL ERROR: Too mach folders.");
-    EXPECT_STREQ(CaughtText([&] { folders.GetSystemFolder(FOLDER_INBOX, NULL); }), "FATAL ERROR: Too mach folders.");
+    EXPECT_STREQ(CaughtText([&] { folders.GetSystemFolder(FOLDER_INBOX, NULL); }),
+                 "FATAL ERROR: Too mach folders.");
+    EXPECT_STREQ(CaughtText([&] { folders.GetSystemFolder(FOLDER_INBOX, NULL); }),
+                 "FATAL ERROR: Too mach folders.");
     EXPECT_EQ(folders.GetSystemFolder(FOLDER_ALL_EMAILS, NULL), nAllEmails);
 }
 
@@ -189,8 +192,9 @@ TEST_F(FoldersTest, AnOldFoldersTableGainsItsCountersAndFlagsButAMissingTypeStop
     CTempDatabasePath brokenPath("folders-broken");
     CTestDatabase broken;
     broken.OpenFile(brokenPath.m_strPath);
-    broken.Exec("CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, OwnerID INTEGER NOT NULL, "
-                "Name TEXT(100) NOT NULL)");
+    broken.Exec(
+        "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, OwnerID INTEGER NOT NULL, "
+        "Name TEXT(100) NOT NULL)");
     CFoldersTable brokenTable(broken.Session());
     CString strText = CaughtText([&] { brokenTable.Open(NULL); });
     EXPECT_EQ(strText.Find("FATAL ERROR. The Folders table is invalid."), 0) << (const char*)strText;

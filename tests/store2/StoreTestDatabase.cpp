@@ -93,7 +93,7 @@ class CLongRecord
 public:
     LONG m_nValue = 0;
     BEGIN_COLUMN_MAP(CLongRecord)
-        COLUMN_ENTRY(1, m_nValue)
+    COLUMN_ENTRY(1, m_nValue)
     END_COLUMN_MAP()
 };
 } // namespace

@@ -56,8 +56,7 @@ struct CTestMessage
 };
 
 // Inserts the message through the store and returns its new EmailsID.
-template <class TAccessor>
-LONG InsertTestMessage(CEmailsImpl<TAccessor>& store, const CTestMessage& message)
+template <class TAccessor> LONG InsertTestMessage(CEmailsImpl<TAccessor>& store, const CTestMessage& message)
 {
     store.OpenByFolder(message.nFolderID, NULL);
     store.Clear();
