@@ -58,6 +58,8 @@ public:
         m_addresses.Close();
         CTable::Close();
     }
+    // A database closing its tables closes the whole store.
+    void CloseTable() override { Close(); }
 
     void SelectByID(LONG nEmailID, HWND hWndOwner)
     {

@@ -221,7 +221,7 @@ public:
     void Close()
     {
         this->ReleaseMessageStream();
-        this->CloseTable();
+        CTableBase<TAccessor>::CloseTable();
         m_bLookupPrepared = false;
     }
 
