@@ -73,6 +73,7 @@ void CFoldersTable::Open(HWND hWndOwner, const char* pszTable, const char* pszSQ
         throw StoreText::kNoSession;
     (void)pszTable;
     EnsureTable(hWndOwner);
+    m_bTypeAndNamePrepared = false;
     OpenRowset(hWndOwner, pszSQL != NULL ? pszSQL : g_szFoldersSelect);
 }
 
@@ -130,10 +131,11 @@ void CFoldersTable::CreateTable(CSession* pSession, HWND hWndOwner)
 
 void CFoldersTable::SelectByTypeAndName(LONG nType, const char* pszName)
 {
-    if (!m_bPrepared)
+    if (!m_bTypeAndNamePrepared)
     {
         EnsureTable(NULL);
         CreateSelect(CString(" WHERE ") + "Type" + " = ? AND " + "Name" + " = ?");
+        m_bTypeAndNamePrepared = true;
     }
     CCommand<CAccessor<CFoldersRecord>>::Close();
     ClearRow();

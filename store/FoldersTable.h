@@ -96,7 +96,13 @@ public:
     static bool AlterColumn(int nColumn, CSession* pSession);
     // Positions on the folders of this type and name (cut to 255 characters).
     void SelectByTypeAndName(LONG nType, const char* pszName);
-    void Close() { CloseTable(); }
+    void Close()
+    {
+        CloseTable();
+        m_bTypeAndNamePrepared = false;
+    }
 
     CString m_strText;
+    // Set while the command is the prepared two-key selection; any other open replaces it.
+    bool m_bTypeAndNamePrepared = false;
 };

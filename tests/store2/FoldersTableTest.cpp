@@ -153,6 +153,9 @@ TEST_F(FoldersTest, GetSystemFolderNamesCallerFoldersAndRefusesTypesItCannotCrea
     ASSERT_EQ(folders.MoveNext(), S_OK);
     EXPECT_EQ(folders.m_ID, nBook);
     EXPECT_EQ(folders.m_OwnerID, nAllEmails);
+    folders.GetSystemFolder(FOLDER_ALL_EMAILS, NULL); // another statement in between
+    folders.SelectByTypeAndName(FOLDER_ALL_EMAILS, "No such folder");
+    EXPECT_NE(folders.MoveNext(), S_OK);
     EXPECT_EQ(folders.GetSystemFolder(FOLDER_NONE, NULL), -1);
     EXPECT_EQ(folders.GetSystemFolder(FOLDER_IMAP_ACCOUNT, NULL), -1);
 }
