@@ -175,7 +175,7 @@ BSTR A2BSTR(const char* pszText, int nLength)
 
 CCharsetDecoder::CCharsetDecoder(const char* pszCharset) : m_strCharset(pszCharset ? pszCharset : "")
 {
-    Init();
+    InitOrRelease();
 }
 
 CCharsetDecoder::CCharsetDecoder(UINT nCodePage)
@@ -185,7 +185,23 @@ CCharsetDecoder::CCharsetDecoder(UINT nCodePage)
     if (nCodePage != 0 && pLang->GetCodePageInfo(nCodePage, &info) == S_OK)
         m_strCharset = CString(info.wszHeaderCharset);
     pLang->Release();
-    Init();
+    InitOrRelease();
+}
+
+void CCharsetDecoder::InitOrRelease()
+{
+    // A constructor that throws runs no destructor: give the interface back here.
+    try
+    {
+        Init();
+    }
+    catch (...)
+    {
+        if (m_pLang)
+            m_pLang->Release();
+        m_pLang = nullptr;
+        throw;
+    }
 }
 
 CCharsetDecoder::~CCharsetDecoder()

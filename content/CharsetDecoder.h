@@ -42,6 +42,7 @@ public:
     UINT GetInternetEncoding() const { return m_Info.uiInternetEncoding; }
 
 private:
+    void InitOrRelease();
     // Runs one MLang conversion, sized by a query first; false when MLang reports anything but S_OK.
     bool ConvertBytes(UINT nFrom, UINT nTo, const CString& text, CString& result);
 

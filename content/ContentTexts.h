@@ -3,9 +3,7 @@
 
 #include <atlstr.h>
 
-// String resources: "Message view problem.\r\nContinue?" and "Invalid address:\r\n%s".
-#define IDS_MESSAGE_VIEW_PROBLEM 298
-#define IDS_INVALID_ADDRESS 308
+#include "resources/resource.h"
 
 inline const char* const kContentTypeNotDetected = "Content Type was not detected.";
 inline const char* const kTransferEncodingNotDefined = "ERROR: Content-Transfer-Encoding is not defined";

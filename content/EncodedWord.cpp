@@ -12,6 +12,7 @@
 #include "content/SystemInfo.h"
 #include "content/TransferEncoding.h"
 #include "foundation/ErrorUtil.h"
+#include "foundation/Exception.h"
 
 namespace
 {
@@ -157,12 +158,16 @@ CString DecodeEncodedWord(const CString& text, HDC hDC, RECT* pRect, const char*
 
     if (!anyWord)
     {
-        CString result = text;
-        if (!rest.IsEmpty() && HasHighByte(rest) && hasDefault)
-            result = CCharsetDecoder(pszDefaultCharset).Decode(rest, FALSE, 0);
+        const bool fromDefault = !rest.IsEmpty() && HasHighByte(rest) && hasDefault;
         if (drawing)
-            CTextRun::DrawAndAdvance(hDC, result, result.GetLength(), pRect);
-        return result;
+        {
+            // Raw bytes of another charset are drawn in fonts that hold them, not read as ANSI.
+            if (fromDefault)
+                DrawTextMultiLang(hDC, pRect, rest, pszDefaultCharset);
+            else
+                CTextRun::DrawAndAdvance(hDC, text, text.GetLength(), pRect);
+        }
+        return fromDefault ? CCharsetDecoder(pszDefaultCharset).Decode(rest, FALSE, 0) : text;
     }
 
     UINT target = 0;

@@ -203,7 +203,8 @@ CString EscapeLikeChars(const CString& text, char exception)
     for (int i = 0; i < text.GetLength(); ++i)
     {
         const char c = text[i];
-        if ((c == '[' || c == ']' || c == '%') && c != exception)
+        // "_" matches any one character in a LIKE pattern too: a subject holding one must not match others.
+        if ((c == '[' || c == ']' || c == '%' || c == '_') && c != exception)
         {
             result += '[';
             result += c;

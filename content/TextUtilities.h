@@ -3,7 +3,7 @@
 
 #include <atlstr.h>
 
-// Encloses each "[", "]" and "%" (other than the exception character; 0 for none) in brackets.
+// Encloses each "[", "]", "%" and "_" (other than the exception character; 0 for none) in brackets.
 CString EscapeLikeChars(const CString& text, char exception = 0);
 
 // A name that can be created inside a folder as it is: no separators, no reserved characters or

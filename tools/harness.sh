@@ -9,6 +9,9 @@ export WINEPREFIX="$ORB_BUILD/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 export WINEARCH=win64
+# Clones in other folders (CI) share the compiler cache.
+export CCACHE_BASEDIR="$ORB_ROOT"
+export CCACHE_NOHASHDIR=1
 
 orb_log() { printf '\n== %s\n' "$*"; }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "content/TransferEncoding.h"
+#include "foundation/Base64.h"
 #include "foundation/ErrorUtil.h"
 
 namespace
@@ -152,8 +153,9 @@ void CSmtpMessage::EncodeBody(int nEncoding, CString& text, CString& name, const
     }
     case SMTP_ENCODING_BASE64:
     {
-        const std::string b64 = EncodeBase64Bytes(pChars, nLength);
-        encoded = WrapLines(b64.data(), static_cast<int>(b64.size()));
+        CBase64 coder;
+        coder.Encode(pData, static_cast<unsigned>(nLength));
+        encoded = WrapLines(coder.GetEncoded(), static_cast<int>(coder.m_nEncodedLength));
         break;
     }
     default:

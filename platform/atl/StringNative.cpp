@@ -33,11 +33,16 @@ unsigned char ToUpper(unsigned char ch)
         return static_cast<unsigned char>(ch - 0x20);
     switch (ch)
     {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return ch;
+    case 0x9A:
+        return 0x8A;
+    case 0x9C:
+        return 0x8C;
+    case 0x9E:
+        return 0x8E;
+    case 0xFF:
+        return 0x9F;
+    default:
+        return ch;
     }
 }
 
@@ -47,11 +52,16 @@ unsigned char ToLower(unsigned char ch)
         return static_cast<unsigned char>(ch + 0x20);
     switch (ch)
     {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return ch;
+    case 0x8A:
+        return 0x9A;
+    case 0x8C:
+        return 0x9C;
+    case 0x8E:
+        return 0x9E;
+    case 0x9F:
+        return 0xFF;
+    default:
+        return ch;
     }
 }
 

@@ -13,6 +13,7 @@ TEST(TextUtilitiesTest, EscapeLikeCharsBracketsAllButTheException)
     EXPECT_EQ(EscapeLikeChars("50% [off]", '%'), "50% [[]off[]]");
     EXPECT_EQ(EscapeLikeChars("50% [off]"), "50[%] [[]off[]]");
     EXPECT_EQ(EscapeLikeChars("plain"), "plain");
+    EXPECT_EQ(EscapeLikeChars("a_b", '%'), "a[_]b");
 }
 
 TEST(TextUtilitiesTest, RemoveFileNameCharsDropsOrReplacesReservedCharacters)

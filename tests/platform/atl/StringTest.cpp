@@ -68,12 +68,13 @@ struct FindCase
 TEST(CStringTest, FindAtTheEndsAndOutOfRange)
 {
     const FindCase cases[] = {
-        {"abcabc", "abc", 0, 0},  {"abcabc", "abc", 1, 3},  {"abcabc", "bc", 5, -1},
-        {"abcabc", "c", 5, 5},    {"abcabc", "abcd", 0, -1}, {"abc", "", 3, 3},
-        {"abc", "a", 4, -1},      {"abc", "a", -1, -1},      {"", "a", 0, -1},
+        {"abcabc", "abc", 0, 0}, {"abcabc", "abc", 1, 3},   {"abcabc", "bc", 5, -1},
+        {"abcabc", "c", 5, 5},   {"abcabc", "abcd", 0, -1}, {"abc", "", 3, 3},
+        {"abc", "a", 4, -1},     {"abc", "a", -1, -1},      {"", "a", 0, -1},
     };
     for (const FindCase& c : cases)
-        EXPECT_EQ(c.expected, CString(c.text).Find(c.sub, c.start)) << c.text << " / " << c.sub << " @" << c.start;
+        EXPECT_EQ(c.expected, CString(c.text).Find(c.sub, c.start))
+            << c.text << " / " << c.sub << " @" << c.start;
 
     const CString str("a.b.c");
     EXPECT_EQ(3, str.ReverseFind('.'));
@@ -136,8 +137,12 @@ struct SliceCase
 TEST(CStringTest, SlicesClampToTheText)
 {
     const SliceCase cases[] = {
-        {0, 3, "abc", "abc", "cde"}, {3, 5, "de", "abcde", "abcde"}, {-2, 2, "ab", "ab", "de"},
-        {5, 1, "", "a", "e"},        {9, 0, "", "", ""},         {2, -1, "", "", ""},
+        {0, 3, "abc", "abc", "cde"},
+        {3, 5, "de", "abcde", "abcde"},
+        {-2, 2, "ab", "ab", "de"},
+        {5, 1, "", "a", "e"},
+        {9, 0, "", "", ""},
+        {2, -1, "", "", ""},
         {1, 0x7fffffff, "bcde", "abcde", "abcde"},
     };
     const CString str("abcde");
@@ -261,7 +266,9 @@ TEST(CStringTest, WideTextConvertsThroughCodePage1252)
         {L"plain", -1, "plain", 5},
         {L"caf\x00E9 \x20AC\x2019", -1, "caf\xE9 \x80\x92", 7},
         // A character the code page cannot hold becomes a question mark; the rest is kept.
-        {L"a\x4E2D" L"b", -1, "a?b", 3},
+        {L"a\x4E2D"
+         L"b",
+         -1, "a?b", 3},
         {L"x\0y", 3, "x\0y", 3},
     };
     for (const WideCase& c : cases)

@@ -1,0 +1,398 @@
+// Account password encryption with CryptoAPI.
+#include "foundation/PasswordCrypto.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "foundation/ErrorUtil.h"
+#include "foundation/Exception.h"
+#include "foundation/FileException.h"
+#include "foundation/MemFile.h"
+#include "foundation/ServiceTexts.h"
+
+namespace
+{
+const UINT kPieceSize = 1000;
+const int kAttempts = 2;
+// Stands for a failure that left no error code behind.
+const DWORD kFailedWithoutCode = (DWORD)NTE_FAIL;
+
+class CCryptProvHolder
+{
+public:
+    CCryptProvHolder() : m_hProv(0) {}
+    ~CCryptProvHolder() { Release(); }
+    void Release()
+    {
+        if (m_hProv != 0)
+            ::CryptReleaseContext(m_hProv, 0);
+        m_hProv = 0;
+    }
+    HCRYPTPROV m_hProv;
+};
+
+class CCryptKeyHolder
+{
+public:
+    CCryptKeyHolder() : m_hKey(0) {}
+    ~CCryptKeyHolder() { Destroy(); }
+    void Destroy()
+    {
+        if (m_hKey != 0)
+            ::CryptDestroyKey(m_hKey);
+        m_hKey = 0;
+    }
+    HCRYPTKEY m_hKey;
+};
+
+class CCryptHashHolder
+{
+public:
+    CCryptHashHolder() : m_hHash(0) {}
+    ~CCryptHashHolder() { Destroy(); }
+    void Destroy()
+    {
+        if (m_hHash != 0)
+            ::CryptDestroyHash(m_hHash);
+        m_hHash = 0;
+    }
+    HCRYPTHASH m_hHash;
+};
+
+class CHeapBlock
+{
+public:
+    explicit CHeapBlock(size_t nSize, const char* pszFailure) : m_p((BYTE*)malloc(nSize ? nSize : 1))
+    {
+        if (m_p == NULL)
+            throw new CException(pszFailure);
+    }
+    ~CHeapBlock() { free(m_p); }
+    BYTE* m_p;
+
+private:
+    CHeapBlock(const CHeapBlock&);
+    CHeapBlock& operator=(const CHeapBlock&);
+};
+
+// The user's default container of the default RSA full provider, created on first use. Another process
+// may create it between our two calls, so NTE_EXISTS means: open it after all.
+void AcquireUserContext(CCryptProvHolder& prov)
+{
+    if (::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, 0))
+        return;
+    DWORD dwError = ::GetLastError();
+    prov.m_hProv = 0;
+    if (dwError != (DWORD)NTE_BAD_KEYSET)
+        HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kAcquireContextError);
+    if (::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET))
+        return;
+    prov.m_hProv = 0;
+    if (::GetLastError() == (DWORD)NTE_EXISTS &&
+        ::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, 0))
+        return;
+    prov.m_hProv = 0;
+    HandleCryptError(TRUE, 0, ServiceText::kAcquireContextFailed);
+}
+
+void DeriveKeyFromPassPhrase(HCRYPTPROV hProv, const char* pszPassPhrase, CCryptKeyHolder& key)
+{
+    CCryptHashHolder hash;
+    if (!::CryptCreateHash(hProv, CALG_MD5, 0, 0, &hash.m_hHash))
+        HandleCryptError(TRUE, 0, ServiceText::kCreateHashFailed);
+    if (!::CryptHashData(hash.m_hHash, (const BYTE*)pszPassPhrase, (DWORD)strlen(pszPassPhrase), 0))
+        HandleCryptError(TRUE, 0, ServiceText::kHashDataFailed);
+    if (!::CryptDeriveKey(hProv, CALG_RC4, hash.m_hHash, 0, &key.m_hKey))
+        HandleCryptError(TRUE, 0, ServiceText::kDeriveKeyFailed);
+}
+
+void WriteLength(CMemFile& file, DWORD dwLength)
+{
+    BYTE bytes[4] = {(BYTE)dwLength, (BYTE)(dwLength >> 8), (BYTE)(dwLength >> 16), (BYTE)(dwLength >> 24)};
+    file.Write(bytes, 4);
+}
+
+// False when fewer than four bytes are left.
+bool ReadLength(CMemFile& file, DWORD& dwLength)
+{
+    BYTE bytes[4];
+    if (file.Read(bytes, 4) != 4)
+        return false;
+    dwLength = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | ((DWORD)bytes[3] << 24);
+    return true;
+}
+
+CString FileExceptionText(CFileException* pException)
+{
+    CString strText = pException->GetErrorText();
+    delete pException;
+    return strText;
+}
+
+// Returns true when the block was written, false when the exchange key pair had to be created first.
+bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBufferSize,
+                    const char* pszPassPhrase, bool bLastAttempt)
+{
+    CMemFile output(pBuffer, nBufferSize, 0);
+    CMemFile input((BYTE*)pszPlain, nPlain, 0);
+    CCryptProvHolder prov;
+    CCryptKeyHolder key;
+    AcquireUserContext(prov);
+
+    if (pszPassPhrase == NULL)
+    {
+        if (!::CryptGenKey(prov.m_hProv, CALG_RC4, CRYPT_EXPORTABLE, &key.m_hKey))
+            HandleCryptError(TRUE, 0, ServiceText::kGenKeyFailed);
+        CCryptKeyHolder exchangeKey;
+        if (!::CryptGetUserKey(prov.m_hProv, AT_KEYEXCHANGE, &exchangeKey.m_hKey))
+        {
+            DWORD dwError = ::GetLastError();
+            if (dwError == (DWORD)NTE_NO_KEY && !bLastAttempt)
+            {
+                EnsureUserKeyPairs(prov.m_hProv);
+                return false;
+            }
+            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kGetUserKeyFailed);
+        }
+        DWORD dwBlobLength = 0;
+        if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, NULL, &dwBlobLength))
+            HandleCryptError(TRUE, 0, ServiceText::kBlobLengthFailed);
+        // The block must fit before anything is written: the buffer cannot grow.
+        if (8ull + dwBlobLength + nPlain > nBufferSize)
+            throw new CException(ServiceText::kPasswordTooLong);
+        CHeapBlock blob(dwBlobLength, ServiceText::kCryptOutOfMemory);
+        if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, blob.m_p, &dwBlobLength))
+            HandleCryptError(TRUE, 0, ServiceText::kExportKeyFailed);
+        exchangeKey.Destroy();
+        WriteLength(output, dwBlobLength);
+        output.Write(blob.m_p, dwBlobLength);
+    }
+    else
+    {
+        if (4ull + nPlain > nBufferSize)
+            throw new CException(ServiceText::kPasswordTooLong);
+        DeriveKeyFromPassPhrase(prov.m_hProv, pszPassPhrase, key);
+    }
+
+    CHeapBlock piece(kPieceSize, ServiceText::kCryptOutOfMemory);
+    WriteLength(output, nPlain);
+    for (;;)
+    {
+        DWORD dwCount = input.Read(piece.m_p, kPieceSize);
+        if (dwCount == 0)
+            break;
+        BOOL bFinal = input.GetPosition() >= nPlain;
+        DWORD dwLength = dwCount;
+        if (!::CryptEncrypt(key.m_hKey, 0, bFinal, 0, piece.m_p, &dwLength, kPieceSize))
+        {
+            CString strContext;
+            strContext.Format(ServiceText::kEncryptBytesRequired, (int)dwLength);
+            HandleCryptError(TRUE, 0, CString(ServiceText::kEncryptPieceFailed) + strContext);
+        }
+        output.Write(piece.m_p, dwCount);
+    }
+    return true;
+}
+
+enum DecryptOutcome
+{
+    decrypted,
+    foreignKey,
+    retryWithNewKeys
+};
+
+DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char* pszPassPhrase,
+                              bool bLastAttempt, CString& strPlain)
+{
+    CMemFile input((BYTE*)pBuffer, nBufferSize, 0);
+    CCryptProvHolder prov;
+    CCryptKeyHolder key;
+    AcquireUserContext(prov);
+
+    if (pszPassPhrase != NULL)
+    {
+        DeriveKeyFromPassPhrase(prov.m_hProv, pszPassPhrase, key);
+    }
+    else
+    {
+        DWORD dwBlobLength = 0;
+        if (!ReadLength(input, dwBlobLength))
+            throw new CException(ServiceText::kCorruptBlock);
+        if (dwBlobLength == 0)
+            throw new CException(ServiceText::kNoData);
+        // The blob and the plain-text length behind it must lie inside the buffer.
+        if (4ull + dwBlobLength + 4 > nBufferSize)
+            throw new CException(ServiceText::kCorruptBlock);
+        CHeapBlock blob(dwBlobLength, ServiceText::kBlobOutOfMemory);
+        input.Read(blob.m_p, dwBlobLength);
+        // The exchange key is named explicitly: not every provider falls back to it for a SIMPLEBLOB.
+        CCryptKeyHolder exchangeKey;
+        BOOL bImported = ::CryptGetUserKey(prov.m_hProv, AT_KEYEXCHANGE, &exchangeKey.m_hKey);
+        if (!bImported)
+            exchangeKey.m_hKey = 0;
+        else
+            bImported = ::CryptImportKey(prov.m_hProv, blob.m_p, dwBlobLength, exchangeKey.m_hKey, 0, &key.m_hKey);
+        if (!bImported)
+        {
+            key.m_hKey = 0;
+            DWORD dwError = ::GetLastError();
+            if (dwError == (DWORD)NTE_BAD_DATA)
+                return foreignKey;
+            if (dwError == (DWORD)NTE_NO_KEY && !bLastAttempt)
+            {
+                EnsureUserKeyPairs(prov.m_hProv);
+                return retryWithNewKeys;
+            }
+            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kImportKeyFailed);
+        }
+    }
+
+    CHeapBlock piece(kPieceSize, ServiceText::kCryptOutOfMemory);
+    DWORD dwPlain = 0;
+    if (!ReadLength(input, dwPlain))
+        throw new CException(ServiceText::kCorruptBlock);
+    if (dwPlain > nBufferSize - input.GetPosition())
+        throw new CException(ServiceText::kCorruptBlock);
+    CString strResult;
+    DWORD dwDone = 0;
+    while (dwDone < dwPlain)
+    {
+        DWORD dwCount = dwPlain - dwDone < kPieceSize ? dwPlain - dwDone : kPieceSize;
+        if (input.Read(piece.m_p, dwCount) != dwCount)
+            throw new CException(ServiceText::kCorruptBlock);
+        BOOL bFinal = dwDone + dwCount >= dwPlain;
+        DWORD dwLength = dwCount;
+        if (!::CryptDecrypt(key.m_hKey, 0, bFinal, 0, piece.m_p, &dwLength))
+            HandleCryptError(TRUE, 0, ServiceText::kDecryptPieceFailed);
+        strResult += CString((const char*)piece.m_p, (int)dwCount);
+        dwDone += dwCount;
+    }
+    strPlain = strResult;
+    return decrypted;
+}
+} // namespace
+
+void CAPIEncrypt(const char* pszPlain, BYTE* pBuffer, DWORD nBufferSize, const char* pszPassPhrase)
+{
+    if (pszPlain == NULL)
+        pszPlain = "";
+    DWORD nPlain = (DWORD)strlen(pszPlain);
+    CString strError;
+    try
+    {
+        for (int nAttempt = 1; nAttempt <= kAttempts; nAttempt++)
+        {
+            if (EncryptAttempt(pszPlain, nPlain, pBuffer, nBufferSize, pszPassPhrase, nAttempt == kAttempts))
+                return;
+        }
+        return;
+    }
+    catch (CException* pException)
+    {
+        strError = pException->m_strMessage;
+        delete pException;
+    }
+    catch (CFileException* pException)
+    {
+        strError = FileExceptionText(pException);
+    }
+    throw new CException(CString(ServiceText::kEncryptFailed) + strError);
+}
+
+CString CAPIDecrypt(const BYTE* pBuffer, DWORD nBufferSize, DWORD* pdwStatus, const char* pszPassPhrase)
+{
+    if (pdwStatus != NULL)
+        *pdwStatus = 0;
+    CString strError;
+    try
+    {
+        for (int nAttempt = 1; nAttempt <= kAttempts; nAttempt++)
+        {
+            CString strPlain;
+            DecryptOutcome outcome =
+                DecryptAttempt(pBuffer, nBufferSize, pszPassPhrase, nAttempt == kAttempts, strPlain);
+            if (outcome == decrypted)
+                return strPlain;
+            if (outcome == foreignKey)
+            {
+                if (pdwStatus != NULL)
+                    *pdwStatus = (DWORD)NTE_BAD_DATA;
+                return CString();
+            }
+        }
+        return CString();
+    }
+    catch (CException* pException)
+    {
+        strError = pException->m_strMessage;
+        delete pException;
+    }
+    catch (CFileException* pException)
+    {
+        strError = FileExceptionText(pException);
+    }
+    throw new CException(CString(ServiceText::kDecryptFailed) + strError);
+}
+
+void EnsureUserKeyPairs(HCRYPTPROV hProv)
+{
+    struct KeyPair
+    {
+        DWORD dwKeySpec;
+        const char* pszCreating;
+        const char* pszFailure;
+    };
+    const KeyPair pairs[] = {
+        {AT_SIGNATURE, ServiceText::kCreateSignatureKey, ServiceText::kCreateKeyContainerFailed},
+        {AT_KEYEXCHANGE, ServiceText::kCreateExchangeKey, ServiceText::kGenKeyFailed},
+    };
+    for (const KeyPair& pair : pairs)
+    {
+        CCryptKeyHolder key;
+        if (::CryptGetUserKey(hProv, pair.dwKeySpec, &key.m_hKey))
+            continue;
+        key.m_hKey = 0;
+        DWORD dwError = ::GetLastError();
+        if (dwError != (DWORD)NTE_NO_KEY)
+            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kGetUserKeyFailed);
+        DebugTrace("%s", pair.pszCreating);
+        if (!::CryptGenKey(hProv, pair.dwKeySpec, 0, &key.m_hKey))
+        {
+            key.m_hKey = 0;
+            HandleCryptError(TRUE, 0, pair.pszFailure);
+        }
+    }
+}
+
+void HandleCryptError(BOOL bUseLastError, DWORD dwCode, const char* pszContext)
+{
+    ThrowCryptError(bUseLastError, dwCode, pszContext);
+}
+
+void ThrowCryptError(BOOL bUseLastError, DWORD dwCode, const char* pszContext)
+{
+    if (bUseLastError)
+    {
+        dwCode = ::GetLastError();
+        if (dwCode == 0)
+            dwCode = kFailedWithoutCode;
+    }
+    if (dwCode == 0)
+        return;
+    CString strMessage = pszContext ? pszContext : "";
+    strMessage += "\r\n";
+    strMessage += GetCryptErrorText(dwCode);
+    throw new CException(strMessage);
+}
+
+CString GetCryptErrorText(DWORD dwCode)
+{
+    for (const ServiceText::CryptErrorText& entry : ServiceText::kCryptErrors)
+    {
+        if (entry.dwCode == dwCode)
+            return entry.pszText;
+    }
+    CString strText;
+    strText.Format(ServiceText::kUnknownCryptError, (unsigned)dwCode);
+    return strText;
+}

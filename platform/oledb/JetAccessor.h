@@ -1,0 +1,30 @@
+// Accessors of commands and rowsets: copies of the consumer's bindings behind an HACCESSOR.
+#pragma once
+
+#include "JetCommon.h"
+
+struct CJetAccessor
+{
+    LONG cRef = 1;
+    DBACCESSORFLAGS dwFlags = 0;
+    std::vector<DBBINDING> bindings;
+    std::vector<DBOBJECT> objects; // storage object descriptions, pointed to by bindings[i].pObject
+
+    static CJetAccessor* FromHandle(HACCESSOR h) { return reinterpret_cast<CJetAccessor*>(h); }
+};
+
+// The IAccessor part shared by commands (parameter accessors) and rowsets (row accessors).
+class CJetAccessorSet
+{
+public:
+    ~CJetAccessorSet();
+    HRESULT Create(DBACCESSORFLAGS dwFlags, DBCOUNTITEM cBindings, const DBBINDING rgBindings[], DBORDINAL cColumns,
+                   HACCESSOR* phAccessor, DBBINDSTATUS rgStatus[]);
+    HRESULT AddRef(HACCESSOR h, DBREFCOUNT* pcRef);
+    HRESULT Release(HACCESSOR h, DBREFCOUNT* pcRef);
+    HRESULT GetBindings(HACCESSOR h, DBACCESSORFLAGS* pdwFlags, DBCOUNTITEM* pcBindings, DBBINDING** prgBindings);
+    CJetAccessor* Find(HACCESSOR h) const;
+
+private:
+    std::vector<CJetAccessor*> m_accessors;
+};

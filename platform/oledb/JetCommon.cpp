@@ -1,0 +1,562 @@
+// Shared pieces of the Jet-compatible provider over SQLite: values, locks, text conversion, hooks.
+#define DBINITCONSTANTS
+#include "JetCommon.h"
+
+#include <oleauto.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "JetBlobStream.h"
+
+extern "C" const CLSID CLSID_JETOLEDB_4_00 = {0xDEE35070, 0x506B, 0x11CF, {0xB1, 0xAA, 0x00, 0xAA, 0x00, 0xB8, 0xDE, 0x95}};
+extern "C" const GUID DBPROPSET_JETOLEDB_DBINIT = {
+    0x82CF8156, 0x9B40, 0x11D0, {0x9E, 0xBD, 0x00, 0xC0, 0x4F, 0xC2, 0xC2, 0xE0}};
+extern "C" const IID IID_IJetCompact = {0x2A4B6284, 0xEEB4, 0x11D1, {0xA4, 0xD9, 0x00, 0xC0, 0x4F, 0x99, 0x1C, 0x78}};
+extern "C" const IID IID_IJetInternal = {0x6B0E54C1, 0x3D2A, 0x4F7E, {0x9A, 0x51, 0x27, 0xC4, 0x8E, 0x13, 0xB9, 0x60}};
+
+namespace
+{
+std::atomic<UINT> g_uCodePage(CP_ACP);
+std::atomic<LONG> g_nIoFaults(0);
+std::atomic<bool> g_bHideJet(false);
+
+size_t BoundedLength(const char* p, size_t cbMax)
+{
+    size_t n = 0;
+    while (n < cbMax && p[n] != 0)
+        ++n;
+    return n;
+}
+
+size_t BoundedWideLength(const wchar_t* p, size_t cchMax)
+{
+    size_t n = 0;
+    while (n < cchMax && p[n] != 0)
+        ++n;
+    return n;
+}
+
+double ValueAsDouble(const CJetValue& v)
+{
+    switch (v.kind)
+    {
+    case CJetValue::Integer:
+        return (double)v.i;
+    case CJetValue::Real:
+        return v.r;
+    case CJetValue::Text:
+        return strtod(v.s.c_str(), NULL);
+    default:
+        return 0;
+    }
+}
+
+LONGLONG ValueAsInteger(const CJetValue& v)
+{
+    switch (v.kind)
+    {
+    case CJetValue::Integer:
+        return v.i;
+    case CJetValue::Real:
+        return (LONGLONG)v.r;
+    case CJetValue::Text:
+        return _strtoi64(v.s.c_str(), NULL, 10);
+    default:
+        return 0;
+    }
+}
+
+std::string ValueAsText(const CJetValue& v)
+{
+    char sz[64];
+    switch (v.kind)
+    {
+    case CJetValue::Integer:
+        snprintf(sz, sizeof(sz), "%lld", (long long)v.i);
+        return sz;
+    case CJetValue::Real:
+        snprintf(sz, sizeof(sz), "%.15g", v.r);
+        return sz;
+    case CJetValue::Text:
+    case CJetValue::Blob:
+        return v.s;
+    default:
+        return std::string();
+    }
+}
+
+void SetStatus(const DBBINDING& b, BYTE* pData, DBSTATUS status)
+{
+    if (b.dwPart & DBPART_STATUS)
+        *(DBSTATUS*)(pData + b.obStatus) = status;
+}
+
+void SetLength(const DBBINDING& b, BYTE* pData, DBLENGTH n)
+{
+    if (b.dwPart & DBPART_LENGTH)
+        *(DBLENGTH*)(pData + b.obLength) = n;
+}
+
+size_t FixedSize(DBTYPE wType)
+{
+    switch (wType)
+    {
+    case DBTYPE_I1:
+    case DBTYPE_UI1:
+        return 1;
+    case DBTYPE_I2:
+    case DBTYPE_UI2:
+    case DBTYPE_BOOL:
+        return 2;
+    case DBTYPE_I4:
+    case DBTYPE_UI4:
+    case DBTYPE_R4:
+        return 4;
+    case DBTYPE_I8:
+    case DBTYPE_UI8:
+    case DBTYPE_R8:
+    case DBTYPE_DATE:
+    case DBTYPE_CY:
+        return 8;
+    case DBTYPE_GUID:
+        return sizeof(GUID);
+    case DBTYPE_IUNKNOWN:
+        return sizeof(IUnknown*);
+    default:
+        return 0;
+    }
+}
+
+// Reads a consumer's storage object to its end; OLE DB hands the object to the provider, which releases it.
+HRESULT ReadStorageObject(IUnknown* pUnk, std::string& str)
+{
+    ISequentialStream* pStream = NULL;
+    HRESULT hr = pUnk->QueryInterface(IID_ISequentialStream, (void**)&pStream);
+    if (FAILED(hr))
+        return hr;
+    char buf[65536];
+    for (;;)
+    {
+        ULONG cbRead = 0;
+        hr = pStream->Read(buf, sizeof(buf), &cbRead);
+        if (FAILED(hr))
+            break;
+        str.append(buf, cbRead);
+        if (cbRead == 0 || hr == S_FALSE)
+        {
+            hr = S_OK;
+            break;
+        }
+    }
+    pStream->Release();
+    return hr;
+}
+} // namespace
+
+UINT OleDbSetCodePage(UINT uCodePage)
+{
+    return g_uCodePage.exchange(uCodePage);
+}
+
+void OleDbInjectIoFaults(LONG nOperations)
+{
+    g_nIoFaults = nOperations;
+}
+
+void OleDbHideJetProvider(bool bHide)
+{
+    g_bHideJet = bHide;
+}
+
+UINT JetGetCodePage()
+{
+    return g_uCodePage;
+}
+
+bool JetTakeIoFault()
+{
+    LONG n = g_nIoFaults.load();
+    while (n > 0)
+    {
+        if (g_nIoFaults.compare_exchange_weak(n, n - 1))
+            return true;
+    }
+    return false;
+}
+
+bool JetProviderHidden()
+{
+    return g_bHideJet;
+}
+
+std::wstring JetUtf8ToWide(const std::string& str)
+{
+    if (str.empty())
+        return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, str.data(), (int)str.size(), NULL, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, str.data(), (int)str.size(), &w[0], n);
+    return w;
+}
+
+std::string JetWideToUtf8(const wchar_t* psz, size_t cch)
+{
+    if (psz == NULL)
+        return std::string();
+    if (cch == (size_t)-1)
+        cch = wcslen(psz);
+    if (cch == 0)
+        return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, psz, (int)cch, NULL, 0, NULL, NULL);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, psz, (int)cch, &s[0], n, NULL, NULL);
+    return s;
+}
+
+std::string JetAnsiToUtf8(const char* psz, size_t cch)
+{
+    if (cch == 0)
+        return std::string();
+    UINT cp = JetGetCodePage();
+    int n = MultiByteToWideChar(cp, 0, psz, (int)cch, NULL, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(cp, 0, psz, (int)cch, &w[0], n);
+    return JetWideToUtf8(w.c_str(), w.size());
+}
+
+std::string JetUtf8ToAnsi(const std::string& str)
+{
+    std::wstring w = JetUtf8ToWide(str);
+    if (w.empty())
+        return std::string();
+    UINT cp = JetGetCodePage();
+    int n = WideCharToMultiByte(cp, 0, w.c_str(), (int)w.size(), NULL, 0, NULL, NULL);
+    std::string s(n, '\0');
+    WideCharToMultiByte(cp, 0, w.c_str(), (int)w.size(), &s[0], n, NULL, NULL);
+    return s;
+}
+
+double JetNowOleDate()
+{
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    double d = 0;
+    SystemTimeToVariantTime(&st, &d);
+    return d;
+}
+
+CJetValue CJetValue::FromColumn(sqlite3_stmt* pStmt, int iCol)
+{
+    CJetValue v;
+    switch (sqlite3_column_type(pStmt, iCol))
+    {
+    case SQLITE_INTEGER:
+        v.kind = Integer;
+        v.i = sqlite3_column_int64(pStmt, iCol);
+        break;
+    case SQLITE_FLOAT:
+        v.kind = Real;
+        v.r = sqlite3_column_double(pStmt, iCol);
+        break;
+    case SQLITE_TEXT:
+        v.kind = Text;
+        v.s.assign((const char*)sqlite3_column_text(pStmt, iCol), sqlite3_column_bytes(pStmt, iCol));
+        break;
+    case SQLITE_BLOB:
+    {
+        v.kind = Blob;
+        const void* p = sqlite3_column_blob(pStmt, iCol);
+        int n = sqlite3_column_bytes(pStmt, iCol);
+        if (p != NULL && n > 0)
+            v.s.assign((const char*)p, n);
+        break;
+    }
+    default:
+        break;
+    }
+    return v;
+}
+
+void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam) const
+{
+    switch (kind)
+    {
+    case Integer:
+        sqlite3_bind_int64(pStmt, iParam, i);
+        break;
+    case Real:
+        sqlite3_bind_double(pStmt, iParam, r);
+        break;
+    case Text:
+        sqlite3_bind_text(pStmt, iParam, s.data(), (int)s.size(), SQLITE_TRANSIENT);
+        break;
+    case Blob:
+        sqlite3_bind_blob(pStmt, iParam, s.data(), (int)s.size(), SQLITE_TRANSIENT);
+        break;
+    default:
+        sqlite3_bind_null(pStmt, iParam);
+        break;
+    }
+}
+
+HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v)
+{
+    v = CJetValue();
+    if (b.dwPart & DBPART_STATUS)
+    {
+        DBSTATUS status = *(DBSTATUS*)(pData + b.obStatus);
+        if (status == DBSTATUS_S_ISNULL)
+            return S_OK;
+        if (status == DBSTATUS_S_IGNORE || status == DBSTATUS_S_DEFAULT)
+            return S_FALSE;
+    }
+    if (!(b.dwPart & DBPART_VALUE))
+        return S_FALSE;
+    BYTE* p = pData + b.obValue;
+    DBTYPE wType = b.wType & ~DBTYPE_BYREF;
+    switch (wType)
+    {
+    case DBTYPE_I1:
+        v.kind = CJetValue::Integer, v.i = *(signed char*)p;
+        break;
+    case DBTYPE_UI1:
+        v.kind = CJetValue::Integer, v.i = *(BYTE*)p;
+        break;
+    case DBTYPE_I2:
+        v.kind = CJetValue::Integer, v.i = *(SHORT*)p;
+        break;
+    case DBTYPE_UI2:
+        v.kind = CJetValue::Integer, v.i = *(USHORT*)p;
+        break;
+    case DBTYPE_I4:
+        v.kind = CJetValue::Integer, v.i = *(LONG*)p;
+        break;
+    case DBTYPE_UI4:
+        v.kind = CJetValue::Integer, v.i = *(ULONG*)p;
+        break;
+    case DBTYPE_I8:
+        v.kind = CJetValue::Integer, v.i = *(LONGLONG*)p;
+        break;
+    case DBTYPE_UI8:
+        v.kind = CJetValue::Integer, v.i = (LONGLONG) * (ULONGLONG*)p;
+        break;
+    case DBTYPE_BOOL:
+        v.kind = CJetValue::Integer, v.i = *(VARIANT_BOOL*)p != 0 ? -1 : 0;
+        break;
+    case DBTYPE_R4:
+        v.kind = CJetValue::Real, v.r = *(float*)p;
+        break;
+    case DBTYPE_R8:
+    case DBTYPE_DATE:
+        v.kind = CJetValue::Real, v.r = *(double*)p;
+        break;
+    case DBTYPE_STR:
+    {
+        size_t n = (b.dwPart & DBPART_LENGTH) ? (size_t) * (DBLENGTH*)(pData + b.obLength)
+                                               : BoundedLength((const char*)p, b.cbMaxLen);
+        if (n > b.cbMaxLen)
+            n = b.cbMaxLen;
+        v.kind = CJetValue::Text;
+        v.s = JetAnsiToUtf8((const char*)p, n);
+        break;
+    }
+    case DBTYPE_WSTR:
+    {
+        size_t cchMax = b.cbMaxLen / sizeof(wchar_t);
+        size_t n = (b.dwPart & DBPART_LENGTH) ? (size_t) * (DBLENGTH*)(pData + b.obLength) / sizeof(wchar_t)
+                                               : BoundedWideLength((const wchar_t*)p, cchMax);
+        if (n > cchMax)
+            n = cchMax;
+        v.kind = CJetValue::Text;
+        v.s = JetWideToUtf8((const wchar_t*)p, n);
+        break;
+    }
+    case DBTYPE_BYTES:
+    {
+        size_t n = (b.dwPart & DBPART_LENGTH) ? (size_t) * (DBLENGTH*)(pData + b.obLength) : b.cbMaxLen;
+        if (n > b.cbMaxLen)
+            n = b.cbMaxLen;
+        v.kind = CJetValue::Blob;
+        v.s.assign((const char*)p, n);
+        break;
+    }
+    case DBTYPE_IUNKNOWN:
+    {
+        IUnknown* pUnk = *(IUnknown**)p;
+        if (pUnk == NULL)
+            return S_FALSE;
+        // Our own stream handed back unread or half read: the column keeps what the file holds.
+        if (JetImplOf<CJetBlobStream>(pUnk) != NULL)
+            return S_FALSE;
+        // The provider owns the object from here on, whatever the outcome.
+        *(IUnknown**)p = NULL;
+        v.kind = CJetValue::Blob;
+        HRESULT hr = ReadStorageObject(pUnk, v.s);
+        pUnk->Release();
+        return hr;
+    }
+    default:
+        return DB_E_UNSUPPORTEDCONVERSION;
+    }
+    return S_OK;
+}
+
+HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
+{
+    DBTYPE wType = b.wType & ~DBTYPE_BYREF;
+    BYTE* p = pData + b.obValue;
+    bool bValue = (b.dwPart & DBPART_VALUE) != 0;
+    if (v.kind == CJetValue::Null)
+    {
+        // Zero or empty rather than whatever the previous row left in the buffer.
+        if (bValue)
+        {
+            size_t n = FixedSize(wType);
+            if (n == 0)
+                n = (size_t)b.cbMaxLen;
+            ZeroMemory(p, n);
+        }
+        SetLength(b, pData, 0);
+        SetStatus(b, pData, DBSTATUS_S_ISNULL);
+        return S_OK;
+    }
+    DBSTATUS status = DBSTATUS_S_OK;
+    DBLENGTH cbLength = FixedSize(wType);
+    switch (wType)
+    {
+    case DBTYPE_I1:
+        if (bValue)
+            *(signed char*)p = (signed char)ValueAsInteger(v);
+        break;
+    case DBTYPE_UI1:
+        if (bValue)
+            *(BYTE*)p = (BYTE)ValueAsInteger(v);
+        break;
+    case DBTYPE_I2:
+        if (bValue)
+            *(SHORT*)p = (SHORT)ValueAsInteger(v);
+        break;
+    case DBTYPE_UI2:
+        if (bValue)
+            *(USHORT*)p = (USHORT)ValueAsInteger(v);
+        break;
+    case DBTYPE_I4:
+        if (bValue)
+            *(LONG*)p = (LONG)ValueAsInteger(v);
+        break;
+    case DBTYPE_UI4:
+        if (bValue)
+            *(ULONG*)p = (ULONG)ValueAsInteger(v);
+        break;
+    case DBTYPE_I8:
+    case DBTYPE_UI8:
+        if (bValue)
+            *(LONGLONG*)p = ValueAsInteger(v);
+        break;
+    case DBTYPE_BOOL:
+        if (bValue)
+            *(VARIANT_BOOL*)p = ValueAsDouble(v) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    case DBTYPE_R4:
+        if (bValue)
+            *(float*)p = (float)ValueAsDouble(v);
+        break;
+    case DBTYPE_R8:
+    case DBTYPE_DATE:
+        if (bValue)
+            *(double*)p = ValueAsDouble(v);
+        break;
+    case DBTYPE_GUID:
+        if (bValue)
+            ZeroMemory(p, sizeof(GUID));
+        break;
+    case DBTYPE_STR:
+    {
+        std::string s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.s) : ValueAsText(v);
+        cbLength = s.size();
+        if (bValue)
+        {
+            size_t cbMax = b.cbMaxLen > 0 ? (size_t)b.cbMaxLen - 1 : 0;
+            size_t n = s.size() < cbMax ? s.size() : cbMax;
+            if (n < s.size())
+                status = DBSTATUS_S_TRUNCATED;
+            if (b.cbMaxLen > 0)
+            {
+                memcpy(p, s.data(), n);
+                ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
+            }
+        }
+        break;
+    }
+    case DBTYPE_WSTR:
+    {
+        std::wstring w = JetUtf8ToWide(v.kind == CJetValue::Text ? v.s : ValueAsText(v));
+        cbLength = w.size() * sizeof(wchar_t);
+        if (bValue)
+        {
+            size_t cchMax = b.cbMaxLen / sizeof(wchar_t);
+            size_t cchCopy = cchMax > 0 ? cchMax - 1 : 0;
+            size_t n = w.size() < cchCopy ? w.size() : cchCopy;
+            if (n < w.size())
+                status = DBSTATUS_S_TRUNCATED;
+            if (cchMax > 0)
+            {
+                memcpy(p, w.data(), n * sizeof(wchar_t));
+                ZeroMemory(p + n * sizeof(wchar_t), (size_t)b.cbMaxLen - n * sizeof(wchar_t));
+            }
+        }
+        break;
+    }
+    case DBTYPE_BYTES:
+    {
+        std::string bytes;
+        if (v.kind == CJetValue::LazyBlob)
+        {
+            if (pRef == NULL)
+                return E_UNEXPECTED;
+            HRESULT hr = CJetBlobStream::ReadAll(*pRef, bytes);
+            if (FAILED(hr))
+                return hr;
+        }
+        else
+            bytes = ValueAsText(v);
+        cbLength = bytes.size();
+        if (bValue)
+        {
+            size_t n = bytes.size() < b.cbMaxLen ? bytes.size() : (size_t)b.cbMaxLen;
+            if (n < bytes.size())
+                status = DBSTATUS_S_TRUNCATED;
+            memcpy(p, bytes.data(), n);
+            ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
+        }
+        break;
+    }
+    case DBTYPE_IUNKNOWN:
+    {
+        CJetBlobStream* pStream = NULL;
+        if (v.kind == CJetValue::LazyBlob && pRef != NULL)
+        {
+            pStream = new CJetBlobStream(*pRef, (ULONGLONG)v.i);
+            cbLength = (DBLENGTH)v.i;
+        }
+        else
+        {
+            pStream = new CJetBlobStream(ValueAsText(v));
+            cbLength = ValueAsText(v).size();
+        }
+        if (bValue)
+            *(IUnknown**)p = static_cast<ISequentialStream*>(pStream);
+        else
+            pStream->Release();
+        break;
+    }
+    default:
+        SetStatus(b, pData, DBSTATUS_E_CANTCONVERTVALUE);
+        return DB_E_ERRORSOCCURRED;
+    }
+    SetLength(b, pData, cbLength);
+    SetStatus(b, pData, status);
+    return S_OK;
+}

@@ -1,0 +1,123 @@
+// Shared pieces of the Jet-compatible provider over SQLite: values, locks, text conversion, hooks.
+#pragma once
+
+#include <windows.h>
+#include <oledb.h>
+#include <oledberr.h>
+#include <msdaguid.h>
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "msjetoledb.h"
+
+class CJetSession;
+
+// Private interface id through which provider objects hand out their implementation.
+extern "C" const IID IID_IJetInternal;
+
+template <class T> T* JetImplOf(IUnknown* pUnk)
+{
+    if (pUnk == NULL)
+        return NULL;
+    void* pv = NULL;
+    if (FAILED(pUnk->QueryInterface(IID_IJetInternal, &pv)) || pv == NULL)
+        return NULL;
+    T* p = static_cast<T*>(pv);
+    p->Release(); // the caller's reference keeps the object alive
+    return p;
+}
+
+// One column value of a materialised row.
+struct CJetValue
+{
+    enum Kind
+    {
+        Null,
+        Integer,
+        Real,
+        Text, // UTF-8
+        Blob,
+        LazyBlob // only the length is known (in i); the bytes stay in the file until asked for
+    };
+    Kind kind = Null;
+    sqlite3_int64 i = 0;
+    double r = 0;
+    std::string s;
+
+    static CJetValue FromColumn(sqlite3_stmt* pStmt, int iCol);
+    void Bind(sqlite3_stmt* pStmt, int iParam) const;
+};
+
+// Where the bytes of a lazily read column live.
+struct CJetBlobRef
+{
+    CJetSession* pSession = NULL;
+    std::string strTable;
+    std::string strColumn;
+    sqlite3_int64 rowid = 0;
+};
+
+// Holds the connection mutex: a session is shared by threads, and error texts, new row ids and
+// statement steps of one connection must not interleave.
+class CJetLock
+{
+public:
+    explicit CJetLock(sqlite3* db) : m_pMutex(db != NULL ? sqlite3_db_mutex(db) : NULL)
+    {
+        if (m_pMutex != NULL)
+            sqlite3_mutex_enter(m_pMutex);
+    }
+    ~CJetLock()
+    {
+        if (m_pMutex != NULL)
+            sqlite3_mutex_leave(m_pMutex);
+    }
+    CJetLock(const CJetLock&) = delete;
+    CJetLock& operator=(const CJetLock&) = delete;
+
+private:
+    sqlite3_mutex* m_pMutex;
+};
+
+// Finalises a statement on every way out.
+class CJetStmt
+{
+public:
+    CJetStmt() = default;
+    ~CJetStmt() { Finalize(); }
+    CJetStmt(const CJetStmt&) = delete;
+    CJetStmt& operator=(const CJetStmt&) = delete;
+    void Finalize()
+    {
+        if (m_p != NULL)
+            sqlite3_finalize(m_p);
+        m_p = NULL;
+    }
+    sqlite3_stmt** operator&() { return &m_p; }
+    operator sqlite3_stmt*() const { return m_p; }
+    sqlite3_stmt* m_p = NULL;
+};
+
+// Text conversion between the program's 8-bit code page and the UTF-8 of the file.
+UINT JetGetCodePage();
+std::string JetAnsiToUtf8(const char* psz, size_t cch);
+std::string JetUtf8ToAnsi(const std::string& str);
+std::wstring JetUtf8ToWide(const std::string& str);
+std::string JetWideToUtf8(const wchar_t* psz, size_t cch = (size_t)-1);
+
+// Consumes one injected I/O fault when any is pending.
+bool JetTakeIoFault();
+// True while the enumerator is to leave the Jet provider out.
+bool JetProviderHidden();
+
+// Reads a value out of a consumer buffer by one binding. S_FALSE: the binding asks to leave the column
+// alone (status IGNORE or DEFAULT, or a storage object that is not there).
+HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v);
+// Writes a value into a consumer buffer by one binding; sets the binding's status part.
+HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef);
+
+// Jet's date serial (OLE date) of the local time now.
+double JetNowOleDate();

@@ -1,0 +1,462 @@
+// A rowset materialised at execution: rows in memory, changes written through to one base table by rowid.
+#include "JetRowset.h"
+
+#include "JetErrorInfo.h"
+#include "JetSession.h"
+
+namespace
+{
+std::string Quote(const std::string& name)
+{
+    std::string s = "\"";
+    for (char c : name)
+    {
+        if (c == '"')
+            s += '"';
+        s += c;
+    }
+    return s + "\"";
+}
+} // namespace
+
+CJetRowset::CJetRowset(CJetSession* pSession) : m_pSession(pSession)
+{
+    if (m_pSession != NULL)
+        m_pSession->AddRef();
+}
+
+CJetRowset::~CJetRowset()
+{
+    if (m_pSession != NULL)
+        m_pSession->Release();
+}
+
+void CJetRowset::SetColumns(const std::vector<std::string>& names)
+{
+    m_columns = names;
+    m_lazy.assign(names.size(), false);
+}
+
+void CJetRowset::SetBaseTable(const std::string& strTable, const std::string& strSelectList,
+                              const std::vector<bool>& lazy)
+{
+    m_strTable = strTable;
+    m_strSelectList = strSelectList;
+    m_lazy = lazy;
+}
+
+void CJetRowset::AddRow(const std::vector<CJetValue>& values)
+{
+    m_all.emplace_back(new Row);
+    m_all.back()->values = values;
+    m_live.push_back(m_all.back().get());
+}
+
+int CJetRowset::Fill(sqlite3_stmt* pStmt)
+{
+    int iFirst = m_strTable.empty() ? 0 : 1;
+    int nCols = sqlite3_column_count(pStmt) - iFirst;
+    int rc;
+    while ((rc = sqlite3_step(pStmt)) == SQLITE_ROW)
+    {
+        std::unique_ptr<Row> row(new Row);
+        if (iFirst == 1)
+            row->rowid = sqlite3_column_int64(pStmt, 0);
+        row->values.resize(nCols);
+        for (int i = 0; i < nCols; ++i)
+        {
+            CJetValue v = CJetValue::FromColumn(pStmt, i + iFirst);
+            if ((size_t)i < m_lazy.size() && m_lazy[i] && v.kind == CJetValue::Integer)
+                v.kind = CJetValue::LazyBlob;
+            row->values[i] = std::move(v);
+        }
+        m_live.push_back(row.get());
+        m_all.push_back(std::move(row));
+    }
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+STDMETHODIMP CJetRowset::QueryInterface(REFIID riid, void** ppv)
+{
+    if (ppv == NULL)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IRowset)
+        *ppv = static_cast<IRowset*>(this);
+    else if (riid == IID_IRowsetChange && !m_strTable.empty())
+        *ppv = static_cast<IRowsetChange*>(this);
+    else if (riid == IID_IAccessor)
+        *ppv = static_cast<IAccessor*>(this);
+    else if (riid == IID_ISupportErrorInfo)
+        *ppv = static_cast<ISupportErrorInfo*>(this);
+    else if (riid == IID_IJetInternal)
+        *ppv = this;
+    else
+    {
+        *ppv = NULL;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CJetRowset::AddRef()
+{
+    return InterlockedIncrement(&m_cRef);
+}
+
+STDMETHODIMP_(ULONG) CJetRowset::Release()
+{
+    ULONG n = InterlockedDecrement(&m_cRef);
+    if (n == 0)
+        delete this;
+    return n;
+}
+
+CJetRowset::Row* CJetRowset::RowOf(HROW hRow) const
+{
+    return reinterpret_cast<Row*>(hRow);
+}
+
+STDMETHODIMP CJetRowset::AddRefRows(DBCOUNTITEM cRows, const HROW[], DBREFCOUNT rgRefCounts[],
+                                    DBROWSTATUS rgRowStatus[])
+{
+    for (DBCOUNTITEM i = 0; i < cRows; ++i)
+    {
+        if (rgRefCounts != NULL)
+            rgRefCounts[i] = 1;
+        if (rgRowStatus != NULL)
+            rgRowStatus[i] = DBROWSTATUS_S_OK;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
+{
+    JetClearError();
+    Row* pRow = RowOf(hRow);
+    if (pRow == NULL)
+        return DB_E_BADROWHANDLE;
+    if (pRow->bDeleted)
+        return DB_E_DELETEDROW;
+    CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
+    if (pAccessor == NULL)
+        return DB_E_BADACCESSORHANDLE;
+    if (pData == NULL && !pAccessor->bindings.empty())
+        return E_INVALIDARG;
+    size_t nErrors = 0;
+    for (const DBBINDING& b : pAccessor->bindings)
+    {
+        size_t iCol = (size_t)b.iOrdinal - 1;
+        CJetBlobRef ref;
+        const CJetBlobRef* pRef = NULL;
+        if (iCol < m_lazy.size() && m_lazy[iCol] && m_pSession != NULL)
+        {
+            ref.pSession = m_pSession;
+            ref.strTable = m_strTable;
+            ref.strColumn = m_columns[iCol];
+            ref.rowid = pRow->rowid;
+            pRef = &ref;
+        }
+        if (FAILED(JetValueToBinding(pRow->values[iCol], b, (BYTE*)pData, pRef)))
+            ++nErrors;
+    }
+    if (nErrors == 0)
+        return S_OK;
+    return nErrors == pAccessor->bindings.size() ? DB_E_ERRORSOCCURRED : DB_S_ERRORSOCCURRED;
+}
+
+STDMETHODIMP CJetRowset::GetNextRows(HCHAPTER, DBROWOFFSET lRowsOffset, DBROWCOUNT cRows,
+                                     DBCOUNTITEM* pcRowsObtained, HROW** prghRows)
+{
+    JetClearError();
+    if (pcRowsObtained == NULL || prghRows == NULL)
+        return E_INVALIDARG;
+    *pcRowsObtained = 0;
+    if (cRows == 0)
+        return S_OK;
+    // A negative offset from the start position counts from the end, as scrollable Jet rowsets do.
+    LONGLONG start = (m_bAtStart && lRowsOffset < 0) ? (LONGLONG)m_live.size() + lRowsOffset
+                                                     : (LONGLONG)m_iNext + lRowsOffset;
+    m_bAtStart = false;
+    if (start < 0 || start >= (LONGLONG)m_live.size())
+    {
+        m_iNext = start < 0 ? 0 : m_live.size();
+        return DB_S_ENDOFROWSET;
+    }
+    LONGLONG nWanted = cRows > 0 ? cRows : -cRows;
+    std::vector<HROW> rows;
+    if (cRows > 0)
+    {
+        for (LONGLONG i = start; i < (LONGLONG)m_live.size() && (LONGLONG)rows.size() < nWanted; ++i)
+            rows.push_back(reinterpret_cast<HROW>(m_live[(size_t)i]));
+        m_iNext = (size_t)start + rows.size();
+    }
+    else
+    {
+        for (LONGLONG i = start; i >= 0 && (LONGLONG)rows.size() < nWanted; --i)
+            rows.push_back(reinterpret_cast<HROW>(m_live[(size_t)i]));
+        m_iNext = (size_t)(start + 1 - (LONGLONG)rows.size());
+    }
+    if (*prghRows == NULL)
+        *prghRows = (HROW*)CoTaskMemAlloc(sizeof(HROW) * rows.size());
+    if (*prghRows == NULL)
+        return E_OUTOFMEMORY;
+    for (size_t i = 0; i < rows.size(); ++i)
+        (*prghRows)[i] = rows[i];
+    *pcRowsObtained = rows.size();
+    return (LONGLONG)rows.size() < nWanted ? DB_S_ENDOFROWSET : S_OK;
+}
+
+STDMETHODIMP CJetRowset::ReleaseRows(DBCOUNTITEM cRows, const HROW[], DBROWOPTIONS[], DBREFCOUNT rgRefCounts[],
+                                     DBROWSTATUS rgRowStatus[])
+{
+    for (DBCOUNTITEM i = 0; i < cRows; ++i)
+    {
+        if (rgRefCounts != NULL)
+            rgRefCounts[i] = 0;
+        if (rgRowStatus != NULL)
+            rgRowStatus[i] = DBROWSTATUS_S_OK;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CJetRowset::RestartPosition(HCHAPTER)
+{
+    m_iNext = 0;
+    m_bAtStart = true;
+    return S_OK;
+}
+
+HRESULT CJetRowset::CollectValues(CJetAccessor* pAccessor, BYTE* pData, bool bInsert,
+                                  std::vector<std::string>& columns, std::vector<CJetValue>& values)
+{
+    for (const DBBINDING& b : pAccessor->bindings)
+    {
+        size_t iCol = (size_t)b.iOrdinal - 1;
+        CJetValue v;
+        HRESULT hr = JetValueFromBinding(b, pData, v);
+        if (FAILED(hr))
+            return JetReportError(hr, bInsert ? IID_IRowsetChange : IID_IRowsetChange, 0,
+                                  L"A value could not be taken from the consumer's buffer.");
+        if (hr == S_FALSE)
+            continue;
+        columns.push_back(m_columns[iCol]);
+        values.push_back(std::move(v));
+    }
+    return S_OK;
+}
+
+HRESULT CJetRowset::ReadRow(sqlite3_int64 rowid, Row& row)
+{
+    sqlite3* db = m_pSession->Db();
+    CJetStmt stmt;
+    std::string sql = "SELECT " + m_strSelectList + " FROM " + Quote(m_strTable) + " WHERE rowid = ?";
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+    sqlite3_bind_int64(stmt, 1, rowid);
+    rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? DB_E_DELETEDROW : JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+    row.rowid = sqlite3_column_int64(stmt, 0);
+    row.values.resize(m_columns.size());
+    for (size_t i = 0; i < m_columns.size(); ++i)
+    {
+        CJetValue v = CJetValue::FromColumn(stmt, (int)i + 1);
+        if (m_lazy[i] && v.kind == CJetValue::Integer)
+            v.kind = CJetValue::LazyBlob;
+        row.values[i] = std::move(v);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CJetRowset::DeleteRows(HCHAPTER, DBCOUNTITEM cRows, const HROW rghRows[], DBROWSTATUS rgRowStatus[])
+{
+    JetClearError();
+    if (m_strTable.empty())
+        return DB_E_NOTSUPPORTED;
+    if (cRows > 0 && rghRows == NULL)
+        return E_INVALIDARG;
+    if (JetTakeIoFault())
+        return JetReportDiskError(IID_IRowsetChange);
+    sqlite3* db = m_pSession->Db();
+    CJetLock lock(db);
+    CJetStmt stmt;
+    std::string sql = "DELETE FROM " + Quote(m_strTable) + " WHERE rowid = ?";
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+    HRESULT hrResult = S_OK;
+    for (DBCOUNTITEM i = 0; i < cRows; ++i)
+    {
+        Row* pRow = RowOf(rghRows[i]);
+        DBROWSTATUS status = DBROWSTATUS_S_OK;
+        if (pRow == NULL || pRow->bDeleted)
+            status = DBROWSTATUS_E_DELETED;
+        else
+        {
+            sqlite3_reset(stmt);
+            sqlite3_bind_int64(stmt, 1, pRow->rowid);
+            rc = sqlite3_step(stmt);
+            if (rc != SQLITE_DONE)
+            {
+                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+                status = DBROWSTATUS_E_FAIL;
+            }
+            else
+            {
+                pRow->bDeleted = true;
+                for (size_t k = 0; k < m_live.size(); ++k)
+                {
+                    if (m_live[k] != pRow)
+                        continue;
+                    m_live.erase(m_live.begin() + k);
+                    if (k < m_iNext)
+                        --m_iNext;
+                    break;
+                }
+            }
+        }
+        if (rgRowStatus != NULL)
+            rgRowStatus[i] = status;
+        if (status != DBROWSTATUS_S_OK && hrResult == S_OK)
+            hrResult = DB_E_ERRORSOCCURRED;
+    }
+    sqlite3_reset(stmt);
+    return hrResult;
+}
+
+STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
+{
+    JetClearError();
+    if (m_strTable.empty())
+        return DB_E_NOTSUPPORTED;
+    Row* pRow = RowOf(hRow);
+    if (pRow == NULL)
+        return DB_E_BADROWHANDLE;
+    if (pRow->bDeleted)
+        return DB_E_DELETEDROW;
+    CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
+    if (pAccessor == NULL)
+        return DB_E_BADACCESSORHANDLE;
+    if (JetTakeIoFault())
+        return JetReportDiskError(IID_IRowsetChange);
+    std::vector<std::string> columns;
+    std::vector<CJetValue> values;
+    HRESULT hr = CollectValues(pAccessor, (BYTE*)pData, false, columns, values);
+    if (FAILED(hr))
+        return hr;
+    if (columns.empty())
+        return S_OK;
+    std::string sql = "UPDATE " + Quote(m_strTable) + " SET ";
+    for (size_t i = 0; i < columns.size(); ++i)
+        sql += (i > 0 ? ", " : "") + Quote(columns[i]) + " = ?";
+    sql += " WHERE rowid = ?";
+    sqlite3* db = m_pSession->Db();
+    CJetLock lock(db);
+    CJetStmt stmt;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
+    if (rc == SQLITE_OK)
+    {
+        for (size_t i = 0; i < values.size(); ++i)
+            values[i].Bind(stmt, (int)i + 1);
+        sqlite3_bind_int64(stmt, (int)values.size() + 1, pRow->rowid);
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+    stmt.Finalize();
+    return ReadRow(pRow->rowid, *pRow);
+}
+
+STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, HROW* phRow)
+{
+    JetClearError();
+    if (phRow != NULL)
+        *phRow = DB_NULL_HROW;
+    if (m_strTable.empty())
+        return DB_E_NOTSUPPORTED;
+    CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
+    if (pAccessor == NULL)
+        return DB_E_BADACCESSORHANDLE;
+    if (JetTakeIoFault())
+        return JetReportDiskError(IID_IRowsetChange);
+    std::vector<std::string> columns;
+    std::vector<CJetValue> values;
+    HRESULT hr = CollectValues(pAccessor, (BYTE*)pData, true, columns, values);
+    if (FAILED(hr))
+        return hr;
+    std::string sql = "INSERT INTO " + Quote(m_strTable);
+    if (columns.empty())
+        sql += " DEFAULT VALUES";
+    else
+    {
+        std::string names, marks;
+        for (size_t i = 0; i < columns.size(); ++i)
+        {
+            names += (i > 0 ? ", " : "") + Quote(columns[i]);
+            marks += i > 0 ? ", ?" : "?";
+        }
+        sql += " (" + names + ") VALUES (" + marks + ")";
+    }
+    sqlite3* db = m_pSession->Db();
+    // The new row id is read under the connection mutex, so another thread's insert cannot slip between.
+    CJetLock lock(db);
+    sqlite3_int64 rowid = 0;
+    {
+        CJetStmt stmt;
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
+        if (rc == SQLITE_OK)
+        {
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i].Bind(stmt, (int)i + 1);
+            rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        }
+        if (rc != SQLITE_OK)
+            return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        rowid = sqlite3_last_insert_rowid(db);
+    }
+    // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
+    std::unique_ptr<Row> row(new Row);
+    hr = ReadRow(rowid, *row);
+    if (FAILED(hr))
+        return hr;
+    m_live.push_back(row.get());
+    if (phRow != NULL)
+        *phRow = reinterpret_cast<HROW>(row.get());
+    m_all.push_back(std::move(row));
+    return S_OK;
+}
+
+STDMETHODIMP CJetRowset::AddRefAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount)
+{
+    return m_accessors.AddRef(hAccessor, pcRefCount);
+}
+
+STDMETHODIMP CJetRowset::CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings,
+                                        const DBBINDING rgBindings[], DBLENGTH, HACCESSOR* phAccessor,
+                                        DBBINDSTATUS rgStatus[])
+{
+    JetClearError();
+    return m_accessors.Create(dwAccessorFlags, cBindings, rgBindings, m_columns.size(), phAccessor, rgStatus);
+}
+
+STDMETHODIMP CJetRowset::GetBindings(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags, DBCOUNTITEM* pcBindings,
+                                     DBBINDING** prgBindings)
+{
+    return m_accessors.GetBindings(hAccessor, pdwAccessorFlags, pcBindings, prgBindings);
+}
+
+STDMETHODIMP CJetRowset::ReleaseAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount)
+{
+    return m_accessors.Release(hAccessor, pcRefCount);
+}
+
+STDMETHODIMP CJetRowset::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == IID_IRowset || riid == IID_IRowsetChange || riid == IID_IAccessor ? S_OK : S_FALSE;
+}

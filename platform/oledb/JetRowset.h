@@ -1,0 +1,74 @@
+// A rowset materialised at execution: rows in memory, changes written through to one base table by rowid.
+#pragma once
+
+#include <memory>
+
+#include "JetAccessor.h"
+
+class CJetRowset : public IRowset, public IRowsetChange, public IAccessor, public ISupportErrorInfo
+{
+public:
+    struct Row
+    {
+        sqlite3_int64 rowid = 0;
+        bool bDeleted = false;
+        std::vector<CJetValue> values;
+    };
+
+    // pSession may be NULL for rowsets that do not come from a file (the source list).
+    explicit CJetRowset(CJetSession* pSession);
+    virtual ~CJetRowset();
+
+    // Describes the rowset before it is filled. strTable empty: read-only. strSelectList: the column list,
+    // starting with rowid, that re-reads one row of the base table.
+    void SetColumns(const std::vector<std::string>& names);
+    void SetBaseTable(const std::string& strTable, const std::string& strSelectList, const std::vector<bool>& lazy);
+    // Steps the statement to its end; the first column is the rowid when there is a base table.
+    int Fill(sqlite3_stmt* pStmt);
+    void AddRow(const std::vector<CJetValue>& values);
+
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
+    STDMETHOD_(ULONG, AddRef)() override;
+    STDMETHOD_(ULONG, Release)() override;
+
+    STDMETHOD(AddRefRows)(DBCOUNTITEM cRows, const HROW rghRows[], DBREFCOUNT rgRefCounts[],
+                          DBROWSTATUS rgRowStatus[]) override;
+    STDMETHOD(GetData)(HROW hRow, HACCESSOR hAccessor, void* pData) override;
+    STDMETHOD(GetNextRows)(HCHAPTER hReserved, DBROWOFFSET lRowsOffset, DBROWCOUNT cRows, DBCOUNTITEM* pcRowsObtained,
+                           HROW** prghRows) override;
+    STDMETHOD(ReleaseRows)(DBCOUNTITEM cRows, const HROW rghRows[], DBROWOPTIONS rgRowOptions[],
+                           DBREFCOUNT rgRefCounts[], DBROWSTATUS rgRowStatus[]) override;
+    STDMETHOD(RestartPosition)(HCHAPTER hReserved) override;
+
+    STDMETHOD(DeleteRows)(HCHAPTER hReserved, DBCOUNTITEM cRows, const HROW rghRows[],
+                          DBROWSTATUS rgRowStatus[]) override;
+    STDMETHOD(SetData)(HROW hRow, HACCESSOR hAccessor, void* pData) override;
+    STDMETHOD(InsertRow)(HCHAPTER hReserved, HACCESSOR hAccessor, void* pData, HROW* phRow) override;
+
+    STDMETHOD(AddRefAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override;
+    STDMETHOD(CreateAccessor)(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings, const DBBINDING rgBindings[],
+                              DBLENGTH cbRowSize, HACCESSOR* phAccessor, DBBINDSTATUS rgStatus[]) override;
+    STDMETHOD(GetBindings)(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags, DBCOUNTITEM* pcBindings,
+                           DBBINDING** prgBindings) override;
+    STDMETHOD(ReleaseAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override;
+
+    STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;
+
+private:
+    Row* RowOf(HROW hRow) const;
+    HRESULT CollectValues(CJetAccessor* pAccessor, BYTE* pData, bool bInsert, std::vector<std::string>& columns,
+                          std::vector<CJetValue>& values);
+    HRESULT ReadRow(sqlite3_int64 rowid, Row& row);
+
+    LONG m_cRef = 1;
+    CJetSession* m_pSession;
+    CJetAccessorSet m_accessors;
+    std::vector<std::string> m_columns;
+    std::vector<bool> m_lazy;
+    std::string m_strTable;
+    std::string m_strSelectList;
+    std::vector<std::unique_ptr<Row>> m_all; // owns every row, deleted ones too, so handles stay valid
+    std::vector<Row*> m_live;                // rows in order, without deleted ones
+    size_t m_iNext = 0;
+    bool m_bAtStart = true;
+};

@@ -1,0 +1,26 @@
+// Identifiers of the Jet 4.0 provider: its class, its own property set and its compaction interface.
+#pragma once
+
+#include <windows.h>
+#include <oledb.h>
+
+// {DEE35070-506B-11CF-B1AA-00AA00B8DE95}
+extern "C" const CLSID CLSID_JETOLEDB_4_00;
+// {82CF8156-9B40-11D0-9EBD-00C04FC2C2E0}
+extern "C" const GUID DBPROPSET_JETOLEDB_DBINIT;
+// {2A4B6284-EEB4-11D1-A4D9-00C04F991C78}
+extern "C" const IID IID_IJetCompact;
+
+#define DBPROP_JETOLEDB_DATABASEPASSWORD 0x100L
+#define DBPROP_JETOLEDB_ENGINE 0x103L
+
+// Engine type reported for every database file: Jet 4.x.
+#define JETDBENGINETYPE_JET4X 0x05
+
+#define JET_PROGID_4_00 "Microsoft.Jet.OLEDB.4.0"
+
+struct IJetCompact : public IUnknown
+{
+    // One property set: DBPROPSET_DBINIT with DBPROP_INIT_DATASOURCE naming the destination file.
+    virtual HRESULT STDMETHODCALLTYPE Compact(ULONG cPropertySets, DBPROPSET rgPropertySets[]) = 0;
+};

@@ -1,0 +1,152 @@
+// The database objects with their table members.
+#include "store/DatabaseBase.h"
+
+#include "foundation/ErrorUtil.h"
+#include "foundation/TraceFile.h"
+#include "store/DatabaseDialogs.h"
+#include "store/OLEDBException.h"
+#include "store/StoreTexts.h"
+
+CDatabaseBase::CDatabaseBase(CRegistry* pOwner)
+    : CDatabaseSession(pOwner), m_Accounts(&m_session, &m_Options), m_Options(&m_session)
+{
+    AddTable(&m_Accounts);
+    AddTable(&m_Options);
+}
+
+CDatabaseBase::~CDatabaseBase()
+{
+}
+
+void CDatabaseBase::Open(const char* pszPath)
+{
+    CDatabaseSession::Open(pszPath);
+    if (IsOpen())
+        m_Options.Reset();
+}
+
+void CDatabaseBase::Close()
+{
+    if (!IsOpen())
+        return;
+    for (CTableLink* pTable : m_tables)
+        pTable->CloseTable();
+    CDatabaseSession::Close();
+}
+
+HRESULT CDatabaseBase::CreateDatabase(const char* pszPath)
+{
+    HRESULT hr = CDatabaseSession::CreateDatabase(pszPath);
+    for (CTableLink* pTable : m_tables)
+        pTable->m_bReady = 0;
+    return hr;
+}
+
+void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND)
+{
+    try
+    {
+        CString strName(pszTableName);
+        if (strName == "Accounts")
+            pResult = &m_Accounts;
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException;
+    }
+    catch (const char* pszText)
+    {
+        m_strLastError.Format(StoreText::kInfoText, pszText, (const char*)m_strPassword, (const char*)m_strUserID,
+                              (const char*)m_strDataSource, (const char*)m_strProvider, (const char*)m_strProgID);
+        AppMessageBox(m_strLastError, MB_ICONSTOP);
+    }
+}
+
+CDatabaseLocal::CDatabaseLocal(CRegistry* pOwner) : CDatabaseBase(pOwner), m_bNewDatabase(0)
+{
+    g_pDatabaseLocal = this;
+}
+
+CDatabaseLocal::~CDatabaseLocal()
+{
+    if (IsTraceOn())
+        g_pTraceFile->WriteText(StoreText::kTraceDtorLocal);
+    Close();
+    if (g_pDatabaseLocal == this)
+        g_pDatabaseLocal = NULL;
+}
+
+CString CDatabaseLocal::GetKindName()
+{
+    return StoreText::kKindLocal;
+}
+
+CString CDatabaseLocal::GetFileName()
+{
+    return m_pOwner != NULL ? m_pOwner->m_strLocalDatabase : CString();
+}
+
+void CDatabaseLocal::SetFileName()
+{
+    if (m_pOwner == NULL)
+        return;
+    m_pOwner->m_strLocalDatabase = m_strDataSource;
+    m_pOwner->WriteProfileString(StoreText::kOptionsSection, StoreText::kLocalFileValue, m_strDataSource);
+}
+
+CDatabaseOrb::CDatabaseOrb(CRegistry* pOwner) : CDatabaseBase(pOwner)
+{
+    g_pDatabaseOrb = this;
+}
+
+CDatabaseOrb::~CDatabaseOrb()
+{
+    if (IsTraceOn())
+        g_pTraceFile->WriteText(StoreText::kTraceDtorOrb);
+    Close();
+    if (g_pDatabaseOrb == this)
+        g_pDatabaseOrb = NULL;
+}
+
+void CDatabaseOrb::Open(const char* pszPath)
+{
+    if (g_bPrivateContacts)
+    {
+        Close();
+        return;
+    }
+    CDatabaseBase::Open(pszPath);
+}
+
+CString CDatabaseOrb::GetKindName()
+{
+    return StoreText::kKindOrb;
+}
+
+CString CDatabaseOrb::GetFileName()
+{
+    return m_pOwner != NULL ? m_pOwner->m_strOrbDatabase : CString();
+}
+
+void CDatabaseOrb::SetFileName()
+{
+    if (m_pOwner == NULL)
+        return;
+    m_pOwner->m_strOrbDatabase = m_strDataSource;
+    m_pOwner->WriteProfileString(StoreText::kOptionsSection, StoreText::kOrbFileValue, m_strDataSource);
+}
+
+int CDatabaseOrb::ReportOpenFailure()
+{
+    return g_bConnectToOrb;
+}
+
+int CDatabaseOrb::PromptForFile(int iRecord, COLEDBException* pException, CString& strPath)
+{
+    if (g_bPrivateContacts)
+        throw StoreText::kPrivateContacts;
+    CString strPrompt = CString(StoreText::kOrbNotExists) + "\r\n" + pException->m_records[iRecord].strDescription;
+    if (DoOrbDatabaseDialog(NULL, strPrompt, strPath) != IDOK)
+        throw StoreText::kCanceledByUser;
+    return 1;
+}

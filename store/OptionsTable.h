@@ -1,0 +1,45 @@
+// The Options table: one row per user with the default account and a word of option bits.
+#pragma once
+
+#include "store/ColumnDesc.h"
+#include "store/TableBase.h"
+
+extern const CColumnDesc g_OptionsColumns[];
+
+class COptionsRecord
+{
+public:
+    LONG m_DefaultAccountID;
+    LONG m_UserID;
+    LONG m_Flags;
+
+    BEGIN_COLUMN_MAP(COptionsRecord)
+        COLUMN_ENTRY(1, m_UserID)
+        COLUMN_ENTRY(2, m_DefaultAccountID)
+        COLUMN_ENTRY(3, m_Flags)
+    END_COLUMN_MAP()
+
+    BEGIN_PARAM_MAP(COptionsRecord)
+        SET_PARAM_TYPE(DBPARAMIO_INPUT)
+        COLUMN_ENTRY(1, m_UserID)
+    END_PARAM_MAP()
+};
+
+class COptionsTable : public CTableBase<COptionsRecord>
+{
+public:
+    // Works on the accounts database while the use-my-database switch is on.
+    explicit COptionsTable(CSession* pSession);
+    virtual ~COptionsTable();
+
+    // The rows of the record's UserID; NULL SQL is the default SELECT.
+    void Open(HWND hOwner = NULL, const char* pszSQL = NULL);
+    // Ready flag cleared, rowset closed, record zeroed with UserID 1, then opened: the database works with
+    // the row of user 1.
+    void Reset();
+    // Stores the default account of the record's user, inserting the row when there is none. An account
+    // that does not exist is refused with a text exception: the column refers to Accounts.
+    void SetDefaultAccountID(HWND hOwner, LONG nAccountID);
+
+    static void CreateTableIfMissing(CSession* pSession, HWND hOwner);
+};

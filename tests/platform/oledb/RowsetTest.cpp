@@ -1,0 +1,429 @@
+// Commands, accessors and rowsets: moves, inserts, one-accessor updates, deletes, NULLs, texts and streams.
+#include "OleDbTestSupport.h"
+
+#include <vector>
+
+namespace
+{
+const char kCreateFolders[] =
+    "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, OwnerID INTEGER NOT NULL, Name TEXT(100) "
+    "NOT NULL, Type INTEGER NOT NULL, nUnread INTEGER, nMessagesNumber INTEGER, Flags INTEGER)";
+const char kSelectFolders[] =
+    " \tSELECT \t\tID, \t\tOwnerID, \t\tName, \t\tType,  \t\tnUnread, nMessagesNumber, Flags FROM Folders";
+
+class CFolderRow
+{
+public:
+    LONG m_ID;
+    char m_szName[101];
+    LONG m_OwnerID;
+    LONG m_Type;
+    LONG m_nUnread;
+    LONG m_nMessagesNumber;
+    char m_szParam[256];
+    LONG m_Flags;
+
+    BEGIN_ACCESSOR_MAP(CFolderRow, 4)
+        BEGIN_ACCESSOR(0, true)
+            COLUMN_ENTRY(2, m_OwnerID)
+            COLUMN_ENTRY(3, m_szName)
+            COLUMN_ENTRY(4, m_Type)
+            COLUMN_ENTRY(5, m_nUnread)
+            COLUMN_ENTRY(6, m_nMessagesNumber)
+            COLUMN_ENTRY(7, m_Flags)
+        END_ACCESSOR()
+        BEGIN_ACCESSOR(1, true)
+            COLUMN_ENTRY(1, m_ID)
+        END_ACCESSOR()
+        BEGIN_ACCESSOR(2, true)
+            COLUMN_ENTRY(6, m_nMessagesNumber)
+        END_ACCESSOR()
+        BEGIN_ACCESSOR(3, true)
+            COLUMN_ENTRY(7, m_Flags)
+        END_ACCESSOR()
+    END_ACCESSOR_MAP()
+
+    BEGIN_PARAM_MAP(CFolderRow)
+        COLUMN_ENTRY(1, m_ID)
+        COLUMN_ENTRY(2, m_szParam)
+    END_PARAM_MAP()
+};
+
+class CFolders : public CCommand<CAccessor<CFolderRow>>
+{
+public:
+    HRESULT OpenWhere(CSession& session, const char* pszWhere)
+    {
+        std::string sql = std::string(kSelectFolders) + pszWhere;
+        CDBPropSet propset(DBPROPSET_ROWSET);
+        propset.AddProperty(DBPROP_IRowsetChange, true);
+        propset.AddProperty(DBPROP_UPDATABILITY, DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT);
+        return Open(session, sql.c_str(), &propset);
+    }
+    void Set(LONG nOwner, const char* pszName, LONG nType, LONG nUnread = 0, LONG nMessages = 0, LONG nFlags = 0)
+    {
+        ClearRecord();
+        m_OwnerID = nOwner;
+        lstrcpynA(m_szName, pszName, sizeof(m_szName));
+        m_Type = nType;
+        m_nUnread = nUnread;
+        m_nMessagesNumber = nMessages;
+        m_Flags = nFlags;
+    }
+};
+
+class RowsetTest : public COleDbTest
+{
+protected:
+    void SetUp() override
+    {
+        COleDbTest::SetUp();
+        Exec(kCreateFolders);
+    }
+
+    // Names of all rows, in the order the table gives them.
+    std::vector<std::string> Names()
+    {
+        CFolders f;
+        std::vector<std::string> names;
+        EXPECT_EQ(S_OK, f.OpenWhere(m_session, ""));
+        while (f.MoveNext() == S_OK)
+            names.push_back(f.m_szName);
+        return names;
+    }
+};
+} // namespace
+
+TEST_F(RowsetTest, InsertThenMoveLastStandsOnTheNewRowWithItsCounterValue)
+{
+    CFolders f;
+    f.m_ID = 1;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, " WHERE Type = ?"));
+    EXPECT_EQ(DB_S_ENDOFROWSET, f.MoveFirst());
+    const struct
+    {
+        const char* pszName;
+        LONG nType;
+    } rows[] = {{"Inbox", 1}, {"Outbox", 2}, {"Drafts", 5}};
+    for (LONG i = 0; i < 3; ++i)
+    {
+        f.Set(0, rows[i].pszName, rows[i].nType);
+        ASSERT_EQ(S_OK, f.Insert(0));
+        // The new row is the last one even where it does not match the rowset's condition.
+        ASSERT_EQ(S_OK, f.MoveLast());
+        EXPECT_EQ(i + 1, f.m_ID);
+        EXPECT_STREQ(rows[i].pszName, f.m_szName);
+        EXPECT_EQ(rows[i].nType, f.m_Type);
+    }
+    EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox", "Drafts"}), Names());
+}
+
+TEST_F(RowsetTest, SetDataThroughOneAccessorWritesOnlyThatAccessorsColumns)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type, nUnread, nMessagesNumber, Flags) VALUES (0, 'Inbox', 1, 4, 10, 7)");
+    CFolders f;
+    f.m_ID = 1;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, " WHERE ID = ?"));
+    ASSERT_EQ(S_OK, f.MoveNext());
+    f.m_nMessagesNumber = 11;
+    lstrcpyA(f.m_szName, "Changed in memory only");
+    f.m_Flags = 0;
+    ASSERT_EQ(S_OK, f.SetData(2));
+
+    CFolders check;
+    check.m_ID = 1;
+    ASSERT_EQ(S_OK, check.OpenWhere(m_session, " WHERE ID = ?"));
+    ASSERT_EQ(S_OK, check.MoveNext());
+    EXPECT_EQ(11, check.m_nMessagesNumber);
+    EXPECT_STREQ("Inbox", check.m_szName);
+    EXPECT_EQ(7, check.m_Flags);
+    EXPECT_EQ(4, check.m_nUnread);
+}
+
+TEST_F(RowsetTest, DeletedRowsAreSkippedByLaterMovesAndGoneFromTheTable)
+{
+    for (const char* pszName : {"One", "Two", "Three"})
+    {
+        std::string sql = std::string("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, '") + pszName + "', 9)";
+        Exec(sql.c_str());
+    }
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, f.MoveFirst());
+    ASSERT_EQ(S_OK, f.MoveNext());
+    EXPECT_STREQ("Two", f.m_szName);
+    ASSERT_EQ(S_OK, f.Delete());
+    ASSERT_EQ(S_OK, f.MoveNext());
+    EXPECT_STREQ("Three", f.m_szName);
+    ASSERT_EQ(S_OK, f.MovePrev());
+    EXPECT_STREQ("One", f.m_szName);
+    ASSERT_EQ(S_OK, f.MoveLast());
+    EXPECT_STREQ("Three", f.m_szName);
+    EXPECT_EQ(DB_S_ENDOFROWSET, f.MoveNext());
+    EXPECT_EQ((std::vector<std::string>{"One", "Three"}), Names());
+}
+
+TEST_F(RowsetTest, NullColumnsReadAsZeroNotAsThePreviousRowsValues)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type, nUnread, nMessagesNumber, Flags) VALUES (3, 'Full', 1, 4, 10, 7)");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (3, 'Sparse', 2)");
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, f.MoveNext());
+    EXPECT_EQ(10, f.m_nMessagesNumber);
+    ASSERT_EQ(S_OK, f.MoveNext());
+    EXPECT_STREQ("Sparse", f.m_szName);
+    EXPECT_EQ(0, f.m_nUnread);
+    EXPECT_EQ(0, f.m_nMessagesNumber);
+    EXPECT_EQ(0, f.m_Flags);
+}
+
+TEST_F(RowsetTest, PreparedCommandRunsAgainWithTheRecordsCurrentParameters)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Outbox', 2)");
+    CFolders f;
+    std::string sql = std::string(kSelectFolders) + " WHERE Type = ? AND Name = ?";
+    ASSERT_EQ(S_OK, f.Create(m_session, sql.c_str(), DBGUID_DBSQL));
+    ASSERT_EQ(S_OK, f.Prepare());
+    const struct
+    {
+        LONG nType;
+        const char* pszName;
+        LONG nExpectedID;
+    } cases[] = {{2, "outbox", 2}, {1, "Inbox", 1}, {1, "Outbox", 0}};
+    for (const auto& c : cases)
+    {
+        f.ClearRecord();
+        f.m_ID = c.nType;
+        lstrcpyA(f.m_szParam, c.pszName);
+        ASSERT_EQ(S_OK, f.Open());
+        HRESULT hr = f.MoveNext();
+        if (c.nExpectedID == 0)
+            EXPECT_EQ(DB_S_ENDOFROWSET, hr);
+        else
+        {
+            ASSERT_EQ(S_OK, hr);
+            EXPECT_EQ(c.nExpectedID, f.m_ID);
+        }
+    }
+}
+
+TEST_F(RowsetTest, ParametersBeyondTheTextsMarkersAreLeftOut)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    CFolders f;
+    f.m_ID = 1;
+    lstrcpyA(f.m_szParam, "not used");
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, " WHERE ID = ?"));
+    EXPECT_EQ(S_OK, f.MoveNext());
+    f.Close();
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    EXPECT_EQ(S_OK, f.MoveNext());
+}
+
+TEST_F(RowsetTest, CommandTextStaysAvailableForErrorReports)
+{
+    CFolders f;
+    EXPECT_TRUE(FAILED(f.OpenWhere(m_session, " WHERE NoSuchColumn = 1")));
+    BSTR bstr = NULL;
+    ASSERT_EQ(S_OK, f.GetCommandText(&bstr));
+    EXPECT_EQ(0, wcscmp(L" \tSELECT \t\tID, \t\tOwnerID, \t\tName, \t\tType,  \t\tnUnread, nMessagesNumber, Flags FROM "
+                        L"Folders WHERE NoSuchColumn = 1",
+                        bstr));
+    SysFreeString(bstr);
+    CErrorRecord record = ReadErrorRecord(f.m_spCommand, IID_ICommand);
+    EXPECT_EQ(1u, record.nRecords);
+    EXPECT_NE(std::string::npos, record.strDescription.find("NoSuchColumn"));
+}
+
+namespace
+{
+const char kCreateEmails[] =
+    "CREATE TABLE Emails(EmailsID COUNTER CONSTRAINT PK_EmailsID PRIMARY KEY, EmDate DATETIME, Subject TEXT(255), "
+    "Message LONGBINARY, FolderID INTEGER NOT NULL, Flags INTEGER, UniqueID TEXT(255), Encode BYTE, PassCrypto "
+    "LONGBINARY, Ind LOGICAL)";
+
+class CMessageRow
+{
+public:
+    LONG m_EmailsID;
+    DATE m_EmDate;
+    char m_szSubject[256];
+    DBLENGTH m_cbMessage;
+    DBSTATUS m_statusMessage;
+    ISequentialStream* m_pMessage;
+    LONG m_FolderID;
+    LONG m_Flags;
+    char m_szUniqueID[256];
+    BYTE m_Encode;
+    BYTE m_PassCrypto[512];
+    VARIANT_BOOL m_Ind;
+
+    BEGIN_ACCESSOR_MAP(CMessageRow, 3)
+        BEGIN_ACCESSOR(0, true)
+            COLUMN_ENTRY_TYPE(2, DBTYPE_DATE, m_EmDate)
+            COLUMN_ENTRY(3, m_szSubject)
+            BLOB_ENTRY_LENGTH_STATUS(4, IID_ISequentialStream, STGM_READ, m_pMessage, m_cbMessage, m_statusMessage)
+            COLUMN_ENTRY(5, m_FolderID)
+            COLUMN_ENTRY(6, m_Flags)
+            COLUMN_ENTRY(7, m_szUniqueID)
+            COLUMN_ENTRY(8, m_Encode)
+            COLUMN_ENTRY(9, m_PassCrypto)
+            COLUMN_ENTRY_TYPE(10, DBTYPE_BOOL, m_Ind)
+        END_ACCESSOR()
+        BEGIN_ACCESSOR(1, true)
+            COLUMN_ENTRY(1, m_EmailsID)
+        END_ACCESSOR()
+        BEGIN_ACCESSOR(2, true)
+            COLUMN_ENTRY(5, m_FolderID)
+        END_ACCESSOR()
+    END_ACCESSOR_MAP()
+
+    BEGIN_PARAM_MAP(CMessageRow)
+        COLUMN_ENTRY(1, m_FolderID)
+        COLUMN_ENTRY(2, m_szSubject)
+        COLUMN_ENTRY_TYPE(3, DBTYPE_R8, m_EmDate)
+    END_PARAM_MAP()
+};
+
+class CMessages : public CCommand<CAccessor<CMessageRow>>
+{
+public:
+    HRESULT OpenWhere(CSession& session, const char* pszWhere)
+    {
+        std::string sql = std::string(" \tSELECT Emails.EmailsID, Emails.EmDate, Emails.Subject, Emails.Message, "
+                                      "Emails.FolderID, Emails.Flags, Emails.UniqueID, Emails.Encode, "
+                                      "Emails.PassCrypto, Emails.Ind FROM Emails") +
+                          pszWhere;
+        CDBPropSet propset(DBPROPSET_ROWSET);
+        propset.AddProperty(DBPROP_IRowsetChange, true);
+        propset.AddProperty(DBPROP_UPDATABILITY, DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT);
+        return Open(session, sql.c_str(), &propset);
+    }
+};
+
+std::string MakeMessage(size_t cb)
+{
+    std::string s;
+    s.reserve(cb);
+    for (size_t i = 0; i < cb; ++i)
+        s += (char)(i % 251);
+    return s;
+}
+
+class MessageTest : public COleDbTest
+{
+protected:
+    void SetUp() override
+    {
+        COleDbTest::SetUp();
+        Exec(kCreateEmails);
+    }
+};
+} // namespace
+
+TEST_F(MessageTest, AMegabyteMessageRoundTripsThroughStreamsAndSurvivesRowUpdates)
+{
+    const std::string message = MakeMessage(1024 * 1024);
+    CMessages m;
+    m.m_FolderID = 7;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, " WHERE FolderID = ?"));
+    m.ClearRecord();
+    m.m_FolderID = 7;
+    lstrcpyA(m.m_szSubject, "Big");
+    m.m_pMessage = CreateMemoryStream(message);
+    m.m_cbMessage = message.size();
+    m.m_statusMessage = DBSTATUS_S_OK;
+    ASSERT_EQ(S_OK, m.Insert(0));
+    EXPECT_EQ(NULL, m.m_pMessage); // the provider took the stream
+    ASSERT_EQ(S_OK, m.MoveLast());
+    EXPECT_EQ(1, m.m_EmailsID);
+    EXPECT_EQ(message.size(), m.m_cbMessage);
+    // Writing the row back with the stream it came with leaves the stored text alone, read or not.
+    m.m_Flags = 2;
+    ASSERT_EQ(S_OK, m.SetData(0));
+    m.m_pMessage->Release();
+    m.m_pMessage = NULL;
+
+    CMessages check;
+    check.m_FolderID = 7;
+    ASSERT_EQ(S_OK, check.OpenWhere(m_session, " WHERE FolderID = ?"));
+    ASSERT_EQ(S_OK, check.MoveNext());
+    EXPECT_EQ(2, check.m_Flags);
+    EXPECT_EQ(DBSTATUS_S_OK, check.m_statusMessage);
+    std::string read = ReadStream(check.m_pMessage);
+    check.m_pMessage = NULL;
+    EXPECT_TRUE(read == message) << "read " << read.size() << " bytes";
+}
+
+TEST_F(MessageTest, FixedWidthBindingsRoundTrip)
+{
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    m.ClearRecord();
+    m.m_FolderID = 1;
+    SYSTEMTIME st = {2002, 3, 2, 5, 10, 20, 30, 0};
+    SystemTimeToVariantTime(&st, &m.m_EmDate);
+    m.m_Encode = 18;
+    m.m_Ind = VARIANT_TRUE;
+    m.m_PassCrypto[0] = 3;
+    m.m_PassCrypto[511] = 0xAB;
+    lstrcpyA(m.m_szUniqueID, "UIDL-1");
+    std::string longSubject(300, 'x');
+    ASSERT_EQ(S_OK, m.Insert(0));
+    ASSERT_EQ(S_OK, m.MoveLast());
+    ASSERT_EQ(S_OK, m.MoveFirst());
+    EXPECT_EQ(18, m.m_Encode);
+    EXPECT_EQ(VARIANT_TRUE, m.m_Ind);
+    EXPECT_EQ(3, m.m_PassCrypto[0]);
+    EXPECT_EQ(0xAB, m.m_PassCrypto[511]);
+    EXPECT_EQ(DBSTATUS_S_ISNULL, m.m_statusMessage);
+    EXPECT_EQ(NULL, m.m_pMessage);
+
+    // Stored as Jet stores them: a true LOGICAL is -1, a date an exact day number, long texts cut to the buffer.
+    Exec(("UPDATE Emails SET Subject = '" + longSubject + "'").c_str());
+    CMessages check;
+    check.m_FolderID = 1;
+    ASSERT_EQ(S_OK, check.OpenWhere(m_session, " WHERE Ind = -1 AND EmDate = #3/5/2002 10:20:30# AND FolderID = ?"));
+    ASSERT_EQ(S_OK, check.MoveNext());
+    EXPECT_EQ(255u, strlen(check.m_szSubject));
+    EXPECT_EQ(std::string(255, 'x'), check.m_szSubject);
+}
+
+TEST_F(MessageTest, DateParametersBoundAsDoublesFindTheSecond)
+{
+    Exec("INSERT INTO Emails (FolderID, Subject, EmDate) VALUES (4, 'Dated', 37320.430902777775)");
+    CMessages m;
+    m.ClearRecord();
+    m.m_FolderID = 4;
+    lstrcpyA(m.m_szSubject, "DATED");
+    m.m_EmDate = 37320.43091;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, " WHERE FolderID = ? AND Subject = ? AND EmDate < ?"));
+    EXPECT_EQ(S_OK, m.MoveNext());
+}
+
+TEST_F(RowsetTest, AnInjectedDiskFaultFailsOneOpenWithJetError3043)
+{
+    OleDbInjectIoFaults(1);
+    CFolders f;
+    EXPECT_EQ(E_FAIL, f.OpenWhere(m_session, ""));
+    CErrorRecord record = ReadErrorRecord(f.m_spCommand, IID_ICommand);
+    EXPECT_EQ(5003043u, record.dwHelpContext);
+    EXPECT_EQ("Disk or network error.", record.strDescription);
+    EXPECT_EQ(S_OK, f.OpenWhere(m_session, ""));
+}
+
+TEST_F(RowsetTest, AnOpenRowsetDoesNotBlockChangesToTheSchema)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, f.MoveNext());
+    Exec("CREATE TABLE Signatures(ID COUNTER CONSTRAINT PK_ID PRIMARY KEY, SignatureText LONGTEXT)");
+    Exec("CREATE INDEX idxName ON Folders (Name)");
+    Exec("DROP TABLE Signatures");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Outbox', 2)");
+    EXPECT_EQ(DB_S_ENDOFROWSET, f.MoveNext());
+    EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox"}), Names());
+}

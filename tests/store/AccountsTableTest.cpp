@@ -1,0 +1,258 @@
+// Accounts: adding, listing and deleting with encrypted passwords, the default account, the bookkeeping of
+// deleted messages, the reconnect question and the IMAP root folders.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "StoreTestSupport.h"
+#include "foundation/Exception.h"
+#include "foundation/Registry.h"
+#include "store/AccountsTable.h"
+#include "store/DatabaseMy.h"
+#include "store/OLEDBException.h"
+
+namespace
+{
+class AccountsTableTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pRegistry.reset(new CRegistry("LetrovaStoreTests"));
+        m_nSaved[0] = g_bUseMyDatabase;
+        m_nSaved[1] = g_bConnectToOrb;
+        m_nSaved[2] = g_bPrivateContacts;
+        g_bUseMyDatabase = 1;
+        g_bConnectToOrb = 0;
+        g_bPrivateContacts = 0;
+        m_pRegistry->m_strAccountsDatabase = m_folder.Path("Accounts.mdb");
+        m_pRegistry->m_strLocalDatabase = m_folder.Path("email.mdb");
+        m_pRegistry->m_strOrbDatabase = m_folder.Path("Orb.mdb");
+        m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
+        m_pDatabase->OpenAll();
+        ASSERT_TRUE(m_pDatabase->m_Accounts.IsOpen());
+        ASSERT_TRUE(m_pDatabase->m_Local.IsOpen());
+    }
+    void TearDown() override
+    {
+        OleDbInjectIoFaults(0);
+        m_pDatabase.reset();
+        g_bUseMyDatabase = m_nSaved[0];
+        g_bConnectToOrb = m_nSaved[1];
+        g_bPrivateContacts = m_nSaved[2];
+    }
+
+    CSession* LocalSession() { return &m_pDatabase->m_Local.m_session; }
+    CSession* AccountsSession() { return &m_pDatabase->m_Accounts.m_session; }
+
+    LONG Add(const char* pszName, const char* pszPassword, BYTE nType = INCOMING_SERVER_POP3)
+    {
+        bool bAdded = AddAccount(NULL, LocalSession(),
+                                 [&](CAccountsRecord& record)
+                                 {
+                                     lstrcpyA(record.m_szDisplayName, pszName);
+                                     lstrcpynA(record.m_szEmailAddress, (std::string(pszName) + "@example.org").c_str(),
+                                               sizeof(record.m_szEmailAddress));
+                                     lstrcpyA(record.m_szPOP3, "pop.example.org");
+                                     lstrcpyA(record.m_szSMTP, "smtp.example.org");
+                                     lstrcpyA(record.m_szAccountName, pszName);
+                                     record.m_IncomingServerType = nType;
+                                     record.SetPassword(pszPassword);
+                                     return 1;
+                                 });
+        EXPECT_TRUE(bAdded) << pszName;
+        CString strSQL;
+        strSQL.Format("SELECT ID FROM Accounts WHERE DisplayName = '%s'", pszName);
+        return QueryLong(*AccountsSession(), strSQL);
+    }
+
+    // Display names with their passwords, in table order.
+    std::vector<std::string> List()
+    {
+        std::vector<std::string> accounts;
+        CAccountsTable table(LocalSession(), NULL);
+        table.Open(NULL);
+        while (table.MoveNext() == S_OK)
+            accounts.push_back(std::string(table.m_szDisplayName) + ":" + (const char*)table.GetPassword());
+        return accounts;
+    }
+
+    HRESULT Delete(LONG nID)
+    {
+        CAccountsTable table(LocalSession(), &m_pDatabase->m_Local.m_Options);
+        table.m_ID = nID;
+        table.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
+        EXPECT_EQ(S_OK, table.MoveFirst());
+        return table.DeleteAccount(NULL);
+    }
+
+    CScratchFolder m_folder{"accounts"};
+    CScriptedUser m_user;
+    std::unique_ptr<CRegistry> m_pRegistry;
+    std::unique_ptr<CDatabaseMy> m_pDatabase;
+    int m_nSaved[3];
+};
+} // namespace
+
+TEST_F(AccountsTableTest, AccountsAreAddedListedAndDeletedWithTheirEncryptedPasswords)
+{
+    LONG nAlice = Add("Alice", "alice-secret");
+    Add("Bob", "bob-secret");
+    EXPECT_FALSE(AddAccount(NULL, LocalSession(), [](CAccountsRecord&) { return 2; })); // the wizard was cancelled
+
+    EXPECT_EQ((std::vector<std::string>{"Alice:alice-secret", "Bob:bob-secret"}), List());
+    EXPECT_EQ(0, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Accounts WHERE Pass <> ''"));
+    EXPECT_EQ(6, QueryLong(*AccountsSession(), "SELECT Flags FROM Accounts WHERE DisplayName = 'Alice'"));
+    EXPECT_EQ(5, QueryLong(*AccountsSession(), "SELECT RemoveAfter FROM Accounts WHERE DisplayName = 'Alice'"));
+    // The accounts have their own file: the local one holds none.
+    EXPECT_FALSE(TableExists(LocalSession(), "Accounts"));
+
+    EXPECT_EQ(S_OK, Delete(nAlice));
+    EXPECT_EQ((std::vector<std::string>{"Bob:bob-secret"}), List());
+}
+
+TEST_F(AccountsTableTest, GetPasswordTakesThePlainColumnOnlyWithoutAnEncryptedBlock)
+{
+    CAccountsRecord record;
+    lstrcpyA(record.m_szPass, "plain");
+    EXPECT_STREQ("plain", record.GetPassword());
+    record.SetPassword("encrypted");
+    EXPECT_STREQ("encrypted", record.GetPassword());
+    EXPECT_TRUE(m_user.m_boxes.empty());
+}
+
+TEST_F(AccountsTableTest, DeletingTheDefaultAccountMovesTheUsersOffIt)
+{
+    LONG nAlice = Add("Alice", "a");
+    LONG nBob = Add("Bob", "b");
+    COptionsTable& options = m_pDatabase->m_Local.m_Options;
+    options.SetDefaultAccountID(NULL, nAlice);
+    EXPECT_EQ(nAlice, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+
+    EXPECT_EQ(S_OK, Delete(nAlice));
+    EXPECT_EQ(nBob, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+
+    EXPECT_EQ(S_OK, Delete(nBob));
+    EXPECT_EQ(1, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options WHERE DefaultAccountID IS NULL"));
+}
+
+TEST_F(AccountsTableTest, NoOptionsRowNamesAnAccountThatDoesNotExist)
+{
+    LONG nAlice = Add("Alice", "a");
+    COptionsTable& options = m_pDatabase->m_Local.m_Options;
+    options.SetDefaultAccountID(NULL, nAlice);
+    try
+    {
+        options.SetDefaultAccountID(NULL, nAlice + 100);
+        ADD_FAILURE();
+    }
+    catch (const char* pszText)
+    {
+        EXPECT_STREQ("ERROR: The default account does not exist.", pszText);
+    }
+    EXPECT_EQ(nAlice, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+}
+
+TEST_F(AccountsTableTest, DeleteAccountCleansTheBookkeepingInTheLocalDatabase)
+{
+    LONG nAlice = Add("Alice", "a");
+    LONG nBob = Add("Bob", "b");
+    ASSERT_TRUE(Execute(*LocalSession(), "CREATE TABLE DeletedMessages(UniqueID TEXT(255) NOT NULL, AccountID "
+                                         "INTEGER NOT NULL, DateOfDeleting DATETIME)"));
+    CString strSQL;
+    strSQL.Format("INSERT INTO DeletedMessages (UniqueID, AccountID) VALUES ('u1', %ld), ('u2', %ld), ('u3', %ld)",
+                  (long)nAlice, (long)nAlice, (long)nBob);
+    ASSERT_TRUE(Execute(*LocalSession(), strSQL));
+
+    EXPECT_EQ(S_OK, Delete(nAlice));
+    EXPECT_EQ(1, QueryLong(*LocalSession(), "SELECT COUNT(*) FROM DeletedMessages"));
+    EXPECT_EQ(nBob, QueryLong(*LocalSession(), "SELECT AccountID FROM DeletedMessages"));
+}
+
+TEST_F(AccountsTableTest, DiskErrorOffersToReconnectAndYesRetries)
+{
+    Add("Alice", "a");
+    CAccountsTable table(LocalSession(), NULL);
+    table.EnsureTable(NULL); // a table object checks its schema once; later opens only run the command
+    OleDbInjectIoFaults(1);
+    m_user.m_boxAnswers = {IDYES};
+    table.Open(NULL);
+    ASSERT_EQ(1u, m_user.m_boxes.size());
+    const std::string& question = m_user.m_boxes[0];
+    EXPECT_EQ(0u, question.find("FATAL ERROR. Open table failed!\r\n\r\n"));
+    EXPECT_EQ(question.size() - 28, question.rfind("\r\n\r\nDo you want to continue?"));
+    EXPECT_TRUE(m_pDatabase->m_Accounts.IsOpen());
+    ASSERT_EQ(S_OK, table.MoveFirst());
+    EXPECT_STREQ("Alice", table.m_szDisplayName);
+    EXPECT_TRUE(m_user.m_exceptionDialogs.empty());
+}
+
+TEST_F(AccountsTableTest, DiskErrorWithNoEndsTheOpenWithTheReport)
+{
+    CAccountsTable table(LocalSession(), NULL);
+    table.EnsureTable(NULL);
+    OleDbInjectIoFaults(1);
+    m_user.m_boxAnswers = {IDNO};
+    try
+    {
+        table.Open(NULL);
+        ADD_FAILURE();
+    }
+    catch (COLEDBException* pException)
+    {
+        EXPECT_EQ(0u, std::string(pException->m_strMessage).find("FATAL ERROR. Open table failed!\r\n\r\n"));
+        ASSERT_FALSE(pException->m_records.empty());
+        EXPECT_EQ(5003043u, pException->m_records[0].dwHelpContext);
+        delete pException;
+    }
+    EXPECT_EQ(1u, m_user.m_exceptionDialogs.size());
+}
+
+TEST_F(AccountsTableTest, ADiskErrorThatStaysGivesUpAfterAFewReconnects)
+{
+    OleDbInjectIoFaults(1000);
+    CAccountsTable table(LocalSession(), NULL);
+    bool bThrown = false;
+    try
+    {
+        table.Open(NULL);
+    }
+    catch (COLEDBException* pException)
+    {
+        bThrown = true;
+        delete pException;
+    }
+    catch (CException* pException)
+    {
+        bThrown = true;
+        delete pException;
+    }
+    EXPECT_TRUE(bThrown);
+    EXPECT_LT(m_user.m_boxes.size(), 10u);
+}
+
+TEST_F(AccountsTableTest, IMAPRootFoldersAreCreatedOncePerAccount)
+{
+    ASSERT_TRUE(Execute(*LocalSession(), "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, "
+                                         "OwnerID INTEGER NOT NULL, Name TEXT(100) NOT NULL, Type INTEGER NOT NULL, "
+                                         "nUnread INTEGER, nMessagesNumber INTEGER, Flags INTEGER)"));
+    std::string strLong(100, 'L');
+    Add("Imap One", "1", INCOMING_SERVER_IMAP);
+    Add(strLong.c_str(), "2", INCOMING_SERVER_IMAP);
+    Add("Pop", "3", INCOMING_SERVER_POP3);
+
+    for (int nRun = 0; nRun < 2; nRun++)
+    {
+        CAccountsTable table(LocalSession(), NULL);
+        table.EnsureIMAPRootFolders(NULL);
+        EXPECT_EQ(2, QueryLong(*LocalSession(), "SELECT COUNT(*) FROM Folders WHERE Type = 13")) << nRun;
+        EXPECT_EQ(1, QueryLong(*LocalSession(), "SELECT COUNT(*) FROM Folders WHERE Type = 13 AND Name = 'Imap One' "
+                                                "AND OwnerID = 0"))
+            << nRun;
+        EXPECT_EQ(1, QueryLong(*LocalSession(),
+                               ("SELECT COUNT(*) FROM Folders WHERE Name = '" + strLong + "'").c_str()))
+            << nRun;
+    }
+}
