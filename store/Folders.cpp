@@ -86,7 +86,7 @@ LONG CFolders::GetSystemFolder(LONG nType, HWND hWndOwner, const char* pszName, 
     }
 
     const char* pszFolderName = SystemFolderName(nType);
-    if (nType >= FOLDER_ADDRESS_BOOK && nType <= 12)
+    if (nType >= FOLDER_ADDRESS_BOOK && nType <= FOLDER_CALLER_LAST)
         pszFolderName = pszName != NULL ? pszName : "";
     if (pszFolderName == NULL)
         return -1;

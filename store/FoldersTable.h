@@ -26,6 +26,7 @@ enum
     FOLDER_ALL_EMAILS = 8,
     FOLDER_ADDRESS_BOOK = 9,
     FOLDER_COMPANIES = 10,
+    FOLDER_CALLER_LAST = 12, // 9 to 12 carry the caller's name
     FOLDER_IMAP_ACCOUNT = 13,
     FOLDER_IMAP_FIRST = 14,
     FOLDER_IMAP_LAST = 15
