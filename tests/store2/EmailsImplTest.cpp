@@ -3,6 +3,7 @@
 
 #include <stdio.h>
 
+#include "store/DatabaseBase.h"
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
 #include "StoreTestDatabase.h"
@@ -200,4 +201,24 @@ TEST(MessageTextTest, SaveMessageToFileDropsTheLeadingLineBreak)
         EXPECT_EQ(ReadFile(strPath), c.pszFile);
     }
     DeleteFileA(strPath);
+}
+
+TEST(LocalDatabaseTest, HandsOutItsFoldersAndMessageStoreByExactName)
+{
+    CDatabaseLocal database(NULL);
+    const struct
+    {
+        const char* pszName;
+        void* pExpected;
+    } cases[] = {
+        {"Folders", &database.m_Folders},
+        {"Emails", &database.m_Emails},
+        {"emails", NULL},
+    };
+    for (const auto& c : cases)
+    {
+        void* pResult = NULL;
+        database.OnGetTable(pResult, c.pszName, NULL);
+        EXPECT_EQ(pResult, c.pExpected) << c.pszName;
+    }
 }
