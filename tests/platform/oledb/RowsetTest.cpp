@@ -459,3 +459,35 @@ TEST_F(MessageTest, FreeRecordMemoryReleasesTheStreamOfTheRow)
     m.FreeRecordMemory();
     EXPECT_EQ(nullptr, m.m_pMessage);
 }
+
+TEST_F(MessageTest, AFullDatabaseReportsThatItHasReachedItsMaximumSize)
+{
+    Exec("PRAGMA max_page_count = 40");
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    m.ClearRecord();
+    m.m_FolderID = 1;
+    const std::string message = MakeMessage(1024 * 1024);
+    m.m_pMessage = CreateMemoryStream(message);
+    m.m_cbMessage = message.size();
+    EXPECT_TRUE(FAILED(m.Insert(0)));
+    CErrorRecord record = ReadErrorRecord(m.m_spRowsetChange, IID_IRowsetChange);
+    EXPECT_EQ("Database has reached maximum size.", record.strDescription);
+    EXPECT_EQ(DB_S_ENDOFROWSET, m.MoveLast());
+}
+
+TEST_F(MessageTest, AMessageBoundAsTextIsReadFromTheFile)
+{
+    Exec("INSERT INTO Emails (FolderID, Message) VALUES (1, CAST('Subject: hi' AS BLOB))");
+    struct CTextRow
+    {
+        char m_szMessage[64];
+        BEGIN_COLUMN_MAP(CTextRow)
+            COLUMN_ENTRY(1, m_szMessage)
+        END_COLUMN_MAP()
+    };
+    CCommand<CAccessor<CTextRow>> q;
+    ASSERT_EQ(S_OK, q.Open(m_session, "SELECT Message FROM Emails"));
+    ASSERT_EQ(S_OK, q.MoveNext());
+    EXPECT_STREQ("Subject: hi", q.m_szMessage);
+}
