@@ -18,7 +18,7 @@ namespace WTL
 // The popups are tracked with the top-level frame as owner, so the frame gets WM_INITMENUPOPUP,
 // WM_MENUSELECT and WM_COMMAND exactly as from a menu bar of its own (UI update works unchanged).
 // Keyboard: Alt or F10 opens the first popup, Alt+letter the popup with that mnemonic, Left and Right
-// move between popups. The images loaded by LoadImages are kept per command; popups show no images.
+// move between popups. Popup items show the image that LoadImages found for their command.
 class CCommandBarCtrl : public ATL::CWindowImpl<CCommandBarCtrl, CToolBarCtrl>
 {
 public:
@@ -64,6 +64,10 @@ private:
     HMENU m_hMenu = NULL;
     CImageList m_imageList;
     ATL::CSimpleMap<WORD, int> m_mapCommandImage; // image index + 1
+    ATL::CSimpleArray<HBITMAP> m_aItemBitmaps;
+
+    void ShowImagesInMenu(HMENU hMenu);
+    HBITMAP ItemBitmap(int nImage);
 };
 
 } // namespace WTL

@@ -267,6 +267,8 @@ public:
         return ::GetNextDlgTabItem(m_hWnd, hWndCtl, bPrevious);
     }
     BOOL IsDialogMessage(LPMSG lpMsg) { return ::IsDialogMessageA(m_hWnd, lpMsg); }
+    // The interface of the ActiveX control (or control of our own) in dialog item nID.
+    HRESULT GetDlgControl(int nID, REFIID iid, void** ppCtrl) const;
     void GotoDlgCtrl(HWND hWndCtrl) const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, (WPARAM)hWndCtrl, 1L); }
 
 private:

@@ -171,6 +171,23 @@ TEST_F(FrameTest, CommandBarOpensPopupsFromTheKeyboardAndMovesBetweenThem)
     EXPECT_TRUE(WaitFor([&] { return openPopup() == NULL; }));
 }
 
+TEST_F(FrameTest, PopupItemsShowTheImageOfTheirToolbarButton)
+{
+    HMENU hPopup = ::GetSubMenu(m_pFrame->m_CmdBar.GetMenu(), 1);
+    auto itemBitmap = [&](UINT nID) {
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_BITMAP;
+        ::GetMenuItemInfoA(hPopup, nID, FALSE, &mii);
+        return mii.hbmpItem;
+    };
+    EXPECT_NE(itemBitmap(ID_SAMPLE_ENABLED), (HBITMAP)NULL);
+    EXPECT_NE(itemBitmap(ID_SAMPLE_CHECKED), (HBITMAP)NULL);
+    EXPECT_NE(itemBitmap(ID_SAMPLE_ENABLED), itemBitmap(ID_SAMPLE_CHECKED));
+    // No toolbar button, no image.
+    EXPECT_EQ(itemBitmap(ID_SAMPLE_POST), (HBITMAP)NULL);
+}
+
 TEST_F(FrameTest, CommandPostedToTheManagerThreadIsRecorded)
 {
     ::PostMessageA(m_hWndFrame, WM_COMMAND, MAKEWPARAM(ID_SAMPLE_POST, 0), 0);
