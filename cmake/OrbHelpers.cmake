@@ -37,6 +37,13 @@ function(orb_add_idl target idl)
     add_custom_target(${target}_${base}_tlb DEPENDS ${out}/${base}.tlb)
     add_dependencies(${target} ${target}_${base}_tlb)
     target_include_directories(${target} PRIVATE ${out})
+    # windres does not track files an .rc embeds: rebuild the target's .rc when the type library changes.
+    get_target_property(sources ${target} SOURCES)
+    foreach(source ${sources})
+        if(source MATCHES "\\.rc$")
+            set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS ${out}/${base}.tlb)
+        endif()
+    endforeach()
 endfunction()
 
 # orb_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one after the

@@ -21,7 +21,8 @@ void ShowInvalidAddress(const CString& text)
     AppMessageBox(message, 0, NULL);
 }
 
-void AddEntry(CString entry, std::vector<CString>& list, const char* pszNameTag, BOOL bResolve, HWND hWndOwner)
+void AddEntry(CString entry, std::vector<CString>& list, const char* pszNameTag, BOOL bResolve,
+              HWND hWndOwner)
 {
     entry.TrimLeft();
     if (entry.IsEmpty())

@@ -9,9 +9,12 @@
 #include "content/ContentTexts.h"
 #include "foundation/ErrorUtil.h"
 
-const CLSID CLSID_OrbMultiLanguage = {0x275C23E2, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
-const IID IID_OrbMultiLanguage = {0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
-const IID IID_OrbMLangFontLink2 = {0xDCCFC162, 0x2B38, 0x11D2, {0xB7, 0xEC, 0x00, 0xC0, 0x4F, 0x8F, 0x5D, 0x9A}};
+const CLSID CLSID_OrbMultiLanguage = {
+    0x275C23E2, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
+const IID IID_OrbMultiLanguage = {
+    0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
+const IID IID_OrbMLangFontLink2 = {
+    0xDCCFC162, 0x2B38, 0x11D2, {0xB7, 0xEC, 0x00, 0xC0, 0x4F, 0x8F, 0x5D, 0x9A}};
 
 namespace
 {
@@ -269,7 +272,8 @@ bool CCharsetDecoder::ConvertBytes(UINT nFrom, UINT nTo, const CString& text, CS
     DWORD dwMode = 0;
     UINT nSource = text.GetLength();
     UINT nNeeded = 0;
-    if (m_pLang->ConvertString(&dwMode, nFrom, nTo, pSource, &nSource, nullptr, &nNeeded) != S_OK || nNeeded == 0)
+    if (m_pLang->ConvertString(&dwMode, nFrom, nTo, pSource, &nSource, nullptr, &nNeeded) != S_OK ||
+        nNeeded == 0)
         return false;
     std::vector<BYTE> buffer(nNeeded + 16);
     dwMode = 0;
@@ -344,15 +348,16 @@ CString CCharsetDecoder::FromUnicode(const WCHAR* pWide, UINT* pnCount)
     UINT nSource = *pnCount;
     UINT nNeeded = 0;
     // Sized by a query: a double-byte result is longer than the count of characters.
-    if (m_pLang->ConvertStringFromUnicode(&dwMode, GetCodePage(), pSource, &nSource, nullptr, &nNeeded) != S_OK ||
+    if (m_pLang->ConvertStringFromUnicode(&dwMode, GetCodePage(), pSource, &nSource, nullptr, &nNeeded) !=
+            S_OK ||
         nNeeded == 0)
         return CString();
     std::vector<char> buffer(nNeeded + 16);
     dwMode = 0;
     nSource = *pnCount;
     UINT nWritten = static_cast<UINT>(buffer.size());
-    if (m_pLang->ConvertStringFromUnicode(&dwMode, GetCodePage(), pSource, &nSource, buffer.data(), &nWritten) !=
-            S_OK ||
+    if (m_pLang->ConvertStringFromUnicode(&dwMode, GetCodePage(), pSource, &nSource, buffer.data(),
+                                          &nWritten) != S_OK ||
         nWritten > buffer.size())
         return CString();
     *pnCount = nWritten;

@@ -8,7 +8,8 @@
 inline const char* const kContentTypeNotDetected = "Content Type was not detected.";
 inline const char* const kTransferEncodingNotDefined = "ERROR: Content-Transfer-Encoding is not defined";
 inline const char* const kUnknownTransferEncoding = "Unknown Content Transfer Encoding: ";
-inline const char* const kCharsetInitFailed = "CCharsetDecoder::Init(). m_pLang->GetCharsetInfo(...) failed!!!";
+inline const char* const kCharsetInitFailed =
+    "CCharsetDecoder::Init(). m_pLang->GetCharsetInfo(...) failed!!!";
 inline const char* const kMultiLanguageName = "MultiLanguage (MLANG.DLL)";
 inline const char* const kMLangProblem = "ERROR: MLang problem.\r\n";
 inline const char* const kHtmlBaseTargetBlank = "\r\n<base target=\"_blank\">";

@@ -21,8 +21,8 @@ const UINT kTextRunFormat = DT_SINGLELINE | DT_NOPREFIX | DT_WORD_ELLIPSIS | DT_
 
 struct EncodedWord
 {
-    size_t start;   // of "=?"
-    size_t end;     // after "?="
+    size_t start; // of "=?"
+    size_t end;   // after "?="
     std::string charset;
     std::string bytes; // decoded payload, still in the word's charset
 };
@@ -233,7 +233,8 @@ HRESULT DrawTextFontLinked(HDC hDC, RECT* pRect, const CString& text, const char
     {
         DWORD dwRunCodePages = 0;
         long nRun = 0;
-        if (FAILED(pFontLink->GetStrCodePages(p, remaining, dwFontCodePages, &dwRunCodePages, &nRun)) || nRun <= 0)
+        if (FAILED(pFontLink->GetStrCodePages(p, remaining, dwFontCodePages, &dwRunCodePages, &nRun)) ||
+            nRun <= 0)
         {
             CTextRun::DrawAndAdvance(hDC, p, remaining, pRect);
             result = 1;

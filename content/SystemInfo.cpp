@@ -50,8 +50,8 @@ CString ComponentText(REFCLSID clsid, const char* pszName, const char* pszMissin
 {
     CString path, information;
     if (GetComponentPath(clsid, path, information))
-        return CString("\r\n\r\n") + pszName + " file:\r\n" + path + "\r\n" + pszName + " file version: " +
-               information;
+        return CString("\r\n\r\n") + pszName + " file:\r\n" + path + "\r\n" + pszName +
+               " file version: " + information;
     return CString("\r\n\r\n") + pszName + ":" + pszMissingSeparator + information;
 }
 
@@ -77,8 +77,9 @@ bool GetComponentPath(REFCLSID clsid, CString& strPath, CString& strInformation)
 {
     CString key;
     key.Format("CLSID\\{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}\\InProcServer32",
-               static_cast<unsigned long>(clsid.Data1), clsid.Data2, clsid.Data3, clsid.Data4[0], clsid.Data4[1],
-               clsid.Data4[2], clsid.Data4[3], clsid.Data4[4], clsid.Data4[5], clsid.Data4[6], clsid.Data4[7]);
+               static_cast<unsigned long>(clsid.Data1), clsid.Data2, clsid.Data3, clsid.Data4[0],
+               clsid.Data4[1], clsid.Data4[2], clsid.Data4[3], clsid.Data4[4], clsid.Data4[5], clsid.Data4[6],
+               clsid.Data4[7]);
     HKEY hKey = NULL;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
     {

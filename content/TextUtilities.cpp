@@ -122,7 +122,8 @@ void LinkAddresses(const std::string& s, std::vector<Segment>& segments)
             continue;
         }
         size_t domainEnd = at + 1;
-        while (domainEnd < s.size() && (IsAsciiAlnum(s[domainEnd]) || s[domainEnd] == '.' || s[domainEnd] == '-'))
+        while (domainEnd < s.size() &&
+               (IsAsciiAlnum(s[domainEnd]) || s[domainEnd] == '.' || s[domainEnd] == '-'))
             ++domainEnd;
         size_t local = at;
         // Line breaks and tabs end the local part too: a link never spans lines.
@@ -153,7 +154,8 @@ void LinkAddresses(const std::string& s, std::vector<Segment>& segments)
             c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
         std::string anchor;
         AppendLink(anchor, address.data(), address.size(),
-                   lower.find("mailto:") == std::string::npos ? "mailto:" : "", address.data(), address.size(), "");
+                   lower.find("mailto:") == std::string::npos ? "mailto:" : "", address.data(),
+                   address.size(), "");
         segments.push_back({anchor, true});
         pos = domainEnd;
     }
@@ -163,8 +165,8 @@ void LinkAddresses(const std::string& s, std::vector<Segment>& segments)
 
 void LinkUrls(const std::string& s, std::string& out)
 {
-    static const char* const kSchemes[] = {"http:",     "ftp:",    "file:", "https:", "gopher:",
-                                           "nntp:",     "prospero:", "telnet:", "news:", "wais:"};
+    static const char* const kSchemes[] = {
+        "http:", "ftp:", "file:", "https:", "gopher:", "nntp:", "prospero:", "telnet:", "news:", "wais:"};
     size_t pos = 0;
     for (size_t colon = s.find(':', pos); colon != std::string::npos; colon = s.find(':', pos))
     {
@@ -189,7 +191,8 @@ void LinkUrls(const std::string& s, std::string& out)
             continue;
         }
         out.append(s, pos, start - pos);
-        AppendLink(out, s.data() + start, end - start, "", s.data() + start, end - start, " target=\"_blank\"");
+        AppendLink(out, s.data() + start, end - start, "", s.data() + start, end - start,
+                   " target=\"_blank\"");
         pos = end;
     }
     out.append(s, pos, std::string::npos);

@@ -362,8 +362,8 @@ CString GetBoundary(const CString& headerText)
     return CString();
 }
 
-long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code,
-                     CString& value, CString& parseError)
+long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code, CString& value,
+                     CString& parseError)
 {
     if (code <= TE_NONE || code > TE_X_TOKEN)
     {
@@ -392,8 +392,9 @@ long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundar
             continue;
         }
         // The first line of a uuencoded block is left out; its data lines pass through undecoded.
-        if (line.size() >= 10 && StartsNoCase(p, end, "begin ") && isdigit(static_cast<unsigned char>(p[6])) &&
-            isdigit(static_cast<unsigned char>(p[7])) && isdigit(static_cast<unsigned char>(p[8])) && p[9] == ' ')
+        if (line.size() >= 10 && StartsNoCase(p, end, "begin ") &&
+            isdigit(static_cast<unsigned char>(p[6])) && isdigit(static_cast<unsigned char>(p[7])) &&
+            isdigit(static_cast<unsigned char>(p[8])) && p[9] == ' ')
             continue;
         while (p < end)
         {
@@ -425,8 +426,8 @@ CString DecodeTransferEncoding(const CString& encodingName, const CString& text)
 {
     CString name = Trimmed(encodingName);
     name.MakeUpper();
-    static const char* const kUnchanged[] = {"7BIT",       "8BIT",  "8BIT<HTML>", "8BITS",
-                                             "BINARY",     "TEXT/PLAIN", "PLAIN", "TEXT/HTML"};
+    static const char* const kUnchanged[] = {"7BIT",   "8BIT",       "8BIT<HTML>", "8BITS",
+                                             "BINARY", "TEXT/PLAIN", "PLAIN",      "TEXT/HTML"};
     for (const char* unchanged : kUnchanged)
     {
         if (name == unchanged)

@@ -43,8 +43,8 @@ CString GetBoundary(const CString& headerText);
 // Decodes one part from the current position of in up to (and including) its closing boundary line or
 // the end of in. Unrecoverable states put their text into parseError and throw it as const char*.
 // Returns the number of bytes written.
-long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code,
-                     CString& value, CString& parseError);
+long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code, CString& value,
+                     CString& parseError);
 
 // Decodes a body held in memory by the name of its transfer encoding.
 CString DecodeTransferEncoding(const CString& encodingName, const CString& text);

@@ -144,22 +144,19 @@ void CSmtpMessage::EncodeBody(int nEncoding, CString& text, CString& name, const
     case SMTP_ENCODING_8BIT:
         encoded = WrapLines(pChars, nLength);
         break;
-    case SMTP_ENCODING_QUOTED_PRINTABLE:
-    {
+    case SMTP_ENCODING_QUOTED_PRINTABLE: {
         std::string qp;
         EncodeQuotedPrintableBytes(qp, pChars, nLength, "\r\n");
         encoded = CString(qp.data(), static_cast<int>(qp.size()));
         break;
     }
-    case SMTP_ENCODING_BASE64:
-    {
+    case SMTP_ENCODING_BASE64: {
         CBase64 coder;
         coder.Encode(pData, static_cast<unsigned>(nLength));
         encoded = WrapLines(coder.GetEncoded(), static_cast<int>(coder.m_nEncodedLength));
         break;
     }
-    default:
-    {
+    default: {
         nUsed = SMTP_ENCODING_7BIT;
         std::string seven(pChars, nLength);
         for (char& c : seven)

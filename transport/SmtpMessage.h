@@ -31,8 +31,8 @@ public:
     static CString WrapLines(const char* pText, int nLength);
 
     SYSTEMTIME m_Time;
-    int m_nZone;         // local offset from UTC as hhmm, e.g. -500
-    int m_nPriority;     // 0 high, 1 normal, 2 low
+    int m_nZone;          // local offset from UTC as hhmm, e.g. -500
+    int m_nPriority;      // 0 high, 1 normal, 2 low
     int m_nMultipartKind; // 0 decided when building, 1 mixed, 2 alternative, 3 related
     int m_nReadReceipt;
 };

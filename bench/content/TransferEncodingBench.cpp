@@ -87,7 +87,9 @@ int main()
         base64 += flat.substr(i, 76) + "\r\n";
 
     std::string latin;
-    const char* sample = "Gr\xfc\xdf" "e aus K\xf6ln, caf\xe9 cr\xe8me br\xfbl\xe9" "e = 5\x80 plus tax.\r\n";
+    const char* sample = "Gr\xfc\xdf"
+                         "e aus K\xf6ln, caf\xe9 cr\xe8me br\xfbl\xe9"
+                         "e = 5\x80 plus tax.\r\n";
     while (latin.size() < 4 * 1024 * 1024)
         latin += sample;
     std::string qp;
@@ -95,11 +97,12 @@ int main()
 
     size_t sink = 0;
     Report("base64",
-           MegabytesPerSecond(base64, [](const std::string& s) { return DecodeBase64Bytes(s.data(), s.size()); }, sink),
+           MegabytesPerSecond(
+               base64, [](const std::string& s) { return DecodeBase64Bytes(s.data(), s.size()); }, sink),
            MegabytesPerSecond(base64, ReferenceBase64, sink));
     Report("quoted-printable",
-           MegabytesPerSecond(qp, [](const std::string& s) { return DecodeQuotedPrintableBytes(s.data(), s.size()); },
-                              sink),
+           MegabytesPerSecond(
+               qp, [](const std::string& s) { return DecodeQuotedPrintableBytes(s.data(), s.size()); }, sink),
            MegabytesPerSecond(qp, ReferenceQuotedPrintable, sink));
     printf("(%zu bytes decoded)\n", sink);
     return 0;

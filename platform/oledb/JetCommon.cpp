@@ -406,6 +406,18 @@ HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v)
 HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
 {
     DBTYPE wType = b.wType & ~DBTYPE_BYREF;
+    if (v.kind == CJetValue::LazyBlob && wType != DBTYPE_IUNKNOWN && wType != DBTYPE_BYTES)
+    {
+        // Bound as something other than bytes or a stream: the value is needed here and now.
+        if (pRef == NULL)
+            return E_UNEXPECTED;
+        CJetValue blob;
+        blob.kind = CJetValue::Blob;
+        HRESULT hr = CJetBlobStream::ReadAll(*pRef, blob.s);
+        if (FAILED(hr))
+            return hr;
+        return JetValueToBinding(blob, b, pData, NULL);
+    }
     BYTE* p = pData + b.obValue;
     bool bValue = (b.dwPart & DBPART_VALUE) != 0;
     if (v.kind == CJetValue::Null)

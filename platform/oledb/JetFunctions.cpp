@@ -2,6 +2,7 @@
 #include "JetFunctions.h"
 
 #include <cmath>
+#include <string>
 
 namespace
 {
@@ -13,13 +14,6 @@ int CompareText(void*, int cb1, const void* p1, int cb2, const void* p2)
     int n = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, (LPCWSTR)p1, cb1 / (int)sizeof(wchar_t),
                            (LPCWSTR)p2, cb2 / (int)sizeof(wchar_t));
     return n == 0 ? 0 : n - CSTR_EQUAL;
-}
-
-wchar_t Fold(wchar_t c)
-{
-    wchar_t sz[2] = {c, 0};
-    CharUpperBuffW(sz, 1);
-    return sz[0];
 }
 
 // Matches a [...] set at pPattern[0] == '['; returns the length of the set text, 0 when unterminated.
@@ -34,7 +28,6 @@ size_t MatchSet(const wchar_t* p, size_t cch, wchar_t c, bool& bMatch)
     }
     bool bFound = false;
     bool bFirst = true;
-    wchar_t cf = Fold(c);
     while (i < cch && (p[i] != L']' || bFirst))
     {
         bFirst = false;
@@ -42,13 +35,13 @@ size_t MatchSet(const wchar_t* p, size_t cch, wchar_t c, bool& bMatch)
         if (i + 2 < cch && p[i + 1] == L'-' && p[i + 2] != L']')
         {
             wchar_t hi = p[i + 2];
-            if ((c >= lo && c <= hi) || (cf >= Fold(lo) && cf <= Fold(hi)))
+            if (c >= lo && c <= hi)
                 bFound = true;
             i += 3;
         }
         else
         {
-            if (Fold(lo) == cf)
+            if (lo == c)
                 bFound = true;
             ++i;
         }
@@ -59,19 +52,22 @@ size_t MatchSet(const wchar_t* p, size_t cch, wchar_t c, bool& bMatch)
     return i + 1;
 }
 
-void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+void LikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
     {
         sqlite3_result_null(ctx);
         return;
     }
-    (void)argc;
-    const wchar_t* pPattern = (const wchar_t*)sqlite3_value_text16(argv[0]);
-    size_t cchPattern = sqlite3_value_bytes16(argv[0]) / sizeof(wchar_t);
-    const wchar_t* pText = (const wchar_t*)sqlite3_value_text16(argv[1]);
-    size_t cchText = sqlite3_value_bytes16(argv[1]) / sizeof(wchar_t);
-    sqlite3_result_int(ctx, JetLikeMatch(pPattern, cchPattern, pText, cchText) ? 1 : 0);
+    std::wstring pattern((const wchar_t*)sqlite3_value_text16(argv[0]),
+                         sqlite3_value_bytes16(argv[0]) / sizeof(wchar_t));
+    std::wstring text((const wchar_t*)sqlite3_value_text16(argv[1]), sqlite3_value_bytes16(argv[1]) / sizeof(wchar_t));
+    // Folded once here, so that the matcher compares characters as they are.
+    if (!pattern.empty())
+        CharUpperBuffW(&pattern[0], (DWORD)pattern.size());
+    if (!text.empty())
+        CharUpperBuffW(&text[0], (DWORD)text.size());
+    sqlite3_result_int(ctx, JetLikeMatch(pattern.data(), pattern.size(), text.data(), text.size()) ? 1 : 0);
 }
 
 // Jet's Int(): the largest whole number not above the value.
@@ -140,7 +136,7 @@ bool JetLikeMatch(const wchar_t* p, size_t cchP, const wchar_t* t, size_t cchT)
                 size_t n = MatchSet(p + ip, cchP - ip, t[it], bMatch);
                 if (n == 0)
                 {
-                    bStep = Fold(t[it]) == L'[';
+                    bStep = t[it] == L'[';
                     if (bStep)
                         ++ip;
                 }
@@ -150,7 +146,7 @@ bool JetLikeMatch(const wchar_t* p, size_t cchP, const wchar_t* t, size_t cchT)
                     ip += n;
                 }
             }
-            else if (Fold(c) == Fold(t[it]))
+            else if (c == t[it])
             {
                 bStep = true;
                 ++ip;

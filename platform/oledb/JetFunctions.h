@@ -10,5 +10,5 @@
 // Opens an existing file (bCreate false never creates one) and prepares the connection for Jet SQL.
 int JetOpenDatabase(const std::string& strPathUtf8, bool bCreate, sqlite3** ppDb);
 
-// Jet LIKE over UTF-16: % and _ wildcards, [set], [!set], ranges, letters compared without case.
+// Jet LIKE over UTF-16: % and _ wildcards, [set], [!set] and ranges; callers fold both texts to one case first.
 bool JetLikeMatch(const wchar_t* pPattern, size_t cchPattern, const wchar_t* pText, size_t cchText);

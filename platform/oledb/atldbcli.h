@@ -315,7 +315,10 @@ public:                                                                         
     _OLEDB_CHECK_STATUS(status);                                                                                \
     _b.Add(nOrdinal, wType, nLength, nPrecision, nScale, _OLEDB_OFFSET(data), _OLEDB_OFFSET(length),            \
            _OLEDB_OFFSET(status), DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS);
-// A long column read and written through a storage object (ISequentialStream).
+// A long column read and written through a storage object (ISequentialStream). A read hands the record a
+// stream that the record then owns (release it, or FreeRecordMemory). Insert and SetData take over a stream the
+// record holds: they read it, release it and clear the field; a stream that a read handed out leaves the stored
+// value as it is.
 #define BLOB_ENTRY(nOrdinal, IID, flags, data)                                                                  \
     _b.Add(nOrdinal, DBTYPE_IUNKNOWN, sizeof(data), 0, 0, _OLEDB_OFFSET(data), 0, 0, DBPART_VALUE, &IID, flags);
 #define BLOB_ENTRY_LENGTH(nOrdinal, IID, flags, data, length)                                                   \

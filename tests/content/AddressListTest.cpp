@@ -57,7 +57,8 @@ TEST_F(AddressListTest, SplitsOutsideQuotesAndBrackets)
         V entries;
     } cases[] = {
         {"a@x.com, b@y.org", ',', V{"<a@x.com>", "<b@y.org>"}},
-        {"\"Doe, John\" <jd@x.com>, Ann <ann@y.org>", ',', V{"\"Doe, John\" <jd@x.com>", "\"Ann\" <ann@y.org>"}},
+        {"\"Doe, John\" <jd@x.com>, Ann <ann@y.org>", ',',
+         V{"\"Doe, John\" <jd@x.com>", "\"Ann\" <ann@y.org>"}},
         {"a@x.com;\r\n\tb@y.org; ", ';', V{"<a@x.com>", "<b@y.org>"}},
         {"<odd,one@x.com>", ',', V{"<odd,one@x.com>"}},
         {"", ',', V{}},

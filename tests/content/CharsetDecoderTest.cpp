@@ -77,8 +77,7 @@ TEST(CharsetDecoderTest, OutputLongerThanTwiceTheInputComesOutWhole)
     // Shift-JIS with ASCII between: iso-2022-jp adds escape sequences around every Japanese run.
     const std::string sjis = "abc\x82\xa0\x82\xa2xyz\x93\xfa\x96\x7b";
     CCharsetDecoder decoder("iso-2022-jp");
-    EXPECT_EQ(Str(decoder.Convert(Cs(sjis), TRUE, FALSE, 932)),
-              "abc\x1b$B$\"$$\x1b(Bxyz\x1b$BF|K\\\x1b(B");
+    EXPECT_EQ(Str(decoder.Convert(Cs(sjis), TRUE, FALSE, 932)), "abc\x1b$B$\"$$\x1b(Bxyz\x1b$BF|K\\\x1b(B");
     EXPECT_EQ(Str(CCharsetDecoder("utf-8").Encode("\x80\x80\x80\x80")),
               "\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac");
     EXPECT_EQ(Str(CCharsetDecoder("iso-8859-1").ToUtf8("\x80\x80\x80\x80", TRUE)),
@@ -123,7 +122,8 @@ TEST(CharsetDecoderTest, ReportsClearlyWhenComIsNotInitialisedOnTheThread)
             delete e;
         }
     }).join();
-    EXPECT_EQ(message.rfind("FATAL ERROR: Create MultiLanguage (MLANG.DLL) component failed!\r\n", 0), 0u) << message;
+    EXPECT_EQ(message.rfind("FATAL ERROR: Create MultiLanguage (MLANG.DLL) component failed!\r\n", 0), 0u)
+        << message;
     EXPECT_NE(message.find("CoInitialize has not been called."), std::string::npos) << message;
 }
 

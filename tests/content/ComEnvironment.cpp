@@ -13,6 +13,7 @@ public:
     void TearDown() override { CoUninitialize(); }
 };
 
-const ::testing::Environment* const s_pComEnvironment = ::testing::AddGlobalTestEnvironment(new CComEnvironment);
+const ::testing::Environment* const s_pComEnvironment =
+    ::testing::AddGlobalTestEnvironment(new CComEnvironment);
 
 } // namespace

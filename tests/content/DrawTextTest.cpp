@@ -21,7 +21,8 @@ public:
         info.bmiHeader.biHeight = -kHeight;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
-        m_hBitmap = CreateDIBSection(m_hDC, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_pBits), NULL, 0);
+        m_hBitmap =
+            CreateDIBSection(m_hDC, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_pBits), NULL, 0);
         m_hOldBitmap = SelectObject(m_hDC, m_hBitmap);
         m_hFont = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
         m_hOldFont = SelectObject(m_hDC, m_hFont);
@@ -68,20 +69,17 @@ TEST(DrawTextTest, FontLinkedDrawingPaintsEveryScript)
         const char* charset;
         std::string text;
     } cases[] = {
-        {"us-ascii", "Hello, world"},
-        {"utf-8", "Caf\xc3\xa9 cr\xc3\xa8me"},
-        {"koi8-r", "\xf0\xd2\xc9\xd7\xc5\xd4"},
-        {"windows-1251", "\xcf\xf0\xe8\xe2\xe5\xf2"},
-        {"iso-2022-jp", "\x1b$BF|K\\8l\x1b(B"},
-        {"utf-8", "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"},
+        {"us-ascii", "Hello, world"},           {"utf-8", "Caf\xc3\xa9 cr\xc3\xa8me"},
+        {"koi8-r", "\xf0\xd2\xc9\xd7\xc5\xd4"}, {"windows-1251", "\xcf\xf0\xe8\xe2\xe5\xf2"},
+        {"iso-2022-jp", "\x1b$BF|K\\8l\x1b(B"}, {"utf-8", "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"},
     };
     CMemoryCanvas canvas;
     for (const auto& c : cases)
     {
         canvas.Clear();
         RECT rect = {0, 0, CMemoryCanvas::kWidth, CMemoryCanvas::kHeight};
-        const HRESULT hr = DrawTextFontLinked(canvas.m_hDC, &rect, CString(c.text.data(), (int)c.text.size()),
-                                              c.charset);
+        const HRESULT hr =
+            DrawTextFontLinked(canvas.m_hDC, &rect, CString(c.text.data(), (int)c.text.size()), c.charset);
         EXPECT_TRUE(SUCCEEDED(hr)) << c.charset << " " << std::hex << hr;
         EXPECT_GT(canvas.InkPixels(), 0) << c.charset;
         EXPECT_GT(rect.left, 0) << c.charset; // the next run starts after this one

@@ -35,12 +35,12 @@ TEST(EncodedWordTest, DecodesWordsIntoTheAnsiCodePage)
         {"=?utf-8?Q?a?=\r\n\t=?utf-8?Q?b?=", "ab"},
         {"=?utf-8?Q?a?==?utf-8?Q?b?=", "ab"},
         {"=?utf-8?Q?a?= x =?utf-8?Q?b?=", "a x b"},
-        {"=?utf-8?Q?=C3?= =?utf-8?Q?=A9?=", "\xe9"},           // one character split over two words
+        {"=?utf-8?Q?=C3?= =?utf-8?Q?=A9?=", "\xe9"}, // one character split over two words
         {"=?utf-8?B?4g==?= =?utf-8?B?gqw=?=", "\x80"},
         {"=?utf-8?Q?=C3=A9?= =?iso-8859-1?Q?=E9?=", "\xe9\xe9"}, // adjacent words of two charsets
         {"a=b =?utf-8?Q?=C3=A9?=", "a=b \xe9"},
-        {"=?utf-8*en?Q?=C3=A9?=", "\xe9"},                      // RFC 2231 language suffix
-        {"=?utf-8?Q?abc", "=?utf-8?Q?abc"},                     // unterminated: left as it came
+        {"=?utf-8*en?Q?=C3=A9?=", "\xe9"},  // RFC 2231 language suffix
+        {"=?utf-8?Q?abc", "=?utf-8?Q?abc"}, // unterminated: left as it came
         {"=?utf-8?Q?ok?= =?utf-8?Q?bad", "ok =?utf-8?Q?bad"},
         {"=?utf-8?X?abc?=", "=?utf-8?X?abc?="},
         {"plain text", "plain text"},

@@ -70,7 +70,8 @@ TEST(HeaderWordTest, LongTextsFoldBetweenWordsOfAtMost75Characters)
         for (;;)
         {
             const size_t fold = encoded.find("\r\n\t", start);
-            const std::string word = encoded.substr(start, fold == std::string::npos ? std::string::npos : fold - start);
+            const std::string word =
+                encoded.substr(start, fold == std::string::npos ? std::string::npos : fold - start);
             EXPECT_LE(word.size(), 75u) << word;
             EXPECT_EQ(word.rfind("=?", 0), 0u) << word;
             EXPECT_EQ(word.substr(word.size() - 2), "?=") << word;

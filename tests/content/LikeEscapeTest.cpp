@@ -12,7 +12,8 @@ namespace
 
 bool Like(const CString& pattern, const char* text)
 {
-    const std::wstring p(static_cast<const char*>(pattern), static_cast<const char*>(pattern) + pattern.GetLength());
+    const std::wstring p(static_cast<const char*>(pattern),
+                         static_cast<const char*>(pattern) + pattern.GetLength());
     const std::wstring t(text, text + strlen(text));
     return JetLikeMatch(p.data(), p.size(), t.data(), t.size());
 }
@@ -35,9 +36,11 @@ TEST(LikeEscapeTest, EscapedTextsMatchLiterallyUnderTheDatabaseLike)
     {
         const CString pattern = EscapeLikeChars(c.text);
         EXPECT_TRUE(Like(pattern, c.text)) << c.text << " as " << static_cast<const char*>(pattern);
-        EXPECT_FALSE(Like(pattern, c.lookalike)) << c.lookalike << " as " << static_cast<const char*>(pattern);
+        EXPECT_FALSE(Like(pattern, c.lookalike))
+            << c.lookalike << " as " << static_cast<const char*>(pattern);
         // The import keeps its own "%" wildcards: the text still matches inside a longer one.
-        EXPECT_TRUE(Like("%" + EscapeLikeChars(c.text, '%') + "%", (std::string("Re: ") + c.text + " !").c_str()))
+        EXPECT_TRUE(
+            Like("%" + EscapeLikeChars(c.text, '%') + "%", (std::string("Re: ") + c.text + " !").c_str()))
             << c.text;
     }
 }

@@ -33,9 +33,9 @@ TEST(TransferEncodingTest, Base64DecodesGroupsPaddingAndSkipsWhatIsNotInTheAlpha
         {"YQ==", "a"},
         {"YW\r\nJj", "abc"},
         {" Y W J j \t", "abc"},
-        {"YW*Jj", "abc"},            // stray characters carry nothing
-        {"YQ==YWJj", "aabc"},        // concatenated encodings
-        {"YWI", "ab"},               // a last group that lost its padding keeps its bytes
+        {"YW*Jj", "abc"},     // stray characters carry nothing
+        {"YQ==YWJj", "aabc"}, // concatenated encodings
+        {"YWI", "ab"},        // a last group that lost its padding keeps its bytes
         {"", ""},
         {"AA==", std::string(1, '\0')},
         {"/+8=", "\xff\xef"},
@@ -70,13 +70,13 @@ TEST(TransferEncodingTest, QuotedPrintableDecodesEscapesAndSoftBreaksOnly)
         const char* decoded;
     } cases[] = {
         {"a=3Db", "a=b"},
-        {"a=3db", "a=b"},               // lower-case hexadecimal from sloppy encoders
+        {"a=3db", "a=b"}, // lower-case hexadecimal from sloppy encoders
         {"a=\r\nb", "ab"},
-        {"a=\nb", "ab"},                // bare LF soft break
-        {"a=  \r\nb", "ab"},            // transport padding after the "="
-        {"a=\r\n.b", "a.b"},            // a dot after a soft break is text, not SMTP stuffing
+        {"a=\nb", "ab"},     // bare LF soft break
+        {"a=  \r\nb", "ab"}, // transport padding after the "="
+        {"a=\r\n.b", "a.b"}, // a dot after a soft break is text, not SMTP stuffing
         {"line1\r\nline2\tx", "line1\r\nline2\tx"},
-        {"50=%", "50=%"},               // "=" without hexadecimal digits stays
+        {"50=%", "50=%"}, // "=" without hexadecimal digits stays
         {"end=", "end="},
         {"=E9t=E9", "\xe9t\xe9"},
     };
@@ -88,8 +88,8 @@ TEST(TransferEncodingTest, QuotedPrintableDecodesEscapesAndSoftBreaksOnly)
 
 TEST(TransferEncodingTest, IdentityEncodingsLeaveTheTextAndNamesAreTrimmedAndCaseBlind)
 {
-    for (const char* name : {"7bit", "8BIT", "8bit<html>", "8bits", "binary", "text/plain", "plain", "Text/Html",
-                             " 7bit\r"})
+    for (const char* name :
+         {"7bit", "8BIT", "8bit<html>", "8bits", "binary", "text/plain", "plain", "Text/Html", " 7bit\r"})
     {
         EXPECT_EQ(DecodeTransferEncoding(name, "a=3Db"), "a=3Db") << name;
     }
@@ -100,7 +100,8 @@ TEST(TransferEncodingTest, QuotedPrintableEncodesLinesOf75PlusSoftBreak)
 {
     CString out;
     EncodeQuotedPrintable(out, CString('a', 200), "\r\n");
-    EXPECT_EQ(Str(out), std::string(75, 'a') + "=\r\n" + std::string(75, 'a') + "=\r\n" + std::string(50, 'a'));
+    EXPECT_EQ(Str(out),
+              std::string(75, 'a') + "=\r\n" + std::string(75, 'a') + "=\r\n" + std::string(50, 'a'));
 }
 
 TEST(TransferEncodingTest, QuotedPrintableEncodingNeverSplitsAnEscape)
@@ -223,7 +224,8 @@ TEST(TransferEncodingTest, BoundaryIsFoundQuotedBareAndOnContinuationLines)
         {"Content-Type: multipart/mixed; BOUNDARY = \"q\"; charset=x\r\n", "q"},
         {"Content-Type: multipart/mixed; boundary=bare-1\r\n", "bare-1"},
         {"Content-Type: multipart/mixed; boundary=bare-2 ; x=y\r\n", "bare-2"},
-        {"Content-Type: multipart/alternative;\r\n boundary=\"----=_NextPart_000\"\r\n", "----=_NextPart_000"},
+        {"Content-Type: multipart/alternative;\r\n boundary=\"----=_NextPart_000\"\r\n",
+         "----=_NextPart_000"},
         {"Content-Type: text/plain\r\n", ""},
         {"Subject: boundary=\"no\"\r\n", ""},
     };
@@ -242,7 +244,7 @@ TEST(TransferEncodingTest, DecodeBodyStopsAtTheBoundaryAndKeepsLineBreaks)
         std::string written;
     } cases[] = {
         {TE_BASE64, "YWJj\r\nZGVm\r\n--B\r\nafter", "abcdef"},
-        {TE_BASE64, "YW\r\nJj\r\n--B--\r\n", "abc"},     // a group split over lines
+        {TE_BASE64, "YW\r\nJj\r\n--B--\r\n", "abc"}, // a group split over lines
         {TE_QUOTED_PRINTABLE, "a=3Db=\r\nc\r\nd\t=\ne\r\n--B\r\n", "a=bc\r\nd\te\r\n"},
         {TE_7BIT, "line 1\r\nbegin 644 x.bin\r\nM9&%T\r\n--B", "line 1\r\nM9&%T\r\n"},
         {TE_BINARY, std::string("z\0z\r\n", 5), std::string("z\0z\r\n", 5)},

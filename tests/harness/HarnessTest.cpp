@@ -39,15 +39,17 @@ DWORD RunProcess(std::string commandLine)
     return exitCode;
 }
 
-bool ClsidRegistered()
+bool KeyExists(const char* key)
 {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{B31C39C4-4122-4659-9FFC-EB98547834F8}\\InprocServer32", 0,
-                      KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return false;
     RegCloseKey(hKey);
     return true;
 }
+
+const char kInprocKey[] = "CLSID\\{B31C39C4-4122-4659-9FFC-EB98547834F8}\\InprocServer32";
+const char kTypeLibKey[] = "TypeLib\\{4358AB36-2A03-4F41-8127-3B89757B95A7}\\1.0";
 
 std::string TempFilePath(const char* name)
 {
@@ -104,9 +106,11 @@ TEST(Harness, Regsvr32RegistersAndUnregistersOrbMail)
 {
     const std::string dll = ORB_MAIL_DLL;
     ASSERT_EQ(0u, RunProcess("regsvr32.exe /s \"" + dll + "\""));
-    EXPECT_TRUE(ClsidRegistered());
+    EXPECT_TRUE(KeyExists(kInprocKey));
+    EXPECT_TRUE(KeyExists(kTypeLibKey));
     ASSERT_EQ(0u, RunProcess("regsvr32.exe /s /u \"" + dll + "\""));
-    EXPECT_FALSE(ClsidRegistered());
+    EXPECT_FALSE(KeyExists(kInprocKey));
+    EXPECT_FALSE(KeyExists(kTypeLibKey));
 }
 
 TEST(Harness, DllRunOpensTheMainWindowAndReturnsWhenItCloses)

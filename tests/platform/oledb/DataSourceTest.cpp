@@ -132,3 +132,19 @@ TEST_F(DataSourceTest, ServiceComponentsReportTheEngineTypeOfAFile)
     EXPECT_EQ(VT_I4, v.vt);
     EXPECT_EQ(JETDBENGINETYPE_JET4X, v.lVal);
 }
+
+TEST_F(DataSourceTest, AFileHeldExclusivelyElsewhereFailsWithJetError3051)
+{
+    std::string strPath = m_folder.Path("locked.mdb");
+    ASSERT_EQ(S_OK, CreateDatabaseFile(strPath));
+    HANDLE h = CreateFileA(strPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CDataSource ds;
+    EXPECT_TRUE(FAILED(OpenDataSource(ds, strPath)));
+    CErrorRecord record = ReadErrorRecord(ds.m_spInit, IID_IDBInitialize);
+    CloseHandle(h);
+    EXPECT_EQ(5003051u, record.dwHelpContext);
+    EXPECT_EQ("The Microsoft Jet database engine cannot open the file '" + strPath +
+                  "'.  It is already opened exclusively by another user, or you need permission to view its data.",
+              record.strDescription);
+}

@@ -427,3 +427,67 @@ TEST_F(RowsetTest, AnOpenRowsetDoesNotBlockChangesToTheSchema)
     EXPECT_EQ(DB_S_ENDOFROWSET, f.MoveNext());
     EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox"}), Names());
 }
+
+TEST_F(RowsetTest, ATableOpenedByNameReadsAndAppendsRows)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
+    CTable<CAccessor<CFolderRow>> table;
+    CDBPropSet propset(DBPROPSET_ROWSET);
+    propset.AddProperty(DBPROP_IRowsetChange, true);
+    propset.AddProperty(DBPROP_UPDATABILITY, 7);
+    ASSERT_EQ(S_OK, table.Open(m_session, "Folders", &propset));
+    ASSERT_EQ(S_OK, table.MoveFirst());
+    EXPECT_STREQ("Inbox", table.m_szName);
+    table.ClearRecord();
+    lstrcpyA(table.m_szName, "Outbox");
+    table.m_Type = 2;
+    ASSERT_EQ(S_OK, table.Insert(0, true));
+    EXPECT_EQ(S_OK, table.Update());
+    ASSERT_EQ(S_OK, table.MoveLast());
+    EXPECT_EQ(2, table.m_ID);
+    EXPECT_EQ(DB_E_NOTABLE, CTable<CAccessor<CFolderRow>>().Open(m_session, "NoSuchTable"));
+}
+
+TEST_F(MessageTest, FreeRecordMemoryReleasesTheStreamOfTheRow)
+{
+    Exec("INSERT INTO Emails (FolderID, Message) VALUES (1, x'41424344')");
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    ASSERT_EQ(S_OK, m.MoveNext());
+    ASSERT_NE(nullptr, m.m_pMessage);
+    EXPECT_EQ(4u, m.m_cbMessage);
+    m.FreeRecordMemory();
+    EXPECT_EQ(nullptr, m.m_pMessage);
+}
+
+TEST_F(MessageTest, AFullDatabaseReportsThatItHasReachedItsMaximumSize)
+{
+    Exec("PRAGMA max_page_count = 40");
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    m.ClearRecord();
+    m.m_FolderID = 1;
+    const std::string message = MakeMessage(1024 * 1024);
+    m.m_pMessage = CreateMemoryStream(message);
+    m.m_cbMessage = message.size();
+    EXPECT_TRUE(FAILED(m.Insert(0)));
+    CErrorRecord record = ReadErrorRecord(m.m_spRowsetChange, IID_IRowsetChange);
+    EXPECT_EQ("Database has reached maximum size.", record.strDescription);
+    EXPECT_EQ(DB_S_ENDOFROWSET, m.MoveLast());
+}
+
+TEST_F(MessageTest, AMessageBoundAsTextIsReadFromTheFile)
+{
+    Exec("INSERT INTO Emails (FolderID, Message) VALUES (1, CAST('Subject: hi' AS BLOB))");
+    struct CTextRow
+    {
+        char m_szMessage[64];
+        BEGIN_COLUMN_MAP(CTextRow)
+            COLUMN_ENTRY(1, m_szMessage)
+        END_COLUMN_MAP()
+    };
+    CCommand<CAccessor<CTextRow>> q;
+    ASSERT_EQ(S_OK, q.Open(m_session, "SELECT Message FROM Emails"));
+    ASSERT_EQ(S_OK, q.MoveNext());
+    EXPECT_STREQ("Subject: hi", q.m_szMessage);
+}
