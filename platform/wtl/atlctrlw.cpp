@@ -129,15 +129,15 @@ CCommandBarCtrl::~CCommandBarCtrl()
         ::DeleteObject(m_aItemBitmaps[i]);
 }
 
-HWND CCommandBarCtrl::Create(HWND hWndParent, ATL::_U_RECT rect, LPCSTR szWindowName, DWORD dwStyle, DWORD dwExStyle,
-                             UINT nID, LPVOID lpCreateParam)
+HWND CCommandBarCtrl::Create(HWND hWndParent, ATL::_U_RECT rect, LPCSTR szWindowName, DWORD dwStyle,
+                             DWORD dwExStyle, UINT nID, LPVOID lpCreateParam)
 {
     if (rect.m_lpRect == NULL)
         rect.m_lpRect = &rcDefault;
     // A real toolbar, subclassed, so that rebars and readers see a toolbar.
-    HWND hWnd = ::CreateWindowExA(dwExStyle, TOOLBARCLASSNAMEA, szWindowName, dwStyle | TBSTYLE_LIST, 0, 0,
-                                  100, 20, hWndParent, (HMENU)(UINT_PTR)nID, ATL::AtlGetResourceInstance(),
-                                  lpCreateParam);
+    HWND hWnd =
+        ::CreateWindowExA(dwExStyle, TOOLBARCLASSNAMEA, szWindowName, dwStyle | TBSTYLE_LIST, 0, 0, 100, 20,
+                          hWndParent, (HMENU)(UINT_PTR)nID, ATL::AtlGetResourceInstance(), lpCreateParam);
     if (hWnd == NULL)
         return NULL;
     if (!SubclassWindow(hWnd))
@@ -150,8 +150,10 @@ HWND CCommandBarCtrl::Create(HWND hWndParent, ATL::_U_RECT rect, LPCSTR szWindow
     t_state.bars.push_back(this);
     if (t_state.hGetMessageHook == NULL)
     {
-        t_state.hGetMessageHook = ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, NULL, ::GetCurrentThreadId());
-        t_state.hMsgFilterHook = ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
+        t_state.hGetMessageHook =
+            ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, NULL, ::GetCurrentThreadId());
+        t_state.hMsgFilterHook =
+            ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
     }
     return hWnd;
 }
@@ -340,8 +342,8 @@ void CCommandBarCtrl::TrackPopup(int nIndex)
         m_nNextPopup = -1;
         PressButton(nIndex + 1, TRUE);
         t_state.pTracking = this;
-        ::TrackPopupMenuEx(hPopup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rc.left, rc.bottom,
-                           hWndOwner, &tpm);
+        ::TrackPopupMenuEx(hPopup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rc.left,
+                           rc.bottom, hWndOwner, &tpm);
         t_state.pTracking = NULL;
         if (!IsWindow())
             return;

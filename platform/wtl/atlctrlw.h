@@ -11,7 +11,7 @@
 namespace WTL
 {
 
-#define ATL_SIMPLE_CMDBAR_PANE_STYLE                                                                          \
+#define ATL_SIMPLE_CMDBAR_PANE_STYLE                                                                         \
     (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | CCS_NODIVIDER | CCS_NORESIZE |              \
      CCS_NOPARENTALIGN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS)
 
@@ -33,8 +33,8 @@ public:
     ~CCommandBarCtrl();
 
     HWND Create(HWND hWndParent, ATL::_U_RECT rect = NULL, LPCSTR szWindowName = NULL,
-                DWORD dwStyle = ATL_SIMPLE_CMDBAR_PANE_STYLE, DWORD dwExStyle = 0, UINT nID = ATL_IDW_COMMAND_BAR,
-                LPVOID lpCreateParam = NULL);
+                DWORD dwStyle = ATL_SIMPLE_CMDBAR_PANE_STYLE, DWORD dwExStyle = 0,
+                UINT nID = ATL_IDW_COMMAND_BAR, LPVOID lpCreateParam = NULL);
 
     // Shows the menu's top-level items as buttons; the menu stays owned by the caller.
     BOOL AttachMenu(HMENU hMenu);

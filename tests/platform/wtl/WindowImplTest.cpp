@@ -151,8 +151,8 @@ TEST(WindowImplTest, SuperclassedListViewKeepsTheControlsBehaviour)
     list.InsertItem(0, "Hello");
     list.SetItemText(0, 1, "ann@example.org");
     list.InsertItem(1, "Re: Hello");
-    EXPECT_EQ(ListViewItems(list), (std::vector<std::vector<std::string>>{{"Hello", "ann@example.org"},
-                                                                         {"Re: Hello", ""}}));
+    EXPECT_EQ(ListViewItems(list),
+              (std::vector<std::vector<std::string>>{{"Hello", "ann@example.org"}, {"Re: Hello", ""}}));
     CString strText;
     list.GetItemText(0, 1, strText);
     EXPECT_STREQ(strText, "ann@example.org");
@@ -178,8 +178,9 @@ TEST(WindowImplTest, TreeViewReaderGivesEveryItemWithItsDepthInDisplayOrder)
     std::vector<std::pair<int, std::string>> seen;
     for (const TreeItem& item : items)
         seen.push_back({item.nDepth, item.strText});
-    EXPECT_EQ(seen, (std::vector<std::pair<int, std::string>>{
-                        {0, "Local Folders"}, {1, "Inbox"}, {2, "Project"}, {1, "Sent Items"}, {0, "Archive"}}));
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<int, std::string>>{
+                  {0, "Local Folders"}, {1, "Inbox"}, {2, "Project"}, {1, "Sent Items"}, {0, "Archive"}}));
     EXPECT_EQ(tree.GetItemData(hInbox), 7u);
     EXPECT_EQ(tree.GetParentItem(hInbox), hRoot);
     parent.DestroyWindow();
@@ -262,7 +263,8 @@ TEST(MessageMapExceptionTest, WithoutAHookTheWindowShowsUnhandledExceptionWithIt
     HWND hWnd = ui.Start([&] { return wnd.Create(NULL, CWindow::rcDefault, "throws", WS_OVERLAPPEDWINDOW); });
     ASSERT_NE(hWnd, (HWND)NULL);
 
-    CDialogResponder responder(ui.ThreadId(), [](HWND hWndBox) { return CDialogResponder::Press(hWndBox, IDOK); });
+    CDialogResponder responder(ui.ThreadId(),
+                               [](HWND hWndBox) { return CDialogResponder::Press(hWndBox, IDOK); });
     ::PostMessageA(hWnd, WM_APP + 1, 0, 0);
     ASSERT_TRUE(responder.WaitForAnswered(1));
     EXPECT_EQ(responder.Answered()[0].strText, "Unhandled exception!!!\r\nCThrowingWindow");
