@@ -170,6 +170,14 @@ TEST_F(FrameTest, CommandBarOpensPopupsFromTheKeyboardAndMovesBetweenThem)
     m_pUi->Invoke([] { ::EndMenu(); });
     EXPECT_TRUE(WaitFor([&] { return openPopup() == NULL; }));
 
+    // Alt pressed and released alone opens the first popup.
+    ::PostMessageA(m_hWndFrame, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    ::PostMessageA(m_hWndFrame, WM_SYSKEYUP, VK_MENU, 0xE0000001);
+    EXPECT_TRUE(WaitFor([&] { return openPopup() != NULL; }));
+    EXPECT_EQ(m_pFrame->m_hLastPopup, ::GetSubMenu(hMenu, 0));
+    m_pUi->Invoke([] { ::EndMenu(); });
+    EXPECT_TRUE(WaitFor([&] { return openPopup() == NULL; }));
+
     // Alt with a popup's mnemonic letter opens that popup.
     ::PostMessageA(m_hWndFrame, WM_SYSCHAR, 'v', 0x20000001);
     EXPECT_TRUE(
