@@ -49,6 +49,8 @@ protected:
 TEST_F(FrameTest, FrameTakesTitleMenuToolbarAndStatusBarFromItsResourcesAndLaysThemOut)
 {
     EXPECT_EQ(WindowText(m_hWndFrame), "Sample Frame");
+    EXPECT_NE(::GetClassLongPtrA(m_hWndFrame, GCLP_HICON), 0);
+    EXPECT_NE(::GetClassLongPtrA(m_hWndFrame, GCLP_HICONSM), 0);
     EXPECT_EQ(ToolBarButtonTexts(m_pFrame->m_CmdBar),
               (std::vector<std::string>{"&File", "&Sample", "&View"}));
     // Toolbar resource: two buttons, a separator, a third button.
