@@ -109,6 +109,22 @@ void ShowUnhandledException(const char* pszWindowClassName)
     AppMessageBox(strText, 0, NULL);
 }
 
+void ReportMsgMapException(const char* pszWindowClassName)
+{
+    try
+    {
+        throw;
+    }
+    catch (CException* e)
+    {
+        ShowCaughtException(e);
+    }
+    catch (...)
+    {
+        ShowUnhandledException(pszWindowClassName);
+    }
+}
+
 void DebugTrace(const char* pszFormat, ...)
 {
     char szText[512];

@@ -23,6 +23,8 @@ AppMessageBoxHook SetAppMessageBoxHook(AppMessageBoxHook pfnHook);
 // What a window's message dispatch shows for an exception caught in a handler. Neither throws.
 void ShowCaughtException(CException* pException);
 void ShowUnhandledException(const char* pszWindowClassName);
+// The message-map exception hook of the window layer: call only from inside a catch block.
+void ReportMsgMapException(const char* pszWindowClassName);
 
 // The operating system's debug-string channel (not the trace file).
 void DebugTrace(const char* pszFormat, ...);

@@ -15,7 +15,8 @@ namespace
 const char kAccounts[] = "Accounts";
 const char kAccountsSelect[] =
     " \tSELECT \t\tID, \t\tDisplayName, \t\tEmailAddress, \t\tPOP3, \t\tSMTP, \t\tAccountName, Pass, Flags, "
-    "RemoveAfter , IncomingServerType, Delimiter, SMTPAccountName, SMTPPass, SMTPPort, IncomingPort, PassCrypto "
+    "RemoveAfter , IncomingServerType, Delimiter, SMTPAccountName, SMTPPass, SMTPPort, IncomingPort, "
+    "PassCrypto "
     "FROM Accounts";
 const char kDeletedMessages[] = "DeletedMessages";
 const WPARAM ID_ADD_ACCOUNT = 33041;
@@ -33,6 +34,7 @@ public:
     LONG m_Type;
     char m_szName[256];
 
+    // clang-format off
     BEGIN_COLUMN_MAP(CFolderRootRecord)
         COLUMN_ENTRY(1, m_ID)
     END_COLUMN_MAP()
@@ -42,6 +44,7 @@ public:
         COLUMN_ENTRY(1, m_Type)
         COLUMN_ENTRY(2, m_szName)
     END_PARAM_MAP()
+    // clang-format on
 };
 const LONG kImapRootType = 13;
 } // namespace
@@ -122,9 +125,7 @@ CAccountsTable::CAccountsTable(CSession* pSession, COptionsTable* pOptions)
 {
 }
 
-CAccountsTable::~CAccountsTable()
-{
-}
+CAccountsTable::~CAccountsTable() {}
 
 const char* CAccountsTable::DefaultSelect()
 {
@@ -246,22 +247,18 @@ void CAccountsTable::EnsureIMAPRootFolders(HWND hOwner)
                                  NULL, NULL, DBGUID_DEFAULT, false);
         if (FAILED(hr))
         {
-            CString strText = CString(StoreText::kInsertImapFolderFailed1) + strName +
-                              StoreText::kInsertImapFolderFailed2;
-            throw new COLEDBException(insert.m_spCommand, IID_ICommand, strText, pFolders, hOwner, FALSE, NULL,
-                                      FALSE, FALSE, hr);
+            CString strText =
+                CString(StoreText::kInsertImapFolderFailed1) + strName + StoreText::kInsertImapFolderFailed2;
+            throw new COLEDBException(insert.m_spCommand, IID_ICommand, strText, pFolders, hOwner, FALSE,
+                                      NULL, FALSE, FALSE, hr);
         }
     }
     CloseTable();
 }
 
-CAccountsImpl::CAccountsImpl(CSession* pSession) : m_Options(pSession), m_Accounts(pSession, &m_Options)
-{
-}
+CAccountsImpl::CAccountsImpl(CSession* pSession) : m_Options(pSession), m_Accounts(pSession, &m_Options) {}
 
-CAccountsImpl::~CAccountsImpl()
-{
-}
+CAccountsImpl::~CAccountsImpl() {}
 
 bool AddAccount(HWND hOwner, CSession* pSession, const std::function<int(CAccountsRecord& record)>& runWizard)
 {

@@ -55,6 +55,7 @@ public:
     BYTE m_PassCrypto[512];
     char m_szDelimiter[3];
 
+    // clang-format off
     BEGIN_ACCESSOR_MAP(CAccountsRecord, 5)
         BEGIN_ACCESSOR(0, true)
             COLUMN_ENTRY(2, m_szDisplayName)
@@ -93,6 +94,7 @@ public:
         SET_PARAM_TYPE(DBPARAMIO_INPUT)
         COLUMN_ENTRY(1, m_ID)
     END_PARAM_MAP()
+    // clang-format on
 };
 
 // Destroys an account's IMAP client; set by the IMAP client code, which owns that class.
@@ -141,4 +143,5 @@ public:
 // The add-account command of the Internet Accounts dialog, without the dialog: a cleared record with the
 // defaults of a new account (Flags 6, RemoveAfter 5) goes through runWizard (1: finished) and is inserted.
 // Insert failures are shown, not thrown. Returns true when an account was added.
-bool AddAccount(HWND hOwner, CSession* pSession, const std::function<int(CAccountsRecord& record)>& runWizard);
+bool AddAccount(HWND hOwner, CSession* pSession,
+                const std::function<int(CAccountsRecord& record)>& runWizard);

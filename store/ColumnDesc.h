@@ -14,7 +14,7 @@ struct CColumnDesc
     const char* m_pszName;
     int m_nOrdinal;
     DBTYPE m_wType;
-    ULONG m_nSize;             // characters of a DBTYPE_STR column, else 0
+    ULONG m_nSize;               // characters of a DBTYPE_STR column, else 0
     const char* m_pszConstraint; // written behind the type in CREATE and ALTER
     const char* m_pszSqlType;    // explicit Jet type; NULL: derived from m_wType
     int m_bStrictType;           // 0: the schema check accepts any data type

@@ -7,6 +7,10 @@
 #include "store/OLEDBException.h"
 #include "store/StoreTexts.h"
 
+#include <cstring>
+
+static const DWORD kJetFileNotFound = 5003024;
+
 CDatabaseBase::CDatabaseBase(CRegistry* pOwner)
     : CDatabaseSession(pOwner), m_Accounts(&m_session, &m_Options), m_Options(&m_session)
 {
@@ -14,9 +18,7 @@ CDatabaseBase::CDatabaseBase(CRegistry* pOwner)
     AddTable(&m_Options);
 }
 
-CDatabaseBase::~CDatabaseBase()
-{
-}
+CDatabaseBase::~CDatabaseBase() {}
 
 void CDatabaseBase::Open(const char* pszPath)
 {
@@ -56,8 +58,9 @@ void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND)
     }
     catch (const char* pszText)
     {
-        m_strLastError.Format(StoreText::kInfoText, pszText, (const char*)m_strPassword, (const char*)m_strUserID,
-                              (const char*)m_strDataSource, (const char*)m_strProvider, (const char*)m_strProgID);
+        m_strLastError.Format(StoreText::kInfoText, pszText, (const char*)m_strPassword,
+                              (const char*)m_strUserID, (const char*)m_strDataSource,
+                              (const char*)m_strProvider, (const char*)m_strProgID);
         AppMessageBox(m_strLastError, MB_ICONSTOP);
     }
 }
@@ -115,7 +118,17 @@ void CDatabaseOrb::Open(const char* pszPath)
         Close();
         return;
     }
-    CDatabaseBase::Open(pszPath);
+    try
+    {
+        CDatabaseBase::Open(pszPath);
+    }
+    catch (const char* pszText)
+    {
+        // The user chose private contacts in the prompt: the central database is simply not used.
+        if (strcmp(pszText, StoreText::kPrivateContacts) != 0)
+            throw;
+        Close();
+    }
 }
 
 CString CDatabaseOrb::GetKindName()
@@ -145,7 +158,12 @@ int CDatabaseOrb::PromptForFile(int iRecord, COLEDBException* pException, CStrin
 {
     if (g_bPrivateContacts)
         throw StoreText::kPrivateContacts;
-    CString strPrompt = CString(StoreText::kOrbNotExists) + "\r\n" + pException->m_records[iRecord].strDescription;
+    // A first start has no central database yet: make an empty one, as for the local database.
+    if (pException->m_records[iRecord].dwHelpContext == kJetFileNotFound &&
+        SUCCEEDED(CreateDatabase(strPath)))
+        return 1;
+    CString strPrompt =
+        CString(StoreText::kOrbNotExists) + "\r\n" + pException->m_records[iRecord].strDescription;
     if (DoOrbDatabaseDialog(NULL, strPrompt, strPath) != IDOK)
         throw StoreText::kCanceledByUser;
     return 1;

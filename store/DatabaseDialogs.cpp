@@ -48,7 +48,8 @@ public:
         AppendText("MS Shell Dlg");
     }
 
-    void AddItem(WORD wId, WORD wClass, DWORD dwStyle, short x, short y, short cx, short cy, const char* pszText)
+    void AddItem(WORD wId, WORD wClass, DWORD dwStyle, short x, short y, short cx, short cy,
+                 const char* pszText)
     {
         Align();
         DLGITEMTEMPLATE item = {};
@@ -116,8 +117,8 @@ void Browse(HWND hDlg)
     CString strPath = GetItemText(hDlg, IDC_PATH);
     char szFile[MAX_PATH] = {0};
     // The filter's parts are separated by NULs, which a literal cannot end with twice on its own.
-    CString strFilter = CString(StoreText::kMdbFilter) + '\n' + "*.mdb" + '\n' + StoreText::kAllFilesFilter + '\n' +
-                        "*.*" + '\n' + '\n';
+    CString strFilter = CString(StoreText::kMdbFilter) + '\n' + "*.mdb" + '\n' + StoreText::kAllFilesFilter +
+                        '\n' + "*.*" + '\n' + '\n';
     std::vector<char> filter(strFilter.GetLength() + 1);
     for (int i = 0; i < strFilter.GetLength(); i++)
         filter[i] = strFilter[i] == '\n' ? '\0' : strFilter[i];
@@ -164,12 +165,8 @@ INT_PTR CALLBACK DatabaseDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM 
     case WM_COMMAND:
         switch (LOWORD(wParam))
         {
-        case IDC_BROWSE:
-            Browse(hDlg);
-            return TRUE;
-        case IDC_PRIVATE_CONTACTS:
-            EnableOrbControls(hDlg);
-            return TRUE;
+        case IDC_BROWSE: Browse(hDlg); return TRUE;
+        case IDC_PRIVATE_CONTACTS: EnableOrbControls(hDlg); return TRUE;
         case IDOK:
             *pState->pPath = GetItemText(hDlg, IDC_PATH);
             if (pState->bOrb)
@@ -179,9 +176,7 @@ INT_PTR CALLBACK DatabaseDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM 
             }
             EndDialog(hDlg, IDOK);
             return TRUE;
-        case IDCANCEL:
-            EndDialog(hDlg, IDCANCEL);
-            return TRUE;
+        case IDCANCEL: EndDialog(hDlg, IDCANCEL); return TRUE;
         }
         break;
     }
@@ -207,8 +202,9 @@ INT_PTR RunDialog(HWND hOwner, bool bOrb, const char* pszPrompt, CString& strPat
     dialog.AddItem(IDOK, kButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 157, cy - 21, 55, 14, "OK");
     dialog.AddItem(IDCANCEL, kButton, BS_PUSHBUTTON | WS_TABSTOP, 218, cy - 21, 55, 14, "Cancel");
     CDialogState state = {bOrb, pszPrompt, &strPath};
-    return DialogBoxIndirectParamA(GetModuleHandleA(NULL), dialog.Get(), hOwner != NULL ? hOwner : GetActiveWindow(),
-                                   DatabaseDialogProc, (LPARAM)&state);
+    return DialogBoxIndirectParamA(GetModuleHandleA(NULL), dialog.Get(),
+                                   hOwner != NULL ? hOwner : GetActiveWindow(), DatabaseDialogProc,
+                                   (LPARAM)&state);
 }
 } // namespace
 

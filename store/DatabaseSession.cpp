@@ -62,9 +62,7 @@ CSession* AccountsSessionFor(CSession* pSession)
     return pSession;
 }
 
-CDatabaseSession::CDatabaseSession(CRegistry* pOwner) : m_pOwner(pOwner)
-{
-}
+CDatabaseSession::CDatabaseSession(CRegistry* pOwner) : m_pOwner(pOwner) {}
 
 CDatabaseSession::~CDatabaseSession()
 {
@@ -76,9 +74,7 @@ CString CDatabaseSession::GetFileName()
     return CString();
 }
 
-void CDatabaseSession::SetNewDatabase(int)
-{
-}
+void CDatabaseSession::SetNewDatabase(int) {}
 
 void CDatabaseSession::Open(const char* pszPath)
 {
@@ -93,12 +89,13 @@ void CDatabaseSession::Open(const char* pszPath)
         m_strPassword.Empty();
         m_strProvider.Empty();
         m_strUserID = StoreText::kAdmin;
-        CString strFailed = CString(StoreText::kOpenSessionFailed1) + GetKindName() + StoreText::kOpenSessionFailed2;
+        CString strFailed =
+            CString(StoreText::kOpenSessionFailed1) + GetKindName() + StoreText::kOpenSessionFailed2;
         for (int nAttempt = 1;; nAttempt++)
         {
             Close();
             CDataSource dataSource;
-            if (!OpenDataSource(strPath, dataSource, NULL))
+            if (!OpenDataSource(strPath, dataSource))
             {
                 if (!ReportOpenFailure())
                     return;
@@ -150,17 +147,11 @@ void CDatabaseSession::Open(const char* pszPath)
 void CDatabaseSession::FindProvider()
 {
     m_strProgID.Empty();
-    CString strQuestion;
-    strQuestion.Format(StoreText::kProviderQuestion, StoreText::kJetProgID);
     CEnumerator enumerator;
     if (FAILED(enumerator.Open()))
     {
-        if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        {
-            s_pfnInstaller(StoreText::kMdacComponent, m_pOwner != NULL ? m_pOwner->m_strUpdateUrl : "",
-                           m_pOwner != NULL ? m_pOwner->GetDefaultInstallDirectory() : "");
+        if (AskToInstallProvider())
             return;
-        }
         throw new COLEDBException(NULL, IID_NULL, StoreText::kEnumeratorFailed, &m_session);
     }
     CString strList;
@@ -176,21 +167,28 @@ void CDatabaseSession::FindProvider()
             return;
         }
     }
-    if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES)
-    {
-        CString strURL = m_pOwner != NULL ? m_pOwner->m_strUpdateUrl : CString();
-        if (strURL.Right(1) != "/")
-            strURL += "/";
-        s_pfnInstaller(StoreText::kMdacComponent, strURL,
-                       m_pOwner != NULL ? m_pOwner->GetDefaultInstallDirectory() : CString());
+    if (AskToInstallProvider())
         return;
-    }
     CString strText = CString(StoreText::kNotInstalled1) + StoreText::kJetProgID + StoreText::kNotInstalled2 +
                       strList + StoreText::kNotInstalled3 + StoreText::kJetProgID + ".";
     throw new COLEDBException(NULL, IID_NULL, strText, &m_session);
 }
 
-bool CDatabaseSession::OpenDataSource(const CString& strPath, CDataSource& dataSource, HWND)
+bool CDatabaseSession::AskToInstallProvider()
+{
+    CString strQuestion;
+    strQuestion.Format(StoreText::kProviderQuestion, StoreText::kJetProgID);
+    if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    CString strURL = m_pOwner != NULL ? m_pOwner->m_strUpdateUrl : CString();
+    if (strURL.Right(1) != "/")
+        strURL += "/";
+    s_pfnInstaller(StoreText::kMdacComponent, strURL,
+                   m_pOwner != NULL ? m_pOwner->GetDefaultInstallDirectory() : CString());
+    return true;
+}
+
+bool CDatabaseSession::OpenDataSource(const CString& strPath, CDataSource& dataSource)
 {
     CDBPropSet propSets[2] = {CDBPropSet(DBPROPSET_DBINIT), CDBPropSet(DBPROPSET_JETOLEDB_DBINIT)};
     propSets[0].AddProperty(DBPROP_INIT_DATASOURCE, (const char*)strPath);
@@ -246,7 +244,7 @@ HRESULT CDatabaseSession::CreateDatabase(const char* pszPath)
 {
     IDBInitialize* pInit = NULL;
     if (FAILED(OleDbCoCreateInstance(CLSID_JETOLEDB_4_00, NULL, CLSCTX_INPROC_SERVER, IID_IDBInitialize,
-                                (void**)&pInit)) ||
+                                     (void**)&pInit)) ||
         pInit == NULL)
         return E_FAIL;
     IDBDataSourceAdmin* pAdmin = NULL;
@@ -276,6 +274,7 @@ void CDatabaseSession::GetInfoText(CSession* pSession, CString& strText)
 {
     if (pSession != &m_session)
         return;
-    strText += "\r\n\r\n" + GetKindName() + StoreText::kInfoHeader + m_strDataSource + "\r\nUserID: " + m_strUserID +
-               "\r\nPassword: " + m_strPassword + "\r\nProvider: " + m_strProvider + "\r\nProgID: " + m_strProgID;
+    strText += "\r\n\r\n" + GetKindName() + StoreText::kInfoHeader + m_strDataSource +
+               "\r\nUserID: " + m_strUserID + "\r\nPassword: " + m_strPassword +
+               "\r\nProvider: " + m_strProvider + "\r\nProgID: " + m_strProgID;
 }

@@ -46,7 +46,9 @@ public:
 
 private:
     void FindProvider();
-    bool OpenDataSource(const CString& strPath, CDataSource& dataSource, HWND hOwner);
+    // Asks whether to fetch the missing provider and, on Yes, hands the request to the update component.
+    bool AskToInstallProvider();
+    bool OpenDataSource(const CString& strPath, CDataSource& dataSource);
     // Offers every error record to PromptForFile; true when one asks for another attempt.
     bool AskForRetry(COLEDBException& exception, CString& strPath);
 };
@@ -64,5 +66,6 @@ CSession* AccountsSessionFor(CSession* pSession);
 
 // Seams of the open for what a test cannot click or install.
 // The update component that fetches a missing provider; stand-in until the application core provides it.
-typedef int (*ComponentInstaller)(const char* pszComponent, const char* pszFolderURL, const char* pszInstallDir);
+typedef int (*ComponentInstaller)(const char* pszComponent, const char* pszFolderURL,
+                                  const char* pszInstallDir);
 ComponentInstaller SetComponentInstaller(ComponentInstaller pfnInstaller);

@@ -227,8 +227,9 @@ CString FormatErrorRecords(IUnknown* pUnk, REFIID iid, std::vector<COLEDBExcepti
 }
 
 COLEDBException::COLEDBException(IUnknown* pFailing, REFIID iid, const char* pszText, CSession* pSession,
-                                 HWND hOwner, BOOL bForceDialog, ICommand* pCommandText, BOOL bAsk, BOOL bShow,
-                                 HRESULT hr, ICommand* pCommand, IRowset* pRowset, IRowsetChange* pRowsetChange)
+                                 HWND hOwner, BOOL bForceDialog, ICommand* pCommandText, BOOL bAsk,
+                                 BOOL bShow, HRESULT hr, ICommand* pCommand, IRowset* pRowset,
+                                 IRowsetChange* pRowsetChange)
     : m_pSession(pSession), m_bContinue(1)
 {
     CString strDescriptions;
@@ -285,8 +286,8 @@ COLEDBException::COLEDBException(IUnknown* pFailing, REFIID iid, const char* psz
 
     if (bAsk && !strDescriptions.IsEmpty())
     {
-        CString strQuestion = CString(pszText != NULL ? pszText : "") + "\r\n" + strDescriptions + "\r\n\r\n" +
-                              StoreText::kContinueQuestion;
+        CString strQuestion = CString(pszText != NULL ? pszText : "") + "\r\n" + strDescriptions +
+                              "\r\n\r\n" + StoreText::kContinueQuestion;
         if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION, hOwner) == IDNO)
             m_bContinue = 0;
     }
@@ -294,9 +295,7 @@ COLEDBException::COLEDBException(IUnknown* pFailing, REFIID iid, const char* psz
         ShowDialog(hOwner);
 }
 
-COLEDBException::~COLEDBException()
-{
-}
+COLEDBException::~COLEDBException() {}
 
 void COLEDBException::ShowDialog(HWND hOwner)
 {

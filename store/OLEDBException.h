@@ -25,10 +25,10 @@ public:
     // pFailing gives the error records; when it has none, those of pCommand, pRowset and pRowsetChange are
     // used, and when they have none either, the description of hr. bAsk asks "Do you want to continue?";
     // bShow lets the constructor show the dialog, always with bForceDialog, else after a No.
-    COLEDBException(IUnknown* pFailing, REFIID iid, const char* pszText, CSession* pSession, HWND hOwner = NULL,
-                    BOOL bForceDialog = FALSE, ICommand* pCommandText = NULL, BOOL bAsk = FALSE,
-                    BOOL bShow = FALSE, HRESULT hr = 0, ICommand* pCommand = NULL, IRowset* pRowset = NULL,
-                    IRowsetChange* pRowsetChange = NULL);
+    COLEDBException(IUnknown* pFailing, REFIID iid, const char* pszText, CSession* pSession,
+                    HWND hOwner = NULL, BOOL bForceDialog = FALSE, ICommand* pCommandText = NULL,
+                    BOOL bAsk = FALSE, BOOL bShow = FALSE, HRESULT hr = 0, ICommand* pCommand = NULL,
+                    IRowset* pRowset = NULL, IRowsetChange* pRowsetChange = NULL);
     virtual ~COLEDBException();
 
     void ShowDialog(HWND hOwner);
@@ -41,7 +41,8 @@ public:
 
 // The record text of one interface ("OLEDB Exception:" and one block per record); empty when the
 // interface is null or reports no records. pDescriptions, when given, collects the descriptions.
-CString FormatErrorRecords(IUnknown* pUnk, REFIID iid, std::vector<COLEDBException::CErrorRecord>* pRecords = NULL,
+CString FormatErrorRecords(IUnknown* pUnk, REFIID iid,
+                           std::vector<COLEDBException::CErrorRecord>* pRecords = NULL,
                            CString* pDescriptions = NULL);
 // The fixed description of an OLE DB or COM failure code; empty for a code it does not know.
 const char* OLEDBErrorDescription(HRESULT hr);

@@ -24,9 +24,7 @@ COptionsTable::COptionsTable(CSession* pSession) : CTableBase<COptionsRecord>(Ac
     m_UserID = 1;
 }
 
-COptionsTable::~COptionsTable()
-{
-}
+COptionsTable::~COptionsTable() {}
 
 void COptionsTable::CreateTableIfMissing(CSession* pSession, HWND hOwner)
 {
@@ -36,8 +34,9 @@ void COptionsTable::CreateTableIfMissing(CSession* pSession, HWND hOwner)
     g_OptionsColumns[0].GetDefinition(strUserID);
     g_OptionsColumns[1].GetDefinition(strDefaultAccountID);
     g_OptionsColumns[2].GetDefinition(strFlags);
-    CString strStatement = CString("CREATE TABLE ") + kOptions + "(" + strUserID + " CONSTRAINT UniqueUser UNIQUE, " +
-                           strDefaultAccountID + " CONSTRAINT FKAcountID REFERENCES Accounts(ID), " + strFlags + ")";
+    CString strStatement = CString("CREATE TABLE ") + kOptions + "(" + strUserID +
+                           " CONSTRAINT UniqueUser UNIQUE, " + strDefaultAccountID +
+                           " CONSTRAINT FKAcountID REFERENCES Accounts(ID), " + strFlags + ")";
     CreateTableWithStatement(pSession, hOwner, kOptions, strStatement);
 }
 
@@ -89,6 +88,6 @@ void COptionsTable::SetDefaultAccountID(HWND hOwner, LONG nAccountID)
         hr = Insert();
     }
     if (FAILED(hr))
-        throw new COLEDBException(m_spRowset, IID_IRowsetChange, StoreText::kOptionsOpenFailed, m_pSession, hOwner,
-                                  TRUE, NULL, FALSE, TRUE, hr);
+        throw new COLEDBException(m_spRowset, IID_IRowsetChange, StoreText::kOptionsOpenFailed, m_pSession,
+                                  hOwner, TRUE, NULL, FALSE, TRUE, hr);
 }

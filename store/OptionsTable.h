@@ -13,6 +13,7 @@ public:
     LONG m_UserID;
     LONG m_Flags;
 
+    // clang-format off
     BEGIN_COLUMN_MAP(COptionsRecord)
         COLUMN_ENTRY(1, m_UserID)
         COLUMN_ENTRY(2, m_DefaultAccountID)
@@ -23,6 +24,7 @@ public:
         SET_PARAM_TYPE(DBPARAMIO_INPUT)
         COLUMN_ENTRY(1, m_UserID)
     END_PARAM_MAP()
+    // clang-format on
 };
 
 class COptionsTable : public CTableBase<COptionsRecord>

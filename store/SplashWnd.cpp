@@ -45,9 +45,10 @@ BOOL CSplashWnd::Create()
     wc.lpszClassName = kSplashClass;
     RegisterClassA(&wc); // fails harmlessly when already registered
     int cx = 400, cy = 80;
-    m_hWnd = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, m_strText, WS_POPUP | WS_BORDER,
-                             (GetSystemMetrics(SM_CXSCREEN) - cx) / 2, (GetSystemMetrics(SM_CYSCREEN) - cy) / 2, cx,
-                             cy, NULL, NULL, wc.hInstance, NULL);
+    m_hWnd =
+        CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, m_strText, WS_POPUP | WS_BORDER,
+                        (GetSystemMetrics(SM_CXSCREEN) - cx) / 2, (GetSystemMetrics(SM_CYSCREEN) - cy) / 2,
+                        cx, cy, NULL, NULL, wc.hInstance, NULL);
     if (m_hWnd == NULL)
         return FALSE;
     ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);

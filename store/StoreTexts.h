@@ -10,11 +10,13 @@ const char kKindLocal[] = "Local";
 const char kKindOrb[] = "Vorn Vedura";
 const char kAdmin[] = "Admin";
 const char kMdacComponent[] = "MDAC";
-const char kProviderQuestion[] = "FATAL ERROR. The %s Data Source is not installed on your system. Do you want "
-                                 "to download and instal it from internet?"; // string 334
+const char kProviderQuestion[] =
+    "FATAL ERROR. The %s Data Source is not installed on your system. Do you want "
+    "to download and instal it from internet?"; // string 334
 const char kEnumeratorFailed[] = "FATAL ERROR. Open the OLE DB Data Source list failed!";
 const char kNotInstalled1[] = "FATAL ERROR. The ";
-const char kNotInstalled2[] = " Data Source is not installed on your system.\r\nAvailable Data Sources:\r\n\r\n";
+const char kNotInstalled2[] =
+    " Data Source is not installed on your system.\r\nAvailable Data Sources:\r\n\r\n";
 const char kNotInstalled3[] =
     "\r\n\r\nClose Vorn Email, install a Data Source and run Letrova again.\r\nYou can get MDAC_TYP.EXE "
     "installation program from MS Visual Studio 6.00 for installing of the ";
@@ -29,11 +31,11 @@ const char kTraceOpen[] = "Open database. ";
 const char kTraceClose[] = "Close database. ";
 const char kNotValidFileName[] = "Not a valid file name.";
 const char kLocalNotExists[] = "The local email database not exists. You can create new database or choice a "
-                               "path to existing."; // string 230
-const char kCreateBlankFailed[] = "Create blank database failed."; // string 256
-const char kOrbNotExists[] = "The Vorn Vedura database not exists.";   // string 231
-const char kOpenLocalTitle[] = "Open the Local Database";                // string 229
-const char kCaption[] = "Vorn Email";                                    // string 128
+                               "path to existing.";                  // string 230
+const char kCreateBlankFailed[] = "Create blank database failed.";   // string 256
+const char kOrbNotExists[] = "The Vorn Vedura database not exists."; // string 231
+const char kOpenLocalTitle[] = "Open the Local Database";            // string 229
+const char kCaption[] = "Vorn Email";                                // string 128
 const char kMdbFilter[] = "Vorn Email database Files (*.mdb)";
 const char kAllFilesFilter[] = "All Files (*.*)";
 const char kBrowse[] = "&Browse...";
@@ -56,7 +58,7 @@ const char kNoSession[] = "FATAL ERROR. Open table failed. No session.";
 const char kCreateTableFailed[] =
     "FATAL ERROR. Create %s table failed!\r\n1. Is possible the email database currently in use by another "
     "user or another machine.\r\n2. Try create table manually:\r\n\r\n%s"; // string 246
-const char kExecuteSqlFailed[] = "Execute SQL\r\n%s\r\nfailed."; // string 166
+const char kExecuteSqlFailed[] = "Execute SQL\r\n%s\r\nfailed.";           // string 166
 const char kOpenColumnsFailed[] = "FATAL ERROR. Open columns failed.";
 const char kTableInvalid1[] = "FATAL ERROR. The ";
 const char kTableInvalid2[] = " table is invalid.";
@@ -76,7 +78,8 @@ const char kReconnectGaveUp[] = "\r\nThe database could not be reconnected after
 // OLE DB error reporting
 const char kNoInterface[] = "No interface to the object for which to get error records.";
 const char kExceptionHeader[] = "OLEDB Exception:\r\n";
-const char kRecordFormat[] = "\r\nSource: %s\r\nDescription: %s\r\nGUID: %s\r\nHelpContext: %ld\r\nHelpFile: %s";
+const char kRecordFormat[] =
+    "\r\nSource: %s\r\nDescription: %s\r\nGUID: %s\r\nHelpContext: %ld\r\nHelpFile: %s";
 const char kMaximumSize[] = "Database has reached maximum size.";
 const char kFatalErrorPrefix[] = "FATAL ERROR: ";
 const char kDumpHeader[] = "OLE DB Error Record dump for hr = 0x%x\r\n";
@@ -109,7 +112,8 @@ const char kCompactInvalidArg[] =
     "cPropertySets was not equal to zero and rgPropertySets was a null pointer. In an element of "
     "rgPropertySets, cProperties was not zero and rgProperties was a null pointer.";
 const char kCompactErrorsOccurred[] =
-    "One or more properties were not set. Properties not in error remain set. The consumer checks dwStatus in "
+    "One or more properties were not set. Properties not in error remain set. The consumer checks dwStatus "
+    "in "
     "the DBPROP structures to determine which properties were not set. Please refer to "
     "IDBProperties::SetProperties for the complete description of this return code.";
 const char kReplaceFailed[] = "The compacted copy could not replace the database: ";

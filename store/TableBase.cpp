@@ -33,12 +33,12 @@ void PostUpdateToMainFrame()
         PostThreadMessageA(dwThreadId, WM_USER, ID_UPDATE, 0);
 }
 
-bool ReconnectAfterFailure(ICommand* pCommand, HRESULT hr, CSession* pSession, HWND hOwner, const char* pszSQL,
-                           int nAttempt)
+bool ReconnectAfterFailure(ICommand* pCommand, HRESULT hr, CSession* pSession, HWND hOwner,
+                           const char* pszSQL, int nAttempt)
 {
     CString strText = CString(StoreText::kOpenTableFailed) + (pszSQL != NULL ? pszSQL : "") + "\r\n\r\n";
-    std::unique_ptr<COLEDBException> pException(new COLEDBException(pCommand, IID_ICommand, strText, pSession, hOwner,
-                                                                    FALSE, NULL, FALSE, FALSE, hr));
+    std::unique_ptr<COLEDBException> pException(new COLEDBException(pCommand, IID_ICommand, strText, pSession,
+                                                                    hOwner, FALSE, NULL, FALSE, FALSE, hr));
     for (const COLEDBException::CErrorRecord& record : pException->m_records)
     {
         if (record.dwHelpContext != kJetDiskIO)

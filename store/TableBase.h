@@ -35,8 +35,8 @@ void OpenCommandWithReconnect(TCommand& command, CSession* pSession, HWND hOwner
                               CDBPropSet* pPropSet, bool& bPrepared);
 // The part of it that needs no template: decides after a failed attempt. Returns true to try again,
 // else throws.
-bool ReconnectAfterFailure(ICommand* pCommand, HRESULT hr, CSession* pSession, HWND hOwner, const char* pszSQL,
-                           int nAttempt);
+bool ReconnectAfterFailure(ICommand* pCommand, HRESULT hr, CSession* pSession, HWND hOwner,
+                           const char* pszSQL, int nAttempt);
 
 template <class TRecord>
 class CTableBase : public CCommand<CAccessor<TRecord>>, public CTableLink

@@ -108,7 +108,8 @@ void SetChangeableRowsetProps(CDBPropSet& propSet)
 {
     propSet.SetGUID(DBPROPSET_ROWSET);
     propSet.AddProperty(DBPROP_IRowsetChange, true);
-    propSet.AddProperty(DBPROP_UPDATABILITY, (long)(DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT));
+    propSet.AddProperty(DBPROP_UPDATABILITY,
+                        (long)(DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT));
 }
 
 HRESULT ExecuteOnSession(CSession* pSession, const char* pszSQL, HWND hOwner, const char* pszFailText)
@@ -116,8 +117,8 @@ HRESULT ExecuteOnSession(CSession* pSession, const char* pszSQL, HWND hOwner, co
     CCommand<CNoAccessor, CNoRowset> command;
     HRESULT hr = command.Open(*pSession, pszSQL, NULL, NULL, DBGUID_DEFAULT, false);
     if (FAILED(hr) && pszFailText != NULL)
-        throw new COLEDBException(command.m_spCommand, IID_ICommand, pszFailText, pSession, hOwner, FALSE, NULL,
-                                  FALSE, FALSE, hr);
+        throw new COLEDBException(command.m_spCommand, IID_ICommand, pszFailText, pSession, hOwner, FALSE,
+                                  NULL, FALSE, FALSE, hr);
     return hr;
 }
 
@@ -129,7 +130,8 @@ bool TableExists(CSession* pSession, const char* pszTable)
     return tables.MoveNext() == S_OK;
 }
 
-void CreateTableWithStatement(CSession* pSession, HWND hOwner, const char* pszTable, const CString& strStatement)
+void CreateTableWithStatement(CSession* pSession, HWND hOwner, const char* pszTable,
+                              const CString& strStatement)
 {
     if (TableExists(pSession, pszTable))
         return;
@@ -221,5 +223,6 @@ bool AddTableColumn(CSession* pSession, const char* pszTable, const CColumnDesc&
 {
     CString strDefinition;
     column.GetDefinition(strDefinition);
-    return SUCCEEDED(ExecuteOnSession(pSession, CString("ALTER TABLE ") + pszTable + " ADD " + strDefinition));
+    return SUCCEEDED(
+        ExecuteOnSession(pSession, CString("ALTER TABLE ") + pszTable + " ADD " + strDefinition));
 }

@@ -18,7 +18,8 @@ bool TableExists(CSession* pSession, const char* pszTable);
 void CreateTableIfMissing(CSession* pSession, HWND hOwner, const char* pszTable, const CColumnDesc* pColumns,
                           const char* pszExtra = "");
 // Runs a complete CREATE statement for a missing table (tables with their own statement, such as Options).
-void CreateTableWithStatement(CSession* pSession, HWND hOwner, const char* pszTable, const CString& strStatement);
+void CreateTableWithStatement(CSession* pSession, HWND hOwner, const char* pszTable,
+                              const CString& strStatement);
 
 // 1 when the table matches; 0 with strError set when the columns cannot be read or there are none. A
 // mismatch throws a COLEDBException carrying strError; *pnColumn is set only for a missing column.

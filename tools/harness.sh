@@ -87,8 +87,20 @@ orb_start_wine() {
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.orb-ready"
     fi
-    setsid wineserver -p </dev/null >/dev/null 2>&1 &
-    setsid wine wineboot </dev/null >/dev/null 2>&1
+    orb_detached wineserver -p &
+    orb_detached wine wineboot
+}
+
+# Runs a command with no descriptor of ours: a lock or pipe it inherited would stay held as long as Wine's
+# service processes live.
+orb_detached() {
+    (
+        local fd
+        for fd in $(ls /proc/$BASHPID/fd); do
+            [ "$fd" -gt 2 ] && eval "exec $fd>&-"
+        done
+        exec setsid "$@" </dev/null >/dev/null 2>&1
+    )
 }
 
 orb_stop_wine() {

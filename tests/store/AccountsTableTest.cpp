@@ -49,19 +49,20 @@ protected:
 
     LONG Add(const char* pszName, const char* pszPassword, BYTE nType = INCOMING_SERVER_POP3)
     {
-        bool bAdded = AddAccount(NULL, LocalSession(),
-                                 [&](CAccountsRecord& record)
-                                 {
-                                     lstrcpyA(record.m_szDisplayName, pszName);
-                                     lstrcpynA(record.m_szEmailAddress, (std::string(pszName) + "@example.org").c_str(),
-                                               sizeof(record.m_szEmailAddress));
-                                     lstrcpyA(record.m_szPOP3, "pop.example.org");
-                                     lstrcpyA(record.m_szSMTP, "smtp.example.org");
-                                     lstrcpyA(record.m_szAccountName, pszName);
-                                     record.m_IncomingServerType = nType;
-                                     record.SetPassword(pszPassword);
-                                     return 1;
-                                 });
+        bool bAdded =
+            AddAccount(NULL, LocalSession(),
+                       [&](CAccountsRecord& record)
+                       {
+                           lstrcpyA(record.m_szDisplayName, pszName);
+                           lstrcpynA(record.m_szEmailAddress, (std::string(pszName) + "@example.org").c_str(),
+                                     sizeof(record.m_szEmailAddress));
+                           lstrcpyA(record.m_szPOP3, "pop.example.org");
+                           lstrcpyA(record.m_szSMTP, "smtp.example.org");
+                           lstrcpyA(record.m_szAccountName, pszName);
+                           record.m_IncomingServerType = nType;
+                           record.SetPassword(pszPassword);
+                           return 1;
+                       });
         EXPECT_TRUE(bAdded) << pszName;
         CString strSQL;
         strSQL.Format("SELECT ID FROM Accounts WHERE DisplayName = '%s'", pszName);
@@ -100,12 +101,14 @@ TEST_F(AccountsTableTest, AccountsAreAddedListedAndDeletedWithTheirEncryptedPass
 {
     LONG nAlice = Add("Alice", "alice-secret");
     Add("Bob", "bob-secret");
-    EXPECT_FALSE(AddAccount(NULL, LocalSession(), [](CAccountsRecord&) { return 2; })); // the wizard was cancelled
+    EXPECT_FALSE(
+        AddAccount(NULL, LocalSession(), [](CAccountsRecord&) { return 2; })); // the wizard was cancelled
 
     EXPECT_EQ((std::vector<std::string>{"Alice:alice-secret", "Bob:bob-secret"}), List());
     EXPECT_EQ(0, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Accounts WHERE Pass <> ''"));
     EXPECT_EQ(6, QueryLong(*AccountsSession(), "SELECT Flags FROM Accounts WHERE DisplayName = 'Alice'"));
-    EXPECT_EQ(5, QueryLong(*AccountsSession(), "SELECT RemoveAfter FROM Accounts WHERE DisplayName = 'Alice'"));
+    EXPECT_EQ(5,
+              QueryLong(*AccountsSession(), "SELECT RemoveAfter FROM Accounts WHERE DisplayName = 'Alice'"));
     // The accounts have their own file: the local one holds none.
     EXPECT_FALSE(TableExists(LocalSession(), "Accounts"));
 
@@ -135,7 +138,8 @@ TEST_F(AccountsTableTest, DeletingTheDefaultAccountMovesTheUsersOffIt)
     EXPECT_EQ(nBob, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
 
     EXPECT_EQ(S_OK, Delete(nBob));
-    EXPECT_EQ(1, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options WHERE DefaultAccountID IS NULL"));
+    EXPECT_EQ(1,
+              QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options WHERE DefaultAccountID IS NULL"));
 }
 
 TEST_F(AccountsTableTest, NoOptionsRowNamesAnAccountThatDoesNotExist)
@@ -159,11 +163,13 @@ TEST_F(AccountsTableTest, DeleteAccountCleansTheBookkeepingInTheLocalDatabase)
 {
     LONG nAlice = Add("Alice", "a");
     LONG nBob = Add("Bob", "b");
-    ASSERT_TRUE(Execute(*LocalSession(), "CREATE TABLE DeletedMessages(UniqueID TEXT(255) NOT NULL, AccountID "
-                                         "INTEGER NOT NULL, DateOfDeleting DATETIME)"));
+    ASSERT_TRUE(Execute(*LocalSession(),
+                        "CREATE TABLE DeletedMessages(UniqueID TEXT(255) NOT NULL, AccountID "
+                        "INTEGER NOT NULL, DateOfDeleting DATETIME)"));
     CString strSQL;
-    strSQL.Format("INSERT INTO DeletedMessages (UniqueID, AccountID) VALUES ('u1', %ld), ('u2', %ld), ('u3', %ld)",
-                  (long)nAlice, (long)nAlice, (long)nBob);
+    strSQL.Format(
+        "INSERT INTO DeletedMessages (UniqueID, AccountID) VALUES ('u1', %ld), ('u2', %ld), ('u3', %ld)",
+        (long)nAlice, (long)nAlice, (long)nBob);
     ASSERT_TRUE(Execute(*LocalSession(), strSQL));
 
     EXPECT_EQ(S_OK, Delete(nAlice));
@@ -235,9 +241,10 @@ TEST_F(AccountsTableTest, ADiskErrorThatStaysGivesUpAfterAFewReconnects)
 
 TEST_F(AccountsTableTest, IMAPRootFoldersAreCreatedOncePerAccount)
 {
-    ASSERT_TRUE(Execute(*LocalSession(), "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, "
-                                         "OwnerID INTEGER NOT NULL, Name TEXT(100) NOT NULL, Type INTEGER NOT NULL, "
-                                         "nUnread INTEGER, nMessagesNumber INTEGER, Flags INTEGER)"));
+    ASSERT_TRUE(Execute(*LocalSession(),
+                        "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, "
+                        "OwnerID INTEGER NOT NULL, Name TEXT(100) NOT NULL, Type INTEGER NOT NULL, "
+                        "nUnread INTEGER, nMessagesNumber INTEGER, Flags INTEGER)"));
     std::string strLong(100, 'L');
     Add("Imap One", "1", INCOMING_SERVER_IMAP);
     Add(strLong.c_str(), "2", INCOMING_SERVER_IMAP);
@@ -248,8 +255,9 @@ TEST_F(AccountsTableTest, IMAPRootFoldersAreCreatedOncePerAccount)
         CAccountsTable table(LocalSession(), NULL);
         table.EnsureIMAPRootFolders(NULL);
         EXPECT_EQ(2, QueryLong(*LocalSession(), "SELECT COUNT(*) FROM Folders WHERE Type = 13")) << nRun;
-        EXPECT_EQ(1, QueryLong(*LocalSession(), "SELECT COUNT(*) FROM Folders WHERE Type = 13 AND Name = 'Imap One' "
-                                                "AND OwnerID = 0"))
+        EXPECT_EQ(1, QueryLong(*LocalSession(),
+                               "SELECT COUNT(*) FROM Folders WHERE Type = 13 AND Name = 'Imap One' "
+                               "AND OwnerID = 0"))
             << nRun;
         EXPECT_EQ(1, QueryLong(*LocalSession(),
                                ("SELECT COUNT(*) FROM Folders WHERE Name = '" + strLong + "'").c_str()))

@@ -10,7 +10,8 @@ TEST(ColumnDesc, DefinitionIsNameJetTypeAndConstraint)
         CColumnDesc column;
         const char* pszDefinition;
     } cases[] = {
-        {{"ID", 1, DBTYPE_COUNTER, 0, " CONSTRAINT PK_ID PRIMARY KEY", NULL, 1}, "ID COUNTER CONSTRAINT PK_ID PRIMARY KEY"},
+        {{"ID", 1, DBTYPE_COUNTER, 0, " CONSTRAINT PK_ID PRIMARY KEY", NULL, 1},
+         "ID COUNTER CONSTRAINT PK_ID PRIMARY KEY"},
         {{"DisplayName", 2, DBTYPE_STR, 100, " NOT NULL", NULL, 1}, "DisplayName TEXT(100) NOT NULL"},
         {{"Flags", 8, DBTYPE_I4, 0, "", NULL, 1}, "Flags INTEGER"},
         {{"HDate", 3, DBTYPE_DATE, 0, "", NULL, 1}, "HDate DATETIME"},

@@ -109,7 +109,10 @@ public:
     STDMETHODIMP GetDescription(BSTR* p) override { return E_NOTIMPL; }
     STDMETHODIMP GetHelpFile(BSTR* p) override { return E_NOTIMPL; }
     STDMETHODIMP GetHelpContext(DWORD* p) override { return E_NOTIMPL; }
-    STDMETHODIMP AddErrorRecord(ERRORINFO*, DWORD, DISPPARAMS*, IUnknown*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP AddErrorRecord(ERRORINFO*, DWORD, DISPPARAMS*, IUnknown*, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
     STDMETHODIMP GetBasicErrorInfo(ULONG, ERRORINFO*) override { return E_NOTIMPL; }
     STDMETHODIMP GetCustomErrorObject(ULONG, REFIID, IUnknown**) override { return E_NOTIMPL; }
     STDMETHODIMP GetErrorInfo(ULONG i, LCID, IErrorInfo** pp) override
@@ -171,19 +174,22 @@ TEST(OLEDBException, ReportListsEveryRecordBehindTheCallersText)
 {
     CScriptedUser user;
     CFailingObject failing;
-    failing.Fail({{L"Microsoft JET Database Engine", L"Could not find file 'C:\\x.mdb'.", kGuid, 5003024, L""},
-                  {L"Microsoft JET Database Engine", L"Second record.", kGuid, 5003043, L"help.hlp"}});
-    COLEDBException exception(&failing, IID_IDBInitialize, "FATAL ERROR. Open Local Database session failed!", NULL);
+    failing.Fail(
+        {{L"Microsoft JET Database Engine", L"Could not find file 'C:\\x.mdb'.", kGuid, 5003024, L""},
+         {L"Microsoft JET Database Engine", L"Second record.", kGuid, 5003043, L"help.hlp"}});
+    COLEDBException exception(&failing, IID_IDBInitialize, "FATAL ERROR. Open Local Database session failed!",
+                              NULL);
 
-    std::string expected = "FATAL ERROR. Open Local Database session failed!\r\n\r\n"
-                           "OLEDB Exception:\r\n"
-                           "\r\nSource: Microsoft JET Database Engine\r\nDescription: Could not find file "
-                           "'C:\\x.mdb'.\r\nGUID: {0C733A8B-2A1C-11CE-ADE5-00AA0044773D}\r\nHelpContext: "
-                           "5003024\r\nHelpFile: "
-                           "\r\n\r\n"
-                           "\r\nSource: Microsoft JET Database Engine\r\nDescription: Second record.\r\nGUID: "
-                           "{0C733A8B-2A1C-11CE-ADE5-00AA0044773D}\r\nHelpContext: 5003043\r\nHelpFile: help.hlp" +
-                           Tail();
+    std::string expected =
+        "FATAL ERROR. Open Local Database session failed!\r\n\r\n"
+        "OLEDB Exception:\r\n"
+        "\r\nSource: Microsoft JET Database Engine\r\nDescription: Could not find file "
+        "'C:\\x.mdb'.\r\nGUID: {0C733A8B-2A1C-11CE-ADE5-00AA0044773D}\r\nHelpContext: "
+        "5003024\r\nHelpFile: "
+        "\r\n\r\n"
+        "\r\nSource: Microsoft JET Database Engine\r\nDescription: Second record.\r\nGUID: "
+        "{0C733A8B-2A1C-11CE-ADE5-00AA0044773D}\r\nHelpContext: 5003043\r\nHelpFile: help.hlp" +
+        Tail();
     EXPECT_EQ(expected, (const char*)exception.m_strMessage);
     ASSERT_EQ(2u, exception.m_records.size());
     EXPECT_EQ(5003024u, exception.m_records[0].dwHelpContext);
@@ -211,12 +217,13 @@ TEST(OLEDBException, WithoutRecordsTheHResultIsDescribed)
     for (const Case& c : cases)
     {
         SetErrorInfo(0, NULL);
-        COLEDBException exception(&failing, IID_ICommand, "Text", NULL, NULL, FALSE, NULL, FALSE, FALSE, c.hr);
+        COLEDBException exception(&failing, IID_ICommand, "Text", NULL, NULL, FALSE, NULL, FALSE, FALSE,
+                                  c.hr);
         char szCode[16];
         sprintf(szCode, "%x", (unsigned)c.hr);
         std::string expected = std::string("Text\r\n\r\nOLE DB Error Record dump for hr = 0x") + szCode +
-                               "\r\nNo OLE DB Error Information found: hr = 0x" + szCode + "\r\n" + c.pszDescription +
-                               "\r\n" + Tail();
+                               "\r\nNo OLE DB Error Information found: hr = 0x" + szCode + "\r\n" +
+                               c.pszDescription + "\r\n" + Tail();
         EXPECT_EQ(expected, (const char*)exception.m_strMessage) << szCode;
     }
 }
@@ -234,11 +241,13 @@ TEST(OLEDBException, FullDatabaseIsToldAtOnceAndNoAnswersWithTheDialog)
     user.m_boxAnswers = {IDOK, IDNO};
     CFailingObject failing;
     failing.Fail({{L"Jet", L"Database has reached maximum size.", kGuid, 5003026, L""}});
-    COLEDBException exception(&failing, IID_IRowsetChange, "ERROR: Insert", NULL, NULL, FALSE, NULL, TRUE, TRUE);
+    COLEDBException exception(&failing, IID_IRowsetChange, "ERROR: Insert", NULL, NULL, FALSE, NULL, TRUE,
+                              TRUE);
 
     ASSERT_EQ(2u, user.m_boxes.size());
     EXPECT_EQ("FATAL ERROR: Database has reached maximum size.", user.m_boxes[0]);
-    EXPECT_EQ("ERROR: Insert\r\nDatabase has reached maximum size.\r\n\r\nDo you want to continue?", user.m_boxes[1]);
+    EXPECT_EQ("ERROR: Insert\r\nDatabase has reached maximum size.\r\n\r\nDo you want to continue?",
+              user.m_boxes[1]);
     EXPECT_EQ(0, exception.m_bContinue);
     ASSERT_EQ(1u, user.m_exceptionDialogs.size());
     EXPECT_EQ((const char*)exception.m_strMessage, user.m_exceptionDialogs[0]);

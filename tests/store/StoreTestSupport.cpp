@@ -7,6 +7,7 @@
 #include <map>
 
 #include "foundation/ErrorUtil.h"
+#include "foundation/Registry.h"
 #include "store/DatabaseDialogs.h"
 #include "store/ExceptionDialog.h"
 
@@ -66,6 +67,8 @@ static INT_PTR ScriptedDialog(int nDialog, const char* pszPrompt, CString& strPa
     p->m_dialogAnswers.pop_front();
     if (answer.nResult == IDOK && !answer.strPath.empty())
         strPath = answer.strPath.c_str();
+    if (answer.nResult == IDOK && answer.nPrivateContacts >= 0)
+        g_bPrivateContacts = answer.nPrivateContacts;
     return answer.nResult;
 }
 
@@ -148,9 +151,11 @@ class CLongRecord
 {
 public:
     LONG m_nValue;
+    // clang-format off
     BEGIN_COLUMN_MAP(CLongRecord)
         COLUMN_ENTRY(1, m_nValue)
     END_COLUMN_MAP()
+    // clang-format on
 };
 } // namespace
 

@@ -30,7 +30,8 @@ public:
     struct DialogAnswer
     {
         INT_PTR nResult;
-        std::string strPath; // empty keeps the path
+        std::string strPath;       // empty keeps the path
+        int nPrivateContacts = -1; // the central dialog's check box: -1 leaves it alone
     };
 
     CScriptedUser();

@@ -13,8 +13,8 @@
 namespace
 {
 // CREATE TABLE over the first nColumns descriptors, with one column's definition replaced when asked.
-std::string CreateStatement(const char* pszTable, const CColumnDesc* pColumns, int nColumns, int nReplaced = -1,
-                            const char* pszReplacement = NULL)
+std::string CreateStatement(const char* pszTable, const CColumnDesc* pColumns, int nColumns,
+                            int nReplaced = -1, const char* pszReplacement = NULL)
 {
     std::string statement = std::string("CREATE TABLE ") + pszTable + "(";
     for (int i = 0; i < nColumns; i++)
@@ -54,9 +54,10 @@ protected:
 TEST_F(TableSchemaTest, OldAccountsFileGainsItsSevenNewerColumnsInOrder)
 {
     ASSERT_TRUE(Execute(m_session, CreateStatement("Accounts", g_AccountsColumns, 9).c_str()));
-    ASSERT_TRUE(Execute(m_session, "INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Pass, "
-                                   "Flags, RemoveAfter) VALUES ('Old', 'old@example.org', 'pop', 'smtp', 'old', "
-                                   "'secret', 6, 5)"));
+    ASSERT_TRUE(Execute(m_session,
+                        "INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Pass, "
+                        "Flags, RemoveAfter) VALUES ('Old', 'old@example.org', 'pop', 'smtp', 'old', "
+                        "'secret', 6, 5)"));
     CAccountsTable accounts(&m_session, NULL);
     accounts.Open(NULL);
 
@@ -87,7 +88,8 @@ TEST_F(TableSchemaTest, MismatchesStopTheOpenWithTheCheckText)
         const char* pszText;
     } cases[] = {
         {7, "Flags TEXT(10)", 16,
-         "FATAL ERROR. The Accounts table is invalid.\r\nColumn position: 8\r\nColumn name: Flags\r\nActual column "
+         "FATAL ERROR. The Accounts table is invalid.\r\nColumn position: 8\r\nColumn name: Flags\r\nActual "
+         "column "
          "data type: 130\r\nRequired column data type: 3"},
         {1, "Display TEXT(100)", 16,
          "FATAL ERROR. The Accounts table is invalid.\r\nColumn position: 2\r\nActual column name: "
@@ -98,9 +100,9 @@ TEST_F(TableSchemaTest, MismatchesStopTheOpenWithTheCheckText)
     for (const Case& c : cases)
     {
         Execute(m_session, "DROP TABLE Accounts");
-        ASSERT_TRUE(Execute(m_session,
-                            CreateStatement("Accounts", g_AccountsColumns, c.nColumns, c.nReplaced, c.pszReplacement)
-                                .c_str()));
+        ASSERT_TRUE(Execute(m_session, CreateStatement("Accounts", g_AccountsColumns, c.nColumns, c.nReplaced,
+                                                       c.pszReplacement)
+                                           .c_str()));
         CAccountsTable accounts(&m_session, NULL);
         try
         {
@@ -118,8 +120,9 @@ TEST_F(TableSchemaTest, MismatchesStopTheOpenWithTheCheckText)
 TEST_F(TableSchemaTest, OptionsWithoutFlagsIsUpgradedAndOpensEmpty)
 {
     CAccountsTable::CreateTableIfMissing(&m_session, NULL);
-    ASSERT_TRUE(Execute(m_session, "CREATE TABLE Options(UserID INTEGER CONSTRAINT UniqueUser UNIQUE, "
-                                   "DefaultAccountID INTEGER CONSTRAINT FKAcountID REFERENCES Accounts(ID))"));
+    ASSERT_TRUE(Execute(m_session,
+                        "CREATE TABLE Options(UserID INTEGER CONSTRAINT UniqueUser UNIQUE, "
+                        "DefaultAccountID INTEGER CONSTRAINT FKAcountID REFERENCES Accounts(ID))"));
     COptionsTable options(&m_session);
     options.Open(NULL, NULL);
     EXPECT_EQ(DescriptorNames(g_OptionsColumns), ColumnNames(m_session, "Options"));
@@ -146,9 +149,10 @@ TEST_F(TableSchemaTest, FailedCreateReportsTheStatement)
     {
         std::string message = (const char*)pException->m_strMessage;
         delete pException;
-        EXPECT_EQ(0u, message.find("FATAL ERROR. Create Broken table failed!\r\n1. Is possible the email database "
-                                   "currently in use by another user or another machine.\r\n2. Try create table "
-                                   "manually:\r\n\r\nCREATE TABLE Broken(A INTEGER, CONSTRAINT)\r\n\r\n"));
+        EXPECT_EQ(
+            0u, message.find("FATAL ERROR. Create Broken table failed!\r\n1. Is possible the email database "
+                             "currently in use by another user or another machine.\r\n2. Try create table "
+                             "manually:\r\n\r\nCREATE TABLE Broken(A INTEGER, CONSTRAINT)\r\n\r\n"));
     }
     EXPECT_FALSE(TableExists(&m_session, "Broken"));
 }
@@ -170,4 +174,32 @@ TEST_F(TableSchemaTest, SessionlessTablesRefuseToOpen)
             throw;
         },
         const char*);
+}
+
+TEST_F(TableSchemaTest, AnUpgradeThatDoesNotTakeIsGivenUpWithTheCheckText)
+{
+    ASSERT_TRUE(Execute(m_session, CreateStatement("Accounts", g_AccountsColumns, 9).c_str()));
+    CString strError;
+    int nRounds = 0;
+    try
+    {
+        // An ALTER that reports success but adds nothing: the check keeps finding the same column missing.
+        EnsureTableSchema(NULL, &m_session, "Accounts", g_AccountsColumns, strError,
+                          [&](int nColumn)
+                          {
+                              EXPECT_EQ(9, nColumn);
+                              nRounds++;
+                              return true;
+                          });
+        ADD_FAILURE();
+    }
+    catch (const char* pszText)
+    {
+        EXPECT_EQ(0u, std::string(pszText).find(
+                          "FATAL ERROR. The Accounts table is invalid. The IncomingServerType "
+                          "column is not found."));
+        EXPECT_NE(std::string::npos, std::string(pszText).find(" The schema check did not settle after "));
+    }
+    EXPECT_GT(nRounds, 0);
+    EXPECT_LE(nRounds, 20);
 }
