@@ -130,12 +130,13 @@ TEST_F(SheetTest, WizardStepsBackAndNextAndFinishesWithTheButtonsOfEachPage)
     HWND hWndSheet = RunSheet(true);
     ASSERT_NE(hWndSheet, (HWND)NULL);
     ASSERT_TRUE(WaitForActivations({0}));
-    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hWndSheet, IDC_BACK_BUTTON)));
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndSheet, IDC_NEXT_BUTTON)));
+    // The page sets the buttons after it has logged its activation.
+    auto enabled = [&](int nID) { return ::IsWindowEnabled(::GetDlgItem(hWndSheet, nID)) != FALSE; };
+    EXPECT_TRUE(WaitFor([&] { return !enabled(IDC_BACK_BUTTON) && enabled(IDC_NEXT_BUTTON); }));
 
     Press(hWndSheet, PSBTN_NEXT);
     ASSERT_TRUE(WaitForActivations({0, 1}));
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndSheet, IDC_BACK_BUTTON)));
+    EXPECT_TRUE(WaitFor([&] { return enabled(IDC_BACK_BUTTON); }));
     Press(hWndSheet, PSBTN_BACK);
     ASSERT_TRUE(WaitForActivations({0, 1, 0}));
     Press(hWndSheet, PSBTN_NEXT);
