@@ -47,7 +47,8 @@ RECT WindowRect(HWND hWnd)
 
 HWND FindChildByClass(HWND hWndParent, const char* pszClass)
 {
-    for (HWND hChild = ::GetWindow(hWndParent, GW_CHILD); hChild != NULL; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    for (HWND hChild = ::GetWindow(hWndParent, GW_CHILD); hChild != NULL;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
     {
         if (lstrcmpiA(ClassNameOf(hChild).c_str(), pszClass) == 0)
             return hChild;
@@ -112,7 +113,8 @@ std::vector<std::vector<std::string>> ListViewItems(HWND hWndList)
 
 static void CollectTreeItems(HWND hWndTree, HTREEITEM hItem, int nDepth, std::vector<TreeItem>& items)
 {
-    for (; hItem != NULL; hItem = (HTREEITEM)::SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)hItem))
+    for (; hItem != NULL;
+         hItem = (HTREEITEM)::SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)hItem))
     {
         char sz[1024] = "";
         TVITEMA item = {};
