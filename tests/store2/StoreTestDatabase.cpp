@@ -119,6 +119,8 @@ CTempDatabasePath::CTempDatabasePath(const char* pszTag)
 CTempDatabasePath::~CTempDatabasePath()
 {
     DeleteFileA(m_strPath);
+    DeleteFileA(m_strPath + "-wal");
+    DeleteFileA(m_strPath + "-shm");
 }
 
 DATE MakeDate(WORD wYear, WORD wMonth, WORD wDay, WORD wHour, WORD wMinute, WORD wSecond)
