@@ -153,3 +153,14 @@ TEST(Harness, SqliteWritesAndReadsAFileInThePrefix)
     sqlite3_close(db);
     DeleteFileA(path.c_str());
 }
+
+TEST(Harness, OrbMailCarriesTheDialogsAndStringsOfItsLibraries)
+{
+    HMODULE hDll = LoadLibraryExA(ORB_MAIL_DLL, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, hDll);
+    EXPECT_NE(nullptr, FindResourceA(hDll, MAKEINTRESOURCEA(110), MAKEINTRESOURCEA(5))) << "exception dialog";
+    EXPECT_NE(nullptr, FindResourceA(hDll, MAKEINTRESOURCEA(115), MAKEINTRESOURCEA(5))) << "error-report dialog";
+    char text[256] = {};
+    EXPECT_GT(LoadStringA(hDll, 308, text, sizeof(text)), 0) << "message content strings";
+    FreeLibrary(hDll);
+}
