@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "foundation/FoundationUi.h"
+
 namespace
 {
 HINSTANCE g_hInstance = nullptr;
@@ -57,6 +59,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
     {
         g_hInstance = hInstance;
         DisableThreadLibraryCalls(hInstance);
+        InitFoundationUi();
     }
     return TRUE;
 }

@@ -11,14 +11,15 @@ const int kDefaultValue = 1;
 }
 
 CDlgEmailMe::CDlgEmailMe(const char* pszText, const char* pszFile, int nValue)
-    : m_strText(pszText ? pszText : ""), m_strFile(pszFile ? pszFile : ""), m_nValue(nValue ? nValue : kDefaultValue)
+    : m_strText(pszText ? pszText : ""), m_strFile(pszFile ? pszFile : ""),
+      m_nValue(nValue ? nValue : kDefaultValue)
 {
 }
 
 INT_PTR CDlgEmailMe::DoModal(HWND hWndOwner)
 {
-    return ::DialogBoxParamA(ATL::_AtlBaseModule.GetResourceInstance(), MAKEINTRESOURCEA(IDD_EMAIL_ME), hWndOwner,
-                             DialogProc, (LPARAM)this);
+    return ::DialogBoxParamA(ATL::_AtlBaseModule.GetResourceInstance(), MAKEINTRESOURCEA(IDD_EMAIL_ME),
+                             hWndOwner, DialogProc, (LPARAM)this);
 }
 
 INT_PTR CALLBACK CDlgEmailMe::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -12,8 +12,8 @@ CDlgException::CDlgException(const char* pszMessage, int nNumber, const char* ps
 
 INT_PTR CDlgException::DoModal(HWND hWndOwner)
 {
-    return ::DialogBoxParamA(ATL::_AtlBaseModule.GetResourceInstance(), MAKEINTRESOURCEA(IDD_EXCEPTION), hWndOwner,
-                             DialogProc, (LPARAM)this);
+    return ::DialogBoxParamA(ATL::_AtlBaseModule.GetResourceInstance(), MAKEINTRESOURCEA(IDD_EXCEPTION),
+                             hWndOwner, DialogProc, (LPARAM)this);
 }
 
 INT_PTR CALLBACK CDlgException::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

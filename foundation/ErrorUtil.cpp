@@ -20,8 +20,8 @@ namespace
 AppMessageBoxHook g_pfnMessageBoxHook = NULL;
 DebugOutputHook g_pfnDebugOutputHook = NULL;
 
-const DWORD kAnyServerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
-                                CLSCTX_REMOTE_SERVER;
+const DWORD kAnyServerContext =
+    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 void SendDebugString(const char* pszText)
 {

@@ -6,6 +6,4 @@ CException::CException(const char* pszMessage, const char* pszDetail)
 {
 }
 
-CException::~CException()
-{
-}
+CException::~CException() {}

@@ -36,9 +36,7 @@ const char* FindFileNamePart(const char* pszPath)
 }
 } // namespace
 
-CFile::CFile() : m_hFile(NULL)
-{
-}
+CFile::CFile() : m_hFile(NULL) {}
 
 CFile::CFile(const char* pszFileName, UINT nOpenFlags) : m_hFile(NULL)
 {
@@ -96,7 +94,8 @@ BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* pErro
     if (nOpenFlags & modeCreate)
         dwCreateFlag = (nOpenFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
 
-    HANDLE hFile = ::CreateFileA(pszFileName, dwAccess, dwShareMode, &sa, dwCreateFlag, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile =
+        ::CreateFileA(pszFileName, dwAccess, dwShareMode, &sa, dwCreateFlag, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE || hFile == NULL)
     {
         LONG lOsError = (LONG)::GetLastError();

@@ -87,9 +87,7 @@ void CMemFile::Close()
     m_bAutoDelete = FALSE;
 }
 
-void CMemFile::Flush()
-{
-}
+void CMemFile::Flush() {}
 
 BYTE* CMemFile::Alloc(SIZE_T nBytes)
 {
@@ -202,10 +200,6 @@ CFile* CMemFile::Duplicate() const
     return NULL;
 }
 
-void CMemFile::LockRange(DWORD, DWORD)
-{
-}
+void CMemFile::LockRange(DWORD, DWORD) {}
 
-void CMemFile::UnlockRange(DWORD, DWORD)
-{
-}
+void CMemFile::UnlockRange(DWORD, DWORD) {}

@@ -35,7 +35,8 @@ public:
     virtual DWORD GetPosition() const;
     virtual void SetLength(DWORD dwNewLen);
     virtual void Abort();
-    virtual UINT GetBufferPtr(UINT nCommand, UINT nCount = 0, void** ppBufStart = NULL, void** ppBufMax = NULL);
+    virtual UINT GetBufferPtr(UINT nCommand, UINT nCount = 0, void** ppBufStart = NULL,
+                              void** ppBufMax = NULL);
     virtual CFile* Duplicate() const;
     virtual void LockRange(DWORD dwPos, DWORD dwCount);
     virtual void UnlockRange(DWORD dwPos, DWORD dwCount);

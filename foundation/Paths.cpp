@@ -316,8 +316,8 @@ bool IsWordLetter(unsigned char c)
         return false;
     if (c >= '0' && c <= '9')
         return false;
-    bool bAsciiPunctuation = (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
-                             (c >= 0x7B && c <= 0x7E);
+    bool bAsciiPunctuation = (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) ||
+                             (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
     if (bAsciiPunctuation)
         return c == '?';
     if (c >= 0x80 && c <= 0xBF)

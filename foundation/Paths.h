@@ -6,10 +6,10 @@
 #include <atlstr.h>
 
 // Each folder is created when missing, on every call.
-CString GetUserDataFolder();  // application data + "\Vorn", no trailing backslash
-CString GetTempFolder();      // system temporary folder + "Lv\", with the backslash
+CString GetUserDataFolder();        // application data + "\Vorn", no trailing backslash
+CString GetTempFolder();            // system temporary folder + "Lv\", with the backslash
 CString CreateUniqueAttachFolder(); // <temp>Attach\1, \2, ...: the first that does not exist yet, created
-CString GetTempHtmlPath();    // <temp>HTML, not created here
+CString GetTempHtmlPath();          // <temp>HTML, not created here
 
 // "X:" for a drive path, "\\server\share\" for a UNC path, else empty.
 CString GetDriveOrShare(const char* pszPath);

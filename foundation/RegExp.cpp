@@ -130,7 +130,8 @@ public:
 class CRegExpEmitter : public CRegExpBuilder
 {
 public:
-    CRegExpEmitter(unsigned char* pCode, int nSize) : m_pCode(pCode), m_nSize(nSize), m_nPos(0), m_bOverrun(false)
+    CRegExpEmitter(unsigned char* pCode, int nSize)
+        : m_pCode(pCode), m_nSize(nSize), m_nPos(0), m_bOverrun(false)
     {
     }
 
@@ -502,9 +503,9 @@ CRegExpCharClass Build1251()
         cc.letter[c] = false;
     }
     static const unsigned char kPairs[][2] = {
-        {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D}, {0x8E, 0x9E}, {0x8F, 0x9F},
-        {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4}, {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3},
-        {0xBD, 0xBE},
+        {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
+        {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
+        {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE},
     };
     for (const auto& pair : kPairs)
     {
@@ -551,7 +552,8 @@ inline bool IsWordChar(char c)
 
 const char* ErrorText(int nCode)
 {
-    const int nCount = (int)(sizeof(FoundationText::kRegExpErrors) / sizeof(FoundationText::kRegExpErrors[0]));
+    const int nCount =
+        (int)(sizeof(FoundationText::kRegExpErrors) / sizeof(FoundationText::kRegExpErrors[0]));
     if (nCode >= 1 && nCode <= nCount)
         return FoundationText::kRegExpErrors[nCode - 1];
     return FoundationText::kRegExpUnknownError;
@@ -613,7 +615,8 @@ CRegExpCharClass RegExpCharClassForCodePage(unsigned int nCodePage)
             char chOut = 0;
             BOOL bDefault = FALSE;
             if (wchCase[i] != wch &&
-                ::WideCharToMultiByte(nCodePage, 0, &wchCase[i], 1, &chOut, 1, NULL, &bDefault) == 1 && !bDefault)
+                ::WideCharToMultiByte(nCodePage, 0, &wchCase[i], 1, &chOut, 1, NULL, &bDefault) == 1 &&
+                !bDefault)
                 *rgOut[i] = (unsigned char)chOut;
         }
     }

@@ -16,7 +16,8 @@
 
 namespace
 {
-const CLSID kClsidInternetExplorer = {0x0002DF01, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const CLSID kClsidInternetExplorer = {
+    0x0002DF01, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 template <class T> class CReleaser
 {
@@ -113,7 +114,8 @@ HtmlHelpLoader g_pfnHtmlHelpLoader = LoadHtmlHelpLibrary;
 typedef HWND(WINAPI* HtmlHelpProc)(HWND, LPCSTR, UINT, DWORD_PTR);
 } // namespace
 
-void MatchShellPath(const char* pszFolderPath, ShellFileCallback pfnCallback, const char* pszFilter, LPARAM lParam)
+void MatchShellPath(const char* pszFolderPath, ShellFileCallback pfnCallback, const char* pszFilter,
+                    LPARAM lParam)
 {
     if (pszFolderPath == NULL || pfnCallback == NULL)
         return;
@@ -196,7 +198,8 @@ BOOL CreateAndRunObject(IDispatch** ppDispatch, REFCLSID clsid)
                                         CLSCTX_REMOTE_SERVER,
                                     IID_IUnknown, (void**)&unknown.p);
     if (hr == E_INVALIDARG)
-        hr = ::CoCreateInstance(clsid, NULL, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+        hr = ::CoCreateInstance(clsid, NULL,
+                                CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
                                 IID_IUnknown, (void**)&unknown.p);
     if (SUCCEEDED(hr))
         hr = ::OleRun(unknown.p);

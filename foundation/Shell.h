@@ -9,8 +9,8 @@
 struct IWebBrowser2;
 
 // Receives each listed file: its path, its name and its small and large icons (destroyed after the call).
-typedef void (*ShellFileCallback)(LPARAM lParam, const char* pszPath, const char* pszFileName, HICON hIconSmall,
-                                  HICON hIconLarge);
+typedef void (*ShellFileCallback)(LPARAM lParam, const char* pszPath, const char* pszFileName,
+                                  HICON hIconSmall, HICON hIconLarge);
 // Walks from My Computer down the folder path and lists the files of the folder reached (only the one
 // named pszFilter, when given).
 void MatchShellPath(const char* pszFolderPath, ShellFileCallback pfnCallback, const char* pszFilter = NULL,

@@ -168,8 +168,8 @@ void CTraceFile::WriteRecord(const char* pszText)
     ::GetLocalTime(&st);
     // The whole record goes out in one write under the lock, so records of different threads never mix.
     char szRecord[kTextSize + 32];
-    int nPrefix = snprintf(szRecord, sizeof(szRecord), FoundationText::kTraceRecordPrefix, st.wHour, st.wMinute,
-                           st.wSecond, st.wMilliseconds);
+    int nPrefix = snprintf(szRecord, sizeof(szRecord), FoundationText::kTraceRecordPrefix, st.wHour,
+                           st.wMinute, st.wSecond, st.wMilliseconds);
     size_t nText = strlen(pszText);
     memcpy(szRecord + nPrefix, pszText, nText);
     UINT nRecord = (UINT)(nPrefix + nText);

@@ -12,8 +12,11 @@
 static const DWORD kJetFileNotFound = 5003024;
 
 CDatabaseBase::CDatabaseBase(CRegistry* pOwner)
-    : CDatabaseSession(pOwner), m_Accounts(&m_session, &m_Options), m_Options(&m_session)
+    : CDatabaseSession(pOwner), m_Accounts(&m_session, &m_Options), m_Folders(&m_session), m_Emails(&m_session),
+      m_Options(&m_session)
 {
+    AddTable(&m_Folders);
+    AddTable(&m_Emails);
     AddTable(&m_Accounts);
     AddTable(&m_Options);
 }
@@ -51,6 +54,10 @@ void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND)
         CString strName(pszTableName);
         if (strName == "Accounts")
             pResult = &m_Accounts;
+        else if (strName == "Folders")
+            pResult = &m_Folders;
+        else if (strName == "Emails")
+            pResult = &m_Emails;
     }
     catch (COLEDBException* pException)
     {
@@ -65,8 +72,11 @@ void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND)
     }
 }
 
-CDatabaseLocal::CDatabaseLocal(CRegistry* pOwner) : CDatabaseBase(pOwner), m_bNewDatabase(0)
+CDatabaseLocal::CDatabaseLocal(CRegistry* pOwner)
+    : CDatabaseBase(pOwner), m_bNewDatabase(0), m_Folders2(&m_session), m_Folders3(&m_session)
 {
+    AddTable(&m_Folders2);
+    AddTable(&m_Folders3);
     g_pDatabaseLocal = this;
 }
 

@@ -6,6 +6,8 @@
 
 #include "store/AccountsTable.h"
 #include "store/DatabaseSession.h"
+#include "store/EmailsImpl.h"
+#include "store/FoldersTable.h"
 #include "store/OptionsTable.h"
 
 class CDatabaseBase : public CDatabaseSession
@@ -25,6 +27,8 @@ public:
     void OnGetTable(void*& pResult, const char* pszTableName, HWND hOwner);
 
     CAccountsTable m_Accounts;
+    CFoldersTable m_Folders;
+    CEmailsImpl<> m_Emails;
     COptionsTable m_Options;
 
 protected:
@@ -49,6 +53,9 @@ public:
 
     // Set when the file was just created; the folder view reads and clears it.
     int m_bNewDatabase;
+    // Folder tables of the folder tree, beside the one every database holds.
+    CFoldersTable m_Folders2;
+    CFoldersTable m_Folders3;
 };
 
 class CDatabaseOrb : public CDatabaseBase

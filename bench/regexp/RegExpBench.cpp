@@ -14,8 +14,8 @@ namespace
 struct BenchCase
 {
     const char* name;
-    const char* pattern;     // our dialect
-    const char* stdPattern;  // the same language for std::regex (ECMAScript: "." misses line breaks)
+    const char* pattern;    // our dialect
+    const char* stdPattern; // the same language for std::regex (ECMAScript: "." misses line breaks)
     bool ignoreCase;
     std::string text;
 };
@@ -41,7 +41,8 @@ std::string HeaderBlock()
     std::string strHeader;
     for (int i = 0; i < 12; ++i)
         strHeader += "X-Filler-" + std::to_string(i) + ": some value that a mail server added\r\n";
-    strHeader += "Content-Type: text/plain; charset=\"koi8-r\"\r\ncontent-transfer-encoding: quoted-printable\r\n";
+    strHeader +=
+        "Content-Type: text/plain; charset=\"koi8-r\"\r\ncontent-transfer-encoding: quoted-printable\r\n";
     return strHeader + "\r\n";
 }
 
@@ -51,13 +52,16 @@ int main()
 {
     std::string strLongLine(1000, 'a');
     const std::vector<BenchCase> cases = {
-        {"UNC path", "^\\\\\\\\([^\\\\]*)\\\\([^\\\\]*)\\\\(.*)", "^\\\\\\\\([^\\\\]*)\\\\([^\\\\]*)\\\\([\\s\\S]*)", false,
+        {"UNC path", "^\\\\\\\\([^\\\\]*)\\\\([^\\\\]*)\\\\(.*)",
+         "^\\\\\\\\([^\\\\]*)\\\\([^\\\\]*)\\\\([\\s\\S]*)", false,
          "\\\\fileserver\\mail\\archive\\2002\\march.eml"},
-        {"address", "(.*) <(.*)>", "([\\s\\S]*) <([\\s\\S]*)>", false, "\"Ann Lee, Sales\" <ann.lee@example.org>"},
-        {"date", "[^,]*, +([^ 0123456789]+) +([0123456789]+), +([0123456789][0123456789][0123456789][0123456789]) "
-                 "+([0123456789]+):([0123456789]+):([0123456789]*) *(.*)",
-         "[^,]*, +([^ 0-9]+) +([0-9]+), +([0-9][0-9][0-9][0-9]) +([0-9]+):([0-9]+):([0-9]*) *([\\s\\S]*)", true,
-         "Tue, Mar 5, 2002 10:30:15 PM"},
+        {"address", "(.*) <(.*)>", "([\\s\\S]*) <([\\s\\S]*)>", false,
+         "\"Ann Lee, Sales\" <ann.lee@example.org>"},
+        {"date",
+         "[^,]*, +([^ 0123456789]+) +([0123456789]+), +([0123456789][0123456789][0123456789][0123456789]) "
+         "+([0123456789]+):([0123456789]+):([0123456789]*) *(.*)",
+         "[^,]*, +([^ 0-9]+) +([0-9]+), +([0-9][0-9][0-9][0-9]) +([0-9]+):([0-9]+):([0-9]*) *([\\s\\S]*)",
+         true, "Tue, Mar 5, 2002 10:30:15 PM"},
         {"HTTP link", "GET /\\?([1234567890]*) .*", "GET /\\?([0-9]*) [\\s\\S]*", false,
          "GET /?1234 HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: Mozilla/4.0\r\n\r\n"},
         {"transfer encoding", "^.*Content-Transfer-Encoding: ([^\r|\n]*)[\r|\n].*",
@@ -71,7 +75,7 @@ int main()
     {
         CRegExp re(c.pattern, c.ignoreCase);
         const std::regex stdRe(c.stdPattern, c.ignoreCase ? std::regex::ECMAScript | std::regex::icase
-                                                           : std::regex::ECMAScript);
+                                                          : std::regex::ECMAScript);
         std::smatch match;
         const bool bOurs = re.Match(c.text.c_str());
         const bool bStd = std::regex_search(c.text, match, stdRe);

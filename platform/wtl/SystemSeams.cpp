@@ -28,11 +28,13 @@ static HRESULT CallPrintDocument(IDispatch* pComponent, bool bWithUserInterface)
     arg.vt = VT_BOOL;
     arg.boolVal = bWithUserInterface ? VARIANT_TRUE : VARIANT_FALSE;
     DISPPARAMS params = {&arg, NULL, 1, 0};
-    return pComponent->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, NULL, NULL, NULL);
+    return pComponent->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, NULL, NULL,
+                              NULL);
 }
 
 BOOL(WINAPI* CSystemSeams::NotifyIcon)(DWORD, PNOTIFYICONDATAA) = ::Shell_NotifyIconA;
 BOOL(WINAPI* CSystemSeams::PlaySoundFile)(LPCSTR, HMODULE, DWORD) = ::PlaySoundA;
-HINSTANCE(WINAPI* CSystemSeams::ShellExecuteFile)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = ::ShellExecuteA;
+HINSTANCE(WINAPI* CSystemSeams::ShellExecuteFile)
+(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) = ::ShellExecuteA;
 HWND(WINAPI* CSystemSeams::ShowHtmlHelp)(HWND, LPCSTR, UINT, DWORD_PTR) = CallHtmlHelp;
 HRESULT (*CSystemSeams::PrintDocument)(IDispatch*, bool) = CallPrintDocument;

@@ -11,8 +11,8 @@ struct CSystemSeams
 {
     static BOOL(WINAPI* NotifyIcon)(DWORD dwMessage, PNOTIFYICONDATAA pData);
     static BOOL(WINAPI* PlaySoundFile)(LPCSTR pszSound, HMODULE hModule, DWORD dwFlags);
-    static HINSTANCE(WINAPI* ShellExecuteFile)(HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters,
-                                           LPCSTR pszDirectory, INT nShowCmd);
+    static HINSTANCE(WINAPI* ShellExecuteFile)(HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile,
+                                               LPCSTR pszParameters, LPCSTR pszDirectory, INT nShowCmd);
     // The HtmlHelpA entry of the HTML Help library, once the caller has found it.
     static HWND(WINAPI* ShowHtmlHelp)(HWND hWndCaller, LPCSTR pszFile, UINT uCommand, DWORD_PTR dwData);
     // Prints the document loaded in an editing or browsing component: calls its "PrintDocument" method

@@ -87,11 +87,12 @@ CAppModule::~CAppModule()
     ::DeleteCriticalSection(&m_csMsgLoopMap);
 }
 
-HRESULT CAppModule::Init(void* /*pObjMap*/, HINSTANCE hInstance, const GUID* /*pLibID*/)
+HRESULT CAppModule::Init(ATL::_ATL_OBJMAP_ENTRY* pObjMap, HINSTANCE hInstance, const GUID* pLibID)
 {
     m_dwMainThreadID = ::GetCurrentThreadId();
-    if (hInstance != NULL)
-        ATL::_AtlBaseModule.SetResourceInstance(hInstance);
+    HRESULT hr = ATL::CComModule::Init(pObjMap, hInstance, pLibID);
+    if (FAILED(hr))
+        return hr;
     INITCOMMONCONTROLSEX iccx = {sizeof(iccx), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
                                                    ICC_DATE_CLASSES | ICC_USEREX_CLASSES};
     ::InitCommonControlsEx(&iccx);
@@ -103,6 +104,7 @@ void CAppModule::Term()
     ::EnterCriticalSection(&m_csMsgLoopMap);
     m_mapMsgLoop.RemoveAll();
     ::LeaveCriticalSection(&m_csMsgLoopMap);
+    ATL::CComModule::Term();
 }
 
 BOOL CAppModule::AddMessageLoop(CMessageLoop* pMsgLoop)

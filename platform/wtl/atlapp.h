@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atlbase.h>
 #include <atlres.h>
 #include <atlsimpcoll.h>
 #include <atlwin.h>
@@ -60,9 +61,9 @@ public:
     virtual BOOL OnIdle(int nIdleCount);
 };
 
-// Process-wide: the resource module and, per UI thread, its message loop. UI threads add and remove their
-// loops concurrently, so the map is guarded.
-class CAppModule
+// The COM module of the program or DLL and, per UI thread, its message loop. UI threads add and remove
+// their loops concurrently, so the map is guarded.
+class CAppModule : public ATL::CComModule
 {
 public:
     DWORD m_dwMainThreadID;
@@ -70,11 +71,9 @@ public:
     CAppModule();
     ~CAppModule();
 
-    HRESULT Init(void* pObjMap, HINSTANCE hInstance, const GUID* pLibID = NULL);
+    // Also initialises the common controls the windows use.
+    HRESULT Init(ATL::_ATL_OBJMAP_ENTRY* pObjMap, HINSTANCE hInstance, const GUID* pLibID = NULL);
     void Term();
-
-    HINSTANCE GetModuleInstance() const { return ATL::_AtlBaseModule.GetModuleInstance(); }
-    HINSTANCE GetResourceInstance() const { return ATL::_AtlBaseModule.GetResourceInstance(); }
 
     BOOL AddMessageLoop(CMessageLoop* pMsgLoop);
     BOOL RemoveMessageLoop();

@@ -12,20 +12,24 @@ namespace WTL
 {
 
 // Shared by the wrappers: creation with the control's own class name.
-#define WTL_CONTROL_COMMON_(theClass, className)                                                              \
-public:                                                                                                       \
-    theClass(HWND hWnd = NULL) : TBase(hWnd) {}                                                               \
-    theClass& operator=(HWND hWnd)                                                                            \
-    {                                                                                                         \
-        this->m_hWnd = hWnd;                                                                                  \
-        return *this;                                                                                         \
-    }                                                                                                         \
-    static LPCSTR GetWndClassName() { return className; }                                                     \
-    HWND Create(HWND hWndParent, ATL::_U_RECT rect = NULL, LPCSTR szWindowName = NULL, DWORD dwStyle = 0,     \
-                DWORD dwExStyle = 0, ATL::_U_MENUorID MenuOrID = 0U, LPVOID lpCreateParam = NULL)             \
-    {                                                                                                         \
-        return TBase::Create(GetWndClassName(), hWndParent, rect.m_lpRect, szWindowName, dwStyle, dwExStyle,  \
-                             MenuOrID.m_hMenu, lpCreateParam);                                                \
+#define WTL_CONTROL_COMMON_(theClass, className)                                                             \
+public:                                                                                                      \
+    theClass(HWND hWnd = NULL) : TBase(hWnd)                                                                 \
+    {}                                                                                                       \
+    theClass& operator=(HWND hWnd)                                                                           \
+    {                                                                                                        \
+        this->m_hWnd = hWnd;                                                                                 \
+        return *this;                                                                                        \
+    }                                                                                                        \
+    static LPCSTR GetWndClassName()                                                                          \
+    {                                                                                                        \
+        return className;                                                                                    \
+    }                                                                                                        \
+    HWND Create(HWND hWndParent, ATL::_U_RECT rect = NULL, LPCSTR szWindowName = NULL, DWORD dwStyle = 0,    \
+                DWORD dwExStyle = 0, ATL::_U_MENUorID MenuOrID = 0U, LPVOID lpCreateParam = NULL)            \
+    {                                                                                                        \
+        return TBase::Create(GetWndClassName(), hWndParent, rect.m_lpRect, szWindowName, dwStyle, dwExStyle, \
+                             MenuOrID.m_hMenu, lpCreateParam);                                               \
     }
 
 template <class TBase>
@@ -33,7 +37,10 @@ class CStaticT : public TBase
 {
     WTL_CONTROL_COMMON_(CStaticT, "STATIC")
     HICON SetIcon(HICON hIcon) { return (HICON)this->SendMessage(STM_SETICON, (WPARAM)hIcon); }
-    HBITMAP SetBitmap(HBITMAP hBitmap) { return (HBITMAP)this->SendMessage(STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hBitmap); }
+    HBITMAP SetBitmap(HBITMAP hBitmap)
+    {
+        return (HBITMAP)this->SendMessage(STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hBitmap);
+    }
 };
 typedef CStaticT<ATL::CWindow> CStatic;
 
@@ -48,7 +55,10 @@ class CButtonT : public TBase
     UINT GetButtonStyle() const { return (UINT)this->GetStyle() & 0xFFFF; }
     void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE) { this->SendMessage(BM_SETSTYLE, nStyle, bRedraw); }
     HICON SetIcon(HICON hIcon) { return (HICON)this->SendMessage(BM_SETIMAGE, IMAGE_ICON, (LPARAM)hIcon); }
-    HBITMAP SetBitmap(HBITMAP hBitmap) { return (HBITMAP)this->SendMessage(BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hBitmap); }
+    HBITMAP SetBitmap(HBITMAP hBitmap)
+    {
+        return (HBITMAP)this->SendMessage(BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)hBitmap);
+    }
     void Click() { this->SendMessage(BM_CLICK); }
 };
 typedef CButtonT<ATL::CWindow> CButton;
@@ -103,8 +113,14 @@ class CListBoxT : public TBase
     int SetSel(int nIndex, BOOL bSelect = TRUE) { return (int)this->SendMessage(LB_SETSEL, bSelect, nIndex); }
     int GetSelCount() const { return (int)this->SendMessage(LB_GETSELCOUNT); }
     DWORD_PTR GetItemData(int nIndex) const { return (DWORD_PTR)this->SendMessage(LB_GETITEMDATA, nIndex); }
-    int SetItemData(int nIndex, DWORD_PTR dwItemData) { return (int)this->SendMessage(LB_SETITEMDATA, nIndex, (LPARAM)dwItemData); }
-    int GetText(int nIndex, LPSTR lpszBuffer) const { return (int)this->SendMessage(LB_GETTEXT, nIndex, (LPARAM)lpszBuffer); }
+    int SetItemData(int nIndex, DWORD_PTR dwItemData)
+    {
+        return (int)this->SendMessage(LB_SETITEMDATA, nIndex, (LPARAM)dwItemData);
+    }
+    int GetText(int nIndex, LPSTR lpszBuffer) const
+    {
+        return (int)this->SendMessage(LB_GETTEXT, nIndex, (LPARAM)lpszBuffer);
+    }
     int GetText(int nIndex, CString& strText) const
     {
         int nLen = (int)this->SendMessage(LB_GETTEXTLEN, nIndex);
@@ -116,7 +132,10 @@ class CListBoxT : public TBase
         return nLen;
     }
     int AddString(LPCSTR lpszItem) { return (int)this->SendMessage(LB_ADDSTRING, 0, (LPARAM)lpszItem); }
-    int InsertString(int nIndex, LPCSTR lpszItem) { return (int)this->SendMessage(LB_INSERTSTRING, nIndex, (LPARAM)lpszItem); }
+    int InsertString(int nIndex, LPCSTR lpszItem)
+    {
+        return (int)this->SendMessage(LB_INSERTSTRING, nIndex, (LPARAM)lpszItem);
+    }
     int DeleteString(UINT nIndex) { return (int)this->SendMessage(LB_DELETESTRING, nIndex); }
     void ResetContent() { this->SendMessage(LB_RESETCONTENT); }
     int FindStringExact(int nIndexStart, LPCSTR lpszFind) const
@@ -134,8 +153,14 @@ class CComboBoxT : public TBase
     int GetCurSel() const { return (int)this->SendMessage(CB_GETCURSEL); }
     int SetCurSel(int nSelect) { return (int)this->SendMessage(CB_SETCURSEL, nSelect); }
     DWORD_PTR GetItemData(int nIndex) const { return (DWORD_PTR)this->SendMessage(CB_GETITEMDATA, nIndex); }
-    int SetItemData(int nIndex, DWORD_PTR dwItemData) { return (int)this->SendMessage(CB_SETITEMDATA, nIndex, (LPARAM)dwItemData); }
-    int GetLBText(int nIndex, LPSTR lpszText) const { return (int)this->SendMessage(CB_GETLBTEXT, nIndex, (LPARAM)lpszText); }
+    int SetItemData(int nIndex, DWORD_PTR dwItemData)
+    {
+        return (int)this->SendMessage(CB_SETITEMDATA, nIndex, (LPARAM)dwItemData);
+    }
+    int GetLBText(int nIndex, LPSTR lpszText) const
+    {
+        return (int)this->SendMessage(CB_GETLBTEXT, nIndex, (LPARAM)lpszText);
+    }
     int GetLBText(int nIndex, CString& strText) const
     {
         int nLen = (int)this->SendMessage(CB_GETLBTEXTLEN, nIndex);
@@ -148,16 +173,31 @@ class CComboBoxT : public TBase
     }
     int GetLBTextLen(int nIndex) const { return (int)this->SendMessage(CB_GETLBTEXTLEN, nIndex); }
     int AddString(LPCSTR lpszString) { return (int)this->SendMessage(CB_ADDSTRING, 0, (LPARAM)lpszString); }
-    int InsertString(int nIndex, LPCSTR lpszString) { return (int)this->SendMessage(CB_INSERTSTRING, nIndex, (LPARAM)lpszString); }
+    int InsertString(int nIndex, LPCSTR lpszString)
+    {
+        return (int)this->SendMessage(CB_INSERTSTRING, nIndex, (LPARAM)lpszString);
+    }
     int DeleteString(UINT nIndex) { return (int)this->SendMessage(CB_DELETESTRING, nIndex); }
     void ResetContent() { this->SendMessage(CB_RESETCONTENT); }
-    int FindString(int nStartAfter, LPCSTR lpszString) const { return (int)this->SendMessage(CB_FINDSTRING, nStartAfter, (LPARAM)lpszString); }
-    int FindStringExact(int nIndexStart, LPCSTR lpszFind) const { return (int)this->SendMessage(CB_FINDSTRINGEXACT, nIndexStart, (LPARAM)lpszFind); }
-    int SelectString(int nStartAfter, LPCSTR lpszString) { return (int)this->SendMessage(CB_SELECTSTRING, nStartAfter, (LPARAM)lpszString); }
+    int FindString(int nStartAfter, LPCSTR lpszString) const
+    {
+        return (int)this->SendMessage(CB_FINDSTRING, nStartAfter, (LPARAM)lpszString);
+    }
+    int FindStringExact(int nIndexStart, LPCSTR lpszFind) const
+    {
+        return (int)this->SendMessage(CB_FINDSTRINGEXACT, nIndexStart, (LPARAM)lpszFind);
+    }
+    int SelectString(int nStartAfter, LPCSTR lpszString)
+    {
+        return (int)this->SendMessage(CB_SELECTSTRING, nStartAfter, (LPARAM)lpszString);
+    }
     BOOL LimitText(int nMaxChars) { return (BOOL)this->SendMessage(CB_LIMITTEXT, nMaxChars); }
     void ShowDropDown(BOOL bShowIt = TRUE) { this->SendMessage(CB_SHOWDROPDOWN, bShowIt); }
     BOOL GetDroppedState() const { return (BOOL)this->SendMessage(CB_GETDROPPEDSTATE); }
-    int SetItemHeight(int nIndex, UINT cyItemHeight) { return (int)this->SendMessage(CB_SETITEMHEIGHT, nIndex, cyItemHeight); }
+    int SetItemHeight(int nIndex, UINT cyItemHeight)
+    {
+        return (int)this->SendMessage(CB_SETITEMHEIGHT, nIndex, cyItemHeight);
+    }
 };
 typedef CComboBoxT<ATL::CWindow> CComboBox;
 
@@ -207,20 +247,33 @@ public:
     int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
     BOOL GetIconSize(int& cx, int& cy) const { return ImageList_GetIconSize(m_hImageList, &cx, &cy); }
     COLORREF SetBkColor(COLORREF cr) { return ImageList_SetBkColor(m_hImageList, cr); }
-    int Add(HBITMAP hBitmap, HBITMAP hBitmapMask = NULL) { return ImageList_Add(m_hImageList, hBitmap, hBitmapMask); }
+    int Add(HBITMAP hBitmap, HBITMAP hBitmapMask = NULL)
+    {
+        return ImageList_Add(m_hImageList, hBitmap, hBitmapMask);
+    }
     int Add(HBITMAP hBitmap, COLORREF crMask) { return ImageList_AddMasked(m_hImageList, hBitmap, crMask); }
     int AddIcon(HICON hIcon) { return ImageList_AddIcon(m_hImageList, hIcon); }
     int ReplaceIcon(int nImage, HICON hIcon) { return ImageList_ReplaceIcon(m_hImageList, nImage, hIcon); }
     BOOL Remove(int nImage) { return ImageList_Remove(m_hImageList, nImage); }
     BOOL RemoveAll() { return ImageList_RemoveAll(m_hImageList); }
     HICON ExtractIcon(int nImage) { return ImageList_ExtractIcon(NULL, m_hImageList, nImage); }
-    BOOL Draw(HDC hDC, int nImage, int x, int y, UINT nStyle) { return ImageList_Draw(m_hImageList, nImage, hDC, x, y, nStyle); }
-    BOOL Draw(HDC hDC, int nImage, POINT pt, UINT nStyle) { return ImageList_Draw(m_hImageList, nImage, hDC, pt.x, pt.y, nStyle); }
-    BOOL DrawEx(int nImage, HDC hDC, int x, int y, int dx, int dy, COLORREF rgbBk, COLORREF rgbFg, UINT fStyle)
+    BOOL Draw(HDC hDC, int nImage, int x, int y, UINT nStyle)
+    {
+        return ImageList_Draw(m_hImageList, nImage, hDC, x, y, nStyle);
+    }
+    BOOL Draw(HDC hDC, int nImage, POINT pt, UINT nStyle)
+    {
+        return ImageList_Draw(m_hImageList, nImage, hDC, pt.x, pt.y, nStyle);
+    }
+    BOOL DrawEx(int nImage, HDC hDC, int x, int y, int dx, int dy, COLORREF rgbBk, COLORREF rgbFg,
+                UINT fStyle)
     {
         return ImageList_DrawEx(m_hImageList, nImage, hDC, x, y, dx, dy, rgbBk, rgbFg, fStyle);
     }
-    BOOL BeginDrag(int nImage, int xHotSpot, int yHotSpot) { return ImageList_BeginDrag(m_hImageList, nImage, xHotSpot, yHotSpot); }
+    BOOL BeginDrag(int nImage, int xHotSpot, int yHotSpot)
+    {
+        return ImageList_BeginDrag(m_hImageList, nImage, xHotSpot, yHotSpot);
+    }
     static void EndDrag() { ImageList_EndDrag(); }
     static BOOL DragEnter(HWND hWndLock, int x, int y) { return ImageList_DragEnter(hWndLock, x, y); }
     static BOOL DragLeave(HWND hWndLock) { return ImageList_DragLeave(hWndLock); }
@@ -236,7 +289,10 @@ class CListViewCtrlT : public TBase
     WTL_CONTROL_COMMON_(CListViewCtrlT, WC_LISTVIEWA)
     int GetItemCount() const { return (int)this->SendMessage(LVM_GETITEMCOUNT); }
     BOOL SetItemCount(int nItems) { return (BOOL)this->SendMessage(LVM_SETITEMCOUNT, nItems); }
-    BOOL SetItemCountEx(int nItems, DWORD dwFlags) { return (BOOL)this->SendMessage(LVM_SETITEMCOUNT, nItems, dwFlags); }
+    BOOL SetItemCountEx(int nItems, DWORD dwFlags)
+    {
+        return (BOOL)this->SendMessage(LVM_SETITEMCOUNT, nItems, dwFlags);
+    }
     BOOL GetItem(LPLVITEMA pItem) const { return (BOOL)this->SendMessage(LVM_GETITEMA, 0, (LPARAM)pItem); }
     BOOL SetItem(const LVITEMA* pItem) { return (BOOL)this->SendMessage(LVM_SETITEMA, 0, (LPARAM)pItem); }
     int InsertItem(const LVITEMA* pItem) { return (int)this->SendMessage(LVM_INSERTITEMA, 0, (LPARAM)pItem); }
@@ -257,7 +313,8 @@ class CListViewCtrlT : public TBase
         item.iImage = nImage;
         return InsertItem(&item);
     }
-    int InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage, LPARAM lParam)
+    int InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage,
+                   LPARAM lParam)
     {
         LVITEMA item = {};
         item.mask = nMask;
@@ -316,7 +373,10 @@ class CListViewCtrlT : public TBase
         item.lParam = (LPARAM)dwData;
         return SetItem(&item);
     }
-    UINT GetItemState(int nItem, UINT nMask) const { return (UINT)this->SendMessage(LVM_GETITEMSTATE, nItem, nMask); }
+    UINT GetItemState(int nItem, UINT nMask) const
+    {
+        return (UINT)this->SendMessage(LVM_GETITEMSTATE, nItem, nMask);
+    }
     BOOL SetItemState(int nItem, UINT nState, UINT nStateMask)
     {
         LVITEMA item = {};
@@ -330,17 +390,29 @@ class CListViewCtrlT : public TBase
             return FALSE;
         return EnsureVisible(nIndex, FALSE);
     }
-    int GetNextItem(int nItem, int nFlags) const { return (int)this->SendMessage(LVM_GETNEXTITEM, nItem, MAKELPARAM(nFlags, 0)); }
+    int GetNextItem(int nItem, int nFlags) const
+    {
+        return (int)this->SendMessage(LVM_GETNEXTITEM, nItem, MAKELPARAM(nFlags, 0));
+    }
     int GetSelectedIndex() const { return GetNextItem(-1, LVNI_ALL | LVNI_SELECTED); }
     UINT GetSelectedCount() const { return (UINT)this->SendMessage(LVM_GETSELECTEDCOUNT); }
-    int FindItem(LVFINDINFOA* pFindInfo, int nStart = -1) const { return (int)this->SendMessage(LVM_FINDITEMA, nStart, (LPARAM)pFindInfo); }
-    BOOL EnsureVisible(int nItem, BOOL bPartialOK) { return (BOOL)this->SendMessage(LVM_ENSUREVISIBLE, nItem, MAKELPARAM(bPartialOK, 0)); }
+    int FindItem(LVFINDINFOA* pFindInfo, int nStart = -1) const
+    {
+        return (int)this->SendMessage(LVM_FINDITEMA, nStart, (LPARAM)pFindInfo);
+    }
+    BOOL EnsureVisible(int nItem, BOOL bPartialOK)
+    {
+        return (BOOL)this->SendMessage(LVM_ENSUREVISIBLE, nItem, MAKELPARAM(bPartialOK, 0));
+    }
     BOOL GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const
     {
         lpRect->left = nCode;
         return (BOOL)this->SendMessage(LVM_GETITEMRECT, nItem, (LPARAM)lpRect);
     }
-    int HitTest(LVHITTESTINFO* pHitTestInfo) const { return (int)this->SendMessage(LVM_HITTEST, 0, (LPARAM)pHitTestInfo); }
+    int HitTest(LVHITTESTINFO* pHitTestInfo) const
+    {
+        return (int)this->SendMessage(LVM_HITTEST, 0, (LPARAM)pHitTestInfo);
+    }
     int HitTest(POINT pt, UINT* pFlags) const
     {
         LVHITTESTINFO hti = {};
@@ -350,8 +422,12 @@ class CListViewCtrlT : public TBase
             *pFlags = hti.flags;
         return nRes;
     }
-    int InsertColumn(int nCol, const LVCOLUMNA* pColumn) { return (int)this->SendMessage(LVM_INSERTCOLUMNA, nCol, (LPARAM)pColumn); }
-    int InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1, int nSubItem = -1)
+    int InsertColumn(int nCol, const LVCOLUMNA* pColumn)
+    {
+        return (int)this->SendMessage(LVM_INSERTCOLUMNA, nCol, (LPARAM)pColumn);
+    }
+    int InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1,
+                     int nSubItem = -1)
     {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_FMT;
@@ -370,10 +446,19 @@ class CListViewCtrlT : public TBase
         return InsertColumn(nCol, &column);
     }
     BOOL DeleteColumn(int nCol) { return (BOOL)this->SendMessage(LVM_DELETECOLUMN, nCol); }
-    BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const { return (BOOL)this->SendMessage(LVM_GETCOLUMNA, nCol, (LPARAM)pColumn); }
-    BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn) { return (BOOL)this->SendMessage(LVM_SETCOLUMNA, nCol, (LPARAM)pColumn); }
+    BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const
+    {
+        return (BOOL)this->SendMessage(LVM_GETCOLUMNA, nCol, (LPARAM)pColumn);
+    }
+    BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn)
+    {
+        return (BOOL)this->SendMessage(LVM_SETCOLUMNA, nCol, (LPARAM)pColumn);
+    }
     int GetColumnWidth(int nCol) const { return (int)this->SendMessage(LVM_GETCOLUMNWIDTH, nCol); }
-    BOOL SetColumnWidth(int nCol, int cx) { return (BOOL)this->SendMessage(LVM_SETCOLUMNWIDTH, nCol, MAKELPARAM(cx, 0)); }
+    BOOL SetColumnWidth(int nCol, int cx)
+    {
+        return (BOOL)this->SendMessage(LVM_SETCOLUMNWIDTH, nCol, MAKELPARAM(cx, 0));
+    }
     HWND GetHeader() const { return (HWND)this->SendMessage(LVM_GETHEADER); }
     DWORD GetExtendedListViewStyle() const { return (DWORD)this->SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE); }
     DWORD SetExtendedListViewStyle(DWORD dwExStyle, DWORD dwExMask = 0)
@@ -384,9 +469,18 @@ class CListViewCtrlT : public TBase
     {
         return (HIMAGELIST)this->SendMessage(LVM_SETIMAGELIST, nImageListType, (LPARAM)hImageList);
     }
-    HIMAGELIST GetImageList(int nImageListType) const { return (HIMAGELIST)this->SendMessage(LVM_GETIMAGELIST, nImageListType); }
-    BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM lParamSort) { return (BOOL)this->SendMessage(LVM_SORTITEMS, (WPARAM)lParamSort, (LPARAM)pfnCompare); }
-    BOOL RedrawItems(int nFirst, int nLast) { return (BOOL)this->SendMessage(LVM_REDRAWITEMS, nFirst, nLast); }
+    HIMAGELIST GetImageList(int nImageListType) const
+    {
+        return (HIMAGELIST)this->SendMessage(LVM_GETIMAGELIST, nImageListType);
+    }
+    BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM lParamSort)
+    {
+        return (BOOL)this->SendMessage(LVM_SORTITEMS, (WPARAM)lParamSort, (LPARAM)pfnCompare);
+    }
+    BOOL RedrawItems(int nFirst, int nLast)
+    {
+        return (BOOL)this->SendMessage(LVM_REDRAWITEMS, nFirst, nLast);
+    }
     BOOL Update(int nItem) { return (BOOL)this->SendMessage(LVM_UPDATE, nItem); }
     int GetTopIndex() const { return (int)this->SendMessage(LVM_GETTOPINDEX); }
     int GetCountPerPage() const { return (int)this->SendMessage(LVM_GETCOUNTPERPAGE); }
@@ -410,13 +504,14 @@ class CTreeViewCtrlT : public TBase
     {
         return InsertItem(TVIF_TEXT, lpszItem, 0, 0, 0, 0, 0, hParent, hInsertAfter);
     }
-    HTREEITEM InsertItem(LPCSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent, HTREEITEM hInsertAfter)
+    HTREEITEM InsertItem(LPCSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent,
+                         HTREEITEM hInsertAfter)
     {
-        return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage, 0, 0, 0,
-                          hParent, hInsertAfter);
+        return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage, 0, 0,
+                          0, hParent, hInsertAfter);
     }
-    HTREEITEM InsertItem(UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage, UINT nState, UINT nStateMask,
-                         LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter)
+    HTREEITEM InsertItem(UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
+                         UINT nStateMask, LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter)
     {
         TVINSERTSTRUCTA tvis = {};
         tvis.hParent = hParent;
@@ -432,8 +527,14 @@ class CTreeViewCtrlT : public TBase
     }
     BOOL DeleteItem(HTREEITEM hItem) { return (BOOL)this->SendMessage(TVM_DELETEITEM, 0, (LPARAM)hItem); }
     BOOL DeleteAllItems() { return (BOOL)this->SendMessage(TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT); }
-    BOOL Expand(HTREEITEM hItem, UINT nCode = TVE_EXPAND) { return (BOOL)this->SendMessage(TVM_EXPAND, nCode, (LPARAM)hItem); }
-    HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const { return (HTREEITEM)this->SendMessage(TVM_GETNEXTITEM, nCode, (LPARAM)hItem); }
+    BOOL Expand(HTREEITEM hItem, UINT nCode = TVE_EXPAND)
+    {
+        return (BOOL)this->SendMessage(TVM_EXPAND, nCode, (LPARAM)hItem);
+    }
+    HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const
+    {
+        return (HTREEITEM)this->SendMessage(TVM_GETNEXTITEM, nCode, (LPARAM)hItem);
+    }
     HTREEITEM GetChildItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_NEXT); }
     HTREEITEM GetPrevSiblingItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PREVIOUS); }
@@ -441,9 +542,18 @@ class CTreeViewCtrlT : public TBase
     HTREEITEM GetRootItem() const { return GetNextItem(NULL, TVGN_ROOT); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(NULL, TVGN_CARET); }
     HTREEITEM GetDropHilightItem() const { return GetNextItem(NULL, TVGN_DROPHILITE); }
-    BOOL SelectItem(HTREEITEM hItem) { return (BOOL)this->SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)hItem); }
-    BOOL SelectDropTarget(HTREEITEM hItem) { return (BOOL)this->SendMessage(TVM_SELECTITEM, TVGN_DROPHILITE, (LPARAM)hItem); }
-    BOOL EnsureVisible(HTREEITEM hItem) { return (BOOL)this->SendMessage(TVM_ENSUREVISIBLE, 0, (LPARAM)hItem); }
+    BOOL SelectItem(HTREEITEM hItem)
+    {
+        return (BOOL)this->SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)hItem);
+    }
+    BOOL SelectDropTarget(HTREEITEM hItem)
+    {
+        return (BOOL)this->SendMessage(TVM_SELECTITEM, TVGN_DROPHILITE, (LPARAM)hItem);
+    }
+    BOOL EnsureVisible(HTREEITEM hItem)
+    {
+        return (BOOL)this->SendMessage(TVM_ENSUREVISIBLE, 0, (LPARAM)hItem);
+    }
     BOOL GetItem(LPTVITEMA pItem) const { return (BOOL)this->SendMessage(TVM_GETITEMA, 0, (LPARAM)pItem); }
     BOOL SetItem(LPTVITEMA pItem) { return (BOOL)this->SendMessage(TVM_SETITEMA, 0, (LPARAM)pItem); }
     BOOL GetItemText(HTREEITEM hItem, LPSTR lpstrText, int nLen) const
@@ -521,7 +631,10 @@ class CTreeViewCtrlT : public TBase
         *(HTREEITEM*)lpRect = hItem;
         return (BOOL)this->SendMessage(TVM_GETITEMRECT, (WPARAM)bTextOnly, (LPARAM)lpRect);
     }
-    HTREEITEM HitTest(TVHITTESTINFO* pHitTestInfo) const { return (HTREEITEM)this->SendMessage(TVM_HITTEST, 0, (LPARAM)pHitTestInfo); }
+    HTREEITEM HitTest(TVHITTESTINFO* pHitTestInfo) const
+    {
+        return (HTREEITEM)this->SendMessage(TVM_HITTEST, 0, (LPARAM)pHitTestInfo);
+    }
     HTREEITEM HitTest(POINT pt, UINT* pFlags) const
     {
         TVHITTESTINFO hti = {};
@@ -535,10 +648,19 @@ class CTreeViewCtrlT : public TBase
     {
         return (HIMAGELIST)this->SendMessage(TVM_SETIMAGELIST, nImageListType, (LPARAM)hImageList);
     }
-    HIMAGELIST CreateDragImage(HTREEITEM hItem) { return (HIMAGELIST)this->SendMessage(TVM_CREATEDRAGIMAGE, 0, (LPARAM)hItem); }
+    HIMAGELIST CreateDragImage(HTREEITEM hItem)
+    {
+        return (HIMAGELIST)this->SendMessage(TVM_CREATEDRAGIMAGE, 0, (LPARAM)hItem);
+    }
     HWND EditLabel(HTREEITEM hItem) { return (HWND)this->SendMessage(TVM_EDITLABELA, 0, (LPARAM)hItem); }
-    BOOL SortChildren(HTREEITEM hItem, BOOL bRecurse = FALSE) { return (BOOL)this->SendMessage(TVM_SORTCHILDREN, bRecurse, (LPARAM)hItem); }
-    BOOL SortChildrenCB(LPTVSORTCB pSort, BOOL bRecurse = FALSE) { return (BOOL)this->SendMessage(TVM_SORTCHILDRENCB, bRecurse, (LPARAM)pSort); }
+    BOOL SortChildren(HTREEITEM hItem, BOOL bRecurse = FALSE)
+    {
+        return (BOOL)this->SendMessage(TVM_SORTCHILDREN, bRecurse, (LPARAM)hItem);
+    }
+    BOOL SortChildrenCB(LPTVSORTCB pSort, BOOL bRecurse = FALSE)
+    {
+        return (BOOL)this->SendMessage(TVM_SORTCHILDRENCB, bRecurse, (LPARAM)pSort);
+    }
 };
 typedef CTreeViewCtrlT<ATL::CWindow> CTreeViewCtrl;
 
@@ -546,25 +668,61 @@ template <class TBase>
 class CToolBarCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CToolBarCtrlT, TOOLBARCLASSNAMEA)
-    BOOL EnableButton(int nID, BOOL bEnable = TRUE) { return (BOOL)this->SendMessage(TB_ENABLEBUTTON, nID, MAKELPARAM(bEnable, 0)); }
-    BOOL CheckButton(int nID, BOOL bCheck = TRUE) { return (BOOL)this->SendMessage(TB_CHECKBUTTON, nID, MAKELPARAM(bCheck, 0)); }
-    BOOL PressButton(int nID, BOOL bPress = TRUE) { return (BOOL)this->SendMessage(TB_PRESSBUTTON, nID, MAKELPARAM(bPress, 0)); }
-    BOOL HideButton(int nID, BOOL bHide = TRUE) { return (BOOL)this->SendMessage(TB_HIDEBUTTON, nID, MAKELPARAM(bHide, 0)); }
+    BOOL EnableButton(int nID, BOOL bEnable = TRUE)
+    {
+        return (BOOL)this->SendMessage(TB_ENABLEBUTTON, nID, MAKELPARAM(bEnable, 0));
+    }
+    BOOL CheckButton(int nID, BOOL bCheck = TRUE)
+    {
+        return (BOOL)this->SendMessage(TB_CHECKBUTTON, nID, MAKELPARAM(bCheck, 0));
+    }
+    BOOL PressButton(int nID, BOOL bPress = TRUE)
+    {
+        return (BOOL)this->SendMessage(TB_PRESSBUTTON, nID, MAKELPARAM(bPress, 0));
+    }
+    BOOL HideButton(int nID, BOOL bHide = TRUE)
+    {
+        return (BOOL)this->SendMessage(TB_HIDEBUTTON, nID, MAKELPARAM(bHide, 0));
+    }
     BOOL IsButtonEnabled(int nID) const { return (BOOL)this->SendMessage(TB_ISBUTTONENABLED, nID); }
     BOOL IsButtonChecked(int nID) const { return (BOOL)this->SendMessage(TB_ISBUTTONCHECKED, nID); }
     BOOL IsButtonHidden(int nID) const { return (BOOL)this->SendMessage(TB_ISBUTTONHIDDEN, nID); }
     int GetState(int nID) const { return (int)this->SendMessage(TB_GETSTATE, nID); }
-    BOOL SetState(int nID, UINT nState) { return (BOOL)this->SendMessage(TB_SETSTATE, nID, MAKELPARAM(nState, 0)); }
-    BOOL GetButton(int nIndex, LPTBBUTTON lpButton) const { return (BOOL)this->SendMessage(TB_GETBUTTON, nIndex, (LPARAM)lpButton); }
+    BOOL SetState(int nID, UINT nState)
+    {
+        return (BOOL)this->SendMessage(TB_SETSTATE, nID, MAKELPARAM(nState, 0));
+    }
+    BOOL GetButton(int nIndex, LPTBBUTTON lpButton) const
+    {
+        return (BOOL)this->SendMessage(TB_GETBUTTON, nIndex, (LPARAM)lpButton);
+    }
     int GetButtonCount() const { return (int)this->SendMessage(TB_BUTTONCOUNT); }
-    BOOL GetItemRect(int nIndex, LPRECT lpRect) const { return (BOOL)this->SendMessage(TB_GETITEMRECT, nIndex, (LPARAM)lpRect); }
-    BOOL GetRect(int nID, LPRECT lpRect) const { return (BOOL)this->SendMessage(TB_GETRECT, nID, (LPARAM)lpRect); }
+    BOOL GetItemRect(int nIndex, LPRECT lpRect) const
+    {
+        return (BOOL)this->SendMessage(TB_GETITEMRECT, nIndex, (LPARAM)lpRect);
+    }
+    BOOL GetRect(int nID, LPRECT lpRect) const
+    {
+        return (BOOL)this->SendMessage(TB_GETRECT, nID, (LPARAM)lpRect);
+    }
     int CommandToIndex(UINT nID) const { return (int)this->SendMessage(TB_COMMANDTOINDEX, nID); }
     void SetButtonStructSize(int nSize = sizeof(TBBUTTON)) { this->SendMessage(TB_BUTTONSTRUCTSIZE, nSize); }
-    BOOL SetButtonSize(int cx, int cy) { return (BOOL)this->SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(cx, cy)); }
-    BOOL SetBitmapSize(int cx, int cy) { return (BOOL)this->SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy)); }
-    BOOL AddButtons(int nNumButtons, LPCTBBUTTON lpButtons) { return (BOOL)this->SendMessage(TB_ADDBUTTONSA, nNumButtons, (LPARAM)lpButtons); }
-    BOOL InsertButton(int nIndex, LPCTBBUTTON lpButton) { return (BOOL)this->SendMessage(TB_INSERTBUTTONA, nIndex, (LPARAM)lpButton); }
+    BOOL SetButtonSize(int cx, int cy)
+    {
+        return (BOOL)this->SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(cx, cy));
+    }
+    BOOL SetBitmapSize(int cx, int cy)
+    {
+        return (BOOL)this->SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
+    }
+    BOOL AddButtons(int nNumButtons, LPCTBBUTTON lpButtons)
+    {
+        return (BOOL)this->SendMessage(TB_ADDBUTTONSA, nNumButtons, (LPARAM)lpButtons);
+    }
+    BOOL InsertButton(int nIndex, LPCTBBUTTON lpButton)
+    {
+        return (BOOL)this->SendMessage(TB_INSERTBUTTONA, nIndex, (LPARAM)lpButton);
+    }
     BOOL DeleteButton(int nIndex) { return (BOOL)this->SendMessage(TB_DELETEBUTTON, nIndex); }
     int AddBitmap(int nNumButtons, UINT nBitmapID)
     {
@@ -576,13 +734,34 @@ class CToolBarCtrlT : public TBase
         TBADDBITMAP tbab = {NULL, (UINT_PTR)hBitmap};
         return (int)this->SendMessage(TB_ADDBITMAP, (WPARAM)nNumButtons, (LPARAM)&tbab);
     }
-    BOOL GetButtonInfo(int nID, LPTBBUTTONINFOA lptbbi) const { return (BOOL)this->SendMessage(TB_GETBUTTONINFOA, nID, (LPARAM)lptbbi); }
-    BOOL SetButtonInfo(int nID, LPTBBUTTONINFOA lptbbi) { return (BOOL)this->SendMessage(TB_SETBUTTONINFOA, nID, (LPARAM)lptbbi); }
-    HIMAGELIST SetImageList(HIMAGELIST hImageList, int nIndex = 0) { return (HIMAGELIST)this->SendMessage(TB_SETIMAGELIST, nIndex, (LPARAM)hImageList); }
-    HIMAGELIST GetImageList(int nIndex = 0) const { return (HIMAGELIST)this->SendMessage(TB_GETIMAGELIST, nIndex); }
-    HIMAGELIST SetDisabledImageList(HIMAGELIST hImageList) { return (HIMAGELIST)this->SendMessage(TB_SETDISABLEDIMAGELIST, 0, (LPARAM)hImageList); }
-    HIMAGELIST SetHotImageList(HIMAGELIST hImageList) { return (HIMAGELIST)this->SendMessage(TB_SETHOTIMAGELIST, 0, (LPARAM)hImageList); }
-    DWORD SetExtendedStyle(DWORD dwStyle) { return (DWORD)this->SendMessage(TB_SETEXTENDEDSTYLE, 0, dwStyle); }
+    BOOL GetButtonInfo(int nID, LPTBBUTTONINFOA lptbbi) const
+    {
+        return (BOOL)this->SendMessage(TB_GETBUTTONINFOA, nID, (LPARAM)lptbbi);
+    }
+    BOOL SetButtonInfo(int nID, LPTBBUTTONINFOA lptbbi)
+    {
+        return (BOOL)this->SendMessage(TB_SETBUTTONINFOA, nID, (LPARAM)lptbbi);
+    }
+    HIMAGELIST SetImageList(HIMAGELIST hImageList, int nIndex = 0)
+    {
+        return (HIMAGELIST)this->SendMessage(TB_SETIMAGELIST, nIndex, (LPARAM)hImageList);
+    }
+    HIMAGELIST GetImageList(int nIndex = 0) const
+    {
+        return (HIMAGELIST)this->SendMessage(TB_GETIMAGELIST, nIndex);
+    }
+    HIMAGELIST SetDisabledImageList(HIMAGELIST hImageList)
+    {
+        return (HIMAGELIST)this->SendMessage(TB_SETDISABLEDIMAGELIST, 0, (LPARAM)hImageList);
+    }
+    HIMAGELIST SetHotImageList(HIMAGELIST hImageList)
+    {
+        return (HIMAGELIST)this->SendMessage(TB_SETHOTIMAGELIST, 0, (LPARAM)hImageList);
+    }
+    DWORD SetExtendedStyle(DWORD dwStyle)
+    {
+        return (DWORD)this->SendMessage(TB_SETEXTENDEDSTYLE, 0, dwStyle);
+    }
     DWORD GetExtendedStyle() const { return (DWORD)this->SendMessage(TB_GETEXTENDEDSTYLE); }
     HWND GetToolTips() const { return (HWND)this->SendMessage(TB_GETTOOLTIPS); }
     void AutoSize() { this->SendMessage(TB_AUTOSIZE); }
@@ -599,16 +778,28 @@ class CReBarCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CReBarCtrlT, REBARCLASSNAMEA)
     UINT GetBandCount() const { return (UINT)this->SendMessage(RB_GETBANDCOUNT); }
-    BOOL GetBandInfo(int nBand, LPREBARBANDINFOA lprbbi) const { return (BOOL)this->SendMessage(RB_GETBANDINFOA, nBand, (LPARAM)lprbbi); }
-    BOOL SetBandInfo(int nBand, LPREBARBANDINFOA lprbbi) { return (BOOL)this->SendMessage(RB_SETBANDINFOA, nBand, (LPARAM)lprbbi); }
-    BOOL InsertBand(int nBand, LPREBARBANDINFOA lprbbi) { return (BOOL)this->SendMessage(RB_INSERTBANDA, nBand, (LPARAM)lprbbi); }
+    BOOL GetBandInfo(int nBand, LPREBARBANDINFOA lprbbi) const
+    {
+        return (BOOL)this->SendMessage(RB_GETBANDINFOA, nBand, (LPARAM)lprbbi);
+    }
+    BOOL SetBandInfo(int nBand, LPREBARBANDINFOA lprbbi)
+    {
+        return (BOOL)this->SendMessage(RB_SETBANDINFOA, nBand, (LPARAM)lprbbi);
+    }
+    BOOL InsertBand(int nBand, LPREBARBANDINFOA lprbbi)
+    {
+        return (BOOL)this->SendMessage(RB_INSERTBANDA, nBand, (LPARAM)lprbbi);
+    }
     BOOL DeleteBand(int nBand) { return (BOOL)this->SendMessage(RB_DELETEBAND, nBand); }
     int IdToIndex(UINT uBandID) const { return (int)this->SendMessage(RB_IDTOINDEX, uBandID); }
     BOOL ShowBand(int nBand, BOOL bShow) { return (BOOL)this->SendMessage(RB_SHOWBAND, nBand, bShow); }
     BOOL MaximizeBand(int nBand) { return (BOOL)this->SendMessage(RB_MAXIMIZEBAND, nBand); }
     UINT GetBarHeight() const { return (UINT)this->SendMessage(RB_GETBARHEIGHT); }
     UINT GetRowCount() const { return (UINT)this->SendMessage(RB_GETROWCOUNT); }
-    BOOL GetRect(int nBand, LPRECT lpRect) const { return (BOOL)this->SendMessage(RB_GETRECT, nBand, (LPARAM)lpRect); }
+    BOOL GetRect(int nBand, LPRECT lpRect) const
+    {
+        return (BOOL)this->SendMessage(RB_GETRECT, nBand, (LPARAM)lpRect);
+    }
     void LockBands(bool bLock)
     {
         int nCount = (int)GetBandCount();
@@ -628,8 +819,14 @@ template <class TBase>
 class CStatusBarCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CStatusBarCtrlT, STATUSCLASSNAMEA)
-    int GetParts(int nParts, int* pParts) const { return (int)this->SendMessage(SB_GETPARTS, nParts, (LPARAM)pParts); }
-    BOOL SetParts(int nParts, int* pWidths) { return (BOOL)this->SendMessage(SB_SETPARTS, nParts, (LPARAM)pWidths); }
+    int GetParts(int nParts, int* pParts) const
+    {
+        return (int)this->SendMessage(SB_GETPARTS, nParts, (LPARAM)pParts);
+    }
+    BOOL SetParts(int nParts, int* pWidths)
+    {
+        return (BOOL)this->SendMessage(SB_SETPARTS, nParts, (LPARAM)pWidths);
+    }
     int GetTextLength(int nPane, int* pType = NULL) const
     {
         DWORD dwRet = (DWORD)this->SendMessage(SB_GETTEXTLENGTHA, nPane);
@@ -657,7 +854,10 @@ class CStatusBarCtrlT : public TBase
     {
         return (BOOL)this->SendMessage(SB_SETTEXTA, (nPane & 0xFF) | nType, (LPARAM)lpszText);
     }
-    BOOL GetRect(int nPane, LPRECT lpRect) const { return (BOOL)this->SendMessage(SB_GETRECT, nPane, (LPARAM)lpRect); }
+    BOOL GetRect(int nPane, LPRECT lpRect) const
+    {
+        return (BOOL)this->SendMessage(SB_GETRECT, nPane, (LPARAM)lpRect);
+    }
     BOOL IsSimple() const { return (BOOL)this->SendMessage(SB_ISSIMPLE); }
     BOOL SetSimple(BOOL bSimple = TRUE) { return (BOOL)this->SendMessage(SB_SIMPLE, bSimple); }
     void SetMinHeight(int nMin) { this->SendMessage(SB_SETMINHEIGHT, nMin); }
@@ -669,11 +869,17 @@ template <class TBase>
 class CToolTipCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CToolTipCtrlT, TOOLTIPS_CLASSA)
-    BOOL AddTool(LPTOOLINFOA lpToolInfo) { return (BOOL)this->SendMessage(TTM_ADDTOOLA, 0, (LPARAM)lpToolInfo); }
+    BOOL AddTool(LPTOOLINFOA lpToolInfo)
+    {
+        return (BOOL)this->SendMessage(TTM_ADDTOOLA, 0, (LPARAM)lpToolInfo);
+    }
     void DelTool(LPTOOLINFOA lpToolInfo) { this->SendMessage(TTM_DELTOOLA, 0, (LPARAM)lpToolInfo); }
     void Activate(BOOL bActivate) { this->SendMessage(TTM_ACTIVATE, bActivate); }
     void RelayEvent(LPMSG lpMsg) { this->SendMessage(TTM_RELAYEVENT, 0, (LPARAM)lpMsg); }
-    void UpdateTipText(LPTOOLINFOA lpToolInfo) { this->SendMessage(TTM_UPDATETIPTEXTA, 0, (LPARAM)lpToolInfo); }
+    void UpdateTipText(LPTOOLINFOA lpToolInfo)
+    {
+        this->SendMessage(TTM_UPDATETIPTEXTA, 0, (LPARAM)lpToolInfo);
+    }
     int SetMaxTipWidth(int nWidth) { return (int)this->SendMessage(TTM_SETMAXTIPWIDTH, 0, nWidth); }
 };
 typedef CToolTipCtrlT<ATL::CWindow> CToolTipCtrl;
@@ -682,7 +888,10 @@ template <class TBase>
 class CProgressBarCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CProgressBarCtrlT, PROGRESS_CLASSA)
-    DWORD SetRange(int nLower, int nUpper) { return (DWORD)this->SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper)); }
+    DWORD SetRange(int nLower, int nUpper)
+    {
+        return (DWORD)this->SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
+    }
     int SetRange32(int nMin, int nMax) { return (int)this->SendMessage(PBM_SETRANGE32, nMin, nMax); }
     int SetPos(int nPos) { return (int)(short)LOWORD(this->SendMessage(PBM_SETPOS, nPos)); }
     int GetPos() const { return (int)this->SendMessage(PBM_GETPOS); }
@@ -708,7 +917,10 @@ class CTabCtrlT : public TBase
     BOOL DeleteAllItems() { return (BOOL)this->SendMessage(TCM_DELETEALLITEMS); }
     int GetCurSel() const { return (int)this->SendMessage(TCM_GETCURSEL); }
     int SetCurSel(int nItem) { return (int)this->SendMessage(TCM_SETCURSEL, nItem); }
-    void AdjustRect(BOOL bLarger, LPRECT lpRect) { this->SendMessage(TCM_ADJUSTRECT, bLarger, (LPARAM)lpRect); }
+    void AdjustRect(BOOL bLarger, LPRECT lpRect)
+    {
+        this->SendMessage(TCM_ADJUSTRECT, bLarger, (LPARAM)lpRect);
+    }
 };
 typedef CTabCtrlT<ATL::CWindow> CTabCtrl;
 
@@ -728,8 +940,15 @@ template <class TBase>
 class CAnimateCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CAnimateCtrlT, ANIMATE_CLASSA)
-    BOOL Open(ATL::_U_STRINGorID FileName) { return (BOOL)this->SendMessage(ACM_OPENA, (WPARAM)ATL::AtlGetResourceInstance(), (LPARAM)FileName.m_lpstr); }
-    BOOL Play(UINT nFrom, UINT nTo, UINT nRep) { return (BOOL)this->SendMessage(ACM_PLAY, nRep, MAKELPARAM(nFrom, nTo)); }
+    BOOL Open(ATL::_U_STRINGorID FileName)
+    {
+        return (BOOL)this->SendMessage(ACM_OPENA, (WPARAM)ATL::AtlGetResourceInstance(),
+                                       (LPARAM)FileName.m_lpstr);
+    }
+    BOOL Play(UINT nFrom, UINT nTo, UINT nRep)
+    {
+        return (BOOL)this->SendMessage(ACM_PLAY, nRep, MAKELPARAM(nFrom, nTo));
+    }
     BOOL Stop() { return (BOOL)this->SendMessage(ACM_STOP); }
     BOOL Close() { return (BOOL)this->SendMessage(ACM_OPENA); }
 };
@@ -740,8 +959,14 @@ class CHeaderCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CHeaderCtrlT, WC_HEADERA)
     int GetItemCount() const { return (int)this->SendMessage(HDM_GETITEMCOUNT); }
-    BOOL GetItem(int nIndex, LPHDITEMA pHeaderItem) const { return (BOOL)this->SendMessage(HDM_GETITEMA, nIndex, (LPARAM)pHeaderItem); }
-    BOOL SetItem(int nIndex, LPHDITEMA pHeaderItem) { return (BOOL)this->SendMessage(HDM_SETITEMA, nIndex, (LPARAM)pHeaderItem); }
+    BOOL GetItem(int nIndex, LPHDITEMA pHeaderItem) const
+    {
+        return (BOOL)this->SendMessage(HDM_GETITEMA, nIndex, (LPARAM)pHeaderItem);
+    }
+    BOOL SetItem(int nIndex, LPHDITEMA pHeaderItem)
+    {
+        return (BOOL)this->SendMessage(HDM_SETITEMA, nIndex, (LPARAM)pHeaderItem);
+    }
 };
 typedef CHeaderCtrlT<ATL::CWindow> CHeaderCtrl;
 
@@ -749,11 +974,26 @@ template <class TBase>
 class CDateTimePickerCtrlT : public TBase
 {
     WTL_CONTROL_COMMON_(CDateTimePickerCtrlT, DATETIMEPICK_CLASSA)
-    BOOL SetFormat(LPCSTR lpszFormat) { return (BOOL)this->SendMessage(DTM_SETFORMATA, 0, (LPARAM)lpszFormat); }
-    DWORD GetSystemTime(LPSYSTEMTIME lpSysTime) const { return (DWORD)this->SendMessage(DTM_GETSYSTEMTIME, 0, (LPARAM)lpSysTime); }
-    BOOL SetSystemTime(DWORD dwFlags, LPSYSTEMTIME lpSysTime) { return (BOOL)this->SendMessage(DTM_SETSYSTEMTIME, dwFlags, (LPARAM)lpSysTime); }
-    DWORD GetRange(LPSYSTEMTIME lpSysTimeArray) const { return (DWORD)this->SendMessage(DTM_GETRANGE, 0, (LPARAM)lpSysTimeArray); }
-    BOOL SetRange(DWORD dwFlags, LPSYSTEMTIME lpSysTimeArray) { return (BOOL)this->SendMessage(DTM_SETRANGE, dwFlags, (LPARAM)lpSysTimeArray); }
+    BOOL SetFormat(LPCSTR lpszFormat)
+    {
+        return (BOOL)this->SendMessage(DTM_SETFORMATA, 0, (LPARAM)lpszFormat);
+    }
+    DWORD GetSystemTime(LPSYSTEMTIME lpSysTime) const
+    {
+        return (DWORD)this->SendMessage(DTM_GETSYSTEMTIME, 0, (LPARAM)lpSysTime);
+    }
+    BOOL SetSystemTime(DWORD dwFlags, LPSYSTEMTIME lpSysTime)
+    {
+        return (BOOL)this->SendMessage(DTM_SETSYSTEMTIME, dwFlags, (LPARAM)lpSysTime);
+    }
+    DWORD GetRange(LPSYSTEMTIME lpSysTimeArray) const
+    {
+        return (DWORD)this->SendMessage(DTM_GETRANGE, 0, (LPARAM)lpSysTimeArray);
+    }
+    BOOL SetRange(DWORD dwFlags, LPSYSTEMTIME lpSysTimeArray)
+    {
+        return (BOOL)this->SendMessage(DTM_SETRANGE, dwFlags, (LPARAM)lpSysTimeArray);
+    }
     HWND GetMonthCal() const { return (HWND)this->SendMessage(DTM_GETMONTHCAL); }
 };
 typedef CDateTimePickerCtrlT<ATL::CWindow> CDateTimePickerCtrl;
@@ -768,13 +1008,25 @@ class CRichEditCtrlT : public TBase
         CHARRANGE cr = {nStartChar, nEndChar};
         return (int)this->SendMessage(EM_EXSETSEL, 0, (LPARAM)&cr);
     }
-    void ReplaceSel(LPCSTR lpszNewText, BOOL bCanUndo = FALSE) { this->SendMessage(EM_REPLACESEL, (WPARAM)bCanUndo, (LPARAM)lpszNewText); }
+    void ReplaceSel(LPCSTR lpszNewText, BOOL bCanUndo = FALSE)
+    {
+        this->SendMessage(EM_REPLACESEL, (WPARAM)bCanUndo, (LPARAM)lpszNewText);
+    }
     WORD GetSelectionType() const { return (WORD)this->SendMessage(EM_SELECTIONTYPE); }
     BOOL SetReadOnly(BOOL bReadOnly = TRUE) { return (BOOL)this->SendMessage(EM_SETREADONLY, bReadOnly); }
     COLORREF SetBackgroundColor(COLORREF cr) { return (COLORREF)this->SendMessage(EM_SETBKGNDCOLOR, 0, cr); }
-    DWORD SetEventMask(DWORD dwEventMask) { return (DWORD)this->SendMessage(EM_SETEVENTMASK, 0, dwEventMask); }
-    BOOL SetDefaultCharFormat(CHARFORMATA& cf) { return (BOOL)this->SendMessage(EM_SETCHARFORMAT, 0, (LPARAM)&cf); }
-    BOOL SetSelectionCharFormat(CHARFORMATA& cf) { return (BOOL)this->SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf); }
+    DWORD SetEventMask(DWORD dwEventMask)
+    {
+        return (DWORD)this->SendMessage(EM_SETEVENTMASK, 0, dwEventMask);
+    }
+    BOOL SetDefaultCharFormat(CHARFORMATA& cf)
+    {
+        return (BOOL)this->SendMessage(EM_SETCHARFORMAT, 0, (LPARAM)&cf);
+    }
+    BOOL SetSelectionCharFormat(CHARFORMATA& cf)
+    {
+        return (BOOL)this->SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&cf);
+    }
     void LimitText(long nChars = 0) { this->SendMessage(EM_EXLIMITTEXT, 0, nChars); }
     BOOL CanUndo() const { return (BOOL)this->SendMessage(EM_CANUNDO); }
     BOOL CanRedo() const { return (BOOL)this->SendMessage(EM_CANREDO); }

@@ -125,17 +125,19 @@ static LRESULT CALLBACK MsgFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 CCommandBarCtrl::~CCommandBarCtrl()
 {
     m_imageList.Destroy();
+    for (int i = 0; i < m_aItemBitmaps.GetSize(); i++)
+        ::DeleteObject(m_aItemBitmaps[i]);
 }
 
-HWND CCommandBarCtrl::Create(HWND hWndParent, ATL::_U_RECT rect, LPCSTR szWindowName, DWORD dwStyle, DWORD dwExStyle,
-                             UINT nID, LPVOID lpCreateParam)
+HWND CCommandBarCtrl::Create(HWND hWndParent, ATL::_U_RECT rect, LPCSTR szWindowName, DWORD dwStyle,
+                             DWORD dwExStyle, UINT nID, LPVOID lpCreateParam)
 {
     if (rect.m_lpRect == NULL)
         rect.m_lpRect = &rcDefault;
     // A real toolbar, subclassed, so that rebars and readers see a toolbar.
-    HWND hWnd = ::CreateWindowExA(dwExStyle, TOOLBARCLASSNAMEA, szWindowName, dwStyle | TBSTYLE_LIST, 0, 0,
-                                  100, 20, hWndParent, (HMENU)(UINT_PTR)nID, ATL::AtlGetResourceInstance(),
-                                  lpCreateParam);
+    HWND hWnd =
+        ::CreateWindowExA(dwExStyle, TOOLBARCLASSNAMEA, szWindowName, dwStyle | TBSTYLE_LIST, 0, 0, 100, 20,
+                          hWndParent, (HMENU)(UINT_PTR)nID, ATL::AtlGetResourceInstance(), lpCreateParam);
     if (hWnd == NULL)
         return NULL;
     if (!SubclassWindow(hWnd))
@@ -148,8 +150,10 @@ HWND CCommandBarCtrl::Create(HWND hWndParent, ATL::_U_RECT rect, LPCSTR szWindow
     t_state.bars.push_back(this);
     if (t_state.hGetMessageHook == NULL)
     {
-        t_state.hGetMessageHook = ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, NULL, ::GetCurrentThreadId());
-        t_state.hMsgFilterHook = ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
+        t_state.hGetMessageHook =
+            ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, NULL, ::GetCurrentThreadId());
+        t_state.hMsgFilterHook =
+            ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
     }
     return hWnd;
 }
@@ -197,7 +201,51 @@ BOOL CCommandBarCtrl::AttachMenu(HMENU hMenu)
             return FALSE;
     }
     AutoSize();
+    ShowImagesInMenu(hMenu);
     return TRUE;
+}
+
+// The menu draws an item's bitmap beside its text, so no owner drawing is needed.
+void CCommandBarCtrl::ShowImagesInMenu(HMENU hMenu)
+{
+    if (hMenu == NULL || m_mapCommandImage.GetSize() == 0)
+        return;
+    int nCount = ::GetMenuItemCount(hMenu);
+    for (int i = 0; i < nCount; i++)
+    {
+        HMENU hSubMenu = ::GetSubMenu(hMenu, i);
+        if (hSubMenu != NULL)
+        {
+            ShowImagesInMenu(hSubMenu);
+            continue;
+        }
+        int nImage = GetImageIndex(::GetMenuItemID(hMenu, i));
+        if (nImage < 0)
+            continue;
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_BITMAP;
+        mii.hbmpItem = ItemBitmap(nImage);
+        ::SetMenuItemInfoA(hMenu, i, TRUE, &mii);
+    }
+}
+
+HBITMAP CCommandBarCtrl::ItemBitmap(int nImage)
+{
+    int cx = 0, cy = 0;
+    m_imageList.GetIconSize(cx, cy);
+    HDC hdcScreen = ::GetDC(NULL);
+    HDC hdc = ::CreateCompatibleDC(hdcScreen);
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hdcScreen, cx, cy);
+    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    RECT rc = {0, 0, cx, cy};
+    ::FillRect(hdc, &rc, ::GetSysColorBrush(COLOR_MENU));
+    m_imageList.Draw(hdc, nImage, 0, 0, ILD_TRANSPARENT);
+    ::SelectObject(hdc, hOld);
+    ::DeleteDC(hdc);
+    ::ReleaseDC(NULL, hdcScreen);
+    m_aItemBitmaps.Add(hBitmap);
+    return hBitmap;
 }
 
 BOOL CCommandBarCtrl::LoadImages(ATL::_U_STRINGorID tbID)
@@ -230,6 +278,7 @@ BOOL CCommandBarCtrl::LoadImages(ATL::_U_STRINGorID tbID)
             m_mapCommandImage.Add(wID, nImage + 1);
         nImage++;
     }
+    ShowImagesInMenu(m_hMenu);
     return TRUE;
 }
 
@@ -293,8 +342,8 @@ void CCommandBarCtrl::TrackPopup(int nIndex)
         m_nNextPopup = -1;
         PressButton(nIndex + 1, TRUE);
         t_state.pTracking = this;
-        ::TrackPopupMenuEx(hPopup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rc.left, rc.bottom,
-                           hWndOwner, &tpm);
+        ::TrackPopupMenuEx(hPopup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rc.left,
+                           rc.bottom, hWndOwner, &tpm);
         t_state.pTracking = NULL;
         if (!IsWindow())
             return;

@@ -11,14 +11,14 @@
 namespace WTL
 {
 
-#define ATL_SIMPLE_CMDBAR_PANE_STYLE                                                                          \
+#define ATL_SIMPLE_CMDBAR_PANE_STYLE                                                                         \
     (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | CCS_NODIVIDER | CCS_NORESIZE |              \
      CCS_NOPARENTALIGN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS)
 
 // The popups are tracked with the top-level frame as owner, so the frame gets WM_INITMENUPOPUP,
 // WM_MENUSELECT and WM_COMMAND exactly as from a menu bar of its own (UI update works unchanged).
 // Keyboard: Alt or F10 opens the first popup, Alt+letter the popup with that mnemonic, Left and Right
-// move between popups. The images loaded by LoadImages are kept per command; popups show no images.
+// move between popups. Popup items show the image that LoadImages found for their command.
 class CCommandBarCtrl : public ATL::CWindowImpl<CCommandBarCtrl, CToolBarCtrl>
 {
 public:
@@ -33,8 +33,8 @@ public:
     ~CCommandBarCtrl();
 
     HWND Create(HWND hWndParent, ATL::_U_RECT rect = NULL, LPCSTR szWindowName = NULL,
-                DWORD dwStyle = ATL_SIMPLE_CMDBAR_PANE_STYLE, DWORD dwExStyle = 0, UINT nID = ATL_IDW_COMMAND_BAR,
-                LPVOID lpCreateParam = NULL);
+                DWORD dwStyle = ATL_SIMPLE_CMDBAR_PANE_STYLE, DWORD dwExStyle = 0,
+                UINT nID = ATL_IDW_COMMAND_BAR, LPVOID lpCreateParam = NULL);
 
     // Shows the menu's top-level items as buttons; the menu stays owned by the caller.
     BOOL AttachMenu(HMENU hMenu);
@@ -64,6 +64,10 @@ private:
     HMENU m_hMenu = NULL;
     CImageList m_imageList;
     ATL::CSimpleMap<WORD, int> m_mapCommandImage; // image index + 1
+    ATL::CSimpleArray<HBITMAP> m_aItemBitmaps;
+
+    void ShowImagesInMenu(HMENU hMenu);
+    HBITMAP ItemBitmap(int nImage);
 };
 
 } // namespace WTL

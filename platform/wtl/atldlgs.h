@@ -75,7 +75,10 @@ public:
         NOTIFY_CODE_HANDLER(CDN_TYPECHANGE, _OnTypeChange)
     END_MSG_MAP()
 
-    LRESULT _OnFileOK(int, LPNMHDR pnmh, BOOL&) { return !static_cast<T*>(this)->OnFileOK((LPOFNOTIFYA)pnmh); }
+    LRESULT _OnFileOK(int, LPNMHDR pnmh, BOOL&)
+    {
+        return !static_cast<T*>(this)->OnFileOK((LPOFNOTIFYA)pnmh);
+    }
     LRESULT _OnFolderChange(int, LPNMHDR pnmh, BOOL&)
     {
         static_cast<T*>(this)->OnFolderChange((LPOFNOTIFYA)pnmh);
@@ -110,9 +113,9 @@ public:
     CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt = NULL, LPCSTR lpszFileName = NULL,
                 DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCSTR lpszFilter = NULL,
                 HWND hWndParent = NULL)
-        : CFileDialogImpl<CFileDialog>(bOpenFileDialog, lpszDefExt, lpszFileName, dwFlags, lpszFilter, hWndParent)
-    {
-    }
+        : CFileDialogImpl<CFileDialog>(bOpenFileDialog, lpszDefExt, lpszFileName, dwFlags, lpszFilter,
+                                       hWndParent)
+    {}
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -286,8 +289,7 @@ class CPropertySheet : public CPropertySheetImpl<CPropertySheet>
 public:
     CPropertySheet(ATL::_U_STRINGorID title = (LPCSTR)NULL, UINT uStartPage = 0, HWND hWndParent = NULL)
         : CPropertySheetImpl<CPropertySheet>(title, uStartPage, hWndParent)
-    {
-    }
+    {}
 };
 
 class CPropertyPageWindow : public ATL::CWindow
@@ -317,7 +319,7 @@ public:
         m_psp.pszTemplate = MAKEINTRESOURCEA(T::IDD);
         m_psp.pfnDlgProc = T::StartDialogProc;
         m_psp.pfnCallback = T::PropPageCallback;
-        m_psp.lParam = (LPARAM)static_cast<ATL::CWindowImplRoot<TBase>*>(this);
+        m_psp.lParam = (LPARAM) static_cast<ATL::CWindowImplRoot<TBase>*>(this);
         if (title.m_lpstr != NULL)
         {
             m_psp.pszTitle = title.m_lpstr;
@@ -404,8 +406,7 @@ public:
     };
     CPropertyPage(ATL::_U_STRINGorID title = (LPCSTR)NULL)
         : CPropertyPageImpl<CPropertyPage<t_wDlgTemplateID>>(title)
-    {
-    }
+    {}
 };
 
 } // namespace WTL

@@ -38,7 +38,8 @@ int AtlFindAcceleratorCommand(HACCEL hAccel, const MSG* pMsg)
         const ACCEL& accel = aAccel[i];
         if (accel.fVirt & FVIRTKEY)
         {
-            if (bKey && accel.key == (WORD)pMsg->wParam && (accel.fVirt & (FSHIFT | FCONTROL | FALT)) == fMods)
+            if (bKey && accel.key == (WORD)pMsg->wParam &&
+                (accel.fVirt & (FSHIFT | FCONTROL | FALT)) == fMods)
                 return accel.cmd;
         }
         else if (bChar && accel.key == (WORD)pMsg->wParam && (accel.fVirt & FALT) == (fMods & FALT))
@@ -49,7 +50,8 @@ int AtlFindAcceleratorCommand(HACCEL hAccel, const MSG* pMsg)
     return -1;
 }
 
-HWND AtlCreateSimpleToolBarCtrl(HWND hWndParent, UINT nResourceID, BOOL bInitialSeparator, DWORD dwStyle, UINT nID)
+HWND AtlCreateSimpleToolBarCtrl(HWND hWndParent, UINT nResourceID, BOOL bInitialSeparator, DWORD dwStyle,
+                                UINT nID)
 {
     HINSTANCE hInst = ATL::AtlGetResourceInstance();
     HRSRC hRsrc = ::FindResourceA(hInst, MAKEINTRESOURCEA(nResourceID), RT_TOOLBAR);
@@ -203,7 +205,8 @@ BOOL CUpdateUIBase::SetState(int nID, WORD wClear, WORD wSet, BOOL bForceUpdate)
 
 BOOL CUpdateUIBase::UIEnable(int nID, BOOL bEnable, BOOL bForceUpdate)
 {
-    return bEnable ? SetState(nID, UPDUI_DISABLED, 0, bForceUpdate) : SetState(nID, 0, UPDUI_DISABLED, bForceUpdate);
+    return bEnable ? SetState(nID, UPDUI_DISABLED, 0, bForceUpdate)
+                   : SetState(nID, 0, UPDUI_DISABLED, bForceUpdate);
 }
 
 BOOL CUpdateUIBase::UISetCheck(int nID, int nCheck, BOOL bForceUpdate)

@@ -28,17 +28,19 @@ namespace WTL
 #define UPDUI_TOOLBAR 0x0008
 #define UPDUI_STATUSBAR 0x0010
 
-#define ATL_SIMPLE_TOOLBAR_STYLE                                                                              \
+#define ATL_SIMPLE_TOOLBAR_STYLE                                                                             \
     (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS)
-#define ATL_SIMPLE_TOOLBAR_PANE_STYLE                                                                         \
+#define ATL_SIMPLE_TOOLBAR_PANE_STYLE                                                                        \
     (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | CCS_NODIVIDER | CCS_NORESIZE |              \
      CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT)
-#define ATL_SIMPLE_REBAR_STYLE                                                                                \
-    (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE)
-#define ATL_SIMPLE_REBAR_NOBORDER_STYLE                                                                       \
-    (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | RBS_VARHEIGHT | RBS_BANDBORDERS |            \
+#define ATL_SIMPLE_REBAR_STYLE                                                                               \
+    (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | RBS_VARHEIGHT | RBS_BANDBORDERS |           \
+     RBS_AUTOSIZE)
+#define ATL_SIMPLE_REBAR_NOBORDER_STYLE                                                                      \
+    (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | RBS_VARHEIGHT | RBS_BANDBORDERS |           \
      RBS_AUTOSIZE | CCS_NODIVIDER)
-#define ATL_SIMPLE_STATUSBAR_STYLE (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | SBARS_SIZEGRIP)
+#define ATL_SIMPLE_STATUSBAR_STYLE                                                                           \
+    (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | SBARS_SIZEGRIP)
 
 // The toolbar resource type and its layout: version 1, button width and height, count, then the command
 // ids, 0 for a separator. The button images are the BITMAP resource with the same id.
@@ -80,25 +82,30 @@ public:
             m_wc.hIcon = (HICON)::LoadImageA(hInst, MAKEINTRESOURCEA(m_uCommonResourceID), IMAGE_ICON, 0, 0,
                                              LR_DEFAULTCOLOR);
             m_wc.hIconSm = (HICON)::LoadImageA(hInst, MAKEINTRESOURCEA(m_uCommonResourceID), IMAGE_ICON,
-                                               ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                               LR_DEFAULTCOLOR);
+                                               ::GetSystemMetrics(SM_CXSMICON),
+                                               ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
         }
         return ATL::CWndClassInfo::Register(pProc);
     }
 };
 
 #define DECLARE_FRAME_WND_CLASS_EX(WndClassName, uCommonResourceID, style, bkgnd)                            \
-    static WTL::CFrameWndClassInfo& GetWndClassInfo()                                                         \
-    {                                                                                                         \
-        static WTL::CFrameWndClassInfo wc = {{{sizeof(WNDCLASSEXA), (UINT)(style), StartWindowProc, 0, 0,     \
-                                               NULL, NULL, NULL, (HBRUSH)(INT_PTR)((bkgnd) + 1), NULL,        \
-                                               WndClassName, NULL},                                           \
-                                              NULL, NULL, IDC_ARROW, TRUE, 0, ""},                            \
-                                             uCommonResourceID};                                              \
-        return wc;                                                                                            \
+    static WTL::CFrameWndClassInfo& GetWndClassInfo()                                                        \
+    {                                                                                                        \
+        static WTL::CFrameWndClassInfo wc = {                                                                \
+            {{sizeof(WNDCLASSEXA), (UINT)(style), StartWindowProc, 0, 0, NULL, NULL, NULL,                   \
+              (HBRUSH)(INT_PTR)((bkgnd) + 1), NULL, WndClassName, NULL},                                     \
+             NULL,                                                                                           \
+             NULL,                                                                                           \
+             IDC_ARROW,                                                                                      \
+             TRUE,                                                                                           \
+             0,                                                                                              \
+             ""},                                                                                            \
+            uCommonResourceID};                                                                              \
+        return wc;                                                                                           \
     }
 
-#define DECLARE_FRAME_WND_CLASS(WndClassName, uCommonResourceID)                                              \
+#define DECLARE_FRAME_WND_CLASS(WndClassName, uCommonResourceID)                                             \
     DECLARE_FRAME_WND_CLASS_EX(WndClassName, uCommonResourceID, 0, COLOR_WINDOW)
 
 template <class T, class TBase = ATL::CWindow, class TWinTraits = ATL::CFrameWinTraits>
@@ -188,8 +195,8 @@ public:
         this->GetClientRect(&rect);
         UpdateBarsPosition(rect, bResizeBars);
         if (m_hWndClient != NULL)
-            ::SetWindowPos(m_hWndClient, NULL, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(m_hWndClient, NULL, rect.left, rect.top, rect.right - rect.left,
+                           rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     void UpdateBarsPosition(RECT& rect, BOOL bResizeBars = TRUE)
     {
@@ -306,15 +313,16 @@ public:
         CHAIN_MSG_MAP(_baseClass)
     END_MSG_MAP()
 
-    HWND Create(HWND hWndParent = NULL, ATL::_U_RECT rect = NULL, LPCSTR szWindowName = NULL, DWORD dwStyle = 0,
-                DWORD dwExStyle = 0, HMENU hMenu = NULL, LPVOID lpCreateParam = NULL)
+    HWND Create(HWND hWndParent = NULL, ATL::_U_RECT rect = NULL, LPCSTR szWindowName = NULL,
+                DWORD dwStyle = 0, DWORD dwExStyle = 0, HMENU hMenu = NULL, LPVOID lpCreateParam = NULL)
     {
         ATOM atom = T::GetWndClassInfo().Register(&this->m_pfnSuperWindowProc);
         dwStyle = T::GetWndStyle(dwStyle);
         dwExStyle = T::GetWndExStyle(dwExStyle);
         if (rect.m_lpRect == NULL)
             rect.m_lpRect = &TBase::rcDefault;
-        return _baseClass::Create(hWndParent, rect, szWindowName, dwStyle, dwExStyle, hMenu, atom, lpCreateParam);
+        return _baseClass::Create(hWndParent, rect, szWindowName, dwStyle, dwExStyle, hMenu, atom,
+                                  lpCreateParam);
     }
 
     // Title, menu and accelerators all come from the class's common resource id.
@@ -343,7 +351,8 @@ public:
     {
         if (nResourceID == 0)
             nResourceID = T::GetWndClassInfo().m_uCommonResourceID;
-        this->m_hWndToolBar = _baseClass::CreateSimpleToolBarCtrl(this->m_hWnd, nResourceID, TRUE, dwStyle, nID);
+        this->m_hWndToolBar =
+            _baseClass::CreateSimpleToolBarCtrl(this->m_hWnd, nResourceID, TRUE, dwStyle, nID);
         return this->m_hWndToolBar != NULL;
     }
 
@@ -371,16 +380,18 @@ struct _AtlUpdateUIMap
     WORD m_wType;
 };
 
-#define BEGIN_UPDATE_UI_MAP(thisClass)                                                                        \
-    static const WTL::_AtlUpdateUIMap* GetUpdateUIMap()                                                       \
-    {                                                                                                         \
+#define BEGIN_UPDATE_UI_MAP(thisClass)                                                                       \
+    static const WTL::_AtlUpdateUIMap* GetUpdateUIMap()                                                      \
+    {                                                                                                        \
         static const WTL::_AtlUpdateUIMap theMap[] = {
 #define UPDATE_ELEMENT(nID, wType) {(WORD)(nID), (WORD)(wType)},
-#define END_UPDATE_UI_MAP()                                                                                   \
-    {(WORD)-1, 0}                                                                                             \
-    }                                                                                                         \
-    ;                                                                                                         \
-    return theMap;                                                                                            \
+#define END_UPDATE_UI_MAP()                                                                                  \
+    {                                                                                                        \
+        (WORD) - 1, 0                                                                                        \
+    }                                                                                                        \
+    }                                                                                                        \
+    ;                                                                                                        \
+    return theMap;                                                                                           \
     }
 
 class CUpdateUIBase

@@ -1,4 +1,5 @@
-// GDI object holders (fonts, pens, brushes, bitmaps) and device contexts; a managed holder deletes its object.
+// GDI object holders (fonts, pens, brushes, bitmaps) and device contexts; a managed holder deletes its
+// object.
 #pragma once
 
 #include <windows.h>
@@ -65,14 +66,17 @@ public:
         this->Attach(h);
         return *this;
     }
-    HFONT CreateFontIndirect(const LOGFONTA* lpLogFont) { return this->Set(::CreateFontIndirectA(lpLogFont)); }
+    HFONT CreateFontIndirect(const LOGFONTA* lpLogFont)
+    {
+        return this->Set(::CreateFontIndirectA(lpLogFont));
+    }
     HFONT CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
                      BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
                      BYTE nQuality, BYTE nPitchAndFamily, LPCSTR lpszFacename)
     {
-        return this->Set(::CreateFontA(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline,
-                                       cStrikeOut, nCharSet, nOutPrecision, nClipPrecision, nQuality,
-                                       nPitchAndFamily, lpszFacename));
+        return this->Set(::CreateFontA(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic,
+                                       bUnderline, cStrikeOut, nCharSet, nOutPrecision, nClipPrecision,
+                                       nQuality, nPitchAndFamily, lpszFacename));
     }
     // nPointSize is in tenths of a point, as the common font dialogs give it.
     HFONT CreatePointFont(int nPointSize, LPCSTR lpszFaceName, HDC hDC = NULL, bool bBold = false,
@@ -89,7 +93,10 @@ public:
         lstrcpynA(lf.lfFaceName, lpszFaceName, LF_FACESIZE);
         return CreateFontIndirect(&lf);
     }
-    int GetLogFont(LOGFONTA* pLogFont) const { return ::GetObjectA(this->m_hObj, sizeof(LOGFONTA), pLogFont); }
+    int GetLogFont(LOGFONTA* pLogFont) const
+    {
+        return ::GetObjectA(this->m_hObj, sizeof(LOGFONTA), pLogFont);
+    }
 };
 typedef CFontT<true> CFont;
 typedef CFontT<false> CFontHandle;
@@ -205,13 +212,19 @@ public:
     BOOL MoveTo(int x, int y, LPPOINT lpPoint = NULL) { return ::MoveToEx(m_hDC, x, y, lpPoint); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL Rectangle(int x1, int y1, int x2, int y2) { return ::Rectangle(m_hDC, x1, y1, x2, y2); }
-    BOOL Rectangle(LPCRECT lpRect) { return ::Rectangle(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+    BOOL Rectangle(LPCRECT lpRect)
+    {
+        return ::Rectangle(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
     BOOL Polyline(const POINT* lpPoints, int nCount) { return ::Polyline(m_hDC, lpPoints, nCount); }
     BOOL Polygon(const POINT* lpPoints, int nCount) { return ::Polygon(m_hDC, lpPoints, nCount); }
     COLORREF SetPixel(int x, int y, COLORREF crColor) { return ::SetPixel(m_hDC, x, y, crColor); }
     COLORREF GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
     int FillRect(LPCRECT lpRect, HBRUSH hBrush) { return ::FillRect(m_hDC, lpRect, hBrush); }
-    int FillRect(LPCRECT lpRect, int nColorIndex) { return ::FillRect(m_hDC, lpRect, (HBRUSH)(INT_PTR)(nColorIndex + 1)); }
+    int FillRect(LPCRECT lpRect, int nColorIndex)
+    {
+        return ::FillRect(m_hDC, lpRect, (HBRUSH)(INT_PTR)(nColorIndex + 1));
+    }
     int FrameRect(LPCRECT lpRect, HBRUSH hBrush) { return ::FrameRect(m_hDC, lpRect, hBrush); }
     BOOL FillSolidRect(LPCRECT lpRect, COLORREF clr)
     {
@@ -262,7 +275,8 @@ public:
     }
     BOOL GetTextExtent(LPCSTR lpszString, int nCount, LPSIZE lpSize) const
     {
-        return ::GetTextExtentPoint32A(m_hDC, lpszString, nCount == -1 ? lstrlenA(lpszString) : nCount, lpSize);
+        return ::GetTextExtentPoint32A(m_hDC, lpszString, nCount == -1 ? lstrlenA(lpszString) : nCount,
+                                       lpSize);
     }
     BOOL GetTextMetrics(LPTEXTMETRICA lpMetrics) const { return ::GetTextMetricsA(m_hDC, lpMetrics); }
 

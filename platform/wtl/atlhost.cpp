@@ -35,4 +35,9 @@ HRESULT AtlGetDlgControl(HWND hWndDlg, int nID, REFIID iid, void** ppCtrl)
     return hr;
 }
 
+HRESULT CWindow::GetDlgControl(int nID, REFIID iid, void** ppCtrl) const
+{
+    return AtlGetDlgControl(m_hWnd, nID, iid, ppCtrl);
+}
+
 } // namespace ATL

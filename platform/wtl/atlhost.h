@@ -36,10 +36,6 @@ public:
         ::AtlAxWinInit();
         return CDialogImpl<T, TBase>::Create(hWndParent, dwInitParam);
     }
-    HRESULT GetDlgControl(int nID, REFIID iid, void** ppCtrl)
-    {
-        return AtlGetDlgControl(this->m_hWnd, nID, iid, ppCtrl);
-    }
 };
 
 } // namespace ATL

@@ -33,6 +33,7 @@ void AtlHandleMsgMapException(const char* pszClassName) noexcept
     }
     catch (...)
     {
+        // A hook that fails falls back to the built-in report.
     }
     char szText[300];
     snprintf(szText, sizeof(szText), "Unhandled exception!!!\r\n%s", pszClassName ? pszClassName : "");
@@ -260,8 +261,8 @@ HWND CWindow::GetTopLevelParent() const
 {
     HWND hWndParent = m_hWnd;
     HWND hWndTmp;
-    while ((hWndTmp = (::GetWindowLongPtrA(hWndParent, GWL_STYLE) & WS_CHILD) ? ::GetParent(hWndParent) : NULL) !=
-           NULL)
+    while ((hWndTmp = (::GetWindowLongPtrA(hWndParent, GWL_STYLE) & WS_CHILD) ? ::GetParent(hWndParent)
+                                                                              : NULL) != NULL)
         hWndParent = hWndTmp;
     return hWndParent;
 }

@@ -77,7 +77,8 @@ public:
     static LPCSTR GetWndClassName() { return NULL; }
 
     HWND Create(LPCSTR lpstrWndClass, HWND hWndParent, _U_RECT rect = NULL, LPCSTR szWindowName = NULL,
-                DWORD dwStyle = 0, DWORD dwExStyle = 0, _U_MENUorID MenuOrID = 0U, LPVOID lpCreateParam = NULL)
+                DWORD dwStyle = 0, DWORD dwExStyle = 0, _U_MENUorID MenuOrID = 0U,
+                LPVOID lpCreateParam = NULL)
     {
         if (rect.m_lpRect == NULL)
             rect.m_lpRect = &rcDefault;
@@ -105,7 +106,10 @@ public:
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL UpdateWindow() { return ::UpdateWindow(m_hWnd); }
     BOOL Invalidate(BOOL bErase = TRUE) { return ::InvalidateRect(m_hWnd, NULL, bErase); }
-    BOOL InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE) { return ::InvalidateRect(m_hWnd, lpRect, bErase); }
+    BOOL InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE)
+    {
+        return ::InvalidateRect(m_hWnd, lpRect, bErase);
+    }
     BOOL RedrawWindow(LPCRECT lpRect = NULL, HRGN hRgn = NULL,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE)
     {
@@ -203,8 +207,8 @@ public:
     }
     BOOL SetWindowPos(HWND hWndInsertAfter, LPCRECT lpRect, UINT nFlags)
     {
-        return ::SetWindowPos(m_hWnd, hWndInsertAfter, lpRect->left, lpRect->top, lpRect->right - lpRect->left,
-                              lpRect->bottom - lpRect->top, nFlags);
+        return ::SetWindowPos(m_hWnd, hWndInsertAfter, lpRect->left, lpRect->top,
+                              lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, nFlags);
     }
     BOOL BringWindowToTop() { return ::BringWindowToTop(m_hWnd); }
     BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
@@ -267,6 +271,8 @@ public:
         return ::GetNextDlgTabItem(m_hWnd, hWndCtl, bPrevious);
     }
     BOOL IsDialogMessage(LPMSG lpMsg) { return ::IsDialogMessageA(m_hWnd, lpMsg); }
+    // The interface of the ActiveX control (or control of our own) in dialog item nID.
+    HRESULT GetDlgControl(int nID, REFIID iid, void** ppCtrl) const;
     void GotoDlgCtrl(HWND hWndCtrl) const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, (WPARAM)hWndCtrl, 1L); }
 
 private:
@@ -278,7 +284,8 @@ private:
             return FALSE;
         ::SetWindowLongPtrA(m_hWnd, nIndex, (LONG_PTR)dwNew);
         if (nFlags != 0)
-            ::SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+            ::SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
+                           SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
         return TRUE;
     }
 };
@@ -305,7 +312,8 @@ public:
 };
 
 typedef CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0> CControlWinTraits;
-typedef CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>
+typedef CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                   WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>
     CFrameWinTraits;
 typedef CWinTraits<0, 0> CNullTraits;
 
@@ -443,7 +451,8 @@ public:
 
     static LRESULT CALLBACK StartWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
-        CWindowImplBaseT* pThis = static_cast<CWindowImplBaseT*>((CWindowImplRoot<TBase>*)AtlTakeCreatingWindow());
+        CWindowImplBaseT* pThis =
+            static_cast<CWindowImplBaseT*>((CWindowImplRoot<TBase>*)AtlTakeCreatingWindow());
         if (pThis == NULL)
             return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
         pThis->m_hWnd = hWnd;
@@ -512,10 +521,10 @@ public:
         if (rect.m_lpRect == NULL)
             rect.m_lpRect = &TBase::rcDefault;
         AtlSetCreatingWindow(static_cast<CWindowImplRoot<TBase>*>(this));
-        HWND hWnd = ::CreateWindowExA(dwExStyle, MAKEINTATOM(atom), szWindowName, dwStyle, rect.m_lpRect->left,
-                                      rect.m_lpRect->top, rect.m_lpRect->right - rect.m_lpRect->left,
-                                      rect.m_lpRect->bottom - rect.m_lpRect->top, hWndParent, MenuOrID.m_hMenu,
-                                      AtlGetResourceInstance(), lpCreateParam);
+        HWND hWnd = ::CreateWindowExA(
+            dwExStyle, MAKEINTATOM(atom), szWindowName, dwStyle, rect.m_lpRect->left, rect.m_lpRect->top,
+            rect.m_lpRect->right - rect.m_lpRect->left, rect.m_lpRect->bottom - rect.m_lpRect->top,
+            hWndParent, MenuOrID.m_hMenu, AtlGetResourceInstance(), lpCreateParam);
         AtlTakeCreatingWindow();
         return hWnd;
     }
@@ -570,7 +579,12 @@ public:
         static CWndClassInfo wc = {{sizeof(WNDCLASSEXA), CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
                                     _baseClass::StartWindowProc, 0, 0, NULL, NULL, NULL,
                                     (HBRUSH)(COLOR_WINDOW + 1), NULL, NULL, NULL},
-                                   NULL, NULL, IDC_ARROW, TRUE, 0, ""};
+                                   NULL,
+                                   NULL,
+                                   IDC_ARROW,
+                                   TRUE,
+                                   0,
+                                   ""};
         return wc;
     }
 
@@ -587,27 +601,37 @@ public:
     }
 };
 
-#define DECLARE_WND_CLASS_EX(WndClassName, style, bkgnd)                                                      \
-    static ATL::CWndClassInfo& GetWndClassInfo()                                                              \
-    {                                                                                                         \
-        static ATL::CWndClassInfo wc = {{sizeof(WNDCLASSEXA), (UINT)(style), StartWindowProc, 0, 0, NULL,     \
-                                         NULL, NULL, (HBRUSH)(INT_PTR)((bkgnd) + 1), NULL, WndClassName,      \
-                                         NULL},                                                               \
-                                        NULL, NULL, IDC_ARROW, TRUE, 0, ""};                                  \
-        return wc;                                                                                            \
+#define DECLARE_WND_CLASS_EX(WndClassName, style, bkgnd)                                                     \
+    static ATL::CWndClassInfo& GetWndClassInfo()                                                             \
+    {                                                                                                        \
+        static ATL::CWndClassInfo wc = {{sizeof(WNDCLASSEXA), (UINT)(style), StartWindowProc, 0, 0, NULL,    \
+                                         NULL, NULL, (HBRUSH)(INT_PTR)((bkgnd) + 1), NULL, WndClassName,     \
+                                         NULL},                                                              \
+                                        NULL,                                                                \
+                                        NULL,                                                                \
+                                        IDC_ARROW,                                                           \
+                                        TRUE,                                                                \
+                                        0,                                                                   \
+                                        ""};                                                                 \
+        return wc;                                                                                           \
     }
 
-#define DECLARE_WND_CLASS(WndClassName)                                                                       \
+#define DECLARE_WND_CLASS(WndClassName)                                                                      \
     DECLARE_WND_CLASS_EX(WndClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
 
 // A superclass takes the original class's procedure and settings under a class name of its own.
-#define DECLARE_WND_SUPERCLASS(WndClassName, OrigWndClassName)                                                \
-    static ATL::CWndClassInfo& GetWndClassInfo()                                                              \
-    {                                                                                                         \
-        static ATL::CWndClassInfo wc = {{sizeof(WNDCLASSEXA), 0, StartWindowProc, 0, 0, NULL, NULL, NULL,     \
-                                         NULL, NULL, WndClassName, NULL},                                     \
-                                        OrigWndClassName, NULL, NULL, TRUE, 0, ""};                           \
-        return wc;                                                                                            \
+#define DECLARE_WND_SUPERCLASS(WndClassName, OrigWndClassName)                                               \
+    static ATL::CWndClassInfo& GetWndClassInfo()                                                             \
+    {                                                                                                        \
+        static ATL::CWndClassInfo wc = {{sizeof(WNDCLASSEXA), 0, StartWindowProc, 0, 0, NULL, NULL, NULL,    \
+                                         NULL, NULL, WndClassName, NULL},                                    \
+                                        OrigWndClassName,                                                    \
+                                        NULL,                                                                \
+                                        NULL,                                                                \
+                                        TRUE,                                                                \
+                                        0,                                                                   \
+                                        ""};                                                                 \
+        return wc;                                                                                           \
     }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -621,7 +645,8 @@ public:
 
     static INT_PTR CALLBACK StartDialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
-        CDialogImplBaseT* pThis = static_cast<CDialogImplBaseT*>((CWindowImplRoot<TBase>*)AtlTakeCreatingWindow());
+        CDialogImplBaseT* pThis =
+            static_cast<CDialogImplBaseT*>((CWindowImplRoot<TBase>*)AtlTakeCreatingWindow());
         if (pThis == NULL)
             return FALSE;
         pThis->m_hWnd = hWnd;
@@ -703,8 +728,9 @@ public:
     INT_PTR DoModal(HWND hWndParent = ::GetActiveWindow(), LPARAM dwInitParam = 0)
     {
         AtlSetCreatingWindow(static_cast<CWindowImplRoot<TBase>*>(this));
-        INT_PTR nRet = ::DialogBoxParamA(AtlGetResourceInstance(), MAKEINTRESOURCEA(static_cast<T*>(this)->IDD),
-                                         hWndParent, T::StartDialogProc, dwInitParam);
+        INT_PTR nRet =
+            ::DialogBoxParamA(AtlGetResourceInstance(), MAKEINTRESOURCEA(static_cast<T*>(this)->IDD),
+                              hWndParent, T::StartDialogProc, dwInitParam);
         AtlTakeCreatingWindow();
         this->m_hWnd = NULL;
         return nRet;
@@ -714,8 +740,9 @@ public:
     HWND Create(HWND hWndParent, LPARAM dwInitParam = 0)
     {
         AtlSetCreatingWindow(static_cast<CWindowImplRoot<TBase>*>(this));
-        HWND hWnd = ::CreateDialogParamA(AtlGetResourceInstance(), MAKEINTRESOURCEA(static_cast<T*>(this)->IDD),
-                                         hWndParent, T::StartDialogProc, dwInitParam);
+        HWND hWnd =
+            ::CreateDialogParamA(AtlGetResourceInstance(), MAKEINTRESOURCEA(static_cast<T*>(this)->IDD),
+                                 hWndParent, T::StartDialogProc, dwInitParam);
         AtlTakeCreatingWindow();
         return hWnd;
     }
@@ -730,161 +757,169 @@ public:
 // bHandled = FALSE lets the search go on. Message ids are compared with ==, so a run-time registered
 // message held in a variable works like a constant.
 
-#define BEGIN_MSG_MAP(theClass)                                                                               \
-public:                                                                                                       \
-    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,           \
-                              DWORD dwMsgMapID = 0)                                                           \
-    {                                                                                                         \
-        const char* const pszMsgMapClass_ = #theClass;                                                        \
-        BOOL bHandled = TRUE;                                                                                 \
-        (void)hWnd;                                                                                           \
-        (void)uMsg;                                                                                           \
-        (void)wParam;                                                                                         \
-        (void)lParam;                                                                                         \
-        (void)bHandled;                                                                                       \
-        try                                                                                                   \
-        {                                                                                                     \
-            switch (dwMsgMapID)                                                                               \
-            {                                                                                                 \
+#define BEGIN_MSG_MAP(theClass)                                                                              \
+public:                                                                                                      \
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,          \
+                              DWORD dwMsgMapID = 0)                                                          \
+    {                                                                                                        \
+        const char* const pszMsgMapClass_ = #theClass;                                                       \
+        BOOL bHandled = TRUE;                                                                                \
+        (void)hWnd;                                                                                          \
+        (void)uMsg;                                                                                          \
+        (void)wParam;                                                                                        \
+        (void)lParam;                                                                                        \
+        (void)bHandled;                                                                                      \
+        try                                                                                                  \
+        {                                                                                                    \
+            switch (dwMsgMapID)                                                                              \
+            {                                                                                                \
             case 0:
 
-#define ALT_MSG_MAP(msgMapID)                                                                                 \
-    break;                                                                                                    \
+#define ALT_MSG_MAP(msgMapID)                                                                                \
+    break;                                                                                                   \
     case msgMapID:
 
-#define END_MSG_MAP()                                                                                         \
-    break;                                                                                                    \
-    default:                                                                                                  \
-        break;                                                                                                \
-        }                                                                                                     \
-        }                                                                                                     \
-        catch (...)                                                                                           \
-        {                                                                                                     \
-            ::ATL::AtlHandleMsgMapException(pszMsgMapClass_);                                                 \
-            return bHandled;                                                                                  \
-        }                                                                                                     \
-        return FALSE;                                                                                         \
+#define END_MSG_MAP()                                                                                        \
+    break;                                                                                                   \
+    default:                                                                                                 \
+        break;                                                                                               \
+        }                                                                                                    \
+        }                                                                                                    \
+        catch (...)                                                                                          \
+        {                                                                                                    \
+            ::ATL::AtlHandleMsgMapException(pszMsgMapClass_);                                                \
+            return bHandled;                                                                                 \
+        }                                                                                                    \
+        return FALSE;                                                                                        \
         }
 
-#define MESSAGE_HANDLER(msg, func)                                                                            \
-    if (uMsg == (UINT)(msg))                                                                                  \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                                       \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define MESSAGE_HANDLER(msg, func)                                                                           \
+    if (uMsg == (UINT)(msg))                                                                                 \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                                      \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
 
-#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                                        \
-    if (uMsg >= (UINT)(msgFirst) && uMsg <= (UINT)(msgLast))                                                  \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                                       \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                                       \
+    if (uMsg >= (UINT)(msgFirst) && uMsg <= (UINT)(msgLast))                                                 \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                                      \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
 
-#define COMMAND_HANDLER_IF_(cond, func)                                                                       \
-    if (uMsg == WM_COMMAND && (cond))                                                                         \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                               \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define COMMAND_HANDLER_IF_(cond, func)                                                                      \
+    if (uMsg == WM_COMMAND && (cond))                                                                        \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                              \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
 
-#define COMMAND_HANDLER(id, code, func) COMMAND_HANDLER_IF_((id) == LOWORD(wParam) && (code) == HIWORD(wParam), func)
+#define COMMAND_HANDLER(id, code, func)                                                                      \
+    COMMAND_HANDLER_IF_((id) == LOWORD(wParam) && (code) == HIWORD(wParam), func)
 #define COMMAND_ID_HANDLER(id, func) COMMAND_HANDLER_IF_((id) == LOWORD(wParam), func)
 #define COMMAND_CODE_HANDLER(code, func) COMMAND_HANDLER_IF_((code) == HIWORD(wParam), func)
-#define COMMAND_RANGE_HANDLER(idFirst, idLast, func)                                                          \
+#define COMMAND_RANGE_HANDLER(idFirst, idLast, func)                                                         \
     COMMAND_HANDLER_IF_(LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast), func)
-#define COMMAND_RANGE_CODE_HANDLER(idFirst, idLast, code, func)                                               \
-    COMMAND_HANDLER_IF_(LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast) && (code) == HIWORD(wParam), \
-                        func)
+#define COMMAND_RANGE_CODE_HANDLER(idFirst, idLast, code, func)                                              \
+    COMMAND_HANDLER_IF_(                                                                                     \
+        LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast) && (code) == HIWORD(wParam), func)
 
-#define NOTIFY_HANDLER_IF_(msg, cond, func)                                                                   \
-    if (uMsg == (msg) && (cond))                                                                              \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = func((int)wParam, (LPNMHDR)lParam, bHandled);                                               \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define NOTIFY_HANDLER_IF_(msg, cond, func)                                                                  \
+    if (uMsg == (msg) && (cond))                                                                             \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = func((int)wParam, (LPNMHDR)lParam, bHandled);                                              \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
 
-#define NOTIFY_HANDLER(id, cd, func)                                                                          \
-    NOTIFY_HANDLER_IF_(WM_NOTIFY, (UINT_PTR)(id) == ((LPNMHDR)lParam)->idFrom && (UINT)(cd) == ((LPNMHDR)lParam)->code, func)
-#define NOTIFY_ID_HANDLER(id, func) NOTIFY_HANDLER_IF_(WM_NOTIFY, (UINT_PTR)(id) == ((LPNMHDR)lParam)->idFrom, func)
-#define NOTIFY_CODE_HANDLER(cd, func) NOTIFY_HANDLER_IF_(WM_NOTIFY, (UINT)(cd) == ((LPNMHDR)lParam)->code, func)
-#define NOTIFY_RANGE_HANDLER(idFirst, idLast, func)                                                           \
-    NOTIFY_HANDLER_IF_(WM_NOTIFY,                                                                             \
-                       ((LPNMHDR)lParam)->idFrom >= (UINT_PTR)(idFirst) &&                                    \
-                           ((LPNMHDR)lParam)->idFrom <= (UINT_PTR)(idLast),                                   \
+#define NOTIFY_HANDLER(id, cd, func)                                                                         \
+    NOTIFY_HANDLER_IF_(WM_NOTIFY,                                                                            \
+                       (UINT_PTR)(id) == ((LPNMHDR)lParam)->idFrom && (UINT)(cd) == ((LPNMHDR)lParam)->code, \
                        func)
-#define NOTIFY_RANGE_CODE_HANDLER(idFirst, idLast, cd, func)                                                  \
-    NOTIFY_HANDLER_IF_(WM_NOTIFY,                                                                             \
-                       ((LPNMHDR)lParam)->idFrom >= (UINT_PTR)(idFirst) &&                                    \
-                           ((LPNMHDR)lParam)->idFrom <= (UINT_PTR)(idLast) &&                                 \
-                           (UINT)(cd) == ((LPNMHDR)lParam)->code,                                             \
+#define NOTIFY_ID_HANDLER(id, func)                                                                          \
+    NOTIFY_HANDLER_IF_(WM_NOTIFY, (UINT_PTR)(id) == ((LPNMHDR)lParam)->idFrom, func)
+#define NOTIFY_CODE_HANDLER(cd, func)                                                                        \
+    NOTIFY_HANDLER_IF_(WM_NOTIFY, (UINT)(cd) == ((LPNMHDR)lParam)->code, func)
+#define NOTIFY_RANGE_HANDLER(idFirst, idLast, func)                                                          \
+    NOTIFY_HANDLER_IF_(WM_NOTIFY,                                                                            \
+                       ((LPNMHDR)lParam)->idFrom >= (UINT_PTR)(idFirst) &&                                   \
+                           ((LPNMHDR)lParam)->idFrom <= (UINT_PTR)(idLast),                                  \
+                       func)
+#define NOTIFY_RANGE_CODE_HANDLER(idFirst, idLast, cd, func)                                                 \
+    NOTIFY_HANDLER_IF_(WM_NOTIFY,                                                                            \
+                       ((LPNMHDR)lParam)->idFrom >= (UINT_PTR)(idFirst) &&                                   \
+                           ((LPNMHDR)lParam)->idFrom <= (UINT_PTR)(idLast) &&                                \
+                           (UINT)(cd) == ((LPNMHDR)lParam)->code,                                            \
                        func)
 
-#define CHAIN_MSG_MAP(theChainClass)                                                                          \
-    {                                                                                                         \
-        if (theChainClass::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                         \
-            return TRUE;                                                                                      \
+#define CHAIN_MSG_MAP(theChainClass)                                                                         \
+    {                                                                                                        \
+        if (theChainClass::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                        \
+            return TRUE;                                                                                     \
     }
-#define CHAIN_MSG_MAP_MEMBER(theChainMember)                                                                  \
-    {                                                                                                         \
-        if ((theChainMember).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                       \
-            return TRUE;                                                                                      \
+#define CHAIN_MSG_MAP_MEMBER(theChainMember)                                                                 \
+    {                                                                                                        \
+        if ((theChainMember).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                      \
+            return TRUE;                                                                                     \
     }
-#define CHAIN_MSG_MAP_ALT(theChainClass, msgMapID)                                                            \
-    {                                                                                                         \
-        if (theChainClass::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, msgMapID))               \
-            return TRUE;                                                                                      \
+#define CHAIN_MSG_MAP_ALT(theChainClass, msgMapID)                                                           \
+    {                                                                                                        \
+        if (theChainClass::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, msgMapID))              \
+            return TRUE;                                                                                     \
     }
-#define CHAIN_MSG_MAP_ALT_MEMBER(theChainMember, msgMapID)                                                    \
-    {                                                                                                         \
-        if ((theChainMember).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, msgMapID))             \
-            return TRUE;                                                                                      \
+#define CHAIN_MSG_MAP_ALT_MEMBER(theChainMember, msgMapID)                                                   \
+    {                                                                                                        \
+        if ((theChainMember).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, msgMapID))            \
+            return TRUE;                                                                                     \
     }
 
-#define REFLECT_NOTIFICATIONS()                                                                               \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = this->ReflectNotifications(uMsg, wParam, lParam, bHandled);                                 \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define REFLECT_NOTIFICATIONS()                                                                              \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = this->ReflectNotifications(uMsg, wParam, lParam, bHandled);                                \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
-#define FORWARD_NOTIFICATIONS()                                                                               \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = this->ForwardNotifications(uMsg, wParam, lParam, bHandled);                                 \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define FORWARD_NOTIFICATIONS()                                                                              \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = this->ForwardNotifications(uMsg, wParam, lParam, bHandled);                                \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
-#define DEFAULT_REFLECTION_HANDLER()                                                                          \
-    if (this->DefaultReflectionHandler(hWnd, uMsg, wParam, lParam, lResult))                                  \
+#define DEFAULT_REFLECTION_HANDLER()                                                                         \
+    if (this->DefaultReflectionHandler(hWnd, uMsg, wParam, lParam, lResult))                                 \
         return TRUE;
 
-#define REFLECTED_COMMAND_HANDLER(id, code, func)                                                             \
-    if (uMsg == OCM_COMMAND && (id) == LOWORD(wParam) && (code) == HIWORD(wParam))                            \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                               \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define REFLECTED_COMMAND_HANDLER(id, code, func)                                                            \
+    if (uMsg == OCM_COMMAND && (id) == LOWORD(wParam) && (code) == HIWORD(wParam))                           \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                              \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
-#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                                            \
-    if (uMsg == OCM_COMMAND && (code) == HIWORD(wParam))                                                      \
-    {                                                                                                         \
-        bHandled = TRUE;                                                                                      \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                               \
-        if (bHandled)                                                                                         \
-            return TRUE;                                                                                      \
+#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                                           \
+    if (uMsg == OCM_COMMAND && (code) == HIWORD(wParam))                                                     \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                              \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
     }
-#define REFLECTED_NOTIFY_HANDLER(id, cd, func)                                                                \
-    NOTIFY_HANDLER_IF_(OCM_NOTIFY, (UINT_PTR)(id) == ((LPNMHDR)lParam)->idFrom && (UINT)(cd) == ((LPNMHDR)lParam)->code, func)
-#define REFLECTED_NOTIFY_CODE_HANDLER(cd, func) NOTIFY_HANDLER_IF_(OCM_NOTIFY, (UINT)(cd) == ((LPNMHDR)lParam)->code, func)
+#define REFLECTED_NOTIFY_HANDLER(id, cd, func)                                                               \
+    NOTIFY_HANDLER_IF_(OCM_NOTIFY,                                                                           \
+                       (UINT_PTR)(id) == ((LPNMHDR)lParam)->idFrom && (UINT)(cd) == ((LPNMHDR)lParam)->code, \
+                       func)
+#define REFLECTED_NOTIFY_CODE_HANDLER(cd, func)                                                              \
+    NOTIFY_HANDLER_IF_(OCM_NOTIFY, (UINT)(cd) == ((LPNMHDR)lParam)->code, func)
 
 #ifndef _ATL_NO_AUTOMATIC_NAMESPACE
 using namespace ATL;

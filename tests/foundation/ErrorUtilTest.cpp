@@ -39,11 +39,12 @@ TEST(ErrorUtilTest, CreatingAnUnregisteredClassThrowsOneExceptionWithTheSystemsR
     catch (CException* e)
     {
         ++nThrown;
-        EXPECT_EQ("FATAL ERROR: Create OrbIMAP component failed!\r\n"
-                  "A specified class is not registered in the registration database. Also can indicate that the "
-                  "type of server you requested in the CLSCTX enumeration is not registered or the values for the "
-                  "server types in the registry are corrupt.",
-                  Str(e->m_strMessage));
+        EXPECT_EQ(
+            "FATAL ERROR: Create OrbIMAP component failed!\r\n"
+            "A specified class is not registered in the registration database. Also can indicate that the "
+            "type of server you requested in the CLSCTX enumeration is not registered or the values for the "
+            "server types in the registry are corrupt.",
+            Str(e->m_strMessage));
         EXPECT_TRUE(e->m_strDetail.IsEmpty());
         delete e;
     }
@@ -140,7 +141,8 @@ TEST(ErrorUtilTest, FileVersionTextOfFilesWithAndWithoutAVersionResource)
 TEST(ErrorUtilTest, RegistrationKeysAreWrittenAndDeletedAsATree)
 {
     const char* kRoot = "Software\\Vorn\\FoundationTest";
-    ASSERT_TRUE(SetRegKey("Software\\Vorn\\FoundationTest\\Sub\\Leaf", "text", NULL, REG_SZ, 0, HKEY_CURRENT_USER));
+    ASSERT_TRUE(
+        SetRegKey("Software\\Vorn\\FoundationTest\\Sub\\Leaf", "text", NULL, REG_SZ, 0, HKEY_CURRENT_USER));
     ASSERT_TRUE(SetRegKey("Software\\Vorn\\FoundationTest\\Sub", "7", "Named", REG_SZ, 0, HKEY_CURRENT_USER));
     ASSERT_TRUE(SetRegKey("Software\\Vorn\\FoundationTest\\Other", "x", NULL, REG_SZ, 0, HKEY_CURRENT_USER));
     char szValue[16] = "";

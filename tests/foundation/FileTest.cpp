@@ -43,7 +43,8 @@ TEST(FileTest, OpenFlagsCreateTruncateOrKeepRealFiles)
 
     // Create with "no truncate" opens what is there and keeps it.
     WriteWholeFile(strPath, "kept");
-    ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite, &error));
+    ASSERT_TRUE(
+        file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite, &error));
     EXPECT_EQ(4u, file.GetLength());
     char szBuffer[16] = "";
     EXPECT_EQ(4u, file.Read(szBuffer, sizeof(szBuffer)));
@@ -51,7 +52,8 @@ TEST(FileTest, OpenFlagsCreateTruncateOrKeepRealFiles)
     file.Close();
 
     const std::string strNew = folder.Path("new.txt");
-    ASSERT_TRUE(file.Open(strNew.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite, &error));
+    ASSERT_TRUE(
+        file.Open(strNew.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite, &error));
     file.Close();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES == ::GetFileAttributesA(strNew.c_str()), false);
 
@@ -174,14 +176,30 @@ TEST(FileExceptionTest, SystemErrorsMapToCauses)
         LONG error;
         int cause;
     } cases[] = {
-        {0, CFileException::none},          {2, CFileException::fileNotFound},   {107, CFileException::fileNotFound},
-        {3, CFileException::badPath},       {123, CFileException::badPath},      {267, CFileException::badPath},
-        {4, CFileException::tooManyOpenFiles}, {5, CFileException::accessDenied}, {183, CFileException::accessDenied},
-        {999, CFileException::accessDenied}, {6, CFileException::fileNotFound},  {193, CFileException::invalidFile},
-        {16, CFileException::removeCurrentDir}, {62, CFileException::directoryFull}, {131, CFileException::badSeek},
-        {21, CFileException::hardIO},       {997, CFileException::hardIO},       {32, CFileException::sharingViolation},
-        {33, CFileException::lockViolation}, {167, CFileException::lockViolation}, {112, CFileException::diskFull},
-        {38, CFileException::endOfFile},    {1, CFileException::generic},        {10054, CFileException::generic},
+        {0, CFileException::none},
+        {2, CFileException::fileNotFound},
+        {107, CFileException::fileNotFound},
+        {3, CFileException::badPath},
+        {123, CFileException::badPath},
+        {267, CFileException::badPath},
+        {4, CFileException::tooManyOpenFiles},
+        {5, CFileException::accessDenied},
+        {183, CFileException::accessDenied},
+        {999, CFileException::accessDenied},
+        {6, CFileException::fileNotFound},
+        {193, CFileException::invalidFile},
+        {16, CFileException::removeCurrentDir},
+        {62, CFileException::directoryFull},
+        {131, CFileException::badSeek},
+        {21, CFileException::hardIO},
+        {997, CFileException::hardIO},
+        {32, CFileException::sharingViolation},
+        {33, CFileException::lockViolation},
+        {167, CFileException::lockViolation},
+        {112, CFileException::diskFull},
+        {38, CFileException::endOfFile},
+        {1, CFileException::generic},
+        {10054, CFileException::generic},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.cause, CFileException::OsErrorToException(c.error)) << "system error " << c.error;
@@ -197,7 +215,8 @@ TEST(FileExceptionTest, MessagesNameTheFileOrAnUnnamedFile)
         const char* name;
         const char* text;
     } cases[] = {
-        {CFileException::sharingViolation, "", "A sharing violation occurred while accessing an unnamed file."},
+        {CFileException::sharingViolation, "",
+         "A sharing violation occurred while accessing an unnamed file."},
         {CFileException::fileNotFound, "C:\\mail\\a.eml", "C:\\mail\\a.eml was not found."},
         {CFileException::badSeek, "", "Seek failed on an unnamed file"},
         {CFileException::none, "x", "No error occurred."},
@@ -335,10 +354,8 @@ TEST(PathTest, RootOfDriveAndUncPaths)
         const char* path;
         const char* root;
     } cases[] = {
-        {"C:\\mail\\a.eml", "C:\\"},
-        {"\\\\srv\\docs\\a\\b.txt", "\\\\srv\\docs\\"},
-        {"//srv/docs/a", "//srv/docs/"},
-        {"\\\\srv\\docs", "\\\\srv\\docs"},
+        {"C:\\mail\\a.eml", "C:\\"},     {"\\\\srv\\docs\\a\\b.txt", "\\\\srv\\docs\\"},
+        {"//srv/docs/a", "//srv/docs/"}, {"\\\\srv\\docs", "\\\\srv\\docs"},
         {"name.txt", "name.txt"},
     };
     for (const auto& c : cases)

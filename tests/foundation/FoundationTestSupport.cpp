@@ -57,7 +57,8 @@ CScratchFolder::CScratchFolder()
     ::GetTempPathA(MAX_PATH, szTemp);
     static LONG s_nNext = 0;
     std::ostringstream path;
-    path << szTemp << "foundation-test-" << ::GetCurrentProcessId() << "-" << ::InterlockedIncrement(&s_nNext);
+    path << szTemp << "foundation-test-" << ::GetCurrentProcessId() << "-"
+         << ::InterlockedIncrement(&s_nNext);
     m_strPath = path.str();
     RemoveTree(m_strPath);
     ::CreateDirectoryA(m_strPath.c_str(), NULL);

@@ -1,4 +1,5 @@
-// Tests of OrbMail's foundation pieces: the error-report prompt, the exception dialog and the message-map hook.
+// Tests of OrbMail's foundation pieces: the error-report prompt, the exception dialog and the message-map
+// hook.
 #include "foundation/FoundationUi.h"
 
 #include <atlwin.h>
@@ -22,7 +23,8 @@ const char kQuestion[] = "\r\n\r\nDo you want to email me the report about your 
 TEST(FoundationUiTest, DecliningTheErrorReportShowsNoDialog)
 {
     CMessageBoxRecorder boxes(IDNO);
-    CDialogResponder responder(::GetCurrentThreadId(), [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
+    CDialogResponder responder(::GetCurrentThreadId(),
+                               [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
     ShowErrorReportPrompt("FATAL ERROR: Disk full.", "C:\\Lv\\Trace.log");
     ASSERT_EQ(1u, boxes.Boxes().size());
     EXPECT_EQ(std::string("FATAL ERROR: Disk full.") + kQuestion, boxes.Boxes()[0].text);
@@ -70,10 +72,13 @@ class CThrowingWindow : public ATL::CWindowImpl<CThrowingWindow, ATL::CWindow, A
 public:
     DECLARE_WND_CLASS("OrbFoundationThrowingWindow")
     BEGIN_MSG_MAP(CThrowingWindow)
-        MESSAGE_HANDLER(WM_APP, OnThrowException)
-        MESSAGE_HANDLER(WM_APP + 1, OnThrowText)
+    MESSAGE_HANDLER(WM_APP, OnThrowException)
+    MESSAGE_HANDLER(WM_APP + 1, OnThrowText)
     END_MSG_MAP()
-    LRESULT OnThrowException(UINT, WPARAM, LPARAM, BOOL&) { throw new CException("ERROR: Insert History table failed!"); }
+    LRESULT OnThrowException(UINT, WPARAM, LPARAM, BOOL&)
+    {
+        throw new CException("ERROR: Insert History table failed!");
+    }
     LRESULT OnThrowText(UINT, WPARAM, LPARAM, BOOL&) { throw "Stop by user"; }
 };
 

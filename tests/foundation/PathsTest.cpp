@@ -85,7 +85,8 @@ TEST(PathsTest, DeletingFolderContentsKeepsTheNamedFileAndSkipsDeniedOnes)
     EXPECT_FALSE(Exists(folder.Path("a.txt")));
     EXPECT_FALSE(Exists(folder.Path("sub")));
     EXPECT_TRUE(Exists(folder.Path("keep.txt")));
-    EXPECT_TRUE(Exists(folder.Path("readonly.txt"))) << "a denied file is skipped, so true is no proof of empty";
+    EXPECT_TRUE(Exists(folder.Path("readonly.txt")))
+        << "a denied file is skipped, so true is no proof of empty";
 
     EXPECT_TRUE(DeleteFolderContents(folder.Path("no such folder").c_str()));
 }
@@ -94,7 +95,8 @@ TEST(PathsTest, AFileInUseStopsTheDeletionWithItsPath)
 {
     CScratchFolder folder;
     WriteWholeFile(folder.Path("busy.txt"), "x");
-    HANDLE hBusy = ::CreateFileA(folder.Path("busy.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE hBusy =
+        ::CreateFileA(folder.Path("busy.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hBusy);
     try
     {
@@ -103,8 +105,9 @@ TEST(PathsTest, AFileInUseStopsTheDeletionWithItsPath)
     }
     catch (CException* e)
     {
-        EXPECT_EQ(0u, Str(e->m_strMessage).find("ERROR: Delete a file failed!\r\n\r\n" + folder.Path("busy.txt") +
-                                                  "\r\n\r\n"));
+        EXPECT_EQ(0u,
+                  Str(e->m_strMessage)
+                      .find("ERROR: Delete a file failed!\r\n\r\n" + folder.Path("busy.txt") + "\r\n\r\n"));
         delete e;
     }
     ::CloseHandle(hBusy);
@@ -139,9 +142,9 @@ TEST(PathsTest, WordLettersIncludeCyrillicOfCodePage1251)
         unsigned char c;
         bool letter;
     } cases[] = {
-        {'a', true},  {'Z', true},  {',', false}, {'?', true},  {'.', false}, {'5', false}, {' ', false},
-        {'\t', false}, {'\n', false}, {0xA8, true}, {0xB8, true}, {0xC0, true}, {0xE0, true}, {0xFF, true},
-        {0xF7, true}, {0x85, false}, {0xAB, false}, {0xBB, false},
+        {'a', true},  {'Z', true},   {',', false},  {'?', true},   {'.', false},  {'5', false},
+        {' ', false}, {'\t', false}, {'\n', false}, {0xA8, true},  {0xB8, true},  {0xC0, true},
+        {0xE0, true}, {0xFF, true},  {0xF7, true},  {0x85, false}, {0xAB, false}, {0xBB, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.letter, IsWordLetter(c.c)) << "byte " << static_cast<int>(c.c);

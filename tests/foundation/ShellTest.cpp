@@ -27,7 +27,8 @@ struct ListedFile
     bool hasIcons;
 };
 
-void CollectFile(LPARAM lParam, const char* pszPath, const char* pszFileName, HICON hIconSmall, HICON hIconLarge)
+void CollectFile(LPARAM lParam, const char* pszPath, const char* pszFileName, HICON hIconSmall,
+                 HICON hIconLarge)
 {
     reinterpret_cast<std::vector<ListedFile>*>(lParam)->push_back(
         ListedFile{pszPath, pszFileName, hIconSmall != NULL || hIconLarge != NULL});
@@ -82,9 +83,11 @@ TEST(ShellTest, CreationFailuresNameTheComponentAndTheReason)
         }
         catch (CException* e)
         {
-            EXPECT_EQ(std::string("FATAL ERROR: Create {0002DF01-0000-0000-C000-000000000046} component failed!\r\n") +
-                          c.reason,
-                      Str(e->m_strMessage));
+            EXPECT_EQ(
+                std::string(
+                    "FATAL ERROR: Create {0002DF01-0000-0000-C000-000000000046} component failed!\r\n") +
+                    c.reason,
+                Str(e->m_strMessage));
             delete e;
         }
     }
@@ -122,7 +125,8 @@ void EndBrowserProcessesStartedByUs()
     entry.dwSize = sizeof(entry);
     for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
     {
-        if (entry.th32ParentProcessID != ::GetCurrentProcessId() || lstrcmpiA(entry.szExeFile, "iexplore.exe") != 0)
+        if (entry.th32ParentProcessID != ::GetCurrentProcessId() ||
+            lstrcmpiA(entry.szExeFile, "iexplore.exe") != 0)
             continue;
         HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         if (hProcess == NULL)

@@ -100,7 +100,8 @@ DWORD WINAPI CDialogResponder::ThreadProc(LPVOID pParam)
         {
             {
                 std::lock_guard<std::mutex> guard(pThis->m_lock);
-                if (std::find(pThis->m_handled.begin(), pThis->m_handled.end(), hWnd) != pThis->m_handled.end())
+                if (std::find(pThis->m_handled.begin(), pThis->m_handled.end(), hWnd) !=
+                    pThis->m_handled.end())
                     continue;
             }
             Seen seen = {WindowText(hWnd), MessageBoxText(hWnd)};

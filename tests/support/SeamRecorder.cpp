@@ -93,8 +93,8 @@ BOOL WINAPI CSeamRecorder::RecordPlaySound(LPCSTR pszSound, HMODULE, DWORD dwFla
 HINSTANCE WINAPI CSeamRecorder::RecordShellExecute(HWND, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters,
                                                    LPCSTR pszDirectory, INT nShowCmd)
 {
-    s_pRecorder->Add("ShellExecuteFile", Text(pszVerb) + "|" + Text(pszFile) + "|" + Text(pszParameters) + "|" +
-                                             Text(pszDirectory) + "|" + std::to_string(nShowCmd));
+    s_pRecorder->Add("ShellExecuteFile", Text(pszVerb) + "|" + Text(pszFile) + "|" + Text(pszParameters) +
+                                             "|" + Text(pszDirectory) + "|" + std::to_string(nShowCmd));
     return s_pRecorder->m_hShellExecuteResult;
 }
 

@@ -14,7 +14,8 @@ class CSeamRecorder
 public:
     struct Call
     {
-        std::string strSeam;   // "NotifyIcon", "PlaySoundFile", "ShellExecuteFile", "ShowHtmlHelp", "PrintDocument"
+        std::string
+            strSeam; // "NotifyIcon", "PlaySoundFile", "ShellExecuteFile", "ShowHtmlHelp", "PrintDocument"
         std::string strDetail; // the arguments, see the recorders in SeamRecorder.cpp
     };
 

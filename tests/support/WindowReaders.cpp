@@ -47,7 +47,8 @@ RECT WindowRect(HWND hWnd)
 
 HWND FindChildByClass(HWND hWndParent, const char* pszClass)
 {
-    for (HWND hChild = ::GetWindow(hWndParent, GW_CHILD); hChild != NULL; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    for (HWND hChild = ::GetWindow(hWndParent, GW_CHILD); hChild != NULL;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
     {
         if (lstrcmpiA(ClassNameOf(hChild).c_str(), pszClass) == 0)
             return hChild;
@@ -67,6 +68,12 @@ struct ThreadWindowsSearch
 static BOOL CALLBACK CollectThreadWindow(HWND hWnd, LPARAM lParam)
 {
     ThreadWindowsSearch* pSearch = (ThreadWindowsSearch*)lParam;
+    // A thread id is reused once its thread has ended, by any process: only windows of ours count, or a
+    // responder outliving its thread would answer another test program's dialogs.
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId != ::GetCurrentProcessId())
+        return TRUE;
     if (::IsWindowVisible(hWnd) &&
         (pSearch->pszClass == NULL || lstrcmpiA(ClassNameOf(hWnd).c_str(), pSearch->pszClass) == 0))
         pSearch->found.push_back(hWnd);
@@ -112,7 +119,8 @@ std::vector<std::vector<std::string>> ListViewItems(HWND hWndList)
 
 static void CollectTreeItems(HWND hWndTree, HTREEITEM hItem, int nDepth, std::vector<TreeItem>& items)
 {
-    for (; hItem != NULL; hItem = (HTREEITEM)::SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)hItem))
+    for (; hItem != NULL;
+         hItem = (HTREEITEM)::SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)hItem))
     {
         char sz[1024] = "";
         TVITEMA item = {};

@@ -13,7 +13,8 @@ extern CAppModule _Module;
 namespace
 {
 
-const CLSID CLSID_SampleControl = {0x6B7A3E52, 0x8D1C, 0x4C55, {0x9E, 0x2F, 0x5A, 0x1B, 0x7C, 0x3D, 0x9E, 0x01}};
+const CLSID CLSID_SampleControl = {
+    0x6B7A3E52, 0x8D1C, 0x4C55, {0x9E, 0x2F, 0x5A, 0x1B, 0x7C, 0x3D, 0x9E, 0x01}};
 
 // Just enough of a control for the container: an OLE object that accepts a client site, and a dispatch
 // interface to ask for.
@@ -172,7 +173,8 @@ TEST(AxDialogTest, HostedAndOwnControlsGiveTheirInterfacesAndAPlainControlGivesN
         wc.lpszClassName = "OrbTestOwnControl";
         ::RegisterClassA(&wc);
         DWORD dwCookie = 0;
-        ::CoRegisterClassObject(CLSID_SampleControl, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &dwCookie);
+        ::CoRegisterClassObject(CLSID_SampleControl, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                &dwCookie);
         nResult = dlg.DoModal(NULL);
         ::CoRevokeClassObject(dwCookie);
         ::OleUninitialize();

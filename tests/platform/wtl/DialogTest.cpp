@@ -73,7 +73,8 @@ TEST(DialogTest, ModalDialogCancelledReturnsCancel)
     CDlgSample dlg;
     INT_PTR nResult = 0;
     CUiThread ui(_Module);
-    CDialogResponder responder(ui.ThreadId(), [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
+    CDialogResponder responder(ui.ThreadId(),
+                               [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
     ui.Run([&] { nResult = dlg.DoModal(NULL, (LPARAM) ""); });
     ASSERT_TRUE(ui.WaitForExit());
     EXPECT_EQ(nResult, IDCANCEL);
@@ -116,8 +117,7 @@ class COrderedFilter : public CMessageFilter, public CIdleHandler
 public:
     COrderedFilter(std::vector<std::string>& log, const char* pszName, bool bEat)
         : m_log(log), m_pszName(pszName), m_bEat(bEat)
-    {
-    }
+    {}
     BOOL PreTranslateMessage(MSG* pMsg) override
     {
         if (pMsg->message != WM_APP + 7)

@@ -49,7 +49,10 @@ protected:
 TEST_F(FrameTest, FrameTakesTitleMenuToolbarAndStatusBarFromItsResourcesAndLaysThemOut)
 {
     EXPECT_EQ(WindowText(m_hWndFrame), "Sample Frame");
-    EXPECT_EQ(ToolBarButtonTexts(m_pFrame->m_CmdBar), (std::vector<std::string>{"&File", "&Sample", "&View"}));
+    EXPECT_NE(::GetClassLongPtrA(m_hWndFrame, GCLP_HICON), 0);
+    EXPECT_NE(::GetClassLongPtrA(m_hWndFrame, GCLP_HICONSM), 0);
+    EXPECT_EQ(ToolBarButtonTexts(m_pFrame->m_CmdBar),
+              (std::vector<std::string>{"&File", "&Sample", "&View"}));
     // Toolbar resource: two buttons, a separator, a third button.
     EXPECT_EQ(::SendMessageA(m_pFrame->m_wndToolBar, TB_BUTTONCOUNT, 0, 0), 4);
     EXPECT_EQ(::SendMessageA(m_pFrame->m_wndToolBar, TB_COMMANDTOINDEX, ID_SAMPLE_CHECKED, 0), 3);
@@ -105,7 +108,8 @@ TEST_F(FrameTest, ToolTipIsTheCommandStringAfterItsLineBreak)
     {
         UINT nID;
         const char* pszTip;
-    } cases[] = {{ID_SAMPLE_ENABLED, "Enabled sample"}, {ID_SAMPLE_CHECKED, "Checked sample"}, {ID_SAMPLE_POST, ""}};
+    } cases[] = {
+        {ID_SAMPLE_ENABLED, "Enabled sample"}, {ID_SAMPLE_CHECKED, "Checked sample"}, {ID_SAMPLE_POST, ""}};
     for (const Case& c : cases)
     {
         NMTTDISPINFOA info = {};
@@ -124,7 +128,8 @@ TEST_F(FrameTest, ToolTipIsTheCommandStringAfterItsLineBreak)
 TEST_F(FrameTest, ToolbarAndPopupMenuFollowTheUpdateTable)
 {
     HWND hWndToolBar = m_pFrame->m_wndToolBar;
-    EXPECT_TRUE(WaitFor([&] { return !(ToolBarButtonState(hWndToolBar, ID_SAMPLE_DISABLED) & TBSTATE_ENABLED); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return !(ToolBarButtonState(hWndToolBar, ID_SAMPLE_DISABLED) & TBSTATE_ENABLED); }));
     EXPECT_TRUE(ToolBarButtonState(hWndToolBar, ID_SAMPLE_ENABLED) & TBSTATE_ENABLED);
     EXPECT_TRUE(ToolBarButtonState(hWndToolBar, ID_SAMPLE_CHECKED) & TBSTATE_CHECKED);
 
@@ -139,7 +144,8 @@ TEST_F(FrameTest, ToolbarAndPopupMenuFollowTheUpdateTable)
         m_pFrame->UISetCheck(ID_SAMPLE_CHECKED, 0);
     });
     ::PostMessageA(m_hWndFrame, WM_NULL, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !(ToolBarButtonState(hWndToolBar, ID_SAMPLE_ENABLED) & TBSTATE_ENABLED); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return !(ToolBarButtonState(hWndToolBar, ID_SAMPLE_ENABLED) & TBSTATE_ENABLED); }));
     EXPECT_FALSE(ToolBarButtonState(hWndToolBar, ID_SAMPLE_CHECKED) & TBSTATE_CHECKED);
     EXPECT_FALSE(MenuItemStateAfterInit(m_hWndFrame, hMenu, 1, ID_SAMPLE_CHECKED) & MF_CHECKED);
 }
@@ -158,17 +164,45 @@ TEST_F(FrameTest, CommandBarOpensPopupsFromTheKeyboardAndMovesBetweenThem)
     EXPECT_EQ(m_pFrame->m_hLastPopup, ::GetSubMenu(hMenu, 0));
 
     ::PostMessageA(openPopup(), WM_KEYDOWN, VK_RIGHT, 0x00000001);
-    EXPECT_TRUE(WaitFor([&] { return m_pFrame->m_hLastPopup == ::GetSubMenu(hMenu, 1) && openPopup() != NULL; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return m_pFrame->m_hLastPopup == ::GetSubMenu(hMenu, 1) && openPopup() != NULL; }));
     ::PostMessageA(openPopup(), WM_KEYDOWN, VK_LEFT, 0x00000001);
-    EXPECT_TRUE(WaitFor([&] { return m_pFrame->m_hLastPopup == ::GetSubMenu(hMenu, 0) && openPopup() != NULL; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return m_pFrame->m_hLastPopup == ::GetSubMenu(hMenu, 0) && openPopup() != NULL; }));
+    m_pUi->Invoke([] { ::EndMenu(); });
+    EXPECT_TRUE(WaitFor([&] { return openPopup() == NULL; }));
+
+    // Alt pressed and released alone opens the first popup.
+    ::PostMessageA(m_hWndFrame, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    ::PostMessageA(m_hWndFrame, WM_SYSKEYUP, VK_MENU, 0xE0000001);
+    EXPECT_TRUE(WaitFor([&] { return openPopup() != NULL; }));
+    EXPECT_EQ(m_pFrame->m_hLastPopup, ::GetSubMenu(hMenu, 0));
     m_pUi->Invoke([] { ::EndMenu(); });
     EXPECT_TRUE(WaitFor([&] { return openPopup() == NULL; }));
 
     // Alt with a popup's mnemonic letter opens that popup.
     ::PostMessageA(m_hWndFrame, WM_SYSCHAR, 'v', 0x20000001);
-    EXPECT_TRUE(WaitFor([&] { return m_pFrame->m_hLastPopup == ::GetSubMenu(hMenu, 2) && openPopup() != NULL; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return m_pFrame->m_hLastPopup == ::GetSubMenu(hMenu, 2) && openPopup() != NULL; }));
     m_pUi->Invoke([] { ::EndMenu(); });
     EXPECT_TRUE(WaitFor([&] { return openPopup() == NULL; }));
+}
+
+TEST_F(FrameTest, PopupItemsShowTheImageOfTheirToolbarButton)
+{
+    HMENU hPopup = ::GetSubMenu(m_pFrame->m_CmdBar.GetMenu(), 1);
+    auto itemBitmap = [&](UINT nID) {
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_BITMAP;
+        ::GetMenuItemInfoA(hPopup, nID, FALSE, &mii);
+        return mii.hbmpItem;
+    };
+    EXPECT_NE(itemBitmap(ID_SAMPLE_ENABLED), (HBITMAP)NULL);
+    EXPECT_NE(itemBitmap(ID_SAMPLE_CHECKED), (HBITMAP)NULL);
+    EXPECT_NE(itemBitmap(ID_SAMPLE_ENABLED), itemBitmap(ID_SAMPLE_CHECKED));
+    // No toolbar button, no image.
+    EXPECT_EQ(itemBitmap(ID_SAMPLE_POST), (HBITMAP)NULL);
 }
 
 TEST_F(FrameTest, CommandPostedToTheManagerThreadIsRecorded)

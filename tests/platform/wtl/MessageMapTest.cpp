@@ -21,7 +21,7 @@ public:
 
     BEGIN_MSG_MAP(CChainTarget)
         MESSAGE_HANDLER(WM_APP + 3, OnMember)
-    ALT_MSG_MAP(1)
+        ALT_MSG_MAP(1)
         MESSAGE_HANDLER(WM_APP + 4, OnAlt)
     END_MSG_MAP()
 
@@ -154,16 +154,16 @@ public:
 class MessageMapTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(m_wnd.Create(NULL, CWindow::rcDefault, "map"), (HWND)NULL);
-    }
+    void SetUp() override { ASSERT_NE(m_wnd.Create(NULL, CWindow::rcDefault, "map"), (HWND)NULL); }
     void TearDown() override
     {
         if (m_wnd.IsWindow())
             m_wnd.DestroyWindow();
     }
-    LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return m_wnd.SendMessage(uMsg, wParam, lParam); }
+    LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return m_wnd.SendMessage(uMsg, wParam, lParam);
+    }
     LRESULT Notify(UINT_PTR idFrom, UINT code)
     {
         NMHDR nmh = {NULL, idFrom, code};
@@ -250,8 +250,7 @@ TEST_F(MessageMapTest, ReflectedNotificationReachesTheControlItself)
 {
     CReflectingButton button;
     RECT rc = {0, 0, 80, 24}; // a click counts only inside the button
-    ASSERT_NE(button.Create(m_wnd, rc, "button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 42U),
-              (HWND)NULL);
+    ASSERT_NE(button.Create(m_wnd, rc, "button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 42U), (HWND)NULL);
     button.SendMessage(BM_CLICK);
     EXPECT_EQ(button.m_nClicks, 1);
 }

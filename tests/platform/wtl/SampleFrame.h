@@ -67,7 +67,8 @@ public:
         AddSimpleReBarBand(hWndCmdBar);
         AddSimpleReBarBand(m_wndToolBar, NULL, TRUE);
         CreateSimpleStatusBar();
-        m_hWndClient = m_wndClient.Create(m_hWnd, rcDefault, "client", WS_CHILD | WS_VISIBLE | ES_MULTILINE, WS_EX_CLIENTEDGE);
+        m_hWndClient = m_wndClient.Create(m_hWnd, rcDefault, "client", WS_CHILD | WS_VISIBLE | ES_MULTILINE,
+                                          WS_EX_CLIENTEDGE);
 
         UIAddToolBar(m_wndToolBar);
         UIEnable(ID_SAMPLE_DISABLED, FALSE);

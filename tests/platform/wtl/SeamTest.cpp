@@ -44,7 +44,8 @@ public:
     STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, DISPPARAMS* pParams, VARIANT*, EXCEPINFO*,
                         UINT*) override
     {
-        if (dispid != 7 || !(wFlags & DISPATCH_METHOD) || pParams->cArgs != 1 || pParams->rgvarg[0].vt != VT_BOOL)
+        if (dispid != 7 || !(wFlags & DISPATCH_METHOD) || pParams->cArgs != 1 ||
+            pParams->rgvarg[0].vt != VT_BOOL)
             return DISP_E_MEMBERNOTFOUND;
         m_nPrints++;
         m_bLastUi = pParams->rgvarg[0].boolVal;
@@ -73,8 +74,9 @@ TEST(SystemSeamsTest, RecorderSeesTheCallsWhileItLivesAndPutsTheSystemBackAfterw
         nid.uFlags = NIF_TIP;
         lstrcpyA(nid.szTip, "1 new message(s)");
         EXPECT_TRUE(CSystemSeams::NotifyIcon(NIM_ADD, &nid));
-        EXPECT_GT((INT_PTR)CSystemSeams::ShellExecuteFile(NULL, "open", "C:\\Attach\\a.txt", NULL, "C:\\Attach", 5),
-                  32);
+        EXPECT_GT(
+            (INT_PTR)CSystemSeams::ShellExecuteFile(NULL, "open", "C:\\Attach\\a.txt", NULL, "C:\\Attach", 5),
+            32);
         CSystemSeams::PlaySoundFile("MailBeep", NULL, 0x00010000);
         CFakeEditor editor;
         CSystemSeams::PrintDocument(&editor, true);

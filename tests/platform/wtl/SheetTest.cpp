@@ -79,7 +79,8 @@ class CSampleSheet : public CPropertySheetImpl<CSampleSheet>
 {
 public:
     CSampleSheet(PageLog& log, bool bWizard)
-        : CPropertySheetImpl<CSampleSheet>("Sample Sheet"), m_page1(log, 0, 3), m_page2(log, 1, 3), m_page3(log, 2, 3)
+        : CPropertySheetImpl<CSampleSheet>("Sample Sheet"), m_page1(log, 0, 3), m_page2(log, 1, 3),
+          m_page3(log, 2, 3)
     {
         m_psh.dwFlags |= PSH_NOAPPLYNOW;
         m_page1.m_bWizard = m_page2.m_bWizard = m_page3.m_bWizard = bWizard;
@@ -129,18 +130,20 @@ TEST_F(SheetTest, WizardStepsBackAndNextAndFinishesWithTheButtonsOfEachPage)
     HWND hWndSheet = RunSheet(true);
     ASSERT_NE(hWndSheet, (HWND)NULL);
     ASSERT_TRUE(WaitForActivations({0}));
-    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hWndSheet, IDC_BACK_BUTTON)));
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndSheet, IDC_NEXT_BUTTON)));
+    // The page sets the buttons after it has logged its activation.
+    auto enabled = [&](int nID) { return ::IsWindowEnabled(::GetDlgItem(hWndSheet, nID)) != FALSE; };
+    EXPECT_TRUE(WaitFor([&] { return !enabled(IDC_BACK_BUTTON) && enabled(IDC_NEXT_BUTTON); }));
 
     Press(hWndSheet, PSBTN_NEXT);
     ASSERT_TRUE(WaitForActivations({0, 1}));
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndSheet, IDC_BACK_BUTTON)));
+    EXPECT_TRUE(WaitFor([&] { return enabled(IDC_BACK_BUTTON); }));
     Press(hWndSheet, PSBTN_BACK);
     ASSERT_TRUE(WaitForActivations({0, 1, 0}));
     Press(hWndSheet, PSBTN_NEXT);
     Press(hWndSheet, PSBTN_NEXT);
     ASSERT_TRUE(WaitForActivations({0, 1, 0, 1, 2}));
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(::GetDlgItem(hWndSheet, IDC_FINISH_BUTTON)) != FALSE; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return ::IsWindowVisible(::GetDlgItem(hWndSheet, IDC_FINISH_BUTTON)) != FALSE; }));
 
     Press(hWndSheet, PSBTN_FINISH);
     ASSERT_TRUE(m_ui.WaitForExit());
@@ -208,7 +211,8 @@ std::string MakeTempFolder(const char* pszName)
 class CAttachDialog : public CFileDialogImpl<CAttachDialog>
 {
 public:
-    CAttachDialog() : CFileDialogImpl<CAttachDialog>(TRUE, "*.*", NULL, OFN_HIDEREADONLY, "All Files (*.*)\0*.*\0")
+    CAttachDialog()
+        : CFileDialogImpl<CAttachDialog>(TRUE, "*.*", NULL, OFN_HIDEREADONLY, "All Files (*.*)\0*.*\0")
     {
         m_ofn.lpstrTitle = "Insert Attachment";
     }
@@ -260,7 +264,8 @@ TEST(FolderDialogTest, DialogConfirmedReturnsTheFolderItStartedIn)
     HWND hWndDlg = CDialogResponder::FindDialog(ui.ThreadId());
     ASSERT_NE(hWndDlg, (HWND)NULL);
     // The selection is made during initialisation; OK is enabled once a folder is selected.
-    ASSERT_TRUE(WaitFor([&] { return dlg.m_hWnd != NULL && ::IsWindowEnabled(::GetDlgItem(hWndDlg, IDOK)); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return dlg.m_hWnd != NULL && ::IsWindowEnabled(::GetDlgItem(hWndDlg, IDOK)); }));
     CDialogResponder::Press(hWndDlg, IDOK);
     ASSERT_TRUE(ui.WaitForExit());
     EXPECT_EQ(nResult, IDOK);
@@ -272,7 +277,8 @@ TEST(FolderDialogTest, DialogCancelledReturnsCancelAndNoFolder)
     CFolderDialog dlg(NULL, "Choose the store folder");
     INT_PTR nResult = 0;
     CUiThread ui(_Module);
-    CDialogResponder responder(ui.ThreadId(), [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
+    CDialogResponder responder(ui.ThreadId(),
+                               [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
     ui.Run([&] { nResult = dlg.DoModal(NULL); });
     ASSERT_TRUE(ui.WaitForExit());
     EXPECT_EQ(nResult, IDCANCEL);

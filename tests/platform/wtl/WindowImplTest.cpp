@@ -151,11 +151,38 @@ TEST(WindowImplTest, SuperclassedListViewKeepsTheControlsBehaviour)
     list.InsertItem(0, "Hello");
     list.SetItemText(0, 1, "ann@example.org");
     list.InsertItem(1, "Re: Hello");
-    EXPECT_EQ(ListViewItems(list), (std::vector<std::vector<std::string>>{{"Hello", "ann@example.org"},
-                                                                         {"Re: Hello", ""}}));
+    EXPECT_EQ(ListViewItems(list),
+              (std::vector<std::vector<std::string>>{{"Hello", "ann@example.org"}, {"Re: Hello", ""}}));
     CString strText;
     list.GetItemText(0, 1, strText);
     EXPECT_STREQ(strText, "ann@example.org");
+    parent.DestroyWindow();
+    MSG msg;
+    ::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST(WindowImplTest, TreeViewReaderGivesEveryItemWithItsDepthInDisplayOrder)
+{
+    CCountingWindow parent;
+    ASSERT_NE(parent.Create(NULL, CWindow::rcDefault, "parent", WS_OVERLAPPEDWINDOW), (HWND)NULL);
+    CTreeViewCtrl tree;
+    ASSERT_NE(tree.Create(parent, CWindow::rcDefault, NULL, WS_CHILD | WS_VISIBLE), (HWND)NULL);
+    HTREEITEM hRoot = tree.InsertItem("Local Folders", TVI_ROOT, TVI_LAST);
+    HTREEITEM hInbox = tree.InsertItem("Inbox", hRoot, TVI_LAST);
+    tree.InsertItem("Project", hInbox, TVI_LAST);
+    tree.InsertItem("Sent Items", hRoot, TVI_LAST);
+    tree.InsertItem("Archive", TVI_ROOT, TVI_LAST);
+    tree.SetItemData(hInbox, 7);
+
+    std::vector<TreeItem> items = TreeViewItems(tree);
+    std::vector<std::pair<int, std::string>> seen;
+    for (const TreeItem& item : items)
+        seen.push_back({item.nDepth, item.strText});
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<int, std::string>>{
+                  {0, "Local Folders"}, {1, "Inbox"}, {2, "Project"}, {1, "Sent Items"}, {0, "Archive"}}));
+    EXPECT_EQ(tree.GetItemData(hInbox), 7u);
+    EXPECT_EQ(tree.GetParentItem(hInbox), hRoot);
     parent.DestroyWindow();
     MSG msg;
     ::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
@@ -236,7 +263,8 @@ TEST(MessageMapExceptionTest, WithoutAHookTheWindowShowsUnhandledExceptionWithIt
     HWND hWnd = ui.Start([&] { return wnd.Create(NULL, CWindow::rcDefault, "throws", WS_OVERLAPPEDWINDOW); });
     ASSERT_NE(hWnd, (HWND)NULL);
 
-    CDialogResponder responder(ui.ThreadId(), [](HWND hWndBox) { return CDialogResponder::Press(hWndBox, IDOK); });
+    CDialogResponder responder(ui.ThreadId(),
+                               [](HWND hWndBox) { return CDialogResponder::Press(hWndBox, IDOK); });
     ::PostMessageA(hWnd, WM_APP + 1, 0, 0);
     ASSERT_TRUE(responder.WaitForAnswered(1));
     EXPECT_EQ(responder.Answered()[0].strText, "Unhandled exception!!!\r\nCThrowingWindow");
