@@ -4,7 +4,11 @@
 
 #include <string>
 
+#include "foundation/ErrorUtil.h"
 #include "foundation/FoundationUi.h"
+#include "foundation/Registry.h"
+#include "store/DatabaseMy.h"
+#include "store/OLEDBException.h"
 
 namespace
 {
@@ -34,6 +38,41 @@ bool SetKeyValue(const std::string& key, const char* name, const std::string& va
     return result == ERROR_SUCCESS;
 }
 
+// Opens the accounts, local and central databases; what failed has been shown to the user.
+// Stands in for the COM object's OpenDatabase until the application core is built.
+bool OpenDatabases(CDatabaseMy& database)
+{
+    try
+    {
+        database.OpenAll();
+        // The main window's first folder and message views create the local tables; until it is built,
+        // the start does so itself.
+        if (database.m_Local.IsOpen())
+        {
+            database.m_Local.m_Folders.EnsureTable(nullptr);
+            database.m_Local.m_Emails.EnsureTable(nullptr);
+        }
+        return true;
+    }
+    catch (CException* pException)
+    {
+        ShowCaughtException(pException);
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException;
+    }
+    catch (const char* pszText)
+    {
+        AppMessageBox(pszText, MB_ICONSTOP);
+    }
+    catch (...)
+    {
+    }
+    AppMessageBox("Open database failed!", MB_ICONSTOP);
+    return false;
+}
+
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_PAINT)
@@ -51,21 +90,8 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     }
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
 }
-} // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
-{
-    if (dwReason == DLL_PROCESS_ATTACH)
-    {
-        g_hInstance = hInstance;
-        DisableThreadLibraryCalls(hInstance);
-        InitFoundationUi();
-    }
-    return TRUE;
-}
-
-// Opens the main window and returns when it has closed.
-extern "C" int WINAPI DllRun()
+int RunMainWindow()
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = MainWndProc;
@@ -86,6 +112,36 @@ extern "C" int WINAPI DllRun()
     }
     return 0;
 }
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
+{
+    if (dwReason == DLL_PROCESS_ATTACH)
+    {
+        g_hInstance = hInstance;
+        DisableThreadLibraryCalls(hInstance);
+        InitFoundationUi();
+    }
+    return TRUE;
+}
+
+// Opens the databases and the main window, and returns when the window has closed: 0, or 1 when the
+// databases cannot be opened.
+extern "C" int WINAPI DllRun()
+{
+    if (FAILED(OleInitialize(nullptr)))
+        return 1;
+    int result = 1;
+    {
+        CRegistry registry;
+        CDatabaseMy database(&registry);
+        if (OpenDatabases(database))
+            result = RunMainWindow();
+    }
+    OleUninitialize();
+    return result;
+}
+
 
 STDAPI DllCanUnloadNow()
 {

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -137,8 +139,61 @@ TEST(Harness, Regsvr32RegistersAndUnregistersOrbMail)
     EXPECT_FALSE(KeyExists(kTypeLibKey));
 }
 
-TEST(Harness, DllRunOpensTheMainWindowAndReturnsWhenItCloses)
+std::vector<std::string> TablesOf(const std::string& path)
 {
+    std::vector<std::string> tables;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", -1, &stmt,
+                           nullptr);
+        while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+            tables.push_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return tables;
+}
+
+bool Contains(const std::vector<std::string>& names, const char* name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A fresh start: the settings name database files in a folder of this test that do not exist yet.
+struct FreshDatabaseFolder
+{
+    std::string folder = TempFilePath("harness-start\\");
+    std::string accounts = folder + "Accounts.mdb";
+    std::string local = folder + "email.mdb";
+    std::string central = folder + "Orb.mdb";
+
+    FreshDatabaseFolder()
+    {
+        for (const std::string& path : {accounts, local, central})
+        {
+            DeleteFileA(path.c_str());
+            DeleteFileA((path + "-wal").c_str());
+            DeleteFileA((path + "-shm").c_str());
+        }
+        CreateDirectoryA(folder.c_str(), nullptr);
+        HKEY hKey = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "software\\Vorn\\Letrova\\Options", 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &hKey, nullptr);
+        const std::pair<const char*, std::string> values[] = {{"Accounts Database FileName", accounts},
+                                                              {"Local Database File Name", local},
+                                                              {"Vorn Vedura Database File Name", central}};
+        for (const auto& value : values)
+            RegSetValueExA(hKey, value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
+                           static_cast<DWORD>(value.second.size() + 1));
+        RegCloseKey(hKey);
+    }
+};
+
+TEST(Harness, DllRunOpensTheDatabasesAndTheMainWindowAndReturnsWhenItCloses)
+{
+    FreshDatabaseFolder databases;
     HMODULE hDll = LoadLibraryA(ORB_MAIL_DLL);
     ASSERT_NE(nullptr, hDll);
     typedef int(WINAPI * DllRunProc)();
@@ -154,6 +209,14 @@ TEST(Harness, DllRunOpensTheMainWindowAndReturnsWhenItCloses)
     run.join();
     EXPECT_EQ(0, result);
     FreeLibrary(hDll);
+
+    std::vector<std::string> accountsTables = TablesOf(databases.accounts);
+    EXPECT_TRUE(Contains(accountsTables, "Accounts"));
+    EXPECT_TRUE(Contains(accountsTables, "Options"));
+    std::vector<std::string> localTables = TablesOf(databases.local);
+    for (const char* table : {"Folders", "Emails", "Address", "Attachments"})
+        EXPECT_TRUE(Contains(localTables, table)) << table;
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(databases.central.c_str()));
 }
 
 TEST(Harness, SqliteWritesAndReadsAFileInThePrefix)
