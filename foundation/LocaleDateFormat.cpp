@@ -29,7 +29,8 @@ CLocaleDateFormat::CLocaleDateFormat()
     ReadLocale();
 }
 
-CLocaleDateFormat::CLocaleDateFormat(LCID lcid) : m_lcid(lcid), m_nDateOrder(orderUnknown), m_nTimeStyle(timeUnknown)
+CLocaleDateFormat::CLocaleDateFormat(LCID lcid)
+    : m_lcid(lcid), m_nDateOrder(orderUnknown), m_nTimeStyle(timeUnknown)
 {
     ReadLocale();
 }

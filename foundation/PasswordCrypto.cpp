@@ -84,7 +84,8 @@ void AcquireUserContext(CCryptProvHolder& prov)
     DWORD dwError = ::GetLastError();
     prov.m_hProv = 0;
     if (dwError != (DWORD)NTE_BAD_KEYSET)
-        HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kAcquireContextError);
+        HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
+                         ServiceText::kAcquireContextError);
     if (::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET))
         return;
     prov.m_hProv = 0;
@@ -152,7 +153,8 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
                 EnsureUserKeyPairs(prov.m_hProv);
                 return false;
             }
-            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kGetUserKeyFailed);
+            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
+                             ServiceText::kGetUserKeyFailed);
         }
         DWORD dwBlobLength = 0;
         if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, NULL, &dwBlobLength))
@@ -231,7 +233,8 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
         if (!bImported)
             exchangeKey.m_hKey = 0;
         else
-            bImported = ::CryptImportKey(prov.m_hProv, blob.m_p, dwBlobLength, exchangeKey.m_hKey, 0, &key.m_hKey);
+            bImported =
+                ::CryptImportKey(prov.m_hProv, blob.m_p, dwBlobLength, exchangeKey.m_hKey, 0, &key.m_hKey);
         if (!bImported)
         {
             key.m_hKey = 0;
@@ -243,7 +246,8 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
                 EnsureUserKeyPairs(prov.m_hProv);
                 return retryWithNewKeys;
             }
-            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kImportKeyFailed);
+            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
+                             ServiceText::kImportKeyFailed);
         }
     }
 
@@ -354,7 +358,8 @@ void EnsureUserKeyPairs(HCRYPTPROV hProv)
         key.m_hKey = 0;
         DWORD dwError = ::GetLastError();
         if (dwError != (DWORD)NTE_NO_KEY)
-            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode, ServiceText::kGetUserKeyFailed);
+            HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
+                             ServiceText::kGetUserKeyFailed);
         DebugTrace("%s", pair.pszCreating);
         if (!::CryptGenKey(hProv, pair.dwKeySpec, 0, &key.m_hKey))
         {

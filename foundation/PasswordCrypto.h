@@ -14,7 +14,8 @@ void CAPIEncrypt(const char* pszPlain, BYTE* pBuffer, DWORD nBufferSize, const c
 // A session key that this user's exchange key cannot unwrap (another user, another machine) gives the
 // empty text and *pdwStatus = NTE_BAD_DATA, so the caller asks for the password again; otherwise
 // *pdwStatus is 0. Damaged blocks and CryptoAPI failures throw a CException pointer.
-CString CAPIDecrypt(const BYTE* pBuffer, DWORD nBufferSize, DWORD* pdwStatus, const char* pszPassPhrase = NULL);
+CString CAPIDecrypt(const BYTE* pBuffer, DWORD nBufferSize, DWORD* pdwStatus,
+                    const char* pszPassPhrase = NULL);
 
 // Creates the signature and exchange key pairs of the container when they are missing.
 void EnsureUserKeyPairs(HCRYPTPROV hProv);

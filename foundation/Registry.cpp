@@ -126,10 +126,10 @@ CString DataFolderFile(const char* pszName)
 
 CRegistry::CRegistry(const char* pszApplication)
     : m_nHtmlSendFontSize(-1), m_strCompany(ServiceText::kCompany),
-      m_strApplication(pszApplication != NULL ? pszApplication : ServiceText::kApplication), m_bOnlyWithEmail(1),
-      m_bDisplayAssociatePrompt(1), m_nStartReceiveMessageNumber(0), m_dateLastSynchronization(0),
-      m_nMarkReadTimeOut(5000), m_bMarkRead(1), m_bOrderByDate(1), m_nCheckNewTimeOut(900000), m_bCheckNew(1),
-      m_bUpdateWhenStarting(1), m_bCheckSpelling(1)
+      m_strApplication(pszApplication != NULL ? pszApplication : ServiceText::kApplication),
+      m_bOnlyWithEmail(1), m_bDisplayAssociatePrompt(1), m_nStartReceiveMessageNumber(0),
+      m_dateLastSynchronization(0), m_nMarkReadTimeOut(5000), m_bMarkRead(1), m_bOrderByDate(1),
+      m_nCheckNewTimeOut(900000), m_bCheckNew(1), m_bUpdateWhenStarting(1), m_bCheckSpelling(1)
 {
     if (g_pRegistry == NULL)
         g_pRegistry = this;
@@ -147,7 +147,8 @@ CRegistry::~CRegistry()
 HKEY CRegistry::GetAppRegistryKey()
 {
     HKEY hSoftware = NULL;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, ServiceText::kSoftwareKey, 0, kKeyAccess, &hSoftware) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, ServiceText::kSoftwareKey, 0, kKeyAccess, &hSoftware) !=
+        ERROR_SUCCESS)
         return NULL;
     CRegKeyHolder software(hSoftware);
     CRegKeyHolder company(CreateSubKey(software.m_hKey, m_strCompany));
@@ -172,7 +173,8 @@ int CRegistry::GetProfileInt(const char* pszSection, const char* pszEntry, int n
     DWORD dwValue = 0;
     DWORD dwType = 0;
     DWORD cbData = sizeof(dwValue);
-    if (::RegQueryValueExA(section.m_hKey, pszEntry, NULL, &dwType, (BYTE*)&dwValue, &cbData) != ERROR_SUCCESS ||
+    if (::RegQueryValueExA(section.m_hKey, pszEntry, NULL, &dwType, (BYTE*)&dwValue, &cbData) !=
+            ERROR_SUCCESS ||
         dwType != REG_DWORD || cbData != sizeof(dwValue))
         return nDefault;
     return (int)dwValue;
@@ -190,8 +192,8 @@ CString CRegistry::GetProfileString(const char* pszSection, const char* pszEntry
     return strValue;
 }
 
-BOOL CRegistry::GetProfileStringBuf(const char* pszSection, const char* pszEntry, char* pszBuffer, DWORD nSize,
-                                    const char* pszDefault)
+BOOL CRegistry::GetProfileStringBuf(const char* pszSection, const char* pszEntry, char* pszBuffer,
+                                    DWORD nSize, const char* pszDefault)
 {
     if (pszBuffer == NULL || nSize == 0)
         return FALSE;
@@ -241,7 +243,8 @@ BOOL CRegistry::GetProfileBinary(const char* pszSection, const char* pszEntry, B
     return TRUE;
 }
 
-BOOL CRegistry::WriteProfileBinary(const char* pszSection, const char* pszEntry, const BYTE* pData, UINT nBytes)
+BOOL CRegistry::WriteProfileBinary(const char* pszSection, const char* pszEntry, const BYTE* pData,
+                                   UINT nBytes)
 {
     CRegKeyHolder section(GetSectionKey(pszSection));
     if (section.m_hKey == NULL)
@@ -444,7 +447,8 @@ void CRegistry::SetAddressBookColumnOrder(int nCount, const int* pIndexes)
     std::unique_ptr<INT32[]> values(new INT32[nCount ? nCount : 1]);
     for (int i = 0; i < nCount; i++)
         values[i] = pIndexes[i];
-    WriteProfileBinary(ServiceText::kOptions, kColumnOrder, (const BYTE*)values.get(), nCount * sizeof(INT32));
+    WriteProfileBinary(ServiceText::kOptions, kColumnOrder, (const BYTE*)values.get(),
+                       nCount * sizeof(INT32));
 }
 
 void CRegistry::GetAddressBookColumnOrder(int nCount, int* pIndexes)
@@ -556,8 +560,8 @@ void CRegistry::LoadDefaults()
     m_nCheckNewTimeOut = GetProfileInt(pszOptions, kCheckNewTimeOut, 900000);
     m_bCheckNew = GetProfileInt(pszOptions, kCheckNew, 1);
     m_strUpdateUrl = GetProfileString(pszOptions, kUpdateUrl,
-                                      CString(ServiceText::kUpdateUrlPrefix) + BuiltInHosts::kUpdateServerHost +
-                                          ServiceText::kUpdateUrlSuffix);
+                                      CString(ServiceText::kUpdateUrlPrefix) +
+                                          BuiltInHosts::kUpdateServerHost + ServiceText::kUpdateUrlSuffix);
     m_bUpdateWhenStarting = GetProfileInt(pszOptions, kUpdateWhenStarting, 1);
     m_bCheckSpelling = GetProfileInt(pszOptions, kCheckSpelling, 1);
 

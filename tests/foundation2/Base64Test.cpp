@@ -31,8 +31,14 @@ struct CodingCase
 };
 
 const CodingCase kRfcVectors[] = {
-    {"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-    {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"abc", "YWJj"},
+    {"", ""},
+    {"f", "Zg=="},
+    {"fo", "Zm8="},
+    {"foo", "Zm9v"},
+    {"foob", "Zm9vYg=="},
+    {"fooba", "Zm9vYmE="},
+    {"foobar", "Zm9vYmFy"},
+    {"abc", "YWJj"},
     {"A", "QQ=="},
 };
 } // namespace
@@ -69,12 +75,9 @@ TEST(Base64, DecodedBufferEndsInZeroBytes)
 TEST(Base64, DecodingSkipsWhatIsNotInTheAlphabet)
 {
     const CodingCase cases[] = {
-        {"foobar", "Zm9v\r\nYmFy"},
-        {"foobar", " Zm9v\tYm Fy \r\n"},
-        {"foobar", "Zm9v*Ym!F-y"},
-        {"foobar", "Zm9v\x01Y\x7fmFy."},
-        {"f", "Zg==\r\n"},
-        {"fo", "Z m 8 ="},
+        {"foobar", "Zm9v\r\nYmFy"}, {"foobar", " Zm9v\tYm Fy \r\n"},
+        {"foobar", "Zm9v*Ym!F-y"},  {"foobar", "Zm9v\x01Y\x7fmFy."},
+        {"f", "Zg==\r\n"},          {"fo", "Z m 8 ="},
     };
     for (const CodingCase& c : cases)
         EXPECT_EQ(c.pszData, Decoded(c.pszEncoded)) << c.pszEncoded;

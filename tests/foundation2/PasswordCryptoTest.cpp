@@ -28,8 +28,7 @@ void PutLength(BYTE* p, DWORD dwLength)
 }
 
 // The message of the CException that the call throws, or "no exception".
-template <typename F>
-std::string ThrownMessage(F call)
+template <typename F> std::string ThrownMessage(F call)
 {
     try
     {
@@ -53,7 +52,8 @@ std::string Decrypt(const std::vector<BYTE>& block, DWORD* pdwStatus = NULL, con
     return std::string(strPlain, strPlain.GetLength());
 }
 
-std::vector<BYTE> Encrypt(const std::string& strPlain, DWORD nSize = kColumnSize, const char* pszPassPhrase = NULL)
+std::vector<BYTE> Encrypt(const std::string& strPlain, DWORD nSize = kColumnSize,
+                          const char* pszPassPhrase = NULL)
 {
     std::vector<BYTE> block(nSize, 0xCC);
     CAPIEncrypt(strPlain.c_str(), block.data(), nSize, pszPassPhrase);
@@ -205,12 +205,14 @@ TEST(PasswordCrypto, DamagedBlocksFailCleanly)
     };
     const Case cases[] = {
         {"blob length 0", 0, 0, "Error during CAPIDecrypt!\r\nNo data!"},
-        {"blob length past the buffer", 0, 0x7FFFFFF0, "Error during CAPIDecrypt!\r\nThe encrypted password is damaged."},
+        {"blob length past the buffer", 0, 0x7FFFFFF0,
+         "Error during CAPIDecrypt!\r\nThe encrypted password is damaged."},
         {"blob length leaving no room", 0, kColumnSize - 6,
          "Error during CAPIDecrypt!\r\nThe encrypted password is damaged."},
         {"text length past the buffer", 4 + dwBlob, kColumnSize,
          "Error during CAPIDecrypt!\r\nThe encrypted password is damaged."},
-        {"huge text length", 4 + dwBlob, 0xFFFFFFFF, "Error during CAPIDecrypt!\r\nThe encrypted password is damaged."},
+        {"huge text length", 4 + dwBlob, 0xFFFFFFFF,
+         "Error during CAPIDecrypt!\r\nThe encrypted password is damaged."},
     };
     for (const Case& c : cases)
     {
@@ -230,8 +232,10 @@ TEST(PasswordCrypto, ErrorTextsNameTheCode)
     EXPECT_EQ("ctx\r\nUnknown error: 0x1234.", ThrownMessage([] { ThrowCryptError(FALSE, 0x1234, "ctx"); }));
     EXPECT_EQ("no exception", ThrownMessage([] { ThrowCryptError(FALSE, 0, "ctx"); }));
     // A failed call that left no error code behind is still a failure.
-    EXPECT_NE("no exception", ThrownMessage([] {
-                  SetLastError(0);
-                  HandleCryptError(TRUE, 0, "ctx");
-              }));
+    EXPECT_NE("no exception", ThrownMessage(
+                                  []
+                                  {
+                                      SetLastError(0);
+                                      HandleCryptError(TRUE, 0, "ctx");
+                                  }));
 }

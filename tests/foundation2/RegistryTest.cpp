@@ -237,8 +237,9 @@ TEST_F(RegistryTest, SaveAndLoadRoundTripEveryValue)
     EXPECT_STREQ("ftp://127.0.0.1/Updates/", settings.m_strUpdateUrl);
     EXPECT_EQ(0, settings.m_bUpdateWhenStarting);
     EXPECT_EQ(0, settings.m_bCheckSpelling);
-    EXPECT_STREQ("05 day. 03 month. 2004 year 14 hour: 07 minute",
-                 settings.GetProfileString("Options", "Last time of the synchronization with Vorn Vedura Database"));
+    EXPECT_STREQ(
+        "05 day. 03 month. 2004 year 14 hour: 07 minute",
+        settings.GetProfileString("Options", "Last time of the synchronization with Vorn Vedura Database"));
 }
 
 TEST_F(RegistryTest, TraceFileNameHoldsThePathAfterLoadAndIsEmptyAfterSave)
@@ -288,9 +289,10 @@ TEST_F(RegistryTest, SameLocalAndCentralDatabaseWarnsAtLoad)
     PutText("Vorn Vedura Database File Name", "C:\\shared.mdb");
     CRegistry settings(m_strApp.c_str());
     ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ("WARNING.\r\n\r\nVornlVizozi database - C:\\shared.mdb\r\n\r\nLocal database - C:\\shared.mdb\r\n\r\n"
-              "Some problems is possible",
-              g_boxes[0]);
+    EXPECT_EQ(
+        "WARNING.\r\n\r\nVornlVizozi database - C:\\shared.mdb\r\n\r\nLocal database - C:\\shared.mdb\r\n\r\n"
+        "Some problems is possible",
+        g_boxes[0]);
 }
 
 TEST_F(RegistryTest, LoadFrameRectAcceptsOnlyAUsableRectangle)
@@ -373,7 +375,8 @@ TEST_F(RegistryTest, GenericOperationsReadWriteAndDelete)
     EXPECT_STREQ("", szBuffer);
     EXPECT_TRUE(settings.GetProfileStringBuf("Options", "Missing", szBuffer, sizeof(szBuffer), "dflt"));
     EXPECT_STREQ("dflt", szBuffer);
-    EXPECT_FALSE(settings.GetProfileStringBuf("Options", "Missing", szBuffer, sizeof(szBuffer), "too long dflt"));
+    EXPECT_FALSE(
+        settings.GetProfileStringBuf("Options", "Missing", szBuffer, sizeof(szBuffer), "too long dflt"));
     EXPECT_STREQ("", szBuffer);
 
     const BYTE data[5] = {1, 2, 0, 4, 5};

@@ -11,9 +11,9 @@ namespace
 {
 std::vector<UINT> CurrentIds()
 {
-    return {LetrovaSplitVertical, LetrovaSplitHorizontal, LetrovaGetTable,   LetrovaGetDatabase,
-            LetrovaGetOrbDatabase, LetrovaGetAccountsDatabase, LetrovaGetMyDatabase, LetrovaGetRegistry,
-            LetrovaGetIdThread,  LetrovaGethEventDlgProgress, LetrovaEnable,   LetrovaNotifyIcon};
+    return {LetrovaSplitVertical,  LetrovaSplitHorizontal,      LetrovaGetTable,      LetrovaGetDatabase,
+            LetrovaGetOrbDatabase, LetrovaGetAccountsDatabase,  LetrovaGetMyDatabase, LetrovaGetRegistry,
+            LetrovaGetIdThread,    LetrovaGethEventDlgProgress, LetrovaEnable,        LetrovaNotifyIcon};
 }
 } // namespace
 
@@ -31,10 +31,12 @@ TEST(WindowMessages, TwelveDistinctIdsThatEveryThreadShares)
     std::vector<std::vector<UINT>> seen(4);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < seen.size(); i++)
-        threads.emplace_back([&seen, i] {
-            RegisterLetrovaMessages();
-            seen[i] = CurrentIds();
-        });
+        threads.emplace_back(
+            [&seen, i]
+            {
+                RegisterLetrovaMessages();
+                seen[i] = CurrentIds();
+            });
     for (std::thread& thread : threads)
         thread.join();
     for (const std::vector<UINT>& other : seen)

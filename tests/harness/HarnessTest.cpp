@@ -51,6 +51,30 @@ bool KeyExists(const char* key)
 const char kInprocKey[] = "CLSID\\{B31C39C4-4122-4659-9FFC-EB98547834F8}\\InprocServer32";
 const char kTypeLibKey[] = "TypeLib\\{4358AB36-2A03-4F41-8127-3B89757B95A7}\\1.0";
 
+// Wine shares one desktop between test programs: look only at this process's windows.
+HWND FindOwnWindow(const char* title)
+{
+    struct Search
+    {
+        const char* title;
+        HWND hFound;
+    } search = {title, nullptr};
+    EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* pSearch = reinterpret_cast<Search*>(lParam);
+            DWORD processId = 0;
+            GetWindowThreadProcessId(hWnd, &processId);
+            char text[128] = {};
+            GetWindowTextA(hWnd, text, sizeof(text));
+            if (processId != GetCurrentProcessId() || std::string(text) != pSearch->title)
+                return TRUE;
+            pSearch->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
 std::string TempFilePath(const char* name)
 {
     char folder[MAX_PATH] = {};
@@ -83,8 +107,8 @@ TEST(Harness, WindowOnItsOwnThreadIsFoundAndReadBack)
         }
         DestroyWindow(hWnd);
     });
-    ASSERT_TRUE(WaitFor([] { return FindWindowA("STATIC", "Harness frame") != nullptr; }));
-    HWND hFound = FindWindowA("STATIC", "Harness frame");
+    ASSERT_TRUE(WaitFor([] { return FindOwnWindow("Harness frame") != nullptr; }));
+    HWND hFound = FindOwnWindow("Harness frame");
     char text[64] = {};
     GetWindowTextA(hFound, text, sizeof(text));
     EXPECT_STREQ("Harness frame", text);
@@ -124,7 +148,7 @@ TEST(Harness, DllRunOpensTheMainWindowAndReturnsWhenItCloses)
     int result = -1;
     std::thread run([&] { result = pDllRun(); });
     HWND hMain = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (hMain = FindWindowA(nullptr, "Vorn Email")) != nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return (hMain = FindOwnWindow("Vorn Email")) != nullptr; }));
     if (hMain)
         PostMessageA(hMain, WM_CLOSE, 0, 0);
     run.join();

@@ -68,6 +68,12 @@ struct ThreadWindowsSearch
 static BOOL CALLBACK CollectThreadWindow(HWND hWnd, LPARAM lParam)
 {
     ThreadWindowsSearch* pSearch = (ThreadWindowsSearch*)lParam;
+    // A thread id is reused once its thread has ended, by any process: only windows of ours count, or a
+    // responder outliving its thread would answer another test program's dialogs.
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId != ::GetCurrentProcessId())
+        return TRUE;
     if (::IsWindowVisible(hWnd) &&
         (pSearch->pszClass == NULL || lstrcmpiA(ClassNameOf(hWnd).c_str(), pSearch->pszClass) == 0))
         pSearch->found.push_back(hWnd);

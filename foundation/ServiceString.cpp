@@ -1,0 +1,17 @@
+// The string resources of the dialog services.
+#include "foundation/ServiceString.h"
+
+#include "foundation/ServiceTexts.h"
+
+CString LoadServiceString(unsigned nId)
+{
+    CString strText;
+    if (strText.LoadString(nId) && !strText.IsEmpty())
+        return strText;
+    for (const ServiceText::ServiceString& entry : ServiceText::kServiceStrings)
+    {
+        if (entry.nId == nId)
+            return entry.pszText;
+    }
+    return CString();
+}
