@@ -8,6 +8,19 @@ CUiThread::CUiThread(CAppModule& module) : m_module(module)
     m_hStarted = ::CreateEventA(NULL, TRUE, FALSE, NULL);
 }
 
+BOOL CALLBACK CUiThread::CancelWindow(HWND hWnd, LPARAM)
+{
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (lstrcmpA(szClass, "#32768") == 0)
+        ::PostMessageA(hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    else if (lstrcmpA(szClass, "#32770") == 0)
+        ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    else if (::IsWindowVisible(hWnd))
+        ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 CUiThread::~CUiThread()
 {
     if (m_hThread != NULL)
@@ -15,6 +28,10 @@ CUiThread::~CUiThread()
         if (::WaitForSingleObject(m_hThread, 0) == WAIT_TIMEOUT)
         {
             PostQuit();
+            // A test that failed half-way may leave a modal dialog or menu open, whose loop ignores the
+            // quit; cancel what the thread shows so that it ends before this object goes away.
+            for (int nTry = 0; nTry < 5 && ::WaitForSingleObject(m_hThread, 1000) == WAIT_TIMEOUT; nTry++)
+                ::EnumThreadWindows(m_dwThreadId, CancelWindow, 0);
             ::WaitForSingleObject(m_hThread, 10000);
         }
         ::CloseHandle(m_hThread);

@@ -34,6 +34,7 @@ public:
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID pParam);
+    static BOOL CALLBACK CancelWindow(HWND hWnd, LPARAM);
     static LRESULT CALLBACK InvokeWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     void Launch();
 
