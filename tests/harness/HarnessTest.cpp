@@ -189,6 +189,9 @@ struct FreshDatabaseFolder
                            static_cast<DWORD>(value.second.size() + 1));
         RegCloseKey(hKey);
     }
+
+    // The settings are saved when the client closes; leave the prefix's own start (./run) its defaults.
+    ~FreshDatabaseFolder() { RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Vorn\\Letrova"); }
 };
 
 TEST(Harness, DllRunOpensTheDatabasesAndTheMainWindowAndReturnsWhenItCloses)
