@@ -169,6 +169,34 @@ ATOM CWndClassInfo::Register(WNDPROC* pProc)
 
 // ---------------------------------------------------------------------------------------------------------
 
+bool AtlIsControlNotification(UINT uMsg)
+{
+    switch (uMsg)
+    {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_PARENTNOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_COMPAREITEM:
+    case WM_DELETEITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 HWND AtlGetReflectionTarget(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (uMsg)
@@ -194,20 +222,9 @@ HWND AtlGetReflectionTarget(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARAM lP
         return wParam ? ((LPCOMPAREITEMSTRUCT)lParam)->hwndItem : NULL;
     case WM_DELETEITEM:
         return wParam ? ((LPDELETEITEMSTRUCT)lParam)->hwndItem : NULL;
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return (HWND)lParam;
     default:
-        return NULL;
+        // The scroll, key-to-item and colour messages carry the control's handle in lParam.
+        return AtlIsControlNotification(uMsg) ? (HWND)lParam : NULL;
     }
 }
 

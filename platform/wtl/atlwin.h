@@ -363,6 +363,9 @@ public:
 
 typedef MSG _ATL_MSG;
 
+// The messages a control sends its parent about itself: those that are forwarded and reflected.
+bool AtlIsControlNotification(UINT uMsg);
+
 // Finds the control a parent-side notification is about, for reflection back to the control itself.
 HWND AtlGetReflectionTarget(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
@@ -385,34 +388,16 @@ public:
     }
 
     const _ATL_MSG* GetCurrentMessage() const { return m_pCurrentMsg; }
+    virtual void OnFinalMessage(HWND /*hWnd*/) {}
 
     LRESULT ForwardNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
     {
-        switch (uMsg)
+        if (!AtlIsControlNotification(uMsg))
         {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_PARENTNOTIFY:
-        case WM_DRAWITEM:
-        case WM_MEASUREITEM:
-        case WM_COMPAREITEM:
-        case WM_DELETEITEM:
-        case WM_VKEYTOITEM:
-        case WM_CHARTOITEM:
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC:
-            return ::SendMessageA(this->GetParent(), uMsg, wParam, lParam);
-        default:
             bHandled = FALSE;
             return 0;
         }
+        return ::SendMessageA(this->GetParent(), uMsg, wParam, lParam);
     }
     LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
     {
@@ -433,6 +418,56 @@ public:
         }
         return FALSE;
     }
+
+protected:
+    // The first message of a new window: from here on its messages reach this object through the thunk.
+    WNDPROC AttachThunk(HWND hWnd, WNDPROC pfnProc, int nProcIndex)
+    {
+        this->m_hWnd = hWnd;
+        m_thunk.Init(pfnProc, this);
+        WNDPROC pProc = m_thunk.GetWNDPROC();
+        ::SetWindowLongPtrA(hWnd, nProcIndex, (LONG_PTR)pProc);
+        return pProc;
+    }
+
+    // Runs the message map with the message as the current one. An exception from a handler counts as
+    // handled: it must not unwind into the system's dispatcher.
+    BOOL RouteMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes, const char* pszWhere)
+    {
+        _ATL_MSG msg = {this->m_hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+        const _ATL_MSG* pOldMsg = m_pCurrentMsg;
+        m_pCurrentMsg = &msg;
+        BOOL bRet;
+        try
+        {
+            bRet = ProcessWindowMessage(this->m_hWnd, uMsg, wParam, lParam, lRes, 0);
+        }
+        catch (...)
+        {
+            AtlHandleMsgMapException(pszWhere);
+            bRet = TRUE;
+        }
+        m_pCurrentMsg = pOldMsg;
+        return bRet;
+    }
+
+    // Once the outermost message of a destroyed window has returned, the object lets go of the handle.
+    void FinishIfDestroyed(const char* pszWhere)
+    {
+        if ((m_dwState & WINSTATE_DESTROYED) == 0 || m_pCurrentMsg != NULL)
+            return;
+        HWND hWndThis = this->m_hWnd;
+        this->m_hWnd = NULL;
+        m_dwState &= ~WINSTATE_DESTROYED;
+        try
+        {
+            OnFinalMessage(hWndThis);
+        }
+        catch (...)
+        {
+            AtlHandleMsgMapException(pszWhere);
+        }
+    }
 };
 
 template <class TBase = CWindow, class TWinTraits = CControlWinTraits>
@@ -447,7 +482,6 @@ public:
     static DWORD GetWndExStyle(DWORD dwExStyle) { return TWinTraits::GetWndExStyle(dwExStyle); }
 
     virtual WNDPROC GetWindowProc() { return WindowProc; }
-    virtual void OnFinalMessage(HWND /*hWnd*/) {}
 
     static LRESULT CALLBACK StartWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
@@ -455,31 +489,15 @@ public:
             static_cast<CWindowImplBaseT*>((CWindowImplRoot<TBase>*)AtlTakeCreatingWindow());
         if (pThis == NULL)
             return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
-        pThis->m_hWnd = hWnd;
-        pThis->m_thunk.Init(pThis->GetWindowProc(), pThis);
-        WNDPROC pProc = pThis->m_thunk.GetWNDPROC();
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)pProc);
+        WNDPROC pProc = pThis->AttachThunk(hWnd, pThis->GetWindowProc(), GWLP_WNDPROC);
         return pProc(hWnd, uMsg, wParam, lParam);
     }
 
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
         CWindowImplBaseT* pThis = (CWindowImplBaseT*)hWnd;
-        _ATL_MSG msg = {pThis->m_hWnd, uMsg, wParam, lParam, 0, {0, 0}};
-        const _ATL_MSG* pOldMsg = pThis->m_pCurrentMsg;
-        pThis->m_pCurrentMsg = &msg;
         LRESULT lRes = 0;
-        BOOL bRet;
-        try
-        {
-            bRet = pThis->ProcessWindowMessage(pThis->m_hWnd, uMsg, wParam, lParam, lRes, 0);
-        }
-        catch (...)
-        {
-            AtlHandleMsgMapException("CWindowImpl");
-            bRet = TRUE;
-        }
-        pThis->m_pCurrentMsg = pOldMsg;
+        BOOL bRet = pThis->RouteMessage(uMsg, wParam, lParam, lRes, "CWindowImpl");
         if (uMsg == WM_NCDESTROY)
         {
             if (!bRet)
@@ -496,20 +514,7 @@ public:
         {
             lRes = pThis->DefWindowProc(uMsg, wParam, lParam);
         }
-        if ((pThis->m_dwState & WINSTATE_DESTROYED) && pOldMsg == NULL)
-        {
-            HWND hWndThis = pThis->m_hWnd;
-            pThis->m_hWnd = NULL;
-            pThis->m_dwState &= ~WINSTATE_DESTROYED;
-            try
-            {
-                pThis->OnFinalMessage(hWndThis);
-            }
-            catch (...)
-            {
-                AtlHandleMsgMapException("CWindowImpl");
-            }
-        }
+        pThis->FinishIfDestroyed("CWindowImpl");
         return lRes;
     }
 
@@ -641,7 +646,6 @@ class CDialogImplBaseT : public CWindowImplRoot<TBase>
 {
 public:
     virtual DLGPROC GetDialogProc() { return DialogProc; }
-    virtual void OnFinalMessage(HWND /*hWnd*/) {}
 
     static INT_PTR CALLBACK StartDialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
@@ -649,31 +653,15 @@ public:
             static_cast<CDialogImplBaseT*>((CWindowImplRoot<TBase>*)AtlTakeCreatingWindow());
         if (pThis == NULL)
             return FALSE;
-        pThis->m_hWnd = hWnd;
-        pThis->m_thunk.Init((WNDPROC)pThis->GetDialogProc(), pThis);
-        DLGPROC pProc = (DLGPROC)pThis->m_thunk.GetWNDPROC();
-        ::SetWindowLongPtrA(hWnd, DWLP_DLGPROC, (LONG_PTR)pProc);
+        DLGPROC pProc = (DLGPROC)pThis->AttachThunk(hWnd, (WNDPROC)pThis->GetDialogProc(), DWLP_DLGPROC);
         return pProc(hWnd, uMsg, wParam, lParam);
     }
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
         CDialogImplBaseT* pThis = (CDialogImplBaseT*)hWnd;
-        _ATL_MSG msg = {pThis->m_hWnd, uMsg, wParam, lParam, 0, {0, 0}};
-        const _ATL_MSG* pOldMsg = pThis->m_pCurrentMsg;
-        pThis->m_pCurrentMsg = &msg;
         LRESULT lRes = 0;
-        BOOL bRet;
-        try
-        {
-            bRet = pThis->ProcessWindowMessage(pThis->m_hWnd, uMsg, wParam, lParam, lRes, 0);
-        }
-        catch (...)
-        {
-            AtlHandleMsgMapException("CDialogImpl");
-            bRet = TRUE;
-        }
-        pThis->m_pCurrentMsg = pOldMsg;
+        BOOL bRet = pThis->RouteMessage(uMsg, wParam, lParam, lRes, "CDialogImpl");
         if (uMsg == WM_NCDESTROY)
             pThis->m_dwState |= WINSTATE_DESTROYED;
         INT_PTR nResult = FALSE;
@@ -703,20 +691,7 @@ public:
                 break;
             }
         }
-        if ((pThis->m_dwState & WINSTATE_DESTROYED) && pOldMsg == NULL)
-        {
-            HWND hWndThis = pThis->m_hWnd;
-            pThis->m_hWnd = NULL;
-            pThis->m_dwState &= ~WINSTATE_DESTROYED;
-            try
-            {
-                pThis->OnFinalMessage(hWndThis);
-            }
-            catch (...)
-            {
-                AtlHandleMsgMapException("CDialogImpl");
-            }
-        }
+        pThis->FinishIfDestroyed("CDialogImpl");
         return nResult;
     }
 };
