@@ -113,11 +113,8 @@ CComVariant::CComVariant(bool bSrc)
     boolVal = bSrc ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-CComVariant::CComVariant(int nSrc)
+CComVariant::CComVariant(int nSrc) : CComVariant(static_cast<long>(nSrc))
 {
-    ::VariantInit(this);
-    vt = VT_I4;
-    lVal = nSrc;
 }
 
 CComVariant::CComVariant(long nSrc)
@@ -203,16 +200,21 @@ HRESULT CComVariant::ChangeType(VARTYPE vtNew, const VARIANT* pSrc)
     return ::VariantChangeType(this, pVar, 0, vtNew);
 }
 
-HRESULT AtlAdvise(IUnknown* pUnkCP, IUnknown* pUnk, const IID& iid, LPDWORD pdw)
+static HRESULT FindConnectionPoint(IUnknown* pUnkCP, const IID& iid, CComPtr<IConnectionPoint>& pCP)
 {
-    if (!pUnkCP || !pUnk || !pdw)
-        return E_INVALIDARG;
     CComPtr<IConnectionPointContainer> pCPC;
     HRESULT hr = pUnkCP->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pCPC));
     if (FAILED(hr))
         return hr;
+    return pCPC->FindConnectionPoint(iid, &pCP);
+}
+
+HRESULT AtlAdvise(IUnknown* pUnkCP, IUnknown* pUnk, const IID& iid, LPDWORD pdw)
+{
+    if (!pUnkCP || !pUnk || !pdw)
+        return E_INVALIDARG;
     CComPtr<IConnectionPoint> pCP;
-    hr = pCPC->FindConnectionPoint(iid, &pCP);
+    HRESULT hr = FindConnectionPoint(pUnkCP, iid, pCP);
     if (FAILED(hr))
         return hr;
     return pCP->Advise(pUnk, pdw);
@@ -222,12 +224,8 @@ HRESULT AtlUnadvise(IUnknown* pUnkCP, const IID& iid, DWORD dw)
 {
     if (!pUnkCP)
         return E_INVALIDARG;
-    CComPtr<IConnectionPointContainer> pCPC;
-    HRESULT hr = pUnkCP->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pCPC));
-    if (FAILED(hr))
-        return hr;
     CComPtr<IConnectionPoint> pCP;
-    hr = pCPC->FindConnectionPoint(iid, &pCP);
+    HRESULT hr = FindConnectionPoint(pUnkCP, iid, pCP);
     if (FAILED(hr))
         return hr;
     return pCP->Unadvise(dw);
