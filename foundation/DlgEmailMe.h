@@ -16,7 +16,4 @@ public:
     CString m_strText;
     CString m_strFile;
     int m_nValue;
-
-private:
-    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };

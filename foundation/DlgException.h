@@ -16,7 +16,4 @@ public:
     CString m_strMessage;
     int m_nNumber;
     CString m_strSecond;
-
-private:
-    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };
