@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "foundation/Exception.h"
-#include "foundation/ServiceTexts.h"
+#include "foundation/Texts.h"
 
 namespace
 {
@@ -43,7 +43,7 @@ void* AllocZeroed(void* pOld, unsigned& nCapacity, unsigned long long nWanted)
         unsigned long long nSize = (nWanted / 4096 + 1) * 4096;
         void* pNew = nSize > 0xFFFFFFFFull ? NULL : malloc((size_t)nSize);
         if (pNew == NULL)
-            throw new CException(ServiceText::kCryptOutOfMemory);
+            throw new CException(FoundationText::kCryptOutOfMemory);
         nCapacity = (unsigned)nSize;
         pOld = pNew;
     }

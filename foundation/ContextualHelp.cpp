@@ -9,8 +9,8 @@
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/ServiceString.h"
-#include "foundation/ServiceTexts.h"
 #include "foundation/Shell.h"
+#include "foundation/Texts.h"
 
 CContextualHelp::~CContextualHelp()
 {
@@ -21,11 +21,11 @@ CString CContextualHelp::GetHelpText(int nIdControl)
     switch (nIdControl)
     {
     case IDOK:
-        return LoadServiceString(ServiceText::kIdsHelpOk);
+        return LoadServiceString(FoundationText::kIdsHelpOk);
     case IDCANCEL:
-        return LoadServiceString(ServiceText::kIdsHelpCancel);
+        return LoadServiceString(FoundationText::kIdsHelpCancel);
     default:
-        return LoadServiceString(ServiceText::kIdsHelpNone);
+        return LoadServiceString(FoundationText::kIdsHelpNone);
     }
 }
 
@@ -58,7 +58,7 @@ LRESULT CContextualHelp::OnHelpMessage(UINT, WPARAM, LPARAM lParam, BOOL&)
     }
     catch (...)
     {
-        ShowUnhandledException(ServiceText::kContextualHelpClass);
+        ShowUnhandledException(FoundationText::kContextualHelpClass);
     }
     return FALSE;
 }

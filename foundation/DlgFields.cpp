@@ -3,7 +3,7 @@
 
 #include "foundation/ErrorUtil.h"
 #include "foundation/ServiceString.h"
-#include "foundation/ServiceTexts.h"
+#include "foundation/Texts.h"
 
 namespace
 {
@@ -22,12 +22,12 @@ BOOL CDlgFields::GetText(int nIdField, char* pszBuffer, int nSize, int nIdLabel,
     int nLength = (int)::GetDlgItemTextA(m_pDlg->m_hWnd, nIdField, pszBuffer, nSize);
     if (nLength >= nSize - 1)
     {
-        ShowError(nIdField, ServiceText::kIdsFieldTooLarge, nIdLabel, nSize);
+        ShowError(nIdField, FoundationText::kIdsFieldTooLarge, nIdLabel, nSize);
         return FALSE;
     }
     if (bRequired && nLength == 0)
     {
-        ShowError(nIdField, ServiceText::kIdsFieldEmpty, nIdLabel, 0);
+        ShowError(nIdField, FoundationText::kIdsFieldEmpty, nIdLabel, 0);
         return FALSE;
     }
     return TRUE;
@@ -42,7 +42,7 @@ BOOL CDlgFields::GetComboData(DWORD_PTR& dwData, int nIdCombo, int nIdLabel, BOO
     {
         if (!bRequired)
             return TRUE;
-        ShowError(nIdCombo, ServiceText::kIdsChoiceRequired, nIdLabel, 0);
+        ShowError(nIdCombo, FoundationText::kIdsChoiceRequired, nIdLabel, 0);
         return FALSE;
     }
     dwData = (DWORD_PTR)::SendMessageA(hWndCombo, CB_GETITEMDATA, (WPARAM)nSelected, 0);

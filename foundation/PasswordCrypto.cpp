@@ -8,7 +8,7 @@
 #include "foundation/Exception.h"
 #include "foundation/FileException.h"
 #include "foundation/MemFile.h"
-#include "foundation/ServiceTexts.h"
+#include "foundation/Texts.h"
 
 namespace
 {
@@ -85,7 +85,7 @@ void AcquireUserContext(CCryptProvHolder& prov)
     prov.m_hProv = 0;
     if (dwError != (DWORD)NTE_BAD_KEYSET)
         HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
-                         ServiceText::kAcquireContextError);
+                         FoundationText::kAcquireContextError);
     if (::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET))
         return;
     prov.m_hProv = 0;
@@ -93,18 +93,18 @@ void AcquireUserContext(CCryptProvHolder& prov)
         ::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, 0))
         return;
     prov.m_hProv = 0;
-    HandleCryptError(TRUE, 0, ServiceText::kAcquireContextFailed);
+    HandleCryptError(TRUE, 0, FoundationText::kAcquireContextFailed);
 }
 
 void DeriveKeyFromPassPhrase(HCRYPTPROV hProv, const char* pszPassPhrase, CCryptKeyHolder& key)
 {
     CCryptHashHolder hash;
     if (!::CryptCreateHash(hProv, CALG_MD5, 0, 0, &hash.m_hHash))
-        HandleCryptError(TRUE, 0, ServiceText::kCreateHashFailed);
+        HandleCryptError(TRUE, 0, FoundationText::kCreateHashFailed);
     if (!::CryptHashData(hash.m_hHash, (const BYTE*)pszPassPhrase, (DWORD)strlen(pszPassPhrase), 0))
-        HandleCryptError(TRUE, 0, ServiceText::kHashDataFailed);
+        HandleCryptError(TRUE, 0, FoundationText::kHashDataFailed);
     if (!::CryptDeriveKey(hProv, CALG_RC4, hash.m_hHash, 0, &key.m_hKey))
-        HandleCryptError(TRUE, 0, ServiceText::kDeriveKeyFailed);
+        HandleCryptError(TRUE, 0, FoundationText::kDeriveKeyFailed);
 }
 
 void WriteLength(CMemFile& file, DWORD dwLength)
@@ -143,7 +143,7 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
     if (pszPassPhrase == NULL)
     {
         if (!::CryptGenKey(prov.m_hProv, CALG_RC4, CRYPT_EXPORTABLE, &key.m_hKey))
-            HandleCryptError(TRUE, 0, ServiceText::kGenKeyFailed);
+            HandleCryptError(TRUE, 0, FoundationText::kGenKeyFailed);
         CCryptKeyHolder exchangeKey;
         if (!::CryptGetUserKey(prov.m_hProv, AT_KEYEXCHANGE, &exchangeKey.m_hKey))
         {
@@ -154,17 +154,17 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
                 return false;
             }
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
-                             ServiceText::kGetUserKeyFailed);
+                             FoundationText::kGetUserKeyFailed);
         }
         DWORD dwBlobLength = 0;
         if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, NULL, &dwBlobLength))
-            HandleCryptError(TRUE, 0, ServiceText::kBlobLengthFailed);
+            HandleCryptError(TRUE, 0, FoundationText::kBlobLengthFailed);
         // The block must fit before anything is written: the buffer cannot grow.
         if (8ull + dwBlobLength + nPlain > nBufferSize)
-            throw new CException(ServiceText::kPasswordTooLong);
-        CHeapBlock blob(dwBlobLength, ServiceText::kCryptOutOfMemory);
+            throw new CException(FoundationText::kPasswordTooLong);
+        CHeapBlock blob(dwBlobLength, FoundationText::kCryptOutOfMemory);
         if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, blob.m_p, &dwBlobLength))
-            HandleCryptError(TRUE, 0, ServiceText::kExportKeyFailed);
+            HandleCryptError(TRUE, 0, FoundationText::kExportKeyFailed);
         exchangeKey.Destroy();
         WriteLength(output, dwBlobLength);
         output.Write(blob.m_p, dwBlobLength);
@@ -172,11 +172,11 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
     else
     {
         if (4ull + nPlain > nBufferSize)
-            throw new CException(ServiceText::kPasswordTooLong);
+            throw new CException(FoundationText::kPasswordTooLong);
         DeriveKeyFromPassPhrase(prov.m_hProv, pszPassPhrase, key);
     }
 
-    CHeapBlock piece(kPieceSize, ServiceText::kCryptOutOfMemory);
+    CHeapBlock piece(kPieceSize, FoundationText::kCryptOutOfMemory);
     WriteLength(output, nPlain);
     for (;;)
     {
@@ -188,8 +188,8 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
         if (!::CryptEncrypt(key.m_hKey, 0, bFinal, 0, piece.m_p, &dwLength, kPieceSize))
         {
             CString strContext;
-            strContext.Format(ServiceText::kEncryptBytesRequired, (int)dwLength);
-            HandleCryptError(TRUE, 0, CString(ServiceText::kEncryptPieceFailed) + strContext);
+            strContext.Format(FoundationText::kEncryptBytesRequired, (int)dwLength);
+            HandleCryptError(TRUE, 0, CString(FoundationText::kEncryptPieceFailed) + strContext);
         }
         output.Write(piece.m_p, dwCount);
     }
@@ -219,13 +219,13 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
     {
         DWORD dwBlobLength = 0;
         if (!ReadLength(input, dwBlobLength))
-            throw new CException(ServiceText::kCorruptBlock);
+            throw new CException(FoundationText::kCorruptBlock);
         if (dwBlobLength == 0)
-            throw new CException(ServiceText::kNoData);
+            throw new CException(FoundationText::kNoData);
         // The blob and the plain-text length behind it must lie inside the buffer.
         if (4ull + dwBlobLength + 4 > nBufferSize)
-            throw new CException(ServiceText::kCorruptBlock);
-        CHeapBlock blob(dwBlobLength, ServiceText::kBlobOutOfMemory);
+            throw new CException(FoundationText::kCorruptBlock);
+        CHeapBlock blob(dwBlobLength, FoundationText::kBlobOutOfMemory);
         input.Read(blob.m_p, dwBlobLength);
         // The exchange key is named explicitly: not every provider falls back to it for a SIMPLEBLOB.
         CCryptKeyHolder exchangeKey;
@@ -247,27 +247,27 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
                 return retryWithNewKeys;
             }
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
-                             ServiceText::kImportKeyFailed);
+                             FoundationText::kImportKeyFailed);
         }
     }
 
-    CHeapBlock piece(kPieceSize, ServiceText::kCryptOutOfMemory);
+    CHeapBlock piece(kPieceSize, FoundationText::kCryptOutOfMemory);
     DWORD dwPlain = 0;
     if (!ReadLength(input, dwPlain))
-        throw new CException(ServiceText::kCorruptBlock);
+        throw new CException(FoundationText::kCorruptBlock);
     if (dwPlain > nBufferSize - input.GetPosition())
-        throw new CException(ServiceText::kCorruptBlock);
+        throw new CException(FoundationText::kCorruptBlock);
     CString strResult;
     DWORD dwDone = 0;
     while (dwDone < dwPlain)
     {
         DWORD dwCount = dwPlain - dwDone < kPieceSize ? dwPlain - dwDone : kPieceSize;
         if (input.Read(piece.m_p, dwCount) != dwCount)
-            throw new CException(ServiceText::kCorruptBlock);
+            throw new CException(FoundationText::kCorruptBlock);
         BOOL bFinal = dwDone + dwCount >= dwPlain;
         DWORD dwLength = dwCount;
         if (!::CryptDecrypt(key.m_hKey, 0, bFinal, 0, piece.m_p, &dwLength))
-            HandleCryptError(TRUE, 0, ServiceText::kDecryptPieceFailed);
+            HandleCryptError(TRUE, 0, FoundationText::kDecryptPieceFailed);
         strResult += CString((const char*)piece.m_p, (int)dwCount);
         dwDone += dwCount;
     }
@@ -300,7 +300,7 @@ void CAPIEncrypt(const char* pszPlain, BYTE* pBuffer, DWORD nBufferSize, const c
     {
         strError = FileExceptionText(pException);
     }
-    throw new CException(CString(ServiceText::kEncryptFailed) + strError);
+    throw new CException(CString(FoundationText::kEncryptFailed) + strError);
 }
 
 CString CAPIDecrypt(const BYTE* pBuffer, DWORD nBufferSize, DWORD* pdwStatus, const char* pszPassPhrase)
@@ -335,7 +335,7 @@ CString CAPIDecrypt(const BYTE* pBuffer, DWORD nBufferSize, DWORD* pdwStatus, co
     {
         strError = FileExceptionText(pException);
     }
-    throw new CException(CString(ServiceText::kDecryptFailed) + strError);
+    throw new CException(CString(FoundationText::kDecryptFailed) + strError);
 }
 
 void EnsureUserKeyPairs(HCRYPTPROV hProv)
@@ -347,8 +347,8 @@ void EnsureUserKeyPairs(HCRYPTPROV hProv)
         const char* pszFailure;
     };
     const KeyPair pairs[] = {
-        {AT_SIGNATURE, ServiceText::kCreateSignatureKey, ServiceText::kCreateKeyContainerFailed},
-        {AT_KEYEXCHANGE, ServiceText::kCreateExchangeKey, ServiceText::kGenKeyFailed},
+        {AT_SIGNATURE, FoundationText::kCreateSignatureKey, FoundationText::kCreateKeyContainerFailed},
+        {AT_KEYEXCHANGE, FoundationText::kCreateExchangeKey, FoundationText::kGenKeyFailed},
     };
     for (const KeyPair& pair : pairs)
     {
@@ -359,7 +359,7 @@ void EnsureUserKeyPairs(HCRYPTPROV hProv)
         DWORD dwError = ::GetLastError();
         if (dwError != (DWORD)NTE_NO_KEY)
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
-                             ServiceText::kGetUserKeyFailed);
+                             FoundationText::kGetUserKeyFailed);
         DebugTrace("%s", pair.pszCreating);
         if (!::CryptGenKey(hProv, pair.dwKeySpec, 0, &key.m_hKey))
         {
@@ -392,12 +392,12 @@ void ThrowCryptError(BOOL bUseLastError, DWORD dwCode, const char* pszContext)
 
 CString GetCryptErrorText(DWORD dwCode)
 {
-    for (const ServiceText::CryptErrorText& entry : ServiceText::kCryptErrors)
+    for (const FoundationText::CryptErrorText& entry : FoundationText::kCryptErrors)
     {
         if (entry.dwCode == dwCode)
             return entry.pszText;
     }
     CString strText;
-    strText.Format(ServiceText::kUnknownCryptError, (unsigned)dwCode);
+    strText.Format(FoundationText::kUnknownCryptError, (unsigned)dwCode);
     return strText;
 }

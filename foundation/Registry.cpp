@@ -9,7 +9,7 @@
 #include "foundation/ErrorUtil.h"
 #include "foundation/Paths.h"
 #include "foundation/RegExp.h"
-#include "foundation/ServiceTexts.h"
+#include "foundation/Texts.h"
 #include "foundation/TraceFile.h"
 
 CRegistry* g_pRegistry = NULL;
@@ -125,8 +125,8 @@ CString DataFolderFile(const char* pszName)
 } // namespace
 
 CRegistry::CRegistry(const char* pszApplication)
-    : m_nHtmlSendFontSize(-1), m_strCompany(ServiceText::kCompany),
-      m_strApplication(pszApplication != NULL ? pszApplication : ServiceText::kApplication),
+    : m_nHtmlSendFontSize(-1), m_strCompany(FoundationText::kCompany),
+      m_strApplication(pszApplication != NULL ? pszApplication : FoundationText::kApplication),
       m_bOnlyWithEmail(1), m_bDisplayAssociatePrompt(1), m_nStartReceiveMessageNumber(0),
       m_dateLastSynchronization(0), m_nMarkReadTimeOut(5000), m_bMarkRead(1), m_bOrderByDate(1),
       m_nCheckNewTimeOut(900000), m_bCheckNew(1), m_bUpdateWhenStarting(1), m_bCheckSpelling(1)
@@ -147,7 +147,7 @@ CRegistry::~CRegistry()
 HKEY CRegistry::GetAppRegistryKey()
 {
     HKEY hSoftware = NULL;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, ServiceText::kSoftwareKey, 0, kKeyAccess, &hSoftware) !=
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, FoundationText::kSoftwareKey, 0, kKeyAccess, &hSoftware) !=
         ERROR_SUCCESS)
         return NULL;
     CRegKeyHolder software(hSoftware);
@@ -272,150 +272,150 @@ BOOL CRegistry::WriteProfileString(const char* pszSection, const char* pszEntry,
 
 int CRegistry::GetMessageBodyHeight()
 {
-    return GetProfileInt(ServiceText::kOptions, kMessageBodyHeight, 185);
+    return GetProfileInt(FoundationText::kOptions, kMessageBodyHeight, 185);
 }
 
 BOOL CRegistry::SetMessageBodyHeight(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kMessageBodyHeight, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kMessageBodyHeight, nValue);
 }
 
 int CRegistry::GetFoldersContactsWidth()
 {
-    return GetProfileInt(ServiceText::kOptions, kFoldersContactsWidth, 370);
+    return GetProfileInt(FoundationText::kOptions, kFoldersContactsWidth, 370);
 }
 
 BOOL CRegistry::SetFoldersContactsWidth(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kFoldersContactsWidth, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kFoldersContactsWidth, nValue);
 }
 
 int CRegistry::GetContactsHeight()
 {
-    return GetProfileInt(ServiceText::kOptions, kContactsHeight, 185);
+    return GetProfileInt(FoundationText::kOptions, kContactsHeight, 185);
 }
 
 BOOL CRegistry::SetContactsHeight(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kContactsHeight, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kContactsHeight, nValue);
 }
 
 int CRegistry::GetColumnWidthName()
 {
-    return GetProfileInt(ServiceText::kOptions, kColumnWidthName, 100);
+    return GetProfileInt(FoundationText::kOptions, kColumnWidthName, 100);
 }
 
 BOOL CRegistry::SetColumnWidthName(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kColumnWidthName, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kColumnWidthName, nValue);
 }
 
 int CRegistry::GetColumnWidthAddress()
 {
-    return GetProfileInt(ServiceText::kOptions, kColumnWidthAddress, 100);
+    return GetProfileInt(FoundationText::kOptions, kColumnWidthAddress, 100);
 }
 
 BOOL CRegistry::SetColumnWidthAddress(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kColumnWidthAddress, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kColumnWidthAddress, nValue);
 }
 
 int CRegistry::GetColumnWidthCompany()
 {
-    return GetProfileInt(ServiceText::kOptions, kColumnWidthCompany, 100);
+    return GetProfileInt(FoundationText::kOptions, kColumnWidthCompany, 100);
 }
 
 BOOL CRegistry::SetColumnWidthCompany(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kColumnWidthCompany, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kColumnWidthCompany, nValue);
 }
 
 int CRegistry::GetColumnWidthPosition()
 {
-    return GetProfileInt(ServiceText::kOptions, kColumnWidthPosition, 100);
+    return GetProfileInt(FoundationText::kOptions, kColumnWidthPosition, 100);
 }
 
 BOOL CRegistry::SetColumnWidthPosition(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kColumnWidthPosition, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kColumnWidthPosition, nValue);
 }
 
 int CRegistry::GetColumnWidthDDI()
 {
-    return GetProfileInt(ServiceText::kOptions, kColumnWidthDDI, 100);
+    return GetProfileInt(FoundationText::kOptions, kColumnWidthDDI, 100);
 }
 
 BOOL CRegistry::SetColumnWidthDDI(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kColumnWidthDDI, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kColumnWidthDDI, nValue);
 }
 
 int CRegistry::GetColumnWidthMobile()
 {
-    return GetProfileInt(ServiceText::kOptions, kColumnWidthMobile, 100);
+    return GetProfileInt(FoundationText::kOptions, kColumnWidthMobile, 100);
 }
 
 BOOL CRegistry::SetColumnWidthMobile(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kColumnWidthMobile, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kColumnWidthMobile, nValue);
 }
 
 int CRegistry::GetIncludeBusinessCard()
 {
-    return GetProfileInt(ServiceText::kOptions, kIncludeBusinessCard, 0);
+    return GetProfileInt(FoundationText::kOptions, kIncludeBusinessCard, 0);
 }
 
 BOOL CRegistry::SetIncludeBusinessCard(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kIncludeBusinessCard, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kIncludeBusinessCard, nValue);
 }
 
 int CRegistry::GetBusinessCardContactId()
 {
-    return GetProfileInt(ServiceText::kOptions, kBusinessCardContactId, -1);
+    return GetProfileInt(FoundationText::kOptions, kBusinessCardContactId, -1);
 }
 
 BOOL CRegistry::SetBusinessCardContactId(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kBusinessCardContactId, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kBusinessCardContactId, nValue);
 }
 
 int CRegistry::GetStartInInbox()
 {
-    return GetProfileInt(ServiceText::kOptions, kStartInInbox, 1);
+    return GetProfileInt(FoundationText::kOptions, kStartInInbox, 1);
 }
 
 BOOL CRegistry::SetStartInInbox(int nValue)
 {
-    return WriteProfileInt(ServiceText::kOptions, kStartInInbox, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kStartInInbox, nValue);
 }
 
 int CRegistry::GetServerLog()
 {
-    g_bTraceOn = GetProfileInt(ServiceText::kOptions, kServerLog, g_bTraceOn);
+    g_bTraceOn = GetProfileInt(FoundationText::kOptions, kServerLog, g_bTraceOn);
     return g_bTraceOn;
 }
 
 BOOL CRegistry::SetServerLog(int nValue)
 {
     g_bTraceOn = nValue;
-    return WriteProfileInt(ServiceText::kOptions, kServerLog, nValue);
+    return WriteProfileInt(FoundationText::kOptions, kServerLog, nValue);
 }
 
 void CRegistry::SaveFrameRect(const RECT& rc, BOOL bMaximized)
 {
     INT32 values[4] = {(INT32)rc.left, (INT32)rc.top, (INT32)rc.right, (INT32)rc.bottom};
-    WriteProfileBinary(ServiceText::kOptions, kFrameRect, (const BYTE*)values, sizeof(values));
-    WriteProfileInt(ServiceText::kOptions, kMaximized, bMaximized);
+    WriteProfileBinary(FoundationText::kOptions, kFrameRect, (const BYTE*)values, sizeof(values));
+    WriteProfileInt(FoundationText::kOptions, kMaximized, bMaximized);
 }
 
 BOOL CRegistry::LoadFrameRect(RECT& rc, int& nShowCmd)
 {
-    if (GetProfileInt(ServiceText::kOptions, kMaximized, 0) != 0)
+    if (GetProfileInt(FoundationText::kOptions, kMaximized, 0) != 0)
         nShowCmd = SW_SHOWMAXIMIZED;
     BYTE* pData = NULL;
     UINT nBytes = 0;
-    if (GetProfileBinary(ServiceText::kOptions, kFrameRect, &pData, &nBytes))
+    if (GetProfileBinary(FoundationText::kOptions, kFrameRect, &pData, &nBytes))
     {
         if (nBytes == 4 * sizeof(INT32))
         {
@@ -447,7 +447,7 @@ void CRegistry::SetAddressBookColumnOrder(int nCount, const int* pIndexes)
     std::unique_ptr<INT32[]> values(new INT32[nCount ? nCount : 1]);
     for (int i = 0; i < nCount; i++)
         values[i] = pIndexes[i];
-    WriteProfileBinary(ServiceText::kOptions, kColumnOrder, (const BYTE*)values.get(),
+    WriteProfileBinary(FoundationText::kOptions, kColumnOrder, (const BYTE*)values.get(),
                        nCount * sizeof(INT32));
 }
 
@@ -457,7 +457,7 @@ void CRegistry::GetAddressBookColumnOrder(int nCount, int* pIndexes)
         return;
     BYTE* pData = NULL;
     UINT nBytes = 0;
-    bool bStored = GetProfileBinary(ServiceText::kOptions, kColumnOrder, &pData, &nBytes) &&
+    bool bStored = GetProfileBinary(FoundationText::kOptions, kColumnOrder, &pData, &nBytes) &&
                    nBytes == nCount * sizeof(INT32);
     for (int i = 0; i < nCount; i++)
     {
@@ -497,7 +497,7 @@ void CRegistry::ShowOnlyWithEmailCheck(HWND hDlg, int nIdControl)
 CString CRegistry::GetDefaultInstallDirectory()
 {
     char szPath[kTextBufferSize];
-    GetProfileStringBuf(ServiceText::kOptions, kDefaultInstallDirectory, szPath, sizeof(szPath), "");
+    GetProfileStringBuf(FoundationText::kOptions, kDefaultInstallDirectory, szPath, sizeof(szPath), "");
     CString strPath = szPath;
     if (strPath.IsEmpty())
         GetOrbRegistryPath(strPath);
@@ -508,14 +508,14 @@ CString CRegistry::GetDefaultInstallDirectory()
 CString CRegistry::ReadDatabaseName(const char* pszEntry, const CString& strDefault)
 {
     char szName[kTextBufferSize];
-    if (!GetProfileStringBuf(ServiceText::kOptions, pszEntry, szName, sizeof(szName), strDefault))
+    if (!GetProfileStringBuf(FoundationText::kOptions, pszEntry, szName, sizeof(szName), strDefault))
         return strDefault;
     return szName;
 }
 
 void CRegistry::LoadDefaults()
 {
-    const char* pszOptions = ServiceText::kOptions;
+    const char* pszOptions = FoundationText::kOptions;
     g_bTraceOn = GetProfileInt(pszOptions, kServerLog, g_bTraceOn);
 
     g_bViewAllHeaders = GetProfileInt(pszOptions, kViewAllHeaders, 0);
@@ -525,22 +525,23 @@ void CRegistry::LoadDefaults()
     m_bOnlyWithEmail = GetProfileInt(pszOptions, kOnlyWithEmail, 1);
     m_bDisplayAssociatePrompt = GetProfileInt(pszOptions, kDisplayAssociatePrompt, 1);
     GetProfileStringBuf(pszOptions, kAttachmentsPath, g_szAttachmentsPath, sizeof(g_szAttachmentsPath), "");
-    m_strLocalDatabase = ReadDatabaseName(kLocalDatabase, DataFolderFile(ServiceText::kDefaultLocalDatabase));
+    m_strLocalDatabase =
+        ReadDatabaseName(kLocalDatabase, DataFolderFile(FoundationText::kDefaultLocalDatabase));
     CString strOrbPath;
     GetOrbRegistryPath(strOrbPath);
-    m_strOrbDatabase = ReadDatabaseName(kOrbDatabase, strOrbPath + ServiceText::kDefaultOrbDatabase);
+    m_strOrbDatabase = ReadDatabaseName(kOrbDatabase, strOrbPath + FoundationText::kDefaultOrbDatabase);
     g_bPrivateContacts = GetProfileInt(pszOptions, kPrivateContacts, g_bPrivateContacts);
     g_bConnectToOrb = GetProfileInt(pszOptions, kConnectToOrb, 1);
     g_bNotLogToOrb = GetProfileInt(pszOptions, kNotLogToOrb, 1);
     m_strAccountsDatabase =
-        ReadDatabaseName(kAccountsDatabase, DataFolderFile(ServiceText::kDefaultAccountsDatabase));
+        ReadDatabaseName(kAccountsDatabase, DataFolderFile(FoundationText::kDefaultAccountsDatabase));
     g_bUseMyDatabase = GetProfileInt(pszOptions, kUseMyDatabase, 1);
 
     if (m_strLocalDatabase == m_strOrbDatabase)
     {
-        CString strWarning = CString(ServiceText::kSameDatabaseWarning1) + m_strOrbDatabase +
-                             ServiceText::kSameDatabaseWarning2 + m_strLocalDatabase +
-                             ServiceText::kSameDatabaseWarning3;
+        CString strWarning = CString(FoundationText::kSameDatabaseWarning1) + m_strOrbDatabase +
+                             FoundationText::kSameDatabaseWarning2 + m_strLocalDatabase +
+                             FoundationText::kSameDatabaseWarning3;
         AppMessageBox(strWarning, 0, NULL);
     }
 
@@ -560,8 +561,8 @@ void CRegistry::LoadDefaults()
     m_nCheckNewTimeOut = GetProfileInt(pszOptions, kCheckNewTimeOut, 900000);
     m_bCheckNew = GetProfileInt(pszOptions, kCheckNew, 1);
     m_strUpdateUrl = GetProfileString(pszOptions, kUpdateUrl,
-                                      CString(ServiceText::kUpdateUrlPrefix) +
-                                          BuiltInHosts::kUpdateServerHost + ServiceText::kUpdateUrlSuffix);
+                                      CString(FoundationText::kUpdateUrlPrefix) +
+                                          BuiltInHosts::kUpdateServerHost + FoundationText::kUpdateUrlSuffix);
     m_bUpdateWhenStarting = GetProfileInt(pszOptions, kUpdateWhenStarting, 1);
     m_bCheckSpelling = GetProfileInt(pszOptions, kCheckSpelling, 1);
 
@@ -575,7 +576,7 @@ void CRegistry::LoadDefaults()
 
 void CRegistry::Save()
 {
-    const char* pszOptions = ServiceText::kOptions;
+    const char* pszOptions = FoundationText::kOptions;
     WriteProfileInt(pszOptions, kViewAllHeaders, g_bViewAllHeaders);
     WriteProfileInt(pszOptions, kViewHtmlSource, g_bViewHtmlSource);
     WriteProfileString(pszOptions, kHtmlSendFontName, m_strHtmlSendFontName);
@@ -610,7 +611,7 @@ LONG GetOrbRegistryPath(CString& strPath)
 {
     strPath.Empty();
     HKEY hKey = NULL;
-    LONG lResult = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServiceText::kOrbRegistryKey, 0, KEY_READ, &hKey);
+    LONG lResult = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, FoundationText::kOrbRegistryKey, 0, KEY_READ, &hKey);
     if (lResult != ERROR_SUCCESS)
     {
         strPath = GetUserDataFolder();
@@ -621,12 +622,12 @@ LONG GetOrbRegistryPath(CString& strPath)
         DWORD dwType = 0;
         DWORD cbData = 1024;
         std::unique_ptr<char[]> buffer(new char[cbData + 1]);
-        lResult = ::RegQueryValueExA(hKey, ServiceText::kOrbRegistryValue, NULL, &dwType, (BYTE*)buffer.get(),
-                                     &cbData);
+        lResult = ::RegQueryValueExA(hKey, FoundationText::kOrbRegistryValue, NULL, &dwType,
+                                     (BYTE*)buffer.get(), &cbData);
         if (lResult == ERROR_MORE_DATA)
         {
             buffer.reset(new char[cbData + 1]);
-            lResult = ::RegQueryValueExA(hKey, ServiceText::kOrbRegistryValue, NULL, &dwType,
+            lResult = ::RegQueryValueExA(hKey, FoundationText::kOrbRegistryValue, NULL, &dwType,
                                          (BYTE*)buffer.get(), &cbData);
         }
         if (lResult == ERROR_SUCCESS && (dwType == REG_SZ || dwType == REG_EXPAND_SZ))
@@ -648,7 +649,7 @@ CString FormatDateSetting(DATE date)
     memset(&st, 0, sizeof(st));
     ::VariantTimeToSystemTime(date, &st);
     CString strText;
-    strText.Format(ServiceText::kDateSettingFormat, st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute);
+    strText.Format(FoundationText::kDateSettingFormat, st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute);
     return strText;
 }
 
@@ -656,7 +657,7 @@ DATE ParseDateSetting(const char* pszText)
 {
     if (pszText == NULL)
         return 0;
-    CRegExp regExp(ServiceText::kDateSettingPattern);
+    CRegExp regExp(FoundationText::kDateSettingPattern);
     if (!regExp.Match(pszText) || regExp.SubStrings() != 5)
         return 0;
     SYSTEMTIME st;
