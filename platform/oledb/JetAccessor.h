@@ -28,3 +28,25 @@ public:
 private:
     std::vector<CJetAccessor*> m_accessors;
 };
+
+// IAccessor of an object that owns a CJetAccessorSet; the owner makes its own accessors (CreateAccessor).
+class CJetAccessorOwner : public IAccessor
+{
+public:
+    STDMETHOD(AddRefAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override
+    {
+        return m_accessors.AddRef(hAccessor, pcRefCount);
+    }
+    STDMETHOD(GetBindings)(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags, DBCOUNTITEM* pcBindings,
+                           DBBINDING** prgBindings) override
+    {
+        return m_accessors.GetBindings(hAccessor, pdwAccessorFlags, pcBindings, prgBindings);
+    }
+    STDMETHOD(ReleaseAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override
+    {
+        return m_accessors.Release(hAccessor, pcRefCount);
+    }
+
+protected:
+    CJetAccessorSet m_accessors;
+};

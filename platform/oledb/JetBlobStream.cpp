@@ -53,37 +53,13 @@ HRESULT CJetBlobStream::ReadAll(const CJetBlobRef& ref, std::string& bytes)
     return JetReportSqlite(db, rc, IID_IRowset, ref.pSession->Path());
 }
 
-STDMETHODIMP CJetBlobStream::QueryInterface(REFIID riid, void** ppv)
+void* CJetBlobStream::InterfaceFor(REFIID riid)
 {
-    if (ppv == NULL)
-        return E_POINTER;
     if (riid == IID_IJetInternal)
-    {
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
+        return this;
     if (riid == IID_IUnknown || riid == IID_ISequentialStream)
-    {
-        *ppv = static_cast<ISequentialStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = NULL;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CJetBlobStream::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CJetBlobStream::Release()
-{
-    ULONG n = InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return n;
+        return static_cast<ISequentialStream*>(this);
+    return NULL;
 }
 
 STDMETHODIMP CJetBlobStream::Read(void* pv, ULONG cb, ULONG* pcbRead)

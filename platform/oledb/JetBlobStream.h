@@ -3,7 +3,7 @@
 
 #include "JetCommon.h"
 
-class CJetBlobStream : public ISequentialStream
+class CJetBlobStream : public CJetUnknown<ISequentialStream>
 {
 public:
     // Reads from the row in the file, opening the blob at the first Read.
@@ -14,16 +14,14 @@ public:
 
     static HRESULT ReadAll(const CJetBlobRef& ref, std::string& bytes);
 
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
     STDMETHOD(Read)(void* pv, ULONG cb, ULONG* pcbRead) override;
     STDMETHOD(Write)(const void* pv, ULONG cb, ULONG* pcbWritten) override;
 
 private:
+    void* InterfaceFor(REFIID riid) override;
+
     void CloseBlob();
 
-    LONG m_cRef = 1;
     bool m_bLazy = false;
     CJetBlobRef m_ref;
     std::string m_bytes;

@@ -181,42 +181,21 @@ HRESULT CJetCommand::Run(DBPARAMS* pParams, REFIID riid, REFIID iidError, DBROWC
     return hr;
 }
 
-STDMETHODIMP CJetCommand::QueryInterface(REFIID riid, void** ppv)
+void* CJetCommand::InterfaceFor(REFIID riid)
 {
-    if (ppv == NULL)
-        return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_ICommand || riid == IID_ICommandText)
-        *ppv = static_cast<ICommandText*>(this);
-    else if (riid == IID_ICommandPrepare)
-        *ppv = static_cast<ICommandPrepare*>(this);
-    else if (riid == IID_ICommandProperties)
-        *ppv = static_cast<ICommandProperties*>(this);
-    else if (riid == IID_IAccessor)
-        *ppv = static_cast<IAccessor*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else if (riid == IID_IJetInternal)
-        *ppv = this;
-    else
-    {
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CJetCommand::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CJetCommand::Release()
-{
-    ULONG n = InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return n;
+        return static_cast<ICommandText*>(this);
+    if (riid == IID_ICommandPrepare)
+        return static_cast<ICommandPrepare*>(this);
+    if (riid == IID_ICommandProperties)
+        return static_cast<ICommandProperties*>(this);
+    if (riid == IID_IAccessor)
+        return static_cast<IAccessor*>(this);
+    if (riid == IID_ISupportErrorInfo)
+        return static_cast<ISupportErrorInfo*>(this);
+    if (riid == IID_IJetInternal)
+        return this;
+    return NULL;
 }
 
 STDMETHODIMP CJetCommand::Cancel()
@@ -310,11 +289,6 @@ STDMETHODIMP CJetCommand::SetProperties(ULONG cPropertySets, DBPROPSET rgPropert
     return S_OK;
 }
 
-STDMETHODIMP CJetCommand::AddRefAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount)
-{
-    return m_accessors.AddRef(hAccessor, pcRefCount);
-}
-
 STDMETHODIMP CJetCommand::CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings,
                                          const DBBINDING rgBindings[], DBLENGTH, HACCESSOR* phAccessor,
                                          DBBINDSTATUS rgStatus[])
@@ -322,17 +296,6 @@ STDMETHODIMP CJetCommand::CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUN
     JetClearError();
     return m_accessors.Create(dwAccessorFlags | DBACCESSOR_PARAMETERDATA, cBindings, rgBindings, 0, phAccessor,
                               rgStatus);
-}
-
-STDMETHODIMP CJetCommand::GetBindings(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags,
-                                      DBCOUNTITEM* pcBindings, DBBINDING** prgBindings)
-{
-    return m_accessors.GetBindings(hAccessor, pdwAccessorFlags, pcBindings, prgBindings);
-}
-
-STDMETHODIMP CJetCommand::ReleaseAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount)
-{
-    return m_accessors.Release(hAccessor, pcRefCount);
 }
 
 STDMETHODIMP CJetCommand::InterfaceSupportsErrorInfo(REFIID riid)

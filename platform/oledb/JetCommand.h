@@ -3,11 +3,8 @@
 
 #include "JetAccessor.h"
 
-class CJetCommand : public ICommandText,
-                    public ICommandPrepare,
-                    public ICommandProperties,
-                    public IAccessor,
-                    public ISupportErrorInfo
+class CJetCommand
+    : public CJetUnknown<ICommandText, ICommandPrepare, ICommandProperties, CJetAccessorOwner, ISupportErrorInfo>
 {
 public:
     explicit CJetCommand(CJetSession* pSession);
@@ -17,10 +14,6 @@ public:
     HRESULT SetText(const std::string& strSqlUtf8, bool bTranslate);
     // Executes; a rowset comes back only when the statement yields columns and riid asks for one.
     HRESULT Run(DBPARAMS* pParams, REFIID riid, REFIID iidError, DBROWCOUNT* pcRowsAffected, IUnknown** ppRowset);
-
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
 
     STDMETHOD(Cancel)() override;
     STDMETHOD(Execute)(IUnknown* pUnkOuter, REFIID riid, DBPARAMS* pParams, DBROWCOUNT* pcRowsAffected,
@@ -36,24 +29,20 @@ public:
                              DBPROPSET** prgPropertySets) override;
     STDMETHOD(SetProperties)(ULONG cPropertySets, DBPROPSET rgPropertySets[]) override;
 
-    STDMETHOD(AddRefAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override;
     STDMETHOD(CreateAccessor)(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings, const DBBINDING rgBindings[],
                               DBLENGTH cbRowSize, HACCESSOR* phAccessor, DBBINDSTATUS rgStatus[]) override;
-    STDMETHOD(GetBindings)(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags, DBCOUNTITEM* pcBindings,
-                           DBBINDING** prgBindings) override;
-    STDMETHOD(ReleaseAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override;
 
     STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;
 
 private:
+    void* InterfaceFor(REFIID riid) override;
+
     // Prepares the statement; a single-table SELECT is rewritten to carry rowids for changes and to leave
     // long binary columns in the file until they are read. Call with the connection mutex held.
     int PrepareStatement();
     void FinalizeStatement();
 
-    LONG m_cRef = 1;
     CJetSession* m_pSession;
-    CJetAccessorSet m_accessors;
     std::wstring m_strText;
     std::string m_strSql;
     sqlite3_stmt* m_pStmt = NULL;

@@ -30,6 +30,39 @@ template <class T> T* JetImplOf(IUnknown* pUnk)
     return p;
 }
 
+// IUnknown of a provider object over the interfaces it implements: one reference count, and QueryInterface
+// answering with what InterfaceFor names (NULL: not supported).
+template <class... Interfaces> class CJetUnknown : public Interfaces...
+{
+public:
+    virtual ~CJetUnknown() = default;
+
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
+    {
+        if (ppv == NULL)
+            return E_POINTER;
+        *ppv = InterfaceFor(riid);
+        if (*ppv == NULL)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHOD_(ULONG, AddRef)() override { return InterlockedIncrement(&m_cRef); }
+    STDMETHOD_(ULONG, Release)() override
+    {
+        ULONG n = InterlockedDecrement(&m_cRef);
+        if (n == 0)
+            delete this;
+        return n;
+    }
+
+protected:
+    virtual void* InterfaceFor(REFIID riid) = 0;
+
+private:
+    LONG m_cRef = 1;
+};
+
 // One column value of a materialised row.
 struct CJetValue
 {

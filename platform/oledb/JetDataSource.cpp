@@ -50,42 +50,21 @@ DBPROP* FindProperty(ULONG cSets, DBPROPSET rgSets[], const GUID& guid, DBPROPID
 }
 } // namespace
 
-STDMETHODIMP CJetDataSource::QueryInterface(REFIID riid, void** ppv)
+void* CJetDataSource::InterfaceFor(REFIID riid)
 {
-    if (ppv == NULL)
-        return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IDBInitialize)
-        *ppv = static_cast<IDBInitialize*>(this);
-    else if (riid == IID_IDBProperties)
-        *ppv = static_cast<IDBProperties*>(this);
-    else if (riid == IID_IDBCreateSession)
-        *ppv = static_cast<IDBCreateSession*>(this);
-    else if (riid == IID_IDBDataSourceAdmin)
-        *ppv = static_cast<IDBDataSourceAdmin*>(this);
-    else if (riid == IID_IJetCompact)
-        *ppv = static_cast<IJetCompact*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else
-    {
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CJetDataSource::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CJetDataSource::Release()
-{
-    ULONG n = InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return n;
+        return static_cast<IDBInitialize*>(this);
+    if (riid == IID_IDBProperties)
+        return static_cast<IDBProperties*>(this);
+    if (riid == IID_IDBCreateSession)
+        return static_cast<IDBCreateSession*>(this);
+    if (riid == IID_IDBDataSourceAdmin)
+        return static_cast<IDBDataSourceAdmin*>(this);
+    if (riid == IID_IJetCompact)
+        return static_cast<IJetCompact*>(this);
+    if (riid == IID_ISupportErrorInfo)
+        return static_cast<ISupportErrorInfo*>(this);
+    return NULL;
 }
 
 HRESULT CJetDataSource::CheckPath(REFIID iid, bool bMustExist)

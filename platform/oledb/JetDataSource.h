@@ -3,20 +3,13 @@
 
 #include "JetCommon.h"
 
-class CJetDataSource : public IDBInitialize,
-                       public IDBProperties,
-                       public IDBCreateSession,
-                       public IDBDataSourceAdmin,
-                       public IJetCompact,
-                       public ISupportErrorInfo
+class CJetDataSource
+    : public CJetUnknown<IDBInitialize, IDBProperties, IDBCreateSession, IDBDataSourceAdmin, IJetCompact,
+                         ISupportErrorInfo>
 {
 public:
     CJetDataSource() = default;
     virtual ~CJetDataSource() = default;
-
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
 
     STDMETHOD(Initialize)() override;
     STDMETHOD(Uninitialize)() override;
@@ -45,10 +38,11 @@ public:
     void SetDataSourcePath(const std::wstring& strPath) { m_strPath = strPath; }
 
 private:
+    void* InterfaceFor(REFIID riid) override;
+
     // Checks the path as Jet does before it touches the file; reports and returns the failure.
     HRESULT CheckPath(REFIID iid, bool bMustExist);
 
-    LONG m_cRef = 1;
     bool m_bInitialized = false;
     std::wstring m_strPath;
     LONG m_lMode = 0;

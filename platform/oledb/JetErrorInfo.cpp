@@ -44,71 +44,19 @@ BSTR AllocBstr(const std::wstring& str)
 }
 
 // IErrorInfo of one record, handed out by IErrorRecords::GetErrorInfo.
-class CJetRecordInfo : public IErrorInfo
+class CJetRecordInfo : public CJetUnknown<CJetRecordErrorInfo>
 {
 public:
     explicit CJetRecordInfo(const CJetErrorRecord& record) : m_record(record) {}
     virtual ~CJetRecordInfo() = default;
 
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        if (ppv == NULL)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IErrorInfo)
-        {
-            *ppv = static_cast<IErrorInfo*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    STDMETHOD_(ULONG, AddRef)() override { return InterlockedIncrement(&m_cRef); }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        ULONG n = InterlockedDecrement(&m_cRef);
-        if (n == 0)
-            delete this;
-        return n;
-    }
-    STDMETHOD(GetGUID)(GUID* pGUID) override
-    {
-        if (pGUID == NULL)
-            return E_INVALIDARG;
-        *pGUID = m_record.iid;
-        return S_OK;
-    }
-    STDMETHOD(GetSource)(BSTR* p) override
-    {
-        if (p == NULL)
-            return E_INVALIDARG;
-        *p = AllocBstr(m_record.strSource);
-        return S_OK;
-    }
-    STDMETHOD(GetDescription)(BSTR* p) override
-    {
-        if (p == NULL)
-            return E_INVALIDARG;
-        *p = AllocBstr(m_record.strDescription);
-        return S_OK;
-    }
-    STDMETHOD(GetHelpFile)(BSTR* p) override
-    {
-        if (p == NULL)
-            return E_INVALIDARG;
-        *p = NULL;
-        return S_OK;
-    }
-    STDMETHOD(GetHelpContext)(DWORD* p) override
-    {
-        if (p == NULL)
-            return E_INVALIDARG;
-        *p = m_record.dwNative;
-        return S_OK;
-    }
-
 private:
-    LONG m_cRef = 1;
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IUnknown || riid == IID_IErrorInfo ? static_cast<IErrorInfo*>(this) : NULL;
+    }
+    const CJetErrorRecord* Record() const override { return &m_record; }
+
     CJetErrorRecord m_record;
 };
 
@@ -126,61 +74,43 @@ std::string TableNameAfter(const char* pszMsg, const char* pszPrefix)
 
 CJetErrorInfo::CJetErrorInfo(const std::vector<CJetErrorRecord>& records) : m_records(records) {}
 
-STDMETHODIMP CJetErrorInfo::QueryInterface(REFIID riid, void** ppv)
+void* CJetErrorInfo::InterfaceFor(REFIID riid)
 {
-    if (ppv == NULL)
-        return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IErrorInfo)
-        *ppv = static_cast<IErrorInfo*>(this);
-    else if (riid == IID_IErrorRecords)
-        *ppv = static_cast<IErrorRecords*>(this);
-    else
-    {
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+        return static_cast<IErrorInfo*>(this);
+    if (riid == IID_IErrorRecords)
+        return static_cast<IErrorRecords*>(this);
+    return NULL;
 }
 
-STDMETHODIMP_(ULONG) CJetErrorInfo::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CJetErrorInfo::Release()
-{
-    ULONG n = InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return n;
-}
-
-STDMETHODIMP CJetErrorInfo::GetGUID(GUID* pGUID)
+STDMETHODIMP CJetRecordErrorInfo::GetGUID(GUID* pGUID)
 {
     if (pGUID == NULL)
         return E_INVALIDARG;
-    *pGUID = m_records.empty() ? IID_NULL : m_records[0].iid;
+    const CJetErrorRecord* pRecord = Record();
+    *pGUID = pRecord == NULL ? IID_NULL : pRecord->iid;
     return S_OK;
 }
 
-STDMETHODIMP CJetErrorInfo::GetSource(BSTR* p)
+STDMETHODIMP CJetRecordErrorInfo::GetSource(BSTR* p)
 {
     if (p == NULL)
         return E_INVALIDARG;
-    *p = m_records.empty() ? NULL : AllocBstr(m_records[0].strSource);
+    const CJetErrorRecord* pRecord = Record();
+    *p = pRecord == NULL ? NULL : AllocBstr(pRecord->strSource);
     return S_OK;
 }
 
-STDMETHODIMP CJetErrorInfo::GetDescription(BSTR* p)
+STDMETHODIMP CJetRecordErrorInfo::GetDescription(BSTR* p)
 {
     if (p == NULL)
         return E_INVALIDARG;
-    *p = m_records.empty() ? NULL : AllocBstr(m_records[0].strDescription);
+    const CJetErrorRecord* pRecord = Record();
+    *p = pRecord == NULL ? NULL : AllocBstr(pRecord->strDescription);
     return S_OK;
 }
 
-STDMETHODIMP CJetErrorInfo::GetHelpFile(BSTR* p)
+STDMETHODIMP CJetRecordErrorInfo::GetHelpFile(BSTR* p)
 {
     if (p == NULL)
         return E_INVALIDARG;
@@ -188,11 +118,12 @@ STDMETHODIMP CJetErrorInfo::GetHelpFile(BSTR* p)
     return S_OK;
 }
 
-STDMETHODIMP CJetErrorInfo::GetHelpContext(DWORD* p)
+STDMETHODIMP CJetRecordErrorInfo::GetHelpContext(DWORD* p)
 {
     if (p == NULL)
         return E_INVALIDARG;
-    *p = m_records.empty() ? 0 : m_records[0].dwNative;
+    const CJetErrorRecord* pRecord = Record();
+    *p = pRecord == NULL ? 0 : pRecord->dwNative;
     return S_OK;
 }
 

@@ -30,22 +30,27 @@ struct CJetErrorRecord
     std::wstring strDescription;
 };
 
-// The error object the provider hands to SetErrorInfo: IErrorInfo of the first record and IErrorRecords of all.
-class CJetErrorInfo : public IErrorInfo, public IErrorRecords
+// IErrorInfo answered from one record; without a record the answers are empty.
+class CJetRecordErrorInfo : public IErrorInfo
 {
 public:
-    explicit CJetErrorInfo(const std::vector<CJetErrorRecord>& records);
-    virtual ~CJetErrorInfo() = default;
-
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
-
     STDMETHOD(GetGUID)(GUID* pGUID) override;
     STDMETHOD(GetSource)(BSTR* pBstrSource) override;
     STDMETHOD(GetDescription)(BSTR* pBstrDescription) override;
     STDMETHOD(GetHelpFile)(BSTR* pBstrHelpFile) override;
     STDMETHOD(GetHelpContext)(DWORD* pdwHelpContext) override;
+
+protected:
+    // The record to answer from; NULL when there is none.
+    virtual const CJetErrorRecord* Record() const = 0;
+};
+
+// The error object the provider hands to SetErrorInfo: IErrorInfo of the first record and IErrorRecords of all.
+class CJetErrorInfo : public CJetUnknown<CJetRecordErrorInfo, IErrorRecords>
+{
+public:
+    explicit CJetErrorInfo(const std::vector<CJetErrorRecord>& records);
+    virtual ~CJetErrorInfo() = default;
 
     STDMETHOD(AddErrorRecord)(ERRORINFO* pErrorInfo, DWORD dwLookupID, DISPPARAMS* pdispparams,
                               IUnknown* punkCustomError, DWORD dwDynamicErrorID) override;
@@ -56,7 +61,9 @@ public:
     STDMETHOD(GetRecordCount)(ULONG* pcRecords) override;
 
 private:
-    LONG m_cRef = 1;
+    void* InterfaceFor(REFIID riid) override;
+    const CJetErrorRecord* Record() const override { return m_records.empty() ? NULL : &m_records[0]; }
+
     std::vector<CJetErrorRecord> m_records;
 };
 

@@ -17,6 +17,19 @@ std::string Quote(const std::string& name)
     }
     return s + "\"";
 }
+
+// Runs one change statement with its values bound in order; SQLITE_OK when it ran to the end.
+int RunChange(sqlite3* db, const std::string& sql, const std::vector<CJetValue>& values)
+{
+    CJetStmt stmt;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
+    if (rc != SQLITE_OK)
+        return rc;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i].Bind(stmt, (int)i + 1);
+    rc = sqlite3_step(stmt);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
 } // namespace
 
 CJetRowset::CJetRowset(CJetSession* pSession) : m_pSession(pSession)
@@ -76,40 +89,19 @@ int CJetRowset::Fill(sqlite3_stmt* pStmt)
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-STDMETHODIMP CJetRowset::QueryInterface(REFIID riid, void** ppv)
+void* CJetRowset::InterfaceFor(REFIID riid)
 {
-    if (ppv == NULL)
-        return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IRowset)
-        *ppv = static_cast<IRowset*>(this);
-    else if (riid == IID_IRowsetChange && !m_strTable.empty())
-        *ppv = static_cast<IRowsetChange*>(this);
-    else if (riid == IID_IAccessor)
-        *ppv = static_cast<IAccessor*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else if (riid == IID_IJetInternal)
-        *ppv = this;
-    else
-    {
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CJetRowset::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CJetRowset::Release()
-{
-    ULONG n = InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return n;
+        return static_cast<IRowset*>(this);
+    if (riid == IID_IRowsetChange && !m_strTable.empty())
+        return static_cast<IRowsetChange*>(this);
+    if (riid == IID_IAccessor)
+        return static_cast<IAccessor*>(this);
+    if (riid == IID_ISupportErrorInfo)
+        return static_cast<ISupportErrorInfo*>(this);
+    if (riid == IID_IJetInternal)
+        return this;
+    return NULL;
 }
 
 CJetRowset::Row* CJetRowset::RowOf(HROW hRow) const
@@ -227,16 +219,21 @@ STDMETHODIMP CJetRowset::RestartPosition(HCHAPTER)
     return S_OK;
 }
 
-HRESULT CJetRowset::CollectValues(CJetAccessor* pAccessor, BYTE* pData, bool bInsert,
-                                  std::vector<std::string>& columns, std::vector<CJetValue>& values)
+HRESULT CJetRowset::CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<std::string>& columns,
+                                  std::vector<CJetValue>& values)
 {
+    CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
+    if (pAccessor == NULL)
+        return DB_E_BADACCESSORHANDLE;
+    if (JetTakeIoFault())
+        return JetReportDiskError(IID_IRowsetChange);
     for (const DBBINDING& b : pAccessor->bindings)
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
         CJetValue v;
         HRESULT hr = JetValueFromBinding(b, pData, v);
         if (FAILED(hr))
-            return JetReportError(hr, bInsert ? IID_IRowsetChange : IID_IRowsetChange, 0,
+            return JetReportError(hr, IID_IRowsetChange, 0,
                                   L"A value could not be taken from the consumer's buffer.");
         if (hr == S_FALSE)
             continue;
@@ -336,14 +333,9 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
         return DB_E_BADROWHANDLE;
     if (pRow->bDeleted)
         return DB_E_DELETEDROW;
-    CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
-    if (pAccessor == NULL)
-        return DB_E_BADACCESSORHANDLE;
-    if (JetTakeIoFault())
-        return JetReportDiskError(IID_IRowsetChange);
     std::vector<std::string> columns;
     std::vector<CJetValue> values;
-    HRESULT hr = CollectValues(pAccessor, (BYTE*)pData, false, columns, values);
+    HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values);
     if (FAILED(hr))
         return hr;
     if (columns.empty())
@@ -352,22 +344,15 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     for (size_t i = 0; i < columns.size(); ++i)
         sql += (i > 0 ? ", " : "") + Quote(columns[i]) + " = ?";
     sql += " WHERE rowid = ?";
+    CJetValue rowid;
+    rowid.kind = CJetValue::Integer;
+    rowid.i = pRow->rowid;
+    values.push_back(rowid);
     sqlite3* db = m_pSession->Db();
     CJetLock lock(db);
-    CJetStmt stmt;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
-    if (rc == SQLITE_OK)
-    {
-        for (size_t i = 0; i < values.size(); ++i)
-            values[i].Bind(stmt, (int)i + 1);
-        sqlite3_bind_int64(stmt, (int)values.size() + 1, pRow->rowid);
-        rc = sqlite3_step(stmt);
-        if (rc == SQLITE_DONE)
-            rc = SQLITE_OK;
-    }
+    int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
         return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
-    stmt.Finalize();
     return ReadRow(pRow->rowid, *pRow);
 }
 
@@ -378,14 +363,9 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
         *phRow = DB_NULL_HROW;
     if (m_strTable.empty())
         return DB_E_NOTSUPPORTED;
-    CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
-    if (pAccessor == NULL)
-        return DB_E_BADACCESSORHANDLE;
-    if (JetTakeIoFault())
-        return JetReportDiskError(IID_IRowsetChange);
     std::vector<std::string> columns;
     std::vector<CJetValue> values;
-    HRESULT hr = CollectValues(pAccessor, (BYTE*)pData, true, columns, values);
+    HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values);
     if (FAILED(hr))
         return hr;
     std::string sql = "INSERT INTO " + Quote(m_strTable);
@@ -404,22 +384,10 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     sqlite3* db = m_pSession->Db();
     // The new row id is read under the connection mutex, so another thread's insert cannot slip between.
     CJetLock lock(db);
-    sqlite3_int64 rowid = 0;
-    {
-        CJetStmt stmt;
-        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
-        if (rc == SQLITE_OK)
-        {
-            for (size_t i = 0; i < values.size(); ++i)
-                values[i].Bind(stmt, (int)i + 1);
-            rc = sqlite3_step(stmt);
-            if (rc == SQLITE_DONE)
-                rc = SQLITE_OK;
-        }
-        if (rc != SQLITE_OK)
-            return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
-        rowid = sqlite3_last_insert_rowid(db);
-    }
+    int rc = RunChange(db, sql, values);
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+    sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);
     hr = ReadRow(rowid, *row);
@@ -432,28 +400,12 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     return S_OK;
 }
 
-STDMETHODIMP CJetRowset::AddRefAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount)
-{
-    return m_accessors.AddRef(hAccessor, pcRefCount);
-}
-
 STDMETHODIMP CJetRowset::CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings,
                                         const DBBINDING rgBindings[], DBLENGTH, HACCESSOR* phAccessor,
                                         DBBINDSTATUS rgStatus[])
 {
     JetClearError();
     return m_accessors.Create(dwAccessorFlags, cBindings, rgBindings, m_columns.size(), phAccessor, rgStatus);
-}
-
-STDMETHODIMP CJetRowset::GetBindings(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags, DBCOUNTITEM* pcBindings,
-                                     DBBINDING** prgBindings)
-{
-    return m_accessors.GetBindings(hAccessor, pdwAccessorFlags, pcBindings, prgBindings);
-}
-
-STDMETHODIMP CJetRowset::ReleaseAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount)
-{
-    return m_accessors.Release(hAccessor, pcRefCount);
 }
 
 STDMETHODIMP CJetRowset::InterfaceSupportsErrorInfo(REFIID riid)

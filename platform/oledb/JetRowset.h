@@ -5,7 +5,7 @@
 
 #include "JetAccessor.h"
 
-class CJetRowset : public IRowset, public IRowsetChange, public IAccessor, public ISupportErrorInfo
+class CJetRowset : public CJetUnknown<IRowset, IRowsetChange, CJetAccessorOwner, ISupportErrorInfo>
 {
 public:
     struct Row
@@ -27,10 +27,6 @@ public:
     int Fill(sqlite3_stmt* pStmt);
     void AddRow(const std::vector<CJetValue>& values);
 
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
-
     STDMETHOD(AddRefRows)(DBCOUNTITEM cRows, const HROW rghRows[], DBREFCOUNT rgRefCounts[],
                           DBROWSTATUS rgRowStatus[]) override;
     STDMETHOD(GetData)(HROW hRow, HACCESSOR hAccessor, void* pData) override;
@@ -45,24 +41,21 @@ public:
     STDMETHOD(SetData)(HROW hRow, HACCESSOR hAccessor, void* pData) override;
     STDMETHOD(InsertRow)(HCHAPTER hReserved, HACCESSOR hAccessor, void* pData, HROW* phRow) override;
 
-    STDMETHOD(AddRefAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override;
     STDMETHOD(CreateAccessor)(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings, const DBBINDING rgBindings[],
                               DBLENGTH cbRowSize, HACCESSOR* phAccessor, DBBINDSTATUS rgStatus[]) override;
-    STDMETHOD(GetBindings)(HACCESSOR hAccessor, DBACCESSORFLAGS* pdwAccessorFlags, DBCOUNTITEM* pcBindings,
-                           DBBINDING** prgBindings) override;
-    STDMETHOD(ReleaseAccessor)(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) override;
 
     STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;
 
 private:
+    void* InterfaceFor(REFIID riid) override;
+
     Row* RowOf(HROW hRow) const;
-    HRESULT CollectValues(CJetAccessor* pAccessor, BYTE* pData, bool bInsert, std::vector<std::string>& columns,
+    // The values an accessor's bindings hand over for a change, after the accessor and I/O checks.
+    HRESULT CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<std::string>& columns,
                           std::vector<CJetValue>& values);
     HRESULT ReadRow(sqlite3_int64 rowid, Row& row);
 
-    LONG m_cRef = 1;
     CJetSession* m_pSession;
-    CJetAccessorSet m_accessors;
     std::vector<std::string> m_columns;
     std::vector<bool> m_lazy;
     std::string m_strTable;

@@ -160,40 +160,19 @@ HRESULT CJetSession::Open(const std::string& strPathUtf8, REFIID iidError, CJetS
     return S_OK;
 }
 
-STDMETHODIMP CJetSession::QueryInterface(REFIID riid, void** ppv)
+void* CJetSession::InterfaceFor(REFIID riid)
 {
-    if (ppv == NULL)
-        return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IOpenRowset)
-        *ppv = static_cast<IOpenRowset*>(this);
-    else if (riid == IID_IDBCreateCommand)
-        *ppv = static_cast<IDBCreateCommand*>(this);
-    else if (riid == IID_IDBSchemaRowset)
-        *ppv = static_cast<IDBSchemaRowset*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else if (riid == IID_IJetInternal)
-        *ppv = this;
-    else
-    {
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CJetSession::AddRef()
-{
-    return InterlockedIncrement(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CJetSession::Release()
-{
-    ULONG n = InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return n;
+        return static_cast<IOpenRowset*>(this);
+    if (riid == IID_IDBCreateCommand)
+        return static_cast<IDBCreateCommand*>(this);
+    if (riid == IID_IDBSchemaRowset)
+        return static_cast<IDBSchemaRowset*>(this);
+    if (riid == IID_ISupportErrorInfo)
+        return static_cast<ISupportErrorInfo*>(this);
+    if (riid == IID_IJetInternal)
+        return this;
+    return NULL;
 }
 
 STDMETHODIMP CJetSession::OpenRowset(IUnknown* pUnkOuter, DBID* pTableID, DBID*, REFIID riid, ULONG cPropertySets,

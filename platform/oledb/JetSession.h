@@ -3,7 +3,7 @@
 
 #include "JetCommon.h"
 
-class CJetSession : public IOpenRowset, public IDBCreateCommand, public IDBSchemaRowset, public ISupportErrorInfo
+class CJetSession : public CJetUnknown<IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ISupportErrorInfo>
 {
 public:
     // Opens the connection; failures are reported as error records for iidError.
@@ -12,10 +12,6 @@ public:
 
     sqlite3* Db() const { return m_db; }
     const std::string& Path() const { return m_strPath; }
-
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
 
     STDMETHOD(OpenRowset)(IUnknown* pUnkOuter, DBID* pTableID, DBID* pIndexID, REFIID riid, ULONG cPropertySets,
                           DBPROPSET rgPropertySets[], IUnknown** ppRowset) override;
@@ -27,9 +23,10 @@ public:
     STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;
 
 private:
+    void* InterfaceFor(REFIID riid) override;
+
     CJetSession(sqlite3* db, const std::string& strPath);
 
-    LONG m_cRef = 1;
     sqlite3* m_db;
     std::string m_strPath;
 };

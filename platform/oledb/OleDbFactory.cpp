@@ -11,31 +11,10 @@ const char kJetDescription[] = "Microsoft Jet 4.0 OLE DB Provider";
 const char kJetParseName[] = "{dee35070-506b-11cf-b1aa-00aa00b8de95}";
 
 // The root enumerator: the list of installed data sources.
-class CJetEnumerator : public ISourcesRowset
+class CJetEnumerator : public CJetUnknown<ISourcesRowset>
 {
 public:
     virtual ~CJetEnumerator() = default;
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        if (ppv == NULL)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ISourcesRowset)
-        {
-            *ppv = static_cast<ISourcesRowset*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    STDMETHOD_(ULONG, AddRef)() override { return InterlockedIncrement(&m_cRef); }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        ULONG n = InterlockedDecrement(&m_cRef);
-        if (n == 0)
-            delete this;
-        return n;
-    }
     STDMETHOD(GetSourcesRowset)(IUnknown* pUnkOuter, REFIID riid, ULONG, DBPROPSET[],
                                 IUnknown** ppSourcesRowset) override
     {
@@ -65,35 +44,17 @@ public:
     }
 
 private:
-    LONG m_cRef = 1;
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IUnknown || riid == IID_ISourcesRowset ? static_cast<ISourcesRowset*>(this) : NULL;
+    }
 };
 
 // The service components' data initialisation: data sources made from an initialisation string.
-class CJetDataInitialize : public IDataInitialize
+class CJetDataInitialize : public CJetUnknown<IDataInitialize>
 {
 public:
     virtual ~CJetDataInitialize() = default;
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
-    {
-        if (ppv == NULL)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDataInitialize)
-        {
-            *ppv = static_cast<IDataInitialize*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    STDMETHOD_(ULONG, AddRef)() override { return InterlockedIncrement(&m_cRef); }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        ULONG n = InterlockedDecrement(&m_cRef);
-        if (n == 0)
-            delete this;
-        return n;
-    }
 
     // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=path;"; the data source comes back uninitialised.
     STDMETHOD(GetDataSource)(IUnknown* pUnkOuter, DWORD, LPCOLESTR pwszInitializationString, REFIID riid,
@@ -162,7 +123,10 @@ private:
         return a == std::wstring::npos ? std::wstring() : s.substr(a, b - a + 1);
     }
 
-    LONG m_cRef = 1;
+    void* InterfaceFor(REFIID riid) override
+    {
+        return riid == IID_IUnknown || riid == IID_IDataInitialize ? static_cast<IDataInitialize*>(this) : NULL;
+    }
 };
 } // namespace
 
