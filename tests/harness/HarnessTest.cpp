@@ -14,10 +14,10 @@
 
 namespace
 {
-// Polls a condition for up to five seconds; window tests never sleep for a fixed time.
+// Polls a condition for up to twenty seconds; window tests never sleep for a fixed time.
 bool WaitFor(const std::function<bool()>& condition)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline)
     {
         if (condition())

@@ -12,7 +12,7 @@ class CDialogResponder
 {
 public:
     // A dialog (window class "#32770") shown by the thread, optionally with this exact caption.
-    static HWND FindDialog(DWORD dwThreadId, const char* pszCaption = NULL, DWORD dwTimeoutMs = 5000);
+    static HWND FindDialog(DWORD dwThreadId, const char* pszCaption = NULL, DWORD dwTimeoutMs = 20000);
     // The text of a message box (its static control 0xFFFF).
     static std::string MessageBoxText(HWND hWndBox);
     static std::string ItemText(HWND hWndDlg, int nID);
@@ -35,7 +35,7 @@ public:
         std::string strText; // the message box text, empty for other dialogs
     };
     std::vector<Seen> Answered() const;
-    bool WaitForAnswered(size_t nCount, DWORD dwTimeoutMs = 5000) const;
+    bool WaitForAnswered(size_t nCount, DWORD dwTimeoutMs = 20000) const;
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID pParam);

@@ -25,7 +25,7 @@ public:
     DWORD ThreadId() const { return m_dwThreadId; }
     std::vector<Command> Commands() const;
     // Waits until a command with this wParam has arrived; true when it did within the time.
-    bool WaitForCommand(WPARAM wParam, DWORD dwTimeoutMs = 5000, Command* pFound = NULL) const;
+    bool WaitForCommand(WPARAM wParam, DWORD dwTimeoutMs = 20000, Command* pFound = NULL) const;
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID pParam);

@@ -26,7 +26,7 @@ public:
     CSeamRecorder& operator=(const CSeamRecorder&) = delete;
 
     std::vector<Call> Calls() const;
-    bool WaitForCall(const char* pszSeam, DWORD dwTimeoutMs = 5000, Call* pFound = NULL) const;
+    bool WaitForCall(const char* pszSeam, DWORD dwTimeoutMs = 20000, Call* pFound = NULL) const;
 
     // What the recorded calls answer; success by default.
     BOOL m_bNotifyIconResult = TRUE;

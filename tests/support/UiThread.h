@@ -18,17 +18,17 @@ public:
 
     // Calls create on the new thread, then runs a CMessageLoop registered with the module until WM_QUIT.
     // Returns what create returned; NULL when it failed (the thread then ends without a loop).
-    HWND Start(std::function<HWND()> create, DWORD dwTimeoutMs = 10000);
+    HWND Start(std::function<HWND()> create, DWORD dwTimeoutMs = 30000);
     // Runs body on the new thread with no loop of ours (for example a modal dialog); returns at once.
     void Run(std::function<void()> body);
 
     // Runs fn on the UI thread and waits for it; works while that thread sits in a modal loop.
-    bool Invoke(std::function<void()> fn, DWORD dwTimeoutMs = 10000);
+    bool Invoke(std::function<void()> fn, DWORD dwTimeoutMs = 30000);
 
     DWORD ThreadId() const { return m_dwThreadId; }
     void PostQuit();
     // True once the thread has ended (for example after its frame posted WM_QUIT).
-    bool WaitForExit(DWORD dwTimeoutMs = 10000);
+    bool WaitForExit(DWORD dwTimeoutMs = 30000);
     // The loop's return value: the WM_QUIT exit code.
     int ExitCode() const { return m_nExitCode; }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Polls the condition until it holds or the time is up, pumping the calling thread's messages meanwhile.
-bool WaitFor(const std::function<bool()>& condition, DWORD dwTimeoutMs = 5000);
+bool WaitFor(const std::function<bool()>& condition, DWORD dwTimeoutMs = 20000);
 
 std::string WindowText(HWND hWnd);
 std::string ClassNameOf(HWND hWnd);
