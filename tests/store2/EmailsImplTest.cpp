@@ -6,36 +6,20 @@
 #include "store/DatabaseBase.h"
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
-#include "StoreTestDatabase.h"
+#include "MessageDatabaseTest.h"
 
 namespace
 {
-class MessageStoreTest : public ::testing::Test
+class MessageStoreTest : public CMessageDatabaseTest
 {
 protected:
-    void SetUp() override
-    {
-        m_db.OpenFile(m_path.m_strPath);
-        CFolders folders(m_db.Session());
-        m_nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
-        m_nOutbox = folders.GetSystemFolder(FOLDER_OUTBOX, NULL);
-    }
-
     LONG Insert(LONG nFolder, const std::string& text)
     {
         CTestMessage message;
         message.nFolderID = nFolder;
         message.text = text;
-        CEmailsImpl<> store(m_db.Session());
-        LONG nID = InsertTestMessage(store, message);
-        EXPECT_GT(nID, 0);
-        return nID;
+        return CMessageDatabaseTest::Insert(message);
     }
-
-    CTempDatabasePath m_path{"store"};
-    CTestDatabase m_db;
-    LONG m_nInbox = 0;
-    LONG m_nOutbox = 0;
 };
 
 std::string ReadFile(const char* pszPath)

@@ -7,34 +7,11 @@
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
 #include "store/TableSchema.h"
-#include "StoreTestDatabase.h"
+#include "MessageDatabaseTest.h"
 
 namespace
 {
-class EmailsTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        m_db.OpenFile(m_path.m_strPath);
-        CFolders folders(m_db.Session());
-        m_nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
-        m_nOutbox = folders.GetSystemFolder(FOLDER_OUTBOX, NULL);
-    }
-
-    LONG Insert(CTestMessage message)
-    {
-        CEmailsImpl<> store(m_db.Session());
-        LONG nID = InsertTestMessage(store, message);
-        EXPECT_GT(nID, 0);
-        return nID;
-    }
-
-    CTempDatabasePath m_path{"emails"};
-    CTestDatabase m_db;
-    LONG m_nInbox = 0;
-    LONG m_nOutbox = 0;
-};
+using EmailsTest = CMessageDatabaseTest;
 
 CString CaughtText(std::function<void()> action)
 {
