@@ -59,6 +59,34 @@ public:
     HCRYPTHASH m_hHash;
 };
 
+// Holds a named mutex for its lifetime. An abandoned mutex is still ours; without one we go on unlocked,
+// as every process did before the lock existed.
+class CMutexLock
+{
+public:
+    explicit CMutexLock(const char* pszName) : m_hMutex(::CreateMutexA(NULL, FALSE, pszName)), m_bOwned(false)
+    {
+        if (m_hMutex != NULL)
+        {
+            DWORD dwWait = ::WaitForSingleObject(m_hMutex, INFINITE);
+            m_bOwned = dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED;
+        }
+    }
+    ~CMutexLock()
+    {
+        if (m_bOwned)
+            ::ReleaseMutex(m_hMutex);
+        if (m_hMutex != NULL)
+            ::CloseHandle(m_hMutex);
+    }
+
+private:
+    HANDLE m_hMutex;
+    bool m_bOwned;
+    CMutexLock(const CMutexLock&);
+    CMutexLock& operator=(const CMutexLock&);
+};
+
 class CHeapBlock
 {
 public:
@@ -350,10 +378,28 @@ void EnsureUserKeyPairs(HCRYPTPROV hProv)
         {AT_SIGNATURE, FoundationText::kCreateSignatureKey, FoundationText::kCreateKeyContainerFailed},
         {AT_KEYEXCHANGE, FoundationText::kCreateExchangeKey, FoundationText::kGenKeyFailed},
     };
+    // Two processes that both find no pair would each create one, and the later pair would replace the
+    // one that already wraps the other's passwords. So creation is serialized per container across
+    // processes, and the container is read afresh under the lock: hProv may predate another's pair.
+    char szContainer[MAX_PATH] = "";
+    DWORD dwContainer = sizeof(szContainer);
+    if (!::CryptGetProvParam(hProv, PP_CONTAINER, (BYTE*)szContainer, &dwContainer, 0))
+        HandleCryptError(TRUE, 0, FoundationText::kAcquireContextFailed);
+    szContainer[sizeof(szContainer) - 1] = '\0';
+    CString strMutex = "VornEmail.KeyPairs.";
+    for (const char* p = szContainer; *p != '\0'; p++)
+        strMutex += (*p == '\\') ? '_' : *p;
+    CMutexLock lock(strMutex);
+    CCryptProvHolder prov;
+    if (!::CryptAcquireContextA(&prov.m_hProv, szContainer, NULL, PROV_RSA_FULL, 0))
+    {
+        prov.m_hProv = 0;
+        HandleCryptError(TRUE, 0, FoundationText::kAcquireContextFailed);
+    }
     for (const KeyPair& pair : pairs)
     {
         CCryptKeyHolder key;
-        if (::CryptGetUserKey(hProv, pair.dwKeySpec, &key.m_hKey))
+        if (::CryptGetUserKey(prov.m_hProv, pair.dwKeySpec, &key.m_hKey))
             continue;
         key.m_hKey = 0;
         DWORD dwError = ::GetLastError();
@@ -361,12 +407,14 @@ void EnsureUserKeyPairs(HCRYPTPROV hProv)
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
                              FoundationText::kGetUserKeyFailed);
         DebugTrace("%s", pair.pszCreating);
-        if (!::CryptGenKey(hProv, pair.dwKeySpec, 0, &key.m_hKey))
+        if (!::CryptGenKey(prov.m_hProv, pair.dwKeySpec, 0, &key.m_hKey))
         {
             key.m_hKey = 0;
             HandleCryptError(TRUE, 0, pair.pszFailure);
         }
     }
+    // The pairs are stored for good once this context is released, and that must happen under the lock.
+    prov.Release();
 }
 
 void HandleCryptError(BOOL bUseLastError, DWORD dwCode, const char* pszContext)

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -177,6 +178,70 @@ TEST(PasswordCrypto, BlocksDecryptInLaterSessionsOfTheSameUser)
     CryptDestroyKey(hSignature);
     CryptReleaseContext(hProv, 0);
     EXPECT_EQ("kept across runs", Decrypt(block));
+}
+
+// The public half of the container's exchange pair, read through a context of its own.
+std::vector<BYTE> ExchangePublicKey(const char* pszContainer)
+{
+    std::vector<BYTE> blob;
+    HCRYPTPROV hProv = 0;
+    if (!CryptAcquireContextA(&hProv, pszContainer, NULL, PROV_RSA_FULL, 0))
+        return blob;
+    HCRYPTKEY hExchange = 0;
+    DWORD dwBlob = 0;
+    if (CryptGetUserKey(hProv, AT_KEYEXCHANGE, &hExchange) &&
+        CryptExportKey(hExchange, 0, PUBLICKEYBLOB, 0, NULL, &dwBlob))
+    {
+        blob.resize(dwBlob);
+        if (!CryptExportKey(hExchange, 0, PUBLICKEYBLOB, 0, blob.data(), &dwBlob))
+            blob.clear();
+    }
+    if (hExchange != 0)
+        CryptDestroyKey(hExchange);
+    CryptReleaseContext(hProv, 0);
+    return blob;
+}
+
+// Processes starting together on a new profile all find the pairs missing; a pair created by one must
+// not be replaced by another's, or the passwords it wrapped are lost.
+TEST(PasswordCrypto, ConcurrentFirstUsersOfAContainerEndWithOneExchangePair)
+{
+    const char* pszContainer = "OrbKeyPairRaceTest";
+    HCRYPTPROV hDelete = 0;
+    CryptAcquireContextA(&hDelete, pszContainer, NULL, PROV_RSA_FULL, CRYPT_DELETEKEYSET);
+    HCRYPTPROV hCreate = 0;
+    ASSERT_TRUE(CryptAcquireContextA(&hCreate, pszContainer, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET));
+    CryptReleaseContext(hCreate, 0);
+
+    const int kThreads = 6;
+    std::vector<HCRYPTPROV> contexts(kThreads, 0);
+    for (HCRYPTPROV& hProv : contexts)
+        ASSERT_TRUE(CryptAcquireContextA(&hProv, pszContainer, NULL, PROV_RSA_FULL, 0));
+    std::vector<std::vector<BYTE>> seen(kThreads);
+    std::vector<std::string> errors(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; i++)
+    {
+        threads.emplace_back([&, i] {
+            std::string strError = ThrownMessage([&] { EnsureUserKeyPairs(contexts[i]); });
+            if (strError != "no exception")
+                errors[i] = strError;
+            seen[i] = ExchangePublicKey(pszContainer);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (HCRYPTPROV hProv : contexts)
+        CryptReleaseContext(hProv, 0);
+
+    std::vector<BYTE> final = ExchangePublicKey(pszContainer);
+    ASSERT_FALSE(final.empty());
+    for (int i = 0; i < kThreads; i++)
+    {
+        EXPECT_EQ("", errors[i]) << i;
+        EXPECT_TRUE(seen[i] == final) << "thread " << i << " saw another exchange pair";
+    }
+    CryptAcquireContextA(&hDelete, pszContainer, NULL, PROV_RSA_FULL, CRYPT_DELETEKEYSET);
 }
 
 TEST(PasswordCrypto, PasswordTooLongForTheBufferFailsWithoutWriting)
