@@ -17,47 +17,44 @@ const int kAttempts = 2;
 // Stands for a failure that left no error code behind.
 const DWORD kFailedWithoutCode = (DWORD)NTE_FAIL;
 
-class CCryptProvHolder
+void ReleaseProv(HCRYPTPROV hProv)
+{
+    ::CryptReleaseContext(hProv, 0);
+}
+
+void DestroyKey(HCRYPTKEY hKey)
+{
+    ::CryptDestroyKey(hKey);
+}
+
+void DestroyHash(HCRYPTHASH hHash)
+{
+    ::CryptDestroyHash(hHash);
+}
+
+// Owns one CryptoAPI handle; 0 is none. A failed call may have written into the handle, so callers reset
+// it to 0 on failure.
+template <typename THandle, void (*pfnFree)(THandle)> class CCryptHolder
 {
 public:
-    CCryptProvHolder() : m_hProv(0) {}
-    ~CCryptProvHolder() { Release(); }
-    void Release()
+    CCryptHolder() : m_h(0) {}
+    ~CCryptHolder() { Free(); }
+    void Free()
     {
-        if (m_hProv != 0)
-            ::CryptReleaseContext(m_hProv, 0);
-        m_hProv = 0;
+        if (m_h != 0)
+            pfnFree(m_h);
+        m_h = 0;
     }
-    HCRYPTPROV m_hProv;
+    THandle m_h;
+
+private:
+    CCryptHolder(const CCryptHolder&);
+    CCryptHolder& operator=(const CCryptHolder&);
 };
 
-class CCryptKeyHolder
-{
-public:
-    CCryptKeyHolder() : m_hKey(0) {}
-    ~CCryptKeyHolder() { Destroy(); }
-    void Destroy()
-    {
-        if (m_hKey != 0)
-            ::CryptDestroyKey(m_hKey);
-        m_hKey = 0;
-    }
-    HCRYPTKEY m_hKey;
-};
-
-class CCryptHashHolder
-{
-public:
-    CCryptHashHolder() : m_hHash(0) {}
-    ~CCryptHashHolder() { Destroy(); }
-    void Destroy()
-    {
-        if (m_hHash != 0)
-            ::CryptDestroyHash(m_hHash);
-        m_hHash = 0;
-    }
-    HCRYPTHASH m_hHash;
-};
+typedef CCryptHolder<HCRYPTPROV, ReleaseProv> CCryptProvHolder;
+typedef CCryptHolder<HCRYPTKEY, DestroyKey> CCryptKeyHolder;
+typedef CCryptHolder<HCRYPTHASH, DestroyHash> CCryptHashHolder;
 
 // Holds a named mutex for its lifetime. An abandoned mutex is still ours; without one we go on unlocked,
 // as every process did before the lock existed.
@@ -107,31 +104,31 @@ private:
 // may create it between our two calls, so NTE_EXISTS means: open it after all.
 void AcquireUserContext(CCryptProvHolder& prov)
 {
-    if (::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, 0))
+    if (::CryptAcquireContextA(&prov.m_h, NULL, NULL, PROV_RSA_FULL, 0))
         return;
     DWORD dwError = ::GetLastError();
-    prov.m_hProv = 0;
+    prov.m_h = 0;
     if (dwError != (DWORD)NTE_BAD_KEYSET)
         HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
                          FoundationText::kAcquireContextError);
-    if (::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET))
+    if (::CryptAcquireContextA(&prov.m_h, NULL, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET))
         return;
-    prov.m_hProv = 0;
+    prov.m_h = 0;
     if (::GetLastError() == (DWORD)NTE_EXISTS &&
-        ::CryptAcquireContextA(&prov.m_hProv, NULL, NULL, PROV_RSA_FULL, 0))
+        ::CryptAcquireContextA(&prov.m_h, NULL, NULL, PROV_RSA_FULL, 0))
         return;
-    prov.m_hProv = 0;
+    prov.m_h = 0;
     HandleCryptError(TRUE, 0, FoundationText::kAcquireContextFailed);
 }
 
 void DeriveKeyFromPassPhrase(HCRYPTPROV hProv, const char* pszPassPhrase, CCryptKeyHolder& key)
 {
     CCryptHashHolder hash;
-    if (!::CryptCreateHash(hProv, CALG_MD5, 0, 0, &hash.m_hHash))
+    if (!::CryptCreateHash(hProv, CALG_MD5, 0, 0, &hash.m_h))
         HandleCryptError(TRUE, 0, FoundationText::kCreateHashFailed);
-    if (!::CryptHashData(hash.m_hHash, (const BYTE*)pszPassPhrase, (DWORD)strlen(pszPassPhrase), 0))
+    if (!::CryptHashData(hash.m_h, (const BYTE*)pszPassPhrase, (DWORD)strlen(pszPassPhrase), 0))
         HandleCryptError(TRUE, 0, FoundationText::kHashDataFailed);
-    if (!::CryptDeriveKey(hProv, CALG_RC4, hash.m_hHash, 0, &key.m_hKey))
+    if (!::CryptDeriveKey(hProv, CALG_RC4, hash.m_h, 0, &key.m_h))
         HandleCryptError(TRUE, 0, FoundationText::kDeriveKeyFailed);
 }
 
@@ -170,30 +167,30 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
 
     if (pszPassPhrase == NULL)
     {
-        if (!::CryptGenKey(prov.m_hProv, CALG_RC4, CRYPT_EXPORTABLE, &key.m_hKey))
+        if (!::CryptGenKey(prov.m_h, CALG_RC4, CRYPT_EXPORTABLE, &key.m_h))
             HandleCryptError(TRUE, 0, FoundationText::kGenKeyFailed);
         CCryptKeyHolder exchangeKey;
-        if (!::CryptGetUserKey(prov.m_hProv, AT_KEYEXCHANGE, &exchangeKey.m_hKey))
+        if (!::CryptGetUserKey(prov.m_h, AT_KEYEXCHANGE, &exchangeKey.m_h))
         {
             DWORD dwError = ::GetLastError();
             if (dwError == (DWORD)NTE_NO_KEY && !bLastAttempt)
             {
-                EnsureUserKeyPairs(prov.m_hProv);
+                EnsureUserKeyPairs(prov.m_h);
                 return false;
             }
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
                              FoundationText::kGetUserKeyFailed);
         }
         DWORD dwBlobLength = 0;
-        if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, NULL, &dwBlobLength))
+        if (!::CryptExportKey(key.m_h, exchangeKey.m_h, SIMPLEBLOB, 0, NULL, &dwBlobLength))
             HandleCryptError(TRUE, 0, FoundationText::kBlobLengthFailed);
         // The block must fit before anything is written: the buffer cannot grow.
         if (8ull + dwBlobLength + nPlain > nBufferSize)
             throw new CException(FoundationText::kPasswordTooLong);
         CHeapBlock blob(dwBlobLength, FoundationText::kCryptOutOfMemory);
-        if (!::CryptExportKey(key.m_hKey, exchangeKey.m_hKey, SIMPLEBLOB, 0, blob.m_p, &dwBlobLength))
+        if (!::CryptExportKey(key.m_h, exchangeKey.m_h, SIMPLEBLOB, 0, blob.m_p, &dwBlobLength))
             HandleCryptError(TRUE, 0, FoundationText::kExportKeyFailed);
-        exchangeKey.Destroy();
+        exchangeKey.Free();
         WriteLength(output, dwBlobLength);
         output.Write(blob.m_p, dwBlobLength);
     }
@@ -201,7 +198,7 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
     {
         if (4ull + nPlain > nBufferSize)
             throw new CException(FoundationText::kPasswordTooLong);
-        DeriveKeyFromPassPhrase(prov.m_hProv, pszPassPhrase, key);
+        DeriveKeyFromPassPhrase(prov.m_h, pszPassPhrase, key);
     }
 
     CHeapBlock piece(kPieceSize, FoundationText::kCryptOutOfMemory);
@@ -213,7 +210,7 @@ bool EncryptAttempt(const char* pszPlain, DWORD nPlain, BYTE* pBuffer, DWORD nBu
             break;
         BOOL bFinal = input.GetPosition() >= nPlain;
         DWORD dwLength = dwCount;
-        if (!::CryptEncrypt(key.m_hKey, 0, bFinal, 0, piece.m_p, &dwLength, kPieceSize))
+        if (!::CryptEncrypt(key.m_h, 0, bFinal, 0, piece.m_p, &dwLength, kPieceSize))
         {
             CString strContext;
             strContext.Format(FoundationText::kEncryptBytesRequired, (int)dwLength);
@@ -241,7 +238,7 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
 
     if (pszPassPhrase != NULL)
     {
-        DeriveKeyFromPassPhrase(prov.m_hProv, pszPassPhrase, key);
+        DeriveKeyFromPassPhrase(prov.m_h, pszPassPhrase, key);
     }
     else
     {
@@ -257,21 +254,21 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
         input.Read(blob.m_p, dwBlobLength);
         // The exchange key is named explicitly: not every provider falls back to it for a SIMPLEBLOB.
         CCryptKeyHolder exchangeKey;
-        BOOL bImported = ::CryptGetUserKey(prov.m_hProv, AT_KEYEXCHANGE, &exchangeKey.m_hKey);
+        BOOL bImported = ::CryptGetUserKey(prov.m_h, AT_KEYEXCHANGE, &exchangeKey.m_h);
         if (!bImported)
-            exchangeKey.m_hKey = 0;
+            exchangeKey.m_h = 0;
         else
             bImported =
-                ::CryptImportKey(prov.m_hProv, blob.m_p, dwBlobLength, exchangeKey.m_hKey, 0, &key.m_hKey);
+                ::CryptImportKey(prov.m_h, blob.m_p, dwBlobLength, exchangeKey.m_h, 0, &key.m_h);
         if (!bImported)
         {
-            key.m_hKey = 0;
+            key.m_h = 0;
             DWORD dwError = ::GetLastError();
             if (dwError == (DWORD)NTE_BAD_DATA)
                 return foreignKey;
             if (dwError == (DWORD)NTE_NO_KEY && !bLastAttempt)
             {
-                EnsureUserKeyPairs(prov.m_hProv);
+                EnsureUserKeyPairs(prov.m_h);
                 return retryWithNewKeys;
             }
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
@@ -294,7 +291,7 @@ DecryptOutcome DecryptAttempt(const BYTE* pBuffer, DWORD nBufferSize, const char
             throw new CException(FoundationText::kCorruptBlock);
         BOOL bFinal = dwDone + dwCount >= dwPlain;
         DWORD dwLength = dwCount;
-        if (!::CryptDecrypt(key.m_hKey, 0, bFinal, 0, piece.m_p, &dwLength))
+        if (!::CryptDecrypt(key.m_h, 0, bFinal, 0, piece.m_p, &dwLength))
             HandleCryptError(TRUE, 0, FoundationText::kDecryptPieceFailed);
         strResult += CString((const char*)piece.m_p, (int)dwCount);
         dwDone += dwCount;
@@ -391,30 +388,30 @@ void EnsureUserKeyPairs(HCRYPTPROV hProv)
         strMutex += (*p == '\\') ? '_' : *p;
     CMutexLock lock(strMutex);
     CCryptProvHolder prov;
-    if (!::CryptAcquireContextA(&prov.m_hProv, szContainer, NULL, PROV_RSA_FULL, 0))
+    if (!::CryptAcquireContextA(&prov.m_h, szContainer, NULL, PROV_RSA_FULL, 0))
     {
-        prov.m_hProv = 0;
+        prov.m_h = 0;
         HandleCryptError(TRUE, 0, FoundationText::kAcquireContextFailed);
     }
     for (const KeyPair& pair : pairs)
     {
         CCryptKeyHolder key;
-        if (::CryptGetUserKey(prov.m_hProv, pair.dwKeySpec, &key.m_hKey))
+        if (::CryptGetUserKey(prov.m_h, pair.dwKeySpec, &key.m_h))
             continue;
-        key.m_hKey = 0;
+        key.m_h = 0;
         DWORD dwError = ::GetLastError();
         if (dwError != (DWORD)NTE_NO_KEY)
             HandleCryptError(FALSE, dwError != 0 ? dwError : kFailedWithoutCode,
                              FoundationText::kGetUserKeyFailed);
         DebugTrace("%s", pair.pszCreating);
-        if (!::CryptGenKey(prov.m_hProv, pair.dwKeySpec, 0, &key.m_hKey))
+        if (!::CryptGenKey(prov.m_h, pair.dwKeySpec, 0, &key.m_h))
         {
-            key.m_hKey = 0;
+            key.m_h = 0;
             HandleCryptError(TRUE, 0, pair.pszFailure);
         }
     }
     // The pairs are stored for good once this context is released, and that must happen under the lock.
-    prov.Release();
+    prov.Free();
 }
 
 void HandleCryptError(BOOL bUseLastError, DWORD dwCode, const char* pszContext)
