@@ -9,6 +9,9 @@ endif()
 
 # orb_add_test(<name> SOURCES ... [LIBS ...]): one executable, one ctest entry.
 function(orb_add_test name)
+    if(ORB_FUZZ)
+        return()
+    endif()
     cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} orb_gtest)
@@ -49,6 +52,9 @@ endfunction()
 # orb_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one after the
 # tests and prints what it says. Benchmarks assert nothing.
 function(orb_add_bench name)
+    if(ORB_FUZZ)
+        return()
+    endif()
     cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS})
@@ -61,6 +67,38 @@ function(orb_write_bench_list)
     get_property(benches GLOBAL PROPERTY ORB_BENCHES)
     string(REPLACE ";" "\n" lines "${benches}")
     file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/benches.txt CONTENT "${lines}\n")
+endfunction()
+
+# orb_add_fuzz(<name> <source>... CORPUS <dir> [LIBS ...]): a libFuzzer target, built only in the fuzz build
+# (ORB_FUZZ). Its seeds are the small files in <dir> (relative to the source root); its ctest entry is a
+# bounded smoke run over them, and ./test --fuzz <name> <seconds> runs it for longer.
+function(orb_add_fuzz name)
+    if(NOT ORB_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(F "" "CORPUS" "LIBS" ${ARGN})
+    if(NOT F_CORPUS)
+        message(FATAL_ERROR "orb_add_fuzz(${name}): CORPUS is required")
+    endif()
+    get_filename_component(seeds ${F_CORPUS} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+    add_executable(${name} ${F_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    if(NOT TARGET orb_fuzz)
+        add_custom_target(orb_fuzz)
+    endif()
+    add_dependencies(orb_fuzz ${name})
+    add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/tools/fuzz.sh smoke $<TARGET_FILE:${name}> ${seeds}
+                                  ${CMAKE_BINARY_DIR}/fuzz/${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+    set_property(GLOBAL APPEND PROPERTY ORB_FUZZ_TARGETS "${name} $<TARGET_FILE:${name}> ${seeds}")
+endfunction()
+
+# Written at the end of configuration: one line per fuzz target (name, executable, seeds) for ./test --fuzz.
+function(orb_write_fuzz_list)
+    get_property(targets GLOBAL PROPERTY ORB_FUZZ_TARGETS)
+    string(REPLACE ";" "\n" lines "${targets}")
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/fuzz-targets.txt CONTENT "${lines}\n")
 endfunction()
 
 # orb_add_owned_subfolders(): adds each folder below the current one that has a CMakeLists.txt; a folder

@@ -244,6 +244,13 @@ CString MakeFileName(const CString& text)
         if (c < 0x20 || c == 0x7F)
             name.SetAt(i, '_');
     }
+    // Cut before trimming: a cut can end in blanks or dots, and what is trimmed can be a device name.
+    if (name.GetLength() > kMaxFileNameLength)
+    {
+        const int dot = name.ReverseFind('.');
+        const CString extension = (dot > 0 && name.GetLength() - dot <= 16) ? name.Mid(dot) : CString();
+        name = name.Left(SafeCut(name, kMaxFileNameLength - extension.GetLength())) + extension;
+    }
     // Windows drops trailing dots and blanks when it creates a file, which would turn "x.." into "x"
     // and hide a device name such as "NUL .".
     name.TrimLeft(" ");
@@ -251,12 +258,9 @@ CString MakeFileName(const CString& text)
     if (name.IsEmpty())
         return "_";
     if (IsReservedDeviceName(name))
-        name = "_" + name;
-    if (name.GetLength() > kMaxFileNameLength)
     {
-        const int dot = name.ReverseFind('.');
-        const CString extension = (dot > 0 && name.GetLength() - dot <= 16) ? name.Mid(dot) : CString();
-        name = name.Left(SafeCut(name, kMaxFileNameLength - extension.GetLength())) + extension;
+        name = "_" + name.Left(SafeCut(name, kMaxFileNameLength - 1));
+        name.TrimRight(" .");
     }
     return name;
 }

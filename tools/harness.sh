@@ -4,6 +4,7 @@
 ORB_BUILD="$ORB_ROOT/build"
 ORB_WIN="$ORB_BUILD/win"
 ORB_NATIVE_BUILD="$ORB_BUILD/native"
+ORB_FUZZ_BUILD="$ORB_BUILD/fuzz"
 ORB_SQLITE_SRC="$ORB_BUILD/third_party/sqlite"
 export WINEPREFIX="$ORB_BUILD/wineprefix"
 export WINEDEBUG=-all
@@ -16,7 +17,7 @@ export CCACHE_NOHASHDIR=1
 orb_log() { printf '\n== %s\n' "$*"; }
 
 orb_install_packages() {
-    local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
+    local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
                   xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
                   python3)
     local missing=()
@@ -74,6 +75,16 @@ orb_configure_and_build() {
     cmake --build "$ORB_WIN" -j "$jobs"
     orb_log "building (native)"
     cmake --build "$ORB_NATIVE_BUILD" -j "$jobs"
+}
+
+# The fuzz targets alone, natively with clang: libFuzzer, ASan and UBSan.
+orb_build_fuzz() {
+    if [ ! -f "$ORB_FUZZ_BUILD/build.ninja" ]; then
+        CC=clang CXX=clang++ cmake -S "$ORB_ROOT" -B "$ORB_FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DORB_NATIVE=ON -DORB_FUZZ=ON >/dev/null
+    fi
+    orb_log "building (fuzz targets)"
+    cmake --build "$ORB_FUZZ_BUILD" -j "$(nproc)" --target orb_fuzz
 }
 
 # Wine's service processes must not inherit our pipes, or whoever reads them waits for ever.

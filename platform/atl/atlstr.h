@@ -10,7 +10,9 @@
 #include <oleauto.h>
 #endif
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+#define ORB_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#elif defined(__GNUC__)
 #define ORB_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #else
 #define ORB_PRINTF_FORMAT(fmt, args)

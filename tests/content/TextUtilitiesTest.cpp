@@ -61,6 +61,15 @@ TEST(TextUtilitiesTest, MakeFileNameCapsTheLengthAndKeepsTheExtension)
     EXPECT_EQ(made.Right(5), ".docx");
 }
 
+TEST(TextUtilitiesTest, MakeFileNameTrimsWhatTheCapLeaves)
+{
+    EXPECT_EQ(MakeFileName("CON" + CString(' ', 200) + "x"), "_CON");
+    EXPECT_EQ(MakeFileName(CString('a', 149) + CString(' ', 20) + "z"), CString('a', 149));
+    const CString device = MakeFileName("CON." + CString('x', 300));
+    EXPECT_EQ(device.Left(5), "_CON.");
+    EXPECT_LE(device.GetLength(), 150);
+}
+
 TEST(TextUtilitiesTest, UrlsToLinksLinksAddressesAndTheTenSchemes)
 {
     const struct
