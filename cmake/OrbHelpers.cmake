@@ -20,7 +20,13 @@ function(orb_add_test name)
         target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid comctl32 gdi32 user32 shell32 advapi32)
     endif()
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    # Each executable leaves its GoogleTest report in test-results/, where ./test counts the cases.
+    if(WIN32)
+        set(results "Z:${CMAKE_BINARY_DIR}/test-results/")
+    else()
+        set(results "${CMAKE_BINARY_DIR}/test-results/")
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT "GTEST_OUTPUT=xml:${results}")
 endfunction()
 
 # orb_add_idl(<target> <file.idl>): widl output (header, _i.c, .tlb) in the target's binary dir.
