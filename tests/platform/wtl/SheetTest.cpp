@@ -247,10 +247,26 @@ TEST(FileDialogTest, DialogAnsweredWithAFileNameReturnsItsFullPathAndSeesItsNoti
     EXPECT_EQ(lstrcmpiA(dlg.m_szFileName, (folder + "\\note.txt").c_str()), 0) << dlg.m_szFileName;
 }
 
+// The text of the tree item the dialog has selected; empty while there is none.
+std::string SelectedTreeItemText(HWND hWndTree)
+{
+    char szText[MAX_PATH] = "";
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = (HTREEITEM)::SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    item.pszText = szText;
+    item.cchTextMax = MAX_PATH;
+    if (item.hItem == NULL || !::SendMessageA(hWndTree, TVM_GETITEMA, 0, (LPARAM)&item))
+        return std::string();
+    return szText;
+}
+
 TEST(FolderDialogTest, DialogConfirmedReturnsTheFolderItStartedIn)
 {
-    // Not under the user's profile: this Wine's folder tree does not reach into it from a path.
-    std::string folder = "C:\\windows\\temp\\wtl-folder-dialog";
+    // A folder of our own straight under the drive, away from the system's temp folder that Wine and other
+    // programs write into. Not under the user's profile: this Wine's folder tree does not reach into it
+    // from a path.
+    std::string folder = "C:\\wtl-folder-dialog";
     ::CreateDirectoryA(folder.c_str(), NULL);
     CFolderDialog dlg(NULL, "Choose the store folder");
     dlg.SetInitialFolder(folder.c_str());
@@ -263,9 +279,13 @@ TEST(FolderDialogTest, DialogConfirmedReturnsTheFolderItStartedIn)
     });
     HWND hWndDlg = CDialogResponder::FindDialog(ui.ThreadId());
     ASSERT_NE(hWndDlg, (HWND)NULL);
-    // The selection is made during initialisation; OK is enabled once a folder is selected.
-    ASSERT_TRUE(
-        WaitFor([&] { return dlg.m_hWnd != NULL && ::IsWindowEnabled(::GetDlgItem(hWndDlg, IDOK)); }));
+    HWND hWndTree = FindChildByClass(hWndDlg, WC_TREEVIEWA);
+    ASSERT_NE(hWndTree, (HWND)NULL);
+    // OK is enabled by any file-system folder selected: wait for the one the dialog was started in.
+    EXPECT_TRUE(WaitFor([&] {
+        return SelectedTreeItemText(hWndTree) == "wtl-folder-dialog" &&
+               ::IsWindowEnabled(::GetDlgItem(hWndDlg, IDOK));
+    })) << "selected: " << SelectedTreeItemText(hWndTree);
     CDialogResponder::Press(hWndDlg, IDOK);
     ASSERT_TRUE(ui.WaitForExit());
     EXPECT_EQ(nResult, IDOK);
