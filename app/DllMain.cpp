@@ -27,7 +27,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
         }
         catch (...)
         {
-            AppMessageBox("DllMain. Unhandled exception!!!\r\n", MB_ICONSTOP, NULL);
+            // No message box under the loader lock: the debugger channel only.
+            DebugTrace("DllMain. Unhandled exception!!!\r\n");
         }
         return TRUE;
     }

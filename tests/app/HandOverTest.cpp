@@ -10,6 +10,7 @@
 #include "app/ThreadManager.h"
 #include "foundation/Paths.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
 
 namespace
@@ -111,4 +112,32 @@ TEST_F(HandOverTest, WithoutARunningInstanceTheSecondStartOpensItsOwnWindow)
         ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, host.WaitForExit());
     EXPECT_TRUE(m_starts.Lines().empty());
+}
+
+TEST_F(HandOverTest, TheHostOpensTheMainWindowAndEndsWhenItCloses)
+{
+    CHostProcess host("");
+    std::vector<HWND> windows;
+    ASSERT_TRUE(WaitFor([&] { return !(windows = ProcessWindows(host.m_pi.dwProcessId, "Vorn Email")).empty(); }));
+    EXPECT_EQ(1u, windows.size());
+    EXPECT_FALSE(SaveWindowScreenshot(windows[0], "host-main-window").empty());
+    ::PostMessageA(windows[0], WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, host.WaitForExit());
+}
+
+TEST(HostOpenFailure, TheHostEndsWithOneWhenTheDatabasesCannotBeOpened)
+{
+    CFreshSettings settings(true);
+    ReleaseInstanceRole();
+    CHostProcess host("");
+    // The user closes whatever the failure shows: boxes and dialogs of the host.
+    EXPECT_TRUE(WaitFor([&] {
+        for (HWND hWnd : ProcessWindows(host.m_pi.dwProcessId))
+        {
+            if (ClassNameOf(hWnd) == "#32770")
+                ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+        }
+        return ::WaitForSingleObject(host.m_pi.hProcess, 0) == WAIT_OBJECT_0;
+    }, 120000));
+    EXPECT_EQ(1, host.WaitForExit());
 }

@@ -8,7 +8,10 @@
 #include "app/CmdLineHolder.h"
 #include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
+#include "app/StandInFrame.h"
 #include "app/ThreadManager.h"
+#include "foundation/Paths.h"
+#include "foundation/WindowMessages.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WindowReaders.h"
 
@@ -207,4 +210,59 @@ TEST_F(ThreadManagerTest, TheSixtyFourthThreadIsRefused)
     EXPECT_TRUE(WaitFor([] { return OwnWindows().size() == 62; }));
     CloseAllAndWait(m_pLetrova);
     EXPECT_EQ(0, g_nThreadCount);
+}
+
+TEST(StandInFrame, AFrameWithoutAManagerDoesNotAnswerASecondStart)
+{
+    RegisterLetrovaAreYouMe();
+    for (DWORD dwManager : {0ul, ::GetCurrentThreadId()})
+    {
+        CStandInFrame frame("Message", "", dwManager, false);
+        ASSERT_NE(nullptr, frame.CreateFrame());
+        ::DeleteFileA(GetTempFolder() + "CmdLine.txt");
+        const LRESULT expected = dwManager != 0 ? LetrovaAreYouMe : 0;
+        // Without the file the answering frame reports the read failure; the answer is the same.
+        CRecordingUser user;
+        EXPECT_EQ(expected, ::SendMessageA(frame.m_hWnd, LetrovaAreYouMe, 0, 0)) << dwManager;
+        EXPECT_EQ(dwManager != 0, !user.Boxes().empty());
+        frame.DestroyWindow();
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+        }
+    }
+}
+
+TEST(InstanceRole, TheFirstInstanceEmptiesItsTemporaryFoldersAndASecondLeavesThemAlone)
+{
+    const CString strAttach = GetTempFolder() + "Attach";
+    const CString strHtml = GetTempFolder() + "HTML";
+    auto makeFiles = [&] {
+        ::CreateDirectoryA(strAttach, nullptr);
+        ::CreateDirectoryA(strAttach + "\\1", nullptr);
+        ::CreateDirectoryA(strHtml, nullptr);
+        for (const CString& strPath : {strAttach + "\\1\\a.txt", strHtml + "\\NoMessage.htm", strHtml + "\\b.htm"})
+        {
+            HANDLE hFile = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            ::CloseHandle(hFile);
+        }
+    };
+    auto exists = [](const CString& strPath) { return ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES; };
+
+    ReleaseInstanceRole();
+    makeFiles();
+    EXPECT_FALSE(DecideInstanceRole());
+    EXPECT_FALSE(exists(strAttach + "\\1"));
+    EXPECT_FALSE(exists(strHtml + "\\b.htm"));
+    EXPECT_TRUE(exists(strHtml + "\\NoMessage.htm"));
+
+    // Another holder of the name makes this process the second instance.
+    ReleaseInstanceRole();
+    HANDLE hOther = ::CreateMutexA(nullptr, FALSE, kLetrovaMutexName);
+    makeFiles();
+    EXPECT_TRUE(DecideInstanceRole());
+    EXPECT_TRUE(exists(strAttach + "\\1\\a.txt"));
+    EXPECT_TRUE(exists(strHtml + "\\b.htm"));
+    ::CloseHandle(hOther);
+    ReleaseInstanceRole();
 }
