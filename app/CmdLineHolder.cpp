@@ -91,11 +91,12 @@ LRESULT CCmdLineHolder::OnAreYouMe()
         CString strArgument;
         bool bKeepFile = false;
         if (!CommandForCmdLine(m_strCmdLine, nCommand, strArgument, bKeepFile))
-            AppMessageBox(CString("STDMETHODIMP CMainFrameBase::OnAreYouMe(...). Unknown command line:\r\n\r\n") +
-                              m_strCmdLine,
-                          MB_ICONSTOP, NULL);
-        else if (nCommand == ID_MESSAGE_WINDOW_FROM_FILE || nCommand == ID_MAIL_ATTACH || nCommand == ID_MAIL_TO ||
-                 nCommand == ID_VCARD)
+            AppMessageBox(
+                CString("STDMETHODIMP CMainFrameBase::OnAreYouMe(...). Unknown command line:\r\n\r\n") +
+                    m_strCmdLine,
+                MB_ICONSTOP, NULL);
+        else if (nCommand == ID_MESSAGE_WINDOW_FROM_FILE || nCommand == ID_MAIL_ATTACH ||
+                 nCommand == ID_MAIL_TO || nCommand == ID_VCARD)
             PostTextCommand(m_dwManagerThreadId, nCommand, strArgument);
         else
             ::PostThreadMessageA(m_dwManagerThreadId, WM_USER, nCommand, atol(strArgument));
@@ -113,7 +114,8 @@ LRESULT CCmdLineHolder::OnAreYouMe()
     }
     catch (...)
     {
-        AppMessageBox("STDMETHODIMP CMainFrameBase::OnAreYouMe(...). Unhandled exception!!!", MB_ICONSTOP, NULL);
+        AppMessageBox("STDMETHODIMP CMainFrameBase::OnAreYouMe(...). Unhandled exception!!!", MB_ICONSTOP,
+                      NULL);
     }
     return LetrovaAreYouMe;
 }

@@ -1,5 +1,6 @@
 // OrbMail's library entry points: loading and unloading, DllRun and the COM server exports.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "app/Letrova.h"
@@ -74,9 +75,10 @@ STDAPI DllRegisterServer()
     IUnknown* pRegistrar = NULL;
     if (FAILED(::CoCreateInstance(CLSID_Registrar, NULL, CLSCTX_INPROC_SERVER, IID_IRegistrar,
                                   reinterpret_cast<void**>(&pRegistrar))))
-        AppMessageBox("FATAL ERROR: The ATL.Registrar component is not installed on your system. Copy the ATL.DLL "
-                      "file to the Windows System directory and register it.",
-                      MB_ICONSTOP, NULL);
+        AppMessageBox(
+            "FATAL ERROR: The ATL.Registrar component is not installed on your system. Copy the ATL.DLL "
+            "file to the Windows System directory and register it.",
+            MB_ICONSTOP, NULL);
     HRESULT hr = _Module.RegisterServer(TRUE);
     if (pRegistrar != NULL)
         pRegistrar->Release();

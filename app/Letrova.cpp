@@ -258,7 +258,8 @@ STDMETHODIMP CLetrova::MAPIReadMail(LONG_PTR, BSTR, long, LONG_PTR, LONG_PTR)
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CLetrova::MAPIAddress(LONG_PTR, BSTR, long, BSTR, long, LONG_PTR, long, LONG_PTR, LONG_PTR, LONG_PTR)
+STDMETHODIMP CLetrova::MAPIAddress(LONG_PTR, BSTR, long, BSTR, long, LONG_PTR, long, LONG_PTR, LONG_PTR,
+                                   LONG_PTR)
 {
     return E_NOTIMPL;
 }

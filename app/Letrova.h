@@ -13,13 +13,13 @@
 #include "resources/resource.h"
 #include "store/DatabaseMy.h"
 
-class ATL_NO_VTABLE CLetrova : public CComObjectRootEx<CComSingleThreadModel>,
-                               public CComCoClass<CLetrova, &CLSID_Letrova>,
-                               public IDispatchImpl<ILetrova, &IID_ILetrova, &LIBID_LETROVAOBJECTLib>,
-                               public IProvideClassInfo2Impl<&CLSID_Letrova, &DIID__ILetrovaEvents,
-                                                             &LIBID_LETROVAOBJECTLib>,
-                               public IConnectionPointContainerImpl<CLetrova>,
-                               public IConnectionPointImpl<CLetrova, &DIID__ILetrovaEvents>
+class ATL_NO_VTABLE CLetrova
+    : public CComObjectRootEx<CComSingleThreadModel>,
+      public CComCoClass<CLetrova, &CLSID_Letrova>,
+      public IDispatchImpl<ILetrova, &IID_ILetrova, &LIBID_LETROVAOBJECTLib>,
+      public IProvideClassInfo2Impl<&CLSID_Letrova, &DIID__ILetrovaEvents, &LIBID_LETROVAOBJECTLib>,
+      public IConnectionPointContainerImpl<CLetrova>,
+      public IConnectionPointImpl<CLetrova, &DIID__ILetrovaEvents>
 {
 public:
     DECLARE_REGISTRY_RESOURCEID(IDR_LETROVA)
@@ -55,15 +55,15 @@ public:
     STDMETHOD(put_ExeModulePath)(BSTR newVal);
     STDMETHOD(OpenDatabase)();
     STDMETHOD(CloseNoWarning)();
-    STDMETHOD(MAPIFindNext)(LONG_PTR ulUIParam, BSTR bstrMessageType, BSTR bstrSeedMessageID, long flFlags,
-                            LONG_PTR lpszMessageID);
-    STDMETHOD(MAPIReadMail)(LONG_PTR ulUIParam, BSTR bstrMessageID, long flFlags, LONG_PTR lppMessage,
-                            LONG_PTR plResult);
-    STDMETHOD(MAPIAddress)(LONG_PTR ulUIParam, BSTR bstrCaption, long nEditFields, BSTR bstrLabels, long nRecips,
-                           LONG_PTR lpRecips, long flFlags, LONG_PTR lpnNewRecips, LONG_PTR lppNewRecips,
-                           LONG_PTR plResult);
-    STDMETHOD(MAPIResolveName)(LONG_PTR ulUIParam, BSTR bstrName, long flFlags, LONG_PTR lppRecip,
-                               LONG_PTR plResult);
+    STDMETHOD(MAPIFindNext)
+    (LONG_PTR ulUIParam, BSTR bstrMessageType, BSTR bstrSeedMessageID, long flFlags, LONG_PTR lpszMessageID);
+    STDMETHOD(MAPIReadMail)
+    (LONG_PTR ulUIParam, BSTR bstrMessageID, long flFlags, LONG_PTR lppMessage, LONG_PTR plResult);
+    STDMETHOD(MAPIAddress)
+    (LONG_PTR ulUIParam, BSTR bstrCaption, long nEditFields, BSTR bstrLabels, long nRecips, LONG_PTR lpRecips,
+     long flFlags, LONG_PTR lpnNewRecips, LONG_PTR lppNewRecips, LONG_PTR plResult);
+    STDMETHOD(MAPIResolveName)
+    (LONG_PTR ulUIParam, BSTR bstrName, long flFlags, LONG_PTR lppRecip, LONG_PTR plResult);
     STDMETHOD(MAPIDeleteMail)(LONG_PTR ulUIParam, BSTR bstrMessageID, long flFlags, LONG_PTR plResult);
     STDMETHOD(MAPISendMail)(LONG_PTR ulUIParam, LONG_PTR lpMessage, long flFlags, LONG_PTR plResult);
 

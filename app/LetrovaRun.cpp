@@ -24,14 +24,15 @@ CComPtr<ILetrova> CreateOwnLetrova()
 {
     CComPtr<IClassFactory> pFactory;
     CComPtr<ILetrova> pLetrova;
-    HRESULT hr = _Module.GetClassObject(CLSID_Letrova, IID_IClassFactory, reinterpret_cast<void**>(&pFactory));
+    HRESULT hr =
+        _Module.GetClassObject(CLSID_Letrova, IID_IClassFactory, reinterpret_cast<void**>(&pFactory));
     if (SUCCEEDED(hr))
         hr = pFactory->CreateInstance(NULL, IID_ILetrova, reinterpret_cast<void**>(&pLetrova));
     if (FAILED(hr))
     {
         CString strText;
-        strText.Format("FATAL ERROR: Create %s component failed!\r\nHRESULT 0x%08lX", ComponentName().GetString(),
-                       static_cast<unsigned long>(hr));
+        strText.Format("FATAL ERROR: Create %s component failed!\r\nHRESULT 0x%08lX",
+                       ComponentName().GetString(), static_cast<unsigned long>(hr));
         throw new CException(strText);
     }
     return pLetrova;
@@ -82,4 +83,3 @@ int RunLetrova()
         ::CoUninitialize();
     return nResult;
 }
-

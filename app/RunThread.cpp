@@ -1,5 +1,6 @@
 // The thread procedure of every user-interface thread: one top-level window chosen by the command line.
 #include <windows.h>
+
 #include <ole2.h>
 
 #include <memory>
@@ -207,9 +208,9 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
                         false);
     }
     if (StartsWith(strCmdLine, "/ma"))
-        return RunFrame(pStart, "New Message", OnlyGroup("/ma (.*)", strCmdLine), "New Message creation failed!\n",
-                        "\r\nBegin of the New Message window loop", "\r\nEnd of the New Message window loop",
-                        false);
+        return RunFrame(pStart, "New Message", OnlyGroup("/ma (.*)", strCmdLine),
+                        "New Message creation failed!\n", "\r\nBegin of the New Message window loop",
+                        "\r\nEnd of the New Message window loop", false);
     if (StartsWith(strCmdLine, "/m"))
     {
         CString strId;
@@ -228,8 +229,8 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
         return RunProgress(pStart, strCmdLine);
     if (strCmdLine == "/a")
         return RunFrame(pStart, "Address Book", CString(), "Address Book creation failed!\n",
-                        "\r\nBegin of the Address Book window loop", "\r\nEnd of the Address Book window loop",
-                        false);
+                        "\r\nBegin of the Address Book window loop",
+                        "\r\nEnd of the Address Book window loop", false);
     if (strCmdLine == "/r")
         return true;
     if (StartsWith(strCmdLine, "/s"))
@@ -237,8 +238,8 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
         CString strNumber;
         strNumber.Format("%ld", strCmdLine.GetLength() > 2 ? atol(strCmdLine.Mid(3)) : 0L);
         return RunFrame(pStart, "Find Message", strNumber, "Find Message creation failed!\n",
-                        "\r\nBegin of the Find Message window loop", "\r\nEnd of the Find Message window loop",
-                        false);
+                        "\r\nBegin of the Find Message window loop",
+                        "\r\nEnd of the Find Message window loop", false);
     }
     return RunMainWindow(pStart);
 }
@@ -250,7 +251,8 @@ DWORD WINAPI CLetrovaThreadManager::RunThread(LPVOID pParam)
     HRESULT hr = ::OleInitialize(NULL);
     if (FAILED(hr))
     {
-        AppMessageBoxF(MB_ICONSTOP, "FATAL ERROR: OleInitialize returned scode = %ld.", static_cast<long>(hr));
+        AppMessageBoxF(MB_ICONSTOP, "FATAL ERROR: OleInitialize returned scode = %ld.",
+                       static_cast<long>(hr));
         return 0;
     }
     CMessageLoop loop;

@@ -49,7 +49,8 @@ BOOL CSplashWnd::Create()
 
     RECT rc = {0, 0, m_cxBitmap, m_cyBitmap + kTextHeight};
     m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP | WS_BORDER, rc.left, rc.top,
-                               rc.right - rc.left, rc.bottom - rc.top, ::GetDesktopWindow(), NULL, hInstance, this);
+                               rc.right - rc.left, rc.bottom - rc.top, ::GetDesktopWindow(), NULL, hInstance,
+                               this);
     if (m_hWnd == NULL)
         return FALSE;
     RECT rcWork = {};
@@ -100,8 +101,9 @@ void CSplashWnd::OnPaint()
         strFormat.LoadString(IDS_SPLASH_TEXT);
         CString strText;
         strText.Format(strFormat, m_strText.GetString());
-        HFONT hFont = ::CreateFontA(10, 6, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
+        HFONT hFont =
+            ::CreateFontA(10, 6, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
         HGDIOBJ hOldFont = ::SelectObject(hdc, hFont);
         ::SetBkMode(hdc, TRANSPARENT);
         RECT rcText = {10, m_cyBitmap + 10, m_cxBitmap - 10, m_cyBitmap + kTextHeight};

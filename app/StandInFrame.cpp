@@ -6,7 +6,8 @@
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseMy.h"
 
-CStandInFrame::CStandInFrame(const char* pszKind, const char* pszArgument, DWORD dwManagerThreadId, bool bMain)
+CStandInFrame::CStandInFrame(const char* pszKind, const char* pszArgument, DWORD dwManagerThreadId,
+                             bool bMain)
     : m_bMain(bMain), m_cmdLine(dwManagerThreadId)
 {
     m_strTitle = bMain ? CString(kVornEmailCaption) : CString(pszKind);

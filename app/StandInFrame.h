@@ -16,9 +16,9 @@ public:
     DECLARE_WND_CLASS("LetrovaStandInFrame")
 
     BEGIN_MSG_MAP(CStandInFrame)
-        MESSAGE_HANDLER(WM_CREATE, OnCreate)
-        MESSAGE_HANDLER(LetrovaAreYouMe, OnAreYouMe)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(LetrovaAreYouMe, OnAreYouMe)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     END_MSG_MAP()
 
     // The main window is the one with the caption "Vorn Email"; the others show their kind and argument.

@@ -119,7 +119,7 @@ CThreadManagerBase::~CThreadManagerBase()
 
 CLetrovaThreadManager::CLetrovaThreadManager()
     : m_bStarted(0), m_nAreYouMe(-1), m_bAreYouMeStarted(FALSE), m_bTakingCommands(FALSE),
-       m_hEventReady(::CreateEventA(NULL, TRUE, FALSE, NULL))
+      m_hEventReady(::CreateEventA(NULL, TRUE, FALSE, NULL))
 {
     ::InitializeCriticalSection(&m_lock);
     ZeroMemory(m_hThreads, sizeof(m_hThreads));
@@ -402,7 +402,8 @@ void CLetrovaThreadManager::SendToWindows(WPARAM nCommand, LPARAM lParam, bool b
     }
 }
 
-bool CLetrovaThreadManager::StartThread(const char* pszCmdLine, int nShowCmd, LPARAM lExtra, DWORD& dwThreadId)
+bool CLetrovaThreadManager::StartThread(const char* pszCmdLine, int nShowCmd, LPARAM lExtra,
+                                        DWORD& dwThreadId)
 {
     CThreadStart* pStart = new CThreadStart;
     pStart->strCmdLine = pszCmdLine;
@@ -429,10 +430,11 @@ bool CLetrovaThreadManager::StartThread(const char* pszCmdLine, int nShowCmd, LP
         ::InterlockedIncrement(&g_nThreadCount);
     }
     if (IsTraceOn())
-        g_pTraceFile->Write("\r\nCLetrovaThreadManager::AddThread() Handle = %ld, ThreadID = %ld, index = %ld, "
-                            "CmdLine - \"%s\"",
-                            static_cast<long>(reinterpret_cast<INT_PTR>(hThread)), static_cast<long>(dwThreadId),
-                            static_cast<long>(g_nThreadCount), pszCmdLine);
+        g_pTraceFile->Write(
+            "\r\nCLetrovaThreadManager::AddThread() Handle = %ld, ThreadID = %ld, index = %ld, "
+            "CmdLine - \"%s\"",
+            static_cast<long>(reinterpret_cast<INT_PTR>(hThread)), static_cast<long>(dwThreadId),
+            static_cast<long>(g_nThreadCount), pszCmdLine);
     ::ResumeThread(hThread);
     return true;
 }
@@ -471,9 +473,10 @@ DWORD CLetrovaThreadManager::AddThread(const char* pszCmdLine, int nShowCmd, LPA
 void CLetrovaThreadManager::RemoveThread(int nIndex)
 {
     if (IsTraceOn())
-        g_pTraceFile->Write("\r\nCLetrovaThreadManager::RemoveThread() Handle = %ld, ThreadID = %ld, index = %ld",
-                            static_cast<long>(reinterpret_cast<INT_PTR>(m_hThreads[nIndex])),
-                            static_cast<long>(m_dwThreadIds[nIndex]), static_cast<long>(nIndex));
+        g_pTraceFile->Write(
+            "\r\nCLetrovaThreadManager::RemoveThread() Handle = %ld, ThreadID = %ld, index = %ld",
+            static_cast<long>(reinterpret_cast<INT_PTR>(m_hThreads[nIndex])),
+            static_cast<long>(m_dwThreadIds[nIndex]), static_cast<long>(nIndex));
     CLock lock(m_lock);
     ::CloseHandle(m_hThreads[nIndex]);
     int nLast = g_nThreadCount - 1;

@@ -16,11 +16,11 @@ public:
     DECLARE_WND_CLASS("LetrovaWndAreYouMe")
 
     BEGIN_MSG_MAP(CWndAreYouMe)
-        MESSAGE_HANDLER(WM_CREATE, OnCreate)
-        MESSAGE_HANDLER(LetrovaAreYouMe, OnAreYouMe)
-        COMMAND_ID_HANDLER(ID_APP_EXIT, OnAppExit)
-        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(LetrovaAreYouMe, OnAreYouMe)
+    COMMAND_ID_HANDLER(ID_APP_EXIT, OnAppExit)
+    MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     END_MSG_MAP()
 
     explicit CWndAreYouMe(DWORD dwManagerThreadId);

@@ -1,9 +1,12 @@
 // Stands in for the product family's main program: creates the mail client's object from OrbMail.dll beside
 // it, gives it its own path and opens what its command line asks for.
 #include <windows.h>
-#include <initguid.h>
+
 #include <ole2.h>
 #include <shellapi.h>
+
+// The interface identifiers are defined here, from the type library's header.
+#include <initguid.h>
 
 #include <cstdio>
 #include <string>
@@ -72,7 +75,8 @@ HRESULT CreateLetrova(ILetrova** ppLetrova)
     if (!hOrbMail)
         return HRESULT_FROM_WIN32(GetLastError());
     typedef HRESULT(STDAPICALLTYPE * GetClassObjectProc)(REFCLSID, REFIID, LPVOID*);
-    auto pGetClassObject = reinterpret_cast<GetClassObjectProc>(GetProcAddress(hOrbMail, "DllGetClassObject"));
+    auto pGetClassObject =
+        reinterpret_cast<GetClassObjectProc>(GetProcAddress(hOrbMail, "DllGetClassObject"));
     if (!pGetClassObject)
         return E_FAIL;
     IClassFactory* pFactory = nullptr;
@@ -84,7 +88,8 @@ HRESULT CreateLetrova(ILetrova** ppLetrova)
     return hr;
 }
 
-void CallWithText(ILetrova* pLetrova, HRESULT (STDMETHODCALLTYPE ILetrova::*method)(BSTR), const std::wstring& text)
+void CallWithText(ILetrova* pLetrova, HRESULT (STDMETHODCALLTYPE ILetrova::*method)(BSTR),
+                  const std::wstring& text)
 {
     BSTR bstr = SysAllocString(text.c_str());
     (pLetrova->*method)(bstr);

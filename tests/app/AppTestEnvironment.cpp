@@ -1,6 +1,7 @@
 // The test process plays the client's host: COM on the main thread, the window module, and the Letrova class
 // object registered so that COM creation by CLSID or ProgID finds this process's copy of the class.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -24,7 +25,8 @@ public:
         ::InitCommonControlsEx(&icc);
         _Module.Init(LetrovaObjectMap(), ::GetModuleHandleA(nullptr), &LIBID_LETROVAOBJECTLib);
         IUnknown* pFactory = nullptr;
-        if (SUCCEEDED(_Module.GetClassObject(CLSID_Letrova, IID_IUnknown, reinterpret_cast<void**>(&pFactory))))
+        if (SUCCEEDED(
+                _Module.GetClassObject(CLSID_Letrova, IID_IUnknown, reinterpret_cast<void**>(&pFactory))))
         {
             ::CoRegisterClassObject(CLSID_Letrova, pFactory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                     &m_dwRegister);

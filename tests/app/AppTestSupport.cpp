@@ -101,8 +101,8 @@ CFreshSettings::CFreshSettings(bool bUnopenableAccounts) : m_strFolder(TempPath(
     if (bUnopenableAccounts)
         ::CreateDirectoryA(strAccounts.c_str(), nullptr);
     HKEY hKey = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, "software\\Vorn\\Letrova\\Options", 0, nullptr, 0, KEY_WRITE, nullptr,
-                      &hKey, nullptr);
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, "software\\Vorn\\Letrova\\Options", 0, nullptr, 0, KEY_WRITE,
+                      nullptr, &hKey, nullptr);
     const std::pair<const char*, std::string> values[] = {{"Accounts Database FileName", strAccounts},
                                                           {"Local Database File Name", strLocal},
                                                           {"Vorn Vedura Database File Name", strCentral}};

@@ -19,9 +19,11 @@ struct CHostProcess
 {
     explicit CHostProcess(const std::string& strTail)
     {
-        std::string strCommandLine = std::string("\"") + ORB_HOST_EXE + "\"" + (strTail.empty() ? "" : " ") + strTail;
+        std::string strCommandLine =
+            std::string("\"") + ORB_HOST_EXE + "\"" + (strTail.empty() ? "" : " ") + strTail;
         STARTUPINFOA si = {sizeof(si)};
-        if (::CreateProcessA(nullptr, &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
+        if (::CreateProcessA(nullptr, &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                             &m_pi))
             ::CloseHandle(m_pi.hThread);
     }
     ~CHostProcess()
@@ -74,8 +76,8 @@ TEST_F(HandOverTest, ASecondStartHandsEachRequestToTheRunningInstance)
 
     struct Case
     {
-        const char* pszTail;    // the second start's command line
-        const char* pszThread;  // what a thread of the first instance is started for
+        const char* pszTail;   // the second start's command line
+        const char* pszThread; // what a thread of the first instance is started for
     };
     const Case cases[] = {
         {"/ma C:\\docs\\report.txt", "/ma C:\\docs\\report.txt"},
@@ -107,7 +109,8 @@ TEST_F(HandOverTest, WithoutARunningInstanceTheSecondStartOpensItsOwnWindow)
 {
     CHostProcess host("/a");
     std::vector<HWND> windows;
-    ASSERT_TRUE(WaitFor([&] { return !(windows = ProcessWindows(host.m_pi.dwProcessId, "Address Book")).empty(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(windows = ProcessWindows(host.m_pi.dwProcessId, "Address Book")).empty(); }));
     for (HWND hWnd : windows)
         ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, host.WaitForExit());
@@ -118,7 +121,8 @@ TEST_F(HandOverTest, TheHostOpensTheMainWindowAndEndsWhenItCloses)
 {
     CHostProcess host("");
     std::vector<HWND> windows;
-    ASSERT_TRUE(WaitFor([&] { return !(windows = ProcessWindows(host.m_pi.dwProcessId, "Vorn Email")).empty(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(windows = ProcessWindows(host.m_pi.dwProcessId, "Vorn Email")).empty(); }));
     EXPECT_EQ(1u, windows.size());
     EXPECT_FALSE(SaveWindowScreenshot(windows[0], "host-main-window").empty());
     ::PostMessageA(windows[0], WM_CLOSE, 0, 0);
@@ -131,13 +135,15 @@ TEST(HostOpenFailure, TheHostEndsWithOneWhenTheDatabasesCannotBeOpened)
     ReleaseInstanceRole();
     CHostProcess host("");
     // The user closes whatever the failure shows: boxes and dialogs of the host.
-    EXPECT_TRUE(WaitFor([&] {
-        for (HWND hWnd : ProcessWindows(host.m_pi.dwProcessId))
-        {
-            if (ClassNameOf(hWnd) == "#32770")
-                ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
-        }
-        return ::WaitForSingleObject(host.m_pi.hProcess, 0) == WAIT_OBJECT_0;
-    }, 120000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            for (HWND hWnd : ProcessWindows(host.m_pi.dwProcessId))
+            {
+                if (ClassNameOf(hWnd) == "#32770")
+                    ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+            }
+            return ::WaitForSingleObject(host.m_pi.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        120000));
     EXPECT_EQ(1, host.WaitForExit());
 }

@@ -27,7 +27,8 @@ DWORD RunAndWait(std::string strCommandLine)
 {
     STARTUPINFOA si = {sizeof(si)};
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(nullptr, &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!::CreateProcessA(nullptr, &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
         return ::GetLastError();
     ::WaitForSingleObject(pi.hProcess, 120000);
     DWORD dwExitCode = 1;
@@ -48,7 +49,8 @@ bool KeyExists(const char* pszKey)
 
 // Every key below and including pszKey as "path" and every value as "path\[name]=data", the module path
 // replaced by "%MODULE%".
-void DumpKey(HKEY hRoot, const std::string& strKey, const std::string& strModule, std::vector<std::string>& out)
+void DumpKey(HKEY hRoot, const std::string& strKey, const std::string& strModule,
+             std::vector<std::string>& out)
 {
     HKEY hKey = nullptr;
     if (::RegOpenKeyExA(hRoot, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
@@ -174,12 +176,13 @@ TEST_F(LetrovaTest, Regsvr32WritesTheScriptsKeysAndTheTypeLibraryAndCreationFind
         ASSERT_EQ(S_OK, ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_ILetrova,
                                            reinterpret_cast<void**>(&pLetrova)));
         CComPtr<IProvideClassInfo2> pClassInfo;
-        EXPECT_EQ(S_OK, pLetrova->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&pClassInfo)));
+        EXPECT_EQ(S_OK,
+                  pLetrova->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&pClassInfo)));
     }
 
     ASSERT_EQ(0u, RunAndWait("regsvr32.exe /s /u \"" + strDll + "\""));
-    for (const char* pszKey : {"LetrovaObject.Letrova.1", "LetrovaObject.Letrova", kClsidKey, kTypeLibKey,
-                               kInterfaceKey})
+    for (const char* pszKey :
+         {"LetrovaObject.Letrova.1", "LetrovaObject.Letrova", kClsidKey, kTypeLibKey, kInterfaceKey})
         EXPECT_FALSE(KeyExists(pszKey)) << pszKey;
 }
 
@@ -205,7 +208,8 @@ TEST_F(LetrovaTest, EachMethodFormsItsCommandLineAndAThreadRunsIt)
          "/n a@b.example; c@d.example"},
         {[](ILetrova* p) { return p->Message(Bstr(L"C:\\mail\\one.eml")); }, "/f C:\\mail\\one.eml"},
         {[](ILetrova* p) { return p->MailTo(Bstr(L"/m mailto:x@y.example")); }, "/m mailto:x@y.example"},
-        {[](ILetrova* p) { return p->MailAttach(Bstr(L"C:\\R\u00e9sum\u00e9.txt")); }, "/ma C:\\R\xe9sum\xe9.txt"},
+        {[](ILetrova* p) { return p->MailAttach(Bstr(L"C:\\R\u00e9sum\u00e9.txt")); },
+         "/ma C:\\R\xe9sum\xe9.txt"},
         {[](ILetrova* p) { return p->MessageID(Bstr(L"/m 42")); }, "/m 42"},
     };
     for (const Case& c : cases)
@@ -237,11 +241,16 @@ TEST_F(LetrovaTest, IDispatchReachesEveryMethodByNameAndByDispid)
     ASSERT_EQ(S_OK, pLetrova->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pDispatch)));
 
     const std::map<std::wstring, DISPID> dispids = {
-        {L"Letrova", 1},       {L"Close", 2},          {L"NewMessage", 3},      {L"SendAndReceiveAll", 4},
-        {L"AddressBook", 5},   {L"WindowProc", 6},     {L"EmailMerge", 7},      {L"RegisterShellFileTypes", 8},
-        {L"Message", 9},       {L"MailTo", 10},        {L"MailAttach", 11},     {L"MessageID", 12},
-        {L"ExeModulePath", 13}, {L"OpenDatabase", 14}, {L"CloseNoWarning", 15}, {L"MAPIFindNext", 17},
-        {L"MAPIReadMail", 18}, {L"MAPIAddress", 19},   {L"MAPIResolveName", 20}, {L"MAPIDeleteMail", 21},
+        {L"Letrova", 1},          {L"Close", 2},
+        {L"NewMessage", 3},       {L"SendAndReceiveAll", 4},
+        {L"AddressBook", 5},      {L"WindowProc", 6},
+        {L"EmailMerge", 7},       {L"RegisterShellFileTypes", 8},
+        {L"Message", 9},          {L"MailTo", 10},
+        {L"MailAttach", 11},      {L"MessageID", 12},
+        {L"ExeModulePath", 13},   {L"OpenDatabase", 14},
+        {L"CloseNoWarning", 15},  {L"MAPIFindNext", 17},
+        {L"MAPIReadMail", 18},    {L"MAPIAddress", 19},
+        {L"MAPIResolveName", 20}, {L"MAPIDeleteMail", 21},
         {L"MAPISendMail", 22},
     };
     for (const auto& entry : dispids)
@@ -259,7 +268,8 @@ TEST_F(LetrovaTest, IDispatchReachesEveryMethodByNameAndByDispid)
         DISPPARAMS params = {reversed.data(), wFlags == DISPATCH_PROPERTYPUT ? &named : nullptr,
                              static_cast<UINT>(reversed.size()), wFlags == DISPATCH_PROPERTYPUT ? 1u : 0u};
         CComVariant result;
-        return pDispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, &result, nullptr, nullptr);
+        return pDispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, &result, nullptr,
+                                 nullptr);
     };
     ASSERT_EQ(S_OK, invoke(14, DISPATCH_METHOD, {}));
     EXPECT_EQ(S_OK, invoke(11, DISPATCH_METHOD, {CComVariant(L"C:\\a.txt")}));
@@ -268,12 +278,13 @@ TEST_F(LetrovaTest, IDispatchReachesEveryMethodByNameAndByDispid)
     EXPECT_STREQ("/n 7", pObject->m_strCmdLine.GetString());
     EXPECT_EQ(S_OK, invoke(13, DISPATCH_PROPERTYPUT, {CComVariant(L"C:\\Host.exe")}));
     EXPECT_STREQ("C:\\Host.exe", pObject->m_strExePath.GetString());
-    EXPECT_EQ(S_OK, invoke(6, DISPATCH_METHOD, {CComVariant(0L), CComVariant(0L), CComVariant(0L), CComVariant(0L)}));
+    EXPECT_EQ(S_OK, invoke(6, DISPATCH_METHOD,
+                           {CComVariant(0L), CComVariant(0L), CComVariant(0L), CComVariant(0L)}));
     // No dispid 16: the property has no getter.
     CComVariant ignored;
     DISPPARAMS none = {};
-    EXPECT_NE(S_OK, pDispatch->Invoke(16, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored, nullptr,
-                                      nullptr));
+    EXPECT_NE(S_OK, pDispatch->Invoke(16, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored,
+                                      nullptr, nullptr));
     EXPECT_TRUE(m_starts.WaitForLine("/ma C:\\a.txt"));
     EXPECT_TRUE(m_starts.WaitForLine("/n 7"));
     EXPECT_TRUE(WaitFor([] { return OwnWindows().size() == 2; }));

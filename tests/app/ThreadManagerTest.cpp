@@ -241,13 +241,16 @@ TEST(InstanceRole, TheFirstInstanceEmptiesItsTemporaryFoldersAndASecondLeavesThe
         ::CreateDirectoryA(strAttach, nullptr);
         ::CreateDirectoryA(strAttach + "\\1", nullptr);
         ::CreateDirectoryA(strHtml, nullptr);
-        for (const CString& strPath : {strAttach + "\\1\\a.txt", strHtml + "\\NoMessage.htm", strHtml + "\\b.htm"})
+        for (const CString& strPath :
+             {strAttach + "\\1\\a.txt", strHtml + "\\NoMessage.htm", strHtml + "\\b.htm"})
         {
             HANDLE hFile = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
             ::CloseHandle(hFile);
         }
     };
-    auto exists = [](const CString& strPath) { return ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES; };
+    auto exists = [](const CString& strPath) {
+        return ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES;
+    };
 
     ReleaseInstanceRole();
     makeFiles();
