@@ -88,6 +88,7 @@ TEST_F(HandOverTest, ASecondStartHandsEachRequestToTheRunningInstance)
         {"/vcard C:\\cards\\one.vcf", "/vcard C:\\cards\\one.vcf"},
         {"/a", "/a"},
         {"/p 3", "/p 3"},
+        {"\"C:\\My Docs\\b.txt\"", "/ma C:\\My Docs\\b.txt"}, // a file sent from the SendTo menu
     };
     size_t nWindows = 1;
     for (const Case& c : cases)
