@@ -116,6 +116,23 @@ size_t SoftBreakLength(const char* p, const char* end)
     return 0;
 }
 
+// "--" + boundary, the closing "--", transport padding and the line end, nothing else: a line that only
+// begins with the marker may be the delimiter of a nested part whose boundary extends this one.
+bool IsBoundaryLine(const std::string& line, const CString& marker)
+{
+    const size_t n = static_cast<size_t>(marker.GetLength());
+    if (line.compare(0, n, marker) != 0)
+        return false;
+    size_t i = n;
+    if (line.compare(i, 2, "--") == 0)
+        i += 2;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
+    if (i < line.size() && line[i] == '\r')
+        ++i;
+    return i == line.size() || (line[i] == '\n' && i + 1 == line.size());
+}
+
 CString ToCString(const std::string& s)
 {
     return CString(s.data(), static_cast<int>(s.size()));
@@ -439,7 +456,7 @@ long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundar
     {
         if (!in.eof())
             line.push_back('\n');
-        if (!marker.IsEmpty() && line.compare(0, marker.GetLength(), marker) == 0)
+        if (!marker.IsEmpty() && IsBoundaryLine(line, marker))
         {
             pendingLineEnd.clear();
             break;

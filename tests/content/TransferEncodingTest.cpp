@@ -274,6 +274,10 @@ TEST(TransferEncodingTest, DecodeBodyStopsAtTheBoundaryAndLeavesTheDelimitersLin
         {TE_7BIT, "line 1\r\nbegin 644 x.bin\r\nM9&%T\r\n--B", "line 1\r\nbegin 644 x.bin\r\nM9&%T"},
         {TE_8BIT, "lf\nonly\n--B\n", "lf\nonly"},
         {TE_8BIT, "--B\r\n", ""},
+        {TE_8BIT, "a\r\n--B-- \t\r\n", "a"},
+        // a line that only begins with the marker belongs to the part (a nested boundary "BC")
+        {TE_8BIT, "a\r\n--BC\r\nb\r\n--B\r\n", "a\r\n--BC\r\nb"},
+        {TE_8BIT, "a\r\n--B--x\r\n--B", "a\r\n--B--x"},
         // Without a closing boundary the part keeps its last line end.
         {TE_BINARY, std::string("z\0z\r\n", 5), std::string("z\0z\r\n", 5)},
         {TE_X_TOKEN, "begin 644 a\r\nraw\r\n", "begin 644 a\r\nraw\r\n"},
