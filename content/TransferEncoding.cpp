@@ -179,6 +179,28 @@ CString WithoutComments(const CString& text)
     return result;
 }
 
+// The value of an RFC 2231 parameter: what follows charset'language', with its %XX escapes decoded.
+CString DecodeExtendedValue(const CString& value)
+{
+    const int first = value.Find('\'');
+    const int second = first < 0 ? -1 : value.Find('\'', first + 1);
+    const CString text = second < 0 ? value : value.Mid(second + 1);
+    CString decoded;
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
+        int hi, lo;
+        if (text[i] == '%' && i + 2 < text.GetLength() && (hi = HexValue(text[i + 1])) >= 0 &&
+            (lo = HexValue(text[i + 2])) >= 0)
+        {
+            decoded += static_cast<char>(hi * 16 + lo);
+            i += 2;
+        }
+        else
+            decoded += text[i];
+    }
+    return decoded;
+}
+
 } // namespace
 
 bool IsBase64Char(char c)
@@ -399,6 +421,10 @@ CString GetBoundary(const CString& headerText)
             if (before >= 0 && base[before] != ';')
                 continue;
             int i = at + 8;
+            // RFC 2231 form: boundary*=charset'language'value, with %XX escapes.
+            const bool extended = i < n && base[i] == '*';
+            if (extended)
+                ++i;
             while (i < n && base[i] == ' ')
                 ++i;
             if (i >= n || base[i] != '=')
@@ -423,10 +449,13 @@ CString GetBoundary(const CString& headerText)
                     quoted += base[close];
                 }
                 if (close < n)
-                    return quoted;
+                    return extended ? DecodeExtendedValue(quoted) : quoted;
             }
             else
-                return Trimmed(CString(base + i, runEnd - i));
+            {
+                const CString bare = Trimmed(CString(base + i, runEnd - i));
+                return extended ? DecodeExtendedValue(bare) : bare;
+            }
         }
     }
     return CString();
@@ -500,9 +529,13 @@ long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundar
         if (!softBreak)
             pendingLineEnd.assign(end, lineEndLength);
     }
-    // A part that runs to the end of the file keeps its last line end: no delimiter claims it.
-    for (char c : pendingLineEnd)
-        sink(c);
+    // A body read to the end keeps its last line end; a part whose closing delimiter is missing does not,
+    // as though the delimiter were there.
+    if (marker.IsEmpty())
+    {
+        for (char c : pendingLineEnd)
+            sink(c);
+    }
     if (code == TE_BASE64)
         base64.Finish(sink);
     (void)value;

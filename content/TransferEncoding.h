@@ -41,8 +41,9 @@ CString GetContentTypeValue(const CString& text, CString* type = nullptr, CStrin
 CString GetBoundary(const CString& headerText);
 
 // Decodes one part from the current position of in up to (and including) its closing boundary line or
-// the end of in. The line end before the boundary line is not part of the part; a boundary line holds
-// nothing after the boundary but "--" and blanks; an empty boundary reads to the end. Unrecoverable
+// the end of in. The line end before the boundary line (or before the end, when it is missing) is not part
+// of the part; a boundary line holds nothing after the boundary but "--" and blanks; an empty boundary
+// reads to the end, keeping every byte. Unrecoverable
 // states put their text into parseError and throw it as const char*. Returns the number of bytes written.
 long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code, CString& value,
                      CString& parseError);
