@@ -95,6 +95,8 @@ void ReadEntry(const CString& text, CString& name, CString& address, bool& angle
             inAngle = angle = true;
             inner.Empty();
         }
+        else if (c == '>')
+            continue; // a stray one in a received list is no part of a name or address
         else if (IsBlankOrBreak(c))
         {
             if (!phrase.IsEmpty() && phrase[phrase.GetLength() - 1] != ' ')

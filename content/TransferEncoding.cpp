@@ -572,7 +572,8 @@ void EncodeQuotedPrintableBytes(std::string& out, const char* data, size_t lengt
         const unsigned char c = static_cast<unsigned char>(data[i]);
         const bool crlfAt = c == '\r' && i + 1 < length && data[i + 1] == '\n';
         const bool crlfBefore = c == '\n' && i > 0 && data[i - 1] == '\r';
-        const bool lineEndsHere = i + 1 == length || (data[i + 1] == '\r' && i + 2 < length && data[i + 2] == '\n');
+        const bool lineEndsHere =
+            i + 1 == length || (data[i + 1] == '\r' && i + 2 < length && data[i + 2] == '\n');
         // Only a CR LF pair is a line end; a lone CR or LF is data and travels escaped, so any bytes
         // come back as they were (RFC 2045 6.7 rule 4).
         if (c == '=' || c > 0x7E || (c < 0x20 && c != '\r' && c != '\n' && c != '\t') ||

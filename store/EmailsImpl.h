@@ -206,8 +206,8 @@ public:
             {
                 CString strError;
                 strError.Format(MessageStoreText::kReadMessageFailed, (long)this->m_EmailsID);
-                throw new COLEDBException(NULL, IID_ISequentialStream, strError, this->m_pSession, NULL, FALSE,
-                                          NULL, FALSE, FALSE, hr, NULL, this->m_spRowset);
+                throw new COLEDBException(NULL, IID_ISequentialStream, strError, this->m_pSession, NULL,
+                                          FALSE, NULL, FALSE, FALSE, hr, NULL, this->m_spRowset);
             }
         }
         m_strMessage = strText;

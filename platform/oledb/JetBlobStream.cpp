@@ -74,8 +74,8 @@ STDMETHODIMP CJetBlobStream::Read(void* pv, ULONG cb, ULONG* pcbRead)
         // and the fetched length would cut a longer value short.
         sqlite3* db = m_ref.pSession->Db();
         CJetLock lock(db);
-        int rc = sqlite3_blob_open(db, "main", m_ref.strTable.c_str(), m_ref.strColumn.c_str(), m_ref.rowid, 0,
-                                   &m_pBlob);
+        int rc = sqlite3_blob_open(db, "main", m_ref.strTable.c_str(), m_ref.strColumn.c_str(), m_ref.rowid,
+                                   0, &m_pBlob);
         if (rc != SQLITE_OK)
         {
             m_pBlob = NULL;

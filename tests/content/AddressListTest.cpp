@@ -118,7 +118,8 @@ TEST_F(AddressListTest, MisplacedQuotesAndBracketsInATypedListShowTheTextUpToThe
     // A received list (no resolving) never opens a box: it is read as well as it goes.
     s_boxes.clear();
     BOOL ok = FALSE;
-    EXPECT_EQ(Parse("x@y.com, <a@x.com", ',', NULL, FALSE, &ok), (std::vector<std::string>{"<x@y.com>", "<a@x.com>"}));
+    EXPECT_EQ(Parse("x@y.com, <a@x.com", ',', NULL, FALSE, &ok),
+              (std::vector<std::string>{"<x@y.com>", "<a@x.com>"}));
     EXPECT_TRUE(ok);
     EXPECT_TRUE(s_boxes.empty());
 }

@@ -315,7 +315,8 @@ TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
         if (kind == "H")
             EXPECT_EQ(Str(HeaderField(header, key.c_str())), want);
         else if (kind == "S")
-            EXPECT_EQ(Str(DecodeEncodedWord(HeaderField(header, "Subject"), NULL, NULL, "utf-8", TRUE)), want);
+            EXPECT_EQ(Str(DecodeEncodedWord(HeaderField(header, "Subject"), NULL, NULL, "utf-8", TRUE)),
+                      want);
         else if (kind == "A" || kind == "N")
         {
             std::string addresses, names;

@@ -286,11 +286,13 @@ TEST(MessageTextTest, SetHeaderFieldChangesTheHeaderOnly)
         {"To: a@x,\r\n\tb@x\r\nFrom: c\r\n\r\nbody", "To:", "d@x", "To: d@x\r\nFrom: c\r\n\r\nbody"},
         {"From: c\r\nTo: a@x,\r\n\tb@x\r\n\r\nbody", "To:", "d@x", "From: c\r\nTo: d@x\r\n\r\nbody"},
         // any blank or tab starts a continuation line
-        {"Subject: one\r\n two\r\nFrom: c\r\n\r\nbody", "Subject:", "new", "Subject: new\r\nFrom: c\r\n\r\nbody"},
+        {"Subject: one\r\n two\r\nFrom: c\r\n\r\nbody", "Subject:", "new",
+         "Subject: new\r\nFrom: c\r\n\r\nbody"},
         // the name matches whatever its case and with blanks before the colon
         {"SUBJECT: old\r\n\r\nbody", "Subject:", "new", "Subject: new\r\n\r\nbody"},
         {"From: c\r\nsubject : old\r\n", "Subject:", "new", "From: c\r\nSubject: new\r\n"},
-        {"Subject-Line: keep\r\n\r\nbody", "Subject:", "new", "Subject-Line: keep\r\nSubject: new\r\n\r\nbody"},
+        {"Subject-Line: keep\r\n\r\nbody", "Subject:", "new",
+         "Subject-Line: keep\r\nSubject: new\r\n\r\nbody"},
         // no blank line at all
         {"From: c", "To:", "d@x", "From: c\r\nTo: d@x"},
     };

@@ -96,10 +96,11 @@ TEST(SmtpMessageTest, LoneCarriageReturnsAndLineFeedsSurviveEncoding)
     EXPECT_EQ(Str(DecodeTransferEncoding(name, text)), bytes);
 
     // LF-only text is wrapped line by line as the encoding choice counted its lines, with CR LF ends.
-    CString lines = Cs(std::string(50, 'a') + "\n" + std::string(50, 'b') + " " + std::string(20, 'c') + "\rd");
+    const std::string second = std::string(50, 'b') + " " + std::string(20, 'c');
+    CString lines = Cs(std::string(50, 'a') + "\n" + second + "\rd");
     message.EncodeBody(SMTP_ENCODING_AUTO, lines, name);
     EXPECT_EQ(name, "7bit");
-    EXPECT_EQ(Str(lines), std::string(50, 'a') + "\r\n" + std::string(50, 'b') + " " + std::string(20, 'c') + "\r\nd");
+    EXPECT_EQ(Str(lines), std::string(50, 'a') + "\r\n" + second + "\r\nd");
 }
 
 TEST(SmtpMessageTest, NewMessageHasNormalPriorityAndATimeZone)
