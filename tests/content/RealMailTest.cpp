@@ -286,6 +286,8 @@ TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
     std::ifstream exclusions(ORB_TEST_DATA_DIR "/real-mail-exclusions.txt", std::ios::binary);
     for (std::string line; std::getline(exclusions, line);)
     {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         const std::vector<std::string> f = SplitTabs(line);
         if (!line.empty() && line[0] != '#' && f.size() >= 3)
             excluded.insert(f[0] + "\t" + f[1] + "\t" + f[2]);
@@ -297,6 +299,8 @@ TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
     int compared = 0;
     for (std::string line; std::getline(expected, line);)
     {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         if (line.empty() || line[0] == '#')
             continue;
         const std::vector<std::string> f = SplitTabs(line);

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # Writes what python's email package reads from each message under tests/data/real-mail, the oracle of
-# RealMailTest. Run with Debian's /usr/bin/python3 from the repository root; commit its output.
+# RealMailTest. Run with Debian's /usr/bin/python3 (the email package of python 3.11); commit its output.
 #
 # One record per line, tab-separated, with backslash, tab, CR and LF escaped as \\ \t \r \n:
 #   file  H  field  value         the field's first value, unfolded (line breaks out, tabs as blanks), trimmed
