@@ -269,3 +269,15 @@ TEST(InstanceRole, TheFirstInstanceEmptiesItsTemporaryFoldersAndASecondLeavesThe
     ::CloseHandle(hOther);
     ReleaseInstanceRole();
 }
+
+TEST_F(ThreadManagerTest, AStoredMessageWindowStillOpensWhenThePreviousOneNeverLoadedItsMessage)
+{
+    OpenMainWindow();
+    // The previous stored-message window took the signal and never gave it back.
+    ::ResetEvent(g_hEventMessageWindow);
+    ASSERT_TRUE(::PostThreadMessageA(g_dwManagerThreadId, WM_USER, ID_MESSAGE, 5));
+    EXPECT_TRUE(m_starts.WaitForLine("/m 5"));
+    EXPECT_TRUE(WaitFor([] { return OwnWindows("Message - 5").size() == 1; }));
+    CloseAllAndWait(m_pLetrova);
+    EXPECT_EQ(0, g_nThreadCount);
+}
