@@ -1,4 +1,4 @@
-// Shared pieces of the application-core tests.
+// Shared helpers of the application-core tests.
 #include "tests/app/AppTestSupport.h"
 
 #include <functional>

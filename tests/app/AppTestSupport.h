@@ -1,4 +1,4 @@
-// Shared pieces of the application-core tests: settings that point at fresh database files, a user who
+// Shared helpers of the application-core tests: settings that point at fresh database files, a user who
 // answers every box and dialog and remembers them, the record of started threads, and window helpers.
 #pragma once
 
