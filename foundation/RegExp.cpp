@@ -689,8 +689,7 @@ CString MakeCaseInsensitivePattern(const char* pszPattern)
 CRegExpProgram::CRegExpProgram(const char* pszPattern, bool bIgnoreCase)
     : m_nSize(0), m_chStart(0), m_bAnchored(false), m_pszMust(NULL), m_nMust(0), m_pProgram(NULL),
       m_bCompiled(false), m_nShareCount(0), m_nSubStrings(-1), m_nCompileError(0),
-      m_strPattern(pszPattern != NULL ? pszPattern : ""),
-      m_nStepsLeft(0), m_bOutOfSteps(false)
+      m_strPattern(pszPattern != NULL ? pszPattern : ""), m_nStepsLeft(0), m_bOutOfSteps(false)
 {
     for (int i = 0; i < kMaxGroups; ++i)
         m_startp[i] = m_endp[i] = NULL;
