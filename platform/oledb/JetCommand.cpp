@@ -166,7 +166,7 @@ HRESULT CJetCommand::Run(DBPARAMS* pParams, REFIID riid, REFIID iidError, DBROWC
     }
     HRESULT hr = S_OK;
     if (rc != SQLITE_OK)
-        hr = JetReportSqlite(db, rc, iidError, m_pSession->Path());
+        hr = JetReportSqlite(db, rc, iidError, m_pSession->Path(), m_strSql.c_str());
     else if (pcRowsAffected != NULL && sqlite3_column_count(m_pStmt) == 0)
         *pcRowsAffected = sqlite3_changes(db);
     // Reset at once: no statement stays active to block DDL or other threads.

@@ -297,7 +297,7 @@ STDMETHODIMP CJetRowset::DeleteRows(HCHAPTER, DBCOUNTITEM cRows, const HROW rghR
             rc = sqlite3_step(stmt);
             if (rc != SQLITE_DONE)
             {
-                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
                 status = DBROWSTATUS_E_FAIL;
             }
             else
@@ -352,7 +352,7 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     CJetLock lock(db);
     int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     return ReadRow(pRow->rowid, *pRow);
 }
 
@@ -386,7 +386,7 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     CJetLock lock(db);
     int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);

@@ -175,6 +175,8 @@ std::string TranslateColumn(const std::string& def)
             rest += " PRIMARY KEY AUTOINCREMENT";
         return head + "INTEGER" + rest;
     }
+    // Jet compares every text without case. UniqueID columns are the exception on purpose: they hold the
+    // server's UIDLs, byte strings in which "abc" and "ABC" name two different messages.
     if (IsTextType(upType) && Upper(StripName(name)) != "UNIQUEID" && FindKeyword(rest, "COLLATE") == std::string::npos)
         return head + typeText + " COLLATE " JET_TEXT_COLLATION + rest;
     return head + typeText + rest;

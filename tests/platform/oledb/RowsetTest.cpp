@@ -178,6 +178,40 @@ TEST_F(RowsetTest, NullColumnsReadAsZeroNotAsThePreviousRowsValues)
     EXPECT_EQ(0, f.m_Flags);
 }
 
+namespace
+{
+class CFlagsRow
+{
+public:
+    char m_szName[101];
+    LONG m_Flags;
+    DBSTATUS m_FlagsStatus;
+
+    BEGIN_COLUMN_MAP(CFlagsRow)
+        COLUMN_ENTRY(1, m_szName)
+        COLUMN_ENTRY_STATUS(2, m_Flags, m_FlagsStatus)
+    END_COLUMN_MAP()
+};
+} // namespace
+
+// A number bound with a status part keeps what the consumer preset: the status says NULL.
+TEST_F(RowsetTest, NullNumbersBoundWithAStatusKeepTheValueTheConsumerPreset)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type, Flags) VALUES (3, 'Full', 1, 7)");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (3, 'Sparse', 2)");
+    CCommand<CAccessor<CFlagsRow>> rows;
+    ASSERT_EQ(S_OK, rows.Open(m_session, "SELECT Name, Flags FROM Folders"));
+    rows.m_Flags = -1;
+    ASSERT_EQ(S_OK, rows.MoveNext());
+    EXPECT_EQ(7, rows.m_Flags);
+    EXPECT_EQ(DBSTATUS_S_OK, rows.m_FlagsStatus);
+    rows.m_Flags = -1;
+    ASSERT_EQ(S_OK, rows.MoveNext());
+    EXPECT_STREQ("Sparse", rows.m_szName);
+    EXPECT_EQ(-1, rows.m_Flags);
+    EXPECT_EQ(DBSTATUS_S_ISNULL, rows.m_FlagsStatus);
+}
+
 TEST_F(RowsetTest, PreparedCommandRunsAgainWithTheRecordsCurrentParameters)
 {
     Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
