@@ -58,6 +58,13 @@ void CJetRowset::SetBaseTable(const std::string& strTable, const std::string& st
     m_lazy = lazy;
 }
 
+void CJetRowset::SetJoinedBlobs(const std::vector<CJetJoinedBlob>& blobs)
+{
+    m_joinedBlobs = blobs;
+    for (size_t i = 0; i < blobs.size() && i < m_lazy.size(); ++i)
+        m_lazy[i] = blobs[i].iRowid >= 0;
+}
+
 void CJetRowset::AddRow(const std::vector<CJetValue>& values)
 {
     m_all.emplace_back(new Row);
@@ -147,6 +154,13 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
             ref.strTable = m_strTable;
             ref.strColumn = m_columns[iCol];
             ref.rowid = pRow->rowid;
+            if (iCol < m_joinedBlobs.size() && m_joinedBlobs[iCol].iRowid >= 0)
+            {
+                const CJetJoinedBlob& blob = m_joinedBlobs[iCol];
+                ref.strTable = blob.strTable;
+                ref.strColumn = blob.strColumn;
+                ref.rowid = pRow->values[blob.iRowid].i;
+            }
             pRef = &ref;
         }
         if (FAILED(JetValueToBinding(pRow->values[iCol], b, (BYTE*)pData, pRef)))

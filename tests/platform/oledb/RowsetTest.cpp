@@ -525,3 +525,72 @@ TEST_F(MessageTest, AMessageBoundAsTextIsReadFromTheFile)
     ASSERT_EQ(S_OK, q.MoveNext());
     EXPECT_STREQ("Subject: hi", q.m_szMessage);
 }
+
+// The message list of one correspondent joins Emails with Address: such a rowset cannot be changed, and
+// says so, and it reads each message body from the file only when the row's stream is read.
+TEST_F(MessageTest, AJoinedRowsetIsReadOnlyAndReadsBodiesOnlyWhenAsked)
+{
+    Exec("CREATE TABLE Address(EmailID INTEGER NOT NULL, Address TEXT(100))");
+    const std::string first = MakeMessage(300000), second = "second body";
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    for (const std::string* pBody : {&first, &second})
+    {
+        m.ClearRecord();
+        m.m_FolderID = 1;
+        m.m_pMessage = CreateMemoryStream(*pBody);
+        m.m_cbMessage = pBody->size();
+        m.m_statusMessage = DBSTATUS_S_OK;
+        ASSERT_EQ(S_OK, m.Insert(0));
+    }
+    m.Close();
+    Exec("INSERT INTO Address (EmailID, Address) VALUES (1, 'ann@example.org'), (1, 'bob@example.org')");
+
+    CMessages joined;
+    CDBPropSet propset(DBPROPSET_ROWSET);
+    propset.AddProperty(DBPROP_IRowsetChange, true);
+    propset.AddProperty(DBPROP_UPDATABILITY, DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT);
+    joined.m_FolderID = 1;
+    ASSERT_EQ(S_OK, joined.Open(m_session,
+                                " \tSELECT Emails.EmailsID, Emails.EmDate, Emails.Subject, Emails.Message, "
+                                "Emails.FolderID, Emails.Flags, Emails.UniqueID, Emails.Encode, Emails.PassCrypto, "
+                                "Emails.Ind FROM Emails LEFT JOIN Address ON Emails.EmailsID = Address.EmailID "
+                                "WHERE Emails.FolderId = ? ORDER BY Emails.EmailsID",
+                                &propset));
+    EXPECT_EQ((DWORD)DBPROPSTATUS_NOTSET, propset.rgProperties[0].dwStatus);
+    EXPECT_EQ((DWORD)DBPROPSTATUS_NOTSET, propset.rgProperties[1].dwStatus);
+    EXPECT_EQ(E_NOINTERFACE, joined.SetData());
+
+    // A body changed after the open (same length) is read as it is now: nothing was read at the open.
+    std::string changed = first;
+    changed.replace(0, 7, "changed");
+    CMessages rewrite;
+    rewrite.m_FolderID = 1;
+    ASSERT_EQ(S_OK, rewrite.OpenWhere(m_session, " WHERE FolderID = ?"));
+    ASSERT_EQ(S_OK, rewrite.MoveFirst());
+    rewrite.m_pMessage->Release();
+    rewrite.m_pMessage = CreateMemoryStream(changed);
+    rewrite.m_cbMessage = changed.size();
+    ASSERT_EQ(S_OK, rewrite.SetData(0));
+    rewrite.Close();
+
+    std::vector<std::string> bodies;
+    while (joined.MoveNext() == S_OK)
+    {
+        EXPECT_EQ(DBSTATUS_S_OK, joined.m_statusMessage);
+        bodies.push_back(ReadStream(joined.m_pMessage));
+        joined.m_pMessage = NULL;
+    }
+    ASSERT_EQ(3u, bodies.size());
+    EXPECT_TRUE(bodies[0] == changed && bodies[1] == changed) << bodies[0].size() << " " << bodies[1].size();
+    EXPECT_EQ(second, bodies[2]);
+
+    // A rowset over one table keeps the changes it asks for.
+    CDBPropSet single(DBPROPSET_ROWSET);
+    single.AddProperty(DBPROP_IRowsetChange, true);
+    CMessages plain;
+    ASSERT_EQ(S_OK, plain.Open(m_session, "SELECT EmailsID, EmDate, Subject, Message, FolderID, Flags, UniqueID, "
+                                          "Encode, PassCrypto, Ind FROM Emails",
+                               &single));
+    EXPECT_EQ((DWORD)DBPROPSTATUS_OK, single.rgProperties[0].dwStatus);
+}
