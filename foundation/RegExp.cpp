@@ -890,6 +890,9 @@ bool CRegExpProgram::Execute(const char* pszText)
     }
     if (m_bOutOfSteps)
     {
+        // The search stopped midway: no group of it may look matched.
+        for (int i = 0; i < kMaxGroups; ++i)
+            m_startp[i] = m_endp[i] = NULL;
 #ifdef _WIN32
         if (IsTraceOn())
             g_pTraceFile->Write(FoundationText::kRegExpStepsExhausted, (const char*)m_strPattern,

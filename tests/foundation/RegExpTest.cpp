@@ -354,6 +354,7 @@ TEST(RegExpTest, HostileTextsEndTheMatchAsNoMatchInsteadOfFreezingTheCaller)
         EXPECT_FALSE(re.Match(c.hostile.c_str())) << c.pattern;
         EXPECT_EQ("", Str(re.GetErrorString())) << c.pattern;
         EXPECT_EQ(-1, re.SubStrings()) << c.pattern;
+        EXPECT_EQ("", Str(re.GetSubString(1))) << c.pattern;
         // The next text gets a budget of its own.
         EXPECT_TRUE(re.Match(c.ordinary)) << c.pattern;
     }
