@@ -26,8 +26,10 @@ bool IsDeviceName(const std::string& name)
         if (stem == device)
             return true;
     }
-    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-           stem[3] >= '1' && stem[3] <= '9';
+    // The superscript digits one to three of windows-1252 name the same ports as 1 to 3.
+    const unsigned char digit = stem.size() == 4 ? static_cast<unsigned char>(stem[3]) : 0;
+    return (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 } // namespace

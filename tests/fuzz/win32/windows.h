@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+// The real header brings in the C string functions, and code that includes it may rely on that.
+#include <cstring>
 
 typedef int BOOL;
 typedef unsigned int UINT;
