@@ -1,5 +1,5 @@
 // Fuzzes the quoted-printable coder: any text decodes without fault, and an encoded text decodes to the
-// input (each lone CR becoming a line end) in lines of at most 76 characters.
+// input, lone CRs and LFs included, in lines of at most 76 characters.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,14 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string encoded;
     EncodeQuotedPrintableBytes(encoded, text, size, "\r\n");
 
-    std::string expected;
-    for (size_t i = 0; i < size; ++i)
-    {
-        expected.push_back(text[i]);
-        if (text[i] == '\r' && (i + 1 == size || text[i + 1] != '\n'))
-            expected.push_back('\n');
-    }
-    FUZZ_CHECK(DecodeQuotedPrintableBytes(encoded.data(), encoded.size()) == expected);
+    FUZZ_CHECK(DecodeQuotedPrintableBytes(encoded.data(), encoded.size()) == std::string(text, size));
 
     size_t lineStart = 0;
     for (;;)
