@@ -1,6 +1,8 @@
 // The POP3 client of one connection: USER and PASS, STAT, LIST, UIDL, RETR, DELE and QUIT.
 #pragma once
 
+#include <atlstr.h>
+
 #include <string>
 #include <utility>
 #include <vector>

@@ -443,7 +443,7 @@ int CSmtpProgress::OnError(int, const char* pszMessage)
 int CSmtpProgress::OnProgress(int, int nSent, int nTotal)
 {
     if (m_phWndProgress && *m_phWndProgress && nTotal > 0)
-        SendMessageA(*m_phWndProgress, PBM_SETPOS, static_cast<WPARAM>(static_cast<long long>(nSent) * 100 / nTotal), 0);
+        ::SendMessageA(*m_phWndProgress, PBM_SETPOS, static_cast<WPARAM>(static_cast<long long>(nSent) * 100 / nTotal), 0);
     return (m_pnCancel && *m_pnCancel) ? 0 : 1;
 }
 

@@ -24,11 +24,14 @@ CNotifyWndList& NotifyWindows()
     return list;
 }
 
+// The module that holds this code: the library in the product, the executable in tests.
+const char kModuleAnchor = 0;
+
 HINSTANCE ThisModule()
 {
     HMODULE hModule = NULL;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &hModule);
+                       &kModuleAnchor, &hModule);
     return hModule;
 }
 

@@ -76,12 +76,12 @@ CMessageBoxRecorder::CMessageBoxRecorder(std::vector<int> answers, HANDLE hSigna
     s_Texts.clear();
     s_Answers = answers;
     s_hSignal = hSignal;
-    m_pPrevious = reinterpret_cast<void*>(SetAppMessageBoxHook(Hook));
+    m_pfnPrevious = SetAppMessageBoxHook(Hook);
 }
 
 CMessageBoxRecorder::~CMessageBoxRecorder()
 {
-    SetAppMessageBoxHook(reinterpret_cast<AppMessageBoxHook>(m_pPrevious));
+    SetAppMessageBoxHook(m_pfnPrevious);
 }
 
 int CMessageBoxRecorder::Hook(const char* pszText, const char*, UINT, HWND)

@@ -30,5 +30,5 @@ private:
     static int Hook(const char* pszText, const char* pszCaption, UINT nStyle, HWND hWndOwner);
     static std::vector<int> s_Answers;
     static HANDLE s_hSignal;
-    void* m_pPrevious;
+    int (*m_pfnPrevious)(const char*, const char*, UINT, HWND);
 };
