@@ -25,6 +25,20 @@ bool IsFieldName(const char* pLine, const char* pEnd, const char* pszName)
            pLine[nName] == ':';
 }
 
+// The word of an AUTH LOGIN challenge: servers send "Username:", "User Name" or "User Name\0", and the like
+// for the password, so blanks, colons and zero bytes are left out.
+CString ChallengeWord(const unsigned char* pText, unsigned nLength)
+{
+    CString word;
+    for (unsigned i = 0; i < nLength; ++i)
+    {
+        const char c = static_cast<char>(pText[i]);
+        if (c != ' ' && c != ':' && c != 0)
+            word += c;
+    }
+    return word;
+}
+
 } // namespace
 
 CSmtp::CSmtp(int* pnCancel, BOOL bAuthenticate)
@@ -143,11 +157,11 @@ int CSmtp::Authenticate()
                 line = line.Mid(nBreak + 1);
             CBase64 coder;
             coder.DecodeText(line.GetLength() > 4 ? static_cast<const char*>(line.Mid(4)) : "");
-            const CString challenge(reinterpret_cast<const char*>(coder.GetDecoded()), coder.m_nDecodedLength);
+            const CString challenge = ChallengeWord(coder.GetDecoded(), coder.m_nDecodedLength);
             const CString* pAnswer;
-            if (challenge.CompareNoCase("Username:") == 0)
+            if (challenge.CompareNoCase("Username") == 0)
                 pAnswer = &m_strUser;
-            else if (challenge.CompareNoCase("Password:") == 0)
+            else if (challenge.CompareNoCase("Password") == 0)
                 pAnswer = &m_strPassword;
             else
             {

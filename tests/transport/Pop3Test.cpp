@@ -140,7 +140,7 @@ TEST_F(Pop3ServerTest, RetrievesEveryMessageByteForByte)
     for (int i = 0; i < 4; ++i)
     {
         const std::string id = Str(pop->GetStringAt(i));
-        ASSERT_EQ(id.compare(0, 7, "msg000"), 0) << id;
+        ASSERT_EQ(id.compare(0, 6, "msg000"), 0) << id;
         const int nFile = id[6] - '1';
         ASSERT_EQ(pop->Retr(pop->GetNumberAt(i)), 1);
         EXPECT_EQ(Str(pop->GetMessageText()), messages[nFile]) << id;

@@ -197,7 +197,7 @@ TEST(SmtpMessageMimeTest, EachEncodingIsNamedInItsPart)
         const char* name;
     } cases[] = {
         {"plain\r\n", SMTP_ENCODING_AUTO, "7bit"},
-        {"caf\xe9\r\n", SMTP_ENCODING_AUTO, "8bit"},
+        {"caf\xe9 au lait, short lines of plain text\r\n", SMTP_ENCODING_AUTO, "8bit"},
         {std::string(100, 'q') + "\r\n", SMTP_ENCODING_AUTO, "quoted-printable"},
         {std::string("a\0b", 3), SMTP_ENCODING_AUTO, "base64"},
         {"forced\r\n", SMTP_ENCODING_BASE64, "base64"},

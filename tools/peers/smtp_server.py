@@ -31,17 +31,17 @@ class SpoolHandler:
             f.write(("X-Envelope-From: %s\r\n" % envelope.mail_from).encode())
             f.write(("X-Envelope-To: %s\r\n" % ",".join(envelope.rcpt_tos)).encode())
             f.write(envelope.original_content)
-        self.write_parsed(envelope.original_content, os.path.join(self.spool, name + ".parsed"))
+        self.write_parsed(envelope, os.path.join(self.spool, name + ".parsed"))
         os.rename(tmp, os.path.join(self.spool, name + ".eml"))
         return "250 Message accepted for delivery"
 
 
     @staticmethod
-    def write_parsed(content, path):
+    def write_parsed(envelope, path):
         # What Python's email package makes of the message, for the tests to compare with what was sent:
         # one line per header (decoded, unfolded) and one per leaf part (type, file name, payload in base64).
-        message = email.message_from_bytes(content, policy=email.policy.default)
-        lines = []
+        message = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
+        lines = ["header\tX-Envelope-To\t" + ",".join(envelope.rcpt_tos)]
         for name, value in message.items():
             lines.append("header\t%s\t%s" % (name, " ".join(str(value).split())))
         for part in message.walk():
