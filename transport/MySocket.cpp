@@ -108,7 +108,8 @@ int CMySocket::Send(const char* pText, int nLength, int nFlags, int nTrace)
     {
         const CString text = TraceText(pText, nLength, nTrace);
         g_pTraceFile->WriteText("Send>" + text);
-        DebugTrace("%s", static_cast<const char*>("\r\nSend>" + (nTrace == TRACE_SECRET ? text : CString(pText, nLength))));
+        DebugTrace("%s", static_cast<const char*>("\r\nSend>" +
+                                                  (nTrace == TRACE_SECRET ? text : CString(pText, nLength))));
     }
     int nCount = -1;
     try

@@ -420,7 +420,8 @@ void CPop3::ReadMessage()
             m_nReceived += nCount;
             if (m_hWndProgress && m_nTotalSize != 0)
                 ::SendMessageA(m_hWndProgress, PBM_SETPOS,
-                             static_cast<WPARAM>(static_cast<long long>(m_nReceived) * 100 / m_nTotalSize), 0);
+                               static_cast<WPARAM>(static_cast<long long>(m_nReceived) * 100 / m_nTotalSize),
+                               0);
             continue;
         }
         const size_t nStart = m_nPendingPos;

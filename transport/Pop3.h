@@ -13,7 +13,8 @@ class CPop3
 {
 public:
     // Asks the user for the name and password of the server's account: IDOK when both were given.
-    typedef INT_PTR (*LogonPrompt)(HWND hWndParent, const char* pszServer, CString& strUser, CString& strPassword);
+    typedef INT_PTR (*LogonPrompt)(HWND hWndParent, const char* pszServer, CString& strUser,
+                                   CString& strPassword);
 
     explicit CPop3(int* pnCancel = NULL);
     ~CPop3();

@@ -357,8 +357,8 @@ int CSmtp::SendMessage(CSmtpMessage& message)
     return SendBody(message);
 }
 
-int CSmtp::SendMail(const char* pszFromName, const char* pszFromAddress, const char* pszTo, const char* pszSubject,
-                    const char* pszBody, const char* const* ppszFiles, int nFileCount)
+int CSmtp::SendMail(const char* pszFromName, const char* pszFromAddress, const char* pszTo,
+                    const char* pszSubject, const char* pszBody, const char* const* ppszFiles, int nFileCount)
 {
     CSmtpMessage message;
     message.m_From = CSmtpContentType(pszFromAddress, pszFromName);
@@ -457,7 +457,8 @@ int CSmtpProgress::OnError(int, const char* pszMessage)
 int CSmtpProgress::OnProgress(int, int nSent, int nTotal)
 {
     if (m_phWndProgress && *m_phWndProgress && nTotal > 0)
-        ::SendMessageA(*m_phWndProgress, PBM_SETPOS, static_cast<WPARAM>(static_cast<long long>(nSent) * 100 / nTotal), 0);
+        ::SendMessageA(*m_phWndProgress, PBM_SETPOS,
+                       static_cast<WPARAM>(static_cast<long long>(nSent) * 100 / nTotal), 0);
     return (m_pnCancel && *m_pnCancel) ? 0 : 1;
 }
 

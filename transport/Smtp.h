@@ -31,8 +31,8 @@ public:
     int SendBody(CSmtpMessage& message);
     // 0 when sent; otherwise the failing code, and nothing goes after DATA when the envelope failed.
     int SendMessage(CSmtpMessage& message);
-    int SendMail(const char* pszFromName, const char* pszFromAddress, const char* pszTo, const char* pszSubject,
-                 const char* pszBody, const char* const* ppszFiles, int nFileCount);
+    int SendMail(const char* pszFromName, const char* pszFromAddress, const char* pszTo,
+                 const char* pszSubject, const char* pszBody, const char* const* ppszFiles, int nFileCount);
     // The reply code, or -1 when the command could not be sent or no whole reply came back.
     int SendCmd(const char* pszCommand, int nTrace = TRACE_FULL);
 

@@ -272,8 +272,9 @@ CString CSmtpMessage::FormatDate() const
     const int nMonth = (m_Time.wMonth >= 1 && m_Time.wMonth <= 12) ? m_Time.wMonth - 1 : 0;
     // RFC 2822 wants a two-digit hour, and UTC itself is "+0000": "-0000" says the zone is unknown.
     CString date;
-    date.Format("%s, %d %s %04d %02d:%02d:%02d %c%4.4d", kDays[nDay], m_Time.wDay, kMonths[nMonth], m_Time.wYear,
-                m_Time.wHour, m_Time.wMinute, m_Time.wSecond, m_nZone < 0 ? '-' : '+', m_nZone < 0 ? -m_nZone : m_nZone);
+    date.Format("%s, %d %s %04d %02d:%02d:%02d %c%4.4d", kDays[nDay], m_Time.wDay, kMonths[nMonth],
+                m_Time.wYear, m_Time.wHour, m_Time.wMinute, m_Time.wSecond, m_nZone < 0 ? '-' : '+',
+                m_nZone < 0 ? -m_nZone : m_nZone);
     return date;
 }
 
@@ -338,7 +339,8 @@ int CSmtpMessage::BuildMime(CString& output)
         if (m_nMultipartKind == 0)
             m_nMultipartKind = m_Attachments.empty() ? 2 : 1;
         const int nKind = (m_nMultipartKind >= 1 && m_nMultipartKind <= 3) ? m_nMultipartKind : 1;
-        m_Headers.Add("Content-Type", CString("multipart/") + kKinds[nKind] + ";\r\n\tboundary=\"" + outer + "\"");
+        m_Headers.Add("Content-Type",
+                      CString("multipart/") + kKinds[nKind] + ";\r\n\tboundary=\"" + outer + "\"");
     }
     m_Headers.Replace("MIME-Version", "1.0");
     m_Headers.Remove("Message-ID");
@@ -373,12 +375,14 @@ int CSmtpMessage::BuildMime(CString& output)
     if (!m_Attachments.empty() && m_BodyParts.size() > 1 && bMultipart)
     {
         inner.Format("CSmtpMsgPart123X456_001_%8.8X", static_cast<unsigned>(m_pfnGetTickCount()));
-        text += "\r\n--" + outer + "\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" + inner + "\"\r\n";
+        text +=
+            "\r\n--" + outer + "\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" + inner + "\"\r\n";
     }
 
     if (m_BodyParts.empty())
     {
-        text += "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: 7bit\r\n\r\n";
+        text += "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: "
+                "7bit\r\n\r\n";
     }
     for (const CSmtpBodyPart& part : m_BodyParts)
     {
@@ -428,8 +432,8 @@ int CSmtpMessage::BuildMime(CString& output)
             const int nSlash = attachment.m_strPath.ReverseFind('\\');
             name = nSlash >= 0 ? attachment.m_strPath.Mid(nSlash + 1) : attachment.m_strPath;
         }
-        const CString type = attachment.m_strContentType.IsEmpty() ? LookupContentType(name)
-                                                                   : attachment.m_strContentType;
+        const CString type =
+            attachment.m_strContentType.IsEmpty() ? LookupContentType(name) : attachment.m_strContentType;
         const CString encodedName = EncodeHeaderWord(name);
         text += "Content-Type: " + type;
         if (BeginsWithText(type))

@@ -53,8 +53,9 @@ class CSmtpAttachment : public CSmtpPartBase
 {
 public:
     // An empty content type is looked up by the name's extension when building.
-    CSmtpAttachment(const char* pszPath, const char* pszName = "", int nInline = 0, const char* pszContentType = "",
-                    const char* pszCharset = "iso-8859-1", int nEncoding = SMTP_ENCODING_AUTO);
+    CSmtpAttachment(const char* pszPath, const char* pszName = "", int nInline = 0,
+                    const char* pszContentType = "", const char* pszCharset = "iso-8859-1",
+                    int nEncoding = SMTP_ENCODING_AUTO);
 
     CString m_strPath;
     CString m_strName; // empty: taken from the path

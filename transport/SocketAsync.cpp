@@ -70,7 +70,8 @@ HWND CSocketNotifyWnd::Create()
         if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
             throw "Register of the socket notification window class failed.";
     }
-    m_hWnd = CreateWindowExA(0, szClass, "Socket Notification Sink", 0, 0, 0, 0, 0, NULL, NULL, hInstance, NULL);
+    m_hWnd =
+        CreateWindowExA(0, szClass, "Socket Notification Sink", 0, 0, 0, 0, 0, NULL, NULL, hInstance, NULL);
     if (!m_hWnd)
         throw "Create of the socket notification window failed.";
     return m_hWnd;

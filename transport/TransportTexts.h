@@ -5,8 +5,9 @@ namespace TransportText
 {
 const char kCancelled[] = "Cancelled by user.";
 const char kConnectError[] = "Connect to server error: ";
-const char kServerNotResponding[] = "Your server has not responded in 60 seconds. Would you like to wait another 60 "
-                                    "seconds for the server to respond?";
+const char kServerNotResponding[] =
+    "Your server has not responded in 60 seconds. Would you like to wait another 60 "
+    "seconds for the server to respond?";
 const char kSendUnhandled[] = "CMySocket::Send(...). Unhandled exception!!!\r\n";
 
 const char kConnectionFailed[] = "The connection to the server has failed. ";
@@ -24,7 +25,8 @@ const char kReceiveDataError[] = "Receive data error.\r\n\r\n";
 const char kSocketError[] = "Socket error.\r\n\r\n";
 const char kSocketCreateError[] = "Error of creating of the socket.";
 
-const char kSmtpSendCmdLoopUnhandled[] = "CSmtp::SendCmd(...), while(...) m_Server.Send(...). Unhandled exception!!!\r\n";
+const char kSmtpSendCmdLoopUnhandled[] =
+    "CSmtp::SendCmd(...), while(...) m_Server.Send(...). Unhandled exception!!!\r\n";
 const char kSmtpSendCmdUnhandled[] = "CSmtp::SendCmd(...). Unhandled exception!!!\r\n";
 const char kSmtpSendDataUnhandled[] = "CSmtp::SendData(...). Unhandled exception!!!\r\n";
 } // namespace TransportText

@@ -55,8 +55,11 @@ double RunHostScript(const std::string& folder, const std::string& body)
     DeleteFileA(WindowsPath(result).c_str());
     const std::string text = "#!/bin/sh\nstart=$(date +%s.%N)\n" + body +
                              "\nrc=$?\nend=$(date +%s.%N)\n"
-                             "awk -v s=$start -v e=$end -v rc=$rc 'BEGIN { print rc, e - s }' > " + result + ".tmp\n"
-                             "mv " + result + ".tmp " + result + "\n";
+                             "awk -v s=$start -v e=$end -v rc=$rc 'BEGIN { print rc, e - s }' > " +
+                             result +
+                             ".tmp\n"
+                             "mv " +
+                             result + ".tmp " + result + "\n";
     if (!WriteFileText(WindowsPath(script), text))
         return -1;
     std::string command = "/bin/sh " + script;
@@ -91,7 +94,8 @@ void PrintRatio(const char* pszWhat, const char* pszPeer, double ours, double pe
         printf("%s: ours %.2f s, %s did not run (%.2f)\n", pszWhat, ours, pszPeer, peer);
         return;
     }
-    printf("%s: ours %.2f s, %s %.2f s, ratio ours/%s %.2f\n", pszWhat, ours, pszPeer, peer, pszPeer, ours / peer);
+    printf("%s: ours %.2f s, %s %.2f s, ratio ours/%s %.2f\n", pszWhat, ours, pszPeer, peer, pszPeer,
+           ours / peer);
 }
 
 std::string BenchMessage(int n)
@@ -154,11 +158,15 @@ void BenchPop3(const std::string& peerDir, UINT nPort)
 
     const std::string target = peerDir + "/bench-mpop";
     const double peer = RunHostScript(
-        peerDir, "rm -rf " + target + " && mkdir -p " + target + "/cur " + target + "/new " + target +
-                     "/tmp && mpop -C /dev/null --host=127.0.0.1 --port=" + std::to_string(nPort) +
-                     " --auth=user --user=bench --passwordeval='echo benchpw' --tls=off --keep=on --only-new=off"
-                     " --delivery=maildir," + target + " --uidls-file=" + target + "/uidls >/dev/null 2>&1 && "
-                     "[ $(ls " + target + "/new | wc -l) -eq " + std::to_string(kPop3Messages) + " ]");
+        peerDir,
+        "rm -rf " + target + " && mkdir -p " + target + "/cur " + target + "/new " + target +
+            "/tmp && mpop -C /dev/null --host=127.0.0.1 --port=" + std::to_string(nPort) +
+            " --auth=user --user=bench --passwordeval='echo benchpw' --tls=off --keep=on --only-new=off"
+            " --delivery=maildir," +
+            target + " --uidls-file=" + target +
+            "/uidls >/dev/null 2>&1 && "
+            "[ $(ls " +
+            target + "/new | wc -l) -eq " + std::to_string(kPop3Messages) + " ]");
     PrintRatio("POP3 download of 2000 messages from dovecot", "mpop", ours, peer);
 }
 
@@ -213,10 +221,11 @@ void BenchSmtp(const std::string& peerDir, UINT nPort)
     }
 
     const double peer = RunHostScript(
-        peerDir, "i=0; while [ $i -lt " + std::to_string(kSmtpMessages) + " ]; do msmtp -C /dev/null --host=127.0.0.1 --port=" +
-                     std::to_string(nPort) + " --auth=login --user=tester --passwordeval='echo secret' --tls=off"
-                     " --from=sender@example.com bench@example.com < " + messageFile +
-                     " || exit 1; i=$((i + 1)); done");
+        peerDir, "i=0; while [ $i -lt " + std::to_string(kSmtpMessages) +
+                     " ]; do msmtp -C /dev/null --host=127.0.0.1 --port=" + std::to_string(nPort) +
+                     " --auth=login --user=tester --passwordeval='echo secret' --tls=off"
+                     " --from=sender@example.com bench@example.com < " +
+                     messageFile + " || exit 1; i=$((i + 1)); done");
     PrintRatio("SMTP sending of 500 messages", "msmtp", ours, peer);
 }
 

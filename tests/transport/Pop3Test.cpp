@@ -237,7 +237,11 @@ TEST_F(Pop3ScriptTest, ThePasswordNeverReachesTheTrace)
     g_bTraceOn = 1;
 
     CScriptedPeer peer;
-    peer.Send("+OK ready\r\n").Expect("USER").Send("+OK\r\n").Expect("PASS pass word").Send("-ERR [AUTH] no\r\n");
+    peer.Send("+OK ready\r\n")
+        .Expect("USER")
+        .Send("+OK\r\n")
+        .Expect("PASS pass word")
+        .Send("-ERR [AUTH] no\r\n");
     auto pop = Connect(peer);
     ASSERT_EQ(pop->Connect(), 1);
     EXPECT_EQ(pop->Login(NULL), 0);
@@ -266,7 +270,8 @@ TEST_F(Pop3ScriptTest, FailuresGiveTheirTexts)
     } cases[] = {
         {"+OK\r\nSubject: cut\r\n\r\npartial", true, TransportText::kReceiveDataError},
         {"", true, std::string("CException: ") + TransportText::kRetrEmpty},
-        {"-ERR no such message\r\n", false, "CException: Error occured during RETR\r\n-ERR no such message\r\n"},
+        {"-ERR no such message\r\n", false,
+         "CException: Error occured during RETR\r\n-ERR no such message\r\n"},
         {"what?\r\n", false, "RETR command response error!\r\n\r\nwhat?"},
     };
     for (const auto& c : cases)

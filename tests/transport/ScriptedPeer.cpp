@@ -143,7 +143,8 @@ void CScriptedPeer::Play()
         return;
     }
     BOOL bNoDelay = TRUE;
-    setsockopt(m_hClient, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&bNoDelay), sizeof(bNoDelay));
+    setsockopt(m_hClient, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&bNoDelay),
+               sizeof(bNoDelay));
     for (const CStep& step : m_Steps)
     {
         switch (step.nKind)

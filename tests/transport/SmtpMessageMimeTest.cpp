@@ -99,22 +99,23 @@ TEST(SmtpMessageMimeTest, MixedWithAnAttachment)
     message->m_BodyParts.push_back(CSmtpBodyPart("Hello\r\n"));
     message->m_Attachments.push_back(CSmtpAttachment(path.c_str()));
     message->m_Headers.Add("Reply-To", "<ann@example.net>");
-    EXPECT_EQ(Build(*message), std::string(kHeaders) +
-                                   "MIME-Version: 1.0\r\n"
-                                   "Content-Type: multipart/mixed;\r\n\tboundary=\"CSmtpMsgPart123X456_000_0000ABCD\"\r\n"
-                                   "Reply-To: <ann@example.net>\r\n"
-                                   "X-Mailer: Test Mailer\r\n"
-                                   "\r\nThis is a multipart message in MIME format\r\n"
-                                   "\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\n"
-                                   "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\"\r\n"
-                                   "Content-Transfer-Encoding: 7bit\r\n\r\n"
-                                   "Hello\r\n"
-                                   "\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\n"
-                                   "Content-Type: application/octet-stream;\r\n\tname=\"mime-golden.bin\"\r\n"
-                                   "Content-Transfer-Encoding: base64\r\n"
-                                   "Content-Disposition: attachment;\r\n\tfilename=\"mime-golden.bin\"\r\n\r\n"
-                                   "AQIDAA=="
-                                   "\r\n--CSmtpMsgPart123X456_000_0000ABCD--\r\n");
+    EXPECT_EQ(Build(*message),
+              std::string(kHeaders) +
+                  "MIME-Version: 1.0\r\n"
+                  "Content-Type: multipart/mixed;\r\n\tboundary=\"CSmtpMsgPart123X456_000_0000ABCD\"\r\n"
+                  "Reply-To: <ann@example.net>\r\n"
+                  "X-Mailer: Test Mailer\r\n"
+                  "\r\nThis is a multipart message in MIME format\r\n"
+                  "\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\n"
+                  "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\"\r\n"
+                  "Content-Transfer-Encoding: 7bit\r\n\r\n"
+                  "Hello\r\n"
+                  "\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\n"
+                  "Content-Type: application/octet-stream;\r\n\tname=\"mime-golden.bin\"\r\n"
+                  "Content-Transfer-Encoding: base64\r\n"
+                  "Content-Disposition: attachment;\r\n\tfilename=\"mime-golden.bin\"\r\n\r\n"
+                  "AQIDAA=="
+                  "\r\n--CSmtpMsgPart123X456_000_0000ABCD--\r\n");
     DeleteFileA(path.c_str());
 }
 
@@ -124,10 +125,14 @@ TEST(SmtpMessageMimeTest, AlternativeAndNestedAlternative)
     message->m_BodyParts.push_back(CSmtpBodyPart("Hello\r\n"));
     message->m_BodyParts.push_back(CSmtpBodyPart("<p>Hello</p>", "text/html"));
     std::string text = Build(*message);
-    EXPECT_NE(text.find("Content-Type: multipart/alternative;\r\n\tboundary=\"CSmtpMsgPart123X456_000_0000ABCD\"\r\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\nContent-Type: text/html;\r\n\tcharset=\"iso-8859-1\"\r\n"
-                        "Content-Transfer-Encoding: 7bit\r\n\r\n<p>Hello</p>\r\n--CSmtpMsgPart123X456_000_0000ABCD--\r\n"),
+    EXPECT_NE(
+        text.find(
+            "Content-Type: multipart/alternative;\r\n\tboundary=\"CSmtpMsgPart123X456_000_0000ABCD\"\r\n"),
+        std::string::npos);
+    EXPECT_NE(text.find("\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\nContent-Type: "
+                        "text/html;\r\n\tcharset=\"iso-8859-1\"\r\n"
+                        "Content-Transfer-Encoding: "
+                        "7bit\r\n\r\n<p>Hello</p>\r\n--CSmtpMsgPart123X456_000_0000ABCD--\r\n"),
               std::string::npos)
         << text;
 
@@ -139,15 +144,19 @@ TEST(SmtpMessageMimeTest, AlternativeAndNestedAlternative)
     text = Build(*message);
     const std::string inner = "CSmtpMsgPart123X456_001_0000ABCD";
     EXPECT_NE(text.find("multipart/mixed;"), std::string::npos);
-    EXPECT_NE(text.find("\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"" +
+    EXPECT_NE(text.find("\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\nContent-Type: "
+                        "multipart/alternative;\r\n\tboundary=\"" +
                         inner + "\"\r\n\r\n--" + inner + "\r\nContent-Type: text/plain;"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("<p>Hello</p>\r\n--" + inner + "--\r\n\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\n"
-                        "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\";\r\n\tname=\"mime-nested.txt\"\r\n"
-                        "Content-Transfer-Encoding: 7bit\r\nContent-Disposition: inline;\r\n\tfilename=\"mime-nested.txt\""
-                        "\r\n\r\nnotes\r\n\r\n--CSmtpMsgPart123X456_000_0000ABCD--\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("<p>Hello</p>\r\n--" + inner +
+                  "--\r\n\r\n--CSmtpMsgPart123X456_000_0000ABCD\r\n"
+                  "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\";\r\n\tname=\"mime-nested.txt\"\r\n"
+                  "Content-Transfer-Encoding: 7bit\r\nContent-Disposition: "
+                  "inline;\r\n\tfilename=\"mime-nested.txt\""
+                  "\r\n\r\nnotes\r\n\r\n--CSmtpMsgPart123X456_000_0000ABCD--\r\n"),
+        std::string::npos)
         << text;
     DeleteFileA(path.c_str());
 }
@@ -166,10 +175,13 @@ TEST(SmtpMessageMimeTest, AttachmentTypesComeFromTheRegistry)
     message->m_Attachments.push_back(CSmtpAttachment(path.c_str(), "", 0, "", "utf-8"));
     message->m_Attachments.push_back(CSmtpAttachment(path.c_str(), "no-extension"));
     const std::string text = Build(*message);
-    EXPECT_NE(text.find("Content-Type: text/x-vorn-test;\r\n\tcharset=\"utf-8\";\r\n\tname=\"mime-type.vorntest\"\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(
+            "Content-Type: text/x-vorn-test;\r\n\tcharset=\"utf-8\";\r\n\tname=\"mime-type.vorntest\"\r\n"),
+        std::string::npos)
         << text;
-    EXPECT_NE(text.find("Content-Type: application/octet-stream;\r\n\tname=\"no-extension\"\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Content-Type: application/octet-stream;\r\n\tname=\"no-extension\"\r\n"),
+              std::string::npos);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, ".vorntest");
     DeleteFileA(path.c_str());
 
@@ -206,8 +218,7 @@ TEST(SmtpMessageMimeTest, EachEncodingIsNamedInItsPart)
     for (const auto& c : cases)
     {
         std::unique_ptr<CSmtpMessage> message(MakeMessage());
-        message->m_BodyParts.push_back(
-            CSmtpBodyPart("", "text/plain", "iso-8859-1", c.nEncoding));
+        message->m_BodyParts.push_back(CSmtpBodyPart("", "text/plain", "iso-8859-1", c.nEncoding));
         message->m_BodyParts.back().m_strText = CString(c.body.data(), static_cast<int>(c.body.size()));
         EXPECT_NE(Build(*message).find(std::string("Content-Transfer-Encoding: ") + c.name + "\r\n\r\n"),
                   std::string::npos)
@@ -253,7 +264,8 @@ TEST(SmtpMessageMimeTest, DisplayNamesAreQuotedOrEncoded)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Str(CSmtpMessage::FormatAddress(CSmtpContentType("a@example.com", c.name))), c.written);
-    const std::string encoded = Str(CSmtpMessage::FormatAddress(CSmtpContentType("a@example.com", "Ren\xe9")));
+    const std::string encoded =
+        Str(CSmtpMessage::FormatAddress(CSmtpContentType("a@example.com", "Ren\xe9")));
     EXPECT_EQ(encoded.compare(0, 2, "=?"), 0) << encoded;
     EXPECT_EQ(encoded.find('"'), std::string::npos) << encoded;
 }

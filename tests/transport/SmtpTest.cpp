@@ -84,7 +84,8 @@ CParsedMessage ReadParsed(const std::string& path)
         if (fields[0] == "header" && fields.size() == 3)
             parsed.headers.push_back(std::make_pair(fields[1], fields[2]));
         else if (fields[0] == "part" && fields.size() == 4)
-            parsed.parts.push_back({fields[1], fields[2], DecodeBase64Bytes(fields[3].data(), fields[3].size())});
+            parsed.parts.push_back(
+                {fields[1], fields[2], DecodeBase64Bytes(fields[3].data(), fields[3].size())});
     }
     return parsed;
 }
@@ -175,7 +176,8 @@ TEST_F(SmtpServerTest, ABuiltMessageArrivesAsItWasBuilt)
     const std::vector<std::string> arrived = NewMessages();
     ASSERT_EQ(arrived.size(), 1u);
     const CParsedMessage parsed = ReadParsed(arrived[0] + ".parsed");
-    EXPECT_EQ(parsed.Header("X-Envelope-To"), "bob@example.com,carol@example.com,dave@example.com,eve@example.com");
+    EXPECT_EQ(parsed.Header("X-Envelope-To"),
+              "bob@example.com,carol@example.com,dave@example.com,eve@example.com");
     EXPECT_EQ(parsed.Header("Bcc"), "(absent)");
     EXPECT_EQ(parsed.Header("Subject"), "Report");
     EXPECT_EQ(parsed.Header("From"), "\"Ann \\\"Q\\\" Lee\" <ann@example.com>");
@@ -231,7 +233,8 @@ TEST_F(SmtpServerTest, ARefusedRecipientDoesNotStopTheOthers)
     EXPECT_EQ(smtp.SendBody(message), 0);
     const std::vector<std::string> arrived = NewMessages();
     ASSERT_EQ(arrived.size(), 1u);
-    EXPECT_EQ(ReadParsed(arrived[0] + ".parsed").Header("X-Envelope-To"), "bob@example.com,carol@example.com");
+    EXPECT_EQ(ReadParsed(arrived[0] + ".parsed").Header("X-Envelope-To"),
+              "bob@example.com,carol@example.com");
 }
 
 TEST_F(SmtpServerTest, CancelDuringDataSendsNoMessage)

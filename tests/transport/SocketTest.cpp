@@ -67,7 +67,7 @@ TEST(SocketTest, NotificationsReachTheirHandlers)
     socket.QueueNotice(WM_SOCKET_NOTIFY, hSocket, WSAMAKESELECTREPLY(FD_READ, 0));
     socket.QueueNotice(WM_SOCKET_NOTIFY, hSocket, WSAMAKESELECTREPLY(FD_READ, WSAECONNRESET));
     socket.QueueNotice(WM_SOCKET_NOTIFY, hSocket, WSAMAKESELECTREPLY(FD_CLOSE, 0));
-    socket.QueueNotice(WM_SOCKET_NOTIFY, 0, 0); // the wake-up message
+    socket.QueueNotice(WM_SOCKET_NOTIFY, 0, 0);                                         // the wake-up message
     socket.QueueNotice(WM_SOCKET_NOTIFY, hSocket + 4, WSAMAKESELECTREPLY(FD_CLOSE, 0)); // not ours
     EXPECT_EQ(socket.ProcessQueue(), 5);
     EXPECT_EQ(socket.m_Errors, std::vector<int>{WSAECONNRESET});
