@@ -310,6 +310,12 @@ TEST_F(SmtpScriptTest, A530LogsOnAgainOnceOnly)
         }
     }
     const UINT nPort = peer.Start();
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    const std::string tracePath = std::string(szTemp) + "smtp-trace-test.log";
+    WriteWholeFile(tracePath, "");
+    g_pTraceFile = new CTraceFile(tracePath.c_str());
+    g_bTraceOn = 1;
     {
         CRecordingSmtp smtp;
         smtp.m_strUser = "user";
@@ -320,6 +326,16 @@ TEST_F(SmtpScriptTest, A530LogsOnAgainOnceOnly)
         EXPECT_EQ(smtp.m_strLastError, "530 Authentication required\r\n");
     }
     EXPECT_EQ(peer.Finish(), "");
+    delete g_pTraceFile;
+    g_pTraceFile = NULL;
+    g_bTraceOn = 0;
+    // The log-on answers are the credentials themselves, barely disguised: the trace leaves them out.
+    const std::string trace = ReadWholeFile(tracePath);
+    EXPECT_NE(trace.find("Send>AUTH LOGIN"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("Send>***"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("cHc="), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("dXNlcg=="), std::string::npos) << trace;
+    DeleteFileA(tracePath.c_str());
 }
 
 TEST_F(SmtpScriptTest, AMultiLineReplySplitAcrossReadsIsReadToItsLastLine)
