@@ -151,6 +151,17 @@ TEST_F(Pop3ServerTest, RetrievesEveryMessageByteForByte)
     pop->Quit();
 }
 
+TEST_F(Pop3ServerTest, ReconnectLogsOnAgainOnANewConnection)
+{
+    Deliver("msg0001.vorn", "Subject: one\r\n\r\n1\r\n");
+    auto pop = LogOn();
+    ASSERT_EQ(pop->Login(NULL), 1);
+    ASSERT_EQ(pop->Reconnect(NULL), 1);
+    ASSERT_EQ(pop->Stat(), 1);
+    EXPECT_EQ(pop->GetMessageCount(), 1);
+    EXPECT_EQ(pop->Quit(), 1);
+}
+
 TEST_F(Pop3ServerTest, DeleteThenQuitRemovesTheFile)
 {
     Deliver("msg0001.vorn", "Subject: one\r\n\r\n1\r\n");

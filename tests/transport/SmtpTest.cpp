@@ -363,6 +363,48 @@ TEST_F(SmtpScriptTest, AMultiLineReplySplitAcrossReadsIsReadToItsLastLine)
     EXPECT_EQ(peer.m_Received.size(), 2u);
 }
 
+TEST_F(SmtpScriptTest, LongCommandsGoInPiecesWithProgress)
+{
+    class CProgressSmtp : public CRecordingSmtp
+    {
+    public:
+        int OnProgress(int, int nSent, int nTotal) override
+        {
+            m_Progress.push_back(std::make_pair(nSent, nTotal));
+            return 1;
+        }
+        std::vector<std::pair<int, int>> m_Progress;
+    };
+    const struct
+    {
+        int nLength;
+        std::vector<std::pair<int, int>> progress;
+    } cases[] = {
+        {490, {}},
+        {1000, {{490, 1000}, {980, 1000}, {1000, 1000}}},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string command = "NOOP " + std::string(c.nLength - 7, 'x') + "\r\n";
+        CScriptedPeer peer;
+        peer.Send("220 ready\r\n")
+            .Expect("EHLO ")
+            .Send("250 hi\r\n")
+            .Expect(command.substr(0, 40))
+            .Send("250 ok\r\n");
+        const UINT nPort = peer.Start();
+        {
+            CProgressSmtp smtp;
+            ASSERT_TRUE(smtp.Connect("127.0.0.1", nPort));
+            EXPECT_EQ(smtp.SendCmd(command.c_str()), 250);
+            EXPECT_EQ(smtp.m_Progress, c.progress) << c.nLength;
+        }
+        EXPECT_EQ(peer.Finish(), "");
+        ASSERT_EQ(peer.m_Received.size(), 2u);
+        EXPECT_EQ(peer.m_Received[1].size() + 2, static_cast<size_t>(c.nLength));
+    }
+}
+
 TEST_F(SmtpScriptTest, AConnectionLostAtTheGreetingIsNotReady)
 {
     CScriptedPeer peer;
