@@ -139,6 +139,7 @@ orb_stop_xvfb() {
 # at start and handed to the tests in ORB_POP3_PORT and ORB_SMTP_PORT, the state folder in ORB_PEER_DIR.
 ORB_PEER_DIR="$ORB_BUILD/peers"
 ORB_SMTP_PID=""
+ORB_POP3_PID=""
 orb_free_port() {
     /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
@@ -159,21 +160,32 @@ orb_start_pop3_peer() {
     ORB_POP3_PORT=$(orb_free_port)
     sed -e "s#@STATE@#$state#g" -e "s#@PORT@#$ORB_POP3_PORT#g" "$ORB_ROOT/tools/peers/dovecot.conf.in" > "$state/dovecot.conf"
     printf 'tester:{PLAIN}secret\nbench:{PLAIN}benchpw\n' > "$state/users"
-    orb_detached /usr/sbin/dovecot -c "$state/dovecot.conf"
+    # In the foreground, as a job of ours, so that its process id is known from the start.
+    /usr/sbin/dovecot -F -c "$state/dovecot.conf" </dev/null >/dev/null 2>&1 &
+    ORB_POP3_PID=$!
     local i
-    for i in $(seq 1 50); do
-        [ -f "$state/run/master.pid" ] && (exec 3<>"/dev/tcp/127.0.0.1/$ORB_POP3_PORT") 2>/dev/null && break
+    for i in $(seq 1 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$ORB_POP3_PORT") 2>/dev/null && break
         sleep 0.1
     done
     export ORB_POP3_PORT ORB_PEER_DIR
 }
 
 orb_stop_pop3_peer() {
-    local pidfile="$ORB_PEER_DIR/dovecot/run/master.pid"
-    if [ -f "$pidfile" ]; then
-        kill "$(cat "$pidfile")" 2>/dev/null || true
-        rm -f "$pidfile"
-    fi
+    orb_stop_job "$ORB_POP3_PID"
+    ORB_POP3_PID=""
+}
+
+# Ends a peer started by us and waits (at most 5 s) until it has gone.
+orb_stop_job() {
+    local pid=$1 i
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for i in $(seq 1 50); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
 }
 
 orb_start_smtp_peer() {
@@ -194,7 +206,7 @@ orb_start_smtp_peer() {
 }
 
 orb_stop_smtp_peer() {
-    [ -n "$ORB_SMTP_PID" ] && kill "$ORB_SMTP_PID" 2>/dev/null || true
+    orb_stop_job "$ORB_SMTP_PID"
     ORB_SMTP_PID=""
 }
 
