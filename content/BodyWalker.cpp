@@ -129,7 +129,11 @@ int CBodyWalker::WalkParts(CString& strBody, const CString& strHeader, CString& 
         {
             CString strReportType = header.GetParameter("content-type", "report-type");
             if (!strReportType.IsEmpty() && strReportType != "delivery-status")
-                Fail(kUnknownContentType + header.GetHeader("content-type", ""));
+            {
+                CString strValue = GetContentTypeValue(strHeader);
+                strValue.Trim();
+                Fail(kUnknownContentType + strValue);
+            }
         }
         if (strSubtype == "signed" && m_bSearch)
             AppMessageBoxF(MB_ICONINFORMATION, kSignedWarning, AppCaption);
@@ -159,6 +163,9 @@ int CBodyWalker::WalkParts(CString& strBody, const CString& strHeader, CString& 
             else
             {
                 strPart = strBody.Left(nAt);
+                // The line break before a separator belongs to the separator, not to the part.
+                if (strPart.Right(2) == "\r\n")
+                    strPart = strPart.Left(strPart.GetLength() - 2);
                 strRest = strBody.Mid(nAt + strSeparator.GetLength());
             }
             strBody = strRest;
@@ -288,9 +295,8 @@ int CBodyWalker::WalkPart(const CString& strHeader, const CString& strBody, cons
     header.GetContentType(strType, strSubtype);
     if (bAttachment)
     {
-        m_nAttachments++;
         CString strName = strRawName.IsEmpty()
-                              ? MakeGeneratedAttachmentName(strType, strSubtype, m_nAttachments)
+                              ? MakeGeneratedAttachmentName(strType, strSubtype, (int)m_used.size() + 1)
                               : MakeAttachmentFileName(strRawName);
         strName = MakeUniqueAttachmentName(strName, m_used);
         if (m_phList != NULL)

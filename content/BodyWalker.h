@@ -52,6 +52,5 @@ private:
     HWND* m_phList = NULL;
     int* m_pCancelled = NULL;
     int* m_pSize = NULL;
-    std::vector<CString> m_used;
-    int m_nAttachments = 0;
+    std::vector<CString> m_used; // names listed so far, so that repeated names are told apart
 };

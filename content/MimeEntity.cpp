@@ -28,6 +28,20 @@ bool IsTextField(const CString& strName)
     return strName == "subject" || strName == "from" || strName == "to" || strName == "cc";
 }
 
+bool IsFieldLine(const char* p, int n)
+{
+    if (n > 0 && IsBlankOrTab(p[0]))
+        return true;
+    for (int i = 0; i < n; i++)
+    {
+        if (p[i] == ':')
+            return i > 0;
+        if (IsBlankOrTab(p[i]) || p[i] == '\0')
+            return false;
+    }
+    return false;
+}
+
 bool HasParameters(const CString& strName)
 {
     return strName == "content-type" || strName == "content-disposition";
@@ -159,8 +173,8 @@ CString UnquoteParameter(const CString& strValue)
     {
         if (p[i] == '"')
             bInQuotes = !bInQuotes;
-        else if (p[i] == '\\' && bInQuotes && i + 1 < n)
-            out.push_back(p[++i]);
+        else if (p[i] == '\\' && bInQuotes && i + 1 < n && (p[i + 1] == '"' || p[i + 1] == '\\'))
+            out.push_back(p[++i]); // only a quote or a backslash is escaped: Windows paths keep theirs
         else
             out.push_back(p[i]);
     }
@@ -201,10 +215,10 @@ CString NormalizeLineEnds(const CString& strText)
 
 CMimeEntity::CMimeEntity(const CString& strText)
 {
-    Parse(strText);
+    Parse(strText, true);
 }
 
-void CMimeEntity::Parse(const CString& strInput)
+void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
 {
     const CString strText = NormalizeLineEnds(strInput);
     const char* p = strText;
@@ -230,6 +244,14 @@ void CMimeEntity::Parse(const CString& strInput)
         {
             nEnd = i;
             nBodyStart = j < 0 ? n : j + 2;
+            break;
+        }
+        // A line that is no field and no continuation is body text that a sender wrote without the blank
+        // line: the header ends before it, so no text is lost.
+        if (bFieldsOnly && !IsFieldLine(p + i + 2, nLineEnd - i - 2))
+        {
+            nEnd = i;
+            nBodyStart = i + 2;
             break;
         }
         if (j < 0)
@@ -402,7 +424,7 @@ void CMimeEntity::GetContentType(CString& strType, CString& strSubtype) const
 
 CString CMimeEntity::GetBoundary() const
 {
-    CString strBoundary = GetHeader("content-type", "boundary");
+    CString strBoundary = GetParameter("content-type", "boundary");
     strBoundary.Remove('"');
     return strBoundary;
 }

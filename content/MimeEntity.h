@@ -49,7 +49,8 @@ public:
 
 protected:
     CMimeEntity() {}
-    void Parse(const CString& strText);
+    // bFieldsOnly: a line after the first that is no header field starts the body.
+    void Parse(const CString& strText, bool bFieldsOnly);
 
 private:
     void ParseFields();

@@ -4,12 +4,14 @@
 #include "content/AttachmentName.h"
 #include "content/TransferEncoding.h"
 
-CMimePart::CMimePart(const CString& strText) : CMimePart(strText, 0)
+CMimePart::CMimePart(const CString& strText) : CMimePart(strText, 0, false)
 {
 }
 
-CMimePart::CMimePart(const CString& strText, int nDepth) : CMimeEntity(strText)
+CMimePart::CMimePart(const CString& strText, int nDepth, bool bPreamble)
 {
+    // A preamble is no part: it is kept as header text, so that it is never shown as a body.
+    Parse(strText, !bPreamble);
     Split(nDepth);
 }
 
@@ -49,7 +51,7 @@ void CMimePart::Split(int nDepth)
             if (strPiece.Left(2) == "\r\n")
                 strPiece = strPiece.Mid(2);
             m_partTexts.push_back(strPiece);
-            CMimePart* pChild = new CMimePart(strPiece, nDepth + 1);
+            CMimePart* pChild = new CMimePart(strPiece, nDepth + 1, nPos == 0);
             if (pLast == NULL)
                 m_pFirstChild = pChild;
             else
@@ -59,6 +61,10 @@ void CMimePart::Split(int nDepth)
         if (nNext < 0)
             break;
         nPos = nNext + strDelimiter.GetLength();
+        // Blanks after a delimiter are transport padding.
+        if (strBody.Mid(nPos, 2) != "--")
+            while (nPos < nLength && (strBody[nPos] == ' ' || strBody[nPos] == '\t'))
+                nPos++;
         // The closing delimiter: what follows it is the epilogue, which is not a part.
         if (strBody.Mid(nPos, 2) == "--")
             break;
@@ -133,10 +139,8 @@ bool CMimePart::IsMultipartAlternative() const
 
 CString CMimePart::GetDecodedBody() const
 {
-    CString strEncoding = GetHeader("content-transfer-encoding", "");
-    if (strEncoding.IsEmpty())
-        return m_strBody;
-    return DecodeTransferEncoding(strEncoding, m_strBody);
+    // Unknown encodings are shown and saved as they came, without asking.
+    return DecodePartBodyText(GetHeader("content-transfer-encoding", ""), m_strBody);
 }
 
 CString CMimePart::GetBodyCharset() const

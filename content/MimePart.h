@@ -47,7 +47,7 @@ public:
     };
 
 private:
-    CMimePart(const CString& strText, int nDepth);
+    CMimePart(const CString& strText, int nDepth, bool bPreamble);
     void Split(int nDepth);
     CString GetHeaderDeep(const char* pszField, const char* pszParameter, int nDepth) const;
     CString ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative, const char* pszCharset,

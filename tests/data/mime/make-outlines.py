@@ -27,7 +27,9 @@ def outline(part, depth, lines):
 here = os.path.dirname(os.path.abspath(__file__))
 for path in sorted(glob.glob(os.path.join(here, '**', '*.eml'), recursive=True)):
     with open(path, 'rb') as f:
-        message = email.message_from_bytes(f.read(), policy=email.policy.compat32)
+        # Our parser reads LF-only text as CRLF text; so does the reference.
+        data = f.read().replace(b'\r\n', b'\n').replace(b'\n', b'\r\n')
+        message = email.message_from_bytes(data, policy=email.policy.compat32)
     lines = []
     outline(message, 0, lines)
     with open(path[:-4] + '.outline', 'w', newline='\n', encoding='latin-1', errors='replace') as f:
