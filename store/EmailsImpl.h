@@ -262,6 +262,9 @@ public:
             if (pMessage != NULL)
                 ScanReceivedMessage(*pMessage, scan);
             m_strParseError = scan.m_strError;
+            // A message that is one attachment always gets its row, also when names are collected.
+            bool bApplication = pMessage != NULL && IsApplicationMessage(*pMessage);
+            pMessage = NULL; // the insertion below moves the store, which drops the parsed message
 
             InsertMessage(nProbeFolderID, hWndOwner, NULL, pszUniqueID, nAccountID, 0, date, pszSubject, pszFrom,
                           0, 0);
@@ -279,7 +282,7 @@ public:
                     file.Write((const char*)attachment.m_strData, (UINT)attachment.m_strData.GetLength());
                     file.Close();
                 }
-                if (pAttachmentNames != NULL && !(pMessage != NULL && IsApplicationMessage(*pMessage)))
+                if (pAttachmentNames != NULL && !bApplication)
                     pAttachmentNames->push_back(attachment.m_strName);
                 else
                     m_attachments.Insert(nEmailID, strRowName, hWndOwner, (LONG)attachment.m_nSize);
