@@ -28,6 +28,7 @@ public:
                             const char* pszCharset) const;
     CString GetTextDatName() const;
 
+#ifdef _WIN32
     // Display and attachment files.
     int GetBodyKind() const;
     CString ToHtml(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative, const char* pszCharset,
@@ -35,6 +36,7 @@ public:
     bool IsInline() const;
     BOOL SaveAttachments(const char* pszFolder, BOOL bFound, const char* pszCharset) const;
     BOOL HasAttachments() const;
+#endif
 
     std::vector<CString> m_partTexts;
     CMimePart* m_pFirstChild = NULL;
@@ -50,10 +52,12 @@ private:
     CMimePart(const CString& strText, int nDepth, bool bPreamble);
     void Split(int nDepth);
     CString GetHeaderDeep(const char* pszField, const char* pszParameter, int nDepth) const;
+#ifdef _WIN32
     CString ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative, const char* pszCharset,
                        BOOL bConvert, BOOL bNoSeparator, CHtmlImages& images) const;
     void SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const CString& strCharset,
                              std::vector<CString>& written) const;
+#endif
 
     CMimePart(const CMimePart&) = delete;
     CMimePart& operator=(const CMimePart&) = delete;

@@ -1,9 +1,8 @@
 // Loading the MIME corpus and writing a part tree as an outline.
 #include "MimeCorpus.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -27,21 +26,19 @@ namespace
 {
 void AddFolder(const char* pszFolder, std::vector<CCorpusMessage>& corpus)
 {
-    WIN32_FIND_DATAA found;
-    std::string strPattern = MimeDataPath(pszFolder) + "*.eml";
-    HANDLE hFind = FindFirstFileA(strPattern.c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return;
-    do
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(MimeDataPath(pszFolder), error))
     {
+        std::string strFile = entry.path().filename().string();
+        if (strFile.size() < 4 || strFile.substr(strFile.size() - 4) != ".eml")
+            continue;
         CCorpusMessage message;
-        message.strName = std::string(pszFolder) + found.cFileName;
+        message.strName = std::string(pszFolder) + strFile;
         message.strText = ReadBinaryFile(MimeDataPath(message.strName.c_str()));
         std::string strOutline = message.strName.substr(0, message.strName.size() - 4) + ".outline";
         message.strOutline = ReadBinaryFile(MimeDataPath(strOutline.c_str()));
         corpus.push_back(message);
-    } while (FindNextFileA(hFind, &found));
-    FindClose(hFind);
+    }
 }
 
 void Outline(const CMimePart& part, int nDepth, std::ostringstream& out)
