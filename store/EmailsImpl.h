@@ -266,6 +266,8 @@ public:
             bool bApplication = pMessage != NULL && IsApplicationMessage(*pMessage);
             pMessage = NULL; // the insertion below moves the store, which drops the parsed message
 
+            if (nFolderID == 0)
+                return;
             InsertMessage(nProbeFolderID, hWndOwner, NULL, pszUniqueID, nAccountID, 0, date, pszSubject, pszFrom,
                           0, 0);
             LONG nEmailID = this->m_EmailsID;

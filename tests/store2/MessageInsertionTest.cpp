@@ -289,3 +289,17 @@ TEST_F(MessageInsertionTest, AFailedInsertLeavesNoRowsAndSavesTheMessageText)
     EXPECT_EQ(m_db.QueryLong("SELECT COUNT(*) FROM Address"), 0);
     EXPECT_EQ(ReadBytes((const char*)strSaved), text);
 }
+
+TEST_F(MessageInsertionTest, AMessageReceivedAgainGoesToTheProbeFolder)
+{
+    std::string text = Fixture("plain-single-part.eml");
+    LONG nFirst = Receive(text);
+    CEmailsImpl<> store(m_db.Session());
+    store.InsertMessage(Text(text), m_nInbox, m_nOutbox, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE, FALSE);
+    EXPECT_EQ(Select(nFirst)->m_FolderID, m_nInbox);
+    EXPECT_EQ(Select(store.m_EmailsID)->m_FolderID, m_nOutbox);
+
+    store.InsertMessage("Subject: other\r\n\r\nx", m_nInbox, m_nOutbox, NULL, 0, NULL, NULL, 0.0, NULL, NULL,
+                        TRUE, FALSE, FALSE);
+    EXPECT_EQ(Select(store.m_EmailsID)->m_FolderID, m_nInbox);
+}
