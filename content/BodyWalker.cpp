@@ -111,7 +111,8 @@ int CBodyWalker::ExtractPart(const CString& strMessage, CString* pTarget, int* p
     if (strType == "text" && strSubtype.IsEmpty())
         strSubtype = "plain";
     // A message that is one attachment is found by the name its own header gives.
-    return WalkParts(strBody, strHeader, strType, strSubtype, GetRawAttachmentName(ParseHeader(strHeader)), 0);
+    return WalkParts(strBody, strHeader, strType, strSubtype, GetRawAttachmentName(ParseHeader(strHeader)),
+                     0);
 }
 
 int CBodyWalker::WalkParts(CString& strBody, const CString& strHeader, CString& strType, CString strSubtype,
@@ -150,10 +151,11 @@ int CBodyWalker::WalkParts(CString& strBody, const CString& strHeader, CString& 
                 nAt = strBody.Find(strSeparator, nFrom);
                 if (nAt < 0)
                     break;
-                bool bLineStart = nAt == 0 || (nAt >= 2 && strBody[nAt - 2] == '\r') || strBody[nAt - 1] == '\n';
+                bool bLineStart =
+                    nAt == 0 || (nAt >= 2 && strBody[nAt - 2] == '\r') || strBody[nAt - 1] == '\n';
                 int nAfter = nAt + strSeparator.GetLength();
-                bool bLineEnd = strBody.Find("\r\n", nAfter) == nAfter || strBody.Find("--\r\n", nAfter) == nAfter ||
-                                (strBody.Mid(nAfter) == "--");
+                bool bLineEnd = strBody.Find("\r\n", nAfter) == nAfter ||
+                                strBody.Find("--\r\n", nAfter) == nAfter || (strBody.Mid(nAfter) == "--");
                 if (bLineStart && bLineEnd)
                     break;
             }
@@ -180,8 +182,8 @@ int CBodyWalker::WalkParts(CString& strBody, const CString& strHeader, CString& 
                 strPartHeader = strPart.Left(nCut);
                 strPartBody = strPart.Mid(nCut + 4);
             }
-            int nResult = WalkPart(strPartHeader, strPartBody, strSubtype, strCollected, strPart.Left(2) == "--",
-                                   nDepth);
+            int nResult = WalkPart(strPartHeader, strPartBody, strSubtype, strCollected,
+                                   strPart.Left(2) == "--", nDepth);
             if (nResult >= 0)
                 return nResult;
         }
@@ -323,8 +325,8 @@ int CBodyWalker::WalkPart(const CString& strHeader, const CString& strBody, cons
         if (m_nMode == 1)
         {
             CString strName = GetRawAttachmentName(header);
-            strName = MakeUniqueAttachmentName(strName.IsEmpty() ? CString("ATT.dat") : MakeAttachmentFileName(strName),
-                                               m_used);
+            strName = MakeUniqueAttachmentName(
+                strName.IsEmpty() ? CString("ATT.dat") : MakeAttachmentFileName(strName), m_used);
             if (m_phList != NULL)
                 AddToList(strName);
             else if (strName == m_strName)

@@ -66,8 +66,7 @@ CString PercentDecode(const CString& strText)
     for (int i = 0; i < n; i++)
     {
         int hi, lo;
-        if (p[i] == '%' && i + 2 < n && (hi = HexDigit(p[i + 1])) >= 0 &&
-            (lo = HexDigit(p[i + 2])) >= 0)
+        if (p[i] == '%' && i + 2 < n && (hi = HexDigit(p[i + 1])) >= 0 && (lo = HexDigit(p[i + 2])) >= 0)
         {
             out.push_back((char)(hi * 16 + lo));
             i += 2;

@@ -4,9 +4,7 @@
 #include "content/AttachmentName.h"
 #include "content/TransferEncoding.h"
 
-CMimePart::CMimePart(const CString& strText) : CMimePart(strText, 0, false)
-{
-}
+CMimePart::CMimePart(const CString& strText) : CMimePart(strText, 0, false) {}
 
 CMimePart::CMimePart(const CString& strText, int nDepth, bool bPreamble)
 {

@@ -53,8 +53,8 @@ private:
     void Split(int nDepth);
     CString GetHeaderDeep(const char* pszField, const char* pszParameter, int nDepth) const;
 #ifdef _WIN32
-    CString ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative, const char* pszCharset,
-                       BOOL bConvert, BOOL bNoSeparator, CHtmlImages& images) const;
+    CString ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative,
+                       const char* pszCharset, BOOL bConvert, BOOL bNoSeparator, CHtmlImages& images) const;
     void SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const CString& strCharset,
                              std::vector<CString>& written) const;
 #endif

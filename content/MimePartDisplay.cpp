@@ -91,7 +91,8 @@ int CMimePart::GetBodyKind() const
         nKind = strSubtype == "html" ? 2 : 1;
     else if (strType == "image")
         nKind = 2;
-    for (const CMimePart* pChild = m_pFirstChild; pChild != NULL && nKind < 2; pChild = pChild->m_pNextSibling)
+    for (const CMimePart* pChild = m_pFirstChild; pChild != NULL && nKind < 2;
+         pChild = pChild->m_pNextSibling)
     {
         int nChild = pChild->GetBodyKind();
         if (nChild > nKind)
@@ -104,7 +105,8 @@ CString CMimePart::ToHtml(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL 
                           const char* pszCharset, BOOL bConvert, BOOL bNoSeparator) const
 {
     CHtmlImages images;
-    return ToHtmlNode(strOut, nBodyKind, bMultipart, bAlternative, pszCharset, bConvert, bNoSeparator, images);
+    return ToHtmlNode(strOut, nBodyKind, bMultipart, bAlternative, pszCharset, bConvert, bNoSeparator,
+                      images);
 }
 
 CString CMimePart::ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative,
@@ -116,8 +118,8 @@ CString CMimePart::ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, B
     CString strDisposition = GetHeaderDeep("content-disposition", "");
     strDisposition.Trim(" \t");
 
-    if (strType == "text" && strDisposition.CompareNoCase("attachment") != 0 && strSubtype != "rfc822-headers" &&
-        strSubtype != "dat")
+    if (strType == "text" && strDisposition.CompareNoCase("attachment") != 0 &&
+        strSubtype != "rfc822-headers" && strSubtype != "dat")
     {
         // Text subtypes other than html (calendar, csv, patches) are shown as plain text.
         bool bHtml = strSubtype == "html";
@@ -157,10 +159,12 @@ CString CMimePart::ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, B
             if (images.m_strFolder.IsEmpty())
                 images.m_strFolder = NewImageFolder();
             // One name for the file and its link, unique within the message.
-            CString strName = MakeUniqueAttachmentName(MakeAttachmentFileName(strRawName, pszCharset), images.m_used);
+            CString strName =
+                MakeUniqueAttachmentName(MakeAttachmentFileName(strRawName, pszCharset), images.m_used);
             CString strPath = images.m_strFolder + strName;
             WriteFileBytes(strPath, strData);
-            strOut += "<IMG alt=\"\" hspace=0 src=\"file://" + FileUrlPath(strPath) + "\" align=baseline border=0>";
+            strOut +=
+                "<IMG alt=\"\" hspace=0 src=\"file://" + FileUrlPath(strPath) + "\" align=baseline border=0>";
         }
     }
 
@@ -169,8 +173,8 @@ CString CMimePart::ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, B
     {
         try
         {
-            CString strChild = pChild->ToHtmlNode(strOut, nBodyKind, bMultipart, bAlternative, pszCharset, bConvert,
-                                                  bNoSeparator, images);
+            CString strChild = pChild->ToHtmlNode(strOut, nBodyKind, bMultipart, bAlternative, pszCharset,
+                                                  bConvert, bNoSeparator, images);
             if (!strChild.IsEmpty())
                 strErrors += strErrors.IsEmpty() ? strChild : "\r\n" + strChild;
         }
@@ -225,8 +229,8 @@ void CMimePart::SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const C
                 strName = MakeGeneratedAttachmentName(strType, strSubtype, (int)written.size() + 1);
             bFound = TRUE;
         }
-        else if (strType == "image" || strType == "application" || (strType == "octet" && strSubtype == "stream") ||
-                 (strType == "text" && strSubtype == "dat"))
+        else if (strType == "image" || strType == "application" ||
+                 (strType == "octet" && strSubtype == "stream") || (strType == "text" && strSubtype == "dat"))
         {
             strName = pNode->GetParameter("content-type", "name");
             if (!strName.IsEmpty())
@@ -246,7 +250,8 @@ void CMimePart::SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const C
             strNodeCharset.Remove('"');
             if (strNodeCharset.IsEmpty())
                 strNodeCharset = strCharset;
-            CString strFileName = MakeUniqueAttachmentName(MakeAttachmentFileName(strName, strNodeCharset), written);
+            CString strFileName =
+                MakeUniqueAttachmentName(MakeAttachmentFileName(strName, strNodeCharset), written);
             WriteFileBytes(CString(pszFolder) + "\\" + strFileName, strData);
             bFound = TRUE;
         }
@@ -257,8 +262,8 @@ void CMimePart::SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const C
         {
             CString strNodeCharset = pNode->GetHeader("content-type", "charset");
             strNodeCharset.Remove('"');
-            pNode->m_pFirstChild->SaveAttachmentsNode(pszFolder, bFound,
-                                                      strNodeCharset.IsEmpty() ? strCharset : strNodeCharset, written);
+            pNode->m_pFirstChild->SaveAttachmentsNode(
+                pszFolder, bFound, strNodeCharset.IsEmpty() ? strCharset : strNodeCharset, written);
         }
     }
 }

@@ -75,7 +75,8 @@ void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan)
         if (strDisposition.IsEmpty())
             AddError(scan, "ERROR: No Content-Disposition for Content-Type: " + strContentType);
         else if (strDisposition.CompareNoCase("attachment") != 0)
-            AddError(scan, "ERROR: Content-Disposition: " + strDisposition + "\r\nContent-Type: " + strContentType);
+            AddError(scan,
+                     "ERROR: Content-Disposition: " + strDisposition + "\r\nContent-Type: " + strContentType);
         CReceivedAttachment attachment;
         CString strRawName = GetRawAttachmentName(message);
         if (strRawName.IsEmpty())

@@ -9,9 +9,9 @@ class CMimePart;
 
 struct CReceivedAttachment
 {
-    CString m_strName;  // unique within the message
-    CString m_strData;  // the decoded bytes, kept only for a part that is written to a file
-    long long m_nSize = 0; // decoded size
+    CString m_strName;         // unique within the message
+    CString m_strData;         // the decoded bytes, kept only for a part that is written to a file
+    long long m_nSize = 0;     // decoded size
     bool m_bWriteFile = false; // message/rfc822, message/delivery-status and text/dat parts
 };
 

@@ -417,7 +417,8 @@ private:
         nFlags = bExtra3 ? nFlags | EMAIL_FLAG_EXTRA3 : nFlags & ~EMAIL_FLAG_EXTRA3;
         nFlags = bAttachments ? nFlags | EMAIL_FLAG_ATTACHMENTS : nFlags & ~EMAIL_FLAG_ATTACHMENTS;
 
-        CString strSubject = DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetMessageSubject(pMessage));
+        CString strSubject =
+            DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetMessageSubject(pMessage));
         if (strSubject.GetLength() > 255)
         {
             CString strWarning;
@@ -450,13 +451,15 @@ private:
             GetLocalTime(&now);
             SystemTimeToVariantTime(&now, &emDate);
             CString strDate = GetHeaderField("Date");
-            if (!strDate.IsEmpty() && strDate.Find("%CURRENT_DATE_TIME") != 0 && ParseMessageDate(strDate, parsed))
+            if (!strDate.IsEmpty() && strDate.Find("%CURRENT_DATE_TIME") != 0 &&
+                ParseMessageDate(strDate, parsed))
             {
                 DATE converted;
                 if (IsValidSystemTime(parsed) && SystemTimeToVariantTime(&parsed, &converted))
                 {
                     emDate = converted;
-                    if (nProbeFolderID != 0 && IsDuplicate(nProbeFolderID, strSubject, strFrom, parsed, hWndOwner))
+                    if (nProbeFolderID != 0 &&
+                        IsDuplicate(nProbeFolderID, strSubject, strFrom, parsed, hWndOwner))
                         nFolderID = nProbeFolderID;
                 }
             }
@@ -484,8 +487,9 @@ private:
         this->m_pMessage = NULL;
         if (FAILED(hr) || MoveLast(1) != S_OK)
         {
-            throw new COLEDBException(this->m_spRowsetChange, IID_IRowsetChange, MessageStoreText::kInsertEmailsFailed,
-                                      this->m_pSession, hWndOwner, FALSE, NULL, FALSE, FALSE, hr);
+            throw new COLEDBException(this->m_spRowsetChange, IID_IRowsetChange,
+                                      MessageStoreText::kInsertEmailsFailed, this->m_pSession, hWndOwner, FALSE,
+                                      NULL, FALSE, FALSE, hr);
         }
         LONG nNewID = this->m_EmailsID;
         Close();

@@ -65,10 +65,10 @@ WORD To24Hour(WORD wHour, const CString& strMarker)
 
 int MonthFromName(const char* pszText)
 {
-    static const char* const kNames[][2] = {
-        {"JAN", "JANUARY"}, {"FEB", "FEBRUARY"}, {"MAR", "MARCH"},     {"APR", "APRIL"},
-        {"MAY", "MAY"},     {"JUN", "JUNE"},     {"JUL", "JULY"},      {"AUG", "AUGUST"},
-        {"SEP", "SEPTEMBER"}, {"OCT", "OCTOBER"}, {"NOV", "NOVEMBER"}, {"DEC", "DECEMBER"}};
+    static const char* const kNames[][2] = {{"JAN", "JANUARY"}, {"FEB", "FEBRUARY"}, {"MAR", "MARCH"},
+                                            {"APR", "APRIL"},   {"MAY", "MAY"},      {"JUN", "JUNE"},
+                                            {"JUL", "JULY"},    {"AUG", "AUGUST"},   {"SEP", "SEPTEMBER"},
+                                            {"OCT", "OCTOBER"}, {"NOV", "NOVEMBER"}, {"DEC", "DECEMBER"}};
     CString strUpper(pszText);
     strUpper.MakeUpper();
     for (int i = 0; i < 12; i++)
@@ -152,8 +152,8 @@ CString MakeGeneratedMessageID()
     SYSTEMTIME now;
     GetLocalTime(&now);
     CString strID;
-    strID.Format(MessageStoreText::kGeneratedMessageID, now.wMonth, now.wDay, now.wYear, now.wHour, now.wMinute,
-                 now.wSecond, now.wMilliseconds, now.wMilliseconds + 1234);
+    strID.Format(MessageStoreText::kGeneratedMessageID, now.wMonth, now.wDay, now.wYear, now.wHour,
+                 now.wMinute, now.wSecond, now.wMilliseconds, now.wMilliseconds + 1234);
     return strID;
 }
 

@@ -33,7 +33,8 @@ const char kInsertAddressFailed[] = "ERROR: Insert Address table failed!";
 // Message insertion
 const char kUniqueIDTooLarge[] = "Insert Emails table failed! UniqueID length too large.";
 const char kInsertEmailsFailed[] = "ERROR: Insert Emails table failed!";
-const char kSubjectTooLong[] = "Subject of the message:\r\n\r\n%s\r\n\r\nis very long.\r\rTruncate to:\r\n\r\n%s";
+const char kSubjectTooLong[] =
+    "Subject of the message:\r\n\r\n%s\r\n\r\nis very long.\r\rTruncate to:\r\n\r\n%s";
 const char kGeneratedMessageID[] = "<%d-%d-%d-%d-%d-%d-%d-%d@Letrova>";
 const char kSavedMessageName[] = "Message.eml";
 

@@ -21,7 +21,8 @@ std::vector<std::string> LoadCorpus()
     for (const char* pszFolder : {"/mime", "/mime/python"})
     {
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(std::string(ORB_TEST_DATA_DIR) + pszFolder, error))
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(ORB_TEST_DATA_DIR) + pszFolder, error))
         {
             if (entry.path().extension() != ".eml")
                 continue;

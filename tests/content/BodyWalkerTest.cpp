@@ -42,8 +42,8 @@ Walk ExtractBody(const char* pszFile, int nKind)
     CString strTarget = TempPath("body");
     try
     {
-        walk.nResult = walker.ExtractPart(Text(ReadBinaryFile(MimeDataPath(pszFile))), &strTarget, &nKind, 0, "",
-                                          NULL, NULL, NULL);
+        walk.nResult = walker.ExtractPart(Text(ReadBinaryFile(MimeDataPath(pszFile))), &strTarget, &nKind, 0,
+                                          "", NULL, NULL, NULL);
     }
     catch (const char* pszError)
     {
@@ -108,7 +108,8 @@ TEST(BodyWalkerTest, ModeOneSavesOnlyTheAttachmentOfTheNameAndListsTheNamesThePa
     int nKind = 0;
     {
         CBodyWalker walker(strParseError, 0);
-        EXPECT_EQ(walker.ExtractPart(strMessage, &strFolder, &nKind, 1, "notes (2).txt", NULL, NULL, NULL), 1);
+        EXPECT_EQ(walker.ExtractPart(strMessage, &strFolder, &nKind, 1, "notes (2).txt", NULL, NULL, NULL),
+                  1);
     }
     EXPECT_EQ(ReadBinaryFile((const char*)(strFolder + "\\notes (2).txt")), "second file of the same name");
     EXPECT_EQ(GetFileAttributesA(strFolder + "\\notes.txt"), INVALID_FILE_ATTRIBUTES);
@@ -120,10 +121,12 @@ TEST(BodyWalkerTest, ModeOneSavesOnlyTheAttachmentOfTheNameAndListsTheNamesThePa
         EXPECT_EQ(walker.ExtractPart(strMessage, &strFolder, &nKind, 1, "report.pdf", NULL, NULL, &nSize), 1);
     }
     EXPECT_EQ(nSize, 768);
-    EXPECT_EQ(GetFileAttributesA(strFolder + "\\report.pdf"), INVALID_FILE_ATTRIBUTES) << "measured, not written";
+    EXPECT_EQ(GetFileAttributesA(strFolder + "\\report.pdf"), INVALID_FILE_ATTRIBUTES)
+        << "measured, not written";
 
     InitCommonControls();
-    HWND hList = CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    HWND hList =
+        CreateWindowA(WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
     ASSERT_NE(hList, (HWND)NULL);
     {
         CBodyWalker walker(strParseError, 0);
@@ -142,7 +145,8 @@ TEST(BodyWalkerTest, ModeOneSavesOnlyTheAttachmentOfTheNameAndListsTheNamesThePa
         names.push_back(szText);
     }
     DestroyWindow(hList);
-    std::vector<std::string> expected = {"report.pdf", "notes.txt", "notes (2).txt", "ATT.eml", "Attachment5.dat"};
+    std::vector<std::string> expected = {"report.pdf", "notes.txt", "notes (2).txt", "ATT.eml",
+                                         "Attachment5.dat"};
     EXPECT_EQ(names, expected);
 }
 
@@ -154,9 +158,10 @@ TEST(BodyWalkerTest, ReportsOfAnotherKindAreRefusedWithTheContentType)
     int nKind = 1;
     try
     {
-        walker.ExtractPart("Content-Type: multipart/report; report-type=disposition-notification; boundary=b\r\n"
-                           "\r\n--b\r\nContent-Type: text/plain\r\n\r\nx\r\n--b--\r\n",
-                           &strTarget, &nKind, 0, "", NULL, NULL, NULL);
+        walker.ExtractPart(
+            "Content-Type: multipart/report; report-type=disposition-notification; boundary=b\r\n"
+            "\r\n--b\r\nContent-Type: text/plain\r\n\r\nx\r\n--b--\r\n",
+            &strTarget, &nKind, 0, "", NULL, NULL, NULL);
         FAIL() << "no error";
     }
     catch (const char* pszError)

@@ -59,11 +59,13 @@ void Outline(const CMimePart& part, int nDepth, std::ostringstream& out)
             Outline(*pChild, nDepth + 1, out);
         return;
     }
-    out << nDepth << " " << strType << "/" << strSubtype << " name=" << GetRawAttachmentName(part) << " length=";
+    out << nDepth << " " << strType << "/" << strSubtype << " name=" << GetRawAttachmentName(part)
+        << " length=";
     if (strType == "message")
         out << "-";
     else
-        out << DecodePartBodyText(part.GetHeader("content-transfer-encoding", ""), part.m_strBody).GetLength();
+        out << DecodePartBodyText(part.GetHeader("content-transfer-encoding", ""), part.m_strBody)
+                   .GetLength();
     out << "\n";
 }
 } // namespace

@@ -56,7 +56,8 @@ TEST(MimePartDisplayTest, MixedTextPartsAreJoinedBySeparatorsUnlessToldNot)
     EXPECT_EQ(part.GetBodyKind(), 1);
     Shown shown = Show(part);
     EXPECT_STREQ(shown.strErrors, "");
-    EXPECT_STREQ(shown.strOut, "a &amp; &lt;b&gt;<BR>\r\n<hr>\r\n<BR>BEGIN:VCALENDAR<BR>\r\n<hr>\r\n<BR>BEGIN:VCARD");
+    EXPECT_STREQ(shown.strOut,
+                 "a &amp; &lt;b&gt;<BR>\r\n<hr>\r\n<BR>BEGIN:VCALENDAR<BR>\r\n<hr>\r\n<BR>BEGIN:VCARD");
     EXPECT_STREQ(Show(part, FALSE, TRUE).strOut, "a & <b>BEGIN:VCALENDARBEGIN:VCARD");
 }
 

@@ -94,7 +94,8 @@ TEST(MimePartTest, AttachmentNamesComeFromEveryFormOfTheParameter)
         const char* pszHeader;
         const char* pszName;
     } cases[] = {
-        {"Content-Disposition: attachment; filename=\"a.txt\"; modification-date=\"Mon, 1 Jan 2001\"", "a.txt"},
+        {"Content-Disposition: attachment; filename=\"a.txt\"; modification-date=\"Mon, 1 Jan 2001\"",
+         "a.txt"},
         {"Content-Disposition: attachment; filename=plain.txt; size=5", "plain.txt"},
         {"Content-Disposition: attachment; FileName = \"spaced.txt\"", "spaced.txt"},
         {"Content-Disposition: attachment; filename*=utf-8''na%20me.txt", "na me.txt"},
@@ -123,7 +124,8 @@ TEST(MimePartTest, UnusualStructuresStillGiveSoundTrees)
     EXPECT_TRUE(headerless.m_pFirstChild->m_fields.empty());
 
     // LF-only text reads like CRLF text.
-    CMimePart lf("Subject: lf\nContent-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b--\n");
+    CMimePart lf("Subject: lf\nContent-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: "
+                 "text/plain\n\nx\n--b--\n");
     ASSERT_NE(lf.m_pFirstChild, nullptr);
     EXPECT_STREQ(lf.m_pFirstChild->m_strBody, "x");
     EXPECT_STREQ(lf.GetHeader("subject", ""), "lf");
@@ -172,7 +174,8 @@ TEST(MimePartTest, ReceivedScanFindsTheAttachmentsWithTheirDecodedSizes)
         {"report-delivery-status.eml", {{"ATT.dat", 97, true}}, false},
         {"application-without-disposition.eml", {{"scan.pdf", 768, false}}, true},
         {"rfc2231-and-unsafe-names.eml",
-         {{"r\xE9sum\xE9.txt", 3, false}, {MakeFileName("..\\..\\evil.txt"), 3, false},
+         {{"r\xE9sum\xE9.txt", 3, false},
+          {MakeFileName("..\\..\\evil.txt"), 3, false},
           {MakeFileName("C:\\windows\\win.ini"), 5, false}},
          false},
         {"lf-only-line-endings.eml", {{"a.txt", 8, false}}, false},
@@ -203,4 +206,27 @@ TEST(MimePartTest, AForwardedMessageIsWrittenAsItsBodyUntouched)
     EXPECT_STREQ(scan.m_attachments[3].m_strData, "From: carl@example.com\r\nSubject: forwarded\r\n"
                                                   "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
                                                   "a=3Db stays as written");
+}
+
+TEST(MimePartTest, LongLinesAndNulBytesNeitherStopTheScanNorChangeTheData)
+{
+    std::string strLong(5000, 'x');
+    std::string strBinary = std::string("a\0b", 3) + strLong + "\r\nend";
+    std::string text =
+        "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n" + strLong +
+        "\r\n--b\r\nContent-Type: application/octet-stream\r\n"
+        "Content-Disposition: attachment; filename=bin.dat\r\n\r\n" +
+        strBinary + "\r\n--b\r\nContent-Disposition: attachment; filename=after.txt\r\n\r\nlast\r\n--b--\r\n";
+    CMimePart part(Text(text));
+    CReceivedMessageScan scan;
+    ScanReceivedMessage(part, scan);
+    ASSERT_EQ(scan.m_attachments.size(), 2u);
+    EXPECT_STREQ(scan.m_attachments[0].m_strName, "bin.dat");
+    EXPECT_EQ(scan.m_attachments[0].m_nSize, (long long)strBinary.size());
+    EXPECT_STREQ(scan.m_attachments[1].m_strName, "after.txt");
+    EXPECT_EQ(scan.m_attachments[1].m_nSize, 4);
+    ASSERT_NE(part.m_pFirstChild, nullptr);
+    ASSERT_NE(part.m_pFirstChild->m_pNextSibling, nullptr);
+    const CString& strBody = part.m_pFirstChild->m_pNextSibling->m_strBody;
+    EXPECT_EQ(std::string((const char*)strBody, strBody.GetLength()), strBinary);
 }

@@ -56,7 +56,8 @@ protected:
     LONG Receive(const std::string& text, CString* pParseError = NULL)
     {
         CEmailsImpl<> store(m_db.Session());
-        store.InsertMessage(Text(text), m_nInbox, 0, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE, FALSE);
+        store.InsertMessage(Text(text), m_nInbox, 0, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE,
+                            FALSE);
         if (pParseError != NULL)
             *pParseError = store.m_strParseError;
         return store.m_EmailsID;
@@ -158,7 +159,7 @@ TEST(MessageDateTest, PriorityHeaderValues)
 
 TEST_F(MessageInsertionTest, EachCorpusMessageBecomesOneRowWithItsAttachmentRowsAndFiles)
 {
-    const char* const kFiles[] = {"plain-single-part.eml",        "alternative-plain-html.eml",
+    const char* const kFiles[] = {"plain-single-part.eml",         "alternative-plain-html.eml",
                                   "mixed-outlook-attachments.eml", "related-inline-image.eml",
                                   "report-delivery-status.eml",    "application-without-disposition.eml",
                                   "rfc2231-and-unsafe-names.eml",  "lf-only-line-endings.eml"};
@@ -187,9 +188,11 @@ TEST_F(MessageInsertionTest, EachCorpusMessageBecomesOneRowWithItsAttachmentRows
             }
             // Parts saved at once are named by their file, unique to the message.
             CString strPath;
-            strPath.Format("%s%ld-%s", (const char*)GetTempFolder(), (long)nID, (const char*)expected.m_strName);
+            strPath.Format("%s%ld-%s", (const char*)GetTempFolder(), (long)nID,
+                           (const char*)expected.m_strName);
             EXPECT_EQ(rows[i].strName, (const char*)strPath);
-            EXPECT_EQ(ReadBytes(rows[i].strName), std::string(expected.m_strData, expected.m_strData.GetLength()));
+            EXPECT_EQ(ReadBytes(rows[i].strName),
+                      std::string(expected.m_strData, expected.m_strData.GetLength()));
         }
         CEmailsImpl<>* pStored = Select(nID);
         EXPECT_EQ(std::string(pStored->GetMessage(), pStored->GetMessage().GetLength()), text);
@@ -219,7 +222,8 @@ TEST_F(MessageInsertionTest, HeaderReadingsAreStoredInTheRow)
     pStored = Select(nOther);
     EXPECT_EQ(pStored->m_MessageID[0] != '<' && strstr(pStored->m_MessageID, "@Letrova") != NULL, true)
         << pStored->m_MessageID;
-    EXPECT_EQ(pStored->m_Flags & (EMAIL_FLAG_HIGH_PRIORITY | EMAIL_FLAG_LOW_PRIORITY), EMAIL_FLAG_LOW_PRIORITY);
+    EXPECT_EQ(pStored->m_Flags & (EMAIL_FLAG_HIGH_PRIORITY | EMAIL_FLAG_LOW_PRIORITY),
+              EMAIL_FLAG_LOW_PRIORITY);
 }
 
 TEST_F(MessageInsertionTest, RecipientsAreStoredOncePerAddressAndKind)
@@ -234,8 +238,8 @@ TEST_F(MessageInsertionTest, ALongSubjectIsCutWithAWarning)
     std::string strSubject(300, 's');
     LONG nID = Receive("Subject: " + strSubject + "\r\n\r\nbody");
     ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0], "Subject of the message:\r\n\r\n" + strSubject + "\r\n\r\nis very long.\r\rTruncate to:\r\n\r\n" +
-                              strSubject.substr(0, 255));
+    EXPECT_EQ(g_boxes[0], "Subject of the message:\r\n\r\n" + strSubject +
+                              "\r\n\r\nis very long.\r\rTruncate to:\r\n\r\n" + strSubject.substr(0, 255));
     EXPECT_EQ(std::string(Select(nID)->m_Subject), strSubject.substr(0, 255));
 }
 
@@ -262,8 +266,8 @@ TEST_F(MessageInsertionTest, AttachmentNamesAreCollectedInsteadOfStoredWhenAsked
 {
     CEmailsImpl<> store(m_db.Session());
     std::vector<CString> names;
-    store.InsertMessage(Text(Fixture("mixed-outlook-attachments.eml")), m_nInbox, 0, NULL, 0, NULL, &names, 0.0,
-                        NULL, NULL, FALSE, FALSE, TRUE);
+    store.InsertMessage(Text(Fixture("mixed-outlook-attachments.eml")), m_nInbox, 0, NULL, 0, NULL, &names,
+                        0.0, NULL, NULL, FALSE, FALSE, TRUE);
     ASSERT_EQ(names.size(), 5u);
     EXPECT_STREQ(names[0], "report.pdf");
     EXPECT_STREQ(names[2], "notes (2).txt");
@@ -295,7 +299,8 @@ TEST_F(MessageInsertionTest, AMessageReceivedAgainGoesToTheProbeFolder)
     std::string text = Fixture("plain-single-part.eml");
     LONG nFirst = Receive(text);
     CEmailsImpl<> store(m_db.Session());
-    store.InsertMessage(Text(text), m_nInbox, m_nOutbox, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE, FALSE);
+    store.InsertMessage(Text(text), m_nInbox, m_nOutbox, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE,
+                        FALSE);
     EXPECT_EQ(Select(nFirst)->m_FolderID, m_nInbox);
     EXPECT_EQ(Select(store.m_EmailsID)->m_FolderID, m_nOutbox);
 
