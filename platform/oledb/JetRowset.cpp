@@ -58,6 +58,13 @@ void CJetRowset::SetBaseTable(const std::string& strTable, const std::string& st
     m_lazy = lazy;
 }
 
+void CJetRowset::SetJoinedBlobs(const std::vector<CJetJoinedBlob>& blobs)
+{
+    m_joinedBlobs = blobs;
+    for (size_t i = 0; i < blobs.size() && i < m_lazy.size(); ++i)
+        m_lazy[i] = blobs[i].iRowid >= 0;
+}
+
 void CJetRowset::AddRow(const std::vector<CJetValue>& values)
 {
     m_all.emplace_back(new Row);
@@ -147,6 +154,13 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
             ref.strTable = m_strTable;
             ref.strColumn = m_columns[iCol];
             ref.rowid = pRow->rowid;
+            if (iCol < m_joinedBlobs.size() && m_joinedBlobs[iCol].iRowid >= 0)
+            {
+                const CJetJoinedBlob& blob = m_joinedBlobs[iCol];
+                ref.strTable = blob.strTable;
+                ref.strColumn = blob.strColumn;
+                ref.rowid = pRow->values[blob.iRowid].i;
+            }
             pRef = &ref;
         }
         if (FAILED(JetValueToBinding(pRow->values[iCol], b, (BYTE*)pData, pRef)))
@@ -297,7 +311,7 @@ STDMETHODIMP CJetRowset::DeleteRows(HCHAPTER, DBCOUNTITEM cRows, const HROW rghR
             rc = sqlite3_step(stmt);
             if (rc != SQLITE_DONE)
             {
-                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
                 status = DBROWSTATUS_E_FAIL;
             }
             else
@@ -352,7 +366,7 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     CJetLock lock(db);
     int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     return ReadRow(pRow->rowid, *pRow);
 }
 
@@ -386,7 +400,7 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     CJetLock lock(db);
     int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);

@@ -43,6 +43,7 @@ TEST(EncodedWordTest, DecodesWordsIntoTheAnsiCodePage)
         {"=?utf-8?Q?abc", "=?utf-8?Q?abc"}, // unterminated: left as it came
         {"=?utf-8?Q?ok?= =?utf-8?Q?bad", "ok =?utf-8?Q?bad"},
         {"=?utf-8?X?abc?=", "=?utf-8?X?abc?="},
+        {"=?utf-8?Q?J=FFrg?=", "J?rg"}, // invalid UTF-8 becomes the ANSI replacement
         {"plain text", "plain text"},
         {"", ""},
     };
@@ -50,6 +51,21 @@ TEST(EncodedWordTest, DecodesWordsIntoTheAnsiCodePage)
     {
         EXPECT_EQ(Str(DecodeEncodedWord(c.header)), c.decoded) << c.header;
     }
+}
+
+// A header of a hundred thousand words, or of word openings that never close, is read in one pass.
+TEST(EncodedWordTest, MegabyteHeadersDecodeWithoutRescanningTheRest)
+{
+    std::string strWords, strOpenings, strUnclosed;
+    for (int i = 0; i < 100000; ++i)
+        strWords += "=?iso-8859-1?Q?=E9?= ";
+    while (strOpenings.size() < 1024 * 1024)
+        strOpenings += "=?";
+    while (strUnclosed.size() < 1024 * 1024)
+        strUnclosed += "x =?iso-8859-1?Q?a";
+    EXPECT_EQ(Str(DecodeEncodedWord(Cs(strWords))), std::string(100000, '\xe9') + " ");
+    EXPECT_EQ(Str(DecodeEncodedWord(Cs(strOpenings))), strOpenings);
+    EXPECT_EQ(Str(DecodeEncodedWord(Cs(strUnclosed))), strUnclosed);
 }
 
 TEST(EncodedWordTest, RawEightBitHeadersNeedADefaultCharset)

@@ -56,18 +56,17 @@ TEST(SmtpMessageTest, EncodedBodiesDecodeBackToTheirText)
         CSmtpMessage message;
         CString text = Cs(original), name;
         message.EncodeBody(SMTP_ENCODING_AUTO, text, name);
-        CString undotted = text;
-        undotted.Replace("\r\n..", "\r\n.");
-        EXPECT_EQ(Str(DecodeTransferEncoding(name, undotted)), original) << Str(name);
+        EXPECT_EQ(Str(DecodeTransferEncoding(name, text)), original) << Str(name);
     }
 }
 
-TEST(SmtpMessageTest, BodiesDoubleDotsAtLineStartsAndWrapAt76)
+TEST(SmtpMessageTest, BodiesKeepDotsAtLineStartsAndWrapAt76)
 {
+    // Dots are doubled on the wire only, never in the text that is stored.
     CSmtpMessage message;
     CString text = "a\r\n.\r\n.b", name;
     message.EncodeBody(SMTP_ENCODING_7BIT, text, name);
-    EXPECT_EQ(text, "a\r\n..\r\n..b");
+    EXPECT_EQ(text, "a\r\n.\r\n.b");
 
     CString bytes = CString('\xff', 120);
     message.EncodeBody(SMTP_ENCODING_BASE64, bytes, name);
@@ -81,6 +80,26 @@ TEST(SmtpMessageTest, BodiesDoubleDotsAtLineStartsAndWrapAt76)
     CString high = "\xe9t\xe9";
     message.EncodeBody(SMTP_ENCODING_7BIT, high, name);
     EXPECT_EQ(high, "?t?");
+}
+
+TEST(SmtpMessageTest, LoneCarriageReturnsAndLineFeedsSurviveEncoding)
+{
+    // An attachment that is not CR LF text goes quoted-printable when it has a long line: its lone CR
+    // and LF bytes travel escaped and come back as they were.
+    const std::string bytes = "x\ry" + std::string(200, 'z') + "\n\r\n";
+    CSmtpMessage message;
+    CString text, name;
+    message.EncodeBody(SMTP_ENCODING_AUTO, text, name, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<int>(bytes.size()));
+    EXPECT_EQ(name, "quoted-printable");
+    EXPECT_EQ(Str(DecodeTransferEncoding(name, text)), bytes);
+
+    // LF-only text is wrapped line by line as the encoding choice counted its lines, with CR LF ends.
+    const std::string second = std::string(50, 'b') + " " + std::string(20, 'c');
+    CString lines = Cs(std::string(50, 'a') + "\n" + second + "\rd");
+    message.EncodeBody(SMTP_ENCODING_AUTO, lines, name);
+    EXPECT_EQ(name, "7bit");
+    EXPECT_EQ(Str(lines), std::string(50, 'a') + "\r\n" + second + "\r\nd");
 }
 
 TEST(SmtpMessageTest, NewMessageHasNormalPriorityAndATimeZone)
