@@ -2,6 +2,8 @@
 #include "store/AddressTable.h"
 
 #include "foundation/Exception.h"
+#include "foundation/TextServices.h"
+#include "store/OLEDBException.h"
 #include "store/DatabaseSession.h"
 #include "store/MessageStoreTexts.h"
 #include "store/MessageTableSupport.h"
@@ -81,4 +83,48 @@ void CAddressTable::DeleteByEmailID(LONG nEmailID, HWND hWnd)
     CString strSQL;
     strSQL.Format("DELETE FROM Address WHERE %s = %ld", g_AddressColumns[0].m_pszName, (long)nEmailID);
     GetOwnerDatabase(hWnd, m_pSession)->ExecuteSQL(strSQL, hWnd);
+}
+
+void CAddressTable::InsertRecipient(const char* pszEntry, LONG nEmailID, BYTE nType, HWND hWndOwner)
+{
+    if (pszEntry == NULL || *pszEntry == '\0')
+        return;
+    Close();
+    ClearRow();
+    CString strName, strAddress;
+    SplitAddress(pszEntry, strName, strAddress);
+    if (strAddress.GetLength() >= (int)sizeof(m_Address))
+    {
+        CString strText;
+        strText.Format(MessageStoreText::kAddressTooLong, (const char*)strAddress, (int)sizeof(m_Address));
+        throw new COLEDBException(NULL, IID_IUnknown, strText, m_pSession, hWndOwner);
+    }
+    strcpy(m_Address, strAddress);
+    if (strName.GetLength() < (int)sizeof(m_Name))
+        strcpy(m_Name, strName);
+    m_Type = nType;
+    m_EmailID = nEmailID;
+
+    if (m_pDuplicates == NULL)
+        m_pDuplicates = new CAddressTable(m_pSession);
+    CAddressTable& duplicates = *m_pDuplicates;
+    duplicates.ClearRow();
+    duplicates.m_EmailID = nEmailID;
+    duplicates.m_Type = nType;
+    strcpy(duplicates.m_Address, m_Address);
+    duplicates.Open(hWndOwner, CString(g_szAddressSelect) + " AND " + g_AddressColumns[2].m_pszName + " = ?");
+    bool bPresent = duplicates.MoveNext() == S_OK;
+    duplicates.Close();
+    if (bPresent)
+        return;
+
+    m_Flags |= 0x01;
+    Open(hWndOwner);
+    HRESULT hr = CCommand<CAccessor<CAddressRecord>>::Insert(0);
+    if (FAILED(hr))
+    {
+        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange, MessageStoreText::kInsertAddressFailed,
+                                  m_pSession, hWndOwner, FALSE, NULL, FALSE, FALSE, hr);
+    }
+    Close();
 }

@@ -70,6 +70,9 @@ public:
     void OpenForEmail(LONG nEmailID, HWND hWndOwner, BYTE nType = ADDRESS_TO);
     void DeleteByEmailID(LONG nEmailID, HWND hWnd);
     void Close() { CloseTable(); }
+    // Stores one recipient entry ("Name <address>" or a bare address) unless the message already has that
+    // address under that kind. An empty entry is skipped.
+    void InsertRecipient(const char* pszEntry, LONG nEmailID, BYTE nType, HWND hWndOwner);
 
     // The table that recipient insertion makes on first use for its duplicate test.
     CAddressTable* m_pDuplicates = NULL;

@@ -141,13 +141,6 @@ void SaveToFile(const CString& strMessage, const char* pszPath)
 }
 } // namespace MessageText
 
-CString CMimePart::GetHeader(const char* pszField, const char* pszParameter) const
-{
-    return pszParameter != NULL && pszParameter[0] != '\0'
-               ? CString()
-               : MessageText::GetHeaderField(m_strText, pszField, 0);
-}
-
 CString GetMessageSubject(const CMimePart* pMessage)
 {
     return pMessage != NULL ? pMessage->GetHeader("subject", "") : CString();

@@ -6,16 +6,30 @@
 #include <string.h>
 
 #include <new>
+#include <vector>
 
 #include <atlstr.h>
 
+#include "content/AddressList.h"
+#include "content/BodyWalker.h"
+#include "content/EncodedWord.h"
+#include "content/MimePart.h"
+#include "content/ReceivedMessage.h"
+#include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
+#include "foundation/File.h"
+#include "foundation/FileException.h"
+#include "foundation/Paths.h"
+#include "foundation/SequentialStream.h"
 #include "store/AccountsTable.h"
 #include "store/AddressTable.h"
 #include "store/AttachmentsTable.h"
 #include "store/EmailsTable.h"
+#include "store/DatabaseSession.h"
+#include "store/MessageInsertion.h"
 #include "store/MessageStoreTexts.h"
-#include "store/MimePartStandIn.h"
+#include "store/MessageTableSupport.h"
+#include "store/OLEDBException.h"
 
 // Message text helpers; the store applies them to the text of its current row.
 namespace MessageText
@@ -248,6 +262,153 @@ public:
         SetCursor(hOldCursor);
     }
 
+    // Stores a received message text: its row, recipients and attachments (rows, and files in the temporary
+    // folder for the parts that are saved at once). With pAttachmentNames the attachment names are collected
+    // there instead of stored as rows. Problems of the text itself never stop the row from being stored:
+    // they are left in m_strParseError.
+    void InsertMessage(const CString& strText, LONG nFolderID, LONG nProbeFolderID, const char* pszUniqueID,
+                       LONG nAccountID, HWND hWndOwner, std::vector<CString>* pAttachmentNames, DATE date,
+                       const char* pszSubject, const char* pszFrom, BOOL bUnread, BOOL bNoBody,
+                       BOOL bBodyPresent)
+    {
+        try
+        {
+            this->SetFlag(EMAIL_FLAG_NO_BODY, bNoBody);
+            this->SetFlag(EMAIL_FLAG_UNREAD, bUnread);
+            this->SetBodyPresent(bBodyPresent);
+            this->m_FolderID = nFolderID;
+            DropText();
+            m_strMessage = strText;
+            m_strParseError.Empty();
+
+            CReceivedMessageScan scan;
+            CMimePart* pMessage = GetMimeMessage();
+            if (pMessage != NULL)
+                ScanReceivedMessage(*pMessage, scan);
+            m_strParseError = scan.m_strError;
+            // A message that is one attachment always gets its row, also when names are collected.
+            bool bApplication = pMessage != NULL && IsApplicationMessage(*pMessage);
+            pMessage = NULL; // the insertion below moves the store, which drops the parsed message
+
+            if (nFolderID == 0)
+                return;
+            InsertMessage(nProbeFolderID, hWndOwner, NULL, pszUniqueID, nAccountID, 0, date, pszSubject, pszFrom,
+                          0, 0);
+            LONG nEmailID = this->m_EmailsID;
+            for (size_t i = 0; i < scan.m_attachments.size(); i++)
+            {
+                const CReceivedAttachment& attachment = scan.m_attachments[i];
+                CString strRowName = attachment.m_strName;
+                if (attachment.m_bWriteFile)
+                {
+                    // Named for the message, so parts of different messages never share a file.
+                    strRowName.Format("%s%ld-%s", (const char*)GetTempFolder(), (long)nEmailID,
+                                      (const char*)attachment.m_strName);
+                    CFile file(strRowName, CFile::modeCreate | CFile::modeWrite);
+                    file.Write((const char*)attachment.m_strData, (UINT)attachment.m_strData.GetLength());
+                    file.Close();
+                }
+                if (pAttachmentNames != NULL && !bApplication)
+                    pAttachmentNames->push_back(attachment.m_strName);
+                else
+                    m_attachments.Insert(nEmailID, strRowName, hWndOwner, (LONG)attachment.m_nSize);
+            }
+            m_attachments.Close();
+        }
+        catch (CException*)
+        {
+            throw;
+        }
+        catch (const char*)
+        {
+            throw;
+        }
+        catch (COLEDBException* pException)
+        {
+            delete pException;
+            throw MessageStoreText::kInsertMessageError;
+        }
+        catch (CFileException* pException)
+        {
+            delete pException;
+            throw MessageStoreText::kInsertMessageFailed;
+        }
+        catch (...)
+        {
+            throw MessageStoreText::kInsertMessageFailed;
+        }
+    }
+
+    // Stores the message text as a new row of the folder in FolderID, with its recipients. Null texts are
+    // taken from the header; a failure leaves neither the row nor its recipients, and saves the text as
+    // "Message.eml" in the temporary folder.
+    void InsertMessage(LONG nProbeFolderID, HWND hWndOwner, const char* pszMessageID, const char* pszUniqueID,
+                       LONG nAccountID, BOOL bExtra1, DATE date, const char* pszSubject, const char* pszFrom,
+                       BOOL bExtra2, BOOL bExtra3)
+    {
+        if (this->m_FolderID == 0)
+            return;
+        CString strText = GetMessage();
+        LONG nNewID = 0;
+        try
+        {
+            nNewID = InsertRow(nProbeFolderID, hWndOwner, pszMessageID, pszUniqueID, nAccountID, bExtra1, date,
+                               pszSubject, pszFrom, bExtra2, bExtra3, strText);
+            StoreRecipients(hWndOwner, GetHeaderField("To"), GetHeaderField("Cc"), GetHeaderField("Bcc"));
+        }
+        catch (...)
+        {
+            m_strMessage = strText;
+            if (nNewID != 0)
+                RemoveRow(nNewID, hWndOwner);
+            CString strPath = GetTempFolder() + MessageStoreText::kSavedMessageName;
+            try
+            {
+                SaveMessageToFile(strPath);
+            }
+            catch (CFileException* pFileException)
+            {
+                delete pFileException;
+            }
+            try
+            {
+                throw;
+            }
+            catch (CException* pException)
+            {
+                CString strMessage = pException->m_strMessage;
+                delete pException;
+                throw new CException(strMessage, strPath);
+            }
+        }
+    }
+
+    // Each empty list is taken from the header field of its kind.
+    void StoreRecipients(HWND hWndOwner, CString strTo, CString strCc, CString strBcc)
+    {
+        const char* const kFields[] = {"To", "Cc", "Bcc"};
+        CString* lists[] = {&strTo, &strCc, &strBcc};
+        for (int nType = 0; nType < 3; nType++)
+        {
+            if (lists[nType]->IsEmpty())
+                *lists[nType] = GetHeaderField(kFields[nType]);
+            std::vector<CString> entries;
+            ParseAddressList(*lists[nType], entries);
+            for (const CString& strEntry : entries)
+                m_addresses.InsertRecipient(strEntry, this->m_EmailsID, (BYTE)nType, hWndOwner);
+        }
+        m_addresses.Close();
+    }
+
+    // The body walker over the current message: mode 0 writes the text body to *pTarget, mode 1 saves or
+    // lists the attachment named pszName.
+    int ExtractPart(CString* pTarget, int* pKind, int nMode, const char* pszName, HWND* phList, int* pCancelled,
+                    int* pSize)
+    {
+        CBodyWalker walker(m_strParseError, m_bSearch);
+        return walker.ExtractPart(GetMessage(), pTarget, pKind, nMode, pszName, phList, pCancelled, pSize);
+    }
+
     CAttachmentsTable m_attachments;
     CString m_strMessage;
     CString m_strParseError;
@@ -258,6 +419,155 @@ public:
     CString m_strMessageFilePath;
 
 private:
+    static bool IsApplicationMessage(const CMimePart& message)
+    {
+        CString strType, strSubtype;
+        message.GetContentType(strType, strSubtype);
+        return strType == "application";
+    }
+
+    // Steps of the insertion up to the row and its identity; returns the new EmailsID.
+    LONG InsertRow(LONG nProbeFolderID, HWND hWndOwner, const char* pszMessageID, const char* pszUniqueID,
+                   LONG nAccountID, BOOL bExtra1, DATE date, const char* pszSubject, const char* pszFrom,
+                   BOOL bExtra2, BOOL bExtra3, const CString& strText)
+    {
+        CMimePart* pMessage = GetMimeMessage();
+        BOOL bAttachments = pMessage != NULL && pMessage->HasAttachments();
+
+        LONG nFlags = this->m_Flags & ~(EMAIL_FLAG_HIGH_PRIORITY | EMAIL_FLAG_LOW_PRIORITY);
+        nFlags |= PriorityFlags(GetHeaderField("X-Priority"));
+        nFlags = bExtra1 ? nFlags | EMAIL_FLAG_EXTRA1 : nFlags & ~EMAIL_FLAG_EXTRA1;
+        nFlags = bExtra2 ? nFlags | EMAIL_FLAG_EXTRA2 : nFlags & ~EMAIL_FLAG_EXTRA2;
+        nFlags = bExtra3 ? nFlags | EMAIL_FLAG_EXTRA3 : nFlags & ~EMAIL_FLAG_EXTRA3;
+        nFlags = bAttachments ? nFlags | EMAIL_FLAG_ATTACHMENTS : nFlags & ~EMAIL_FLAG_ATTACHMENTS;
+
+        CString strSubject =
+            DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetMessageSubject(pMessage));
+        if (strSubject.GetLength() > 255)
+        {
+            CString strWarning;
+            strWarning.Format(MessageStoreText::kSubjectTooLong, (const char*)strSubject,
+                              (const char*)strSubject.Left(255));
+            AppMessageBox(strWarning, MB_ICONWARNING, hWndOwner);
+            strSubject = strSubject.Left(255);
+        }
+
+        CString strUniqueID = pszUniqueID != NULL ? CString(pszUniqueID) : CString(this->m_UniqueID);
+        if (pszUniqueID != NULL && strUniqueID.GetLength() > 255)
+            throw MessageStoreText::kUniqueIDTooLarge;
+        LONG nAccount = nAccountID != 0 ? nAccountID : this->m_AccountID;
+
+        CString strMessageID = pszMessageID != NULL ? CString(pszMessageID) : GetHeaderField("Message-ID");
+        if (strMessageID.IsEmpty())
+            strMessageID = MakeGeneratedMessageID();
+        strMessageID = strMessageID.GetLength() < 128 ? StripMessageIDBrackets(strMessageID) : CString();
+
+        CString strFrom = DecodeEncodedWord(pszFrom != NULL ? CString(pszFrom) : GetHeaderField("From"));
+        if (strFrom.GetLength() >= 256)
+            strFrom.Empty();
+
+        LONG nFolderID = this->m_FolderID;
+        BYTE nEncode = this->m_Encode;
+        DATE emDate = date;
+        if (date == 0.0)
+        {
+            SYSTEMTIME now, parsed;
+            GetLocalTime(&now);
+            SystemTimeToVariantTime(&now, &emDate);
+            CString strDate = GetHeaderField("Date");
+            if (!strDate.IsEmpty() && strDate.Find("%CURRENT_DATE_TIME") != 0 &&
+                ParseMessageDate(strDate, parsed))
+            {
+                DATE converted;
+                if (IsValidSystemTime(parsed) && SystemTimeToVariantTime(&parsed, &converted))
+                {
+                    emDate = converted;
+                    if (nProbeFolderID != 0 &&
+                        IsDuplicate(nProbeFolderID, strSubject, strFrom, parsed, hWndOwner))
+                        nFolderID = nProbeFolderID;
+                }
+            }
+        }
+
+        OpenByFolder(nFolderID, hWndOwner);
+        m_strMessage = strText;
+        this->m_FolderID = nFolderID;
+        this->m_Flags = nFlags;
+        this->m_EmDate = emDate;
+        this->m_AccountID = nAccount;
+        this->m_Encode = nEncode;
+        strncpy(this->m_Subject, strSubject, sizeof(this->m_Subject) - 1);
+        strncpy(this->m_UniqueID, strUniqueID, sizeof(this->m_UniqueID) - 1);
+        strncpy(this->m_MessageID, strMessageID, sizeof(this->m_MessageID) - 1);
+        strncpy(this->m_Ref, strFrom, sizeof(this->m_Ref) - 1);
+
+        CSequentialStream stream;
+        ULONG cbWritten = 0;
+        stream.Write((const char*)strText, (ULONG)strText.GetLength(), &cbWritten);
+        this->m_pMessage = &stream;
+        this->m_MessageLength = strText.GetLength();
+        this->m_MessageStatus = DBSTATUS_S_OK;
+        HRESULT hr = this->Insert(0);
+        this->m_pMessage = NULL;
+        if (FAILED(hr) || MoveLast(1) != S_OK)
+        {
+            throw new COLEDBException(this->m_spRowsetChange, IID_IRowsetChange,
+                                      MessageStoreText::kInsertEmailsFailed, this->m_pSession, hWndOwner, FALSE,
+                                      NULL, FALSE, FALSE, hr);
+        }
+        LONG nNewID = this->m_EmailsID;
+        Close();
+        m_strMessage = strText;
+        return nNewID;
+    }
+
+    // A message of the same second, subject and sender in another folder than the probe folder.
+    bool IsDuplicate(LONG nProbeFolderID, const CString& strSubject, const CString& strFrom,
+                     const SYSTEMTIME& when, HWND hWndOwner)
+    {
+        try
+        {
+            CEmailsImpl<> probe(this->m_pSession);
+            probe.Clear();
+            probe.m_FolderID = nProbeFolderID;
+            strncpy(probe.m_Subject, strSubject, sizeof(probe.m_Subject) - 1);
+            strncpy(probe.m_Ref, strFrom, sizeof(probe.m_Ref) - 1);
+            probe.m_EmDate = OleDateAfterSeconds(when, 1);
+            probe.m_EmDateMin = OleDateAfterSeconds(when, -1);
+            probe.Open(hWndOwner, "Emails",
+                       CString(g_szEmailsSelect) +
+                           " WHERE FolderID <> ? AND Subject = ? AND Ref = ? AND EmDate < ? AND EmDate > ?");
+            return probe.MoveNext(1, 0) == S_OK;
+        }
+        catch (COLEDBException* pException)
+        {
+            delete pException;
+            return false;
+        }
+    }
+
+    // Takes back a row whose recipients could not be stored.
+    void RemoveRow(LONG nEmailID, HWND hWndOwner)
+    {
+        try
+        {
+            Close();
+            m_addresses.Close();
+            m_addresses.DeleteByEmailID(nEmailID, hWndOwner);
+            CString strSQL;
+            strSQL.Format("DELETE FROM Emails WHERE EmailsID = %ld", (long)nEmailID);
+            GetOwnerDatabase(hWndOwner, this->m_pSession)->ExecuteSQL(strSQL, hWndOwner);
+        }
+        catch (COLEDBException* pException)
+        {
+            delete pException;
+        }
+        catch (CException* pException)
+        {
+            delete pException;
+        }
+    }
+
     void DropText()
     {
         delete m_pMimeMessage;

@@ -21,7 +21,15 @@ extern const char g_szEmailsSelect[];
 // Message state bits in Flags.
 enum
 {
-    EMAIL_FLAG_ATTACHMENTS = 0x01
+    EMAIL_FLAG_ATTACHMENTS = 0x01,
+    EMAIL_FLAG_UNREAD = 0x02,
+    EMAIL_FLAG_EXTRA1 = 0x08,
+    EMAIL_FLAG_HIGH_PRIORITY = 0x10,
+    EMAIL_FLAG_LOW_PRIORITY = 0x20,
+    EMAIL_FLAG_NO_BODY = 0x40,
+    EMAIL_FLAG_BODY_PRESENT = 0x80,
+    EMAIL_FLAG_EXTRA2 = 0x100,
+    EMAIL_FLAG_EXTRA3 = 0x200
 };
 
 class CEmailsRecord
@@ -35,6 +43,16 @@ public:
     void SaveFlags(HWND hWnd);
     // Lets go of the bound Message stream without reading it.
     void ReleaseMessageStream();
+    // The body-present marker; setting it clears the no-body and unread bits.
+    void SetBodyPresent(BOOL bPresent)
+    {
+        if (bPresent)
+            m_Flags = (m_Flags | EMAIL_FLAG_BODY_PRESENT) & ~(EMAIL_FLAG_NO_BODY | EMAIL_FLAG_UNREAD);
+        else
+            m_Flags &= ~EMAIL_FLAG_BODY_PRESENT;
+    }
+    bool IsNoBody() const { return (m_Flags & EMAIL_FLAG_NO_BODY) != 0; }
+    void SetFlag(LONG nFlag, BOOL bSet) { m_Flags = bSet ? (m_Flags | nFlag) : (m_Flags & ~nFlag); }
 
     char m_Criteria[256];
     LONG m_EmailsID;

@@ -26,6 +26,26 @@ const char kAlterEmailsFailed[] = "FATAL ERROR. Alter Emails table failed.";
 const char kMessageNotFound[] = "ERROR: Message is not found.\r\nEmailID = %ld.";
 const char kReadMessageFailed[] = "ERROR: Reading of the message failed.\r\nEmailID = %ld.";
 
+// Address
+const char kAddressTooLong[] =
+    "ERROR: Insert Address table failed!\r\nThe %s length too long. Maximum address length is %d";
+const char kInsertAddressFailed[] = "ERROR: Insert Address table failed!";
+
+// Message insertion
+const char kUniqueIDTooLarge[] = "Insert Emails table failed! UniqueID length too large.";
+const char kInsertEmailsFailed[] = "ERROR: Insert Emails table failed!";
+const char kSubjectTooLong[] =
+    "Subject of the message:\r\n\r\n%s\r\n\r\nis very long.\r\rTruncate to:\r\n\r\n%s";
+const char kGeneratedMessageID[] = "<%d-%d-%d-%d-%d-%d-%d-%d@Letrova>";
+const char kSavedMessageName[] = "Message.eml";
+
+// Received-message parser
+const char kInsertMessageError[] = "CEmailsImpl::InsertMessage error.";
+const char kInsertMessageFailed[] = "Insert message failed !";
+const char kNoContentDisposition[] = "ERROR: No Content-Disposition for Content-Type: ";
+const char kContentDispositionIs[] = "ERROR: Content-Disposition: ";
+const char kNoAttachmentFileName[] = "ERROR: Content-Disposition failed. No file name of the attachment.";
+
 // Attachments
 const char kAttachmentNameTooLong[] =
     "ERROR: Name of attached file too long. Maximum file name length is 255.";

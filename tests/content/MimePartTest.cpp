@@ -1,0 +1,232 @@
+// The part tree: structure against Python's email package, header fields and parameters, malformed texts.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "content/AttachmentName.h"
+#include "content/MimePart.h"
+#include "content/TextUtilities.h"
+#include "content/ReceivedMessage.h"
+#include "MimeCorpus.h"
+
+namespace
+{
+CString Text(const std::string& bytes)
+{
+    return CString(bytes.data(), (int)bytes.size());
+}
+} // namespace
+
+TEST(MimePartTest, CorpusTreesMatchPythonsOutlines)
+{
+    std::vector<CCorpusMessage> corpus = LoadMimeCorpus();
+    ASSERT_GE(corpus.size(), 30u);
+    for (const CCorpusMessage& message : corpus)
+    {
+        SCOPED_TRACE(message.strName);
+        ASSERT_FALSE(message.strOutline.empty());
+        CMimePart part(Text(message.strText));
+        EXPECT_EQ(OutlineOf(part), message.strOutline);
+    }
+}
+
+TEST(MimePartTest, TwoThreadsParsingAtOnceGetTheSameTrees)
+{
+    std::vector<CCorpusMessage> corpus = LoadMimeCorpus();
+    std::vector<std::string> expected;
+    for (const CCorpusMessage& message : corpus)
+        expected.push_back(OutlineOf(CMimePart(Text(message.strText))));
+    auto parseAll = [&](std::vector<std::string>& outlines) {
+        for (int nRound = 0; nRound < 5; nRound++)
+        {
+            outlines.clear();
+            for (const CCorpusMessage& message : corpus)
+            {
+                CMimePart part(Text(message.strText));
+                CReceivedMessageScan scan;
+                ScanReceivedMessage(part, scan);
+                outlines.push_back(OutlineOf(part));
+            }
+        }
+    };
+    std::vector<std::string> first, second;
+    std::thread one(parseAll, std::ref(first));
+    std::thread two(parseAll, std::ref(second));
+    one.join();
+    two.join();
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(second, expected);
+}
+
+TEST(MimePartTest, FieldMapKeepsParametersOnlyWhereMimeDefinesThem)
+{
+    CMimePart part("Subject: one; two\r\n"
+                   "  three\r\n"
+                   "Message-ID: <a=b@example.com>\r\n"
+                   "References: <x=1@y> <z=2@y>\r\n"
+                   "Received: first\r\n"
+                   "Received: second\r\n"
+                   "Content-Type: TEXT/HTML;\r\n"
+                   "\tCharSet=\"koi8-r\"\r\n"
+                   "Content-Disposition: attachment; filename=\"a; b.pdf\"; size=123;\r\n"
+                   "\tcreation-date=\"Tue, 05 Mar 2002 10:20:30 GMT\"\r\n"
+                   "\r\n"
+                   "body\r\n");
+    EXPECT_STREQ(part.GetHeader("subject", ""), "one; two three");
+    EXPECT_STREQ(part.GetHeader("message-id", ""), "<a=b@example.com>");
+    EXPECT_STREQ(part.GetHeader("references", ""), "<x=1@y> <z=2@y>");
+    EXPECT_STREQ(part.GetHeader("received", ""), "first");
+    EXPECT_STREQ(part.GetHeader("content-type", "charset"), "\"koi8-r\"");
+    EXPECT_STREQ(part.GetBodyCharset(), "koi8-r");
+    EXPECT_TRUE(part.HasHeaderValue("content-type", "text/html"));
+    CString strType, strSubtype;
+    part.GetContentType(strType, strSubtype);
+    EXPECT_STREQ(strType + "/" + strSubtype, "text/html");
+    EXPECT_STREQ(part.GetParameter("content-disposition", "filename"), "a; b.pdf");
+    EXPECT_STREQ(part.GetHeader("content-disposition", "size"), "123");
+    EXPECT_STREQ(part.m_strBody, "body\r\n");
+}
+
+TEST(MimePartTest, AttachmentNamesComeFromEveryFormOfTheParameter)
+{
+    struct Case
+    {
+        const char* pszHeader;
+        const char* pszName;
+    } cases[] = {
+        {"Content-Disposition: attachment; filename=\"a.txt\"; modification-date=\"Mon, 1 Jan 2001\"",
+         "a.txt"},
+        {"Content-Disposition: attachment; filename=plain.txt; size=5", "plain.txt"},
+        {"Content-Disposition: attachment; FileName = \"spaced.txt\"", "spaced.txt"},
+        {"Content-Disposition: attachment; filename*=utf-8''na%20me.txt", "na me.txt"},
+        {"Content-Disposition: attachment; filename*0=\"long\"; filename*1=\"name.txt\"", "longname.txt"},
+        {"Content-Disposition: attachment; filename=\"q\\\"uote.txt\"", "q\"uote.txt"},
+        {"Content-Type: application/pdf; name=\"from-type.pdf\"", "from-type.pdf"},
+        {"Content-Disposition: attachment", ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszHeader);
+        CMimePart part(CString(c.pszHeader) + "\r\n\r\nx");
+        EXPECT_STREQ(GetRawAttachmentName(part), c.pszName);
+    }
+    EXPECT_STREQ(MakeAttachmentFileName("..\\..\\evil.txt"), MakeFileName("..\\..\\evil.txt"));
+    EXPECT_EQ(MakeAttachmentFileName("..\\..\\evil.txt").FindOneOf("\\/:"), -1);
+}
+
+TEST(MimePartTest, UnusualStructuresStillGiveSoundTrees)
+{
+    // A part without headers keeps its whole text as body.
+    CMimePart headerless("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\nfirst paragraph\r\n\r\n"
+                         "second\r\n--b--\r\n");
+    ASSERT_NE(headerless.m_pFirstChild, nullptr);
+    EXPECT_STREQ(headerless.m_pFirstChild->m_strBody, "first paragraph\r\n\r\nsecond");
+    EXPECT_TRUE(headerless.m_pFirstChild->m_fields.empty());
+
+    // LF-only text reads like CRLF text.
+    CMimePart lf("Subject: lf\nContent-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: "
+                 "text/plain\n\nx\n--b--\n");
+    ASSERT_NE(lf.m_pFirstChild, nullptr);
+    EXPECT_STREQ(lf.m_pFirstChild->m_strBody, "x");
+    EXPECT_STREQ(lf.GetHeader("subject", ""), "lf");
+
+    // No blank line at all: everything is header.
+    CMimePart noBody("Subject: only a header");
+    EXPECT_STREQ(noBody.GetHeader("subject", ""), "only a header");
+    EXPECT_TRUE(noBody.m_strBody.IsEmpty());
+
+    // Nesting far deeper than any mail program writes stops at the cap instead of exhausting the stack.
+    std::string deep;
+    for (int i = 0; i < 5000; i++)
+        deep += "Content-Type: multipart/mixed; boundary=b" + std::to_string(i) + "x\r\n\r\n--b" +
+                std::to_string(i) + "x\r\n";
+    CMimePart nested(deep.c_str());
+    int nDepth = 0;
+    for (const CMimePart* p = &nested; p->m_pFirstChild != NULL; p = p->m_pFirstChild)
+        nDepth++;
+    EXPECT_EQ(nDepth, (int)CMimePart::kMaxDepth);
+}
+
+TEST(MimePartTest, ReceivedScanFindsTheAttachmentsWithTheirDecodedSizes)
+{
+    struct Expected
+    {
+        CString strName;
+        long long nSize;
+        bool bWriteFile;
+    };
+    struct Case
+    {
+        const char* pszFile;
+        std::vector<Expected> attachments;
+        bool bError;
+    } cases[] = {
+        {"plain-single-part.eml", {}, false},
+        {"alternative-plain-html.eml", {}, false},
+        {"related-inline-image.eml", {}, false},
+        {"mixed-outlook-attachments.eml",
+         {{"report.pdf", 768, false},
+          {"notes.txt", 24, false},
+          {"notes (2).txt", 28, false},
+          {"ATT.eml", 113, true},
+          {"Attachment5.dat", 14, false}},
+         false},
+        {"report-delivery-status.eml", {{"ATT.dat", 97, true}}, false},
+        {"application-without-disposition.eml", {{"scan.pdf", 768, false}}, true},
+        {"rfc2231-and-unsafe-names.eml",
+         {{"r\xE9sum\xE9.txt", 3, false},
+          {MakeFileName("..\\..\\evil.txt"), 3, false},
+          {MakeFileName("C:\\windows\\win.ini"), 5, false}},
+         false},
+        {"lf-only-line-endings.eml", {{"a.txt", 8, false}}, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszFile);
+        CMimePart part(Text(ReadBinaryFile(MimeDataPath(c.pszFile))));
+        CReceivedMessageScan scan;
+        ScanReceivedMessage(part, scan);
+        EXPECT_EQ(!scan.m_strError.IsEmpty(), c.bError) << scan.m_strError;
+        ASSERT_EQ(scan.m_attachments.size(), c.attachments.size());
+        for (size_t i = 0; i < c.attachments.size(); i++)
+        {
+            EXPECT_STREQ(scan.m_attachments[i].m_strName, c.attachments[i].strName);
+            EXPECT_EQ(scan.m_attachments[i].m_nSize, c.attachments[i].nSize);
+            EXPECT_EQ(scan.m_attachments[i].m_bWriteFile, c.attachments[i].bWriteFile);
+        }
+    }
+}
+
+TEST(MimePartTest, AForwardedMessageIsWrittenAsItsBodyUntouched)
+{
+    CMimePart part(Text(ReadBinaryFile(MimeDataPath("mixed-outlook-attachments.eml"))));
+    CReceivedMessageScan scan;
+    ScanReceivedMessage(part, scan);
+    ASSERT_EQ(scan.m_attachments.size(), 5u);
+    EXPECT_STREQ(scan.m_attachments[3].m_strData, "From: carl@example.com\r\nSubject: forwarded\r\n"
+                                                  "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+                                                  "a=3Db stays as written");
+}
+
+TEST(MimePartTest, LongLinesAndNulBytesNeitherStopTheScanNorChangeTheData)
+{
+    std::string strLong(5000, 'x');
+    std::string strBinary = std::string("a\0b", 3) + strLong + "\r\nend";
+    std::string text =
+        "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n" + strLong +
+        "\r\n--b\r\nContent-Type: application/octet-stream\r\n"
+        "Content-Disposition: attachment; filename=bin.dat\r\n\r\n" +
+        strBinary + "\r\n--b\r\nContent-Disposition: attachment; filename=after.txt\r\n\r\nlast\r\n--b--\r\n";
+    CMimePart part(Text(text));
+    CReceivedMessageScan scan;
+    ScanReceivedMessage(part, scan);
+    ASSERT_EQ(scan.m_attachments.size(), 2u);
+    EXPECT_STREQ(scan.m_attachments[0].m_strName, "bin.dat");
+    EXPECT_EQ(scan.m_attachments[0].m_nSize, (long long)strBinary.size());
+    EXPECT_STREQ(scan.m_attachments[1].m_strName, "after.txt");
+    EXPECT_EQ(scan.m_attachments[1].m_nSize, 4);
+    ASSERT_NE(part.m_pFirstChild, nullptr);
+    ASSERT_NE(part.m_pFirstChild->m_pNextSibling, nullptr);
+    const CString& strBody = part.m_pFirstChild->m_pNextSibling->m_strBody;
+    EXPECT_EQ(std::string((const char*)strBody, strBody.GetLength()), strBinary);
+}
