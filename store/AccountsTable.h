@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "store/ColumnDesc.h"
+#include "store/DeletedMessagesTable.h"
 #include "store/OptionsTable.h"
 #include "store/TableBase.h"
 
@@ -135,6 +136,7 @@ public:
     explicit CAccountsImpl(CSession* pSession);
     virtual ~CAccountsImpl();
 
+    CDeletedMessagesTable m_DeletedMessages;
     CString m_strText;
     COptionsTable m_Options;
     CAccountsTable m_Accounts;
