@@ -96,7 +96,7 @@ void CDeletedMessagesTable::PrepareQuery(bool bWithUniqueID)
     CString strSQL = kFindQuery;
     if (bWithUniqueID)
         strSQL += CString(" AND ") + "UniqueID" + " = ?";
-    HRESULT hr = Create(*m_pSession, strSQL);
+    HRESULT hr = CCommand<CAccessor<CDeletedMessagesRecord>>::Create(*m_pSession, strSQL);
     if (SUCCEEDED(hr))
         hr = Prepare();
     if (FAILED(hr))
