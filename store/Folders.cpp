@@ -234,10 +234,8 @@ FolderChoiceDialog SetFolderChoiceDialog(FolderChoiceDialog pfnDialog)
 
 bool CFolders::IsSystemFolder(const CFoldersRecord& folder)
 {
-    // User folders are stored with Type 0 too; only the one at the top is Local Folders.
-    if (folder.m_Type == FOLDER_LOCAL_FOLDERS)
-        return folder.m_OwnerID == 0;
-    return folder.m_Type < FOLDER_IMAP_FIRST && folder.m_Type != FOLDER_NONE;
+    return folder.m_Type <= FOLDER_DRAFTS ||
+           (folder.m_Type >= FOLDER_ALL_EMAILS && folder.m_Type <= FOLDER_IMAP_ACCOUNT);
 }
 
 void CFolders::FreeItemData(LPARAM lParam)

@@ -52,8 +52,8 @@ public:
     bool LoadFolder(LONG nID, HWND hOwner);
     // True when nCandidateID is nFolderID or lies below it.
     bool IsSelfOrDescendant(LONG nFolderID, LONG nCandidateID, HWND hOwner);
-    // The folders that neither delete nor move may touch: Local Folders itself, the special folders and
-    // IMAP account roots.
+    // The folders that neither delete nor move may touch: Local Folders, the folders of Types 1-5, the
+    // address-book folders and IMAP account roots.
     static bool IsSystemFolder(const CFoldersRecord& folder);
     // Frees the data of a tree item; the tree window calls it when the item goes.
     static void FreeItemData(LPARAM lParam);
