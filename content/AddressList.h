@@ -7,10 +7,12 @@
 
 #include <vector>
 
-// Splits text at separator where it stands outside double quotes and angle brackets. With pszNameTag each
-// entry's display name gets the tag; with bResolve each entry is looked up in the address book and left
-// out when the look-up refuses it. A misplaced quote or bracket shows "Invalid address:" and returns
-// FALSE; entries added before stay in the list.
+// Splits text at separator where it stands outside quoted strings, comments and angle brackets, as
+// RFC 5322 reads a list: a group ("Team: a@x.com, b@y.com;") gives its members, a comment may give a
+// name. With pszNameTag each entry's display name gets the tag; with bResolve (a list the user typed)
+// each entry is looked up in the address book and left out when the look-up refuses it, and a misplaced
+// quote or bracket shows "Invalid address:" and returns FALSE, keeping the entries added before. Without
+// bResolve (a received header) no box is shown and no entry without an address is added.
 BOOL ParseAddressList(const CString& text, std::vector<CString>& list, char separator = ',',
                       const char* pszNameTag = NULL, BOOL bResolve = FALSE, HWND hWndOwner = NULL);
 

@@ -131,6 +131,23 @@ bool LookUpCharset(IMultiLanguage* pLang, const char* pszName, MIMECSETINFO& inf
     return hr == S_OK;
 }
 
+CString Utf8ToCodePage(const CString& text, UINT nTo)
+{
+    if (text.IsEmpty())
+        return text;
+    const int nWide = MultiByteToWideChar(CP_UTF8, 0, text, text.GetLength(), nullptr, 0);
+    if (nWide <= 0)
+        return text;
+    std::vector<WCHAR> wide(nWide);
+    MultiByteToWideChar(CP_UTF8, 0, text, text.GetLength(), wide.data(), nWide);
+    const int nBytes = WideCharToMultiByte(nTo, 0, wide.data(), nWide, nullptr, 0, nullptr, nullptr);
+    if (nBytes <= 0)
+        return text;
+    std::vector<char> bytes(nBytes);
+    WideCharToMultiByte(nTo, 0, wide.data(), nWide, bytes.data(), nBytes, nullptr, nullptr);
+    return CString(bytes.data(), nBytes);
+}
+
 bool IsKnownCodePage(IMultiLanguage* pLang, UINT cp)
 {
     MIMECPINFO info = {};
@@ -291,6 +308,10 @@ CString CCharsetDecoder::Convert(const CString& text, BOOL bToCharset, BOOL bUse
     const UINT target = nCodePage ? nCodePage : bUseAnsi ? GetACP() : GetCodePage();
     const UINT from = bToCharset ? target : m_Info.uiInternetEncoding;
     const UINT to = bToCharset ? m_Info.uiInternetEncoding : target;
+    // Invalid UTF-8 must not pass through raw, where it would be read as bytes of the target: each bad
+    // sequence becomes U+FFFD, or the target's "?" when it cannot hold that.
+    if (from == kCodePageUtf8 && (to == kCodePageUtf8 || (to < 50000 && IsValidCodePage(to))))
+        return Utf8ToCodePage(text, to);
     if (from == to)
         return text;
     CString result;

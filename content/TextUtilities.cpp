@@ -43,8 +43,11 @@ bool IsReservedDeviceName(const CString& name)
         if (stem == device)
             return true;
     }
-    return stem.GetLength() == 4 && (stem.Left(3) == "COM" || stem.Left(3) == "LPT") && stem[3] >= '1' &&
-           stem[3] <= '9';
+    if (stem.GetLength() != 4 || (stem.Left(3) != "COM" && stem.Left(3) != "LPT"))
+        return false;
+    // The superscript digits one to three (windows-1252) name the same ports.
+    const unsigned char digit = static_cast<unsigned char>(stem[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
 // Cut position at or before limit that does not split a double-byte character of the ANSI code page.

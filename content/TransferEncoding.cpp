@@ -41,7 +41,11 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// Base64 state that survives line ends, so a group split over two lines still decodes.
+// Base64 state that survives line ends, so a group split over two lines still decodes. Bytes leave as
+// soon as their bits are in. A "=" ends a group only where padding belongs (after two or three
+// characters, completing four); anywhere else it is skipped as python's decoder does, so a stray one
+// does not shift the groups after it. Data after a completed pad starts a new group: some mailers join
+// encodings.
 class CBase64Decoder
 {
 public:
@@ -51,41 +55,49 @@ public:
         {
             const char c = p[i];
             if (c == '=')
-                ++m_padding;
-            else
             {
-                const unsigned char v = kBase64Table.value[static_cast<unsigned char>(c)];
-                if (v == 255)
-                    continue; // line breaks, blanks and stray characters carry nothing (RFC 2045 6.8)
-                m_group |= static_cast<unsigned long>(v) << (18 - 6 * m_count);
+                if (m_count >= 2 && m_count + ++m_padding >= 4)
+                    Reset();
+                continue;
             }
-            if (++m_count == 4)
-                Emit(sink, m_padding < 3 ? 3 - m_padding : 1);
+            const unsigned char v = kBase64Table.value[static_cast<unsigned char>(c)];
+            if (v == 255)
+                continue; // line breaks, blanks and stray characters carry nothing (RFC 2045 6.8)
+            m_padding = 0;
+            switch (m_count++)
+            {
+            case 0:
+                m_bits = v;
+                break;
+            case 1:
+                sink(static_cast<char>((m_bits << 2) | (v >> 4)));
+                m_bits = v & 0x0F;
+                break;
+            case 2:
+                sink(static_cast<char>((m_bits << 4) | (v >> 2)));
+                m_bits = v & 0x03;
+                break;
+            default:
+                sink(static_cast<char>((m_bits << 6) | v));
+                Reset();
+                break;
+            }
         }
     }
-    // A last group that lost its padding still carries whole bytes: keep them.
-    template <typename Sink> void Finish(Sink&& sink)
+    // A last group that lost its padding has already given its whole bytes; six lone bits carry none.
+    template <typename Sink> void Finish(Sink&&)
     {
-        const int data = m_count - m_padding;
-        if (data >= 2)
-            Emit(sink, data - 1);
-        m_count = m_padding = 0;
-        m_group = 0;
+        Reset();
     }
 
 private:
-    template <typename Sink> void Emit(Sink& sink, int bytes)
+    void Reset()
     {
-        sink(static_cast<char>((m_group >> 16) & 0xFF));
-        if (bytes >= 2)
-            sink(static_cast<char>((m_group >> 8) & 0xFF));
-        if (bytes >= 3)
-            sink(static_cast<char>(m_group & 0xFF));
+        m_bits = 0;
         m_count = m_padding = 0;
-        m_group = 0;
     }
 
-    unsigned long m_group = 0;
+    unsigned m_bits = 0;
     int m_count = 0;
     int m_padding = 0;
 };
@@ -104,6 +116,23 @@ size_t SoftBreakLength(const char* p, const char* end)
     return 0;
 }
 
+// "--" + boundary, the closing "--", transport padding and the line end, nothing else: a line that only
+// begins with the marker may be the delimiter of a nested part whose boundary extends this one.
+bool IsBoundaryLine(const std::string& line, const CString& marker)
+{
+    const size_t n = static_cast<size_t>(marker.GetLength());
+    if (line.compare(0, n, marker) != 0)
+        return false;
+    size_t i = n;
+    if (line.compare(i, 2, "--") == 0)
+        i += 2;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
+    if (i < line.size() && line[i] == '\r')
+        ++i;
+    return i == line.size() || (line[i] == '\n' && i + 1 == line.size());
+}
+
 CString ToCString(const std::string& s)
 {
     return CString(s.data(), static_cast<int>(s.size()));
@@ -116,10 +145,60 @@ CString Trimmed(const CString& s)
     return t;
 }
 
-bool StartsNoCase(const char* p, const char* end, const char* prefix)
+// The text with its parenthesised comments (nested, with quoted pairs) left out; quoted strings are kept.
+CString WithoutComments(const CString& text)
 {
-    const size_t n = strlen(prefix);
-    return static_cast<size_t>(end - p) >= n && CompareNoCaseN(p, prefix, static_cast<int>(n)) == 0;
+    CString result;
+    int depth = 0;
+    bool inQuotes = false;
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
+        const char c = text[i];
+        if (c == '\\' && (depth > 0 || inQuotes) && i + 1 < text.GetLength())
+        {
+            if (depth == 0)
+                result += text.Mid(i, 2);
+            ++i;
+            continue;
+        }
+        if (depth == 0 && c == '"')
+            inQuotes = !inQuotes;
+        else if (!inQuotes && c == '(')
+        {
+            ++depth;
+            continue;
+        }
+        else if (depth > 0 && c == ')')
+        {
+            --depth;
+            continue;
+        }
+        if (depth == 0)
+            result += c;
+    }
+    return result;
+}
+
+// The value of an RFC 2231 parameter: what follows charset'language', with its %XX escapes decoded.
+CString DecodeExtendedValue(const CString& value)
+{
+    const int first = value.Find('\'');
+    const int second = first < 0 ? -1 : value.Find('\'', first + 1);
+    const CString text = second < 0 ? value : value.Mid(second + 1);
+    CString decoded;
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
+        int hi, lo;
+        if (text[i] == '%' && i + 2 < text.GetLength() && (hi = HexValue(text[i + 1])) >= 0 &&
+            (lo = HexValue(text[i + 2])) >= 0)
+        {
+            decoded += static_cast<char>(hi * 16 + lo);
+            i += 2;
+        }
+        else
+            decoded += text[i];
+    }
+    return decoded;
 }
 
 } // namespace
@@ -228,8 +307,9 @@ int GetTransferEncoding(const CString& line, int& code, CString& value)
     const int fieldLength = static_cast<int>(sizeof(kField) - 1);
     if (line.GetLength() < fieldLength || CompareNoCaseN(line, kField, fieldLength) != 0)
         return 0;
-    // Lines reach us with or without their CR LF, and with blanks on either side of the token.
-    value = Trimmed(line.Mid(fieldLength));
+    // Lines reach us with or without their CR LF, with blanks on either side of the token and at times
+    // with an RFC 822 comment ("base64 (from the scanner)").
+    value = Trimmed(WithoutComments(line.Mid(fieldLength)));
     value.MakeUpper();
     static const struct
     {
@@ -334,7 +414,17 @@ CString GetBoundary(const CString& headerText)
         {
             if (strncmp(static_cast<const char*>(lower) + at, "boundary", 8) != 0)
                 continue;
+            // The parameter name whole: "x-boundary" is another parameter.
+            int before = at - 1;
+            while (before >= 0 && IsBlank(base[before]))
+                --before;
+            if (before >= 0 && base[before] != ';')
+                continue;
             int i = at + 8;
+            // RFC 2231 form: boundary*=charset'language'value, with %XX escapes.
+            const bool extended = i < n && base[i] == '*';
+            if (extended)
+                ++i;
             while (i < n && base[i] == ' ')
                 ++i;
             if (i >= n || base[i] != '=')
@@ -349,14 +439,23 @@ CString GetBoundary(const CString& headerText)
             {
                 if (i >= n || base[i] != '"')
                     continue;
-                int close = runEnd - 1;
-                while (close > i && base[close] != '"')
-                    --close;
-                if (close > i)
-                    return CString(base + i + 1, close - i - 1);
+                // A quoted boundary may hold ";" and quoted pairs.
+                CString quoted;
+                int close = i + 1;
+                for (; close < n && base[close] != '"'; ++close)
+                {
+                    if (base[close] == '\\' && close + 1 < n)
+                        ++close;
+                    quoted += base[close];
+                }
+                if (close < n)
+                    return extended ? DecodeExtendedValue(quoted) : quoted;
             }
             else
-                return Trimmed(CString(base + i, runEnd - i));
+            {
+                const CString bare = Trimmed(CString(base + i, runEnd - i));
+                return extended ? DecodeExtendedValue(bare) : bare;
+            }
         }
     }
     return CString();
@@ -370,41 +469,53 @@ long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundar
         parseError = kTransferEncodingNotDefined;
         throw static_cast<const char*>(parseError);
     }
-    const CString marker = "--" + boundary;
+    // Without a boundary the part runs to the end: a body line "--" must not end it.
+    const CString marker = boundary.IsEmpty() ? CString() : "--" + boundary;
     long long written = 0;
     auto sink = [&](char c) {
         if (PutStreamChar(static_cast<unsigned char>(c), out) != -1)
             ++written;
     };
     CBase64Decoder base64;
+    // A line end is written only once another line of the part follows: the one before the boundary
+    // line belongs to the delimiter (RFC 2046 5.1.1), not to the part.
+    std::string pendingLineEnd;
     std::string line;
     while (std::getline(in, line))
     {
         if (!in.eof())
             line.push_back('\n');
-        if (line.compare(0, marker.GetLength(), marker) == 0)
+        if (!marker.IsEmpty() && IsBoundaryLine(line, marker))
+        {
+            pendingLineEnd.clear();
             break;
-        const char* p = line.data();
-        const char* end = p + line.size();
+        }
         if (code == TE_BASE64)
         {
-            base64.Put(p, line.size(), sink);
+            base64.Put(line.data(), line.size(), sink);
             continue;
         }
-        // The first line of a uuencoded block is left out; its data lines pass through undecoded.
-        if (line.size() >= 10 && StartsNoCase(p, end, "begin ") &&
-            isdigit(static_cast<unsigned char>(p[6])) && isdigit(static_cast<unsigned char>(p[7])) &&
-            isdigit(static_cast<unsigned char>(p[8])) && p[9] == ' ')
-            continue;
+        size_t lineEndLength = 0;
+        if (!line.empty() && line.back() == '\n')
+            lineEndLength = line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
+        for (char c : pendingLineEnd)
+            sink(c);
+        pendingLineEnd.clear();
+        const char* p = line.data();
+        const char* end = p + line.size() - lineEndLength;
+        bool softBreak = false;
         while (p < end)
         {
             int hi, lo;
             if (code == TE_QUOTED_PRINTABLE && *p == '=')
             {
-                if (size_t soft = SoftBreakLength(p + 1, end))
+                const char* q = p + 1;
+                while (q < end && IsBlank(*q))
+                    ++q;
+                if (q == end && lineEndLength > 0)
                 {
-                    p += 1 + soft;
-                    continue;
+                    softBreak = true;
+                    break;
                 }
                 if (end - p >= 3 && (hi = HexValue(p[1])) >= 0 && (lo = HexValue(p[2])) >= 0)
                 {
@@ -415,6 +526,15 @@ long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundar
             }
             sink(*p++);
         }
+        if (!softBreak)
+            pendingLineEnd.assign(end, lineEndLength);
+    }
+    // A body read to the end keeps its last line end; a part whose closing delimiter is missing does not,
+    // as though the delimiter were there.
+    if (marker.IsEmpty())
+    {
+        for (char c : pendingLineEnd)
+            sink(c);
     }
     if (code == TE_BASE64)
         base64.Finish(sink);
@@ -450,9 +570,14 @@ void EncodeQuotedPrintableBytes(std::string& out, const char* data, size_t lengt
     for (size_t i = 0; i < length; ++i)
     {
         const unsigned char c = static_cast<unsigned char>(data[i]);
-        const bool lineEndsHere = i + 1 == length || data[i + 1] == '\r' || data[i + 1] == '\n';
+        const bool crlfAt = c == '\r' && i + 1 < length && data[i + 1] == '\n';
+        const bool crlfBefore = c == '\n' && i > 0 && data[i - 1] == '\r';
+        const bool lineEndsHere =
+            i + 1 == length || (data[i + 1] == '\r' && i + 2 < length && data[i + 2] == '\n');
+        // Only a CR LF pair is a line end; a lone CR or LF is data and travels escaped, so any bytes
+        // come back as they were (RFC 2045 6.7 rule 4).
         if (c == '=' || c > 0x7E || (c < 0x20 && c != '\r' && c != '\n' && c != '\t') ||
-            ((c == ' ' || c == '\t') && lineEndsHere))
+            (c == '\r' && !crlfAt) || (c == '\n' && !crlfBefore) || ((c == ' ' || c == '\t') && lineEndsHere))
         {
             escaped.push_back('=');
             escaped.push_back(kHex[c >> 4]);
@@ -496,9 +621,7 @@ void EncodeQuotedPrintableBytes(std::string& out, const char* data, size_t lengt
         {
             out.append(lineEnd);
             column = crlfEnd ? 0 : (lineEndLength + pieceLength > 75 ? 75 : lineEndLength + pieceLength);
-            ++pos;
-            if (pos < n && escaped[pos] == '\n')
-                ++pos;
+            pos += 2;
         }
     }
 }

@@ -41,15 +41,18 @@ CString GetContentTypeValue(const CString& text, CString* type = nullptr, CStrin
 CString GetBoundary(const CString& headerText);
 
 // Decodes one part from the current position of in up to (and including) its closing boundary line or
-// the end of in. Unrecoverable states put their text into parseError and throw it as const char*.
-// Returns the number of bytes written.
+// the end of in. The line end before the boundary line (or before the end, when it is missing) is not part
+// of the part; a boundary line holds nothing after the boundary but "--" and blanks; an empty boundary
+// reads to the end, keeping every byte. Unrecoverable
+// states put their text into parseError and throw it as const char*. Returns the number of bytes written.
 long long DecodeBody(std::istream& in, std::ostream& out, const CString& boundary, int& code, CString& value,
                      CString& parseError);
 
 // Decodes a body held in memory by the name of its transfer encoding.
 CString DecodeTransferEncoding(const CString& encodingName, const CString& text);
 
-// Appends the quoted-printable form of text to out; lineEnd replaces each CR LF (or lone CR) of text.
+// Appends the quoted-printable form of text to out; lineEnd replaces each CR LF of text, and a lone CR or
+// LF is escaped, so any bytes decode back as they were.
 void EncodeQuotedPrintable(CString& out, const CString& text, const char* lineEnd);
 void EncodeQuotedPrintableBytes(std::string& out, const char* data, size_t length, const char* lineEnd);
 

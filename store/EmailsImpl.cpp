@@ -8,7 +8,53 @@
 namespace
 {
 const ULONG kChunk = 512000;
+
+// The position of the CR LF that ends the line before the next field named strName (upper case, no colon)
+// at or after nFrom in strUpper, the upper-cased header with a leading CR LF; -1 when there is none.
+// Blanks may stand between the name and its colon. *pnValue receives the position after the colon.
+int FindFieldLine(const CString& strUpper, const CString& strName, int nFrom, int* pnValue)
+{
+    const CString strNeedle = "\r\n" + strName;
+    for (int nPos = strUpper.Find(strNeedle, nFrom); nPos >= 0;
+         nPos = strUpper.Find(strNeedle, nPos + strNeedle.GetLength()))
+    {
+        int i = nPos + strNeedle.GetLength();
+        while (i < strUpper.GetLength() && (strUpper[i] == ' ' || strUpper[i] == '\t'))
+            ++i;
+        if (i < strUpper.GetLength() && strUpper[i] == ':')
+        {
+            *pnValue = i + 1;
+            return nPos;
+        }
+    }
+    return -1;
 }
+
+// The end of the field whose line starts after nLineBreak: before the CR LF that is not followed by a
+// blank or a tab (RFC 5322 2.2.3), or the end of the text.
+int FieldEnd(const CString& strHeader, int nLineBreak)
+{
+    int nEnd = nLineBreak + 2;
+    for (;;)
+    {
+        nEnd = strHeader.Find("\r\n", nEnd);
+        if (nEnd < 0)
+            return strHeader.GetLength();
+        const char chNext = nEnd + 2 < strHeader.GetLength() ? strHeader[nEnd + 2] : '\0';
+        if (chNext != ' ' && chNext != '\t')
+            return nEnd;
+        nEnd += 2;
+    }
+}
+
+CString UpperName(const char* pszName)
+{
+    CString strName(pszName);
+    strName.TrimRight(" :");
+    strName.MakeUpper();
+    return strName;
+}
+} // namespace
 
 namespace MessageText
 {
@@ -24,31 +70,16 @@ CString GetHeaderField(const CString& strMessage, const char* pszName, int nInde
     CString strHeader = "\r\n" + GetHeader(strMessage);
     CString strUpper = strHeader;
     strUpper.MakeUpper();
-    CString strNeedle = CString(pszName);
-    strNeedle.MakeUpper();
-    strNeedle = "\r\n" + strNeedle + ":";
+    const CString strName = UpperName(pszName);
 
-    int nPos = strUpper.Find(strNeedle);
+    int nStart = 0;
+    int nPos = FindFieldLine(strUpper, strName, 0, &nStart);
     for (int i = 0; i < nIndex && nPos >= 0; i++)
-        nPos = strUpper.Find(strNeedle, nPos + strNeedle.GetLength());
+        nPos = FindFieldLine(strUpper, strName, nStart, &nStart);
     if (nPos < 0)
         return CString();
 
-    int nStart = nPos + strNeedle.GetLength();
-    int nEnd = nStart;
-    for (;;)
-    {
-        nEnd = strHeader.Find("\r\n", nEnd);
-        if (nEnd < 0)
-        {
-            nEnd = strHeader.GetLength();
-            break;
-        }
-        char chNext = strHeader[nEnd + 2];
-        if (chNext != ' ' && chNext != '\t')
-            break;
-        nEnd += 2;
-    }
+    const int nEnd = FieldEnd(strHeader, nPos);
     CString strValue = strHeader.Mid(nStart, nEnd - nStart);
     strValue.Replace("\r\n", "");
     strValue.Replace('\t', ' ');
@@ -64,8 +95,11 @@ void SetHeaderField(CString& strMessage, const char* pszName, const char* pszVal
     // Searched in the header only, so a body line that looks like the field is never rewritten; the leading
     // line break finds a field on the first line.
     CString strHeader = "\r\n" + strMessage.Left(nHeaderEnd);
+    CString strUpper = strHeader;
+    strUpper.MakeUpper();
     CString strField = CString(pszName) + " " + pszValue;
-    int nPos = strHeader.Find(CString("\r\n") + pszName);
+    int nValue = 0;
+    int nPos = FindFieldLine(strUpper, UpperName(pszName), 0, &nValue);
     if (nPos < 0)
     {
         if (nHeaderEnd == 0)
@@ -74,17 +108,13 @@ void SetHeaderField(CString& strMessage, const char* pszName, const char* pszVal
             strMessage = strMessage.Left(nHeaderEnd) + "\r\n" + strField + strMessage.Mid(nHeaderEnd);
         return;
     }
-    int nEnd = strHeader.Find("\r\n", nPos + 2);
-    while (nEnd >= 0 && strHeader[nEnd + 2] == '\t')
-        nEnd = strHeader.Find("\r\n", nEnd + 2);
-    if (nEnd < 0)
-        nEnd = strHeader.GetLength();
+    const int nEnd = FieldEnd(strHeader, nPos);
     // Positions in strHeader are two ahead of those in the message.
     CString strBefore = nPos >= 2 ? strMessage.Left(nPos - 2) + "\r\n" : CString();
     strMessage = strBefore + strField + strMessage.Mid(nEnd - 2);
 }
 
-void ReadStream(ISequentialStream* pStream, CString& strText)
+HRESULT ReadStream(ISequentialStream* pStream, CString& strText)
 {
     // One buffer per thread: making and clearing half a megabyte for every message would cost more than
     // reading a typical message.
@@ -93,8 +123,10 @@ void ReadStream(ISequentialStream* pStream, CString& strText)
     {
         ULONG cbRead = 0;
         HRESULT hr = pStream->Read(buffer.data(), kChunk, &cbRead);
-        if (FAILED(hr) || cbRead == 0)
-            break;
+        if (FAILED(hr))
+            return hr;
+        if (cbRead == 0)
+            return S_OK;
         // Every byte is kept: a NUL inside a message must not cut the rest of the chunk away.
         strText += CString(buffer.data(), (int)cbRead);
     }

@@ -27,8 +27,9 @@ CString GetHeader(const CString& strMessage);
 CString GetHeaderField(const CString& strMessage, const char* pszName, int nIndex);
 // Replaces the field (pszName with its colon) in the header, or adds it at the header's end when absent.
 void SetHeaderField(CString& strMessage, const char* pszName, const char* pszValue);
-// Appends every byte the stream gives until it gives none.
-void ReadStream(ISequentialStream* pStream, CString& strText);
+// Appends every byte the stream gives until it gives none (S_OK), or until a read fails: then the failure,
+// and strText holds only a part of the text.
+HRESULT ReadStream(ISequentialStream* pStream, CString& strText);
 // Writes the text to the file; a text that begins with "\r\n" is written without those two characters.
 void SaveToFile(const CString& strMessage, const char* pszPath);
 } // namespace MessageText
@@ -180,13 +181,36 @@ public:
             GetMessage();
     }
 
-    // The whole text of the current row, read from its stream once.
+    // The whole text of the current row, read from its stream once. A read that fails is never taken for
+    // the end of the text: the provider aborts a long read when the row changes under it, so the row's
+    // stream is opened afresh and read once more; a second failure, or a row that is gone, throws.
     CString GetMessage()
     {
         if (this->m_pMessage == NULL || !m_strMessage.IsEmpty())
             return m_strMessage;
-        MessageText::ReadStream(this->m_pMessage, m_strMessage);
+        CString strText;
+        HRESULT hr = MessageText::ReadStream(this->m_pMessage, strText);
         this->ReleaseMessageStream();
+        if (FAILED(hr))
+        {
+            strText.Empty();
+            const HRESULT hrReopen = this->GetData(0);
+            if (SUCCEEDED(hrReopen) && this->m_pMessage != NULL)
+            {
+                hr = MessageText::ReadStream(this->m_pMessage, strText);
+                this->ReleaseMessageStream();
+            }
+            else if (FAILED(hrReopen))
+                hr = hrReopen;
+            if (FAILED(hr))
+            {
+                CString strError;
+                strError.Format(MessageStoreText::kReadMessageFailed, (long)this->m_EmailsID);
+                throw new COLEDBException(NULL, IID_ISequentialStream, strError, this->m_pSession, NULL,
+                                          FALSE, NULL, FALSE, FALSE, hr, NULL, this->m_spRowset);
+            }
+        }
+        m_strMessage = strText;
         return m_strMessage;
     }
 

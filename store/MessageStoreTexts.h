@@ -24,6 +24,7 @@ const char kAllEmails[] = "All Emails";
 // Emails
 const char kAlterEmailsFailed[] = "FATAL ERROR. Alter Emails table failed.";
 const char kMessageNotFound[] = "ERROR: Message is not found.\r\nEmailID = %ld.";
+const char kReadMessageFailed[] = "ERROR: Reading of the message failed.\r\nEmailID = %ld.";
 
 // Attachments
 const char kAttachmentNameTooLong[] =

@@ -84,8 +84,12 @@ CString CSmtpMessage::WrapLines(const char* pText, int nLength)
     int pos = 0;
     while (pos < nLength)
     {
-        const char* cr = static_cast<const char*>(memchr(pText + pos, '\r', nLength - pos));
-        const int lineEnd = cr ? static_cast<int>(cr - pText) : nLength;
+        // CR LF, a lone CR and a lone LF each end a line, as the encoding choice counts them; each is
+        // written as CR LF.
+        int lineEnd = pos;
+        while (lineEnd < nLength && pText[lineEnd] != '\r' && pText[lineEnd] != '\n')
+            ++lineEnd;
+        const bool endsLine = lineEnd < nLength;
         const char* line = pText + pos;
         int rest = lineEnd - pos;
         bool hasBreak = false;
@@ -110,11 +114,10 @@ CString CSmtpMessage::WrapLines(const char* pText, int nLength)
         }
         out.append(line, rest);
         pos = lineEnd;
-        if (cr)
+        if (endsLine)
         {
             out.append("\r\n");
-            ++pos;
-            if (pos < nLength && pText[pos] == '\n')
+            if (pText[pos++] == '\r' && pos < nLength && pText[pos] == '\n')
                 ++pos;
         }
     }

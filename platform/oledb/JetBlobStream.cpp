@@ -68,6 +68,22 @@ STDMETHODIMP CJetBlobStream::Read(void* pv, ULONG cb, ULONG* pcbRead)
         *pcbRead = 0;
     if (pv == NULL)
         return STG_E_INVALIDPOINTER;
+    if (m_bLazy && m_cbPos == 0 && m_pBlob == NULL)
+    {
+        // The value is read as it is now, whole: the row may have changed since the rowset was fetched,
+        // and the fetched length would cut a longer value short.
+        sqlite3* db = m_ref.pSession->Db();
+        CJetLock lock(db);
+        int rc = sqlite3_blob_open(db, "main", m_ref.strTable.c_str(), m_ref.strColumn.c_str(), m_ref.rowid,
+                                   0, &m_pBlob);
+        if (rc != SQLITE_OK)
+        {
+            m_pBlob = NULL;
+            JetReportSqlite(db, rc, IID_ISequentialStream, m_ref.pSession->Path());
+            return STG_E_READFAULT;
+        }
+        m_cbSize = (ULONGLONG)sqlite3_blob_bytes(m_pBlob);
+    }
     ULONGLONG cbLeft = m_cbSize > m_cbPos ? m_cbSize - m_cbPos : 0;
     ULONG n = cbLeft < cb ? (ULONG)cbLeft : cb;
     if (n == 0)

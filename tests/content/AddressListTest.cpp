@@ -62,6 +62,26 @@ TEST_F(AddressListTest, SplitsOutsideQuotesAndBrackets)
         {"a@x.com;\r\n\tb@y.org; ", ';', V{"<a@x.com>", "<b@y.org>"}},
         {"<odd,one@x.com>", ',', V{"<odd,one@x.com>"}},
         {"", ',', V{}},
+        // groups give their members and nothing for their name
+        {"undisclosed-recipients:;", ',', V{}},
+        {"Team: a@x.com, b@y.com;", ',', V{"<a@x.com>", "<b@y.com>"}},
+        {"Team: a@x.com, b@y.com;, c@z.com", ',', V{"<a@x.com>", "<b@y.com>", "<c@z.com>"}},
+        {"Team: a@x.com, b@y.com; c@z.com", ';', V{"<a@x.com>", "<b@y.com>", "<c@z.com>"}},
+        // comments are not split and may give the name
+        {"a@x.com (Smith, John)", ',', V{"\"Smith, John\" <a@x.com>"}},
+        {"Ann (home) <ann@y.org>, (no name) b@y.org", ',', V{"\"Ann\" <ann@y.org>", "\"no name\" <b@y.org>"}},
+        // quoted pairs and specials inside quotes
+        {"\"a\\\"b\" <x@y.com>", ',', V{"\"a\\\"b\" <x@y.com>"}},
+        {"\"Na<me>\" <n@x.com>, \"back\\\\slash\" <b@x.com>", ',',
+         V{"\"Na<me>\" <n@x.com>", "\"back\\\\slash\" <b@x.com>"}},
+        {"Name<x@y.com>", ',', V{"\"Name\" <x@y.com>"}},
+        {"John   Q.\r\n Public <jqp@x.com>", ',', V{"\"John Q. Public\" <jqp@x.com>"}},
+        {"<@relay.x.com:a@x.com>", ',', V{"<a@x.com>"}},
+        // an encoded word stands bare, never inside quotes
+        {"=?utf-8?Q?J=C3=B6rg?= <j@x.com>", ',', V{"=?utf-8?Q?J=C3=B6rg?= <j@x.com>"}},
+        {"\"=?utf-8?Q?J=C3=B6rg?=\" <j@x.com>", ',', V{"=?utf-8?Q?J=C3=B6rg?= <j@x.com>"}},
+        // a received list yields no recipient without an address
+        {"Name <>, root, two words", ',', V{"<root>"}},
     };
     for (const auto& c : cases)
     {
@@ -72,7 +92,7 @@ TEST_F(AddressListTest, SplitsOutsideQuotesAndBrackets)
     EXPECT_TRUE(s_boxes.empty());
 }
 
-TEST_F(AddressListTest, MisplacedQuotesAndBracketsShowTheTextUpToTheFault)
+TEST_F(AddressListTest, MisplacedQuotesAndBracketsInATypedListShowTheTextUpToTheFault)
 {
     const struct
     {
@@ -80,21 +100,28 @@ TEST_F(AddressListTest, MisplacedQuotesAndBracketsShowTheTextUpToTheFault)
         const char* shown;
         size_t kept;
     } cases[] = {
-        {"ok@x.com, \"Na<me\" <n@x.com>", "Invalid address:\r\nok@x.com, \"Na<", 1},
+        {"ok@x.com, <n@x.com <m@x.com>", "Invalid address:\r\nok@x.com, <n@x.com <", 1},
         {"a@x.com> b", "Invalid address:\r\na@x.com>", 0},
         {"<a@x.com \"b\">", "Invalid address:\r\n<a@x.com \"", 0},
-        {"\"unclosed <a@x.com>", "Invalid address:\r\n\"unclosed <", 0},
+        {"\"unclosed <a@x.com>", "Invalid address:\r\n\"unclosed <a@x.com>", 0},
         {"first@x.com, \"open", "Invalid address:\r\nfirst@x.com, \"open", 1},
     };
     for (const auto& c : cases)
     {
         s_boxes.clear();
         BOOL ok = TRUE;
-        EXPECT_EQ(Parse(c.text, ',', NULL, FALSE, &ok).size(), c.kept) << c.text;
+        EXPECT_EQ(Parse(c.text, ',', NULL, TRUE, &ok).size(), c.kept) << c.text;
         EXPECT_FALSE(ok) << c.text;
         ASSERT_EQ(s_boxes.size(), 1u) << c.text;
         EXPECT_EQ(s_boxes[0], c.shown);
     }
+    // A received list (no resolving) never opens a box: it is read as well as it goes.
+    s_boxes.clear();
+    BOOL ok = FALSE;
+    EXPECT_EQ(Parse("x@y.com, <a@x.com", ',', NULL, FALSE, &ok),
+              (std::vector<std::string>{"<x@y.com>", "<a@x.com>"}));
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(s_boxes.empty());
 }
 
 TEST_F(AddressListTest, NameTagAndAddressBookLookUp)
@@ -111,8 +138,9 @@ TEST_F(AddressListTest, NameTagAndAddressBookLookUp)
     });
     EXPECT_EQ(Parse("ann; drop@x.com; last", ';', NULL, TRUE),
               (std::vector<std::string>{"\"Ann Smith\" <ann@y.org>", "\"last\" <>"}));
-    // Without the resolve flag no entry, the last one included, goes to the address book.
-    EXPECT_EQ(Parse("ann; drop@x.com", ';'), (std::vector<std::string>{"\"ann\" <>", "<drop@x.com>"}));
+    // Without the resolve flag no entry, the last one included, goes to the address book; a bare word is a
+    // local mailbox there.
+    EXPECT_EQ(Parse("ann; drop@x.com", ';'), (std::vector<std::string>{"<ann>", "<drop@x.com>"}));
 }
 
 TEST_F(AddressListTest, NonAsciiDisplayNamesBecomeEncodedWordsOutsideQuotes)

@@ -49,6 +49,9 @@ TEST(CharsetDecoderTest, DecodesMailCharsetsToTheRequestedCodePage)
         {"\"UTF-8\" ", "\xc3\xa9", 1252, "\xe9"},
         {"x-no-such-charset", "\x80\xe9", kUtf8, "\xe2\x82\xac\xc3\xa9"}, // falls back to iso-8859-1
         {"", "\xe9", kUtf8, "\xc3\xa9"},
+        // invalid UTF-8 never passes through raw
+        {"utf-8", "a\xff" "b\xc3", 1252, "a?b?"},
+        {"utf-8", "a\xffz", kUtf8, "a\xef\xbf\xbdz"},
     };
     for (const auto& c : cases)
     {

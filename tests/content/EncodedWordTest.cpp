@@ -43,6 +43,7 @@ TEST(EncodedWordTest, DecodesWordsIntoTheAnsiCodePage)
         {"=?utf-8?Q?abc", "=?utf-8?Q?abc"}, // unterminated: left as it came
         {"=?utf-8?Q?ok?= =?utf-8?Q?bad", "ok =?utf-8?Q?bad"},
         {"=?utf-8?X?abc?=", "=?utf-8?X?abc?="},
+        {"=?utf-8?Q?J=FFrg?=", "J?rg"}, // invalid UTF-8 becomes the ANSI replacement
         {"plain text", "plain text"},
         {"", ""},
     };

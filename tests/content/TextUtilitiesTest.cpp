@@ -44,6 +44,9 @@ TEST(TextUtilitiesTest, MakeFileNameGivesANameSafeToCreateInAFolder)
         {"LPT1", "_LPT1"},
         {"com9.doc", "_com9.doc"},
         {"COM10.doc", "COM10.doc"},
+        {"COM\xb9.txt", "_COM\xb9.txt"}, // superscript digits name ports too
+        {"lpt\xb3", "_lpt\xb3"},
+        {"COM\xb4.txt", "COM\xb4.txt"},
         {"console.txt", "console.txt"},
         {"tab\there\r\nbell\x07.txt", "tab_here__bell_.txt"},
         {"what?*.txt", "what_.txt"},

@@ -39,6 +39,9 @@ TEST(TransferEncodingTest, Base64DecodesGroupsPaddingAndSkipsWhatIsNotInTheAlpha
         {"", ""},
         {"AA==", std::string(1, '\0')},
         {"/+8=", "\xff\xef"},
+        {"QU=JD", "ABC"},  // a "=" where no padding belongs is skipped, not counted
+        {"Q=U=JD", "ABC"},
+        {"QUI=QUJD", "ABABC"},
     };
     for (const auto& c : cases)
     {
@@ -134,6 +137,10 @@ TEST(TransferEncodingTest, QuotedPrintableRoundTripsTrailingBlanksControlsAndLin
         "a=b\x01\x7f\xff\r\n\r\n.dot line\r\n",
         std::string(300, ' '),
         "no line end",
+        "x\ry" + std::string(200, 'z'), // lone CR and LF are data, not line ends
+        "lf\nonly\n",
+        "cr at end\r",
+        "\n\r\r\n \n",
     };
     for (const std::string& text : texts)
     {
@@ -146,6 +153,13 @@ TEST(TransferEncodingTest, QuotedPrintableRoundTripsTrailingBlanksControlsAndLin
         EXPECT_NE(encoded.back(), ' ');
         EXPECT_EQ(Str(DecodeTransferEncoding("quoted-printable", out)), text);
     }
+}
+
+TEST(TransferEncodingTest, QuotedPrintableEscapesCarriageReturnsAndLineFeedsOutsideAPair)
+{
+    CString out;
+    EncodeQuotedPrintable(out, "a\rb\nc\r\nd", "\r\n");
+    EXPECT_EQ(out, "a=0Db=0Ac\r\nd");
 }
 
 TEST(TransferEncodingTest, QuotedPrintableWithAnotherLineEndCountsItsColumn)
@@ -174,6 +188,9 @@ TEST(TransferEncodingTest, TransferEncodingLineIsRecognisedWhateverItsCaseAndWhi
         {"Content-Transfer-Encoding: binary\t\r", TE_BINARY, "BINARY"},
         {"Content-Transfer-Encoding: x-uuencode\r", TE_X_TOKEN, "X-UUENCODE"},
         {"Content-Transfer-Encoding: rot13\r", TE_BINARY, "ROT13"},
+        {"Content-Transfer-Encoding: base64 (comment)\r", TE_BASE64, "BASE64"},
+        {"Content-Transfer-Encoding: (by \\(scanner\\)) Quoted-Printable\r\n", TE_QUOTED_PRINTABLE,
+         "QUOTED-PRINTABLE"},
     };
     for (const auto& c : cases)
     {
@@ -228,6 +245,11 @@ TEST(TransferEncodingTest, BoundaryIsFoundQuotedBareAndOnContinuationLines)
          "----=_NextPart_000"},
         {"Content-Type: text/plain\r\n", ""},
         {"Subject: boundary=\"no\"\r\n", ""},
+        {"Content-Type: multipart/mixed; boundary=bar; x-boundary=foo\r\n", "bar"},
+        {"Content-Type: multipart/signed;\r\n\tboundary*=\"ansi-x3.4-1968''Ee%51f\"\r\n", "EeQf"}, // RFC 2231
+        {"Content-Type: multipart/mixed; boundary*=us-ascii'en'a%20b\r\n", "a b"},
+        {"Content-Type: multipart/mixed; xboundary=\"foo\"; boundary=bar\r\n", "bar"},
+        {"Content-Type: multipart/mixed; boundary=\"a;b \\\"c\\\"\"\r\n", "a;b \"c\""},
     };
     for (const auto& c : cases)
     {
@@ -235,7 +257,7 @@ TEST(TransferEncodingTest, BoundaryIsFoundQuotedBareAndOnContinuationLines)
     }
 }
 
-TEST(TransferEncodingTest, DecodeBodyStopsAtTheBoundaryAndKeepsLineBreaks)
+TEST(TransferEncodingTest, DecodeBodyStopsAtTheBoundaryAndLeavesTheDelimitersLineEnd)
 {
     const struct
     {
@@ -245,10 +267,22 @@ TEST(TransferEncodingTest, DecodeBodyStopsAtTheBoundaryAndKeepsLineBreaks)
     } cases[] = {
         {TE_BASE64, "YWJj\r\nZGVm\r\n--B\r\nafter", "abcdef"},
         {TE_BASE64, "YW\r\nJj\r\n--B--\r\n", "abc"}, // a group split over lines
-        {TE_QUOTED_PRINTABLE, "a=3Db=\r\nc\r\nd\t=\ne\r\n--B\r\n", "a=bc\r\nd\te\r\n"},
-        {TE_7BIT, "line 1\r\nbegin 644 x.bin\r\nM9&%T\r\n--B", "line 1\r\nM9&%T\r\n"},
-        {TE_BINARY, std::string("z\0z\r\n", 5), std::string("z\0z\r\n", 5)},
-        {TE_X_TOKEN, "begin 644 a\r\nraw\r\n", "raw\r\n"},
+        {TE_QUOTED_PRINTABLE, "a=3Db=\r\nc\r\nd\t=\ne\r\n--B\r\n", "a=bc\r\nd\te"},
+        {TE_QUOTED_PRINTABLE, "soft at the end=\r\n--B\r\n", "soft at the end"},
+        {TE_QUOTED_PRINTABLE, "begin 123 x=3D1\r\n--B", "begin 123 x=1"},
+        {TE_BINARY, "\x01\x02\r\n--B--\r\n", "\x01\x02"},
+        {TE_BINARY, "\x01\x02\r\n\r\n--B--\r\n", "\x01\x02\r\n"},
+        {TE_7BIT, "Run:\r\nbegin 100 metres sprint\r\nend\r\n--B", "Run:\r\nbegin 100 metres sprint\r\nend"},
+        {TE_7BIT, "line 1\r\nbegin 644 x.bin\r\nM9&%T\r\n--B", "line 1\r\nbegin 644 x.bin\r\nM9&%T"},
+        {TE_8BIT, "lf\nonly\n--B\n", "lf\nonly"},
+        {TE_8BIT, "--B\r\n", ""},
+        {TE_8BIT, "a\r\n--B-- \t\r\n", "a"},
+        // a line that only begins with the marker belongs to the part (a nested boundary "BC")
+        {TE_8BIT, "a\r\n--BC\r\nb\r\n--B\r\n", "a\r\n--BC\r\nb"},
+        {TE_8BIT, "a\r\n--B--x\r\n--B", "a\r\n--B--x"},
+        // a missing closing boundary is read as though it were there
+        {TE_BINARY, std::string("z\0z\r\n", 5), std::string("z\0z", 3)},
+        {TE_X_TOKEN, "begin 644 a\r\nraw\r\n", "begin 644 a\r\nraw"},
         {TE_8BIT, "no end line", "no end line"},
     };
     for (const auto& c : cases)
@@ -261,6 +295,16 @@ TEST(TransferEncodingTest, DecodeBodyStopsAtTheBoundaryAndKeepsLineBreaks)
         EXPECT_EQ(out.str(), c.written) << c.body;
         EXPECT_EQ(n, static_cast<long long>(c.written.size()));
     }
+}
+
+TEST(TransferEncodingTest, DecodeBodyWithoutABoundaryRunsToTheEnd)
+{
+    std::istringstream in("text\r\n--\r\n-- \r\nsig\r\n");
+    std::ostringstream out;
+    int code = TE_8BIT;
+    CString value, error;
+    EXPECT_EQ(DecodeBody(in, out, "", code, value, error), 20);
+    EXPECT_EQ(out.str(), "text\r\n--\r\n-- \r\nsig\r\n");
 }
 
 TEST(TransferEncodingTest, DecodeBodyWithoutAnEncodingThrowsItsText)

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
 
 #include "store/DatabaseBase.h"
 #include "store/EmailsImpl.h"
@@ -21,6 +25,54 @@ protected:
         return CMessageDatabaseTest::Insert(message);
     }
 };
+
+// A stream that gives its text in chunks and fails with STG_E_READFAULT on the read numbered nFailAt.
+class CFailingStream : public ISequentialStream
+{
+public:
+    CFailingStream(const std::string& text, int nFailAt) : m_text(text), m_nFailAt(nFailAt) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid != IID_IUnknown && riid != IID_ISequentialStream)
+        {
+            *ppv = NULL;
+            return E_NOINTERFACE;
+        }
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRefs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_nRefs; }
+    STDMETHODIMP Read(void* pv, ULONG cb, ULONG* pcbRead) override
+    {
+        *pcbRead = 0;
+        if (++m_nReads == m_nFailAt)
+            return STG_E_READFAULT;
+        const ULONG n = (ULONG)std::min<size_t>(cb, m_text.size() - m_nPos);
+        memcpy(pv, m_text.data() + m_nPos, n);
+        m_nPos += n;
+        *pcbRead = n;
+        return n < cb ? S_FALSE : S_OK;
+    }
+    STDMETHODIMP Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+
+    ULONG m_nRefs = 1;
+
+private:
+    std::string m_text;
+    size_t m_nPos = 0;
+    int m_nReads = 0;
+    int m_nFailAt;
+};
+
+std::string BigMessage(const char* pszSubject)
+{
+    std::string text = std::string("Subject: ") + pszSubject + "\r\n\r\n";
+    while (text.size() < 1536 * 1024)
+        text += "0123456789abcdefghijklmnopqrstuvwxyz line of a long message body\r\n";
+    return text + "the end";
+}
 
 std::string ReadFile(const char* pszPath)
 {
@@ -98,6 +150,85 @@ TEST_F(MessageStoreTest, GetMessageReturnsALargeTextWithANulInsideWhole)
     EXPECT_EQ(std::string((const char*)strText, strText.GetLength()), text);
 }
 
+TEST(MessageTextTest, ReadStreamPassesAFailedReadOnInsteadOfEndingTheText)
+{
+    const std::string text = BigMessage("cut");
+    CFailingStream failing(text, 2);
+    CString strText;
+    EXPECT_EQ(MessageText::ReadStream(&failing, strText), STG_E_READFAULT);
+
+    CFailingStream whole(text, 0);
+    strText.Empty();
+    EXPECT_EQ(MessageText::ReadStream(&whole, strText), S_OK);
+    EXPECT_EQ((size_t)strText.GetLength(), text.size());
+}
+
+TEST_F(MessageStoreTest, GetMessageReadsTheRowAgainWhenItsStreamFails)
+{
+    const std::string text = BigMessage("first");
+    LONG nID = Insert(m_nInbox, text);
+    CEmailsImpl<> store(m_db.Session());
+    store.OpenByFolder(m_nInbox, NULL);
+    ASSERT_EQ(store.MoveNext(0, 0), S_OK);
+    store.ReleaseMessageStream();
+    CFailingStream failing(text, 2);
+    store.m_pMessage = &failing;
+    CString strText = store.GetMessage();
+    EXPECT_EQ(failing.m_nRefs, 0u);
+    ASSERT_EQ((size_t)strText.GetLength(), text.size());
+    EXPECT_TRUE(strText == text.c_str());
+    EXPECT_EQ(store.m_EmailsID, nID);
+}
+
+TEST_F(MessageStoreTest, GetMessageOfARowChangedDuringTheReadGivesItsNewTextWhole)
+{
+    LONG nID = Insert(m_nInbox, BigMessage("old"));
+    CEmailsImpl<> store(m_db.Session());
+    store.SelectByID(nID, NULL);
+    store.m_strMessage.Empty();
+    store.GetData(0);
+    // Half a read, then the row changes under the open value: the provider aborts the rest of the read.
+    char szChunk[4096];
+    ULONG cbRead = 0;
+    ASSERT_TRUE(SUCCEEDED(store.m_pMessage->Read(szChunk, sizeof(szChunk), &cbRead)));
+    const std::string newText = BigMessage("new") + " and a longer tail";
+    CString strSQL;
+    strSQL.Format("UPDATE Emails SET Message = '%s' WHERE EmailsID = %ld", newText.c_str(), (long)nID);
+    m_db.Exec(strSQL);
+
+    CString strText = store.GetMessage();
+    ASSERT_EQ((size_t)strText.GetLength(), newText.size());
+    EXPECT_TRUE(strText == newText.c_str());
+}
+
+TEST_F(MessageStoreTest, GetMessageOfARowDeletedDuringTheReadThrowsAndKeepsNoText)
+{
+    LONG nID = Insert(m_nInbox, BigMessage("gone"));
+    CEmailsImpl<> store(m_db.Session());
+    store.SelectByID(nID, NULL);
+    store.m_strMessage.Empty();
+    store.GetData(0);
+    char szChunk[4096];
+    ULONG cbRead = 0;
+    ASSERT_TRUE(SUCCEEDED(store.m_pMessage->Read(szChunk, sizeof(szChunk), &cbRead)));
+    CString strSQL;
+    strSQL.Format("DELETE FROM Emails WHERE EmailsID = %ld", (long)nID);
+    m_db.Exec(strSQL);
+    try
+    {
+        store.GetMessage();
+        ADD_FAILURE() << "no exception";
+    }
+    catch (COLEDBException* pException)
+    {
+        CString strExpected;
+        strExpected.Format("ERROR: Reading of the message failed.\r\nEmailID = %ld.", (long)nID);
+        EXPECT_EQ(pException->m_strMessage.Find(strExpected), 0) << (const char*)pException->m_strMessage;
+        delete pException;
+    }
+    EXPECT_TRUE(store.m_strMessage.IsEmpty());
+}
+
 TEST(MessageTextTest, GetHeaderFieldFindsFoldedFieldsCaseInsensitivelyAtLineStartsOnly)
 {
     CEmailsImpl<> store(NULL);
@@ -107,6 +238,7 @@ TEST(MessageTextTest, GetHeaderFieldFindsFoldedFieldsCaseInsensitivelyAtLineStar
                          "subject: Hello\r\n world\r\n"
                          "X-Tabbed: a\tb\r\n\t c\r\n"
                          "TO: second@example.com\r\n"
+                         "Comments : blank before the colon\r\n"
                          "\r\n"
                          "To: body@example.com\r\n";
     const struct
@@ -124,6 +256,8 @@ TEST(MessageTextTest, GetHeaderFieldFindsFoldedFieldsCaseInsensitivelyAtLineStar
         {"Reply-To", 0, "reply@example.com"},
         {"Cc", 0, ""},
         {"ply-To", 0, ""},
+        {"Comments", 0, "blank before the colon"},
+        {"Comments:", 0, "blank before the colon"},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(store.GetHeaderField(c.pszName, c.nIndex), c.pszValue) << c.pszName << " " << c.nIndex;
@@ -151,6 +285,14 @@ TEST(MessageTextTest, SetHeaderFieldChangesTheHeaderOnly)
         // continuation lines that begin with a tab belong to the field
         {"To: a@x,\r\n\tb@x\r\nFrom: c\r\n\r\nbody", "To:", "d@x", "To: d@x\r\nFrom: c\r\n\r\nbody"},
         {"From: c\r\nTo: a@x,\r\n\tb@x\r\n\r\nbody", "To:", "d@x", "From: c\r\nTo: d@x\r\n\r\nbody"},
+        // any blank or tab starts a continuation line
+        {"Subject: one\r\n two\r\nFrom: c\r\n\r\nbody", "Subject:", "new",
+         "Subject: new\r\nFrom: c\r\n\r\nbody"},
+        // the name matches whatever its case and with blanks before the colon
+        {"SUBJECT: old\r\n\r\nbody", "Subject:", "new", "Subject: new\r\n\r\nbody"},
+        {"From: c\r\nsubject : old\r\n", "Subject:", "new", "From: c\r\nSubject: new\r\n"},
+        {"Subject-Line: keep\r\n\r\nbody", "Subject:", "new",
+         "Subject-Line: keep\r\nSubject: new\r\n\r\nbody"},
         // no blank line at all
         {"From: c", "To:", "d@x", "From: c\r\nTo: d@x"},
     };

@@ -83,6 +83,26 @@ TEST(SmtpMessageTest, BodiesDoubleDotsAtLineStartsAndWrapAt76)
     EXPECT_EQ(high, "?t?");
 }
 
+TEST(SmtpMessageTest, LoneCarriageReturnsAndLineFeedsSurviveEncoding)
+{
+    // An attachment that is not CR LF text goes quoted-printable when it has a long line: its lone CR
+    // and LF bytes travel escaped and come back as they were.
+    const std::string bytes = "x\ry" + std::string(200, 'z') + "\n\r\n";
+    CSmtpMessage message;
+    CString text, name;
+    message.EncodeBody(SMTP_ENCODING_AUTO, text, name, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<int>(bytes.size()));
+    EXPECT_EQ(name, "quoted-printable");
+    EXPECT_EQ(Str(DecodeTransferEncoding(name, text)), bytes);
+
+    // LF-only text is wrapped line by line as the encoding choice counted its lines, with CR LF ends.
+    const std::string second = std::string(50, 'b') + " " + std::string(20, 'c');
+    CString lines = Cs(std::string(50, 'a') + "\n" + second + "\rd");
+    message.EncodeBody(SMTP_ENCODING_AUTO, lines, name);
+    EXPECT_EQ(name, "7bit");
+    EXPECT_EQ(Str(lines), std::string(50, 'a') + "\r\n" + second + "\r\nd");
+}
+
 TEST(SmtpMessageTest, NewMessageHasNormalPriorityAndATimeZone)
 {
     CSmtpMessage message;
