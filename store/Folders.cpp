@@ -1,12 +1,14 @@
 // Folder look-ups: system folders found or created, the type of a folder, its message counter.
 #include "store/Folders.h"
 
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "store/DatabaseSession.h"
+#include "store/FolderDialogs.h"
 #include "store/FolderTreeTexts.h"
 #include "store/MessageStoreTexts.h"
 #include "store/OLEDBException.h"
@@ -186,6 +188,31 @@ HRESULT DeleteStoredMessage(HWND hOwner, CEmailsImpl<>& store)
 }
 FolderMessageDeleter s_pfnDeleteMessage = DeleteStoredMessage;
 FolderChoiceDialog s_pfnChoiceDialog = NULL;
+FolderNameDialog s_pfnNameDialog = DoFolderNameDialog;
+ImapFolderClientFactory s_pfnMakeImapClient = NULL;
+const WPARAM ID_ACCOUNTS = 32778;
+
+// Component 1, then the delimiter and each further component.
+CString JoinPath(const CString& strPath, const char* pszDelimiter, const char* pszName)
+{
+    return strPath.IsEmpty() ? CString(pszName) : strPath + pszDelimiter + pszName;
+}
+
+bool IsImapFolder(LONG nType)
+{
+    return nType == FOLDER_IMAP_FIRST || nType == FOLDER_IMAP_LAST;
+}
+
+// A name from the dialog, asked again while it is empty; false when cancelled.
+bool AskFolderName(HWND hOwner, bool bRename, CString& strName)
+{
+    do
+    {
+        if (s_pfnNameDialog(hOwner, bRename, strName) != IDOK)
+            return false;
+    } while (strName.IsEmpty());
+    return true;
+}
 
 int ImageOf(LONG nType)
 {
@@ -223,6 +250,25 @@ FolderMessageDeleter SetFolderMessageDeleter(FolderMessageDeleter pfnDeleter)
     FolderMessageDeleter pfnOld = s_pfnDeleteMessage;
     s_pfnDeleteMessage = pfnDeleter != NULL ? pfnDeleter : DeleteStoredMessage;
     return pfnOld;
+}
+
+FolderNameDialog SetFolderNameDialog(FolderNameDialog pfnDialog)
+{
+    FolderNameDialog pfnOld = s_pfnNameDialog;
+    s_pfnNameDialog = pfnDialog != NULL ? pfnDialog : DoFolderNameDialog;
+    return pfnOld;
+}
+
+ImapFolderClientFactory SetImapFolderClientFactory(ImapFolderClientFactory pfnFactory)
+{
+    ImapFolderClientFactory pfnOld = s_pfnMakeImapClient;
+    s_pfnMakeImapClient = pfnFactory;
+    return pfnOld;
+}
+
+CImapFolderClient* MakeImapFolderClient(const CAccountsRecord& account)
+{
+    return s_pfnMakeImapClient != NULL ? s_pfnMakeImapClient(account) : NULL;
 }
 
 FolderChoiceDialog SetFolderChoiceDialog(FolderChoiceDialog pfnDialog)
@@ -311,6 +357,8 @@ HTREEITEM CFolders::InsertItem(HWND hTree, HTREEITEM hParent, const CFoldersReco
     CFolderItemData* pData = new CFolderItemData;
     pData->folder = folder;
     pData->pAccount = pAccount;
+    if (pAccount != NULL)
+        pData->pClient = MakeImapFolderClient(*pAccount);
     TVINSERTSTRUCTA insert = {};
     insert.hParent = hParent;
     insert.hInsertAfter = TVI_LAST;
@@ -639,4 +687,191 @@ void CFolders::SetOwnerID(HWND hOwner, LONG nNewParentID)
     if (FAILED(hr))
         throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange, FolderTreeText::kUpdateFoldersFailed,
                                   m_pSession, hOwner, FALSE, NULL, FALSE, FALSE, hr);
+}
+
+CFolderItemData* CFolders::ItemData(HTREEITEM hItem)
+{
+    TVITEMA item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem = hItem;
+    if (m_hTree == NULL || hItem == NULL || !TreeView_GetItem(m_hTree, &item))
+        return NULL;
+    return reinterpret_cast<CFolderItemData*>(item.lParam);
+}
+
+CFolderItemData* CFolders::ImapRootOf(HTREEITEM hItem, CString& strPath, bool bWithItem)
+{
+    std::vector<CString> names;
+    HTREEITEM hAt = hItem;
+    for (; hAt != NULL; hAt = TreeView_GetParent(m_hTree, hAt))
+    {
+        CFolderItemData* pData = ItemData(hAt);
+        if (pData == NULL)
+            return NULL;
+        if (pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+            break;
+        if (hAt != hItem || bWithItem)
+            names.push_back(pData->folder.m_Name);
+    }
+    CFolderItemData* pRoot = hAt != NULL ? ItemData(hAt) : NULL;
+    if (pRoot == NULL || pRoot->pAccount == NULL)
+        return NULL;
+    strPath.Empty();
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        strPath = JoinPath(strPath, pRoot->pAccount->m_szDelimiter, *it);
+    return pRoot;
+}
+
+int CFolders::CreateImapFolder(HWND hOwner, HTREEITEM hItem)
+{
+    CFolderItemData* pData = ItemData(hItem);
+    if (pData == NULL || (pData->folder.m_Type != FOLDER_IMAP_ACCOUNT && !IsImapFolder(pData->folder.m_Type)))
+        return 0;
+    CString strPath;
+    CFolderItemData* pRoot = ImapRootOf(hItem, strPath);
+    if (pRoot == NULL || pRoot->pClient == NULL)
+        return 0;
+    CString strName;
+    if (!AskFolderName(hOwner, false, strName))
+        return 0;
+    // The row appears when the server reports the new folder.
+    pRoot->pClient->CreateFolder(JoinPath(strPath, pRoot->pAccount->m_szDelimiter, strName));
+    return 1;
+}
+
+int CFolders::RenameImapFolder(HWND hOwner, HTREEITEM hItem)
+{
+    CFolderItemData* pData = ItemData(hItem);
+    if (pData == NULL)
+        return 0;
+    if (pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+    {
+        AppMessageBox(FolderTreeText::kUseAccountForRename, MB_ICONINFORMATION, hOwner);
+        if (hOwner != NULL)
+            PostMessageA(hOwner, WM_COMMAND, ID_ACCOUNTS, 0);
+        return 0;
+    }
+    if (!IsImapFolder(pData->folder.m_Type))
+        return 0;
+    CString strPrefix;
+    CFolderItemData* pRoot = ImapRootOf(hItem, strPrefix, false);
+    if (pRoot == NULL || pRoot->pClient == NULL)
+        return 0;
+    CString strName = pData->folder.m_Name;
+    if (!AskFolderName(hOwner, true, strName))
+        return 0;
+    const char* pszDelimiter = pRoot->pAccount->m_szDelimiter;
+    CString strOld = JoinPath(strPrefix, pszDelimiter, pData->folder.m_Name);
+    CString strNew = JoinPath(strPrefix, pszDelimiter, strName);
+    pRoot->pClient->RenameFolder(strOld, strNew);
+    // Every folder below moves with it: the same rename for each, depth first.
+    std::function<void(HTREEITEM, const CString&, const CString&)> renameBelow =
+        [&](HTREEITEM hParent, const CString& strOldParent, const CString& strNewParent)
+    {
+        for (HTREEITEM hChild = TreeView_GetChild(m_hTree, hParent); hChild != NULL;
+             hChild = TreeView_GetNextSibling(m_hTree, hChild))
+        {
+            CFolderItemData* pChild = ItemData(hChild);
+            if (pChild == NULL)
+                continue;
+            CString strOldChild = JoinPath(strOldParent, pszDelimiter, pChild->folder.m_Name);
+            CString strNewChild = JoinPath(strNewParent, pszDelimiter, pChild->folder.m_Name);
+            pRoot->pClient->RenameFolder(strOldChild, strNewChild);
+            renameBelow(hChild, strOldChild, strNewChild);
+        }
+    };
+    renameBelow(hItem, strOld, strNew);
+    pRoot->pClient->CallComponent(15);
+    return 1;
+}
+
+int CFolders::DeleteImapFolder(HWND hOwner, HTREEITEM hItem, BOOL bConfirmed)
+{
+    CFolderItemData* pData = ItemData(hItem);
+    if (pData == NULL || !IsImapFolder(pData->folder.m_Type))
+        return 0;
+    if (!bConfirmed)
+    {
+        CString strQuestion;
+        strQuestion.Format(FolderTreeText::kDeleteForGoodQuestion, pData->folder.m_Name);
+        if (AppMessageBox(strQuestion, MB_YESNO | MB_ICONQUESTION, hOwner) != IDYES)
+            return 0;
+    }
+    CString strPath;
+    CFolderItemData* pRoot = ImapRootOf(hItem, strPath);
+    if (pRoot == NULL || pRoot->pClient == NULL)
+        return 0;
+    pRoot->pClient->CallComponent(13);
+    // The items below go from the tree now; the rows go when the server reports the deletion.
+    HTREEITEM hChild;
+    while ((hChild = TreeView_GetChild(m_hTree, hItem)) != NULL)
+    {
+        std::function<void(HTREEITEM)> freeAll = [&](HTREEITEM h)
+        {
+            for (HTREEITEM hSub = TreeView_GetChild(m_hTree, h); hSub != NULL;
+                 hSub = TreeView_GetNextSibling(m_hTree, hSub))
+                freeAll(hSub);
+            FreeItemData((LPARAM)ItemData(h));
+        };
+        freeAll(hChild);
+        TreeView_DeleteItem(m_hTree, hChild);
+    }
+    pRoot->pClient->DeleteFolder(pData->folder.m_ID, strPath);
+    pRoot->pClient->CallComponent(15);
+    return 1;
+}
+
+int CFolders::RunImapFolderCommand(HWND hOwner, LONG nMessages)
+{
+    if (!IsImapFolder(m_Type))
+        return 0;
+    LONG nFolderID = m_ID;
+    std::vector<CString> names = {m_Name};
+    CFolders walk(m_pSession);
+    walk.LoadFolder(nFolderID, hOwner);
+    std::set<LONG> seen = {nFolderID};
+    while (walk.SelectParent(hOwner) && seen.insert(walk.m_ID).second)
+    {
+        if (walk.m_Type != FOLDER_IMAP_ACCOUNT)
+        {
+            names.push_back(walk.m_Name);
+            continue;
+        }
+        CAccountsTable accounts(m_pSession, NULL);
+        accounts.Open(hOwner);
+        while (accounts.MoveNext() == S_OK)
+        {
+            if (CString(accounts.m_szDisplayName).Left(100) != walk.m_Name)
+                continue;
+            std::unique_ptr<CImapFolderClient> client(MakeImapFolderClient(accounts));
+            if (client == NULL)
+                return 0;
+            CString strPath;
+            for (auto it = names.rbegin(); it != names.rend(); ++it)
+                strPath = JoinPath(strPath, accounts.m_szDelimiter, *it);
+            client->SelectFolder(nFolderID, strPath, nMessages);
+            return 1;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+void CFolders::WalkImapFolders(HWND hOwner)
+{
+    CFoldersTable children(m_pSession);
+    children.ClearRow();
+    children.m_ID = m_ID;
+    children.Open(hOwner, "Folders", CString(g_szFoldersSelect) + " WHERE OwnerID = ?");
+    std::vector<CFoldersRecord> rows = ReadRows(children);
+    for (const CFoldersRecord& child : rows)
+    {
+        if (!IsImapFolder(child.m_Type))
+            break;
+        CFolders folder(m_pSession);
+        if (!folder.LoadFolder(child.m_ID, hOwner))
+            continue;
+        folder.RunImapFolderCommand(hOwner, child.m_nMessagesNumber);
+        folder.WalkImapFolders(hOwner);
+    }
 }

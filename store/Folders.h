@@ -10,6 +10,7 @@
 #include "store/AccountsTable.h"
 #include "store/EmailsImpl.h"
 #include "store/FoldersTable.h"
+#include "store/ImapFolderClient.h"
 
 // The data of a folder tree item (its lParam): a copy of the folder's row and, for an IMAP account root,
 // a copy of its account.
@@ -17,8 +18,13 @@ struct CFolderItemData
 {
     CFoldersRecord folder;
     CAccountsRecord* pAccount = NULL;
+    CImapFolderClient* pClient = NULL; // the account's IMAP client, made with the root item
 
-    ~CFolderItemData() { delete pAccount; }
+    ~CFolderItemData()
+    {
+        delete pClient;
+        delete pAccount;
+    }
 };
 
 // The folder tree and its commands over the Folders table; the current row is the current folder.
@@ -58,6 +64,16 @@ public:
     // Frees the data of a tree item; the tree window calls it when the item goes.
     static void FreeItemData(LPARAM lParam);
 
+    // The IMAP folder commands of the tree (Types 13-15); each returns 0 for any other folder.
+    int CreateImapFolder(HWND hOwner, HTREEITEM hItem);
+    int RenameImapFolder(HWND hOwner, HTREEITEM hItem);
+    int DeleteImapFolder(HWND hOwner, HTREEITEM hItem, BOOL bConfirmed);
+    // Selects the current folder (Types 14-15) on its server with the given message count.
+    int RunImapFolderCommand(HWND hOwner, LONG nMessages);
+    // RunImapFolderCommand for every IMAP folder below the current one, depth first, in row order; a child
+    // of another type ends the walk.
+    void WalkImapFolders(HWND hOwner);
+
     // The ID of the folder of nType, inserted when missing (Types 9-12 under pszName); -1 for a type that
     // cannot be created or when the table cannot be opened. nParentID 0: under Local Folders.
     LONG GetSystemFolder(LONG nType, HWND hWndOwner, const char* pszName = NULL, LONG nParentID = 0);
@@ -70,6 +86,11 @@ public:
     CAccountsRecord* m_pAccount = NULL;
 
 private:
+    // The item's data, or NULL.
+    CFolderItemData* ItemData(HTREEITEM hItem);
+    // Climbs from hItem to its account root item; strPath gets the names below the root down to hItem
+    // joined with the account's delimiter. NULL when there is no root above.
+    CFolderItemData* ImapRootOf(HTREEITEM hItem, CString& strPath, bool bWithItem = true);
     // True when the folder or any folder below it holds a message.
     bool HoldsMessages(LONG nFolderID, HWND hOwner);
     HTREEITEM InsertItem(HWND hTree, HTREEITEM hParent, const CFoldersRecord& folder, const char* pszText,
@@ -90,6 +111,10 @@ FolderMessageDeleter SetFolderMessageDeleter(FolderMessageDeleter pfnDeleter);
 typedef INT_PTR (*FolderChoiceDialog)(HWND hOwner, LONG nFolderID, LONG& nChosenID,
                                       const std::function<bool(LONG nChosenID)>& canMoveInto);
 FolderChoiceDialog SetFolderChoiceDialog(FolderChoiceDialog pfnDialog);
+
+// The Create and Rename Folder dialogs as the IMAP commands run them; the default shows the real ones.
+typedef INT_PTR (*FolderNameDialog)(HWND hOwner, bool bRename, CString& strName);
+FolderNameDialog SetFolderNameDialog(FolderNameDialog pfnDialog);
 
 // Holds the process-crossing lock that makes a system folder's find-or-insert one step, so that two threads
 // or two processes asking for a missing Inbox leave one Inbox. The owning thread may take it again.

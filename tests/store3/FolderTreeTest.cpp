@@ -445,3 +445,149 @@ TEST_F(FolderTreeTest, TheNameDialogsTakeUpTo99Characters)
         EXPECT_STREQ(strName, strLongest.c_str());
     }
 }
+
+namespace
+{
+// The IMAP client of an account as the folder tree sees it, writing down every call in order.
+std::vector<std::string> s_imapCalls;
+class CRecordingImapClient : public CImapFolderClient
+{
+public:
+    explicit CRecordingImapClient(const std::string& strAccount) : m_strAccount(strAccount) {}
+    void CreateFolder(const char* pszPath) override { Add("create " + std::string(pszPath)); }
+    void RenameFolder(const char* pszOld, const char* pszNew) override
+    {
+        Add("rename " + std::string(pszOld) + " -> " + pszNew);
+    }
+    void DeleteFolder(LONG nID, const char* pszPath) override
+    {
+        Add("delete " + std::to_string(nID) + " " + pszPath);
+    }
+    void SelectFolder(LONG nID, const char* pszPath, LONG nMessages) override
+    {
+        Add("select " + std::to_string(nID) + " " + pszPath + " " + std::to_string(nMessages));
+    }
+    void CallComponent(int nSlot) override { Add("slot " + std::to_string(nSlot)); }
+
+private:
+    void Add(const std::string& strCall)
+    {
+        std::lock_guard<std::mutex> guard(s_lock);
+        s_imapCalls.push_back(m_strAccount + ": " + strCall);
+    }
+    std::string m_strAccount;
+};
+
+CImapFolderClient* MakeRecordingClient(const CAccountsRecord& account)
+{
+    return new CRecordingImapClient(account.m_szDisplayName);
+}
+
+std::vector<std::string> TakeImapCalls()
+{
+    std::lock_guard<std::mutex> guard(s_lock);
+    std::vector<std::string> calls;
+    calls.swap(s_imapCalls);
+    return calls;
+}
+
+std::string s_strNextName;
+INT_PTR NameFromTest(HWND, bool, CString& strName)
+{
+    if (s_strNextName.empty())
+        return IDCANCEL;
+    strName = s_strNextName.c_str();
+    return IDOK;
+}
+
+class ImapFolderTreeTest : public FolderTreeTest
+{
+protected:
+    void SetUp() override
+    {
+        FolderTreeTest::SetUp();
+        SetImapFolderClientFactory(MakeRecordingClient);
+        SetFolderNameDialog(NameFromTest);
+        CAccountsTable::CreateTableIfMissing(m_db.Session(), NULL);
+        m_db.Exec("INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Flags, RemoveAfter, "
+                  "IncomingServerType, Delimiter) VALUES ('Work', 'w@x', 'imap', 'smtp', 'w', 0, 5, 1, '/')");
+        BuildTree();
+        m_nRoot = m_db.QueryLong("SELECT ID FROM Folders WHERE Type = 13");
+        m_nInbox = AddFolder("INBOX", m_nRoot, FOLDER_IMAP_FIRST);
+        m_nSub = AddFolder("Sub", m_nInbox, FOLDER_IMAP_LAST);
+        m_nDeep = AddFolder("Deep", m_nSub, FOLDER_IMAP_LAST);
+        m_db.Exec("UPDATE Folders SET nMessagesNumber = 7 WHERE Name = 'Deep'");
+        BuildTree();
+        TakeImapCalls();
+    }
+    void TearDown() override
+    {
+        FolderTreeTest::TearDown();
+        SetImapFolderClientFactory(NULL);
+        SetFolderNameDialog(NULL);
+    }
+
+    int OnItem(const char* pszText, const std::function<int(CFolders&, HTREEITEM)>& command)
+    {
+        int nResult = -1;
+        HTREEITEM hItem = Item(pszText);
+        m_ui->Invoke([&] { nResult = command(m_folders, hItem); }, kPatienceMs);
+        return nResult;
+    }
+
+    LONG m_nRoot = 0, m_nInbox = 0, m_nSub = 0, m_nDeep = 0;
+};
+} // namespace
+
+TEST_F(ImapFolderTreeTest, CreateRenameAndDeleteGoToTheAccountsClientInOrder)
+{
+    s_strNextName = "New";
+    EXPECT_EQ(OnItem("Sub", [&](CFolders& f, HTREEITEM h) { return f.CreateImapFolder(m_hOwner, h); }), 1);
+    EXPECT_EQ(TakeImapCalls(), std::vector<std::string>{"Work: create INBOX/Sub/New"});
+
+    s_strNextName = "Renamed";
+    EXPECT_EQ(OnItem("Sub", [&](CFolders& f, HTREEITEM h) { return f.RenameImapFolder(m_hOwner, h); }), 1);
+    EXPECT_EQ(TakeImapCalls(), (std::vector<std::string>{"Work: rename INBOX/Sub -> INBOX/Renamed",
+                                                         "Work: rename INBOX/Sub/Deep -> INBOX/Renamed/Deep",
+                                                         "Work: slot 15"}));
+
+    s_strNextName = "";
+    EXPECT_EQ(OnItem("Sub", [&](CFolders& f, HTREEITEM h) { return f.RenameImapFolder(m_hOwner, h); }), 0);
+    EXPECT_TRUE(TakeImapCalls().empty()) << "cancelled";
+
+    s_nAnswer = IDNO;
+    EXPECT_EQ(OnItem("Sub", [&](CFolders& f, HTREEITEM h) { return f.DeleteImapFolder(m_hOwner, h, FALSE); }), 0);
+    EXPECT_TRUE(TakeImapCalls().empty());
+    s_nAnswer = IDYES;
+    EXPECT_EQ(OnItem("Sub", [&](CFolders& f, HTREEITEM h) { return f.DeleteImapFolder(m_hOwner, h, FALSE); }), 1);
+    EXPECT_EQ(TakeImapCalls(), (std::vector<std::string>{"Work: slot 13", "Work: delete " + std::to_string(m_nSub) +
+                                                                              " INBOX/Sub",
+                                                         "Work: slot 15"}));
+    EXPECT_TRUE(Item("Deep") == NULL) << "the items below left the tree";
+    EXPECT_EQ(TakeBoxes().size(), 2u);
+}
+
+TEST_F(ImapFolderTreeTest, AnAccountRootIsRenamedThroughTheAccountNotTheTree)
+{
+    s_strNextName = "Other";
+    EXPECT_EQ(OnItem("Work", [&](CFolders& f, HTREEITEM h) { return f.RenameImapFolder(m_hOwner, h); }), 0);
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Please use appropriate account for renaming of the folder."});
+    EXPECT_TRUE(TakeImapCalls().empty());
+    // Local folders are none of the IMAP commands' business.
+    EXPECT_EQ(OnItem("Inbox", [&](CFolders& f, HTREEITEM h) { return f.CreateImapFolder(m_hOwner, h); }), 0);
+    EXPECT_EQ(OnItem("Inbox", [&](CFolders& f, HTREEITEM h) { return f.DeleteImapFolder(m_hOwner, h, TRUE); }), 0);
+    EXPECT_TRUE(TakeImapCalls().empty());
+}
+
+TEST_F(ImapFolderTreeTest, TheWalkSelectsEveryFolderWithItsStoredCount)
+{
+    CFolders root(m_db.Session());
+    ASSERT_TRUE(root.LoadFolder(m_nRoot, NULL));
+    root.WalkImapFolders(NULL);
+    EXPECT_EQ(TakeImapCalls(), (std::vector<std::string>{"Work: select " + std::to_string(m_nInbox) + " INBOX 0",
+                                                         "Work: select " + std::to_string(m_nSub) + " INBOX/Sub 0",
+                                                         "Work: select " + std::to_string(m_nDeep) +
+                                                             " INBOX/Sub/Deep 7"}));
+    ASSERT_TRUE(root.LoadFolder(m_nRoot, NULL));
+    EXPECT_EQ(root.RunImapFolderCommand(NULL, 3), 0) << "not for the account root";
+}
