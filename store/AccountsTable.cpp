@@ -112,6 +112,15 @@ void CAccountsRecord::SetPassword(const char* pszPassword)
     CAPIEncrypt(pszPassword, m_PassCrypto, sizeof(m_PassCrypto), NULL);
 }
 
+void CAccountsRecord::OfferImapList(HWND hOwner)
+{
+    const WPARAM ID_IMAP_LIST = 33051;
+    if (m_Flags & 0x100)
+        return;
+    if (AppMessageBox(StoreText::kOfferImapList, MB_YESNO | MB_ICONQUESTION, hOwner) == IDYES && hOwner != NULL)
+        ::SendMessage(hOwner, WM_COMMAND, ID_IMAP_LIST, (LPARAM)this);
+}
+
 void CAccountsRecord::DeleteIMAPwrapper()
 {
     if (m_pIMAPwrapper != NULL && s_pfnDeleteIMAPwrapper != NULL)

@@ -11,8 +11,6 @@ const char kMoveIntoSubfolder[] = "A folder cannot be moved into one of its subf
 const char kDeleteForGoodQuestion[] = "Are you sure you want to permanently delete the '%s' folder?\r\n\r\nThis "
                                       "action cannot be undone."; // string 294
 const char kUseAccountForRename[] = "Please use appropriate account for renaming of the folder."; // string 351
-const char kOfferImapList[] = "There are not any folders to show for this account. Would you like to view a "
-                              "list of available folders now?"; // string 347
 const char kSystemFolderRefused[] = "The '%s' folder cannot be deleted or moved.";
 const char kCreateTreeUnhandled[] = "CFolders::CreateTree. Unhandled exception!!!\r\n";
 const char kDeleteEmailsFailed[] = "ERROR: Delete Emails table failed!";

@@ -591,3 +591,16 @@ TEST_F(ImapFolderTreeTest, TheWalkSelectsEveryFolderWithItsStoredCount)
     ASSERT_TRUE(root.LoadFolder(m_nRoot, NULL));
     EXPECT_EQ(root.RunImapFolderCommand(NULL, 3), 0) << "not for the account root";
 }
+
+TEST_F(ImapFolderTreeTest, AnEmptyAccountRootOffersTheServersFolderListUntilItHasCome)
+{
+    CAccountsRecord account;
+    strcpy(account.m_szDisplayName, "Work");
+    s_nAnswer = IDNO;
+    account.OfferImapList(m_hOwner);
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"There are not any folders to show for this account. Would you "
+                                                    "like to view a list of available folders now?"});
+    account.SetFlagsBit8();
+    account.OfferImapList(m_hOwner);
+    EXPECT_TRUE(TakeBoxes().empty());
+}
