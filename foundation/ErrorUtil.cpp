@@ -56,14 +56,19 @@ public:
 
 int AppMessageBox(const char* pszText, UINT nStyle, HWND hWndOwner)
 {
+    return AppMessageBoxCaption(pszText, AppCaption, nStyle, hWndOwner);
+}
+
+int AppMessageBoxCaption(const char* pszText, const char* pszCaption, UINT nStyle, HWND hWndOwner)
+{
     HWND hWnd = hWndOwner;
     if (hWnd == NULL)
         hWnd = ::GetActiveWindow();
     if (hWnd == NULL)
         hWnd = ::GetDesktopWindow();
     if (g_pfnMessageBoxHook != NULL)
-        return g_pfnMessageBoxHook(pszText ? pszText : "", AppCaption, nStyle, hWnd);
-    return ::MessageBoxA(hWnd, pszText ? pszText : "", AppCaption, nStyle);
+        return g_pfnMessageBoxHook(pszText ? pszText : "", pszCaption, nStyle, hWnd);
+    return ::MessageBoxA(hWnd, pszText ? pszText : "", pszCaption, nStyle);
 }
 
 int AppMessageBoxF(UINT nStyle, const char* pszFormat, ...)

@@ -13,6 +13,8 @@ extern char AppCaption[256];
 
 // Owner: the given window, else the active window, else the desktop.
 int AppMessageBox(const char* pszText, UINT nStyle = 0, HWND hWndOwner = NULL);
+// The same under a caption of the caller's.
+int AppMessageBoxCaption(const char* pszText, const char* pszCaption, UINT nStyle = 0, HWND hWndOwner = NULL);
 int AppMessageBoxF(UINT nStyle, const char* pszFormat, ...);
 int AppMessageBoxId(UINT nIdPrompt, UINT nStyle = 0, HWND hWndOwner = NULL);
 

@@ -10,6 +10,9 @@
 #endif
 
 #include "foundation/Texts.h"
+#ifdef _WIN32
+#include "foundation/TraceFile.h"
+#endif
 
 namespace
 {
@@ -685,7 +688,8 @@ CString MakeCaseInsensitivePattern(const char* pszPattern)
 
 CRegExpProgram::CRegExpProgram(const char* pszPattern, bool bIgnoreCase)
     : m_nSize(0), m_chStart(0), m_bAnchored(false), m_pszMust(NULL), m_nMust(0), m_pProgram(NULL),
-      m_bCompiled(false), m_nShareCount(0), m_nSubStrings(-1), m_nCompileError(0)
+      m_bCompiled(false), m_nShareCount(0), m_nSubStrings(-1), m_nCompileError(0),
+      m_strPattern(pszPattern != NULL ? pszPattern : ""), m_nStepsLeft(0), m_bOutOfSteps(false)
 {
     for (int i = 0; i < kMaxGroups; ++i)
         m_startp[i] = m_endp[i] = NULL;
@@ -704,7 +708,8 @@ CRegExpProgram::CRegExpProgram(const CRegExpProgram& other)
     : m_strError(other.m_strError), m_nSize(other.m_nSize), m_chStart(other.m_chStart),
       m_bAnchored(other.m_bAnchored), m_pszMust(NULL), m_nMust(other.m_nMust), m_pProgram(NULL),
       m_bCompiled(other.m_bCompiled), m_nShareCount(0), m_nSubStrings(other.m_nSubStrings),
-      m_nCompileError(other.m_nCompileError)
+      m_nCompileError(other.m_nCompileError), m_strPattern(other.m_strPattern), m_nStepsLeft(0),
+      m_bOutOfSteps(false)
 {
     for (int i = 0; i < kMaxGroups; ++i)
     {
@@ -854,29 +859,56 @@ bool CRegExpProgram::Execute(const char* pszText)
     if (m_pszMust != NULL && strstr(pszText, m_pszMust) == NULL)
         return false;
 
+    const size_t nLength = strlen(pszText);
+    m_nStepsLeft = (long long)nLength * kStepsPerChar;
+    if (m_nStepsLeft < kMinSteps)
+        m_nStepsLeft = kMinSteps;
+    m_bOutOfSteps = false;
+    bool bMatched = false;
     if (m_bAnchored)
-        return TryAt(pszText, pszText);
-    const char* s = pszText;
-    if (m_chStart != '\0')
     {
-        while ((s = strchr(s, m_chStart)) != NULL)
+        bMatched = TryAt(pszText, pszText);
+    }
+    else if (m_chStart != '\0')
+    {
+        for (const char* s = pszText; (s = strchr(s, m_chStart)) != NULL; ++s)
         {
-            if (TryAt(pszText, s))
-                return true;
-            if (!m_strError.IsEmpty())
-                return false;
-            ++s;
+            bMatched = TryAt(pszText, s);
+            if (bMatched || m_bOutOfSteps || !m_strError.IsEmpty())
+                break;
         }
+    }
+    else
+    {
+        const char* s = pszText;
+        do
+        {
+            bMatched = TryAt(pszText, s);
+            if (bMatched || m_bOutOfSteps || !m_strError.IsEmpty())
+                break;
+        } while (*s++ != '\0');
+    }
+    if (m_bOutOfSteps)
+    {
+        // The search stopped midway: no group of it may look matched.
+        for (int i = 0; i < kMaxGroups; ++i)
+            m_startp[i] = m_endp[i] = NULL;
+#ifdef _WIN32
+        if (IsTraceOn())
+            g_pTraceFile->Write(FoundationText::kRegExpStepsExhausted, (const char*)m_strPattern,
+                                (unsigned int)nLength);
+#endif
         return false;
     }
-    do
-    {
-        if (TryAt(pszText, s))
-            return true;
-        if (!m_strError.IsEmpty())
-            return false;
-    } while (*s++ != '\0');
-    return false;
+    return bMatched;
+}
+
+bool CRegExpProgram::TakeSteps(long long nSteps)
+{
+    m_nStepsLeft -= nSteps;
+    if (m_nStepsLeft < 0)
+        m_bOutOfSteps = true;
+    return !m_bOutOfSteps;
 }
 
 namespace
@@ -910,10 +942,12 @@ int Repeat(const unsigned char* pNode, const char* pszIn, bool& bBadOperand)
 }
 
 // The largest count from nCount down to nMin after which the following literal can match; -1 when none.
-int FeasibleCount(const char* pszSave, int nCount, int nMin, char chNext)
+// nExamined grows by the counts looked at, which the step budget pays for.
+int FeasibleCount(const char* pszSave, int nCount, int nMin, char chNext, long long& nExamined)
 {
     for (; nCount >= nMin; --nCount)
     {
+        ++nExamined;
         if (chNext == '\0' || pszSave[nCount] == chNext)
             return nCount;
     }
@@ -934,6 +968,8 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
     const char* pszIn = pszStart;
     for (;;)
     {
+        if (!TakeSteps(1))
+            return false;
         if (pScan == NULL)
         {
             SetError(kCorruptedPointers);
@@ -1004,7 +1040,10 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
                 SetError(kBadRepeat);
                 return false;
             }
-            nCount = FeasibleCount(pszIn, nCount, nMin, chNext);
+            long long nExamined = nCount;
+            nCount = FeasibleCount(pszIn, nCount, nMin, chNext, nExamined);
+            if (!TakeSteps(nExamined))
+                return false;
             bOk = nCount >= 0;
             if (bOk)
             {
@@ -1041,7 +1080,7 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
         // Back up to the latest choice, restoring group pointers on the way.
         for (;;)
         {
-            if (stack.empty())
+            if (stack.empty() || !TakeSteps(1))
                 return false;
             Frame& frame = stack.back();
             if (frame.kind == Frame::kUndo)
@@ -1065,7 +1104,10 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
             const unsigned char* pAfter = NextNode(pRepeat);
             int nMin = (Op(pRepeat) == STAR) ? 0 : 1;
             char chNext = (pAfter != NULL && Op(pAfter) == EXACTLY) ? *(const char*)Operand(pAfter) : '\0';
-            int nCount = FeasibleCount(frame.pPos, frame.nCount, nMin, chNext);
+            long long nExamined = 0;
+            int nCount = FeasibleCount(frame.pPos, frame.nCount, nMin, chNext, nExamined);
+            if (!TakeSteps(nExamined))
+                return false;
             if (nCount < 0)
             {
                 stack.pop_back();

@@ -22,7 +22,11 @@ void SetRegExpCharClass(const CRegExpCharClass& charClass);
 CRegExpCharClass RegExpCharClassForCodePage(unsigned int nCodePage);
 #endif
 
-// Outside sets every letter becomes "[" + lower + upper + "]"; sets are copied unchanged.
+// Outside sets every letter becomes "[" + lower + upper + "]". A set is copied unchanged from "[" to its
+// closing "]", where a "]" right after "[" or "[^" belongs to the set, as the compiler reads it. Outside
+// sets an escape is read as the literal it stands for: an escaped letter folds like any letter, and an
+// escaped "[" opens no set. This is deliberate: a rewrite that copied a set up to the very next "]" and
+// knew no escapes would split "[]a]" and turn "\a" into an escaped "[" followed by stray letters.
 CString MakeCaseInsensitivePattern(const char* pszPattern);
 
 class CRegExpProgram
@@ -32,12 +36,17 @@ public:
     {
         kMaxGroups = 10
     };
+    static const long long kStepsPerChar = 100;
+    static const long long kMinSteps = 1000000;
 
     CRegExpProgram(const char* pszPattern, bool bIgnoreCase);
     CRegExpProgram(const CRegExpProgram& other);
     ~CRegExpProgram();
 
     CRegExpProgram* Clone() const;
+    // A match may take kStepsPerChar steps per character of the text (kMinSteps at least); past that it
+    // fails as no match, without an error text, and the trace file names the pattern. Realistic patterns
+    // need a few steps per character; hostile text over nested repeats would need quadratic time or worse.
     bool Execute(const char* pszText);
     void SetError(int nCode);
 
@@ -59,7 +68,12 @@ private:
     bool TryAt(const char* pszText, const char* pszStart);
     CRegExpProgram& operator=(const CRegExpProgram&);
 
+    bool TakeSteps(long long nSteps);
+
     int m_nCompileError;
+    CString m_strPattern; // as the caller gave it, for the trace
+    long long m_nStepsLeft;
+    bool m_bOutOfSteps;
 };
 
 class CRegExp

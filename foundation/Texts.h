@@ -92,6 +92,8 @@ const char* const kRegExpErrors[] = {
     "NULL regexp",
 };
 const char kRegExpUnknownError[] = "Unknown error";
+const char kRegExpStepsExhausted[] =
+    "Regular expression gave up (too many steps): pattern \"%s\", text length %u";
 
 // Trace file
 const char kTraceName[] = "Trace";

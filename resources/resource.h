@@ -15,3 +15,11 @@
 // Message content
 #define IDS_MESSAGE_VIEW_PROBLEM 298
 #define IDS_INVALID_ADDRESS 308
+
+// Application core
+#define IDB_LETROVA 101
+#define IDR_LETROVA 102
+#define IDS_PROJNAME 128
+#define IDB_SPLASH 316
+#define IDS_CLOSE_ALL_WINDOWS 322
+#define IDS_SPLASH_TEXT 499

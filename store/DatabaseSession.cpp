@@ -5,12 +5,12 @@
 
 #include <msjetoledb.h>
 
+#include "app/SplashWnd.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/TraceFile.h"
 #include "store/DatabaseDialogs.h"
 #include "store/OLEDBException.h"
-#include "store/SplashWnd.h"
 #include "store/StoreTexts.h"
 #include "store/TextException.h"
 
@@ -79,7 +79,7 @@ void CDatabaseSession::SetNewDatabase(int) {}
 void CDatabaseSession::Open(const char* pszPath)
 {
     CString strPath = pszPath != NULL ? CString(pszPath) : GetFileName();
-    std::unique_ptr<CSplashWnd> pSplash(new CSplashWnd(strPath));
+    std::unique_ptr<CSplashWnd> pSplash(new CSplashWnd(GetKindName()));
     pSplash->Create();
     try
     {

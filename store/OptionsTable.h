@@ -12,11 +12,14 @@ public:
     LONG m_DefaultAccountID;
     LONG m_UserID;
     LONG m_Flags;
+    // A NULL DefaultAccountID (no default account) leaves the value the caller preset: callers preset -1
+    // and read "still -1" as no default.
+    DBSTATUS m_DefaultAccountIDStatus;
 
     // clang-format off
     BEGIN_COLUMN_MAP(COptionsRecord)
         COLUMN_ENTRY(1, m_UserID)
-        COLUMN_ENTRY(2, m_DefaultAccountID)
+        COLUMN_ENTRY_STATUS(2, m_DefaultAccountID, m_DefaultAccountIDStatus)
         COLUMN_ENTRY(3, m_Flags)
     END_COLUMN_MAP()
 
@@ -42,6 +45,19 @@ public:
     // Stores the default account of the record's user, inserting the row when there is none. An account
     // that does not exist is refused with a text exception: the column refers to Accounts.
     void SetDefaultAccountID(HWND hOwner, LONG nAccountID);
+
+    // Write the record's DefaultAccountID as a value even when the last read found NULL; the default is
+    // cleared by an UPDATE statement, never through the record.
+    HRESULT SetData()
+    {
+        m_DefaultAccountIDStatus = DBSTATUS_S_OK;
+        return CTableBase<COptionsRecord>::SetData();
+    }
+    HRESULT Insert(int nAccessor = 0, bool bGetHRow = false)
+    {
+        m_DefaultAccountIDStatus = DBSTATUS_S_OK;
+        return CTableBase<COptionsRecord>::Insert(nAccessor, bGetHRow);
+    }
 
     static void CreateTableIfMissing(CSession* pSession, HWND hOwner);
 };

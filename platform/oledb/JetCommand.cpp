@@ -30,6 +30,7 @@ void CJetCommand::FinalizeStatement()
     m_lazy.clear();
     m_strTable.clear();
     m_strSelectList.clear();
+    m_joinedBlobs.clear();
 }
 
 HRESULT CJetCommand::SetText(const std::string& strSqlUtf8, bool bTranslate)
@@ -103,8 +104,58 @@ int CJetCommand::PrepareStatement()
                 sqlite3_finalize(pRewritten);
         }
     }
+    if (m_strTable.empty() && nCols > 0)
+        DeferJoinedBlobs(db, pStmt);
     m_pStmt = pStmt;
     return SQLITE_OK;
+}
+
+void CJetCommand::DeferJoinedBlobs(sqlite3* db, sqlite3_stmt*& pStmt)
+{
+    int nCols = (int)m_columns.size();
+    std::vector<bool> defer(nCols, false);
+    bool bAny = false;
+    for (int i = 0; i < nCols; ++i)
+    {
+        const char* pszDecl = sqlite3_column_decltype(pStmt, i);
+        defer[i] = pszDecl != NULL && _stricmp(pszDecl, "LONGBINARY") == 0;
+        bAny = bAny || defer[i];
+    }
+    if (!bAny)
+        return;
+    std::vector<std::string> tables, columns;
+    std::string sql = JetDeferColumns(m_strSql, defer, tables, columns);
+    if (sql.empty())
+        return;
+    std::vector<CJetJoinedBlob> blobs(nCols);
+    int nHidden = 0;
+    for (int i = 0; i < nCols; ++i)
+    {
+        if (tables[i].empty())
+            continue;
+        // The bytes are read later from the table by name: an alias would leave them nowhere to be found.
+        CJetStmt check;
+        const char* pszCheck = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE";
+        if (sqlite3_prepare_v2(db, pszCheck, -1, &check, NULL) != SQLITE_OK)
+            return;
+        sqlite3_bind_text(check, 1, tables[i].c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(check) != SQLITE_ROW)
+            return;
+        blobs[i].strTable = tables[i];
+        blobs[i].strColumn = columns[i];
+        blobs[i].iRowid = nCols + nHidden++;
+    }
+    sqlite3_stmt* pRewritten = NULL;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &pRewritten, NULL) == SQLITE_OK &&
+        sqlite3_column_count(pRewritten) == nCols + nHidden &&
+        sqlite3_bind_parameter_count(pRewritten) == sqlite3_bind_parameter_count(pStmt))
+    {
+        sqlite3_finalize(pStmt);
+        pStmt = pRewritten;
+        m_joinedBlobs = blobs;
+    }
+    else if (pRewritten != NULL)
+        sqlite3_finalize(pRewritten);
 }
 
 HRESULT CJetCommand::Run(DBPARAMS* pParams, REFIID riid, REFIID iidError, DBROWCOUNT* pcRowsAffected,
@@ -155,6 +206,8 @@ HRESULT CJetCommand::Run(DBPARAMS* pParams, REFIID riid, REFIID iidError, DBROWC
         pRowset->SetColumns(m_columns);
         if (!m_strTable.empty())
             pRowset->SetBaseTable(m_strTable, m_strSelectList, m_lazy);
+        else if (!m_joinedBlobs.empty())
+            pRowset->SetJoinedBlobs(m_joinedBlobs);
         rc = pRowset->Fill(m_pStmt);
     }
     else
@@ -166,7 +219,7 @@ HRESULT CJetCommand::Run(DBPARAMS* pParams, REFIID riid, REFIID iidError, DBROWC
     }
     HRESULT hr = S_OK;
     if (rc != SQLITE_OK)
-        hr = JetReportSqlite(db, rc, iidError, m_pSession->Path());
+        hr = JetReportSqlite(db, rc, iidError, m_pSession->Path(), m_strSql.c_str());
     else if (pcRowsAffected != NULL && sqlite3_column_count(m_pStmt) == 0)
         *pcRowsAffected = sqlite3_changes(db);
     // Reset at once: no statement stays active to block DDL or other threads.
@@ -282,11 +335,31 @@ STDMETHODIMP CJetCommand::GetProperties(const ULONG, const DBPROPIDSET[], ULONG*
 
 STDMETHODIMP CJetCommand::SetProperties(ULONG cPropertySets, DBPROPSET rgPropertySets[])
 {
-    // Every rowset over one table can change, insert and delete rows; the requests are granted as they come.
+    // Rowsets over one table can change, insert and delete rows. Others (joins, computed columns) are
+    // read-only: a request to change them is reported as not set, so the caller can tell, and the rowset
+    // still opens, without IRowsetChange.
+    bool bReadOnly = false;
+    if (!m_strSql.empty())
+    {
+        CJetLock lock(m_pSession->Db());
+        bReadOnly = PrepareStatement() == SQLITE_OK && !m_columns.empty() && m_strTable.empty();
+    }
+    bool bNotSet = false;
     for (ULONG i = 0; i < cPropertySets && rgPropertySets != NULL; ++i)
+    {
         for (ULONG k = 0; k < rgPropertySets[i].cProperties; ++k)
-            rgPropertySets[i].rgProperties[k].dwStatus = DBPROPSTATUS_OK;
-    return S_OK;
+        {
+            DBPROP& prop = rgPropertySets[i].rgProperties[k];
+            bool bChange = IsEqualGUID(rgPropertySets[i].guidPropertySet, DBPROPSET_ROWSET) &&
+                           ((prop.dwPropertyID == DBPROP_IRowsetChange && prop.vValue.vt == VT_BOOL &&
+                             prop.vValue.boolVal != VARIANT_FALSE) ||
+                            (prop.dwPropertyID == DBPROP_UPDATABILITY && prop.vValue.vt == VT_I4 &&
+                             prop.vValue.lVal != 0));
+            prop.dwStatus = bReadOnly && bChange ? DBPROPSTATUS_NOTSET : DBPROPSTATUS_OK;
+            bNotSet = bNotSet || prop.dwStatus != DBPROPSTATUS_OK;
+        }
+    }
+    return bNotSet ? DB_S_ERRORSOCCURRED : S_OK;
 }
 
 STDMETHODIMP CJetCommand::CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings,

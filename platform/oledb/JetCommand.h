@@ -40,6 +40,9 @@ private:
     // Prepares the statement; a single-table SELECT is rewritten to carry rowids for changes and to leave
     // long binary columns in the file until they are read. Call with the connection mutex held.
     int PrepareStatement();
+    // A SELECT over several tables leaves its long binary columns in the file as well, when each is
+    // written "table.column": a list of messages must not hold every message body in memory.
+    void DeferJoinedBlobs(sqlite3* db, sqlite3_stmt*& pStmt);
     void FinalizeStatement();
 
     CJetSession* m_pSession;
@@ -50,4 +53,5 @@ private:
     std::vector<bool> m_lazy;
     std::string m_strTable; // empty: the rowset is read-only
     std::string m_strSelectList;
+    std::vector<CJetJoinedBlob> m_joinedBlobs; // empty unless DeferJoinedBlobs rewrote the statement
 };

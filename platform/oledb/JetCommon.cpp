@@ -528,8 +528,12 @@ HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData
     bool bValue = (b.dwPart & DBPART_VALUE) != 0;
     if (v.kind == CJetValue::Null)
     {
-        // Zero or empty rather than whatever the previous row left in the buffer.
-        if (bValue)
+        // Zero or empty rather than whatever the previous row left in the buffer. A number bound with a
+        // status part keeps the value the consumer preset: the status tells it the column is NULL, and
+        // callers preset a value that means "none" (as Jet leaves the buffer alone).
+        bool bKeepNumber =
+            (b.dwPart & DBPART_STATUS) != 0 && wType != DBTYPE_IUNKNOWN && FixedSize(wType) != 0;
+        if (bValue && !bKeepNumber)
         {
             size_t n = FixedSize(wType);
             if (n == 0)

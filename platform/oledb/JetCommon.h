@@ -132,6 +132,15 @@ struct CJetBlobRef
     sqlite3_int64 rowid = 0;
 };
 
+// A long binary column of a rowset over several tables, read from its own table only when asked for: the
+// table and column it comes from, and the hidden result column holding that table's rowid.
+struct CJetJoinedBlob
+{
+    std::string strTable;
+    std::string strColumn;
+    int iRowid = -1; // -1: not such a column
+};
+
 // Holds the connection mutex: a session is shared by threads, and error texts, new row ids and
 // statement steps of one connection must not interleave.
 class CJetLock

@@ -3,6 +3,8 @@
 
 #include <oleauto.h>
 
+#include <cctype>
+
 namespace
 {
 const wchar_t kSource[] = L"Microsoft JET Database Engine";
@@ -69,6 +71,164 @@ std::string TableNameAfter(const char* pszMsg, const char* pszPrefix)
     std::string str(p);
     size_t nEnd = str.find_first_of(" \r\n");
     return nEnd == std::string::npos ? str : str.substr(0, nEnd);
+}
+bool IsNameChar(char c)
+{
+    return isalnum((unsigned char)c) || c == '_';
+}
+
+// The word at i (a name in double quotes or brackets, or letters, digits and "_"); i moves past it.
+std::string SqlWord(const std::string& strSql, size_t& i)
+{
+    while (i < strSql.size() && isspace((unsigned char)strSql[i]))
+        ++i;
+    if (i >= strSql.size())
+        return std::string();
+    char chClose = strSql[i] == '"' ? '"' : strSql[i] == '[' ? ']' : '\0';
+    size_t nStart = chClose != '\0' ? ++i : i;
+    if (chClose != '\0')
+    {
+        while (i < strSql.size() && strSql[i] != chClose)
+            ++i;
+        std::string str = strSql.substr(nStart, i - nStart);
+        if (i < strSql.size())
+            ++i;
+        return str;
+    }
+    while (i < strSql.size() && IsNameChar(strSql[i]))
+        ++i;
+    return strSql.substr(nStart, i - nStart);
+}
+
+std::string UpperAscii(std::string str)
+{
+    for (char& c : str)
+        c = (char)toupper((unsigned char)c);
+    return str;
+}
+
+struct ForeignKey
+{
+    std::string strChild, strFrom, strParent, strTo, strOnDelete;
+};
+
+// The foreign keys of one table, as the file declares them.
+std::vector<ForeignKey> ForeignKeysOf(sqlite3* db, const std::string& strTable)
+{
+    std::vector<ForeignKey> keys;
+    CJetStmt stmt;
+    std::string sql = "PRAGMA foreign_key_list(\"" + strTable + "\")";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL) != SQLITE_OK)
+        return keys;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+    {
+        ForeignKey key;
+        key.strChild = strTable;
+        const char* psz;
+        if ((psz = (const char*)sqlite3_column_text(stmt, 2)) != NULL)
+            key.strParent = psz;
+        if ((psz = (const char*)sqlite3_column_text(stmt, 3)) != NULL)
+            key.strFrom = psz;
+        if ((psz = (const char*)sqlite3_column_text(stmt, 4)) != NULL)
+            key.strTo = psz;
+        if ((psz = (const char*)sqlite3_column_text(stmt, 6)) != NULL)
+            key.strOnDelete = UpperAscii(psz);
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+// Keys of other tables that refuse the deletion of rows of strParent, those with related rows first.
+std::vector<ForeignKey> RefusingChildKeys(sqlite3* db, const std::string& strParent)
+{
+    std::vector<std::string> tables;
+    {
+        CJetStmt stmt;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &stmt, NULL) ==
+            SQLITE_OK)
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                tables.push_back((const char*)sqlite3_column_text(stmt, 0));
+    }
+    std::vector<ForeignKey> related, unrelated;
+    for (const std::string& strTable : tables)
+    {
+        for (const ForeignKey& key : ForeignKeysOf(db, strTable))
+        {
+            if (UpperAscii(key.strParent) != UpperAscii(strParent) || key.strOnDelete == "CASCADE" ||
+                key.strOnDelete == "SET NULL" || key.strOnDelete == "SET DEFAULT")
+                continue;
+            bool bRelated = false;
+            if (!key.strTo.empty())
+            {
+                CJetStmt stmt;
+                std::string sql = "SELECT 1 FROM \"" + key.strChild + "\" WHERE \"" + key.strFrom +
+                                  "\" IN (SELECT \"" + key.strTo + "\" FROM \"" + strParent + "\") LIMIT 1";
+                bRelated = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL) == SQLITE_OK &&
+                           sqlite3_step(stmt) == SQLITE_ROW;
+            }
+            (bRelated ? related : unrelated).push_back(key);
+        }
+    }
+    related.insert(related.end(), unrelated.begin(), unrelated.end());
+    return related;
+}
+
+// SQLite names no table when it refuses a change for a foreign key; Jet does, and says which side is at
+// fault. The failing statement tells: a deletion (or a change of a referenced key) leaves rows of another
+// table without their parent (3200, naming that table); an insertion or a change of a referring column
+// names a parent that is not there (3201, naming the parent's table).
+HRESULT ReportForeignKey(sqlite3* db, REFIID iid, const char* pszSql)
+{
+    std::string strSql = pszSql != NULL ? pszSql : "";
+    size_t i = 0;
+    std::string strVerb = UpperAscii(SqlWord(strSql, i));
+    if (strVerb == "DELETE" || strVerb == "INSERT")
+        SqlWord(strSql, i); // FROM, INTO
+    std::string strTable = SqlWord(strSql, i);
+    if (!strTable.empty() && (strVerb == "DELETE" || strVerb == "INSERT" || strVerb == "UPDATE"))
+    {
+        std::vector<ForeignKey> parents;
+        if (strVerb != "DELETE")
+            parents = ForeignKeysOf(db, strTable);
+        if (strVerb == "UPDATE")
+        {
+            // Only the keys whose referring column the statement sets can be at fault on this side.
+            const std::string strUpper = UpperAscii(strSql.substr(i));
+            std::vector<ForeignKey> named;
+            for (const ForeignKey& key : parents)
+            {
+                const std::string strFrom = UpperAscii(key.strFrom);
+                for (size_t n = strUpper.find(strFrom); n != std::string::npos;
+                     n = strUpper.find(strFrom, n + 1))
+                {
+                    size_t nEnd = n + strFrom.size();
+                    bool bWordStart = n == 0 || !IsNameChar(strUpper[n - 1]);
+                    bool bWordEnd = nEnd >= strUpper.size() || !IsNameChar(strUpper[nEnd]);
+                    if (bWordStart && bWordEnd)
+                    {
+                        named.push_back(key);
+                        break;
+                    }
+                }
+            }
+            parents = named;
+        }
+        if (!parents.empty())
+            return JetReportError(DB_E_INTEGRITYVIOLATION, iid, JETERR_RELATED_REQUIRED,
+                                  JetMessage(JETERR_RELATED_REQUIRED, JetUtf8ToWide(parents[0].strParent)));
+        if (strVerb != "INSERT")
+        {
+            std::vector<ForeignKey> children = RefusingChildKeys(db, strTable);
+            if (!children.empty())
+            {
+                std::wstring strChild = JetUtf8ToWide(children[0].strChild);
+                return JetReportError(DB_E_INTEGRITYVIOLATION, iid, JETERR_RELATED_RECORDS,
+                                      JetMessage(JETERR_RELATED_RECORDS, strChild));
+            }
+        }
+    }
+    return JetReportError(DB_E_INTEGRITYVIOLATION, iid, JETERR_RELATED_REQUIRED,
+                          JetMessage(JETERR_RELATED_REQUIRED, std::wstring()));
 }
 } // namespace
 
@@ -240,7 +400,7 @@ HRESULT JetReportDiskError(REFIID iid)
     return JetReportError(E_FAIL, iid, JETERR_DISK_IO, JetMessage(JETERR_DISK_IO));
 }
 
-HRESULT JetReportSqlite(sqlite3* db, int rc, REFIID iid, const std::string& strPathUtf8)
+HRESULT JetReportSqlite(sqlite3* db, int rc, REFIID iid, const std::string& strPathUtf8, const char* pszSql)
 {
     const char* pszMsg = db != NULL ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     std::wstring strPath = JetUtf8ToWide(strPathUtf8);
@@ -277,8 +437,7 @@ HRESULT JetReportSqlite(sqlite3* db, int rc, REFIID iid, const std::string& strP
                                   JetMessage(JETERR_NULL_FIELD, JetUtf8ToWide(strField)));
         }
         case SQLITE_CONSTRAINT_FOREIGNKEY:
-            return JetReportError(DB_E_INTEGRITYVIOLATION, iid, JETERR_RELATED_REQUIRED,
-                                  JetUtf8ToWide(pszMsg));
+            return ReportForeignKey(db, iid, pszSql);
         default:
             return JetReportError(DB_E_INTEGRITYVIOLATION, iid, 0, JetUtf8ToWide(pszMsg));
         }

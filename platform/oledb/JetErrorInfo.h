@@ -71,8 +71,10 @@ private:
 void JetClearError();
 // Sets the thread's error object to one record and returns hr.
 HRESULT JetReportError(HRESULT hr, REFIID iid, DWORD dwJetError, const std::wstring& strDescription);
-// Maps a failed SQLite call on db to a Jet record; strPath names the database file in the texts.
-HRESULT JetReportSqlite(sqlite3* db, int rc, REFIID iid, const std::string& strPathUtf8);
+// Maps a failed SQLite call on db to a Jet record; strPath names the database file in the texts. pszSql, the
+// failing statement, lets a foreign-key refusal name its table as Jet does.
+HRESULT JetReportSqlite(sqlite3* db, int rc, REFIID iid, const std::string& strPathUtf8,
+                        const char* pszSql = NULL);
 // The record of an injected or real disk fault.
 HRESULT JetReportDiskError(REFIID iid);
 // Formats a Jet message that has one '%s' for a name.

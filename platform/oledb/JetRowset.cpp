@@ -58,6 +58,13 @@ void CJetRowset::SetBaseTable(const std::string& strTable, const std::string& st
     m_lazy = lazy;
 }
 
+void CJetRowset::SetJoinedBlobs(const std::vector<CJetJoinedBlob>& blobs)
+{
+    m_joinedBlobs = blobs;
+    for (size_t i = 0; i < blobs.size() && i < m_lazy.size(); ++i)
+        m_lazy[i] = blobs[i].iRowid >= 0;
+}
+
 void CJetRowset::AddRow(const std::vector<CJetValue>& values)
 {
     m_all.emplace_back(new Row);
@@ -178,6 +185,13 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
             ref.strTable = m_strTable;
             ref.strColumn = m_columns[iCol];
             ref.rowid = pRow->rowid;
+            if (iCol < m_joinedBlobs.size() && m_joinedBlobs[iCol].iRowid >= 0)
+            {
+                const CJetJoinedBlob& blob = m_joinedBlobs[iCol];
+                ref.strTable = blob.strTable;
+                ref.strColumn = blob.strColumn;
+                ref.rowid = bPacked ? m_unpacked[blob.iRowid].i : pRow->values[blob.iRowid].i;
+            }
             pRef = &ref;
         }
         CJetValueRef value = bPacked ? m_unpacked[iCol] : CJetValueRef(pRow->values[iCol]);
@@ -326,7 +340,7 @@ STDMETHODIMP CJetRowset::DeleteRows(HCHAPTER, DBCOUNTITEM cRows, const HROW rghR
             rc = sqlite3_step(stmt);
             if (rc != SQLITE_DONE)
             {
-                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+                hrResult = JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
                 status = DBROWSTATUS_E_FAIL;
             }
             else
@@ -381,7 +395,7 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     CJetLock lock(db);
     int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     return ReadRow(pRow->rowid, *pRow);
 }
 
@@ -415,7 +429,7 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     CJetLock lock(db);
     int rc = RunChange(db, sql, values);
     if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);

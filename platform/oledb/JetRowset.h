@@ -26,6 +26,9 @@ public:
     void SetColumns(const std::vector<std::string>& names);
     void SetBaseTable(const std::string& strTable, const std::string& strSelectList, const std::vector<bool>& lazy);
     // Steps the statement to its end; the first column is the rowid when there is a base table.
+    // Long binary columns of a rowset over several tables that stay in the file; their rowids follow the
+    // rowset's columns in each row.
+    void SetJoinedBlobs(const std::vector<CJetJoinedBlob>& blobs);
     int Fill(sqlite3_stmt* pStmt);
     void AddRow(const std::vector<CJetValue>& values);
 
@@ -60,6 +63,7 @@ private:
     CJetSession* m_pSession;
     std::vector<std::string> m_columns;
     std::vector<bool> m_lazy;
+    std::vector<CJetJoinedBlob> m_joinedBlobs;
     std::string m_strTable;
     std::string m_strSelectList;
     std::vector<std::unique_ptr<Row>> m_all; // owns every row, deleted ones too, so handles stay valid

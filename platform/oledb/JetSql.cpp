@@ -175,6 +175,8 @@ std::string TranslateColumn(const std::string& def)
             rest += " PRIMARY KEY AUTOINCREMENT";
         return head + "INTEGER" + rest;
     }
+    // Jet compares every text without case. UniqueID columns are the exception on purpose: they hold the
+    // server's UIDLs, byte strings in which "abc" and "ABC" name two different messages.
     if (IsTextType(upType) && Upper(StripName(name)) != "UNIQUEID" && FindKeyword(rest, "COLLATE") == std::string::npos)
         return head + typeText + " COLLATE " JET_TEXT_COLLATION + rest;
     return head + typeText + rest;
@@ -336,4 +338,86 @@ bool JetSplitSingleTableSelect(const std::string& strSql, std::string& strTable,
     bOrdered = FindKeyword(rest, "ORDER") != std::string::npos;
     strTail = rest;
     return true;
+}
+
+std::string JetDeferColumns(const std::string& strSql, const std::vector<bool>& defer,
+                            std::vector<std::string>& tables, std::vector<std::string>& columns)
+{
+    tables.assign(defer.size(), std::string());
+    columns.assign(defer.size(), std::string());
+    size_t i = 0;
+    if (Upper(NextWord(strSql, i)) != "SELECT")
+        return std::string();
+    size_t k = i;
+    std::string w = Upper(NextWord(strSql, k));
+    if (w == "DISTINCT" || w == "DISTINCTROW" || w == "TOP")
+        return std::string();
+    // The list's items end at commas outside quotes and parentheses; the list ends at FROM.
+    std::vector<std::string> items;
+    size_t nStart = i, nFrom = std::string::npos;
+    int nDepth = 0;
+    for (size_t j = i; j < strSql.size();)
+    {
+        size_t q = SkipQuoted(strSql, j);
+        if (q != j)
+        {
+            j = q;
+            continue;
+        }
+        char c = strSql[j];
+        if (c == '(')
+            ++nDepth;
+        else if (c == ')')
+            --nDepth;
+        else if (c == ',' && nDepth == 0)
+        {
+            items.push_back(strSql.substr(nStart, j - nStart));
+            nStart = j + 1;
+        }
+        else if (nDepth == 0 && (j == 0 || !IsWordChar(strSql[j - 1])) &&
+                 Upper(strSql.substr(j, 4)) == "FROM" &&
+                 (j + 4 >= strSql.size() || !IsWordChar(strSql[j + 4])))
+        {
+            nFrom = j;
+            break;
+        }
+        ++j;
+    }
+    if (nFrom == std::string::npos)
+        return std::string();
+    items.push_back(strSql.substr(nStart, nFrom - nStart));
+    if (items.size() != defer.size())
+        return std::string();
+
+    std::string strList, strRowids;
+    bool bAny = false;
+    for (size_t n = 0; n < items.size(); ++n)
+    {
+        size_t nBegin = items[n].find_first_not_of(" \t\r\n");
+        size_t nEnd = items[n].find_last_not_of(" \t\r\n");
+        std::string item;
+        if (nBegin != std::string::npos)
+            item = items[n].substr(nBegin, nEnd - nBegin + 1);
+        strList += n > 0 ? ", " : " ";
+        size_t p = 0;
+        std::string strTable = NextWord(item, p);
+        if (defer[n] && !strTable.empty() && p < item.size() && item[p] == '.')
+        {
+            ++p;
+            std::string strColumn = NextWord(item, p);
+            if (!strColumn.empty() && p == item.size())
+            {
+                tables[n] = StripName(strTable);
+                columns[n] = StripName(strColumn);
+                strList += "length(" + item + ")";
+                strRowids += ", " + strTable + ".rowid";
+                bAny = true;
+                continue;
+            }
+        }
+        strList += item;
+    }
+    if (!bAny)
+        return std::string();
+    return strSql.substr(0, i) + strList + strRowids + " " + strSql.substr(nFrom);
 }

@@ -53,6 +53,21 @@ TEST(EncodedWordTest, DecodesWordsIntoTheAnsiCodePage)
     }
 }
 
+// A header of a hundred thousand words, or of word openings that never close, is read in one pass.
+TEST(EncodedWordTest, MegabyteHeadersDecodeWithoutRescanningTheRest)
+{
+    std::string strWords, strOpenings, strUnclosed;
+    for (int i = 0; i < 100000; ++i)
+        strWords += "=?iso-8859-1?Q?=E9?= ";
+    while (strOpenings.size() < 1024 * 1024)
+        strOpenings += "=?";
+    while (strUnclosed.size() < 1024 * 1024)
+        strUnclosed += "x =?iso-8859-1?Q?a";
+    EXPECT_EQ(Str(DecodeEncodedWord(Cs(strWords))), std::string(100000, '\xe9') + " ");
+    EXPECT_EQ(Str(DecodeEncodedWord(Cs(strOpenings))), strOpenings);
+    EXPECT_EQ(Str(DecodeEncodedWord(Cs(strUnclosed))), strUnclosed);
+}
+
 TEST(EncodedWordTest, RawEightBitHeadersNeedADefaultCharset)
 {
     EXPECT_EQ(Str(DecodeEncodedWord("\xf0\xd2\xc9")), "\xf0\xd2\xc9");

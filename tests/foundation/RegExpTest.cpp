@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "FoundationTestSupport.h"
+#include "foundation/TraceFile.h"
+#endif
+
 namespace
 {
 
@@ -307,6 +312,121 @@ TEST(RegExpTest, LongTextsNeitherExhaustTheStackNorTakeQuadraticTime)
     EXPECT_TRUE(reGrouped.Match(strMatch.c_str()));
     EXPECT_EQ("!", Str(reGrouped.GetSubString(2)));
 }
+
+// Patterns that message and HTML parsers run over text from outside.
+const char kBodyPattern[] = "^.*<BODY[^>]*>(.*)</BODY>.*";
+const char kImagePattern[] = "^(.*<IMG .*src=\")([^\"]*)(\"[^>]*>.*)";
+const char kMetaPattern[] = "^(<META.*http-equiv=Content-Type.*content=\")(.*)(\".*>)";
+const char kMetaCharsetPattern[] = "^(.*<META.*content *= *\".*charset *= *)([^ \"]*)( |\".*>.*)";
+const char kEncodedWordPattern[] = "^([^=]*)=\\?([^\\?]+)\\?(Q|B)\\?(.+)";
+
+std::string Repeated(const std::string& strPiece, size_t nLength)
+{
+    std::string str;
+    str.reserve(nLength + strPiece.size());
+    while (str.size() < nLength)
+        str += strPiece;
+    return str;
+}
+
+struct HostileCase
+{
+    const char* pattern;
+    std::string hostile;
+    const char* ordinary; // matches
+};
+
+// Each of these backtracks quadratically or worse without a bound; they must come back, as no match.
+TEST(RegExpTest, HostileTextsEndTheMatchAsNoMatchInsteadOfFreezingTheCaller)
+{
+    const size_t kMegabyte = 1024 * 1024;
+    const HostileCase cases[] = {
+        {kBodyPattern, Repeated("<body class=x>some text ", kMegabyte), "<html><BODY>x</body></html>"},
+        {kImagePattern, Repeated("<IMG src=picture.gif> ", kMegabyte), "<p><IMG src=\"a.gif\"></p>"},
+        {kMetaPattern, "<META " + Repeated("<meta http-equiv=Content-Type content=text/html> ", 100 * 1024),
+         "<META http-equiv=Content-Type content=\"text/html\">"},
+        {kMetaCharsetPattern, Repeated("<meta content=\"text/html; charset ", 100 * 1024),
+         "<META content=\"text/html; charset=koi8-r\">"},
+    };
+    for (const HostileCase& c : cases)
+    {
+        CRegExp re(c.pattern, true);
+        EXPECT_FALSE(re.Match(c.hostile.c_str())) << c.pattern;
+        EXPECT_EQ("", Str(re.GetErrorString())) << c.pattern;
+        EXPECT_EQ(-1, re.SubStrings()) << c.pattern;
+        EXPECT_EQ("", Str(re.GetSubString(1))) << c.pattern;
+        // The next text gets a budget of its own.
+        EXPECT_TRUE(re.Match(c.ordinary)) << c.pattern;
+    }
+}
+
+// Large but ordinary documents match as before: the bound is far above what real text needs.
+TEST(RegExpTest, LargeRealisticTextsStillMatch)
+{
+    const std::string strParagraphs =
+        Repeated("<p>A paragraph with <b>bold</b> text and a <a href=\"x\">link</a>.</p>\r\n", 1024 * 1024);
+    std::string strImages;
+    for (int i = 0; i < 200; ++i)
+        strImages += "<p><IMG alt=\"x\" src=\"image" + std::to_string(i) + ".gif\" width=10></p>" +
+                     Repeated("text ", 2000);
+    const std::string strHead = "<html><head><META http-equiv=Content-Type "
+                                "content=\"text/html; charset=koi8-r\"><title>t</title></head>";
+
+    CRegExp reBody(kBodyPattern, true);
+    const std::string strBodyHtml = strHead + "<BODY bgcolor=white>" + strParagraphs + "</body></html>";
+    ASSERT_TRUE(reBody.Match(strBodyHtml.c_str()));
+    EXPECT_EQ(1, reBody.SubStrings());
+    EXPECT_EQ(static_cast<int>(strParagraphs.size()), reBody.SubLength(1));
+
+    CRegExp reImage(kImagePattern, true);
+    const std::string strImageHtml = strHead + "<body>" + strImages + "</body></html>";
+    ASSERT_TRUE(reImage.Match(strImageHtml.c_str()));
+    EXPECT_EQ("image199.gif", Str(reImage.GetSubString(2)));
+
+    CRegExp reMeta(kMetaPattern, true);
+    const std::string strMeta = "<META http-equiv=Content-Type content=\"text/html; charset=koi8-r\">";
+    ASSERT_TRUE(reMeta.Match(strMeta.c_str()));
+    EXPECT_EQ("text/html; charset=koi8-r", Str(reMeta.GetSubString(2)));
+
+    CRegExp reCharset(kMetaCharsetPattern, true);
+    const std::string strCharsetHtml = strHead + "<body>" + strParagraphs + "</body></html>";
+    ASSERT_TRUE(reCharset.Match(strCharsetHtml.c_str()));
+    EXPECT_EQ("koi8-r", Str(reCharset.GetSubString(2)));
+
+    CRegExp reWord(kEncodedWordPattern, true);
+    const std::string strHeader =
+        "Re: =?koi8-r?Q?=F0=D2=C9=D7=C5=D4?= " + Repeated("=?koi8-r?B?8NLJ18XU?= ", 100000);
+    ASSERT_TRUE(reWord.Match(strHeader.c_str()));
+    EXPECT_EQ(4, reWord.SubStrings());
+    EXPECT_EQ("koi8-r", Str(reWord.GetSubString(2)));
+}
+
+#ifdef _WIN32
+TEST(RegExpTest, AMatchThatGivesUpIsTracedOnceWithThePatternAndTheTextLength)
+{
+    CTempRedirect temp;
+    std::string strPath;
+    {
+        CTraceFile trace;
+        strPath = std::string(trace.GetFilePath().GetString());
+        CTraceFile* pSavedTrace = g_pTraceFile;
+        int bSavedTraceOn = g_bTraceOn;
+        g_pTraceFile = &trace;
+        g_bTraceOn = 1;
+        const std::string strText = Repeated("<body>", 300000);
+        CRegExp re(kBodyPattern, true);
+        EXPECT_FALSE(re.Match(strText.c_str()));
+        EXPECT_TRUE(re.Match("<body>x</body>"));
+        g_pTraceFile = pSavedTrace;
+        g_bTraceOn = bSavedTraceOn;
+    }
+    const std::string strContent = ReadWholeFile(strPath);
+    const std::string strRecord = std::string("pattern \"") + kBodyPattern + "\", text length 300000";
+    const size_t nAt = strContent.find(strRecord);
+    ASSERT_NE(std::string::npos, nAt) << strContent;
+    EXPECT_EQ(std::string::npos, strContent.find(strRecord, nAt + 1));
+}
+#endif
 
 #ifdef _WIN32
 TEST(RegExpTest, BuiltInCodePage1251TableAgreesWithTheSystem)

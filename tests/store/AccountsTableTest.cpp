@@ -142,6 +142,46 @@ TEST_F(AccountsTableTest, DeletingTheDefaultAccountMovesTheUsersOffIt)
               QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options WHERE DefaultAccountID IS NULL"));
 }
 
+// Readers of the default account preset -1 and take "still -1" as no default, then make the account they
+// look at the default: the record must neither zero the preset nor write NULL back afterwards.
+TEST_F(AccountsTableTest, ANullDefaultKeepsThePresetAndTheNextAccountBecomesTheDefault)
+{
+    COptionsTable& options = m_pDatabase->m_Local.m_Options;
+    auto readDefault = [&]()
+    {
+        options.m_DefaultAccountID = -1;
+        options.Open(NULL);
+        EXPECT_EQ(S_OK, options.MoveFirst());
+        return options.m_DefaultAccountID;
+    };
+    // What a reader does when the user has no default: the account at hand becomes it.
+    auto takeDefault = [&](LONG nAccountID)
+    {
+        if (readDefault() != -1)
+            return;
+        options.m_DefaultAccountID = nAccountID;
+        ASSERT_EQ(S_OK, options.SetData());
+    };
+
+    LONG nAlice = Add("Alice", "a");
+    options.SetDefaultAccountID(NULL, nAlice);
+    EXPECT_EQ(nAlice, readDefault());
+    EXPECT_EQ(DBSTATUS_S_OK, options.m_DefaultAccountIDStatus);
+    ASSERT_TRUE(Execute(*AccountsSession(), "UPDATE Options SET DefaultAccountID = NULL WHERE UserID = 1"));
+    EXPECT_EQ(-1, readDefault());
+    EXPECT_EQ(DBSTATUS_S_ISNULL, options.m_DefaultAccountIDStatus);
+    takeDefault(nAlice);
+    EXPECT_EQ(nAlice, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+
+    // Deleting the only account leaves no default; the next account added becomes it.
+    EXPECT_EQ(S_OK, Delete(nAlice));
+    EXPECT_EQ(-1, readDefault());
+    LONG nBob = Add("Bob", "b");
+    takeDefault(nBob);
+    EXPECT_EQ(nBob, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+    EXPECT_EQ(nBob, readDefault());
+}
+
 TEST_F(AccountsTableTest, NoOptionsRowNamesAnAccountThatDoesNotExist)
 {
     LONG nAlice = Add("Alice", "a");

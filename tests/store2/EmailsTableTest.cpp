@@ -6,6 +6,7 @@
 
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
+#include "store/OLEDBException.h"
 #include "store/TableSchema.h"
 #include "MessageDatabaseTest.h"
 
@@ -256,4 +257,35 @@ TEST(CompareEmailsRecordsTest, SortsByTheColumnsOfTheMessageList)
     }
     b.m_Flags = 0x01 | 0x40; // other bits do not count
     EXPECT_EQ(CompareEmailsRecords(a, b, 0, TRUE), 0);
+}
+
+// The store's foreign keys refuse with Jet's numbers and texts, naming the table at fault.
+TEST_F(EmailsTest, RefusedChangesOfRelatedRowsCarryJetsTextsNamingTheTable)
+{
+    CTestMessage message;
+    message.nFolderID = m_nInbox;
+    message.text = "Subject: x\r\n\r\nbody";
+    Insert(message);
+
+    CString strDelete;
+    strDelete.Format("DELETE FROM Folders WHERE ID = %ld", (long)m_nInbox);
+    CCommand<CNoAccessor, CNoRowset> command;
+    EXPECT_TRUE(FAILED(command.Open(*m_db.Session(), strDelete, NULL, NULL, DBGUID_DEFAULT, false)));
+    COLEDBException deleteRefused(command.m_spCommand, IID_ICommand, "delete", m_db.Session());
+    ASSERT_FALSE(deleteRefused.m_records.empty());
+    EXPECT_EQ(5003200u, deleteRefused.m_records[0].dwHelpContext);
+    EXPECT_STREQ("The record cannot be deleted or changed because table 'Emails' includes related records.",
+                 deleteRefused.m_records[0].strDescription);
+
+    CEmailsImpl<> store(m_db.Session());
+    store.OpenByFolder(m_nInbox, NULL);
+    store.Clear();
+    store.m_FolderID = 9999;
+    store.m_MessageStatus = DBSTATUS_S_ISNULL;
+    EXPECT_TRUE(FAILED(store.Insert(0)));
+    COLEDBException orphan(store.m_spRowsetChange, IID_IRowsetChange, "insert", m_db.Session());
+    ASSERT_FALSE(orphan.m_records.empty());
+    EXPECT_EQ(5003201u, orphan.m_records[0].dwHelpContext);
+    EXPECT_STREQ("You cannot add or change a record because a related record is required in table 'Folders'.",
+                 orphan.m_records[0].strDescription);
 }

@@ -178,6 +178,40 @@ TEST_F(RowsetTest, NullColumnsReadAsZeroNotAsThePreviousRowsValues)
     EXPECT_EQ(0, f.m_Flags);
 }
 
+namespace
+{
+class CFlagsRow
+{
+public:
+    char m_szName[101];
+    LONG m_Flags;
+    DBSTATUS m_FlagsStatus;
+
+    BEGIN_COLUMN_MAP(CFlagsRow)
+        COLUMN_ENTRY(1, m_szName)
+        COLUMN_ENTRY_STATUS(2, m_Flags, m_FlagsStatus)
+    END_COLUMN_MAP()
+};
+} // namespace
+
+// A number bound with a status part keeps what the consumer preset: the status says NULL.
+TEST_F(RowsetTest, NullNumbersBoundWithAStatusKeepTheValueTheConsumerPreset)
+{
+    Exec("INSERT INTO Folders (OwnerID, Name, Type, Flags) VALUES (3, 'Full', 1, 7)");
+    Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (3, 'Sparse', 2)");
+    CCommand<CAccessor<CFlagsRow>> rows;
+    ASSERT_EQ(S_OK, rows.Open(m_session, "SELECT Name, Flags FROM Folders"));
+    rows.m_Flags = -1;
+    ASSERT_EQ(S_OK, rows.MoveNext());
+    EXPECT_EQ(7, rows.m_Flags);
+    EXPECT_EQ(DBSTATUS_S_OK, rows.m_FlagsStatus);
+    rows.m_Flags = -1;
+    ASSERT_EQ(S_OK, rows.MoveNext());
+    EXPECT_STREQ("Sparse", rows.m_szName);
+    EXPECT_EQ(-1, rows.m_Flags);
+    EXPECT_EQ(DBSTATUS_S_ISNULL, rows.m_FlagsStatus);
+}
+
 TEST_F(RowsetTest, PreparedCommandRunsAgainWithTheRecordsCurrentParameters)
 {
     Exec("INSERT INTO Folders (OwnerID, Name, Type) VALUES (0, 'Inbox', 1)");
@@ -525,4 +559,73 @@ TEST_F(RowsetTest, TextsReadBackInTheCodePageBeforeAndAfterARowChanges)
     ASSERT_EQ(S_OK, f.GetData());
     EXPECT_STREQ("Caf\xe9 M\xfcller", f.m_szName);
     EXPECT_EQ(9, f.m_Flags);
+}
+
+// The message list of one correspondent joins Emails with Address: such a rowset cannot be changed, and
+// says so, and it reads each message body from the file only when the row's stream is read.
+TEST_F(MessageTest, AJoinedRowsetIsReadOnlyAndReadsBodiesOnlyWhenAsked)
+{
+    Exec("CREATE TABLE Address(EmailID INTEGER NOT NULL, Address TEXT(100))");
+    const std::string first = MakeMessage(300000), second = "second body";
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    for (const std::string* pBody : {&first, &second})
+    {
+        m.ClearRecord();
+        m.m_FolderID = 1;
+        m.m_pMessage = CreateMemoryStream(*pBody);
+        m.m_cbMessage = pBody->size();
+        m.m_statusMessage = DBSTATUS_S_OK;
+        ASSERT_EQ(S_OK, m.Insert(0));
+    }
+    m.Close();
+    Exec("INSERT INTO Address (EmailID, Address) VALUES (1, 'ann@example.org'), (1, 'bob@example.org')");
+
+    CMessages joined;
+    CDBPropSet propset(DBPROPSET_ROWSET);
+    propset.AddProperty(DBPROP_IRowsetChange, true);
+    propset.AddProperty(DBPROP_UPDATABILITY, DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT);
+    joined.m_FolderID = 1;
+    ASSERT_EQ(S_OK, joined.Open(m_session,
+                                " \tSELECT Emails.EmailsID, Emails.EmDate, Emails.Subject, Emails.Message, "
+                                "Emails.FolderID, Emails.Flags, Emails.UniqueID, Emails.Encode, Emails.PassCrypto, "
+                                "Emails.Ind FROM Emails LEFT JOIN Address ON Emails.EmailsID = Address.EmailID "
+                                "WHERE Emails.FolderId = ? ORDER BY Emails.EmailsID",
+                                &propset));
+    EXPECT_EQ((DWORD)DBPROPSTATUS_NOTSET, propset.rgProperties[0].dwStatus);
+    EXPECT_EQ((DWORD)DBPROPSTATUS_NOTSET, propset.rgProperties[1].dwStatus);
+    EXPECT_EQ(E_NOINTERFACE, joined.SetData());
+
+    // A body changed after the open (same length) is read as it is now: nothing was read at the open.
+    std::string changed = first;
+    changed.replace(0, 7, "changed");
+    CMessages rewrite;
+    rewrite.m_FolderID = 1;
+    ASSERT_EQ(S_OK, rewrite.OpenWhere(m_session, " WHERE FolderID = ?"));
+    ASSERT_EQ(S_OK, rewrite.MoveFirst());
+    rewrite.m_pMessage->Release();
+    rewrite.m_pMessage = CreateMemoryStream(changed);
+    rewrite.m_cbMessage = changed.size();
+    ASSERT_EQ(S_OK, rewrite.SetData(0));
+    rewrite.Close();
+
+    std::vector<std::string> bodies;
+    while (joined.MoveNext() == S_OK)
+    {
+        EXPECT_EQ(DBSTATUS_S_OK, joined.m_statusMessage);
+        bodies.push_back(ReadStream(joined.m_pMessage));
+        joined.m_pMessage = NULL;
+    }
+    ASSERT_EQ(3u, bodies.size());
+    EXPECT_TRUE(bodies[0] == changed && bodies[1] == changed) << bodies[0].size() << " " << bodies[1].size();
+    EXPECT_EQ(second, bodies[2]);
+
+    // A rowset over one table keeps the changes it asks for.
+    CDBPropSet single(DBPROPSET_ROWSET);
+    single.AddProperty(DBPROP_IRowsetChange, true);
+    CMessages plain;
+    ASSERT_EQ(S_OK, plain.Open(m_session, "SELECT EmailsID, EmDate, Subject, Message, FolderID, Flags, UniqueID, "
+                                          "Encode, PassCrypto, Ind FROM Emails",
+                               &single));
+    EXPECT_EQ((DWORD)DBPROPSTATUS_OK, single.rgProperties[0].dwStatus);
 }

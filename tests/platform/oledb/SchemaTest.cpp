@@ -250,3 +250,74 @@ TEST_F(SchemaTest, AMissingTableFailsWithTheJetTextAndNoTableResult)
                                              "query 'Signatures'."))
         << record.strDescription;
 }
+
+namespace
+{
+struct ForeignKeyCase
+{
+    const char* pszSql;
+    DWORD dwHelpContext;
+    const char* pszTable;
+};
+
+class CEmailFolderRow
+{
+public:
+    LONG m_FolderID;
+
+    BEGIN_COLUMN_MAP(CEmailFolderRow)
+        COLUMN_ENTRY(1, m_FolderID)
+    END_COLUMN_MAP()
+};
+} // namespace
+
+// SQLite's own refusal names no table; the records carry Jet's numbers and texts with the table at fault.
+TEST_F(SchemaTest, ForeignKeyRefusalsCarryJetsTextsNamingTheTable)
+{
+    Exec("CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, Name TEXT(100))");
+    Exec("CREATE TABLE Emails(EmailsID COUNTER CONSTRAINT PK_EmailsID PRIMARY KEY, FolderID INTEGER NOT NULL "
+         "CONSTRAINT FK_FolderID REFERENCES Folders (ID))");
+    Exec("CREATE TABLE Attachments(ID COUNTER CONSTRAINT PK_AttachmentsID PRIMARY KEY, EmailID INTEGER NOT NULL "
+         "CONSTRAINT FK_EmailID REFERENCES Emails (EmailsID))");
+    Exec("CREATE TABLE Address(EmailID INTEGER NOT NULL CONSTRAINT FK_AddressEmailID REFERENCES Emails (EmailsID), "
+         "Address TEXT(100))");
+    Exec("INSERT INTO Folders (Name) VALUES ('Inbox')");
+    Exec("INSERT INTO Emails (FolderID) VALUES (1)");
+    Exec("INSERT INTO Address (EmailID, Address) VALUES (1, 'a@example.org')");
+
+    const ForeignKeyCase cases[] = {
+        {"INSERT INTO Emails (FolderID) VALUES (99)", 5003201, "Folders"},
+        {"UPDATE Emails SET FolderID = 42", 5003201, "Folders"},
+        {"DELETE FROM Folders WHERE ID = 1", 5003200, "Emails"},
+        {"UPDATE Folders SET ID = 7 WHERE ID = 1", 5003200, "Emails"},
+        // Attachments refers to Emails too, but has no rows: the table holding related rows is named.
+        {"DELETE FROM Emails", 5003200, "Address"},
+    };
+    for (const ForeignKeyCase& c : cases)
+    {
+        CCommand<CNoAccessor, CNoRowset> command;
+        EXPECT_EQ(DB_E_INTEGRITYVIOLATION, command.Open(m_session, c.pszSql)) << c.pszSql;
+        CErrorRecord record = ReadErrorRecord(command.m_spCommand, IID_ICommand);
+        const std::string strTable = c.pszTable;
+        const std::string strText =
+            c.dwHelpContext == 5003200
+                ? "The record cannot be deleted or changed because table '" + strTable + "' includes related records."
+                : "You cannot add or change a record because a related record is required in table '" + strTable +
+                      "'.";
+        EXPECT_EQ(c.dwHelpContext, record.dwHelpContext) << c.pszSql;
+        EXPECT_EQ(strText, record.strDescription) << c.pszSql;
+    }
+
+    // Changes through a rowset are refused with the same record.
+    CCommand<CAccessor<CEmailFolderRow>> emails;
+    CDBPropSet propset(DBPROPSET_ROWSET);
+    propset.AddProperty(DBPROP_IRowsetChange, true);
+    propset.AddProperty(DBPROP_UPDATABILITY, DBPROPVAL_UP_CHANGE | DBPROPVAL_UP_DELETE | DBPROPVAL_UP_INSERT);
+    ASSERT_EQ(S_OK, emails.Open(m_session, "SELECT FolderID FROM Emails", &propset));
+    emails.m_FolderID = 99;
+    EXPECT_EQ(DB_E_INTEGRITYVIOLATION, emails.Insert());
+    CErrorRecord record = ReadErrorRecord(emails.m_spRowsetChange, IID_IRowsetChange);
+    EXPECT_EQ(5003201u, record.dwHelpContext);
+    EXPECT_EQ("You cannot add or change a record because a related record is required in table 'Folders'.",
+              record.strDescription);
+}

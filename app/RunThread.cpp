@@ -1,0 +1,278 @@
+// The thread procedure of every user-interface thread: one top-level window chosen by the command line.
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <memory>
+
+#include "app/LetrovaGlobals.h"
+#include "app/ManagerCommands.h"
+#include "app/StandInFrame.h"
+#include "app/ThreadManager.h"
+#include "app/WndAreYouMe.h"
+#include "foundation/ErrorUtil.h"
+#include "foundation/Exception.h"
+#include "foundation/RegExp.h"
+#include "foundation/Registry.h"
+#include "foundation/TraceFile.h"
+
+namespace
+{
+bool StartsWith(const CString& strText, const char* pszPrefix)
+{
+    return strncmp(strText, pszPrefix, strlen(pszPrefix)) == 0;
+}
+
+// Group 1 of the pattern when it matches with exactly one group, else empty.
+CString OnlyGroup(const char* pszPattern, const CString& strText)
+{
+    CRegExp regExp(pszPattern);
+    if (regExp.Match(strText) && regExp.SubStrings() == 1)
+        return regExp.GetSubString(1);
+    return CString();
+}
+
+void Trace(const char* pszText)
+{
+    if (IsTraceOn())
+        g_pTraceFile->WriteText(pszText);
+}
+
+class CThreadWindow
+{
+public:
+    CThreadWindow(std::unique_ptr<CThreadStart>& pStart) : m_pStart(pStart) {}
+
+    // Shows the window, records it with the manager and gives up the start block.
+    void Show(HWND hWnd)
+    {
+        ::ShowWindow(hWnd, m_pStart->nShowCmd);
+        m_pStart->pManager->SetThreadWindow(::GetCurrentThreadId(), hWnd);
+        ::SetForegroundWindow(hWnd);
+        m_pStart.reset();
+    }
+
+    // The frame's loop until it has been destroyed.
+    void Loop(const char* pszBegin, const char* pszEnd)
+    {
+        Trace(pszBegin);
+        CMessageLoop* pLoop = _Module.GetMessageLoop();
+        if (pLoop != NULL)
+            pLoop->Run();
+        Trace(pszEnd);
+    }
+
+private:
+    std::unique_ptr<CThreadStart>& m_pStart;
+};
+
+void RecordFirstWindow(HWND hWnd)
+{
+    if (g_hWndFirst == NULL)
+        g_hWndFirst = hWnd;
+}
+
+// One of the frames that only differ by their kind: creation, loop, destruction.
+bool RunFrame(std::unique_ptr<CThreadStart>& pStart, const char* pszKind, const CString& strArgument,
+              const char* pszFailure, const char* pszBegin, const char* pszEnd, bool bFirstWindow)
+{
+    CStandInFrame frame(pszKind, strArgument, g_dwManagerThreadId, false);
+    if (frame.CreateFrame() == NULL)
+    {
+        DebugTrace("%s", pszFailure);
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    if (bFirstWindow)
+        RecordFirstWindow(frame.m_hWnd);
+    window.Loop(pszBegin, pszEnd);
+    return true;
+}
+
+// Returns false after a creation failure, which skips the end trace.
+bool RunProgress(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLine)
+{
+    if (g_pDlgProgress != NULL)
+    {
+        pStart->pManager->ActivateProgressWindow();
+        return true;
+    }
+    int nMode = 0;
+    long nAccount = 0;
+    CString strAccount;
+    if (strCmdLine == "/p")
+        nMode = 0;
+    else if (strCmdLine == "/p /r")
+        nMode = 1;
+    else if (!(strAccount = OnlyGroup("/p ([-0123456789]+)", strCmdLine)).IsEmpty())
+        nAccount = atol(strAccount);
+    else if (!(strAccount = OnlyGroup("/p /a ([0123456789]+)", strCmdLine)).IsEmpty())
+    {
+        nMode = 2;
+        nAccount = atol(strAccount);
+    }
+    else
+        return true;
+    CString strArgument;
+    strArgument.Format("mode %d, account %ld", nMode, nAccount);
+    CStandInFrame progress("Send and Receive", strArgument, g_dwManagerThreadId, false);
+    g_pDlgProgress = &progress;
+    if (progress.CreateFrame() == NULL)
+    {
+        g_pDlgProgress = NULL;
+        DebugTrace("Progress dialog creation failed!\n");
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(progress.m_hWnd);
+    window.Loop("\r\nBegin of the Progress window loop", "\r\nEnd of the Progress window loop");
+    CStandInFrame* pMain = g_pMainFrame;
+    if (pMain != NULL && ::IsWindow(pMain->m_hWnd))
+        ::SendMessageA(pMain->m_hWnd, WM_COMMAND, ID_ENABLE_SEND_RECEIVE_MENU_ITEMS, 1);
+    g_pDlgProgress = NULL;
+    return true;
+}
+
+bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
+{
+    if (g_pMainFrame != NULL)
+        return true;
+    CStandInFrame frame(NULL, NULL, g_dwManagerThreadId, true);
+    g_pMainFrame = &frame;
+    RECT rc = {0, 0, 0, 0};
+    bool bRect = g_pRegistry != NULL && g_pRegistry->LoadFrameRect(rc, pStart->nShowCmd);
+    if (frame.CreateFrame(bRect ? &rc : NULL) == NULL)
+    {
+        g_pMainFrame = NULL;
+        DebugTrace("Frame window creation failed!\n");
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    RecordFirstWindow(frame.m_hWnd);
+    window.Loop("\r\nBegin of the Main OrbMail window loop", "\r\nEnd of the Main OrbMail window loop");
+    CStandInFrame* pProgress = g_pDlgProgress;
+    if (pProgress != NULL && ::IsWindow(pProgress->m_hWnd))
+        ::SendMessageA(pProgress->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    g_pMainFrame = NULL;
+    return true;
+}
+
+bool RunAreYouMe(std::unique_ptr<CThreadStart>& pStart)
+{
+    CLetrovaThreadManager* pManager = pStart->pManager;
+    CWndAreYouMe wnd(g_dwManagerThreadId);
+    RECT rc = {0, 0, 0, 0};
+    bool bCreated = wnd.Create(NULL, rc, NULL) != NULL;
+    if (!bCreated)
+        DebugTrace("WndAreYouMe creation failed!\n");
+    else
+    {
+        CThreadWindow window(pStart);
+        window.Show(wnd.m_hWnd);
+        ::SetEvent(pManager->m_hEventAreYouMeOpened);
+        window.Loop("\r\nBegin of the Are You Me window loop", "\r\nEnd of the Are You Me window loop");
+    }
+    // Also after a failed creation: Close must not wait for a window that will never come.
+    ::SetEvent(pManager->m_hEventAreYouMeClosed);
+    return bCreated;
+}
+
+// Returns false after a creation failure.
+bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
+{
+    CString strCmdLine = pStart->strCmdLine;
+    if (StartsWith(strCmdLine, "/mailurl") || StartsWith(strCmdLine, "/m mailto:"))
+    {
+        if (StartsWith(strCmdLine, "/m mailto:"))
+            strCmdLine = "/mailurl:" + strCmdLine.Mid(3);
+        return RunFrame(pStart, "New Message", OnlyGroup("/mailurl:mailto:(.*)", strCmdLine),
+                        "New Message creation failed!\n", "\r\nBegin of the New Message window loop",
+                        "\r\nEnd of the New Message window loop", false);
+    }
+    if (strCmdLine == "/aym")
+        return RunAreYouMe(pStart);
+    if (StartsWith(strCmdLine, "/u"))
+        return true;
+    if (StartsWith(strCmdLine, "/f"))
+        return RunFrame(pStart, "Message", strCmdLine.Mid(3), "Message File creation failed!\n",
+                        "\r\nBegin of the Message window loop", "\r\nEnd of the Message window loop", true);
+    if (StartsWith(strCmdLine, "/n"))
+    {
+        CString strRecipients = OnlyGroup("/n (.*)", strCmdLine);
+        if (strRecipients == "0")
+            strRecipients.Empty();
+        return RunFrame(pStart, "New Message", strRecipients, "New Message creation failed!\n",
+                        "\r\nBegin of the New Message window loop", "\r\nEnd of the New Message window loop",
+                        false);
+    }
+    if (StartsWith(strCmdLine, "/ma"))
+        return RunFrame(pStart, "New Message", OnlyGroup("/ma (.*)", strCmdLine),
+                        "New Message creation failed!\n", "\r\nBegin of the New Message window loop",
+                        "\r\nEnd of the New Message window loop", false);
+    if (StartsWith(strCmdLine, "/m"))
+    {
+        CString strId;
+        strId.Format("%ld", atol(strCmdLine.Mid(3)));
+        return RunFrame(pStart, "Message", strId, "Message creation failed!\n",
+                        "\r\nBegin of the Message window loop", "\r\nEnd of the Message window loop", true);
+    }
+    if (StartsWith(strCmdLine, "/vcard"))
+    {
+        CString strFile = strCmdLine.Mid(7);
+        strFile.Remove('"');
+        return RunFrame(pStart, "Contact", strFile, "Contact creation failed!\n",
+                        "\r\nBegin of the Contact window loop", "\r\nEnd of the Contact window loop", false);
+    }
+    if (StartsWith(strCmdLine, "/p"))
+        return RunProgress(pStart, strCmdLine);
+    if (strCmdLine == "/a")
+        return RunFrame(pStart, "Address Book", CString(), "Address Book creation failed!\n",
+                        "\r\nBegin of the Address Book window loop",
+                        "\r\nEnd of the Address Book window loop", false);
+    if (strCmdLine == "/r")
+        return true;
+    if (StartsWith(strCmdLine, "/s"))
+    {
+        CString strNumber;
+        strNumber.Format("%ld", strCmdLine.GetLength() > 2 ? atol(strCmdLine.Mid(3)) : 0L);
+        return RunFrame(pStart, "Find Message", strNumber, "Find Message creation failed!\n",
+                        "\r\nBegin of the Find Message window loop",
+                        "\r\nEnd of the Find Message window loop", false);
+    }
+    return RunMainWindow(pStart);
+}
+} // namespace
+
+DWORD WINAPI CLetrovaThreadManager::RunThread(LPVOID pParam)
+{
+    std::unique_ptr<CThreadStart> pStart(static_cast<CThreadStart*>(pParam));
+    HRESULT hr = ::OleInitialize(NULL);
+    if (FAILED(hr))
+    {
+        AppMessageBoxF(MB_ICONSTOP, "FATAL ERROR: OleInitialize returned scode = %ld.",
+                       static_cast<long>(hr));
+        return 0;
+    }
+    CMessageLoop loop;
+    _Module.AddMessageLoop(&loop);
+    if (IsTraceOn())
+        g_pTraceFile->Write("\r\nCLetrovaThreadManager::RunThread() CmdLine - \"%s\"",
+                            pStart->strCmdLine.GetString());
+    bool bTraceEnd = true;
+    try
+    {
+        bTraceEnd = ChooseAndRun(pStart);
+    }
+    catch (...)
+    {
+        Trace("\r\nCLetrovaThreadManager::RunThread() Unhandled exception!!!");
+        AppMessageBox("CLetrovaThreadManager::RunThread() Unhandled exception!!!\r\n", MB_ICONSTOP, NULL);
+    }
+    _Module.RemoveMessageLoop();
+    if (bTraceEnd)
+        Trace("\r\nCLetrovaThreadManager::RunThread() end");
+    ::OleUninitialize();
+    return 0;
+}

@@ -1,0 +1,283 @@
+// The thread manager: its command table, the hand-over's commands, and the manager's windows under Xvfb.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/CmdLineHolder.h"
+#include "app/LetrovaGlobals.h"
+#include "app/ManagerCommands.h"
+#include "app/StandInFrame.h"
+#include "app/ThreadManager.h"
+#include "foundation/Paths.h"
+#include "foundation/WindowMessages.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/WindowReaders.h"
+
+namespace
+{
+class ThreadManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ReleaseInstanceRole();
+        m_pLetrova = NewLetrova();
+        ASSERT_TRUE(m_pLetrova);
+        ASSERT_EQ(S_OK, m_pLetrova->OpenDatabase());
+    }
+    void TearDown() override
+    {
+        CLetrova::SetManagerWaitHook(nullptr);
+        m_pLetrova.Release();
+        ReleaseInstanceRole();
+    }
+
+    // The main window and the hidden window are up and the manager takes commands.
+    void OpenMainWindow()
+    {
+        ASSERT_EQ(S_OK, m_pLetrova->Letrova());
+        ASSERT_TRUE(m_starts.WaitForLine("/aym"));
+        ASSERT_TRUE(WaitFor([] { return OwnWindows("Vorn Email").size() == 1; }));
+        ASSERT_TRUE(WaitFor([] { return g_ThreadManager.GetAreYouMeWindow() != NULL; }));
+    }
+
+    CFreshSettings m_settings;
+    CRecordingUser m_user;
+    CThreadStarts m_starts;
+    CComPtr<ILetrova> m_pLetrova;
+};
+} // namespace
+
+TEST(ManagerCommandTable, EachThreadCommandFormsItsCommandLine)
+{
+    char szFile[] = "C:\\mail\\one.eml";
+    char szMailTo[] = "mailto:x@y.example";
+    char szVcard[] = " C:\\card.vcf";
+    struct Case
+    {
+        WPARAM nCommand;
+        LPARAM lParam;
+        const char* pszCmdLine; // null: no thread
+    };
+    const Case cases[] = {
+        {0, 0, "/a"},
+        {ID_NEW_MESSAGE_MENU, 0, "/n"},
+        {ID_NEW_MESSAGE_MENU, -1, "/n -1"},
+        {ID_SEND_RECEIVE, 0, "/p"},
+        {ID_SEND_MESSAGE, 0, "/p 0"},
+        {ID_SEND_MESSAGE, 5, "/p 5"},
+        {ID_REMOVE_THREAD, 0, "/r"},
+        {ID_MAIN_WINDOW_MENU, 0, ""},
+        {ID_SYNCHRONIZE_AND_SEND_RECEIVE, 0, "/p -1"},
+        {ID_MESSAGE, 0, "/m"},
+        {ID_MESSAGE, 42, "/m 42"},
+        {ID_MESSAGE_WINDOW_FROM_FILE, 0, "/f"},
+        {ID_MESSAGE_WINDOW_FROM_FILE, reinterpret_cast<LPARAM>(szFile), "/f C:\\mail\\one.eml"},
+        {ID_MAIL_ATTACH, 0, "/ma"},
+        {ID_MAIL_ATTACH, reinterpret_cast<LPARAM>(szFile), "/ma C:\\mail\\one.eml"},
+        {ID_MAIL_TO, 0, "/mailurl:"},
+        {ID_MAIL_TO, reinterpret_cast<LPARAM>(szMailTo), "/mailurl:mailto:x@y.example"},
+        {ID_RECEIVE, 0, "/p /r"},
+        {ID_FIND_MESSAGE_MENU, 0, "/s"},
+        {ID_FIND_MESSAGE_MENU, 3, "/s 3"},
+        {ID_SEND_RECEIVE_ACCOUNT, 2, "/p /a 2"},
+        {ID_INTERNET_UPDATE, 0, "/u"},
+        {ID_VCARD, 0, "/vcard"},
+        {ID_VCARD, reinterpret_cast<LPARAM>(szVcard), "/vcard C:\\card.vcf"},
+        {ID_UPDATE_ADDRESS_BOOK, 0, nullptr},
+        {ID_ADD_MESSAGE_TO_CONTROL, 9, nullptr},
+        {ID_NEW_MESSAGE_MERGE, 0, nullptr},
+        {12345, 0, nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        CString strCmdLine = "unchanged";
+        bool bThread = CLetrovaThreadManager::CommandLineForCommand(c.nCommand, c.lParam, strCmdLine);
+        EXPECT_EQ(c.pszCmdLine != nullptr, bThread) << c.nCommand;
+        if (c.pszCmdLine != nullptr)
+            EXPECT_STREQ(c.pszCmdLine, strCmdLine.GetString()) << c.nCommand;
+    }
+}
+
+TEST(HandOverCommands, EachHandedOverCommandLineBecomesAManagerCommand)
+{
+    struct Case
+    {
+        const char* pszCmdLine;
+        bool bKnown;
+        WPARAM nCommand;
+        const char* pszArgument;
+        bool bKeepFile;
+    };
+    const Case cases[] = {
+        {"", true, ID_MAIN_WINDOW_MENU, "", false},
+        {"/f C:\\one.eml", true, ID_MESSAGE_WINDOW_FROM_FILE, "C:\\one.eml", false},
+        {"/n a@b.example", true, ID_NEW_MESSAGE_MERGE, "", true},
+        {"/ma C:\\a.txt", true, ID_MAIL_ATTACH, "C:\\a.txt", false},
+        {"/mailurl:mailto:x@y.example", true, ID_MAIL_TO, "mailto:x@y.example", false},
+        {"/m mailto:x@y.example", true, ID_MAIL_TO, "mailto:x@y.example", false},
+        {"/vcard C:\\c.vcf", true, ID_VCARD, " C:\\c.vcf", false},
+        {"/a", true, 0, "", false},
+        {"/p -1", true, ID_SEND_MESSAGE, "-1", false},
+        {"/m 42", true, ID_MESSAGE, "42", false},
+        {"/x", false, 0, "", false},
+        {"/a more", false, 0, "", false},
+    };
+    for (const Case& c : cases)
+    {
+        WPARAM nCommand = 99;
+        CString strArgument;
+        bool bKeepFile = false;
+        EXPECT_EQ(c.bKnown, CCmdLineHolder::CommandForCmdLine(c.pszCmdLine, nCommand, strArgument, bKeepFile))
+            << c.pszCmdLine;
+        if (!c.bKnown)
+            continue;
+        EXPECT_EQ(c.nCommand, nCommand) << c.pszCmdLine;
+        EXPECT_STREQ(c.pszArgument, strArgument.GetString()) << c.pszCmdLine;
+        EXPECT_EQ(c.bKeepFile, bKeepFile) << c.pszCmdLine;
+    }
+}
+
+TEST_F(ThreadManagerTest, LetrovaOpensOneMainWindowAndTheHiddenWindowEvenWhenCalledTwice)
+{
+    OpenMainWindow();
+    HWND hAreYouMe = g_ThreadManager.GetAreYouMeWindow();
+    EXPECT_FALSE(::IsWindowVisible(hAreYouMe));
+    EXPECT_EQ(2, g_nThreadCount);
+
+    // The second request starts a thread that finds the main window and ends without one.
+    ASSERT_EQ(S_OK, m_pLetrova->Letrova());
+    ASSERT_TRUE(m_starts.WaitForCount(3));
+    EXPECT_TRUE(WaitFor([] { return g_nThreadCount == 2; }));
+    EXPECT_EQ(1u, OwnWindows("Vorn Email").size());
+    const std::vector<std::string> expected = {"", "/aym", ""};
+    EXPECT_EQ(expected, m_starts.Lines());
+
+    // Closing the main window moves the hidden window's thread into the first slot; Close still finds it.
+    CloseAllAndWait(m_pLetrova);
+    EXPECT_EQ(0, g_nThreadCount);
+    EXPECT_FALSE(::IsWindow(hAreYouMe));
+    EXPECT_TRUE(m_user.Boxes().empty());
+}
+
+TEST_F(ThreadManagerTest, ABurstOfPostedCommandsStartsAThreadForEach)
+{
+    OpenMainWindow();
+    for (int i = 1; i <= 10; i++)
+        ASSERT_TRUE(::PostThreadMessageA(g_dwManagerThreadId, WM_USER, ID_FIND_MESSAGE_MENU, i));
+    for (int i = 1; i <= 10; i++)
+        EXPECT_TRUE(m_starts.WaitForLine("/s " + std::to_string(i))) << i;
+    EXPECT_TRUE(WaitFor([] { return OwnWindows().size() == 11; }));
+    EXPECT_EQ(12, g_nThreadCount);
+    CloseAllAndWait(m_pLetrova);
+    EXPECT_EQ(0, g_nThreadCount);
+}
+
+TEST_F(ThreadManagerTest, CloseWarnsWhenWindowsStayOpenAndReturnsOnceTheyClose)
+{
+    OpenMainWindow();
+    // The twenty seconds have passed as soon as Close starts to wait.
+    CLetrova::SetManagerWaitHook([](HANDLE hEvent, DWORD dwMilliseconds) -> DWORD {
+        if (dwMilliseconds != INFINITE)
+            return WAIT_TIMEOUT;
+        return ::WaitForSingleObject(hEvent, INFINITE);
+    });
+    // The user reads the warning and closes the main window.
+    m_user.m_pfnOnBox = [](const std::string&) {
+        for (HWND hWnd : OwnWindows("Vorn Email"))
+            ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    };
+    EXPECT_EQ(S_OK, m_pLetrova->Close());
+    m_user.m_pfnOnBox = nullptr;
+    const std::vector<std::string> expected = {"Close all Vorn Email windows before."};
+    EXPECT_EQ(expected, m_user.Boxes());
+    EXPECT_EQ(0, g_nThreadCount);
+}
+
+TEST_F(ThreadManagerTest, TheSixtyFourthThreadIsRefused)
+{
+    OpenMainWindow();
+    // The main window and the hidden window are two of the 63.
+    for (int i = 1; i <= 62; i++)
+        ASSERT_TRUE(::PostThreadMessageA(g_dwManagerThreadId, WM_USER, ID_FIND_MESSAGE_MENU, i));
+    EXPECT_TRUE(m_user.WaitForBox("ERROR: Cannot create ANY MORE threads!!!"));
+    EXPECT_EQ("Letrova", m_user.m_captions.empty() ? std::string() : m_user.m_captions.back());
+    EXPECT_TRUE(m_starts.WaitForLine("/s 61"));
+    EXPECT_EQ(63, g_nThreadCount);
+    EXPECT_EQ(63u, m_starts.Lines().size());
+    EXPECT_TRUE(WaitFor([] { return OwnWindows().size() == 62; }));
+    CloseAllAndWait(m_pLetrova);
+    EXPECT_EQ(0, g_nThreadCount);
+}
+
+TEST(StandInFrame, AFrameWithoutAManagerDoesNotAnswerASecondStart)
+{
+    RegisterLetrovaAreYouMe();
+    for (DWORD dwManager : {0ul, ::GetCurrentThreadId()})
+    {
+        CStandInFrame frame("Message", "", dwManager, false);
+        ASSERT_NE(nullptr, frame.CreateFrame());
+        ::DeleteFileA(GetTempFolder() + "CmdLine.txt");
+        const LRESULT expected = dwManager != 0 ? LetrovaAreYouMe : 0;
+        // Without the file the answering frame reports the read failure; the answer is the same.
+        CRecordingUser user;
+        EXPECT_EQ(expected, ::SendMessageA(frame.m_hWnd, LetrovaAreYouMe, 0, 0)) << dwManager;
+        EXPECT_EQ(dwManager != 0, !user.Boxes().empty());
+        frame.DestroyWindow();
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+        }
+    }
+}
+
+TEST(InstanceRole, TheFirstInstanceEmptiesItsTemporaryFoldersAndASecondLeavesThemAlone)
+{
+    const CString strAttach = GetTempFolder() + "Attach";
+    const CString strHtml = GetTempFolder() + "HTML";
+    auto makeFiles = [&] {
+        ::CreateDirectoryA(strAttach, nullptr);
+        ::CreateDirectoryA(strAttach + "\\1", nullptr);
+        ::CreateDirectoryA(strHtml, nullptr);
+        for (const CString& strPath :
+             {strAttach + "\\1\\a.txt", strHtml + "\\NoMessage.htm", strHtml + "\\b.htm"})
+        {
+            HANDLE hFile = ::CreateFileA(strPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            ::CloseHandle(hFile);
+        }
+    };
+    auto exists = [](const CString& strPath) {
+        return ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES;
+    };
+
+    ReleaseInstanceRole();
+    makeFiles();
+    EXPECT_FALSE(DecideInstanceRole());
+    EXPECT_FALSE(exists(strAttach + "\\1"));
+    EXPECT_FALSE(exists(strHtml + "\\b.htm"));
+    EXPECT_TRUE(exists(strHtml + "\\NoMessage.htm"));
+
+    // Another holder of the name makes this process the second instance.
+    ReleaseInstanceRole();
+    HANDLE hOther = ::CreateMutexA(nullptr, FALSE, kLetrovaMutexName);
+    makeFiles();
+    EXPECT_TRUE(DecideInstanceRole());
+    EXPECT_TRUE(exists(strAttach + "\\1\\a.txt"));
+    EXPECT_TRUE(exists(strHtml + "\\b.htm"));
+    ::CloseHandle(hOther);
+    ReleaseInstanceRole();
+}
+
+TEST_F(ThreadManagerTest, AStoredMessageWindowStillOpensWhenThePreviousOneNeverLoadedItsMessage)
+{
+    OpenMainWindow();
+    // The previous stored-message window took the signal and never gave it back.
+    ::ResetEvent(g_hEventMessageWindow);
+    ASSERT_TRUE(::PostThreadMessageA(g_dwManagerThreadId, WM_USER, ID_MESSAGE, 5));
+    EXPECT_TRUE(m_starts.WaitForLine("/m 5"));
+    EXPECT_TRUE(WaitFor([] { return OwnWindows("Message - 5").size() == 1; }));
+    CloseAllAndWait(m_pLetrova);
+    EXPECT_EQ(0, g_nThreadCount);
+}
