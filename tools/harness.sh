@@ -18,7 +18,7 @@ orb_log() { printf '\n== %s\n' "$*"; }
 orb_install_packages() {
     local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
                   xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
-                  python3)
+                  python3 dovecot-pop3d python3-aiosmtpd mpop msmtp)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -131,4 +131,91 @@ orb_start_xvfb() {
 orb_stop_xvfb() {
     [ -n "$ORB_XVFB_PID" ] && kill "$ORB_XVFB_PID" 2>/dev/null || true
     ORB_XVFB_PID=""
+}
+
+# Mail peers of the transport tests and benchmarks, on 127.0.0.1 only: dovecot for POP3 (users "tester" and
+# "bench", Maildirs that the tests fill) and an aiosmtpd server with AUTH LOGIN that keeps each message it
+# receives as a file. Configurations are in tools/peers, state in the build tree; the ports are free ones found
+# at start and handed to the tests in ORB_POP3_PORT and ORB_SMTP_PORT, the state folder in ORB_PEER_DIR.
+ORB_PEER_DIR="$ORB_BUILD/peers"
+ORB_SMTP_PID=""
+ORB_POP3_PID=""
+orb_free_port() {
+    /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+orb_start_pop3_peer() {
+    local state="$ORB_PEER_DIR/dovecot"
+    orb_stop_pop3_peer
+    rm -rf "$state"
+    mkdir -p "$state/run" "$state/state"
+    # The tests (root under Wine) write the messages; dovecot's mail user moves and deletes them.
+    local user sub
+    for user in tester bench; do
+        for sub in cur new tmp; do
+            mkdir -p "$state/mail/$user/$sub"
+        done
+    done
+    chmod -R 777 "$state/mail"
+    ORB_POP3_PORT=$(orb_free_port)
+    sed -e "s#@STATE@#$state#g" -e "s#@PORT@#$ORB_POP3_PORT#g" "$ORB_ROOT/tools/peers/dovecot.conf.in" > "$state/dovecot.conf"
+    printf 'tester:{PLAIN}secret\nbench:{PLAIN}benchpw\n' > "$state/users"
+    # In the foreground, as a job of ours, so that its process id is known from the start.
+    /usr/sbin/dovecot -F -c "$state/dovecot.conf" </dev/null >/dev/null 2>&1 &
+    ORB_POP3_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$ORB_POP3_PORT") 2>/dev/null && break
+        sleep 0.1
+    done
+    export ORB_POP3_PORT ORB_PEER_DIR
+}
+
+orb_stop_pop3_peer() {
+    orb_stop_job "$ORB_POP3_PID"
+    ORB_POP3_PID=""
+}
+
+# Ends a peer started by us and waits (at most 5 s) until it has gone.
+orb_stop_job() {
+    local pid=$1 i
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for i in $(seq 1 50); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+}
+
+orb_start_smtp_peer() {
+    local state="$ORB_PEER_DIR/smtp"
+    orb_stop_smtp_peer
+    rm -rf "$state"
+    mkdir -p "$state/spool"
+    ORB_SMTP_PORT=$(orb_free_port)
+    /usr/bin/python3 "$ORB_ROOT/tools/peers/smtp_server.py" "$ORB_SMTP_PORT" "$state/spool" tester secret \
+        </dev/null >"$state/server.log" 2>&1 &
+    ORB_SMTP_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$ORB_SMTP_PORT") 2>/dev/null && break
+        sleep 0.1
+    done
+    export ORB_SMTP_PORT ORB_PEER_DIR
+}
+
+orb_stop_smtp_peer() {
+    orb_stop_job "$ORB_SMTP_PID"
+    ORB_SMTP_PID=""
+}
+
+orb_start_peers() {
+    orb_start_pop3_peer
+    orb_start_smtp_peer
+}
+
+orb_stop_peers() {
+    orb_stop_pop3_peer
+    orb_stop_smtp_peer
 }

@@ -1,0 +1,437 @@
+// The POP3 client of one connection: USER and PASS, STAT, LIST, UIDL, RETR, DELE and QUIT.
+#include "transport/Pop3.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "foundation/Exception.h"
+#include "foundation/TraceFile.h"
+#include "transport/TransportTexts.h"
+
+namespace
+{
+
+enum ReplyCode
+{
+    REPLY_GREETING = 0,
+    REPLY_USER = 1,
+    REPLY_PASS = 2,
+    REPLY_QUIT = 3,
+    REPLY_DELE = 4,
+    REPLY_STAT = 6,
+    REPLY_LIST = 8,
+    REPLY_RETR = 9,
+    REPLY_UIDL = 10,
+};
+
+const int kReplyBlock = 512;
+const int kMessageBlock = 10000;
+
+bool IsNegative(const std::string& line)
+{
+    return line.size() >= 4 && _strnicmp(line.c_str(), "-ERR", 4) == 0;
+}
+
+CString ToCString(const std::string& text)
+{
+    return CString(text.data(), static_cast<int>(text.size()));
+}
+
+// The number after the separator at or after pos (leading blanks skipped); pos moves past it.
+bool NextNumber(const std::string& line, size_t& pos, int& nValue)
+{
+    pos = line.find_first_of(" \t", pos);
+    if (pos == std::string::npos)
+        return false;
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+        ++pos;
+    nValue = atoi(line.c_str() + pos);
+    while (pos < line.size() && line[pos] != ' ' && line[pos] != '\t')
+        ++pos;
+    return true;
+}
+
+} // namespace
+
+CPop3::LogonPrompt CPop3::s_pfnLogonPrompt = NULL;
+
+CPop3::CPop3(int* pnCancel)
+    : m_Socket(pnCancel), m_nStatus(0), m_hWndProgress(NULL), m_nPort(0), m_nTotalSize(0), m_nReceived(0),
+      m_nCurrentMessage(0), m_nMessageCount(0), m_nPendingPos(0)
+{
+    m_Socket.Init();
+}
+
+CPop3::~CPop3()
+{
+    m_Socket.Close();
+    m_Socket.Term();
+}
+
+void CPop3::Init(const char* pszServer, const char* pszUser, const char* pszPassword, UINT nPort,
+                 HWND hWndProgress)
+{
+    m_strServer = pszServer ? pszServer : "";
+    m_strUser = pszUser ? pszUser : "";
+    m_strPassword = pszPassword ? pszPassword : "";
+    m_nPort = nPort;
+    m_hWndProgress = hWndProgress;
+    m_nCurrentMessage = 0;
+    m_nReceived = 0;
+    m_nStatus = 0;
+    m_strPending.clear();
+    m_nPendingPos = 0;
+    m_Socket.Create(0, SOCK_STREAM, SOCKET_ALL_EVENTS);
+}
+
+int CPop3::Connect()
+{
+    try
+    {
+        m_Socket.Connect(m_strServer, m_nPort);
+    }
+    catch (CException* pException)
+    {
+        delete pException;
+        m_strError = TransportText::kConnectionFailed;
+        return 0;
+    }
+    return ReadResponse(REPLY_GREETING, TRACE_FULL) ? 1 : 0;
+}
+
+int CPop3::Login(HWND hWndParent)
+{
+    while (m_strPassword.IsEmpty() || m_strUser.IsEmpty())
+    {
+        CString user = m_strUser, password = m_strPassword;
+        if (!s_pfnLogonPrompt || s_pfnLogonPrompt(hWndParent, m_strServer, user, password) != IDOK)
+            Fail(TransportText::kCanceledLogon);
+        m_strUser = user;
+        m_strPassword = password;
+    }
+    Command("USER " + m_strUser + "\r\n", REPLY_USER);
+    return Command("PASS " + m_strPassword + "\r\n", REPLY_PASS, TRACE_SECRET);
+}
+
+int CPop3::Stat()
+{
+    return Command("STAT\r\n", REPLY_STAT);
+}
+
+int CPop3::List()
+{
+    return Command("LIST\r\n", REPLY_LIST);
+}
+
+int CPop3::Uidl(int nMessage)
+{
+    m_nCurrentMessage = nMessage;
+    CString command = "UIDL\r\n";
+    if (nMessage != 0)
+        command.Format("UIDL %d\r\n", nMessage);
+    return Command(command, REPLY_UIDL, TRACE_SHORT);
+}
+
+int CPop3::Retr(int nMessage)
+{
+    m_nCurrentMessage = nMessage;
+    CString command;
+    command.Format("RETR %d\r\n", nMessage);
+    return Command(command, REPLY_RETR, TRACE_SHORT);
+}
+
+int CPop3::Dele(int& nMessage)
+{
+    CString command;
+    command.Format("DELE %d\r\n", nMessage);
+    return Command(command, REPLY_DELE);
+}
+
+int CPop3::Quit()
+{
+    return Command("QUIT\r\n", REPLY_QUIT);
+}
+
+void CPop3::Close()
+{
+    m_Socket.Close();
+    m_strPending.clear();
+    m_nPendingPos = 0;
+}
+
+int CPop3::Reconnect(HWND hWndParent)
+{
+    // The connection is bad already: a QUIT that fails on it changes nothing.
+    try
+    {
+        Quit();
+    }
+    catch (CException* pException)
+    {
+        delete pException;
+    }
+    catch (const char*)
+    {
+    }
+    Close();
+    m_Socket.Term();
+    m_Socket.Init();
+    m_nStatus = 0;
+    if (!m_Socket.Create(0, SOCK_STREAM, SOCKET_ALL_EVENTS))
+    {
+        m_strError = TransportText::kSocketCreateError;
+        return 0;
+    }
+    if (!Connect())
+        return 0;
+    return Login(hWndParent);
+}
+
+CString CPop3::GetStringAt(int nIndex) const
+{
+    if (nIndex < 0 || nIndex >= static_cast<int>(m_Uidl.size()))
+        return CString();
+    return m_Uidl[nIndex].first;
+}
+
+int CPop3::GetNumberAt(int nIndex) const
+{
+    if (nIndex < 0 || nIndex >= static_cast<int>(m_Uidl.size()))
+        return 0;
+    return m_Uidl[nIndex].second;
+}
+
+int CPop3::FindUniqueId(const char* pszUniqueId) const
+{
+    for (size_t i = 0; i < m_Uidl.size(); ++i)
+    {
+        if (m_Uidl[i].first.CompareNoCase(pszUniqueId) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void CPop3::RemoveAt(int nIndex)
+{
+    if (nIndex >= 0 && nIndex < static_cast<int>(m_Uidl.size()))
+        m_Uidl.erase(m_Uidl.begin() + nIndex);
+}
+
+void CPop3::Fail(const CString& text)
+{
+    m_strError = text;
+    throw static_cast<const char*>(m_strError);
+}
+
+int CPop3::Command(const CString& command, int nCode, int nTrace)
+{
+    m_Socket.Send(command, command.GetLength(), 0, nTrace);
+    return ReadResponse(nCode, nTrace == TRACE_SHORT ? TRACE_SHORT : TRACE_FULL) ? 1 : 0;
+}
+
+int CPop3::ReceiveMore(int nLength, int nTrace)
+{
+    if (m_nPendingPos > 0)
+    {
+        m_strPending.erase(0, m_nPendingPos);
+        m_nPendingPos = 0;
+    }
+    const size_t nOld = m_strPending.size();
+    m_strPending.resize(nOld + nLength + 1);
+    const int nCount = m_Socket.Receive(&m_strPending[nOld], nLength, 0, nTrace);
+    m_strPending.resize(nOld + (nCount > 0 ? nCount : 0));
+    return nCount;
+}
+
+bool CPop3::ReadLine(std::string& line, int nTrace, int& nResult)
+{
+    for (;;)
+    {
+        const size_t nEnd = m_strPending.find("\r\n", m_nPendingPos);
+        if (nEnd != std::string::npos)
+        {
+            line.assign(m_strPending, m_nPendingPos, nEnd - m_nPendingPos);
+            m_nPendingPos = nEnd + 2;
+            return true;
+        }
+        nResult = ReceiveMore(kReplyBlock, nTrace);
+        if (nResult <= 0)
+            return false;
+    }
+}
+
+int CPop3::ReadResponse(int nCode, int nTrace)
+{
+    // Replies are taken line by line: a reply may come in several pieces, and a piece may hold the status
+    // line together with the listing after it.
+    std::string line;
+    int nResult = 0;
+    if (!ReadLine(line, nTrace, nResult))
+    {
+        const bool bNothing = m_nPendingPos >= m_strPending.size();
+        if (nCode == REPLY_RETR && bNothing)
+        {
+            m_strError = TransportText::kRetrEmpty;
+            m_nStatus = 2;
+            throw new CException(m_strError, "");
+        }
+        if (nResult < 0)
+            Fail(TransportText::kSocketError);
+        if (nCode == REPLY_GREETING)
+            Fail(CString(TransportText::kBadConnection) + ToCString(m_strPending.substr(m_nPendingPos)));
+        Fail(TransportText::kReceiveDataError);
+    }
+    const CString reply = ToCString(line);
+    if (IsNegative(line))
+    {
+        switch (nCode)
+        {
+        case REPLY_GREETING:
+            Fail(TransportText::kBadConnection + reply);
+        case REPLY_PASS:
+            m_nStatus = 1;
+            m_strError = reply;
+            return 0;
+        case REPLY_QUIT:
+            Fail(TransportText::kQuitError + reply);
+        case REPLY_DELE:
+            Fail(TransportText::kDeleError + reply);
+        case REPLY_STAT:
+            Fail(TransportText::kStatError + reply);
+        case REPLY_LIST:
+            Fail(TransportText::kListError);
+        case REPLY_UIDL:
+            Fail(TransportText::kUidlError);
+        case REPLY_RETR: {
+            CString path;
+            if (g_pTraceFile)
+            {
+                path = g_pTraceFile->GetFilePath();
+                delete g_pTraceFile;
+                g_pTraceFile = NULL;
+            }
+            m_strError = TransportText::kRetrRefused + reply + "\r\n";
+            throw new CException(m_strError, path);
+        }
+        default:
+            Fail(reply);
+        }
+    }
+    switch (nCode)
+    {
+    case REPLY_STAT: {
+        size_t pos = 0;
+        int nValue = 0;
+        if (NextNumber(line, pos, nValue))
+        {
+            m_nMessageCount = nValue;
+            if (NextNumber(line, pos, nValue))
+            {
+                m_nTotalSize = nValue;
+                m_nReceived = 0;
+            }
+        }
+        return 1;
+    }
+    case REPLY_LIST:
+        ReadListing(nCode);
+        return 1;
+    case REPLY_UIDL:
+        if (m_nCurrentMessage != 0)
+        {
+            // The one-message form answers on its status line: "+OK n identifier".
+            size_t pos = 0;
+            int nNumber = 0;
+            if (NextNumber(line, pos, nNumber))
+            {
+                while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+                    ++pos;
+                m_Uidl.push_back(std::make_pair(ToCString(line.substr(pos)), nNumber));
+            }
+            return 1;
+        }
+        ReadListing(nCode);
+        return 1;
+    case REPLY_RETR:
+        if (line.compare(0, 3, "+OK") != 0)
+        {
+            m_strError.Format(TransportText::kRetrBadReply, static_cast<const char*>(reply));
+            throw static_cast<const char*>(m_strError);
+        }
+        ReadMessage();
+        return 1;
+    default:
+        return 1;
+    }
+}
+
+void CPop3::ReadListing(int nCode)
+{
+    std::string line;
+    int nResult = 0;
+    for (;;)
+    {
+        if (!ReadLine(line, TRACE_FULL, nResult))
+            Fail(nResult < 0 ? TransportText::kSocketError : TransportText::kReceiveDataError);
+        if (line == ".")
+            return;
+        if (!line.empty() && line[0] == '.')
+            line.erase(0, 1);
+        const size_t nStart = line.find_first_not_of(" \t");
+        if (nStart == std::string::npos)
+            continue;
+        const size_t nSep = line.find_first_of(" \t", nStart);
+        if (nSep == std::string::npos)
+            Fail(nCode == REPLY_LIST ? TransportText::kListError : TransportText::kUidlError);
+        const int nNumber = atoi(line.c_str() + nStart);
+        const size_t nValue = line.find_first_not_of(" \t", nSep);
+        const std::string value = nValue == std::string::npos ? std::string() : line.substr(nValue);
+        if (nCode == REPLY_LIST)
+            m_Sizes.push_back(atoi(value.c_str()));
+        else
+            m_Uidl.push_back(std::make_pair(ToCString(value), nNumber));
+    }
+}
+
+void CPop3::ReadMessage()
+{
+    std::string message;
+    if (m_nCurrentMessage >= 1 && m_nCurrentMessage <= static_cast<int>(m_Sizes.size()))
+        message.reserve(m_Sizes[m_nCurrentMessage - 1] + 2);
+    m_strMessage.Empty();
+    for (;;)
+    {
+        const size_t nEnd = m_strPending.find("\r\n", m_nPendingPos);
+        if (nEnd == std::string::npos)
+        {
+            const int nCount = ReceiveMore(kMessageBlock, TRACE_SHORT);
+            if (nCount == 0)
+            {
+                m_strMessage = ToCString(message);
+                Fail(TransportText::kReceiveDataError);
+            }
+            if (nCount < 0)
+            {
+                m_strMessage = ToCString(message);
+                Fail(TransportText::kSocketError);
+            }
+            m_nReceived += nCount;
+            if (m_hWndProgress && m_nTotalSize != 0)
+                ::SendMessageA(m_hWndProgress, PBM_SETPOS,
+                               static_cast<WPARAM>(static_cast<long long>(m_nReceived) * 100 / m_nTotalSize),
+                               0);
+            continue;
+        }
+        const size_t nStart = m_nPendingPos;
+        m_nPendingPos = nEnd + 2;
+        if (nEnd - nStart == 1 && m_strPending[nStart] == '.')
+            break;
+        // The server doubled a leading dot so that no line of the message could end it: the stored text
+        // holds the message as it was written.
+        const size_t nFrom = m_strPending[nStart] == '.' ? nStart + 1 : nStart;
+        message.append(m_strPending, nFrom, m_nPendingPos - nFrom);
+    }
+    m_strMessage = ToCString(message);
+}

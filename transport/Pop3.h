@@ -1,0 +1,87 @@
+// The POP3 client of one connection: USER and PASS, STAT, LIST, UIDL, RETR, DELE and QUIT.
+#pragma once
+
+#include <atlstr.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "transport/MySocket.h"
+
+class CPop3
+{
+public:
+    // Asks the user for the name and password of the server's account: IDOK when both were given.
+    typedef INT_PTR (*LogonPrompt)(HWND hWndParent, const char* pszServer, CString& strUser,
+                                   CString& strPassword);
+
+    explicit CPop3(int* pnCancel = NULL);
+    ~CPop3();
+
+    void Init(const char* pszServer, const char* pszUser, const char* pszPassword, UINT nPort,
+              HWND hWndProgress = NULL);
+    int Connect();
+    // 0 when the server refused the password (status 1, its reply in the error text).
+    int Login(HWND hWndParent);
+    int Stat();
+    int List();
+    int Uidl(int nMessage = 0);
+    // The message text, unstuffed and without the end line, is then read with GetMessageText.
+    int Retr(int nMessage);
+    int Dele(int& nMessage);
+    int Quit();
+    void Close();
+    int Reconnect(HWND hWndParent);
+
+    CString GetMessageText() const { return m_strMessage; }
+    CString GetErrorText() const { return m_strError; }
+    int GetListCount() const { return static_cast<int>(m_Sizes.size()); }
+    int GetTotalSize() const { return m_nTotalSize; }
+    int GetMessageCount() const { return m_nMessageCount; }
+    int GetStatus() const { return m_nStatus; }
+
+    // The unique-identifier list of the UIDL listings, in server order: identifier and message number.
+    int GetUidlCount() const { return static_cast<int>(m_Uidl.size()); }
+    // An empty text when the index is not below the count.
+    CString GetStringAt(int nIndex) const;
+    // The message number at that position; 0 when the index is not below the count.
+    int GetNumberAt(int nIndex) const;
+    // The position of an identifier, compared without regard to case; -1 when it is not listed.
+    int FindUniqueId(const char* pszUniqueId) const;
+    void RemoveAt(int nIndex);
+
+    // Set by the receive worker; without it a missing name or password ends the logon as cancelled.
+    static LogonPrompt s_pfnLogonPrompt;
+
+    CMySocket m_Socket;
+
+private:
+    // Sends one command line (formatted into 512 bytes at most) and reads its reply.
+    int Command(const CString& command, int nCode, int nTrace = TRACE_FULL);
+    int ReadResponse(int nCode, int nTrace);
+    // One CRLF-ended line from the connection, without its line end; false when the connection ended or the
+    // wait was stopped first (nResult then holds the receive's result).
+    bool ReadLine(std::string& line, int nTrace, int& nResult);
+    int ReceiveMore(int nLength, int nTrace);
+    [[noreturn]] void Fail(const CString& text);
+    void ReadListing(int nCode);
+    void ReadMessage();
+
+    std::vector<std::pair<CString, int>> m_Uidl;
+    int m_nStatus;
+    HWND m_hWndProgress;
+    CString m_strError;
+    CString m_strPassword;
+    CString m_strUser;
+    CString m_strServer;
+    UINT m_nPort;
+    CString m_strMessage;
+    int m_nTotalSize;
+    int m_nReceived;
+    int m_nCurrentMessage;
+    std::vector<int> m_Sizes;
+    int m_nMessageCount;
+    std::string m_strPending; // received text after the last line read
+    size_t m_nPendingPos;
+};
