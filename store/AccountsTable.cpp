@@ -18,7 +18,6 @@ const char kAccountsSelect[] =
     "RemoveAfter , IncomingServerType, Delimiter, SMTPAccountName, SMTPPass, SMTPPort, IncomingPort, "
     "PassCrypto "
     "FROM Accounts";
-const char kDeletedMessages[] = "DeletedMessages";
 const WPARAM ID_ADD_ACCOUNT = 33041;
 // The descriptor indexes of the columns that older files lack (IncomingServerType to PassCrypto).
 const int kFirstNewerColumn = 9;
@@ -113,6 +112,15 @@ void CAccountsRecord::SetPassword(const char* pszPassword)
     CAPIEncrypt(pszPassword, m_PassCrypto, sizeof(m_PassCrypto), NULL);
 }
 
+void CAccountsRecord::OfferImapList(HWND hOwner)
+{
+    const WPARAM ID_IMAP_LIST = 33051;
+    if (m_Flags & 0x100)
+        return;
+    if (AppMessageBox(StoreText::kOfferImapList, MB_YESNO | MB_ICONQUESTION, hOwner) == IDYES && hOwner != NULL)
+        ::SendMessage(hOwner, WM_COMMAND, ID_IMAP_LIST, (LPARAM)this);
+}
+
 void CAccountsRecord::DeleteIMAPwrapper()
 {
     if (m_pIMAPwrapper != NULL && s_pfnDeleteIMAPwrapper != NULL)
@@ -191,26 +199,15 @@ HRESULT CAccountsTable::DeleteAccount(HWND hOwner)
             m_pOptions->Reset();
     }
 
-    // The bookkeeping lives in the local database even when the accounts have their own file; look where
-    // the table actually is.
-    strSQL.Format("DELETE FROM %s WHERE AccountID = %ld", kDeletedMessages, (long)nAccountID);
-    CSession* sessions[] = {g_pDatabaseLocal != NULL ? &g_pDatabaseLocal->m_session : NULL, m_pSession};
-    for (int i = 0; i < 2; i++)
+    // Older versions kept the bookkeeping in the local database even when the accounts had their own
+    // file: clear it there too.
+    CAccountsImpl impl(m_pSession);
+    impl.m_DeletedMessages.DeleteByAccountID(hOwner, nAccountID);
+    if (g_pDatabaseLocal != NULL && g_pDatabaseLocal->IsOpen() &&
+        &g_pDatabaseLocal->m_session != impl.m_DeletedMessages.GetSession())
     {
-        CSession* pSession = sessions[i];
-        if (pSession == NULL || pSession->m_spOpenRowset == NULL || (i == 1 && pSession == sessions[0]))
-            continue;
-        if (!TableExists(pSession, kDeletedMessages))
-            continue;
-        CDatabaseSession* pDatabase = FindDatabaseBySession(pSession);
-        if (pDatabase != NULL)
-            pDatabase->ExecuteSQL(strSQL, hOwner);
-        else
-        {
-            CString strFailed;
-            strFailed.Format(StoreText::kExecuteSqlFailed, (const char*)strSQL);
-            ExecuteOnSession(pSession, strSQL, hOwner, strFailed);
-        }
+        CDeletedMessagesTable local(&g_pDatabaseLocal->m_session);
+        local.DeleteByAccountID(hOwner, nAccountID);
     }
 
     return Delete();
@@ -256,7 +253,10 @@ void CAccountsTable::EnsureIMAPRootFolders(HWND hOwner)
     CloseTable();
 }
 
-CAccountsImpl::CAccountsImpl(CSession* pSession) : m_Options(pSession), m_Accounts(pSession, &m_Options) {}
+CAccountsImpl::CAccountsImpl(CSession* pSession)
+    : m_DeletedMessages(AccountsSessionFor(pSession)), m_Options(pSession), m_Accounts(pSession, &m_Options)
+{
+}
 
 CAccountsImpl::~CAccountsImpl() {}
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "store/ColumnDesc.h"
+#include "store/DeletedMessagesTable.h"
 #include "store/OptionsTable.h"
 #include "store/TableBase.h"
 
@@ -36,6 +37,9 @@ public:
     void SetPassword(const char* pszPassword);
     void DeleteIMAPwrapper();
     void SetFlagsBit8() { m_Flags |= 0x100; }
+    // For an IMAP account root that shows no folders: unless the server's list has come (Flags 0x100),
+    // offers to fetch it; Yes sends the owner ID_IMAP_LIST with this account.
+    void OfferImapList(HWND hOwner);
 
     char m_szAccountName[101];
     char m_szEmailAddress[101];
@@ -135,6 +139,7 @@ public:
     explicit CAccountsImpl(CSession* pSession);
     virtual ~CAccountsImpl();
 
+    CDeletedMessagesTable m_DeletedMessages;
     CString m_strText;
     COptionsTable m_Options;
     CAccountsTable m_Accounts;

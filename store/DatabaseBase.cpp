@@ -12,9 +12,15 @@
 static const DWORD kJetFileNotFound = 5003024;
 
 CDatabaseBase::CDatabaseBase(CRegistry* pOwner)
-    : CDatabaseSession(pOwner), m_Accounts(&m_session, &m_Options), m_Folders(&m_session), m_Emails(&m_session),
-      m_Options(&m_session)
+    : CDatabaseSession(pOwner), m_ContactName(&m_session), m_Contacts(&m_session), m_Contacts2(&m_session),
+      m_Site(&m_session), m_Site2(&m_session), m_Accounts(&m_session, &m_Options), m_Folders(&m_session),
+      m_Emails(&m_session), m_Options(&m_session)
 {
+    AddTable(&m_ContactName);
+    AddTable(&m_Contacts);
+    AddTable(&m_Contacts2);
+    AddTable(&m_Site);
+    AddTable(&m_Site2);
     AddTable(&m_Folders);
     AddTable(&m_Emails);
     AddTable(&m_Accounts);
@@ -47,12 +53,21 @@ HRESULT CDatabaseBase::CreateDatabase(const char* pszPath)
     return hr;
 }
 
-void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND)
+void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND hOwner)
 {
     try
     {
         CString strName(pszTableName);
-        if (strName == "Accounts")
+        if (strName == "ContactName, Site")
+        {
+            m_Contacts.OpenFiltered(hOwner);
+            pResult = static_cast<CContactsTable*>(&m_Contacts);
+        }
+        else if (strName == "ContactName")
+            pResult = &m_ContactName;
+        else if (strName == "Site")
+            pResult = &m_Site;
+        else if (strName == "Accounts")
             pResult = &m_Accounts;
         else if (strName == "Folders")
             pResult = &m_Folders;
@@ -107,8 +122,9 @@ void CDatabaseLocal::SetFileName()
     m_pOwner->WriteProfileString(StoreText::kOptionsSection, StoreText::kLocalFileValue, m_strDataSource);
 }
 
-CDatabaseOrb::CDatabaseOrb(CRegistry* pOwner) : CDatabaseBase(pOwner)
+CDatabaseOrb::CDatabaseOrb(CRegistry* pOwner) : CDatabaseBase(pOwner), m_History(&m_session)
 {
+    AddTable(&m_History);
     g_pDatabaseOrb = this;
 }
 
@@ -131,6 +147,12 @@ void CDatabaseOrb::Open(const char* pszPath)
     try
     {
         CDatabaseBase::Open(pszPath);
+        if (IsOpen())
+        {
+            CSiteTable::Create(&m_session, NULL);
+            CContactNameTable::Create(&m_session, NULL);
+            CHistoryTable::CreateTable(&m_session, NULL);
+        }
     }
     catch (const char* pszText)
     {

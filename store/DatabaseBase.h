@@ -5,10 +5,13 @@
 #include <vector>
 
 #include "store/AccountsTable.h"
+#include "store/ContactsTable.h"
 #include "store/DatabaseSession.h"
 #include "store/EmailsImpl.h"
 #include "store/FoldersTable.h"
+#include "store/HistoryTable.h"
 #include "store/OptionsTable.h"
+#include "store/SiteTable.h"
 
 class CDatabaseBase : public CDatabaseSession
 {
@@ -26,6 +29,12 @@ public:
     // Answers "LetrovaGetTable": the table object of that exact name, or pResult unchanged.
     void OnGetTable(void*& pResult, const char* pszTableName, HWND hOwner);
 
+    CContactNameTableHolder m_ContactName;
+    // The first is the one handed out for "ContactName, Site".
+    CContactsTableHolder m_Contacts;
+    CContactsTableHolder m_Contacts2;
+    CSiteTableHolder m_Site;
+    CSiteTableHolder m_Site2;
     CAccountsTable m_Accounts;
     CFoldersTable m_Folders;
     CEmailsImpl<> m_Emails;
@@ -64,7 +73,8 @@ public:
     explicit CDatabaseOrb(CRegistry* pOwner);
     virtual ~CDatabaseOrb();
 
-    // Stays closed while the private-contacts switch is on.
+    // Stays closed while the private-contacts switch is on. A new file gets its own tables, Site,
+    // ContactName and History, in that order: each refers to the one before.
     void Open(const char* pszPath = NULL) override;
     CString GetKindName() override;
     CString GetFileName() override;
@@ -72,4 +82,6 @@ public:
     // A central database that does not open is reported only while the connect switch is on.
     int ReportOpenFailure() override;
     int PromptForFile(int iRecord, COLEDBException* pException, CString& strPath) override;
+
+    CHistoryTable m_History;
 };

@@ -101,6 +101,8 @@ const char kRebootFatalText[] = "FATAL ERROR. Reboot your OS please.";
 const char kNoPasswordPermission[] = "Account: %s <%s>\r\n\r\nYou do not have a permission for access to "
                                      "account's password."; // string 454
 const char kDefaultAccountMissing[] = "ERROR: The default account does not exist.";
+const char kOfferImapList[] = "There are not any folders to show for this account. Would you like to view a "
+                              "list of available folders now?"; // string 347
 
 // Compaction
 const char kCompactFailed[] = "Compact database failed.\r\n";

@@ -110,15 +110,23 @@ bool LayerRun(double& insertSeconds, double& readSeconds)
     insertSeconds = Seconds(start);
     rows.Close();
 
-    start = std::chrono::steady_clock::now();
-    if (FAILED(rows.Open(session, "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, Flags FROM Folders",
-                         &propset)))
-        return false;
+    // The first read of a process also pays for touching fresh memory: the better of two reads counts, on
+    // both sides.
     int n = 0;
-    while (rows.MoveNext() == S_OK)
-        ++n;
-    readSeconds = Seconds(start);
-    rows.Close();
+    readSeconds = 1e9;
+    for (int nRound = 0; nRound < 2; nRound++)
+    {
+        start = std::chrono::steady_clock::now();
+        if (FAILED(rows.Open(session, "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, Flags FROM Folders",
+                             &propset)))
+            return false;
+        n = 0;
+        while (rows.MoveNext() == S_OK)
+            ++n;
+        double d = Seconds(start);
+        readSeconds = d < readSeconds ? d : readSeconds;
+        rows.Close();
+    }
     session.Close();
     ds.Close();
     DeleteFileA(path.c_str());
@@ -161,19 +169,25 @@ bool RawRun(double& insertSeconds, double& readSeconds)
     insertSeconds = Seconds(start);
     sqlite3_finalize(insert);
 
-    start = std::chrono::steady_clock::now();
-    sqlite3_stmt* select = NULL;
-    sqlite3_prepare_v2(db, "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, Flags FROM Folders", -1, &select,
-                       NULL);
     int n = 0;
     LONG sum = 0;
-    while (sqlite3_step(select) == SQLITE_ROW)
+    readSeconds = 1e9;
+    for (int nRound = 0; nRound < 2; nRound++)
     {
-        sum += sqlite3_column_int(select, 0) + sqlite3_column_bytes(select, 2);
-        ++n;
+        start = std::chrono::steady_clock::now();
+        sqlite3_stmt* select = NULL;
+        sqlite3_prepare_v2(db, "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, Flags FROM Folders", -1,
+                           &select, NULL);
+        n = 0;
+        while (sqlite3_step(select) == SQLITE_ROW)
+        {
+            sum += sqlite3_column_int(select, 0) + sqlite3_column_bytes(select, 2);
+            ++n;
+        }
+        double d = Seconds(start);
+        readSeconds = d < readSeconds ? d : readSeconds;
+        sqlite3_finalize(select);
     }
-    readSeconds = Seconds(start);
-    sqlite3_finalize(select);
     sqlite3_close(db);
     DeleteFileA(path.c_str());
     return n == kRows && sum != 0;
@@ -195,7 +209,7 @@ int main()
     printf("OLE DB layer over SQLite, %d rows, one commit per insert, write-ahead log on both\n", kRows);
     printf("insert   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kRows / layerInsert,
            kRows / rawInsert, rawInsert / layerInsert);
-    printf("read     layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kRows / layerRead,
+    printf("read (better of two) layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kRows / layerRead,
            kRows / rawRead, rawRead / layerRead);
     CoUninitialize();
     return 0;

@@ -38,7 +38,7 @@ size_t BoundedWideLength(const wchar_t* p, size_t cchMax)
     return n;
 }
 
-double ValueAsDouble(const CJetValue& v)
+double ValueAsDouble(const CJetValueRef& v)
 {
     switch (v.kind)
     {
@@ -47,13 +47,13 @@ double ValueAsDouble(const CJetValue& v)
     case CJetValue::Real:
         return v.r;
     case CJetValue::Text:
-        return strtod(v.s.c_str(), NULL);
+        return strtod(v.p, NULL);
     default:
         return 0;
     }
 }
 
-LONGLONG ValueAsInteger(const CJetValue& v)
+LONGLONG ValueAsInteger(const CJetValueRef& v)
 {
     switch (v.kind)
     {
@@ -62,13 +62,13 @@ LONGLONG ValueAsInteger(const CJetValue& v)
     case CJetValue::Real:
         return (LONGLONG)v.r;
     case CJetValue::Text:
-        return _strtoi64(v.s.c_str(), NULL, 10);
+        return _strtoi64(v.p, NULL, 10);
     default:
         return 0;
     }
 }
 
-std::string ValueAsText(const CJetValue& v)
+std::string ValueAsText(const CJetValueRef& v)
 {
     char sz[64];
     switch (v.kind)
@@ -81,10 +81,20 @@ std::string ValueAsText(const CJetValue& v)
         return sz;
     case CJetValue::Text:
     case CJetValue::Blob:
-        return v.s;
+        return v.Text();
     default:
         return std::string();
     }
+}
+
+bool IsAscii(const char* p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+    {
+        if ((unsigned char)p[i] >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 void SetStatus(const DBBINDING& b, BYTE* pData, DBSTATUS status)
@@ -250,33 +260,129 @@ double JetNowOleDate()
 CJetValue CJetValue::FromColumn(sqlite3_stmt* pStmt, int iCol)
 {
     CJetValue v;
+    v.SetFromColumn(pStmt, iCol);
+    return v;
+}
+
+void CJetValue::SetFromColumn(sqlite3_stmt* pStmt, int iCol)
+{
     switch (sqlite3_column_type(pStmt, iCol))
     {
     case SQLITE_INTEGER:
-        v.kind = Integer;
-        v.i = sqlite3_column_int64(pStmt, iCol);
+        kind = Integer;
+        i = sqlite3_column_int64(pStmt, iCol);
         break;
     case SQLITE_FLOAT:
-        v.kind = Real;
-        v.r = sqlite3_column_double(pStmt, iCol);
+        kind = Real;
+        r = sqlite3_column_double(pStmt, iCol);
         break;
     case SQLITE_TEXT:
-        v.kind = Text;
-        v.s.assign((const char*)sqlite3_column_text(pStmt, iCol), sqlite3_column_bytes(pStmt, iCol));
+        kind = Text;
+        s.assign((const char*)sqlite3_column_text(pStmt, iCol), sqlite3_column_bytes(pStmt, iCol));
         break;
     case SQLITE_BLOB:
     {
-        v.kind = Blob;
+        kind = Blob;
         const void* p = sqlite3_column_blob(pStmt, iCol);
         int n = sqlite3_column_bytes(pStmt, iCol);
         if (p != NULL && n > 0)
-            v.s.assign((const char*)p, n);
+            s.assign((const char*)p, n);
         break;
     }
     default:
+        kind = Null;
         break;
     }
-    return v;
+}
+
+void CJetPackedRow::Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
+                         std::string& buffer)
+{
+    for (int i = 0; i < nCols; ++i)
+    {
+        int iCol = i + iFirst;
+        int nType = sqlite3_column_type(pStmt, iCol);
+        CJetValue::Kind kind = CJetValue::Null;
+        if (nType == SQLITE_INTEGER)
+            kind = (size_t)i < lazy.size() && lazy[i] ? CJetValue::LazyBlob : CJetValue::Integer;
+        else if (nType == SQLITE_FLOAT)
+            kind = CJetValue::Real;
+        else if (nType == SQLITE_TEXT)
+            kind = CJetValue::Text;
+        else if (nType == SQLITE_BLOB)
+            kind = CJetValue::Blob;
+        buffer += (char)kind;
+        switch (kind)
+        {
+        case CJetValue::Integer:
+        case CJetValue::LazyBlob:
+        {
+            sqlite3_int64 v = sqlite3_column_int64(pStmt, iCol);
+            buffer.append((const char*)&v, sizeof(v));
+            break;
+        }
+        case CJetValue::Real:
+        {
+            double v = sqlite3_column_double(pStmt, iCol);
+            buffer.append((const char*)&v, sizeof(v));
+            break;
+        }
+        case CJetValue::Text:
+        case CJetValue::Blob:
+        {
+            const char* p = kind == CJetValue::Text ? (const char*)sqlite3_column_text(pStmt, iCol)
+                                                    : (const char*)sqlite3_column_blob(pStmt, iCol);
+            UINT32 n = (UINT32)sqlite3_column_bytes(pStmt, iCol);
+            buffer.append((const char*)&n, sizeof(n));
+            if (p != NULL)
+                buffer.append(p, n);
+            else
+                buffer.append(n, '\0');
+            buffer += '\0';
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+void CJetPackedRow::Unpack(std::vector<CJetValueRef>& values) const
+{
+    values.clear();
+    const char* p = m_p;
+    const char* pEnd = p + m_n;
+    while (p < pEnd)
+    {
+        CJetValueRef v;
+        v.kind = (CJetValue::Kind)*p++;
+        switch (v.kind)
+        {
+        case CJetValue::Integer:
+        case CJetValue::LazyBlob:
+            memcpy(&v.i, p, sizeof(v.i));
+            p += sizeof(v.i);
+            break;
+        case CJetValue::Real:
+            memcpy(&v.r, p, sizeof(v.r));
+            p += sizeof(v.r);
+            break;
+        case CJetValue::Text:
+        case CJetValue::Blob:
+        {
+            UINT32 n = 0;
+            memcpy(&n, p, sizeof(n));
+            p += sizeof(n);
+            v.p = p;
+            v.n = n;
+            p += n + 1;
+            break;
+        }
+        default:
+            break;
+        }
+        values.push_back(v);
+    }
 }
 
 void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam) const
@@ -403,7 +509,7 @@ HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v)
     return S_OK;
 }
 
-HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
+HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
 {
     DBTYPE wType = b.wType & ~DBTYPE_BYREF;
     if (v.kind == CJetValue::LazyBlob && wType != DBTYPE_IUNKNOWN && wType != DBTYPE_BYTES)
@@ -490,7 +596,25 @@ HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, c
         break;
     case DBTYPE_STR:
     {
-        std::string s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.s) : ValueAsText(v);
+        // Most stored text is plain ASCII, which reads the same in UTF-8 and in any ANSI code page: it
+        // goes to the buffer as it is, without the two conversions through UTF-16 and their allocations.
+        if (v.kind == CJetValue::Text && IsAscii(v.p, v.n))
+        {
+            cbLength = v.n;
+            if (bValue && b.cbMaxLen > 0)
+            {
+                size_t cbMax = (size_t)b.cbMaxLen - 1;
+                size_t n = v.n < cbMax ? v.n : cbMax;
+                if (n < v.n)
+                    status = DBSTATUS_S_TRUNCATED;
+                memcpy(p, v.p, n);
+                ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
+            }
+            else if (bValue && v.n > 0)
+                status = DBSTATUS_S_TRUNCATED;
+            break;
+        }
+        std::string s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.Text()) : ValueAsText(v);
         cbLength = s.size();
         if (bValue)
         {
@@ -508,7 +632,7 @@ HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, c
     }
     case DBTYPE_WSTR:
     {
-        std::wstring w = JetUtf8ToWide(v.kind == CJetValue::Text ? v.s : ValueAsText(v));
+        std::wstring w = JetUtf8ToWide(ValueAsText(v));
         cbLength = w.size() * sizeof(wchar_t);
         if (bValue)
         {
@@ -559,8 +683,9 @@ HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, c
         }
         else
         {
-            pStream = new CJetBlobStream(ValueAsText(v));
-            cbLength = ValueAsText(v).size();
+            std::string bytes = ValueAsText(v);
+            cbLength = bytes.size();
+            pStream = new CJetBlobStream(bytes);
         }
         if (bValue)
             *(IUnknown**)p = static_cast<ISequentialStream*>(pStream);

@@ -81,7 +81,46 @@ struct CJetValue
     std::string s;
 
     static CJetValue FromColumn(sqlite3_stmt* pStmt, int iCol);
+    // The same in place, so that a row being filled needs no temporary value.
+    void SetFromColumn(sqlite3_stmt* pStmt, int iCol);
     void Bind(sqlite3_stmt* pStmt, int iParam) const;
+};
+
+// A value without its own storage: what a row hands to the binding conversion. Text is NUL-terminated.
+struct CJetValueRef
+{
+    CJetValue::Kind kind = CJetValue::Null;
+    sqlite3_int64 i = 0;
+    double r = 0;
+    const char* p = "";
+    size_t n = 0;
+
+    CJetValueRef() = default;
+    CJetValueRef(const CJetValue& v) : kind(v.kind), i(v.i), r(v.r), p(v.s.c_str()), n(v.s.size()) {}
+    std::string Text() const { return std::string(p, n); }
+};
+
+// A row of values kept as bytes in its rowset's storage: no allocation per value or per row.
+class CJetPackedRow
+{
+public:
+    // Appends the columns iFirst.. of the statement's current row to buffer; lazy[i] marks the length of a
+    // long binary column (read as an integer) whose bytes stay in the file.
+    static void Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
+                     std::string& buffer);
+    void Set(const char* p, size_t n)
+    {
+        m_p = p;
+        m_n = n;
+    }
+    bool IsEmpty() const { return m_n == 0; }
+    void Clear() { Set(NULL, 0); }
+    // Fills views of every column; they stay valid as long as the storage.
+    void Unpack(std::vector<CJetValueRef>& values) const;
+
+private:
+    const char* m_p = NULL;
+    size_t m_n = 0;
 };
 
 // Where the bytes of a lazily read column live.
@@ -159,7 +198,7 @@ bool JetProviderHidden();
 // alone (status IGNORE or DEFAULT, or a storage object that is not there).
 HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v);
 // Writes a value into a consumer buffer by one binding; sets the binding's status part.
-HRESULT JetValueToBinding(const CJetValue& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef);
+HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef);
 
 // Jet's date serial (OLE date) of the local time now.
 double JetNowOleDate();

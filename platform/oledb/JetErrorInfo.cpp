@@ -350,9 +350,19 @@ STDMETHODIMP CJetErrorInfo::GetRecordCount(ULONG* pcRecords)
     return S_OK;
 }
 
+namespace
+{
+// Set while this thread's error object is one the provider put there. Every method clears it on entry, and
+// clearing an object that is not there costs a call into OLE on each row read.
+thread_local bool t_bErrorSet = false;
+} // namespace
+
 void JetClearError()
 {
+    if (!t_bErrorSet)
+        return;
     SetErrorInfo(0, NULL);
+    t_bErrorSet = false;
 }
 
 std::wstring JetMessage(DWORD dwJetError, const std::wstring& strName)
@@ -380,6 +390,7 @@ HRESULT JetReportError(HRESULT hr, REFIID iid, DWORD dwJetError, const std::wstr
     record.strDescription = strDescription;
     CJetErrorInfo* pInfo = new CJetErrorInfo(std::vector<CJetErrorRecord>(1, record));
     SetErrorInfo(0, static_cast<IErrorInfo*>(pInfo));
+    t_bErrorSet = true;
     pInfo->Release();
     return hr;
 }

@@ -72,26 +72,51 @@ void CJetRowset::AddRow(const std::vector<CJetValue>& values)
     m_live.push_back(m_all.back().get());
 }
 
+// Blocks grow from small to large: a small result then lives in memory the heap has already touched, which
+// costs far less than fresh pages, and a large one still needs few allocations.
+CJetRowset::Row* CJetRowset::NewFilledRow()
+{
+    if (m_rowBlocks.empty() || m_nRowsInBlock == m_nRowBlock)
+    {
+        m_nRowBlock = m_rowBlocks.empty() ? 16 : (m_nRowBlock < 4096 ? m_nRowBlock * 2 : m_nRowBlock);
+        m_rowBlocks.emplace_back(new Row[m_nRowBlock]);
+        m_nRowsInBlock = 0;
+    }
+    return &m_rowBlocks.back()[m_nRowsInBlock++];
+}
+
+const char* CJetRowset::Store(const std::string& bytes)
+{
+    if (m_byteBlocks.empty() || m_cbBlock - m_cbBlockUsed < bytes.size())
+    {
+        size_t cbNext = m_byteBlocks.empty() ? 1024 : (m_cbBlock < (1 << 20) ? m_cbBlock * 2 : m_cbBlock);
+        m_cbBlock = bytes.size() > cbNext ? bytes.size() : cbNext;
+        m_byteBlocks.emplace_back(new char[m_cbBlock]);
+        m_cbBlockUsed = 0;
+    }
+    char* p = m_byteBlocks.back().get() + m_cbBlockUsed;
+    memcpy(p, bytes.data(), bytes.size());
+    m_cbBlockUsed += bytes.size();
+    return p;
+}
+
 int CJetRowset::Fill(sqlite3_stmt* pStmt)
 {
     int iFirst = m_strTable.empty() ? 0 : 1;
     int nCols = sqlite3_column_count(pStmt) - iFirst;
     int rc;
+    // A large folder is read whole here: a value per column would cost an allocation and most of the
+    // memory each, so a row keeps its values packed and GetData reads them from there.
+    std::string buffer;
     while ((rc = sqlite3_step(pStmt)) == SQLITE_ROW)
     {
-        std::unique_ptr<Row> row(new Row);
+        Row* row = NewFilledRow();
         if (iFirst == 1)
             row->rowid = sqlite3_column_int64(pStmt, 0);
-        row->values.resize(nCols);
-        for (int i = 0; i < nCols; ++i)
-        {
-            CJetValue v = CJetValue::FromColumn(pStmt, i + iFirst);
-            if ((size_t)i < m_lazy.size() && m_lazy[i] && v.kind == CJetValue::Integer)
-                v.kind = CJetValue::LazyBlob;
-            row->values[i] = std::move(v);
-        }
-        m_live.push_back(row.get());
-        m_all.push_back(std::move(row));
+        buffer.clear();
+        CJetPackedRow::Pack(pStmt, iFirst, nCols, m_lazy, buffer);
+        row->packed.Set(Store(buffer), buffer.size());
+        m_live.push_back(row);
     }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -143,6 +168,12 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     if (pData == NULL && !pAccessor->bindings.empty())
         return E_INVALIDARG;
     size_t nErrors = 0;
+    bool bPacked = !pRow->packed.IsEmpty();
+    if (bPacked && m_pUnpacked != pRow)
+    {
+        pRow->packed.Unpack(m_unpacked);
+        m_pUnpacked = pRow;
+    }
     for (const DBBINDING& b : pAccessor->bindings)
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
@@ -159,11 +190,12 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
                 const CJetJoinedBlob& blob = m_joinedBlobs[iCol];
                 ref.strTable = blob.strTable;
                 ref.strColumn = blob.strColumn;
-                ref.rowid = pRow->values[blob.iRowid].i;
+                ref.rowid = bPacked ? m_unpacked[blob.iRowid].i : pRow->values[blob.iRowid].i;
             }
             pRef = &ref;
         }
-        if (FAILED(JetValueToBinding(pRow->values[iCol], b, (BYTE*)pData, pRef)))
+        CJetValueRef value = bPacked ? m_unpacked[iCol] : CJetValueRef(pRow->values[iCol]);
+        if (FAILED(JetValueToBinding(value, b, (BYTE*)pData, pRef)))
             ++nErrors;
     }
     if (nErrors == 0)
@@ -190,27 +222,21 @@ STDMETHODIMP CJetRowset::GetNextRows(HCHAPTER, DBROWOFFSET lRowsOffset, DBROWCOU
         return DB_S_ENDOFROWSET;
     }
     LONGLONG nWanted = cRows > 0 ? cRows : -cRows;
-    std::vector<HROW> rows;
-    if (cRows > 0)
-    {
-        for (LONGLONG i = start; i < (LONGLONG)m_live.size() && (LONGLONG)rows.size() < nWanted; ++i)
-            rows.push_back(reinterpret_cast<HROW>(m_live[(size_t)i]));
-        m_iNext = (size_t)start + rows.size();
-    }
-    else
-    {
-        for (LONGLONG i = start; i >= 0 && (LONGLONG)rows.size() < nWanted; --i)
-            rows.push_back(reinterpret_cast<HROW>(m_live[(size_t)i]));
-        m_iNext = (size_t)(start + 1 - (LONGLONG)rows.size());
-    }
+    // Handles go straight into the caller's array: a move of one row must not allocate.
+    LONGLONG nAvailable = cRows > 0 ? (LONGLONG)m_live.size() - start : start + 1;
+    size_t nRows = (size_t)(nAvailable < nWanted ? nAvailable : nWanted);
     if (*prghRows == NULL)
-        *prghRows = (HROW*)CoTaskMemAlloc(sizeof(HROW) * rows.size());
+        *prghRows = (HROW*)CoTaskMemAlloc(sizeof(HROW) * (nRows > 0 ? nRows : 1));
     if (*prghRows == NULL)
         return E_OUTOFMEMORY;
-    for (size_t i = 0; i < rows.size(); ++i)
-        (*prghRows)[i] = rows[i];
-    *pcRowsObtained = rows.size();
-    return (LONGLONG)rows.size() < nWanted ? DB_S_ENDOFROWSET : S_OK;
+    for (size_t i = 0; i < nRows; ++i)
+    {
+        size_t iRow = cRows > 0 ? (size_t)start + i : (size_t)start - i;
+        (*prghRows)[i] = reinterpret_cast<HROW>(m_live[iRow]);
+    }
+    m_iNext = cRows > 0 ? (size_t)start + nRows : (size_t)(start + 1 - (LONGLONG)nRows);
+    *pcRowsObtained = nRows;
+    return (LONGLONG)nRows < nWanted ? DB_S_ENDOFROWSET : S_OK;
 }
 
 STDMETHODIMP CJetRowset::ReleaseRows(DBCOUNTITEM cRows, const HROW[], DBROWOPTIONS[], DBREFCOUNT rgRefCounts[],
@@ -270,6 +296,9 @@ HRESULT CJetRowset::ReadRow(sqlite3_int64 rowid, Row& row)
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? DB_E_DELETEDROW : JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
     row.rowid = sqlite3_column_int64(stmt, 0);
+    row.packed.Clear();
+    if (m_pUnpacked == &row)
+        m_pUnpacked = NULL;
     row.values.resize(m_columns.size());
     for (size_t i = 0; i < m_columns.size(); ++i)
     {

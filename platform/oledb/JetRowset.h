@@ -12,6 +12,8 @@ public:
     {
         sqlite3_int64 rowid = 0;
         bool bDeleted = false;
+        // The values as read by the execution, or, once the row was read again after a change, one by one.
+        CJetPackedRow packed;
         std::vector<CJetValue> values;
     };
 
@@ -65,6 +67,20 @@ private:
     std::string m_strTable;
     std::string m_strSelectList;
     std::vector<std::unique_ptr<Row>> m_all; // owns every row, deleted ones too, so handles stay valid
+    // The rows of the execution and their packed values, in large blocks: a big folder read whole
+    // would otherwise cost an allocation per row, which the heap makes slow as it grows.
+    std::vector<std::unique_ptr<Row[]>> m_rowBlocks;
+    size_t m_nRowsInBlock = 0;
+    size_t m_nRowBlock = 0;
+    std::vector<std::unique_ptr<char[]>> m_byteBlocks;
+    size_t m_cbBlockUsed = 0;
+    size_t m_cbBlock = 0;
+    // The view of the packed row last read: the auto accessors of one move read the same row in turn.
+    std::vector<CJetValueRef> m_unpacked;
+    const Row* m_pUnpacked = NULL;
+
+    Row* NewFilledRow();
+    const char* Store(const std::string& bytes);
     std::vector<Row*> m_live;                // rows in order, without deleted ones
     size_t m_iNext = 0;
     bool m_bAtStart = true;

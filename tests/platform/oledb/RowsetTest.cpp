@@ -526,6 +526,41 @@ TEST_F(MessageTest, AMessageBoundAsTextIsReadFromTheFile)
     EXPECT_STREQ("Subject: hi", q.m_szMessage);
 }
 
+TEST_F(RowsetTest, TextsReadBackInTheCodePageBeforeAndAfterARowChanges)
+{
+    // Plain, accented (code page 1252), empty and too long for the 101-byte field; the row changed through
+    // the rowset is read again from the table.
+    const std::string strLong(150, 'x');
+    const char* const names[] = {"Inbox", "Caf\xe9 M\xfcller", "", strLong.c_str()};
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    for (const char* pszName : names)
+    {
+        f.Set(1, "", 5);
+        // The record's field holds 100 characters: the long name goes in through SQL.
+        if (strlen(pszName) < sizeof(f.m_szName))
+            lstrcpynA(f.m_szName, pszName, sizeof(f.m_szName));
+        ASSERT_EQ(S_OK, f.Insert(0));
+    }
+    f.Close();
+    Exec(("UPDATE Folders SET Name = '" + strLong + "' WHERE Type = 5 AND ID = (SELECT MAX(ID) FROM Folders)").c_str());
+
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    for (int i = 0; i < 4; i++)
+    {
+        ASSERT_EQ(S_OK, f.MoveNext()) << i;
+        EXPECT_EQ(std::string(f.m_szName), i < 3 ? std::string(names[i]) : strLong.substr(0, 100)) << i;
+        EXPECT_EQ(5, f.m_Type);
+    }
+    ASSERT_EQ(S_OK, f.MoveFirst());
+    ASSERT_EQ(S_OK, f.MoveNext());
+    f.m_Flags = 9;
+    ASSERT_EQ(S_OK, f.SetData(3));
+    ASSERT_EQ(S_OK, f.GetData());
+    EXPECT_STREQ("Caf\xe9 M\xfcller", f.m_szName);
+    EXPECT_EQ(9, f.m_Flags);
+}
+
 // The message list of one correspondent joins Emails with Address: such a rowset cannot be changed, and
 // says so, and it reads each message body from the file only when the row's stream is read.
 TEST_F(MessageTest, AJoinedRowsetIsReadOnlyAndReadsBodiesOnlyWhenAsked)

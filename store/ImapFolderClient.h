@@ -1,0 +1,25 @@
+// What the folder tree asks of an IMAP account's client: the folder operations it hands to the server.
+#pragma once
+
+#include <windows.h>
+
+class CAccountsRecord;
+
+class CImapFolderClient
+{
+public:
+    virtual ~CImapFolderClient() {}
+
+    virtual void CreateFolder(const char* pszPath) = 0;
+    virtual void RenameFolder(const char* pszOldPath, const char* pszNewPath) = 0;
+    virtual void DeleteFolder(LONG nFolderID, const char* pszPath) = 0;
+    virtual void SelectFolder(LONG nFolderID, const char* pszPath, LONG nMessages) = 0;
+    // A call of the component's own that brackets a delete (slot 13) or ends a delete or rename (slot 15).
+    virtual void CallComponent(int nSlot) = 0;
+};
+
+// Makes the client of an IMAP account (server, login, password and port from the record); NULL when it
+// cannot. Set by the IMAP client code, which owns that class.
+typedef CImapFolderClient* (*ImapFolderClientFactory)(const CAccountsRecord& account);
+ImapFolderClientFactory SetImapFolderClientFactory(ImapFolderClientFactory pfnFactory);
+CImapFolderClient* MakeImapFolderClient(const CAccountsRecord& account);
