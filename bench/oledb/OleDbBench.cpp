@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace
@@ -179,9 +180,23 @@ bool RawRun(double& insertSeconds, double& readSeconds)
         sqlite3_prepare_v2(db, "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, Flags FROM Folders", -1,
                            &select, NULL);
         n = 0;
+        // The same job as the layer's: every column of every row lands in a record of the program.
+        CFolderRow row;
         while (sqlite3_step(select) == SQLITE_ROW)
         {
-            sum += sqlite3_column_int(select, 0) + sqlite3_column_bytes(select, 2);
+            row.m_ID = sqlite3_column_int(select, 0);
+            row.m_OwnerID = sqlite3_column_int(select, 1);
+            const unsigned char* pName = sqlite3_column_text(select, 2);
+            size_t cbName = (size_t)sqlite3_column_bytes(select, 2);
+            cbName = cbName < sizeof(row.m_szName) - 1 ? cbName : sizeof(row.m_szName) - 1;
+            memcpy(row.m_szName, pName, cbName);
+            row.m_szName[cbName] = 0;
+            row.m_Type = sqlite3_column_int(select, 3);
+            row.m_nUnread = sqlite3_column_int(select, 4);
+            row.m_nMessagesNumber = sqlite3_column_int(select, 5);
+            row.m_Flags = sqlite3_column_int(select, 6);
+            sum += row.m_ID + row.m_OwnerID + (LONG)cbName + row.m_Type + row.m_nUnread + row.m_nMessagesNumber +
+                   row.m_Flags;
             ++n;
         }
         double d = Seconds(start);
