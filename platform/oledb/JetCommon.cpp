@@ -300,8 +300,10 @@ void CJetPackedRow::Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::
 {
     for (int i = 0; i < nCols; ++i)
     {
-        int iCol = i + iFirst;
-        int nType = sqlite3_column_type(pStmt, iCol);
+        // Each sqlite3_column_* call takes the connection mutex; the caller holds it already, so the column's
+        // value is fetched once and read without it.
+        sqlite3_value* pValue = sqlite3_column_value(pStmt, i + iFirst);
+        int nType = sqlite3_value_type(pValue);
         CJetValue::Kind kind = CJetValue::Null;
         if (nType == SQLITE_INTEGER)
             kind = (size_t)i < lazy.size() && lazy[i] ? CJetValue::LazyBlob : CJetValue::Integer;
@@ -317,22 +319,22 @@ void CJetPackedRow::Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::
         case CJetValue::Integer:
         case CJetValue::LazyBlob:
         {
-            sqlite3_int64 v = sqlite3_column_int64(pStmt, iCol);
+            sqlite3_int64 v = sqlite3_value_int64(pValue);
             buffer.append((const char*)&v, sizeof(v));
             break;
         }
         case CJetValue::Real:
         {
-            double v = sqlite3_column_double(pStmt, iCol);
+            double v = sqlite3_value_double(pValue);
             buffer.append((const char*)&v, sizeof(v));
             break;
         }
         case CJetValue::Text:
         case CJetValue::Blob:
         {
-            const char* p = kind == CJetValue::Text ? (const char*)sqlite3_column_text(pStmt, iCol)
-                                                    : (const char*)sqlite3_column_blob(pStmt, iCol);
-            UINT32 n = (UINT32)sqlite3_column_bytes(pStmt, iCol);
+            const char* p = kind == CJetValue::Text ? (const char*)sqlite3_value_text(pValue)
+                                                    : (const char*)sqlite3_value_blob(pValue);
+            UINT32 n = (UINT32)sqlite3_value_bytes(pValue);
             buffer.append((const char*)&n, sizeof(n));
             if (p != NULL)
                 buffer.append(p, n);

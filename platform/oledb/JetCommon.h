@@ -104,8 +104,8 @@ struct CJetValueRef
 class CJetPackedRow
 {
 public:
-    // Appends the columns iFirst.. of the statement's current row to buffer; lazy[i] marks the length of a
-    // long binary column (read as an integer) whose bytes stay in the file.
+    // Appends the columns iFirst.. of the statement's current row to buffer; the caller holds the connection
+    // mutex. lazy[i] marks the length of a long binary column (read as an integer) whose bytes stay in the file.
     static void Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
                      std::string& buffer);
     void Set(const char* p, size_t n)
