@@ -1,6 +1,9 @@
 // A rowset materialised at execution: rows in memory, changes written through to one base table by rowid.
 #include "JetRowset.h"
 
+#include <new>
+
+#include "JetBlockPool.h"
 #include "JetErrorInfo.h"
 #include "JetSession.h"
 
@@ -40,6 +43,14 @@ CJetRowset::CJetRowset(CJetSession* pSession) : m_pSession(pSession)
 
 CJetRowset::~CJetRowset()
 {
+    for (const Block& block : m_rowBlocks)
+    {
+        for (size_t cb = 0; cb < block.cbUsed; cb += sizeof(Row))
+            reinterpret_cast<Row*>(block.p + cb)->~Row();
+        CJetBlockPool::Give(block.p, block.cb);
+    }
+    for (const Block& block : m_byteBlocks)
+        CJetBlockPool::Give(block.p, block.cb);
     if (m_pSession != NULL)
         m_pSession->Release();
 }
@@ -76,27 +87,36 @@ void CJetRowset::AddRow(const std::vector<CJetValue>& values)
 // costs far less than fresh pages, and a large one still needs few allocations.
 CJetRowset::Row* CJetRowset::NewFilledRow()
 {
-    if (m_rowBlocks.empty() || m_nRowsInBlock == m_nRowBlock)
+    if (m_rowBlocks.empty() || m_rowBlocks.back().cb - m_rowBlocks.back().cbUsed < sizeof(Row))
     {
-        m_nRowBlock = m_rowBlocks.empty() ? 16 : (m_nRowBlock < 4096 ? m_nRowBlock * 2 : m_nRowBlock);
-        m_rowBlocks.emplace_back(new Row[m_nRowBlock]);
-        m_nRowsInBlock = 0;
+        size_t cb = m_rowBlocks.empty() ? 16 * sizeof(Row) : m_rowBlocks.back().cb;
+        if (!m_rowBlocks.empty() && cb < 4096 * sizeof(Row))
+            cb *= 2;
+        char* p = CJetBlockPool::Take(cb);
+        m_rowBlocks.push_back(Block{p, cb, 0});
     }
-    return &m_rowBlocks.back()[m_nRowsInBlock++];
+    Block& block = m_rowBlocks.back();
+    Row* row = new (block.p + block.cbUsed) Row;
+    block.cbUsed += sizeof(Row);
+    return row;
 }
 
 const char* CJetRowset::Store(const std::string& bytes)
 {
-    if (m_byteBlocks.empty() || m_cbBlock - m_cbBlockUsed < bytes.size())
+    if (m_byteBlocks.empty() || m_byteBlocks.back().cb - m_byteBlocks.back().cbUsed < bytes.size())
     {
-        size_t cbNext = m_byteBlocks.empty() ? 1024 : (m_cbBlock < (1 << 20) ? m_cbBlock * 2 : m_cbBlock);
-        m_cbBlock = bytes.size() > cbNext ? bytes.size() : cbNext;
-        m_byteBlocks.emplace_back(new char[m_cbBlock]);
-        m_cbBlockUsed = 0;
+        size_t cb = m_byteBlocks.empty() ? 1024 : m_byteBlocks.back().cb;
+        if (!m_byteBlocks.empty() && cb < (1 << 20))
+            cb *= 2;
+        if (cb < bytes.size())
+            cb = bytes.size();
+        char* p = CJetBlockPool::Take(cb);
+        m_byteBlocks.push_back(Block{p, cb, 0});
     }
-    char* p = m_byteBlocks.back().get() + m_cbBlockUsed;
+    Block& block = m_byteBlocks.back();
+    char* p = block.p + block.cbUsed;
     memcpy(p, bytes.data(), bytes.size());
-    m_cbBlockUsed += bytes.size();
+    block.cbUsed += bytes.size();
     return p;
 }
 

@@ -67,14 +67,16 @@ private:
     std::string m_strTable;
     std::string m_strSelectList;
     std::vector<std::unique_ptr<Row>> m_all; // owns every row, deleted ones too, so handles stay valid
-    // The rows of the execution and their packed values, in large blocks: a big folder read whole
-    // would otherwise cost an allocation per row, which the heap makes slow as it grows.
-    std::vector<std::unique_ptr<Row[]>> m_rowBlocks;
-    size_t m_nRowsInBlock = 0;
-    size_t m_nRowBlock = 0;
-    std::vector<std::unique_ptr<char[]>> m_byteBlocks;
-    size_t m_cbBlockUsed = 0;
-    size_t m_cbBlock = 0;
+    // The rows of the execution and their packed values, in large blocks from the block pool: a big folder
+    // read whole would otherwise cost an allocation per row, which the heap makes slow as it grows.
+    struct Block
+    {
+        char* p;
+        size_t cb;
+        size_t cbUsed;
+    };
+    std::vector<Block> m_rowBlocks;
+    std::vector<Block> m_byteBlocks;
     // The view of the packed row last read: the auto accessors of one move read the same row in turn.
     std::vector<CJetValueRef> m_unpacked;
     const Row* m_pUnpacked = NULL;
