@@ -353,16 +353,36 @@ STDMETHODIMP CJetErrorInfo::GetRecordCount(ULONG* pcRecords)
 namespace
 {
 // Set while this thread's error object is one the provider put there. Every method clears it on entry, and
-// clearing an object that is not there costs a call into OLE on each row read.
-thread_local bool t_bErrorSet = false;
+// clearing an object that is not there costs a call into OLE on each row read. The flag lives in a Win32 slot:
+// thread_local is emulated by this compiler, with a locked lookup on every access.
+DWORD ErrorSetSlot()
+{
+    static const DWORD s_dwSlot = TlsAlloc();
+    return s_dwSlot;
+}
+
+void SetErrorSetFlag(bool bSet)
+{
+    DWORD dwSlot = ErrorSetSlot();
+    if (dwSlot != TLS_OUT_OF_INDEXES)
+        TlsSetValue(dwSlot, bSet ? (LPVOID)1 : NULL);
+}
 } // namespace
 
 void JetClearError()
 {
-    if (!t_bErrorSet)
-        return;
+    DWORD dwSlot = ErrorSetSlot();
+    if (dwSlot != TLS_OUT_OF_INDEXES)
+    {
+        // TlsGetValue clears the thread's last error, which is the caller's.
+        DWORD dwLastError = GetLastError();
+        bool bSet = TlsGetValue(dwSlot) != NULL;
+        SetLastError(dwLastError);
+        if (!bSet)
+            return;
+    }
     SetErrorInfo(0, NULL);
-    t_bErrorSet = false;
+    SetErrorSetFlag(false);
 }
 
 std::wstring JetMessage(DWORD dwJetError, const std::wstring& strName)
@@ -390,7 +410,7 @@ HRESULT JetReportError(HRESULT hr, REFIID iid, DWORD dwJetError, const std::wstr
     record.strDescription = strDescription;
     CJetErrorInfo* pInfo = new CJetErrorInfo(std::vector<CJetErrorRecord>(1, record));
     SetErrorInfo(0, static_cast<IErrorInfo*>(pInfo));
-    t_bErrorSet = true;
+    SetErrorSetFlag(true);
     pInfo->Release();
     return hr;
 }
