@@ -351,12 +351,16 @@ void CJetPackedRow::Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::
 
 void CJetPackedRow::Unpack(std::vector<CJetValueRef>& values) const
 {
-    values.clear();
+    // Written in place: a value built aside and copied in stalls on the copy of what was just stored.
+    size_t nValues = 0;
     const char* p = m_p;
     const char* pEnd = p + m_n;
     while (p < pEnd)
     {
-        CJetValueRef v;
+        if (nValues == values.size())
+            values.emplace_back();
+        CJetValueRef& v = values[nValues++];
+        v = CJetValueRef();
         v.kind = (CJetValue::Kind)*p++;
         switch (v.kind)
         {
@@ -383,8 +387,8 @@ void CJetPackedRow::Unpack(std::vector<CJetValueRef>& values) const
         default:
             break;
         }
-        values.push_back(v);
     }
+    values.resize(nValues);
 }
 
 void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam) const
