@@ -1,4 +1,4 @@
-// A logged-on POP3 connection as the leave-on-server bookkeeping sees it: its UIDL list and its DELE and STAT.
+// A logged-on POP3 connection as the leave-on-server bookkeeping sees it: its UIDL list, DELE and STAT.
 #pragma once
 
 #include <atlstr.h>
@@ -9,7 +9,7 @@
 class CPop3ServerList : public CServerMessageList
 {
 public:
-    // bListed: the connection's Uidl() call succeeded. Without it an empty list says nothing about the server.
+    // bListed: the connection's Uidl() call succeeded; without it an empty list says nothing of the server.
     CPop3ServerList(CPop3& pop, bool bListed) : m_Pop(pop), m_bListed(bListed) {}
 
     bool IsListed() override { return m_bListed; }

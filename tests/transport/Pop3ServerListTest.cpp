@@ -1,5 +1,5 @@
-// The leave-on-server bookkeeping run through a real POP3 connection to dovecot: what it deletes really leaves
-// the Maildir on QUIT, what it keeps stays.
+// The leave-on-server bookkeeping run through a real POP3 connection to dovecot: what it deletes really
+// leaves the Maildir on QUIT, what it keeps stays.
 #include "transport/Pop3ServerList.h"
 
 #include <gtest/gtest.h>
@@ -192,14 +192,14 @@ struct CServerPurgeCase
 TEST_F(Pop3PurgeTest, DeletesOnTheServerWhatTheAccountRulesLetGo)
 {
     const CServerPurgeCase cases[] = {
-        {"empty mailbox drops every row and clears 0x80", 0x08 | 0x80, 5, {{"a", 1}, {"b", 9}}, {}, {}, {}, {},
-         false},
-        {"leave a copy, no removal rule: nothing goes", 0x08, 5, {{"a", 9}}, {{"s", 9}}, {"a", "s", "n"}, {"a"},
-         {"a", "n", "s"}, true},
-        {"remove when deleted locally", 0x08 | 0x10, 5, {{"a", 0}, {"gone", 0}}, {{"s", 9}}, {"a", "s"}, {"gone"},
-         {"s"}, true},
-        {"remove after 5 days: six days old goes, four days old stays", 0x08 | 0x40, 5, {{"d6", 6}, {"d4", 4}},
-         {{"s6", 6}, {"s4", 4}}, {"d6", "d4", "s6", "s4"}, {"d4"}, {"d4", "s4"}, true},
+        {"empty mailbox drops every row and clears 0x80", 0x08 | 0x80, 5, {{"a", 1}, {"b", 9}}, {}, {}, {},
+         {}, false},
+        {"leave a copy, no removal rule: nothing goes", 0x08, 5, {{"a", 9}}, {{"s", 9}}, {"a", "s", "n"},
+         {"a"}, {"a", "n", "s"}, true},
+        {"remove when deleted locally", 0x08 | 0x10, 5, {{"a", 0}, {"gone", 0}}, {{"s", 9}}, {"a", "s"},
+         {"gone"}, {"s"}, true},
+        {"remove after 5 days: six days old goes, four days old stays", 0x08 | 0x40, 5,
+         {{"d6", 6}, {"d4", 4}}, {{"s6", 6}, {"s4", 4}}, {"d6", "d4", "s6", "s4"}, {"d4"}, {"d4", "s4"}, true},
         {"leave a copy switched off: stored and deleted copies go", 0x80, 5, {{"a", 0}}, {{"s", 0}},
          {"a", "s", "new"}, {}, {"new"}, true},
         {"letter case counts", 0x08 | 0x10, 5, {{"abc", 0}}, {{"XYZ", 9}}, {"ABC", "xyz"}, {"abc"},
