@@ -18,7 +18,7 @@ public:
     virtual LONG GetMessageNumber(int i) = 0;
     // Takes entry i out of the list; later entries move up by one.
     virtual void RemoveAt(int i) = 0;
-    // POP3 "DELE n"; its reply is not examined.
+    // POP3 "DELE n"; a connection may throw when the server refuses it.
     virtual void Dele(LONG nMessage) = 0;
     // POP3 "STAT", sent to keep a long bookkeeping pass from timing out.
     virtual void Stat() = 0;

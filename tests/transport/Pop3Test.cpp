@@ -47,27 +47,15 @@ protected:
     {
         m_nPort = PeerPort("ORB_POP3_PORT");
         ASSERT_NE(m_nPort, 0u) << "ORB_POP3_PORT is not set: run the tests through ./test";
-        m_strMail = PeerFolder() + "dovecot\\mail\\tester\\";
-        for (const char* sub : {"cur\\", "new\\", "tmp\\"})
-        {
-            for (const std::string& name : ListFiles(m_strMail + sub))
-                DeleteFileA((m_strMail + sub + name).c_str());
-        }
-        for (const std::string& name : ListFiles(m_strMail))
-            DeleteFileA((m_strMail + name).c_str());
+        m_strMail = EmptyPeerMailbox("tester");
     }
 
-    // Written in tmp and moved into new, so that the server never sees half a message.
     void Deliver(const std::string& name, const std::string& bytes)
     {
-        WriteWholeFile(m_strMail + "tmp\\" + name, bytes);
-        ASSERT_TRUE(MoveFileA((m_strMail + "tmp\\" + name).c_str(), (m_strMail + "new\\" + name).c_str()));
+        ASSERT_TRUE(DeliverToMailbox(m_strMail, name, bytes));
     }
 
-    size_t MessageFiles()
-    {
-        return ListFiles(m_strMail + "cur\\").size() + ListFiles(m_strMail + "new\\").size();
-    }
+    size_t MessageFiles() { return MailboxMessageCount(m_strMail); }
 
     std::unique_ptr<CPop3> LogOn(const char* pszPassword = "secret")
     {

@@ -68,6 +68,32 @@ std::vector<std::string> ListFiles(const std::string& folder)
     return names;
 }
 
+std::string EmptyPeerMailbox(const char* pszUser)
+{
+    const std::string mailbox = PeerFolder() + "dovecot\\mail\\" + pszUser + "\\";
+    for (const char* sub : {"cur\\", "new\\", "tmp\\"})
+    {
+        for (const std::string& name : ListFiles(mailbox + sub))
+            DeleteFileA((mailbox + sub + name).c_str());
+    }
+    // dovecot's own files (uidlist, keywords) would keep the old identifiers.
+    for (const std::string& name : ListFiles(mailbox))
+        DeleteFileA((mailbox + name).c_str());
+    return mailbox;
+}
+
+bool DeliverToMailbox(const std::string& mailbox, const std::string& name, const std::string& bytes)
+{
+    const std::string temporary = mailbox + "tmp\\" + name;
+    WriteWholeFile(temporary, bytes);
+    return MoveFileA(temporary.c_str(), (mailbox + "new\\" + name).c_str()) != FALSE;
+}
+
+size_t MailboxMessageCount(const std::string& mailbox)
+{
+    return ListFiles(mailbox + "cur\\").size() + ListFiles(mailbox + "new\\").size();
+}
+
 std::vector<std::string> CMessageBoxRecorder::s_Texts;
 std::vector<int> CMessageBoxRecorder::s_Answers;
 HANDLE CMessageBoxRecorder::s_hSignal = NULL;

@@ -17,6 +17,13 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 // Names of the plain files in a folder.
 std::vector<std::string> ListFiles(const std::string& folder);
 
+// A POP3 peer user's Maildir (dovecot\mail\<user>\ in the peer folder), emptied.
+std::string EmptyPeerMailbox(const char* pszUser);
+// Written in tmp and moved into new, so that the server never sees half a message; false when either failed.
+bool DeliverToMailbox(const std::string& mailbox, const std::string& name, const std::string& bytes);
+// The message files in cur and new.
+size_t MailboxMessageCount(const std::string& mailbox);
+
 // Answers every message box with the next answer of a list (the last one repeating) and records the texts.
 class CMessageBoxRecorder
 {
