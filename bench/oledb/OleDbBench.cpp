@@ -11,6 +11,7 @@
 namespace
 {
 const int kRows = 2000;
+const int kReads = 5;
 const char kCreate[] = "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, OwnerID INTEGER NOT NULL, "
                        "Name TEXT(100) NOT NULL, Type INTEGER NOT NULL, nUnread INTEGER, nMessagesNumber INTEGER, "
                        "Flags INTEGER)";
@@ -111,11 +112,11 @@ bool LayerRun(double& insertSeconds, double& readSeconds)
     insertSeconds = Seconds(start);
     rows.Close();
 
-    // The first read of a process also pays for touching fresh memory: the better of two reads counts, on
-    // both sides.
+    // The first read of a process also pays for touching fresh memory, and a read of a few milliseconds is
+    // easily cut into by the machine's other work: the best of five reads counts, on both sides.
     int n = 0;
     readSeconds = 1e9;
-    for (int nRound = 0; nRound < 2; nRound++)
+    for (int nRound = 0; nRound < kReads; nRound++)
     {
         start = std::chrono::steady_clock::now();
         if (FAILED(rows.Open(session, "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, Flags FROM Folders",
@@ -173,7 +174,7 @@ bool RawRun(double& insertSeconds, double& readSeconds)
     int n = 0;
     LONG sum = 0;
     readSeconds = 1e9;
-    for (int nRound = 0; nRound < 2; nRound++)
+    for (int nRound = 0; nRound < kReads; nRound++)
     {
         start = std::chrono::steady_clock::now();
         sqlite3_stmt* select = NULL;
@@ -224,8 +225,8 @@ int main()
     printf("OLE DB layer over SQLite, %d rows, one commit per insert, write-ahead log on both\n", kRows);
     printf("insert   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kRows / layerInsert,
            kRows / rawInsert, rawInsert / layerInsert);
-    printf("read (better of two) layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kRows / layerRead,
-           kRows / rawRead, rawRead / layerRead);
+    printf("read (best of %d)   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kReads,
+           kRows / layerRead, kRows / rawRead, rawRead / layerRead);
     CoUninitialize();
     return 0;
 }
