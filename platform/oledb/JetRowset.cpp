@@ -194,10 +194,10 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
         pRow->packed.Unpack(m_unpacked);
         m_pUnpacked = pRow;
     }
+    CJetBlobRef ref; // every field is set again for each lazy column
     for (const DBBINDING& b : pAccessor->bindings)
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
-        CJetBlobRef ref;
         const CJetBlobRef* pRef = NULL;
         if (iCol < m_lazy.size() && m_lazy[iCol] && m_pSession != NULL)
         {
@@ -214,7 +214,11 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
             }
             pRef = &ref;
         }
-        CJetValueRef value = bPacked ? m_unpacked[iCol] : CJetValueRef(pRow->values[iCol]);
+        // The unpacked view is passed where it lies: a copy would stall on the stores that just wrote it.
+        CJetValueRef fromValues;
+        if (!bPacked)
+            fromValues = CJetValueRef(pRow->values[iCol]);
+        const CJetValueRef& value = bPacked ? m_unpacked[iCol] : fromValues;
         if (FAILED(JetValueToBinding(value, b, (BYTE*)pData, pRef)))
             ++nErrors;
     }
