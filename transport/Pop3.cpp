@@ -369,6 +369,11 @@ int CPop3::ReadResponse(int nCode, int nTrace)
 
 void CPop3::ReadListing(int nCode)
 {
+    // A listing states the whole mailbox: a second one replaces the first instead of repeating every entry.
+    if (nCode == REPLY_LIST)
+        m_Sizes.clear();
+    else
+        m_Uidl.clear();
     std::string line;
     int nResult = 0;
     for (;;)

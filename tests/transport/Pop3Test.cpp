@@ -125,6 +125,11 @@ TEST_F(Pop3ServerTest, RetrievesEveryMessageByteForByte)
     EXPECT_EQ(pop->GetTotalSize(), nTotal);
     ASSERT_EQ(pop->GetListCount(), 4);
     ASSERT_EQ(pop->GetUidlCount(), 4);
+    // Listing again, as a keep-alive or a second pass does, must not repeat the entries.
+    ASSERT_EQ(pop->Uidl(), 1);
+    ASSERT_EQ(pop->List(), 1);
+    ASSERT_EQ(pop->GetListCount(), 4);
+    ASSERT_EQ(pop->GetUidlCount(), 4);
     for (int i = 0; i < 4; ++i)
     {
         const std::string id = Str(pop->GetStringAt(i));

@@ -1,0 +1,56 @@
+// Fuzzes the received-message parser: a part tree and its attachment scan over any text.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "content/MimePart.h"
+#include "content/ReceivedMessage.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace
+{
+// A stored attachment name becomes a file in the message's folder: it must stay there.
+bool IsSafeFileName(const CString& name)
+{
+    if (name.IsEmpty() || name == "." || name == "..")
+        return false;
+    for (int i = 0; i < name.GetLength(); ++i)
+    {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == '\\' || c == '/' || c == ':')
+            return false;
+    }
+    return true;
+}
+
+void WalkTree(const CMimePart& part)
+{
+    CString type, subtype;
+    part.GetContentType(type, subtype);
+    part.GetBoundary();
+    part.GetDecodedBody();
+    for (const CMimePart* child = part.m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
+        WalkTree(*child);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const CString text(reinterpret_cast<const char*>(data), static_cast<int>(size));
+    CMimePart message(text);
+    WalkTree(message);
+
+    CReceivedMessageScan scan;
+    ScanReceivedMessage(message, scan);
+    for (size_t i = 0; i < scan.m_attachments.size(); ++i)
+    {
+        const CReceivedAttachment& attachment = scan.m_attachments[i];
+        FUZZ_CHECK(IsSafeFileName(attachment.m_strName));
+        FUZZ_CHECK(attachment.m_nSize >= 0);
+        if (attachment.m_bWriteFile)
+            FUZZ_CHECK(attachment.m_strData.GetLength() == attachment.m_nSize);
+        for (size_t j = 0; j < i; ++j)
+            FUZZ_CHECK(attachment.m_strName.CompareNoCase(scan.m_attachments[j].m_strName) != 0);
+    }
+    return 0;
+}
