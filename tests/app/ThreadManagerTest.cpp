@@ -200,7 +200,7 @@ TEST_F(ThreadManagerTest, TheSixtyFourthThreadIsRefused)
 {
     OpenMainWindow();
     // The main window and the hidden window are two of the 63. The windows open and close one at a time:
-    // sixty threads creating and destroying X windows at once have crashed Wine's X11 driver here.
+    // sixty threads creating and destroying X windows at once have aborted inside Wine's own heap here.
     for (int i = 1; i <= 61; i++)
     {
         ASSERT_TRUE(::PostThreadMessageA(g_dwManagerThreadId, WM_USER, ID_FIND_MESSAGE_MENU, i));
