@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "StoreTestDatabase.h"
+#include "PurgeTestFixture.h"
 #include "TransportTestSupport.h"
-#include "store/AccountsTable.h"
-#include "store/DeletedMessagesTable.h"
-#include "store/Folders.h"
 #include "transport/Pop3.h"
 
 namespace
@@ -26,15 +23,6 @@ std::string Str(const CString& s)
     return std::string(static_cast<const char*>(s), s.GetLength());
 }
 
-DATE Now()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    DATE date = 0;
-    SystemTimeToVariantTime(&now, &date);
-    return date;
-}
-
 // Each reading moves on by 4 seconds, so that the pass also sends its keep-alive STAT between DELEs.
 DWORD s_dwFakeTicks = 0;
 DWORD FakeTicks()
@@ -42,18 +30,16 @@ DWORD FakeTicks()
     return s_dwFakeTicks += 4000;
 }
 
-class Pop3PurgeTest : public ::testing::Test
+class Pop3PurgeTest : public CPurgeTestFixture
 {
 protected:
+    Pop3PurgeTest() : CPurgeTestFixture("purge") {}
+
     void SetUp() override
     {
         m_nPort = PeerPort("ORB_POP3_PORT");
         ASSERT_NE(m_nPort, 0u) << "ORB_POP3_PORT is not set: run the tests through ./test";
-        m_db.OpenFile(m_path.m_strPath);
-        CFolders folders(m_db.Session());
-        m_nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
-        CAccountsTable::CreateTableIfMissing(m_db.Session(), NULL);
-        CDeletedMessagesTable::Create(m_db.Session(), NULL);
+        CPurgeTestFixture::SetUp();
         s_dwFakeTicks = 0;
         m_pfnOldTicks = SetPurgeTickSource(FakeTicks);
     }
@@ -63,42 +49,6 @@ protected:
         SetPurgeTickSource(m_pfnOldTicks);
         EmptyPeerMailbox("tester");
         EmptyPeerMailbox("second");
-    }
-
-    LONG AddAccount(const char* pszUser, LONG nFlags, int nRemoveAfter)
-    {
-        CString strSQL;
-        strSQL.Format("INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Flags, "
-                      "RemoveAfter) VALUES ('%s', 'x@y', '127.0.0.1', 'smtp', '%s', %ld, %d)",
-                      pszUser, pszUser, (long)nFlags, nRemoveAfter);
-        m_db.Exec(strSQL);
-        return m_db.QueryLong("SELECT MAX(ID) FROM Accounts");
-    }
-
-    void AddDeleted(LONG nAccountID, const char* pszUniqueID, double dDaysAgo)
-    {
-        CDeletedMessagesTable table(m_db.Session());
-        table.Find(NULL, nAccountID, NULL);
-        table.Clear();
-        strcpy(table.m_UniqueID, pszUniqueID);
-        table.m_AccountID = nAccountID;
-        table.m_DateOfDeleting = Now() - dDaysAgo;
-        ASSERT_EQ(S_OK, table.Insert(0));
-    }
-
-    void AddStored(LONG nAccountID, const char* pszUniqueID, double dDaysAgo)
-    {
-        CEmailsImpl<> store(m_db.Session());
-        CTestMessage message;
-        message.nFolderID = m_nInbox;
-        message.text = "Subject: s\r\n\r\nbody";
-        message.pszUniqueID = pszUniqueID;
-        message.date = Now() - dDaysAgo;
-        LONG nID = InsertTestMessage(store, message);
-        ASSERT_GT(nID, 0);
-        CString strSQL;
-        strSQL.Format("UPDATE Emails SET AccountID = %ld WHERE EmailsID = %ld", (long)nAccountID, (long)nID);
-        m_db.Exec(strSQL);
     }
 
     // A mailbox holding one small message per identifier (dovecot lists the file name as its UIDL).
@@ -122,13 +72,9 @@ protected:
     // As the receive worker does it: list, purge, QUIT (which is when the server really deletes).
     void Purge(LONG nAccountID, const char* pszUser)
     {
-        CAccountsTable account(m_db.Session(), NULL);
-        account.m_ID = nAccountID;
-        account.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
-        ASSERT_EQ(S_OK, account.MoveFirst());
         std::unique_ptr<CPop3> pop = LogOn(pszUser);
         CPop3ServerList server(*pop, pop->Uidl() == 1);
-        PurgeDeletedMessages(NULL, account, server);
+        CPurgeTestFixture::Purge(nAccountID, server);
         EXPECT_EQ(pop->Quit(), 1) << Str(pop->GetErrorText());
     }
 
@@ -145,29 +91,8 @@ protected:
         return ids;
     }
 
-    Texts RowsOf(LONG nAccountID)
-    {
-        CDeletedMessagesTable table(m_db.Session());
-        table.Find(NULL, nAccountID, NULL);
-        Texts rows;
-        while (table.MoveNext() == S_OK)
-            rows.push_back(table.m_UniqueID);
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-
-    LONG FlagsOf(LONG nAccountID)
-    {
-        CString strSQL;
-        strSQL.Format("SELECT Flags FROM Accounts WHERE ID = %ld", (long)nAccountID);
-        return m_db.QueryLong(strSQL);
-    }
-
     UINT m_nPort = 0;
     int m_nCancel = 0;
-    CTempDatabasePath m_path{"purge"};
-    CTestDatabase m_db;
-    LONG m_nInbox = 0;
     PurgeTickSource m_pfnOldTicks = NULL;
 };
 
