@@ -1,12 +1,12 @@
 // The running instance's side of the single-instance hand-over.
 #include "app/CmdLineHolder.h"
 
+#include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/File.h"
 #include "foundation/FileException.h"
 #include "foundation/Paths.h"
-#include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
 
 namespace
@@ -105,12 +105,7 @@ LRESULT CCmdLineHolder::OnAreYouMe()
     }
     catch (CFileException* pException)
     {
-        char szError[255] = {};
-        pException->GetErrorMessage(szError, sizeof(szError));
-        delete pException;
-        if (IsTraceOn())
-            g_pTraceFile->WriteText(CString("\r\nERROR: ") + szError);
-        AppMessageBox(CString("ERROR: ") + szError, MB_ICONSTOP, NULL);
+        ShowFileException(pException, true);
     }
     catch (...)
     {

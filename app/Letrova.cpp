@@ -296,12 +296,7 @@ int CLetrova::HandOverCommandLine(const CString& strCmdLine)
     }
     catch (CFileException* pException)
     {
-        char szError[255] = {};
-        pException->GetErrorMessage(szError, sizeof(szError));
-        delete pException;
-        if (IsTraceOn())
-            g_pTraceFile->WriteText(CString("\r\nERROR: ") + szError);
-        AppMessageBox(CString("ERROR: ") + szError, MB_ICONSTOP, NULL);
+        ShowFileException(pException, true);
     }
     catch (...)
     {

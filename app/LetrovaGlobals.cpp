@@ -1,7 +1,9 @@
 // Process-wide state of the mail client and the single-instance role.
 #include "app/LetrovaGlobals.h"
 
+#include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
+#include "foundation/FileException.h"
 #include "foundation/Paths.h"
 #include "foundation/Registry.h"
 #include "foundation/Texts.h"
@@ -100,4 +102,14 @@ void WriteThreadCount(LONG nCount)
     ::RegSetValueExA(hKey, "Current thread count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
                      sizeof(dwValue));
     ::RegCloseKey(hKey);
+}
+
+void ShowFileException(CFileException* pException, bool bTrace)
+{
+    char szError[255] = {};
+    pException->GetErrorMessage(szError, sizeof(szError));
+    delete pException;
+    if (bTrace && IsTraceOn())
+        g_pTraceFile->WriteText(CString("\r\nERROR: ") + szError);
+    AppMessageBox(CString("ERROR: ") + szError, MB_ICONSTOP, NULL);
 }

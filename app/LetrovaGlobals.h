@@ -7,6 +7,7 @@
 #include <atlapp.h>
 
 class CLetrova;
+class CFileException;
 class CDatabaseMy;
 
 extern CAppModule _Module;
@@ -32,3 +33,6 @@ void ReleaseInstanceRole();
 // Writes "Current thread count" to the settings directly: a settings object built at unloading would
 // reopen and empty the trace file.
 void WriteThreadCount(LONG nCount);
+// The "ERROR: ..." stop box for a file failure met at a COM or thread boundary, traced when asked;
+// deletes the exception.
+void ShowFileException(CFileException* pException, bool bTrace);

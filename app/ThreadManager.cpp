@@ -265,10 +265,7 @@ void CLetrovaThreadManager::ServeMessage(const MSG& msg)
     }
     catch (CFileException* pException)
     {
-        char szError[255] = {};
-        pException->GetErrorMessage(szError, sizeof(szError));
-        delete pException;
-        AppMessageBox(CString("ERROR: ") + szError, MB_ICONSTOP, NULL);
+        ShowFileException(pException, false);
     }
     catch (CException* pException)
     {
