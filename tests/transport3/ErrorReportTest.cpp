@@ -336,6 +336,8 @@ TEST_F(ErrorReportTest, CancelEndsTheSendingDialogOnlyAfterItsWorker)
     ui.Run([&] { nResult = dlg.DoModal(NULL); });
     const HWND hWndSending = CDialogResponder::FindDialog(ui.ThreadId(), "Sending...");
     ASSERT_NE((HWND)NULL, hWndSending);
+    EXPECT_EQ("Cancel", CDialogResponder::ItemText(hWndSending, IDCANCEL));
+    ui.Invoke([&] { ::RedrawWindow(hWndSending, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
     SaveWindowScreenshot(hWndSending, "error-report-sending-dialog");
 
     CDialogResponder::Press(hWndSending, IDCANCEL);
