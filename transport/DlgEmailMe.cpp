@@ -135,7 +135,8 @@ LRESULT CDlgEmailMe::OnView(WORD, WORD, HWND, BOOL&)
     {
         char szError[255];
         pException->GetErrorMessage(szError, sizeof(szError));
-        AppMessageBox(CString(ErrorReportText::kFileErrorPrefix) + pException->m_strFileName + "'\r\n" + szError,
+        AppMessageBox(CString(ErrorReportText::kFileErrorPrefix) + pException->m_strFileName + "'\r\n" +
+                          szError,
                       MB_ICONERROR, m_hWnd);
         delete pException;
         return 0;

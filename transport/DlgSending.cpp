@@ -12,10 +12,11 @@
 
 UINT CDlgSending::s_nPort = 25;
 
-CDlgSending::CDlgSending(const char* pszServer, const CAddress& from, const CAddress& to, const char* pszSubject,
-                         const char* pszBody, const char* pszAttachment)
+CDlgSending::CDlgSending(const char* pszServer, const CAddress& from, const CAddress& to,
+                         const char* pszSubject, const char* pszBody, const char* pszAttachment)
     : m_strServer(pszServer), m_From(from), m_To(to), m_strSubject(pszSubject), m_strBody(pszBody),
-      m_strAttachment(pszAttachment), m_hThread(NULL), m_hWndProgress(NULL), m_nCancel(0), m_nResult(2), m_bWorkerDone(0)
+      m_strAttachment(pszAttachment), m_hThread(NULL), m_hWndProgress(NULL), m_nCancel(0), m_nResult(2),
+      m_bWorkerDone(0)
 {
 }
 
@@ -81,8 +82,8 @@ void CDlgSending::Send()
             return;
         const char* pszFiles[] = {m_strAttachment};
         const int nFiles = m_strAttachment.IsEmpty() ? 0 : 1;
-        if (smtp.SendMail(m_From.strName, m_From.strAddress, m_To.strAddress, m_strSubject, m_strBody, pszFiles,
-                          nFiles) == 0)
+        if (smtp.SendMail(m_From.strName, m_From.strAddress, m_To.strAddress, m_strSubject, m_strBody,
+                          pszFiles, nFiles) == 0)
             m_nResult = 1;
     }
     catch (const char* pszText)

@@ -27,8 +27,9 @@ CString CHTMLServerConnection::FrameReply(const CString& strBody)
     // A bare body is not HTTP: current browsers and clients reject it. The length and "Connection: close"
     // let the client finish without the server closing the connection.
     CString strReply;
-    strReply.Format("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: %d\r\nConnection: close\r\n\r\n",
-                    strBody.GetLength());
+    strReply.Format(
+        "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: %d\r\nConnection: close\r\n\r\n",
+        strBody.GetLength());
     return strReply + strBody;
 }
 

@@ -301,15 +301,17 @@ void CSocketAsyncMT::DetachHandle(SOCKET hSocket, bool bDead)
     if (bDead)
     {
         CLock lock(layer.deadLock);
-        auto it = std::find_if(layer.dead.begin(), layer.dead.end(),
-                               [hSocket](const std::pair<SOCKET, CSocketAsyncMT*>& p) { return p.first == hSocket; });
+        auto it = std::find_if(
+            layer.dead.begin(), layer.dead.end(),
+            [hSocket](const std::pair<SOCKET, CSocketAsyncMT*>& p) { return p.first == hSocket; });
         if (it != layer.dead.end())
             layer.dead.erase(it);
         return;
     }
     CLock lock(layer.socketLock);
-    auto it = std::find_if(layer.sockets.begin(), layer.sockets.end(),
-                           [hSocket](const std::pair<SOCKET, CSocketAsyncMT*>& p) { return p.first == hSocket; });
+    auto it =
+        std::find_if(layer.sockets.begin(), layer.sockets.end(),
+                     [hSocket](const std::pair<SOCKET, CSocketAsyncMT*>& p) { return p.first == hSocket; });
     if (it != layer.sockets.end())
         layer.sockets.erase(it);
     if (!layer.sockets.empty())

@@ -25,11 +25,10 @@ LRESULT CWndText::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
     RECT rc;
     GetClientRect(&rc);
-    m_hWndEdit = ::CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", NULL,
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                       ES_AUTOHSCROLL,
-                                   rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, m_hWnd, NULL,
-                                   ATL::_AtlBaseModule.GetModuleInstance(), NULL);
+    m_hWndEdit = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "EDIT", NULL,
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, rc.left, rc.top,
+        rc.right - rc.left, rc.bottom - rc.top, m_hWnd, NULL, ATL::_AtlBaseModule.GetModuleInstance(), NULL);
     if (m_hWndEdit)
         ::SetWindowTextA(m_hWndEdit, m_strText);
     return 0;

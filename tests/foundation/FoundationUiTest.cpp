@@ -36,7 +36,8 @@ TEST(FoundationUiTest, AcceptingTheErrorReportOpensTheReportDialogWithSystemInfo
     SetErrorReportDialog(pfnPrevious);
     ASSERT_EQ(1, g_nReportDialogs);
     EXPECT_EQ(0u, g_strReport.find("FATAL ERROR: Disk full.\r\n\r\n"));
-    EXPECT_GT(g_strReport.size(), strlen("FATAL ERROR: Disk full.\r\n\r\n")) << "the system information follows";
+    EXPECT_GT(g_strReport.size(), strlen("FATAL ERROR: Disk full.\r\n\r\n"))
+        << "the system information follows";
     EXPECT_EQ("C:\\Lv\\Trace.log", g_strFile);
 }
 

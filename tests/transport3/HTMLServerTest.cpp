@@ -157,10 +157,14 @@ TEST_F(HTMLServerTest, EachWholeRequestLineOfAPacketIsMatchedAndAnswered)
     };
     const Case cases[] = {
         {"empty number", "GET /? HTTP/1.1\r\n\r\n", {""}},
-        {"other path and method ignored", "GET /x HTTP/1.1\r\nPOST /?17 HTTP/1.1\r\nGET /?5 HTTP/1.1\r\n", {"5"}},
+        {"other path and method ignored",
+         "GET /x HTTP/1.1\r\nPOST /?17 HTTP/1.1\r\nGET /?5 HTTP/1.1\r\n",
+         {"5"}},
         {"lower case", "get /?5 http/1.0\r\n\r\n", {"5"}},
         {"two requests in one packet", "GET /?1 HTTP/1.1\r\n\r\nGET /?2 HTTP/1.1\r\n\r\n", {"1", "2"}},
-        {"ten digits get no reply", "GET /?1234567890 HTTP/1.1\r\nGET /?123456789 HTTP/1.1\r\n", {"123456789"}},
+        {"ten digits get no reply",
+         "GET /?1234567890 HTTP/1.1\r\nGET /?123456789 HTTP/1.1\r\n",
+         {"123456789"}},
         {"a header line holding a request", "Referer: GET /?9 HTTP/1.1\r\nGET /?3 HTTP/1.1\r\n", {"3"}},
     };
     StartServer();
@@ -253,7 +257,8 @@ TEST(HttpRequestReaderTest, LinesAreTakenWholeAndPendingTextIsCapped)
     EXPECT_EQ("GET /?1 HTTP/1.1", strLine);
     EXPECT_FALSE(reader.NextLine(strLine));
     EXPECT_EQ("Host", reader.Pending());
-    reader.Append(std::string(CHttpRequestReader::kMaxPending - 4, 'x').data(), CHttpRequestReader::kMaxPending - 4);
+    reader.Append(std::string(CHttpRequestReader::kMaxPending - 4, 'x').data(),
+                  CHttpRequestReader::kMaxPending - 4);
     EXPECT_FALSE(reader.Overflowed()) << "exactly the cap";
     reader.Append("x", 1);
     EXPECT_TRUE(reader.Overflowed());

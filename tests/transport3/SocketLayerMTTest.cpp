@@ -203,7 +203,8 @@ TEST_F(SocketLayerMTTest, SocketsMadeAndClosedOnTwoThreadsWhileNoticesFlowLeaveT
             {
                 CCountingSocket client;
                 if (client.Create(0, SOCK_STREAM, SOCKET_ALL_EVENTS, "127.0.0.1"))
-                    client.CSocketAsyncMT::ConnectRaw(reinterpret_cast<const SOCKADDR*>(pAddr), sizeof(*pAddr));
+                    client.CSocketAsyncMT::ConnectRaw(reinterpret_cast<const SOCKADDR*>(pAddr),
+                                                      sizeof(*pAddr));
                 if (i % 3 == 0)
                     Sleep(0);
                 client.Close();
