@@ -13,6 +13,7 @@
 #include "UiThread.h"
 #include "WindowReaders.h"
 #include "foundation/Exception.h"
+#include "foundation/FoundationUi.h"
 #include "transport/SocketMessageHandler.h"
 #include "transport/SocketSyncMT.h"
 
@@ -239,6 +240,57 @@ TEST_F(SocketLayerMTTest, SocketsMadeAndClosedOnTwoThreadsWhileNoticesFlowLeaveT
         accepted.clear();
     });
     EXPECT_EQ((HWND)NULL, CSocketAsyncMT::GetNotifyWindow());
+}
+
+// A window of its own that passes the layer's messages on, as the rules' description pane does.
+class CChainingWindow : public ATL::CWindowImpl<CChainingWindow>, public CSocketMessageMap
+{
+public:
+    DECLARE_WND_CLASS("OrbTestChainingWindow")
+    BEGIN_MSG_MAP(CChainingWindow)
+        CHAIN_MSG_MAP(CSocketMessageMap)
+    END_MSG_MAP()
+    CChainingWindow() : CSocketMessageMap("CSocketListening") {}
+};
+
+TEST_F(SocketLayerMTTest, AFailingHandlerIsReportedUnderTheNameOfTheWindowThatPassedItsMessage)
+{
+    CChainingWindow chaining;
+    HWND hWndChaining = NULL;
+    m_Ui.Invoke([&] { hWndChaining = chaining.Create(HWND_MESSAGE); });
+    ASSERT_NE((HWND)NULL, hWndChaining);
+    struct Case
+    {
+        HWND hWnd;
+        bool bThrowText;
+        const char* pszPrompted;
+    };
+    const Case cases[] = {
+        {m_hWndHandler, false, "ERROR: Handler failed."},
+        {m_hWndHandler, true, "Unhandled exception!!!\r\nCSocketMessageHandler"},
+        {hWndChaining, false, "ERROR: Handler failed."},
+        {hWndChaining, true, "Unhandled exception!!!\r\nCSocketListening"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszPrompted);
+        CCountingSocket socket;
+        ASSERT_TRUE(socket.Create(0, SOCK_STREAM, SOCKET_ALL_EVENTS, "127.0.0.1"));
+        socket.m_onOutOfBand = [&] {
+            if (c.bThrowText)
+                throw "Stop";
+            throw new CException("ERROR: Handler failed.");
+        };
+        CBoxRecorder boxes(IDNO);
+        const SOCKET hSocket = socket.m_hSocket;
+        m_Ui.Invoke([&] { ::SendMessageA(c.hWnd, WM_SOCKET_NOTIFY, hSocket, WSAMAKESELECTREPLY(FD_OOB, 0)); });
+        EXPECT_EQ(1, socket.m_nOutOfBand.load());
+        ASSERT_EQ(1u, boxes.Count());
+        EXPECT_EQ(std::string(c.pszPrompted) + "\r\n\r\nDo you want to email me the report about your problem?",
+                  boxes.Texts()[0]);
+        socket.Close();
+    }
+    m_Ui.Invoke([&] { chaining.DestroyWindow(); });
 }
 
 } // namespace
