@@ -269,7 +269,9 @@ TEST_F(ErrorReportTest, SendDeliversTheReportWithItsFileAndKeepsWhatWasTyped)
     EXPECT_TRUE(ui.WaitForExit());
 }
 
-UINT ClosedPort()
+// A port that refuses connections for as long as the returned socket lives: bound but not listening, so
+// that no other socket can take the port meanwhile, nor a client's own end connect to itself on it.
+SOCKET BindRefusingPort(UINT& nPort)
 {
     SOCKET hSocket = socket(AF_INET, SOCK_STREAM, 0);
     SOCKADDR_IN addr = {};
@@ -278,8 +280,8 @@ UINT ClosedPort()
     bind(hSocket, reinterpret_cast<SOCKADDR*>(&addr), sizeof(addr));
     int nLength = sizeof(addr);
     getsockname(hSocket, reinterpret_cast<SOCKADDR*>(&addr), &nLength);
-    closesocket(hSocket);
-    return ntohs(addr.sin_port);
+    nPort = ntohs(addr.sin_port);
+    return hSocket;
 }
 
 TEST_F(ErrorReportTest, AFailedSendShowsItsMessageAndLeavesTheEmailDialogWithItsFields)
@@ -288,18 +290,21 @@ TEST_F(ErrorReportTest, AFailedSendShowsItsMessageAndLeavesTheEmailDialogWithIts
     struct Case
     {
         const char* pszName;
-        UINT nPort;
+        bool bConnectionRefused;
         const char* pszTo;
         const char* pszExpected;
     };
     const Case cases[] = {
-        {"connection refused", ClosedPort(), "support@vorn.example", "Connect to server error: "},
-        {"recipient refused", CDlgSending::s_nPort, "refused@example.org", "550"},
+        {"connection refused", true, "support@vorn.example", "Connect to server error: "},
+        {"recipient refused", false, "refused@example.org", "550"},
     };
+    const UINT nPeerPort = CDlgSending::s_nPort;
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.pszName);
-        CDlgSending::s_nPort = c.nPort;
+        UINT nRefusingPort = 0;
+        const SOCKET hRefusing = c.bConnectionRefused ? BindRefusingPort(nRefusingPort) : INVALID_SOCKET;
+        CDlgSending::s_nPort = c.bConnectionRefused ? nRefusingPort : nPeerPort;
         CDlgEmailMe dlg("ERROR: x", "", m_pSettings);
         CUiThread ui(_Module);
         ui.Run([&] { dlg.DoModal(NULL); });
@@ -319,6 +324,8 @@ TEST_F(ErrorReportTest, AFailedSendShowsItsMessageAndLeavesTheEmailDialogWithIts
         EXPECT_STREQ(BuiltInHosts::kSupportMailbox, m_pSettings->m_strEmailMeTo) << "nothing stored back";
         CDialogResponder::Press(hWndEmail, IDCANCEL);
         EXPECT_TRUE(ui.WaitForExit());
+        if (hRefusing != INVALID_SOCKET)
+            closesocket(hRefusing);
     }
 }
 
