@@ -225,6 +225,18 @@ def write_empty_text_store():
     f.save(os.path.join(directory, "Inbox.dbx"))
 
 
+def write_small_stores():
+    # Local Folders marked by other flags than the two known ones: still the folder at index 1 under 0.
+    directory = os.path.join(OUT, "store-local-flags-differ")
+    folders_file([(1, 0, "Local Folders", None, 0x100018, 0, 0), (2, 1, "Inbox", "Inbox.dbx", 0x19, 2, 51)],
+                 directory)
+    message_file("Inbox", 2, 70, 51)[0].save(os.path.join(directory, "Inbox.dbx"))
+    # No folder at index 1 under the root.
+    directory = os.path.join(OUT, "store-no-local-folders")
+    folders_file([(3, 0, "Elsewhere", "Inbox.dbx", 0x19, 2, 51)], directory)
+    message_file("Inbox", 2, 80, 51)[0].save(os.path.join(directory, "Inbox.dbx"))
+
+
 def one_message(subject="One message"):
     f = DbxFile()
     text = message_text("Inbox", 1, subject, "Ann", "ann@example.com", datetime.datetime(2024, 1, 2, 3, 4, 5), 100)
@@ -364,6 +376,7 @@ def main():
     shutil.rmtree(OUT, ignore_errors=True)
     write_store()
     write_empty_text_store()
+    write_small_stores()
     write_faults()
     write_hostile()
     # The fuzz target's seeds: a folder list, a multi-level message tree and a text over several blocks.
