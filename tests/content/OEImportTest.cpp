@@ -34,12 +34,13 @@ const WPARAM ID_ADD_FOLDER_TO_TREE = 33002;
 
 std::mutex s_lock;
 std::vector<std::string> s_boxes;
+std::atomic<int> s_nAnswer{IDYES};
 
 int RecordBox(const char* pszText, const char*, UINT, HWND)
 {
     std::lock_guard<std::mutex> guard(s_lock);
     s_boxes.push_back(pszText);
-    return IDYES;
+    return s_nAnswer;
 }
 
 void RecordExceptionDialog(HWND, const char* pszText)
@@ -187,6 +188,7 @@ protected:
         SetAppMessageBoxHook(m_previousBox);
         SetExceptionDialogHook(m_previousDialog);
         SetImportHandOverEvent(NULL);
+        s_nAnswer = IDYES;
     }
 
     // Runs the dialog on a UI thread, presses "&Import" and waits for the dialog to close by itself.
@@ -331,6 +333,44 @@ TEST_F(OEImportTest, LocalFoldersIsTheFolderAtIndexOneUnderTheRootWhateverItsFla
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(0u, boxes[0].find("exception: ERROR: Import OE. The Local Folders was not found.\r\n\r\n"));
     EXPECT_EQ(2, m_db.QueryLong("SELECT COUNT(*) FROM Emails"));
+}
+
+// A subject refused at its question ends its folder level: the rest of its folder, its subfolders and its
+// later siblings are left, and the completion is still announced. Accepted, the subject is cut to 255.
+TEST_F(OEImportTest, ALongSubjectIsCutOrEndsItsFolderLevel)
+{
+    const std::string strSubject = "Long subject 91 " + std::string(300, 'x');
+    const std::string strQuestion = "The subject\r\n\r\n'" + strSubject +
+                                    "'\r\n\r\nof message too long. Maximal subject length is 255 letters. Do you "
+                                    "want to cut subject to\r\n\r\n'" + strSubject.substr(0, 255) + "'?";
+    s_nAnswer = IDNO;
+    EXPECT_EQ(IDOK, Import("store-long-subject"));
+    EXPECT_EQ((std::vector<std::string>{strQuestion, "The import is completed.\r\n\r\n1 copied, 0 skipped."}),
+              TakeBoxes());
+    const LONG nA = FolderID(m_nRoot, "A");
+    EXPECT_EQ(1u, Messages(nA).size());
+    EXPECT_EQ(0, m_db.QueryLong("SELECT COUNT(*) FROM Folders WHERE Name = 'A1' OR Name = 'B'"));
+
+    s_nAnswer = IDYES;
+    EXPECT_EQ(IDOK, Import("store-long-subject"));
+    EXPECT_EQ((std::vector<std::string>{strQuestion, "The import is completed.\r\n\r\n4 copied, 0 skipped."}),
+              TakeBoxes());
+    const std::vector<CStoredMessage> stored = Messages(nA);
+    EXPECT_EQ(3u, stored.size());
+    EXPECT_EQ(1, std::count_if(stored.begin(), stored.end(),
+                               [&](const CStoredMessage& m) { return m.strSubject == strSubject.substr(0, 255); }));
+    EXPECT_EQ(1u, Messages(FolderID(nA, "A1")).size());
+    EXPECT_EQ(1u, Messages(FolderID(m_nRoot, "B")).size());
+}
+
+// A message file whose index tree is broken ends the import with the reader's text; what was copied stays.
+TEST_F(OEImportTest, ABrokenMessageFileEndsTheImportWithTheReadersText)
+{
+    EXPECT_EQ(IDOK, Import("store-broken-tree"));
+    const std::vector<std::string> boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(0u, boxes[0].find("exception: DbxException: Wrong parent !\r\n\r\n"));
+    EXPECT_EQ(2u, Messages(m_nInbox).size());
 }
 
 // Cancel stops between messages: the message being copied when it came and at most the one after it

@@ -138,7 +138,7 @@ def message_text(folder, n, subject, name, address, when, size):
     return body.encode("ascii")
 
 
-def message_file(folder, count, start, fanout, empty_at=None):
+def message_file(folder, count, start, fanout, empty_at=None, long_subject_at=None):
     """A folder's message file and its manifest lines."""
     f = DbxFile()
     records, manifest = [], []
@@ -148,6 +148,8 @@ def message_file(folder, count, start, fanout, empty_at=None):
         subject = f"Report {n:02d} on the {folder} plans"
         if n % 9 == 4:
             subject = "=?iso-8859-1?Q?Caf=E9_meeting?= " + str(n)
+        if long_subject_at == i:
+            subject = f"Long subject {n:02d} " + "x" * 300
         name = "" if n % 5 == 3 else f"Sender {n:02d}"
         address = f"sender{n:02d}@example.com"
         size = 200 + (n * 137) % 1500
@@ -231,6 +233,24 @@ def write_small_stores():
     folders_file([(1, 0, "Local Folders", None, 0x100018, 0, 0), (2, 1, "Inbox", "Inbox.dbx", 0x19, 2, 51)],
                  directory)
     message_file("Inbox", 2, 70, 51)[0].save(os.path.join(directory, "Inbox.dbx"))
+    # A subject over 255 characters in the second message of A, which has a subfolder and a later sibling.
+    directory = os.path.join(OUT, "store-long-subject")
+    folders_file([(1, 0, "Local Folders", None, 0x100019, 0, 0), (2, 1, "A", "A.dbx", 0x19, 3, 51),
+                  (3, 2, "A1", "A1.dbx", 0x19, 1, 51), (4, 1, "B", "B.dbx", 0x19, 1, 51)], directory)
+    message_file("A", 3, 90, 51, long_subject_at=1)[0].save(os.path.join(directory, "A.dbx"))
+    message_file("A1", 1, 93, 51)[0].save(os.path.join(directory, "A1.dbx"))
+    message_file("B", 1, 94, 51)[0].save(os.path.join(directory, "B.dbx"))
+    # The second folder's file has a broken index tree.
+    directory = os.path.join(OUT, "store-broken-tree")
+    folders_file([(1, 0, "Local Folders", None, 0x100019, 0, 0), (2, 1, "Inbox", "Inbox.dbx", 0x19, 2, 51),
+                  (3, 1, "Broken", "Broken.dbx", 0x19, 1, 51)], directory)
+    message_file("Inbox", 2, 100, 51)[0].save(os.path.join(directory, "Inbox.dbx"))
+    f, fields = one_message()
+    record = f.record(fields)
+    root = f.reserve(NODE_SIZE)
+    f.node(0, [], first_child=f.node(root + 4, [(record, 0, 0)]), first_count=1, pos=root)
+    f.set_index(1, root)
+    f.save(os.path.join(directory, "Broken.dbx"))
     # No folder at index 1 under the root.
     directory = os.path.join(OUT, "store-no-local-folders")
     folders_file([(3, 0, "Elsewhere", "Inbox.dbx", 0x19, 2, 51)], directory)
