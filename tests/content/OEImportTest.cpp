@@ -20,6 +20,7 @@
 #include "store/ExceptionDialog.h"
 #include "store/Folders.h"
 #include "tests/support/DialogResponder.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/UiThread.h"
 #include "tests/support/WindowReaders.h"
 #include "../store2/StoreTestDatabase.h"
@@ -384,6 +385,34 @@ TEST_F(OEImportTest, CancelStopsBetweenMessages)
     EXPECT_LE(nStored, 2);
     EXPECT_EQ(nStored, m_nMessagesAdded);
     EXPECT_EQ(0, m_db.QueryLong("SELECT COUNT(*) FROM Folders WHERE Name = 'Alpha'"));
+}
+
+// Without a worker: a store path naming an unset variable is reported and left out, Export only says so,
+// and Cancel closes the dialog.
+TEST_F(OEImportTest, TheDialogWithoutAWorker)
+{
+    CFakeMainThread main(&m_db, "%VORN_OE_UNSET%\\Mail\\");
+    std::atomic<INT_PTR> nResult{-1};
+    CUiThread ui(_Module);
+    ui.Run([&] {
+        CDlgImportOE dialog(main.m_hWnd);
+        nResult = dialog.DoModal();
+    });
+    HWND hDialog = CDialogResponder::FindDialog(ui.ThreadId(), "Import");
+    ASSERT_NE((HWND)NULL, hDialog);
+    EXPECT_EQ("", CDialogResponder::ItemText(hDialog, IDC_OE_STORE_FOLDER));
+    ui.Invoke([&] {
+        SendMessageA(hDialog, WM_COMMAND, IDC_OE_EXPORT, 0);
+        RedrawWindow(hDialog, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    });
+    SaveWindowScreenshot(hDialog, "import-outlook-express");
+    std::vector<std::string> boxes = TakeBoxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(0u, boxes[0].find("exception: ERROR: Environment variable name 'VORN_OE_UNSET' was not found.\r\n\r\n"));
+    EXPECT_EQ("Under constraction!!!", boxes[1]);
+    CDialogResponder::Press(hDialog, IDCANCEL);
+    EXPECT_TRUE(ui.WaitForExit(30000));
+    EXPECT_EQ(IDCANCEL, nResult);
 }
 
 TEST(OEImportPathTest, TheLastEnvironmentVariableOfThePathIsExpanded)
