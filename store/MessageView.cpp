@@ -161,7 +161,12 @@ bool CViewFileRewriter::WriteContentIdPart(const CString& strId, CString& strPat
         return false;
     // The name is the sender's: made a plain file name of this folder, and one no other part of the view
     // took already.
-    strPath = m_strFolder + MakeUniqueAttachmentName(MakeFileName(strName), m_used);
+    // Leading dots are cut as well: the file layer refuses a name that starts like "..".
+    CString strSafe = MakeFileName(strName);
+    strSafe.TrimLeft(".");
+    if (strSafe.IsEmpty())
+        strSafe = "_";
+    strPath = m_strFolder + MakeUniqueAttachmentName(strSafe, m_used);
     WritePartBodyFile(strHeader, strBody, strPath, m_strLastError);
     m_written[strId] = strPath;
     return true;
@@ -182,6 +187,10 @@ int WriteMessageViewFile(const CString& strMessage, const CMimePart* pMessage, c
     {
         try
         {
+            // Made before the work, so that a folder removed meanwhile does not make the work (and its
+            // questions) run twice; a failure of cause "path not found" still makes it and starts again.
+            if (!bNoMessage)
+                ::CreateDirectoryA(strFolder, NULL);
             if (bNoMessage)
             {
                 if (::GetFileAttributesA(strPath) == INVALID_FILE_ATTRIBUTES)
