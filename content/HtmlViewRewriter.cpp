@@ -99,34 +99,34 @@ CString CHtmlViewRewriter::Rewrite(const CString& strHtml, FindHtmlTagProc pfnFi
     m_bInHead = m_bMetaMet = m_bBaseMet = m_bHeadMet = false;
     const char* pszText = strHtml;
     int nRemaining = strHtml.GetLength();
-    // Pieces from the last to the first; joined once at the end, so the walk stays linear.
-    std::vector<CString> pieces;
+    // Chunks from the last to the first; joined once at the end, so the walk stays linear.
+    std::vector<CString> chunks;
     bool bAnyTag = false;
     int nStart = 0, nEnd = 0;
     while (nRemaining > 0 && pfnFindTag(pszText, nRemaining, nStart, nEnd))
     {
         bAnyTag = true;
         if (nEnd < nRemaining)
-            pieces.push_back(CString(pszText + nEnd, nRemaining - nEnd));
-        pieces.push_back(RewriteTag(CString(pszText + nStart, nEnd - nStart)));
+            chunks.push_back(CString(pszText + nEnd, nRemaining - nEnd));
+        chunks.push_back(RewriteTag(CString(pszText + nStart, nEnd - nStart)));
         nRemaining = nStart;
     }
     if (!bAnyTag)
         return strHtml;
     if (nRemaining > 0)
-        pieces.push_back(CString(pszText, nRemaining));
+        chunks.push_back(CString(pszText, nRemaining));
     if (!m_bHeadMet)
-        pieces.push_back(BuildViewHead(m_strCharset) + "\r\n");
+        chunks.push_back(BuildViewHead(m_strCharset) + "\r\n");
 
     size_t nTotal = 0;
-    for (const CString& strPiece : pieces)
-        nTotal += (size_t)strPiece.GetLength();
+    for (const CString& strChunk : chunks)
+        nTotal += (size_t)strChunk.GetLength();
     CString strOut;
     char* pOut = strOut.GetBufferSetLength((int)nTotal);
-    for (size_t i = pieces.size(); i-- > 0;)
+    for (size_t i = chunks.size(); i-- > 0;)
     {
-        memcpy(pOut, (const char*)pieces[i], (size_t)pieces[i].GetLength());
-        pOut += pieces[i].GetLength();
+        memcpy(pOut, (const char*)chunks[i], (size_t)chunks[i].GetLength());
+        pOut += chunks[i].GetLength();
     }
     strOut.ReleaseBuffer((int)nTotal);
     return strOut;

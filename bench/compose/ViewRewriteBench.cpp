@@ -31,10 +31,10 @@ int main()
     std::ifstream in(std::string(ORB_TEST_DATA_DIR) + "/html/newsletter.htm", std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    std::string strPiece = text.str();
-    std::string strBody = strPiece.substr(strPiece.find("<TABLE"));
+    std::string strPage = text.str();
+    std::string strBody = strPage.substr(strPage.find("<TABLE"));
     strBody = strBody.substr(0, strBody.find("</BODY>"));
-    std::string strLarge = strPiece.substr(0, strPiece.find("<TABLE"));
+    std::string strLarge = strPage.substr(0, strPage.find("<TABLE"));
     while (strLarge.size() < 500 * 1024)
         strLarge += strBody;
     std::string strSmall = strLarge.substr(0, strLarge.size() / 10);
