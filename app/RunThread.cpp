@@ -268,7 +268,10 @@ DWORD WINAPI CLetrovaThreadManager::RunThread(LPVOID pParam)
     catch (...)
     {
         Trace("\r\nCLetrovaThreadManager::RunThread() Unhandled exception!!!");
-        AppMessageBox("CLetrovaThreadManager::RunThread() Unhandled exception!!!\r\n", MB_ICONSTOP, NULL);
+        const char* pszHint = FailureHintText;
+        CString strText = CString("CLetrovaThreadManager::RunThread() Unhandled exception!!!\r\n") +
+                          (pszHint != NULL ? pszHint : "");
+        AppMessageBox(strText, MB_ICONSTOP, NULL);
     }
     _Module.RemoveMessageLoop();
     if (bTraceEnd)
