@@ -49,6 +49,7 @@ public:
         ::ShowWindow(hWnd, m_pStart->nShowCmd);
         m_pStart->pManager->SetThreadWindow(::GetCurrentThreadId(), hWnd);
         ::SetForegroundWindow(hWnd);
+        m_pStart->pManager->ThreadShown();
         m_pStart.reset();
     }
 
