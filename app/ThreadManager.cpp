@@ -36,8 +36,8 @@ const DWORD kMessageWindowWaitMs = 5000;
 const DWORD kAreYouMeOpenWaitMs = 20000;
 const DWORD kAreYouMeCloseWaitMs = 5000;
 // Windows are created and activated one thread at a time: under Wine, dozens of threads doing so at once
-// have left the process heap's lock held by a thread that faulted inside the heap. A window that takes
-// longer only lets the next thread start.
+// have left the process heap's lock owned by a thread that sat idle in its message loop, and every other
+// thread waited on the heap for ever. A window that takes longer only lets the next thread start.
 const DWORD kThreadShowWaitMs = 5000;
 
 CLetrovaThreadManager::ThreadStartHook g_pfnThreadStartHook = NULL;

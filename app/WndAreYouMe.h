@@ -17,7 +17,8 @@
 const int ID_AYM_SEND = 32801;
 const int ID_AYM_SEND_INDIVIDUAL = 32812;
 
-class CWndAreYouMe : public CWindowImpl<CWndAreYouMe, CWindow, CFrameWinTraits>, public CUpdateUI<CWndAreYouMe>
+class CWndAreYouMe : public CWindowImpl<CWndAreYouMe, CWindow, CFrameWinTraits>,
+                     public CUpdateUI<CWndAreYouMe>
 {
 public:
     DECLARE_WND_CLASS("LetrovaWndAreYouMe")
