@@ -28,6 +28,7 @@ function(orb_add_netsurf suffix)
     # We hand the parser UTF-8 only: our charset layer converts first, so no iconv.
     target_compile_definitions(${target} PRIVATE WITHOUT_ICONV_FILTER _BSD_SOURCE _DEFAULT_SOURCE)
     set_property(TARGET ${target} PROPERTY C_STANDARD 99)
-    target_compile_options(${target} PRIVATE -w -O2 ${ARGN})
+    # libcss declares a stray tentative variable in a shared header; common symbols merge its copies.
+    target_compile_options(${target} PRIVATE -w -O2 -fcommon ${ARGN})
     set_property(TARGET ${target} PROPERTY POSITION_INDEPENDENT_CODE OFF)
 endfunction()
