@@ -643,7 +643,8 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                                                                       m_metrics.Descent(*blockStyle))
                                   : 16;
             cursorY += lh;
-            Separator("\r\n");
+            // Each further break is one more empty line of text.
+            m_pendingSeparator += "\r\n";
             i++;
         }
     }
@@ -708,11 +709,57 @@ void CHtmlLayout::PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, f
     parent.children.push_back(std::move(box));
 }
 
+namespace
+{
+bool CollapsesThroughTop(const CHtmlNode* node)
+{
+    const CHtmlStyle* s = node->style;
+    return s->border[0] == 0 && s->padding[0].value == 0 && !s->clip && s->floating == Float::None &&
+           (s->display == Display::Block || s->display == Display::ListItem) && node->name != "html";
+}
+
+// The first in-flow child when it is a block that starts the content, else null.
+const CHtmlNode* FirstBlockChild(const CHtmlNode* node)
+{
+    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
+    {
+        if (!c->style)
+            continue;
+        if (c->type == NodeType::Text)
+        {
+            if (c->text.find_first_not_of(" \t\r\n\f") != std::string::npos)
+                return nullptr;
+            continue;
+        }
+        if (c->style->display == Display::None)
+            continue;
+        return IsBlockLevel(c->style) && c->style->floating == Float::None ? c : nullptr;
+    }
+    return nullptr;
+}
+
+// A block's top margin with those of its first children it collapses with.
+float CollapsedTop(const CHtmlNode* node, float width)
+{
+    float m = node->style->margin[0].Resolve(width);
+    for (int guard = 0; guard < kMaxGuard && CollapsesThroughTop(node); guard++)
+    {
+        node = FirstBlockChild(node);
+        if (!node)
+            break;
+        m = std::max(m, node->style->margin[0].Resolve(width));
+    }
+    return m;
+}
+}
+
 float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width,
                                   FloatArea& floats)
 {
     float cursor = y;
     float prevMargin = 0;
+    // The first child's top margin has already gone into this block's own when they collapse.
+    const CHtmlNode* collapsedChild = CollapsesThroughTop(node) ? FirstBlockChild(node) : nullptr;
     std::vector<InlineItem> items;
     auto flush = [&]() {
         bool any = false;
@@ -721,6 +768,10 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
                 (it.style && it.style->whiteSpace != WhiteSpace::Normal && it.style->whiteSpace != WhiteSpace::Nowrap &&
                  !it.text.empty()))
                 any = true;
+        if (!any)
+            for (const InlineItem& it : items)
+                if (it.kind == InlineItem::Text && it.text.empty())
+                    Anchor(it.node, cursor + prevMargin);
         if (any)
         {
             cursor += prevMargin;
@@ -743,7 +794,9 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             if (cleared > cursor + prevMargin)
                 cursor = cleared, prevMargin = 0;
         }
-        float mt = s->margin[0].Resolve(width), mb = s->margin[2].Resolve(width);
+        float mt = CollapsedTop(c, width), mb = s->margin[2].Resolve(width);
+        if (c == collapsedChild)
+            mt = 0;
         // Adjacent vertical margins collapse into the larger one.
         float gap = std::max(prevMargin, mt) + std::min(0.f, std::min(prevMargin, mt));
         Separator("\r\n");

@@ -802,6 +802,16 @@ Length ToLength(uint8_t isSet, css_fixed v, css_unit unit, float fontSize)
     return l;
 }
 
+// Reads a length property; the accessor runs before its outputs are read.
+Length Get(uint8_t (*get)(const css_computed_style*, css_fixed*, css_unit*), uint8_t setValue,
+           const css_computed_style* cs, float fontSize)
+{
+    css_fixed v = 0;
+    css_unit u = CSS_UNIT_PX;
+    uint8_t status = get(cs, &v, &u);
+    return ToLength(status == setValue, v, u, fontSize);
+}
+
 void Convert(const css_computed_style* cs, CHtmlStyle& s)
 {
     css_fixed v;
@@ -829,20 +839,20 @@ void Convert(const css_computed_style* cs, CHtmlStyle& s)
     s.floating = f == CSS_FLOAT_LEFT ? Float::Left : f == CSS_FLOAT_RIGHT ? Float::Right : Float::None;
     uint8_t cl = css_computed_clear(cs);
     s.clear = cl == CSS_CLEAR_LEFT ? 1 : cl == CSS_CLEAR_RIGHT ? 2 : cl == CSS_CLEAR_BOTH ? 3 : 0;
-    s.width = ToLength(css_computed_width(cs, &v, &u) == CSS_WIDTH_SET, v, u, fs);
-    s.height = ToLength(css_computed_height(cs, &v, &u) == CSS_HEIGHT_SET, v, u, fs);
-    s.minWidth = ToLength(css_computed_min_width(cs, &v, &u) == CSS_MIN_WIDTH_SET, v, u, fs);
-    s.minHeight = ToLength(css_computed_min_height(cs, &v, &u) == CSS_MIN_HEIGHT_SET, v, u, fs);
-    s.maxWidth = ToLength(css_computed_max_width(cs, &v, &u) == CSS_MAX_WIDTH_SET, v, u, fs);
-    s.maxHeight = ToLength(css_computed_max_height(cs, &v, &u) == CSS_MAX_HEIGHT_SET, v, u, fs);
-    s.margin[0] = ToLength(css_computed_margin_top(cs, &v, &u) == CSS_MARGIN_SET, v, u, fs);
-    s.margin[1] = ToLength(css_computed_margin_right(cs, &v, &u) == CSS_MARGIN_SET, v, u, fs);
-    s.margin[2] = ToLength(css_computed_margin_bottom(cs, &v, &u) == CSS_MARGIN_SET, v, u, fs);
-    s.margin[3] = ToLength(css_computed_margin_left(cs, &v, &u) == CSS_MARGIN_SET, v, u, fs);
-    s.padding[0] = ToLength(css_computed_padding_top(cs, &v, &u) == CSS_PADDING_SET, v, u, fs);
-    s.padding[1] = ToLength(css_computed_padding_right(cs, &v, &u) == CSS_PADDING_SET, v, u, fs);
-    s.padding[2] = ToLength(css_computed_padding_bottom(cs, &v, &u) == CSS_PADDING_SET, v, u, fs);
-    s.padding[3] = ToLength(css_computed_padding_left(cs, &v, &u) == CSS_PADDING_SET, v, u, fs);
+    s.width = Get(css_computed_width, CSS_WIDTH_SET, cs, fs);
+    s.height = Get(css_computed_height, CSS_HEIGHT_SET, cs, fs);
+    s.minWidth = Get(css_computed_min_width, CSS_MIN_WIDTH_SET, cs, fs);
+    s.minHeight = Get(css_computed_min_height, CSS_MIN_HEIGHT_SET, cs, fs);
+    s.maxWidth = Get(css_computed_max_width, CSS_MAX_WIDTH_SET, cs, fs);
+    s.maxHeight = Get(css_computed_max_height, CSS_MAX_HEIGHT_SET, cs, fs);
+    s.margin[0] = Get(css_computed_margin_top, CSS_MARGIN_SET, cs, fs);
+    s.margin[1] = Get(css_computed_margin_right, CSS_MARGIN_SET, cs, fs);
+    s.margin[2] = Get(css_computed_margin_bottom, CSS_MARGIN_SET, cs, fs);
+    s.margin[3] = Get(css_computed_margin_left, CSS_MARGIN_SET, cs, fs);
+    s.padding[0] = Get(css_computed_padding_top, CSS_PADDING_SET, cs, fs);
+    s.padding[1] = Get(css_computed_padding_right, CSS_PADDING_SET, cs, fs);
+    s.padding[2] = Get(css_computed_padding_bottom, CSS_PADDING_SET, cs, fs);
+    s.padding[3] = Get(css_computed_padding_left, CSS_PADDING_SET, cs, fs);
     for (Length& p : s.padding)
         if (p.value < 0)
             p.value = 0;

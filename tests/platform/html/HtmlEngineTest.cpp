@@ -73,7 +73,8 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
         {"to line in FONT size=1 with mailto links",
          "<body style='margin:0'><div id=to><font size=1>To: <a href='mailto:a@b.c'>Ann</a>; "
          "<a href='mailto:d@e.f'>Bob</a></font></div></body>",
-         400, {{"to", 0, 0, 400, 10}}, "To: Ann; Bob"},
+         // The line keeps the DIV's own 16 px strut.
+         400, {{"to", 0, 0, 400, 16}}, "To: Ann; Bob"},
         {"blockquote quote with a left border",
          "<body style='margin:0'><blockquote id=q style='border-left:2px solid #00f;padding-left:5px;"
          "margin:0 0 0 5px'>quoted</blockquote></body>",
@@ -86,7 +87,7 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
          "<tr><td id=c1 width=100>Left</td><td id=c2><table id=inner cellspacing=0 cellpadding=0><tr>"
          "<td>Inner</td></tr></table></td></tr></table></body>",
          600, {{"t", 0, 0, 400, 24}, {"c1", 0, 0, 108, 24}, {"c2", 108, 0, 292, 24}},
-         "\r\nLeft\t\r\nInner"},
+         "Left\r\nInner"},
         {"plain text as DIV and BR", "<body style='margin:0'><div id=d>line one<br>line two<br><br>end</div></body>",
          300, {{"d", 0, 0, 300, 64}}, "line one\r\nline two\r\n\r\nend"},
         {"list with markers", "<body style='margin:0'><ul style='margin:0' id=u><li>a<li>b</ul></body>", 300,
@@ -137,7 +138,8 @@ TEST(HtmlEngine, HitTestSelectionFindAndLinks)
     EXPECT_EQ(r.text->Text(found.start, found.end), "paragraph");
     EXPECT_FALSE(r.text->Find("PARAGRAPH", true, true, TextPosition(), found));
     ASSERT_TRUE(r.text->Find("o", false, false, found.start, found));
-    EXPECT_EQ(found.start.run, 1u);  // the "o" of "world", searching backward
+    EXPECT_EQ(found.start.run, 2u);  // the "o" of "Second", searching backward
+    EXPECT_EQ(found.start.offset, 3u);
 }
 
 TEST(HtmlEngine, AnchorsGiveTheirPosition)
