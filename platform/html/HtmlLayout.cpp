@@ -1190,6 +1190,13 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
         tableW = std::max(s->width.Resolve(avail), sumMin + frame);
     else
         tableW = std::max(sumMin + frame, std::min(avail, sumMax + frame));
+    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
+        if (c->type == NodeType::Element && c->style && c->style->display == Display::TableCaption)
+        {
+            float a, b;
+            MinMax(c, a, b, c->depth);
+            tableW = std::max(tableW, a);
+        }
     float inner = std::max(0.f, tableW - frame);
     std::vector<float> colW(colMin);
     // Percent columns take their share, then the rest grows from minimum toward maximum, then beyond.
@@ -1247,7 +1254,19 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
         cxPos += colW[k] + spacing;
     }
     colX[columns] = cxPos;
-    float top = y + bt + s->padding[0].Resolve(width);
+    // Captions sit above the grid, as wide as the table.
+    float captionH = 0;
+    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
+        if (c->type == NodeType::Element && c->style && c->style->display == Display::TableCaption)
+        {
+            auto cb = std::make_unique<CHtmlBox>();
+            FloatArea own;
+            Separator("\r\n");
+            LayoutBlock(*cb, c, tx, y + captionH, tableW, own);
+            captionH += cb->rect.h;
+            box.children.push_back(std::move(cb));
+        }
+    float top = y + captionH + bt + s->padding[0].Resolve(width);
     // Cells laid out at their widths, rows sized to their tallest cell, then cells aligned in their rows.
     std::vector<float> rowH(rows.size(), 0);
     std::vector<std::unique_ptr<CHtmlBox>> rowBoxes;

@@ -97,6 +97,10 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
         {"images sized from attributes", "<body style='margin:0'><div id=d><img id=i src=x width=50 height=30>"
          "</div></body>",
          300, {{"i", 0, 0, 50, 30}}, ""},
+        {"table caption above the grid",
+         "<body style='margin:0'><table id=t cellspacing=0 cellpadding=0><caption>Cap</caption><tr><td id=c>x</td>"
+         "</tr></table></body>",
+         300, {{"t", 0, 0, 24, 32}, {"c", 0, 16, 24, 16}}, "Cap\r\nx"},
         {"entities", "<body>caf&eacute; &amp; &lt;tea&gt;</body>", 300, {}, "caf\xC3\xA9 & <tea>"},
     };
     for (const Case& c : cases)
