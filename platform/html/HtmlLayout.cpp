@@ -887,6 +887,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         m_runs.push_back(std::move(r));
         Separator(" ");
     }
+    size_t runsStart = m_runs.size();
     float end = cy;
     if (node->depth < CHtmlDocument::kMaxDepth + 8)
     {
@@ -906,14 +907,17 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         contentH = std::min(contentH, s->maxHeight.value);
     contentH = std::max(0.f, contentH);
     box.rect = {bx, y, contentW + extra, contentH + pt + pb + s->border[0] + s->border[2]};
-    if (s->clip)
-        m_clip.h = contentH + pt + pb;
     m_clip = savedClip;
     m_hasClip = savedHasClip;
     if (s->clip)
     {
         box.hasClip = true;
         box.clip = {cx - pl, cy - pt, contentW + pl + pr, contentH + pt + pb};
+        // The runs inside got the clip before its height was known.
+        for (size_t r = runsStart; r < m_runs.size(); r++)
+            if (m_runs[r].hasClip && m_runs[r].clip.h == 0 && m_runs[r].clip.x == box.clip.x &&
+                m_runs[r].clip.y == box.clip.y)
+                m_runs[r].clip = box.clip;
     }
     return box.rect.Bottom();
 }

@@ -178,18 +178,40 @@ std::vector<PaintItem> CHtmlTextModel::PaintList() const
 {
     std::vector<PaintItem> items;
     // Backgrounds and borders in tree order, parents before children; then images; then text on top.
-    std::vector<std::pair<const CHtmlBox*, const CHtmlBox*>> stack{{&m_layout.Root(), nullptr}};
-    std::vector<const CHtmlBox*> order;
+    struct Entry
+    {
+        const CHtmlBox* box;
+        Rect clip;
+        bool hasClip;
+    };
+    std::vector<Entry> stack{{&m_layout.Root(), Rect(), false}};
+    std::vector<Entry> order;
     while (!stack.empty())
     {
-        const CHtmlBox* b = stack.back().first;
+        Entry e = stack.back();
         stack.pop_back();
-        order.push_back(b);
-        for (size_t i = b->children.size(); i-- > 0;)
-            stack.push_back({b->children[i].get(), b});
+        order.push_back(e);
+        // A clipping box clips what is inside it, within any outer clip.
+        Rect clip = e.clip;
+        bool hasClip = e.hasClip;
+        if (e.box->hasClip)
+        {
+            if (!hasClip)
+                clip = e.box->clip;
+            else
+            {
+                float x0 = std::max(clip.x, e.box->clip.x), y0 = std::max(clip.y, e.box->clip.y);
+                float x1 = std::min(clip.Right(), e.box->clip.Right()), y1 = std::min(clip.Bottom(), e.box->clip.Bottom());
+                clip = {x0, y0, std::max(0.f, x1 - x0), std::max(0.f, y1 - y0)};
+            }
+            hasClip = true;
+        }
+        for (size_t i = e.box->children.size(); i-- > 0;)
+            stack.push_back({e.box->children[i].get(), clip, hasClip});
     }
-    for (const CHtmlBox* b : order)
+    for (const Entry& e : order)
     {
+        const CHtmlBox* b = e.box;
         const CHtmlStyle* s = b->style;
         if (!s || b->kind == CHtmlBox::Line || s->hidden)
             continue;
@@ -200,6 +222,8 @@ std::vector<PaintItem> CHtmlTextModel::PaintList() const
             p.rect = b->rect;
             p.colors[0] = s->background;
             p.node = b->node;
+            p.clip = e.clip;
+            p.hasClip = e.hasClip;
             items.push_back(p);
         }
         if (s->border[0] > 0 || s->border[1] > 0 || s->border[2] > 0 || s->border[3] > 0)
@@ -210,6 +234,8 @@ std::vector<PaintItem> CHtmlTextModel::PaintList() const
             for (int i = 0; i < 4; i++)
                 p.borders[i] = s->border[i], p.colors[i] = s->borderColor[i];
             p.node = b->node;
+            p.clip = e.clip;
+            p.hasClip = e.hasClip;
             items.push_back(p);
         }
         if (b->kind == CHtmlBox::Image)
@@ -219,6 +245,8 @@ std::vector<PaintItem> CHtmlTextModel::PaintList() const
             p.rect = {b->rect.x + s->border[3], b->rect.y + s->border[0], b->rect.w - s->border[1] - s->border[3],
                       b->rect.h - s->border[0] - s->border[2]};
             p.node = b->node;
+            p.clip = e.clip;
+            p.hasClip = e.hasClip;
             items.push_back(p);
         }
     }

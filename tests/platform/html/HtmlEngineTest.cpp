@@ -194,6 +194,22 @@ TEST(HtmlEngine, PaintListHasBackgroundsBordersTextAndImages)
     EXPECT_TRUE(fill && border && text && image);
 }
 
+TEST(HtmlEngine, OverflowHiddenClipsTextAndImagesToThePaddingBox)
+{
+    Rendered r("<body style='margin:0'><div style='overflow:hidden;height:20px;width:50px;padding:2px'>a<br>b<br>"
+               "<img src=i width=5 height=5></div></body>",
+               300);
+    int clipped = 0;
+    for (const PaintItem& p : r.text->PaintList())
+        if (p.kind == PaintItem::Text || p.kind == PaintItem::Image)
+        {
+            EXPECT_TRUE(p.hasClip);
+            ExpectRect(p.clip, 0, 0, 54, 24, p.text);
+            clipped++;
+        }
+    EXPECT_EQ(clipped, 3);
+}
+
 TEST(HtmlEngine, HostileInputStaysBounded)
 {
     std::string deep;
