@@ -160,6 +160,29 @@ void CTraceFile::WriteText(const char* pszText)
     WriteRecord(szText);
 }
 
+BOOL CTraceFile::CopyTo(const char* pszPath)
+{
+    CLock lock(m_lock);
+    // Our own handle writes: the copy reads through a second handle that shares writing.
+    HANDLE hSource = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hSource == INVALID_HANDLE_VALUE)
+        return FALSE;
+    HANDLE hTarget = ::CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    BOOL bResult = hTarget != INVALID_HANDLE_VALUE;
+    char buffer[16384];
+    DWORD nRead = 0;
+    while (bResult && ::ReadFile(hSource, buffer, sizeof(buffer), &nRead, NULL) && nRead != 0)
+    {
+        DWORD nWritten = 0;
+        bResult = ::WriteFile(hTarget, buffer, nRead, &nWritten, NULL) && nWritten == nRead;
+    }
+    if (hTarget != INVALID_HANDLE_VALUE)
+        ::CloseHandle(hTarget);
+    ::CloseHandle(hSource);
+    return bResult;
+}
+
 void CTraceFile::WriteRecord(const char* pszText)
 {
     if (pszText[0] == '\r' && pszText[1] == '\n')
