@@ -166,6 +166,12 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     AddSimpleReBarBand(m_hWndMainToolBar, NULL, TRUE);
     CreateSimpleStatusBar();
 
+    // The folder tree and the message list create their tables on a new database.
+    if (m_pDatabaseMy != NULL && m_pDatabaseMy->m_Local.IsOpen())
+    {
+        m_pDatabaseMy->m_Local.m_Folders.EnsureTable(m_hWnd);
+        m_pDatabaseMy->m_Local.m_Emails.EnsureTable(m_hWnd);
+    }
     m_client.Create(m_hWnd, rcDefault, NULL, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                     WS_EX_CLIENTEDGE);
     m_hWndClient = m_client.m_hWnd;
