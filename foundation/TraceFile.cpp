@@ -163,24 +163,23 @@ void CTraceFile::WriteText(const char* pszText)
 BOOL CTraceFile::CopyTo(const char* pszPath)
 {
     CLock lock(m_lock);
-    // Our own handle writes: the copy reads through a second handle that shares writing.
-    HANDLE hSource = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hSource == INVALID_HANDLE_VALUE)
+    if (m_hFile == NULL)
         return FALSE;
-    HANDLE hTarget = ::CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    BOOL bResult = hTarget != INVALID_HANDLE_VALUE;
-    char buffer[16384];
-    DWORD nRead = 0;
-    while (bResult && ::ReadFile(hSource, buffer, sizeof(buffer), &nRead, NULL) && nRead != 0)
+    // The log is held without sharing: it is closed for the copy and reopened at its end, all under the
+    // writers' lock, so that the other threads only wait.
+    BOOL bCopied = FALSE;
+    try
     {
-        DWORD nWritten = 0;
-        bResult = ::WriteFile(hTarget, buffer, nRead, &nWritten, NULL) && nWritten == nRead;
+        Close();
+        bCopied = ::CopyFileA(m_strPath, pszPath, FALSE);
+        if (Open(m_strPath, modeWrite | typeText))
+            Seek(0, end);
     }
-    if (hTarget != INVALID_HANDLE_VALUE)
-        ::CloseHandle(hTarget);
-    ::CloseHandle(hSource);
-    return bResult;
+    catch (CFileException* e)
+    {
+        delete e;
+    }
+    return bCopied;
 }
 
 void CTraceFile::WriteRecord(const char* pszText)

@@ -267,12 +267,14 @@ TEST_F(FolderTreeTest, DraggingTheLeftBarUpFortyMakesTheContactsFortyTaller)
         ::SendMessageA(hBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, (WORD)(SHORT)(3 - 40)));
         ::SendMessageA(hBar, WM_LBUTTONUP, 0, MAKELPARAM(10, (WORD)(SHORT)(3 - 40)));
     });
+    int nContacts = 0, nFolders = 0;
     EXPECT_TRUE(WaitFor([&]() {
-        RECT rc = WindowRect(pLeft->m_contacts.m_hWnd);
-        return rc.bottom - rc.top == rcContacts.bottom - rcContacts.top + 40;
-    }));
-    RECT rc = WindowRect(pLeft->m_folders.m_hWnd);
-    EXPECT_EQ(rcFolders.bottom - rcFolders.top - 40, rc.bottom - rc.top);
+        RECT rcNewContacts = WindowRect(pLeft->m_contacts.m_hWnd), rcNewFolders = WindowRect(pLeft->m_folders.m_hWnd);
+        nContacts = rcNewContacts.bottom - rcNewContacts.top;
+        nFolders = rcNewFolders.bottom - rcNewFolders.top;
+        return nContacts == rcContacts.bottom - rcContacts.top + 40 &&
+               nFolders == rcFolders.bottom - rcFolders.top - 40;
+    })) << nContacts << " " << nFolders;
 }
 
 TEST_F(FolderTreeTest, ViewTogglesHideAndShowThePanesAndMoveTheCheckMarks)

@@ -147,12 +147,12 @@ TEST_F(FrameBaseTest, StatusTextsAreCutAndAnEmptySecondTextRestoresTheStoredOne)
     HWND hStatus = pFrame->m_hWndStatusBar;
     std::string strLong(300, 'x');
     EXPECT_EQ(1, ::SendMessageA(pFrame->m_hWnd, WM_COMMAND, ID_SET_STATUSBAR, (LPARAM)strLong.c_str()));
-    EXPECT_EQ(std::string(250, 'x'), StatusBarText(hStatus, 255));
+    EXPECT_EQ(std::string(250, 'x'), StatusBarText(hStatus));
     ::SendMessageA(pFrame->m_hWnd, WM_COMMAND, ID_SET_STATUSBAR, (LPARAM) "abc");
     ::SendMessageA(pFrame->m_hWnd, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM) "passing");
-    EXPECT_EQ("passing", StatusBarText(hStatus, 255));
+    EXPECT_EQ("passing", StatusBarText(hStatus));
     ::SendMessageA(pFrame->m_hWnd, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM) "");
-    EXPECT_EQ("abc", StatusBarText(hStatus, 255));
+    EXPECT_EQ("abc", StatusBarText(hStatus));
     Close(ui, pFrame);
 }
 

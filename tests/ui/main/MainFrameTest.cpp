@@ -152,12 +152,12 @@ TEST_F(MainFrameTest, NewMessagesCountShowsTheTextTheTrayIconAndTheSoundOncePerT
     HWND hStatus = m_store.m_pFrame->m_hWndStatusBar;
 
     m_store.Send(WM_COMMAND, ID_NEW_MESSAGES_COUNT, 0);
-    EXPECT_TRUE(WaitFor([&]() { return StatusBarText(hStatus, 255) == "No new messages"; }));
+    EXPECT_TRUE(WaitFor([&]() { return StatusBarText(hStatus) == "No new messages"; }));
     EXPECT_EQ(0u, CountCalls(recorder, "NotifyIcon", "NIM_ADD"));
 
     m_store.Send(WM_TIMER, 1);
     m_store.Send(WM_COMMAND, ID_NEW_MESSAGES_COUNT, 3);
-    EXPECT_TRUE(WaitFor([&]() { return StatusBarText(hStatus, 255) == "3 new message(s)"; }));
+    EXPECT_TRUE(WaitFor([&]() { return StatusBarText(hStatus) == "3 new message(s)"; }));
     m_store.Send(WM_COMMAND, ID_NEW_MESSAGES_COUNT, 3);
     EXPECT_EQ(2u, CountCalls(recorder, "NotifyIcon", "NIM_ADD id=0 tip=You have new e-mail"));
     std::vector<CSeamRecorder::Call> calls = recorder.Calls();
