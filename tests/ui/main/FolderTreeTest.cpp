@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "MainFrameFixture.h"
+#include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
 #include "ui/main/DragDrop.h"
@@ -307,4 +308,26 @@ TEST_F(FolderTreeTest, PaneSizesSurviveARestart)
     m_store.Stop();
     EXPECT_EQ(400, m_store.m_pRegistry->GetFoldersContactsWidth());
     EXPECT_EQ(205, m_store.m_pRegistry->GetContactsHeight());
+}
+
+TEST_F(FolderTreeTest, CreateAndRenameFolderDialogs)
+{
+    SetFolderNameAsker(nullptr);
+    ASSERT_TRUE(m_store.Select(m_store.m_nProjects));
+    struct Case
+    {
+        WORD nCommand;
+        const char* pszCaption;
+        const char* pszShot;
+    } cases[] = {{ID_NEW_FOLDER, "Create Folder", "create-folder"}, {ID_RENAME_FOLDER, "Rename Folder", "rename-folder"}};
+    for (const Case& c : cases)
+    {
+        ::PostMessageA(m_store.m_pFrame->m_hWnd, WM_COMMAND, c.nCommand, 0);
+        HWND hDlg = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), c.pszCaption);
+        ASSERT_NE(nullptr, hDlg) << c.pszCaption;
+        SaveWindowScreenshot(hDlg, c.pszShot);
+        CDialogResponder::Press(hDlg, IDCANCEL);
+        EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hDlg); }));
+    }
+    EXPECT_EQ(m_store.TableFolders(), m_store.TreeFolders());
 }
