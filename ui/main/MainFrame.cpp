@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "app/ThreadManager.h"
+#include "content/DlgImportOE.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/FileException.h"
@@ -19,6 +20,7 @@
 #include "store/CompactDatabase.h"
 #include "store/DatabaseBase.h"
 #include "store/Folders.h"
+#include "ui/main/MainDialogStandIns.h"
 #include "ui/main/MessageFlagsNotice.h"
 
 #include "app/StandInFrame.h"
@@ -36,6 +38,7 @@ const char kOptions[] = "Options";
 const char kCheckNewMessages[] = "Check New Messages";
 const char kCheckNewMessagesTimeOut[] = "Check New Messages TimeOut";
 const int kDefaultTimeOut = 900000;
+const char kUpdateWhenStarting[] = "Internet Update When Starting";
 const char kFolderNotDetected[] = "ERROR: Message's folder was not detected!\r\nFolderID = %ld";
 const char kCompactFailed[] = "Compact database failed.";
 // Played without waiting, and never the default sound when the resource is missing.
@@ -198,6 +201,9 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 
     if (CheckNewMessages())
         m_nTimer = SetTimer(kNewMailTimer, 0);
+
+    if (m_pRegistry != NULL && m_pRegistry->GetProfileInt(kOptions, kUpdateWhenStarting, 1) != 0)
+        CMainDialogs::StartUpdateCheck(false);
 
     HMENU hSendReceive = SendReceiveMenu();
     if (hSendReceive != NULL)
@@ -397,8 +403,7 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         return 0;
     case ID_CHECKING_NEW_MESSAGES_COMPLETED:
         if (CheckNewMessages())
-            m_nTimer = SetTimer(kNewMailTimer,
-                                m_pRegistry->GetProfileInt(kOptions, kCheckNewMessagesTimeOut, kDefaultTimeOut));
+            m_nTimer = SetTimer(kNewMailTimer, NewMailInterval());
         return 0;
     case ID_COMPACT_ALL_FOLDERS:
         CompactFirstStep();
@@ -414,6 +419,42 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         CString strReason;
         if (!FindOutlookExpressStore(reinterpret_cast<CString*>(lParam), strReason))
             ShowErrorReportPrompt("Import messages from Outloook Express 6.0 error:\r\n" + strReason, NULL);
+        return 0;
+    }
+    case ID_IMPORT_OUTLOOK_EXPRESS:
+    {
+        CDlgImportOE dlg(m_hWnd);
+        dlg.DoModal();
+        return 0;
+    }
+    case ID_IMPORT_ADDRESS_BOOK:
+        CMainDialogs::ImportAddressBook(::GetActiveWindow());
+        return 0;
+    case ID_TOOLS_ACCOUNTS:
+        CMainDialogs::RunAccountsDialog(::GetActiveWindow());
+        return 0;
+    case ID_TOOLS_OPTIONS:
+        RunOptions();
+        return 0;
+    case ID_MESSAGE_RULES:
+        CMainDialogs::RunMessageRulesSheet(::GetActiveWindow());
+        return 0;
+    case ID_RUN_INTERNET_UPDATE:
+        CMainDialogs::StartUpdateCheck(true);
+        return 0;
+    case ID_ASSOCIATE:
+        if (CMainDialogs::Associate())
+            AppMessageBoxId(IDS_ASSOCIATED, MB_ICONINFORMATION, m_hWnd);
+        return 0;
+    case ID_RESTORE_ASSOCIATE:
+    {
+        CString strHandler;
+        if (CMainDialogs::RestoreAssociation(strHandler))
+        {
+            CString strText;
+            strText.Format(AtlLoadString(IDS_ASSOCIATION_RESTORED), (const char*)strHandler);
+            AppMessageBox(strText, MB_ICONINFORMATION, m_hWnd);
+        }
         return 0;
     }
     case ID_EDIT_DELETE:
@@ -493,6 +534,35 @@ LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
     ::ResetEvent(m_hEventProgress);
     PostToManager(ID_RECEIVE, 0);
     return 0;
+}
+
+int CMainFrame::NewMailInterval()
+{
+    return m_pRegistry != NULL ? m_pRegistry->GetProfileInt(kOptions, kCheckNewMessagesTimeOut, kDefaultTimeOut)
+                               : kDefaultTimeOut;
+}
+
+void CMainFrame::RunOptions()
+{
+    bool bWasOn = CheckNewMessages();
+    int nOldInterval = NewMailInterval();
+    CMainDialogs::RunOptionsSheet(::GetActiveWindow());
+    bool bOn = CheckNewMessages();
+    int nInterval = NewMailInterval();
+    if (!bOn)
+    {
+        if (bWasOn && m_nTimer != 0)
+        {
+            KillTimer(kNewMailTimer);
+            m_nTimer = 0;
+        }
+        return;
+    }
+    if (bWasOn && nInterval == nOldInterval)
+        return;
+    if (bWasOn)
+        KillTimer(kNewMailTimer);
+    m_nTimer = SetTimer(kNewMailTimer, nInterval);
 }
 
 void CMainFrame::SendReceiveForAccount()
@@ -660,7 +730,7 @@ bool CMainFrame::FindOutlookExpressStore(CString* pstrRoot, CString& strReason)
         return true;
     if (express.QueryText("Store Root", *pstrRoot))
         return true;
-    CString strTitle = AtlLoadString(IDS_SELECT_OE_STORE);
+    CString strTitle = AtlLoadString(IDS_OE_SELECT_LOCATION);
     BROWSEINFOA info = {};
     info.hwndOwner = ::GetActiveWindow();
     info.lpszTitle = strTitle;

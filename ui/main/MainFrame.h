@@ -101,6 +101,9 @@ public:
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
 
     void SendReceiveForAccount();
+    // The options sheet, then the new-mail timer as the options now say.
+    void RunOptions();
+    int NewMailInterval();
     void NewMessagesCount(LONG nCount);
     void FolderSummary();
     void CompactFirstStep();

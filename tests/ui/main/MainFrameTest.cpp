@@ -15,6 +15,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
 #include "tests/support/WindowReaders.h"
+#include "ui/main/MainDialogStandIns.h"
 #include "ui/main/MessageFlagsNotice.h"
 
 namespace
@@ -315,4 +316,27 @@ TEST(OutlookExpressStoreTest, EachMissingStepGivesItsReason)
 
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LetrovaUiMainTests");
     g_pszIdentitiesKey = pszOld;
+}
+
+namespace
+{
+CRegistry* s_pOptionsRegistry = nullptr;
+INT_PTR SwitchCheckOn(HWND)
+{
+    s_pOptionsRegistry->WriteProfileInt("Options", "Check New Messages", 1);
+    s_pOptionsRegistry->WriteProfileInt("Options", "Check New Messages TimeOut", 10);
+    return IDOK;
+}
+} // namespace
+
+TEST_F(MainFrameTest, SwitchingTheCheckOnInOptionsArmsTheTimer)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    s_pOptionsRegistry = m_store.m_pRegistry.get();
+    auto pfnOld = CMainDialogs::RunOptionsSheet;
+    CMainDialogs::RunOptionsSheet = SwitchCheckOn;
+    m_store.Send(WM_COMMAND, ID_TOOLS_OPTIONS);
+    CMainDialogs::RunOptionsSheet = pfnOld;
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_RECEIVE));
+    m_store.m_pRegistry->WriteProfileInt("Options", "Check New Messages", 0);
 }
