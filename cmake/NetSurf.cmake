@@ -8,7 +8,7 @@ set(ORB_NETSURF_DIR ${CMAKE_SOURCE_DIR}/build/third_party/netsurf CACHE PATH
 # compiled with the given extra options (the benchmark builds them without the sanitizers).
 function(orb_add_netsurf suffix)
     set(ns ${ORB_NETSURF_DIR})
-    if(NOT EXISTS ${ns}/.ready)
+    if(NOT EXISTS ${ns}/.ready-2)
         message(FATAL_ERROR "${ns} must hold NetSurf's libraries (./test prepares them)")
     endif()
     file(GLOB_RECURSE sources
