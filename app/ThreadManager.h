@@ -7,6 +7,7 @@
 #include <atlstr.h>
 
 class CStandInFrame;
+class CDlgProgress;
 
 const int kMaxUiThreads = 63;
 
@@ -102,7 +103,7 @@ extern CLetrovaThreadManager g_ThreadManager;
 extern volatile LONG g_nThreadCount;
 extern DWORD g_dwManagerThreadId;
 extern CStandInFrame* volatile g_pMainFrame;
-extern CStandInFrame* volatile g_pDlgProgress;
+extern CDlgProgress* volatile g_pDlgProgress;
 extern HWND volatile g_hWndFirst;
 extern int g_bBroadcast;
 extern int g_bUpdatePosted;
