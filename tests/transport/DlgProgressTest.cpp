@@ -75,6 +75,9 @@ TEST_F(DlgProgressTest, EachCommandLinePlansItsTasksAndTheRunEndsByItself)
                                                                     c.nMode == 1 ? 20000 : 0));
         if (c.nMode == 1)
             EXPECT_FALSE(m_bVisibleAtEnd);
+        // The owner's run-state event tells that a run exists: reset while the window object lives.
+        EXPECT_EQ((DWORD)WAIT_TIMEOUT, ::WaitForSingleObject(m_pOwner->m_hRunState, 0));
+        m_pDlg.reset();
         EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(m_pOwner->m_hRunState, 0));
     }
 }

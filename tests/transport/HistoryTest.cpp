@@ -13,6 +13,7 @@ protected:
     void SetUp() override
     {
         CProgressFixture::SetUp();
+        ASSERT_TRUE(Central().IsOpen());
         Central().ExecuteSQL("INSERT INTO Site (COMPANY) VALUES ('Acme')", NULL);
         m_nSite = QueryLong(Central().m_session, "SELECT MAX(SiteID) FROM Site");
         for (const char* pszAddress : {"ann@example.com", "bob@example.com"})
@@ -99,8 +100,8 @@ TEST_F(HistoryTest, APathOf256CharactersIsRefusedAndOneOf255Accepted)
 TEST_F(HistoryTest, TheDriveDecidesTheLocation)
 {
     CHistoryLog log(&Central(), NULL);
-    EXPECT_EQ("", Record(log, "ann@example.com", "Subject: s\r\n\r\nx", "\\\\server\\share\\copy.eml"));
-    EXPECT_EQ(1, QueryLong(Central().m_session, "SELECT COUNT(*) FROM History WHERE HLocation = 'Remote'"));
+    EXPECT_EQ("", Record(log, "ann@example.com", "Subject: s\r\n\r\nx", "C:\\copy.eml"));
+    EXPECT_EQ(1, QueryLong(Central().m_session, "SELECT COUNT(*) FROM History WHERE HLocation = 'Local'"));
     // Drive types that may not hold the History's files, as the error describes them.
     struct Case
     {

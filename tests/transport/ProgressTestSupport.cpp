@@ -113,17 +113,20 @@ void CProgressFixture::SetUp()
     m_errorsAtEnd.clear();
     m_reports.clear();
     CDlgProgress::s_hEventListHandOver = NULL;
+    m_pUser.reset(new CScriptedUser);
+    // The settings load sets the database switches: they are set for the test after it.
+    m_pRegistry.reset(new CRegistry("LetrovaProgressTests"));
     m_nSaved[0] = g_bUseMyDatabase;
     m_nSaved[1] = g_bConnectToOrb;
     m_nSaved[2] = g_bPrivateContacts;
     g_bUseMyDatabase = 0;
     g_bConnectToOrb = 0;
     g_bPrivateContacts = 0;
-    m_pRegistry.reset(new CRegistry("LetrovaProgressTests"));
     m_pRegistry->WriteProfileInt("Options", "Start Receive Message Number", 0);
     m_pRegistry->WriteProfileInt("Options", "Not log to Vorn Vedura", 1);
     m_pRegistry->m_strLocalDatabase = m_folder.Path("email.mdb");
     m_pRegistry->m_strOrbDatabase = m_folder.Path("Orb.mdb");
+    CreateDatabaseFile(m_folder.Path("Orb.mdb"));
     m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
     m_pDatabase->OpenAll();
     ASSERT_TRUE(m_pDatabase->m_Local.IsOpen());
@@ -154,6 +157,12 @@ void CProgressFixture::TearDown()
     m_pDlg.reset();
     m_pOwner.reset();
     m_pDatabase.reset();
+    if (m_pUser)
+    {
+        for (const std::string& box : m_pUser->m_boxes)
+            fprintf(stderr, "message box: %s\n", box.c_str());
+    }
+    m_pUser.reset();
     g_bUseMyDatabase = m_nSaved[0];
     g_bConnectToOrb = m_nSaved[1];
     g_bPrivateContacts = m_nSaved[2];
@@ -288,8 +297,12 @@ bool CProgressFixture::WaitForEnd(DWORD dwTimeoutMs)
 
 bool CProgressFixture::RunToEnd(LONG nAccount, int nMode, bool bOwner)
 {
-    if (Start(nAccount, nMode, bOwner) == NULL)
+    HWND hWnd = Start(nAccount, nMode, bOwner);
+    if (hWnd == NULL || !WaitFor([&] { return m_pDlg->m_bFinished != 0 || m_bEnded; }, 120000))
         return false;
+    // A run with errors stays open for the user to read them; the user closes it.
+    if (!Errors().empty())
+        ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     return WaitForEnd();
 }
 

@@ -81,7 +81,7 @@ public:
     std::vector<std::string> SubjectsIn(LONG nFolderType);
     long Query(const char* pszSQL) { return QueryLong(*Local(), pszSQL); }
 
-    // Runs the window until it has ended by itself (the thread's loop returns); false when it did not.
+    // Runs the window until it has ended: by itself, or closed by the user after a run with errors.
     bool RunToEnd(LONG nAccount, int nMode, bool bOwner = true);
     // Starts the window; the test drives it and ends it.
     HWND Start(LONG nAccount, int nMode, bool bOwner = true);
@@ -98,6 +98,8 @@ public:
     std::vector<Received> SmtpReceived();
 
     CScratchFolder m_folder{"progress"};
+    // Answers the database dialogs and any message box a test does not expect (and records it).
+    std::unique_ptr<CScriptedUser> m_pUser;
     std::unique_ptr<CRegistry> m_pRegistry;
     std::unique_ptr<CDatabaseMy> m_pDatabase;
     std::unique_ptr<CRecordingOwner> m_pOwner;
