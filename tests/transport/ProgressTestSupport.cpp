@@ -7,6 +7,7 @@
 
 #include "app/ManagerCommands.h"
 #include "foundation/WindowMessages.h"
+#include "store/DeletedMessagesTable.h"
 #include "store/Folders.h"
 #include "tests/support/WindowReaders.h"
 
@@ -134,6 +135,7 @@ void CProgressFixture::SetUp()
     for (LONG nType : {FOLDER_INBOX, FOLDER_OUTBOX, FOLDER_SENT_ITEMS})
         folders.GetSystemFolder(nType, NULL);
     CAccountsTable::CreateTableIfMissing(Local(), NULL);
+    CDeletedMessagesTable::Create(Local(), NULL);
     CDlgProgress::s_pfnReportDialog = [](HWND, const CString& strReport, const CString& strDetail) {
         s_pCurrent->m_reports.push_back((const char*)strReport);
         if (!strDetail.IsEmpty())
