@@ -112,9 +112,7 @@ TEST_F(DlgProgressSendTest, IndividualSendingReachesEachPendingRecipientOnceAndK
     const std::vector<Received> received = SmtpReceived();
     ASSERT_EQ(3u, received.size());
     EXPECT_EQ("a@example.com,cc@example.com,bcc@example.com", EnvelopeTo(received[0]));
-    EXPECT_EQ("a@example.com", ParsedHeader(received[0].parsed, "To"));
     EXPECT_EQ("c@example.com", EnvelopeTo(received[1]));
-    EXPECT_EQ("c@example.com", ParsedHeader(received[1].parsed, "To"));
     EXPECT_EQ("d@example.com", EnvelopeTo(received[2]));
     EXPECT_EQ(0, Pending(nMessage));
     EXPECT_EQ(FOLDER_SENT_ITEMS, FolderOf(nMessage));
