@@ -12,6 +12,9 @@ namespace
 // The end of the header: the position of the blank line's first CR LF, or the text's end.
 size_t HeaderEnd(const std::string& text)
 {
+    // A text that starts with the blank line has an empty header.
+    if (text.compare(0, 2, "\r\n") == 0)
+        return 0;
     const size_t nEnd = text.find("\r\n\r\n");
     return nEnd == std::string::npos ? text.size() : nEnd + 2;
 }
@@ -113,6 +116,10 @@ CString RemoveHeaderField(const CString& strMessage, const char* pszName)
         out.append(text, nLine, nNext - nLine);
         nLine = nNext;
     }
+    // The removed field may have carried the CR LF that starts the blank line: without it the body's first
+    // lines would join the header.
+    if (nEnd < text.size() && !out.empty() && (out.size() < 2 || out.compare(out.size() - 2, 2, "\r\n") != 0))
+        out += "\r\n";
     out.append(text, nEnd, std::string::npos);
     return CString(out.data(), static_cast<int>(out.size()));
 }
