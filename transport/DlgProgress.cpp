@@ -7,13 +7,13 @@
 #include <stdarg.h>
 
 #include "app/ManagerCommands.h"
-#include "foundation/DlgException.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/TextServices.h"
 #include "foundation/TraceFile.h"
 #include "store/DeletedMessagesTable.h"
 #include "store/OLEDBException.h"
+#include "transport/DlgException.h"
 #include "transport/ProgressTexts.h"
 
 extern CAppModule _Module;

@@ -6,7 +6,6 @@
 
 #include "content/AddressList.h"
 #include "content/SystemInfo.h"
-#include "foundation/DlgException.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/Registry.h"
@@ -15,6 +14,7 @@
 #include "store/AddressTable.h"
 #include "store/DeletedMessagesTable.h"
 #include "store/OLEDBException.h"
+#include "transport/DlgException.h"
 #include "transport/DlgLogon.h"
 #include "transport/HeaderRewrite.h"
 #include "transport/ImapAccountWalk.h"
