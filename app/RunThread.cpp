@@ -16,6 +16,7 @@
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
+#include "ui/main/MainFrame.h"
 
 namespace
 {
@@ -118,7 +119,7 @@ bool RunProgress(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLin
         return true;
     CDlgProgress::s_dwManagerThreadId = g_dwManagerThreadId;
     CDlgProgress::s_hEventListHandOver = g_hEventListHandOver;
-    CStandInFrame* pMain = g_pMainFrame;
+    CMainFrame* pMain = g_pMainFrame;
     HWND hOwner = pMain != NULL && ::IsWindow(pMain->m_hWnd) ? pMain->m_hWnd : NULL;
     CDlgProgress progress(g_pDatabaseMy, nAccount, hOwner, g_dwManagerThreadId, nMode);
     g_pDlgProgress = &progress;
@@ -145,11 +146,11 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
 {
     if (g_pMainFrame != NULL)
         return true;
-    CStandInFrame frame(NULL, NULL, g_dwManagerThreadId, true);
+    CMainFrame frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId, 0, &g_nThreadCount);
     g_pMainFrame = &frame;
     RECT rc = {0, 0, 0, 0};
     bool bRect = g_pRegistry != NULL && g_pRegistry->LoadFrameRect(rc, pStart->nShowCmd);
-    if (frame.CreateFrame(bRect ? &rc : NULL) == NULL)
+    if (frame.CreateEx(NULL, bRect ? &rc : NULL) == NULL)
     {
         g_pMainFrame = NULL;
         DebugTrace("Frame window creation failed!\n");
