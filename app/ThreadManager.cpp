@@ -8,6 +8,7 @@
 #include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
 #include "app/StandInFrame.h"
+#include "transport/DlgProgress.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/File.h"
@@ -23,7 +24,7 @@ CLetrovaThreadManager g_ThreadManager;
 volatile LONG g_nThreadCount = 0;
 DWORD g_dwManagerThreadId = 0;
 CMainFrame* volatile g_pMainFrame = NULL;
-CStandInFrame* volatile g_pDlgProgress = NULL;
+CDlgProgress* volatile g_pDlgProgress = NULL;
 HWND volatile g_hWndFirst = NULL;
 int g_bBroadcast = 0;
 int g_bUpdatePosted = 0;
@@ -539,7 +540,7 @@ void CLetrovaThreadManager::CloseAreYouMe()
 
 void CLetrovaThreadManager::ActivateProgressWindow()
 {
-    CStandInFrame* pProgress = g_pDlgProgress;
+    CDlgProgress* pProgress = g_pDlgProgress;
     if (pProgress == NULL || !::IsWindow(pProgress->m_hWnd))
         return;
     HWND hWnd = pProgress->m_hWnd;
