@@ -18,9 +18,6 @@ public:
     // Bytes in UTF-8, every undecodable byte a U+FFFD. nCodePage 0 is the ANSI code page.
     static std::string ToUtf8(const std::string& bytes, UINT nCodePage);
 
-    // The charset a META element names in the first bytes of the page ("" when none).
-    static std::string MetaCharset(const std::string& bytes);
-
     // The code page of a charset name through the message charset resolver; 0 when unknown.
     static UINT CodePageOfCharset(const std::string& charset);
 };
