@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/htmlview/GdiFontMetrics.h"
+#include "platform/htmlview/HtmlImageCache.h"
 #include "platform/htmlview/HtmlLinkFetch.h"
 #include "platform/htmlview/HtmlPageReader.h"
 #include "platform/wtl/SystemSeams.h"
@@ -121,8 +122,8 @@ bool LocalHttp(const std::wstring& url, std::string& host, int& port, std::strin
 CHtmlView::MailtoHandler s_pfnMailto = nullptr;
 
 // Draws a paint list: document coordinates times scale, moved up by top, within the clip rectangle.
-void DrawPaintList(HDC hDC, CGdiFontMetrics& metrics, const std::vector<PaintItem>& items, float scale, float top,
-                   const RECT& bounds)
+void DrawPaintList(HDC hDC, CGdiFontMetrics& metrics, const CHtmlImageCache& images, const std::vector<PaintItem>& items,
+                   float scale, float top, const RECT& bounds)
 {
     auto px = [&](float v) { return static_cast<int>(std::floor(v * scale + 0.5f)); };
     auto py = [&](float v) { return static_cast<int>(std::floor((v - top) * scale + 0.5f)); };
@@ -177,10 +178,35 @@ void DrawPaintList(HDC hDC, CGdiFontMetrics& metrics, const std::vector<PaintIte
             break;
         case PaintItem::Image:
         {
-            // Images are not decoded yet: the alt box, a grey frame, stands in for every one.
+            const std::string* src = item.node ? item.node->Attribute("src") : nullptr;
+            const CHtmlImageCache::Image* image = src ? images.Find(*src) : nullptr;
+            if (image && r.right > r.left && r.bottom > r.top)
+            {
+                HDC hImageDC = ::CreateCompatibleDC(hDC);
+                HGDIOBJ hOld = ::SelectObject(hImageDC, image->hBitmap);
+                const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                ::AlphaBlend(hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, hImageDC, 0, 0, image->width,
+                             image->height, blend);
+                ::SelectObject(hImageDC, hOld);
+                ::DeleteDC(hImageDC);
+                break;
+            }
+            // Not decoded (remote, missing, unresolved cid:, too big or of another format): the alt box.
             HBRUSH hBrush = ::CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
             ::FrameRect(hDC, &r, hBrush);
             ::DeleteObject(hBrush);
+            const std::string* alt = item.node ? item.node->Attribute("alt") : nullptr;
+            if (alt && !alt->empty())
+            {
+                const std::wstring text = Utf8ToWide(alt->data(), alt->size());
+                RECT inner = {r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+                ::SetTextAlign(hDC, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+                ::SetTextColor(hDC, RGB(0x60, 0x60, 0x60));
+                HGDIOBJ hOldFont = ::SelectObject(hDC, ::GetStockObject(DEFAULT_GUI_FONT));
+                ::DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &inner, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_END_ELLIPSIS);
+                ::SelectObject(hDC, hOldFont);
+                ::SetTextAlign(hDC, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+            }
             break;
         }
         }
@@ -422,7 +448,7 @@ void CHtmlView::Render(HDC hDC)
     if (m_text)
     {
         CGdiFontMetrics metrics(hMem);
-        DrawPaintList(hMem, metrics, m_text->PaintList(), 1.0f, static_cast<float>(m_nScrollY), rc);
+        DrawPaintList(hMem, metrics, m_images, m_text->PaintList(), 1.0f, static_cast<float>(m_nScrollY), rc);
         PaintSelection(hMem);
     }
     ::BitBlt(hDC, 0, 0, rc.right, rc.bottom, hMem, 0, 0, SRCCOPY);
@@ -596,6 +622,7 @@ void CHtmlView::Load(const std::string& utf8)
     m_doc->Parse(utf8);
     m_styler = std::make_unique<CHtmlStyler>();
     m_styler->Apply(*m_doc);
+    m_images.Load(*m_doc);
     m_selAnchor = m_selEnd = TextPosition();
     m_bHasText = false;
     m_pHoverLink = m_pPressedLink = nullptr;
@@ -614,7 +641,7 @@ void CHtmlView::LayOut()
     ::GetClientRect(m_hWnd, &rc);
     m_nLayoutWidth = rc.right;
     m_text.reset();
-    m_layout = std::make_unique<CHtmlLayout>(*m_doc, *m_metrics);
+    m_layout = std::make_unique<CHtmlLayout>(*m_doc, *m_metrics, &m_images.Sizes());
     m_layout->Layout(static_cast<float>(std::max<LONG>(rc.right, 1)));
     m_text = std::make_unique<CHtmlTextModel>(*m_layout, *m_metrics);
     m_selAnchor = m_selEnd = TextPosition();
@@ -893,7 +920,7 @@ int CHtmlView::PrintOn(HDC hDC)
     const int widthPx = ::GetDeviceCaps(hDC, HORZRES), heightPx = ::GetDeviceCaps(hDC, VERTRES);
     const float scale = dpi / 96.0f;
     CGdiFontMetrics metrics(hDC, dpi);
-    CHtmlLayout layout(*m_doc, metrics);
+    CHtmlLayout layout(*m_doc, metrics, &m_images.Sizes());
     layout.Layout(widthPx / scale);
     CHtmlTextModel text(layout, metrics);
     const std::vector<PaintItem> items = text.PaintList();
@@ -903,7 +930,7 @@ int CHtmlView::PrintOn(HDC hDC)
         if (!s_printer.StartPage(hDC))
             return -1;
         const RECT bounds = {0, 0, widthPx, static_cast<LONG>(std::ceil((page.bottom - page.top) * scale))};
-        DrawPaintList(hDC, metrics, items, scale, page.top, bounds);
+        DrawPaintList(hDC, metrics, m_images, items, scale, page.top, bounds);
         if (!s_printer.EndPage(hDC))
             return -1;
         ++printed;

@@ -17,6 +17,7 @@
 #include "platform/html/HtmlLayout.h"
 #include "platform/html/HtmlStyle.h"
 #include "platform/html/HtmlTextModel.h"
+#include "platform/htmlview/HtmlImageCache.h"
 
 class CGdiFontMetrics;
 
@@ -196,6 +197,7 @@ private:
     HDC m_hMeasureDC = nullptr;
     std::unique_ptr<CGdiFontMetrics> m_metrics;
     std::unique_ptr<html::CHtmlDocument> m_doc;
+    CHtmlImageCache m_images;
     std::unique_ptr<html::CHtmlStyler> m_styler;
     std::unique_ptr<html::CHtmlLayout> m_layout;
     std::unique_ptr<html::CHtmlTextModel> m_text;

@@ -565,6 +565,26 @@ TEST_F(HtmlViewTest, PaintsCellBackgroundsBordersAndImageBoxes)
     EXPECT_GE(frame, 30);
 }
 
+TEST_F(HtmlViewTest, LocalImagesAreDecodedAndOthersGetTheAltBox)
+{
+    const std::string dir = std::string("file:///") + ORB_TEST_DATA_DIR + "/htmlview/";
+    std::string html = "<body style='margin:0'>";
+    for (const std::string& src : {dir + "red-20x10.png", dir + "red-20x10.gif", dir + "red-20x10.jpg",
+                                   std::string("cid:part1@example"), std::string("\\\\127.0.0.1\\share\\red.png"),
+                                   dir + "not-an-image.png", std::string("http://127.0.0.1:9/red.png")})
+        html += "<img src='" + src + "' width=40 height=20 style='display:block'>";
+    ShowHtml(html);
+    int width, height;
+    const std::vector<uint32_t> px = Capture(width, height);
+    auto at = [&](int x, int y) { return px[y * width + x] & 0xFFFFFF; };
+    for (int i = 0; i < 7; ++i)
+    {
+        const uint32_t p = at(20, i * 20 + 10);
+        const bool red = (p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
+        EXPECT_EQ(red, i < 3) << "image " << i << " pixel " << std::hex << p;
+    }
+}
+
 TEST_F(HtmlViewTest, ScrollBarIsShownAndDisabledWhenThePageFits)
 {
     ShowHtml("<p>short</p>");
