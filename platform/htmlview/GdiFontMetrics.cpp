@@ -64,6 +64,19 @@ CGdiFontMetrics::~CGdiFontMetrics()
 
 std::wstring CGdiFontMetrics::FaceOf(const std::string& family)
 {
+    // Generic families become the usual Windows faces, or their metric-compatible stand-ins where those
+    // are missing (as under Wine).
+    static const wchar_t* const serif[] = {L"Times New Roman", L"Liberation Serif", L"DejaVu Serif", nullptr};
+    static const wchar_t* const sans[] = {L"Arial", L"Liberation Sans", L"DejaVu Sans", L"Tahoma", nullptr};
+    static const wchar_t* const mono[] = {L"Courier New", L"Liberation Mono", L"DejaVu Sans Mono", L"Courier",
+                                          nullptr};
+    static const wchar_t* const cursive[] = {L"Comic Sans MS", nullptr};
+    auto firstOf = [](const wchar_t* const* faces) {
+        for (; *faces; ++faces)
+            if (HasFace(*faces))
+                return std::wstring(*faces);
+        return std::wstring();
+    };
     size_t pos = 0;
     while (pos <= family.size())
     {
@@ -78,19 +91,25 @@ std::wstring CGdiFontMetrics::FaceOf(const std::string& family)
         std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
         if (lower.empty())
             continue;
-        if (lower == "serif")
-            return L"Times New Roman";
-        if (lower == "sans-serif" || lower == "system-ui")
-            return L"Arial";
-        if (lower == "monospace")
-            return L"Courier New";
-        if (lower == "cursive" || lower == "fantasy")
-            return L"Comic Sans MS";
-        const std::wstring face = Utf8ToWide(name.data(), name.size());
-        if (face.size() < LF_FACESIZE && HasFace(face))
+        const wchar_t* const* generic = lower == "serif"                               ? serif
+                                        : lower == "sans-serif" || lower == "system-ui" ? sans
+                                        : lower == "monospace"                          ? mono
+                                        : lower == "cursive" || lower == "fantasy"      ? cursive
+                                                                                        : nullptr;
+        std::wstring face;
+        if (generic)
+            face = firstOf(generic);
+        else
+        {
+            face = Utf8ToWide(name.data(), name.size());
+            if (face.size() >= LF_FACESIZE || !HasFace(face))
+                face.clear();
+        }
+        if (!face.empty())
             return face;
     }
-    return L"Times New Roman";
+    const std::wstring fallback = firstOf(serif);
+    return fallback.empty() ? L"Times New Roman" : fallback;
 }
 
 CGdiFontMetrics::Font& CGdiFontMetrics::Get(const html::CHtmlStyle& style)
