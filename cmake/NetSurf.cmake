@@ -30,5 +30,9 @@ function(orb_add_netsurf suffix)
     set_property(TARGET ${target} PROPERTY C_STANDARD 99)
     # libcss declares a stray tentative variable in a shared header; common symbols merge its copies.
     target_compile_options(${target} PRIVATE -w -O2 -fcommon ${ARGN})
-    set_property(TARGET ${target} PROPERTY POSITION_INDEPENDENT_CODE OFF)
+    if(NOT WIN32)
+        # Address checks stay on; the undefined-behaviour checks are ours alone: the libraries' own idioms
+        # (shifts into the sign bit of their bloom filter) are not faults of our code.
+        target_compile_options(${target} PRIVATE -fno-sanitize=undefined)
+    endif()
 endfunction()

@@ -16,6 +16,27 @@
 #define IDS_MESSAGE_VIEW_PROBLEM 298
 #define IDS_INVALID_ADDRESS 308
 
+// Message content: the Outlook Express import and the plain-text spell check
+#define IDC_OE_MESSAGE_NUMBER 253
+#define IDS_SPELL_CHECK_COMPLETE 299
+#define IDS_SPELL_ERROR 300
+#define IDS_OE_SUBJECT_TOO_LONG 311
+#define IDS_OE_SELECT_LOCATION 312
+#define IDS_OE_IMPORT_COMPLETED 313
+#define IDS_OE_SUBJECT 314
+#define IDS_OE_FOLDER 315
+#define IDS_OE_MESSAGE 316
+#define IDD_IMPORT_OE 316
+#define IDS_OE_COPIED 317
+#define IDC_OE_STORE_FOLDER 318
+#define IDS_OE_SENDER_TOO_LONG 320
+#define IDC_OE_COPIED 321
+#define IDC_OE_FOLDER 322
+#define IDC_OE_EXPORT 323
+#define IDS_OE_COPIED_SKIPPED 326
+#define IDC_OE_BROWSE 1114
+#define IDC_OE_SUBJECT 1128
+
 // Application core
 #define IDB_LETROVA 101
 #define IDR_LETROVA 102

@@ -143,3 +143,44 @@ void CFoldersTable::SelectByTypeAndName(LONG nType, const char* pszName)
     strncpy(m_szParam2, pszName, sizeof(m_szParam2) - 1);
     Execute();
 }
+
+int CFoldersTable::FindByOwnerAndName(HWND hWndOwner, LONG nOwnerID, const char* pszName)
+{
+    ClearRow();
+    m_ID = nOwnerID;
+    CString strSQL = CString(g_szFoldersSelect) + " WHERE OwnerID = ?";
+    if (pszName != NULL)
+    {
+        strncpy(m_szParam2, pszName, sizeof(m_Name) - 1);
+        strSQL += " AND Name = ?";
+    }
+    try
+    {
+        Open(hWndOwner, "Folders", strSQL);
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException;
+        return -1;
+    }
+    return MoveNext() == S_OK ? 1 : 0;
+}
+
+void CFoldersTable::InsertFolder(HWND hWndOwner, LONG nOwnerID, const char* pszName, LONG nType)
+{
+    Open(hWndOwner);
+    ClearRow();
+    strncpy(m_Name, pszName, sizeof(m_Name) - 1);
+    m_OwnerID = nOwnerID;
+    m_Type = nType;
+    HRESULT hr = Insert(0);
+    if (SUCCEEDED(hr))
+        hr = MoveLast();
+    if (hr != S_OK)
+    {
+        CString strText;
+        strText.Format(MessageStoreText::kInsertFolderFailed, pszName);
+        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange, strText, m_pSession, hWndOwner, FALSE,
+                                  NULL, FALSE, FALSE, hr);
+    }
+}

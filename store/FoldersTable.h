@@ -97,6 +97,11 @@ public:
     static bool AlterColumn(int nColumn, CSession* pSession);
     // Positions on the folders of this type and name (cut to 255 characters).
     void SelectByTypeAndName(LONG nType, const char* pszName);
+    // The first folder under nOwnerID (with that name, unless pszName is NULL) becomes the current row: 1.
+    // 0 when there is none, -1 when the selection cannot run. Names are compared as the column keeps them.
+    int FindByOwnerAndName(HWND hWndOwner, LONG nOwnerID, const char* pszName);
+    // Inserts a folder row under nOwnerID and leaves it as the current row; the name is cut to the column.
+    void InsertFolder(HWND hWndOwner, LONG nOwnerID, const char* pszName, LONG nType);
     void Close()
     {
         CloseTable();

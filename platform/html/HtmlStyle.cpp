@@ -772,7 +772,12 @@ css_stylesheet* MakeSheet(const std::string& text, bool inlineStyle)
     css_stylesheet* sheet = nullptr;
     if (css_stylesheet_create(&params, &sheet) != CSS_OK)
         return nullptr;
-    css_error e = css_stylesheet_append_data(sheet, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    // The library's lexer loops for ever on a backslash at the very end of a quoted string; a space after it
+    // ends the escape as CSS reads it anyway.
+    std::string data = text;
+    if (!data.empty() && data.back() == '\\')
+        data += ' ';
+    css_error e = css_stylesheet_append_data(sheet, reinterpret_cast<const uint8_t*>(data.data()), data.size());
     if (e == CSS_OK || e == CSS_NEEDDATA)
         e = css_stylesheet_data_done(sheet);
     // @import leaves the sheet waiting for imports we never fetch; it is usable as it is.

@@ -222,8 +222,10 @@ TEST(HtmlEngine, HostileInputStaysBounded)
         tables += "<table><tr><td>cell";
     std::string css = "<style>p{margin:99999999999999px;font-size:1e30px;width:-1e99px}</style><p>x</p>";
     std::string broken = "a\xC3\x28 b\xF0\x90\x28\xBC c\xFF\xFE \x80";
+    // A backslash ending a quoted string at the end of a stylesheet.
+    std::string escape = "<style>a{b:\"\\</style><p style='a:\"\\'>x</p>";
     std::string spans = "<table><tr><td colspan=999999 rowspan=999999>x</td></tr></table>";
-    for (const std::string* input : {&deep, &attr, &tables, &css, &broken, &spans})
+    for (const std::string* input : {&deep, &attr, &tables, &css, &broken, &escape, &spans})
     {
         Rendered r(*input, 500);
         EXPECT_GE(r.layout->Height(), 0);
