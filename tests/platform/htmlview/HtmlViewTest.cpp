@@ -284,6 +284,12 @@ TEST_F(HtmlViewTest, PagesAreReadByByteOrderMarkThenMetaThenTheCallersCodePage)
         m_pView->SetDefaultCodePage(c.codePage);
         ShowHtml(c.bytes, "charset.html");
         EXPECT_EQ(Text(), c.text) << c.name;
+        std::string shot = std::string("htmlview-charset-") + c.name;
+        for (char& ch : shot)
+            if (!isalnum(static_cast<unsigned char>(ch)) && ch != '-')
+                ch = '-';
+        ::UpdateWindow(m_hView);
+        SaveWindowScreenshot(m_hHost, shot.c_str());
     }
 }
 
@@ -594,6 +600,8 @@ TEST_F(HtmlViewTest, LocalImagesAreDecodedAndOthersGetTheAltBox)
             i++;
         }
     EXPECT_EQ(i, 7);
+    ::UpdateWindow(m_hView);
+    SaveWindowScreenshot(m_hHost, "htmlview-images");
 }
 
 TEST_F(HtmlViewTest, ScrollBarIsShownAndDisabledWhenThePageFits)
