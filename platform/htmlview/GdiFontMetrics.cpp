@@ -6,6 +6,8 @@
 #include <set>
 #include <vector>
 
+#include "content/CharsetDecoder.h"
+
 namespace
 {
 int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM lParam)
@@ -58,6 +60,13 @@ CGdiFontMetrics::CGdiFontMetrics(HDC hDC, int nDpi) : m_hDC(hDC), m_nDpi(nDpi > 
 
 CGdiFontMetrics::~CGdiFontMetrics()
 {
+    if (m_pFontLink)
+    {
+        for (auto& entry : m_linked)
+            if (entry.second)
+                m_pFontLink->ReleaseFont(entry.second);
+        m_pFontLink->Release();
+    }
     for (auto& entry : m_fonts)
         ::DeleteObject(entry.second.hFont);
 }
@@ -143,20 +152,84 @@ CGdiFontMetrics::Font& CGdiFontMetrics::Get(const html::CHtmlStyle& style)
 float CGdiFontMetrics::TextWidth(const html::CHtmlStyle& style, const char* utf8, size_t len)
 {
     const std::wstring wide = Utf8ToWide(utf8, len);
-    if (wide.empty())
-        return 0;
-    HGDIOBJ hOld = ::SelectObject(m_hDC, Get(style).hFont);
-    SIZE size = {};
-    // Long runs are measured in pieces: GDI's extent of one call is limited on some systems.
     long total = 0;
-    for (size_t at = 0; at < wide.size(); at += 8192)
-    {
-        const int n = static_cast<int>(std::min<size_t>(8192, wide.size() - at));
-        ::GetTextExtentPoint32W(m_hDC, wide.data() + at, n, &size);
-        total += size.cx;
-    }
-    ::SelectObject(m_hDC, hOld);
+    ForEachPiece(style, wide.data(), wide.size(), [&](HFONT hFont, const wchar_t* text, int n) {
+        HGDIOBJ hOld = ::SelectObject(m_hDC, hFont);
+        // Long runs are measured in pieces: GDI's extent of one call is limited on some systems.
+        for (int at = 0; at < n; at += 8192)
+        {
+            SIZE size = {};
+            ::GetTextExtentPoint32W(m_hDC, text + at, std::min(8192, n - at), &size);
+            total += size.cx;
+        }
+        ::SelectObject(m_hDC, hOld);
+    });
     return total * 96.0f / m_nDpi;
+}
+
+void CGdiFontMetrics::ForEachPiece(const html::CHtmlStyle& style, const wchar_t* text, size_t length,
+                                   const std::function<void(HFONT, const wchar_t*, int)>& piece)
+{
+    if (length == 0)
+        return;
+    const HFONT hBase = Get(style).hFont;
+    std::vector<WORD> glyphs(length);
+    HGDIOBJ hOld = ::SelectObject(m_hDC, hBase);
+    const DWORD got = ::GetGlyphIndicesW(m_hDC, text, static_cast<int>(length), glyphs.data(),
+                                         GGI_MARK_NONEXISTING_GLYPHS);
+    ::SelectObject(m_hDC, hOld);
+    if (got == GDI_ERROR || m_bNoFontLink)
+    {
+        piece(hBase, text, static_cast<int>(length));
+        return;
+    }
+    size_t i = 0;
+    while (i < length)
+    {
+        const bool missing = glyphs[i] == 0xFFFF;
+        size_t j = i + 1;
+        while (j < length && (glyphs[j] == 0xFFFF) == missing)
+            ++j;
+        const HFONT hLinked = missing ? Linked(hBase, text + i, j - i) : nullptr;
+        piece(hLinked ? hLinked : hBase, text + i, static_cast<int>(j - i));
+        i = j;
+    }
+}
+
+HFONT CGdiFontMetrics::Linked(HFONT hBase, const wchar_t* text, size_t length)
+{
+    if (!m_pFontLink && !m_bNoFontLink)
+    {
+        try
+        {
+            IMultiLanguage* pLang = GetThreadMultiLanguage();
+            pLang->QueryInterface(IID_OrbMLangFontLink2, reinterpret_cast<void**>(&m_pFontLink));
+            pLang->Release();
+        }
+        catch (...)
+        {
+            m_pFontLink = nullptr;
+        }
+        m_bNoFontLink = m_pFontLink == nullptr;
+    }
+    if (!m_pFontLink)
+        return nullptr;
+    DWORD codePages = 0;
+    long done = 0;
+    if (FAILED(m_pFontLink->GetStrCodePages(text, static_cast<long>(length), 0, &codePages, &done)) ||
+        codePages == 0)
+        return nullptr;
+    const auto key = std::make_pair(hBase, codePages);
+    auto it = m_linked.find(key);
+    if (it != m_linked.end())
+        return it->second;
+    HFONT hLinked = nullptr;
+    HGDIOBJ hOld = ::SelectObject(m_hDC, hBase);
+    if (FAILED(m_pFontLink->MapFont(m_hDC, codePages, 0, &hLinked)))
+        hLinked = nullptr;
+    ::SelectObject(m_hDC, hOld);
+    m_linked[key] = hLinked;
+    return hLinked;
 }
 
 float CGdiFontMetrics::Ascent(const html::CHtmlStyle& style)
@@ -167,9 +240,4 @@ float CGdiFontMetrics::Ascent(const html::CHtmlStyle& style)
 float CGdiFontMetrics::Descent(const html::CHtmlStyle& style)
 {
     return Get(style).descent;
-}
-
-HFONT CGdiFontMetrics::Select(const html::CHtmlStyle& style)
-{
-    return static_cast<HFONT>(::SelectObject(m_hDC, Get(style).hFont));
 }

@@ -4,11 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
 
 #include "platform/html/HtmlLayout.h"
+
+struct IMLangFontLink2;
 
 class CGdiFontMetrics : public html::IHtmlFontMetrics
 {
@@ -26,9 +29,10 @@ public:
     float Ascent(const html::CHtmlStyle& font) override;
     float Descent(const html::CHtmlStyle& font) override;
 
-    // Selects the style's font into the DC; the caller restores the old one.
-    HFONT Select(const html::CHtmlStyle& font);
-    HDC DC() const { return m_hDC; }
+    // Calls piece(font, text, length) for each stretch of the text in one font, in order: the style's font, or
+    // for characters it has no glyph for, the font MLang links for their code pages.
+    void ForEachPiece(const html::CHtmlStyle& font, const wchar_t* text, size_t length,
+                      const std::function<void(HFONT, const wchar_t*, int)>& piece);
     // The first face of a CSS family list that the system has, generic families mapped.
     static std::wstring FaceOf(const std::string& family);
 
@@ -40,10 +44,14 @@ private:
     };
     using Key = std::tuple<std::string, int, int, bool, bool, bool>;
     Font& Get(const html::CHtmlStyle& font);
+    HFONT Linked(HFONT hBase, const wchar_t* text, size_t length);
 
     HDC m_hDC;
     int m_nDpi;
     std::map<Key, Font> m_fonts;
+    IMLangFontLink2* m_pFontLink = nullptr;
+    bool m_bNoFontLink = false;
+    std::map<std::pair<HFONT, DWORD>, HFONT> m_linked;  // by base font and code pages; MLang's to release
 };
 
 // UTF-8 to UTF-16, for GDI's wide calls.

@@ -169,11 +169,16 @@ void DrawPaintList(HDC hDC, CGdiFontMetrics& metrics, const CHtmlImageCache& ima
             if (item.font && Opaque(item.colors[0]))
             {
                 const std::wstring wide = Utf8ToWide(item.text.data(), item.text.size());
-                HFONT hOld = metrics.Select(*item.font);
                 ::SetTextColor(hDC, ToColorRef(item.colors[0]));
-                ::ExtTextOutW(hDC, r.left, py(item.baseline), 0, nullptr, wide.data(), static_cast<UINT>(wide.size()),
-                              nullptr);
-                ::SelectObject(hDC, hOld);
+                int x = r.left;
+                metrics.ForEachPiece(*item.font, wide.data(), wide.size(), [&](HFONT hFont, const wchar_t* text, int n) {
+                    HGDIOBJ hOld = ::SelectObject(hDC, hFont);
+                    ::ExtTextOutW(hDC, x, py(item.baseline), 0, nullptr, text, static_cast<UINT>(n), nullptr);
+                    SIZE size = {};
+                    ::GetTextExtentPoint32W(hDC, text, n, &size);
+                    x += size.cx;
+                    ::SelectObject(hDC, hOld);
+                });
             }
             break;
         case PaintItem::Image:
@@ -447,8 +452,7 @@ void CHtmlView::Render(HDC hDC)
     ::FillRect(hMem, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     if (m_text)
     {
-        CGdiFontMetrics metrics(hMem);
-        DrawPaintList(hMem, metrics, m_images, m_text->PaintList(), 1.0f, static_cast<float>(m_nScrollY), rc);
+        DrawPaintList(hMem, *m_metrics, m_images, m_text->PaintList(), 1.0f, static_cast<float>(m_nScrollY), rc);
         PaintSelection(hMem);
     }
     ::BitBlt(hDC, 0, 0, rc.right, rc.bottom, hMem, 0, 0, SRCCOPY);
