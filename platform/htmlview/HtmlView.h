@@ -78,6 +78,7 @@ public:
     int ScrollPos() const { return m_nScrollY; }
     // Document coordinates of a client point and back (the view scrolls vertically only).
     POINT ToClient(float x, float y) const;
+    const html::CHtmlDocument* Document() const { return m_doc.get(); }
     const html::CHtmlLayout* Layout() const { return m_layout.get(); }
     const html::CHtmlTextModel* TextModel() const { return m_text.get(); }
     // Prints the current page on hDC at its printable size; returns the number of pages.

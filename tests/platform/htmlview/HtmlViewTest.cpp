@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/htmlview/GdiFontMetrics.h"
 #include "platform/htmlview/HtmlView.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
@@ -59,41 +60,26 @@ std::string WritePage(const std::string& name, const std::string& bytes)
     return path;
 }
 
-// Records the events the view fires, as the window layer's sinks receive them.
-class CEventRecorder : public IDispatch
+// Records the events the view fires through the window layer's event sink, as its hosts receive them.
+class CEventRecorder : public IDispEventImpl<kViewId, CEventRecorder, &DIID_DWebBrowserEvents2>
 {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    BEGIN_SINK_MAP(CEventRecorder)
+    SINK_ENTRY_EX(kViewId, DIID_DWebBrowserEvents2, DISPID_STATUSTEXTCHANGE, OnStatusTextChange)
+    SINK_ENTRY_EX(kViewId, DIID_DWebBrowserEvents2, DISPID_DOWNLOADCOMPLETE, OnDownloadComplete)
+    END_SINK_MAP()
+
+    HRESULT STDMETHODCALLTYPE OnStatusTextChange(BSTR bstrText)
     {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, DIID_DWebBrowserEvents2))
-        {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_ref; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_ref; }
-    STDMETHODIMP GetTypeInfoCount(UINT* p) override
-    {
-        *p = 0;
+        m_statusTexts.push_back(Utf8(bstrText ? bstrText : L""));
         return S_OK;
     }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override
+    HRESULT STDMETHODCALLTYPE OnDownloadComplete()
     {
-        if (id == DISPID_DOWNLOADCOMPLETE)
-            ++m_downloads;
-        if (id == DISPID_STATUSTEXTCHANGE && params && params->cArgs == 1 && params->rgvarg[0].vt == VT_BSTR)
-            m_statusTexts.push_back(Utf8(params->rgvarg[0].bstrVal ? params->rgvarg[0].bstrVal : L""));
+        ++m_downloads;
         return S_OK;
     }
 
-    ULONG m_ref = 1;
     int m_downloads = 0;
     std::vector<std::string> m_statusTexts;
 };
@@ -125,17 +111,14 @@ protected:
         ASSERT_EQ(S_OK, AtlGetDlgControl(m_hHost, kViewId, IID_IWebBrowser2, reinterpret_cast<void**>(&m_pBrowser)));
         m_pView = CHtmlView::FromWindow(m_hView);
         ASSERT_NE(m_pView, nullptr);
-        CComPtr<IConnectionPointContainer> pContainer;
-        ASSERT_EQ(S_OK, m_pBrowser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pContainer)));
-        ASSERT_EQ(S_OK, pContainer->FindConnectionPoint(DIID_DWebBrowserEvents2, &m_pPoint));
-        ASSERT_EQ(S_OK, m_pPoint->Advise(&m_events, &m_cookie));
+        ASSERT_EQ(S_OK, m_events.DispEventAdvise(m_pBrowser));
+        m_bAdvised = true;
     }
 
     void TearDown() override
     {
-        if (m_pPoint && m_cookie)
-            m_pPoint->Unadvise(m_cookie);
-        m_pPoint.Release();
+        if (m_bAdvised)
+            m_events.DispEventUnadvise(m_pBrowser);
         m_pBrowser.Release();
         if (m_hHost)
             ::DestroyWindow(m_hHost);
@@ -216,8 +199,7 @@ protected:
     HWND m_hView = nullptr;
     CHtmlView* m_pView = nullptr;
     CComPtr<IWebBrowser2> m_pBrowser;
-    CComPtr<IConnectionPoint> m_pPoint;
-    DWORD m_cookie = 0;
+    bool m_bAdvised = false;
     CEventRecorder m_events;
 };
 
@@ -318,8 +300,8 @@ TEST_F(HtmlViewTest, DownloadCompleteComesOncePerNavigationAfterTheCallReturns)
     }
     EXPECT_EQ(Text(), "");
 
-    ASSERT_EQ(S_OK, m_pPoint->Unadvise(m_cookie));
-    m_cookie = 0;
+    ASSERT_EQ(S_OK, m_events.DispEventUnadvise(m_pBrowser));
+    m_bAdvised = false;
     const int before = m_events.m_downloads;
     CComBSTR url(Wide(path).c_str());
     ASSERT_EQ(S_OK, m_pBrowser->Navigate(url, nullptr, nullptr, nullptr, nullptr));
@@ -516,6 +498,23 @@ TEST_F(HtmlViewTest, ANavigationDuringAFetchWins)
     EXPECT_EQ(Text(), "newer page");
 }
 
+TEST_F(HtmlViewTest, StopDropsAFetchUnderWay)
+{
+    ShowHtml("<p>before</p>");
+    CLoopbackListener listener("<p>late reply</p>");
+    listener.m_delayEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CComBSTR url(Wide("http://127.0.0.1:" + std::to_string(listener.m_port) + "/?3").c_str());
+    ASSERT_EQ(S_OK, m_pBrowser->Navigate(url, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(WaitFor([&] { return listener.m_requests > 0; }));
+    ASSERT_EQ(S_OK, m_pBrowser->ExecWB(OLECMDID_STOP, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr));
+    const int before = m_events.m_downloads;
+    ::SetEvent(listener.m_delayEvent);
+    ::SetEvent(listener.m_stop);
+    WaitFor([] { return false; }, 500);
+    EXPECT_EQ(Text(), "before");
+    EXPECT_EQ(m_events.m_downloads, before);
+}
+
 TEST_F(HtmlViewTest, NothingIsFetchedWhenAPageLoads)
 {
     CLoopbackListener listener("never");
@@ -632,8 +631,8 @@ struct PrintedPages
     static HDC Open(HWND, bool)
     {
         HDC hDC = ::CreateCompatibleDC(nullptr);
-        width = 600;
-        height = 800;
+        width = ::GetDeviceCaps(hDC, HORZRES);
+        height = ::GetDeviceCaps(hDC, VERTRES);
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
         bi.bmiHeader.biWidth = width;
@@ -671,7 +670,9 @@ TEST_F(HtmlViewTest, PrintDocumentByNamePrintsEveryPageThroughThePrinterSeam)
 {
     std::string html;
     for (int i = 0; i < 150; ++i)
-        html += "<p>printed line " + std::to_string(i) + "</p>";
+        html += "<h" + std::to_string(i % 3 + 1) + ">heading " + std::to_string(i) + "</h" + std::to_string(i % 3 + 1) +
+                "><p>printed line " + std::to_string(i) + "</p><table border=1><tr><td>cell</td><td>row " +
+                std::to_string(i) + "<br>second line</td></tr></table>";
     ShowHtml(html);
     const CHtmlView::PrinterSeam saved = CHtmlView::s_printer;
     CHtmlView::s_printer = {PrintedPages::Open, PrintedPages::StartPage, PrintedPages::EndPage, PrintedPages::Close};
@@ -694,6 +695,24 @@ TEST_F(HtmlViewTest, PrintDocumentByNamePrintsEveryPageThroughThePrinterSeam)
         for (uint32_t p : page)
             dark += (p & 0xFFFFFF) != 0xFFFFFF;
         EXPECT_GT(dark, 0u);
+    }
+
+    // Laid out again as the printer's DC measures it, every word box lies on exactly one page, whole.
+    HDC hDC = ::CreateCompatibleDC(nullptr);
+    const int dpi = ::GetDeviceCaps(hDC, LOGPIXELSY);
+    CGdiFontMetrics metrics(hDC, dpi);
+    html::CHtmlLayout layout(*m_pView->Document(), metrics);
+    layout.Layout(::GetDeviceCaps(hDC, HORZRES) * 96.0f / dpi);
+    html::CHtmlTextModel text(layout, metrics);
+    const std::vector<html::Page> pages = text.Paginate(::GetDeviceCaps(hDC, VERTRES) * 96.0f / dpi);
+    ::DeleteDC(hDC);
+    EXPECT_EQ(pages.size(), PrintedPages::pages.size());
+    for (const auto& run : layout.Runs())
+    {
+        int on = 0;
+        for (const html::Page& page : pages)
+            on += run.line.y >= page.top && run.line.Bottom() <= page.bottom;
+        EXPECT_EQ(on, 1) << run.text << " at " << run.line.y;
     }
 }
 
