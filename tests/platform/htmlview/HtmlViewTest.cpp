@@ -229,6 +229,27 @@ TEST_F(HtmlViewTest, NavigatesLocalFilesAndAboutBlankAndRefusesOtherSchemes)
     EXPECT_EQ(Text(), "Hello world");
 }
 
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+TEST(HtmlViewHostingTest, ADialogTemplateNamingTheClassHostsTheViewForGetDlgControl)
+{
+    ASSERT_TRUE(CHtmlView::RegisterClass());
+    HWND hDlg = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100), nullptr, PlainDialogProc, 0);
+    ASSERT_NE(hDlg, nullptr);
+    CComPtr<IWebBrowser2> pBrowser;
+    ASSERT_EQ(S_OK, AtlGetDlgControl(hDlg, kViewId, IID_IWebBrowser2, reinterpret_cast<void**>(&pBrowser)));
+    CComBSTR url(L"about:blank");
+    EXPECT_EQ(S_OK, pBrowser->Navigate(url, nullptr, nullptr, nullptr, nullptr));
+    // Tab and Enter stay with the dialog.
+    const LRESULT code = ::SendMessageW(::GetDlgItem(hDlg, kViewId), WM_GETDLGCODE, 0, 0);
+    EXPECT_EQ(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS), 0);
+    ::DestroyWindow(hDlg);
+    EXPECT_EQ(E_FAIL, pBrowser->Navigate(url, nullptr, nullptr, nullptr, nullptr));
+}
+
 TEST_F(HtmlViewTest, RefreshRereadsTheFile)
 {
     const std::string path = WritePage("refresh.html", "<p>before</p>");
@@ -363,6 +384,33 @@ TEST_F(HtmlViewTest, FindSelectsTheNextMatchAndScrollsToIt)
     EXPECT_GT(m_pView->ScrollPos(), 0);
     EXPECT_FALSE(m_pView->Find(L"haystack", false, true));
     EXPECT_EQ(Utf8(m_pView->SelectedText()), "needle");
+}
+
+TEST_F(HtmlViewTest, ExecFindOpensAFindDialogThatSelectsMatches)
+{
+    ShowHtml("<p>one two three two</p>");
+    ASSERT_EQ(S_OK, m_pBrowser->ExecWB(OLECMDID_FIND, OLECMDEXECOPT_PROMPTUSER, nullptr, nullptr));
+    HWND hFind = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND h : ThreadWindows(::GetCurrentThreadId(), "#32770"))
+            if (::IsWindowVisible(h))
+                hFind = h;
+        return hFind != nullptr;
+    }));
+    ::SetDlgItemTextW(hFind, 1152, L"two");
+    ::SendMessageW(hFind, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hFind, IDOK)));
+    EXPECT_TRUE(WaitFor([&] { return Utf8(m_pView->SelectedText()) == "two"; }));
+    ::SendMessageW(hFind, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hFind, IDCANCEL)));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hFind) || !::IsWindowVisible(hFind); }));
+    // GoSearch finds in the page the same way.
+    EXPECT_EQ(S_OK, m_pBrowser->GoSearch());
+    HWND hAgain = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        for (HWND h : ThreadWindows(::GetCurrentThreadId(), "#32770"))
+            if (::IsWindowVisible(h))
+                hAgain = h;
+        return hAgain != nullptr;
+    }));
 }
 
 TEST_F(HtmlViewTest, HoverReportsTheLinkAndClicksGoWhereTheirSchemeSays)
