@@ -12,6 +12,7 @@
 #include <atlhost.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -363,7 +364,10 @@ TEST_F(HtmlViewTest, ADragBetweenTwoWordsSelectsThatSpan)
     OLECMDF status;
     ASSERT_EQ(S_OK, m_pBrowser->QueryStatusWB(OLECMDID_COPY, &status));
     EXPECT_NE(status & OLECMDF_ENABLED, 0);
+    // The view tells its parent when it gains and loses the focus, as an edit control does.
     EXPECT_TRUE(::GetPropA(m_hHost, "setfocus") != nullptr);
+    ::SetFocus(m_hHost);
+    EXPECT_TRUE(::GetPropA(m_hHost, "killfocus") != nullptr);
 
     ::SendMessageW(m_hView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(from.x, from.y));
     EXPECT_EQ(Utf8(m_pView->SelectedText()), "beta");
@@ -764,15 +768,70 @@ TEST_F(HtmlViewTest, PrintDocumentByNamePrintsEveryPageThroughThePrinterSeam)
     }
 }
 
-TEST_F(HtmlViewTest, AFixtureMailRendersWithItsTextAndAScreenshot)
+std::string ReadFixture(const char* name)
 {
-    Show(ORB_TEST_DATA_DIR "/htmlview/mail-nested-tables.html");
-    const std::string text = Text();
-    for (const char* expected : {"Weekly news", "Left cell", "first item", "inner cell", "\xc2\xa9 2024 & <more>",
-                                 "Quoted text", "preformatted   text", "our site"})
-        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
-    EXPECT_EQ(text.find("script text"), std::string::npos);
-    ::UpdateWindow(m_hView);
-    EXPECT_FALSE(SaveWindowScreenshot(m_hHost, "htmlview-mail-nested-tables").empty());
+    std::ifstream in(std::string(ORB_TEST_DATA_DIR) + "/htmlview/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(HtmlViewTest, FixturePagesRenderWithTheirTextAndAScreenshotEach)
+{
+    struct Case
+    {
+        const char* file;
+        std::vector<const char*> texts;
+    } cases[] = {
+        {"mail-nested-tables.html",
+         {"Weekly news", "Left cell", "first item", "inner cell", "\xc2\xa9 2024 & <more>", "Quoted text",
+          "preformatted   text\r\n  second line", "our site"}},
+        {"quoted-reply.html", {"----- Original Message -----", "From: Ann", "Subject: Quarterly figures"}},
+        {"plain-text-body.html", {"\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82,", "with unescaped & marks"}},
+        {"rule-description.htm", {"Apply this rule after the message arrives", "Where the From line contains"}},
+    };
+    for (const Case& c : cases)
+    {
+        Show(std::string(ORB_TEST_DATA_DIR) + "/htmlview/" + c.file);
+        const std::string text = Text();
+        for (const char* expected : c.texts)
+            EXPECT_NE(text.find(expected), std::string::npos) << c.file << ": " << expected << "\n" << text;
+        EXPECT_EQ(text.find("script text"), std::string::npos) << c.file;
+        ::UpdateWindow(m_hView);
+        EXPECT_FALSE(SaveWindowScreenshot(m_hHost, (std::string("htmlview-") + c.file).c_str()).empty());
+    }
+}
+
+TEST_F(HtmlViewTest, AQuotedReplyShowsItsGreyFromLineAndTheQuoteBar)
+{
+    Show(ORB_TEST_DATA_DIR "/htmlview/quoted-reply.html");
+    int width, height;
+    const std::vector<uint32_t> px = Capture(width, height);
+    int grey = 0, black = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < 40; ++x)
+        {
+            grey += (px[y * width + x + 200] & 0xFFFFFF) == 0xE4E4E4u;
+            black += (px[y * width + x] & 0xFFFFFF) == 0u;
+        }
+    EXPECT_GT(grey, 100);
+    EXPECT_GT(black, 40);
+}
+
+TEST_F(HtmlViewTest, ARuleDescriptionLinkAsksTheLocalServerWhichAnswersWithoutAStatusLine)
+{
+    // The rules pane's server answers with the page alone and keeps the connection open.
+    CLoopbackListener listener("<HTML><BODY><DIV>new description</DIV></BODY></HTML>");
+    std::string page = ReadFixture("rule-description.htm");
+    const std::string link = "http://127.0.0.1:" + std::to_string(listener.m_port) + "/";
+    for (size_t at; (at = page.find("LINK")) != std::string::npos;)
+        page.replace(at, 4, link);
+    ShowHtml(page, "Text0.htm");
+    POINT pt;
+    ASSERT_TRUE(RunPoint("ann@example.com", pt));
+    const int before = m_events.m_downloads;
+    ::SendMessageW(m_hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    ::SendMessageW(m_hView, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    ASSERT_TRUE(WaitFor([&] { return m_events.m_downloads > before; }));
+    EXPECT_EQ(listener.m_request.substr(0, 8), "GET /?5 ");
+    EXPECT_EQ(Text(), "new description");
 }
 }
