@@ -113,6 +113,20 @@ std::wstring CGdiFontMetrics::FaceOf(const std::string& family)
             face = Utf8ToWide(name.data(), name.size());
             if (face.size() >= LF_FACESIZE || !HasFace(face))
                 face.clear();
+            // The common Windows faces, where missing, by their kind, before the next name of the list.
+            static const char* const sansFaces[] = {"arial", "helvetica", "verdana", "tahoma", "ms sans serif",
+                                                    "segoe ui", "calibri", "trebuchet ms", nullptr};
+            static const char* const monoFaces[] = {"courier new", "courier", "consolas", "lucida console", nullptr};
+            static const char* const serifFaces[] = {"times new roman", "times", "georgia", nullptr};
+            auto among = [&](const char* const* names) {
+                for (; *names; ++names)
+                    if (lower == *names)
+                        return true;
+                return false;
+            };
+            if (face.empty())
+                face = among(sansFaces) ? firstOf(sans) : among(monoFaces) ? firstOf(mono)
+                                                        : among(serifFaces) ? firstOf(serif) : std::wstring();
         }
         if (!face.empty())
             return face;

@@ -452,7 +452,7 @@ void CHtmlView::Render(HDC hDC)
     ::FillRect(hMem, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     if (m_text)
     {
-        DrawPaintList(hMem, *m_metrics, m_images, m_text->PaintList(), 1.0f, static_cast<float>(m_nScrollY), rc);
+        DrawPaintList(hMem, *m_metrics, m_images, m_paint, 1.0f, static_cast<float>(m_nScrollY), rc);
         PaintSelection(hMem);
     }
     ::BitBlt(hDC, 0, 0, rc.right, rc.bottom, hMem, 0, 0, SRCCOPY);
@@ -619,6 +619,7 @@ bool CHtmlView::OnKeyDown(WPARAM vk)
 
 void CHtmlView::Load(const std::string& utf8)
 {
+    m_paint.clear();
     m_text.reset();
     m_layout.reset();
     m_styler.reset();
@@ -648,6 +649,8 @@ void CHtmlView::LayOut()
     m_layout = std::make_unique<CHtmlLayout>(*m_doc, *m_metrics, &m_images.Sizes());
     m_layout->Layout(static_cast<float>(std::max<LONG>(rc.right, 1)));
     m_text = std::make_unique<CHtmlTextModel>(*m_layout, *m_metrics);
+    // Made once per layout: building it walks every box, too slow to repeat on each paint of a long mail.
+    m_paint = m_text->PaintList();
     m_selAnchor = m_selEnd = TextPosition();
     m_bHasText = false;
     m_pHoverLink = m_pPressedLink = nullptr;

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/html/HtmlDocument.h"
 #include "platform/html/HtmlLayout.h"
@@ -202,6 +203,7 @@ private:
     std::unique_ptr<html::CHtmlStyler> m_styler;
     std::unique_ptr<html::CHtmlLayout> m_layout;
     std::unique_ptr<html::CHtmlTextModel> m_text;
+    std::vector<html::PaintItem> m_paint;
     std::wstring m_url;   // as the caller gave it
     std::wstring m_path;  // the file it names; empty for about:blank and fetched pages
     UINT m_nDefaultCodePage = 0;
