@@ -48,6 +48,14 @@ DWORD WINAPI FetchThread(void* pv)
                     const int got = ::recv(s, buf, sizeof(buf), 0);
                     if (got <= 0)
                         break;
+                    // The local server writes its whole answer at once and then keeps the connection: once
+                    // data has come, a pause ends the reply instead of the full time cap.
+                    if (reply->empty())
+                    {
+                        DWORD pause = CHtmlLinkFetch::kPauseMs;
+                        ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&pause),
+                                     sizeof(pause));
+                    }
                     reply->append(buf, got);
                     const size_t headEnd = reply->find("\r\n\r\n");
                     if (expected == std::string::npos && reply->compare(0, 5, "HTTP/") == 0 &&

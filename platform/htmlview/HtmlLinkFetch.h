@@ -11,6 +11,8 @@ class CHtmlLinkFetch
 public:
     static constexpr DWORD kTimeoutMs = 5000;
     static constexpr size_t kMaxReply = 1024 * 1024;
+    // Silence after the first data that ends a reply with neither a length nor a close.
+    static constexpr DWORD kPauseMs = 300;
     // Posted to the view with the generation in wParam and a new std::string* (the reply, headers
     // included) in lParam, which the receiver deletes.
     static const UINT WM_FETCHED = WM_APP + 0x3A1;
