@@ -15,6 +15,7 @@
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
+#include "ui/main/MainFrame.h"
 
 namespace
 {
@@ -128,7 +129,7 @@ bool RunProgress(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLin
     CThreadWindow window(pStart);
     window.Show(progress.m_hWnd);
     window.Loop("\r\nBegin of the Progress window loop", "\r\nEnd of the Progress window loop");
-    CStandInFrame* pMain = g_pMainFrame;
+    CMainFrame* pMain = g_pMainFrame;
     if (pMain != NULL && ::IsWindow(pMain->m_hWnd))
         ::SendMessageA(pMain->m_hWnd, WM_COMMAND, ID_ENABLE_SEND_RECEIVE_MENU_ITEMS, 1);
     g_pDlgProgress = NULL;
@@ -139,11 +140,11 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
 {
     if (g_pMainFrame != NULL)
         return true;
-    CStandInFrame frame(NULL, NULL, g_dwManagerThreadId, true);
+    CMainFrame frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId, 0, &g_nThreadCount);
     g_pMainFrame = &frame;
     RECT rc = {0, 0, 0, 0};
     bool bRect = g_pRegistry != NULL && g_pRegistry->LoadFrameRect(rc, pStart->nShowCmd);
-    if (frame.CreateFrame(bRect ? &rc : NULL) == NULL)
+    if (frame.CreateEx(NULL, bRect ? &rc : NULL) == NULL)
     {
         g_pMainFrame = NULL;
         DebugTrace("Frame window creation failed!\n");

@@ -17,11 +17,12 @@
 #include "foundation/Texts.h"
 #include "foundation/TraceFile.h"
 #include "store/TableBase.h"
+#include "ui/main/MainFrame.h"
 
 CLetrovaThreadManager g_ThreadManager;
 volatile LONG g_nThreadCount = 0;
 DWORD g_dwManagerThreadId = 0;
-CStandInFrame* volatile g_pMainFrame = NULL;
+CMainFrame* volatile g_pMainFrame = NULL;
 CStandInFrame* volatile g_pDlgProgress = NULL;
 HWND volatile g_hWndFirst = NULL;
 int g_bBroadcast = 0;

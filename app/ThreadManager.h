@@ -7,6 +7,7 @@
 #include <atlstr.h>
 
 class CStandInFrame;
+class CMainFrame;
 
 const int kMaxUiThreads = 63;
 
@@ -104,7 +105,7 @@ extern CLetrovaThreadManager g_ThreadManager;
 // Process-wide values of the manager, read by the windows without a lock.
 extern volatile LONG g_nThreadCount;
 extern DWORD g_dwManagerThreadId;
-extern CStandInFrame* volatile g_pMainFrame;
+extern CMainFrame* volatile g_pMainFrame;
 extern CStandInFrame* volatile g_pDlgProgress;
 extern HWND volatile g_hWndFirst;
 extern int g_bBroadcast;

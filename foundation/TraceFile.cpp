@@ -160,6 +160,28 @@ void CTraceFile::WriteText(const char* pszText)
     WriteRecord(szText);
 }
 
+BOOL CTraceFile::CopyTo(const char* pszPath)
+{
+    CLock lock(m_lock);
+    if (m_hFile == NULL)
+        return FALSE;
+    // The log is held without sharing: it is closed for the copy and reopened at its end, all under the
+    // writers' lock, so that the other threads only wait.
+    BOOL bCopied = FALSE;
+    try
+    {
+        Close();
+        bCopied = ::CopyFileA(m_strPath, pszPath, FALSE);
+        if (Open(m_strPath, modeWrite | typeText))
+            Seek(0, end);
+    }
+    catch (CFileException* e)
+    {
+        delete e;
+    }
+    return bCopied;
+}
+
 void CTraceFile::WriteRecord(const char* pszText)
 {
     if (pszText[0] == '\r' && pszText[1] == '\n')

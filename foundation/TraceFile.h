@@ -16,6 +16,8 @@ public:
     // One record holding the text as it is (server traffic, paths).
     void WriteText(const char* pszText);
 
+    // Copies what has been written so far to pszPath under the writers' lock; FALSE when the copy failed.
+    BOOL CopyTo(const char* pszPath);
     virtual CString GetFileName();
     virtual CString GetFilePath();
 

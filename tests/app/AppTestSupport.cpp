@@ -126,6 +126,10 @@ CFreshSettings::CFreshSettings(bool bUnopenableAccounts) : m_strFolder(TempPath(
     for (const auto& value : values)
         ::RegSetValueExA(hKey, value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
                          static_cast<DWORD>(value.second.size() + 1));
+    // The main window would start a mail check and an update check at once: nothing leaves the machine.
+    const DWORD dwOff = 0;
+    for (const char* pszName : {"Check New Messages", "Internet Update When Starting"})
+        ::RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOff), sizeof(dwOff));
     ::RegCloseKey(hKey);
 }
 

@@ -1,0 +1,342 @@
+// The main window on a small store: creation, the Send and Receive items, the new-mail timer and
+// announcement, the folder summary, compaction, closing during a run, placement, accelerators and the
+// Outlook Express lookup.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+#include "MainFrameFixture.h"
+#include "app/LetrovaGlobals.h"
+#include "foundation/WindowMessages.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/SeamRecorder.h"
+#include "tests/support/WindowReaders.h"
+#include "ui/main/MainDialogStandIns.h"
+#include "ui/main/MessageFlagsNotice.h"
+
+namespace
+{
+HWND s_hWndProgress = NULL;
+HWND FakeProgressWindow()
+{
+    return s_hWndProgress;
+}
+
+size_t CountCalls(const CSeamRecorder& recorder, const std::string& strSeam, const std::string& strPrefix)
+{
+    size_t n = 0;
+    for (const CSeamRecorder::Call& call : recorder.Calls())
+        if (call.strSeam == strSeam && call.strDetail.compare(0, strPrefix.size(), strPrefix) == 0)
+            n++;
+    return n;
+}
+
+// Commands the manager got after the first nFrom.
+std::vector<CRecordingThread::Command> CommandsFrom(const CRecordingThread& manager, size_t nFrom)
+{
+    std::vector<CRecordingThread::Command> commands = manager.Commands();
+    return std::vector<CRecordingThread::Command>(commands.begin() + std::min(nFrom, commands.size()),
+                                                  commands.end());
+}
+
+bool Has(const std::vector<CRecordingThread::Command>& commands, WPARAM wParam)
+{
+    return std::any_of(commands.begin(), commands.end(),
+                       [wParam](const CRecordingThread::Command& c) { return c.wParam == wParam; });
+}
+
+class MainFrameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { CMainFrame::SetProgressWindowFinder(FakeProgressWindow); }
+    void TearDown() override
+    {
+        CMainFrame::SetProgressWindowFinder(nullptr);
+        s_hWndProgress = NULL;
+    }
+
+    // Waits for a command the frame posts now, so that everything posted before it has arrived.
+    void Settle()
+    {
+        size_t nBefore = m_store.m_manager.Commands().size();
+        m_store.Send(WM_COMMAND, ID_NEW_MESSAGE_MENU);
+        ASSERT_TRUE(WaitFor([&]() { return m_store.m_manager.Commands().size() > nBefore; }));
+    }
+
+    HANDLE RunStateEvent()
+    {
+        HANDLE hEvent = NULL;
+        m_store.Send(LetrovaGethEventDlgProgress, (WPARAM)&hEvent);
+        return hEvent;
+    }
+
+    CMainFrameFixture m_store;
+};
+} // namespace
+
+TEST_F(MainFrameTest, CreationDisablesTheSelectionCommandsAndFillsSendAndReceiveFromAccounts)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    const int disabled[] = {57601, 57604, 32940, 32941, 32942, 32994, 57607, 32792, 33050,
+                            32906, 32995, 32911, 33032, 33033, 33034, 33004, 33015, 33025};
+    m_store.OnFrame([&]() {
+        for (int nID : disabled)
+            EXPECT_TRUE(m_store.m_pFrame->UIGetState(nID) & UPDUI_DISABLED) << nID;
+        EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_VIEW_FOLDERS) & UPDUI_CHECKED);
+        EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_VIEW_CONTACTS) & UPDUI_CHECKED);
+        // The test machine has no Outlook Express identity.
+        EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_IMPORT_OUTLOOK_EXPRESS) & UPDUI_DISABLED);
+    });
+    EXPECT_EQ((std::vector<std::string>{"Work", "Home", "Work"}), m_store.SendReceiveItems());
+    // No timer without "Check New Messages".
+    Settle();
+    EXPECT_FALSE(Has(m_store.m_manager.Commands(), ID_RECEIVE));
+    SaveWindowScreenshot(m_store.m_pFrame->m_hWnd, "main-window");
+}
+
+TEST_F(MainFrameTest, AccountItemsAreAddedAndTheFirstSameNamedOneRemoved)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    CAccountsRecord record;
+    memset(&record, 0, sizeof(record));
+    strcpy(record.m_szDisplayName, "Home");
+    m_store.Send(WM_COMMAND, ID_ADD_ACCOUNT, (LPARAM)&record);
+    EXPECT_EQ((std::vector<std::string>{"Work", "Home", "Work", "Home"}), m_store.SendReceiveItems());
+    strcpy(record.m_szDisplayName, "Work");
+    m_store.Send(WM_COMMAND, ID_DELETE_ACCOUNT, (LPARAM)&record);
+    EXPECT_EQ((std::vector<std::string>{"Home", "Work", "Home"}), m_store.SendReceiveItems());
+}
+
+TEST_F(MainFrameTest, ChosenAccountPostsTheFirstSameNamedAccountAndDisablesTheItems)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    m_store.OnFrame([&]() { m_store.m_pFrame->m_strHighlightedText = "Work"; });
+    m_store.Send(WM_COMMAND, ID_TOOLS_SEND_RECEIVE_ACCOUNT);
+    CRecordingThread::Command found = {};
+    ASSERT_TRUE(m_store.m_manager.WaitForCommand(ID_SEND_RECEIVE_ACCOUNT, 20000, &found));
+    EXPECT_EQ(m_store.m_nWork, (LONG)found.lParam);
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, ::WaitForSingleObject(RunStateEvent(), 0));
+    m_store.OnFrame([&]() {
+        EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_SEND_RECEIVE_ALL) & UPDUI_DISABLED);
+        HMENU hMenu = m_store.m_pFrame->SendReceiveMenu();
+        EXPECT_TRUE(::GetMenuState(hMenu, 0, MF_BYPOSITION) & MF_GRAYED);
+    });
+}
+
+TEST_F(MainFrameTest, TimerPostsReceiveAndResetsTheRunStateUnlessARunIsShown)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    HANDLE hEvent = RunStateEvent();
+    ASSERT_EQ((DWORD)WAIT_OBJECT_0, ::WaitForSingleObject(hEvent, 0));
+
+    s_hWndProgress = m_store.m_pFrame->m_hWnd;
+    size_t nBefore = m_store.m_manager.Commands().size();
+    m_store.Send(WM_TIMER, 1);
+    Settle();
+    EXPECT_FALSE(Has(CommandsFrom(m_store.m_manager, nBefore), ID_RECEIVE));
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, ::WaitForSingleObject(hEvent, 0));
+
+    s_hWndProgress = NULL;
+    m_store.Send(WM_TIMER, 1);
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_RECEIVE));
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, ::WaitForSingleObject(hEvent, 0));
+}
+
+TEST_F(MainFrameTest, NewMessagesCountShowsTheTextTheTrayIconAndTheSoundOncePerTimerRun)
+{
+    CSeamRecorder recorder;
+    ASSERT_NE(nullptr, m_store.Start());
+    HWND hStatus = m_store.m_pFrame->m_hWndStatusBar;
+
+    m_store.Send(WM_COMMAND, ID_NEW_MESSAGES_COUNT, 0);
+    EXPECT_TRUE(WaitFor([&]() { return StatusBarText(hStatus) == "No new messages"; }));
+    EXPECT_EQ(0u, CountCalls(recorder, "NotifyIcon", "NIM_ADD"));
+
+    m_store.Send(WM_TIMER, 1);
+    m_store.Send(WM_COMMAND, ID_NEW_MESSAGES_COUNT, 3);
+    EXPECT_TRUE(WaitFor([&]() { return StatusBarText(hStatus) == "3 new message(s)"; }));
+    m_store.Send(WM_COMMAND, ID_NEW_MESSAGES_COUNT, 3);
+    EXPECT_EQ(2u, CountCalls(recorder, "NotifyIcon", "NIM_ADD id=0 tip=You have new e-mail"));
+    std::vector<CSeamRecorder::Call> calls = recorder.Calls();
+    size_t nSounds = std::count_if(calls.begin(), calls.end(),
+                                   [](const CSeamRecorder::Call& c) { return c.strSeam == "PlaySoundFile"; });
+    EXPECT_EQ(1u, nSounds);
+    char szFlags[16];
+    wsprintfA(szFlags, "%lx", (DWORD)(SND_RESOURCE | SND_ASYNC | SND_NODEFAULT));
+    EXPECT_EQ(1u, CountCalls(recorder, "PlaySoundFile", std::string("WAVE_SOUND_RINGIN flags=") + szFlags));
+}
+
+TEST_F(MainFrameTest, FolderSummarySetsTheTitleAndFallingUnreadRemovesTheTrayIcon)
+{
+    CSeamRecorder recorder;
+    ASSERT_NE(nullptr, m_store.Start());
+    MessageFlagsNotice = {};
+    MessageFlagsNotice.nFolderID = m_store.m_nInbox;
+    MessageFlagsNotice.nMessages = 5;
+    MessageFlagsNotice.nUnread = 3;
+    m_store.Send(WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS);
+    EXPECT_EQ("Inbox - Vorn Email", WindowText(m_store.m_pFrame->m_hWnd));
+    m_store.OnFrame(
+        [&]() { EXPECT_STREQ("5 message(s), 3 unread in the Inbox folder", m_store.m_pFrame->m_strStatusText); });
+    size_t nDeletes = CountCalls(recorder, "NotifyIcon", "NIM_DELETE");
+    MessageFlagsNotice.nUnread = 1;
+    m_store.Send(WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS);
+    EXPECT_EQ(nDeletes + 1, CountCalls(recorder, "NotifyIcon", "NIM_DELETE"));
+}
+
+TEST_F(MainFrameTest, CompactionIsRefusedDuringARun)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    ::ResetEvent(RunStateEvent());
+    m_store.Send(WM_COMMAND, ID_COMPACT_ALL_FOLDERS);
+    ASSERT_FALSE(m_store.m_user.m_boxes.empty());
+    EXPECT_EQ("Stop sending/receiving of messages before compacting please.", m_store.m_user.m_boxes.back());
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_SEND_RECEIVE));
+    EXPECT_TRUE(m_store.m_pDatabase->m_Local.IsOpen());
+}
+
+TEST_F(MainFrameTest, CompactionKeepsEveryRowAndReopensTheDatabase)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    long nFolders = QueryLong(m_store.Local(), "SELECT COUNT(*) FROM Folders");
+    m_store.Send(WM_COMMAND, ID_COMPACT_ALL_FOLDERS);
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_CONTINUE_COMPACT_ALL_FOLDERS));
+    // The manager hands the second step to every window; here the test does.
+    m_store.Send(WM_COMMAND, ID_CONTINUE_COMPACT_ALL_FOLDERS);
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_OPEN_LOCAL_DATABASE));
+    ASSERT_TRUE(m_store.m_pDatabase->m_Local.IsOpen());
+    EXPECT_EQ(nFolders, QueryLong(m_store.Local(), "SELECT COUNT(*) FROM Folders"));
+    EXPECT_EQ(m_store.m_nAlpha, m_store.FolderID("Alpha"));
+}
+
+TEST_F(MainFrameTest, FailedCompactionLeavesTheOriginalOpen)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    long nFolders = QueryLong(m_store.Local(), "SELECT COUNT(*) FROM Folders");
+    CString strPath = m_store.m_folder.Path("email.mdb");
+    m_store.Send(WM_COMMAND, ID_COMPACT_ALL_FOLDERS);
+    // Another holder of the file: the compacted copy cannot take its place.
+    HANDLE hHolder =
+        ::CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+    size_t nBoxes = m_store.m_user.m_boxes.size();
+    m_store.Send(WM_COMMAND, ID_CONTINUE_COMPACT_ALL_FOLDERS);
+    ::CloseHandle(hHolder);
+    EXPECT_GT(m_store.m_user.m_boxes.size(), nBoxes);
+    EXPECT_EQ(0u, m_store.m_user.m_boxes.back().find("ERROR: "));
+    ASSERT_TRUE(m_store.m_pDatabase->m_Local.IsOpen());
+    EXPECT_EQ(nFolders, QueryLong(m_store.Local(), "SELECT COUNT(*) FROM Folders"));
+}
+
+TEST_F(MainFrameTest, CloseDuringARunHidesAndRepeatsUntilTheRunEnds)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    m_store.m_nThreadCount = 2;
+    HANDLE hEvent = RunStateEvent();
+    ::ResetEvent(hEvent);
+    ::PostMessageA(m_store.m_pFrame->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_SEND_RECEIVE));
+    EXPECT_TRUE(WaitFor([&]() { return !::IsWindowVisible(m_store.m_pFrame->m_hWnd); }));
+    EXPECT_TRUE(::IsWindow(m_store.m_pFrame->m_hWnd));
+    ::SetEvent(hEvent);
+    EXPECT_TRUE(m_store.m_ui.WaitForExit());
+    RECT rc = {};
+    int nShow = SW_SHOWNORMAL;
+    EXPECT_TRUE(m_store.m_pRegistry->LoadFrameRect(rc, nShow));
+    EXPECT_EQ(20, rc.left);
+    EXPECT_EQ(900, rc.right - rc.left);
+    EXPECT_EQ(0, m_store.m_pRegistry->GetProfileInt("Options", "Maximized", -1));
+}
+
+TEST_F(MainFrameTest, AcceleratorTableIsTheListed)
+{
+    struct Entry
+    {
+        BYTE fVirt;
+        WORD key, cmd;
+    };
+    const BYTE V = FVIRTKEY, C = FCONTROL, S = FSHIFT, A = FALT;
+    const Entry expected[] = {
+        {V | C, 'A', 32877},       {V | S | C | A, 'A', 266}, {V | S | C, 'B', 32781},  {V | C, VK_INSERT, 57634},
+        {V | C, 'C', 57634},       {V | C, 'D', 32792},       {V | S | C, 'E', 32940},  {V | C, 'F', 32911},
+        {V | S | C, 'F', 33001},   {V | C, 'M', 32776},       {V | C, 'N', 32782},      {V | C, 'O', 57601},
+        {V, VK_RETURN, 57601},     {V | C, 'P', 57607},       {V | C, 'Q', 33032},      {V | C, VK_RETURN, 33032},
+        {V | C, 'R', 32906},       {V | C, 'S', 57603},       {V | C, 'V', 57637},      {V | S, VK_INSERT, 57637},
+        {V | S | C, 'V', 32995},   {V | A, VK_BACK, 57643},   {V | C, 'Z', 57643},      {V | S, VK_DELETE, 57635},
+        {V | C, 'X', 57635},       {V, VK_F1, 33080},         {V, VK_F6, 57680},        {V | S, VK_F6, 57681},
+        {V | A, VK_RETURN, 32790},
+    };
+    HACCEL hAccel = ::LoadAcceleratorsA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
+    ASSERT_NE(nullptr, hAccel);
+    ACCEL table[64];
+    int nCount = ::CopyAcceleratorTableA(hAccel, table, 64);
+    ASSERT_EQ((int)(sizeof(expected) / sizeof(expected[0])), nCount);
+    for (int i = 0; i < nCount; i++)
+    {
+        EXPECT_EQ(expected[i].fVirt, table[i].fVirt & ~0x80) << i;
+        EXPECT_EQ(expected[i].key, table[i].key) << i;
+        EXPECT_EQ(expected[i].cmd, table[i].cmd) << i;
+    }
+}
+
+TEST(OutlookExpressStoreTest, EachMissingStepGivesItsReason)
+{
+    const char* pszRoot = "Software\\LetrovaUiMainTests\\Identities";
+    const char* pszOld = g_pszIdentitiesKey;
+    g_pszIdentitiesKey = pszRoot;
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LetrovaUiMainTests");
+    CString strReason, strRoot;
+
+    EXPECT_FALSE(CMainFrame::FindOutlookExpressStore(nullptr, strReason));
+    EXPECT_STREQ("Identities key was not found.", strReason);
+
+    HKEY hKey = NULL;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, pszRoot, 0, NULL, 0, KEY_WRITE, NULL, &hKey, NULL);
+    EXPECT_FALSE(CMainFrame::FindOutlookExpressStore(nullptr, strReason));
+    EXPECT_STREQ("Default User ID was not found.", strReason);
+
+    const char szUser[] = "{USER-1}";
+    ::RegSetValueExA(hKey, "Default User ID", 0, REG_SZ, (const BYTE*)szUser, sizeof(szUser));
+    ::RegCloseKey(hKey);
+    EXPECT_FALSE(CMainFrame::FindOutlookExpressStore(nullptr, strReason));
+    EXPECT_STREQ("Outlook Express 5.0 key was not found.", strReason);
+
+    CString strExpress = CString(pszRoot) + "\\{USER-1}\\Software\\Microsoft\\Outlook Express\\5.0";
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, strExpress, 0, NULL, 0, KEY_WRITE, NULL, &hKey, NULL);
+    EXPECT_TRUE(CMainFrame::FindOutlookExpressStore(nullptr, strReason));
+    const char szStore[] = "C:\\Store\\";
+    ::RegSetValueExA(hKey, "Store Root", 0, REG_SZ, (const BYTE*)szStore, sizeof(szStore));
+    ::RegCloseKey(hKey);
+    EXPECT_TRUE(CMainFrame::FindOutlookExpressStore(&strRoot, strReason));
+    EXPECT_STREQ("C:\\Store\\", strRoot);
+
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\LetrovaUiMainTests");
+    g_pszIdentitiesKey = pszOld;
+}
+
+namespace
+{
+CRegistry* s_pOptionsRegistry = nullptr;
+INT_PTR SwitchCheckOn(HWND)
+{
+    s_pOptionsRegistry->WriteProfileInt("Options", "Check New Messages", 1);
+    s_pOptionsRegistry->WriteProfileInt("Options", "Check New Messages TimeOut", 10);
+    return IDOK;
+}
+} // namespace
+
+TEST_F(MainFrameTest, SwitchingTheCheckOnInOptionsArmsTheTimer)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    s_pOptionsRegistry = m_store.m_pRegistry.get();
+    auto pfnOld = CMainDialogs::RunOptionsSheet;
+    CMainDialogs::RunOptionsSheet = SwitchCheckOn;
+    m_store.Send(WM_COMMAND, ID_TOOLS_OPTIONS);
+    CMainDialogs::RunOptionsSheet = pfnOld;
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_RECEIVE));
+    m_store.m_pRegistry->WriteProfileInt("Options", "Check New Messages", 0);
+}

@@ -1,0 +1,21 @@
+// Stand-ins of what the main window opens from other parts of the program until those parts exist: the
+// options sheet, the accounts dialog, the message-rules sheet, the address-book import, the update check
+// and the shell association. Each is a replaceable function with the call the main window makes.
+#pragma once
+
+#include <windows.h>
+
+#include <atlstr.h>
+
+struct CMainDialogs
+{
+    static INT_PTR (*RunOptionsSheet)(HWND hWndParent);
+    static INT_PTR (*RunAccountsDialog)(HWND hWndParent);
+    static INT_PTR (*RunMessageRulesSheet)(HWND hWndParent);
+    static void (*ImportAddressBook)(HWND hWndParent);
+    // The update check of the updater client; bPrompt asks before downloading.
+    static void (*StartUpdateCheck)(bool bPrompt);
+    static bool (*Associate)();
+    // strHandler receives the handler the old values name.
+    static bool (*RestoreAssociation)(CString& strHandler);
+};
