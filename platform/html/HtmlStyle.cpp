@@ -896,7 +896,13 @@ void Convert(const css_computed_style* cs, CHtmlStyle& s)
     default: s.fontFamily = "serif"; break;
     }
     if (names && names[0])
-        s.fontFamily = Str(names[0]);
+    {
+        // The whole list, the generic family last, so the drawing side takes the first face it has.
+        std::string list;
+        for (size_t i = 0; names[i] && i < 16; i++)
+            list += Str(names[i]) + ", ";
+        s.fontFamily = list + s.fontFamily;
+    }
     uint8_t w = css_computed_font_weight(cs);
     s.fontWeight = (w == CSS_FONT_WEIGHT_BOLD || w == CSS_FONT_WEIGHT_BOLDER || w >= CSS_FONT_WEIGHT_600) &&
                            w != CSS_FONT_WEIGHT_LIGHTER

@@ -43,7 +43,7 @@ struct CHtmlStyle
     uint32_t borderColor[4] = {0, 0, 0, 0};
     uint32_t color = 0xFF000000;
     uint32_t background = 0;
-    std::string fontFamily;
+    std::string fontFamily;  // comma-separated faces in preference order, ending in a generic family
     float fontSize = 16;
     int fontWeight = 400;
     bool italic = false;
