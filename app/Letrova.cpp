@@ -63,8 +63,10 @@ HANDLE CreateSetEvent()
 }
 } // namespace
 
+volatile LONG CLetrova::s_bManagerFinished = 1;
+
 CLetrova::CLetrova()
-    : m_hManagerThread(NULL), m_bManagerFinished(1), m_hEventManagerFinished(NULL), m_database(&m_registry)
+    : m_hManagerThread(NULL), m_hEventManagerFinished(NULL), m_database(&m_registry)
 {
     ::OutputDebugStringA("\r\nCLetrova()\r\n");
     if (IsTraceOn())
@@ -326,7 +328,7 @@ void CLetrova::StartThreadManager(const CString& strCmdLine)
         OpenDatabase();
     for (;;)
     {
-        if (m_bManagerFinished && m_hManagerThread != NULL)
+        if (s_bManagerFinished && m_hManagerThread != NULL)
         {
             ::CloseHandle(m_hManagerThread);
             m_hManagerThread = NULL;
@@ -337,24 +339,29 @@ void CLetrova::StartThreadManager(const CString& strCmdLine)
                 ::CloseHandle(m_hEventManagerFinished);
             m_hEventManagerFinished = ::CreateEventA(NULL, FALSE, FALSE, NULL);
             CManagerStart* pStart = new CManagerStart;
-            pStart->hEventFinished = m_hEventManagerFinished;
+            // The thread signals its own copy: this object (and its handle) may be gone when it ends.
+            pStart->hEventFinished = NULL;
+            ::DuplicateHandle(::GetCurrentProcess(), m_hEventManagerFinished, ::GetCurrentProcess(),
+                              &pStart->hEventFinished, 0, FALSE, DUPLICATE_SAME_ACCESS);
             pStart->strCmdLine = strCmdLine;
-            pStart->pbFinished = &m_bManagerFinished;
+            pStart->pbFinished = &s_bManagerFinished;
             pStart->lExtra = 0;
             g_ThreadManager.BeginRun();
             // The running manager keeps the library loaded: DllCanUnloadNow must not free its code.
             _Module.Lock();
             DWORD dwThreadId = 0;
+            ::InterlockedExchange(&s_bManagerFinished, 0);
             m_hManagerThread = ::CreateThread(NULL, 0, ManagerThreadProc, pStart, 0, &dwThreadId);
             if (m_hManagerThread == NULL)
             {
+                ::InterlockedExchange(&s_bManagerFinished, 1);
                 _Module.Unlock();
                 g_ThreadManager.EndRun();
+                if (pStart->hEventFinished != NULL)
+                    ::CloseHandle(pStart->hEventFinished);
                 delete pStart;
                 AppMessageBox("ERROR: Cannot create thread!!!", 0, NULL);
             }
-            else
-                ::InterlockedExchange(&m_bManagerFinished, 0);
             return;
         }
         // Thread tables change on the manager thread only, so a running manager gets the command posted.
@@ -363,7 +370,7 @@ void CLetrova::StartThreadManager(const CString& strCmdLine)
             return;
         // The loop has just run dry: once the manager is done, a new one starts with the command.
         ::WaitForSingleObject(m_hManagerThread, INFINITE);
-        ::InterlockedExchange(&m_bManagerFinished, 1);
+        ::InterlockedExchange(&s_bManagerFinished, 1);
     }
 }
 
@@ -381,7 +388,11 @@ DWORD WINAPI CLetrova::ManagerThreadProc(LPVOID pParam)
     }
     g_ThreadManager.EndRun();
     ::InterlockedExchange(pStart->pbFinished, 1);
-    ::SetEvent(pStart->hEventFinished);
+    if (pStart->hEventFinished != NULL)
+    {
+        ::SetEvent(pStart->hEventFinished);
+        ::CloseHandle(pStart->hEventFinished);
+    }
     delete pStart;
     _Module.Unlock();
     return dwResult;

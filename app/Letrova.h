@@ -80,7 +80,8 @@ public:
     CString m_strCmdLine;
     CString m_strExePath;
     HANDLE m_hManagerThread;
-    volatile LONG m_bManagerFinished;
+    // Process-wide: the manager thread writes it when it ends, which may be after this object is released.
+    static volatile LONG s_bManagerFinished;
     HANDLE m_hEventManagerFinished;
     CRegistry m_registry;
     CDatabaseMy m_database;
