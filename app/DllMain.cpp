@@ -12,6 +12,7 @@
 #include "foundation/FoundationUi.h"
 #include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
+#include "transport/ErrorReport.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)
 {
@@ -20,6 +21,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
         try
         {
             InitFoundationUi();
+            InitErrorReport();
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

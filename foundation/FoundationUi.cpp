@@ -7,12 +7,23 @@
 #include <atlwin.h>
 
 #include "content/SystemInfo.h"
-#include "foundation/DlgEmailMe.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/TraceFile.h"
 #include "resources/resource.h"
 
 const char kVornEmailCaption[] = "Vorn Email";
+
+namespace
+{
+ErrorReportDialog g_pfnErrorReportDialog = NULL;
+}
+
+ErrorReportDialog SetErrorReportDialog(ErrorReportDialog pfnDialog)
+{
+    ErrorReportDialog pfnPrevious = g_pfnErrorReportDialog;
+    g_pfnErrorReportDialog = pfnDialog;
+    return pfnPrevious;
+}
 
 void InitFoundationUi()
 {
@@ -32,6 +43,6 @@ void ShowErrorReportPrompt(const char* pszProblem, const char* pszFile)
     CString strReport = pszProblem ? pszProblem : "";
     strReport += "\r\n\r\n";
     strReport += SystemInfoText();
-    CDlgEmailMe dlg(strReport, pszFile, 0);
-    dlg.DoModal(::GetActiveWindow());
+    if (g_pfnErrorReportDialog)
+        g_pfnErrorReportDialog(strReport, pszFile);
 }

@@ -13,3 +13,8 @@ void InitFoundationUi();
 // Asks whether to mail a report of the problem; on Yes shows the error-report dialog with the report (the
 // problem and the system information) and the file (such as the trace file).
 void ShowErrorReportPrompt(const char* pszProblem, const char* pszFile);
+
+// The error-report dialog lives with the mail transport, which builds on the foundation: it is handed in
+// at start-up. Returns the previous one; without one the prompt's Yes shows nothing.
+typedef void (*ErrorReportDialog)(const char* pszReport, const char* pszFile);
+ErrorReportDialog SetErrorReportDialog(ErrorReportDialog pfnDialog);

@@ -1,5 +1,4 @@
-// Tests of OrbMail's foundation pieces: the error-report prompt, the exception dialog and the message-map
-// hook.
+// Tests of OrbMail's foundation pieces: the error-report prompt and the message-map hook.
 #include "foundation/FoundationUi.h"
 
 #include <atlwin.h>
@@ -8,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "DialogResponder.h"
 #include "FoundationTestSupport.h"
-#include "foundation/DlgException.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "resources/resource.h"
@@ -20,51 +17,41 @@ namespace
 
 const char kQuestion[] = "\r\n\r\nDo you want to email me the report about your problem?";
 
-TEST(FoundationUiTest, DecliningTheErrorReportShowsNoDialog)
+std::string g_strReport, g_strFile;
+int g_nReportDialogs = 0;
+
+void RecordReportDialog(const char* pszReport, const char* pszFile)
+{
+    ++g_nReportDialogs;
+    g_strReport = pszReport;
+    g_strFile = pszFile ? pszFile : "";
+}
+
+TEST(FoundationUiTest, AcceptingTheErrorReportOpensTheReportDialogWithSystemInformationAndTheFile)
+{
+    CMessageBoxRecorder boxes(IDYES);
+    g_nReportDialogs = 0;
+    ErrorReportDialog pfnPrevious = SetErrorReportDialog(RecordReportDialog);
+    ShowErrorReportPrompt("FATAL ERROR: Disk full.", "C:\\Lv\\Trace.log");
+    SetErrorReportDialog(pfnPrevious);
+    ASSERT_EQ(1, g_nReportDialogs);
+    EXPECT_EQ(0u, g_strReport.find("FATAL ERROR: Disk full.\r\n\r\n"));
+    EXPECT_GT(g_strReport.size(), strlen("FATAL ERROR: Disk full.\r\n\r\n"))
+        << "the system information follows";
+    EXPECT_EQ("C:\\Lv\\Trace.log", g_strFile);
+}
+
+TEST(FoundationUiTest, DecliningTheErrorReportOpensNoReportDialog)
 {
     CMessageBoxRecorder boxes(IDNO);
-    CDialogResponder responder(::GetCurrentThreadId(),
-                               [](HWND hWnd) { return CDialogResponder::Press(hWnd, IDCANCEL); });
+    g_nReportDialogs = 0;
+    ErrorReportDialog pfnPrevious = SetErrorReportDialog(RecordReportDialog);
     ShowErrorReportPrompt("FATAL ERROR: Disk full.", "C:\\Lv\\Trace.log");
+    SetErrorReportDialog(pfnPrevious);
     ASSERT_EQ(1u, boxes.Boxes().size());
     EXPECT_EQ(std::string("FATAL ERROR: Disk full.") + kQuestion, boxes.Boxes()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONSTOP), boxes.Boxes()[0].style);
-    EXPECT_TRUE(responder.Answered().empty());
-}
-
-TEST(FoundationUiTest, AcceptingTheErrorReportShowsTheReportWithSystemInformationAndTheFile)
-{
-    CMessageBoxRecorder boxes(IDYES);
-    std::string strText, strFile;
-    CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hWnd) {
-        strText = CDialogResponder::ItemText(hWnd, IDC_EMAIL_ME_TEXT);
-        strFile = CDialogResponder::ItemText(hWnd, IDC_EMAIL_ME_FILE);
-        return CDialogResponder::Press(hWnd, IDCANCEL);
-    });
-    ShowErrorReportPrompt("FATAL ERROR: Disk full.", "C:\\Lv\\Trace.log");
-    ASSERT_EQ(1u, responder.Answered().size());
-    EXPECT_EQ("Vorn Email", responder.Answered()[0].strCaption);
-    EXPECT_EQ(0u, strText.find("FATAL ERROR: Disk full.\r\n\r\n"));
-    EXPECT_GT(strText.size(), strlen("FATAL ERROR: Disk full.\r\n\r\n")) << "the system information follows";
-    EXPECT_EQ("C:\\Lv\\Trace.log", strFile);
-}
-
-TEST(FoundationUiTest, ExceptionDialogShowsTheWholeReportAndItsButtons)
-{
-    std::string strText, strEmail, strClose;
-    CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hWnd) {
-        strText = CDialogResponder::ItemText(hWnd, IDC_EXCEPTION_TEXT);
-        strEmail = CDialogResponder::ItemText(hWnd, IDC_EMAIL_ME);
-        strClose = CDialogResponder::ItemText(hWnd, IDCANCEL);
-        return CDialogResponder::Press(hWnd, IDC_EMAIL_ME);
-    });
-    CDlgException dlg("ERROR: Open database failed!\r\n\r\nVorn Email 1.0", 0, NULL);
-    EXPECT_EQ(IDC_EMAIL_ME, dlg.DoModal(::GetActiveWindow()));
-    ASSERT_EQ(1u, responder.Answered().size());
-    EXPECT_EQ("Vorn Email exception", responder.Answered()[0].strCaption);
-    EXPECT_EQ("ERROR: Open database failed!\r\n\r\nVorn Email 1.0", strText);
-    EXPECT_EQ("Email Me", strEmail);
-    EXPECT_EQ("Close", strClose);
+    EXPECT_EQ(0, g_nReportDialogs);
 }
 
 class CThrowingWindow : public ATL::CWindowImpl<CThrowingWindow, ATL::CWindow, ATL::CFrameWinTraits>

@@ -316,6 +316,8 @@ DWORD WINAPI FakeTickCount()
     return g_dwFakeTick;
 }
 
+// The short waiting period is set after the greeting: with this clock two ticks of it without the greeting
+// (a loaded machine) would already ask the question during Connect.
 class ServerSilenceTest : public Pop3ScriptTest
 {
 protected:
@@ -331,8 +333,8 @@ TEST_F(ServerSilenceTest, AfterSixtySecondsYesWaitsOnAndTheReplyIsRead)
     peer.Send("+OK ready\r\n").Expect("STAT").WaitFor(hAsked).Send("+OK 1 100\r\n");
     int nCancel = 0;
     auto pop = Connect(peer, &nCancel);
-    pop->m_Socket.m_nTimeOut = 20;
     ASSERT_EQ(pop->Connect(), 1);
+    pop->m_Socket.m_nTimeOut = 20;
     EXPECT_EQ(pop->Stat(), 1);
     EXPECT_EQ(pop->GetMessageCount(), 1);
     ASSERT_GE(CMessageBoxRecorder::s_Texts.size(), 1u);
@@ -352,8 +354,8 @@ TEST_F(ServerSilenceTest, NoCancelsTheWait)
         peer.Send("+OK ready\r\n").Expect("STAT").WaitFor(hDone);
         int nCancel = 0;
         auto pop = Connect(peer, &nCancel);
-        pop->m_Socket.m_nTimeOut = 20;
         ASSERT_EQ(pop->Connect(), 1);
+        pop->m_Socket.m_nTimeOut = 20;
         EXPECT_EQ(Thrown([&] { pop->Stat(); }), TransportText::kCancelled);
         EXPECT_EQ(nCancel, 1);
         EXPECT_EQ(CMessageBoxRecorder::s_Texts.size(), 1u);
@@ -365,8 +367,8 @@ TEST_F(ServerSilenceTest, NoCancelsTheWait)
         CScriptedPeer peer;
         peer.Send("+OK ready\r\n").Expect("STAT").WaitFor(hDone);
         auto pop = Connect(peer);
-        pop->m_Socket.m_nTimeOut = 20;
         ASSERT_EQ(pop->Connect(), 1);
+        pop->m_Socket.m_nTimeOut = 20;
         EXPECT_EQ(Thrown([&] { pop->Stat(); }), TransportText::kSocketError);
         SetEvent(hDone);
     }

@@ -7,13 +7,13 @@
 #include <atlapp.h>
 
 #include "content/SystemInfo.h"
-#include "foundation/DlgEmailMe.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/FileException.h"
 #include "foundation/Paths.h"
 #include "foundation/TraceFile.h"
 #include "platform/wtl/SystemSeams.h"
 #include "resources/resource.h"
+#include "transport/DlgEmailMe.h"
 
 namespace
 {
@@ -84,7 +84,7 @@ INT_PTR ShowAboutBox(HWND hWndParent)
     return ::DialogBoxParamA(GetResourceModule(), MAKEINTRESOURCEA(IDD_ABOUTBOX), hWndParent, AboutProc, 0);
 }
 
-void EmailTraceFile(CRegistry*)
+void EmailTraceFile(CRegistry* pRegistry)
 {
     CTraceFile* pTrace = g_pTraceFile;
     CString strCopy;
@@ -97,7 +97,7 @@ void EmailTraceFile(CRegistry*)
             return;
         }
     }
-    CDlgEmailMe dlg(NULL, strCopy);
+    CDlgEmailMe dlg(NULL, strCopy, pRegistry);
     dlg.DoModal(::GetActiveWindow());
 }
 

@@ -9,32 +9,6 @@
 
 namespace
 {
-const char kTextWindowClass[] = "VornMessageSourceText";
-// String 318 of the string table; kept here, since its block is another subsystem's.
-const char kBodyTooLong[] = "The message body too long. It will be truncated.";
-
-LRESULT CALLBACK TextWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    switch (uMsg)
-    {
-    case WM_SIZE:
-    {
-        HWND hEdit = GetWindow(hWnd, GW_CHILD);
-        if (hEdit != NULL)
-            MoveWindow(hEdit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    }
-    case WM_SETFOCUS:
-    {
-        HWND hEdit = GetWindow(hWnd, GW_CHILD);
-        if (hEdit != NULL)
-            SetFocus(hEdit);
-        return 0;
-    }
-    }
-    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
-}
-
 const char kResourceAnchor = 0;
 
 // The module these resources are linked into: the library, or a test program.
@@ -45,7 +19,6 @@ HINSTANCE ResourceInstance()
                        &kResourceAnchor, &hModule);
     return hModule;
 }
-
 
 INT_PTR CALLBACK DetailsPageProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
@@ -62,56 +35,25 @@ INT_PTR CALLBACK DetailsPageProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_MESSAGE_SOURCE_BUTTON && pPage != NULL)
         {
-            if (pPage->hWndSource != NULL && IsWindow(pPage->hWndSource))
+            HWND hSource = pPage->source.m_hWnd;
+            if (hSource != NULL && IsWindow(hSource))
             {
-                SendMessageA(pPage->hWndSource, WM_SYSCOMMAND, SC_RESTORE, 0);
-                SetFocus(pPage->hWndSource);
+                SendMessageA(hSource, WM_SYSCOMMAND, SC_RESTORE, 0);
+                SetFocus(hSource);
             }
             else
-                pPage->hWndSource = CWndText::Create(NULL, pPage->pStore->m_Subject, pPage->pStore->GetMessage());
+                pPage->source.Create(hDlg, pPage->pStore->GetMessage());
             return TRUE;
         }
         break;
     case WM_DESTROY:
-        if (pPage != NULL && pPage->hWndSource != NULL && IsWindow(pPage->hWndSource))
-            DestroyWindow(pPage->hWndSource);
-        if (pPage != NULL)
-            pPage->hWndSource = NULL;
+        if (pPage != NULL && pPage->source.m_hWnd != NULL && IsWindow(pPage->source.m_hWnd))
+            pPage->source.DestroyWindow();
         break;
     }
     return FALSE;
 }
 } // namespace
-
-HWND CWndText::Create(HWND hWndOwner, const char* pszTitle, const CString& strText)
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = TextWindowProc;
-    wc.hInstance = ResourceInstance();
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = kTextWindowClass;
-    RegisterClassA(&wc);
-    CString strShown = strText;
-    if (strShown.GetLength() > kMaxText)
-    {
-        AppMessageBox(kBodyTooLong, MB_ICONWARNING, hWndOwner);
-        strShown = strShown.Left(kMaxText - 4) + "...";
-    }
-    HWND hWnd = CreateWindowExA(0, kTextWindowClass, pszTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 600, 400, hWndOwner, NULL, wc.hInstance, NULL);
-    if (hWnd == NULL)
-        return NULL;
-    RECT rc;
-    GetClientRect(hWnd, &rc);
-    HWND hEdit = CreateWindowExA(0, "EDIT", "",
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                                     ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                                 0, 0, rc.right, rc.bottom, hWnd, NULL, wc.hInstance, NULL);
-    SendMessageA(hEdit, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), 0);
-    SetWindowTextA(hEdit, strShown);
-    return hWnd;
-}
 
 INT_PTR ShowMessageProperties(CEmailsImpl<>& store)
 {

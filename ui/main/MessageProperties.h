@@ -6,23 +6,13 @@
 #include <atlstr.h>
 
 #include "store/EmailsImpl.h"
-
-// A top-level read-only text window; a text longer than an edit control holds is cut after a warning.
-class CWndText
-{
-public:
-    enum
-    {
-        kMaxText = 32767
-    };
-    static HWND Create(HWND hWndOwner, const char* pszTitle, const CString& strText);
-};
+#include "transport/WndText.h"
 
 // The page's state, reachable from the sheet's caller for tests.
 struct CPageMessageDetails
 {
     CEmailsImpl<>* pStore = NULL;
-    HWND hWndSource = NULL;
+    CWndText source;
 };
 
 // Runs the sheet modally over the active window; its title is the message's subject.

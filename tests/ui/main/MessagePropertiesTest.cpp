@@ -26,7 +26,7 @@ int CountSourceWindows(DWORD dwThreadId)
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             char szClass[64] = "";
             GetClassNameA(hWnd, szClass, sizeof(szClass));
-            if (strcmp(szClass, "VornMessageSourceText") == 0 && IsWindow(hWnd))
+            if (strcmp(szClass, "OrbWndText") == 0 && IsWindow(hWnd))
                 ++*(int*)lParam;
             return TRUE;
         },
@@ -42,7 +42,7 @@ HWND FindSource(DWORD dwThreadId)
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             char szClass[64] = "";
             GetClassNameA(hWnd, szClass, sizeof(szClass));
-            if (strcmp(szClass, "VornMessageSourceText") == 0)
+            if (strcmp(szClass, "OrbWndText") == 0)
                 *(HWND*)lParam = hWnd;
             return TRUE;
         },
@@ -114,14 +114,15 @@ TEST_F(MessagePropertiesTest, ALongSourceIsCutAfterAWarning)
     std::string strShown;
     volatile LONG bDone = 0;
     ui.Run([&]() {
-        HWND hWnd = CWndText::Create(NULL, "s", CString('x', 40000));
-        HWND hEdit = GetWindow(hWnd, GW_CHILD);
+        CWndText window;
+        window.Create(NULL, CString('x', 40000));
+        HWND hEdit = window.m_hWndEdit;
         int nLength = GetWindowTextLengthA(hEdit);
         std::string text(nLength + 1, '\0');
         GetWindowTextA(hEdit, &text[0], nLength + 1);
         text.resize(nLength);
         strShown = text;
-        DestroyWindow(hWnd);
+        window.DestroyWindow();
         InterlockedExchange(&bDone, 1);
     });
     ASSERT_TRUE(WaitUntil([&]() { return bDone != 0; }));

@@ -1,0 +1,167 @@
+// What these tests share: Windows Sockets and COM for every test, the loopback peers of ./test, the Python
+// clients, and a recorder of message boxes that may come from any thread.
+#include "Transport3TestSupport.h"
+
+#include <winsock.h>
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "WindowReaders.h"
+#include "foundation/ErrorUtil.h"
+
+CAppModule _Module;
+
+namespace
+{
+
+class CSocketsEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        CoInitialize(NULL);
+        WSADATA data;
+        WSAStartup(MAKEWORD(1, 1), &data);
+    }
+    void TearDown() override
+    {
+        WSACleanup();
+        CoUninitialize();
+    }
+};
+
+const ::testing::Environment* const s_pEnvironment =
+    ::testing::AddGlobalTestEnvironment(new CSocketsEnvironment);
+
+std::mutex s_BoxLock;
+std::vector<std::string> s_BoxTexts;
+int s_nBoxAnswer = IDOK;
+
+} // namespace
+
+UINT PeerPort(const char* pszVariable)
+{
+    const char* pszValue = getenv(pszVariable);
+    return pszValue ? static_cast<UINT>(atoi(pszValue)) : 0;
+}
+
+std::string PeerFolder()
+{
+    const char* pszValue = getenv("ORB_PEER_DIR");
+    if (!pszValue || !*pszValue)
+        return std::string();
+    std::string path = std::string("Z:") + pszValue + "/";
+    for (char& c : path)
+    {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string bytes;
+    HANDLE hFile =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                    OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD nRead = 0;
+    while (ReadFile(hFile, buffer, sizeof(buffer), &nRead, NULL) && nRead > 0)
+        bytes.append(buffer, nRead);
+    CloseHandle(hFile);
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    DWORD nWritten = 0;
+    WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, NULL);
+    CloseHandle(hFile);
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstFileA((folder + "*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(data.cFileName);
+    } while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    return names;
+}
+
+std::string RunPythonClient(const std::vector<std::string>& arguments)
+{
+    static int s_nRun = 0;
+    char szOut[MAX_PATH];
+    wsprintfA(szOut, "/tmp/orb-transport3-%lu-%d.out", GetCurrentProcessId(), ++s_nRun);
+    std::string strWindowsOut = std::string("Z:") + szOut;
+    for (char& c : strWindowsOut)
+    {
+        if (c == '/')
+            c = '\\';
+    }
+    std::string strCommand = std::string("/usr/bin/python3 " ORB_TEST_SOURCE_DIR "/http_clients.py ") + szOut;
+    for (const std::string& argument : arguments)
+        strCommand += " " + argument;
+    STARTUPINFOA si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(NULL, &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return std::string();
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    WaitFor([&] { return FileExists(strWindowsOut); }, 30000);
+    const std::string strOutput = ReadWholeFile(strWindowsOut);
+    DeleteFileA(strWindowsOut.c_str());
+    return strOutput;
+}
+
+CBoxRecorder::CBoxRecorder(int nAnswer)
+{
+    std::lock_guard<std::mutex> lock(s_BoxLock);
+    s_BoxTexts.clear();
+    s_nBoxAnswer = nAnswer;
+    m_pfnPrevious = SetAppMessageBoxHook(Hook);
+}
+
+CBoxRecorder::~CBoxRecorder()
+{
+    SetAppMessageBoxHook(m_pfnPrevious);
+}
+
+std::vector<std::string> CBoxRecorder::Texts() const
+{
+    std::lock_guard<std::mutex> lock(s_BoxLock);
+    return s_BoxTexts;
+}
+
+size_t CBoxRecorder::Count() const
+{
+    std::lock_guard<std::mutex> lock(s_BoxLock);
+    return s_BoxTexts.size();
+}
+
+int CBoxRecorder::Hook(const char* pszText, const char*, UINT, HWND)
+{
+    std::lock_guard<std::mutex> lock(s_BoxLock);
+    s_BoxTexts.push_back(pszText ? pszText : "");
+    return s_nBoxAnswer;
+}
