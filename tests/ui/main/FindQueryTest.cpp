@@ -49,7 +49,7 @@ TEST(FindQuery, FieldCombinationsGiveTheseConditions)
          " WHERE  FolderID = 1 AND ((Emails.Ref LIKE '%ann%' OR Emails.Subject LIKE '%x%') AND Emails.EmDate < "
          "45000)"},
         {"recipient with a quote", criteria(FALSE, "", "o'brien", "", 0, 0, FALSE),
-         std::string(" WHERE  FolderID = 1 AND (") + kTo + ")"},
+         std::string(" WHERE  FolderID = 1 AND ((") + kTo + "))"},
         {"after and attachment", criteria(FALSE, "", "", "", 0, 45001.2, TRUE),
          " WHERE  FolderID = 1 AND (Emails.EmDate > 45001 AND ((int(Emails.Flags / 2)) * 2) <> Emails.Flags)"},
     };
