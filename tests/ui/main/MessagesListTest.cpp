@@ -13,7 +13,6 @@
 #include "StoreTestSupport.h"
 #include "app/ManagerCommands.h"
 #include "store/MessageFlagsNotice.h"
-#include "tests/support/DialogResponder.h"
 #include "ui/main/MessagesList.h"
 
 namespace
@@ -63,17 +62,17 @@ protected:
     // Selects the folder and waits until its fill has announced its count.
     void Fill(LONG nFolderID)
     {
-        // A folder selected already would not be selected again.
-        if (nFolderID != m_store.m_nAlpha)
-            ASSERT_TRUE(m_store.Select(m_store.m_nAlpha));
-        size_t nBefore = m_store.m_manager.Commands().size();
+        // A folder selected already would not be selected again (the Inbox is selected at the start).
+        if (m_nLast == 0)
+            m_nLast = m_store.m_nInbox;
+        if (m_nLast == nFolderID)
+            Fill(nFolderID == m_store.m_nAlpha ? m_store.m_nProjects : m_store.m_nAlpha);
+        m_nLast = nFolderID;
+        MessageFlagsNotice.nKind = NOTICE_NONE;
         ASSERT_TRUE(m_store.Select(nFolderID));
+        // The fill of this folder has counted it.
         ASSERT_TRUE(WaitUntil([&]() {
-            std::vector<CRecordingThread::Command> commands = m_store.m_manager.Commands();
-            for (size_t i = nBefore; i < commands.size(); i++)
-                if (commands[i].wParam == ID_UPDATE_MESSAGE_FLAGS)
-                    return true;
-            return false;
+            return MessageFlagsNotice.nKind == NOTICE_FOLDER_COUNTED && MessageFlagsNotice.nFolderID == nFolderID;
         }));
         ASSERT_TRUE(WaitUntil([&]() {
             bool bIdle = false;
@@ -99,6 +98,7 @@ protected:
 
     CMainFrameFixture m_store;
     LONG m_nDeleted = 0;
+    LONG m_nLast = 0;
 };
 
 TEST_F(MessagesListTest, FillDecodesCellsChoosesImagesAndWritesTheUnreadCount)
@@ -200,18 +200,17 @@ TEST_F(MessagesListTest, DeleteInDeletedItemsAsksOnceAndNoChangesNothing)
     Fill(m_nDeleted);
     for (int nAnswer : {IDNO, IDYES})
     {
-        CDialogResponder responder(m_store.m_ui.ThreadId(), [nAnswer](HWND hWnd) {
-            return CDialogResponder::Press(hWnd, nAnswer);
-        });
+        m_store.m_user.m_boxes.clear();
+        m_store.m_user.m_boxAnswers.push_back(nAnswer);
         m_store.OnFrame([&]() {
+            ListView_SetItemState(List().m_hWnd, -1, 0, LVIS_SELECTED);
             ListView_SetItemState(List().m_hWnd, 0, LVIS_SELECTED, LVIS_SELECTED);
             ListView_SetItemState(List().m_hWnd, 1, LVIS_SELECTED, LVIS_SELECTED);
             List().SendMessage(WM_COMMAND, ID_EDIT_DELETE);
         });
-        ASSERT_TRUE(responder.WaitForAnswered(1));
-        ASSERT_EQ(1u, responder.Answered().size());
+        ASSERT_EQ(1u, m_store.m_user.m_boxes.size());
         EXPECT_EQ("Are you sure you want to permanently delete the 2 selected message(s)?",
-                  responder.Answered()[0].strText);
+                  m_store.m_user.m_boxes[0]);
         EXPECT_EQ(nAnswer == IDNO ? 5 : 3, QueryLong(m_store.Local(), "SELECT COUNT(*) FROM Emails"));
     }
 }
