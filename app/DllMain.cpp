@@ -31,7 +31,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
         catch (...)
         {
             // No message box under the loader lock: the debugger channel only.
-            DebugTrace("DllMain. Unhandled exception!!!\r\n");
+            const char* pszHint = FailureHintText;
+            DebugTrace("DllMain. Unhandled exception!!!\r\n%s", pszHint != NULL ? pszHint : "");
         }
         return TRUE;
     }

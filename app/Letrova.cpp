@@ -4,6 +4,7 @@
 
 #include "app/LetrovaGlobals.h"
 #include "app/ThreadManager.h"
+#include "content/BodyWalker.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/File.h"
@@ -86,6 +87,7 @@ CLetrova::CLetrova()
     g_hEventMessageFile = CreateSetEvent();
     g_hEventListHandOver = CreateSetEvent();
     g_hEventMessageWindow = CreateSetEvent();
+    SetTempFileEvent(g_hEventMessageFile);
     g_pLetrova = this;
     g_pDatabaseMy = &m_database;
     g_pRegistry = &m_registry;
@@ -97,6 +99,7 @@ CLetrova::~CLetrova()
         ::CloseHandle(m_hManagerThread);
     if (m_hEventManagerFinished != NULL)
         ::CloseHandle(m_hEventManagerFinished);
+    SetTempFileEvent(NULL);
     for (HANDLE* phEvent : {&g_hEventMessageFile, &g_hEventListHandOver, &g_hEventMessageWindow})
     {
         if (*phEvent != NULL)

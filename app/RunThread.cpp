@@ -50,6 +50,7 @@ public:
         ::ShowWindow(hWnd, m_pStart->nShowCmd);
         m_pStart->pManager->SetThreadWindow(::GetCurrentThreadId(), hWnd);
         ::SetForegroundWindow(hWnd);
+        m_pStart->pManager->ThreadShown();
         m_pStart.reset();
     }
 
@@ -269,7 +270,10 @@ DWORD WINAPI CLetrovaThreadManager::RunThread(LPVOID pParam)
     catch (...)
     {
         Trace("\r\nCLetrovaThreadManager::RunThread() Unhandled exception!!!");
-        AppMessageBox("CLetrovaThreadManager::RunThread() Unhandled exception!!!\r\n", MB_ICONSTOP, NULL);
+        const char* pszHint = FailureHintText;
+        CString strText = CString("CLetrovaThreadManager::RunThread() Unhandled exception!!!\r\n") +
+                          (pszHint != NULL ? pszHint : "");
+        AppMessageBox(strText, MB_ICONSTOP, NULL);
     }
     _Module.RemoveMessageLoop();
     if (bTraceEnd)

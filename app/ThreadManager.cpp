@@ -36,6 +36,10 @@ const char kSynchronizationValue[] = "Last time of the synchronization with Vorn
 const DWORD kMessageWindowWaitMs = 5000;
 const DWORD kAreYouMeOpenWaitMs = 20000;
 const DWORD kAreYouMeCloseWaitMs = 5000;
+// Windows are created and activated one thread at a time: under Wine, dozens of threads doing so at once
+// have left the process heap's lock owned by a thread that sat idle in its message loop, and every other
+// thread waited on the heap for ever. A window that takes longer only lets the next thread start.
+const DWORD kThreadShowWaitMs = 5000;
 
 CLetrovaThreadManager::ThreadStartHook g_pfnThreadStartHook = NULL;
 
@@ -120,7 +124,8 @@ CThreadManagerBase::~CThreadManagerBase()
 
 CLetrovaThreadManager::CLetrovaThreadManager()
     : m_bStarted(0), m_nAreYouMe(-1), m_bAreYouMeStarted(FALSE), m_bTakingCommands(FALSE),
-      m_hEventReady(::CreateEventA(NULL, TRUE, FALSE, NULL))
+      m_hEventReady(::CreateEventA(NULL, TRUE, FALSE, NULL)),
+      m_hEventThreadShown(::CreateEventA(NULL, FALSE, FALSE, NULL))
 {
     ::InitializeCriticalSection(&m_lock);
     ZeroMemory(m_hThreads, sizeof(m_hThreads));
@@ -132,6 +137,8 @@ CLetrovaThreadManager::~CLetrovaThreadManager()
 {
     if (m_hEventReady != NULL)
         ::CloseHandle(m_hEventReady);
+    if (m_hEventThreadShown != NULL)
+        ::CloseHandle(m_hEventThreadShown);
     ::DeleteCriticalSection(&m_lock);
 }
 
@@ -185,6 +192,11 @@ void CLetrovaThreadManager::SetThreadWindow(DWORD dwThreadId, HWND hWnd)
         if (m_dwThreadIds[i] == dwThreadId)
             m_hWnds[i] = hWnd;
     }
+}
+
+void CLetrovaThreadManager::ThreadShown()
+{
+    ::SetEvent(m_hEventThreadShown);
 }
 
 HWND CLetrovaThreadManager::GetAreYouMeWindow()
@@ -433,7 +445,11 @@ bool CLetrovaThreadManager::StartThread(const char* pszCmdLine, int nShowCmd, LP
             "CmdLine - \"%s\"",
             static_cast<long>(reinterpret_cast<INT_PTR>(hThread)), static_cast<long>(dwThreadId),
             static_cast<long>(g_nThreadCount), pszCmdLine);
+    // A thread that ends without a window, or fails to make one, signals by its end.
+    ::ResetEvent(m_hEventThreadShown);
     ::ResumeThread(hThread);
+    HANDLE handles[2] = {m_hEventThreadShown, hThread};
+    ::WaitForMultipleObjects(2, handles, FALSE, kThreadShowWaitMs);
     return true;
 }
 

@@ -59,6 +59,8 @@ public:
 
     // A user-interface thread reports its window once it is shown.
     void SetThreadWindow(DWORD dwThreadId, HWND hWnd);
+    // A user-interface thread has shown its window and made it the foreground one: the next may start.
+    void ThreadShown();
     HWND GetAreYouMeWindow();
 
     // The command line of a thread-starting command; false for the commands that start no thread.
@@ -93,6 +95,7 @@ private:
     BOOL m_bAreYouMeStarted;
     BOOL m_bTakingCommands;
     HANDLE m_hEventReady;
+    HANDLE m_hEventThreadShown;
 };
 
 // Posted to the manager thread by the COM object: lParam is a heap copy of a command line to start.

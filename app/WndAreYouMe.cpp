@@ -37,6 +37,13 @@ LRESULT CWndAreYouMe::OnAppExit(WORD, WORD, HWND, BOOL&)
     return 0;
 }
 
+LRESULT CWndAreYouMe::OnRunThread(WORD, WORD, HWND hWndBusy, BOOL&)
+{
+    UIEnable(ID_AYM_SEND, hWndBusy == NULL);
+    UIEnable(ID_AYM_SEND_INDIVIDUAL, hWndBusy == NULL);
+    return 0;
+}
+
 LRESULT CWndAreYouMe::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
     if ((wParam & 0xFFF0) == SC_CLOSE && m_hEvent != NULL)

@@ -54,6 +54,11 @@ void SetTempFileEvent(HANDLE hEvent)
     g_hTempFileEvent = hEvent;
 }
 
+HANDLE GetTempFileEvent()
+{
+    return g_hTempFileEvent;
+}
+
 CString DecodeByTransferEncoding(const CString& strHeader, const CString& strBody)
 {
     CMimeEntity header = ParseHeader(strHeader);

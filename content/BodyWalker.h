@@ -16,6 +16,7 @@ void SetRewriteHtmlForViewProc(RewriteHtmlForViewProc pfnProc);
 // The process-wide event that serialises writes of temporary message files; none until the COM object
 // makes it.
 void SetTempFileEvent(HANDLE hEvent);
+HANDLE GetTempFileEvent();
 
 // The body of a part decoded by the Content-Transfer-Encoding of its header; unknown encodings are kept
 // as they are.

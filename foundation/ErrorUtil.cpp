@@ -14,6 +14,7 @@
 #include "foundation/Texts.h"
 
 char AppCaption[256];
+const char* volatile FailureHintText = "";
 
 namespace
 {

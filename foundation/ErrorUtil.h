@@ -11,6 +11,10 @@
 // The caption of every AppMessageBox; written once at start-up, before any window exists.
 extern char AppCaption[256];
 
+// Empty unless an operation that knows what the user should do after a failure has set it; appended to the
+// catch-all messages of the thread routines.
+extern const char* volatile FailureHintText;
+
 // Owner: the given window, else the active window, else the desktop.
 int AppMessageBox(const char* pszText, UINT nStyle = 0, HWND hWndOwner = NULL);
 // The same under a caption of the caller's.

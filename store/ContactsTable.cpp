@@ -46,9 +46,15 @@ const char g_szContactsSelect[] =
     "Site.Type2, Site.Type3, Site.Type4, Site.Type5, Site.AddDate FROM ContactName, Site WHERE "
     "ContactName.CustomerID = Site.SiteID";
 
+const char g_szContactNameSelect[] =
+    " \tSELECT \t\tID, \t\tCustomerID, \t\tcTitle, \t\tcFirstname, \t\tcInitials, \t\tcSurname, \t\tcPosition, "
+    "\t\tcEmail, \t\tcDDI, \t\tcFamiliar, \t\tcMobile, \t\tcIndType1, \t\tcIndType2, \t\tcIndType3, "
+    "\t\tcIndType4, \t\tcIndType5, \t\tcIndType6, \t\tcIndType7, \t\tcNotes \t\tFROM ContactName";
+
 namespace
 {
 const char kContactName[] = "ContactName";
+const char kLookupFailed[] = "FATAL ERROR. Open ContactName table failed!\r\n\r\n";
 const char kContactsNoSession[] = "FATAL ERROR. Open Contacts table failed. No session.";
 const char kContactsOpenFailed[] = "FATAL ERROR. Open Contacts table failed!\r\n\r\n";
 const char kNoContactEmail[] = "The email address of the Contact is not present."; // string 234
@@ -172,23 +178,85 @@ CString BuildContactsSelect(HWND hOwner)
     return strSQL;
 }
 
-void CContactNameTable::Open(HWND hOwner, const char*, const char* pszSQL)
+void CContactNameTable::Open(HWND hOwner, const char* pszTable, const char* pszSQL)
 {
     if (!HasSession())
         throw StoreText::kNoSession;
-    EnsureTable(hOwner);
-    OpenRowset(hOwner, pszSQL != NULL ? pszSQL : "SELECT * FROM ContactName");
+    EnsureSchema(hOwner);
+    const char* pszText = pszSQL != NULL ? pszSQL : g_szContactNameSelect;
+    Close();
+    m_bLookupParams = false;
+    try
+    {
+        OpenRowset(hOwner, pszText);
+    }
+    catch (COLEDBException* pException)
+    {
+        pException->m_strMessage = CString("FATAL ERROR. Open ") + (pszTable != NULL ? pszTable : kContactName) +
+                                   " table failed!\r\n\r\n" + pszText + "\r\n\r\n";
+        throw;
+    }
 }
 
-void CContactNameTable::EnsureTable(HWND hOwner)
+BOOL CContactNameTable::OpenByID(CSession*, LONG nID, HWND hOwner)
+{
+    Close();
+    ClearRecord();
+    m_ID = nID;
+    Open(hOwner, kContactName, CString(g_szContactNameSelect) + " WHERE " + kContactName + ".ID = ?");
+    return MoveFirst() == S_OK;
+}
+
+void CContactNameTable::EnsureSchema(HWND hOwner)
 {
     if (m_bReady)
         return;
     CSiteTable::Create(m_pSession, hOwner);
     Create(m_pSession, hOwner);
+    // No column of this table is added by later versions: a mismatch is not repaired, only reported.
     EnsureTableSchema(hOwner, m_pSession, kContactName, g_ContactNameColumns, m_strError,
                       [](int) { return false; });
     m_bReady = 1;
+}
+
+void CContactNameTable::PrepareLookup(const char* pszWhere, HWND hOwner)
+{
+    Close();
+    CString strSQL = CString(g_szContactNameSelect) + pszWhere;
+    HRESULT hr = CCommandBase::Create(*m_pSession, strSQL);
+    if (SUCCEEDED(hr))
+        hr = Prepare(0);
+    if (FAILED(hr))
+    {
+        COLEDBException* pException =
+            new COLEDBException(m_spCommand, IID_ICommand, CString(kLookupFailed), m_pSession, hOwner, TRUE, NULL,
+                                FALSE, TRUE, hr);
+        Close();
+        throw pException;
+    }
+    m_bPrepared = true;
+    m_bLookupPrepared = true;
+}
+
+void CContactNameTable::ExecuteLookup()
+{
+    // A look-up that was never prepared has no command to run: executing one would be a null command.
+    if (!m_bLookupPrepared || m_spCommand == NULL)
+        throw new COLEDBException(NULL, IID_ICommand, CString(kLookupFailed), m_pSession, NULL, TRUE, NULL, FALSE,
+                                  TRUE, E_UNEXPECTED);
+    CDBPropSet propSet(DBPROPSET_ROWSET);
+    SetChangeableRowsetProps(propSet);
+    m_bLookupParams = true;
+    HRESULT hr = CCommand<CAccessor<CContactNameRecord>>::Open(&propSet, NULL, true, 1);
+    if (FAILED(hr))
+        throw new COLEDBException(m_spCommand, IID_ICommand, CString(kLookupFailed), m_pSession, NULL, TRUE, NULL,
+                                  FALSE, TRUE, hr);
+}
+
+void CContactNameTable::Close()
+{
+    CTableBase<CContactNameRecord>::CloseTable();
+    m_bLookupPrepared = false;
 }
 
 void CContactNameTable::Create(CSession* pSession, HWND hOwner)

@@ -206,11 +206,26 @@ public:
         END_ACCESSOR()
     END_ACCESSOR_MAP()
 
-    BEGIN_PARAM_MAP(CContactNameRecord)
-        SET_PARAM_TYPE(DBPARAMIO_INPUT)
-        COLUMN_ENTRY(1, m_ID)
-    END_PARAM_MAP()
     // clang-format on
+
+    // Two parameter bindings: ID for the opens by identifier, cEmail, cFirstname and cSurname (in marker
+    // order) for the look-ups. A command makes its binding once, at its first execution.
+    void _OleDbBindParams(::ATL::COleDbBinder& _b)
+    {
+        _b.SetParamType(DBPARAMIO_INPUT);
+        if (m_bLookupParams)
+        {
+            COLUMN_ENTRY(1, m_cEmail)
+            COLUMN_ENTRY(2, m_cFirstname)
+            COLUMN_ENTRY(3, m_cSurname)
+        }
+        else
+        {
+            COLUMN_ENTRY(1, m_ID)
+        }
+    }
+
+    bool m_bLookupParams = false;
 };
 
 // The ContactName rows alone.
@@ -219,12 +234,36 @@ class CContactNameTable : public CTableBase<CContactNameRecord>
 public:
     explicit CContactNameTable(CSession* pSession) : CTableBase<CContactNameRecord>(pSession) {}
 
-    // pszSQL NULL: every row. Creates the table (after Site) when it is missing.
+    virtual ~CContactNameTable() { Close(); }
+
+    // pszSQL NULL: every row (the default select). Checks the schema once per object; a lost connection
+    // offers to reconnect. pszTable names the table in the failure text.
     void Open(HWND hOwner, const char* pszTable = "ContactName", const char* pszSQL = NULL);
-    void EnsureTable(HWND hOwner);
+    // Clears the record and reads the contact of that ID; false when there is none.
+    BOOL OpenByID(CSession* pSession, LONG nID, HWND hOwner = NULL);
+    // Once per object: the table (after Site) is made when missing and its columns checked. A schema that
+    // does not match is thrown as the check's text.
+    void EnsureSchema(HWND hOwner);
+    void EnsureTable(HWND hOwner) { EnsureSchema(hOwner); }
+
+    // The look-up: the default select followed by pszWhere (which starts with its own blank), made and
+    // prepared once; a command that cannot be made or prepared throws, and the object stays unprepared.
+    void PrepareLookup(const char* pszWhere, HWND hOwner = NULL);
+    // Runs the prepared look-up with the values now in the record (cEmail, cFirstname, cSurname in marker
+    // order); the caller moves to the first row. Throws a COLEDBException when it fails.
+    void ExecuteLookup();
+    // Any state: closes the rowset, releases the command with its parameter binding; the checked flag stays.
+    void Close();
+    bool IsLookupPrepared() const { return m_bLookupPrepared; }
     // Creates the table when it is missing, and only then its eleven indexes.
     static void Create(CSession* pSession, HWND hOwner);
+
+private:
+    bool m_bLookupPrepared = false;
 };
+
+// The default select of the ContactName table object, in the columns' order.
+extern const char g_szContactNameSelect[];
 
 class CContactNameTableHolder : public CContactNameTable
 {

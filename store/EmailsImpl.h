@@ -32,6 +32,7 @@
 #include "store/MessageInsertion.h"
 #include "store/MessageStoreTexts.h"
 #include "store/MessageTableSupport.h"
+#include "store/MessageView.h"
 #include "store/OLEDBException.h"
 
 // Message text helpers; the store applies them to the text of its current row.
@@ -50,6 +51,15 @@ HRESULT ReadStream(ISequentialStream* pStream, CString& strText);
 // Writes the text to the file; a text that begins with "\r\n" is written without those two characters.
 void SaveToFile(const CString& strMessage, const char* pszPath);
 } // namespace MessageText
+
+// What the store keeps of an outgoing message's attachment: its name, size, and whether it is an inline
+// image of the HTML (which gets no Attachments row).
+struct CStoredAttachment
+{
+    CString m_strName;
+    LONG m_nSize = 0;
+    bool m_bInline = false;
+};
 
 // The "subject" header of a parsed message; empty when it has none.
 CString GetMessageSubject(const CMimePart* pMessage);
@@ -607,6 +617,105 @@ public:
         return hr;
     }
 
+
+    // The charset of the row's Encode index; index 0 is the message's own charset.
+    CString GetCharsetName()
+    {
+        if (this->m_Encode == 0)
+            return GetDefaultCharsetName();
+        const char* pszName = GetEncodeCharsetName(this->m_Encode);
+        if (pszName == NULL)
+        {
+            CString strText;
+            strText.Format(MessageViewText::kUnknownEncode, (int)this->m_Encode, (long)this->m_EmailsID);
+            throw new CException(strText, "");
+        }
+        return pszName;
+    }
+
+    // The charset of the message's HTML text, else of its plain text, else "iso-8859-1".
+    CString GetDefaultCharsetName()
+    {
+        CMimePart* pMessage = GetMimeMessage();
+        CString strCharset = pMessage != NULL ? pMessage->GetBodyCharset() : CString();
+        return strCharset.IsEmpty() ? CString("iso-8859-1") : strCharset;
+    }
+
+    CString GetMessageCharset(int nKind, const CString& strBody)
+    {
+        return ::GetMessageCharset(nKind, strBody, GetDefaultCharsetName());
+    }
+
+    // Writes the current message as an HTML file in the temporary "HTML" folder (pszName with its leading
+    // backslash) and returns its body kind; strPath receives the file's path. Flags: 1 text bodies are
+    // escaped and their links made, 2 no rule between parts. Failures are thrown as m_strLastError.
+    int GetMessageFile(CString& strPath, const char* pszName, int* pnNoMessage, int nFlags)
+    {
+        CString strMessage;
+        CString strCharset;
+        CMimePart* pMessage = NULL;
+        try
+        {
+            strMessage = GetMessage();
+            if (!strMessage.IsEmpty())
+            {
+                pMessage = GetMimeMessage();
+                strCharset = GetCharsetName();
+            }
+        }
+        catch (CException* pException)
+        {
+            m_strLastError = MessageViewText::kViewFailed + pException->m_strMessage;
+            delete pException;
+            throw (const char*)m_strLastError;
+        }
+        catch (COLEDBException* pException)
+        {
+            m_strLastError = MessageViewText::kViewFailed + pException->m_strMessage;
+            delete pException;
+            throw (const char*)m_strLastError;
+        }
+        return WriteMessageViewFile(strMessage, pMessage, strCharset, this->m_Encode != 0, strPath, pszName,
+                                    pnNoMessage, nFlags, m_strLastError);
+    }
+
+    // The current message's HTML made ready for the view file at pszFilePath; with no path the inline images
+    // stay "cid:" references.
+    void RewriteHtmlForView(CString& strHtml, const char* pszFilePath)
+    {
+        CViewFileRewriter rewriter(GetMimeMessage(), GetCharsetName(), this->m_Encode != 0, pszFilePath,
+                                   m_strLastError);
+        strHtml = rewriter.Rewrite(strHtml);
+    }
+
+    // The attachments of the current message in a new numbered folder under "Attach"; returns its path.
+    CString SaveMessageToTempFile()
+    {
+        return SaveAttachmentsToTempFolder(GetMimeMessage(), GetCharsetName());
+    }
+
+    // Stores an outgoing message text in the folder with its recipients (from its To, Cc and Bcc fields) and
+    // a row for every attachment that is not inline; returns the new EmailsID.
+    LONG StoreOutgoingMessage(const CString& strText, LONG nFolderID, const std::vector<CStoredAttachment>& attachments,
+                              HWND hWndOwner, BOOL bIndividual, BOOL bMerge, BOOL bMergeContacts)
+    {
+        this->m_Flags &= ~EMAIL_FLAG_UNREAD;
+        this->m_FolderID = nFolderID;
+        DropText();
+        m_strMessage = strText;
+        InsertMessage(0, hWndOwner, NULL, NULL, 0, bIndividual, 0.0, NULL, NULL, bMerge, bMergeContacts);
+        LONG nEmailID = this->m_EmailsID;
+        for (const CStoredAttachment& attachment : attachments)
+        {
+            if (attachment.m_bInline)
+                continue;
+            m_attachments.Insert(nEmailID, attachment.m_strName, hWndOwner, attachment.m_nSize);
+        }
+        m_attachments.Close();
+        return nEmailID;
+    }
+
+    CString m_strLastError;
     CAttachmentsTable m_attachments;
     CString m_strMessage;
     CString m_strParseError;

@@ -61,9 +61,22 @@ void COptionsTable::Open(HWND hOwner, const char* pszSQL)
     OpenRowset(hOwner, pszSQL != NULL ? pszSQL : kOptionsSelect);
 }
 
+LONG COptionsTable::ReadFlagsOnce(HWND hOwner)
+{
+    if (m_bFlagsRead)
+        return m_nFlagsRead;
+    if (m_UserID == 0)
+        m_UserID = 1;
+    Open(hOwner, NULL);
+    m_nFlagsRead = MoveFirst() == S_OK ? m_Flags : 0;
+    m_bFlagsRead = true;
+    return m_nFlagsRead;
+}
+
 void COptionsTable::Reset()
 {
     m_bReady = 0;
+    m_bFlagsRead = false;
     CloseTable();
     memset(&m_DefaultAccountID, 0, sizeof(COptionsRecord));
     m_UserID = 1;

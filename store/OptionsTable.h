@@ -60,4 +60,14 @@ public:
     }
 
     static void CreateTableIfMissing(CSession* pSession, HWND hOwner);
+
+    // Bit 0 (signatures on all outgoing messages) and bit 1 (none on replies and forwards) of the current
+    // user's Flags, read once per object; 0 when the user has no row.
+    int GetAddSignature(HWND hOwner = NULL) { return (ReadFlagsOnce(hOwner) & 0x1) != 0; }
+    int GetNoSignatureOnReply(HWND hOwner = NULL) { return (ReadFlagsOnce(hOwner) & 0x2) != 0; }
+
+private:
+    LONG ReadFlagsOnce(HWND hOwner);
+    bool m_bFlagsRead = false;
+    LONG m_nFlagsRead = 0;
 };

@@ -1,7 +1,10 @@
 // Shared helpers of the application-core tests.
 #include "tests/app/AppTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <set>
 
 #include "app/LetrovaGlobals.h"
 #include "app/ThreadManager.h"
@@ -73,6 +76,17 @@ struct CWindowSearch
     std::vector<HWND> found;
 };
 
+// The title as stored, without a message to the window's thread: a thread that is stuck must fail the
+// waiting test, not hold it.
+std::string StoredTitle(HWND hWnd)
+{
+    wchar_t szTitle[256] = {};
+    ::InternalGetWindowText(hWnd, szTitle, 256);
+    char szAnsi[512] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, szTitle, -1, szAnsi, sizeof(szAnsi), nullptr, nullptr);
+    return szAnsi;
+}
+
 BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 {
     CWindowSearch* pSearch = reinterpret_cast<CWindowSearch*>(lParam);
@@ -80,9 +94,12 @@ BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
     ::GetWindowThreadProcessId(hWnd, &dwProcessId);
     if (dwProcessId != pSearch->dwProcessId || !::IsWindowVisible(hWnd))
         return TRUE;
-    char szTitle[256] = {};
-    ::GetWindowTextA(hWnd, szTitle, sizeof(szTitle));
-    if (pSearch->pszTitle == nullptr || std::string(szTitle) == pSearch->pszTitle)
+    if (pSearch->pszTitle == nullptr)
+    {
+        pSearch->found.push_back(hWnd);
+        return TRUE;
+    }
+    if (StoredTitle(hWnd) == pSearch->pszTitle)
         pSearch->found.push_back(hWnd);
     return TRUE;
 }
@@ -217,7 +234,26 @@ std::vector<HWND> OwnWindows(const char* pszTitle)
 
 void CloseAllAndWait(ILetrova* pLetrova)
 {
-    for (HWND hWnd : OwnWindows())
-        ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    // A window that shows only after the first look is closed too. CloseNoWarning waits without a bound, so
+    // it comes once no thread but the hidden window's is left; a window that stays open fails the test.
+    std::set<HWND> closed;
+    bool bGone = WaitFor(
+        [&] {
+            for (HWND hWnd : OwnWindows())
+            {
+                if (closed.insert(hWnd).second)
+                    ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+            }
+            return OwnWindows().empty() && g_nThreadCount <= 1;
+        },
+        60000);
+    if (!bGone)
+    {
+        std::string strOpen;
+        for (HWND hWnd : OwnWindows())
+            strOpen += " \"" + StoredTitle(hWnd) + "\"";
+        ADD_FAILURE() << g_nThreadCount << " threads and these windows stay open:" << strOpen;
+        return;
+    }
     pLetrova->CloseNoWarning();
 }

@@ -63,5 +63,6 @@ CComPtr<ILetrova> NewLetrova(CLetrova** ppObject = nullptr);
 // This process's visible top-level windows; with a title, only those that have it.
 std::vector<HWND> OwnWindows(const char* pszTitle = nullptr);
 std::vector<HWND> ProcessWindows(DWORD dwProcessId, const char* pszTitle = nullptr);
-// Closes every visible window of this process as a user would, then waits for the manager to finish.
+// Closes every visible window of this process as a user would, then waits for the manager to finish; a
+// window that stays open is a test failure, never a wait without end.
 void CloseAllAndWait(ILetrova* pLetrova);

@@ -10,6 +10,7 @@
 #include "app/ManagerCommands.h"
 #include "app/StandInFrame.h"
 #include "app/ThreadManager.h"
+#include "app/WndAreYouMe.h"
 #include "foundation/Paths.h"
 #include "foundation/WindowMessages.h"
 #include "tests/app/AppTestSupport.h"
@@ -240,6 +241,24 @@ TEST(StandInFrame, AFrameWithoutAManagerDoesNotAnswerASecondStart)
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         {
         }
+    }
+}
+
+TEST(WndAreYouMe, ARunningFillDisablesTheSendCommandsUntilItEnds)
+{
+    CWndAreYouMe wnd(0);
+    RECT rc = {0, 0, 0, 0};
+    ASSERT_NE(nullptr, wnd.Create(NULL, rc, NULL));
+    for (LPARAM lBusy : {1, 0, 1})
+    {
+        ::SendMessageA(wnd.m_hWnd, WM_COMMAND, ID_RUN_THREAD, lBusy);
+        for (int nId : {ID_AYM_SEND, ID_AYM_SEND_INDIVIDUAL})
+            EXPECT_EQ(lBusy != 0, (wnd.UIGetState(nId) & UPDUI_DISABLED) != 0) << nId << " " << lBusy;
+    }
+    wnd.DestroyWindow();
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
     }
 }
 

@@ -50,6 +50,9 @@ class SpoolHandler:
             payload = part.get_payload(decode=True) or b""
             lines.append("part\t%s\t%s\t%s" % (part.get_content_type(), part.get_filename() or "-",
                                                 base64.b64encode(payload).decode()))
+            # Beside each part: its Content-ID and declared charset ("-" when none), on a line of its own.
+            lines.append("partinfo\t%s\t%s\t%s" % (part.get_content_type(), (part["Content-ID"] or "-").strip(),
+                                                    part.get_content_charset() or "-"))
         with open(path + ".tmp", "w", encoding="utf-8") as f:
             f.write("\n".join(lines) + "\n")
         os.rename(path + ".tmp", path)

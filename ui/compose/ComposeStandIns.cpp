@@ -1,0 +1,36 @@
+// The address book's, the vCard writer's and the account wizard's operations in their simplest form.
+#include "ui/compose/ComposeStandIns.h"
+
+#include <vector>
+
+#include "content/AddressList.h"
+#include "store/AccountsTable.h"
+
+CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner)
+{
+    std::vector<CString> entries;
+    bOk = ParseAddressList(strText, entries, ';', NULL, TRUE, hOwner) ? 1 : 0;
+    if (!bOk)
+        return CString();
+    CString strResult;
+    for (const CString& strEntry : entries)
+    {
+        if (!strResult.IsEmpty())
+            strResult += "; ";
+        strResult += strEntry;
+    }
+    return strResult;
+}
+
+bool WriteOwnVcard(CSession*, LONG, CString& strPath)
+{
+    strPath.Empty();
+    return false;
+}
+
+BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner)
+{
+    CAccountsTable accounts(pSession, NULL);
+    accounts.Open(hOwner);
+    return accounts.MoveFirst() == S_OK;
+}
