@@ -10,6 +10,7 @@
 #include "app/StandInFrame.h"
 #include "app/ThreadManager.h"
 #include "app/WndAreYouMe.h"
+#include "transport/DlgProgress.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/RegExp.h"
@@ -116,20 +117,25 @@ bool RunProgress(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLin
     }
     else
         return true;
-    CString strArgument;
-    strArgument.Format("mode %d, account %ld", nMode, nAccount);
-    CStandInFrame progress("Send and Receive", strArgument, g_dwManagerThreadId, false);
+    CDlgProgress::s_dwManagerThreadId = g_dwManagerThreadId;
+    CDlgProgress::s_hEventListHandOver = g_hEventListHandOver;
+    CMainFrame* pMain = g_pMainFrame;
+    HWND hOwner = pMain != NULL && ::IsWindow(pMain->m_hWnd) ? pMain->m_hWnd : NULL;
+    CDlgProgress progress(g_pDatabaseMy, nAccount, hOwner, g_dwManagerThreadId, nMode);
     g_pDlgProgress = &progress;
-    if (progress.CreateFrame() == NULL)
+    if (progress.Create(NULL) == NULL)
     {
         g_pDlgProgress = NULL;
         DebugTrace("Progress dialog creation failed!\n");
         return false;
     }
+    // A background check is never shown unless it ends with errors.
+    if (nMode == 1)
+        pStart->nShowCmd = SW_HIDE;
     CThreadWindow window(pStart);
     window.Show(progress.m_hWnd);
     window.Loop("\r\nBegin of the Progress window loop", "\r\nEnd of the Progress window loop");
-    CMainFrame* pMain = g_pMainFrame;
+    pMain = g_pMainFrame;
     if (pMain != NULL && ::IsWindow(pMain->m_hWnd))
         ::SendMessageA(pMain->m_hWnd, WM_COMMAND, ID_ENABLE_SEND_RECEIVE_MENU_ITEMS, 1);
     g_pDlgProgress = NULL;
@@ -154,7 +160,7 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
     window.Show(frame.m_hWnd);
     RecordFirstWindow(frame.m_hWnd);
     window.Loop("\r\nBegin of the Main OrbMail window loop", "\r\nEnd of the Main OrbMail window loop");
-    CStandInFrame* pProgress = g_pDlgProgress;
+    CDlgProgress* pProgress = g_pDlgProgress;
     if (pProgress != NULL && ::IsWindow(pProgress->m_hWnd))
         ::SendMessageA(pProgress->m_hWnd, WM_COMMAND, IDCANCEL, 0);
     g_pMainFrame = NULL;

@@ -8,6 +8,7 @@
 #include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
 #include "app/StandInFrame.h"
+#include "transport/DlgProgress.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/File.h"
@@ -23,7 +24,7 @@ CLetrovaThreadManager g_ThreadManager;
 volatile LONG g_nThreadCount = 0;
 DWORD g_dwManagerThreadId = 0;
 CMainFrame* volatile g_pMainFrame = NULL;
-CStandInFrame* volatile g_pDlgProgress = NULL;
+CDlgProgress* volatile g_pDlgProgress = NULL;
 HWND volatile g_hWndFirst = NULL;
 int g_bBroadcast = 0;
 int g_bUpdatePosted = 0;
@@ -36,9 +37,12 @@ const char kSynchronizationValue[] = "Last time of the synchronization with Vorn
 const DWORD kMessageWindowWaitMs = 5000;
 const DWORD kAreYouMeOpenWaitMs = 20000;
 const DWORD kAreYouMeCloseWaitMs = 5000;
-// Windows are created and activated one thread at a time: under Wine, dozens of threads doing so at once
-// have left the process heap's lock owned by a thread that sat idle in its message loop, and every other
-// thread waited on the heap for ever. A window that takes longer only lets the next thread start.
+// Windows are created and activated one thread at a time. Wine's built-in input method keeps one list of
+// selected input contexts for the whole process and grows it on the process heap without a lock whenever a
+// thread's first window selects its context: threads doing so at once free the same block twice, the
+// fault inside the heap is swallowed by the window-procedure callback, and the heap's lock stays owned by
+// a thread idle in its message loop while every other thread waits on it. A window that takes longer only
+// lets the next thread start.
 const DWORD kThreadShowWaitMs = 5000;
 
 CLetrovaThreadManager::ThreadStartHook g_pfnThreadStartHook = NULL;
@@ -539,7 +543,7 @@ void CLetrovaThreadManager::CloseAreYouMe()
 
 void CLetrovaThreadManager::ActivateProgressWindow()
 {
-    CStandInFrame* pProgress = g_pDlgProgress;
+    CDlgProgress* pProgress = g_pDlgProgress;
     if (pProgress == NULL || !::IsWindow(pProgress->m_hWnd))
         return;
     HWND hWnd = pProgress->m_hWnd;

@@ -8,6 +8,7 @@
 
 class CStandInFrame;
 class CMainFrame;
+class CDlgProgress;
 
 const int kMaxUiThreads = 63;
 
@@ -106,7 +107,7 @@ extern CLetrovaThreadManager g_ThreadManager;
 extern volatile LONG g_nThreadCount;
 extern DWORD g_dwManagerThreadId;
 extern CMainFrame* volatile g_pMainFrame;
-extern CStandInFrame* volatile g_pDlgProgress;
+extern CDlgProgress* volatile g_pDlgProgress;
 extern HWND volatile g_hWndFirst;
 extern int g_bBroadcast;
 extern int g_bUpdatePosted;

@@ -20,3 +20,7 @@ if(WIN32)
     target_compile_definitions(orb_sqlite PUBLIC SQLITE_THREADSAFE=1)
     target_compile_options(orb_sqlite PRIVATE -w -O2)
 endif()
+
+# NetSurf's HTML and CSS libraries for the HTML engine.
+include(${CMAKE_CURRENT_LIST_DIR}/NetSurf.cmake)
+orb_add_netsurf("")

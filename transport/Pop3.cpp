@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "foundation/Exception.h"
+#include "foundation/Paths.h"
 #include "foundation/TraceFile.h"
 #include "transport/TransportTexts.h"
 
@@ -305,12 +306,17 @@ int CPop3::ReadResponse(int nCode, int nTrace)
         case REPLY_UIDL:
             Fail(TransportText::kUidlError);
         case REPLY_RETR: {
+            // Other threads write through the trace object, so it stays: the report gets a copy of the
+            // file, which the report's dialog deletes after use.
             CString path;
             if (g_pTraceFile)
             {
-                path = g_pTraceFile->GetFilePath();
-                delete g_pTraceFile;
-                g_pTraceFile = NULL;
+                char szCopy[MAX_PATH] = {};
+                if (::GetTempFileNameA(GetTempFolder(), "trc", 0, szCopy) &&
+                    ::CopyFileA(g_pTraceFile->GetFilePath(), szCopy, FALSE))
+                    path = szCopy;
+                else if (szCopy[0] != '\0')
+                    ::DeleteFileA(szCopy);
             }
             m_strError = TransportText::kRetrRefused + reply + "\r\n";
             throw new CException(m_strError, path);

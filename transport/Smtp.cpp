@@ -10,6 +10,7 @@
 #include "foundation/Base64.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
+#include "transport/HeaderRewrite.h"
 #include "transport/TransportTexts.h"
 
 namespace
@@ -17,13 +18,6 @@ namespace
 
 const int kPieceLength = 490;
 const int kReceiveLength = 1024;
-
-bool IsFieldName(const char* pLine, const char* pEnd, const char* pszName)
-{
-    const size_t nName = strlen(pszName);
-    return static_cast<size_t>(pEnd - pLine) > nName && _strnicmp(pLine, pszName, nName) == 0 &&
-           pLine[nName] == ':';
-}
 
 // The word of an AUTH LOGIN challenge: servers send "Username:", "User Name" or "User Name\0", and the like
 // for the password, so blanks, colons and zero bytes are left out.
@@ -264,33 +258,16 @@ int CSmtp::SendEnvelope(const CSmtpMessage& message)
     return 0;
 }
 
-CString CSmtp::PrepareData(const CString& text)
+CString CSmtp::PrepareData(const CString& original)
 {
+    // Blind copies must not be seen by the others.
+    const CString text = RemoveHeaderField(original, "Bcc");
     const char* p = text;
     const char* pEnd = p + text.GetLength();
-    const char* pBodyStart = strstr(p, "\r\n\r\n");
-    pBodyStart = pBodyStart ? pBodyStart + 2 : pEnd;
 
     std::string out;
     out.reserve(text.GetLength() + text.GetLength() / 50 + 8);
-    // Header lines, without Bcc and its continuation lines: blind copies must not be seen by the others.
-    bool bSkipping = false;
-    while (p < pBodyStart)
-    {
-        const char* pLineEnd = static_cast<const char*>(memchr(p, '\n', pBodyStart - p));
-        pLineEnd = pLineEnd ? pLineEnd + 1 : pBodyStart;
-        const bool bContinuation = *p == ' ' || *p == '\t';
-        if (!bContinuation)
-            bSkipping = IsFieldName(p, pLineEnd, "Bcc");
-        if (!bSkipping)
-        {
-            if (*p == '.')
-                out.push_back('.');
-            out.append(p, pLineEnd);
-        }
-        p = pLineEnd;
-    }
-    // The body: a line that starts with a dot gets a second one, so no line of the text can end the data.
+    // A line that starts with a dot gets a second one, so no line of the text can end the data.
     bool bLineStart = true;
     while (p < pEnd)
     {

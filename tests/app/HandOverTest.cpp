@@ -98,7 +98,9 @@ TEST_F(HandOverTest, ASecondStartHandsEachRequestToTheRunningInstance)
         EXPECT_EQ(0, host.WaitForExit()) << c.pszTail;
         EXPECT_TRUE(m_starts.WaitForLine(c.pszThread)) << c.pszTail;
         EXPECT_FALSE(CmdLineFileExists()) << c.pszTail;
-        nWindows++;
+        // A run for an account that does not exist plans nothing and its window closes at once.
+        if (strncmp(c.pszThread, "/p", 2) != 0)
+            nWindows++;
         EXPECT_TRUE(WaitFor([&] { return OwnWindows().size() == nWindows; })) << c.pszTail;
     }
     EXPECT_TRUE(m_user.Boxes().empty());

@@ -24,6 +24,7 @@
 #include "ui/main/MessageFlagsNotice.h"
 
 #include "app/StandInFrame.h"
+#include "transport/DlgProgress.h"
 
 const char kPartnerWebAddress[] = "http://www.vorn.example/email";
 const char* g_pszIdentitiesKey = "Identities";
@@ -45,7 +46,7 @@ const DWORD kNewMailSoundFlags = SND_RESOURCE | SND_ASYNC | SND_NODEFAULT;
 
 HWND DefaultProgressWindow()
 {
-    CStandInFrame* pProgress = g_pDlgProgress;
+    CDlgProgress* pProgress = g_pDlgProgress;
     return pProgress != NULL && ::IsWindow(pProgress->m_hWnd) ? pProgress->m_hWnd : NULL;
 }
 

@@ -1,0 +1,241 @@
+// The HTML engine on the client's own page shapes, real-world-like mails and hostile input.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/html/HtmlDocument.h"
+#include "platform/html/HtmlLayout.h"
+#include "platform/html/HtmlStyle.h"
+#include "platform/html/HtmlTextModel.h"
+
+using namespace html;
+
+namespace
+{
+struct Rendered
+{
+    CHtmlDocument doc;
+    CHtmlStyler styler;
+    CHtmlFixedMetrics metrics;
+    std::unique_ptr<CHtmlLayout> layout;
+    std::unique_ptr<CHtmlTextModel> text;
+
+    Rendered(const std::string& html, float width)
+    {
+        doc.Parse(html);
+        styler.Apply(doc);
+        layout = std::make_unique<CHtmlLayout>(doc, metrics);
+        layout->Layout(width);
+        text = std::make_unique<CHtmlTextModel>(*layout, metrics);
+    }
+
+    const CHtmlNode* ById(const std::string& id) const
+    {
+        const CHtmlNode* found = nullptr;
+        doc.Walk([&](const CHtmlNode* n) {
+            const std::string* v = n->type == NodeType::Element ? n->Attribute("id") : nullptr;
+            if (v && *v == id && !found)
+                found = n;
+        });
+        return found;
+    }
+
+    Rect Box(const std::string& id) const
+    {
+        const CHtmlBox* b = layout->BoxFor(ById(id));
+        return b ? b->rect : Rect{-1, -1, -1, -1};
+    }
+};
+
+void ExpectRect(const Rect& r, float x, float y, float w, float h, const std::string& what)
+{
+    EXPECT_NEAR(r.x, x, 0.01) << what;
+    EXPECT_NEAR(r.y, y, 0.01) << what;
+    EXPECT_NEAR(r.w, w, 0.01) << what;
+    EXPECT_NEAR(r.h, h, 0.01) << what;
+}
+}
+
+// With the fixed metric a 16 px character is 8 px wide and a line 16 px high.
+TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
+{
+    struct Case
+    {
+        const char* name;
+        const char* html;
+        float width;
+        struct { const char* id; float x, y, w, h; } boxes[4];
+        const char* text;
+    } cases[] = {
+        {"paragraphs collapse margins", "<body><p id=a>one</p><p id=b>two</p></body>", 400,
+         {{"a", 8, 16, 384, 16}, {"b", 8, 48, 384, 16}},
+         "one\r\ntwo"},
+        {"to line in FONT size=1 with mailto links",
+         "<body style='margin:0'><div id=to><font size=1>To: <a href='mailto:a@b.c'>Ann</a>; "
+         "<a href='mailto:d@e.f'>Bob</a></font></div></body>",
+         // The line keeps the DIV's own 16 px strut.
+         400, {{"to", 0, 0, 400, 16}}, "To: Ann; Bob"},
+        {"blockquote quote with a left border",
+         "<body style='margin:0'><blockquote id=q style='border-left:2px solid #00f;padding-left:5px;"
+         "margin:0 0 0 5px'>quoted</blockquote></body>",
+         300, {{"q", 5, 0, 295, 16}}, "quoted"},
+        {"printable page with the FONT shorthand",
+         "<body style='margin:0'><div id=p style='font:10pt arial'>Subject</div></body>", 300,
+         {{"p", 0, 0, 300, 13.3333f}}, "Subject"},
+        {"newsletter of nested tables with cellpadding",
+         "<body style='margin:0'><table id=t width=400 cellpadding=4 cellspacing=0 bgcolor=#eeeeee>"
+         "<tr><td id=c1 width=100>Left</td><td id=c2><table id=inner cellspacing=0 cellpadding=0><tr>"
+         "<td>Inner</td></tr></table></td></tr></table></body>",
+         600, {{"t", 0, 0, 400, 24}, {"c1", 0, 0, 108, 24}, {"c2", 108, 0, 292, 24}},
+         "Left\r\nInner"},
+        {"plain text as DIV and BR", "<body style='margin:0'><div id=d>line one<br>line two<br><br>end</div></body>",
+         300, {{"d", 0, 0, 300, 64}}, "line one\r\nline two\r\n\r\nend"},
+        {"list with markers", "<body style='margin:0'><ul style='margin:0' id=u><li>a<li>b</ul></body>", 300,
+         {{"u", 0, 0, 300, 32}}, "\xE2\x80\xA2 a\r\n\xE2\x80\xA2 b"},
+        {"PRE keeps spaces and lines", "<body style='margin:0'><pre id=p style='margin:0'>a  b\nc</pre></body>", 300,
+         {{"p", 0, 0, 300, 32}}, "a  b\r\nc"},
+        {"images sized from attributes", "<body style='margin:0'><div id=d><img id=i src=x width=50 height=30>"
+         "</div></body>",
+         300, {{"i", 0, 0, 50, 30}}, ""},
+        {"table caption above the grid",
+         "<body style='margin:0'><table id=t cellspacing=0 cellpadding=0><caption>Cap</caption><tr><td id=c>x</td>"
+         "</tr></table></body>",
+         300, {{"t", 0, 0, 24, 32}, {"c", 0, 16, 24, 16}}, "Cap\r\nx"},
+        {"entities", "<body>caf&eacute; &amp; &lt;tea&gt;</body>", 300, {}, "caf\xC3\xA9 & <tea>"},
+    };
+    for (const Case& c : cases)
+    {
+        Rendered r(c.html, c.width);
+        for (const auto& b : c.boxes)
+            if (b.id)
+                ExpectRect(r.Box(b.id), b.x, b.y, b.w, b.h, std::string(c.name) + ": " + b.id);
+        EXPECT_EQ(r.text->Text(), c.text) << c.name;
+    }
+}
+
+TEST(HtmlEngine, LinesBreakAtSpacesAndBetweenIdeographs)
+{
+    Rendered latin("<body style='margin:0'><div id=d>aaaa bbbb cccc</div></body>", 80);
+    ExpectRect(latin.Box("d"), 0, 0, 80, 32, "two lines");
+    Rendered cjk("<body style='margin:0'><div id=d>\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE6\x97\xA5\xE6\x9C\xAC"
+                 "</div></body>",
+                 48);
+    ExpectRect(cjk.Box("d"), 0, 0, 48, 32, "five ideographs of 16 px in 48 px");
+}
+
+TEST(HtmlEngine, HitTestSelectionFindAndLinks)
+{
+    Rendered r("<body style='margin:0'><div>Hello <a href='http://x/'>world</a></div><p id=a>Second "
+               "paragraph</p></body>",
+               400);
+    TextPosition a, b;
+    ASSERT_TRUE(r.text->HitTest(1, 5, a));
+    ASSERT_TRUE(r.text->HitTest(8 * 8 + 1, 5, b));
+    EXPECT_EQ(r.text->Text(a, b), "Hello wo");
+    const CHtmlNode* link = r.text->LinkAt(8 * 7, 5);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(*link->Attribute("href"), "http://x/");
+    EXPECT_EQ(r.text->LinkAt(8 * 2, 5), nullptr);
+
+    TextRange found;
+    ASSERT_TRUE(r.text->Find("PARAGRAPH", false, true, TextPosition(), found));
+    EXPECT_EQ(r.text->Text(found.start, found.end), "paragraph");
+    EXPECT_FALSE(r.text->Find("PARAGRAPH", true, true, TextPosition(), found));
+    ASSERT_TRUE(r.text->Find("o", false, false, found.start, found));
+    EXPECT_EQ(found.start.run, 2u);  // the "o" of "Second", searching backward
+    EXPECT_EQ(found.start.offset, 3u);
+}
+
+TEST(HtmlEngine, AnchorsGiveTheirPosition)
+{
+    Rendered r("<body style='margin:0'><div>top</div><a name=here></a><div id=sec>section</div></body>", 300);
+    float y = -1;
+    ASSERT_TRUE(r.layout->AnchorY("#here", y));
+    EXPECT_NEAR(y, 16, 0.01);
+    ASSERT_TRUE(r.layout->AnchorY("sec", y));
+    EXPECT_NEAR(y, 16, 0.01);
+    EXPECT_FALSE(r.layout->AnchorY("#none", y));
+}
+
+TEST(HtmlEngine, PagesCutBetweenLinesAndEveryLineIsOnExactlyOnePage)
+{
+    std::string html = "<body style='margin:0'>";
+    for (int i = 0; i < 40; i++)
+        html += "<p style='margin:3px'>line " + std::to_string(i) + "</p>";
+    html += "<table cellspacing=0><tr><td>a<br>b<br>c</td></tr></table></body>";
+    Rendered r(html, 300);
+    auto pages = r.text->Paginate(100);
+    ASSERT_GT(pages.size(), 1u);
+    for (const CHtmlTextRun& run : r.layout->Runs())
+    {
+        int on = 0;
+        for (const Page& p : pages)
+            if (run.line.y >= p.top - 0.01f && run.line.Bottom() <= p.bottom + 0.01f)
+                on++;
+        EXPECT_EQ(on, 1) << run.text;
+    }
+    for (const Page& p : pages)
+        EXPECT_LE(p.bottom - p.top, 100.01f);
+}
+
+TEST(HtmlEngine, PaintListHasBackgroundsBordersTextAndImages)
+{
+    Rendered r("<body style='margin:0'><table bgcolor=red border=1><tr><td><font color=#00ff00>x</font>"
+               "<img src=i width=5 height=5></td></tr></table></body>",
+               300);
+    bool fill = false, border = false, text = false, image = false;
+    for (const PaintItem& p : r.text->PaintList())
+    {
+        fill |= p.kind == PaintItem::Fill && p.colors[0] == 0xFFFF0000;
+        border |= p.kind == PaintItem::Border;
+        text |= p.kind == PaintItem::Text && p.text == "x" && p.colors[0] == 0xFF00FF00;
+        image |= p.kind == PaintItem::Image && p.rect.w == 5;
+    }
+    EXPECT_TRUE(fill && border && text && image);
+}
+
+TEST(HtmlEngine, OverflowHiddenClipsTextAndImagesToThePaddingBox)
+{
+    Rendered r("<body style='margin:0'><div style='overflow:hidden;height:20px;width:50px;padding:2px'>a<br>b<br>"
+               "<img src=i width=5 height=5></div></body>",
+               300);
+    int clipped = 0;
+    for (const PaintItem& p : r.text->PaintList())
+        if (p.kind == PaintItem::Text || p.kind == PaintItem::Image)
+        {
+            EXPECT_TRUE(p.hasClip);
+            ExpectRect(p.clip, 0, 0, 54, 24, p.text);
+            clipped++;
+        }
+    EXPECT_EQ(clipped, 3);
+}
+
+TEST(HtmlEngine, HostileInputStaysBounded)
+{
+    std::string deep;
+    for (int i = 0; i < 100000; i++)
+        deep += "<div>";
+    deep += "deep text";
+    std::string attr = "<p title='" + std::string(1 << 20, 'a') + "'>after</p>";
+    std::string tables;
+    for (int i = 0; i < 2000; i++)
+        tables += "<table><tr><td>cell";
+    std::string css = "<style>p{margin:99999999999999px;font-size:1e30px;width:-1e99px}</style><p>x</p>";
+    std::string broken = "a\xC3\x28 b\xF0\x90\x28\xBC c\xFF\xFE \x80";
+    // A backslash ending a quoted string at the end of a stylesheet.
+    std::string escape = "<style>a{b:\"\\</style><p style='a:\"\\'>x</p>";
+    std::string spans = "<table><tr><td colspan=999999 rowspan=999999>x</td></tr></table>";
+    for (const std::string* input : {&deep, &attr, &tables, &css, &broken, &escape, &spans})
+    {
+        Rendered r(*input, 500);
+        EXPECT_GE(r.layout->Height(), 0);
+        r.text->Text();
+        r.text->PaintList();
+        r.text->Paginate(200);
+    }
+    Rendered a(attr, 500);
+    EXPECT_EQ(a.text->Text(), "after");
+    Rendered d(deep, 500);
+    EXPECT_TRUE(d.doc.Truncated());
+    EXPECT_NE(d.text->Text().find("deep text"), std::string::npos);
+}

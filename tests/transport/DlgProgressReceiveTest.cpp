@@ -1,0 +1,337 @@
+// The receive worker against the dovecot peer: what is stored, what leaves the server and when, the
+// leave-on-server bookkeeping, the logon dialog, forwarding, and that no path loses a message.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "ProgressTestSupport.h"
+#include "app/ManagerCommands.h"
+#include "foundation/ErrorUtil.h"
+#include "foundation/TraceFile.h"
+#include "store/DeletedMessagesTable.h"
+#include "store/Folders.h"
+#include "tests/support/DialogResponder.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/WindowReaders.h"
+
+namespace
+{
+class DlgProgressReceiveTest : public CProgressFixture
+{
+protected:
+    // Five messages "m1" to "m5" in the tester's mailbox, delivered in order.
+    std::string FillTester(int nCount = 5)
+    {
+        const std::string mailbox = EmptyPeerMailbox("tester");
+        for (int i = 1; i <= nCount; ++i)
+        {
+            const std::string name = "m" + std::to_string(i);
+            EXPECT_TRUE(DeliverToMailbox(mailbox, std::to_string(1000 + i) + "." + name, PeerMessage(name)));
+        }
+        return mailbox;
+    }
+    // The subjects of the messages still in the mailbox, sorted.
+    static std::vector<std::string> OnServer(const std::string& mailbox)
+    {
+        std::vector<std::string> subjects;
+        for (const char* sub : {"cur\\", "new\\"})
+        {
+            for (const std::string& name : ListFiles(mailbox + sub))
+            {
+                const std::string text = ReadWholeFile(mailbox + sub + name);
+                const size_t nPos = text.find("Subject: ") + 9;
+                subjects.push_back(text.substr(nPos, text.find("\r\n", nPos) - nPos));
+            }
+        }
+        std::sort(subjects.begin(), subjects.end());
+        return subjects;
+    }
+    void AddDeleted(LONG nAccountID, const char* pszUniqueID)
+    {
+        CDeletedMessagesTable table(Local());
+        table.Find(NULL, nAccountID, NULL);
+        table.Clear();
+        strcpy(table.m_UniqueID, pszUniqueID);
+        table.m_AccountID = nAccountID;
+        ASSERT_EQ(S_OK, table.Insert(0));
+    }
+};
+
+typedef std::vector<std::string> Subjects;
+
+TEST_F(DlgProgressReceiveTest, NewMessagesAreStoredInTheInboxAndLeaveTheServer)
+{
+    AddAccount({"Alpha", "tester", "secret", 0x4, 0, 0});
+    const std::string mailbox = FillTester();
+    ASSERT_TRUE(RunToEnd(0, 0));
+    EXPECT_EQ(Subjects({"m1", "m2", "m3", "m4", "m5"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_TRUE(OnServer(mailbox).empty());
+    EXPECT_EQ(5, Query("SELECT COUNT(*) FROM Emails WHERE AccountID > 0"));
+}
+
+TEST_F(DlgProgressReceiveTest, ACopyLeftOnTheServerIsNotFetchedAgain)
+{
+    AddAccount({"Alpha", "tester", "secret", 0x4 | 0x8, 0, 0});
+    const std::string mailbox = FillTester(3);
+    ASSERT_TRUE(RunToEnd(0, 0));
+    m_bEnded = false;
+    ASSERT_TRUE(RunToEnd(0, 0));
+    EXPECT_EQ(Subjects({"m1", "m2", "m3"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_EQ(Subjects({"m1", "m2", "m3"}), OnServer(mailbox));
+}
+
+TEST_F(DlgProgressReceiveTest, AMessageDeletedLocallyIsNotFetchedAgainAndGoesWhenTheAccountSaysSo)
+{
+    struct Case
+    {
+        LONG nFlags;
+        Subjects server;
+    };
+    const Case cases[] = {
+        {0x4 | 0x8, {"m1", "m2", "m3"}},
+        {0x4 | 0x8 | 0x10, {"m1", "m3"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.nFlags);
+        Restart();
+        const LONG nAccount = AddAccount({"Alpha", "tester", "secret", c.nFlags, 0, 0});
+        const std::string mailbox = FillTester(3);
+        ASSERT_TRUE(RunToEnd(0, 0));
+        // The user deletes m2 for good: its row goes, a bookkeeping row keeps its identifier.
+        CString strUniqueID;
+        {
+            CEmailsImpl<> store(Local());
+            const long nID = Query("SELECT EmailsID FROM Emails WHERE Subject = 'm2'");
+            store.SelectByID(nID, NULL);
+            strUniqueID = store.m_UniqueID;
+        }
+        ASSERT_FALSE(strUniqueID.IsEmpty());
+        const long nDeleted = Query("SELECT EmailsID FROM Emails WHERE Subject = 'm2'");
+        CString strSQL;
+        strSQL.Format("DELETE FROM Address WHERE EmailID = %ld", nDeleted);
+        ASSERT_TRUE(Execute(*Local(), strSQL));
+        strSQL.Format("DELETE FROM Emails WHERE EmailsID = %ld", nDeleted);
+        ASSERT_TRUE(Execute(*Local(), strSQL));
+        AddDeleted(nAccount, strUniqueID);
+        m_bEnded = false;
+        ASSERT_TRUE(RunToEnd(0, 0));
+        EXPECT_EQ(Subjects({"m1", "m3"}), SubjectsIn(FOLDER_INBOX));
+        EXPECT_EQ(c.server, OnServer(mailbox));
+    }
+}
+
+TEST_F(DlgProgressReceiveTest, ALeftoverBookkeepingRowBlocksNothingWithoutIdentifiers)
+{
+    const LONG nAccount = AddAccount({"Alpha", "tester", "secret", 0x4, 0, 0});
+    AddDeleted(nAccount, "");
+    AddDeleted(nAccount, "some-old-identifier");
+    const std::string mailbox = FillTester(3);
+    ASSERT_TRUE(RunToEnd(0, 0));
+    EXPECT_EQ(Subjects({"m1", "m2", "m3"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_TRUE(OnServer(mailbox).empty());
+}
+
+TEST_F(DlgProgressReceiveTest, TheStartMessageNumberSkipsTheFirstMessages)
+{
+    m_pRegistry->WriteProfileInt("Options", "Start Receive Message Number", 3);
+    AddAccount({"Alpha", "tester", "secret", 0x4, 0, 0});
+    const std::string mailbox = FillTester(5);
+    ASSERT_TRUE(RunToEnd(0, 0));
+    EXPECT_EQ(Subjects({"m4", "m5"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_EQ(Subjects({"m1", "m2", "m3"}), OnServer(mailbox));
+}
+
+TEST_F(DlgProgressReceiveTest, ARefusedPasswordOpensTheLogonDialog)
+{
+    struct Case
+    {
+        bool bAnswer; // true: the right password is typed and OK pressed; false: Cancel
+        const char* pszStatus;
+    };
+    const Case cases[] = {{false, "Failed"}, {true, "Completed"}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.bAnswer);
+        Restart();
+        AddAccount({"Alpha", "tester", "wrong", 0x4, 0, 0});
+        const std::string mailbox = FillTester(2);
+        HWND hWnd = Start(0, 0);
+        ASSERT_TRUE(hWnd != NULL);
+        ASSERT_TRUE(WaitFor([&] { return m_pDlg->m_dwWorkerThreadId != 0; }));
+        HWND hLogon = CDialogResponder::FindDialog(m_pDlg->m_dwWorkerThreadId, "Logon", 60000);
+        ASSERT_TRUE(hLogon != NULL);
+        EXPECT_EQ("127.0.0.1", CDialogResponder::ItemText(hLogon, IDC_LOGON_SERVER));
+        EXPECT_EQ("tester", CDialogResponder::ItemText(hLogon, IDC_LOGON_USER));
+        if (c.bAnswer)
+        {
+            SaveWindowScreenshot(hLogon, "logon-dialog");
+            CDialogResponder::SetField(hLogon, IDC_LOGON_PASSWORD, "secret");
+            CDialogResponder::Press(hLogon, IDOK);
+        }
+        else
+            CDialogResponder::Press(hLogon, IDCANCEL);
+        ASSERT_TRUE(WaitFor([&] { return m_pDlg->m_bFinished != 0; }, 60000));
+        // A failed run stays open for the user, who closes it; a good one closes by itself.
+        if (!c.bAnswer)
+            ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitForEnd());
+        ASSERT_EQ(1u, Tasks().size());
+        EXPECT_EQ(c.pszStatus, Tasks()[0][1]);
+        EXPECT_EQ(c.bAnswer ? 2 : 0, CountIn(FOLDER_INBOX));
+        // A password typed for the run is not kept.
+        EXPECT_EQ(1, Query("SELECT COUNT(*) FROM Accounts WHERE Pass = 'wrong'"));
+    }
+}
+
+// A rule set that forwards every message to the given addresses.
+class CForwardingRules : public CMessageRuleSet
+{
+public:
+    bool HasRules() const override { return true; }
+    void Apply(HWND, const CString&, LONG& nFolderID, LONG& nCopyFolderID, CString& strForward) override
+    {
+        nFolderID = s_nFolder;
+        nCopyFolderID = 0;
+        strForward = "fwd1@example.com; fwd2@example.com";
+    }
+    static LONG s_nFolder;
+};
+LONG CForwardingRules::s_nFolder = 0;
+
+TEST_F(DlgProgressReceiveTest, AForwardGoesFromTheReceivingAccountToTheForwardAddressesOnly)
+{
+    static CForwardingRules rules;
+    // A rule whose folder is gone still files the message, into the Inbox.
+    CForwardingRules::s_nFolder = -1;
+    MessageRuleSetSource pfnPrevious = SetMessageRuleSetSource([]() -> CMessageRuleSet* { return &rules; });
+    AddAccount({"Alpha", "tester", "secret", 0x4 | 0x1, 0, 0});
+    const std::string mailbox = EmptyPeerMailbox("tester");
+    ASSERT_TRUE(DeliverToMailbox(mailbox, "1.fw",
+                                 "From: sender@example.net\r\nTo: tester@example.org,\r\n\tsomeone@example.org\r\n"
+                                 "Cc: copy@example.net\r\nReply-To: reply@example.net\r\nSubject: forward me\r\n\r\n"
+                                 "Text.\r\n"));
+    ASSERT_TRUE(RunToEnd(0, 0));
+    SetMessageRuleSetSource(pfnPrevious);
+    EXPECT_EQ(Subjects({"forward me"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_EQ(Subjects({"forward me"}), SubjectsIn(FOLDER_OUTBOX));
+    EXPECT_TRUE(SmtpReceived().empty());
+    // The next run sends it.
+    m_bEnded = false;
+    ASSERT_TRUE(RunToEnd(0, 0));
+    const std::vector<Received> received = SmtpReceived();
+    ASSERT_EQ(1u, received.size());
+    EXPECT_NE(std::string::npos, received[0].text.find("X-Envelope-From: Alpha@example.org\r\n"));
+    EXPECT_NE(std::string::npos, received[0].text.find("X-Envelope-To: fwd1@example.com,fwd2@example.com\r\n"));
+    EXPECT_NE(std::string::npos, received[0].text.find("\r\nTo: fwd1@example.com, fwd2@example.com\r\nCc: "));
+    EXPECT_NE(std::string::npos, received[0].text.find("\r\nReply-To: reply@example.net\r\n"));
+    EXPECT_EQ(0, CountIn(FOLDER_OUTBOX));
+}
+
+TEST_F(DlgProgressReceiveTest, NoPathLosesAMessageWhenOneRetrieveBreaks)
+{
+    struct Case
+    {
+        CPop3Proxy::Fault fault;
+        const char* pszName;
+    };
+    const Case cases[] = {{CPop3Proxy::FAULT_REFUSE, "-ERR"}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        Restart();
+        CPop3Proxy proxy(c.fault, 3);
+        AddAccount({"Alpha", "tester", "secret", 0x4, proxy.Port(), 0});
+        const std::string mailbox = FillTester(5);
+        CMessageBoxRecorder boxes({IDYES});
+        ASSERT_TRUE(RunToEnd(0, 0));
+        EXPECT_EQ(Subjects({"m1", "m2", "m4", "m5"}), SubjectsIn(FOLDER_INBOX));
+        EXPECT_EQ(Subjects({"m3"}), OnServer(mailbox));
+        ASSERT_EQ(1u, m_reports.size());
+        EXPECT_NE(std::string::npos, m_reports[0].find("Message number: 3.")) << m_reports[0];
+        EXPECT_EQ(Subjects({"Do you want to continue?"}), Subjects(CMessageBoxRecorder::s_Texts));
+    }
+}
+
+TEST_F(DlgProgressReceiveTest, NoToContinueFailsTheAccountWithTheError)
+{
+    CPop3Proxy proxy(CPop3Proxy::FAULT_REFUSE, 2);
+    AddAccount({"Alpha", "tester", "secret", 0x4, proxy.Port(), 0});
+    const std::string mailbox = FillTester(3);
+    CMessageBoxRecorder boxes({IDNO});
+    HWND hWnd = Start(0, 0);
+    ASSERT_TRUE(hWnd != NULL);
+    ASSERT_TRUE(WaitFor([&] { return m_pDlg->m_bFinished != 0; }, 60000));
+    ASSERT_EQ(1u, Tasks().size());
+    EXPECT_EQ("Failed", Tasks()[0][1]);
+    ASSERT_EQ(1u, Errors().size());
+    EXPECT_NE(std::string::npos, Errors()[0].find("-ERR message is unavailable")) << Errors()[0];
+    // What was stored before has left the server; the rest is still there.
+    EXPECT_EQ(Subjects({"m1"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_EQ(Subjects({"m2", "m3"}), OnServer(mailbox));
+    ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitForEnd());
+}
+
+TEST_F(DlgProgressReceiveTest, StopAfterSomeStoresLeavesEveryStoredMessageOffTheServer)
+{
+    AddAccount({"Alpha", "tester", "secret", 0x4, 0, 0});
+    const std::string mailbox = FillTester(12);
+    UseGate();
+    HWND hWnd = Start(0, 0);
+    ASSERT_TRUE(hWnd != NULL);
+    ASSERT_TRUE(m_pOwner->m_Manager.WaitForCommand(ID_ADD_MESSAGE_TO_CONTROL));
+    ::PostMessageA(hWnd, WM_COMMAND, IDC_PROGRESS_STOP, 0);
+    ASSERT_TRUE(WaitFor([&] { return m_pDlg->m_bFinished != 0; }, 60000));
+    const Subjects stored = SubjectsIn(FOLDER_INBOX);
+    const Subjects server = OnServer(mailbox);
+    EXPECT_GE(stored.size(), 1u);
+    EXPECT_LT(stored.size(), 12u);
+    std::set<std::string> all(stored.begin(), stored.end());
+    all.insert(server.begin(), server.end());
+    EXPECT_EQ(12u, all.size());
+    EXPECT_EQ(12u, stored.size() + server.size());
+    ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitForEnd());
+}
+
+std::string s_debugOutput;
+void RecordDebugOutput(const char* pszText)
+{
+    s_debugOutput += pszText;
+}
+
+TEST_F(DlgProgressReceiveTest, ThePasswordIsInNoTraceDebuggerOutputOrReport)
+{
+    CPop3Proxy proxy(CPop3Proxy::FAULT_REFUSE, 1);
+    AddAccount({"Alpha", "tester", "secret", 0x4, proxy.Port(), 0});
+    FillTester(1);
+    const CString strTrace = m_folder.Path("trace.log");
+    WriteWholeFile((const char*)strTrace, "");
+    g_pTraceFile = new CTraceFile(strTrace);
+    g_bTraceOn = 1;
+    s_debugOutput.clear();
+    DebugOutputHook pfnPrevious = SetDebugOutputHook(RecordDebugOutput);
+    CMessageBoxRecorder boxes({IDNO});
+    HWND hWnd = Start(0, 0);
+    ASSERT_TRUE(hWnd != NULL);
+    ASSERT_TRUE(WaitFor([&] { return m_pDlg->m_bFinished != 0; }, 60000));
+    ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitForEnd());
+    SetDebugOutputHook(pfnPrevious);
+    // The trace object stays for the other threads that write through it.
+    ASSERT_TRUE(g_pTraceFile != NULL);
+    delete g_pTraceFile;
+    g_pTraceFile = NULL;
+    g_bTraceOn = 0;
+    const std::string trace = ReadWholeFile((const char*)strTrace);
+    EXPECT_NE(std::string::npos, trace.find("RETR 1"));
+    EXPECT_EQ(std::string::npos, trace.find("secret"));
+    EXPECT_NE(std::string::npos, s_debugOutput.find("Password: ********"));
+    EXPECT_EQ(std::string::npos, s_debugOutput.find("secret"));
+    ASSERT_EQ(1u, m_reports.size());
+    EXPECT_NE(std::string::npos, m_reports[0].find("\r\nPassword: '********'\r\n"));
+    EXPECT_EQ(std::string::npos, m_reports[0].find("secret"));
+}
+} // namespace
