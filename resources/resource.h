@@ -152,3 +152,7 @@
 #define IDC_CONTACTS_LIST 1005
 #define IDC_MESSAGE_LIST 3110
 #define IDC_PREVIEW_TEXT 3111
+// Message list and message properties
+#define IDD_MESSAGE_DETAILS 260
+#define IDC_DETAILS_HEADER 1015
+#define IDC_MESSAGE_SOURCE_BUTTON 1130

@@ -26,6 +26,9 @@
 #include "store/AttachmentsTable.h"
 #include "store/EmailsTable.h"
 #include "store/DatabaseSession.h"
+#include "store/DeletedMessagesImpl.h"
+#include "store/MessageFlagsNotice.h"
+#include "store/MessageOperations.h"
 #include "store/MessageInsertion.h"
 #include "store/MessageStoreTexts.h"
 #include "store/MessageTableSupport.h"
@@ -419,6 +422,202 @@ public:
         return walker.ExtractPart(GetMessage(), pTarget, pKind, nMode, pszName, phList, pCancelled, pSize);
     }
 
+    // ---- Operations on the current row ----
+
+    enum
+    {
+        kEditMessageInListCtrl = 33052,
+        kDeleteMessage = 33027
+    };
+
+    bool IsUnread() const
+    {
+        return (this->m_Flags & EMAIL_FLAG_BODY_PRESENT) == 0 && (this->m_Flags & EMAIL_FLAG_UNREAD) != 0;
+    }
+
+    // True when the row exists; the text is read when asked.
+    bool OpenByKey(LONG nEmailID, BOOL bRead, HWND hWndOwner = NULL)
+    {
+        StartSelection();
+        this->m_FolderID = nEmailID; // the identity travels in the first parameter, FolderID
+        this->Open(hWndOwner, "Emails", CString(g_szEmailsSelect) + " WHERE EmailsID = ?");
+        return MoveNext(0, bRead) == S_OK;
+    }
+
+    void UpdateBody(HWND hWndOwner, const CString& strText)
+    {
+        DropText();
+        m_strMessage = strText;
+        this->ReleaseMessageStream();
+        CSequentialStream stream;
+        ULONG cbWritten = 0;
+        stream.Write((const char*)strText, (ULONG)strText.GetLength(), &cbWritten);
+        this->m_pMessage = &stream;
+        this->m_MessageLength = strText.GetLength();
+        this->m_MessageStatus = DBSTATUS_S_OK;
+        HRESULT hr = this->SetData(0);
+        this->m_pMessage = NULL;
+        if (FAILED(hr))
+            ThrowUpdate(hWndOwner, MessageStoreText::kUpdateBodyFailed, hr);
+        this->m_Flags &= ~EMAIL_FLAG_NO_BODY;
+        hr = this->SetData(3);
+        if (FAILED(hr))
+            ThrowUpdate(hWndOwner, MessageStoreText::kUpdateNoBodyFailed, hr);
+        UpdateFlagsAndSubject(hWndOwner);
+        ::SendMessage(hWndOwner, WM_COMMAND, kEditMessageInListCtrl, (LPARAM)this);
+    }
+
+    void UpdateFlagsAndSubject(HWND hWndOwner)
+    {
+        CMimePart* pMessage = GetMimeMessage();
+        const BOOL bAttachments = pMessage != NULL && pMessage->HasAttachments();
+        if (((this->m_Flags & EMAIL_FLAG_ATTACHMENTS) != 0) != (bAttachments != FALSE))
+        {
+            this->SetFlag(EMAIL_FLAG_ATTACHMENTS, bAttachments);
+            HRESULT hr = this->SetData(3);
+            if (FAILED(hr))
+                ThrowUpdate(hWndOwner, MessageStoreText::kUpdateFlagsFailed, hr);
+        }
+        CString strSubject = DecodeEncodedWord(GetMessageSubject(GetMimeMessage()));
+        if (strSubject.GetLength() >= 256)
+            strSubject = strSubject.Left(255);
+        if (strSubject != this->m_Subject)
+        {
+            memset(this->m_Subject, 0, sizeof(this->m_Subject));
+            strncpy(this->m_Subject, strSubject, sizeof(this->m_Subject) - 1);
+            HRESULT hr = this->SetData(5);
+            if (FAILED(hr))
+                ThrowUpdate(hWndOwner, MessageStoreText::kUpdateSubjectFailed, hr);
+        }
+    }
+
+    void UpdateEncode(HWND hWndOwner, BYTE nIndex)
+    {
+        this->m_Encode = nIndex;
+        if (this->m_EmailsID == 0)
+            return;
+        CString strSQL;
+        strSQL.Format("UPDATE Emails SET Encode = %ld WHERE EmailsID = %ld", (long)this->m_Encode,
+                      (long)this->m_EmailsID);
+        GetOwnerDatabase(hWndOwner, this->m_pSession)->ExecuteSQL(strSQL, hWndOwner);
+    }
+
+    void CheckEncodingMenuItem(HMENU hMenu) const
+    {
+        CheckMenuRadioItem(hMenu, 33004, 33025, MessageOperations::EncodingMenuCommand(this->m_Encode),
+                           MF_BYCOMMAND);
+    }
+
+    // A move to the folder the message is in writes nothing; the notice is filled either way.
+    void MoveToFolder(HWND hWndOwner, LONG nFolderID)
+    {
+        GetMessage();
+        MessageFlagsNotice.nPreviousFolderID = this->m_FolderID;
+        if (this->m_FolderID != nFolderID)
+        {
+            this->m_FolderID = nFolderID;
+            HRESULT hr = this->SetData(2);
+            if (FAILED(hr))
+                ThrowUpdate(hWndOwner, MessageStoreText::kMoveFailed, hr);
+        }
+        MessageFlagsNotice.nKind = NOTICE_MESSAGE_MOVED;
+        MessageFlagsNotice.nFolderID = nFolderID;
+        MessageFlagsNotice.nMessageID = this->m_EmailsID;
+        MessageFlagsNotice.bMovedUnread = IsUnread();
+    }
+
+    CString GetMessageFileName() const { return m_strMessageFilePath; }
+
+    CString GetSubject() { return DecodeEncodedWord(GetMessageSubject(GetMimeMessage())); }
+
+    // Runs the save dialog and writes the message to the chosen file; dialog failures are shown.
+    void SaveAs(HWND hWndOwner)
+    {
+        GetMessage();
+        char szFile[MAX_PATH] = {};
+        strncpy(szFile, MessageOperations::ProposedSaveName(GetSubject()), MAX_PATH - 1);
+        OPENFILENAMEA ofn = {};
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = GetActiveWindow();
+        ofn.lpstrFilter = "Mail (*.eml)\0*.eml\0";
+        ofn.lpstrFile = szFile;
+        ofn.nMaxFile = MAX_PATH;
+        ofn.lpstrTitle = MessageStoreText::kSaveMessageAs;
+        ofn.lpstrDefExt = "eml";
+        ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+        if (GetSaveFileNameA(&ofn))
+        {
+            SaveMessageToFile(szFile);
+            return;
+        }
+        CString strError = MessageOperations::CommonDialogErrorText(CommDlgExtendedError(), szFile);
+        if (!strError.IsEmpty())
+            AppMessageBox(strError, MB_ICONERROR, hWndOwner);
+    }
+
+    // The header fields of the current message, decoded, for a quote.
+    CQuotedHeader GetQuotedHeader()
+    {
+        GetMessage();
+        CQuotedHeader header;
+        header.strFrom = DecodeEncodedWord(GetHeaderField("From"));
+        header.strDate = DecodeEncodedWord(GetHeaderField("Date"));
+        header.strTo = DecodeEncodedWord(GetHeaderField("To"));
+        header.strCc = DecodeEncodedWord(GetHeaderField("Cc"));
+        header.strSubject = DecodeEncodedWord(GetHeaderField("Subject"));
+        return header;
+    }
+
+    CString GetQuotedHTML(int nMode, const CString& strViewHtml)
+    {
+        return MessageOperations::GetQuotedHTML(nMode, GetQuotedHeader(), strViewHtml);
+    }
+
+    // Deletes the current message with its recipients and attachment rows. A message from a server that is
+    // not in an IMAP folder is recorded first, so that no receive between the two writes fetches it again;
+    // the record is taken back when the delete fails.
+    HRESULT DeleteMessage(HWND hWndOwner)
+    {
+        GetMessage();
+        const LONG nEmailID = this->m_EmailsID;
+        const CString strUniqueID = this->m_UniqueID;
+        const LONG nAccountID = this->m_AccountID;
+        const DATE emDate = this->m_EmDate;
+        bool bRecorded = false;
+        if (!strUniqueID.IsEmpty() && !IsImapFolder(this->m_pSession, this->m_FolderID, hWndOwner))
+            bRecorded = CDeletedMessagesImpl(this->m_pSession).Record(hWndOwner, strUniqueID, nAccountID, emDate);
+        HRESULT hr = S_OK;
+        try
+        {
+            m_addresses.DeleteByEmailID(nEmailID, hWndOwner);
+            m_attachments.DeleteByEmailID(nEmailID, hWndOwner);
+            hr = this->Delete();
+            if (FAILED(hr))
+                ThrowUpdate(hWndOwner, MessageStoreText::kDeleteMessageFailed, hr);
+        }
+        catch (...)
+        {
+            if (bRecorded)
+            {
+                try
+                {
+                    CDeletedMessagesImpl(this->m_pSession).Remove(hWndOwner, strUniqueID, nAccountID);
+                }
+                catch (COLEDBException* pException)
+                {
+                    delete pException;
+                }
+                catch (const char*)
+                {
+                }
+            }
+            throw;
+        }
+        ::SendMessage(hWndOwner, WM_COMMAND, kDeleteMessage, (LPARAM)nEmailID);
+        return hr;
+    }
+
+
     // The charset of the row's Encode index; index 0 is the message's own charset.
     CString GetCharsetName()
     {
@@ -527,6 +726,12 @@ public:
     CString m_strMessageFilePath;
 
 private:
+    [[noreturn]] void ThrowUpdate(HWND hWndOwner, const char* pszText, HRESULT hr)
+    {
+        throw new COLEDBException(this->m_spRowsetChange, IID_IRowsetChange, pszText, this->m_pSession, hWndOwner,
+                                  FALSE, NULL, FALSE, FALSE, hr);
+    }
+
     static bool IsApplicationMessage(const CMimePart& message)
     {
         CString strType, strSubtype;

@@ -50,4 +50,13 @@ const char kNoAttachmentFileName[] = "ERROR: Content-Disposition failed. No file
 const char kAttachmentNameTooLong[] =
     "ERROR: Name of attached file too long. Maximum file name length is 255.";
 const char kInsertAttachmentsFailed[] = "ERROR: Insert Attachments table failed!";
+
+// Operations on a stored message
+const char kUpdateBodyFailed[] = "ERROR: Update message body of the Emails table failed!";
+const char kUpdateNoBodyFailed[] = "ERROR: Update NoBody flag of the Emails table failed!";
+const char kUpdateFlagsFailed[] = "ERROR: Update flags failed!";
+const char kUpdateSubjectFailed[] = "ERROR: Update subject failed!";
+const char kMoveFailed[] = "ERROR: Moving a message to another folder failed!";
+const char kDeleteMessageFailed[] = "ERROR: Delete Message failed!";
+const char kSaveMessageAs[] = "Save Message As";
 } // namespace MessageStoreText

@@ -28,7 +28,6 @@
 
 const char kPartnerWebAddress[] = "http://www.vorn.example/email";
 const char* g_pszIdentitiesKey = "Identities";
-CMessageFlagsNotice MessageFlagsNotice = {};
 
 namespace
 {
@@ -383,8 +382,8 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
     case ID_SEL_FOLDER_CHANGED:
     {
         CFolderItemData* pData = reinterpret_cast<CFolderItemData*>(lParam);
-        CMessageListPane& list = m_client.m_container.m_right.m_list;
-        list.Fill(pData != NULL ? pData->folder.m_ID : 0);
+        CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
+        list.SelFolderChanged(pData != NULL ? &pData->folder : NULL, -1);
         return 1;
     }
     case ID_ENABLE_SEND_RECEIVE_MENU_ITEMS:

@@ -1,30 +1,4 @@
-// The record through which the message list and its commands tell the main window and the folder tree how
-// a folder's counts changed; written before ID_UPDATE_MESSAGE_FLAGS or ID_SET_FOLDER_UNREAD is sent.
+// The folder-count notice lives with the store, whose move writes it.
 #pragma once
 
-#include <windows.h>
-
-enum
-{
-    NOTICE_NONE = 0,
-    NOTICE_MESSAGE_READ = 1,
-    NOTICE_MESSAGE_UNREAD = 2,
-    NOTICE_FOLDER_COUNTED = 3,
-    NOTICE_MESSAGE_MOVED = 4
-};
-
-struct CMessageFlagsNotice
-{
-    LONG nFolderID;
-    LONG nPreviousFolderID;
-    // The pending change of the unread count.
-    LONG nUnreadDelta;
-    LONG nKind;
-    // The folder summary of the current folder.
-    LONG nMessages;
-    LONG nUnread;
-    // Kind 4 only: the moved message was unread.
-    BOOL bMovedUnread;
-};
-
-extern CMessageFlagsNotice MessageFlagsNotice;
+#include "store/MessageFlagsNotice.h"

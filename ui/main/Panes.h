@@ -9,6 +9,7 @@
 #include "foundation/WindowMessages.h"
 #include "resources/resource.h"
 #include "ui/main/FoldersPane.h"
+#include "ui/main/MessagesList.h"
 #include "ui/main/MainCommands.h"
 #include "ui/main/PaneStandIns.h"
 #include "ui/main/PaneTitle.h"
@@ -116,7 +117,7 @@ public:
     LRESULT OnSplit(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
 
-    CMessageListPane m_list;
+    CDlgMessagesList m_list;
     CPreviewPane m_preview;
     CSplitterBar m_bar;
 };

@@ -113,7 +113,7 @@ TEST_F(FolderTreeTest, SelectionSetsTheFolderCommandsAndFillsTheList)
             EXPECT_FALSE(pFrame->UIGetState(ID_RENAME_FOLDER) & UPDUI_DISABLED);
             EXPECT_EQ(c.bMove, !(pFrame->UIGetState(ID_MOVE_FOLDER) & UPDUI_DISABLED));
             EXPECT_EQ(c.bDelete, !(pFrame->UIGetState(ID_DELETE_FOLDER) & UPDUI_DISABLED));
-            EXPECT_EQ(c.nFolder, pFrame->m_client.m_container.m_right.m_list.m_nFolderID);
+            EXPECT_EQ(c.nFolder, pFrame->m_client.m_container.m_right.m_list.m_list.m_nRequestFolderID);
             HWND hTree = pFrame->m_client.m_container.m_left.m_folders.m_tree.m_hWnd;
             EXPECT_EQ(c.bMove ? 1 : 0, ::SendMessageA(hTree, WM_COMMAND, ID_CAN_MOVE_TO_FOLDER, 0));
             EXPECT_EQ(c.bDelete ? 1 : 0, ::SendMessageA(hTree, WM_COMMAND, ID_CAN_DELETE, 0));
@@ -245,7 +245,7 @@ TEST_F(FolderTreeTest, TreeAcceptsMessagesOnlyOverFolderRows)
         }
         dwEffect = DROPEFFECT_MOVE;
         EXPECT_EQ(S_OK, pTree->Drop(&messages, 0, ptProjects, &dwEffect));
-        EXPECT_EQ(m_store.m_nProjects, m_store.m_pFrame->m_client.m_container.m_right.m_list.m_nMovedTo);
+        EXPECT_EQ(m_store.m_nProjects, m_store.m_pFrame->m_client.m_container.m_right.m_list.m_list.m_nLastMoveTarget);
 
         CTextDataObject text;
         dwEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE;

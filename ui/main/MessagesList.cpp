@@ -1,0 +1,1195 @@
+// The message list, its fill thread and its commands, and the pane that hosts it.
+#include "ui/main/MessagesList.h"
+
+#include <algorithm>
+
+#include "app/ManagerCommands.h"
+#include "content/EncodedWord.h"
+#include "content/MimePart.h"
+#include "foundation/ErrorUtil.h"
+#include "foundation/FoundationUi.h"
+#include "foundation/LocaleDateFormat.h"
+#include "foundation/WindowMessages.h"
+#include "store/DatabaseSession.h"
+#include "store/EmailsImpl.h"
+#include "store/MessageFlagsNotice.h"
+#include "store/OLEDBException.h"
+#include "store/TableBase.h"
+#include "ui/main/MessageProperties.h"
+
+namespace
+{
+const WORD kIdDeleteMessage = 33027;
+const WORD kIdDeleteMessageFromList = 33044;
+const WORD kIdEditMessageInList = 33052;
+const WORD kIdProperties = 32790;
+const char kNotFound[] = "ERROR: Message is not found";
+const char kAskPermanent[] = "Are you sure you want to permanently delete the %d selected message(s)?";
+const char kSelectFirst[] = "Select a message first.";
+const char kStatusRow[] = "Message %d. Folder %s";
+const char kNUnreadFailed[] = "ERROR: Update of the nUnread field of the Foldres table failed!";
+const char kFillCrashed[] = "Unhandled exception!!!\r\nCListViewCtrlMessages::SelFolderChangedThreadProc(...)";
+const char kDeleteCrashed[] = "CListViewCtrlMessages::DeleteSelectedItems()\r\nUnhandled exception!!!\r\n";
+
+// The columns the list reads of each row; the Message stream is never bound.
+class CListRowAccessor
+{
+public:
+    LONG m_EmailsID = 0;
+    DATE m_EmDate = 0;
+    char m_Subject[256] = {};
+    char m_Ref[256] = {};
+    LONG m_FolderID = 0;
+    LONG m_Flags = 0;
+    char m_UniqueID[256] = {};
+    LONG m_AccountID = 0;
+    BYTE m_Encode = 0;
+
+    // clang-format off
+    BEGIN_COLUMN_MAP(CListRowAccessor)
+        COLUMN_ENTRY(1, m_EmailsID)
+        COLUMN_ENTRY(2, m_EmDate)
+        COLUMN_ENTRY(5, m_Subject)
+        COLUMN_ENTRY(7, m_Ref)
+        COLUMN_ENTRY(9, m_FolderID)
+        COLUMN_ENTRY(10, m_Flags)
+        COLUMN_ENTRY(12, m_UniqueID)
+        COLUMN_ENTRY(13, m_AccountID)
+        COLUMN_ENTRY(14, m_Encode)
+    END_COLUMN_MAP()
+    // clang-format on
+};
+
+CString StripTags(const CString& strHtml)
+{
+    CString strText;
+    int nDepth = 0;
+    for (int i = 0; i < strHtml.GetLength(); i++)
+    {
+        char c = strHtml[i];
+        if (c == '<')
+            nDepth++;
+        else if (c == '>' && nDepth > 0)
+            nDepth--;
+        else if (nDepth == 0)
+            strText += c;
+    }
+    return strText;
+}
+
+// The searchable body: the HTML part's body without tags, else the plain text. Searched in memory, so
+// windows on other threads never share a working file.
+CString SearchableBody(CMimePart& message)
+{
+    CString strPart;
+    if (message.FindPart("Content-Type", "text/html", strPart))
+    {
+        CString strHtml = CMimePart(strPart).GetDecodedBody();
+        CString strUpper = strHtml;
+        strUpper.MakeUpper();
+        int nOpen = strUpper.Find("<BODY");
+        if (nOpen >= 0 && strHtml.Find('>', nOpen) >= 0)
+        {
+            int nStart = strHtml.Find('>', nOpen) + 1;
+            int nEnd = strUpper.Find("</BODY>", nStart);
+            strHtml = strHtml.Mid(nStart, nEnd >= 0 ? nEnd - nStart : -1);
+        }
+        return StripTags(strHtml);
+    }
+    if (message.FindPart("Content-Type", "text/plain", strPart))
+        return CMimePart(strPart).GetDecodedBody();
+    return message.GetDecodedBody();
+}
+
+bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
+{
+    CString strName = part.GetHeaderDeep("Content-Disposition", "filename");
+    if (strName.IsEmpty())
+        strName = part.GetHeaderDeep("Content-Type", "name");
+    strName = DecodeEncodedWord(strName);
+    strName.MakeUpper();
+    if (!strName.IsEmpty() && strName.Find(strUpperText) >= 0)
+        return true;
+    for (const CMimePart* pChild = part.m_pFirstChild; pChild != NULL; pChild = pChild->m_pNextSibling)
+        if (HasAttachmentNamed(*pChild, strUpperText))
+            return true;
+    return false;
+}
+
+CEmailsImpl<>* FrameEmailsTable(HWND hWndFrame)
+{
+    CEmailsImpl<>* pTable = NULL;
+    ::SendMessageA(hWndFrame, LetrovaGetTable, (WPARAM)&pTable, (LPARAM) "Emails");
+    return pTable;
+}
+
+void ShowError(HWND hWnd, const char* pszFallback)
+{
+    try
+    {
+        throw;
+    }
+    catch (COLEDBException* pException)
+    {
+        AppMessageBox(pException->m_strMessage, MB_ICONSTOP, hWnd);
+        delete pException;
+    }
+    catch (CException* pException)
+    {
+        AppMessageBox(pException->m_strMessage, MB_ICONSTOP, hWnd);
+        delete pException;
+    }
+    catch (const char* pszText)
+    {
+        AppMessageBox(pszText, MB_ICONSTOP, hWnd);
+    }
+    catch (...)
+    {
+        AppMessageBox(pszFallback, MB_ICONSTOP, hWnd);
+    }
+}
+} // namespace
+
+CListViewCtrlMessages::CListViewCtrlMessages() : m_pStop(&m_nOwnStop)
+{
+    m_hIdle = CreateEventA(NULL, TRUE, TRUE, NULL);
+    InitializeCriticalSection(&m_cachePaths);
+    for (LONG nType = COLUMN_PRIORITY; nType <= COLUMN_SENT; nType++)
+        m_columns.push_back(CColumn{nType, 0});
+}
+
+CListViewCtrlMessages::~CListViewCtrlMessages()
+{
+    CloseHandle(m_hIdle);
+    DeleteCriticalSection(&m_cachePaths);
+    if (m_hFontBold != NULL)
+        DeleteObject(m_hFontBold);
+    if (m_hFontStrike != NULL)
+        DeleteObject(m_hFontStrike);
+    if (m_hImages != NULL)
+        ImageList_Destroy(m_hImages);
+}
+
+void CListViewCtrlMessages::AddColumn(LONG nType)
+{
+    m_columns.push_back(CColumn{nType, 0});
+}
+
+void CListViewCtrlMessages::Initialize(CSession* pSession, HWND hWndFrame)
+{
+    m_pSession = pSession;
+    m_hWndFrame = hWndFrame;
+    // Plain placeholder images stand in the list's positions until the bitmaps are drawn.
+    m_hImages = ImageList_Create(20, 16, ILC_COLOR24 | ILC_MASK, IMAGE_COUNT, 0);
+    HDC hScreen = ::GetDC(NULL);
+    for (int i = 0; i < IMAGE_COUNT; i++)
+    {
+        HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 20, 16);
+        HDC hDC = CreateCompatibleDC(hScreen);
+        HGDIOBJ hOld = SelectObject(hDC, hBitmap);
+        RECT rc = {0, 0, 20, 16};
+        FillRect(hDC, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        if (i != IMAGE_BLANK)
+        {
+            HBRUSH hBrush = CreateSolidBrush(RGB(40 * (i % 6), 90 + 12 * i, 200 - 10 * i));
+            RECT rcMark = {6, 4, 14, 12};
+            FillRect(hDC, &rcMark, hBrush);
+            DeleteObject(hBrush);
+        }
+        SelectObject(hDC, hOld);
+        DeleteDC(hDC);
+        ImageList_AddMasked(m_hImages, hBitmap, RGB(255, 255, 255));
+        DeleteObject(hBitmap);
+    }
+    ::ReleaseDC(NULL, hScreen);
+    ListView_SetImageList(m_hWnd, m_hImages, LVSIL_SMALL);
+    ListView_SetImageList(m_hWnd, m_hImages, LVSIL_NORMAL);
+    Header_SetImageList(ListView_GetHeader(m_hWnd), m_hImages);
+
+    int nColumn = 0;
+    for (const CColumn& column : m_columns)
+    {
+        LVCOLUMNA lvc = {};
+        static const char* const kHeaders[] = {"", "", "From", "Subject", "Sent", "Folder"};
+        static const int kWidths[] = {20, 20, 200, 200, 120, 200};
+        if (column.nType < 0 || column.nType > COLUMN_FOLDER)
+            continue;
+        lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        lvc.cx = kWidths[column.nType];
+        lvc.pszText = const_cast<char*>(kHeaders[column.nType]);
+        lvc.fmt = LVCFMT_LEFT;
+        if (column.nType <= COLUMN_ATTACHMENT)
+        {
+            lvc.mask |= LVCF_IMAGE;
+            lvc.fmt = LVCFMT_IMAGE;
+            lvc.iImage = column.nType == COLUMN_PRIORITY ? IMAGE_PRIORITY_HEADER : IMAGE_CLIP_HEADER;
+        }
+        ListView_InsertColumn(m_hWnd, nColumn++, &lvc);
+    }
+    ListView_SetExtendedListViewStyleEx(m_hWnd, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES,
+                                        LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES);
+    HFONT hFont = (HFONT)SendMessage(WM_GETFONT);
+    LOGFONTA lf = {};
+    GetObjectA(hFont != NULL ? (HGDIOBJ)hFont : GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    lf.lfWeight = FW_BOLD;
+    m_hFontBold = CreateFontIndirectA(&lf);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfStrikeOut = TRUE;
+    m_hFontStrike = CreateFontIndirectA(&lf);
+}
+
+// ---- fill
+
+void CListViewCtrlMessages::SelFolderChanged(const CFoldersRecord* pFolder, int nReselect, const char* pszWhere,
+                                             const char* pszBody, volatile LONG* pStop, const char* pszAttachment,
+                                             HWND hWndNotify)
+{
+    m_nRequestFolderID = pFolder != NULL ? pFolder->m_ID : -1;
+    m_nReselect = nReselect;
+    m_bCallerWhere = pszWhere != NULL && *pszWhere != 0;
+    m_strWhere = pszWhere != NULL ? pszWhere : "";
+    m_strBody = pszBody != NULL ? pszBody : "";
+    m_strAttachment = pszAttachment != NULL ? pszAttachment : "";
+    m_pStop = pStop != NULL ? pStop : &m_nOwnStop;
+    m_hWndNotify = hWndNotify;
+    if (IsFilling())
+    {
+        InterlockedExchange(m_pStop, 1);
+        m_bRefillPending = true;
+    }
+    else
+        PostMessage(WM_COMMAND, ID_RUN_THREAD);
+}
+
+void CListViewCtrlMessages::StartFill()
+{
+    if (WaitForSingleObject(m_hIdle, 100) != WAIT_OBJECT_0 || m_hThread != NULL)
+    {
+        PostMessage(WM_COMMAND, ID_RUN_THREAD);
+        return;
+    }
+    m_bRefillPending = false;
+    ResetEvent(m_hIdle);
+    InterlockedExchange(m_pStop, 0);
+    m_nTopIndex = ListView_GetTopIndex(m_hWnd);
+    m_nPerPage = ListView_GetCountPerPage(m_hWnd);
+    ClearList();
+    m_nFolderID = m_nRequestFolderID;
+    // The preview shows nothing while the folder changes.
+    ::SendMessageA(GetParent(), WM_COMMAND, ID_VIEW_MESSAGE_BODY_2, 0);
+    DWORD dwThreadID = 0;
+    m_hThread = CreateThread(NULL, 0, FillThreadProc, this, 0, &dwThreadID);
+    if (m_hThread == NULL)
+        SetEvent(m_hIdle);
+}
+
+DWORD WINAPI CListViewCtrlMessages::FillThreadProc(void* pParam)
+{
+    CListViewCtrlMessages* pThis = static_cast<CListViewCtrlMessages*>(pParam);
+    CoInitialize(NULL);
+    pThis->Fill();
+    CoUninitialize();
+    HWND hWnd = pThis->m_hWnd;
+    SetEvent(pThis->m_hIdle);
+    ::PostMessageA(hWnd, WM_FILL_DONE, 1, 0);
+    return 0;
+}
+
+void CListViewCtrlMessages::Fill()
+{
+    CString strError;
+    int nListed = 0;
+    try
+    {
+        const LONG nFolderID = m_nFolderID;
+        LONG nType = -1;
+        CFolders folders(m_pSession);
+        bool bFolderFound = nFolderID > 0 && folders.LoadFolder(nFolderID, NULL);
+        if (bFolderFound)
+            nType = folders.m_Type;
+        m_nFolderType = nType;
+        if (m_bCallerWhere)
+            m_strRememberedWhere = m_strWhere;
+        const CString strWhere = m_strRememberedWhere;
+
+        CCommand<CAccessor<CListRowAccessor>> rows;
+        HRESULT hr = rows.Open(*m_pSession, BuildFillQuery(nFolderID, nType, strWhere, FALSE));
+        if (FAILED(hr))
+            throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!", m_pSession,
+                                      NULL, FALSE, NULL, FALSE, FALSE, hr);
+        std::vector<CMessageRow>* pBatch = new std::vector<CMessageRow>();
+        std::unique_ptr<std::vector<CMessageRow>> batch(pBatch);
+        int nUnread = 0, nRead = 0;
+        LONG nLastID = 0;
+        CString strUpperAttachment = m_strAttachment;
+        strUpperAttachment.MakeUpper();
+        CEmailsImpl<> store(m_pSession);
+        auto flush = [&]() {
+            if (batch->empty())
+                return;
+            CString strStatus;
+            strStatus.Format(kStatusRow, nRead, (const char*)FolderPath(batch->back().nFolderID, m_pSession));
+            ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)strStatus);
+            ::SendMessageA(m_hWnd, WM_FILL_BATCH, 0, (LPARAM)batch.get());
+            batch->clear();
+        };
+        while (rows.MoveNext() == S_OK)
+        {
+            if (InterlockedCompareExchange(m_pStop, 0, 1) == 1)
+                break;
+            nRead++;
+            CMessageRow row;
+            row.nEmailsID = rows.m_EmailsID;
+            row.emDate = rows.m_EmDate;
+            row.nFolderID = rows.m_FolderID;
+            row.nFlags = rows.m_Flags;
+            row.nAccountID = rows.m_AccountID;
+            row.nEncode = rows.m_Encode;
+            row.strRef = rows.m_Ref;
+            row.strSubject = rows.m_Subject;
+            row.strUniqueID = rows.m_UniqueID;
+            nLastID = row.nEmailsID;
+            if (!m_strBody.IsEmpty() || !m_strAttachment.IsEmpty())
+            {
+                if (!store.OpenByKey(row.nEmailsID, TRUE))
+                    continue;
+                CMimePart* pMessage = store.GetMimeMessage();
+                if (pMessage == NULL)
+                    continue;
+                if (!m_strBody.IsEmpty() && SearchableBody(*pMessage).Find(m_strBody) < 0)
+                    continue;
+                if (!m_strAttachment.IsEmpty() && !HasAttachmentNamed(*pMessage, strUpperAttachment))
+                    continue;
+            }
+            if (row.IsUnread())
+                nUnread++;
+            batch->push_back(row);
+            nListed++;
+            if ((int)batch->size() >= kBatchSize)
+                flush();
+        }
+        flush();
+        rows.Close();
+        store.Close();
+
+        if (strWhere.IsEmpty() && bFolderFound)
+        {
+            LONG nUnreadTotal = nUnread + MessageFlagsNotice.nUnreadDelta;
+            MessageFlagsNotice.nUnreadDelta = 0;
+            CString strSQL;
+            strSQL.Format("UPDATE Folders SET nUnread = %ld WHERE ID = %ld", (long)nUnreadTotal, (long)nFolderID);
+            try
+            {
+                GetOwnerDatabase(m_hWndFrame, m_pSession)->ExecuteSQL(strSQL, NULL);
+            }
+            catch (COLEDBException* pException)
+            {
+                pException->m_strMessage = CString(kNUnreadFailed) + "\r\n" + pException->m_strMessage;
+                throw;
+            }
+            MessageFlagsNotice.nUnread = nUnread;
+            MessageFlagsNotice.nMessages = nListed;
+            MessageFlagsNotice.nKind = NOTICE_FOLDER_COUNTED;
+            MessageFlagsNotice.nFolderID = nFolderID;
+            MessageFlagsNotice.nMessageID = nLastID;
+            ::PostThreadMessageA((DWORD)ManagerThread(), WM_USER, ID_UPDATE_MESSAGE_FLAGS, 0);
+        }
+    }
+    catch (COLEDBException* pException)
+    {
+        strError = pException->m_strMessage;
+        delete pException;
+    }
+    catch (CException* pException)
+    {
+        strError = pException->m_strMessage;
+        delete pException;
+    }
+    catch (const char* pszText)
+    {
+        strError = pszText;
+    }
+    catch (...)
+    {
+        strError = kFillCrashed;
+    }
+    ::SendMessageA(m_hWnd, WM_FILL_DONE, 0, (LPARAM)nListed);
+    ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM) "");
+    if (!strError.IsEmpty() && !m_bDestroying)
+        ShowErrorReportPrompt(strError, NULL);
+}
+
+LONG CListViewCtrlMessages::ManagerThread()
+{
+    DWORD dwThread = 0;
+    ::SendMessageA(m_hWndFrame, LetrovaGetIdThread, (WPARAM)&dwThread, 0);
+    return (LONG)dwThread;
+}
+
+CString CListViewCtrlMessages::FolderPath(LONG nFolderID, CSession* pSession)
+{
+    EnterCriticalSection(&m_cachePaths);
+    for (const auto& entry : m_paths)
+        if (entry.first == nFolderID)
+        {
+            CString strPath = entry.second;
+            LeaveCriticalSection(&m_cachePaths);
+            return strPath;
+        }
+    LeaveCriticalSection(&m_cachePaths);
+    CString strPath;
+    CFolders folders(pSession);
+    LONG nID = nFolderID;
+    // A cycle in the owners must not hang the fill: no path is deeper than the folders there are.
+    for (int nDepth = 0; nDepth < 1000 && nID > 0 && folders.LoadFolder(nID, NULL); nDepth++)
+    {
+        strPath = strPath.IsEmpty() ? CString(folders.m_Name) : CString(folders.m_Name) + "\\" + strPath;
+        nID = folders.m_OwnerID;
+    }
+    EnterCriticalSection(&m_cachePaths);
+    m_paths.push_back(std::make_pair(nFolderID, strPath));
+    LeaveCriticalSection(&m_cachePaths);
+    return strPath;
+}
+
+LRESULT CListViewCtrlMessages::OnFillBatch(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (m_bDestroying)
+        return 0;
+    const std::vector<CMessageRow>& batch = *reinterpret_cast<std::vector<CMessageRow>*>(lParam);
+    m_rows.insert(m_rows.end(), batch.begin(), batch.end());
+    SetRowCount(true);
+    return 0;
+}
+
+void CListViewCtrlMessages::SetRowCount(bool bKeepView)
+{
+    ListView_SetItemCountEx(m_hWnd, (int)m_rows.size(), bKeepView ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
+    InvalidateRect(NULL, FALSE);
+}
+
+LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    if (wParam == 0)
+    {
+        // Sent by the fill before it ends: the rows are complete.
+        if (m_bDestroying)
+            return 0;
+        if (m_nSortColumn >= 0)
+        {
+            const CColumn column = m_columns[m_nSortColumn];
+            std::stable_sort(m_rows.begin(), m_rows.end(), [&](const CMessageRow& a, const CMessageRow& b) {
+                return CompareMessageRows(a, b, column.nType, column.bAscending) < 0;
+            });
+            InvalidateRect(NULL, FALSE);
+        }
+        int nCount = (int)m_rows.size();
+        if (nCount > 0)
+        {
+            int nSelect = m_nReselect >= 0 ? std::min(m_nReselect + 1, nCount - 1) : nCount - 1;
+            int nVisible = m_nReselect >= 0 ? std::min(m_nTopIndex + m_nPerPage, nCount - 1) : nCount - 1;
+            ListView_SetItemState(m_hWnd, nSelect, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_EnsureVisible(m_hWnd, nVisible, FALSE);
+        }
+        return 0;
+    }
+    // Posted once the fill thread has let go of everything.
+    if (m_hThread != NULL)
+    {
+        WaitForSingleObject(m_hThread, INFINITE);
+        CloseHandle(m_hThread);
+        m_hThread = NULL;
+    }
+    if (m_nPendingMove != 0)
+    {
+        LONG nTarget = m_nPendingMove;
+        m_nPendingMove = 0;
+        SendMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, nTarget);
+    }
+    if (m_bRefillPending)
+        PostMessage(WM_COMMAND, ID_RUN_THREAD);
+    if (m_hWndNotify != NULL)
+        ::PostMessageA(m_hWndNotify, WM_COMMAND, ID_UPDATE, 0);
+    return 0;
+}
+
+void CListViewCtrlMessages::ClearList()
+{
+    m_rows.clear();
+    ListView_SetItemCountEx(m_hWnd, 0, 0);
+}
+
+void CListViewCtrlMessages::AddItem(const CMessageRow& row, int nIndex)
+{
+    nIndex = std::max(0, std::min(nIndex, (int)m_rows.size()));
+    m_rows.insert(m_rows.begin() + nIndex, row);
+    SetRowCount(false);
+}
+
+LRESULT CListViewCtrlMessages::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    // The fill may be blocked sending to this very thread: serve sent messages while it ends, and free
+    // nothing it uses before it has.
+    m_bDestroying = true;
+    if (m_hThread != NULL)
+    {
+        InterlockedExchange(m_pStop, 1);
+        for (;;)
+        {
+            DWORD dwWait = MsgWaitForMultipleObjects(1, &m_hThread, FALSE, INFINITE, QS_SENDMESSAGE);
+            if (dwWait != WAIT_OBJECT_0 + 1)
+                break;
+            MSG msg;
+            PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        CloseHandle(m_hThread);
+        m_hThread = NULL;
+    }
+    ClearList();
+    bHandled = FALSE;
+    return 0;
+}
+
+// ---- cells
+
+CString CListViewCtrlMessages::CellText(int nRow, int nColumn)
+{
+    if (nRow < 0 || nRow >= (int)m_rows.size() || nColumn < 0 || nColumn >= (int)m_columns.size())
+        return "";
+    const CMessageRow& row = m_rows[nRow];
+    switch (m_columns[nColumn].nType)
+    {
+    case COLUMN_FROM:
+        return DecodeEncodedWord(row.strRef);
+    case COLUMN_SUBJECT:
+        return DecodeEncodedWord(row.strSubject);
+    case COLUMN_SENT:
+    {
+        static CLocaleDateFormat format;
+        return format.FormatDate(row.emDate) + " " + format.FormatTime(row.emDate);
+    }
+    case COLUMN_FOLDER:
+        return FolderPath(row.nFolderID, m_pSession);
+    default:
+        return "";
+    }
+}
+
+int CListViewCtrlMessages::CellImage(int nRow, int nColumn) const
+{
+    if (nRow < 0 || nRow >= (int)m_rows.size() || nColumn < 0 || nColumn >= (int)m_columns.size())
+        return -1;
+    const CMessageRow& row = m_rows[nRow];
+    switch (m_columns[nColumn].nType)
+    {
+    case COLUMN_PRIORITY:
+        return PriorityImage(row.nFlags);
+    case COLUMN_ATTACHMENT:
+        return (row.nFlags & EMAIL_FLAG_ATTACHMENTS) ? IMAGE_CLIP : IMAGE_BLANK;
+    case COLUMN_FROM:
+        return FromImage(row);
+    default:
+        return -1;
+    }
+}
+
+LRESULT CListViewCtrlMessages::OnGetDispInfo(NMLVDISPINFOA* pInfo)
+{
+    LVITEMA& item = pInfo->item;
+    if (item.mask & LVIF_TEXT)
+    {
+        CString strText = CellText(item.iItem, item.iSubItem);
+        lstrcpynA(item.pszText, strText, item.cchTextMax);
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = CellImage(item.iItem, item.iSubItem);
+    return 0;
+}
+
+HFONT CListViewCtrlMessages::FontOfRow(int nRow) const
+{
+    if (nRow < 0 || nRow >= (int)m_rows.size())
+        return NULL;
+    const CMessageRow& row = m_rows[nRow];
+    if (row.nFlags & EMAIL_FLAG_BODY_PRESENT)
+        return m_hFontStrike;
+    if (row.IsUnread())
+        return m_hFontBold;
+    return NULL;
+}
+
+LRESULT CListViewCtrlMessages::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
+{
+    switch (pDraw->nmcd.dwDrawStage)
+    {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+    {
+        HFONT hFont = FontOfRow((int)pDraw->nmcd.dwItemSpec);
+        if (hFont == NULL)
+            return CDRF_DODEFAULT;
+        SelectObject(pDraw->nmcd.hdc, hFont);
+        return CDRF_NEWFONT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+// ---- sorting
+
+LRESULT CListViewCtrlMessages::OnSortItems(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    int nColumn = (int)wParam;
+    if (nColumn < 0 || nColumn >= (int)m_columns.size())
+        return FALSE;
+    HWND hHeader = ListView_GetHeader(m_hWnd);
+    if (m_nSortColumn >= 0 && m_nSortColumn != nColumn)
+    {
+        HDITEMA hdi = {};
+        hdi.mask = HDI_FORMAT;
+        hdi.fmt = HDF_STRING;
+        Header_SetItem(hHeader, m_nSortColumn, &hdi);
+    }
+    m_columns[nColumn].bAscending = !m_columns[nColumn].bAscending;
+    m_nSortColumn = nColumn;
+    HDITEMA hdi = {};
+    hdi.mask = HDI_FORMAT | HDI_IMAGE;
+    hdi.fmt = HDF_STRING | HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+    hdi.iImage = m_columns[nColumn].bAscending ? IMAGE_SORT_UP : IMAGE_SORT_DOWN;
+    Header_SetItem(hHeader, nColumn, &hdi);
+    const CColumn column = m_columns[nColumn];
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const CMessageRow& a, const CMessageRow& b) {
+        return CompareMessageRows(a, b, column.nType, column.bAscending) < 0;
+    });
+    InvalidateRect(NULL, FALSE);
+    return TRUE;
+}
+
+// ---- selection helpers
+
+std::vector<int> CListViewCtrlMessages::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+        rows.push_back(i);
+    return rows;
+}
+
+void CListViewCtrlMessages::SelectRow(int nRow)
+{
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (nRow < 0 || nRow >= (int)m_rows.size())
+        return;
+    ListView_SetItemState(m_hWnd, nRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(m_hWnd, nRow, FALSE);
+}
+
+void CListViewCtrlMessages::RemoveRows(const std::vector<int>& rows)
+{
+    // The control keeps the selection by position: clear it before the positions move.
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    std::vector<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
+        if (*it >= 0 && *it < (int)m_rows.size())
+            m_rows.erase(m_rows.begin() + *it);
+    SetRowCount(false);
+}
+
+// ---- commands
+
+LRESULT CListViewCtrlMessages::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    if (wParam != VK_DELETE)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    if (GetKeyState(VK_SHIFT) < 0)
+        m_bPermanentDelete = TRUE;
+    DeleteSelectedItems();
+    return 0;
+}
+
+LRESULT CListViewCtrlMessages::OnDoubleClick(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    if (ListView_GetSelectedCount(m_hWnd) > 0)
+        PostMessage(WM_COMMAND, ID_FILE_OPEN_MESSAGE);
+    return 0;
+}
+
+LRESULT CListViewCtrlMessages::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (ListView_GetSelectedCount(m_hWnd) == 0)
+        return 0;
+    HMENU hMenu = CreatePopupMenu();
+    const bool bOne = ListView_GetSelectedCount(m_hWnd) == 1;
+    const struct
+    {
+        UINT nID;
+        const char* pszText;
+        bool bEnabled;
+    } items[] = {{ID_FILE_OPEN_MESSAGE, "&Open", bOne},
+                 {ID_FILE_PRINT_MESSAGE, "&Print", bOne},
+                 {ID_REPLY, "&Reply to Sender", bOne},
+                 {ID_FORWARD, "&Forward", bOne},
+                 {ID_MARK_AS_READ, "Mar&k as Read", CanMark(true) != FALSE},
+                 {ID_MARK_AS_UNREAD, "Mark as &Unread", CanMark(false) != FALSE},
+                 {ID_MOVE_TO_FOLDER, "&Move to Folder...", true},
+                 {ID_EDIT_DELETE, "&Delete", true},
+                 {ID_ADD_SENDER, "Add Sender To Addess Book", bOne},
+                 {kIdProperties, "P&roperties", bOne}};
+    for (const auto& item : items)
+        AppendMenuA(hMenu, MF_STRING | (item.bEnabled ? MF_ENABLED : MF_GRAYED), item.nID, item.pszText);
+    POINT pt = {(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
+    TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, NULL);
+    DestroyMenu(hMenu);
+    return 0;
+}
+
+BOOL CListViewCtrlMessages::CanMark(bool bRead)
+{
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return FALSE;
+    if (rows.size() > 1)
+        return TRUE;
+    CEmailsImpl<> store(m_pSession);
+    if (!store.OpenByKey(m_rows[rows[0]].nEmailsID, FALSE))
+        return FALSE;
+    if (store.m_Flags & EMAIL_FLAG_BODY_PRESENT)
+        return FALSE;
+    return store.IsUnread() == bRead;
+}
+
+LRESULT CListViewCtrlMessages::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    const WORD nID = LOWORD(wParam);
+    switch (nID)
+    {
+    case ID_RUN_THREAD:
+        StartFill();
+        return 1;
+    case ID_SELECT_ALL_ITEMS:
+        ListView_SetItemState(m_hWnd, -1, LVIS_SELECTED, LVIS_SELECTED);
+        return 1;
+    case ID_CAN_DELETE:
+    case ID_CAN_MOVE_TO_FOLDER:
+    case ID_CAN_MARK_ALL_READ:
+        return ListView_GetSelectedCount(m_hWnd) > 0 ? 1 : 0;
+    case ID_CAN_MARK_AS_READ:
+        return CanMark(true);
+    case ID_CAN_MARK_AS_UNREAD:
+        return CanMark(false);
+    case ID_EDIT_DELETE:
+        DeleteSelectedItems();
+        return 1;
+    case ID_MOVE_MESSAGE_FOLDER:
+        MoveSelected((LONG)lParam);
+        return 1;
+    case ID_MARK_AS_READ:
+    case ID_MARK_AS_UNREAD:
+    case ID_MARK_ALL_READ:
+        MarkRows(nID != ID_MARK_AS_UNREAD, nID == ID_MARK_ALL_READ);
+        return 1;
+    case ID_UPDATE_MESSAGE_FLAGS:
+        RefreshChanged();
+        return 0;
+    case ID_FILE_OPEN_MESSAGE:
+        OpenSelected();
+        return 1;
+    case kIdProperties:
+    {
+        if (::GetFocus() != m_hWnd)
+        {
+            bHandled = FALSE;
+            return 0;
+        }
+        try
+        {
+            for (int nRow : SelectedRows())
+            {
+                CEmailsImpl<> store(m_pSession);
+                if (!store.OpenByKey(m_rows[nRow].nEmailsID, TRUE))
+                    throw kNotFound;
+                ShowMessageProperties(store);
+            }
+        }
+        catch (...)
+        {
+            ShowError(m_hWnd, "CListViewCtrlMessages::OnProperties()\r\nUnhandled exception!!!\r\n");
+        }
+        return 1;
+    }
+    case kIdDeleteMessage:
+        return 1; // the rows are removed by the command that deleted them
+    case kIdDeleteMessageFromList:
+    {
+        for (int i = (int)m_rows.size() - 1; i >= 0; i--)
+            if (m_rows[i].nEmailsID == (LONG)lParam)
+                RemoveRows(std::vector<int>(1, i));
+        ::SendMessageA(m_hWndFrame, WM_COMMAND, kIdDeleteMessage, lParam);
+        return 1;
+    }
+    case kIdEditMessageInList:
+    {
+        const CEmailsRecord& record = *reinterpret_cast<CEmailsRecord*>(lParam);
+        for (CMessageRow& row : m_rows)
+            if (row.nFolderID == record.m_FolderID && row.nAccountID == record.m_AccountID &&
+                row.strUniqueID == record.m_UniqueID)
+                row = MakeMessageRow(record);
+        InvalidateRect(NULL, FALSE);
+        return 1;
+    }
+    default:
+        bHandled = FALSE;
+        return 0;
+    }
+}
+
+void CListViewCtrlMessages::OpenSelected()
+{
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+    {
+        AppMessageBox(kSelectFirst, MB_ICONINFORMATION, m_hWnd);
+        return;
+    }
+    try
+    {
+        const CMessageRow row = m_rows[rows[0]];
+        CFolders folders(m_pSession);
+        LONG nDrafts = folders.GetSystemFolder(FOLDER_DRAFTS, m_hWndFrame);
+        DWORD dwManager = (DWORD)ManagerThread();
+        if (row.nFolderID != nDrafts)
+        {
+            ::PostThreadMessageA(dwManager, WM_USER, ID_MESSAGE, row.nEmailsID);
+            return;
+        }
+        CEmailsImpl<>* pTable = FrameEmailsTable(m_hWndFrame);
+        if (pTable == NULL || !pTable->OpenByKey(row.nEmailsID, TRUE, m_hWndFrame))
+            throw kNotFound;
+        ::PostThreadMessageA(dwManager, WM_USER, ID_NEW_MESSAGE_MENU, (LPARAM)-5);
+        DeleteSelectedItems();
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CListViewCtrlMessages::OnOpen()\r\nUnhandled exception!!!\r\n");
+    }
+}
+
+void CListViewCtrlMessages::MarkRows(bool bRead, bool bAll)
+{
+    HCURSOR hOld = SetCursor(LoadCursor(NULL, IDC_WAIT));
+    ChangedMessageIDs.clear();
+    MessageFlagsNotice.nUnreadDelta = 0;
+    std::vector<int> rows;
+    if (bAll)
+        for (int i = 0; i < (int)m_rows.size(); i++)
+            rows.push_back(i);
+    else
+        rows = SelectedRows();
+    try
+    {
+        CEmailsImpl<> store(m_pSession);
+        CDatabaseSession* pDatabase = GetOwnerDatabase(m_hWndFrame, m_pSession);
+        for (int nRow : rows)
+        {
+            if (!store.OpenByKey(m_rows[nRow].nEmailsID, FALSE))
+                continue;
+            if (store.IsUnread() != bRead)
+                continue;
+            store.SetFlag(EMAIL_FLAG_UNREAD, !bRead);
+            store.UpdateFlags(pDatabase, m_hWnd);
+            MessageFlagsNotice.nUnread += bRead ? -1 : 1;
+            MessageFlagsNotice.nUnreadDelta += bRead ? -1 : 1;
+            MessageFlagsNotice.nKind = bRead ? NOTICE_MESSAGE_READ : NOTICE_MESSAGE_UNREAD;
+            ChangedMessageIDs.push_back(store.m_EmailsID);
+        }
+        if (!rows.empty())
+        {
+            MessageFlagsNotice.nFolderID = m_rows[rows.back()].nFolderID;
+            MessageFlagsNotice.nMessageID = m_rows[rows.back()].nEmailsID;
+            ::PostThreadMessageA((DWORD)ManagerThread(), WM_USER, ID_UPDATE_MESSAGE_FLAGS, 0);
+        }
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CListViewCtrlMessages::OnMarkAsRead()\r\nUnhandled exception!!!\r\n");
+    }
+    SetCursor(hOld);
+}
+
+void CListViewCtrlMessages::RefreshChanged()
+{
+    try
+    {
+        CEmailsImpl<> store(m_pSession);
+        for (LONG nID : ChangedMessageIDs)
+        {
+            for (int i = 0; i < (int)m_rows.size(); i++)
+            {
+                if (m_rows[i].nEmailsID != nID)
+                    continue;
+                if (!store.OpenByKey(nID, FALSE) || store.m_Flags == m_rows[i].nFlags)
+                    break;
+                m_rows[i] = MakeMessageRow(store);
+                ListView_RedrawItems(m_hWnd, i, i);
+            }
+        }
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CListViewCtrlMessages::OnUpdateMessageFlags()\r\nUnhandled exception!!!\r\n");
+    }
+}
+
+void CListViewCtrlMessages::MoveSelected(LONG nTargetID)
+{
+    m_nLastMoveTarget = nTargetID;
+    if (IsFilling())
+    {
+        m_nPendingMove = nTargetID;
+        return;
+    }
+    HCURSOR hOld = SetCursor(LoadCursor(NULL, IDC_WAIT));
+    std::vector<int> rows = SelectedRows();
+    std::vector<int> removed;
+    LONG nSource = 0, nUnread = 0;
+    try
+    {
+        CFolders folders(m_pSession);
+        LONG nTargetType = folders.LoadFolder(nTargetID, NULL) ? folders.m_Type : -1;
+        CEmailsImpl<> store(m_pSession);
+        for (int nRow : rows)
+        {
+            const LONG nID = m_rows[nRow].nEmailsID;
+            if (!store.OpenByKey(nID, TRUE))
+                throw kNotFound;
+            if (nSource == 0)
+                nSource = store.m_FolderID;
+            // Moving into the list's own folder keeps the messages where they are, and so their rows.
+            if (store.m_FolderID == nTargetID)
+                continue;
+            const bool bUnread = store.IsUnread();
+            store.MoveToFolder(m_hWnd, nTargetID);
+            if (nTargetType == FOLDER_OUTBOX)
+            {
+                CString strSQL;
+                strSQL.Format("UPDATE Address SET Flags = Flags | 1 WHERE EmailID = %ld", (long)nID);
+                GetOwnerDatabase(m_hWndFrame, m_pSession)->ExecuteSQL(strSQL, m_hWnd);
+            }
+            if (bUnread)
+                nUnread++;
+            removed.push_back(nRow);
+        }
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CListViewCtrlMessages::OnMoveMessageFolder()\r\nUnhandled exception!!!\r\n");
+    }
+    RemoveRows(removed);
+    if (nSource != 0 && nUnread > 0)
+    {
+        MessageFlagsNotice.nFolderID = nTargetID;
+        MessageFlagsNotice.nPreviousFolderID = nSource;
+        ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_FOLDER_UNREAD, nUnread);
+    }
+    SetCursor(hOld);
+}
+
+void CListViewCtrlMessages::DeleteSelectedItems()
+{
+    if (IsFilling())
+    {
+        PostMessage(WM_COMMAND, ID_EDIT_DELETE);
+        return;
+    }
+    const BOOL bPermanentKey = m_bPermanentDelete;
+    m_bPermanentDelete = FALSE;
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    HCURSOR hOld = SetCursor(LoadCursor(NULL, IDC_WAIT));
+    std::vector<int> removed;
+    LONG nSource = 0, nSourceType = -1, nUnread = 0, nDeletedItems = 0;
+    bool bPermanent = false;
+    try
+    {
+        CFolders folders(m_pSession);
+        CEmailsImpl<> store(m_pSession);
+        for (int nRow : rows)
+        {
+            const LONG nID = m_rows[nRow].nEmailsID;
+            if (!store.OpenByKey(nID, TRUE))
+                throw kNotFound;
+            if (nSource == 0)
+            {
+                nSource = store.m_FolderID;
+                nSourceType = folders.LoadFolder(nSource, NULL) ? folders.m_Type : -1;
+                bPermanent = nSourceType == FOLDER_DELETED_ITEMS || bPermanentKey;
+                if (bPermanent)
+                {
+                    CString strAsk;
+                    strAsk.Format(kAskPermanent, (int)rows.size());
+                    if (AppMessageBox(strAsk, MB_YESNO | MB_ICONQUESTION, m_hWnd) != IDYES)
+                    {
+                        SetCursor(hOld);
+                        return;
+                    }
+                }
+                else
+                    nDeletedItems = folders.GetSystemFolder(FOLDER_DELETED_ITEMS, m_hWndFrame);
+            }
+            if (nSourceType == FOLDER_IMAP_FIRST || nSourceType == FOLDER_IMAP_LAST)
+                continue; // the server deletes it; the next synchronisation removes the row
+            const bool bUnread = store.IsUnread();
+            if (bPermanent)
+                store.DeleteMessage(m_hWnd);
+            else
+                store.MoveToFolder(m_hWnd, nDeletedItems);
+            if (bUnread)
+                nUnread++;
+            removed.push_back(nRow);
+        }
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, kDeleteCrashed);
+    }
+    const int nFirst = removed.empty() ? -1 : *std::min_element(removed.begin(), removed.end());
+    RemoveRows(removed);
+    if (nUnread > 0)
+    {
+        MessageFlagsNotice.nFolderID = bPermanent ? 0 : nDeletedItems;
+        MessageFlagsNotice.nPreviousFolderID = nSource;
+        ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_FOLDER_UNREAD, nUnread);
+        if (nSourceType == FOLDER_INBOX)
+            ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_REMOVE_TRAY_ICON, 0);
+    }
+    if (!removed.empty())
+    {
+        if (m_rows.empty())
+        {
+            CFoldersRecord folder;
+            folder.m_ID = nSource;
+            SelFolderChanged(&folder, -1);
+        }
+        else
+        {
+            SelectRow(std::min(nFirst, (int)m_rows.size() - 1));
+            SetFocus();
+        }
+    }
+    SetCursor(hOld);
+}
+
+// ---- pane
+
+int CDlgMessagesList::HeaderHeight() const
+{
+    HWND hHeader = m_list.m_hWnd != NULL ? ListView_GetHeader(m_list.m_hWnd) : NULL;
+    if (hHeader == NULL)
+        return 0;
+    RECT rc;
+    ::GetWindowRect(hHeader, &rc);
+    return rc.bottom - rc.top;
+}
+
+LRESULT CDlgMessagesList::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
+{
+    HWND hList = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                                       LVS_OWNERDATA,
+                                   0, 0, 100, 100, m_hWnd, (HMENU)(UINT_PTR)IDC_MESSAGE_LIST, NULL, NULL);
+    m_list.SubclassWindow(hList);
+    for (LONG nType : m_extraColumns)
+        m_list.AddColumn(nType);
+    HWND hFrame = GetTopLevelParent();
+    CDatabaseSession* pDatabase = NULL;
+    ::SendMessageA(hFrame, LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
+    m_list.Initialize(pDatabase != NULL ? &pDatabase->m_session : NULL, hFrame);
+    RegisterClipboardFormatA("MessagesListClipboardFormat");
+    return TRUE;
+}
+
+LRESULT CDlgMessagesList::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    ::MoveWindow(m_list.m_hWnd, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    return 0;
+}
+
+LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
+{
+    NMHDR* pnmh = reinterpret_cast<NMHDR*>(lParam);
+    if (pnmh->hwndFrom != m_list.m_hWnd)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    LRESULT lResult = 0;
+    switch (pnmh->code)
+    {
+    case LVN_GETDISPINFOA:
+        lResult = m_list.OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(lParam));
+        break;
+    case NM_CUSTOMDRAW:
+        lResult = m_list.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        break;
+    case LVN_COLUMNCLICK:
+        m_list.SendMessage(LVM_SORTITEMS, reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem, 0);
+        break;
+    case LVN_ITEMCHANGED:
+    {
+        const UINT nSelected = ListView_GetSelectedCount(m_list.m_hWnd);
+        HWND hFrame = GetTopLevelParent();
+        ::SendMessageA(hFrame, LetrovaEnable, ID_FILE_PRINT_MESSAGE, nSelected > 0);
+        break;
+    }
+    default:
+        bHandled = FALSE;
+        return 0;
+    }
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
+    return lResult;
+}
+
+LRESULT CDlgMessagesList::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    const WORD nID = LOWORD(wParam);
+    if (nID == ID_VIEW_MESSAGE_BODY_2)
+        return ::SendMessageA(GetParent(), WM_COMMAND, ID_VIEW_MESSAGE_BODY, lParam);
+    if (nID == ID_REPLY || nID == ID_FORWARD)
+    {
+        std::vector<int> rows = m_list.SelectedRows();
+        if (rows.empty())
+        {
+            AppMessageBox("Select a message first.", MB_ICONINFORMATION, m_hWnd);
+            return 1;
+        }
+        HWND hFrame = GetTopLevelParent();
+        CEmailsImpl<>* pTable = FrameEmailsTable(hFrame);
+        try
+        {
+            if (pTable == NULL || !pTable->OpenByKey(m_list.Row(rows[0]).nEmailsID, TRUE, hFrame))
+                throw "ERROR: Message is not found";
+        }
+        catch (...)
+        {
+            ShowError(m_hWnd, "CDlgMessagesList::OnReply()\r\nUnhandled exception!!!\r\n");
+            return 1;
+        }
+        DWORD dwManager = 0;
+        ::SendMessageA(hFrame, LetrovaGetIdThread, (WPARAM)&dwManager, 0);
+        ::PostThreadMessageA(dwManager, WM_USER, ID_NEW_MESSAGE_MENU, nID == ID_REPLY ? (LPARAM)-1 : (LPARAM)-4);
+        return 1;
+    }
+    if (m_list.m_hWnd != NULL)
+        return m_list.SendMessage(WM_COMMAND, wParam, lParam);
+    bHandled = FALSE;
+    return 0;
+}

@@ -1,0 +1,163 @@
+// The message list: an owner-data report list whose rows are kept by the control and filled by a worker
+// thread in batches, and the pane that hosts it.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include <atlstr.h>
+#include <atlwin.h>
+
+#include "resources/resource.h"
+#include "store/Folders.h"
+#include "ui/main/MainCommands.h"
+#include "ui/main/MessageRows.h"
+
+const WORD ID_VIEW_MESSAGE_BODY = 32797;
+const WORD ID_VIEW_MESSAGE_BODY_2 = 32806;
+
+// The list keeps its rows in its own array and answers LVN_GETDISPINFO, so a large folder fills without
+// one insert per row; the fill thread hands rows over in batches, one sent message per batch.
+class CListViewCtrlMessages : public CWindowImpl<CListViewCtrlMessages, CWindow>
+{
+public:
+    enum
+    {
+        WM_FILL_BATCH = WM_APP + 0x31,
+        WM_FILL_DONE = WM_APP + 0x32,
+        kBatchSize = 512
+    };
+
+    BEGIN_MSG_MAP(CListViewCtrlMessages)
+        MESSAGE_HANDLER(WM_FILL_BATCH, OnFillBatch)
+        MESSAGE_HANDLER(WM_FILL_DONE, OnFillDone)
+        MESSAGE_HANDLER(LVM_SORTITEMS, OnSortItems)
+        MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+        MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnDoubleClick)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    END_MSG_MAP()
+
+    CListViewCtrlMessages();
+    ~CListViewCtrlMessages();
+
+    // After the window is subclassed: columns, images, styles and fonts. pSession is the local database.
+    void Initialize(CSession* pSession, HWND hWndFrame);
+    void AddColumn(LONG nType);
+
+    // Requests a refill; a running fill is stopped first and the new one starts when it has ended.
+    void SelFolderChanged(const CFoldersRecord* pFolder, int nReselect, const char* pszWhere = NULL,
+                          const char* pszBody = NULL, volatile LONG* pStop = NULL,
+                          const char* pszAttachment = NULL, HWND hWndNotify = NULL);
+    void AddItem(const CMessageRow& row, int nIndex);
+    void ClearList();
+    bool IsFilling() const { return WaitForSingleObject(m_hIdle, 0) != WAIT_OBJECT_0; }
+
+    int GetRowCount() const { return (int)m_rows.size(); }
+    const CMessageRow& Row(int i) const { return m_rows[i]; }
+    std::vector<int> SelectedRows() const;
+    // The text and image of a cell, as the list shows them.
+    CString CellText(int nRow, int nColumn);
+    int CellImage(int nRow, int nColumn) const;
+    LRESULT OnGetDispInfo(NMLVDISPINFOA* pInfo);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* pDraw);
+    HFONT FontOfRow(int nRow) const;
+
+    // Commands.
+    void DeleteSelectedItems();
+    void MoveSelected(LONG nTargetID);
+    void MarkRows(bool bRead, bool bAll);
+    void RefreshChanged();
+    void OpenSelected();
+    BOOL CanMark(bool bRead);
+
+    struct CColumn
+    {
+        LONG nType;
+        LONG bAscending;
+    };
+    std::vector<CColumn> m_columns;
+    int m_nSortColumn = -1;
+    LONG m_nFolderID = 0;
+    LONG m_nFolderType = 0;
+    // Set by the main window's key filter from the Shift state; cleared at the end of every delete.
+    BOOL m_bPermanentDelete = FALSE;
+    LONG m_nPendingMove = 0;
+    // The folder of the last move request, carried out or not.
+    LONG m_nLastMoveTarget = 0;
+    // The folder of the last fill request.
+    LONG m_nRequestFolderID = -1;
+    HFONT m_hFontBold = NULL;
+    HFONT m_hFontStrike = NULL;
+    HIMAGELIST m_hImages = NULL;
+
+private:
+    LRESULT OnFillBatch(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnFillDone(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSortItems(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDoubleClick(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCommand(UINT, WPARAM, LPARAM, BOOL&);
+
+    void StartFill();
+    static DWORD WINAPI FillThreadProc(void* pParam);
+    void Fill();
+    CString FolderPath(LONG nFolderID, CSession* pSession);
+    void SetRowCount(bool bKeepView);
+    void RemoveRows(const std::vector<int>& rows);
+    LONG ManagerThread();
+    void SelectRow(int nRow);
+
+    std::vector<CMessageRow> m_rows;
+    CSession* m_pSession = NULL;
+    HWND m_hWndFrame = NULL;
+    HANDLE m_hIdle;
+    HANDLE m_hThread = NULL;
+    volatile LONG m_nOwnStop = 0;
+    volatile LONG* m_pStop;
+    bool m_bRefillPending = false;
+    bool m_bDestroying = false;
+    // The fill request.
+    int m_nReselect = -1;
+    CString m_strWhere, m_strRememberedWhere, m_strBody, m_strAttachment;
+    bool m_bCallerWhere = false;
+    HWND m_hWndNotify = NULL;
+    int m_nTopIndex = 0, m_nPerPage = 0;
+    // The folder-path cache, one folder read once per control; the fill thread and the UI thread share it.
+    CRITICAL_SECTION m_cachePaths;
+    std::vector<std::pair<LONG, CString>> m_paths;
+};
+
+class CDlgMessagesList : public CDialogImpl<CDlgMessagesList>
+{
+public:
+    enum
+    {
+        IDD = IDD_MESSAGE_LIST_PANE
+    };
+
+    BEGIN_MSG_MAP(CDlgMessagesList)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_SIZE, OnSize)
+        MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    END_MSG_MAP()
+
+    int HeaderHeight() const;
+
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
+
+    CListViewCtrlMessages m_list;
+    // Extra column types before the list is initialised (the find window's Folder column).
+    std::vector<LONG> m_extraColumns;
+};
