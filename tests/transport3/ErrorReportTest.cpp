@@ -194,9 +194,12 @@ TEST_F(ErrorReportTest, AMissingSenderOrRecipientAddressAsksForOneInItsField)
         ASSERT_TRUE(WaitFor([&] { return boxes.Count() == 1; }));
         EXPECT_EQ(std::string("Type a correct address please. For example ") + BuiltInHosts::kSupportMailbox,
                   boxes.Texts()[0]);
+        // The box is counted as it opens; the dialog moves the focus only once it has been answered.
         int nFocus = 0;
-        ui.Invoke([&] { nFocus = ::GetDlgCtrlID(::GetFocus()); });
-        EXPECT_EQ(c.nFocus, nFocus);
+        EXPECT_TRUE(WaitFor([&] {
+            ui.Invoke([&] { nFocus = ::GetDlgCtrlID(::GetFocus()); });
+            return nFocus == c.nFocus;
+        })) << nFocus;
         EXPECT_TRUE(::IsWindow(hWndEmail));
         CDialogResponder::Press(hWndEmail, IDCANCEL);
         EXPECT_TRUE(ui.WaitForExit());
