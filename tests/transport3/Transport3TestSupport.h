@@ -12,15 +12,7 @@
 
 extern CAppModule _Module;
 
-// The port of a peer from the environment ./test sets (ORB_SMTP_PORT); 0 when unset.
-UINT PeerPort(const char* pszVariable);
-// The peers' state folder as a Windows path with a trailing backslash; empty when unset.
-std::string PeerFolder();
-
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
-std::vector<std::string> ListFiles(const std::string& folder);
+#include "PeerFiles.h"
 
 // Runs a Python client of tests/transport3 (http_clients.py) with the given arguments and returns what it
 // wrote, or "" when it wrote nothing in time. Wine cannot wait for a Linux process, so the client writes
