@@ -526,6 +526,79 @@ public:
         MessageFlagsNotice.bMovedUnread = IsUnread();
     }
 
+    // Closes the recipients, the attachments and the message rowset: the local database is about to close.
+    void CloseAll() { Close(); }
+
+    // 0 (S_OK) when the move gave a row.
+    HRESULT MovePrevious(BOOL bRead = TRUE)
+    {
+        DropText();
+        if (this->m_spRowset == NULL)
+            return DB_S_ENDOFROWSET;
+        this->ReleaseMessageStream();
+        HRESULT hr = CBaseCommand::MovePrev();
+        AfterMove(hr, FALSE, bRead);
+        return hr;
+    }
+
+    // Reads a message file in place of a row; nEncode below 255 becomes the charset index. A file that
+    // cannot be read is shown and leaves the text empty.
+    void OpenMessageFile(const char* pszPath, int nEncode, HWND hWndOwner = NULL)
+    {
+        m_strMessageFilePath = pszPath;
+        this->Clear();
+        DropText();
+        try
+        {
+            CFile file(pszPath, CFile::modeRead | CFile::shareDenyNone);
+            DWORD nLength = file.GetLength();
+            CString strText;
+            if (nLength > 0)
+            {
+                char* pBuffer = strText.GetBuffer((int)nLength);
+                UINT nRead = file.Read(pBuffer, (UINT)nLength);
+                strText.ReleaseBuffer((int)nRead);
+            }
+            m_strMessage = strText;
+        }
+        catch (CFileException* pException)
+        {
+            AppMessageBox(pException->GetErrorText(), MB_ICONSTOP, hWndOwner);
+            delete pException;
+        }
+        CString strSubject = GetHeaderField("Subject");
+        if (strSubject.GetLength() < 255)
+            strncpy(this->m_Subject, strSubject, sizeof(this->m_Subject) - 1);
+        if (nEncode < 255)
+            this->m_Encode = (BYTE)nEncode;
+        this->ReleaseMessageStream();
+    }
+
+    // The message as a printable page (a title, the header block and the body); empty without a view.
+    CString GetPrintHTML()
+    {
+        CString strPath;
+        int nKind = GetMessageFile(strPath, "\\ForwardReplyPrint.htm", NULL, 1);
+        CString strView;
+        {
+            CFile file(strPath, CFile::modeRead | CFile::shareDenyNone);
+            DWORD nLength = file.GetLength();
+            if (nLength > 0)
+            {
+                char* pBuffer = strView.GetBuffer((int)nLength);
+                UINT nRead = file.Read(pBuffer, (UINT)nLength);
+                strView.ReleaseBuffer((int)nRead);
+            }
+        }
+        ::DeleteFileA(strPath);
+        if (strView.IsEmpty())
+            return CString();
+        CQuotedHeader header = GetQuotedHeader();
+        if (nKind != 2)
+            strView = MessageOperations::TextViewToHtml(strView, BuildViewHead(GetCharsetName()));
+        return MessageOperations::GetQuotedHTML(2, header, strView);
+    }
+
     CString GetMessageFileName() const { return m_strMessageFilePath; }
 
     CString GetSubject() { return DecodeEncodedWord(GetMessageSubject(GetMimeMessage())); }
@@ -628,7 +701,8 @@ public:
         {
             CString strText;
             strText.Format(MessageViewText::kUnknownEncode, (int)this->m_Encode, (long)this->m_EmailsID);
-            throw new CException(strText, "");
+            throw new COLEDBException(NULL, IID_IRowset, strText, this->m_pSession, NULL, FALSE, NULL, FALSE,
+                                      FALSE, E_FAIL);
         }
         return pszName;
     }
