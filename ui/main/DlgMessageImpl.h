@@ -86,7 +86,7 @@ public:
     virtual ~CDlgMessageImpl()
     {
         DeleteAttachFolder();
-        ::DeleteFileA(GetTempHtmlPath() + m_strToName);
+        ::DeleteFileA(ToPagePath());
         ::DeleteFileA(GetTempFolder() + m_strPrintName.Mid(1));
         if (m_hBoldFont != NULL)
             ::DeleteObject(m_hBoldFont);
@@ -101,6 +101,9 @@ public:
         if (pDatabase != NULL)
             m_message.m_pSession = &pDatabase->m_session;
     }
+
+    // The To page of this window, in the temporary "HTML" folder.
+    CString ToPagePath() const { return GetTempHtmlPath() + m_strToName; }
 
     HWND OwnerWindow() const { return m_phWndOwner != NULL ? *m_phWndOwner : NULL; }
 
@@ -183,11 +186,10 @@ public:
 
         CString strPage = MessageViewPage::BuildToPage(MessageViewPage::ColourHex(::GetSysColor(COLOR_BTNFACE)),
                                                        MessageViewPage::ToLineHtml(m_strTo));
-        CString strFolder = GetTempHtmlPath();
-        ::CreateDirectoryA(strFolder, NULL);
-        WriteTextFile(strFolder + m_strToName, strPage);
+        ::CreateDirectoryA(GetTempHtmlPath(), NULL);
+        WriteTextFile(ToPagePath(), strPage);
         if (m_toPane.m_hWnd != NULL)
-            m_toPane.Navigate(strFolder + m_strToName);
+            m_toPane.Navigate(ToPagePath());
     }
 
     // Runs the layout again, as a size change would.
@@ -315,7 +317,10 @@ public:
                 strFolder += "\\";
             CString strName = MakeFileName(pszName);
             CString strPath = strFolder + strName;
-            if (!::CopyFileA(m_strAttachFolder + strName, strPath, FALSE))
+            CString strSource = m_strAttachFolder;
+            if (strSource.Right(1) != "\\")
+                strSource += "\\";
+            if (!::CopyFileA(strSource + strName, strPath, FALSE))
                 throw new CFileException(CFileException::generic, (LONG)::GetLastError(), strPath);
             return strPath;
         }
