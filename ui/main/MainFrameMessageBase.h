@@ -6,6 +6,7 @@
 
 #include <atlctrlw.h>
 
+#include "app/LetrovaGlobals.h"
 #include "resources/resource.h"
 #include "ui/main/MainFrameBase.h"
 #include "ui/main/MessageClientWindow.h"
@@ -128,6 +129,9 @@ public:
     {
         m_client.Create(this->m_hWnd, this->rcDefault, NULL, WS_CHILD | WS_VISIBLE);
         this->m_hWndClient = m_client.m_hWnd;
+        // The dialog releases the manager when it has shown its message; without a dialog nobody would.
+        if (m_client.m_hWndDialog == NULL && g_hEventMessageWindow != NULL)
+            ::SetEvent(g_hEventMessageWindow);
     }
 
     // The frame's questions about the focused window: the panes of the dialog answer for themselves.
