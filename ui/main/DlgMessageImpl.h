@@ -110,7 +110,9 @@ public:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     {
         CString strError;
+        CString strThrown;
         bool bShowError = false;
+        bool bFailed = false;
         try
         {
             m_body.Create(this->m_hWnd, 0);
@@ -141,11 +143,14 @@ public:
         }
         catch (COLEDBException* pException)
         {
+            // The database layer has reported it already.
             delete pException;
+            bFailed = true;
         }
         catch (const char* pszText)
         {
-            OfferErrorReport(CString(MessageDialogText::kViewFailed) + pszText);
+            bFailed = true;
+            strThrown = pszText;
         }
         catch (...)
         {
@@ -158,7 +163,11 @@ public:
         SignalShown();
         if (bShowError)
             ShowErrorReportPrompt(strError, NULL);
-        return !bShowError && strError.IsEmpty() ? TRUE : FALSE;
+        else if (!strThrown.IsEmpty())
+            OfferErrorReport(strThrown.Find(MessageDialogText::kViewFailed) == 0
+                                 ? strThrown
+                                 : CString(MessageDialogText::kViewFailed) + strThrown);
+        return bShowError || bFailed ? FALSE : TRUE;
     }
 
     // The shown message, after every open and every step.
