@@ -24,7 +24,7 @@ CString FileKey(const CString& strFolder, const CString& strName)
 
 void CDlgMessageFile::OpenMessage()
 {
-    m_message.OpenMessageFile(m_strPath, kOwnCharset, OwnerWindow());
+    m_message.OpenMessageFile(m_strPath, kOwnCharset);
 }
 
 LRESULT CDlgMessageFile::OnSaveAs(WORD, WORD, HWND, BOOL&)
@@ -77,7 +77,7 @@ LRESULT CDlgMessageFile::Step(bool bNext)
     try
     {
         m_strPath = strPath;
-        m_message.OpenMessageFile(m_strPath, kOwnCharset, OwnerWindow());
+        m_message.OpenMessageFile(m_strPath, kOwnCharset);
         ShowMessage();
         Relayout();
     }

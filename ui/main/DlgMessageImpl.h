@@ -78,7 +78,7 @@ public:
     END_MSG_MAP()
 
     CDlgMessageImpl()
-        : m_message(NULL), m_strToName(MessageViewPage::UniqueFileName("To")),
+        : m_message(NULL), m_body(NULL), m_toPane(NULL), m_strToName(MessageViewPage::UniqueFileName("To")),
           m_strPrintName(MessageViewPage::UniqueFileName("Print"))
     {
     }
@@ -115,9 +115,13 @@ public:
         bool bFailed = false;
         try
         {
+            // The frame answers the panes' questions and takes their enabling.
+            m_body.m_hWndOwner = OwnerWindow();
+            m_toPane.m_hWndOwner = OwnerWindow();
             m_body.Create(this->m_hWnd, 0);
             m_toPane.Create(this->m_hWnd, 0);
             m_attachments.Attach(this->GetDlgItem(IDC_MESSAGE_ATTACHMENTS));
+            m_attachments.m_bOpenOnDoubleClick = false;
             m_attachments.Init();
             m_hNormalFont = this->GetFont();
             LOGFONTA logFont = {};
@@ -356,7 +360,8 @@ public:
     LRESULT OnUpdateWindow(WORD, WORD, HWND, BOOL&)
     {
         m_nToReloads++;
-        m_toPane.Refresh();
+        if (m_toPane.m_spBrowser != NULL)
+            m_toPane.m_spBrowser->Refresh();
         return 1;
     }
 
@@ -410,7 +415,7 @@ public:
                     throw "ERROR: Message is not found";
             }
             else
-                pTable->OpenMessageFile(m_message.GetMessageFileName(), m_message.m_Encode, OwnerWindow());
+                pTable->OpenMessageFile(m_message.GetMessageFileName(), m_message.m_Encode);
         }
         catch (COLEDBException* pException)
         {
@@ -476,6 +481,9 @@ public:
         }
         this->Invalidate();
         this->UpdateWindow();
+        // A charset chosen in the body pane comes back this way: the body shows the message again in it.
+        if (pMessage != NULL && pMessage != &m_message && m_body.m_hWnd != NULL)
+            ::SendMessageA(m_body.m_hWnd, WM_COMMAND, MessageDialogText::ID_VIEW_MESSAGE_BODY, (LPARAM)pMessage);
         return 1;
     }
 
