@@ -443,6 +443,23 @@ TEST_F(MessageWindowTest, ADoubleClickedAttachmentIsSavedIntoTheChosenFolder)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.Path("notes.txt")));
 }
 
+TEST_F(MessageWindowTest, AnEncodingItemReachesTheBodyAndTheHeaderAndIsStored)
+{
+    LONG nID = m_store.Insert(m_store.m_nInbox, PlainMessage("Koi"), "Koi");
+    HWND hFrame = m_store.StartStored(nID);
+    ASSERT_NE(nullptr, hFrame);
+    EXPECT_EQ("us-ascii", std::string(Dialog().m_strCharset));
+    m_store.Command(hFrame, 33010); // "Curillic (KOI8-R)"
+    EXPECT_EQ(7, Dialog().m_body.m_nEncode);
+    EXPECT_EQ("koi8-r", std::string(Dialog().m_strCharset));
+    CString strSQL;
+    strSQL.Format("SELECT Encode FROM Emails WHERE EmailsID = %ld", (long)nID);
+    EXPECT_EQ(7, QueryLong(m_store.Local(), strSQL));
+    m_store.Command(hFrame, 33025); // "Default"
+    EXPECT_EQ(0, Dialog().m_body.m_nEncode);
+    EXPECT_EQ("us-ascii", std::string(Dialog().m_strCharset));
+}
+
 class MessageFileWindowTest : public ::testing::Test
 {
 protected:
