@@ -174,14 +174,22 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
 template <class TFrame, class TArgument>
 bool RunMessageFrame(std::unique_ptr<CThreadStart>& pStart, TArgument argument, const char* pszFailure)
 {
+    struct CReleaseOnFailure
+    {
+        ~CReleaseOnFailure()
+        {
+            if (!bCreated && g_hEventMessageWindow != NULL)
+                ::SetEvent(g_hEventMessageWindow);
+        }
+        bool bCreated = false;
+    } release;
     TFrame frame(g_pDatabaseMy, g_pRegistry, argument, g_dwManagerThreadId, 0, &g_nThreadCount);
     if (frame.CreateEx() == NULL)
     {
-        if (g_hEventMessageWindow != NULL)
-            ::SetEvent(g_hEventMessageWindow);
         DebugTrace("%s", pszFailure);
         return false;
     }
+    release.bCreated = true;
     CThreadWindow window(pStart);
     window.Show(frame.m_hWnd);
     RecordFirstWindow(frame.m_hWnd);
