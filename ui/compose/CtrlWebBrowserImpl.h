@@ -53,6 +53,8 @@ public:
         MESSAGE_HANDLER(WM_SIZE, OnSizeHost)
         MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocusHost)
         MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocusHost)
+        COMMAND_HANDLER(IDC_WEB_BROWSER, EN_SETFOCUS, OnBrowserFocus)
+        COMMAND_HANDLER(IDC_WEB_BROWSER, EN_KILLFOCUS, OnBrowserFocus)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroyHost)
         COMMAND_ID_HANDLER(WebBrowserCommand::kEditCopy, OnEditCopy)
         COMMAND_ID_HANDLER(WebBrowserCommand::kSelectAll, OnEditSelectAll)
@@ -167,6 +169,15 @@ public:
         bHandled = FALSE;
         if (m_hWndOwner != NULL)
             ::SendMessageA(m_hWndOwner, LetrovaEnable, WebBrowserCommand::kPrint, 0);
+        return 0;
+    }
+
+    // The page itself takes the focus inside the host, and tells the host so as an edit control does.
+    LRESULT OnBrowserFocus(WORD wNotifyCode, WORD, HWND, BOOL& bHandled)
+    {
+        bHandled = FALSE;
+        if (m_hWndOwner != NULL)
+            ::SendMessageA(m_hWndOwner, LetrovaEnable, WebBrowserCommand::kPrint, wNotifyCode == EN_SETFOCUS);
         return 0;
     }
 
