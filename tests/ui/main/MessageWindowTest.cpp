@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -498,6 +499,44 @@ TEST_F(MessageFileWindowTest, FilesAreSteppedInNameOrderWhateverOrderTheyWereMad
     {
         EXPECT_EQ(1, m_store.Command(hFrame, step.nCommand));
         EXPECT_EQ(step.pszTitle, Title(hFrame)) << step.nCommand;
+    }
+}
+TEST_F(MessageFileWindowTest, CorpusMessagesShowTheirSubjectAndAttachments)
+{
+    const struct
+    {
+        const char* pszFile;
+        const char* pszTitle;
+        const char* pszAttachment; // one name the list must hold; null for a message without attachments
+    } cases[] = {
+        {"mixed-outlook-attachments.eml", "Report with attachments", "report.pdf"},
+        {"alternative-plain-html.eml", "Alternative", nullptr},
+        // The inline image is listed too: it can be saved like any attachment.
+        {"related-inline-image.eml", "Picture", "my image.png"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszFile);
+        CString strPath = CString(ORB_TEST_DATA_DIR) + "/mime/" + c.pszFile;
+        strPath.Replace('/', '\\');
+        HWND hFrame = m_store.StartFile(strPath);
+        ASSERT_NE(nullptr, hFrame);
+        EXPECT_EQ(c.pszTitle, Title(hFrame));
+        HWND hList = m_store.m_pFile->m_dialog.m_attachments.m_hWnd;
+        std::vector<std::string> names;
+        for (int i = 0; i < (int)SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0); i++)
+        {
+            char szName[MAX_PATH] = "";
+            LVITEMA item = {};
+            item.pszText = szName;
+            item.cchTextMax = MAX_PATH;
+            SendMessageA(hList, LVM_GETITEMTEXTA, i, (LPARAM)&item);
+            names.push_back(szName);
+        }
+        EXPECT_EQ(c.pszAttachment != nullptr, IsWindowVisible(hList) != FALSE);
+        if (c.pszAttachment != nullptr)
+            EXPECT_NE(names.end(), std::find(names.begin(), names.end(), c.pszAttachment));
+        m_store.Stop();
     }
 }
 } // namespace
