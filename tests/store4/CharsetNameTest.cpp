@@ -21,9 +21,10 @@ std::string CharsetOf(int nEncode, const char* pszMessage)
 
 const char kKoi8Text[] = "Subject: s\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\nbody";
 const char kNoCharsetText[] = "Subject: s\r\nContent-Type: text/plain\r\n\r\nbody";
-const char kHtmlOverPlain[] = "Subject: s\r\nMIME-Version: 1.0\r\nContent-Type: multipart/alternative; boundary=b\r\n\r\n"
-                              "--b\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nplain\r\n"
-                              "--b\r\nContent-Type: text/html; charset=windows-1251\r\n\r\n<p>html</p>\r\n--b--\r\n";
+const char kHtmlOverPlain[] =
+    "Subject: s\r\nMIME-Version: 1.0\r\nContent-Type: multipart/alternative; boundary=b\r\n\r\n"
+    "--b\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nplain\r\n"
+    "--b\r\nContent-Type: text/html; charset=windows-1251\r\n\r\n<p>html</p>\r\n--b--\r\n";
 
 TEST(CharsetNameTest, TheIndexGivesTheMessagesOwnCharsetOrTheFixedOne)
 {

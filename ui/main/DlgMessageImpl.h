@@ -195,10 +195,11 @@ public:
         ::ShowWindow(m_attachments.m_hWnd, bAttachments ? SW_SHOWNA : SW_HIDE);
 
         if (m_body.m_hWnd != NULL)
-            ::SendMessageA(m_body.m_hWnd, WM_COMMAND, MessageDialogText::ID_VIEW_MESSAGE_BODY, (LPARAM)&m_message);
+            ::SendMessageA(m_body.m_hWnd, WM_COMMAND, MessageDialogText::ID_VIEW_MESSAGE_BODY,
+                           (LPARAM)&m_message);
 
-        CString strPage = MessageViewPage::BuildToPage(MessageViewPage::ColourHex(::GetSysColor(COLOR_BTNFACE)),
-                                                       MessageViewPage::ToLineHtml(m_strTo));
+        CString strPage = MessageViewPage::BuildToPage(
+            MessageViewPage::ColourHex(::GetSysColor(COLOR_BTNFACE)), MessageViewPage::ToLineHtml(m_strTo));
         ::CreateDirectoryA(GetTempHtmlPath(), NULL);
         WriteTextFile(ToPagePath(), strPage);
         if (m_toPane.m_hWnd != NULL)
@@ -246,7 +247,8 @@ public:
         this->GetClientRect(&rcClient);
         ::FillRect(hDC, &ps.rcPaint, ::GetSysColorBrush(COLOR_BTNFACE));
         ::SetBkMode(hDC, TRANSPARENT);
-        HGDIOBJ hOldFont = ::SelectObject(hDC, m_hBoldFont != NULL ? m_hBoldFont : ::GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ hOldFont =
+            ::SelectObject(hDC, m_hBoldFont != NULL ? m_hBoldFont : ::GetStockObject(DEFAULT_GUI_FONT));
 
         int nValueLeft = 90;
         if (m_attachments.m_hWnd != NULL)
@@ -271,7 +273,8 @@ public:
         nTop += nLine;
         DrawLabel(hDC, IDS_HEADER_TO, nTop, nLine, nValueLeft);
 
-        ::SelectObject(hDC, m_hNormalFont != NULL ? (HGDIOBJ)m_hNormalFont : ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SelectObject(hDC,
+                       m_hNormalFont != NULL ? (HGDIOBJ)m_hNormalFont : ::GetStockObject(DEFAULT_GUI_FONT));
         CString strTo = DecodeEncodedWord(m_strTo);
         SIZE size = {0, 0};
         ::GetTextExtentPoint32A(hDC, strTo, strTo.GetLength(), &size);
@@ -483,7 +486,8 @@ public:
         this->UpdateWindow();
         // A charset chosen in the body pane comes back this way: the body shows the message again in it.
         if (pMessage != NULL && pMessage != &m_message && m_body.m_hWnd != NULL)
-            ::SendMessageA(m_body.m_hWnd, WM_COMMAND, MessageDialogText::ID_VIEW_MESSAGE_BODY, (LPARAM)pMessage);
+            ::SendMessageA(m_body.m_hWnd, WM_COMMAND, MessageDialogText::ID_VIEW_MESSAGE_BODY,
+                           (LPARAM)pMessage);
         return 1;
     }
 
@@ -508,8 +512,9 @@ public:
     }
     bool IsInPane(HWND hWnd) const
     {
-        return hWnd != NULL && ((m_body.m_hWnd != NULL && (hWnd == m_body.m_hWnd || ::IsChild(m_body.m_hWnd, hWnd))) ||
-                                (m_toPane.m_hWnd != NULL && (hWnd == m_toPane.m_hWnd || ::IsChild(m_toPane.m_hWnd, hWnd))));
+        return hWnd != NULL &&
+               ((m_body.m_hWnd != NULL && (hWnd == m_body.m_hWnd || ::IsChild(m_body.m_hWnd, hWnd))) ||
+                (m_toPane.m_hWnd != NULL && (hWnd == m_toPane.m_hWnd || ::IsChild(m_toPane.m_hWnd, hWnd))));
     }
 
     CEmailsImpl<> m_message;
@@ -583,7 +588,8 @@ protected:
 
     void DrawLabel(HDC hDC, UINT nID, int nTop, int nLine, int nValueLeft)
     {
-        HGDIOBJ hOld = ::SelectObject(hDC, m_hBoldFont != NULL ? (HGDIOBJ)m_hBoldFont : ::GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ hOld = ::SelectObject(hDC, m_hBoldFont != NULL ? (HGDIOBJ)m_hBoldFont
+                                                               : ::GetStockObject(DEFAULT_GUI_FONT));
         RECT rc = {5, nTop, nValueLeft, nTop + nLine};
         CString strLabel = LoadLabel(nID);
         ::DrawTextA(hDC, strLabel, -1, &rc, DT_WORD_ELLIPSIS | DT_SINGLELINE | DT_NOPREFIX);
@@ -592,7 +598,8 @@ protected:
 
     void DrawValue(HDC hDC, const CString& strValue, int nTop, int nLine, int nLeft, int nRight, bool bDecode)
     {
-        HGDIOBJ hOld = ::SelectObject(hDC, m_hNormalFont != NULL ? (HGDIOBJ)m_hNormalFont : ::GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ hOld = ::SelectObject(hDC, m_hNormalFont != NULL ? (HGDIOBJ)m_hNormalFont
+                                                                 : ::GetStockObject(DEFAULT_GUI_FONT));
         RECT rc = {nLeft, nTop, nRight, nTop + nLine};
         if (bDecode)
             DecodeEncodedWord(strValue, hDC, &rc, m_strCharset, FALSE);

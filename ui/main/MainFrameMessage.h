@@ -15,8 +15,8 @@ public:
         CHAIN_MSG_MAP(_baseClass)
     END_MSG_MAP()
 
-    CMainFrameMessage(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, LONG nEmailsID, DWORD dwThreadId, int bHide,
-                      volatile LONG* pThreadCount);
+    CMainFrameMessage(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, LONG nEmailsID, DWORD dwThreadId,
+                      int bHide, volatile LONG* pThreadCount);
     ~CMainFrameMessage();
 
     HWND CreateMessageDialog(HWND hParent);

@@ -18,8 +18,8 @@ const WORD ID_NEXT_MESSAGE = 32808;
 const WORD ID_ADDRESS_BOOK_WINDOW = 32903;
 const WORD ID_PROPERTIES = 32790;
 // The commands that need the local database open.
-const WORD kDataCommands[] = {ID_PREVIOUS_MESSAGE, ID_NEXT_MESSAGE, ID_REPLY, ID_FORWARD, ID_FILE_PRINT_MESSAGE,
-                              ID_EDIT_DELETE};
+const WORD kDataCommands[] = {ID_PREVIOUS_MESSAGE, ID_NEXT_MESSAGE,       ID_REPLY,
+                              ID_FORWARD,          ID_FILE_PRINT_MESSAGE, ID_EDIT_DELETE};
 } // namespace MessageFrameCommands
 
 template <class T, class TDlg> class CMainFrameMessageBase : public CMainFrameBase<T>
@@ -58,10 +58,10 @@ public:
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     {
-        HWND hWndCmdBar = m_cmdBar.Create(this->m_hWnd, this->rcDefault, NULL,
-                                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                              TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
-                                              CCS_NOPARENTALIGN | CCS_NORESIZE);
+        HWND hWndCmdBar =
+            m_cmdBar.Create(this->m_hWnd, this->rcDefault, NULL,
+                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TBSTYLE_FLAT |
+                                TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE);
         m_cmdBar.AttachMenu(this->GetMenu());
         m_cmdBar.LoadImages(IDR_MESSAGE_FRAME);
         this->SetMenu(NULL);
@@ -71,9 +71,9 @@ public:
                                     RBS_BANDBORDERS | RBS_VARHEIGHT | CCS_NODIVIDER,
                                 ATL_IDW_TOOLBAR);
         this->AddSimpleReBarBand(hWndCmdBar, NULL, TRUE);
-        this->CreateSimpleStatusBar(ATL_IDS_IDLEMESSAGE,
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SBARS_SIZEGRIP,
-                                    ATL_IDW_STATUS_BAR);
+        this->CreateSimpleStatusBar(
+            ATL_IDS_IDLEMESSAGE, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SBARS_SIZEGRIP,
+            ATL_IDW_STATUS_BAR);
 
         static_cast<T*>(this)->CreateClient();
 
@@ -140,7 +140,10 @@ public:
     {
         return m_dialog.PaneAllowsCopy(hWnd, false) || (FocusHasSelection(hWnd) && !bReadOnly);
     }
-    bool CanSelectAll(HWND hWnd, bool) { return m_dialog.IsInPane(hWnd) || FocusAnswers(hWnd, ID_CAN_SELECT_ALL); }
+    bool CanSelectAll(HWND hWnd, bool)
+    {
+        return m_dialog.IsInPane(hWnd) || FocusAnswers(hWnd, ID_CAN_SELECT_ALL);
+    }
     bool CanFindText(HWND hWnd, bool) { return FocusAnswers(hWnd, ID_CAN_FIND_TEXT); }
 
     CCommandBarCtrl m_cmdBar;

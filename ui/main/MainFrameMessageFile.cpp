@@ -1,8 +1,9 @@
 // The window of a message read from an ".eml" file.
 #include "ui/main/MainFrameMessageFile.h"
 
-CMainFrameMessageFile::CMainFrameMessageFile(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, const char* pszPath,
-                                             DWORD dwThreadId, int bHide, volatile LONG* pThreadCount)
+CMainFrameMessageFile::CMainFrameMessageFile(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry,
+                                             const char* pszPath, DWORD dwThreadId, int bHide,
+                                             volatile LONG* pThreadCount)
     : _baseClass(pDatabaseMy, pRegistry, dwThreadId, bHide, pThreadCount)
 {
     m_dialog.Setup(pDatabaseMy != NULL ? &pDatabaseMy->m_Local : NULL, &m_hWnd, m_dwThreadId);

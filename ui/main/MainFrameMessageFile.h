@@ -16,8 +16,8 @@ public:
         CHAIN_MSG_MAP(_baseClass)
     END_MSG_MAP()
 
-    CMainFrameMessageFile(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, const char* pszPath, DWORD dwThreadId,
-                          int bHide, volatile LONG* pThreadCount);
+    CMainFrameMessageFile(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, const char* pszPath,
+                          DWORD dwThreadId, int bHide, volatile LONG* pThreadCount);
     ~CMainFrameMessageFile();
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled);

@@ -38,11 +38,12 @@ TEST(MessageViewLayout, HeaderToPaneAndBodyFollowCcWideToAndAttachments)
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(std::string(c.bCc ? "Cc" : "no Cc") + (c.bWideTo ? ", wide To" : "") +
-                     ", list bottom " + std::to_string(c.nListBottom));
+        SCOPED_TRACE(std::string(c.bCc ? "Cc" : "no Cc") + (c.bWideTo ? ", wide To" : "") + ", list bottom " +
+                     std::to_string(c.nListBottom));
         EXPECT_EQ(c.nHeader, MessageViewLayout::HeaderHeight(c.bCc, c.bWideTo));
         EXPECT_EQ(c.pszTo, Rect(MessageViewLayout::ToPaneRect(c.nWidth, c.bWideTo)));
-        EXPECT_EQ(c.pszBody, Rect(MessageViewLayout::BodyPaneRect(c.nWidth, c.nHeight, c.nHeader, c.nListBottom)));
+        EXPECT_EQ(c.pszBody,
+                  Rect(MessageViewLayout::BodyPaneRect(c.nWidth, c.nHeight, c.nHeader, c.nListBottom)));
     }
 }
 
@@ -54,10 +55,11 @@ TEST(MessageViewLayout, ToIsWideOnlyPastThePaneLessItsScrollBar)
 
 TEST(MessageViewPage, TheToPageIsTheFixedTextAroundColourAndLine)
 {
-    EXPECT_EQ("\r\n<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; charset=utf-8\">\r\n"
-              "</HEAD>\r\n<body topmargin=\"0\" leftmargin=\"0\" bgcolor=\"#0A0B0C\">\r\n"
-              "<FONT face=\"MS Sans Serif\"  size=1>Ann<BR></FONT>\r\n</body>\r\n</HTML>",
-              std::string(MessageViewPage::BuildToPage(MessageViewPage::ColourHex(RGB(10, 11, 12)), "Ann")));
+    EXPECT_EQ(
+        "\r\n<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; charset=utf-8\">\r\n"
+        "</HEAD>\r\n<body topmargin=\"0\" leftmargin=\"0\" bgcolor=\"#0A0B0C\">\r\n"
+        "<FONT face=\"MS Sans Serif\"  size=1>Ann<BR></FONT>\r\n</body>\r\n</HTML>",
+        std::string(MessageViewPage::BuildToPage(MessageViewPage::ColourHex(RGB(10, 11, 12)), "Ann")));
 }
 
 TEST(MessageViewPage, ColoursAreAlwaysSixDigits)
@@ -69,7 +71,8 @@ TEST(MessageViewPage, ColoursAreAlwaysSixDigits)
 
 TEST(MessageViewPage, TheToLineShowsNamesAndMarkupAsText)
 {
-    std::string strLine = (const char*)MessageViewPage::ToLineHtml("Name <a@b.c>, \"<script>alert(1)</script>\" <x@y.z>");
+    std::string strLine =
+        (const char*)MessageViewPage::ToLineHtml("Name <a@b.c>, \"<script>alert(1)</script>\" <x@y.z>");
     EXPECT_EQ(std::string::npos, strLine.find("<script>")) << strLine;
     EXPECT_NE(std::string::npos, strLine.find("&lt;script&gt;")) << strLine;
     EXPECT_NE(std::string::npos, strLine.find("Name &lt;")) << strLine;
@@ -118,8 +121,8 @@ TEST(MessageFileSteps, PreviousStopsAtTheFirstAndNextRepeatsTheLast)
         bool bNext;
         int nExpected;
     } cases[] = {
-        {3, 0, false, -1}, {3, 1, false, 0}, {3, 2, false, 1},  {3, 0, true, 1},
-        {3, 1, true, 2},   {3, 2, true, 2},  {1, 0, true, 0},   {1, 0, false, -1},
+        {3, 0, false, -1}, {3, 1, false, 0},  {3, 2, false, 1},   {3, 0, true, 1},
+        {3, 1, true, 2},   {3, 2, true, 2},   {1, 0, true, 0},    {1, 0, false, -1},
         {3, -1, true, -1}, {0, -1, true, -1}, {0, -1, false, -1},
     };
     for (const auto& c : cases)

@@ -71,8 +71,8 @@ RECT ChildRect(HWND hWnd)
 std::string Attachment(const char* pszName, const char* pszBase64)
 {
     return std::string("--mix\r\nContent-Type: application/octet-stream; name=\"") + pszName +
-           "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" + pszName +
-           "\"\r\n\r\n" + pszBase64 + "\r\n";
+           "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" +
+           pszName + "\"\r\n\r\n" + pszBase64 + "\r\n";
 }
 
 // An HTML message with a Cc and two attachments.
@@ -87,13 +87,15 @@ std::string HtmlWithAttachments()
            "Content-Type: multipart/mixed; boundary=mix\r\n\r\n"
            "--mix\r\nContent-Type: text/html; charset=iso-8859-1\r\n\r\n"
            "<html><body><p>The figures are <b>attached</b>.</p></body></html>\r\n" +
-           Attachment("figures.csv", "YSxiLGMKMSwyLDMK") + Attachment("notes.txt", "bm90ZXMK") + "--mix--\r\n";
+           Attachment("figures.csv", "YSxiLGMKMSwyLDMK") + Attachment("notes.txt", "bm90ZXMK") +
+           "--mix--\r\n";
 }
 
 std::string PlainMessage(const std::string& strSubject, const std::string& strTo = "Bea <bea@example.org>")
 {
-    return "From: Ann <ann@example.org>\r\nTo: " + strTo + "\r\nDate: Tue, 1 Dec 2026 10:00:00 +0000\r\nSubject: " +
-           strSubject + "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nHello.\r\n";
+    return "From: Ann <ann@example.org>\r\nTo: " + strTo +
+           "\r\nDate: Tue, 1 Dec 2026 10:00:00 +0000\r\nSubject: " + strSubject +
+           "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nHello.\r\n";
 }
 
 class CMessageWindowStore
@@ -136,9 +138,10 @@ public:
     LONG Insert(LONG nFolderID, const std::string& strText, const char* pszSubject)
     {
         CString strSQL;
-        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
-                      "Encode) VALUES (45000, '%s', '%s', 'x', %ld, 0, '', 0, 0)",
-                      Quoted(pszSubject).c_str(), Quoted(strText).c_str(), (long)nFolderID);
+        strSQL.Format(
+            "INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+            "Encode) VALUES (45000, '%s', '%s', 'x', %ld, 0, '', 0, 0)",
+            Quoted(pszSubject).c_str(), Quoted(strText).c_str(), (long)nFolderID);
         EXPECT_TRUE(Execute(Local(), strSQL));
         return QueryLong(Local(), "SELECT MAX(EmailsID) FROM Emails");
     }
@@ -146,8 +149,8 @@ public:
     HWND StartStored(LONG nEmailsID)
     {
         return m_ui.Start([this, nEmailsID]() -> HWND {
-            m_pStored = new CMainFrameMessage(m_pDatabase.get(), m_pRegistry.get(), nEmailsID, m_manager.ThreadId(),
-                                              0, &m_nThreadCount);
+            m_pStored = new CMainFrameMessage(m_pDatabase.get(), m_pRegistry.get(), nEmailsID,
+                                              m_manager.ThreadId(), 0, &m_nThreadCount);
             RECT rc = {30, 30, 730, 560};
             HWND hWnd = m_pStored->CreateEx(NULL, &rc);
             if (hWnd != NULL)
@@ -159,8 +162,8 @@ public:
     HWND StartFile(const CString& strPath)
     {
         return m_ui.Start([this, strPath]() -> HWND {
-            m_pFile = new CMainFrameMessageFile(m_pDatabase.get(), m_pRegistry.get(), strPath, m_manager.ThreadId(), 0,
-                                                &m_nThreadCount);
+            m_pFile = new CMainFrameMessageFile(m_pDatabase.get(), m_pRegistry.get(), strPath,
+                                                m_manager.ThreadId(), 0, &m_nThreadCount);
             RECT rc = {40, 40, 740, 570};
             HWND hWnd = m_pFile->CreateEx(NULL, &rc);
             if (hWnd != NULL)
@@ -289,7 +292,8 @@ TEST_F(MessageWindowTest, AWideToGrowsItsPaneAndTheHeaderAndReloadsThePageOnce)
 
 TEST_F(MessageWindowTest, TheToPageIsAFileOfThisWindowAndShowsMarkupAsText)
 {
-    LONG nID = m_store.Insert(m_store.m_nInbox, PlainMessage("Script", "\"<script>\" <s@example.org>"), "Script");
+    LONG nID =
+        m_store.Insert(m_store.m_nInbox, PlainMessage("Script", "\"<script>\" <s@example.org>"), "Script");
     ASSERT_NE(nullptr, m_store.StartStored(nID));
     CString strPath = Dialog().ToPagePath();
     EXPECT_EQ(std::string::npos, std::string(strPath).find("\\To.htm"));
@@ -359,7 +363,8 @@ TEST_F(MessageWindowTest, AMissingMessageKeepsTheWindowShowsThePromptAndReleases
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_hEventMessageWindow, 0));
     EXPECT_TRUE(IsWindow(hFrame));
     ASSERT_EQ(1u, m_store.m_user.m_boxes.size());
-    EXPECT_NE(std::string::npos, m_store.m_user.m_boxes[0].find("ERROR: Message is not found.\r\nEmailID = 4242."))
+    EXPECT_NE(std::string::npos,
+              m_store.m_user.m_boxes[0].find("ERROR: Message is not found.\r\nEmailID = 4242."))
         << m_store.m_user.m_boxes[0];
 }
 
@@ -433,8 +438,8 @@ TEST_F(MessageWindowTest, ADoubleClickedAttachmentIsSavedIntoTheChosenFolder)
         SendMessageA(Dialog().m_hWnd, WM_NOTIFY, IDC_MESSAGE_ATTACHMENTS, (LPARAM)&header);
     });
     SetAttachmentFolderChooser(pfnOld);
-    HANDLE hFile = CreateFileA(target.Path("figures.csv"), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
-                               NULL);
+    HANDLE hFile =
+        CreateFileA(target.Path("figures.csv"), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
     char szText[64] = "";
     DWORD nRead = 0;
@@ -493,7 +498,7 @@ TEST_F(MessageFileWindowTest, FilesAreSteppedInNameOrderWhateverOrderTheyWereMad
     {
         WORD nCommand;
         const char* pszTitle;
-    } steps[] = {{32808, "Zebra"}, {32807, "Charlie"}, {32807, "Bravo"}, {32807, "Alpha"},
+    } steps[] = {{32808, "Zebra"}, {32807, "Charlie"}, {32807, "Bravo"},   {32807, "Alpha"},
                  {32807, "Alpha"}, {32808, "Bravo"},   {32808, "Charlie"}, {32808, "Zebra"}};
     for (const auto& step : steps)
     {
