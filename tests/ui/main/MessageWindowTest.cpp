@@ -466,6 +466,57 @@ TEST_F(MessageWindowTest, AnEncodingItemReachesTheBodyAndTheHeaderAndIsStored)
     EXPECT_EQ("us-ascii", std::string(Dialog().m_strCharset));
 }
 
+// Stands in for the frame as the receiver of the print command: keeps the path and the file's text.
+std::string g_strPrintPath, g_strPrintPage;
+
+LRESULT CALLBACK PrintReceiverProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == ID_PRINT && lParam != 0)
+    {
+        g_strPrintPath = reinterpret_cast<const char*>(lParam);
+        HANDLE hFile =
+            CreateFileA(g_strPrintPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        char szText[8192] = "";
+        DWORD nRead = 0;
+        if (hFile != INVALID_HANDLE_VALUE)
+        {
+            ReadFile(hFile, szText, sizeof(szText) - 1, &nRead, NULL);
+            CloseHandle(hFile);
+        }
+        g_strPrintPage.assign(szText, nRead);
+        return 1;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+TEST_F(MessageWindowTest, PrintHandsTheFrameAPrintablePageOfThisWindow)
+{
+    LONG nID = m_store.Insert(m_store.m_nInbox, HtmlWithAttachments(), "Quarterly report");
+    ASSERT_NE(nullptr, m_store.StartStored(nID));
+    g_strPrintPath.clear();
+    g_strPrintPage.clear();
+    m_store.m_ui.Invoke([&]() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = PrintReceiverProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "MessageWindowTestPrintReceiver";
+        RegisterClassA(&wc);
+        HWND hReceiver =
+            CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        HWND* phOwner = Dialog().m_phWndOwner;
+        Dialog().m_phWndOwner = &hReceiver;
+        SendMessageA(Dialog().m_hWnd, WM_COMMAND, ID_FILE_PRINT_MESSAGE, 0);
+        Dialog().m_phWndOwner = phOwner;
+        DestroyWindow(hReceiver);
+    });
+    ASSERT_FALSE(g_strPrintPath.empty());
+    EXPECT_EQ(std::string::npos, g_strPrintPath.find("\\Print.htm"));
+    EXPECT_NE(std::string::npos, g_strPrintPage.find("<U><B>Quarterly r\xE9port </B></U>")) << g_strPrintPage;
+    EXPECT_NE(std::string::npos, g_strPrintPage.find("attached")) << g_strPrintPage;
+    m_store.Stop();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(g_strPrintPath.c_str()));
+}
+
 class MessageFileWindowTest : public ::testing::Test
 {
 protected:
