@@ -79,8 +79,9 @@ public:
     // Stops a running navigation first; failures are thrown as CException.
     void Navigate(const char* pszUrl)
     {
+        // A host whose page could not be created stays empty: its callers go on without it.
         if (m_spBrowser == NULL)
-            throw new CException(CString(WebBrowserText::kNavigateError) + WebBrowserText::kUnknownError, "");
+            return;
         m_spBrowser->ExecWB(OLECMDID_STOP, OLECMDEXECOPT_DONTPROMPTUSER, NULL, NULL);
         m_bNavigating = true;
         CComBSTR url(pszUrl);

@@ -232,9 +232,19 @@ LRESULT CDlgSaveAttachments::OnOpen(WORD, WORD, HWND, BOOL&)
         AppMessageBoxId(IDS_SELECT_ATTACHMENT, MB_ICONINFORMATION, m_hWnd);
         return 0;
     }
-    for (int nItem = m_list.GetNextItem(-1, LVNI_SELECTED); nItem >= 0;
-         nItem = m_list.GetNextItem(nItem, LVNI_SELECTED))
-        CDlgVirusWarning::OpenAttachment(m_hWndParent, m_list.GetItemFolder(nItem), m_list.GetItemFileName(nItem));
+    try
+    {
+        for (int nItem = m_list.GetNextItem(-1, LVNI_SELECTED); nItem >= 0;
+             nItem = m_list.GetNextItem(nItem, LVNI_SELECTED))
+            CDlgVirusWarning::OpenAttachment(m_hWndParent, m_list.GetItemFolder(nItem),
+                                             m_list.GetItemFileName(nItem));
+    }
+    catch (CException* pException)
+    {
+        CString strText = CString(SaveAttachmentsText::kErrorPrefix) + pException->m_strMessage;
+        delete pException;
+        AppMessageBox(strText, MB_ICONSTOP, m_hWnd);
+    }
     return 0;
 }
 

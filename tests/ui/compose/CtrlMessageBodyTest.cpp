@@ -39,12 +39,12 @@ std::string ReadTestData(const char* pszName)
 class CtrlMessageBodyTest : public ComposeStoreTest
 {
 protected:
+    CtrlMessageBodyTest() : ComposeStoreTest("message-body") {}
     void SetUp() override
     {
         ComposeStoreTest::SetUp();
         m_hEvent = ::CreateEventA(NULL, FALSE, TRUE, NULL);
         CCtrlMessageBody::s_hHandOverEvent = m_hEvent;
-        DeleteFolderTree(GetTempHtmlPath());
         HWND hOwner = m_ui.Start([this]() -> HWND {
             m_owner.m_pDatabase = &m_pDatabase->m_Local;
             m_owner.m_pRegistry = m_pRegistry.get();
