@@ -1,0 +1,7 @@
+// Stand-in of opening an attachment through the virus warning until that exists: the file is opened by
+// the shell at once.
+#pragma once
+
+#include <windows.h>
+
+void OpenAttachmentFile(HWND hWndOwner, const char* pszPath);
