@@ -186,17 +186,17 @@ void CDlgMessagePreview::FillAttachmentMenu()
         throw "The local database is not open.";
     CEmailsImpl<> store(&pDatabase->m_session);
     store.SelectByID(m_nEmailsID, m_hWndFrame);
+    // Extracted before the old folder goes, so that the new one never takes the old one's number.
+    CString strFolder = store.SaveMessageToTempFile();
     if (!m_strAttachFolder.IsEmpty())
         DeleteFolderTree(m_strAttachFolder);
-    m_strAttachFolder.Empty();
-    m_strAttachFolder = store.SaveMessageToTempFile();
+    m_strAttachFolder = strFolder;
     if (store.MoveNext(0, 0) == S_OK)
         throw kTooManyMessages;
 
     m_toolbar.ResetMenu();
     CAttachmentToolbar::s_pFilling = &m_toolbar;
     WIN32_FIND_DATAA data;
-    CString strFolder = m_strAttachFolder;
     if (strFolder.Right(1) != "\\")
         strFolder += "\\";
     HANDLE hFind = ::FindFirstFileA(strFolder + "*", &data);
