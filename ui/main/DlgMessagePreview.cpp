@@ -19,6 +19,13 @@ namespace
 const WORD kNewMessageWithReport = 32782;
 const char kTooManyMessages[] = "ERROR: Too much the messages";
 const char kErrorPrefix[] = "ERROR: ";
+
+// Texts of the store that already say they are errors keep their one prefix.
+CString ErrorText(const char* pszText)
+{
+    CString strText = pszText;
+    return strText.Find("ERROR") == 0 ? strText : CString(kErrorPrefix) + strText;
+}
 } // namespace
 
 // ---- header area
@@ -235,19 +242,19 @@ LRESULT CDlgMessagePreview::OnDropDown(int, LPNMHDR pnmh, BOOL& bHandled)
     catch (COLEDBException* pException)
     {
         ::SetCursor(hOld);
-        AppMessageBox(CString(kErrorPrefix) + pException->m_strMessage, MB_ICONSTOP, m_hWndFrame);
+        AppMessageBox(ErrorText(pException->m_strMessage), MB_ICONSTOP, m_hWndFrame);
         delete pException;
     }
     catch (CException* pException)
     {
         ::SetCursor(hOld);
-        AppMessageBox(CString(kErrorPrefix) + pException->m_strMessage, MB_ICONSTOP, m_hWndFrame);
+        AppMessageBox(ErrorText(pException->m_strMessage), MB_ICONSTOP, m_hWndFrame);
         delete pException;
     }
     catch (const char* pszText)
     {
         ::SetCursor(hOld);
-        AppMessageBox(CString(kErrorPrefix) + pszText, MB_ICONSTOP, m_hWndFrame);
+        AppMessageBox(ErrorText(pszText), MB_ICONSTOP, m_hWndFrame);
     }
     return TBDDRET_DEFAULT;
 }
@@ -286,7 +293,9 @@ LRESULT CDlgMessagePreview::OnMeasureItem(UINT, WPARAM, LPARAM lParam, BOOL& bHa
 
 LRESULT CDlgMessagePreview::OnOtherCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (m_header.m_hWnd != NULL && m_header.SendMessage(WM_COMMAND, wParam, lParam) != 0)
+    // A toolbar button's command came up from the header area: offering it back would loop.
+    const bool bFromToolbar = lParam != 0 && (HWND)lParam == m_toolbar.m_hWnd;
+    if (!bFromToolbar && m_header.m_hWnd != NULL && m_header.SendMessage(WM_COMMAND, wParam, lParam) != 0)
         return 1;
     if (m_body.m_hWnd != NULL && m_body.SendMessage(WM_COMMAND, wParam, lParam) != 0)
         return 1;

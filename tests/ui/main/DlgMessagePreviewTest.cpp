@@ -188,6 +188,27 @@ TEST_F(DlgMessagePreviewTest, ASelectedRowShowsItsHeaderAndBody)
     EXPECT_TRUE(bIndividually);
 }
 
+TEST_F(DlgMessagePreviewTest, TheFramePassesAMessageToShowOnToThePreview)
+{
+    StartWithInbox();
+    LONG nID = QueryLong(m_store.Local(), "SELECT EmailsID FROM Emails WHERE Subject = 'Many'");
+    CEmailsImpl<> message(&m_store.Local());
+    CString strFrom;
+    m_store.OnFrame([&] {
+        message.SelectByID(nID, m_store.m_pFrame->m_hWnd);
+        m_store.Send(WM_COMMAND, ID_VIEW_MESSAGE_BODY, (LPARAM)&message);
+        strFrom = Preview().m_header.m_pane.m_strFrom;
+    });
+    EXPECT_EQ(CString("Gus <gus@example.org>"), strFrom);
+    ASSERT_TRUE(WaitFor([&] { return BodyText().find("Seventeen files.") != std::string::npos; })) << BodyText();
+
+    // The toolbar's own buttons report through the header area and come back to nobody twice.
+    m_store.OnFrame([&] {
+        ::SendMessageA(Preview().m_header.m_hWnd, WM_COMMAND, MAKEWPARAM(ID_SAVE_ATTACHMENTS, BN_CLICKED),
+                       (LPARAM)Preview().m_toolbar.m_hWnd);
+    });
+}
+
 TEST_F(DlgMessagePreviewTest, WithoutAttachmentsTheSaveButtonIsHiddenAndTheListButtonTakesTheWidth)
 {
     StartWithInbox();
