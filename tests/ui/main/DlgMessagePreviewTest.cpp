@@ -339,3 +339,27 @@ TEST_F(DlgMessagePreviewTest, AMessageThatCannotBeShownOffersTheErrorReport)
     EXPECT_TRUE(bOffered);
 }
 } // namespace
+
+namespace
+{
+TEST_F(DlgMessagePreviewTest, TheAttachmentMenuOfAMessageGoneFromTheStoreShowsTheError)
+{
+    StartWithInbox();
+    SelectRow("Report");
+    ASSERT_TRUE(WaitFor([&] { return BodyText().find("Quarterly report") != std::string::npos; }));
+    Execute(m_store.Local(), "DELETE FROM Emails WHERE Subject = 'Report'");
+    s_boxes.clear();
+    AppMessageBoxHook pfnOldHook = SetAppMessageBoxHook(AnswerYes);
+    m_store.OnFrame([&] {
+        NMTOOLBARA notify = {};
+        notify.hdr.hwndFrom = Preview().m_toolbar.m_hWnd;
+        notify.hdr.idFrom = CAttachmentToolbar::kToolbarId;
+        notify.hdr.code = TBN_DROPDOWN;
+        notify.iItem = ID_SAVE_ATTACHMENTS;
+        ::SendMessageA(Preview().m_header.m_hWnd, WM_NOTIFY, notify.hdr.idFrom, (LPARAM)&notify);
+    });
+    SetAppMessageBoxHook(pfnOldHook);
+    ASSERT_EQ(1u, s_boxes.size());
+    EXPECT_EQ(0u, s_boxes[0].find("ERROR: Message is not found")) << s_boxes[0];
+}
+} // namespace
