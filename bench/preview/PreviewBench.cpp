@@ -148,7 +148,7 @@ int main()
             ::Sleep(10);
         }
         CDownloadSink sink;
-        store.OnFrame([&] { sink.DispEventAdvise(right.m_preview.m_body.m_pBrowser); });
+        store.OnFrame([&] { sink.DispEventAdvise(right.m_preview.m_body.m_spBrowser); });
         char szTemp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, szTemp);
         const std::string strCopies = std::string(szTemp) + "preview-bench";
@@ -168,7 +168,7 @@ int main()
             preview += Milliseconds(std::chrono::steady_clock::now() - start);
             // The view file as the preview showed it, kept for the view alone.
             CComBSTR bstrUrl;
-            store.OnFrame([&] { right.m_preview.m_body.m_pBrowser->get_LocationURL(&bstrUrl); });
+            store.OnFrame([&] { right.m_preview.m_body.m_spBrowser->get_LocationURL(&bstrUrl); });
             if (bstrUrl != nullptr)
             {
                 std::wstring url(bstrUrl);
@@ -177,7 +177,7 @@ int main()
                     views.push_back(strCopy);
             }
         }
-        store.OnFrame([&] { sink.DispEventUnadvise(right.m_preview.m_body.m_pBrowser); });
+        store.OnFrame([&] { sink.DispEventUnadvise(right.m_preview.m_body.m_spBrowser); });
     }
 
     CHtmlView::RegisterClass();

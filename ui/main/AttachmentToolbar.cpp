@@ -188,17 +188,18 @@ void CAttachmentToolbar::ResetMenu()
         ImageList_RemoveAll(m_hImages);
 }
 
-bool CAttachmentToolbar::AddMenuItem(const char* pszFile, const char* pszText)
+bool CAttachmentToolbar::AddMenuItem(const char* pszFolder, const char* pszFileName)
 {
     const UINT nID = ID_ATTACH_1 + m_nAdded;
     if (nID > ID_ATTACH_16 || m_hPopup == NULL)
         return false;
     CAttachmentMenuItem item;
     item.nID = nID;
-    item.strFile = pszFile;
-    item.strText = pszText;
+    item.strFolder = pszFolder;
+    item.strText = pszFileName;
+    item.strFile = item.strFolder + "\\" + pszFileName;
     SHFILEINFOA info = {};
-    if (::SHGetFileInfoA(pszFile, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) != 0 && info.hIcon != NULL)
+    if (::SHGetFileInfoA(item.strFile, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) != 0 && info.hIcon != NULL)
     {
         item.nImage = ImageList_AddIcon(m_hImages, info.hIcon);
         ::DestroyIcon(info.hIcon);

@@ -48,8 +48,9 @@ struct CAttachmentMenuItem
     };
 
     UINT nID = 0;
-    CString strFile; // full path
-    CString strText;
+    CString strFile;   // full path
+    CString strFolder; // where it was extracted
+    CString strText;   // its file name
     int nImage = -1;
 };
 
@@ -81,8 +82,8 @@ public:
 
     // Starts a new attachment menu from menu 273; the items of the previous one are dropped.
     void ResetMenu();
-    // Adds the file as the top item; false once ID_ATTACH_16 has been given out.
-    bool AddMenuItem(const char* pszFile, const char* pszText);
+    // Adds the file of the folder as the top item; false once ID_ATTACH_16 has been given out.
+    bool AddMenuItem(const char* pszFolder, const char* pszFileName);
     HMENU Popup() const { return m_hPopup; }
     const std::vector<CAttachmentMenuItem>& Items() const { return m_items; }
     const CAttachmentMenuItem* FindItem(UINT nID) const;

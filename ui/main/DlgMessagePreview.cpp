@@ -204,15 +204,15 @@ void CDlgMessagePreview::FillAttachmentMenu()
     m_toolbar.ResetMenu();
     CAttachmentToolbar::s_pFilling = &m_toolbar;
     WIN32_FIND_DATAA data;
-    if (strFolder.Right(1) != "\\")
-        strFolder += "\\";
-    HANDLE hFind = ::FindFirstFileA(strFolder + "*", &data);
+    if (strFolder.Right(1) == "\\")
+        strFolder = strFolder.Left(strFolder.GetLength() - 1);
+    HANDLE hFind = ::FindFirstFileA(strFolder + "\\*", &data);
     if (hFind != INVALID_HANDLE_VALUE)
     {
         do
         {
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                m_toolbar.AddMenuItem(strFolder + data.cFileName, data.cFileName);
+                m_toolbar.AddMenuItem(strFolder, data.cFileName);
         } while (::FindNextFileA(hFind, &data));
         ::FindClose(hFind);
     }
@@ -263,7 +263,7 @@ LRESULT CDlgMessagePreview::OnAttachment(WORD, WORD wID, HWND, BOOL&)
 {
     const CAttachmentMenuItem* pItem = m_toolbar.FindItem(wID);
     if (pItem != NULL)
-        OpenAttachmentFile(m_hWndFrame, pItem->strFile);
+        OpenAttachmentFile(m_hWndFrame, pItem->strFolder, pItem->strText);
     return 0;
 }
 

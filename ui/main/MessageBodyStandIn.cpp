@@ -24,33 +24,33 @@ HWND CCtrlMessageBody::Create(HWND hWndParent)
 LRESULT CCtrlMessageBody::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
     CHtmlView::RegisterClass();
-    m_hWndView = ::CreateWindowExA(WS_EX_CLIENTEDGE, HTMLVIEW_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0,
+    m_hWndBrowser = ::CreateWindowExA(WS_EX_CLIENTEDGE, HTMLVIEW_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0,
                                    100, 100, m_hWnd, (HMENU)(UINT_PTR)IDC_PREVIEW_BODY_VIEW, NULL, NULL);
-    if (m_hWndView != NULL &&
-        AtlGetDlgControl(m_hWnd, IDC_PREVIEW_BODY_VIEW, IID_IWebBrowser2, (void**)&m_pBrowser) == S_OK)
-        DispEventAdvise(m_pBrowser);
+    if (m_hWndBrowser != NULL &&
+        AtlGetDlgControl(m_hWnd, IDC_PREVIEW_BODY_VIEW, IID_IWebBrowser2, (void**)&m_spBrowser) == S_OK)
+        DispEventAdvise(m_spBrowser);
     return 0;
 }
 
 LRESULT CCtrlMessageBody::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    ::MoveWindow(m_hWndView, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    ::MoveWindow(m_hWndBrowser, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
     return 0;
 }
 
 LRESULT CCtrlMessageBody::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_pBrowser != NULL)
+    if (m_spBrowser != NULL)
     {
-        DispEventUnadvise(m_pBrowser);
-        m_pBrowser.Release();
+        DispEventUnadvise(m_spBrowser);
+        m_spBrowser.Release();
     }
     return 0;
 }
 
 LRESULT CCtrlMessageBody::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
-    if (LOWORD(wParam) != ID_VIEW_MESSAGE_BODY || lParam == 0 || m_pBrowser == NULL)
+    if (LOWORD(wParam) != ID_VIEW_MESSAGE_BODY || lParam == 0 || m_spBrowser == NULL)
     {
         bHandled = FALSE;
         return 0;
@@ -63,7 +63,7 @@ LRESULT CCtrlMessageBody::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bH
         int nNoMessage = 0;
         pStore->GetMessageFile(strPath, "\\Preview.htm", &nNoMessage, 1);
         CComBSTR bstrPath(strPath);
-        m_pBrowser->Navigate(bstrPath, NULL, NULL, NULL, NULL);
+        m_spBrowser->Navigate(bstrPath, NULL, NULL, NULL, NULL);
     }
     catch (const char* pszText)
     {

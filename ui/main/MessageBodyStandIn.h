@@ -41,7 +41,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnDownloadComplete();
 
     HWND m_hWndOwner;
-    HWND m_hWndView = NULL;
-    CComPtr<IWebBrowser2> m_pBrowser;
+    HWND m_hWndBrowser = NULL;
+    CComPtr<IWebBrowser2> m_spBrowser;
     LONG m_nEmailsID = -1;
 };

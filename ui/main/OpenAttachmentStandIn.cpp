@@ -3,7 +3,7 @@
 
 #include "platform/wtl/SystemSeams.h"
 
-void OpenAttachmentFile(HWND hWndOwner, const char* pszPath)
+void OpenAttachmentFile(HWND hWndOwner, const char* pszFolder, const char* pszFileName)
 {
-    CSystemSeams::ShellExecuteFile(hWndOwner, "open", pszPath, NULL, NULL, SW_SHOWNORMAL);
+    CSystemSeams::ShellExecuteFile(hWndOwner, "open", pszFileName, NULL, pszFolder, SW_SHOWNORMAL);
 }

@@ -4,4 +4,4 @@
 
 #include <windows.h>
 
-void OpenAttachmentFile(HWND hWndOwner, const char* pszPath);
+void OpenAttachmentFile(HWND hWndOwner, const char* pszFolder, const char* pszFileName);

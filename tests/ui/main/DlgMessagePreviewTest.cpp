@@ -134,7 +134,7 @@ protected:
     {
         std::string strText;
         m_store.OnFrame([&] {
-            CHtmlView* pView = CHtmlView::FromWindow(Preview().m_body.m_hWndView);
+            CHtmlView* pView = CHtmlView::FromWindow(Preview().m_body.m_hWndBrowser);
             if (pView != nullptr)
             {
                 std::wstring text = pView->Text();
