@@ -528,6 +528,41 @@ public:
 
     CString GetMessageFileName() const { return m_strMessageFilePath; }
 
+    // Shows a message file instead of a row: the row is cleared and the file's text becomes the message.
+    // An index of 255 or more keeps the row's charset; a subject of 255 characters or more is left out.
+    // A file failure is shown with its text.
+    void OpenMessageFile(const char* pszPath, int nEncode)
+    {
+        m_strMessageFilePath = pszPath;
+        this->Clear();
+        DropText();
+        try
+        {
+            CFile file(pszPath, CFile::modeRead | CFile::shareDenyNone);
+            const DWORD nLength = file.GetLength();
+            CString strText;
+            if (nLength > 0)
+            {
+                char* pszBuffer = strText.GetBuffer((int)nLength);
+                const UINT nRead = file.Read(pszBuffer, nLength);
+                strText.ReleaseBuffer((int)nRead);
+            }
+            m_strMessage = strText;
+            CString strSubject = GetHeaderField("Subject");
+            if (strSubject.GetLength() < 255)
+                strncpy(this->m_Subject, strSubject, sizeof(this->m_Subject) - 1);
+            if (nEncode < 255)
+                this->m_Encode = (BYTE)nEncode;
+        }
+        catch (CFileException* pException)
+        {
+            CString strText = pException->GetErrorText();
+            delete pException;
+            AppMessageBox(strText, MB_ICONERROR, NULL);
+        }
+        this->ReleaseMessageStream();
+    }
+
     CString GetSubject() { return DecodeEncodedWord(GetMessageSubject(GetMimeMessage())); }
 
     // Runs the save dialog and writes the message to the chosen file; dialog failures are shown.
