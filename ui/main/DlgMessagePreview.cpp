@@ -11,7 +11,8 @@
 #include "foundation/WindowMessages.h"
 #include "store/OLEDBException.h"
 #include "ui/main/MainCommands.h"
-#include "ui/main/OpenAttachmentStandIn.h"
+#include "ui/main/DlgSaveAttachments.h"
+#include "ui/main/DlgVirusWarning.h"
 #include "ui/main/Panes.h"
 
 namespace
@@ -263,7 +264,26 @@ LRESULT CDlgMessagePreview::OnAttachment(WORD, WORD wID, HWND, BOOL&)
 {
     const CAttachmentMenuItem* pItem = m_toolbar.FindItem(wID);
     if (pItem != NULL)
-        OpenAttachmentFile(m_hWndFrame, pItem->strFolder, pItem->strText);
+        CDlgVirusWarning::OpenAttachment(m_hWndFrame, pItem->strFolder, pItem->strText);
+    return 0;
+}
+
+LRESULT CDlgMessagePreview::OnSaveAttachments(WORD, WORD, HWND, BOOL&)
+{
+    CDatabaseSession* pDatabase = m_body.OwnerDatabase();
+    if (pDatabase == NULL)
+        return 0;
+    CEmailsImpl<> store(&pDatabase->m_session);
+    try
+    {
+        m_body.LoadCurrentMessage(store, true);
+    }
+    catch (const char* pszText)
+    {
+        AppMessageBox(pszText, MB_ICONSTOP, m_hWndFrame);
+        return 0;
+    }
+    CDlgSaveAttachments::Run(&store, m_hWndFrame);
     return 0;
 }
 

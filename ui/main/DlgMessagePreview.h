@@ -11,8 +11,8 @@
 
 #include "resources/resource.h"
 #include "store/EmailsImpl.h"
+#include "ui/compose/CtrlMessageBody.h"
 #include "ui/main/AttachmentToolbar.h"
-#include "ui/main/MessageBodyStandIn.h"
 #include "ui/main/MessageHeaderPane.h"
 #include "ui/main/MessagesList.h"
 
@@ -60,6 +60,7 @@ public:
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         COMMAND_ID_HANDLER(ID_VIEW_MESSAGE_BODY, OnViewMessageBody)
         COMMAND_RANGE_HANDLER(ID_ATTACH_1, ID_ATTACH_16, OnAttachment)
+        COMMAND_ID_HANDLER(ID_SAVE_ATTACHMENTS, OnSaveAttachments)
         NOTIFY_CODE_HANDLER(TBN_DROPDOWN, OnDropDown)
         MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
         MESSAGE_HANDLER(WM_MEASUREITEM, OnMeasureItem)
@@ -68,7 +69,7 @@ public:
         MESSAGE_HANDLER(WM_COMMAND, OnOtherCommand)
     END_MSG_MAP()
 
-    CDlgMessagePreview() : m_body(NULL) {}
+    CDlgMessagePreview() : m_body(NULL, FALSE, TRUE) {}
 
     // The header part, which the right pane never hides.
     int MinimumHeight() const { return m_toolbar.Height(); }
@@ -85,6 +86,7 @@ public:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnViewMessageBody(WORD, WORD, HWND, BOOL&);
     LRESULT OnAttachment(WORD, WORD wID, HWND, BOOL&);
+    LRESULT OnSaveAttachments(WORD, WORD, HWND, BOOL&);
     LRESULT OnDropDown(int, LPNMHDR pnmh, BOOL&);
     LRESULT OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
     LRESULT OnMeasureItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);

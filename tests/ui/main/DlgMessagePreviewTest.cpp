@@ -194,19 +194,26 @@ TEST_F(DlgMessagePreviewTest, TheFramePassesAMessageToShowOnToThePreview)
     LONG nID = QueryLong(m_store.Local(), "SELECT EmailsID FROM Emails WHERE Subject = 'Many'");
     CEmailsImpl<> message(&m_store.Local());
     CString strFrom;
+    s_boxes.clear();
+    AppMessageBoxHook pfnOldHook = SetAppMessageBoxHook(AnswerYes);
     m_store.OnFrame([&] {
         message.SelectByID(nID, m_store.m_pFrame->m_hWnd);
         m_store.Send(WM_COMMAND, ID_VIEW_MESSAGE_BODY, (LPARAM)&message);
         strFrom = Preview().m_header.m_pane.m_strFrom;
     });
+    SetAppMessageBoxHook(pfnOldHook);
+    EXPECT_EQ(std::vector<std::string>(), s_boxes);
     EXPECT_EQ(CString("Gus <gus@example.org>"), strFrom);
     ASSERT_TRUE(WaitFor([&] { return BodyText().find("Seventeen files.") != std::string::npos; })) << BodyText();
 
-    // The toolbar's own buttons report through the header area and come back to nobody twice.
-    m_store.OnFrame([&] {
-        ::SendMessageA(Preview().m_header.m_hWnd, WM_COMMAND, MAKEWPARAM(ID_SAVE_ATTACHMENTS, BN_CLICKED),
-                       (LPARAM)Preview().m_toolbar.m_hWnd);
+    // The toolbar's Save Attachments button reports through the header area and opens the dialog.
+    CDialogResponder responder(m_store.m_ui.ThreadId(), [](HWND hDialog) {
+        return CDialogResponder::Press(hDialog, IDCANCEL);
     });
+    ::PostMessageA(Preview().m_header.m_hWnd, WM_COMMAND, MAKEWPARAM(ID_SAVE_ATTACHMENTS, BN_CLICKED),
+                   (LPARAM)Preview().m_toolbar.m_hWnd);
+    ASSERT_TRUE(responder.WaitForAnswered(1));
+    EXPECT_EQ("Save Attachments", responder.Answered()[0].strCaption);
 }
 
 TEST_F(DlgMessagePreviewTest, WithoutAttachmentsTheSaveButtonIsHiddenAndTheListButtonTakesTheWidth)
@@ -272,7 +279,8 @@ TEST_F(DlgMessagePreviewTest, TheAttachmentMenuExtractsAgainIntoANewFolderAndRem
     // The attachments above the separator and Save Attachments.
     EXPECT_EQ(4, nMenuItems);
 
-    // Choosing an item opens that file.
+    // Choosing an item opens that file; text files are opened without the warning here.
+    m_store.m_pRegistry->WriteProfileInt("Virus Warning", ".txt", 0);
     ::SendMessageA(Preview().m_hWnd, WM_COMMAND, ID_ATTACH_1, 0);
     CSeamRecorder::Call call;
     ASSERT_TRUE(seams.WaitForCall("ShellExecuteFile", 20000, &call));
