@@ -81,6 +81,15 @@ std::string SqlText(const std::string& text)
     return quoted;
 }
 
+std::string CopiesFolder()
+{
+    char szTemp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, szTemp);
+    const std::string strCopies = std::string(szTemp) + "preview-bench";
+    ::CreateDirectoryA(strCopies.c_str(), nullptr);
+    return strCopies;
+}
+
 double Milliseconds(std::chrono::steady_clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -149,10 +158,7 @@ int main()
         }
         CDownloadSink sink;
         store.OnFrame([&] { sink.DispEventAdvise(right.m_preview.m_body.m_spBrowser); });
-        char szTemp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, szTemp);
-        const std::string strCopies = std::string(szTemp) + "preview-bench";
-        ::CreateDirectoryA(strCopies.c_str(), nullptr);
+        const std::string strCopies = CopiesFolder();
 
         for (int i = 0; i < kMessages; i++)
         {
@@ -169,17 +175,18 @@ int main()
             // The view file as the preview showed it, kept for the view alone.
             CComBSTR bstrUrl;
             store.OnFrame([&] { right.m_preview.m_body.m_spBrowser->get_LocationURL(&bstrUrl); });
-            if (bstrUrl != nullptr)
-            {
-                std::wstring url(bstrUrl);
-                std::string strCopy = strCopies + "\\view" + std::to_string(i) + ".htm";
-                if (::CopyFileW(url.c_str(), std::wstring(strCopy.begin(), strCopy.end()).c_str(), FALSE))
-                    views.push_back(strCopy);
-            }
+            std::wstring url(bstrUrl != nullptr ? (const wchar_t*)bstrUrl : L"about:blank");
+            std::string strCopy = strCopies + "\\view" + std::to_string(i) + ".htm";
+            // A message without a body shows an empty page, which the view alone shows too.
+            if (::CopyFileW(url.c_str(), std::wstring(strCopy.begin(), strCopy.end()).c_str(), FALSE))
+                views.push_back(strCopy);
+            else
+                views.push_back(std::string(url.begin(), url.end()));
         }
         store.OnFrame([&] { sink.DispEventUnadvise(right.m_preview.m_body.m_spBrowser); });
     }
 
+    const std::string strCopies = CopiesFolder();
     CHtmlView::RegisterClass();
     HWND hHost = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 860, 400, nullptr, nullptr,
                                    nullptr, nullptr);
@@ -199,7 +206,8 @@ int main()
             pBrowser->Navigate(bstrPath, nullptr, nullptr, nullptr, nullptr);
             PumpUntil(sink.m_hDone);
             alone += Milliseconds(std::chrono::steady_clock::now() - start);
-            ::DeleteFileA(strView.c_str());
+            if (strView.find(strCopies) == 0)
+                ::DeleteFileA(strView.c_str());
         }
         sink.DispEventUnadvise(pBrowser);
     }
