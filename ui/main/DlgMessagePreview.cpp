@@ -143,6 +143,16 @@ LRESULT CDlgMessagePreview::OnViewMessageBody(WORD, WORD, HWND, BOOL&)
         m_body.SendMessage(WM_COMMAND, wParam, lParam);
     if (lParam != 0)
         ShowMessage(reinterpret_cast<CEmailsImpl<>*>(lParam));
+    else
+    {
+        // No message (another folder is being filled): the header goes blank with the body.
+        m_nEmailsID = 0;
+        m_toolbar.ShowSaveButton(false);
+        m_header.m_pane.SetHeader("", "", "", "", "", 0);
+        RECT rc;
+        m_header.GetClientRect(&rc);
+        LayOutToolbar(rc.right);
+    }
     return 1;
 }
 

@@ -177,6 +177,15 @@ TEST_F(DlgMessagePreviewTest, ASelectedRowShowsItsHeaderAndBody)
     EXPECT_TRUE(bSaveVisible);
     SaveWindowScreenshot(m_store.m_pFrame->m_hWnd, "main-window-preview-html-attachments");
 
+    // Changing folders leaves no message's header behind.
+    m_store.OnFrame([&] {
+        m_store.Send(WM_COMMAND, ID_VIEW_MESSAGE_BODY, 0);
+        strFrom = Preview().m_header.m_pane.m_strFrom;
+        bSaveVisible = Preview().m_toolbar.IsSaveButtonVisible();
+    });
+    EXPECT_TRUE(strFrom.IsEmpty());
+    EXPECT_FALSE(bSaveVisible);
+
     // Another row replaces header and body.
     SelectRow("Plain");
     ASSERT_TRUE(WaitFor([&] { return BodyText().find("No files here.") != std::string::npos; })) << BodyText();
