@@ -37,6 +37,13 @@ int AnswerYes(const char* pszText, const char*, UINT nStyle, HWND)
     return (nStyle & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
 }
 
+int AnswerNo(const char* pszText, const char*, UINT nStyle, HWND)
+{
+    std::lock_guard<std::mutex> guard(s_lock);
+    s_boxes.push_back(pszText);
+    return (nStyle & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+}
+
 std::string MimeMessage(const char* pszFrom, const char* pszTo, const char* pszCc, const char* pszSubject,
                         const char* pszHtml, int nAttachments)
 {
@@ -75,6 +82,9 @@ class DlgMessagePreviewTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The fill selects its last row, which may be the one that cannot be shown: nothing may wait for a
+        // click unless a test asks.
+        m_pfnOldHook = SetAppMessageBoxHook(AnswerNo);
         const char* pszReport = "<html><body><h2>Quarterly report</h2><p>Figures <b>attached</b>.</p></body></html>";
         Add("Report", MimeMessage("Ann Lee <ann@example.org>", "Bo <bo@example.org>", "Cy <cy@example.org>",
                                   "Report", pszReport, 2), 0x01, 0);
@@ -86,7 +96,11 @@ protected:
                                   "<p>Unknown encoding.</p>", 0), 0, 22);
     }
 
-    void TearDown() override { m_store.Stop(); }
+    void TearDown() override
+    {
+        m_store.Stop();
+        SetAppMessageBoxHook(m_pfnOldHook);
+    }
 
     void Add(const char* pszSubject, const std::string& strMessage, LONG nFlags, int nEncode)
     {
@@ -151,6 +165,7 @@ protected:
     }
 
     CMainFrameFixture m_store;
+    AppMessageBoxHook m_pfnOldHook = nullptr;
 };
 
 TEST_F(DlgMessagePreviewTest, ASelectedRowShowsItsHeaderAndBody)
@@ -204,13 +219,13 @@ TEST_F(DlgMessagePreviewTest, TheFramePassesAMessageToShowOnToThePreview)
     CEmailsImpl<> message(&m_store.Local());
     CString strFrom;
     s_boxes.clear();
-    AppMessageBoxHook pfnOldHook = SetAppMessageBoxHook(AnswerYes);
+    SetAppMessageBoxHook(AnswerYes);
     m_store.OnFrame([&] {
         message.SelectByID(nID, m_store.m_pFrame->m_hWnd);
         m_store.Send(WM_COMMAND, ID_VIEW_MESSAGE_BODY, (LPARAM)&message);
         strFrom = Preview().m_header.m_pane.m_strFrom;
     });
-    SetAppMessageBoxHook(pfnOldHook);
+    SetAppMessageBoxHook(AnswerNo);
     EXPECT_EQ(std::vector<std::string>(), s_boxes);
     EXPECT_EQ(CString("Gus <gus@example.org>"), strFrom);
     ASSERT_TRUE(WaitFor([&] { return BodyText().find("Seventeen files.") != std::string::npos; })) << BodyText();
@@ -237,11 +252,13 @@ TEST_F(DlgMessagePreviewTest, WithoutAttachmentsTheSaveButtonIsHiddenAndTheListB
     {
         SelectRow(c.pszSubject);
         bool bSave = !c.bSave;
+        CString strSubject;
         int nListWidth = 0, nHeaderWidth = 0, nSaveRight = 0;
         ASSERT_TRUE(WaitFor([&] {
             m_store.OnFrame([&] {
                 CAttachmentToolbar& toolbar = Preview().m_toolbar;
                 bSave = toolbar.IsSaveButtonVisible();
+                strSubject = Preview().m_header.m_pane.m_strSubject;
                 RECT rcList = toolbar.ButtonRect(ID_ATTACHMENT_LIST);
                 nListWidth = rcList.right - rcList.left;
                 nSaveRight = toolbar.ButtonRect(ID_SAVE_ATTACHMENTS).right;
@@ -249,7 +266,7 @@ TEST_F(DlgMessagePreviewTest, WithoutAttachmentsTheSaveButtonIsHiddenAndTheListB
                 Preview().m_header.GetClientRect(&rcHeader);
                 nHeaderWidth = rcHeader.right;
             });
-            return bSave == c.bSave;
+            return bSave == c.bSave && strSubject == c.pszSubject;
         })) << c.pszSubject;
         if (c.bSave)
         {
@@ -343,9 +360,9 @@ TEST_F(DlgMessagePreviewTest, AMessageThatCannotBeShownOffersTheErrorReport)
 {
     StartWithInbox();
     s_boxes.clear();
-    AppMessageBoxHook pfnOldHook = SetAppMessageBoxHook(AnswerYes);
+    SetAppMessageBoxHook(AnswerYes);
     SelectRow("Broken");
-    SetAppMessageBoxHook(pfnOldHook);
+    SetAppMessageBoxHook(AnswerNo);
     CRecordingThread::Command command = {};
     ASSERT_TRUE(m_store.m_manager.WaitForCommand(32782, 20000, &command));
     EXPECT_EQ((LPARAM)-2, command.lParam);
@@ -366,7 +383,7 @@ TEST_F(DlgMessagePreviewTest, TheAttachmentMenuOfAMessageGoneFromTheStoreShowsTh
     ASSERT_TRUE(WaitFor([&] { return BodyText().find("Quarterly report") != std::string::npos; }));
     Execute(m_store.Local(), "DELETE FROM Emails WHERE Subject = 'Report'");
     s_boxes.clear();
-    AppMessageBoxHook pfnOldHook = SetAppMessageBoxHook(AnswerYes);
+    SetAppMessageBoxHook(AnswerYes);
     m_store.OnFrame([&] {
         NMTOOLBARA notify = {};
         notify.hdr.hwndFrom = Preview().m_toolbar.m_hWnd;
@@ -375,7 +392,7 @@ TEST_F(DlgMessagePreviewTest, TheAttachmentMenuOfAMessageGoneFromTheStoreShowsTh
         notify.iItem = ID_SAVE_ATTACHMENTS;
         ::SendMessageA(Preview().m_header.m_hWnd, WM_NOTIFY, notify.hdr.idFrom, (LPARAM)&notify);
     });
-    SetAppMessageBoxHook(pfnOldHook);
+    SetAppMessageBoxHook(AnswerNo);
     ASSERT_EQ(1u, s_boxes.size());
     EXPECT_EQ(0u, s_boxes[0].find("ERROR: Message is not found")) << s_boxes[0];
 }
