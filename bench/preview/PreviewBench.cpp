@@ -151,7 +151,11 @@ int main()
         for (int n = 0; n < 2000; n++)
         {
             bool bReady = false;
-            store.OnFrame([&] { bReady = !right.m_list.m_list.IsFilling() && right.m_list.m_list.GetRowCount() == kMessages; });
+            store.OnFrame([&] {
+                MSG msg;
+                bReady = !right.m_list.m_list.IsFilling() && right.m_list.m_list.GetRowCount() == kMessages &&
+                         !::PeekMessageA(&msg, right.m_list.m_list.m_hWnd, 0, 0, PM_NOREMOVE);
+            });
             if (bReady)
                 break;
             ::Sleep(10);

@@ -120,10 +120,18 @@ protected:
         ASSERT_NE(nullptr, m_store.Start());
         ASSERT_TRUE(m_store.Select(m_store.m_nAlpha));
         ASSERT_TRUE(m_store.Select(m_store.m_nInbox));
+        // Each folder change posts a fill request, and a request that finds a fill running posts itself
+        // again: the list is settled once it is idle with nothing more in its queue, twice running.
+        int nSettled = 0;
         ASSERT_TRUE(WaitFor([&] {
             bool bReady = false;
-            m_store.OnFrame([&] { bReady = !List().IsFilling() && List().GetRowCount() == 4; });
-            return bReady;
+            m_store.OnFrame([&] {
+                MSG msg;
+                bReady = !List().IsFilling() && List().GetRowCount() == 4 &&
+                         !::PeekMessageA(&msg, List().m_hWnd, 0, 0, PM_NOREMOVE);
+            });
+            nSettled = bReady ? nSettled + 1 : 0;
+            return nSettled >= 2;
         }));
     }
 
