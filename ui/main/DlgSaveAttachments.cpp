@@ -9,6 +9,7 @@
 #include "ui/main/DlgVirusWarning.h"
 
 char CDlgSaveAttachments::s_szLastFolder[MAX_PATH] = "";
+CDlgSaveAttachments::FolderBrowser CDlgSaveAttachments::s_pfnBrowseForFolder = CDlgSaveAttachments::SystemBrowseForFolder;
 
 namespace
 {
@@ -45,7 +46,7 @@ INT_PTR CDlgSaveAttachments::Run(CEmailsImpl<>* pMessage, HWND hWndParent)
     return dialog.DoModal(::GetActiveWindow());
 }
 
-bool CDlgSaveAttachments::BrowseForFolder(HWND hWndOwner, const char* pszStart, CString& strFolder)
+bool CDlgSaveAttachments::SystemBrowseForFolder(HWND hWndOwner, const char* pszStart, CString& strFolder)
 {
     CString strTitle = LoadText(IDS_SELECT_SAVE_FOLDER);
     char szDisplay[MAX_PATH] = "";

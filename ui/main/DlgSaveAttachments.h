@@ -49,8 +49,15 @@ public:
     // Runs the dialog modally over the active window: IDOK when files were copied, else IDCANCEL.
     static INT_PTR Run(CEmailsImpl<>* pMessage, HWND hWndParent);
 
-    // The system's folder browser (file-system folders only) starting at pszStart; false on Cancel.
-    static bool BrowseForFolder(HWND hWndOwner, const char* pszStart, CString& strFolder);
+    // The folder browser (file-system folders only) starting at pszStart; false on Cancel.
+    static bool BrowseForFolder(HWND hWndOwner, const char* pszStart, CString& strFolder)
+    {
+        return s_pfnBrowseForFolder(hWndOwner, pszStart, strFolder);
+    }
+    // The system's folder browser; tests put one of their own in its place.
+    static bool SystemBrowseForFolder(HWND hWndOwner, const char* pszStart, CString& strFolder);
+    typedef bool (*FolderBrowser)(HWND hWndOwner, const char* pszStart, CString& strFolder);
+    static FolderBrowser s_pfnBrowseForFolder;
 
     // The folder last saved into, for the whole process.
     static char s_szLastFolder[MAX_PATH];

@@ -85,8 +85,9 @@ LRESULT CDlgVirusWarning::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetDlgItemText(IDC_VIRUS_FILE_NAME, m_strFileName);
     CheckRadioButton(IDC_VIRUS_OPEN_IT, IDC_VIRUS_SAVE_IT, IDC_VIRUS_OPEN_IT);
     CheckDlgButton(IDC_VIRUS_ALWAYS_ASK, BST_CHECKED);
-    HWND hIcon = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, 7, 7, 0, 0, m_hWnd, NULL,
-                                   NULL, NULL);
+    HWND hIcon = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, 10, 10,
+                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), m_hWnd, NULL, NULL,
+                                   NULL);
     ::SendMessageA(hIcon, STM_SETICON, (WPARAM)::LoadIcon(NULL, IDI_HAND), 0);
     CenterWindow(GetParent());
     return TRUE;
