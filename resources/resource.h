@@ -167,7 +167,6 @@
 #define IDS_HEADER_INDIVIDUALLY_TO 486
 #define IDD_PREVIEW_HEADER 3120
 #define IDC_PRINT_VIEW 3121
-#define IDC_PREVIEW_BODY_VIEW 3122
 // Message body view, web browser host and attachments
 #define IDS_ATTACHMENT_SIZE 139
 #define IDD_VIRUS_WARNING 124
