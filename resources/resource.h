@@ -156,17 +156,25 @@
 #define IDD_MESSAGE_DETAILS 260
 #define IDC_DETAILS_HEADER 1015
 #define IDC_MESSAGE_SOURCE_BUTTON 1130
-// Message windows
+// Header labels of the message windows and the preview pane
 #define IDS_HEADER_FROM 143
 #define IDS_HEADER_TO 144
 #define IDS_HEADER_SUBJECT 145
 #define IDS_HEADER_CC 221
+// Message windows
 #define IDS_HEADER_ATTACH 237
 #define IDS_HEADER_DATE 238
 #define IDS_SAVE_ATTACHMENT_FOLDER 239
 #define IDD_MESSAGE_VIEW 261
 #define IDR_MESSAGE_FRAME 262
 #define IDC_MESSAGE_ATTACHMENTS 1127
+// Preview pane, its header and attachment menu, and printing
+#define IDD_PRINT 118
+#define IDS_DHTML_EDIT_MISSING 266
+#define IDR_ATTACHMENTS_MENU 273
+#define IDS_HEADER_INDIVIDUALLY_TO 486
+#define IDD_PREVIEW_HEADER 3120
+#define IDC_PRINT_VIEW 3121
 // Message body view, web browser host and attachments
 #define IDS_ATTACHMENT_SIZE 139
 #define IDD_VIRUS_WARNING 124

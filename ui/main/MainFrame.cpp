@@ -318,6 +318,9 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         UISetCheck(LOWORD(wParam) == ID_IS_VISIBLE_CONTACTS ? ID_VIEW_CONTACTS : ID_VIEW_FOLDERS, (int)lParam);
         UIUpdateMenuBar();
         return 0;
+    case ID_VIEW_MESSAGE_BODY:
+        // A message to show in the preview, from the message list or from the body view itself.
+        return m_client.m_container.m_right.m_preview.SendMessage(WM_COMMAND, wParam, lParam);
     case ID_VIEW_CONTACTS:
         m_client.SendMessage(WM_COMMAND, ID_IS_VISIBLE_CONTACTS, 0);
         return 0;

@@ -178,9 +178,7 @@ public:
             return 1;
         }
         case ID_PRINT:
-            if (!m_dlgPrint.IsWindow())
-                m_dlgPrint.Create(this->m_hWnd);
-            m_dlgPrint.AddFile(reinterpret_cast<const char*>(lParam));
+            m_dlgPrint.Print(this->m_hWnd, reinterpret_cast<const char*>(lParam));
             return 1;
         case ID_EMAIL_TRACE:
             EmailTraceFile(m_pRegistry);

@@ -1148,6 +1148,10 @@ LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
         const UINT nSelected = ListView_GetSelectedCount(m_list.m_hWnd);
         HWND hFrame = GetTopLevelParent();
         ::SendMessageA(hFrame, LetrovaEnable, ID_FILE_PRINT_MESSAGE, nSelected > 0);
+        const NMLISTVIEW* pChange = reinterpret_cast<NMLISTVIEW*>(lParam);
+        const bool bSelectionChanged = ((pChange->uNewState ^ pChange->uOldState) & LVIS_SELECTED) != 0;
+        if (nSelected == 1 && bSelectionChanged && !m_list.IsFilling())
+            ShowSelectedInPreview(hFrame);
         break;
     }
     default:
@@ -1156,6 +1160,25 @@ LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
     }
     ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
     return lResult;
+}
+
+void CDlgMessagesList::ShowSelectedInPreview(HWND hFrame)
+{
+    std::vector<int> rows = m_list.SelectedRows();
+    if (rows.size() != 1)
+        return;
+    CEmailsImpl<>* pTable = FrameEmailsTable(hFrame);
+    try
+    {
+        if (pTable == NULL || !pTable->OpenByKey(m_list.Row(rows[0]).nEmailsID, TRUE, hFrame))
+            throw "ERROR: Message is not found";
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CDlgMessagesList::OnItemChanged()\r\nUnhandled exception!!!\r\n");
+        return;
+    }
+    ::SendMessageA(GetParent(), WM_COMMAND, ID_VIEW_MESSAGE_BODY, (LPARAM)pTable);
 }
 
 LRESULT CDlgMessagesList::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

@@ -156,6 +156,8 @@ public:
     LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
+    // Re-reads the one selected message into the frame's store and hands it to the preview.
+    void ShowSelectedInPreview(HWND hFrame);
 
     CListViewCtrlMessages m_list;
     // Extra column types before the list is initialised (the find window's Folder column).

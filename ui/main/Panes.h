@@ -8,10 +8,10 @@
 
 #include "foundation/WindowMessages.h"
 #include "resources/resource.h"
+#include "ui/main/DlgMessagePreview.h"
 #include "ui/main/FoldersPane.h"
 #include "ui/main/MessagesList.h"
 #include "ui/main/MainCommands.h"
-#include "ui/main/PaneStandIns.h"
 #include "ui/main/PaneTitle.h"
 #include "ui/main/SplitterBar.h"
 
@@ -118,7 +118,7 @@ public:
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
 
     CDlgMessagesList m_list;
-    CPreviewPane m_preview;
+    CDlgMessagePreview m_preview;
     CSplitterBar m_bar;
 };
 
