@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "MainFrameFixture.h"
@@ -330,4 +331,110 @@ TEST_F(FolderTreeTest, CreateAndRenameFolderDialogs)
         EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hDlg); }));
     }
     EXPECT_EQ(m_store.TableFolders(), m_store.TreeFolders());
+}
+
+namespace
+{
+// The children of an item as their texts.
+std::vector<std::string> ChildTexts(CMyTreeViewCtrl& tree, HTREEITEM hItem)
+{
+    std::vector<std::string> texts;
+    for (HTREEITEM hChild = tree.GetChildItem(hItem); hChild != NULL; hChild = tree.GetNextSiblingItem(hChild))
+    {
+        CString strText;
+        tree.GetItemText(hChild, strText);
+        texts.push_back((const char*)strText);
+    }
+    return texts;
+}
+
+HTREEITEM ChildNamed(CMyTreeViewCtrl& tree, HTREEITEM hItem, const char* pszText)
+{
+    for (HTREEITEM hChild = tree.GetChildItem(hItem); hChild != NULL; hChild = tree.GetNextSiblingItem(hChild))
+    {
+        CString strText;
+        tree.GetItemText(hChild, strText);
+        if (strText == pszText)
+            return hChild;
+    }
+    return NULL;
+}
+} // namespace
+
+TEST_F(FolderTreeTest, ContactsBranchShowsCompaniesTheirContactsAndEachContactsFoldersOnce)
+{
+    CSession& orb = m_store.m_pDatabase->m_Orb.m_session;
+    CContactNameTable schema(&orb);
+    schema.EnsureSchema(NULL);
+    const char* sites[] = {"Acme", "O''Brien Ltd"};
+    for (const char* pszSite : sites)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Site (COMPANY, POSTCODE) VALUES ('%s', '1')", pszSite);
+        ASSERT_TRUE(Execute(orb, strSQL));
+    }
+    LONG nAcme = QueryLong(orb, "SELECT SiteID FROM Site WHERE COMPANY = 'Acme'");
+    LONG nObrien = QueryLong(orb, "SELECT SiteID FROM Site WHERE COMPANY = 'O''Brien Ltd'");
+    struct Contact
+    {
+        LONG nSite;
+        const char *pszFirst, *pszSurname, *pszEmail;
+    } contacts[] = {{nAcme, "Ann", "Archer", "ann@acme.example"},
+                    {nObrien, "Cy", "O''Brien", "cy@obrien.example"},
+                    {nAcme, "Bob", "Baker", "bob@acme.example"}};
+    for (const Contact& c : contacts)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) VALUES (%ld, '%s', '%s', '%s')",
+                      (long)c.nSite, c.pszFirst, c.pszSurname, c.pszEmail);
+        ASSERT_TRUE(Execute(orb, strSQL));
+    }
+    LONG nCompanies = QueryLong(m_store.Local(), "SELECT ID FROM Folders WHERE Type = 10");
+
+    m_store.OnFrame([&]() {
+        CFoldersPane& pane = m_store.m_pFrame->m_client.m_container.m_left.m_folders;
+        CMyTreeViewCtrl& tree = pane.m_tree;
+        // Expanding by hand notifies every time; the control notifies a program's expansion only once.
+        auto expand = [&](HTREEITEM hItem) {
+            NMTREEVIEWA notify = {};
+            notify.hdr.hwndFrom = tree.m_hWnd;
+            notify.hdr.idFrom = IDC_FOLDER_TREE;
+            notify.hdr.code = TVN_ITEMEXPANDINGA;
+            notify.action = TVE_EXPAND;
+            notify.itemNew.hItem = hItem;
+            ::SendMessageA(pane.m_hWnd, WM_NOTIFY, IDC_FOLDER_TREE, (LPARAM)&notify);
+        };
+        HTREEITEM hCompanies = tree.FindFolder(nCompanies);
+        ASSERT_NE(nullptr, hCompanies);
+        tree.Expand(hCompanies, TVE_EXPAND);
+        expand(hCompanies);
+        EXPECT_EQ((std::vector<std::string>{"Acme", "O'Brien Ltd"}), ChildTexts(tree, hCompanies));
+
+        HTREEITEM hObrien = ChildNamed(tree, hCompanies, "O'Brien Ltd");
+        ASSERT_NE(nullptr, hObrien);
+        expand(hObrien);
+        expand(hObrien);
+        EXPECT_EQ((std::vector<std::string>{"\"Cy O'Brien\" <cy@obrien.example>"}), ChildTexts(tree, hObrien));
+        HTREEITEM hAcme = ChildNamed(tree, hCompanies, "Acme");
+        expand(hAcme);
+        EXPECT_EQ(2u, ChildTexts(tree, hAcme).size());
+
+        HTREEITEM hContact = tree.GetChildItem(hObrien);
+        expand(hContact);
+        expand(hContact);
+        EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox", "Sent Items", "Deleted Items", "Drafts"}),
+                  ChildTexts(tree, hContact));
+        // The branch's nodes are no folders: nothing is moved or deleted there, and no message may land there.
+        CFolderItemData* pData = tree.ItemData(tree.GetChildItem(hContact));
+        ASSERT_NE(nullptr, pData);
+        EXPECT_EQ(0, pData->folder.m_ID);
+        EXPECT_EQ(FOLDER_INBOX, pData->folder.m_Type);
+        EXPECT_EQ(12, tree.ItemData(hContact)->folder.m_Type);
+        EXPECT_EQ(11, tree.ItemData(hObrien)->folder.m_Type);
+    });
+    // The tree still holds every Folders row once.
+    std::vector<std::string> tree = m_store.TreeFolders();
+    std::vector<std::string> table = m_store.TableFolders();
+    for (const std::string& strFolder : table)
+        EXPECT_EQ(1, std::count(tree.begin(), tree.end(), strFolder)) << strFolder;
 }
