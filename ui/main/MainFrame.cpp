@@ -219,6 +219,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
         UIEnable(nID, FALSE);
     CString strReason;
     UIEnable(ID_IMPORT_OUTLOOK_EXPRESS, FindOutlookExpressStore(NULL, strReason));
+    RefreshAssociationItems();
 
     RegisterWithLoop();
 
@@ -471,6 +472,7 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
     case ID_ASSOCIATE:
         if (CMainDialogs::Associate())
             AppMessageBoxId(IDS_ASSOCIATED, MB_ICONINFORMATION, m_hWnd);
+        RefreshAssociationItems();
         return 0;
     case ID_RESTORE_ASSOCIATE:
     {
@@ -481,6 +483,7 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
             strText.Format(AtlLoadString(IDS_ASSOCIATION_RESTORED), (const char*)strHandler);
             AppMessageBox(strText, MB_ICONINFORMATION, m_hWnd);
         }
+        RefreshAssociationItems();
         return 0;
     }
     case ID_EDIT_DELETE:
@@ -589,6 +592,13 @@ void CMainFrame::RunOptions()
     if (bWasOn)
         KillTimer(kNewMailTimer);
     m_nTimer = SetTimer(kNewMailTimer, nInterval);
+}
+
+void CMainFrame::RefreshAssociationItems()
+{
+    bool bRegistered = CMainDialogs::IsDocumentTypeRegistered();
+    UIEnable(ID_RESTORE_ASSOCIATE, bRegistered && CMainDialogs::HasOldFileTypeId(m_pRegistry));
+    UIEnable(ID_ASSOCIATE, !bRegistered && !CMainDialogs::ExecutablePath().IsEmpty());
 }
 
 void CMainFrame::SendReceiveForAccount()

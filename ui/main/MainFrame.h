@@ -113,6 +113,10 @@ public:
     // it when the list shows another.
     void AddReceivedMessage(LONG nEmailID);
 
+    // Restore Old Associate while message files open with this program and the old handler is saved;
+    // Associate while they do not and the program's path is known.
+    void RefreshAssociationItems();
+
     void SendReceiveForAccount();
     // The options sheet, then the new-mail timer as the options now say.
     void RunOptions();

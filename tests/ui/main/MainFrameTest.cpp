@@ -461,3 +461,87 @@ TEST_F(MainFrameTest, EditQuestionsAnswerForRichEditsAndTheMessageList)
         ::DestroyWindow(hPlain);
     });
 }
+
+namespace
+{
+bool s_bRegistered = false, s_bOldSaved = false, s_bAssociates = false;
+CString s_strExe;
+bool Registered()
+{
+    return s_bRegistered;
+}
+bool OldSaved(CRegistry*)
+{
+    return s_bOldSaved;
+}
+CString Exe()
+{
+    return s_strExe;
+}
+bool AssociateNow()
+{
+    s_bRegistered = s_bOldSaved = true;
+    return true;
+}
+} // namespace
+
+TEST_F(MainFrameTest, AssociationItemsFollowTheRegistrationTheSavedHandlerAndTheProgramPath)
+{
+    struct CRestore
+    {
+        decltype(CMainDialogs::IsDocumentTypeRegistered) pfnRegistered = CMainDialogs::IsDocumentTypeRegistered;
+        decltype(CMainDialogs::HasOldFileTypeId) pfnSaved = CMainDialogs::HasOldFileTypeId;
+        decltype(CMainDialogs::ExecutablePath) pfnExe = CMainDialogs::ExecutablePath;
+        decltype(CMainDialogs::Associate) pfnAssociate = CMainDialogs::Associate;
+        ~CRestore()
+        {
+            CMainDialogs::IsDocumentTypeRegistered = pfnRegistered;
+            CMainDialogs::HasOldFileTypeId = pfnSaved;
+            CMainDialogs::ExecutablePath = pfnExe;
+            CMainDialogs::Associate = pfnAssociate;
+        }
+    } restore;
+    CMainDialogs::IsDocumentTypeRegistered = Registered;
+    CMainDialogs::HasOldFileTypeId = OldSaved;
+    CMainDialogs::ExecutablePath = Exe;
+    CMainDialogs::Associate = AssociateNow;
+    s_bRegistered = s_bOldSaved = false;
+    s_strExe = "C:\\Vorn\\Vedura.exe";
+    ASSERT_NE(nullptr, m_store.Start());
+    struct Case
+    {
+        bool bRegistered, bOldSaved;
+        const char* pszExe;
+        bool bAssociate, bRestore;
+    } cases[] = {{false, false, "C:\\Vorn\\Vedura.exe", true, false},
+                 {false, false, "", false, false},
+                 {false, true, "C:\\Vorn\\Vedura.exe", true, false},
+                 {true, false, "C:\\Vorn\\Vedura.exe", false, false},
+                 {true, true, "", false, true}};
+    for (const Case& c : cases)
+    {
+        s_bRegistered = c.bRegistered;
+        s_bOldSaved = c.bOldSaved;
+        s_strExe = c.pszExe;
+        m_store.OnFrame([&]() {
+            m_store.m_pFrame->RefreshAssociationItems();
+            EXPECT_EQ(c.bAssociate, !(m_store.m_pFrame->UIGetState(ID_ASSOCIATE) & UPDUI_DISABLED))
+                << c.bRegistered << c.bOldSaved << c.pszExe;
+            EXPECT_EQ(c.bRestore, !(m_store.m_pFrame->UIGetState(ID_RESTORE_ASSOCIATE) & UPDUI_DISABLED))
+                << c.bRegistered << c.bOldSaved << c.pszExe;
+        });
+    }
+
+    // Associating says so and turns the items round.
+    s_bRegistered = s_bOldSaved = false;
+    s_strExe = "C:\\Vorn\\Vedura.exe";
+    m_store.OnFrame([&]() { m_store.m_pFrame->RefreshAssociationItems(); });
+    size_t nBoxes = m_store.m_user.m_boxes.size();
+    m_store.Send(WM_COMMAND, ID_ASSOCIATE);
+    ASSERT_EQ(nBoxes + 1, m_store.m_user.m_boxes.size());
+    EXPECT_EQ("Successful associating.", m_store.m_user.m_boxes.back());
+    m_store.OnFrame([&]() {
+        EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_ASSOCIATE) & UPDUI_DISABLED);
+        EXPECT_FALSE(m_store.m_pFrame->UIGetState(ID_RESTORE_ASSOCIATE) & UPDUI_DISABLED);
+    });
+}
