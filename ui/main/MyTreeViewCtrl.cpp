@@ -316,14 +316,60 @@ LRESULT CMyTreeViewCtrl::OnDeleteFolder(WORD, WORD, HWND, BOOL&)
 
 LRESULT CMyTreeViewCtrl::OnImapList(WORD, WORD, HWND, BOOL&)
 {
-    CFolderItemData* pData = SelectedData();
-    if (pData == NULL || m_pFolders == NULL)
+    HTREEITEM hSelected = GetSelectedItem();
+    if (hSelected == NULL || m_pFolders == NULL)
         return 0;
-    LONG nFolderID = pData->folder.m_ID;
-    if (m_pFolders->LoadFolder(nFolderID, m_hWndOwner))
-        m_pFolders->WalkImapFolders(m_hWndOwner);
-    Fill(nFolderID);
+    CFolderItemData* pRoot = NULL;
+    for (HTREEITEM hItem = hSelected; hItem != NULL && pRoot == NULL; hItem = GetParentItem(hItem))
+    {
+        CFolderItemData* pData = ItemData(hItem);
+        if (pData != NULL && pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+            pRoot = pData;
+    }
+    if (pRoot == NULL || pRoot->pClient == NULL)
+        return 0;
+    // Without a complete listing no mark says anything: every folder would count as gone from the server.
+    if (!pRoot->pClient->ListFolders())
+        return 0;
+    try
+    {
+        RemoveUnlistedFolders(hSelected);
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException; // the failing step has shown it
+    }
+    catch (const char* pszText)
+    {
+        ShowError(pszText);
+    }
     return 0;
+}
+
+void CMyTreeViewCtrl::RemoveUnlistedFolders(HTREEITEM hParent)
+{
+    HTREEITEM hChild = GetChildItem(hParent);
+    while (hChild != NULL)
+    {
+        HTREEITEM hNext = GetNextSiblingItem(hChild);
+        RemoveUnlistedFolders(hChild);
+        CFolderItemData* pData = ItemData(hChild);
+        if (pData != NULL && (pData->folder.m_Type == FOLDER_IMAP_FIRST || pData->folder.m_Type == FOLDER_IMAP_LAST))
+        {
+            if (pData->bListed)
+            {
+                pData->bListed = false;
+            }
+            else
+            {
+                CFolders folder(m_pFolders->GetSession());
+                if (folder.LoadFolder(pData->folder.m_ID, m_hWndOwner))
+                    folder.DeleteFolder(m_hWndOwner, FALSE);
+                DeleteItem(hChild);
+            }
+        }
+        hChild = hNext;
+    }
 }
 
 CFolderItemData* CMyTreeViewCtrl::DropFolderAt(POINT pt)

@@ -85,6 +85,9 @@ public:
 private:
     // The folder under the point that a drop may go to: a row of the Folders table outside the contacts.
     CFolderItemData* DropFolderAt(POINT pt);
+    // Below hParent, children first: IMAP folders that the listing did not report go with their rows and
+    // messages; the reported ones lose their mark.
+    void RemoveUnlistedFolders(HTREEITEM hParent);
     // A child of hParent with this text, inserted last unless one exists; its node has no Folders row.
     void InsertBranchChild(HTREEITEM hParent, const CString& strText, LONG nType, int nImage, bool bChildren);
     void ShowError(const CString& strText);
