@@ -7,10 +7,12 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "MainFrameFixture.h"
 #include "app/LetrovaGlobals.h"
+#include "foundation/ErrorUtil.h"
 #include "foundation/WindowMessages.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
@@ -544,4 +546,38 @@ TEST_F(MainFrameTest, AssociationItemsFollowTheRegistrationTheSavedHandlerAndThe
         EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_ASSOCIATE) & UPDUI_DISABLED);
         EXPECT_FALSE(m_store.m_pFrame->UIGetState(ID_RESTORE_ASSOCIATE) & UPDUI_DISABLED);
     });
+}
+
+TEST(NewMailSoundTest, ResourceIsAShortPcmWave)
+{
+    HMODULE hModule = GetResourceModule();
+    HRSRC hResource = ::FindResourceA(hModule, "WAVE_SOUND_RINGIN", "WAVE");
+    ASSERT_NE(nullptr, hResource);
+    DWORD cbSize = ::SizeofResource(hModule, hResource);
+    const BYTE* pData = (const BYTE*)::LockResource(::LoadResource(hModule, hResource));
+    ASSERT_NE(nullptr, pData);
+    ASSERT_GT(cbSize, 44u);
+    auto dword = [&](size_t nAt) { return *(const DWORD*)(pData + nAt); };
+    auto word = [&](size_t nAt) { return *(const WORD*)(pData + nAt); };
+    EXPECT_EQ(0, memcmp(pData, "RIFF", 4));
+    EXPECT_EQ(cbSize - 8, dword(4));
+    EXPECT_EQ(0, memcmp(pData + 8, "WAVEfmt ", 8));
+    EXPECT_EQ(WAVE_FORMAT_PCM, word(20));
+    WORD nChannels = word(22), nBits = word(34);
+    DWORD nRate = dword(24);
+    EXPECT_EQ(nRate * nChannels * nBits / 8, dword(28));
+    size_t nAt = 20 + dword(16);
+    ASSERT_EQ(0, memcmp(pData + nAt, "data", 4));
+    DWORD cbData = dword(nAt + 4);
+    EXPECT_EQ(cbSize, nAt + 8 + cbData);
+    // Long enough to be heard, short enough not to be in the way.
+    double dSeconds = (double)cbData / (nRate * nChannels * nBits / 8);
+    EXPECT_GT(dSeconds, 0.1);
+    EXPECT_LT(dSeconds, 2.0);
+    // Not silence.
+    const short* pSamples = (const short*)(pData + nAt + 8);
+    short nPeak = 0;
+    for (DWORD i = 0; i < cbData / 2; i++)
+        nPeak = std::max<short>(nPeak, (short)std::abs(pSamples[i]));
+    EXPECT_GT(nPeak, 8000);
 }
