@@ -19,6 +19,7 @@ struct CFolderItemData
     CFoldersRecord folder;
     CAccountsRecord* pAccount = NULL;
     CImapFolderClient* pClient = NULL; // the account's IMAP client, made with the root item
+    bool bListed = false;              // reported by the server's folder list that runs now
 
     ~CFolderItemData()
     {

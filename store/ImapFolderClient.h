@@ -16,6 +16,10 @@ public:
     virtual void SelectFolder(LONG nFolderID, const char* pszPath, LONG nMessages) = 0;
     // A call of the component's own that brackets a delete (slot 13) or ends a delete or rename (slot 15).
     virtual void CallComponent(int nSlot) = 0;
+    // Lists the server's folders. The component reports each folder before the call returns, and the
+    // event handling marks the tree's nodes of the folders it reports. False when the listing failed; a
+    // client without a listing lists nothing.
+    virtual bool ListFolders() { return false; }
 };
 
 // Makes the client of an IMAP account (server, login, password and port from the record); NULL when it

@@ -77,8 +77,20 @@ static std::vector<uint8_t> EncodePng(int width, int height, const std::vector<u
     return png;
 }
 
+// A dialog is found by its caption while it still initialises, before it shows and paints its controls; a
+// capture then misses whatever is not painted yet. Waits until the window is shown and its thread has come
+// back to its message loop, where the redraw below is served at once.
+static void WaitUntilShown(HWND hWnd)
+{
+    for (int i = 0; i < 500 && !::IsWindowVisible(hWnd); i++)
+        ::Sleep(10);
+    DWORD_PTR dwResult = 0;
+    ::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &dwResult);
+}
+
 std::string SaveWindowScreenshot(HWND hWnd, const char* pszName)
 {
+    WaitUntilShown(hWnd);
     RECT rc;
     if (!::GetWindowRect(hWnd, &rc) || rc.right <= rc.left || rc.bottom <= rc.top)
         return "";

@@ -124,6 +124,21 @@ LRESULT CFoldersPane::OnKeyDown(int, LPNMHDR pnmh, BOOL&)
     return 0;
 }
 
+LRESULT CFoldersPane::OnItemExpanding(int, LPNMHDR pnmh, BOOL&)
+{
+    NMTREEVIEWA* pTree = reinterpret_cast<NMTREEVIEWA*>(pnmh);
+    if ((pTree->action & TVE_EXPAND) == 0)
+        return 0;
+    // The contacts live in the central database; without it, in the local one.
+    CDatabaseBase* pDatabase = NULL;
+    ::SendMessageA(m_hWndMain, LetrovaGetOrbDatabase, (WPARAM)&pDatabase, 0);
+    if (pDatabase == NULL || !pDatabase->IsOpen())
+        ::SendMessageA(m_hWndMain, LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
+    if (pDatabase != NULL)
+        m_tree.ExpandContactsBranch(pTree->itemNew.hItem, &pDatabase->m_session);
+    return 0;
+}
+
 LRESULT CFoldersPane::OnTitleNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
 {
     return m_title.OnNotify(reinterpret_cast<NMHDR*>(lParam), bHandled);

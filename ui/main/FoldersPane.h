@@ -26,6 +26,7 @@ public:
         NOTIFY_HANDLER(IDC_FOLDER_TREE, TVN_SELCHANGEDA, OnSelChanged)
         NOTIFY_HANDLER(IDC_FOLDER_TREE, TVN_DELETEITEMA, OnDeleteItem)
         NOTIFY_HANDLER(IDC_FOLDER_TREE, TVN_KEYDOWN, OnKeyDown)
+        NOTIFY_HANDLER(IDC_FOLDER_TREE, TVN_ITEMEXPANDINGA, OnItemExpanding)
         MESSAGE_HANDLER(WM_NOTIFY, OnTitleNotify)
         COMMAND_ID_HANDLER(IDOK, OnCloseDialog)
         COMMAND_ID_HANDLER(IDCANCEL, OnCloseDialog)
@@ -50,6 +51,7 @@ public:
     LRESULT OnSelChanged(int, LPNMHDR, BOOL&);
     LRESULT OnDeleteItem(int, LPNMHDR pnmh, BOOL&);
     LRESULT OnKeyDown(int, LPNMHDR pnmh, BOOL&);
+    LRESULT OnItemExpanding(int, LPNMHDR pnmh, BOOL&);
     LRESULT OnTitleNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCloseDialog(WORD, WORD wID, HWND, BOOL&);
     LRESULT OnViewFolders(WORD, WORD, HWND, BOOL&);

@@ -1,11 +1,14 @@
 // Stand-ins of what the main window opens from other parts of the program until those parts exist: the
 // options sheet, the accounts dialog, the message-rules sheet, the address-book import, the update check
-// and the shell association. Each is a replaceable function with the call the main window makes.
+// and the shell association. Each is a replaceable function with the call the main window makes; the
+// association's questions read the registry and the settings as the shell registration leaves them.
 #pragma once
 
 #include <windows.h>
 
 #include <atlstr.h>
+
+class CRegistry;
 
 struct CMainDialogs
 {
@@ -18,4 +21,10 @@ struct CMainDialogs
     static bool (*Associate)();
     // strHandler receives the handler the old values name.
     static bool (*RestoreAssociation)(CString& strHandler);
+
+    // What the association items are enabled by: whether message files open with this program, whether
+    // the handler they opened with before is saved, and the host program's path (empty when unknown).
+    static bool (*IsDocumentTypeRegistered)();
+    static bool (*HasOldFileTypeId)(CRegistry* pRegistry);
+    static CString (*ExecutablePath)();
 };

@@ -1,7 +1,9 @@
 // The main window.
 #include "ui/main/MainFrame.h"
 
+#include <exdisp.h>
 #include <mmsystem.h>
+#include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -20,7 +22,10 @@
 #include "store/CompactDatabase.h"
 #include "store/DatabaseBase.h"
 #include "store/Folders.h"
+#include "platform/wtl/atlhost.h"
+#include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainDialogStandIns.h"
+#include "ui/main/MessageRows.h"
 #include "ui/main/MessageFlagsNotice.h"
 
 #include "app/StandInFrame.h"
@@ -43,6 +48,19 @@ const char kFolderNotDetected[] = "ERROR: Message's folder was not detected!\r\n
 const char kCompactFailed[] = "Compact database failed.";
 // Played without waiting, and never the default sound when the resource is missing.
 const DWORD kNewMailSoundFlags = SND_RESOURCE | SND_ASYNC | SND_NODEFAULT;
+const WORD kIdDeleteMessageFromList = 33044;
+
+bool ClassNameBegins(HWND hWnd, const char* pszPrefix)
+{
+    char szClass[64] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    return _strnicmp(szClass, pszPrefix, strlen(pszPrefix)) == 0;
+}
+
+bool IsSelfOrInside(HWND hWnd, HWND hContainer)
+{
+    return hContainer != NULL && (hWnd == hContainer || ::IsChild(hContainer, hWnd));
+}
 
 HWND DefaultProgressWindow()
 {
@@ -178,6 +196,11 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     m_client.Create(m_hWnd, rcDefault, NULL, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                     WS_EX_CLIENTEDGE);
     m_hWndClient = m_client.m_hWnd;
+    // The folder tree selects its start folder before the message list exists: ask for that folder's list
+    // again now that the list is there.
+    CFoldersPane& folders = m_client.m_container.m_left.m_folders;
+    if (folders.m_hWnd != NULL && folders.m_tree.m_hWnd != NULL && folders.m_tree.GetSelectedItem() != NULL)
+        folders.SendMessage(WM_COMMAND, ID_UPDATE_MESSAGES_LIST, 0);
 
     UIAddToolBar(m_hWndMainToolBar);
     UIAddMenuBar(hWndCmdBar);
@@ -196,6 +219,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
         UIEnable(nID, FALSE);
     CString strReason;
     UIEnable(ID_IMPORT_OUTLOOK_EXPRESS, FindOutlookExpressStore(NULL, strReason));
+    RefreshAssociationItems();
 
     RegisterWithLoop();
 
@@ -392,6 +416,9 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
     case ID_ENABLE_SEND_RECEIVE_MENU_ITEMS:
         EnableSendReceiveItems((BOOL)lParam);
         return 0;
+    case ID_ADD_MESSAGE_TO_CONTROL:
+        AddReceivedMessage((LONG)lParam);
+        return 0;
     case ID_UPDATE:
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 1;
@@ -448,6 +475,7 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
     case ID_ASSOCIATE:
         if (CMainDialogs::Associate())
             AppMessageBoxId(IDS_ASSOCIATED, MB_ICONINFORMATION, m_hWnd);
+        RefreshAssociationItems();
         return 0;
     case ID_RESTORE_ASSOCIATE:
     {
@@ -458,6 +486,7 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
             strText.Format(AtlLoadString(IDS_ASSOCIATION_RESTORED), (const char*)strHandler);
             AppMessageBox(strText, MB_ICONINFORMATION, m_hWnd);
         }
+        RefreshAssociationItems();
         return 0;
     }
     case ID_EDIT_DELETE:
@@ -566,6 +595,13 @@ void CMainFrame::RunOptions()
     if (bWasOn)
         KillTimer(kNewMailTimer);
     m_nTimer = SetTimer(kNewMailTimer, nInterval);
+}
+
+void CMainFrame::RefreshAssociationItems()
+{
+    bool bRegistered = CMainDialogs::IsDocumentTypeRegistered();
+    UIEnable(ID_RESTORE_ASSOCIATE, bRegistered && CMainDialogs::HasOldFileTypeId(m_pRegistry));
+    UIEnable(ID_ASSOCIATE, !bRegistered && !CMainDialogs::ExecutablePath().IsEmpty());
 }
 
 void CMainFrame::SendReceiveForAccount()
@@ -750,4 +786,88 @@ bool CMainFrame::FindOutlookExpressStore(CString* pstrRoot, CString& strReason)
         ::CoTaskMemFree(pidl);
     strReason = "Store Root was not found.";
     return false;
+}
+
+bool CMainFrame::PreviewBrowserCanCopy(HWND hWnd, bool& bCanCopy)
+{
+    HWND hPreview = m_client.m_container.m_right.m_preview.m_hWnd;
+    if (!IsSelfOrInside(hWnd, hPreview))
+        return false;
+    // The browser's own windows lie below the control host that holds it.
+    for (HWND hAt = hWnd; hAt != NULL && hAt != hPreview; hAt = ::GetParent(hAt))
+    {
+        if (!ClassNameBegins(hAt, "AtlAxWin"))
+            continue;
+        CComPtr<IUnknown> spControl;
+        CComQIPtr<IWebBrowser2> spBrowser;
+        if (SUCCEEDED(AtlAxGetControl(hAt, &spControl)) && spControl != NULL)
+            spBrowser = static_cast<IUnknown*>(spControl);
+        if (spBrowser == NULL)
+            return false;
+        OLECMDF state = (OLECMDF)0;
+        bCanCopy = SUCCEEDED(spBrowser->QueryStatusWB(OLECMDID_COPY, &state)) && (state & OLECMDF_ENABLED) != 0;
+        return true;
+    }
+    return false;
+}
+
+bool CMainFrame::CanCopy(HWND hWnd, bool)
+{
+    bool bCanCopy = false;
+    if (PreviewBrowserCanCopy(hWnd, bCanCopy))
+        return bCanCopy;
+    return ClassNameBegins(hWnd, "RichEdit") && ::SendMessageA(hWnd, EM_SELECTIONTYPE, 0, 0) != 0;
+}
+
+bool CMainFrame::CanCut(HWND hWnd, bool bReadOnly)
+{
+    return !bReadOnly && CanCopy(hWnd, bReadOnly);
+}
+
+bool CMainFrame::CanRedo(HWND hWnd, bool bReadOnly)
+{
+    return !bReadOnly && ::SendMessageA(hWnd, EM_CANREDO, 0, 0) != 0;
+}
+
+bool CMainFrame::CanSelectAll(HWND hWnd, bool)
+{
+    if (IsSelfOrInside(hWnd, m_client.m_container.m_right.m_list.m_list.m_hWnd))
+        return true;
+    return FocusAnswers(hWnd, ID_CAN_SELECT_ALL);
+}
+
+bool CMainFrame::CanFindText(HWND hWnd, bool)
+{
+    return FocusAnswers(hWnd, ID_CAN_FIND_TEXT);
+}
+
+void CMainFrame::AddReceivedMessage(LONG nEmailID)
+{
+    CDatabaseBase* pDatabase = NULL;
+    SendMessage(LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
+    if (pDatabase == NULL)
+        return;
+    CEmailsImpl<> store(&pDatabase->m_session);
+    store.SelectByID(nEmailID, m_hWnd);
+    const CMessageRow row = MakeMessageRow(store);
+    store.Close();
+
+    CFolderItemData* pSelected = m_client.m_container.m_left.m_folders.m_tree.SelectedData();
+    if (pSelected == NULL)
+        return;
+    CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
+    if (row.nFolderID != pSelected->folder.m_ID)
+    {
+        ::SendMessageA(list.m_hWnd, WM_COMMAND, kIdDeleteMessageFromList, nEmailID);
+        return;
+    }
+    // A fill of the folder that started after the message was stored has its row already.
+    for (int i = 0; i < list.GetRowCount(); i++)
+        if (list.Row(i).nEmailsID == nEmailID)
+            return;
+    bool bFirst = m_pRegistry != NULL && m_pRegistry->m_bOrderByDate != 0;
+    int nIndex = bFirst ? 0 : list.GetRowCount();
+    list.AddItem(row, nIndex);
+    // The new row itself comes into view, also when it went last.
+    ::SendMessageA(list.m_hWnd, LVM_ENSUREVISIBLE, nIndex, FALSE);
 }

@@ -100,6 +100,23 @@ public:
     LRESULT OnPaneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
 
+    // The main window's answers for the focused window; the frame base asks them while idle.
+    bool CanCopy(HWND hWnd, bool bReadOnly);
+    bool CanCut(HWND hWnd, bool bReadOnly);
+    bool CanRedo(HWND hWnd, bool bReadOnly);
+    bool CanSelectAll(HWND hWnd, bool bReadOnly);
+    bool CanFindText(HWND hWnd, bool bReadOnly);
+    // True when hWnd lies inside a web browser of the preview pane; bCanCopy is then the browser's own answer.
+    bool PreviewBrowserCanCopy(HWND hWnd, bool& bCanCopy);
+
+    // A message a worker has just stored: its row joins the list when the list shows its folder, and leaves
+    // it when the list shows another.
+    void AddReceivedMessage(LONG nEmailID);
+
+    // Restore Old Associate while message files open with this program and the old handler is saved;
+    // Associate while they do not and the program's path is known.
+    void RefreshAssociationItems();
+
     void SendReceiveForAccount();
     // The options sheet, then the new-mail timer as the options now say.
     void RunOptions();

@@ -2,7 +2,10 @@
 #include "ui/main/MyTreeViewCtrl.h"
 
 #include "foundation/ErrorUtil.h"
+#include "foundation/Exception.h"
 #include "foundation/FoundationUi.h"
+#include "foundation/TextServices.h"
+#include "store/ContactsTable.h"
 #include "store/FolderDialogs.h"
 #include "store/OLEDBException.h"
 #include "resources/resource.h"
@@ -12,6 +15,11 @@ namespace
 const char kRegisterDropFailed[] = "FATAL ERROR: Register of the Drag and drop failed!";
 const char kInsertFailed[] = "ERROR: Insert Floders table failed!";
 const char kRenameFailed[] = "ERROR: Update of the Name field of the Foldres table failed!";
+// The contacts branch below Companies: companies, their contacts, and each contact's system folders.
+const LONG kCompanyNode = 11;
+const LONG kContactNode = 12;
+const int kCompanyImage = 8;
+const int kContactImage = 12;
 
 FolderNameAsker s_pfnAsker = DoFolderNameDialog;
 
@@ -308,14 +316,60 @@ LRESULT CMyTreeViewCtrl::OnDeleteFolder(WORD, WORD, HWND, BOOL&)
 
 LRESULT CMyTreeViewCtrl::OnImapList(WORD, WORD, HWND, BOOL&)
 {
-    CFolderItemData* pData = SelectedData();
-    if (pData == NULL || m_pFolders == NULL)
+    HTREEITEM hSelected = GetSelectedItem();
+    if (hSelected == NULL || m_pFolders == NULL)
         return 0;
-    LONG nFolderID = pData->folder.m_ID;
-    if (m_pFolders->LoadFolder(nFolderID, m_hWndOwner))
-        m_pFolders->WalkImapFolders(m_hWndOwner);
-    Fill(nFolderID);
+    CFolderItemData* pRoot = NULL;
+    for (HTREEITEM hItem = hSelected; hItem != NULL && pRoot == NULL; hItem = GetParentItem(hItem))
+    {
+        CFolderItemData* pData = ItemData(hItem);
+        if (pData != NULL && pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+            pRoot = pData;
+    }
+    if (pRoot == NULL || pRoot->pClient == NULL)
+        return 0;
+    // Without a complete listing no mark says anything: every folder would count as gone from the server.
+    if (!pRoot->pClient->ListFolders())
+        return 0;
+    try
+    {
+        RemoveUnlistedFolders(hSelected);
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException; // the failing step has shown it
+    }
+    catch (const char* pszText)
+    {
+        ShowError(pszText);
+    }
     return 0;
+}
+
+void CMyTreeViewCtrl::RemoveUnlistedFolders(HTREEITEM hParent)
+{
+    HTREEITEM hChild = GetChildItem(hParent);
+    while (hChild != NULL)
+    {
+        HTREEITEM hNext = GetNextSiblingItem(hChild);
+        RemoveUnlistedFolders(hChild);
+        CFolderItemData* pData = ItemData(hChild);
+        if (pData != NULL && (pData->folder.m_Type == FOLDER_IMAP_FIRST || pData->folder.m_Type == FOLDER_IMAP_LAST))
+        {
+            if (pData->bListed)
+            {
+                pData->bListed = false;
+            }
+            else
+            {
+                CFolders folder(m_pFolders->GetSession());
+                if (folder.LoadFolder(pData->folder.m_ID, m_hWndOwner))
+                    folder.DeleteFolder(m_hWndOwner, FALSE);
+                DeleteItem(hChild);
+            }
+        }
+        hChild = hNext;
+    }
 }
 
 CFolderItemData* CMyTreeViewCtrl::DropFolderAt(POINT pt)
@@ -346,4 +400,79 @@ HRESULT CMyTreeViewCtrl::OnDrop(IDataObject* pDataObject, DWORD, POINT pt)
         return S_FALSE;
     ::SendMessageA(m_hWndOwner, WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, pData->folder.m_ID);
     return S_OK;
+}
+
+void CMyTreeViewCtrl::InsertBranchChild(HTREEITEM hParent, const CString& strText, LONG nType, int nImage,
+                                        bool bChildren)
+{
+    for (HTREEITEM hChild = GetChildItem(hParent); hChild != NULL; hChild = GetNextSiblingItem(hChild))
+    {
+        CString strChild;
+        GetItemText(hChild, strChild);
+        if (strChild == strText)
+            return;
+    }
+    CFolderItemData* pParent = ItemData(hParent);
+    CFolderItemData* pData = new CFolderItemData;
+    pData->folder.ClearRow();
+    strncpy(pData->folder.m_Name, strText, sizeof(pData->folder.m_Name) - 1);
+    pData->folder.m_OwnerID = pParent != NULL ? pParent->folder.m_ID : 0;
+    pData->folder.m_Type = nType;
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = hParent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+    insert.item.pszText = const_cast<char*>((const char*)strText);
+    insert.item.iImage = insert.item.iSelectedImage = nImage;
+    insert.item.cChildren = bChildren ? 1 : 0;
+    insert.item.lParam = (LPARAM)pData;
+    if (InsertItem(&insert) == NULL)
+        delete pData;
+}
+
+void CMyTreeViewCtrl::ExpandContactsBranch(HTREEITEM hItem, CSession* pSession)
+{
+    CFolderItemData* pData = ItemData(hItem);
+    if (pData == NULL)
+        return;
+    const LONG nType = pData->folder.m_Type;
+    if (nType == kContactNode)
+    {
+        const UINT names[] = {IDS_INBOX, IDS_OUTBOX, IDS_SENT_ITEMS, IDS_DELETED_ITEMS, IDS_DRAFTS};
+        for (LONG nFolder = FOLDER_INBOX; nFolder <= FOLDER_DRAFTS; nFolder++)
+            InsertBranchChild(hItem, AtlLoadString(names[nFolder - FOLDER_INBOX]), nFolder, nFolder, false);
+        return;
+    }
+    if (nType != FOLDER_COMPANIES && nType != kCompanyNode)
+        return;
+    const CString strCompany = pData->folder.m_Name;
+    try
+    {
+        CContactsTableHolder contacts(pSession);
+        if (nType == FOLDER_COMPANIES)
+        {
+            contacts.Open(m_hWndOwner);
+            while (contacts.MoveNext() == S_OK)
+                InsertBranchChild(hItem, contacts.m_Company, kCompanyNode, kCompanyImage, true);
+        }
+        else
+        {
+            contacts.Open(m_hWndOwner, CString(g_szContactsSelect) + " AND Company = '" + SqlQuote(strCompany) + "'");
+            while (contacts.MoveNext() == S_OK)
+                InsertBranchChild(hItem, contacts.GetRecipientText(), kContactNode, kContactImage, true);
+        }
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException; // the failing open has shown it
+    }
+    catch (CException* pException)
+    {
+        ShowError(pException->m_strMessage);
+        delete pException;
+    }
+    catch (const char* pszText)
+    {
+        ShowError(pszText);
+    }
 }

@@ -57,6 +57,11 @@ public:
     // Replaces the item's copy of the row and its text.
     void RefreshItem(const CFoldersRecord& folder);
 
+    // Fills the item of the contacts branch that is being expanded: the companies below Companies, the
+    // contacts of a company, the system folders of a contact. Each child comes once, however often the item
+    // expands. pSession holds the contacts.
+    void ExpandContactsBranch(HTREEITEM hItem, CSession* pSession);
+
     static bool CanMove(const CFoldersRecord& folder);
     static bool CanDelete(const CFoldersRecord& folder);
 
@@ -80,5 +85,10 @@ public:
 private:
     // The folder under the point that a drop may go to: a row of the Folders table outside the contacts.
     CFolderItemData* DropFolderAt(POINT pt);
+    // Below hParent, children first: IMAP folders that the listing did not report go with their rows and
+    // messages; the reported ones lose their mark.
+    void RemoveUnlistedFolders(HTREEITEM hParent);
+    // A child of hParent with this text, inserted last unless one exists; its node has no Folders row.
+    void InsertBranchChild(HTREEITEM hParent, const CString& strText, LONG nType, int nImage, bool bChildren);
     void ShowError(const CString& strText);
 };

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "MainFrameFixture.h"
@@ -330,4 +331,224 @@ TEST_F(FolderTreeTest, CreateAndRenameFolderDialogs)
         EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hDlg); }));
     }
     EXPECT_EQ(m_store.TableFolders(), m_store.TreeFolders());
+}
+
+namespace
+{
+// The children of an item as their texts.
+std::vector<std::string> ChildTexts(CMyTreeViewCtrl& tree, HTREEITEM hItem)
+{
+    std::vector<std::string> texts;
+    for (HTREEITEM hChild = tree.GetChildItem(hItem); hChild != NULL; hChild = tree.GetNextSiblingItem(hChild))
+    {
+        CString strText;
+        tree.GetItemText(hChild, strText);
+        texts.push_back((const char*)strText);
+    }
+    return texts;
+}
+
+HTREEITEM ChildNamed(CMyTreeViewCtrl& tree, HTREEITEM hItem, const char* pszText)
+{
+    for (HTREEITEM hChild = tree.GetChildItem(hItem); hChild != NULL; hChild = tree.GetNextSiblingItem(hChild))
+    {
+        CString strText;
+        tree.GetItemText(hChild, strText);
+        if (strText == pszText)
+            return hChild;
+    }
+    return NULL;
+}
+} // namespace
+
+TEST_F(FolderTreeTest, ContactsBranchShowsCompaniesTheirContactsAndEachContactsFoldersOnce)
+{
+    CSession& orb = m_store.m_pDatabase->m_Orb.m_session;
+    CContactNameTable schema(&orb);
+    schema.EnsureSchema(NULL);
+    const char* sites[] = {"Acme", "O''Brien Ltd"};
+    for (const char* pszSite : sites)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Site (COMPANY, POSTCODE) VALUES ('%s', '1')", pszSite);
+        ASSERT_TRUE(Execute(orb, strSQL));
+    }
+    LONG nAcme = QueryLong(orb, "SELECT SiteID FROM Site WHERE COMPANY = 'Acme'");
+    LONG nObrien = QueryLong(orb, "SELECT SiteID FROM Site WHERE COMPANY = 'O''Brien Ltd'");
+    struct Contact
+    {
+        LONG nSite;
+        const char *pszFirst, *pszSurname, *pszEmail;
+    } contacts[] = {{nAcme, "Ann", "Archer", "ann@acme.example"},
+                    {nObrien, "Cy", "O''Brien", "cy@obrien.example"},
+                    {nAcme, "Bob", "Baker", "bob@acme.example"}};
+    for (const Contact& c : contacts)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) VALUES (%ld, '%s', '%s', '%s')",
+                      (long)c.nSite, c.pszFirst, c.pszSurname, c.pszEmail);
+        ASSERT_TRUE(Execute(orb, strSQL));
+    }
+    LONG nCompanies = QueryLong(m_store.Local(), "SELECT ID FROM Folders WHERE Type = 10");
+
+    m_store.OnFrame([&]() {
+        CFoldersPane& pane = m_store.m_pFrame->m_client.m_container.m_left.m_folders;
+        CMyTreeViewCtrl& tree = pane.m_tree;
+        // Expanding by hand notifies every time; the control notifies a program's expansion only once.
+        auto expand = [&](HTREEITEM hItem) {
+            NMTREEVIEWA notify = {};
+            notify.hdr.hwndFrom = tree.m_hWnd;
+            notify.hdr.idFrom = IDC_FOLDER_TREE;
+            notify.hdr.code = TVN_ITEMEXPANDINGA;
+            notify.action = TVE_EXPAND;
+            notify.itemNew.hItem = hItem;
+            ::SendMessageA(pane.m_hWnd, WM_NOTIFY, IDC_FOLDER_TREE, (LPARAM)&notify);
+        };
+        HTREEITEM hCompanies = tree.FindFolder(nCompanies);
+        ASSERT_NE(nullptr, hCompanies);
+        tree.Expand(hCompanies, TVE_EXPAND);
+        expand(hCompanies);
+        EXPECT_EQ((std::vector<std::string>{"Acme", "O'Brien Ltd"}), ChildTexts(tree, hCompanies));
+
+        HTREEITEM hObrien = ChildNamed(tree, hCompanies, "O'Brien Ltd");
+        ASSERT_NE(nullptr, hObrien);
+        expand(hObrien);
+        expand(hObrien);
+        EXPECT_EQ((std::vector<std::string>{"\"Cy O'Brien\" <cy@obrien.example>"}), ChildTexts(tree, hObrien));
+        HTREEITEM hAcme = ChildNamed(tree, hCompanies, "Acme");
+        expand(hAcme);
+        EXPECT_EQ(2u, ChildTexts(tree, hAcme).size());
+
+        HTREEITEM hContact = tree.GetChildItem(hObrien);
+        expand(hContact);
+        expand(hContact);
+        EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox", "Sent Items", "Deleted Items", "Drafts"}),
+                  ChildTexts(tree, hContact));
+        // The branch's nodes are no folders: nothing is moved or deleted there, and no message may land there.
+        CFolderItemData* pData = tree.ItemData(tree.GetChildItem(hContact));
+        ASSERT_NE(nullptr, pData);
+        EXPECT_EQ(0, pData->folder.m_ID);
+        EXPECT_EQ(FOLDER_INBOX, pData->folder.m_Type);
+        EXPECT_EQ(12, tree.ItemData(hContact)->folder.m_Type);
+        EXPECT_EQ(11, tree.ItemData(hObrien)->folder.m_Type);
+    });
+    // The tree still holds every Folders row once.
+    std::vector<std::string> tree = m_store.TreeFolders();
+    std::vector<std::string> table = m_store.TableFolders();
+    for (const std::string& strFolder : table)
+        EXPECT_EQ(1, std::count(tree.begin(), tree.end(), strFolder)) << strFolder;
+}
+
+namespace
+{
+// The IMAP client of the test: its listing reports the folders named in s_listed the way the component's
+// events do, by marking their nodes in the tree; an empty s_listed is a failed listing.
+std::vector<std::string> s_listed;
+HWND s_hWndTree = NULL;
+int s_nListings = 0;
+
+void MarkListed(HWND hTree, HTREEITEM hParent)
+{
+    for (HTREEITEM hItem = TreeView_GetChild(hTree, hParent); hItem != NULL; hItem = TreeView_GetNextSibling(hTree, hItem))
+    {
+        char szText[128] = "";
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT | TVIF_PARAM;
+        item.hItem = hItem;
+        item.pszText = szText;
+        item.cchTextMax = sizeof(szText);
+        TreeView_GetItem(hTree, &item);
+        if (std::find(s_listed.begin(), s_listed.end(), szText) != s_listed.end())
+            reinterpret_cast<CFolderItemData*>(item.lParam)->bListed = true;
+        MarkListed(hTree, hItem);
+    }
+}
+
+class CListingClient : public CImapFolderClient
+{
+public:
+    void CreateFolder(const char*) override {}
+    void RenameFolder(const char*, const char*) override {}
+    void DeleteFolder(LONG, const char*) override {}
+    void SelectFolder(LONG, const char*, LONG) override {}
+    void CallComponent(int) override {}
+    bool ListFolders() override
+    {
+        s_nListings++;
+        if (s_listed.empty())
+            return false;
+        MarkListed(s_hWndTree, TVI_ROOT);
+        return true;
+    }
+};
+
+CImapFolderClient* MakeListingClient(const CAccountsRecord&)
+{
+    return new CListingClient;
+}
+
+bool IsMarked(CMyTreeViewCtrl& tree, LONG nFolderID)
+{
+    CFolderItemData* pData = tree.ItemData(tree.FindFolder(nFolderID));
+    return pData != NULL && pData->bListed;
+}
+} // namespace
+
+TEST(ImapFolderListTest, FoldersTheServerNoLongerListsGoWithTheirMessagesAndAFailedListingKeepsAll)
+{
+    ImapFolderClientFactory pfnOldFactory = SetImapFolderClientFactory(MakeListingClient);
+    CMainFrameFixture store;
+    void* pTable = nullptr;
+    store.m_pDatabase->m_Local.OnGetTable(pTable, "Accounts", NULL);
+    CSession& accounts = *static_cast<CAccountsTable*>(pTable)->GetSession();
+    ASSERT_TRUE(Execute(accounts, "INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Flags, "
+                                  "RemoveAfter, IncomingServerType, Delimiter) VALUES ('Mail', 'm@x', 'imap', 'smtp', "
+                                  "'m', 0, 5, 1, '/')"));
+    CSession& local = store.Local();
+    auto add = [&](const char* pszName, LONG nOwner, LONG nType) {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Folders (OwnerID, Name, Type, nUnread, nMessagesNumber, Flags) "
+                      "VALUES (%ld, '%s', %ld, 0, 0, 0)",
+                      (long)nOwner, pszName, (long)nType);
+        Execute(local, strSQL);
+        return store.FolderID(pszName);
+    };
+    LONG nRoot = add("Mail", 0, FOLDER_IMAP_ACCOUNT);
+    LONG nInbox = add("INBOX", nRoot, FOLDER_IMAP_FIRST);
+    LONG nOld = add("Old", nRoot, FOLDER_IMAP_FIRST);
+    LONG nWork = add("Work", nRoot, FOLDER_IMAP_LAST);
+    LONG nGone = add("Gone", nWork, FOLDER_IMAP_FIRST);
+    CString strSQL;
+    strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, Encode) "
+                  "VALUES (45000, 'in old', 'Subject: x\r\n\r\nbody', 'A <a@x>', %ld, 0, '7', 0, 0)",
+                  (long)nOld);
+    ASSERT_TRUE(Execute(local, strSQL));
+    ASSERT_NE(nullptr, store.Start());
+    s_hWndTree = store.Tree();
+    CMyTreeViewCtrl& tree = store.m_pFrame->m_client.m_container.m_left.m_folders.m_tree;
+    ASSERT_TRUE(store.Select(nRoot));
+
+    s_listed.clear();
+    store.Send(WM_COMMAND, ID_IMAP_LIST);
+    EXPECT_EQ(1, s_nListings);
+    EXPECT_EQ(nGone, store.FolderID("Gone"));
+    EXPECT_EQ(nOld, store.FolderID("Old"));
+
+    s_listed = {"INBOX", "Work"};
+    store.Send(WM_COMMAND, ID_IMAP_LIST);
+    EXPECT_EQ(2, s_nListings);
+    EXPECT_EQ(nInbox, store.FolderID("INBOX"));
+    EXPECT_EQ(nWork, store.FolderID("Work"));
+    EXPECT_EQ(-1, store.FolderID("Old"));
+    EXPECT_EQ(-1, store.FolderID("Gone"));
+    EXPECT_EQ(0, QueryLong(local, "SELECT COUNT(*) FROM Emails WHERE Subject = 'in old'"));
+    EXPECT_EQ(store.TableFolders(), store.TreeFolders());
+    store.OnFrame([&]() {
+        EXPECT_FALSE(IsMarked(tree, nInbox));
+        EXPECT_FALSE(IsMarked(tree, nWork));
+    });
+    store.Stop();
+    SetImapFolderClientFactory(pfnOldFactory);
+    s_listed.clear();
+    s_nListings = 0;
 }

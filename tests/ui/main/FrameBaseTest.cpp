@@ -239,6 +239,8 @@ TEST_F(FrameBaseTest, AboutBoxShowsTheSystemInformation)
     ASSERT_NE(nullptr, hDlg);
     EXPECT_FALSE(CDialogResponder::ItemText(hDlg, 227).empty());
     SaveWindowScreenshot(hDlg, "about");
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hDlg, IDOK)));
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)));
     CDialogResponder::Press(hDlg, IDOK);
     Close(ui, pFrame);
 }

@@ -99,7 +99,7 @@ CMainFrameFixture::~CMainFrameFixture()
 
 HWND CMainFrameFixture::Start()
 {
-    return m_ui.Start([this]() -> HWND {
+    HWND hWnd = m_ui.Start([this]() -> HWND {
         m_pFrame = new CMainFrame(m_pDatabase.get(), m_pRegistry.get(), m_manager.ThreadId(), 0, &m_nThreadCount);
         RECT rc = {20, 20, 920, 660};
         HWND hWnd = m_pFrame->CreateEx(NULL, &rc);
@@ -107,6 +107,25 @@ HWND CMainFrameFixture::Start()
             m_pFrame->ShowWindow(SW_SHOW);
         return hWnd;
     });
+    if (hWnd != NULL)
+        WaitForList();
+    return hWnd;
+}
+
+bool CMainFrameFixture::WaitForList()
+{
+    // The list fills on a thread of its own; it is done once its request has started and the thread has
+    // ended. The second call runs after whatever the fill posted at its end.
+    CListViewCtrlMessages& list = m_pFrame->m_client.m_container.m_right.m_list.m_list;
+    bool bIdle = WaitFor([&]() {
+        bool bDone = false;
+        m_ui.Invoke([&]() {
+            bDone = !list.IsFilling() && (list.m_nRequestFolderID == -1 || list.m_nFolderID == list.m_nRequestFolderID);
+        });
+        return bDone;
+    });
+    m_ui.Invoke([]() {});
+    return bIdle;
 }
 
 void CMainFrameFixture::Stop()

@@ -23,6 +23,8 @@ public:
 
     // Creates and shows the frame on its thread.
     HWND Start();
+    // Waits until the message list has filled for the folder it was last asked for.
+    bool WaitForList();
     // Destroys the frame on its thread and waits for the thread to end.
     void Stop();
     // Runs code on the frame's thread.

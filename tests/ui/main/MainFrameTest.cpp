@@ -7,10 +7,12 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "MainFrameFixture.h"
 #include "app/LetrovaGlobals.h"
+#include "foundation/ErrorUtil.h"
 #include "foundation/WindowMessages.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
@@ -339,4 +341,243 @@ TEST_F(MainFrameTest, SwitchingTheCheckOnInOptionsArmsTheTimer)
     CMainDialogs::RunOptionsSheet = pfnOld;
     EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_RECEIVE));
     m_store.m_pRegistry->WriteProfileInt("Options", "Check New Messages", 0);
+}
+
+TEST_F(MainFrameTest, AddedMessageJoinsTheListOfItsFolderOnceAndLeavesAnotherFoldersList)
+{
+    CSession& local = m_store.Local();
+    // More rows than the list shows at once, so that a row added last must be scrolled to.
+    for (int n = 0; n < 60; n++)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                      "Encode) VALUES (%d, 'old %d', 'Subject: x\r\n\r\nbody', 'A <a@x>', %ld, 0, 'o%d', 0, 0)",
+                      44000 + n, n, (long)m_store.m_nInbox, n);
+        ASSERT_TRUE(Execute(local, strSQL));
+    }
+    // The Inbox, selected at the start, shows its messages from the start.
+    ASSERT_NE(nullptr, m_store.Start());
+    CListViewCtrlMessages* pList = &m_store.m_pFrame->m_client.m_container.m_right.m_list.m_list;
+    int nRows = 0;
+    ASSERT_TRUE(WaitFor([&]() {
+        bool bDone = false;
+        m_store.OnFrame([&]() {
+            nRows = pList->GetRowCount();
+            bDone = !pList->IsFilling() && nRows == 60;
+        });
+        return bDone;
+    })) << nRows;
+    auto store = [&](const char* pszSubject, LONG nFolderID) {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                      "Encode) VALUES (46000, '%s', 'Subject: x\r\n\r\nbody', 'B <b@x>', %ld, 2, '%s', 0, 0)",
+                      pszSubject, (long)nFolderID, pszSubject);
+        Execute(local, strSQL);
+        strSQL.Format("SELECT EmailsID FROM Emails WHERE Subject = '%s'", pszSubject);
+        return QueryLong(local, strSQL);
+    };
+    struct Row
+    {
+        int nCount;
+        LONG nFirst, nLast;
+        bool bLastVisible;
+    };
+    auto rows = [&]() {
+        Row row = {};
+        m_store.OnFrame([&]() {
+            row.nCount = pList->GetRowCount();
+            row.nFirst = pList->Row(0).nEmailsID;
+            row.nLast = pList->Row(row.nCount - 1).nEmailsID;
+            int nTop = (int)::SendMessageA(pList->m_hWnd, LVM_GETTOPINDEX, 0, 0);
+            int nPage = (int)::SendMessageA(pList->m_hWnd, LVM_GETCOUNTPERPAGE, 0, 0);
+            row.bLastVisible = row.nCount - 1 >= nTop && row.nCount - 1 < nTop + nPage;
+        });
+        return row;
+    };
+
+    // Ordered by date the new row goes first; handed over twice it is still one row.
+    LONG nFirst = store("new first", m_store.m_nInbox);
+    m_store.Send(WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nFirst);
+    m_store.Send(WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nFirst);
+    Row after = rows();
+    EXPECT_EQ(61, after.nCount);
+    EXPECT_EQ(nFirst, after.nFirst);
+    EXPECT_FALSE(after.bLastVisible);
+
+    // Otherwise it goes last, and the list shows it.
+    m_store.m_pRegistry->m_bOrderByDate = 0;
+    LONG nLast = store("new last", m_store.m_nInbox);
+    m_store.Send(WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nLast);
+    after = rows();
+    EXPECT_EQ(62, after.nCount);
+    EXPECT_EQ(nLast, after.nLast);
+    EXPECT_TRUE(after.bLastVisible);
+
+    // A message that a rule filed elsewhere leaves the list; one of another folder never joins it.
+    Execute(local, CString("UPDATE Emails SET FolderID = ") + CString(std::to_string(m_store.m_nProjects).c_str()) +
+                       " WHERE Subject = 'new first'");
+    m_store.Send(WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nFirst);
+    LONG nElsewhere = store("elsewhere", m_store.m_nProjects);
+    m_store.Send(WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nElsewhere);
+    after = rows();
+    EXPECT_EQ(61, after.nCount);
+    EXPECT_NE(nFirst, after.nFirst);
+    EXPECT_EQ(nLast, after.nLast);
+}
+
+TEST_F(MainFrameTest, EditQuestionsAnswerForRichEditsAndTheMessageList)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    m_store.OnFrame([&]() {
+        ::LoadLibraryA("riched20.dll");
+        CMainFrame* pFrame = m_store.m_pFrame;
+        HWND hEdit = ::CreateWindowExA(0, "RichEdit20A", "some text", WS_CHILD | ES_MULTILINE, 0, 0, 100, 40,
+                                       pFrame->m_hWnd, NULL, NULL, NULL);
+        HWND hPlain = ::CreateWindowExA(0, "EDIT", "plain text", WS_CHILD, 0, 0, 100, 20, pFrame->m_hWnd, NULL, NULL,
+                                        NULL);
+        ASSERT_NE(nullptr, hEdit);
+        ::SendMessageA(hEdit, EM_SETSEL, 0, 4);
+        ::SendMessageA(hPlain, EM_SETSEL, 0, 4);
+        struct Case
+        {
+            HWND hWnd;
+            bool bReadOnly, bCopy, bCut;
+        } cases[] = {{hEdit, false, true, true}, {hEdit, true, true, false}, {hPlain, false, false, false}};
+        for (const Case& c : cases)
+        {
+            EXPECT_EQ(c.bCopy, pFrame->CanCopy(c.hWnd, c.bReadOnly)) << c.bReadOnly;
+            EXPECT_EQ(c.bCut, pFrame->CanCut(c.hWnd, c.bReadOnly)) << c.bReadOnly;
+        }
+        ::SendMessageA(hEdit, EM_SETSEL, 0, 0);
+        EXPECT_FALSE(pFrame->CanCopy(hEdit, false));
+        ::SendMessageA(hEdit, EM_REPLACESEL, TRUE, (LPARAM) "x");
+        ::SendMessageA(hEdit, EM_UNDO, 0, 0);
+        EXPECT_EQ(::SendMessageA(hEdit, EM_CANREDO, 0, 0) != 0, pFrame->CanRedo(hEdit, false));
+        EXPECT_FALSE(pFrame->CanRedo(hEdit, true));
+
+        // The list selects all whatever it would answer; other windows are asked.
+        EXPECT_TRUE(pFrame->CanSelectAll(pFrame->m_client.m_container.m_right.m_list.m_list.m_hWnd, false));
+        EXPECT_FALSE(pFrame->CanSelectAll(m_store.Tree(), false));
+        EXPECT_FALSE(pFrame->CanFindText(m_store.Tree(), false));
+        ::DestroyWindow(hEdit);
+        ::DestroyWindow(hPlain);
+    });
+}
+
+namespace
+{
+bool s_bRegistered = false, s_bOldSaved = false, s_bAssociates = false;
+CString s_strExe;
+bool Registered()
+{
+    return s_bRegistered;
+}
+bool OldSaved(CRegistry*)
+{
+    return s_bOldSaved;
+}
+CString Exe()
+{
+    return s_strExe;
+}
+bool AssociateNow()
+{
+    s_bRegistered = s_bOldSaved = true;
+    return true;
+}
+} // namespace
+
+TEST_F(MainFrameTest, AssociationItemsFollowTheRegistrationTheSavedHandlerAndTheProgramPath)
+{
+    struct CRestore
+    {
+        decltype(CMainDialogs::IsDocumentTypeRegistered) pfnRegistered = CMainDialogs::IsDocumentTypeRegistered;
+        decltype(CMainDialogs::HasOldFileTypeId) pfnSaved = CMainDialogs::HasOldFileTypeId;
+        decltype(CMainDialogs::ExecutablePath) pfnExe = CMainDialogs::ExecutablePath;
+        decltype(CMainDialogs::Associate) pfnAssociate = CMainDialogs::Associate;
+        ~CRestore()
+        {
+            CMainDialogs::IsDocumentTypeRegistered = pfnRegistered;
+            CMainDialogs::HasOldFileTypeId = pfnSaved;
+            CMainDialogs::ExecutablePath = pfnExe;
+            CMainDialogs::Associate = pfnAssociate;
+        }
+    } restore;
+    CMainDialogs::IsDocumentTypeRegistered = Registered;
+    CMainDialogs::HasOldFileTypeId = OldSaved;
+    CMainDialogs::ExecutablePath = Exe;
+    CMainDialogs::Associate = AssociateNow;
+    s_bRegistered = s_bOldSaved = false;
+    s_strExe = "C:\\Vorn\\Vedura.exe";
+    ASSERT_NE(nullptr, m_store.Start());
+    struct Case
+    {
+        bool bRegistered, bOldSaved;
+        const char* pszExe;
+        bool bAssociate, bRestore;
+    } cases[] = {{false, false, "C:\\Vorn\\Vedura.exe", true, false},
+                 {false, false, "", false, false},
+                 {false, true, "C:\\Vorn\\Vedura.exe", true, false},
+                 {true, false, "C:\\Vorn\\Vedura.exe", false, false},
+                 {true, true, "", false, true}};
+    for (const Case& c : cases)
+    {
+        s_bRegistered = c.bRegistered;
+        s_bOldSaved = c.bOldSaved;
+        s_strExe = c.pszExe;
+        m_store.OnFrame([&]() {
+            m_store.m_pFrame->RefreshAssociationItems();
+            EXPECT_EQ(c.bAssociate, !(m_store.m_pFrame->UIGetState(ID_ASSOCIATE) & UPDUI_DISABLED))
+                << c.bRegistered << c.bOldSaved << c.pszExe;
+            EXPECT_EQ(c.bRestore, !(m_store.m_pFrame->UIGetState(ID_RESTORE_ASSOCIATE) & UPDUI_DISABLED))
+                << c.bRegistered << c.bOldSaved << c.pszExe;
+        });
+    }
+
+    // Associating says so and turns the items round.
+    s_bRegistered = s_bOldSaved = false;
+    s_strExe = "C:\\Vorn\\Vedura.exe";
+    m_store.OnFrame([&]() { m_store.m_pFrame->RefreshAssociationItems(); });
+    size_t nBoxes = m_store.m_user.m_boxes.size();
+    m_store.Send(WM_COMMAND, ID_ASSOCIATE);
+    ASSERT_EQ(nBoxes + 1, m_store.m_user.m_boxes.size());
+    EXPECT_EQ("Successful associating.", m_store.m_user.m_boxes.back());
+    m_store.OnFrame([&]() {
+        EXPECT_TRUE(m_store.m_pFrame->UIGetState(ID_ASSOCIATE) & UPDUI_DISABLED);
+        EXPECT_FALSE(m_store.m_pFrame->UIGetState(ID_RESTORE_ASSOCIATE) & UPDUI_DISABLED);
+    });
+}
+
+TEST(NewMailSoundTest, ResourceIsAShortPcmWave)
+{
+    HMODULE hModule = GetResourceModule();
+    HRSRC hResource = ::FindResourceA(hModule, "WAVE_SOUND_RINGIN", "WAVE");
+    ASSERT_NE(nullptr, hResource);
+    DWORD cbSize = ::SizeofResource(hModule, hResource);
+    const BYTE* pData = (const BYTE*)::LockResource(::LoadResource(hModule, hResource));
+    ASSERT_NE(nullptr, pData);
+    ASSERT_GT(cbSize, 44u);
+    auto dword = [&](size_t nAt) { return *(const DWORD*)(pData + nAt); };
+    auto word = [&](size_t nAt) { return *(const WORD*)(pData + nAt); };
+    EXPECT_EQ(0, memcmp(pData, "RIFF", 4));
+    EXPECT_EQ(cbSize - 8, dword(4));
+    EXPECT_EQ(0, memcmp(pData + 8, "WAVEfmt ", 8));
+    EXPECT_EQ(WAVE_FORMAT_PCM, word(20));
+    WORD nChannels = word(22), nBits = word(34);
+    DWORD nRate = dword(24);
+    EXPECT_EQ(nRate * nChannels * nBits / 8, dword(28));
+    size_t nAt = 20 + dword(16);
+    ASSERT_EQ(0, memcmp(pData + nAt, "data", 4));
+    DWORD cbData = dword(nAt + 4);
+    EXPECT_EQ(cbSize, nAt + 8 + cbData);
+    // Long enough to be heard, short enough not to be in the way.
+    double dSeconds = (double)cbData / (nRate * nChannels * nBits / 8);
+    EXPECT_GT(dSeconds, 0.1);
+    EXPECT_LT(dSeconds, 2.0);
+    // Not silence.
+    const short* pSamples = (const short*)(pData + nAt + 8);
+    short nPeak = 0;
+    for (DWORD i = 0; i < cbData / 2; i++)
+        nPeak = std::max<short>(nPeak, (short)std::abs(pSamples[i]));
+    EXPECT_GT(nPeak, 8000);
 }
