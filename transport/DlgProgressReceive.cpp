@@ -462,13 +462,12 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             nNext -= (int)pendingDeles.size();
             pendingDeles.clear();
         }
-        else
-        {
-            for (int nDele : pendingDeles)
-                pop.Dele(nDele);
-        }
+        // The lists are read before the DELEs go again: a listing leaves out the messages marked in its
+        // session, and the walk counts by message number.
         readLists();
         nCount = pop.GetListCount();
+        for (int nDele : pendingDeles)
+            PastCancel(pop, [&] { pop.Dele(nDele); });
         dwLastCommand = ::GetTickCount();
         i = nNext - 1;
     }

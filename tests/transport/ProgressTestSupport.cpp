@@ -389,10 +389,27 @@ CPop3Proxy::~CPop3Proxy()
     WSACleanup();
 }
 
+void CPop3Proxy::KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes)
+{
+    m_hVictim = hProcess;
+    m_killLine = strLine;
+    m_nKillAfterBytes = nServerBytes;
+}
+
+void CPop3Proxy::Kill()
+{
+    if (m_hVictim != NULL && ::InterlockedExchange(&m_bKilled, 1) == 0)
+    {
+        ::TerminateProcess(m_hVictim, 9);
+        ::WaitForSingleObject(m_hVictim, 30000);
+    }
+}
+
 namespace
 {
 struct CRelay
 {
+    CPop3Proxy* pProxy;
     CPop3Proxy::Fault fault;
     int nMessage; // 0: no fault on this connection
     SOCKET hClient;
@@ -408,7 +425,9 @@ DWORD WINAPI CPop3Proxy::AcceptProc(void* pParam)
         if (hClient == INVALID_SOCKET)
             break;
         const bool bFirst = ::InterlockedIncrement(&pThis->m_nConnections) == 1;
-        CRelay* pRelay = new CRelay{pThis->m_fault, bFirst ? pThis->m_nMessage : 0, hClient};
+        CRelay* pRelay = new CRelay{pThis, pThis->m_fault, bFirst ? pThis->m_nMessage : 0, hClient};
+        if (bFirst && pThis->m_fault == FAULT_KILL)
+            pRelay->nMessage = -1;
         std::lock_guard<std::mutex> guard(pThis->m_lock);
         pThis->m_relays.push_back(::CreateThread(NULL, 0, RelayProc, pRelay, 0, NULL));
     }
@@ -418,6 +437,7 @@ DWORD WINAPI CPop3Proxy::AcceptProc(void* pParam)
 DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
 {
     std::unique_ptr<CRelay> pRelay(static_cast<CRelay*>(pParam));
+    CPop3Proxy* pProxy = pRelay->pProxy;
     SOCKET hServer = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -429,9 +449,13 @@ DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
         closesocket(pRelay->hClient);
         return 0;
     }
+    const bool bKill = pRelay->fault == FAULT_KILL && pRelay->nMessage != 0;
     const std::string faultLine = "RETR " + std::to_string(pRelay->nMessage) + "\r\n";
     std::string fromClient;
     char buffer[16384];
+    size_t nFromServer = 0;
+    // FAULT_CUT_MIDWAY: the RETR went on; its reply is cut short.
+    bool bCutReply = false;
     for (;;)
     {
         fd_set readable;
@@ -442,8 +466,20 @@ DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
             break;
         if (FD_ISSET(hServer, &readable))
         {
-            const int nCount = recv(hServer, buffer, sizeof(buffer), 0);
-            if (nCount <= 0 || send(pRelay->hClient, buffer, nCount, 0) != nCount)
+            int nCount = recv(hServer, buffer, sizeof(buffer), 0);
+            if (nCount <= 0)
+                break;
+            if (bKill && pProxy->m_nKillAfterBytes != 0 && nFromServer + nCount >= pProxy->m_nKillAfterBytes)
+            {
+                // Up to the chosen byte, then the process goes.
+                send(pRelay->hClient, buffer, (int)(pProxy->m_nKillAfterBytes - nFromServer), 0);
+                pProxy->Kill();
+                break;
+            }
+            nFromServer += nCount;
+            if (bCutReply)
+                nCount = (std::min)(nCount, 40);
+            if (send(pRelay->hClient, buffer, nCount, 0) != nCount || bCutReply)
                 break;
         }
         if (FD_ISSET(pRelay->hClient, &readable))
@@ -459,16 +495,26 @@ DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
             {
                 const std::string line = fromClient.substr(0, nEnd + 2);
                 fromClient.erase(0, nEnd + 2);
-                if (pRelay->nMessage != 0 && line == faultLine)
+                if (bKill && line == pProxy->m_killLine)
+                {
+                    pProxy->Kill();
+                    bCut = true;
+                    break;
+                }
+                if (!bKill && pRelay->nMessage != 0 && line == faultLine)
                 {
                     if (pRelay->fault == FAULT_CUT)
                     {
                         bCut = true;
                         break;
                     }
-                    const char kRefusal[] = "-ERR message is unavailable\r\n";
-                    send(pRelay->hClient, kRefusal, sizeof(kRefusal) - 1, 0);
-                    continue;
+                    if (pRelay->fault == FAULT_REFUSE)
+                    {
+                        const char kRefusal[] = "-ERR message is unavailable\r\n";
+                        send(pRelay->hClient, kRefusal, sizeof(kRefusal) - 1, 0);
+                        continue;
+                    }
+                    bCutReply = true;
                 }
                 send(hServer, line.data(), (int)line.size(), 0);
             }
