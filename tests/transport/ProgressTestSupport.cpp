@@ -389,8 +389,9 @@ CPop3Proxy::~CPop3Proxy()
     WSACleanup();
 }
 
-void CPop3Proxy::KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes)
+void CPop3Proxy::KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes, DWORD dwAfterMs)
 {
+    m_dwKillAfterMs = dwAfterMs;
     m_hVictim = hProcess;
     m_killLine = strLine;
     m_nKillAfterBytes = nServerBytes;
@@ -456,13 +457,29 @@ DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
     size_t nFromServer = 0;
     // FAULT_CUT_MIDWAY: the RETR went on; its reply is cut short.
     bool bCutReply = false;
+    const DWORD dwStart = ::GetTickCount();
     for (;;)
     {
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(pRelay->hClient, &readable);
         FD_SET(hServer, &readable);
-        if (select(0, &readable, NULL, NULL, NULL) <= 0)
+        timeval wait = {};
+        const bool bTimed = bKill && pProxy->m_dwKillAfterMs != 0;
+        if (bTimed)
+        {
+            const DWORD dwGone = ::GetTickCount() - dwStart;
+            const DWORD dwLeft = dwGone < pProxy->m_dwKillAfterMs ? pProxy->m_dwKillAfterMs - dwGone : 0;
+            wait.tv_sec = dwLeft / 1000;
+            wait.tv_usec = (dwLeft % 1000) * 1000;
+        }
+        const int nReady = select(0, &readable, NULL, NULL, bTimed ? &wait : NULL);
+        if (nReady == 0 && bTimed)
+        {
+            pProxy->Kill();
+            break;
+        }
+        if (nReady <= 0)
             break;
         if (FD_ISSET(hServer, &readable))
         {

@@ -135,8 +135,9 @@ public:
     ~CPop3Proxy();
     UINT Port() const { return m_nPort; }
     // FAULT_KILL: the process is terminated when the client sends that command line (before it reaches the
-    // server), or once that many bytes have come from the server, whichever is first; 0 and "" never.
-    void KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes);
+    // server), once that many bytes have come from the server, or that many milliseconds after it connected,
+    // whichever is first; 0 and "" never.
+    void KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes, DWORD dwAfterMs = 0);
     bool Killed() const { return m_bKilled != 0; }
 
 private:
@@ -155,6 +156,7 @@ private:
     HANDLE m_hVictim = NULL;
     std::string m_killLine;
     size_t m_nKillAfterBytes = 0;
+    DWORD m_dwKillAfterMs = 0;
     volatile LONG m_bKilled = 0;
 };
 
