@@ -259,7 +259,9 @@ TEST_F(DlgProgressReceiveTest, NoPathLosesAMessageWhenOneRetrieveBreaks)
             EXPECT_NE(std::string::npos, m_reports[0].find("Message number: 3.")) << m_reports[0];
         }
         else
+        {
             EXPECT_TRUE(m_reports.empty());
+        }
         EXPECT_EQ(Subjects({"Do you want to continue?"}), Subjects(CMessageBoxRecorder::s_Texts));
     }
 }
@@ -381,7 +383,9 @@ TEST_F(DlgProgressReceiveTest, ARunKilledAtAnyPointLosesNoMessage)
         ASSERT_TRUE(bEnded);
         // A moment after the whole run may find the process gone already.
         if (c.dwAfterMs == 0)
+        {
             EXPECT_TRUE(proxy.Killed());
+        }
 
         m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
         m_pDatabase->OpenAll();
@@ -405,7 +409,9 @@ TEST_F(DlgProgressReceiveTest, ARunKilledAtAnyPointLosesNoMessage)
             EXPECT_EQ(Subjects({"m1", "m2", "m3", "m4", "m5"}), OnServer(mailbox));
         }
         else
+        {
             EXPECT_TRUE(OnServer(mailbox).empty());
+        }
     }
 }
 

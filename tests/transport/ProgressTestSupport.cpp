@@ -9,6 +9,7 @@
 #include "foundation/WindowMessages.h"
 #include "store/DeletedMessagesTable.h"
 #include "store/Folders.h"
+#include "store/MessageFlagsNotice.h"
 #include "tests/support/WindowReaders.h"
 
 CAppModule _Module;
@@ -79,6 +80,13 @@ LRESULT CALLBACK CRecordingOwner::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, L
         Command command = {LOWORD(wParam), lParam, std::string()};
         if (command.nID == ID_SET_STATUSBAR_2 && lParam != 0)
             command.strText = (const char*)lParam;
+        if (command.nID == ID_UPDATE_MESSAGE_FLAGS)
+        {
+            command.nNoticeFolder = MessageFlagsNotice.nFolderID;
+            command.nNoticeMessage = MessageFlagsNotice.nMessageID;
+            command.nNoticeDelta = MessageFlagsNotice.nUnreadDelta;
+            command.nNoticeKind = MessageFlagsNotice.nKind;
+        }
         std::lock_guard<std::mutex> guard(pThis->m_lock);
         pThis->m_commands.push_back(command);
         return 0;

@@ -32,6 +32,8 @@ public:
         WORD nID;
         LPARAM lParam;
         std::string strText; // ID_SET_STATUSBAR_2
+        // ID_UPDATE_MESSAGE_FLAGS: the message-change values as the command found them.
+        LONG nNoticeFolder = 0, nNoticeMessage = 0, nNoticeDelta = 0, nNoticeKind = 0;
     };
     CRecordingOwner();
     ~CRecordingOwner();
