@@ -16,6 +16,7 @@
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
+#include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainFrame.h"
 #include "ui/main/MainFrameMessage.h"
 #include "ui/main/MainFrameMessageFile.h"
@@ -121,6 +122,7 @@ bool RunProgress(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLin
         return true;
     CDlgProgress::s_dwManagerThreadId = g_dwManagerThreadId;
     CDlgProgress::s_hEventListHandOver = g_hEventListHandOver;
+    CDlgProgress::s_pfnAboutBox = ShowAboutBox;
     CMainFrame* pMain = g_pMainFrame;
     HWND hOwner = pMain != NULL && ::IsWindow(pMain->m_hWnd) ? pMain->m_hWnd : NULL;
     CDlgProgress progress(g_pDatabaseMy, nAccount, hOwner, g_dwManagerThreadId, nMode);

@@ -100,6 +100,16 @@ orb_start_wine() {
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.orb-ready-2"
     fi
+    # Two drives of other types for the tests of drive-dependent paths: R: a network drive, S: a removable one.
+    if [ ! -f "$WINEPREFIX/.orb-drives-1" ]; then
+        mkdir -p "$ORB_BUILD/drives/remote" "$ORB_BUILD/drives/removable" "$WINEPREFIX/dosdevices"
+        ln -sfn "$ORB_BUILD/drives/remote" "$WINEPREFIX/dosdevices/r:"
+        ln -sfn "$ORB_BUILD/drives/removable" "$WINEPREFIX/dosdevices/s:"
+        wine reg add 'HKLM\Software\Wine\Drives' /v r: /d network /f </dev/null >/dev/null 2>&1
+        wine reg add 'HKLM\Software\Wine\Drives' /v s: /d floppy /f </dev/null >/dev/null 2>&1
+        wineserver -w </dev/null >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.orb-drives-1"
+    fi
     orb_detached wineserver -p &
     orb_detached wine wineboot
 }

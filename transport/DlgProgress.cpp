@@ -12,6 +12,7 @@
 #include "foundation/TextServices.h"
 #include "foundation/TraceFile.h"
 #include "store/DeletedMessagesTable.h"
+#include "store/MessageFlagsNotice.h"
 #include "store/OLEDBException.h"
 #include "transport/DlgException.h"
 #include "transport/ProgressTexts.h"
@@ -32,6 +33,7 @@ void ShowExceptionDialog(HWND hWndOwner, const CString& strReport, const CString
 } // namespace
 
 CDlgProgress::ReportDialog CDlgProgress::s_pfnReportDialog = ShowExceptionDialog;
+CDlgProgress::AboutBox CDlgProgress::s_pfnAboutBox = NULL;
 
 namespace
 {
@@ -119,6 +121,7 @@ LRESULT CDlgProgress::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         pLoop->AddMessageFilter(this);
         pLoop->AddIdleHandler(this);
     }
+    UIAddChildWindowContainer(m_hWnd);
 
     m_hProgress = GetDlgItem(IDC_PROGRESS_BAR);
     m_hStatusLine = GetDlgItem(IDC_PROGRESS_STATUS_LINE);
@@ -480,6 +483,13 @@ LRESULT CDlgProgress::OnHideDialog(WORD, WORD, HWND, BOOL&)
     return 0;
 }
 
+LRESULT CDlgProgress::OnAbout(WORD, WORD, HWND, BOOL&)
+{
+    if (s_pfnAboutBox != NULL)
+        s_pfnAboutBox(m_hWnd);
+    return 0;
+}
+
 void CDlgProgress::ShowPage(int nTab)
 {
     ::ShowWindow(m_hTasks, nTab == 0 ? SW_SHOW : SW_HIDE);
@@ -667,6 +677,18 @@ void CDlgProgress::HandOver(LONG nEmailID)
         ::ResetEvent(s_hEventListHandOver);
     }
     ::PostThreadMessageA(m_dwOwnerThread, WM_USER, ID_ADD_MESSAGE_TO_CONTROL, nEmailID);
+}
+
+void CDlgProgress::NoticeStored(LONG nFolderID, LONG nEmailID, bool bUnread)
+{
+    if (m_hOwner == NULL)
+        return;
+    // Sent, not posted: the values are shared by every writer and must be read before the next one.
+    MessageFlagsNotice.nFolderID = nFolderID;
+    MessageFlagsNotice.nMessageID = nEmailID;
+    MessageFlagsNotice.nUnreadDelta = bUnread ? 1 : 0;
+    MessageFlagsNotice.nKind = NOTICE_MESSAGE_UNREAD;
+    ::SendMessageA(m_hOwner, WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS, 0);
 }
 
 bool CDlgProgress::IsHistoryOn()

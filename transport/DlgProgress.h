@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <atlapp.h>
+#include <atlframe.h>
 #include <atlstr.h>
 #include <atlwin.h>
 
@@ -31,13 +32,21 @@ const WORD ID_ABOUT = 57664;
 // Raised by one for every message a receive stores; the constructor sets it to 0.
 extern volatile LONG g_nNewMessages;
 
-class CDlgProgress : public CDialogImpl<CDlgProgress>, public CMessageFilter, public CIdleHandler
+class CDlgProgress : public CDialogImpl<CDlgProgress>,
+                     public CUpdateUI<CDlgProgress>,
+                     public CMessageFilter,
+                     public CIdleHandler
 {
 public:
     enum
     {
         IDD = IDD_PROGRESS
     };
+
+    // clang-format off
+    BEGIN_UPDATE_UI_MAP(CDlgProgress)
+    END_UPDATE_UI_MAP()
+    // clang-format on
 
     BEGIN_MSG_MAP(CDlgProgress)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
@@ -49,6 +58,7 @@ public:
     COMMAND_ID_HANDLER(ID_NEXT, OnNext)
     COMMAND_ID_HANDLER(ID_END, OnEnd)
     COMMAND_ID_HANDLER(ID_HIDE_DIALOG, OnHideDialog)
+    COMMAND_ID_HANDLER(ID_ABOUT, OnAbout)
     NOTIFY_HANDLER(IDC_PROGRESS_TABS, TCN_SELCHANGE, OnTabChange)
     MESSAGE_HANDLER(WM_MEASUREITEM, OnMeasureItem)
     MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
@@ -64,7 +74,11 @@ public:
     INT_PTR DoModal(HWND hWndParent = ::GetActiveWindow(), LPARAM dwInitParam = 0);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
-    BOOL OnIdle() override { return FALSE; }
+    BOOL OnIdle() override
+    {
+        UIUpdateChildWindows();
+        return FALSE;
+    }
 
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOK(WORD, WORD, HWND, BOOL&);
@@ -75,6 +89,7 @@ public:
     LRESULT OnNext(WORD, WORD, HWND, BOOL&);
     LRESULT OnEnd(WORD, WORD, HWND, BOOL&);
     LRESULT OnHideDialog(WORD, WORD, HWND, BOOL&);
+    LRESULT OnAbout(WORD, WORD, HWND, BOOL&);
     LRESULT OnTabChange(int, LPNMHDR, BOOL&);
     LRESULT OnMeasureItem(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
@@ -103,6 +118,9 @@ public:
     // exception dialog.
     typedef void (*ReportDialog)(HWND hWndOwner, const CString& strReport, const CString& strDetail);
     static ReportDialog s_pfnReportDialog;
+    // The frames' About box; set by the program, which owns it. Without it the command does nothing.
+    typedef INT_PTR (*AboutBox)(HWND hWndParent);
+    static AboutBox s_pfnAboutBox;
 
     CHistoryLog m_History;
     HANDLE m_hEventRunState;
@@ -152,6 +170,8 @@ private:
     // sent message.
     int CountOutbox(CEmailsImpl<>& store, LONG nOutbox, bool bPerRecipient);
     void HandOver(LONG nEmailID);
+    // Tells the owner that a message was stored in a folder, so that the folder's unread count follows.
+    void NoticeStored(LONG nFolderID, LONG nEmailID, bool bUnread);
     bool IsHistoryOn();
     void ReceivePop3(CEmailsImpl<>& store, CFolders& folders, CPop3& pop, CString& strPassword, CString& strError,
                      UINT nPort);

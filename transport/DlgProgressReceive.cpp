@@ -307,6 +307,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     {
                         store.InsertMessage(strText, nCopy, 0, "", account.m_ID, m_hOwner, NULL, 0.0, NULL, NULL,
                                             TRUE, FALSE, FALSE);
+                        NoticeStored(nCopy, store.m_EmailsID, true);
                         HandOver(store.m_EmailsID);
                     }
                     catch (CException* pException)
@@ -337,6 +338,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                         ParseAddressList(strList, entries, ',');
                         for (const CString& strEntry : entries)
                             addresses.InsertRecipient(strEntry, nForwardID, ADDRESS_TO, m_hWnd);
+                        NoticeStored(nOutbox, nForwardID, false);
                         HandOver(nForwardID);
                     }
                     catch (CException* pException)
@@ -362,11 +364,13 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             {
                 if (nTarget == nInbox)
                     throw;
+                nTarget = nInbox;
                 store.InsertMessage(strText, nInbox, 0, strStoreID, account.m_ID, m_hOwner, NULL, 0.0, NULL, NULL,
                                     TRUE, FALSE, FALSE);
             }
             const LONG nStoredID = store.m_EmailsID;
             ::InterlockedIncrement(&g_nNewMessages);
+            NoticeStored(nTarget, nStoredID, true);
             HandOver(nStoredID);
 
             // Stored and handed over: only now may the server let it go.
@@ -462,13 +466,12 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             nNext -= (int)pendingDeles.size();
             pendingDeles.clear();
         }
-        else
-        {
-            for (int nDele : pendingDeles)
-                pop.Dele(nDele);
-        }
+        // The lists are read before the DELEs go again: a listing leaves out the messages marked in its
+        // session, and the walk counts by message number.
         readLists();
         nCount = pop.GetListCount();
+        for (int nDele : pendingDeles)
+            PastCancel(pop, [&] { pop.Dele(nDele); });
         dwLastCommand = ::GetTickCount();
         i = nNext - 1;
     }

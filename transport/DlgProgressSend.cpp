@@ -396,7 +396,7 @@ void CDlgProgress::Send(CEmailsImpl<>& store, CFolders& folders)
                 if (row.m_Address[0] != '\0')
                     strTo += (strTo.IsEmpty() ? "<" : " <") + CString(row.m_Address) + ">";
                 strText = strStored;
-                MessageText::SetHeaderField(strText, "To", strTo);
+                MessageText::SetHeaderField(strText, "To:", strTo);
                 if (bContacts)
                 {
                     CMergeNames merge;

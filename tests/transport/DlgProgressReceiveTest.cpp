@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 
 #include "ProgressTestSupport.h"
@@ -236,7 +237,9 @@ TEST_F(DlgProgressReceiveTest, NoPathLosesAMessageWhenOneRetrieveBreaks)
         CPop3Proxy::Fault fault;
         const char* pszName;
     };
-    const Case cases[] = {{CPop3Proxy::FAULT_REFUSE, "-ERR"}};
+    const Case cases[] = {{CPop3Proxy::FAULT_REFUSE, "-ERR"},
+                          {CPop3Proxy::FAULT_CUT, "cut before the reply"},
+                          {CPop3Proxy::FAULT_CUT_MIDWAY, "cut inside the message"}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.pszName);
@@ -248,8 +251,17 @@ TEST_F(DlgProgressReceiveTest, NoPathLosesAMessageWhenOneRetrieveBreaks)
         ASSERT_TRUE(RunToEnd(0, 0));
         EXPECT_EQ(Subjects({"m1", "m2", "m4", "m5"}), SubjectsIn(FOLDER_INBOX));
         EXPECT_EQ(Subjects({"m3"}), OnServer(mailbox));
-        ASSERT_EQ(1u, m_reports.size());
-        EXPECT_NE(std::string::npos, m_reports[0].find("Message number: 3.")) << m_reports[0];
+        EXPECT_TRUE(Errors().empty());
+        // A cut before any reply is an empty reply, which asks without a report.
+        if (c.fault != CPop3Proxy::FAULT_CUT)
+        {
+            ASSERT_EQ(1u, m_reports.size());
+            EXPECT_NE(std::string::npos, m_reports[0].find("Message number: 3.")) << m_reports[0];
+        }
+        else
+        {
+            EXPECT_TRUE(m_reports.empty());
+        }
         EXPECT_EQ(Subjects({"Do you want to continue?"}), Subjects(CMessageBoxRecorder::s_Texts));
     }
 }
@@ -272,6 +284,135 @@ TEST_F(DlgProgressReceiveTest, NoToContinueFailsTheAccountWithTheError)
     EXPECT_EQ(Subjects({"m2", "m3"}), OnServer(mailbox));
     ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitForEnd());
+}
+
+const char kChildFolder[] = "ORB_KILLED_RUN_FOLDER";
+
+// Not a test of its own: the process that the kill-point test starts and kills. It runs the send-and-receive
+// run on the parent's database files until it ends or is killed.
+TEST(DlgProgressKilledRun, DISABLED_RunOnTheParentsFiles)
+{
+    char szFolder[MAX_PATH] = {};
+    if (::GetEnvironmentVariableA(kChildFolder, szFolder, MAX_PATH) == 0)
+        GTEST_SKIP();
+    CScriptedUser user;
+    CRegistry registry("LetrovaProgressTests");
+    g_bUseMyDatabase = 0;
+    g_bConnectToOrb = 0;
+    g_bPrivateContacts = 0;
+    registry.m_strLocalDatabase = CString(szFolder) + "email.mdb";
+    registry.m_strOrbDatabase = CString(szFolder) + "Orb.mdb";
+    CDatabaseMy database(&registry);
+    database.OpenAll();
+    ASSERT_TRUE(database.m_Local.IsOpen());
+    std::unique_ptr<CDlgProgress> pDlg;
+    CUiThread ui(_Module);
+    HWND hWnd = ui.Start([&] {
+        pDlg.reset(new CDlgProgress(&database, 0, NULL, 0, 0));
+        return pDlg->Create(NULL);
+    });
+    ASSERT_TRUE(hWnd != NULL);
+    ui.WaitForExit(120000);
+}
+
+// This test program again, running only the run above on the fixture's files; started suspended.
+PROCESS_INFORMATION StartKilledRun(const CString& strFolder)
+{
+    char szExe[MAX_PATH] = {};
+    ::GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    std::string command = std::string("\"") + szExe +
+                          "\" --gtest_also_run_disabled_tests --gtest_filter=DlgProgressKilledRun.*";
+    // The child writes no test report of its own over the parent's.
+    char szOutput[MAX_PATH] = {};
+    const bool bOutput = ::GetEnvironmentVariableA("GTEST_OUTPUT", szOutput, MAX_PATH) != 0;
+    ::SetEnvironmentVariableA("GTEST_OUTPUT", NULL);
+    ::SetEnvironmentVariableA(kChildFolder, strFolder);
+    STARTUPINFOA si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &si, &pi))
+        pi = PROCESS_INFORMATION();
+    ::SetEnvironmentVariableA(kChildFolder, NULL);
+    if (bOutput)
+        ::SetEnvironmentVariableA("GTEST_OUTPUT", szOutput);
+    return pi;
+}
+
+// A run killed at any point leaves each message stored, on the server, or both; the next whole run then
+// brings the rest, and with a copy left on the server it stores nothing twice.
+TEST_F(DlgProgressReceiveTest, ARunKilledAtAnyPointLosesNoMessage)
+{
+    std::mt19937 random(::GetTickCount());
+    const size_t nRandomByte = 1 + random() % 1000;
+    const DWORD dwRandomMs = 1 + random() % 300;
+    struct Case
+    {
+        const char* pszName;
+        LONG nFlags;
+        const char* pszLine; // the command the process dies before
+        size_t nServerBytes; // or the byte from the server it dies at
+        DWORD dwAfterMs;     // or a moment after it connected
+    };
+    const Case cases[] = {
+        {"after the second store, before its DELE", 0x4, "DELE 2\r\n", 0, 0},
+        {"after two DELEs, before the next RETR", 0x4, "RETR 3\r\n", 0, 0},
+        {"after every DELE, before QUIT", 0x4, "QUIT\r\n", 0, 0},
+        {"a copy left on the server, before QUIT", 0x4 | 0x8, "QUIT\r\n", 0, 0},
+        {"a copy left on the server, before the third RETR", 0x4 | 0x8, "RETR 3\r\n", 0, 0},
+        {"at a random byte from the server", 0x4, "", nRandomByte, 0},
+        {"at a random moment", 0x4, "", 0, dwRandomMs},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.pszName) + " (byte " + std::to_string(c.nServerBytes) + ", " +
+                     std::to_string(c.dwAfterMs) + " ms)");
+        Restart();
+        CPop3Proxy proxy(CPop3Proxy::FAULT_KILL, 0);
+        const LONG nAccount = AddAccount({"Alpha", "tester", "secret", c.nFlags, proxy.Port(), 0});
+        const std::string mailbox = FillTester(5);
+        // The child has the files to itself until it has gone.
+        m_pDatabase.reset();
+        PROCESS_INFORMATION pi = StartKilledRun(m_folder.m_strPath);
+        ASSERT_TRUE(pi.hProcess != NULL);
+        proxy.KillAt(pi.hProcess, c.pszLine, c.nServerBytes, c.dwAfterMs);
+        ::ResumeThread(pi.hThread);
+        const bool bEnded = ::WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0;
+        if (!bEnded)
+            ::TerminateProcess(pi.hProcess, 9);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        ASSERT_TRUE(bEnded);
+        // A moment after the whole run may find the process gone already.
+        if (c.dwAfterMs == 0)
+        {
+            EXPECT_TRUE(proxy.Killed());
+        }
+
+        m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
+        m_pDatabase->OpenAll();
+        ASSERT_TRUE(m_pDatabase->m_Local.IsOpen());
+        const Subjects killed = SubjectsIn(FOLDER_INBOX);
+        const Subjects left = OnServer(mailbox);
+        std::set<std::string> either(killed.begin(), killed.end());
+        either.insert(left.begin(), left.end());
+        EXPECT_EQ(5u, either.size());
+
+        CString strSQL;
+        strSQL.Format("UPDATE Accounts SET IncomingPort = %u WHERE ID = %ld", PeerPort("ORB_POP3_PORT"),
+                      (long)nAccount);
+        ASSERT_TRUE(Execute(*Local(), strSQL));
+        ASSERT_TRUE(RunToEnd(0, 0));
+        const Subjects stored = SubjectsIn(FOLDER_INBOX);
+        EXPECT_EQ(5u, std::set<std::string>(stored.begin(), stored.end()).size());
+        if (c.nFlags & 0x8)
+        {
+            EXPECT_EQ(Subjects({"m1", "m2", "m3", "m4", "m5"}), stored);
+            EXPECT_EQ(Subjects({"m1", "m2", "m3", "m4", "m5"}), OnServer(mailbox));
+        }
+        else
+        {
+            EXPECT_TRUE(OnServer(mailbox).empty());
+        }
+    }
 }
 
 TEST_F(DlgProgressReceiveTest, StopAfterSomeStoresLeavesEveryStoredMessageOffTheServer)

@@ -99,8 +99,8 @@ TEST_F(DlgProgressSendTest, ARefusedMessageStaysInTheOutboxAndTheNextGoesOnANewC
 TEST_F(DlgProgressSendTest, IndividualSendingReachesEachPendingRecipientOnceAndKeepsARefusedOnePending)
 {
     AddAccount({"Alpha", "tester", "secret", 0x1, 0, 0});
-    const LONG nMessage = AddOutgoing("Alpha", "a@example.com, b@example.com, c@example.com", "cc@example.com",
-                                      "bcc@example.com", "each", "Hello.\r\n", 0x8);
+    const LONG nMessage = AddOutgoing("Alpha", "Ann Example <a@example.com>, b@example.com, c@example.com",
+                                      "cc@example.com", "bcc@example.com", "each", "Hello.\r\n", 0x8);
     SetPending(nMessage, "a@example.com", 1);
     SetPending(nMessage, "b@example.com", 0);
     SetPending(nMessage, "c@example.com", 1);
@@ -114,6 +114,19 @@ TEST_F(DlgProgressSendTest, IndividualSendingReachesEachPendingRecipientOnceAndK
     EXPECT_EQ("a@example.com,cc@example.com,bcc@example.com", EnvelopeTo(received[0]));
     EXPECT_EQ("c@example.com", EnvelopeTo(received[1]));
     EXPECT_EQ("d@example.com", EnvelopeTo(received[2]));
+    // On the wire each message names its one recipient in To, and none shows the Bcc field.
+    for (size_t i = 0; i < 2; ++i)
+    {
+        const std::string wire = received[i].text.substr(received[i].text.find("\r\nFrom: ") + 2);
+        EXPECT_NE(std::string::npos, wire.find(i == 0 ? "\r\nTo: \"Ann Example\" <a@example.com>\r\n"
+                                                      : "\r\nTo: <c@example.com>\r\n"))
+            << wire;
+        EXPECT_EQ(std::string::npos, wire.find("b@example.com")) << wire;
+        EXPECT_EQ(std::string::npos, wire.find("bcc@example.com")) << wire;
+        EXPECT_EQ("(none)", ParsedHeader(received[i].parsed, "Bcc"));
+    }
+    EXPECT_EQ("Ann Example <a@example.com>", ParsedHeader(received[0].parsed, "To"));
+    EXPECT_EQ("c@example.com", ParsedHeader(received[1].parsed, "To"));
     EXPECT_EQ(0, Pending(nMessage));
     EXPECT_EQ(FOLDER_SENT_ITEMS, FolderOf(nMessage));
     // The refused recipient is still to be reached: it keeps its mark, and the message its place.

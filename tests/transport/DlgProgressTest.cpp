@@ -2,9 +2,12 @@
 // lines, Stop, Next, Hide and Cancel, and what the owner hears.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "ProgressTestSupport.h"
 #include "app/ManagerCommands.h"
 #include "store/Folders.h"
+#include "store/MessageFlagsNotice.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
 
@@ -74,7 +77,9 @@ TEST_F(DlgProgressTest, EachCommandLinePlansItsTasksAndTheRunEndsByItself)
         EXPECT_EQ(c.nMode == 1, m_pOwner->m_Manager.WaitForCommand(ID_CHECKING_NEW_MESSAGES_COMPLETED,
                                                                     c.nMode == 1 ? 20000 : 0));
         if (c.nMode == 1)
+        {
             EXPECT_FALSE(m_bVisibleAtEnd);
+        }
         // The owner's run-state event tells that a run exists: reset while the window object lives.
         EXPECT_EQ((DWORD)WAIT_TIMEOUT, ::WaitForSingleObject(m_pOwner->m_hRunState, 0));
         m_pDlg.reset();
@@ -93,10 +98,27 @@ TEST_F(DlgProgressTest, NewMessagesAreCountedAndHandedOverToTheOwnersThread)
     CRecordingOwner::Command count;
     ASSERT_TRUE(m_pOwner->Has(ID_NEW_MESSAGES_COUNT, &count));
     EXPECT_EQ(3, count.lParam);
-    int nHandedOver = 0;
+    std::set<LONG> handedOver;
     for (const CRecordingThread::Command& command : m_pOwner->m_Manager.Commands())
-        nHandedOver += command.wParam == ID_ADD_MESSAGE_TO_CONTROL;
-    EXPECT_EQ(3, nHandedOver);
+    {
+        if (command.wParam == ID_ADD_MESSAGE_TO_CONTROL)
+            handedOver.insert((LONG)command.lParam);
+    }
+    EXPECT_EQ(3u, handedOver.size());
+    // Before each hand-over the owner was told that its folder has one more unread message.
+    CFolders folders(Local());
+    const LONG nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
+    std::set<LONG> noticed;
+    for (const CRecordingOwner::Command& command : m_pOwner->Commands())
+    {
+        if (command.nID != ID_UPDATE_MESSAGE_FLAGS)
+            continue;
+        EXPECT_EQ(nInbox, command.nNoticeFolder);
+        EXPECT_EQ(1, command.nNoticeDelta);
+        EXPECT_EQ(NOTICE_MESSAGE_UNREAD, command.nNoticeKind);
+        noticed.insert(command.nNoticeMessage);
+    }
+    EXPECT_EQ(handedOver, noticed);
     // The status line went to the owner's status bar as well.
     bool bReceiving = false;
     for (const CRecordingOwner::Command& command : m_pOwner->Commands())
@@ -134,6 +156,17 @@ TEST_F(DlgProgressTest, AFailedAccountKeepsTheWindowOpenOnTheErrorsPage)
     });
     EXPECT_TRUE(::IsWindowVisible(m_pDlg->m_hTasks));
     SaveWindowScreenshot(hWnd, "progress-tasks-page");
+    // The About command opens the frames' About box over the window.
+    static HWND s_hAboutParent;
+    s_hAboutParent = NULL;
+    CDlgProgress::AboutBox pfnPrevious = CDlgProgress::s_pfnAboutBox;
+    CDlgProgress::s_pfnAboutBox = [](HWND hWndParent) -> INT_PTR {
+        s_hAboutParent = hWndParent;
+        return IDOK;
+    };
+    m_pUi->Invoke([&] { ::SendMessageA(hWnd, WM_COMMAND, 57664, 0); });
+    CDlgProgress::s_pfnAboutBox = pfnPrevious;
+    EXPECT_EQ(hWnd, s_hAboutParent);
     ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitForEnd());
 }

@@ -62,6 +62,54 @@ TEST_F(HistoryTest, ASendToTwoContactsSavesTwoCopiesAndWritesTwoRows)
     EXPECT_EQ(2, QueryLong(Central().m_session, strSQL));
 }
 
+TEST_F(HistoryTest, ACentralDatabaseOnAnotherDriveTypeRecordsRemoteOrRefusesButTheMessageGoes)
+{
+    struct Case
+    {
+        const char* pszDrive; // mapped by the harness: R: network, S: removable
+        const char* pszError; // in the error line; NULL for none
+    };
+    const Case cases[] = {{"R:\\", NULL}, {"S:\\", "can be removed from the drive."}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszDrive);
+        Restart();
+        // The central database with its contacts moves to that drive.
+        m_pDatabase.reset();
+        const CString strCentral = CString(c.pszDrive) + "Orb.mdb";
+        const std::vector<std::string> old = ListFiles(std::string(c.pszDrive) + "Emails\\");
+        for (const std::string& name : old)
+            ::DeleteFileA((std::string(c.pszDrive) + "Emails\\" + name).c_str());
+        ASSERT_TRUE(::CopyFileA(m_folder.Path("Orb.mdb"), strCentral, FALSE));
+        m_pRegistry->m_strOrbDatabase = strCentral;
+        m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
+        m_pDatabase->OpenAll();
+        ASSERT_TRUE(Central().IsOpen());
+
+        m_pRegistry->WriteProfileInt("Options", "Not log to Vorn Vedura", 0);
+        AddAccount({"Alpha", "tester", "secret", 0x1, 0, 0});
+        const LONG nMessage = AddOutgoing("Alpha", "Ann <ann@example.com>", "", "", "elsewhere");
+        ASSERT_TRUE(RunToEnd(0, 0));
+        EXPECT_EQ(1u, SmtpReceived().size());
+        EXPECT_EQ(FOLDER_SENT_ITEMS, FolderOf(nMessage));
+        const std::vector<std::string> errors = Errors();
+        if (c.pszError == NULL)
+        {
+            EXPECT_TRUE(errors.empty());
+            EXPECT_EQ(1, QueryLong(Central().m_session, "SELECT COUNT(*) FROM History WHERE HLocation = 'Remote'"));
+        }
+        else
+        {
+            ASSERT_EQ(1u, errors.size());
+            EXPECT_NE(std::string::npos, errors[0].find(c.pszError)) << errors[0];
+            EXPECT_EQ(0, Rows());
+        }
+        m_pDatabase.reset();
+        ::DeleteFileA(strCentral);
+        m_pRegistry->m_strOrbDatabase = m_folder.Path("Orb.mdb");
+    }
+}
+
 TEST_F(HistoryTest, AReceivedMessageFromAContactIsRecordedAsIn)
 {
     m_pRegistry->WriteProfileInt("Options", "Not log to Vorn Vedura", 0);
@@ -118,6 +166,13 @@ TEST_F(HistoryTest, TheDriveDecidesTheLocation)
                           {99, "unknown."}};
     for (const Case& c : cases)
         EXPECT_STREQ(c.pszText, CHistoryLog::DescribeDriveType(c.nType));
+    // The harness maps R: as a network drive and S: as a removable one.
+    EXPECT_EQ("", Record(log, "ann@example.com", "Subject: s\r\n\r\nx", "R:\\copy.eml"));
+    EXPECT_EQ(1, QueryLong(Central().m_session, "SELECT COUNT(*) FROM History WHERE HLocation = 'Remote'"));
+    EXPECT_EQ("Itsert into Vorn Vedura History table failed!\r\n\r\nThe Vorn Vedura database path is "
+              "S:\\copy.eml.\r\nThe driver type of the Vorn Vedura location is can be removed from the drive.\r\n"
+              "Only fixed or remote driver type is legal.",
+              Record(log, "ann@example.com", "Subject: s\r\n\r\nx", "S:\\copy.eml"));
     // A drive letter that Wine has not mapped has no root directory.
     EXPECT_EQ("Itsert into Vorn Vedura History table failed!\r\n\r\nThe Vorn Vedura database path is "
               "Q:\\copy.eml.\r\nThe driver type of the Vorn Vedura location is root directory does not exist.\r\n"

@@ -9,6 +9,7 @@
 #include "foundation/WindowMessages.h"
 #include "store/DeletedMessagesTable.h"
 #include "store/Folders.h"
+#include "store/MessageFlagsNotice.h"
 #include "tests/support/WindowReaders.h"
 
 CAppModule _Module;
@@ -79,6 +80,13 @@ LRESULT CALLBACK CRecordingOwner::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, L
         Command command = {LOWORD(wParam), lParam, std::string()};
         if (command.nID == ID_SET_STATUSBAR_2 && lParam != 0)
             command.strText = (const char*)lParam;
+        if (command.nID == ID_UPDATE_MESSAGE_FLAGS)
+        {
+            command.nNoticeFolder = MessageFlagsNotice.nFolderID;
+            command.nNoticeMessage = MessageFlagsNotice.nMessageID;
+            command.nNoticeDelta = MessageFlagsNotice.nUnreadDelta;
+            command.nNoticeKind = MessageFlagsNotice.nKind;
+        }
         std::lock_guard<std::mutex> guard(pThis->m_lock);
         pThis->m_commands.push_back(command);
         return 0;
@@ -389,10 +397,28 @@ CPop3Proxy::~CPop3Proxy()
     WSACleanup();
 }
 
+void CPop3Proxy::KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes, DWORD dwAfterMs)
+{
+    m_dwKillAfterMs = dwAfterMs;
+    m_hVictim = hProcess;
+    m_killLine = strLine;
+    m_nKillAfterBytes = nServerBytes;
+}
+
+void CPop3Proxy::Kill()
+{
+    if (m_hVictim != NULL && ::InterlockedExchange(&m_bKilled, 1) == 0)
+    {
+        ::TerminateProcess(m_hVictim, 9);
+        ::WaitForSingleObject(m_hVictim, 30000);
+    }
+}
+
 namespace
 {
 struct CRelay
 {
+    CPop3Proxy* pProxy;
     CPop3Proxy::Fault fault;
     int nMessage; // 0: no fault on this connection
     SOCKET hClient;
@@ -408,7 +434,9 @@ DWORD WINAPI CPop3Proxy::AcceptProc(void* pParam)
         if (hClient == INVALID_SOCKET)
             break;
         const bool bFirst = ::InterlockedIncrement(&pThis->m_nConnections) == 1;
-        CRelay* pRelay = new CRelay{pThis->m_fault, bFirst ? pThis->m_nMessage : 0, hClient};
+        CRelay* pRelay = new CRelay{pThis, pThis->m_fault, bFirst ? pThis->m_nMessage : 0, hClient};
+        if (bFirst && pThis->m_fault == FAULT_KILL)
+            pRelay->nMessage = -1;
         std::lock_guard<std::mutex> guard(pThis->m_lock);
         pThis->m_relays.push_back(::CreateThread(NULL, 0, RelayProc, pRelay, 0, NULL));
     }
@@ -418,6 +446,7 @@ DWORD WINAPI CPop3Proxy::AcceptProc(void* pParam)
 DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
 {
     std::unique_ptr<CRelay> pRelay(static_cast<CRelay*>(pParam));
+    CPop3Proxy* pProxy = pRelay->pProxy;
     SOCKET hServer = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -429,21 +458,53 @@ DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
         closesocket(pRelay->hClient);
         return 0;
     }
+    const bool bKill = pRelay->fault == FAULT_KILL && pRelay->nMessage != 0;
     const std::string faultLine = "RETR " + std::to_string(pRelay->nMessage) + "\r\n";
     std::string fromClient;
     char buffer[16384];
+    size_t nFromServer = 0;
+    // FAULT_CUT_MIDWAY: the RETR went on; its reply is cut short.
+    bool bCutReply = false;
+    const DWORD dwStart = ::GetTickCount();
     for (;;)
     {
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(pRelay->hClient, &readable);
         FD_SET(hServer, &readable);
-        if (select(0, &readable, NULL, NULL, NULL) <= 0)
+        timeval wait = {};
+        const bool bTimed = bKill && pProxy->m_dwKillAfterMs != 0;
+        if (bTimed)
+        {
+            const DWORD dwGone = ::GetTickCount() - dwStart;
+            const DWORD dwLeft = dwGone < pProxy->m_dwKillAfterMs ? pProxy->m_dwKillAfterMs - dwGone : 0;
+            wait.tv_sec = dwLeft / 1000;
+            wait.tv_usec = (dwLeft % 1000) * 1000;
+        }
+        const int nReady = select(0, &readable, NULL, NULL, bTimed ? &wait : NULL);
+        if (nReady == 0 && bTimed)
+        {
+            pProxy->Kill();
+            break;
+        }
+        if (nReady <= 0)
             break;
         if (FD_ISSET(hServer, &readable))
         {
-            const int nCount = recv(hServer, buffer, sizeof(buffer), 0);
-            if (nCount <= 0 || send(pRelay->hClient, buffer, nCount, 0) != nCount)
+            int nCount = recv(hServer, buffer, sizeof(buffer), 0);
+            if (nCount <= 0)
+                break;
+            if (bKill && pProxy->m_nKillAfterBytes != 0 && nFromServer + nCount >= pProxy->m_nKillAfterBytes)
+            {
+                // Up to the chosen byte, then the process goes.
+                send(pRelay->hClient, buffer, (int)(pProxy->m_nKillAfterBytes - nFromServer), 0);
+                pProxy->Kill();
+                break;
+            }
+            nFromServer += nCount;
+            if (bCutReply)
+                nCount = (std::min)(nCount, 40);
+            if (send(pRelay->hClient, buffer, nCount, 0) != nCount || bCutReply)
                 break;
         }
         if (FD_ISSET(pRelay->hClient, &readable))
@@ -459,16 +520,26 @@ DWORD WINAPI CPop3Proxy::RelayProc(void* pParam)
             {
                 const std::string line = fromClient.substr(0, nEnd + 2);
                 fromClient.erase(0, nEnd + 2);
-                if (pRelay->nMessage != 0 && line == faultLine)
+                if (bKill && line == pProxy->m_killLine)
+                {
+                    pProxy->Kill();
+                    bCut = true;
+                    break;
+                }
+                if (!bKill && pRelay->nMessage != 0 && line == faultLine)
                 {
                     if (pRelay->fault == FAULT_CUT)
                     {
                         bCut = true;
                         break;
                     }
-                    const char kRefusal[] = "-ERR message is unavailable\r\n";
-                    send(pRelay->hClient, kRefusal, sizeof(kRefusal) - 1, 0);
-                    continue;
+                    if (pRelay->fault == FAULT_REFUSE)
+                    {
+                        const char kRefusal[] = "-ERR message is unavailable\r\n";
+                        send(pRelay->hClient, kRefusal, sizeof(kRefusal) - 1, 0);
+                        continue;
+                    }
+                    bCutReply = true;
                 }
                 send(hServer, line.data(), (int)line.size(), 0);
             }

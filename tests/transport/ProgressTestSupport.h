@@ -32,6 +32,8 @@ public:
         WORD nID;
         LPARAM lParam;
         std::string strText; // ID_SET_STATUSBAR_2
+        // ID_UPDATE_MESSAGE_FLAGS: the message-change values as the command found them.
+        LONG nNoticeFolder = 0, nNoticeMessage = 0, nNoticeDelta = 0, nNoticeKind = 0;
     };
     CRecordingOwner();
     ~CRecordingOwner();
@@ -119,22 +121,31 @@ public:
 };
 
 // A POP3 proxy in front of the dovecot peer. On its first connection it breaks the RETR of one message:
-// it drops the connection, or it answers "-ERR"; later connections pass unchanged.
+// it drops the connection before the reply or inside the message, or it answers "-ERR"; or it kills a
+// process at a chosen point and drops the connection. Later connections pass unchanged.
 class CPop3Proxy
 {
 public:
     enum Fault
     {
         FAULT_CUT,
-        FAULT_REFUSE
+        FAULT_CUT_MIDWAY,
+        FAULT_REFUSE,
+        FAULT_KILL
     };
     CPop3Proxy(Fault fault, int nMessage);
     ~CPop3Proxy();
     UINT Port() const { return m_nPort; }
+    // FAULT_KILL: the process is terminated when the client sends that command line (before it reaches the
+    // server), once that many bytes have come from the server, or that many milliseconds after it connected,
+    // whichever is first; 0 and "" never.
+    void KillAt(HANDLE hProcess, const std::string& strLine, size_t nServerBytes, DWORD dwAfterMs = 0);
+    bool Killed() const { return m_bKilled != 0; }
 
 private:
     static DWORD WINAPI AcceptProc(void* pParam);
     static DWORD WINAPI RelayProc(void* pParam);
+    void Kill();
     Fault m_fault;
     int m_nMessage;
     SOCKET m_hListen;
@@ -144,6 +155,11 @@ private:
     volatile LONG m_bStop;
     std::vector<HANDLE> m_relays;
     std::mutex m_lock;
+    HANDLE m_hVictim = NULL;
+    std::string m_killLine;
+    size_t m_nKillAfterBytes = 0;
+    DWORD m_dwKillAfterMs = 0;
+    volatile LONG m_bKilled = 0;
 };
 
 // A loopback port on which nothing listens.
