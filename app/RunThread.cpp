@@ -17,6 +17,7 @@
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
 #include "ui/main/MainFrame.h"
+#include "ui/main/MainFrameFindMessage.h"
 
 namespace
 {
@@ -167,6 +168,20 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
     return true;
 }
 
+bool RunFindMessage(std::unique_ptr<CThreadStart>& pStart, LONG nFolderID)
+{
+    CMainFrameFindMessage frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId, 0, &g_nThreadCount, nFolderID);
+    if (frame.CreateEx() == NULL)
+    {
+        DebugTrace("Find Message creation failed!\n");
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    window.Loop("\r\nBegin of the Find Message window loop", "\r\nEnd of the Find Message window loop");
+    return true;
+}
+
 bool RunAreYouMe(std::unique_ptr<CThreadStart>& pStart)
 {
     CLetrovaThreadManager* pManager = pStart->pManager;
@@ -243,11 +258,7 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
         return true;
     if (StartsWith(strCmdLine, "/s"))
     {
-        CString strNumber;
-        strNumber.Format("%ld", strCmdLine.GetLength() > 2 ? atol(strCmdLine.Mid(3)) : 0L);
-        return RunFrame(pStart, "Find Message", strNumber, "Find Message creation failed!\n",
-                        "\r\nBegin of the Find Message window loop",
-                        "\r\nEnd of the Find Message window loop", false);
+        return RunFindMessage(pStart, strCmdLine.GetLength() > 2 ? atol(strCmdLine.Mid(3)) : 0L);
     }
     return RunMainWindow(pStart);
 }
