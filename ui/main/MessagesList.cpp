@@ -96,7 +96,7 @@ CString StripTags(const CString& strHtml)
 CString SearchableBody(CMimePart& message)
 {
     CString strPart;
-    if (message.FindPart("Content-Type", "text/html", strPart))
+    if (message.FindPart("content-type", "text/html", strPart))
     {
         CString strHtml = CMimePart(strPart).GetDecodedBody();
         CString strUpper = strHtml;
@@ -110,16 +110,16 @@ CString SearchableBody(CMimePart& message)
         }
         return StripTags(strHtml);
     }
-    if (message.FindPart("Content-Type", "text/plain", strPart))
+    if (message.FindPart("content-type", "text/plain", strPart))
         return CMimePart(strPart).GetDecodedBody();
     return message.GetDecodedBody();
 }
 
 bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
 {
-    CString strName = part.GetHeaderDeep("Content-Disposition", "filename");
+    CString strName = part.GetHeaderDeep("content-disposition", "filename");
     if (strName.IsEmpty())
-        strName = part.GetHeaderDeep("Content-Type", "name");
+        strName = part.GetHeaderDeep("content-type", "name");
     strName = DecodeEncodedWord(strName);
     strName.MakeUpper();
     if (!strName.IsEmpty() && strName.Find(strUpperText) >= 0)
@@ -272,6 +272,7 @@ void CListViewCtrlMessages::SelFolderChanged(const CFoldersRecord* pFolder, int 
         m_pStop = pStop != NULL ? pStop : &m_nOwnStop;
         m_hWndNotify = hWndNotify;
     }
+    m_bRunRequested = true;
     if (IsFilling())
     {
         InterlockedExchange(m_pStop, 1);
@@ -283,12 +284,16 @@ void CListViewCtrlMessages::SelFolderChanged(const CFoldersRecord* pFolder, int 
 
 void CListViewCtrlMessages::StartFill()
 {
+    // One fill per request: a start posted for a request that has been served already is dropped.
+    if (!m_bRunRequested)
+        return;
     if (WaitForSingleObject(m_hIdle, 100) != WAIT_OBJECT_0 || m_hThread != NULL)
     {
         PostMessage(WM_COMMAND, ID_RUN_THREAD);
         return;
     }
     m_bRefillPending = false;
+    m_bRunRequested = false;
     ResetEvent(m_hIdle);
     InterlockedExchange(m_pStop, 0);
     CRegistry* pRegistry = NULL;
@@ -357,6 +362,8 @@ void CListViewCtrlMessages::Fill()
         std::vector<CMessageRow>* pBatch = new std::vector<CMessageRow>();
         std::unique_ptr<std::vector<CMessageRow>> batch(pBatch);
         int nUnread = 0, nRead = 0;
+        // A stopped fill has counted only a part of the folder: its count is never written.
+        bool bStopped = false;
         LONG nLastID = 0;
         CString strUpperAttachment = m_strAttachment;
         strUpperAttachment.MakeUpper();
@@ -373,7 +380,10 @@ void CListViewCtrlMessages::Fill()
         while (rows.MoveNext() == S_OK)
         {
             if (InterlockedCompareExchange(m_pStop, 0, 1) == 1)
+            {
+                bStopped = true;
                 break;
+            }
             nRead++;
             CMessageRow row;
             row.nEmailsID = rows.m_EmailsID;
@@ -409,7 +419,7 @@ void CListViewCtrlMessages::Fill()
         rows.Close();
         store.Close();
 
-        if (strWhere.IsEmpty() && bFolderFound)
+        if (strWhere.IsEmpty() && bFolderFound && !bStopped)
         {
             LONG nUnreadTotal = nUnread + MessageFlagsNotice.nUnreadDelta;
             MessageFlagsNotice.nUnreadDelta = 0;
@@ -432,7 +442,7 @@ void CListViewCtrlMessages::Fill()
             ::PostThreadMessageA((DWORD)ManagerThread(), WM_USER, ID_UPDATE_MESSAGE_FLAGS, 0);
         }
         // The server's copy of an IMAP folder is compared with what was listed.
-        if (nFolderID > 0 && !m_bDestroying)
+        if (nFolderID > 0 && !m_bDestroying && !bStopped)
         {
             CFolders folder(m_pSession);
             if (folder.LoadFolder(nFolderID, NULL))

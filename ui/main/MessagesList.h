@@ -144,6 +144,7 @@ private:
     volatile LONG m_nOwnStop = 0;
     volatile LONG* m_pStop;
     bool m_bRefillPending = false;
+    bool m_bRunRequested = false;
     bool m_bDestroying = false;
     bool m_bOrderByDate = false;
     CListDataObject m_dataObject;
