@@ -38,6 +38,17 @@ const char kFillCrashed[] = "Unhandled exception!!!\r\nCListViewCtrlMessages::Se
 const char kDeleteCrashed[] = "CListViewCtrlMessages::DeleteSelectedItems()\r\nUnhandled exception!!!\r\n";
 const char kOrderByDate[] = "Mark Order By Date";
 
+// Counts a move or delete under way for as long as it runs.
+class CRowCommand
+{
+public:
+    explicit CRowCommand(int& nCount) : m_nCount(nCount) { m_nCount++; }
+    ~CRowCommand() { m_nCount--; }
+
+private:
+    int& m_nCount;
+};
+
 HRESULT DefaultDragStarter(IDataObject* pDataObject, IDropSource* pDropSource, DWORD dwEffects, DWORD* pdwEffect)
 {
     return ::DoDragDrop(pDataObject, pDropSource, dwEffects, pdwEffect);
@@ -1076,6 +1087,14 @@ void CListViewCtrlMessages::MoveSelected(LONG nTargetID)
         m_nPendingMove = nTargetID;
         return;
     }
+    // A database call may serve this thread's messages while it waits: a move or delete that arrives
+    // then runs after the one under way, never inside it over rows that are changing.
+    if (m_nRowCommands > 0)
+    {
+        PostMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, nTargetID);
+        return;
+    }
+    CRowCommand busy(m_nRowCommands);
     HCURSOR hOld = SetCursor(LoadCursor(NULL, IDC_WAIT));
     std::vector<int> rows = SelectedRows();
     std::vector<int> removed;
@@ -1124,11 +1143,12 @@ void CListViewCtrlMessages::MoveSelected(LONG nTargetID)
 
 void CListViewCtrlMessages::DeleteSelectedItems()
 {
-    if (IsFilling())
+    if (IsFilling() || m_nRowCommands > 0)
     {
         PostMessage(WM_COMMAND, ID_EDIT_DELETE);
         return;
     }
+    CRowCommand busy(m_nRowCommands);
     const BOOL bPermanentKey = m_bPermanentDelete;
     m_bPermanentDelete = FALSE;
     std::vector<int> rows = SelectedRows();

@@ -145,6 +145,8 @@ private:
     volatile LONG* m_pStop;
     bool m_bRefillPending = false;
     bool m_bRunRequested = false;
+    // Moves and deletes under way.
+    int m_nRowCommands = 0;
     bool m_bDestroying = false;
     bool m_bOrderByDate = false;
     CListDataObject m_dataObject;
