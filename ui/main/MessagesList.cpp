@@ -529,8 +529,10 @@ LRESULT CListViewCtrlMessages::OnFillBatch(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 void CListViewCtrlMessages::SetRowCount(bool bKeepView)
 {
+    // Rows added at the end repaint only where they show; anything else repaints the whole list.
     ListView_SetItemCountEx(m_hWnd, (int)m_rows.size(), bKeepView ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
-    InvalidateRect(NULL, FALSE);
+    if (!bKeepView)
+        InvalidateRect(NULL, FALSE);
 }
 
 LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
