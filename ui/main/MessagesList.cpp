@@ -141,6 +141,57 @@ bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
     return false;
 }
 
+// The bitmap with 0xFF00FF shown in the button face; NULL when the module has no such bitmap.
+HBITMAP LoadListBitmap(UINT nID)
+{
+    HBITMAP hBitmap =
+        (HBITMAP)LoadImageA(GetResourceModule(), MAKEINTRESOURCEA(nID), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (hBitmap == NULL)
+        return NULL;
+    DIBSECTION dib = {};
+    if (GetObjectA(hBitmap, sizeof(dib), &dib) == sizeof(dib) && dib.dsBm.bmBitsPixel == 24 && dib.dsBm.bmBits != NULL)
+    {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (int y = 0; y < dib.dsBm.bmHeight; y++)
+        {
+            BYTE* pRow = (BYTE*)dib.dsBm.bmBits + (size_t)y * dib.dsBm.bmWidthBytes;
+            for (int x = 0; x < dib.dsBm.bmWidth; x++)
+            {
+                BYTE* p = pRow + 3 * x;
+                if (p[0] == 0xFF && p[1] == 0x00 && p[2] == 0xFF)
+                {
+                    p[0] = GetBValue(face);
+                    p[1] = GetGValue(face);
+                    p[2] = GetRValue(face);
+                }
+            }
+        }
+    }
+    return hBitmap;
+}
+
+// A plain mark for a module without the list's bitmaps (a program that only hosts the list).
+HBITMAP PlaceholderBitmap(int nIndex)
+{
+    HDC hScreen = ::GetDC(NULL);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 20, 16);
+    HDC hDC = CreateCompatibleDC(hScreen);
+    HGDIOBJ hOld = SelectObject(hDC, hBitmap);
+    RECT rc = {0, 0, 20, 16};
+    FillRect(hDC, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    if (nIndex != IMAGE_BLANK)
+    {
+        HBRUSH hBrush = CreateSolidBrush(RGB(40 * (nIndex % 6), 90 + 12 * nIndex, 200 - 10 * nIndex));
+        RECT rcMark = {6, 4, 14, 12};
+        FillRect(hDC, &rcMark, hBrush);
+        DeleteObject(hBrush);
+    }
+    SelectObject(hDC, hOld);
+    DeleteDC(hDC);
+    ::ReleaseDC(NULL, hScreen);
+    return hBitmap;
+}
+
 CEmailsImpl<>* FrameEmailsTable(HWND hWndFrame)
 {
     CEmailsImpl<>* pTable = NULL;
@@ -204,29 +255,21 @@ void CListViewCtrlMessages::Initialize(CSession* pSession, HWND hWndFrame)
 {
     m_pSession = pSession;
     m_hWndFrame = hWndFrame;
-    // Plain placeholder images stand in the list's positions until the bitmaps are drawn.
-    m_hImages = ImageList_Create(20, 16, ILC_COLOR24 | ILC_MASK, IMAGE_COUNT, 0);
-    HDC hScreen = ::GetDC(NULL);
+    m_hImages = ImageList_Create(20, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+    // In the order of the image positions.
+    static const UINT kBitmaps[IMAGE_COUNT] = {IDB_LIST_SORT_UP, IDB_LIST_SORT_DOWN, IDB_LIST_CLIP_HEADER,
+                                               IDB_LIST_CLIP, IDB_LIST_BLANK, IDB_LIST_UNREAD, IDB_LIST_READ,
+                                               IDB_LIST_FLAGGED, IDB_LIST_UNREAD_NO_BODY, IDB_LIST_COUNTS_AS_READ,
+                                               IDB_LIST_HIGH_PRIORITY, IDB_LIST_LOW_PRIORITY,
+                                               IDB_LIST_PRIORITY_HEADER};
     for (int i = 0; i < IMAGE_COUNT; i++)
     {
-        HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 20, 16);
-        HDC hDC = CreateCompatibleDC(hScreen);
-        HGDIOBJ hOld = SelectObject(hDC, hBitmap);
-        RECT rc = {0, 0, 20, 16};
-        FillRect(hDC, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
-        if (i != IMAGE_BLANK)
-        {
-            HBRUSH hBrush = CreateSolidBrush(RGB(40 * (i % 6), 90 + 12 * i, 200 - 10 * i));
-            RECT rcMark = {6, 4, 14, 12};
-            FillRect(hDC, &rcMark, hBrush);
-            DeleteObject(hBrush);
-        }
-        SelectObject(hDC, hOld);
-        DeleteDC(hDC);
+        HBITMAP hBitmap = LoadListBitmap(kBitmaps[i]);
+        if (hBitmap == NULL)
+            hBitmap = PlaceholderBitmap(i);
         ImageList_AddMasked(m_hImages, hBitmap, RGB(255, 255, 255));
         DeleteObject(hBitmap);
     }
-    ::ReleaseDC(NULL, hScreen);
     ListView_SetImageList(m_hWnd, m_hImages, LVSIL_SMALL);
     ListView_SetImageList(m_hWnd, m_hImages, LVSIL_NORMAL);
     Header_SetImageList(ListView_GetHeader(m_hWnd), m_hImages);

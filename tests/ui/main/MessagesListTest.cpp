@@ -180,6 +180,8 @@ TEST_F(MessagesListTest, FillDecodesCellsChoosesImagesAndWritesTheUnreadCount)
         // No reselect asked: the last row is selected.
         EXPECT_EQ(std::vector<int>(1, 4), list.SelectedRows());
     });
+    m_store.OnFrame([&]() { ::RedrawWindow(m_store.m_pFrame->m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
+    SaveWindowScreenshot(m_store.m_pFrame->m_hWnd, "message-list-rows");
     // Unread: rows 0 and 4; the 0x80 row counts as read.
     CString strSQL;
     strSQL.Format("SELECT nUnread FROM Folders WHERE ID = %ld", (long)m_store.m_nInbox);
