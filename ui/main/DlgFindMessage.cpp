@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "foundation/ErrorUtil.h"
 #include "foundation/FoundationUi.h"
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseBase.h"
@@ -101,7 +102,16 @@ void CDlgFindMessage::LoadFolder()
     }
     catch (COLEDBException* pException)
     {
+        AppMessageBox(pException->m_strMessage, MB_ICONSTOP, m_hWnd);
         delete pException;
+    }
+    catch (const char* pszText)
+    {
+        AppMessageBox(pszText, MB_ICONSTOP, m_hWnd);
+    }
+    catch (...)
+    {
+        AppMessageBox("CDlgFindMessage::LoadFolder()\r\nUnhandled exception!!!\r\n", MB_ICONSTOP, m_hWnd);
     }
     SetDlgItemText(IDC_FIND_LOOK_IN, m_folder.m_Name);
 }
@@ -173,6 +183,18 @@ void CDlgFindMessage::FindNow()
     {
         AppMessageBox(pException->m_strMessage, MB_ICONSTOP, m_hWnd);
         delete pException;
+        SetSearching(false);
+        return;
+    }
+    catch (const char* pszText)
+    {
+        AppMessageBox(pszText, MB_ICONSTOP, m_hWnd);
+        SetSearching(false);
+        return;
+    }
+    catch (...)
+    {
+        AppMessageBox("CDlgFindMessage::OnFindNow()\r\nUnhandled exception!!!\r\n", MB_ICONSTOP, m_hWnd);
         SetSearching(false);
         return;
     }
