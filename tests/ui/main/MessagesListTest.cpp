@@ -370,6 +370,37 @@ TEST_F(MessagesListTest, AddSenderCreatesAContactAndAnnouncesIt)
     EXPECT_TRUE(m_store.m_user.m_boxes.empty());
 }
 
+TEST_F(MessagesListTest, SaveAsWritesTheSelectedMessageToTheChosenFile)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    Fill(m_store.m_nInbox);
+    HWND hList = NULL;
+    m_store.OnFrame([&]() {
+        SelectOnly(3);
+        hList = List().m_hWnd;
+    });
+    const std::string strPath = std::string(m_store.m_folder.Path("saved.eml"));
+    ::PostMessageA(hList, WM_COMMAND, ID_FILE_SAVE_AS_MESSAGE, 0);
+    HWND hDlg = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), "Save Message As");
+    ASSERT_NE(nullptr, hDlg);
+    // The proposed name is the message's own subject.
+    std::string strProposed = CDialogResponder::ItemText(hDlg, 1148);
+    if (strProposed.empty())
+        strProposed = CDialogResponder::ItemText(hDlg, 1152);
+    EXPECT_EQ("x", strProposed.substr(0, 1));
+    CDialogResponder::SetField(hDlg, 1148, strPath.c_str());
+    CDialogResponder::SetField(hDlg, 1152, strPath.c_str());
+    CDialogResponder::Press(hDlg, IDOK);
+    ASSERT_TRUE(WaitUntil([&]() { return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    ASSERT_TRUE(WaitUntil([&]() { return !::IsWindow(hDlg); }));
+    FILE* pFile = fopen(strPath.c_str(), "rb");
+    ASSERT_NE(nullptr, pFile);
+    char buffer[64] = {};
+    size_t n = fread(buffer, 1, sizeof(buffer) - 1, pFile);
+    fclose(pFile);
+    EXPECT_EQ("Subject: x\r\n\r\nbody", std::string(buffer, n));
+}
+
 HRESULT RecordDrag(IDataObject* pDataObject, IDropSource*, DWORD dwEffects, DWORD* pdwEffect);
 struct CRecordedDrag
 {
