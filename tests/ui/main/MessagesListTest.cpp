@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -399,6 +400,63 @@ TEST_F(MessagesListTest, SaveAsWritesTheSelectedMessageToTheChosenFile)
     size_t n = fread(buffer, 1, sizeof(buffer) - 1, pFile);
     fclose(pFile);
     EXPECT_EQ("Subject: x\r\n\r\nbody", std::string(buffer, n));
+}
+
+BOOL CALLBACK FindPopupMenu(HWND hWnd, LPARAM lParam)
+{
+    char szClass[32] = "";
+    GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (strcmp(szClass, "#32768") == 0 && IsWindowVisible(hWnd))
+    {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(MessagesListTest, TheContextMenuGreysWhatOneRowOnlyAllowsAndWhatTheMarksExclude)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    Fill(m_store.m_nInbox);
+    const struct
+    {
+        std::vector<int> rows;
+        std::vector<UINT> grey;
+    } cases[] = {
+        // One unread row: Mark as Unread does not apply.
+        {{0}, {ID_MARK_AS_UNREAD}},
+        // Two rows: the one-message commands are greyed, both marks apply.
+        {{0, 3},
+         {ID_FILE_OPEN_MESSAGE, ID_FILE_PRINT_MESSAGE, ID_REPLY, ID_FORWARD, ID_ADD_SENDER, 32790}},
+    };
+    const UINT kItems[] = {ID_FILE_OPEN_MESSAGE, ID_FILE_PRINT_MESSAGE, ID_REPLY, ID_FORWARD, ID_MARK_AS_READ,
+                           ID_MARK_AS_UNREAD, ID_MOVE_TO_FOLDER, ID_EDIT_DELETE, ID_ADD_SENDER, 32790};
+    for (const auto& c : cases)
+    {
+        HWND hList = NULL;
+        m_store.OnFrame([&]() {
+            ListView_SetItemState(List().m_hWnd, -1, 0, LVIS_SELECTED);
+            for (int nRow : c.rows)
+                ListView_SetItemState(List().m_hWnd, nRow, LVIS_SELECTED, LVIS_SELECTED);
+            hList = List().m_hWnd;
+        });
+        ::PostMessageA(hList, WM_CONTEXTMENU, (WPARAM)hList, MAKELPARAM(200, 200));
+        HWND hPopup = NULL;
+        ASSERT_TRUE(WaitUntil([&]() {
+            EnumThreadWindows(m_store.m_ui.ThreadId(), FindPopupMenu, (LPARAM)&hPopup);
+            return hPopup != NULL;
+        }));
+        HMENU hMenu = (HMENU)::SendMessageA(hPopup, MN_GETHMENU, 0, 0);
+        ASSERT_NE(nullptr, hMenu);
+        for (UINT nID : kItems)
+        {
+            const bool bGrey = (GetMenuState(hMenu, nID, MF_BYCOMMAND) & MF_GRAYED) != 0;
+            const bool bExpected = std::find(c.grey.begin(), c.grey.end(), nID) != c.grey.end();
+            EXPECT_EQ(bExpected, bGrey) << nID << " with " << c.rows.size() << " rows";
+        }
+        m_store.OnFrame([]() { EndMenu(); });
+        ASSERT_TRUE(WaitUntil([&]() { return !::IsWindowVisible(hPopup); }));
+    }
 }
 
 HRESULT RecordDrag(IDataObject* pDataObject, IDropSource*, DWORD dwEffects, DWORD* pdwEffect);
