@@ -868,7 +868,8 @@ LRESULT CListViewCtrlMessages::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, B
     LVHITTESTINFO hit = {};
     hit.pt.x = (SHORT)LOWORD(lParam);
     hit.pt.y = (SHORT)HIWORD(lParam);
-    if (ListView_HitTest(m_hWnd, &hit) < 0 || !(hit.flags & (LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON)))
+    const UINT kOnRow = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
+    if (ListView_HitTest(m_hWnd, &hit) < 0 || !(hit.flags & kOnRow))
         return 0;
     CDropSource source;
     DWORD dwEffect = DROPEFFECT_NONE;

@@ -198,7 +198,8 @@ TEST_F(FindMessageTest, EachCombinationOfCriteriaListsItsRowsOnce)
     m_ui.Invoke([&]() { EXPECT_NE(0u, m_pFrame->UIGetState(ID_FILE_OPEN_MESSAGE) & UPDUI_DISABLED); });
     Search({false, "", "", "", "", 0, 0, false, ""});
     m_ui.Invoke([&]() {
-        for (UINT nID : {(UINT)ID_FILE_OPEN_MESSAGE, (UINT)ID_FILE_SAVE_AS_MESSAGE, 32790u, (UINT)ID_REPLY, (UINT)ID_FORWARD})
+        const UINT kCommands[] = {ID_FILE_OPEN_MESSAGE, ID_FILE_SAVE_AS_MESSAGE, 32790, ID_REPLY, ID_FORWARD};
+        for (UINT nID : kCommands)
             EXPECT_EQ(0u, m_pFrame->UIGetState(nID) & UPDUI_DISABLED) << nID;
     });
     SaveWindowScreenshot(m_pFrame->m_hWnd, "find-window-results");
@@ -240,15 +241,14 @@ TEST_F(FindMessageTest, TheFirstFolderChoiceGivesTheFolderSearched)
     ASSERT_NE(nullptr, hDlg);
     m_ui.Invoke([&]() {
         HWND hTree = ::GetDlgItem(hDlg, IDC_FOLDER_TREE);
-        CMyTreeViewCtrl* pTree = nullptr;
-        (void)pTree;
         // The item of the Projects folder, found by its data.
         std::function<HTREEITEM(HTREEITEM)> find = [&](HTREEITEM hFrom) -> HTREEITEM {
             for (HTREEITEM h = hFrom; h != NULL; h = TreeView_GetNextSibling(hTree, h))
             {
                 TVITEMA item = {TVIF_PARAM, h};
                 TreeView_GetItem(hTree, &item);
-                if (item.lParam != 0 && reinterpret_cast<CFolderItemData*>(item.lParam)->folder.m_ID == m_store.m_nProjects)
+                const CFolderItemData* pData = reinterpret_cast<CFolderItemData*>(item.lParam);
+                if (pData != NULL && pData->folder.m_ID == m_store.m_nProjects)
                     return h;
                 HTREEITEM hFound = find(TreeView_GetChild(hTree, h));
                 if (hFound != NULL)

@@ -32,6 +32,8 @@ bool WaitUntil(const std::function<bool()>& done)
     return false;
 }
 
+const char kInFolder[] = "SELECT COUNT(*) FROM Emails WHERE FolderID = %ld";
+
 class MessagesListTest : public ::testing::Test
 {
 protected:
@@ -181,7 +183,9 @@ TEST_F(MessagesListTest, FillDecodesCellsChoosesImagesAndWritesTheUnreadCount)
         // No reselect asked: the last row is selected.
         EXPECT_EQ(std::vector<int>(1, 4), list.SelectedRows());
     });
-    m_store.OnFrame([&]() { ::RedrawWindow(m_store.m_pFrame->m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
+    m_store.OnFrame([&]() {
+        ::RedrawWindow(m_store.m_pFrame->m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    });
     SaveWindowScreenshot(m_store.m_pFrame->m_hWnd, "message-list-rows");
     // Unread: rows 0 and 4; the 0x80 row counts as read.
     CString strSQL;
@@ -313,7 +317,7 @@ TEST_F(MessagesListTest, MoveToFolderAsksForTheFolderAndMovesTheSelection)
     });
     SaveWindowScreenshot(hDlg, "move-dialog");
     CDialogResponder::Press(hDlg, IDOK);
-    ASSERT_TRUE(WaitUntil([&]() { return Count("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", m_store.m_nAlpha) == 1; }));
+    ASSERT_TRUE(WaitUntil([&]() { return Count(kInFolder, m_store.m_nAlpha) == 1; }));
     m_store.OnFrame([&]() { EXPECT_EQ(4, List().GetRowCount()); });
 }
 
@@ -677,8 +681,8 @@ TEST_F(LargeStoreListTest, DeleteAndMoveAskedMidFillRunWhenTheFillHasEnded)
         EXPECT_EQ(m_store.m_nAlpha, List().m_nPendingMove);
     });
     // The fill selects its last row; the move and the delete each take the row selected when they run.
-    ASSERT_TRUE(WaitUntil([&]() { return Count("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", m_nDeleted) == 1; }));
-    ASSERT_TRUE(WaitUntil([&]() { return Count("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", m_store.m_nAlpha) == 1; }));
+    ASSERT_TRUE(WaitUntil([&]() { return Count(kInFolder, m_nDeleted) == 1; }));
+    ASSERT_TRUE(WaitUntil([&]() { return Count(kInFolder, m_store.m_nAlpha) == 1; }));
     WaitForIdle();
     EXPECT_EQ(1, Count("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", m_store.m_nAlpha));
     m_store.OnFrame([&]() { EXPECT_EQ(m_nTotal - 2, List().GetRowCount()); });
