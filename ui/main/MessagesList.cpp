@@ -832,23 +832,31 @@ LRESULT CListViewCtrlMessages::OnDoubleClick(UINT, WPARAM, LPARAM, BOOL& bHandle
     return 0;
 }
 
-LRESULT CListViewCtrlMessages::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&)
+HMENU CListViewCtrlMessages::LoadContextMenu()
 {
-    if (ListView_GetSelectedCount(m_hWnd) == 0)
-        return 0;
     HMENU hMenu = LoadMenuA(GetResourceModule(), MAKEINTRESOURCEA(IDR_MESSAGES_LIST_CONTEXT_MENU));
     if (hMenu == NULL)
-        return 0;
+        return NULL;
     HMENU hPopup = GetSubMenu(hMenu, 0);
     const bool bOne = ListView_GetSelectedCount(m_hWnd) == 1;
     for (UINT nID : {ID_FILE_OPEN_MESSAGE, ID_FILE_PRINT_MESSAGE, ID_REPLY, ID_FORWARD, ID_ADD_SENDER, kIdProperties})
         EnableMenuItem(hPopup, nID, MF_BYCOMMAND | (bOne ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(hPopup, ID_MARK_AS_READ, MF_BYCOMMAND | (CanMark(true) ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(hPopup, ID_MARK_AS_UNREAD, MF_BYCOMMAND | (CanMark(false) ? MF_ENABLED : MF_GRAYED));
+    return hMenu;
+}
+
+LRESULT CListViewCtrlMessages::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (ListView_GetSelectedCount(m_hWnd) == 0)
+        return 0;
+    HMENU hMenu = LoadContextMenu();
+    if (hMenu == NULL)
+        return 0;
     POINT pt = {(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
     if (lParam == -1)
         GetCursorPos(&pt);
-    TrackPopupMenu(hPopup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, NULL);
+    TrackPopupMenu(GetSubMenu(hMenu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, NULL);
     DestroyMenu(hMenu);
     return 0;
 }

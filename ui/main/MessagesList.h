@@ -82,6 +82,8 @@ public:
     void OpenSelected();
     BOOL CanMark(bool bRead);
     void MoveToChosenFolder();
+    // Menu 259 with its items enabled for the selection; the caller destroys it.
+    HMENU LoadContextMenu();
     void SaveSelectedAs();
     void ShowProperties();
 
