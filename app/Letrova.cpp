@@ -13,7 +13,11 @@
 #include "foundation/Paths.h"
 #include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
+#include "platform/htmlview/HtmlView.h"
 #include "store/OLEDBException.h"
+#include "ui/compose/AttachmentList.h"
+#include "ui/compose/CtrlMessageBody.h"
+#include "ui/main/DlgVirusWarning.h"
 
 BEGIN_OBJECT_MAP(ObjectMap)
 OBJECT_ENTRY(CLSID_Letrova, CLetrova)
@@ -90,6 +94,9 @@ CLetrova::CLetrova()
     g_hEventListHandOver = CreateSetEvent();
     g_hEventMessageWindow = CreateSetEvent();
     SetTempFileEvent(g_hEventMessageFile);
+    CCtrlMessageBody::s_hHandOverEvent = g_hEventListHandOver;
+    CAttachmentList::s_pfnOpenAttachment = CDlgVirusWarning::OpenAttachment;
+    CHtmlView::RegisterClass();
     g_pLetrova = this;
     g_pDatabaseMy = &m_database;
     g_pRegistry = &m_registry;

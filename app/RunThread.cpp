@@ -18,6 +18,8 @@
 #include "foundation/TraceFile.h"
 #include "ui/main/MainFrame.h"
 #include "ui/main/MainFrameFindMessage.h"
+#include "ui/main/MainFrameMessage.h"
+#include "ui/main/MainFrameMessageFile.h"
 
 namespace
 {
@@ -182,6 +184,34 @@ bool RunFindMessage(std::unique_ptr<CThreadStart>& pStart, LONG nFolderID)
     return true;
 }
 
+// A message window of either kind. The manager waits for the message-window event before it starts the
+// next stored-message window: a window that never gets as far as its dialog sets it here.
+template <class TFrame, class TArgument>
+bool RunMessageFrame(std::unique_ptr<CThreadStart>& pStart, TArgument argument, const char* pszFailure)
+{
+    struct CReleaseOnFailure
+    {
+        ~CReleaseOnFailure()
+        {
+            if (!bCreated && g_hEventMessageWindow != NULL)
+                ::SetEvent(g_hEventMessageWindow);
+        }
+        bool bCreated = false;
+    } release;
+    TFrame frame(g_pDatabaseMy, g_pRegistry, argument, g_dwManagerThreadId, 0, &g_nThreadCount);
+    if (frame.CreateEx() == NULL)
+    {
+        DebugTrace("%s", pszFailure);
+        return false;
+    }
+    release.bCreated = true;
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    RecordFirstWindow(frame.m_hWnd);
+    window.Loop("\r\nBegin of the Message window loop", "\r\nEnd of the Message window loop");
+    return true;
+}
+
 bool RunAreYouMe(std::unique_ptr<CThreadStart>& pStart)
 {
     CLetrovaThreadManager* pManager = pStart->pManager;
@@ -219,8 +249,11 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
     if (StartsWith(strCmdLine, "/u"))
         return true;
     if (StartsWith(strCmdLine, "/f"))
-        return RunFrame(pStart, "Message", strCmdLine.Mid(3), "Message File creation failed!\n",
-                        "\r\nBegin of the Message window loop", "\r\nEnd of the Message window loop", true);
+    {
+        CString strPath = strCmdLine.Mid(3);
+        return RunMessageFrame<CMainFrameMessageFile>(pStart, (const char*)strPath,
+                                                      "Message File creation failed!\n");
+    }
     if (StartsWith(strCmdLine, "/n"))
     {
         CString strRecipients = OnlyGroup("/n (.*)", strCmdLine);
@@ -236,10 +269,8 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
                         "\r\nEnd of the New Message window loop", false);
     if (StartsWith(strCmdLine, "/m"))
     {
-        CString strId;
-        strId.Format("%ld", atol(strCmdLine.Mid(3)));
-        return RunFrame(pStart, "Message", strId, "Message creation failed!\n",
-                        "\r\nBegin of the Message window loop", "\r\nEnd of the Message window loop", true);
+        LONG nEmailsID = atol(strCmdLine.Mid(3));
+        return RunMessageFrame<CMainFrameMessage>(pStart, nEmailsID, "Message creation failed!\n");
     }
     if (StartsWith(strCmdLine, "/vcard"))
     {

@@ -528,7 +528,82 @@ public:
         MessageFlagsNotice.bMovedUnread = IsUnread();
     }
 
+    // Closes the recipients, the attachments and the message rowset: the local database is about to close.
+    void CloseAll() { Close(); }
+
+    // 0 (S_OK) when the move gave a row.
+    HRESULT MovePrevious(BOOL bRead = TRUE)
+    {
+        DropText();
+        if (this->m_spRowset == NULL)
+            return DB_S_ENDOFROWSET;
+        this->ReleaseMessageStream();
+        HRESULT hr = CBaseCommand::MovePrev();
+        AfterMove(hr, FALSE, bRead);
+        return hr;
+    }
+
+    // The message as a printable page (a title, the header block and the body); empty without a view.
+    CString GetPrintHTML()
+    {
+        CString strPath;
+        int nKind = GetMessageFile(strPath, "\\ForwardReplyPrint.htm", NULL, 1);
+        CString strView;
+        {
+            CFile file(strPath, CFile::modeRead | CFile::shareDenyNone);
+            DWORD nLength = file.GetLength();
+            if (nLength > 0)
+            {
+                char* pBuffer = strView.GetBuffer((int)nLength);
+                UINT nRead = file.Read(pBuffer, (UINT)nLength);
+                strView.ReleaseBuffer((int)nRead);
+            }
+        }
+        ::DeleteFileA(strPath);
+        if (strView.IsEmpty())
+            return CString();
+        CQuotedHeader header = GetQuotedHeader();
+        if (nKind != 2)
+            strView = MessageOperations::TextViewToHtml(strView, BuildViewHead(GetCharsetName()));
+        return MessageOperations::GetQuotedHTML(2, header, strView);
+    }
+
     CString GetMessageFileName() const { return m_strMessageFilePath; }
+
+    // Shows a message file instead of a row: the row is cleared and the file's text becomes the message.
+    // An index of 255 or more keeps the row's charset; a subject of 255 characters or more is left out.
+    // A file failure is shown with its text.
+    void OpenMessageFile(const char* pszPath, int nEncode)
+    {
+        m_strMessageFilePath = pszPath;
+        this->Clear();
+        DropText();
+        try
+        {
+            CFile file(pszPath, CFile::modeRead | CFile::shareDenyNone);
+            const DWORD nLength = file.GetLength();
+            CString strText;
+            if (nLength > 0)
+            {
+                char* pszBuffer = strText.GetBuffer((int)nLength);
+                const UINT nRead = file.Read(pszBuffer, nLength);
+                strText.ReleaseBuffer((int)nRead);
+            }
+            m_strMessage = strText;
+            CString strSubject = GetHeaderField("Subject");
+            if (strSubject.GetLength() < 255)
+                strncpy(this->m_Subject, strSubject, sizeof(this->m_Subject) - 1);
+            if (nEncode < 255)
+                this->m_Encode = (BYTE)nEncode;
+        }
+        catch (CFileException* pException)
+        {
+            CString strText = pException->GetErrorText();
+            delete pException;
+            AppMessageBox(strText, MB_ICONERROR, NULL);
+        }
+        this->ReleaseMessageStream();
+    }
 
     CString GetSubject() { return DecodeEncodedWord(GetMessageSubject(GetMimeMessage())); }
 
@@ -692,7 +767,8 @@ public:
         {
             CString strText;
             strText.Format(MessageViewText::kUnknownEncode, (int)this->m_Encode, (long)this->m_EmailsID);
-            throw new CException(strText, "");
+            throw new COLEDBException(NULL, IID_IRowset, strText, this->m_pSession, NULL, FALSE, NULL, FALSE,
+                                      FALSE, E_FAIL);
         }
         return pszName;
     }

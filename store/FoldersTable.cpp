@@ -74,6 +74,7 @@ void CFoldersTable::Open(HWND hWndOwner, const char* pszTable, const char* pszSQ
     (void)pszTable;
     EnsureTable(hWndOwner);
     m_bTypeAndNamePrepared = false;
+    m_bByIDPrepared = false;
     OpenRowset(hWndOwner, pszSQL != NULL ? pszSQL : g_szFoldersSelect);
 }
 
@@ -136,11 +137,28 @@ void CFoldersTable::SelectByTypeAndName(LONG nType, const char* pszName)
         EnsureTable(NULL);
         CreateSelect(CString(" WHERE ") + "Type" + " = ? AND " + "Name" + " = ?");
         m_bTypeAndNamePrepared = true;
+        m_bByIDPrepared = false;
     }
     CCommand<CAccessor<CFoldersRecord>>::Close();
     ClearRow();
     m_ID = nType;
     strncpy(m_szParam2, pszName, sizeof(m_szParam2) - 1);
+    Execute();
+}
+
+void CFoldersTable::OpenByID(LONG nID)
+{
+    // A database that closed its tables took the prepared command with it.
+    if (!m_bByIDPrepared || !m_bPrepared)
+    {
+        EnsureTable(NULL);
+        CreateSelect(CString(" WHERE ") + g_FoldersColumns[0].m_pszName + " = ?");
+        m_bByIDPrepared = true;
+        m_bTypeAndNamePrepared = false;
+    }
+    CCommand<CAccessor<CFoldersRecord>>::Close();
+    ClearRow();
+    m_ID = nID;
     Execute();
 }
 

@@ -97,6 +97,9 @@ public:
     static bool AlterColumn(int nColumn, CSession* pSession);
     // Positions on the folders of this type and name (cut to 255 characters).
     void SelectByTypeAndName(LONG nType, const char* pszName);
+    // Positions on the folder of that ID; without a row the record stays cleared. The selection is prepared
+    // once and kept for the next look-up.
+    void OpenByID(LONG nID);
     // The first folder under nOwnerID (with that name, unless pszName is NULL) becomes the current row: 1.
     // 0 when there is none, -1 when the selection cannot run. Names are compared as the column keeps them.
     int FindByOwnerAndName(HWND hWndOwner, LONG nOwnerID, const char* pszName);
@@ -106,9 +109,11 @@ public:
     {
         CloseTable();
         m_bTypeAndNamePrepared = false;
+        m_bByIDPrepared = false;
     }
 
     CString m_strText;
     // Set while the command is the prepared two-key selection; any other open replaces it.
     bool m_bTypeAndNamePrepared = false;
+    bool m_bByIDPrepared = false;
 };

@@ -261,6 +261,14 @@ void BuildHints(const CHtmlNode* n, std::vector<css_hint>& hints)
     }
     if (tag == "body" && HtmlColor(n->Attribute("text"), c))
         ColorHint(hints, CSS_PROP_COLOR, c);
+    // IE's margin attributes of the body: pages made to fill a pane one line high rely on them.
+    if (tag == "body")
+    {
+        if (HtmlLength(n->Attribute("topmargin"), len))
+            LengthHint(hints, CSS_PROP_MARGIN_TOP, CSS_MARGIN_SET, len);
+        if (HtmlLength(n->Attribute("leftmargin"), len))
+            LengthHint(hints, CSS_PROP_MARGIN_LEFT, CSS_MARGIN_SET, len);
+    }
     if (tag == "font")
     {
         if (HtmlColor(n->Attribute("color"), c))

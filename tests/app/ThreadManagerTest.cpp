@@ -306,7 +306,16 @@ TEST_F(ThreadManagerTest, AStoredMessageWindowStillOpensWhenThePreviousOneNeverL
     ::ResetEvent(g_hEventMessageWindow);
     ASSERT_TRUE(::PostThreadMessageA(g_dwManagerThreadId, WM_USER, ID_MESSAGE, 5));
     EXPECT_TRUE(m_starts.WaitForLine("/m 5"));
-    EXPECT_TRUE(WaitFor([] { return OwnWindows("Message - 5").size() == 1; }));
+    EXPECT_TRUE(WaitFor([] {
+        int nFrames = 0;
+        for (HWND hWnd : OwnWindows())
+        {
+            char szClass[64] = "";
+            ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+            nFrames += strcmp(szClass, "LetrovaMessageFrame") == 0 ? 1 : 0;
+        }
+        return nFrames == 1;
+    }));
     CloseAllAndWait(m_pLetrova);
     EXPECT_EQ(0, g_nThreadCount);
 }

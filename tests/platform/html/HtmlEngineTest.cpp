@@ -102,6 +102,8 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
          "</tr></table></body>",
          300, {{"t", 0, 0, 24, 32}, {"c", 0, 16, 24, 16}}, "Cap\r\nx"},
         {"entities", "<body>caf&eacute; &amp; &lt;tea&gt;</body>", 300, {}, "caf\xC3\xA9 & <tea>"},
+        {"IE's body margin attributes", "<body topmargin=0 leftmargin=\"0\"><div id=d>x</div></body>", 300,
+         {{"d", 0, 0, 292, 16}}, "x"},
     };
     for (const Case& c : cases)
     {

@@ -16,6 +16,8 @@
 class ComposeStoreTest : public ::testing::Test
 {
 protected:
+    // Test programs that may run at the same time keep their stores in folders of their own.
+    explicit ComposeStoreTest(const char* pszFolder = "compose") : m_folder(pszFolder) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -29,7 +31,7 @@ protected:
     long Query(const char* pszSQL) { return QueryLong(*LocalSession(), pszSQL); }
     void Exec(const char* pszSQL) { ASSERT_TRUE(Execute(*LocalSession(), pszSQL)) << pszSQL; }
 
-    CScratchFolder m_folder{"compose"};
+    CScratchFolder m_folder;
     CScriptedUser m_user;
     std::unique_ptr<CRegistry> m_pRegistry;
     std::unique_ptr<CDatabaseMy> m_pDatabase;
