@@ -18,6 +18,7 @@
 #include "foundation/TraceFile.h"
 #include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainFrame.h"
+#include "ui/main/MainFrameFindMessage.h"
 #include "ui/main/MainFrameMessage.h"
 #include "ui/main/MainFrameMessageFile.h"
 
@@ -171,6 +172,20 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
     return true;
 }
 
+bool RunFindMessage(std::unique_ptr<CThreadStart>& pStart, LONG nFolderID)
+{
+    CMainFrameFindMessage frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId, 0, &g_nThreadCount, nFolderID);
+    if (frame.CreateEx() == NULL)
+    {
+        DebugTrace("Find Message creation failed!\n");
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    window.Loop("\r\nBegin of the Find Message window loop", "\r\nEnd of the Find Message window loop");
+    return true;
+}
+
 // A message window of either kind. The manager waits for the message-window event before it starts the
 // next stored-message window: a window that never gets as far as its dialog sets it here.
 template <class TFrame, class TArgument>
@@ -276,11 +291,7 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
         return true;
     if (StartsWith(strCmdLine, "/s"))
     {
-        CString strNumber;
-        strNumber.Format("%ld", strCmdLine.GetLength() > 2 ? atol(strCmdLine.Mid(3)) : 0L);
-        return RunFrame(pStart, "Find Message", strNumber, "Find Message creation failed!\n",
-                        "\r\nBegin of the Find Message window loop",
-                        "\r\nEnd of the Find Message window loop", false);
+        return RunFindMessage(pStart, strCmdLine.GetLength() > 2 ? atol(strCmdLine.Mid(3)) : 0L);
     }
     return RunMainWindow(pStart);
 }

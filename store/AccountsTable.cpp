@@ -260,6 +260,30 @@ CAccountsImpl::CAccountsImpl(CSession* pSession)
 
 CAccountsImpl::~CAccountsImpl() {}
 
+bool CAccountsImpl::SelectDefaultAccount(HWND hOwner)
+{
+    if (m_Options.m_UserID == 0)
+        m_Options.m_UserID = 1;
+    m_Options.Open(hOwner, NULL);
+    LONG nDefault = -1;
+    if (m_Options.MoveFirst() == S_OK && m_Options.m_DefaultAccountIDStatus == DBSTATUS_S_OK)
+        nDefault = m_Options.m_DefaultAccountID;
+    m_Options.CloseTable();
+    m_Accounts.m_ID = 0;
+    m_Accounts.Open(hOwner);
+    while (m_Accounts.MoveNext() == S_OK)
+    {
+        if (nDefault == -1)
+        {
+            m_Options.SetDefaultAccountID(hOwner, m_Accounts.m_ID);
+            nDefault = m_Accounts.m_ID;
+        }
+        if (m_Accounts.m_ID == nDefault)
+            return true;
+    }
+    return false;
+}
+
 bool AddAccount(HWND hOwner, CSession* pSession, const std::function<int(CAccountsRecord& record)>& runWizard)
 {
     try

@@ -139,6 +139,11 @@ public:
     explicit CAccountsImpl(CSession* pSession);
     virtual ~CAccountsImpl();
 
+    // Reads the Accounts rows in order up to the user's default account, which it leaves current; an
+    // account read while the user has none (no Options row, or -1) becomes the default first. False when
+    // the rows run out.
+    bool SelectDefaultAccount(HWND hOwner);
+
     CDeletedMessagesTable m_DeletedMessages;
     CString m_strText;
     COptionsTable m_Options;

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "content/AddressList.h"
 #include "content/BodyWalker.h"
 #include "content/EncodedWord.h"
+#include "content/HtmlViewRewriter.h"
 #include "content/MimePart.h"
 #include "content/ReceivedMessage.h"
 #include "foundation/ErrorUtil.h"
@@ -646,6 +648,68 @@ public:
     CString GetQuotedHTML(int nMode, const CString& strViewHtml)
     {
         return MessageOperations::GetQuotedHTML(nMode, GetQuotedHeader(), strViewHtml);
+    }
+
+    // The message's view with its header block in front of the body: the printable form in mode 2. The
+    // view file is this object's own and thread's, so windows printing at once never read each other's.
+    CString GetForwardReplyPrintHTML(HWND hWndOwner, int nMode)
+    {
+        CString strName;
+        strName.Format("\\ForwardReplyPrint%lx-%p.htm", (unsigned long)::GetCurrentThreadId(), (void*)this);
+        CString strPath;
+        int nNoMessage = 0;
+        const int nKind = GetMessageFile(strPath, strName, &nNoMessage, 1);
+        if (nNoMessage != 0 || nKind == 0)
+            return CString();
+        CString strView;
+        {
+            CFile file(strPath, CFile::modeRead | CFile::shareDenyNone);
+            const DWORD nLength = file.GetLength();
+            if (nLength > 0)
+            {
+                file.Read(strView.GetBuffer((int)nLength), nLength);
+                strView.ReleaseBuffer((int)nLength);
+            }
+        }
+        ::DeleteFileA(strPath);
+        if (nMode == 2)
+        {
+            try
+            {
+                m_accounts.SelectDefaultAccount(hWndOwner);
+            }
+            catch (COLEDBException* pException)
+            {
+                delete pException;
+            }
+            catch (const char*)
+            {
+            }
+        }
+        if (nKind == 2)
+            return GetQuotedHTML(nMode, strView);
+        return GetQuotedHTML(2, MessageOperations::TextViewToHtml(strView, BuildViewHead(GetCharsetName())));
+    }
+
+    // Selects the one message of that EmailsID and shows it (the properties sheet); a missing or doubled
+    // message is shown as an error box.
+    void SelectByIDUnique(LONG nEmailsID, HWND hWndOwner, const std::function<void(CEmailsImpl&)>& show)
+    {
+        try
+        {
+            StartSelection();
+            this->m_FolderID = nEmailsID; // the identity travels in the first parameter, FolderID
+            this->Open(hWndOwner, "Emails", CString(g_szEmailsSelect) + " WHERE EmailsID = ?");
+            if (MoveNext(0, 1) != S_OK)
+                throw MessageStoreText::kMessageNotFoundText;
+            show(*this);
+            if (MoveNext(1, 0) == S_OK)
+                throw MessageStoreText::kTooMuchMessages;
+        }
+        catch (const char* pszText)
+        {
+            AppMessageBox(pszText, MB_ICONERROR, hWndOwner);
+        }
     }
 
     // Deletes the current message with its recipients and attachment rows. A message from a server that is

@@ -821,10 +821,11 @@ int CFolders::DeleteImapFolder(HWND hOwner, HTREEITEM hItem, BOOL bConfirmed)
     return 1;
 }
 
-int CFolders::RunImapFolderCommand(HWND hOwner, LONG nMessages)
+bool CFolders::WithImapClient(HWND hOwner,
+                              const std::function<void(CImapFolderClient& client, const CString& strPath)>& act)
 {
     if (!IsImapFolder(m_Type))
-        return 0;
+        return false;
     LONG nFolderID = m_ID;
     std::vector<CString> names = {m_Name};
     CFolders walk(m_pSession);
@@ -845,16 +846,33 @@ int CFolders::RunImapFolderCommand(HWND hOwner, LONG nMessages)
                 continue;
             std::unique_ptr<CImapFolderClient> client(MakeImapFolderClient(accounts));
             if (client == NULL)
-                return 0;
+                return false;
             CString strPath;
             for (auto it = names.rbegin(); it != names.rend(); ++it)
                 strPath = JoinPath(strPath, accounts.m_szDelimiter, *it);
-            client->SelectFolder(nFolderID, strPath, nMessages);
-            return 1;
+            act(*client, strPath);
+            return true;
         }
-        return 0;
+        return false;
     }
-    return 0;
+    return false;
+}
+
+int CFolders::RunImapFolderCommand(HWND hOwner, LONG nMessages)
+{
+    const LONG nFolderID = m_ID;
+    return WithImapClient(hOwner, [&](CImapFolderClient& client, const CString& strPath) {
+        client.SelectFolder(nFolderID, strPath, nMessages);
+    }) ? 1 : 0;
+}
+
+int CFolders::ImapDeleteMessages(HWND hOwner, const std::vector<CString>& uniqueIDs)
+{
+    const LONG nFolderID = m_ID;
+    return WithImapClient(hOwner, [&](CImapFolderClient& client, const CString& strPath) {
+        for (const CString& strUniqueID : uniqueIDs)
+            client.DeleteMessage(nFolderID, strPath, strUniqueID);
+    }) ? 1 : 0;
 }
 
 void CFolders::WalkImapFolders(HWND hOwner)

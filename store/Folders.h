@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <vector>
 
 #include "store/AccountsTable.h"
 #include "store/EmailsImpl.h"
@@ -71,6 +72,9 @@ public:
     int DeleteImapFolder(HWND hOwner, HTREEITEM hItem, BOOL bConfirmed);
     // Selects the current folder (Types 14-15) on its server with the given message count.
     int RunImapFolderCommand(HWND hOwner, LONG nMessages);
+    // Hands the unique identifiers of messages of the current folder (Types 14-15) to its account's IMAP
+    // component for deletion on the server. Returns 0 for any other folder or without a component.
+    int ImapDeleteMessages(HWND hOwner, const std::vector<CString>& uniqueIDs);
     // RunImapFolderCommand for every IMAP folder below the current one, depth first, in row order; a child
     // of another type ends the walk.
     void WalkImapFolders(HWND hOwner);
@@ -87,6 +91,9 @@ public:
     CAccountsRecord* m_pAccount = NULL;
 
 private:
+    // Runs act with the IMAP client of the current folder's account and the folder's path on the server;
+    // false when the folder is not an IMAP folder or no client can be made.
+    bool WithImapClient(HWND hOwner, const std::function<void(CImapFolderClient& client, const CString& strPath)>& act);
     // The item's data, or NULL.
     CFolderItemData* ItemData(HTREEITEM hItem);
     // Climbs from hItem to its account root item; strPath gets the names below the root down to hItem

@@ -14,6 +14,14 @@ public:
     virtual void RenameFolder(const char* pszOldPath, const char* pszNewPath) = 0;
     virtual void DeleteFolder(LONG nFolderID, const char* pszPath) = 0;
     virtual void SelectFolder(LONG nFolderID, const char* pszPath, LONG nMessages) = 0;
+    // Deletes the message of that unique identifier from the folder on the server; the folder's next
+    // synchronisation removes its row. A client that cannot delete messages leaves them.
+    virtual void DeleteMessage(LONG nFolderID, const char* pszPath, const char* pszUniqueID)
+    {
+        (void)nFolderID;
+        (void)pszPath;
+        (void)pszUniqueID;
+    }
     // A call of the component's own that brackets a delete (slot 13) or ends a delete or rename (slot 15).
     virtual void CallComponent(int nSlot) = 0;
     // Lists the server's folders. The component reports each folder before the call returns, and the

@@ -24,6 +24,8 @@ const char kAllEmails[] = "All Emails";
 // Emails
 const char kAlterEmailsFailed[] = "FATAL ERROR. Alter Emails table failed.";
 const char kMessageNotFound[] = "ERROR: Message is not found.\r\nEmailID = %ld.";
+const char kMessageNotFoundText[] = "ERROR: Message is not found";
+const char kTooMuchMessages[] = "ERROR: Too much messages";
 const char kReadMessageFailed[] = "ERROR: Reading of the message failed.\r\nEmailID = %ld.";
 
 // Address

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "store/EmailsImpl.h"
 #include "store/MessageOperations.h"
@@ -107,6 +108,93 @@ TEST_F(MessageOperationsTest, UpdateEncodeStoresTheIndexAndTheMenuChecksItsItem)
         EXPECT_EQ((UINT)MF_CHECKED, GetMenuState(hMenu, c.nCommand, MF_BYCOMMAND) & MF_CHECKED) << c.nIndex;
     }
     DestroyMenu(hMenu);
+}
+
+std::vector<std::string> g_boxes;
+int RecordBox(const char* pszText, const char*, UINT, HWND)
+{
+    g_boxes.push_back(pszText);
+    return IDOK;
+}
+
+TEST_F(MessageOperationsTest, PrintableHtmlPutsTheTitledHeaderBeforeTheBodyAndLeavesNoWorkingFile)
+{
+    LONG nHtml = InsertText("Subject: <b>x\r\nFrom: Ann <a@x>\r\nTo: Bob <b@x>\r\nContent-Type: text/html\r\n\r\n"
+                            "<HTML><HEAD><TITLE>t</TITLE></HEAD><BODY><P>hi there</P></BODY></HTML>");
+    LONG nText = InsertText("Subject: plain\r\nFrom: Ann <a@x>\r\n\r\nline one\r\nline two");
+    g_boxes.clear();
+    AppMessageBoxHook pfnOld = SetAppMessageBoxHook(RecordBox);
+    CEmailsImpl<> store(m_db.Session());
+    ASSERT_TRUE(store.OpenByKey(nHtml, TRUE));
+    std::string strHtml = (const char*)store.GetForwardReplyPrintHTML(m_owner.m_hWnd, 2);
+    const size_t nTitle = strHtml.find("<U><B>&lt;b&gt;x </B></U>");
+    const size_t nBody = strHtml.find("<P>hi there</P>");
+    EXPECT_NE(std::string::npos, nTitle) << strHtml;
+    EXPECT_NE(std::string::npos, nBody) << strHtml;
+    EXPECT_LT(nTitle, nBody);
+    EXPECT_EQ(std::string::npos, strHtml.find("Original Message"));
+
+    ASSERT_TRUE(store.OpenByKey(nText, TRUE));
+    strHtml = (const char*)store.GetForwardReplyPrintHTML(m_owner.m_hWnd, 2);
+    EXPECT_NE(std::string::npos, strHtml.find("<U><B>plain </B></U>")) << strHtml;
+    EXPECT_NE(std::string::npos, strHtml.find("line one</DIV>\r\n<DIV>line two")) << strHtml;
+    SetAppMessageBoxHook(pfnOld);
+    EXPECT_TRUE(g_boxes.empty());
+
+    WIN32_FIND_DATAA found = {};
+    HANDLE hFind = FindFirstFileA(GetTempHtmlPath() + "\\ForwardReplyPrint*.htm", &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, hFind) << found.cFileName;
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+}
+
+TEST_F(MessageOperationsTest, SelectByIDUniqueShowsTheMessageOrSaysItIsMissing)
+{
+    LONG nID = InsertText("Subject: s\r\n\r\nbody");
+    g_boxes.clear();
+    AppMessageBoxHook pfnOld = SetAppMessageBoxHook(RecordBox);
+    CEmailsImpl<> store(m_db.Session());
+    std::vector<LONG> shown;
+    auto show = [&](CEmailsImpl<>& selected) {
+        shown.push_back(selected.m_EmailsID);
+        EXPECT_EQ("Subject: s\r\n\r\nbody", selected.m_strMessage);
+    };
+    store.SelectByIDUnique(nID, m_owner.m_hWnd, show);
+    store.SelectByIDUnique(nID + 1000, m_owner.m_hWnd, show);
+    SetAppMessageBoxHook(pfnOld);
+    EXPECT_EQ(std::vector<LONG>(1, nID), shown);
+    EXPECT_EQ(std::vector<std::string>(1, "ERROR: Message is not found"), g_boxes);
+}
+
+TEST_F(MessageOperationsTest, TheDefaultAccountIsTheUsersOrTheFirstWhenTheUserHasNone)
+{
+    CAccountsImpl accounts(m_db.Session());
+    COptionsTable options(m_db.Session());
+    options.m_UserID = 1;
+    options.Open(NULL, NULL);
+    options.CloseTable();
+    for (const char* pszName : {"First", "Second"})
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, RemoveAfter) "
+                      "VALUES ('%s', 'x@example.org', 'pop', 'smtp', 'a', 0)",
+                      pszName);
+        m_db.Exec(strSQL);
+    }
+    const LONG nFirst = m_db.QueryLong("SELECT MIN(ID) FROM Accounts");
+    const LONG nSecond = m_db.QueryLong("SELECT MAX(ID) FROM Accounts");
+    // No Options row: the first account becomes the default.
+    ASSERT_TRUE(accounts.SelectDefaultAccount(NULL));
+    EXPECT_EQ(nFirst, accounts.m_Accounts.m_ID);
+    EXPECT_EQ(nFirst, m_db.QueryLong("SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+
+    CString strSQL;
+    strSQL.Format("UPDATE Options SET DefaultAccountID = %ld WHERE UserID = 1", (long)nSecond);
+    m_db.Exec(strSQL);
+    CAccountsImpl again(m_db.Session());
+    ASSERT_TRUE(again.SelectDefaultAccount(NULL));
+    EXPECT_EQ(nSecond, again.m_Accounts.m_ID);
+    EXPECT_STREQ("Second", again.m_Accounts.m_szDisplayName);
 }
 
 TEST(ContactWhere, QuotesAreDoubledAndTwoWordsSplitIntoFirstNameAndSurname)

@@ -410,6 +410,15 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
     {
         CFolderItemData* pData = reinterpret_cast<CFolderItemData*>(lParam);
         CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
+        // A system folder node without a folder of its own under an account item is that account's view.
+        list.m_strAccountName.Empty();
+        CMyTreeViewCtrl& tree = m_client.m_container.m_left.m_folders.m_tree;
+        if (pData != NULL && pData->folder.m_ID == 0 && tree.m_hWnd != NULL)
+        {
+            CFolderItemData* pParent = tree.ItemData(tree.GetParentItem(tree.GetSelectedItem()));
+            if (pParent != NULL && pParent->folder.m_Type == FOLDER_CALLER_LAST)
+                list.m_strAccountName = pParent->folder.m_Name;
+        }
         list.SelFolderChanged(pData != NULL ? &pData->folder : NULL, -1);
         return 1;
     }

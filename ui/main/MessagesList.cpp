@@ -15,6 +15,12 @@
 #include "store/MessageFlagsNotice.h"
 #include "store/OLEDBException.h"
 #include "store/TableBase.h"
+#include "foundation/Paths.h"
+#include "foundation/Registry.h"
+#include "foundation/TextServices.h"
+#include "foundation/TraceFile.h"
+#include "ui/main/AddressBookStandIns.h"
+#include "ui/main/DlgChoiceFolder.h"
 #include "ui/main/MessageProperties.h"
 
 namespace
@@ -30,6 +36,25 @@ const char kStatusRow[] = "Message %d. Folder %s";
 const char kNUnreadFailed[] = "ERROR: Update of the nUnread field of the Foldres table failed!";
 const char kFillCrashed[] = "Unhandled exception!!!\r\nCListViewCtrlMessages::SelFolderChangedThreadProc(...)";
 const char kDeleteCrashed[] = "CListViewCtrlMessages::DeleteSelectedItems()\r\nUnhandled exception!!!\r\n";
+const char kOrderByDate[] = "Mark Order By Date";
+
+// Counts a move or delete under way for as long as it runs.
+class CRowCommand
+{
+public:
+    explicit CRowCommand(int& nCount) : m_nCount(nCount) { m_nCount++; }
+    ~CRowCommand() { m_nCount--; }
+
+private:
+    int& m_nCount;
+};
+
+HRESULT DefaultDragStarter(IDataObject* pDataObject, IDropSource* pDropSource, DWORD dwEffects, DWORD* pdwEffect)
+{
+    return ::DoDragDrop(pDataObject, pDropSource, dwEffects, pdwEffect);
+}
+
+CListViewCtrlMessages::DragStarter s_pfnDragStarter = DefaultDragStarter;
 
 // The columns the list reads of each row; the Message stream is never bound.
 class CListRowAccessor
@@ -82,7 +107,7 @@ CString StripTags(const CString& strHtml)
 CString SearchableBody(CMimePart& message)
 {
     CString strPart;
-    if (message.FindPart("Content-Type", "text/html", strPart))
+    if (message.FindPart("content-type", "text/html", strPart))
     {
         CString strHtml = CMimePart(strPart).GetDecodedBody();
         CString strUpper = strHtml;
@@ -96,16 +121,16 @@ CString SearchableBody(CMimePart& message)
         }
         return StripTags(strHtml);
     }
-    if (message.FindPart("Content-Type", "text/plain", strPart))
+    if (message.FindPart("content-type", "text/plain", strPart))
         return CMimePart(strPart).GetDecodedBody();
     return message.GetDecodedBody();
 }
 
 bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
 {
-    CString strName = part.GetHeaderDeep("Content-Disposition", "filename");
+    CString strName = part.GetHeaderDeep("content-disposition", "filename");
     if (strName.IsEmpty())
-        strName = part.GetHeaderDeep("Content-Type", "name");
+        strName = part.GetHeaderDeep("content-type", "name");
     strName = DecodeEncodedWord(strName);
     strName.MakeUpper();
     if (!strName.IsEmpty() && strName.Find(strUpperText) >= 0)
@@ -114,6 +139,57 @@ bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
         if (HasAttachmentNamed(*pChild, strUpperText))
             return true;
     return false;
+}
+
+// The bitmap with 0xFF00FF shown in the button face; NULL when the module has no such bitmap.
+HBITMAP LoadListBitmap(UINT nID)
+{
+    HBITMAP hBitmap =
+        (HBITMAP)LoadImageA(GetResourceModule(), MAKEINTRESOURCEA(nID), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (hBitmap == NULL)
+        return NULL;
+    DIBSECTION dib = {};
+    if (GetObjectA(hBitmap, sizeof(dib), &dib) == sizeof(dib) && dib.dsBm.bmBitsPixel == 24 && dib.dsBm.bmBits != NULL)
+    {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (int y = 0; y < dib.dsBm.bmHeight; y++)
+        {
+            BYTE* pRow = (BYTE*)dib.dsBm.bmBits + (size_t)y * dib.dsBm.bmWidthBytes;
+            for (int x = 0; x < dib.dsBm.bmWidth; x++)
+            {
+                BYTE* p = pRow + 3 * x;
+                if (p[0] == 0xFF && p[1] == 0x00 && p[2] == 0xFF)
+                {
+                    p[0] = GetBValue(face);
+                    p[1] = GetGValue(face);
+                    p[2] = GetRValue(face);
+                }
+            }
+        }
+    }
+    return hBitmap;
+}
+
+// A plain mark for a module without the list's bitmaps (a program that only hosts the list).
+HBITMAP PlaceholderBitmap(int nIndex)
+{
+    HDC hScreen = ::GetDC(NULL);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 20, 16);
+    HDC hDC = CreateCompatibleDC(hScreen);
+    HGDIOBJ hOld = SelectObject(hDC, hBitmap);
+    RECT rc = {0, 0, 20, 16};
+    FillRect(hDC, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    if (nIndex != IMAGE_BLANK)
+    {
+        HBRUSH hBrush = CreateSolidBrush(RGB(40 * (nIndex % 6), 90 + 12 * nIndex, 200 - 10 * nIndex));
+        RECT rcMark = {6, 4, 14, 12};
+        FillRect(hDC, &rcMark, hBrush);
+        DeleteObject(hBrush);
+    }
+    SelectObject(hDC, hOld);
+    DeleteDC(hDC);
+    ::ReleaseDC(NULL, hScreen);
+    return hBitmap;
 }
 
 CEmailsImpl<>* FrameEmailsTable(HWND hWndFrame)
@@ -179,29 +255,21 @@ void CListViewCtrlMessages::Initialize(CSession* pSession, HWND hWndFrame)
 {
     m_pSession = pSession;
     m_hWndFrame = hWndFrame;
-    // Plain placeholder images stand in the list's positions until the bitmaps are drawn.
-    m_hImages = ImageList_Create(20, 16, ILC_COLOR24 | ILC_MASK, IMAGE_COUNT, 0);
-    HDC hScreen = ::GetDC(NULL);
+    m_hImages = ImageList_Create(20, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+    // In the order of the image positions.
+    static const UINT kBitmaps[IMAGE_COUNT] = {IDB_LIST_SORT_UP, IDB_LIST_SORT_DOWN, IDB_LIST_CLIP_HEADER,
+                                               IDB_LIST_CLIP, IDB_LIST_BLANK, IDB_LIST_UNREAD, IDB_LIST_READ,
+                                               IDB_LIST_FLAGGED, IDB_LIST_UNREAD_NO_BODY, IDB_LIST_COUNTS_AS_READ,
+                                               IDB_LIST_HIGH_PRIORITY, IDB_LIST_LOW_PRIORITY,
+                                               IDB_LIST_PRIORITY_HEADER};
     for (int i = 0; i < IMAGE_COUNT; i++)
     {
-        HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 20, 16);
-        HDC hDC = CreateCompatibleDC(hScreen);
-        HGDIOBJ hOld = SelectObject(hDC, hBitmap);
-        RECT rc = {0, 0, 20, 16};
-        FillRect(hDC, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
-        if (i != IMAGE_BLANK)
-        {
-            HBRUSH hBrush = CreateSolidBrush(RGB(40 * (i % 6), 90 + 12 * i, 200 - 10 * i));
-            RECT rcMark = {6, 4, 14, 12};
-            FillRect(hDC, &rcMark, hBrush);
-            DeleteObject(hBrush);
-        }
-        SelectObject(hDC, hOld);
-        DeleteDC(hDC);
+        HBITMAP hBitmap = LoadListBitmap(kBitmaps[i]);
+        if (hBitmap == NULL)
+            hBitmap = PlaceholderBitmap(i);
         ImageList_AddMasked(m_hImages, hBitmap, RGB(255, 255, 255));
         DeleteObject(hBitmap);
     }
-    ::ReleaseDC(NULL, hScreen);
     ListView_SetImageList(m_hWnd, m_hImages, LVSIL_SMALL);
     ListView_SetImageList(m_hWnd, m_hImages, LVSIL_NORMAL);
     Header_SetImageList(ListView_GetHeader(m_hWnd), m_hImages);
@@ -245,13 +313,20 @@ void CListViewCtrlMessages::SelFolderChanged(const CFoldersRecord* pFolder, int 
                                              HWND hWndNotify)
 {
     m_nRequestFolderID = pFolder != NULL ? pFolder->m_ID : -1;
+    m_nRequestType = pFolder != NULL ? pFolder->m_Type : -1;
     m_nReselect = nReselect;
     m_bCallerWhere = pszWhere != NULL && *pszWhere != 0;
     m_strWhere = pszWhere != NULL ? pszWhere : "";
-    m_strBody = pszBody != NULL ? pszBody : "";
-    m_strAttachment = pszAttachment != NULL ? pszAttachment : "";
-    m_pStop = pStop != NULL ? pStop : &m_nOwnStop;
-    m_hWndNotify = hWndNotify;
+    // A refill without a query of its own repeats a remembered search whole: its row filters, its stop
+    // flag and the window told of its end.
+    if (m_bCallerWhere || m_strRememberedWhere.IsEmpty())
+    {
+        m_strBody = pszBody != NULL ? pszBody : "";
+        m_strAttachment = pszAttachment != NULL ? pszAttachment : "";
+        m_pStop = pStop != NULL ? pStop : &m_nOwnStop;
+        m_hWndNotify = hWndNotify;
+    }
+    m_bRunRequested = true;
     if (IsFilling())
     {
         InterlockedExchange(m_pStop, 1);
@@ -263,14 +338,21 @@ void CListViewCtrlMessages::SelFolderChanged(const CFoldersRecord* pFolder, int 
 
 void CListViewCtrlMessages::StartFill()
 {
+    // One fill per request: a start posted for a request that has been served already is dropped.
+    if (!m_bRunRequested)
+        return;
     if (WaitForSingleObject(m_hIdle, 100) != WAIT_OBJECT_0 || m_hThread != NULL)
     {
         PostMessage(WM_COMMAND, ID_RUN_THREAD);
         return;
     }
     m_bRefillPending = false;
+    m_bRunRequested = false;
     ResetEvent(m_hIdle);
     InterlockedExchange(m_pStop, 0);
+    CRegistry* pRegistry = NULL;
+    ::SendMessageA(m_hWndFrame, LetrovaGetRegistry, (WPARAM)&pRegistry, 0);
+    m_bOrderByDate = pRegistry != NULL && pRegistry->GetProfileInt("Options", kOrderByDate, 0) != 0;
     m_nTopIndex = ListView_GetTopIndex(m_hWnd);
     m_nPerPage = ListView_GetCountPerPage(m_hWnd);
     ClearList();
@@ -301,25 +383,41 @@ void CListViewCtrlMessages::Fill()
     int nListed = 0;
     try
     {
-        const LONG nFolderID = m_nFolderID;
+        LONG nFolderID = m_nFolderID;
         LONG nType = -1;
         CFolders folders(m_pSession);
+        CString strAccountWhere;
+        // A system folder node of an account item shows that folder's messages of the account's address.
+        if (nFolderID == 0 && !m_strAccountName.IsEmpty() && m_nRequestType >= FOLDER_INBOX &&
+            m_nRequestType <= FOLDER_DRAFTS)
+        {
+            CString strName, strAddress;
+            SplitAddress(m_strAccountName, strName, strAddress);
+            if (!strAddress.IsEmpty())
+            {
+                nFolderID = folders.GetSystemFolder(m_nRequestType, m_hWndFrame);
+                strAccountWhere = BuildAccountViewWhere(nFolderID, strAddress);
+            }
+        }
         bool bFolderFound = nFolderID > 0 && folders.LoadFolder(nFolderID, NULL);
         if (bFolderFound)
             nType = folders.m_Type;
         m_nFolderType = nType;
         if (m_bCallerWhere)
             m_strRememberedWhere = m_strWhere;
-        const CString strWhere = m_strRememberedWhere;
+        const CString strWhere = !m_strRememberedWhere.IsEmpty() ? m_strRememberedWhere : strAccountWhere;
 
         CCommand<CAccessor<CListRowAccessor>> rows;
-        HRESULT hr = rows.Open(*m_pSession, BuildFillQuery(nFolderID, nType, strWhere, FALSE));
+        m_strLastQuery = BuildFillQuery(nFolderID, nType, strWhere, m_bOrderByDate);
+        HRESULT hr = rows.Open(*m_pSession, m_strLastQuery);
         if (FAILED(hr))
             throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!", m_pSession,
                                       NULL, FALSE, NULL, FALSE, FALSE, hr);
         std::vector<CMessageRow>* pBatch = new std::vector<CMessageRow>();
         std::unique_ptr<std::vector<CMessageRow>> batch(pBatch);
         int nUnread = 0, nRead = 0;
+        // A stopped fill has counted only a part of the folder: its count is never written.
+        bool bStopped = false;
         LONG nLastID = 0;
         CString strUpperAttachment = m_strAttachment;
         strUpperAttachment.MakeUpper();
@@ -336,7 +434,10 @@ void CListViewCtrlMessages::Fill()
         while (rows.MoveNext() == S_OK)
         {
             if (InterlockedCompareExchange(m_pStop, 0, 1) == 1)
+            {
+                bStopped = true;
                 break;
+            }
             nRead++;
             CMessageRow row;
             row.nEmailsID = rows.m_EmailsID;
@@ -372,7 +473,7 @@ void CListViewCtrlMessages::Fill()
         rows.Close();
         store.Close();
 
-        if (strWhere.IsEmpty() && bFolderFound)
+        if (strWhere.IsEmpty() && bFolderFound && !bStopped)
         {
             LONG nUnreadTotal = nUnread + MessageFlagsNotice.nUnreadDelta;
             MessageFlagsNotice.nUnreadDelta = 0;
@@ -393,6 +494,13 @@ void CListViewCtrlMessages::Fill()
             MessageFlagsNotice.nFolderID = nFolderID;
             MessageFlagsNotice.nMessageID = nLastID;
             ::PostThreadMessageA((DWORD)ManagerThread(), WM_USER, ID_UPDATE_MESSAGE_FLAGS, 0);
+        }
+        // The server's copy of an IMAP folder is compared with what was listed.
+        if (nFolderID > 0 && !m_bDestroying && !bStopped)
+        {
+            CFolders folder(m_pSession);
+            if (folder.LoadFolder(nFolderID, NULL))
+                folder.RunImapFolderCommand(m_hWndFrame, nListed);
         }
     }
     catch (COLEDBException* pException)
@@ -464,8 +572,10 @@ LRESULT CListViewCtrlMessages::OnFillBatch(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 void CListViewCtrlMessages::SetRowCount(bool bKeepView)
 {
+    // Rows added at the end repaint only where they show; anything else repaints the whole list.
     ListView_SetItemCountEx(m_hWnd, (int)m_rows.size(), bKeepView ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
-    InvalidateRect(NULL, FALSE);
+    if (!bKeepView)
+        InvalidateRect(NULL, FALSE);
 }
 
 LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
@@ -484,7 +594,7 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
             InvalidateRect(NULL, FALSE);
         }
         int nCount = (int)m_rows.size();
-        if (nCount > 0)
+        if (nCount > 0 && !m_bOrderByDate)
         {
             int nSelect = m_nReselect >= 0 ? std::min(m_nReselect + 1, nCount - 1) : nCount - 1;
             int nVisible = m_nReselect >= 0 ? std::min(m_nTopIndex + m_nPerPage, nCount - 1) : nCount - 1;
@@ -722,33 +832,109 @@ LRESULT CListViewCtrlMessages::OnDoubleClick(UINT, WPARAM, LPARAM, BOOL& bHandle
     return 0;
 }
 
+HMENU CListViewCtrlMessages::LoadContextMenu()
+{
+    HMENU hMenu = LoadMenuA(GetResourceModule(), MAKEINTRESOURCEA(IDR_MESSAGES_LIST_CONTEXT_MENU));
+    if (hMenu == NULL)
+        return NULL;
+    HMENU hPopup = GetSubMenu(hMenu, 0);
+    const bool bOne = ListView_GetSelectedCount(m_hWnd) == 1;
+    for (UINT nID : {ID_FILE_OPEN_MESSAGE, ID_FILE_PRINT_MESSAGE, ID_REPLY, ID_FORWARD, ID_ADD_SENDER, kIdProperties})
+        EnableMenuItem(hPopup, nID, MF_BYCOMMAND | (bOne ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(hPopup, ID_MARK_AS_READ, MF_BYCOMMAND | (CanMark(true) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(hPopup, ID_MARK_AS_UNREAD, MF_BYCOMMAND | (CanMark(false) ? MF_ENABLED : MF_GRAYED));
+    return hMenu;
+}
+
 LRESULT CListViewCtrlMessages::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     if (ListView_GetSelectedCount(m_hWnd) == 0)
         return 0;
-    HMENU hMenu = CreatePopupMenu();
-    const bool bOne = ListView_GetSelectedCount(m_hWnd) == 1;
-    const struct
-    {
-        UINT nID;
-        const char* pszText;
-        bool bEnabled;
-    } items[] = {{ID_FILE_OPEN_MESSAGE, "&Open", bOne},
-                 {ID_FILE_PRINT_MESSAGE, "&Print", bOne},
-                 {ID_REPLY, "&Reply to Sender", bOne},
-                 {ID_FORWARD, "&Forward", bOne},
-                 {ID_MARK_AS_READ, "Mar&k as Read", CanMark(true) != FALSE},
-                 {ID_MARK_AS_UNREAD, "Mark as &Unread", CanMark(false) != FALSE},
-                 {ID_MOVE_TO_FOLDER, "&Move to Folder...", true},
-                 {ID_EDIT_DELETE, "&Delete", true},
-                 {ID_ADD_SENDER, "Add Sender To Addess Book", bOne},
-                 {kIdProperties, "P&roperties", bOne}};
-    for (const auto& item : items)
-        AppendMenuA(hMenu, MF_STRING | (item.bEnabled ? MF_ENABLED : MF_GRAYED), item.nID, item.pszText);
+    HMENU hMenu = LoadContextMenu();
+    if (hMenu == NULL)
+        return 0;
     POINT pt = {(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
-    TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, NULL);
+    if (lParam == -1)
+        GetCursorPos(&pt);
+    TrackPopupMenu(GetSubMenu(hMenu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, NULL);
     DestroyMenu(hMenu);
     return 0;
+}
+
+CListViewCtrlMessages::DragStarter CListViewCtrlMessages::SetDragStarter(DragStarter pfnStarter)
+{
+    DragStarter pfnOld = s_pfnDragStarter;
+    s_pfnDragStarter = pfnStarter != NULL ? pfnStarter : DefaultDragStarter;
+    return pfnOld;
+}
+
+LRESULT CListViewCtrlMessages::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    if (!(wParam & MK_LBUTTON) || ListView_GetSelectedCount(m_hWnd) == 0)
+        return 0;
+    LVHITTESTINFO hit = {};
+    hit.pt.x = (SHORT)LOWORD(lParam);
+    hit.pt.y = (SHORT)HIWORD(lParam);
+    const UINT kOnRow = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
+    if (ListView_HitTest(m_hWnd, &hit) < 0 || !(hit.flags & kOnRow))
+        return 0;
+    CDropSource source;
+    DWORD dwEffect = DROPEFFECT_NONE;
+    s_pfnDragStarter(&m_dataObject, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &dwEffect);
+    bHandled = TRUE;
+    return dwEffect;
+}
+
+LRESULT CListViewCtrlMessages::OnFocus(UINT uMsg, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    const BOOL bEnable = uMsg == WM_SETFOCUS && ListView_GetSelectedCount(m_hWnd) > 0;
+    if (m_hWndFrame != NULL)
+        ::SendMessageA(m_hWndFrame, LetrovaEnable, ID_FILE_PRINT_MESSAGE, bEnable);
+    return 0;
+}
+
+void CListViewCtrlMessages::MoveToChosenFolder()
+{
+    CDlgChoiceFolder dlg(m_hWndFrame, m_nFolderID);
+    if (dlg.DoModal(::GetActiveWindow()) == IDOK)
+        SendMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, dlg.m_nChosenID);
+}
+
+void CListViewCtrlMessages::SaveSelectedAs()
+{
+    std::vector<int> rows = SelectedRows();
+    if (rows.size() != 1)
+        return;
+    try
+    {
+        CEmailsImpl<> store(m_pSession);
+        if (!store.OpenByKey(m_rows[rows[0]].nEmailsID, TRUE))
+            throw kNotFound;
+        store.SaveAs(m_hWnd);
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CListViewCtrlMessages::OnSaveAs()\r\nUnhandled exception!!!\r\n");
+    }
+}
+
+void CListViewCtrlMessages::ShowProperties()
+{
+    try
+    {
+        for (int nRow : SelectedRows())
+        {
+            CEmailsImpl<> store(m_pSession);
+            store.SelectByIDUnique(m_rows[nRow].nEmailsID, m_hWnd,
+                                   [](CEmailsImpl<>& selected) { ShowMessageProperties(selected); });
+        }
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, "CListViewCtrlMessages::OnProperties()\r\nUnhandled exception!!!\r\n");
+    }
 }
 
 BOOL CListViewCtrlMessages::CanMark(bool bRead)
@@ -809,22 +995,21 @@ LRESULT CListViewCtrlMessages::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOO
             bHandled = FALSE;
             return 0;
         }
-        try
-        {
-            for (int nRow : SelectedRows())
-            {
-                CEmailsImpl<> store(m_pSession);
-                if (!store.OpenByKey(m_rows[nRow].nEmailsID, TRUE))
-                    throw kNotFound;
-                ShowMessageProperties(store);
-            }
-        }
-        catch (...)
-        {
-            ShowError(m_hWnd, "CListViewCtrlMessages::OnProperties()\r\nUnhandled exception!!!\r\n");
-        }
+        ShowProperties();
         return 1;
     }
+    case ID_MOVE_TO_FOLDER:
+        MoveToChosenFolder();
+        return 1;
+    case ID_FILE_SAVE_AS_MESSAGE:
+        SaveSelectedAs();
+        return 1;
+    case ID_FILE_PRINT_MESSAGE:
+    case ID_REPLY:
+    case ID_FORWARD:
+    case ID_ADD_SENDER:
+        // The pane's commands, from the context menu.
+        return ::SendMessageA(GetParent(), WM_COMMAND, wParam, lParam);
     case kIdDeleteMessage:
         return 1; // the rows are removed by the command that deleted them
     case kIdDeleteMessageFromList:
@@ -956,6 +1141,14 @@ void CListViewCtrlMessages::MoveSelected(LONG nTargetID)
         m_nPendingMove = nTargetID;
         return;
     }
+    // A database call may serve this thread's messages while it waits: a move or delete that arrives
+    // then runs after the one under way, never inside it over rows that are changing.
+    if (m_nRowCommands > 0)
+    {
+        PostMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, nTargetID);
+        return;
+    }
+    CRowCommand busy(m_nRowCommands);
     HCURSOR hOld = SetCursor(LoadCursor(NULL, IDC_WAIT));
     std::vector<int> rows = SelectedRows();
     std::vector<int> removed;
@@ -1004,11 +1197,12 @@ void CListViewCtrlMessages::MoveSelected(LONG nTargetID)
 
 void CListViewCtrlMessages::DeleteSelectedItems()
 {
-    if (IsFilling())
+    if (IsFilling() || m_nRowCommands > 0)
     {
         PostMessage(WM_COMMAND, ID_EDIT_DELETE);
         return;
     }
+    CRowCommand busy(m_nRowCommands);
     const BOOL bPermanentKey = m_bPermanentDelete;
     m_bPermanentDelete = FALSE;
     std::vector<int> rows = SelectedRows();
@@ -1018,6 +1212,7 @@ void CListViewCtrlMessages::DeleteSelectedItems()
     std::vector<int> removed;
     LONG nSource = 0, nSourceType = -1, nUnread = 0, nDeletedItems = 0;
     bool bPermanent = false;
+    std::vector<CString> imapIDs;
     try
     {
         CFolders folders(m_pSession);
@@ -1046,7 +1241,11 @@ void CListViewCtrlMessages::DeleteSelectedItems()
                     nDeletedItems = folders.GetSystemFolder(FOLDER_DELETED_ITEMS, m_hWndFrame);
             }
             if (nSourceType == FOLDER_IMAP_FIRST || nSourceType == FOLDER_IMAP_LAST)
-                continue; // the server deletes it; the next synchronisation removes the row
+            {
+                // The server deletes it; the folder's next synchronisation removes the row.
+                imapIDs.push_back(CString(store.m_UniqueID));
+                continue;
+            }
             const bool bUnread = store.IsUnread();
             if (bPermanent)
                 store.DeleteMessage(m_hWnd);
@@ -1056,6 +1255,8 @@ void CListViewCtrlMessages::DeleteSelectedItems()
                 nUnread++;
             removed.push_back(nRow);
         }
+        if (!imapIDs.empty() && folders.LoadFolder(nSource, NULL))
+            folders.ImapDeleteMessages(m_hWndFrame, imapIDs);
     }
     catch (...)
     {
@@ -1181,6 +1382,90 @@ void CDlgMessagesList::ShowSelectedInPreview(HWND hFrame)
     ::SendMessageA(GetParent(), WM_COMMAND, ID_VIEW_MESSAGE_BODY, (LPARAM)pTable);
 }
 
+bool CDlgMessagesList::ReadSelectedIntoFrameTable(const char* pszCrashText)
+{
+    std::vector<int> rows = m_list.SelectedRows();
+    if (rows.empty())
+    {
+        AppMessageBox(kSelectFirst, MB_ICONINFORMATION, m_hWnd);
+        return false;
+    }
+    HWND hFrame = GetTopLevelParent();
+    CEmailsImpl<>* pTable = FrameEmailsTable(hFrame);
+    try
+    {
+        if (pTable == NULL || !pTable->OpenByKey(m_list.Row(rows[0]).nEmailsID, TRUE, hFrame))
+            throw kNotFound;
+        return true;
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, pszCrashText);
+        return false;
+    }
+}
+
+CString CDlgMessagesList::NextPrintFile()
+{
+    static volatile LONG s_nPrints = 0;
+    CString strPath;
+    strPath.Format("%sPrint%lx-%ld.htm", (const char*)GetTempFolder(), (unsigned long)GetCurrentThreadId(),
+                   (long)InterlockedIncrement(&s_nPrints));
+    return strPath;
+}
+
+void CDlgMessagesList::Print()
+{
+    const char kPrintCrashed[] = "CDlgMessagesList::OnPrint()\r\nUnhandled exception!!!\r\n";
+    if (!ReadSelectedIntoFrameTable(kPrintCrashed))
+        return;
+    HWND hFrame = GetTopLevelParent();
+    try
+    {
+        CString strHtml = FrameEmailsTable(hFrame)->GetForwardReplyPrintHTML(hFrame, 2);
+        // Kept until the print has read it: each print has a file of its own.
+        const CString strPath = NextPrintFile();
+        CFile file(strPath, CFile::modeCreate | CFile::modeWrite);
+        file.Write((const char*)strHtml, (UINT)strHtml.GetLength());
+        file.Close();
+        if (IsTraceOn())
+            g_pTraceFile->Write("\r\nCDlgMessagesList::OnPrint(): %s", (const char*)strPath);
+        ::SendMessageA(hFrame, WM_COMMAND, ID_PRINT, (LPARAM)(const char*)strPath);
+    }
+    catch (CFileException* pException)
+    {
+        AppMessageBox(CString("ERROR: ") + pException->GetErrorText(), MB_ICONSTOP, m_hWnd);
+        delete pException;
+    }
+    catch (const char* pszText)
+    {
+        AppMessageBox(CString("ERROR: ") + pszText, MB_ICONSTOP, m_hWnd);
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, kPrintCrashed);
+    }
+}
+
+void CDlgMessagesList::AddSender()
+{
+    const char kAddCrashed[] = "CDlgMessagesList::OnAddSenderToAddressBook()\r\nUnhandled exception!!!\r\n";
+    if (!ReadSelectedIntoFrameTable(kAddCrashed))
+        return;
+    HWND hFrame = GetTopLevelParent();
+    try
+    {
+        AddNewContact(hFrame, *FrameEmailsTable(hFrame));
+        DWORD dwManager = 0;
+        ::SendMessageA(hFrame, LetrovaGetIdThread, (WPARAM)&dwManager, 0);
+        ::PostThreadMessageA(dwManager, WM_USER, ID_UPDATE_ADDRESS_BOOK, 0);
+    }
+    catch (...)
+    {
+        ShowError(m_hWnd, kAddCrashed);
+    }
+}
+
 LRESULT CDlgMessagesList::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     const WORD nID = LOWORD(wParam);
@@ -1188,27 +1473,27 @@ LRESULT CDlgMessagesList::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bH
         return ::SendMessageA(GetParent(), WM_COMMAND, ID_VIEW_MESSAGE_BODY, lParam);
     if (nID == ID_REPLY || nID == ID_FORWARD)
     {
-        std::vector<int> rows = m_list.SelectedRows();
-        if (rows.empty())
-        {
-            AppMessageBox("Select a message first.", MB_ICONINFORMATION, m_hWnd);
+        if (!ReadSelectedIntoFrameTable("CDlgMessagesList::OnReply()\r\nUnhandled exception!!!\r\n"))
             return 1;
-        }
-        HWND hFrame = GetTopLevelParent();
-        CEmailsImpl<>* pTable = FrameEmailsTable(hFrame);
-        try
-        {
-            if (pTable == NULL || !pTable->OpenByKey(m_list.Row(rows[0]).nEmailsID, TRUE, hFrame))
-                throw "ERROR: Message is not found";
-        }
-        catch (...)
-        {
-            ShowError(m_hWnd, "CDlgMessagesList::OnReply()\r\nUnhandled exception!!!\r\n");
-            return 1;
-        }
         DWORD dwManager = 0;
-        ::SendMessageA(hFrame, LetrovaGetIdThread, (WPARAM)&dwManager, 0);
+        ::SendMessageA(GetTopLevelParent(), LetrovaGetIdThread, (WPARAM)&dwManager, 0);
         ::PostThreadMessageA(dwManager, WM_USER, ID_NEW_MESSAGE_MENU, nID == ID_REPLY ? (LPARAM)-1 : (LPARAM)-4);
+        return 1;
+    }
+    if (nID == ID_FILE_PRINT_MESSAGE)
+    {
+        // The focused window prints: the preview, when it has the focus, prints its own.
+        if (m_list.m_hWnd == NULL || ::GetFocus() != m_list.m_hWnd)
+        {
+            bHandled = FALSE;
+            return 0;
+        }
+        Print();
+        return 1;
+    }
+    if (nID == ID_ADD_SENDER)
+    {
+        AddSender();
         return 1;
     }
     if (m_list.m_hWnd != NULL)

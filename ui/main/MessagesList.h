@@ -14,6 +14,7 @@
 
 #include "resources/resource.h"
 #include "store/Folders.h"
+#include "ui/main/DragDrop.h"
 #include "ui/main/MainCommands.h"
 #include "ui/main/MessageRows.h"
 
@@ -39,6 +40,9 @@ public:
         MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
         MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnDoubleClick)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+        MESSAGE_HANDLER(WM_SETFOCUS, OnFocus)
+        MESSAGE_HANDLER(WM_KILLFOCUS, OnFocus)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
     END_MSG_MAP()
@@ -57,6 +61,8 @@ public:
     void AddItem(const CMessageRow& row, int nIndex);
     void ClearList();
     bool IsFilling() const { return WaitForSingleObject(m_hIdle, 0) != WAIT_OBJECT_0; }
+    // Signalled while no fill runs.
+    HANDLE IdleEvent() const { return m_hIdle; }
 
     int GetRowCount() const { return (int)m_rows.size(); }
     const CMessageRow& Row(int i) const { return m_rows[i]; }
@@ -75,6 +81,16 @@ public:
     void RefreshChanged();
     void OpenSelected();
     BOOL CanMark(bool bRead);
+    void MoveToChosenFolder();
+    // Menu 259 with its items enabled for the selection; the caller destroys it.
+    HMENU LoadContextMenu();
+    void SaveSelectedAs();
+    void ShowProperties();
+
+    // Runs the drag of the selection; the default is DoDragDrop. Tests put their own in its place.
+    typedef HRESULT (*DragStarter)(IDataObject* pDataObject, IDropSource* pDropSource, DWORD dwEffects,
+                                   DWORD* pdwEffect);
+    static DragStarter SetDragStarter(DragStarter pfnStarter);
 
     struct CColumn
     {
@@ -92,6 +108,11 @@ public:
     LONG m_nLastMoveTarget = 0;
     // The folder of the last fill request.
     LONG m_nRequestFolderID = -1;
+    LONG m_nRequestType = -1;
+    // The per-account view: the name of the account item above a system folder node without a folder.
+    CString m_strAccountName;
+    // The fill's SQL of the last fill.
+    CString m_strLastQuery;
     HFONT m_hFontBold = NULL;
     HFONT m_hFontStrike = NULL;
     HIMAGELIST m_hImages = NULL;
@@ -103,6 +124,8 @@ private:
     LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDoubleClick(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnFocus(UINT uMsg, WPARAM, LPARAM, BOOL& bHandled);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCommand(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -123,7 +146,12 @@ private:
     volatile LONG m_nOwnStop = 0;
     volatile LONG* m_pStop;
     bool m_bRefillPending = false;
+    bool m_bRunRequested = false;
+    // Moves and deletes under way.
+    int m_nRowCommands = 0;
     bool m_bDestroying = false;
+    bool m_bOrderByDate = false;
+    CListDataObject m_dataObject;
     // The fill request.
     int m_nReselect = -1;
     CString m_strWhere, m_strRememberedWhere, m_strBody, m_strAttachment;
@@ -158,6 +186,14 @@ public:
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
     // Re-reads the one selected message into the frame's store and hands it to the preview.
     void ShowSelectedInPreview(HWND hFrame);
+
+    // Reads the first selected message into the frame's shared Emails table; false (after saying why) when
+    // there is none.
+    bool ReadSelectedIntoFrameTable(const char* pszCrashText);
+    void Print();
+    void AddSender();
+    // The printable file of this pane's next print: its own name, so no other window's print replaces it.
+    CString NextPrintFile();
 
     CListViewCtrlMessages m_list;
     // Extra column types before the list is initialised (the find window's Folder column).

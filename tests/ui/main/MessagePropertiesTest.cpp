@@ -12,6 +12,7 @@
 #include "StoreTestSupport.h"
 #include "resources/resource.h"
 #include "tests/support/DialogResponder.h"
+#include "tests/support/Screenshot.h"
 #include "app/LetrovaGlobals.h"
 #include "tests/support/UiThread.h"
 #include "ui/main/MessageProperties.h"
@@ -83,9 +84,14 @@ TEST_F(MessagePropertiesTest, TheSheetShowsTheHeaderAndOneSourceWindowThatCloses
         strTitle = szTitle;
         HWND hPage = PropSheet_GetCurrentPageHwnd(hSheet);
         strHeader = CDialogResponder::ItemText(hPage, IDC_DETAILS_HEADER);
+        // Pictures for people, each once its window has painted.
+        Sleep(300);
+        SaveWindowScreenshot(hSheet, "message-properties");
         CDialogResponder::Press(hPage, IDC_MESSAGE_SOURCE_BUTTON);
         WaitUntil([&]() { return FindSource(ui.ThreadId()) != NULL; });
         HWND hSource = FindSource(ui.ThreadId());
+        Sleep(300);
+        SaveWindowScreenshot(hSource, "message-source");
         ShowWindowAsync(hSource, SW_MINIMIZE);
         WaitUntil([&]() { return IsIconic(hSource) != FALSE; });
         CDialogResponder::Press(hPage, IDC_MESSAGE_SOURCE_BUTTON);
