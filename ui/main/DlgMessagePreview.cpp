@@ -171,7 +171,10 @@ void CDlgMessagePreview::ShowMessage(CEmailsImpl<>* pStore)
     }
     catch (COLEDBException* pException)
     {
+        // A message that cannot be shown (an unknown charset index among them) is said, not passed over.
+        CString strText = pException->m_strMessage;
         delete pException;
+        ReportError(strText);
     }
     catch (CException* pException)
     {
