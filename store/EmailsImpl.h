@@ -121,6 +121,15 @@ public:
         this->Open(hWndOwner, "Emails", CString(g_szEmailsSelect) + " WHERE FolderID = ?");
     }
 
+    // A rowset of the folder that holds none of its rows (no counter is 0): an insert still shows its row at
+    // the end, where MoveLast reads the new identifier, without reading a large folder for every message.
+    void OpenForInsert(LONG nFolderID, HWND hWndOwner)
+    {
+        StartSelection();
+        this->m_FolderID = nFolderID;
+        this->Open(hWndOwner, "Emails", CString(g_szEmailsSelect) + " WHERE FolderID = ? AND EmailsID = 0");
+    }
+
     // The folder-and-unique-ID form. An identity too long for the column cannot be stored, so it answers
     // "no row" without running anything: the caller's next move ends at once.
     void SelectByFolderAndUniqueID(HWND hWndOwner, LONG nFolderID, const char* pszUniqueID)
@@ -942,7 +951,7 @@ private:
             }
         }
 
-        OpenByFolder(nFolderID, hWndOwner);
+        OpenForInsert(nFolderID, hWndOwner);
         m_strMessage = strText;
         this->m_FolderID = nFolderID;
         this->m_Flags = nFlags;
