@@ -58,7 +58,8 @@ LRESULT CDlgPrint::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     LoadDocument();
     if (IsTraceOn())
         g_pTraceFile->WriteText("\r\nCDlgPrint::OnInitDialog(...) end");
-    return TRUE;
+    // The dialog stays hidden: the focus stays with the window that asked for the print.
+    return FALSE;
 }
 
 LRESULT CDlgPrint::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)

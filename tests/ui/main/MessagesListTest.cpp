@@ -344,8 +344,8 @@ TEST_F(MessagesListTest, PrintWritesAFileOfItsOwnForEachPrintAndHandsItToTheFram
         List().SetFocus();
         pane.SendMessage(WM_COMMAND, ID_FILE_PRINT_MESSAGE);
         CString strFirst = m_store.m_pFrame->m_dlgPrint.m_strPath;
-        // The print dialog has just been created: the list takes the focus back for the second print.
-        List().SetFocus();
+        // The print dialog, created by the first print, leaves the focus (and so Print) with the list.
+        EXPECT_EQ(List().m_hWnd, ::GetFocus());
         pane.SendMessage(WM_COMMAND, ID_FILE_PRINT_MESSAGE);
         CString strSecond = m_store.m_pFrame->m_dlgPrint.m_strPath;
         EXPECT_STRNE(strFirst, strSecond);
