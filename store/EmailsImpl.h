@@ -552,31 +552,6 @@ public:
         return hr;
     }
 
-    // The message as a printable page (a title, the header block and the body); empty without a view.
-    CString GetPrintHTML()
-    {
-        CString strPath;
-        int nKind = GetMessageFile(strPath, "\\ForwardReplyPrint.htm", NULL, 1);
-        CString strView;
-        {
-            CFile file(strPath, CFile::modeRead | CFile::shareDenyNone);
-            DWORD nLength = file.GetLength();
-            if (nLength > 0)
-            {
-                char* pBuffer = strView.GetBuffer((int)nLength);
-                UINT nRead = file.Read(pBuffer, (UINT)nLength);
-                strView.ReleaseBuffer((int)nRead);
-            }
-        }
-        ::DeleteFileA(strPath);
-        if (strView.IsEmpty())
-            return CString();
-        CQuotedHeader header = GetQuotedHeader();
-        if (nKind != 2)
-            strView = MessageOperations::TextViewToHtml(strView, BuildViewHead(GetCharsetName()));
-        return MessageOperations::GetQuotedHTML(2, header, strView);
-    }
-
     CString GetMessageFileName() const { return m_strMessageFilePath; }
 
     // Shows a message file instead of a row: the row is cleared and the file's text becomes the message.

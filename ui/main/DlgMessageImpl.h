@@ -375,7 +375,7 @@ public:
             if (IsTraceOn())
                 g_pTraceFile->WriteText(MessageDialogText::kPrintBegin);
             CString strPath = GetTempFolder() + m_strPrintName.Mid(1);
-            WriteTextFile(strPath, m_message.GetPrintHTML());
+            WriteTextFile(strPath, m_message.GetForwardReplyPrintHTML(OwnerWindow(), 2));
             if (IsTraceOn())
                 g_pTraceFile->WriteText("\r\n" + strPath);
             ::SendMessageA(OwnerWindow(), WM_COMMAND, ID_PRINT, (LPARAM)(const char*)strPath);
