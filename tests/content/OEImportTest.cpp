@@ -23,7 +23,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/UiThread.h"
 #include "tests/support/WindowReaders.h"
-#include "../store2/StoreTestDatabase.h"
+#include "StoreTestDatabase.h"
 #include "DbxStoreManifest.h"
 
 CAppModule _Module;
