@@ -1,6 +1,7 @@
 // The regular-expression engine: compiler (a sizing and an emitting pass) and backtracking matcher.
 #include "foundation/RegExp.h"
 
+#include <cstddef>
 #include <new>
 #include <string.h>
 #include <vector>
@@ -562,8 +563,10 @@ const char* ErrorText(int nCode)
     return FoundationText::kRegExpUnknownError;
 }
 
+} // namespace
+
 // One saved choice or one group position to restore when the matcher backs up.
-struct Frame
+struct CRegExpFrame
 {
     enum Kind
     {
@@ -577,6 +580,10 @@ struct Frame
     const char** ppSlot;        // the group pointer to restore
     int nCount;                 // next repeat count to try
 };
+
+namespace
+{
+typedef CRegExpFrame Frame;
 } // namespace
 
 const CRegExpCharClass& RegExpCharClass1251()
@@ -709,7 +716,7 @@ CRegExpProgram::CRegExpProgram(const CRegExpProgram& other)
       m_bAnchored(other.m_bAnchored), m_pszMust(NULL), m_nMust(other.m_nMust), m_pProgram(NULL),
       m_bCompiled(other.m_bCompiled), m_nShareCount(0), m_nSubStrings(other.m_nSubStrings),
       m_nCompileError(other.m_nCompileError), m_strPattern(other.m_strPattern), m_nStepsLeft(0),
-      m_bOutOfSteps(false)
+      m_bOutOfSteps(false), m_setTables(other.m_setTables), m_setIndex(other.m_setIndex)
 {
     for (int i = 0; i < kMaxGroups; ++i)
     {
@@ -835,8 +842,70 @@ bool CRegExpProgram::Compile(const char* pszPattern)
         if (pFirst != NULL && Op(pFirst) == STAR && Op(Operand(pFirst)) == ANY)
             m_bAnchored = true;
     }
+    BuildSetTables();
     m_bCompiled = true;
     return true;
+}
+
+void CRegExpProgram::BuildSetTables()
+{
+    m_setIndex.assign(m_nSize, -1);
+    m_setTables.clear();
+    // Nodes lie one after another from the magic byte on; a node is its opcode, two link bytes and, for
+    // literals and sets, a NUL-terminated operand.
+    for (int nOffset = 1; nOffset < m_nSize;)
+    {
+        const unsigned char* pNode = m_pProgram + nOffset;
+        const int op = Op(pNode);
+        nOffset += 3;
+        if (op == ANYOF || op == ANYBUT || op == EXACTLY)
+        {
+            const char* pszOperand = (const char*)Operand(pNode);
+            const size_t nLength = strlen(pszOperand);
+            if (op == EXACTLY && nLength > 0)
+            {
+                // The set of one: the literal's first character, for the lookahead after a repeat.
+                m_setIndex[pNode - m_pProgram] = (short)(m_setTables.size() / 256);
+                m_setTables.resize(m_setTables.size() + 256, 0);
+                m_setTables[m_setTables.size() - 256 + (unsigned char)pszOperand[0]] = 1;
+                m_setTables[m_setTables.size() - 256] = 0;
+            }
+            else if (op != EXACTLY)
+            {
+                m_setIndex[pNode - m_pProgram] = (short)(m_setTables.size() / 256);
+                m_setTables.resize(m_setTables.size() + 256, op == ANYBUT);
+                unsigned char* pTable = &m_setTables[m_setTables.size() - 256];
+                for (size_t i = 0; i < nLength; ++i)
+                    pTable[(unsigned char)pszOperand[i]] = (op == ANYOF);
+                pTable[0] = 0; // the end of the text is in no set
+            }
+            nOffset += (int)nLength + 1;
+        }
+    }
+}
+
+// What the text must hold right after a simple repeat: the first character of the next node that
+// consumes one, looking past group marks, which consume nothing. NULL when anything may follow.
+const bool* CRegExpProgram::FirstCharTable(const unsigned char* pNode) const
+{
+    while (pNode != NULL && ((Op(pNode) > OPEN && Op(pNode) < OPEN + kMaxGroups) ||
+                             (Op(pNode) > CLOSE && Op(pNode) < CLOSE + kMaxGroups)))
+        pNode = NextNode(pNode);
+    if (pNode == NULL || (Op(pNode) != EXACTLY && Op(pNode) != ANYOF && Op(pNode) != ANYBUT))
+        return NULL;
+    const ptrdiff_t nOffset = pNode - m_pProgram;
+    if (nOffset <= 0 || nOffset >= (ptrdiff_t)m_setIndex.size() || m_setIndex[nOffset] < 0)
+        return NULL;
+    return SetTable(pNode);
+}
+
+inline const bool* CRegExpProgram::SetTable(const unsigned char* pNode) const
+{
+    static const bool s_empty[256] = {};
+    const ptrdiff_t nOffset = pNode - m_pProgram;
+    if (nOffset <= 0 || nOffset >= (ptrdiff_t)m_setIndex.size() || m_setIndex[nOffset] < 0)
+        return s_empty;
+    return (const bool*)&m_setTables[(size_t)m_setIndex[nOffset] * 256];
 }
 
 bool CRegExpProgram::Execute(const char* pszText)
@@ -913,7 +982,8 @@ bool CRegExpProgram::TakeSteps(long long nSteps)
 
 namespace
 {
-int Repeat(const unsigned char* pNode, const char* pszIn, bool& bBadOperand)
+// pSet is the operand's membership table when the operand is a set.
+int Repeat(const unsigned char* pNode, const bool* pSet, const char* pszIn, bool& bBadOperand)
 {
     const char* pszOperand = (const char*)Operand(pNode);
     const char* s = pszIn;
@@ -927,11 +997,8 @@ int Repeat(const unsigned char* pNode, const char* pszIn, bool& bBadOperand)
             ++s;
         break;
     case ANYOF:
-        while (*s != '\0' && strchr(pszOperand, *s) != NULL)
-            ++s;
-        break;
     case ANYBUT:
-        while (*s != '\0' && strchr(pszOperand, *s) == NULL)
+        while (pSet[(unsigned char)*s])
             ++s;
         break;
     default:
@@ -943,12 +1010,18 @@ int Repeat(const unsigned char* pNode, const char* pszIn, bool& bBadOperand)
 
 // The largest count from nCount down to nMin after which the following literal can match; -1 when none.
 // nExamined grows by the counts looked at, which the step budget pays for.
-int FeasibleCount(const char* pszSave, int nCount, int nMin, char chNext, long long& nExamined)
+// pNextSet, when not NULL, is the membership table of the character the rest must start with.
+int FeasibleCount(const char* pszSave, int nCount, int nMin, const bool* pNextSet, long long& nExamined)
 {
+    if (pNextSet == NULL)
+    {
+        ++nExamined;
+        return nCount >= nMin ? nCount : -1;
+    }
     for (; nCount >= nMin; --nCount)
     {
         ++nExamined;
-        if (chNext == '\0' || pszSave[nCount] == chNext)
+        if (pNextSet[(unsigned char)pszSave[nCount]])
             return nCount;
     }
     return -1;
@@ -963,7 +1036,8 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
     for (int i = 0; i < kMaxGroups; ++i)
         m_startp[i] = m_endp[i] = NULL;
 
-    std::vector<Frame> stack;
+    std::vector<Frame>& stack = m_stack;
+    stack.clear();
     const unsigned char* pScan = m_pProgram + 1;
     const char* pszIn = pszStart;
     for (;;)
@@ -1005,12 +1079,8 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
             break;
         }
         case ANYOF:
-            bOk = (*pszIn != '\0' && strchr((const char*)Operand(pScan), *pszIn) != NULL);
-            if (bOk)
-                ++pszIn;
-            break;
         case ANYBUT:
-            bOk = (*pszIn != '\0' && strchr((const char*)Operand(pScan), *pszIn) == NULL);
+            bOk = SetTable(pScan)[(unsigned char)*pszIn];
             if (bOk)
                 ++pszIn;
             break;
@@ -1033,15 +1103,17 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
         {
             bool bBadOperand = false;
             int nMin = (op == STAR) ? 0 : 1;
-            char chNext = (pNext != NULL && Op(pNext) == EXACTLY) ? *(const char*)Operand(pNext) : '\0';
-            int nCount = Repeat(Operand(pScan), pszIn, bBadOperand);
+            const bool* pNextSet = FirstCharTable(pNext);
+            const unsigned char* pOperand = Operand(pScan);
+            const bool* pSet = (Op(pOperand) == ANYOF || Op(pOperand) == ANYBUT) ? SetTable(pOperand) : NULL;
+            int nCount = Repeat(pOperand, pSet, pszIn, bBadOperand);
             if (bBadOperand)
             {
                 SetError(kBadRepeat);
                 return false;
             }
             long long nExamined = nCount;
-            nCount = FeasibleCount(pszIn, nCount, nMin, chNext, nExamined);
+            nCount = FeasibleCount(pszIn, nCount, nMin, pNextSet, nExamined);
             if (!TakeSteps(nExamined))
                 return false;
             bOk = nCount >= 0;
@@ -1103,9 +1175,9 @@ bool CRegExpProgram::TryAt(const char* pszText, const char* pszStart)
             const unsigned char* pRepeat = frame.pNode;
             const unsigned char* pAfter = NextNode(pRepeat);
             int nMin = (Op(pRepeat) == STAR) ? 0 : 1;
-            char chNext = (pAfter != NULL && Op(pAfter) == EXACTLY) ? *(const char*)Operand(pAfter) : '\0';
+            const bool* pNextSet = FirstCharTable(pAfter);
             long long nExamined = 0;
-            int nCount = FeasibleCount(frame.pPos, frame.nCount, nMin, chNext, nExamined);
+            int nCount = FeasibleCount(frame.pPos, frame.nCount, nMin, pNextSet, nExamined);
             if (!TakeSteps(nExamined))
                 return false;
             if (nCount < 0)

@@ -3,6 +3,8 @@
 
 #include <atlstr.h>
 
+#include <vector>
+
 // What counts as a letter for case folding and as a word character for \< and \>: digits, "_" and the
 // letters of the ANSI code page. Built once per process from the code page (code page 1251 where there
 // is none, natively).
@@ -28,6 +30,9 @@ CRegExpCharClass RegExpCharClassForCodePage(unsigned int nCodePage);
 // escaped "[" opens no set. This is deliberate: a rewrite that copied a set up to the very next "]" and
 // knew no escapes would split "[]a]" and turn "\a" into an escaped "[" followed by stray letters.
 CString MakeCaseInsensitivePattern(const char* pszPattern);
+
+// A choice point of the matcher: defined with the matcher.
+struct CRegExpFrame;
 
 class CRegExpProgram
 {
@@ -70,10 +75,20 @@ private:
 
     bool TakeSteps(long long nSteps);
 
+    void BuildSetTables();
+    const bool* SetTable(const unsigned char* pNode) const;
+    const bool* FirstCharTable(const unsigned char* pNode) const;
+
     int m_nCompileError;
     CString m_strPattern; // as the caller gave it, for the trace
     long long m_nStepsLeft;
     bool m_bOutOfSteps;
+    // Membership of each character set, 256 entries a set, found by the set node's offset: a lookup per
+    // character instead of a scan of the set's text.
+    std::vector<unsigned char> m_setTables;
+    std::vector<short> m_setIndex;
+    // Kept between matches so that a try at each start position allocates nothing.
+    std::vector<CRegExpFrame> m_stack;
 };
 
 class CRegExp

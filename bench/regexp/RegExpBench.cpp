@@ -90,7 +90,7 @@ int main()
         if (nSink == 0xFFFFFFFF)
             printf("\n");
     }
-    printf("ratio (std::regex time / our time), geometric mean of %d patterns: %.2f\n", (int)cases.size(),
-           std::exp(dLogRatios / cases.size()));
+    printf("ratio (std::regex time / our time), geometric mean of %d patterns: %.2f (goal: each >= 1, mean >= 10)\n",
+           (int)cases.size(), std::exp(dLogRatios / cases.size()));
     return 0;
 }
