@@ -9,7 +9,10 @@ void CAccountTitleStrip::SetText(const char* pszText)
 {
     m_strText = pszText;
     if (IsWindow())
+    {
+        ::SetWindowTextA(m_hWnd, pszText); // for readers of the window, as its painting shows it
         Invalidate();
+    }
 }
 
 LRESULT CAccountTitleStrip::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
@@ -50,6 +53,7 @@ CAccountWizard::CAccountWizard(CAccountsRecord& record, int nMode, CAccountsTabl
         m_pageServers.SetTitle((LPCSTR)m_strTitle);
         m_pageLogon.SetTitle((LPCSTR)m_strTitle);
         m_pageFinish.SetTitle((LPCSTR)m_strTitle);
+        SetTitle(m_strTitle);
         SetWizardMode();
         SetWatermark("IDB_ACCOUNT_WIZARD");
     }
