@@ -371,12 +371,15 @@ bool AddAccount(HWND hOwner, CSession* pSession, const std::function<int(CAccoun
                                       accounts.GetSession(), hOwner, TRUE, NULL, FALSE, TRUE, hr);
             return false;
         }
-        accounts.MoveLast();
-        bool bImap = accounts.m_IncomingServerType == INCOMING_SERVER_IMAP;
-        if (bImap)
+        // The rowset was opened before the insert and need not show the new row: what the owner hears of
+        // is the record the wizard filled, with the row's ID when the rowset has it.
+        CAccountsRecord added = accounts;
+        if (accounts.MoveLast() == S_OK)
+            added.m_ID = accounts.m_ID;
+        if (added.m_IncomingServerType == INCOMING_SERVER_IMAP)
             PostUpdateToMainFrame();
         if (hOwner != NULL)
-            SendMessageA(hOwner, WM_COMMAND, ID_ADD_ACCOUNT, (LPARAM)&accounts);
+            SendMessageA(hOwner, WM_COMMAND, ID_ADD_ACCOUNT, (LPARAM)&added);
         accounts.CloseTable();
         options.CloseTable();
         return true;

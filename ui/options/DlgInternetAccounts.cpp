@@ -143,19 +143,20 @@ void CAccountsMailTab::Remove()
     pAccounts = GetSelectedAccount();
     if (pAccounts == NULL)
         return;
-    bool bImap = pAccounts->m_IncomingServerType == INCOMING_SERVER_IMAP;
+    // The row's buffer does not outlive the deletion: the owner hears of a copy.
+    CAccountsRecord removed = *pAccounts;
     HRESULT hr = pAccounts->DeleteAccount(hDlg);
     if (FAILED(hr))
     {
         CString strText;
-        strText.Format(AccountText::kDeleteAccountFailed, (long)pAccounts->m_ID, pAccounts->m_szAccountName);
+        strText.Format(AccountText::kDeleteAccountFailed, (long)removed.m_ID, removed.m_szAccountName);
         throw new COLEDBException(pAccounts->m_spRowset, IID_IRowsetChange, strText, pAccounts->GetSession(),
                                   hDlg, TRUE, NULL, FALSE, TRUE, hr);
     }
     pAccounts->CloseTable();
-    if (bImap)
+    if (removed.m_IncomingServerType == INCOMING_SERVER_IMAP)
         PostUpdateToMainThread();
-    ::SendMessageA(m_hOwner, WM_COMMAND, ID_DELETE_ACCOUNT_COMMAND, (LPARAM)pAccounts);
+    ::SendMessageA(m_hOwner, WM_COMMAND, ID_DELETE_ACCOUNT_COMMAND, (LPARAM)&removed);
     FillAccountList();
 }
 

@@ -467,3 +467,50 @@ TEST_F(AccountsTableTest, SetPasswordEmptiesThePlainColumnAndAnEmptyTextClearsBo
     EXPECT_EQ(std::vector<BYTE>(512, 0), std::vector<BYTE>(record.m_PassCrypto, record.m_PassCrypto + 512));
     EXPECT_STREQ("", record.GetPassword());
 }
+
+namespace
+{
+std::vector<std::string> s_addedAccounts;
+LRESULT CALLBACK RecordAddedAccount(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == 33041 && lParam != 0)
+    {
+        const CAccountsRecord* pRecord = reinterpret_cast<const CAccountsRecord*>(lParam);
+        s_addedAccounts.push_back(std::string(pRecord->m_szDisplayName) + ":" + std::to_string(pRecord->m_ID));
+        return 0;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+} // namespace
+
+// The owner adds the account to its menus by the record it is sent: the one just inserted, not whatever
+// row the rowset opened before the insert happens to show.
+TEST_F(AccountsTableTest, AddAccountTellsTheOwnerTheAccountItInserted)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordAddedAccount;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "OrbAddedAccountOwner";
+    RegisterClassA(&wc);
+    HWND hOwner = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, wc.hInstance, NULL);
+    ASSERT_NE((HWND)NULL, hOwner);
+    s_addedAccounts.clear();
+    for (const char* pszName : {"First", "Second"})
+        ASSERT_TRUE(AddAccount(hOwner, LocalSession(),
+                               [&](CAccountsRecord& record)
+                               {
+                                   lstrcpyA(record.m_szDisplayName, pszName);
+                                   lstrcpyA(record.m_szEmailAddress, "a@example.org");
+                                   lstrcpyA(record.m_szPOP3, "pop");
+                                   lstrcpyA(record.m_szSMTP, "smtp");
+                                   lstrcpyA(record.m_szAccountName, "a");
+                                   return 1;
+                               }));
+    DestroyWindow(hOwner);
+    EXPECT_EQ((std::vector<std::string>{
+                  "First:" + std::to_string(QueryLong(*AccountsSession(),
+                                                      "SELECT ID FROM Accounts WHERE DisplayName = 'First'")),
+                  "Second:" + std::to_string(QueryLong(*AccountsSession(),
+                                                       "SELECT ID FROM Accounts WHERE DisplayName = 'Second'"))}),
+              s_addedAccounts);
+}

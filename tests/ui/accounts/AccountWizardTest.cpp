@@ -2,6 +2,8 @@
 // outgoing-server choices, the Advanced page and every flag bit, read back from the record.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <string>

@@ -2,6 +2,8 @@
 // the News tab, Location, with the Accounts and Options rows read back.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <string>
