@@ -114,6 +114,8 @@ LRESULT CAccountWizard::OnSetTitle(WORD, WORD, HWND hWndCtl, BOOL&)
         dwButtons |= PSWIZB_BACK;
     SetWizardButtons(dwButtons);
     m_titleStrip.SetText(pszCaption);
+    // The page just shown lies over the strip otherwise.
+    m_titleStrip.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return 0;
 }
 

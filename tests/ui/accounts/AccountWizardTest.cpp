@@ -99,7 +99,7 @@ TEST_F(AccountWizardTest, WizardPagesShowTheirTitleAndButtonsAndFinishStoresTheA
             EXPECT_TRUE(Enabled(hPage, IDC_ACCOUNT_SERVER_TYPE));
             EXPECT_EQ("POP3", WindowText(::GetDlgItem(hPage, IDC_ACCOUNT_SERVER_TYPE)));
         }
-        SaveWindowScreenshot(hSheet, page.pszScreenshot);
+        Screenshot(hSheet, page.pszScreenshot);
         if (i < 4)
             PressSheet(hSheet, PSBTN_NEXT);
     }
@@ -201,12 +201,19 @@ TEST_F(AccountWizardTest, LogonPageFollowsItsBoxesAndForgetsAPasswordNotRemember
     HWND hSheet = OpenSheet(record, CAccountWizard::MODE_PROPERTIES);
     ASSERT_NE((HWND)NULL, hSheet);
     WaitForPage(hSheet, 0);
+    const char* const shots[] = {"account-properties-address", "account-properties-servers"};
+    for (int i = 1; i <= 2; i++)
+    {
+        ::PostMessageA(hSheet, PSM_SETCURSEL, i, 0);
+        WaitForPage(hSheet, i);
+        Screenshot(hSheet, shots[i - 1]);
+    }
     ::PostMessageA(hSheet, PSM_SETCURSEL, 3, 0);
     HWND hPage = WaitForPage(hSheet, 3);
     EXPECT_EQ("bob-secret", WindowText(::GetDlgItem(hPage, IDC_ACCOUNT_PASSWORD)));
     EXPECT_FALSE(ReadOnly(hPage, IDC_ACCOUNT_PASSWORD));
     EXPECT_FALSE(Enabled(hPage, IDC_ACCOUNT_SETTINGS));
-    SaveWindowScreenshot(hSheet, "account-properties-logon");
+    Screenshot(hSheet, "account-properties-logon");
 
     Click(hPage, IDC_ACCOUNT_AUTHENTICATION);
     EXPECT_TRUE(Enabled(hPage, IDC_ACCOUNT_SETTINGS));
@@ -257,7 +264,7 @@ TEST_F(AccountWizardTest, OutgoingServerDialogSetsItsOwnLogonAndRequiresItsUser)
         // Both edits follow the choice.
         EXPECT_EQ(!(record.m_Flags & 0x200), ReadOnly(hDlg, IDC_ACCOUNT_USER));
         if (&step == &steps[2])
-            SaveWindowScreenshot(hDlg, "account-outgoing-server");
+            Screenshot(hDlg, "account-outgoing-server");
         Click(hDlg, step.bOwnLogon ? IDC_OUTGOING_LOG_ON : IDC_OUTGOING_SAME);
         EXPECT_EQ(!step.bOwnLogon, ReadOnly(hDlg, IDC_ACCOUNT_PASSWORD));
         CDialogResponder::SetField(hDlg, IDC_ACCOUNT_USER, step.pszUser);
@@ -316,7 +323,7 @@ TEST_F(AccountWizardTest, AdvancedPageShowsDefaultPortsAndDeliveryForPop3Only)
         if (hServers != NULL)
             EXPECT_FALSE(Enabled(hServers, IDC_ACCOUNT_SERVER_TYPE));
         if (c.pszScreenshot != NULL)
-            SaveWindowScreenshot(hSheet, c.pszScreenshot);
+            Screenshot(hSheet, c.pszScreenshot);
 
         CDialogResponder::SetField(hPage, IDC_ACCOUNT_SMTP_PORT, "1");
         CDialogResponder::SetField(hPage, IDC_ACCOUNT_INCOMING_PORT, "2");

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "tests/support/DialogResponder.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
 #include "ui/options/AccountWizard.h"
 #include "ui/options/DlgInternetAccounts.h"
@@ -144,6 +145,12 @@ std::string CAccountsFixture::AnswerBox(int nButton)
     CDialogResponder::Press(hBox, nButton);
     WaitFor([&] { return !::IsWindow(hBox); });
     return strText;
+}
+
+void CAccountsFixture::Screenshot(HWND hWnd, const char* pszName)
+{
+    m_ui.Invoke([hWnd] { ::RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
+    SaveWindowScreenshot(hWnd, pszName);
 }
 
 HWND ActivePage(HWND hWndSheet)

@@ -68,6 +68,8 @@ public:
     std::string AnswerBox(int nButton);
     // A dialog of the UI thread with this caption.
     HWND FindDialog(const char* pszCaption);
+    // A screenshot of the window once the UI thread has painted all of it.
+    void Screenshot(HWND hWnd, const char* pszName);
 
     CSession& Accounts() { return m_pDatabase->m_Accounts.m_session; }
     long Query(const char* pszSQL) { return QueryLong(Accounts(), pszSQL); }

@@ -88,7 +88,7 @@ TEST_F(DlgInternetAccountsTest, ListShowsTheAccountsWithTheirDefaultAndReceiving
     EXPECT_EQ(QueryLong(Accounts(), "SELECT ID FROM Accounts WHERE DisplayName = 'Alice'"), DefaultAccount());
     EXPECT_TRUE(::IsWindowVisible(MailList(hDlg)));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(hDlg, IDC_ACCOUNTS_NEWS_LIST)));
-    SaveWindowScreenshot(hDlg, "internet-accounts-mail");
+    Screenshot(hDlg, "internet-accounts-mail");
     Close(hDlg);
 }
 
@@ -122,7 +122,7 @@ TEST_F(DlgInternetAccountsTest, NewsTabAnswersEveryButtonWithUnderConstruction)
         });
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hDlg, IDC_ACCOUNTS_NEWS_LIST)));
     EXPECT_FALSE(::IsWindowVisible(MailList(hDlg)));
-    SaveWindowScreenshot(hDlg, "internet-accounts-news");
+    Screenshot(hDlg, "internet-accounts-news");
     for (int nButton :
          {IDC_ACCOUNTS_ADD, IDC_ACCOUNTS_REMOVE, IDC_ACCOUNTS_PROPERTIES, IDC_ACCOUNTS_SET_DEFAULT})
     {
@@ -194,7 +194,7 @@ TEST_F(DlgInternetAccountsTest, DoubleClickOpensPropertiesAndOkWritesTheRow)
     ASSERT_NE((HWND)NULL, hSheet);
     HWND hPage = ActivePage(hSheet);
     EXPECT_EQ("Alice", WindowText(::GetDlgItem(hPage, IDC_ACCOUNT_DISPLAY_NAME)));
-    SaveWindowScreenshot(hSheet, "account-properties-name");
+    Screenshot(hSheet, "account-properties-name");
     CDialogResponder::SetField(hPage, IDC_ACCOUNT_DISPLAY_NAME, "Alice Renamed");
     CDialogResponder::Press(hSheet, IDOK);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hSheet); }));
