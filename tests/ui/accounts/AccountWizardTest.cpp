@@ -13,6 +13,8 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
 #include "resources/resource.h"
+#include "ui/compose/ComposeStandIns.h"
+#include "ui/options/AccountCommands.h"
 #include "ui/options/AccountWizard.h"
 
 namespace
@@ -438,4 +440,36 @@ TEST_F(AccountWizardTest, EveryFlagBitIsStoredByItsBox)
             EXPECT_EQ(0x300, record.m_Flags & 0x300) << box.nID;
         }
     }
+}
+
+// A new message with no account to send from offers the wizard; cancelling it leaves no account, finishing it
+// adds one; with an account there is nothing to offer.
+TEST_F(AccountWizardTest, ComposeOffersTheWizardOnlyWhileThereIsNoAccount)
+{
+    InstallAccountDialogs();
+    CSession* pSession = &m_pDatabase->m_Local.m_session;
+    auto runCompose = [&] { m_ui.Run([this, pSession] { m_nResult = AddAccountWithWizard(pSession, NULL); }); };
+
+    runCompose();
+    HWND hSheet = FindDialog("Internet Connection Wizard");
+    ASSERT_NE((HWND)NULL, hSheet);
+    PressSheet(hSheet, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitForClosed());
+    EXPECT_EQ(FALSE, m_nResult);
+    EXPECT_EQ(0, Query("SELECT COUNT(*) FROM Accounts"));
+
+    runCompose();
+    hSheet = FindDialog("Internet Connection Wizard");
+    ASSERT_NE((HWND)NULL, hSheet);
+    FillWizard(hSheet);
+    PressSheet(hSheet, PSBTN_FINISH);
+    ASSERT_TRUE(WaitForClosed());
+    EXPECT_NE(FALSE, m_nResult);
+    EXPECT_EQ(1, Query("SELECT COUNT(*) FROM Accounts WHERE DisplayName = 'Ann Reader' AND Flags = 6 AND "
+                       "RemoveAfter = 5 AND Pass = ''"));
+
+    runCompose();
+    ASSERT_TRUE(WaitForClosed());
+    EXPECT_NE(FALSE, m_nResult);
+    EXPECT_EQ(1, Query("SELECT COUNT(*) FROM Accounts"));
 }
