@@ -49,7 +49,8 @@ bool CPageAccountName::Store()
 {
     if (!IsWindow())
         return true;
-    if (!StoreText(IDC_ACCOUNT_DISPLAY_NAME, IDC_ACCOUNT_DISPLAY_NAME_LABEL, true, m_pRecord->m_szDisplayName))
+    if (!StoreText(IDC_ACCOUNT_DISPLAY_NAME, IDC_ACCOUNT_DISPLAY_NAME_LABEL, true,
+                   m_pRecord->m_szDisplayName))
         return false;
     SetBit(m_pRecord->m_Flags, kFlagIncludeWhenReceiving, Checked(m_hWnd, IDC_ACCOUNT_INCLUDE));
     return true;
@@ -112,7 +113,8 @@ LRESULT CPageAccountLogon::OnStateChanged(WORD, WORD, HWND, BOOL&)
 
 void CPageAccountLogon::UpdateControls()
 {
-    ::SendMessageA(GetDlgItem(IDC_ACCOUNT_PASSWORD), EM_SETREADONLY, !Checked(m_hWnd, IDC_ACCOUNT_REMEMBER), 0);
+    ::SendMessageA(GetDlgItem(IDC_ACCOUNT_PASSWORD), EM_SETREADONLY, !Checked(m_hWnd, IDC_ACCOUNT_REMEMBER),
+                   0);
     Enable(m_hWnd, IDC_ACCOUNT_SETTINGS, Checked(m_hWnd, IDC_ACCOUNT_AUTHENTICATION));
 }
 
@@ -135,7 +137,8 @@ bool CPageAccountLogon::Store()
         ::SetDlgItemTextA(m_hWnd, IDC_ACCOUNT_PASSWORD, "");
     char szPassword[101];
     CDlgFields fields(this);
-    if (!fields.GetText(IDC_ACCOUNT_PASSWORD, szPassword, sizeof(szPassword), IDC_ACCOUNT_PASSWORD_LABEL, FALSE))
+    if (!fields.GetText(IDC_ACCOUNT_PASSWORD, szPassword, sizeof(szPassword), IDC_ACCOUNT_PASSWORD_LABEL,
+                        FALSE))
         return false;
     m_pRecord->SetPassword(szPassword);
     SecureZeroMemory(szPassword, sizeof(szPassword));
@@ -150,7 +153,8 @@ LONG CPageAccountAdvanced::DefaultIncomingPort() const
 
 LRESULT CPageAccountAdvanced::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
-    ::SetDlgItemInt(m_hWnd, IDC_ACCOUNT_SMTP_PORT, m_pRecord->m_SMTPPort != 0 ? m_pRecord->m_SMTPPort : 25, FALSE);
+    ::SetDlgItemInt(m_hWnd, IDC_ACCOUNT_SMTP_PORT, m_pRecord->m_SMTPPort != 0 ? m_pRecord->m_SMTPPort : 25,
+                    FALSE);
     ::SetDlgItemInt(m_hWnd, IDC_ACCOUNT_INCOMING_PORT,
                   m_pRecord->m_IncomingPort != 0 ? m_pRecord->m_IncomingPort : DefaultIncomingPort(), FALSE);
     ::SendMessageA(GetDlgItem(IDC_ACCOUNT_REMOVE_SPIN), UDM_SETRANGE32, 1, 100);
@@ -216,7 +220,8 @@ bool CPageAccountAdvanced::Store()
     bool bLeave = Checked(m_hWnd, IDC_ACCOUNT_LEAVE_COPY);
     bool bRemoveAfter = Checked(m_hWnd, IDC_ACCOUNT_REMOVE_AFTER);
     // The day count is a byte and only used with both boxes checked; otherwise the stored one stays.
-    if (bLeave && bRemoveAfter && !ReadNumber(IDC_ACCOUNT_REMOVE_DAYS, 1, 100, AccountText::kDaysOutOfRange, nDays))
+    if (bLeave && bRemoveAfter &&
+        !ReadNumber(IDC_ACCOUNT_REMOVE_DAYS, 1, 100, AccountText::kDaysOutOfRange, nDays))
         return false;
     m_pRecord->m_SMTPPort = (LONG)nSmtpPort;
     m_pRecord->m_IncomingPort = (LONG)nIncomingPort;

@@ -4,7 +4,8 @@
 namespace AccountText
 {
 const char kUnderConstruction[] = "Under construction:(";
-const char kDeleteAccountFailed[] = "ERROR: Delete an Accounts table item failed!\r\nAccountID = %ld\r\nAccount Name - '%s'";
+const char kDeleteAccountFailed[] =
+    "ERROR: Delete an Accounts table item failed!\r\nAccountID = %ld\r\nAccount Name - '%s'";
 const char kUpdateAccountsFailed[] = "ERROR: Update Accounts table failed!";
 const char kInsertAccountFailed[] = "ERROR: Insert into Accounts table failed!";
 const char kRebootFatalText[] = "FATAL ERROR. Reboot your OS please.";

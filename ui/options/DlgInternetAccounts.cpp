@@ -174,8 +174,9 @@ void CAccountsMailTab::Properties()
     }
     HRESULT hr = pAccounts->SetData();
     if (FAILED(hr))
-        throw new COLEDBException(pAccounts->m_spRowset, IID_IRowsetChange, AccountText::kUpdateAccountsFailed,
-                                  pAccounts->GetSession(), hDlg, TRUE, NULL, FALSE, TRUE, hr);
+        throw new COLEDBException(pAccounts->m_spRowset, IID_IRowsetChange,
+                                  AccountText::kUpdateAccountsFailed, pAccounts->GetSession(), hDlg, TRUE,
+                                  NULL, FALSE, TRUE, hr);
     bool bImap = pAccounts->m_IncomingServerType == INCOMING_SERVER_IMAP;
     pAccounts->CloseTable();
     if (bImap)
@@ -233,7 +234,8 @@ LRESULT CDlgInternetAccounts::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     m_tabs.GetWindowRect(&rcTabs);
     ::MapWindowPoints(NULL, m_hWnd, (POINT*)&rcTabs, 2);
     RECT rcItem;
-    int nItemHeight = ::SendMessageA(m_tabs, TCM_GETITEMRECT, 0, (LPARAM)&rcItem) ? rcItem.bottom - rcItem.top : 19;
+    int nItemHeight =
+        ::SendMessageA(m_tabs, TCM_GETITEMRECT, 0, (LPARAM)&rcItem) ? rcItem.bottom - rcItem.top : 19;
     RECT rcList = {rcTabs.left + 3, rcTabs.top + nItemHeight + 6, rcTabs.right - 3, rcTabs.bottom - 3};
 
     m_mail.m_list.Attach(GetDlgItem(IDC_ACCOUNTS_MAIL_LIST));
@@ -242,7 +244,8 @@ LRESULT CDlgInternetAccounts::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     {
         ::SetWindowPos(pTab->m_list, HWND_TOP, rcList.left, rcList.top, rcList.right - rcList.left,
                        rcList.bottom - rcList.top, SWP_NOACTIVATE);
-        ::SendMessageA(pTab->m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        ::SendMessageA(pTab->m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                       LVS_EX_FULLROWSELECT);
     }
     AddColumn(m_mail.m_list, 0, IDS_ACCOUNTS_ACCOUNT, 150);
     AddColumn(m_mail.m_list, 1, IDS_ACCOUNTS_TYPE, 100);

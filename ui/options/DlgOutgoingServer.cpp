@@ -11,7 +11,8 @@ const LONG kFlagOwnSmtpLogon = 0x200;
 LRESULT CDlgOutgoingServer::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     bool bOwn = (m_record.m_Flags & kFlagOwnSmtpLogon) != 0;
-    ::CheckRadioButton(m_hWnd, IDC_OUTGOING_SAME, IDC_OUTGOING_LOG_ON, bOwn ? IDC_OUTGOING_LOG_ON : IDC_OUTGOING_SAME);
+    ::CheckRadioButton(m_hWnd, IDC_OUTGOING_SAME, IDC_OUTGOING_LOG_ON,
+                       bOwn ? IDC_OUTGOING_LOG_ON : IDC_OUTGOING_SAME);
     ::SetDlgItemTextA(m_hWnd, IDC_ACCOUNT_USER, m_record.m_szSMTPAccountName);
     ::SetDlgItemTextA(m_hWnd, IDC_ACCOUNT_PASSWORD, m_record.m_szSMTPPass);
     BOOL bHandled = TRUE;
@@ -35,7 +36,8 @@ LRESULT CDlgOutgoingServer::OnOK(WORD, WORD, HWND, BOOL&)
         char szUser[101], szPassword[101];
         CDlgFields fields(this);
         if (!fields.GetText(IDC_ACCOUNT_USER, szUser, sizeof(szUser), IDC_ACCOUNT_USER_LABEL, TRUE) ||
-            !fields.GetText(IDC_ACCOUNT_PASSWORD, szPassword, sizeof(szPassword), IDC_ACCOUNT_PASSWORD_LABEL, FALSE))
+            !fields.GetText(IDC_ACCOUNT_PASSWORD, szPassword, sizeof(szPassword), IDC_ACCOUNT_PASSWORD_LABEL,
+                            FALSE))
             return 0;
         lstrcpynA(m_record.m_szSMTPAccountName, szUser, sizeof(m_record.m_szSMTPAccountName));
         lstrcpynA(m_record.m_szSMTPPass, szPassword, sizeof(m_record.m_szSMTPPass));

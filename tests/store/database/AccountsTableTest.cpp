@@ -396,7 +396,8 @@ TEST_F(AccountsTableTest, SetDefaultAccountAddsOrRewritesTheUsersRow)
         table.SetDefaultAccount(NULL);
         table.CloseTable();
         EXPECT_EQ(1, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options"));
-        EXPECT_EQ(nID, QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+        EXPECT_EQ(nID,
+                  QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
     }
 }
 
@@ -438,9 +439,10 @@ TEST_F(AccountsTableTest, GetPasswordMovesAPlainPasswordIntoTheEncryptedColumnOn
             EXPECT_STREQ(c.pszExpected, table.GetPassword(NULL)) << c.nID << " read " << nRead;
             ASSERT_EQ(c.nBoxes, m_user.m_boxes.size()) << c.nID;
             if (c.nBoxes != 0)
-                EXPECT_EQ("Account: Carol <Carol@example.org>\r\n\r\nYou do not have a permission for access to "
-                          "account's password.",
-                          m_user.m_boxes[0]);
+                EXPECT_EQ(
+                    "Account: Carol <Carol@example.org>\r\n\r\nYou do not have a permission for access to "
+                    "account's password.",
+                    m_user.m_boxes[0]);
         }
         EXPECT_EQ(0, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Accounts WHERE Pass <> ''"));
     }
@@ -476,7 +478,8 @@ LRESULT CALLBACK RecordAddedAccount(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
     if (uMsg == WM_COMMAND && LOWORD(wParam) == 33041 && lParam != 0)
     {
         const CAccountsRecord* pRecord = reinterpret_cast<const CAccountsRecord*>(lParam);
-        s_addedAccounts.push_back(std::string(pRecord->m_szDisplayName) + ":" + std::to_string(pRecord->m_ID));
+        s_addedAccounts.push_back(std::string(pRecord->m_szDisplayName) + ":" +
+                                  std::to_string(pRecord->m_ID));
         return 0;
     }
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
@@ -507,10 +510,11 @@ TEST_F(AccountsTableTest, AddAccountTellsTheOwnerTheAccountItInserted)
                                    return 1;
                                }));
     DestroyWindow(hOwner);
-    EXPECT_EQ((std::vector<std::string>{
-                  "First:" + std::to_string(QueryLong(*AccountsSession(),
-                                                      "SELECT ID FROM Accounts WHERE DisplayName = 'First'")),
-                  "Second:" + std::to_string(QueryLong(*AccountsSession(),
-                                                       "SELECT ID FROM Accounts WHERE DisplayName = 'Second'"))}),
-              s_addedAccounts);
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "First:" + std::to_string(QueryLong(*AccountsSession(),
+                                                "SELECT ID FROM Accounts WHERE DisplayName = 'First'")),
+            "Second:" + std::to_string(QueryLong(*AccountsSession(),
+                                                 "SELECT ID FROM Accounts WHERE DisplayName = 'Second'"))}),
+        s_addedAccounts);
 }

@@ -89,7 +89,8 @@ TEST_F(AccountWizardTest, WizardPagesShowTheirTitleAndButtonsAndFinishStoresTheA
     {
         const Page& page = pages[i];
         HWND hPage = WaitForPage(hSheet, i);
-        EXPECT_TRUE(WaitFor([&] { return TitleStripText(hSheet) == page.pszTitle; })) << TitleStripText(hSheet);
+        EXPECT_TRUE(WaitFor([&] { return TitleStripText(hSheet) == page.pszTitle; }))
+            << TitleStripText(hSheet);
         EXPECT_TRUE(WaitFor([&] {
             return ButtonShown(hSheet, SheetButton::kBack) == page.bBack &&
                    ButtonShown(hSheet, SheetButton::kNext) == page.bNext &&
@@ -426,7 +427,8 @@ TEST_F(AccountWizardTest, EveryFlagBitIsStoredByItsBox)
             ::PostMessageA(hSheet, PSM_SETCURSEL, box.nPage, 0);
             HWND hPage = WaitForPage(hSheet, box.nPage);
             // The dependent boxes are enabled with "Leave a copy"; a click works on an enabled box only.
-            if (box.nPage == 4 && box.nID != IDC_ACCOUNT_LEAVE_COPY && !Checked(hPage, IDC_ACCOUNT_LEAVE_COPY))
+            if (box.nPage == 4 && box.nID != IDC_ACCOUNT_LEAVE_COPY &&
+                !Checked(hPage, IDC_ACCOUNT_LEAVE_COPY))
             {
                 EXPECT_FALSE(Enabled(hPage, box.nID));
                 Click(hPage, IDC_ACCOUNT_LEAVE_COPY);
@@ -448,7 +450,9 @@ TEST_F(AccountWizardTest, ComposeOffersTheWizardOnlyWhileThereIsNoAccount)
 {
     InstallAccountDialogs();
     CSession* pSession = &m_pDatabase->m_Local.m_session;
-    auto runCompose = [&] { m_ui.Run([this, pSession] { m_nResult = AddAccountWithWizard(pSession, NULL); }); };
+    auto runCompose = [&] {
+        m_ui.Run([this, pSession] { m_nResult = AddAccountWithWizard(pSession, NULL); });
+    };
 
     runCompose();
     HWND hSheet = FindDialog("Internet Connection Wizard");

@@ -26,7 +26,8 @@ LRESULT CAccountsOwner::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
         return 0;
     }
     std::lock_guard<std::mutex> guard(m_lock);
-    m_commands.push_back(std::to_string(wID) + " " + reinterpret_cast<CAccountsRecord*>(lParam)->m_szDisplayName);
+    m_commands.push_back(std::to_string(wID) + " " +
+                         reinterpret_cast<CAccountsRecord*>(lParam)->m_szDisplayName);
     return 0;
 }
 
@@ -128,7 +129,8 @@ HWND CAccountsFixture::OpenSheet(CAccountsRecord& record, int nMode)
             CAccountWizard sheet(record, nMode);
             m_nResult = sheet.Run(NULL);
         });
-    return FindDialog(nMode == CAccountWizard::MODE_WIZARD ? "Internet Connection Wizard" : "Account Properties");
+    return FindDialog(nMode == CAccountWizard::MODE_WIZARD ? "Internet Connection Wizard"
+                                                           : "Account Properties");
 }
 
 HWND CAccountsFixture::FindDialog(const char* pszCaption)
@@ -149,7 +151,8 @@ std::string CAccountsFixture::AnswerBox(int nButton)
 
 void CAccountsFixture::Screenshot(HWND hWnd, const char* pszName)
 {
-    m_ui.Invoke([hWnd] { ::RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
+    m_ui.Invoke(
+        [hWnd] { ::RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
     SaveWindowScreenshot(hWnd, pszName);
 }
 

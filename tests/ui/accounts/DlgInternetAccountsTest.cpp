@@ -138,11 +138,13 @@ TEST_F(DlgInternetAccountsTest, RemoveAsksFirstAndYesDeletesTheAccountWithItsBoo
     LONG nAlice = AddAccount("Alice");
     LONG nBob = AddAccount("Bob", INCOMING_SERVER_IMAP);
     CSession& local = m_pDatabase->m_Local.m_session;
-    ASSERT_TRUE(Execute(local, "CREATE TABLE DeletedMessages(UniqueID TEXT(255) NOT NULL, AccountID INTEGER NOT "
-                               "NULL, DateOfDeleting DATETIME)"));
+    ASSERT_TRUE(Execute(local,
+                        "CREATE TABLE DeletedMessages(UniqueID TEXT(255) NOT NULL, AccountID INTEGER NOT "
+                        "NULL, DateOfDeleting DATETIME)"));
     CString strSQL;
-    strSQL.Format("INSERT INTO DeletedMessages (UniqueID, AccountID) VALUES ('a1', %ld), ('b1', %ld), ('b2', %ld)",
-                  (long)nAlice, (long)nBob, (long)nBob);
+    strSQL.Format(
+        "INSERT INTO DeletedMessages (UniqueID, AccountID) VALUES ('a1', %ld), ('b1', %ld), ('b2', %ld)",
+        (long)nAlice, (long)nBob, (long)nBob);
     ASSERT_TRUE(Execute(local, strSQL));
     HWND hDlg = OpenAccountsDialog();
     ASSERT_NE((HWND)NULL, hDlg);
@@ -166,7 +168,8 @@ TEST_F(DlgInternetAccountsTest, RemoveAsksFirstAndYesDeletesTheAccountWithItsBoo
     CDialogResponder::Press(hDlg, IDC_ACCOUNTS_REMOVE);
     EXPECT_EQ("Are you sure you want to permanently delete the selected account?", AnswerBox(IDYES));
     ASSERT_TRUE(WaitForRows(hDlg, 1));
-    EXPECT_EQ((std::vector<std::string>{"Alice", "Mail(default)", "Alice@example.org", "yes"}), Rows(hDlg)[0]);
+    EXPECT_EQ((std::vector<std::string>{"Alice", "Mail(default)", "Alice@example.org", "yes"}),
+              Rows(hDlg)[0]);
     EXPECT_EQ(1, Query("SELECT COUNT(*) FROM Accounts"));
     EXPECT_EQ(nAlice, DefaultAccount());
     EXPECT_EQ(1, QueryLong(local, "SELECT COUNT(*) FROM DeletedMessages"));
@@ -260,7 +263,8 @@ TEST_F(DlgInternetAccountsTest, AddRunsTheWizardAndTheNewAccountBecomesTheFirstD
     ::PostMessageA(hSheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hSheet); }));
     ASSERT_TRUE(WaitForRows(hDlg, 1));
-    EXPECT_EQ((std::vector<std::string>{"Frank", "Mail(default)", "frank@example.org", "yes"}), Rows(hDlg)[0]);
+    EXPECT_EQ((std::vector<std::string>{"Frank", "Mail(default)", "frank@example.org", "yes"}),
+              Rows(hDlg)[0]);
     EXPECT_EQ((std::vector<std::string>{"33041 Frank"}), m_pOwner->Commands());
     Close(hDlg);
     EXPECT_EQ(6, Query("SELECT Flags FROM Accounts WHERE DisplayName = 'Frank'"));

@@ -117,7 +117,10 @@ protected:
 
     CSession* Local() { return &m_pDatabase->m_Local.m_session; }
     CSession* Accounts() { return &m_pDatabase->m_Accounts.m_session; }
-    HWND FindDialog(const char* pszCaption) { return CDialogResponder::FindDialog(m_ui.ThreadId(), pszCaption); }
+    HWND FindDialog(const char* pszCaption)
+    {
+        return CDialogResponder::FindDialog(m_ui.ThreadId(), pszCaption);
+    }
     static HWND WaitForPage(HWND hSheet, int nIndex)
     {
         auto active = [&] { return (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0); };
@@ -233,11 +236,12 @@ TEST_F(AccountSetupTest, AnAccountMadeWithTheWizardSendsAndReceivesMail)
     }
     CFolders folders(Local());
     CEmailsImpl<> outbox(Local());
-    outbox.InsertMessage(CString("From: \"Ann Second\" <second@example.org>\r\nTo: friend@example.net\r\n"
-                                 "Subject: from the new account\r\nMIME-Version: 1.0\r\nContent-Type: text/plain\r\n"
-                                 "\r\nSent by the new account.\r\n"),
-                         folders.GetSystemFolder(FOLDER_OUTBOX, NULL), 0, "", 0, NULL, NULL, 0.0, NULL, NULL, FALSE,
-                         FALSE, FALSE);
+    outbox.InsertMessage(
+        CString("From: \"Ann Second\" <second@example.org>\r\nTo: friend@example.net\r\n"
+                "Subject: from the new account\r\nMIME-Version: 1.0\r\nContent-Type: text/plain\r\n"
+                "\r\nSent by the new account.\r\n"),
+        folders.GetSystemFolder(FOLDER_OUTBOX, NULL), 0, "", 0, NULL, NULL, 0.0, NULL, NULL, FALSE, FALSE,
+        FALSE);
     outbox.Close();
 
     // Send and Receive: the manager starts the run's window, as the program's own does.
@@ -310,7 +314,8 @@ TEST_F(AccountSetupTest, AnAccountMadeWithTheWizardSendsAndReceivesMail)
             std::find(m_spoolBefore.begin(), m_spoolBefore.end(), name) == m_spoolBefore.end())
             sent.push_back(ReadWholeFile(PeerFolder() + "smtp\\spool\\" + name));
     ASSERT_EQ(1u, sent.size());
-    EXPECT_EQ(0u, sent[0].find("X-Envelope-From: second@example.org\r\nX-Envelope-To: friend@example.net\r\n"));
+    EXPECT_EQ(0u,
+              sent[0].find("X-Envelope-From: second@example.org\r\nX-Envelope-To: friend@example.net\r\n"));
     EXPECT_NE(std::string::npos, sent[0].find("Subject: from the new account"));
     std::vector<std::pair<std::string, std::string>> sentItems = Messages(FOLDER_SENT_ITEMS);
     ASSERT_EQ(1u, sentItems.size());
