@@ -49,7 +49,7 @@ bool CPageAccountName::Store()
 {
     if (!IsWindow())
         return true;
-    if (!StoreText(IDC_ACCOUNT_DISPLAY_NAME, IDC_ACCOUNT_DISPLAY_NAME_LABEL, true,
+    if (!StoreField(IDC_ACCOUNT_DISPLAY_NAME, IDC_ACCOUNT_DISPLAY_NAME_LABEL, true,
                    m_pRecord->m_szDisplayName))
         return false;
     SetBit(m_pRecord->m_Flags, kFlagIncludeWhenReceiving, Checked(m_hWnd, IDC_ACCOUNT_INCLUDE));
@@ -66,7 +66,7 @@ bool CPageAccountAddress::Store()
 {
     if (!IsWindow())
         return true;
-    return StoreText(IDC_ACCOUNT_EMAIL, IDC_ACCOUNT_EMAIL_LABEL, true, m_pRecord->m_szEmailAddress);
+    return StoreField(IDC_ACCOUNT_EMAIL, IDC_ACCOUNT_EMAIL_LABEL, true, m_pRecord->m_szEmailAddress);
 }
 
 LRESULT CPageAccountServers::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
@@ -90,8 +90,8 @@ bool CPageAccountServers::Store()
     ::GetDlgItemTextA(m_hWnd, IDC_ACCOUNT_SERVER_TYPE, szType, sizeof(szType));
     m_pRecord->m_IncomingServerType =
         strcmp(szType, AccountText::kServerTypeNames[1]) == 0 ? INCOMING_SERVER_IMAP : INCOMING_SERVER_POP3;
-    return StoreText(IDC_ACCOUNT_INCOMING, IDC_ACCOUNT_INCOMING_LABEL, true, m_pRecord->m_szPOP3) &&
-           StoreText(IDC_ACCOUNT_OUTGOING, IDC_ACCOUNT_OUTGOING_LABEL, true, m_pRecord->m_szSMTP);
+    return StoreField(IDC_ACCOUNT_INCOMING, IDC_ACCOUNT_INCOMING_LABEL, true, m_pRecord->m_szPOP3) &&
+           StoreField(IDC_ACCOUNT_OUTGOING, IDC_ACCOUNT_OUTGOING_LABEL, true, m_pRecord->m_szSMTP);
 }
 
 LRESULT CPageAccountLogon::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
@@ -129,7 +129,7 @@ bool CPageAccountLogon::Store()
 {
     if (!IsWindow())
         return true;
-    if (!StoreText(IDC_ACCOUNT_USER, IDC_ACCOUNT_USER_LABEL, true, m_pRecord->m_szAccountName))
+    if (!StoreField(IDC_ACCOUNT_USER, IDC_ACCOUNT_USER_LABEL, true, m_pRecord->m_szAccountName))
         return false;
     bool bRemember = Checked(m_hWnd, IDC_ACCOUNT_REMEMBER);
     SetBit(m_pRecord->m_Flags, kFlagRememberPassword, bRemember);

@@ -40,7 +40,7 @@ public:
 
 protected:
     // Reads a text field of the record's width (99 characters) into the record only when it is accepted.
-    bool StoreText(int nIdField, int nIdLabel, bool bRequired, char* pszColumn);
+    bool StoreField(int nIdField, int nIdLabel, bool bRequired, char* pszColumn);
 };
 
 class CPageAccountName : public CPageAccountImpl<CPageAccountName>
@@ -154,7 +154,7 @@ public:
 };
 
 template <class T>
-bool CPageAccountImpl<T>::StoreText(int nIdField, int nIdLabel, bool bRequired, char* pszColumn)
+bool CPageAccountImpl<T>::StoreField(int nIdField, int nIdLabel, bool bRequired, char* pszColumn)
 {
     char szText[101];
     CDlgFields fields(this);

@@ -4,6 +4,7 @@
 #include <atlapp.h>
 
 #include "foundation/ErrorUtil.h"
+#include "store/StoreTexts.h"
 
 void CAccountTitleStrip::SetText(const char* pszText)
 {
@@ -150,7 +151,7 @@ INT_PTR CAccountWizard::Run(HWND hWndParent)
 {
     m_bStored = false;
     const char* pszOldHint = FailureHintText;
-    FailureHintText = AccountText::kRebootFatalText;
+    FailureHintText = StoreText::kRebootFatalText;
     // What a finished wizard returns differs between versions of the control: the stores tell.
     DoModal(hWndParent);
     FailureHintText = pszOldHint;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "foundation/ErrorUtil.h"
+#include "store/StoreTexts.h"
 #include "foundation/Exception.h"
 #include "foundation/Registry.h"
 #include "foundation/WindowMessages.h"
@@ -15,7 +16,6 @@
 
 namespace
 {
-const WPARAM ID_ADD_ACCOUNT_COMMAND = 33041;
 const WPARAM ID_DELETE_ACCOUNT_COMMAND = 33042;
 const LONG kFlagIncludeWhenReceiving = 0x4;
 
@@ -49,7 +49,7 @@ CAccountsTable* CAccountsMailTab::AccountsTable()
     CAccountsTable* pAccounts = NULL;
     ::SendMessageA(m_hOwner, LetrovaGetTable, (WPARAM)&pAccounts, (LPARAM) "Accounts");
     if (pAccounts == NULL)
-        throw "FATAL ERROR. Open Accounts table failed. No session.";
+        throw AccountText::kNoAccountsTable;
     return pAccounts;
 }
 
@@ -175,7 +175,7 @@ void CAccountsMailTab::Properties()
     HRESULT hr = pAccounts->SetData();
     if (FAILED(hr))
         throw new COLEDBException(pAccounts->m_spRowset, IID_IRowsetChange,
-                                  AccountText::kUpdateAccountsFailed, pAccounts->GetSession(), hDlg, TRUE,
+                                  StoreText::kUpdateAccountsFailed, pAccounts->GetSession(), hDlg, TRUE,
                                   NULL, FALSE, TRUE, hr);
     bool bImap = pAccounts->m_IncomingServerType == INCOMING_SERVER_IMAP;
     pAccounts->CloseTable();
