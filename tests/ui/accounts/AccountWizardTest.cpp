@@ -25,7 +25,7 @@ protected:
     // Waits until the sheet shows the page of that index and returns the page.
     HWND WaitForPage(HWND hSheet, int nIndex)
     {
-        WaitFor([&] { return ActiveIndex(hSheet) == nIndex; });
+        WaitFor([&] { return ActiveIndex(hSheet) == nIndex && ::IsWindowVisible(ActivePage(hSheet)); });
         return ActivePage(hSheet);
     }
     static void PressSheet(HWND hSheet, int nButton) { ::PostMessageA(hSheet, PSM_PRESSBUTTON, nButton, 0); }

@@ -151,6 +151,10 @@ std::string CAccountsFixture::AnswerBox(int nButton)
 
 void CAccountsFixture::Screenshot(HWND hWnd, const char* pszName)
 {
+    // A sheet's page is shown after the sheet says it is the current one.
+    HWND hPage = ActivePage(hWnd);
+    if (hPage != NULL)
+        WaitFor([&] { return ::IsWindowVisible(hPage) != FALSE; });
     m_ui.Invoke(
         [hWnd] { ::RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
     SaveWindowScreenshot(hWnd, pszName);
