@@ -13,6 +13,7 @@
 #include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
 #include "transport/ErrorReport.h"
+#include "ui/options/AccountCommands.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)
 {
@@ -22,6 +23,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
         {
             InitFoundationUi();
             InitErrorReport();
+            InstallAccountDialogs();
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

@@ -109,7 +109,11 @@ CString CAccountsRecord::GetPassword()
 
 void CAccountsRecord::SetPassword(const char* pszPassword)
 {
-    CAPIEncrypt(pszPassword, m_PassCrypto, sizeof(m_PassCrypto), NULL);
+    if (pszPassword == NULL || pszPassword[0] == '\0')
+        memset(m_PassCrypto, 0, sizeof(m_PassCrypto));
+    else
+        CAPIEncrypt(pszPassword, m_PassCrypto, sizeof(m_PassCrypto), NULL);
+    m_szPass[0] = '\0';
 }
 
 void CAccountsRecord::OfferImapList(HWND hOwner)
@@ -179,6 +183,78 @@ bool CAccountsTable::Exists(HWND hOwner, LONG nAccountID)
     bool bFound = MoveFirst() == S_OK;
     CloseTable();
     return bFound;
+}
+
+namespace
+{
+// The linked Options table, or one of our own on the same session when the table object has none.
+COptionsTable& OptionsFor(COptionsTable* pLinked, CSession* pSession, std::unique_ptr<COptionsTable>& pOwn)
+{
+    if (pLinked != NULL)
+        return *pLinked;
+    pOwn.reset(new COptionsTable(pSession));
+    return *pOwn;
+}
+
+// The user's Options row made current, its DefaultAccountID -1 when NULL; false when the user has none.
+bool MoveToUserOptions(COptionsTable& options, HWND hOwner)
+{
+    if (options.m_UserID == 0)
+        options.m_UserID = 1;
+    options.m_DefaultAccountID = -1;
+    options.Open(hOwner);
+    return options.MoveFirst() == S_OK;
+}
+} // namespace
+
+bool CAccountsTable::IsDefaultAccount(HWND hOwner)
+{
+    std::unique_ptr<COptionsTable> pOwn;
+    COptionsTable& options = OptionsFor(m_pOptions, m_pSession, pOwn);
+    if (!MoveToUserOptions(options, hOwner))
+    {
+        options.m_DefaultAccountID = m_ID;
+        options.m_Flags = 0;
+        HRESULT hr = options.Insert();
+        if (FAILED(hr))
+            throw new COLEDBException(options.m_spRowset, IID_IRowsetChange, StoreText::kInsertOptionsFailed,
+                                      options.GetSession(), hOwner, TRUE, NULL, FALSE, TRUE, hr);
+        MoveToUserOptions(options, hOwner);
+    }
+    if (options.m_DefaultAccountID == -1)
+        SetDefaultAccount(hOwner);
+    return options.m_DefaultAccountID == m_ID;
+}
+
+void CAccountsTable::SetDefaultAccount(HWND hOwner)
+{
+    std::unique_ptr<COptionsTable> pOwn;
+    COptionsTable& options = OptionsFor(m_pOptions, m_pSession, pOwn);
+    bool bFound = MoveToUserOptions(options, hOwner);
+    options.m_DefaultAccountID = m_ID;
+    if (!bFound)
+        options.m_Flags = 0;
+    HRESULT hr = bFound ? options.SetData() : options.Insert();
+    if (FAILED(hr))
+        throw new COLEDBException(options.m_spRowset, IID_IRowsetChange, StoreText::kSetDefaultAccountFailed,
+                                  options.GetSession(), hOwner, TRUE, NULL, FALSE, TRUE, hr);
+}
+
+CString CAccountsTable::GetPassword(HWND hOwner)
+{
+    DWORD nFirstWord = 0;
+    memcpy(&nFirstWord, m_PassCrypto, sizeof(nFirstWord));
+    if (nFirstWord != 0)
+        return CAccountsRecord::GetPassword();
+    CString strPassword = m_szPass;
+    if (strPassword.IsEmpty())
+        return strPassword;
+    SetPassword(strPassword);
+    HRESULT hr = SetData();
+    if (FAILED(hr))
+        COLEDBException exception(m_spRowset, IID_IRowsetChange, StoreText::kUpdateAccountsFailed, m_pSession,
+                                  hOwner, TRUE, NULL, FALSE, TRUE, hr);
+    return strPassword;
 }
 
 HRESULT CAccountsTable::DeleteAccount(HWND hOwner)
@@ -262,25 +338,17 @@ CAccountsImpl::~CAccountsImpl() {}
 
 bool CAccountsImpl::SelectDefaultAccount(HWND hOwner)
 {
-    if (m_Options.m_UserID == 0)
-        m_Options.m_UserID = 1;
-    m_Options.Open(hOwner, NULL);
-    LONG nDefault = -1;
-    if (m_Options.MoveFirst() == S_OK && m_Options.m_DefaultAccountIDStatus == DBSTATUS_S_OK)
-        nDefault = m_Options.m_DefaultAccountID;
-    m_Options.CloseTable();
     m_Accounts.m_ID = 0;
     m_Accounts.Open(hOwner);
     while (m_Accounts.MoveNext() == S_OK)
     {
-        if (nDefault == -1)
+        if (m_Accounts.IsDefaultAccount(hOwner))
         {
-            m_Options.SetDefaultAccountID(hOwner, m_Accounts.m_ID);
-            nDefault = m_Accounts.m_ID;
-        }
-        if (m_Accounts.m_ID == nDefault)
+            m_Options.CloseTable();
             return true;
+        }
     }
+    m_Options.CloseTable();
     return false;
 }
 
@@ -303,12 +371,15 @@ bool AddAccount(HWND hOwner, CSession* pSession, const std::function<int(CAccoun
                                       accounts.GetSession(), hOwner, TRUE, NULL, FALSE, TRUE, hr);
             return false;
         }
-        accounts.MoveLast();
-        bool bImap = accounts.m_IncomingServerType == INCOMING_SERVER_IMAP;
-        if (bImap)
+        // The rowset was opened before the insert and need not show the new row: what the owner hears of
+        // is the record the wizard filled, with the row's ID when the rowset has it.
+        CAccountsRecord added = accounts;
+        if (accounts.MoveLast() == S_OK)
+            added.m_ID = accounts.m_ID;
+        if (added.m_IncomingServerType == INCOMING_SERVER_IMAP)
             PostUpdateToMainFrame();
         if (hOwner != NULL)
-            SendMessageA(hOwner, WM_COMMAND, ID_ADD_ACCOUNT, (LPARAM)&accounts);
+            SendMessageA(hOwner, WM_COMMAND, ID_ADD_ACCOUNT, (LPARAM)&added);
         accounts.CloseTable();
         options.CloseTable();
         return true;

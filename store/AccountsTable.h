@@ -33,7 +33,8 @@ public:
     void Clear();
     // The incoming password: decrypted from PassCrypto when it holds a block, else the plain Pass column.
     CString GetPassword();
-    // Encrypts the password into PassCrypto (no pass phrase).
+    // Encrypts the password into PassCrypto (no pass phrase) and empties the plain column; an empty text
+    // empties both, so a password the user took away is not used any more. The row is not written.
     void SetPassword(const char* pszPassword);
     void DeleteIMAPwrapper();
     void SetFlagsBit8() { m_Flags |= 0x100; }
@@ -125,6 +126,14 @@ public:
     void EnsureIMAPRootFolders(HWND hOwner);
     // True when an account with that ID exists.
     bool Exists(HWND hOwner, LONG nAccountID);
+    // True when the current account is the user's default. A user with no default (no Options row, or a
+    // NULL one) gets the current account as the default first.
+    bool IsDefaultAccount(HWND hOwner);
+    // Makes the current account the user's default, adding the user's Options row when it is missing.
+    void SetDefaultAccount(HWND hOwner);
+    // The current account's incoming password. One still in the plain column is encrypted and the row
+    // written, once; a failed write is shown and the text returned all the same.
+    CString GetPassword(HWND hOwner = NULL);
 
     static void CreateTableIfMissing(CSession* pSession, HWND hOwner);
     static const char* DefaultSelect();

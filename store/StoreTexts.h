@@ -97,6 +97,9 @@ const char kOpenNamedTableFailed2[] = " table failed!\r\n\r\n";
 const char kInsertImapFolderFailed1[] = "FATAL ERROR: Insert ";
 const char kInsertImapFolderFailed2[] = " IMAP folder failed!";
 const char kInsertAccountFailed[] = "ERROR: Insert Accounts table failed!";
+const char kInsertOptionsFailed[] = "ERROR: Insert into Options table failed!";
+const char kSetDefaultAccountFailed[] = "ERROR: Set default account failed!";
+const char kUpdateAccountsFailed[] = "ERROR: Update Accounts table failed!";
 const char kRebootFatalText[] = "FATAL ERROR. Reboot your OS please.";
 const char kNoPasswordPermission[] = "Account: %s <%s>\r\n\r\nYou do not have a permission for access to "
                                      "account's password."; // string 454

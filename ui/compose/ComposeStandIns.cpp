@@ -28,9 +28,20 @@ bool WriteOwnVcard(CSession*, LONG, CString& strPath)
     return false;
 }
 
+int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent) = NULL;
+
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner)
 {
-    CAccountsTable accounts(pSession, NULL);
-    accounts.Open(hOwner);
-    return accounts.MoveFirst() == S_OK;
+    {
+        CAccountsTable accounts(pSession, NULL);
+        accounts.Open(hOwner);
+        if (accounts.MoveFirst() == S_OK)
+            return TRUE;
+    }
+    if (ComposeAccountWizard == NULL)
+        return FALSE;
+    return AddAccount(hOwner, pSession,
+                      [hOwner](CAccountsRecord& record) { return ComposeAccountWizard(record, hOwner); })
+               ? TRUE
+               : FALSE;
 }

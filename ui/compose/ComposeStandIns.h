@@ -14,5 +14,10 @@ CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner = NULL);
 // Writes the user's own business card to a temporary file; false when there is none to write.
 bool WriteOwnVcard(CSession* pSession, LONG nContactID, CString& strPath);
 
-// True when an account exists (the wizard would be offered when none does).
+class CAccountsRecord;
+
+// True when an account exists; when none does, the new-account wizard is offered and the account it makes
+// is added. FALSE when there is still none (the user cancelled the wizard).
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner = NULL);
+// The new-account wizard over a cleared record (1: finished); set by the accounts dialogs, NULL offers none.
+extern int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent);

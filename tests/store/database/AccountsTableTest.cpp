@@ -2,6 +2,9 @@
 // deleted messages, the reconnect question and the IMAP root folders.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <wincrypt.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -303,4 +306,215 @@ TEST_F(AccountsTableTest, IMAPRootFoldersAreCreatedOncePerAccount)
                                ("SELECT COUNT(*) FROM Folders WHERE Name = '" + strLong + "'").c_str()))
             << nRun;
     }
+}
+
+namespace
+{
+// A password block whose session key is wrapped by another container's exchange key: this user cannot
+// unwrap it, as with a database copied from another user or machine.
+void EncryptForAnotherUser(const char* pszPlain, BYTE* pBlock, DWORD nSize)
+{
+    const char* pszContainer = "OrbAccountsForeignUser";
+    HCRYPTPROV hProv = 0;
+    if (!CryptAcquireContextA(&hProv, pszContainer, NULL, PROV_RSA_FULL, 0))
+        ASSERT_TRUE(CryptAcquireContextA(&hProv, pszContainer, NULL, PROV_RSA_FULL, CRYPT_NEWKEYSET));
+    HCRYPTKEY hExchange = 0;
+    if (!CryptGetUserKey(hProv, AT_KEYEXCHANGE, &hExchange))
+        ASSERT_TRUE(CryptGenKey(hProv, AT_KEYEXCHANGE, 0, &hExchange));
+    HCRYPTKEY hKey = 0;
+    ASSERT_TRUE(CryptGenKey(hProv, CALG_RC4, CRYPT_EXPORTABLE, &hKey));
+    memset(pBlock, 0, nSize);
+    DWORD dwBlob = nSize - 8;
+    ASSERT_TRUE(CryptExportKey(hKey, hExchange, SIMPLEBLOB, 0, pBlock + 4, &dwBlob));
+    memcpy(pBlock, &dwBlob, 4);
+    DWORD dwLength = (DWORD)strlen(pszPlain);
+    memcpy(pBlock + 4 + dwBlob, &dwLength, 4);
+    memcpy(pBlock + 8 + dwBlob, pszPlain, dwLength);
+    ASSERT_TRUE(CryptEncrypt(hKey, 0, TRUE, 0, pBlock + 8 + dwBlob, &dwLength, dwLength));
+    CryptDestroyKey(hKey);
+    CryptDestroyKey(hExchange);
+    CryptReleaseContext(hProv, 0);
+}
+} // namespace
+
+// The default account as the accounts list and the receive run ask for it, from each state the Options row
+// can be in: missing, NULL, naming an account.
+TEST_F(AccountsTableTest, IsDefaultAccountMakesTheFirstAccountAskedTheDefaultOnlyWhenThereIsNone)
+{
+    LONG nAlice = Add("Alice", "a");
+    LONG nBob = Add("Bob", "b");
+    struct Case
+    {
+        const char* pszState; // SQL bringing the Options row into the state, or NULL for no row
+        LONG nAsked;
+        bool bExpected;
+        LONG nDefaultAfter;
+    };
+    CString strBobDefault;
+    strBobDefault.Format("UPDATE Options SET DefaultAccountID = %ld WHERE UserID = 1", (long)nBob);
+    const Case cases[] = {
+        {NULL, nBob, true, nBob},
+        {"UPDATE Options SET DefaultAccountID = NULL WHERE UserID = 1", nAlice, true, nAlice},
+        {strBobDefault, nAlice, false, nBob},
+        {strBobDefault, nBob, true, nBob},
+    };
+    for (const Case& c : cases)
+    {
+        COptionsTable& options = m_pDatabase->m_Local.m_Options;
+        options.CloseTable();
+        ASSERT_TRUE(Execute(*AccountsSession(), "DELETE FROM Options"));
+        if (c.pszState != NULL)
+        {
+            options.SetDefaultAccountID(NULL, nAlice);
+            options.CloseTable();
+            ASSERT_TRUE(Execute(*AccountsSession(), c.pszState));
+        }
+        CAccountsTable table(LocalSession(), &options);
+        table.m_ID = c.nAsked;
+        table.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
+        ASSERT_EQ(S_OK, table.MoveFirst());
+        EXPECT_EQ(c.bExpected, table.IsDefaultAccount(NULL)) << (c.pszState ? c.pszState : "no row");
+        table.CloseTable();
+        options.CloseTable();
+        EXPECT_EQ(1, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options"));
+        EXPECT_EQ(c.nDefaultAfter,
+                  QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+    }
+    EXPECT_TRUE(m_user.m_boxes.empty());
+}
+
+TEST_F(AccountsTableTest, SetDefaultAccountAddsOrRewritesTheUsersRow)
+{
+    LONG nAlice = Add("Alice", "a");
+    LONG nBob = Add("Bob", "b");
+    for (LONG nID : {nBob, nAlice})
+    {
+        CAccountsTable table(LocalSession(), NULL);
+        table.m_ID = nID;
+        table.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
+        ASSERT_EQ(S_OK, table.MoveFirst());
+        table.SetDefaultAccount(NULL);
+        table.CloseTable();
+        EXPECT_EQ(1, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Options"));
+        EXPECT_EQ(nID,
+                  QueryLong(*AccountsSession(), "SELECT DefaultAccountID FROM Options WHERE UserID = 1"));
+    }
+}
+
+// The receive run reads the password through the table: a plain one is moved into the encrypted column for
+// good, an encrypted one is only read, one of another user is reported and not used.
+TEST_F(AccountsTableTest, GetPasswordMovesAPlainPasswordIntoTheEncryptedColumnOnce)
+{
+    LONG nAlice = Add("Alice", "alice-secret");
+    LONG nBob = Add("Bob", "");
+    LONG nCarol = Add("Carol", "");
+    CString strSQL;
+    strSQL.Format("UPDATE Accounts SET Pass = 'bob-plain' WHERE ID = %ld", (long)nBob);
+    ASSERT_TRUE(Execute(*AccountsSession(), strSQL));
+    {
+        CAccountsTable table(LocalSession(), NULL);
+        table.m_ID = nCarol;
+        table.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
+        ASSERT_EQ(S_OK, table.MoveFirst());
+        EncryptForAnotherUser("carol-secret", table.m_PassCrypto, sizeof(table.m_PassCrypto));
+        ASSERT_EQ(S_OK, table.SetData());
+    }
+
+    struct Case
+    {
+        LONG nID;
+        const char* pszExpected;
+        size_t nBoxes;
+    };
+    const Case cases[] = {{nAlice, "alice-secret", 0}, {nBob, "bob-plain", 0}, {nCarol, "", 1}};
+    for (int nRead = 0; nRead < 2; nRead++)
+    {
+        for (const Case& c : cases)
+        {
+            m_user.m_boxes.clear();
+            CAccountsTable table(LocalSession(), NULL);
+            table.m_ID = c.nID;
+            table.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
+            ASSERT_EQ(S_OK, table.MoveFirst());
+            EXPECT_STREQ(c.pszExpected, table.GetPassword(NULL)) << c.nID << " read " << nRead;
+            ASSERT_EQ(c.nBoxes, m_user.m_boxes.size()) << c.nID;
+            if (c.nBoxes != 0)
+                EXPECT_EQ(
+                    "Account: Carol <Carol@example.org>\r\n\r\nYou do not have a permission for access to "
+                    "account's password.",
+                    m_user.m_boxes[0]);
+        }
+        EXPECT_EQ(0, QueryLong(*AccountsSession(), "SELECT COUNT(*) FROM Accounts WHERE Pass <> ''"));
+    }
+    // Bob's row now holds the block, which decrypts alone.
+    CAccountsTable table(LocalSession(), NULL);
+    table.m_ID = nBob;
+    table.Open(NULL, "Accounts", CString(CAccountsTable::DefaultSelect()) + " WHERE ID = ?");
+    ASSERT_EQ(S_OK, table.MoveFirst());
+    EXPECT_EQ('\0', table.m_szPass[0]);
+    EXPECT_STREQ("bob-plain", table.CAccountsRecord::GetPassword());
+}
+
+TEST_F(AccountsTableTest, SetPasswordEmptiesThePlainColumnAndAnEmptyTextClearsBoth)
+{
+    CAccountsRecord record;
+    lstrcpyA(record.m_szPass, "old-plain");
+    record.SetPassword("new");
+    EXPECT_EQ('\0', record.m_szPass[0]);
+    EXPECT_STREQ("new", record.GetPassword());
+
+    lstrcpyA(record.m_szPass, "old-plain");
+    record.SetPassword("");
+    EXPECT_EQ('\0', record.m_szPass[0]);
+    EXPECT_EQ(std::vector<BYTE>(512, 0), std::vector<BYTE>(record.m_PassCrypto, record.m_PassCrypto + 512));
+    EXPECT_STREQ("", record.GetPassword());
+}
+
+namespace
+{
+std::vector<std::string> s_addedAccounts;
+LRESULT CALLBACK RecordAddedAccount(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == 33041 && lParam != 0)
+    {
+        const CAccountsRecord* pRecord = reinterpret_cast<const CAccountsRecord*>(lParam);
+        s_addedAccounts.push_back(std::string(pRecord->m_szDisplayName) + ":" +
+                                  std::to_string(pRecord->m_ID));
+        return 0;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+} // namespace
+
+// The owner adds the account to its menus by the record it is sent: the one just inserted, not whatever
+// row the rowset opened before the insert happens to show.
+TEST_F(AccountsTableTest, AddAccountTellsTheOwnerTheAccountItInserted)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordAddedAccount;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "OrbAddedAccountOwner";
+    RegisterClassA(&wc);
+    HWND hOwner = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, wc.hInstance, NULL);
+    ASSERT_NE((HWND)NULL, hOwner);
+    s_addedAccounts.clear();
+    for (const char* pszName : {"First", "Second"})
+        ASSERT_TRUE(AddAccount(hOwner, LocalSession(),
+                               [&](CAccountsRecord& record)
+                               {
+                                   lstrcpyA(record.m_szDisplayName, pszName);
+                                   lstrcpyA(record.m_szEmailAddress, "a@example.org");
+                                   lstrcpyA(record.m_szPOP3, "pop");
+                                   lstrcpyA(record.m_szSMTP, "smtp");
+                                   lstrcpyA(record.m_szAccountName, "a");
+                                   return 1;
+                               }));
+    DestroyWindow(hOwner);
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "First:" + std::to_string(QueryLong(*AccountsSession(),
+                                                "SELECT ID FROM Accounts WHERE DisplayName = 'First'")),
+            "Second:" + std::to_string(QueryLong(*AccountsSession(),
+                                                 "SELECT ID FROM Accounts WHERE DisplayName = 'Second'"))}),
+        s_addedAccounts);
 }
