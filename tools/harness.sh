@@ -289,3 +289,27 @@ orb_prepare_netsurf() {
     touch "$ORB_NETSURF_SRC/.ready-2"
     rm -rf "$work"
 }
+
+# Real-world test messages that Debian ships for testing (enmime's testdata, CC0), taken from the binary
+# package at test time with their line ends made CRLF, as our own real-mail messages are kept. RealMailTest
+# reads them beside tests/data/real-mail; the generator of its expectations reads both.
+ORB_REAL_MAIL_FETCHED="$ORB_BUILD/third_party/real-mail"
+orb_prepare_real_mail() {
+    [ -f "$ORB_REAL_MAIL_FETCHED/.ready-1" ] && return 0
+    orb_log "fetching the enmime test messages from their Debian package"
+    local work="$ORB_BUILD/third_party/real-mail-work"
+    rm -rf "$work" "$ORB_REAL_MAIL_FETCHED" && mkdir -p "$work" "$ORB_REAL_MAIL_FETCHED"
+    if ! (cd "$work" && apt-get download golang-github-jhillyerd-enmime-dev >/dev/null 2>&1); then
+        apt-get update -qq
+        (cd "$work" && apt-get download golang-github-jhillyerd-enmime-dev >/dev/null)
+    fi
+    dpkg-deb -x "$work"/golang-github-jhillyerd-enmime-dev_*.deb "$work/x"
+    local testdata file
+    testdata=$(find "$work/x" -type d -path '*/jhillyerd/enmime/testdata' | head -n 1)
+    for file in "$testdata"/mail/*.raw "$testdata"/low-quality/*.raw; do
+        perl -pe 's/\r?\n/\r\n/' "$file" > "$ORB_REAL_MAIL_FETCHED/enmime-$(basename "$(dirname "$file")")-$(basename "$file" .raw).eml"
+    done
+    cp "$work"/x/usr/share/doc/golang-github-jhillyerd-enmime-dev/copyright "$ORB_REAL_MAIL_FETCHED/COPYRIGHT.enmime"
+    touch "$ORB_REAL_MAIL_FETCHED/.ready-1"
+    rm -rf "$work"
+}
