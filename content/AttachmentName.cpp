@@ -134,7 +134,9 @@ CString MakePartFileName(const CMimeEntity& part, const char* pszCharset)
     const char* const kFields[][2] = {{"content-disposition", "filename"}, {"content-type", "name"}};
     for (const auto& field : kFields)
     {
-        if (!part.GetHeader(field[0], field[1]).IsEmpty())
+        // The name GetRawAttachmentName took is the first of these forms that the part has.
+        if (!part.GetHeader(field[0], field[1]).IsEmpty() ||
+            !part.GetHeader(field[0], CString(field[1]) + "*0").IsEmpty())
             break;
         CString strValue = part.GetHeader(field[0], CString(field[1]) + "*");
         if (strValue.IsEmpty())

@@ -181,7 +181,6 @@ std::string NamesPythonAlsoGives(const std::string& ours, const std::string& pyt
 // One leaf as python numbers them: depth-first, attached messages opened as the program opens them.
 struct CLeaf
 {
-    const CMimePart* pPart = NULL;
     bool bAttached = false;    // inside an attached message: not one of the stored message's attachments
     const CAttachmentPart* pListed = NULL;
     std::string description;   // type/subtype, transfer encoding, size and hash of the decoded bytes
@@ -219,7 +218,7 @@ void CollectLeaves(const CMimePart& part, const CString& strCharset, bool bAttac
             CollectLeaves(*pChild, strOwn.IsEmpty() ? strCharset : strOwn, bAttached, listed, reading);
         return;
     }
-    // A multipart without parts is one leaf to python, its body kept as it stands.
+    // A leaf; a multipart without parts is one too to python, its body kept as it stands.
     const CString strBytes = part.GetDecodedBody();
     if (strType == "message" && strSubtype == "rfc822")
     {
@@ -231,7 +230,6 @@ void CollectLeaves(const CMimePart& part, const CString& strCharset, bool bAttac
         return;
     }
     CLeaf leaf;
-    leaf.pPart = &part;
     leaf.bAttached = bAttached;
     for (const CAttachmentPart& attachment : listed)
         if (attachment.m_pPart == &part)
@@ -247,10 +245,10 @@ void CollectLeaves(const CMimePart& part, const CString& strCharset, bool bAttac
         leaf.name = Str(MakePartFileName(part, strCharset));
     if (strType == "text")
     {
-        const CString strCharset = part.GetParameter("content-type", "charset");
-        leaf.text = SizeAndHash(strCharset.IsEmpty()
+        const CString strTextCharset = part.GetParameter("content-type", "charset");
+        leaf.text = SizeAndHash(strTextCharset.IsEmpty()
                                     ? Str(strBytes)
-                                    : Str(CCharsetDecoder(strCharset).Decode(strBytes, FALSE, kUtf8)));
+                                    : Str(CCharsetDecoder(strTextCharset).Decode(strBytes, FALSE, kUtf8)));
     }
     reading.leaves.push_back(leaf);
 }
