@@ -7,13 +7,33 @@
 #include <vector>
 
 class CMimeEntity;
+class CMimePart;
+
+// One attachment of a message, as the Attachments rows list it and Save Attachments writes it.
+struct CAttachmentPart
+{
+    const CMimePart* m_pPart = NULL;
+    CString m_strName;         // the file name, unique within the message
+    bool m_bCounts = false;    // sets the message's attachment flag
+    bool m_bWriteFile = false; // saved at once when received: message/*, text/rfc822-headers, text/dat
+};
+
+// Every leaf of the tree that is not shown as the message's body, in document order, each with the one name
+// that both the row and the saved file carry. Names are read in their own declared charset, else the part's,
+// else its parents', else pszCharset.
+void CollectAttachmentParts(const CMimePart& message, const char* pszCharset, std::vector<CAttachmentPart>& parts);
+
+// The file name of a part that names itself, empty for one that does not. The name is read in the charset an
+// RFC 2231 name declares, else as UTF-8 where its raw bytes are UTF-8, else in the part's charset, else in
+// pszCharset (the charset of the parts around it).
+CString MakePartFileName(const CMimeEntity& part, const char* pszCharset);
 
 // The raw name of a part: the "filename" parameter of Content-Disposition, else the "name" parameter of
 // Content-Type (RFC 2231 forms included), unquoted. Empty when the part names nothing.
 CString GetRawAttachmentName(const CMimeEntity& part);
 
-// A raw name as a file name: encoded words decoded (with the charset, when given) and made safe to create
-// inside a folder.
+// A raw name as a file name in the ANSI code page, safe to create inside a folder: raw 8-bit bytes read in
+// pszCharset (when given), encoded words in their own charsets.
 CString MakeAttachmentFileName(const CString& strRawName, const char* pszCharset = NULL);
 
 // The name for a part that names nothing: "Attachment" + number + an extension from its media type.

@@ -55,8 +55,6 @@ private:
 #ifdef _WIN32
     CString ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative,
                        const char* pszCharset, BOOL bConvert, BOOL bNoSeparator, CHtmlImages& images) const;
-    void SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const CString& strCharset,
-                             std::vector<CString>& written) const;
 #endif
 
     CMimePart(const CMimePart&) = delete;

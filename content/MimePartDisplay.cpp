@@ -200,70 +200,22 @@ bool CMimePart::IsInline() const
 
 BOOL CMimePart::SaveAttachments(const char* pszFolder, BOOL bFound, const char* pszCharset) const
 {
-    std::vector<CString> written;
-    SaveAttachmentsNode(pszFolder, bFound, pszCharset != NULL ? pszCharset : "", written);
+    // The same list, names and order as the Attachments rows of the received message.
+    std::vector<CAttachmentPart> parts;
+    CollectAttachmentParts(*this, pszCharset, parts);
+    for (const CAttachmentPart& part : parts)
+    {
+        if (part.m_bCounts)
+            bFound = TRUE;
+        if (pszFolder == NULL)
+            continue;
+        WriteFileBytes(CString(pszFolder) + "\\" + part.m_strName, part.m_pPart->GetDecodedBody());
+        bFound = TRUE;
+    }
     return bFound;
 }
 
 BOOL CMimePart::HasAttachments() const
 {
     return SaveAttachments(NULL, 0, NULL);
-}
-
-void CMimePart::SaveAttachmentsNode(const char* pszFolder, BOOL& bFound, const CString& strCharset,
-                                    std::vector<CString>& written) const
-{
-    // The node and its following siblings first, then the children of each.
-    for (const CMimePart* pNode = this; pNode != NULL; pNode = pNode->m_pNextSibling)
-    {
-        CString strType, strSubtype;
-        pNode->GetContentType(strType, strSubtype);
-        CString strDisposition = pNode->GetHeader("content-disposition", "");
-        strDisposition.Trim(" \t");
-        CString strName;
-        if (strDisposition.CompareNoCase("attachment") == 0)
-        {
-            strName = GetRawAttachmentName(*pNode);
-            // A declared attachment without a name is still one: it gets a name of its own.
-            if (strName.IsEmpty())
-                strName = MakeGeneratedAttachmentName(strType, strSubtype, (int)written.size() + 1);
-            bFound = TRUE;
-        }
-        else if (strType == "image" || strType == "application" ||
-                 (strType == "octet" && strSubtype == "stream") || (strType == "text" && strSubtype == "dat"))
-        {
-            strName = pNode->GetParameter("content-type", "name");
-            if (!strName.IsEmpty())
-                bFound = TRUE;
-        }
-        else if (strType == "message" && strSubtype == "delivery-status")
-            strName = "ATT.dat";
-        else if (strType == "message" && strSubtype == "rfc822")
-            strName = "Message.eml";
-        else if (strType == "text" && strSubtype == "rfc822-headers")
-            strName = "ATT.txt";
-
-        if (pszFolder != NULL && !strName.IsEmpty())
-        {
-            CString strData = pNode->GetDecodedBody();
-            CString strNodeCharset = pNode->GetHeaderDeep("content-type", "charset");
-            strNodeCharset.Remove('"');
-            if (strNodeCharset.IsEmpty())
-                strNodeCharset = strCharset;
-            CString strFileName =
-                MakeUniqueAttachmentName(MakeAttachmentFileName(strName, strNodeCharset), written);
-            WriteFileBytes(CString(pszFolder) + "\\" + strFileName, strData);
-            bFound = TRUE;
-        }
-    }
-    for (const CMimePart* pNode = this; pNode != NULL; pNode = pNode->m_pNextSibling)
-    {
-        if (pNode->m_pFirstChild != NULL)
-        {
-            CString strNodeCharset = pNode->GetHeader("content-type", "charset");
-            strNodeCharset.Remove('"');
-            pNode->m_pFirstChild->SaveAttachmentsNode(
-                pszFolder, bFound, strNodeCharset.IsEmpty() ? strCharset : strNodeCharset, written);
-        }
-    }
 }

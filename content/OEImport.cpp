@@ -276,6 +276,56 @@ void SetImportHandOverEvent(HANDLE hEvent)
     g_hHandOverEvent = hEvent;
 }
 
+namespace
+{
+// A file name from folders.dbx names a file of the chosen store folder, nothing above or beside it.
+bool IsBareFileName(const CString& strName)
+{
+    if (strName.IsEmpty() || strName == "." || strName == "..")
+        return false;
+    for (int i = 0; i < strName.GetLength(); i++)
+    {
+        const unsigned char c = (unsigned char)strName[i];
+        if (c < 0x20 || c == '\\' || c == '/' || c == ':')
+            return false;
+    }
+    return true;
+}
+
+// Imports the messages of one folder's file into nFolderID; false when a refused question ends the level.
+bool ImportFolderMessages(const OEFolderEntry& folder, LONG nFolderID, CEmailsImpl<>& search,
+                          CEmailsImpl<>& insert, COEImportContext& context)
+{
+    if (folder.m_strFileName.IsEmpty())
+        return true;
+    if (!IsBareFileName(folder.m_strFileName))
+    {
+        if (IsTraceOn())
+            g_pTraceFile->Write("\r\nImport OE: the messages of folder '%s' are left: its file name '%s' is "
+                                "not a file of the store folder.",
+                                (const char*)folder.m_strName, (const char*)folder.m_strFileName);
+        return true;
+    }
+    const CString strFile = context.m_strPath + folder.m_strFileName;
+    std::ifstream stream(strFile, std::ios::binary);
+    if (!stream.is_open())
+        throw DbxException(CString("The opening of the '") + strFile + "' file has failed!");
+    CDbxFileHeader header(stream);
+    const uint32_t nCount = header.GetWord(CDbxFileHeader::kMessageCount);
+    const uint32_t nRoot = header.GetWord(CDbxFileHeader::kMessageRoot);
+    if (nCount == 0 || nRoot == 0)
+        return true;
+    CDbxIndexTree tree(stream, nRoot, nCount);
+    for (uint32_t n = 0; n < tree.GetCount() && !context.Stopped(); n++)
+    {
+        if (ImportOneMessage(tree.GetValue(n), stream, folder, nFolderID, search, insert, context) ==
+            MESSAGE_END_LEVEL)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 int ImportOEFolder(const OEFolderEntry& entry, LONG nFolderID, COEImportContext& context)
 {
     if (context.Stopped())
@@ -284,20 +334,43 @@ int ImportOEFolder(const OEFolderEntry& entry, LONG nFolderID, COEImportContext&
     CEmailsImpl<> search(table.GetSession());
     CEmailsImpl<> insert(table.GetSession());
 
-    const std::vector<size_t> children = context.m_children[entry.m_nIndex];
-    for (size_t i : children)
+    // The walk keeps its own stack: a crafted store nests folders deeper than the thread's stack would allow.
+    struct CLevel
     {
+        std::vector<size_t> children;
+        LONG nFolderID;
+        size_t nNext;
+    };
+    std::vector<CLevel> levels;
+    levels.push_back({context.m_children[entry.m_nIndex], nFolderID, 0});
+    int nResult = 1;
+    while (!levels.empty())
+    {
+        CLevel& level = levels.back();
+        if (level.nNext >= level.children.size())
+        {
+            levels.pop_back();
+            continue;
+        }
+        const size_t i = level.children[level.nNext++];
         if (context.m_imported[i])
             continue;
         context.m_imported[i] = true;
         const OEFolderEntry folder = context.m_folders[i];
+        const LONG nParentID = level.nFolderID;
 
-        const int nFound = table.FindByOwnerAndName(context.m_hWndOwner, nFolderID, folder.m_strName);
+        const int nFound = table.FindByOwnerAndName(context.m_hWndOwner, nParentID, folder.m_strName);
         if (nFound == -1)
-            return 0;
+        {
+            // The rest of this level is left; the level above goes on.
+            if (levels.size() == 1)
+                nResult = 0;
+            levels.pop_back();
+            continue;
+        }
         if (nFound == 0)
         {
-            table.InsertFolder(context.m_hWndOwner, nFolderID, folder.m_strName, kImportedFolderType);
+            table.InsertFolder(context.m_hWndOwner, nParentID, folder.m_strName, kImportedFolderType);
             if (context.m_dwUiThread != 0)
             {
                 CFoldersRecord* pCopy = new (std::nothrow) CFoldersRecord(static_cast<const CFoldersRecord&>(table));
@@ -308,29 +381,26 @@ int ImportOEFolder(const OEFolderEntry& entry, LONG nFolderID, COEImportContext&
         }
         const LONG nChildID = table.m_ID;
 
-        if (!folder.m_strFileName.IsEmpty())
+        if (!ImportFolderMessages(folder, nChildID, search, insert, context))
         {
-            const CString strFile = context.m_strPath + folder.m_strFileName;
-            std::ifstream stream(strFile, std::ios::binary);
-            if (!stream.is_open())
-                throw DbxException(CString("The opening of the '") + strFile + "' file has failed!");
-            CDbxFileHeader header(stream);
-            const uint32_t nCount = header.GetWord(CDbxFileHeader::kMessageCount);
-            const uint32_t nRoot = header.GetWord(CDbxFileHeader::kMessageRoot);
-            if (nCount != 0 && nRoot != 0)
-            {
-                CDbxIndexTree tree(stream, nRoot, nCount);
-                for (uint32_t n = 0; n < tree.GetCount() && !context.Stopped(); n++)
-                {
-                    if (ImportOneMessage(tree.GetValue(n), stream, folder, nChildID, search, insert, context) ==
-                        MESSAGE_END_LEVEL)
-                        return 0;
-                }
-            }
+            if (levels.size() == 1)
+                nResult = 0;
+            levels.pop_back();
+            continue;
         }
-        ImportOEFolder(folder, nChildID, context);
+        if (context.Stopped())
+            continue;
+        if (levels.size() >= kMaxFolderDepth)
+        {
+            if (IsTraceOn())
+                g_pTraceFile->Write("\r\nImport OE: the subfolders of '%s' are left: folders nest deeper than %d "
+                                    "levels.",
+                                    (const char*)folder.m_strName, (int)kMaxFolderDepth);
+            continue;
+        }
+        levels.push_back({context.m_children[folder.m_nIndex], nChildID, 0});
     }
-    return 1;
+    return nResult;
 }
 
 int OnImportMessagesOE_50(CDlgImportOE* pDlg)

@@ -53,6 +53,9 @@ void SetImportHandOverEvent(HANDLE hEvent);
 // Runs the whole import for the dialog: 1 when it ran to its end (finished or stopped), 0 when it ended at
 // one of its error reports.
 int OnImportMessagesOE_50(CDlgImportOE* pDlg);
+// Folders nested deeper than this under Local Folders are left, with their messages.
+const size_t kMaxFolderDepth = 100;
+
 // Imports the folders under entry into the database folder nFolderID, then their subfolders: 1, or 0 when
 // this level ended early (stopped, a refused question, a failed folder look-up).
 int ImportOEFolder(const OEFolderEntry& entry, LONG nFolderID, COEImportContext& context);

@@ -13,82 +13,38 @@ void AddError(CReceivedMessageScan& scan, const CString& strError)
     scan.m_strError += strError;
 }
 
-CString DecodedBody(const CMimePart& part)
+// A message that is one application part should say so in its Content-Disposition; it is stored all the same.
+void CheckApplicationMessage(const CMimePart& message, CReceivedMessageScan& scan)
 {
-    // A part without the field is 7bit: taken as it stands.
-    return DecodePartBodyText(part.GetHeader("content-transfer-encoding", ""), part.m_strBody);
+    CString strContentType = message.GetHeader("content-type", "");
+    CString strDisposition = message.GetHeader("content-disposition", "");
+    strDisposition.Trim(" \t");
+    if (strDisposition.IsEmpty())
+        AddError(scan, "ERROR: No Content-Disposition for Content-Type: " + strContentType);
+    else if (strDisposition.CompareNoCase("attachment") != 0)
+        AddError(scan, "ERROR: Content-Disposition: " + strDisposition + "\r\nContent-Type: " + strContentType);
+    if (GetRawAttachmentName(message).IsEmpty())
+        AddError(scan, "ERROR: Content-Disposition failed. No file name of the attachment.");
 }
+} // namespace
 
-void ScanParts(const CMimePart& parent, CReceivedMessageScan& scan, std::vector<CString>& used)
+void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan, const char* pszCharset)
 {
-    for (const CMimePart* pPart = parent.m_pFirstChild; pPart != NULL; pPart = pPart->m_pNextSibling)
+    CString strType, strSubtype;
+    message.GetContentType(strType, strSubtype);
+    if (strType == "application")
+        CheckApplicationMessage(message, scan);
+    std::vector<CAttachmentPart> parts;
+    CollectAttachmentParts(message, pszCharset, parts);
+    for (const CAttachmentPart& part : parts)
     {
-        CString strType, strSubtype;
-        pPart->GetContentType(strType, strSubtype);
-        if (strType == "multipart")
-        {
-            ScanParts(*pPart, scan, used);
-            continue;
-        }
         CReceivedAttachment attachment;
-        CString strName;
-        if (strType == "message" && strSubtype == "delivery-status")
-            strName = "ATT.dat";
-        else if (strType == "message" && strSubtype == "rfc822")
-            strName = "ATT.eml";
-        else if (strType == "text" && strSubtype == "dat")
-            strName = MakeAttachmentFileName(GetRawAttachmentName(*pPart));
-        if (!strName.IsEmpty())
-            attachment.m_bWriteFile = true;
-        else
-        {
-            CString strDisposition = pPart->GetHeader("content-disposition", "");
-            strDisposition.Trim(" \t");
-            if (strDisposition.CompareNoCase("attachment") != 0)
-                continue;
-            CString strRawName = GetRawAttachmentName(*pPart);
-            if (!strRawName.IsEmpty())
-                strName = MakeAttachmentFileName(strRawName);
-        }
-        if (strName.IsEmpty() || strName == "_")
-            strName = MakeGeneratedAttachmentName(strType, strSubtype, (int)scan.m_attachments.size() + 1);
-        attachment.m_strName = MakeUniqueAttachmentName(strName, used);
-        CString strData = DecodedBody(*pPart);
+        attachment.m_strName = part.m_strName;
+        attachment.m_bWriteFile = part.m_bWriteFile;
+        CString strData = part.m_pPart->GetDecodedBody();
         attachment.m_nSize = strData.GetLength();
         if (attachment.m_bWriteFile)
             attachment.m_strData = strData;
         scan.m_attachments.push_back(attachment);
     }
-}
-} // namespace
-
-void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan)
-{
-    CString strType, strSubtype;
-    message.GetContentType(strType, strSubtype);
-    std::vector<CString> used;
-    if (strType == "application")
-    {
-        CString strContentType = message.GetHeader("content-type", "");
-        CString strDisposition = message.GetHeader("content-disposition", "");
-        strDisposition.Trim(" \t");
-        if (strDisposition.IsEmpty())
-            AddError(scan, "ERROR: No Content-Disposition for Content-Type: " + strContentType);
-        else if (strDisposition.CompareNoCase("attachment") != 0)
-            AddError(scan,
-                     "ERROR: Content-Disposition: " + strDisposition + "\r\nContent-Type: " + strContentType);
-        CReceivedAttachment attachment;
-        CString strRawName = GetRawAttachmentName(message);
-        if (strRawName.IsEmpty())
-        {
-            AddError(scan, "ERROR: Content-Disposition failed. No file name of the attachment.");
-            attachment.m_strName = MakeGeneratedAttachmentName(strType, strSubtype, 1);
-        }
-        else
-            attachment.m_strName = MakeAttachmentFileName(strRawName);
-        attachment.m_nSize = DecodedBody(message).GetLength();
-        scan.m_attachments.push_back(attachment);
-    }
-    else if (strType == "multipart" && (strSubtype == "mixed" || strSubtype == "report"))
-        ScanParts(message, scan, used);
 }

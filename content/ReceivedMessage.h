@@ -12,7 +12,7 @@ struct CReceivedAttachment
     CString m_strName;         // unique within the message
     CString m_strData;         // the decoded bytes, kept only for a part that is written to a file
     long long m_nSize = 0;     // decoded size
-    bool m_bWriteFile = false; // message/rfc822, message/delivery-status and text/dat parts
+    bool m_bWriteFile = false; // message/rfc822, message/delivery-status, text/rfc822-headers and text/dat parts
 };
 
 struct CReceivedMessageScan
@@ -22,6 +22,6 @@ struct CReceivedMessageScan
     CString m_strError;
 };
 
-// A message of type application/* is one attachment; multipart/mixed and multipart/report messages list
-// their attachment parts (nested multiparts included); other messages have none.
-void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan);
+// The attachments of the message as Save Attachments writes them (names read with pszCharset where a part
+// declares none); a message of type application/* is one attachment and is checked for its disposition.
+void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan, const char* pszCharset = NULL);

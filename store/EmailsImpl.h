@@ -308,7 +308,7 @@ public:
             CReceivedMessageScan scan;
             CMimePart* pMessage = GetMimeMessage();
             if (pMessage != NULL)
-                ScanReceivedMessage(*pMessage, scan);
+                ScanReceivedMessage(*pMessage, scan, GetDefaultCharsetName());
             m_strParseError = scan.m_strError;
             // A message that is one attachment always gets its row, also when names are collected.
             bool bApplication = pMessage != NULL && IsApplicationMessage(*pMessage);

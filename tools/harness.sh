@@ -289,3 +289,46 @@ orb_prepare_netsurf() {
     touch "$ORB_NETSURF_SRC/.ready-2"
     rm -rf "$work"
 }
+
+# Real-world test messages that Debian ships for testing: enmime's testdata (CC0, from the binary package)
+# and kmime's autotest mails (from the source package), taken at test time with their line ends made CRLF,
+# as our own real-mail messages are kept; an mbox file's "From " separator line is left out. RealMailTest
+# reads them beside tests/data/real-mail; the generator of its expectations reads both.
+ORB_REAL_MAIL_FETCHED="$ORB_BUILD/third_party/real-mail"
+orb_prepare_real_mail() {
+    [ -f "$ORB_REAL_MAIL_FETCHED/.ready-2" ] && return 0
+    orb_log "fetching the enmime and kmime test messages from their Debian packages"
+    local work="$ORB_BUILD/third_party/real-mail-work"
+    rm -rf "$work" "$ORB_REAL_MAIL_FETCHED" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" \
+        "$work/apt/cache/archives/partial" "$ORB_REAL_MAIL_FETCHED"
+    if ! (cd "$work" && apt-get download golang-github-jhillyerd-enmime-dev >/dev/null 2>&1); then
+        apt-get update -qq
+        (cd "$work" && apt-get download golang-github-jhillyerd-enmime-dev >/dev/null)
+    fi
+    dpkg-deb -x "$work"/golang-github-jhillyerd-enmime-dev_*.deb "$work/x"
+    local testdata file
+    testdata=$(find "$work/x" -type d -path '*/jhillyerd/enmime/testdata' | head -n 1)
+    for file in "$testdata"/mail/*.raw "$testdata"/low-quality/*.raw; do
+        perl -pe 's/\r?\n/\r\n/' "$file" > "$ORB_REAL_MAIL_FETCHED/enmime-$(basename "$(dirname "$file")")-$(basename "$file" .raw).eml"
+    done
+    cp "$work"/x/usr/share/doc/golang-github-jhillyerd-enmime-dev/copyright "$ORB_REAL_MAIL_FETCHED/COPYRIGHT.enmime"
+
+    local src
+    for src in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
+    done
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
+    fi
+    local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
+                -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
+    apt-get "${opts[@]}" update -qq
+    (cd "$work" && apt-get "${opts[@]}" source --download-only kmime >/dev/null 2>&1)
+    tar -C "$work" -xf "$(ls "$work"/kmime_*.orig.tar.* | grep -v '\.asc$' | head -n 1)" --wildcards '*/autotests/data/mails/*'
+    for file in "$work"/kmime-*/autotests/data/mails/*.mbox; do
+        perl -ne 'next if $. == 1 && /^From /; s/\r?\n/\r\n/; print' "$file" \
+            > "$ORB_REAL_MAIL_FETCHED/kmime-$(basename "$file" .mbox).eml"
+    done
+    touch "$ORB_REAL_MAIL_FETCHED/.ready-2"
+    rm -rf "$work"
+}

@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include <set>
+#include <vector>
+
 #include "content/MimePart.h"
+#include "content/ReceivedMessage.h"
 #include "content/TextUtilities.h"
 #include "foundation/Paths.h"
 #include "MimeCorpus.h"
@@ -34,9 +38,35 @@ CString NewFolder(const char* pszTag)
     char szPath[MAX_PATH];
     GetTempPathA(MAX_PATH, szPath);
     CString strFolder;
-    strFolder.Format("%s%s-%lu-%lu", szPath, pszTag, GetCurrentProcessId(), GetTickCount());
+    static int s_nFolder = 0;
+    strFolder.Format("%s%s-%lu-%lu-%d", szPath, pszTag, GetCurrentProcessId(), GetTickCount(), ++s_nFolder);
     CreateDirectoryA(strFolder, NULL);
     return strFolder;
+}
+
+std::set<std::string> FilesIn(const CString& strFolder)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA find;
+    HANDLE hFind = FindFirstFileA(strFolder + "\\*", &find);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.insert(find.cFileName);
+    } while (FindNextFileA(hFind, &find));
+    FindClose(hFind);
+    return names;
+}
+
+// A multipart/mixed message (or of the subtype given) of the parts given, each header then body.
+std::string Message(const std::vector<std::string>& parts, const char* pszSubtype = "mixed")
+{
+    std::string text = std::string("Content-Type: multipart/") + pszSubtype + "; boundary=b\r\n\r\n";
+    for (const std::string& part : parts)
+        text += "--b\r\n" + part + "\r\n";
+    return text + "--b--\r\n";
 }
 } // namespace
 
@@ -126,7 +156,7 @@ TEST(MimePartDisplayTest, SavedAttachmentsAreTheDecodedPartsUnderUniqueSafeNames
     EXPECT_EQ(ReadBinaryFile((const char*)(strFolder + "\\notes.txt")), "caf\xE9 = coffee soft break");
     EXPECT_EQ(ReadBinaryFile((const char*)(strFolder + "\\notes (2).txt")), "second file of the same name");
     EXPECT_EQ(ReadBinaryFile((const char*)(strFolder + "\\Attachment5.dat")).size(), 14u);
-    EXPECT_EQ(GetFileAttributesA(strFolder + "\\Message.eml") != INVALID_FILE_ATTRIBUTES, true);
+    EXPECT_EQ(GetFileAttributesA(strFolder + "\\ATT.eml") != INVALID_FILE_ATTRIBUTES, true);
 
     CMimePart unsafe(Text(ReadBinaryFile(MimeDataPath("rfc2231-and-unsafe-names.eml"))));
     CString strOther = NewFolder("unsafe");
@@ -136,4 +166,79 @@ TEST(MimePartDisplayTest, SavedAttachmentsAreTheDecodedPartsUnderUniqueSafeNames
     char szTemp[MAX_PATH];
     GetTempPathA(MAX_PATH, szTemp);
     EXPECT_EQ(GetFileAttributesA(CString(szTemp) + "evil.txt"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(MimePartDisplayTest, EveryPartNotShownIsListedAndSavedUnderTheNameOfItsRow)
+{
+    const std::string html = "Content-Type: text/html\r\n\r\n<p>see</p>";
+    const std::string plain = "Content-Type: text/plain\r\n\r\nsee";
+    struct Case
+    {
+        const char* pszWhat;
+        std::string text;
+        std::vector<std::string> names; // the rows, in order
+        BOOL bFlag;
+    } cases[] = {
+        {"a named video in multipart/related",
+         Message({html, "Content-Type: video/mpeg; name=\"Video001.mpeg\"\r\n\r\nMPEG"}, "related"),
+         {"Video001.mpeg"}, TRUE},
+        {"an MMS message: SMIL, a named 3GPP2 clip, text",
+         Message({"Content-Type: application/smil\r\n\r\n<smil/>",
+                  "Content-Type: video/3gpp2; name=clip.3g2\r\n\r\n3G2", plain}, "related"),
+         {"Attachment1.dat", "clip.3g2"}, TRUE},
+        {"unnamed binary and audio parts",
+         Message({plain, "Content-Type: application/octet-stream\r\n\r\none",
+                  "Content-Type: application/octet-stream\r\n\r\ntwo", "Content-Type: audio/amr\r\n\r\nAMR"}),
+         {"Attachment1.dat", "Attachment2.dat", "Attachment3.dat"}, TRUE},
+        {"an unnamed image the HTML shows by its Content-ID, and one nothing shows",
+         Message({html, "Content-Type: image/png\r\nContent-ID: <i1@x>\r\n\r\nPNG1",
+                  "Content-Type: image/gif\r\n\r\nGIF"}, "related"),
+         {"Attachment1.gif"}, TRUE},
+        {"a forwarded message and a delivery report: listed, yet no attachment flag",
+         Message({plain, "Content-Type: message/rfc822\r\n\r\nSubject: x\r\n\r\ny",
+                  "Content-Type: message/delivery-status\r\n\r\nAction: failed"}, "report"),
+         {"ATT.eml", "ATT.dat"}, FALSE},
+        // One reading of a name for the row and the file, by the charset the name declares, else the part's.
+        {"an RFC 2231 name in iso-8859-15",
+         Message({plain, "Content-Type: application/octet-stream\r\n"
+                         "Content-Disposition: attachment; filename*=iso-8859-15''5%A4.txt\r\n\r\nfive"}),
+         {"5\x80.txt"}, TRUE},
+        {"a raw name in the part's charset",
+         Message({plain, "Content-Type: text/plain; charset=iso-8859-15; name=\"6\xA4.txt\"\r\n"
+                         "Content-Disposition: attachment\r\n\r\nsix"}),
+         {"6\x80.txt"}, TRUE},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        CMimePart part(Text(c.text));
+        CReceivedMessageScan scan;
+        ScanReceivedMessage(part, scan, "iso-8859-1");
+        std::vector<std::string> rows;
+        for (const CReceivedAttachment& attachment : scan.m_attachments)
+            rows.push_back((const char*)attachment.m_strName);
+        EXPECT_EQ(rows, c.names);
+        EXPECT_EQ(part.HasAttachments(), c.bFlag);
+        CString strFolder = NewFolder("listed");
+        part.SaveAttachments(strFolder, FALSE, "iso-8859-1");
+        EXPECT_EQ(FilesIn(strFolder), std::set<std::string>(c.names.begin(), c.names.end()));
+    }
+}
+
+TEST(MimePartDisplayTest, ANameTheCodePageCannotHoldIsTheSameInTheRowAndTheFile)
+{
+    // "пример" in windows-1251: the ANSI code page has none of its letters.
+    CMimePart part(Text(Message({"Content-Type: text/plain\r\n\r\nsee",
+                                 "Content-Type: text/plain; charset=windows-1251\r\nContent-Disposition: attachment;"
+                                 " filename*=windows-1251''%EF%F0%E8%EC%E5%F0.txt\r\n\r\ntext"})));
+    CReceivedMessageScan scan;
+    ScanReceivedMessage(part, scan, "iso-8859-1");
+    ASSERT_EQ(scan.m_attachments.size(), 1u);
+    const std::string name = (const char*)scan.m_attachments[0].m_strName;
+    for (unsigned char c : name)
+        EXPECT_LT(c, 0x80) << name << ": the 1251 bytes were taken as 1252 letters";
+    EXPECT_EQ(name.substr(name.size() - 4), ".txt");
+    CString strFolder = NewFolder("cyrillic");
+    part.SaveAttachments(strFolder, FALSE, "iso-8859-1");
+    EXPECT_EQ(FilesIn(strFolder), std::set<std::string>{name});
 }

@@ -374,6 +374,33 @@ TEST_F(OEImportTest, ABrokenMessageFileEndsTheImportWithTheReadersText)
     EXPECT_EQ(2u, Messages(m_nInbox).size());
 }
 
+// folders.dbx is input like any other: 400 nested folders are walked without recursion down to the depth
+// cap, and a message file named outside the chosen folder is not read, while the rest of the store is.
+TEST_F(OEImportTest, DeepFoldersAndFileNamesOutsideTheStoreFolderAreLeft)
+{
+    EXPECT_EQ(IDOK, Import("store-hostile-folders"));
+    EXPECT_EQ(std::vector<std::string>{"The import is completed.\r\n\r\n2 copied, 0 skipped."}, TakeBoxes());
+    EXPECT_EQ(2u, Messages(m_nInbox).size());
+    EXPECT_EQ(2, m_db.QueryLong("SELECT COUNT(*) FROM Emails"));
+    for (const char* pszName : {"Above", "Rooted", "Drive"})
+    {
+        SCOPED_TRACE(pszName);
+        const LONG nFolder = FolderID(m_nRoot, pszName);
+        EXPECT_GT(nFolder, 0);
+        EXPECT_TRUE(Messages(nFolder).empty());
+    }
+    LONG nDepth = 0;
+    for (LONG nOwner = m_nRoot;; nDepth++)
+    {
+        CString strName;
+        strName.Format("Level %ld", nDepth + 1);
+        nOwner = FolderID(nOwner, strName);
+        if (nOwner <= 0)
+            break;
+    }
+    EXPECT_EQ((LONG)kMaxFolderDepth, nDepth);
+}
+
 // Cancel stops between messages: the message being copied when it came and at most the one after it
 // are stored, no deeper folder is entered and no completion is announced.
 TEST_F(OEImportTest, CancelStopsBetweenMessages)

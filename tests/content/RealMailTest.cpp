@@ -1,19 +1,28 @@
-// Reads the real-world messages of tests/data/real-mail with our header, address, transfer-encoding and
-// charset routines and compares every reading with python's email package (real-mail-expected.txt).
+// Runs the real-world messages of tests/data/real-mail, and those fetched from Debian's test data, through
+// the program as receiving and reading do (the header readers, the part tree, the insertion with its row and
+// attachment rows, Save Attachments' files) and compares every reading with python's email package
+// (real-mail-expected.txt).
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "content/AddressList.h"
+#include "content/AttachmentName.h"
 #include "content/CharsetDecoder.h"
 #include "content/EncodedWord.h"
-#include "content/TransferEncoding.h"
+#include "content/MimePart.h"
+#include "content/TextUtilities.h"
+#include "foundation/Paths.h"
 #include "store/EmailsImpl.h"
+#include "MessageDatabaseTest.h"
 
 namespace
 {
@@ -46,6 +55,11 @@ std::string Fnv(const std::string& data)
     char text[17];
     snprintf(text, sizeof(text), "%016llx", h);
     return text;
+}
+
+std::string SizeAndHash(const std::string& data)
+{
+    return std::to_string(data.size()) + " " + Fnv(data);
 }
 
 std::string Lower(std::string s)
@@ -84,148 +98,33 @@ std::vector<std::string> SplitTabs(const std::string& line)
     return fields;
 }
 
+// Python's UTF-8 text as the program's 8-bit code page holds it.
+std::string Ansi(const std::string& utf8)
+{
+    int nWide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), NULL, 0);
+    std::wstring wide(nWide, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], nWide);
+    int nAnsi = WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, NULL, 0, NULL, NULL);
+    std::string ansi(nAnsi, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, &ansi[0], nAnsi, NULL, NULL);
+    return ansi;
+}
+
 CString HeaderField(const std::string& header, const char* name)
 {
     return MessageText::GetHeaderField(Cs(header), name, 0);
 }
 
-// A parameter of a header field value (name=token or name="quoted"), matched by its whole name; an
-// RFC 2231 charset parameter (charset*=us-ascii''us-ascii) gives its value after the two quotes.
-std::string Parameter(const std::string& value, const std::string& name)
+// Ours is python's name, or that name made unique within the message ("name (2).ext").
+bool SameFileName(const std::string& ours, const std::string& python)
 {
-    const std::string lower = Lower(value);
-    if (name == "charset" && lower.find("charset*=") != std::string::npos)
-    {
-        const std::string extended = Parameter(value, "charset*");
-        const size_t quote = extended.find('\'', extended.find('\'') + 1);
-        return quote == std::string::npos ? extended : extended.substr(quote + 1);
-    }
-    for (size_t at = lower.find(name + "="); at != std::string::npos; at = lower.find(name + "=", at + 1))
-    {
-        size_t before = at;
-        while (before > 0 && (value[before - 1] == ' ' || value[before - 1] == '\t'))
-            --before;
-        if (before > 0 && value[before - 1] != ';')
-            continue;
-        size_t i = at + name.size() + 1;
-        std::string result;
-        if (i < value.size() && value[i] == '"')
-        {
-            for (++i; i < value.size() && value[i] != '"'; ++i)
-            {
-                if (value[i] == '\\' && i + 1 < value.size())
-                    ++i;
-                result += value[i];
-            }
-            return result;
-        }
-        while (i < value.size() && value[i] != ';' && value[i] != ' ' && value[i] != '\t')
-            result += value[i++];
-        return result;
-    }
-    return std::string();
-}
-
-struct Leaf
-{
-    std::string description; // type/subtype, encoding, size and hash of the decoded bytes
-    std::string name;
-    std::string text; // size and hash of the UTF-8 text, when the part is text with a charset
-};
-
-// The leaves of an entity (header, blank line, body) depth-first; multipart bodies are cut into their parts
-// by DecodeBody itself, reading them with the identity encoding.
-void Walk(const std::string& entity, std::vector<Leaf>& leaves, bool digest = false)
-{
-    size_t headerEnd = entity.compare(0, 2, "\r\n") == 0 ? 0 : entity.find("\r\n\r\n");
-    std::string header, body;
-    if (headerEnd == std::string::npos)
-        header = entity;
-    else
-    {
-        header = entity.substr(0, headerEnd);
-        body = entity.substr(headerEnd + (headerEnd == 0 ? 2 : 4));
-    }
-    CString type = digest ? "message" : "text", subtype = digest ? "rfc822" : "plain";
-    try
-    {
-        CString readType, readSubtype;
-        if (!GetContentTypeValue(Cs("\r\n" + header), &readType, &readSubtype).IsEmpty())
-        {
-            type = readType;
-            subtype = readSubtype;
-        }
-    }
-    catch (const char*)
-    {
-        type = "text";
-        subtype = "plain";
-    }
-    const std::string kind = Lower(Str(type)) + "/" + Lower(Str(subtype));
-    const CString boundary = GetBoundary(Cs("\r\n" + header));
-    CString value, error;
-    // A multipart body without a delimiter line is read as one leaf, as python reads it.
-    std::istringstream in(body);
-    std::ostringstream preamble;
-    int identity = TE_BINARY;
-    bool hasParts = false;
-    if (Lower(Str(type)) == "multipart" && !boundary.IsEmpty())
-    {
-        DecodeBody(in, preamble, boundary, identity, value, error);
-        hasParts = in && !in.eof();
-    }
-    if (hasParts)
-    {
-        for (;;)
-        {
-            // The boundary line just read: the closing one ends the parts.
-            const size_t pos = static_cast<size_t>(in.tellg());
-            const size_t lineStart = body.rfind('\n', pos >= 2 ? pos - 2 : 0);
-            const std::string line = body.substr(lineStart == std::string::npos ? 0 : lineStart + 1);
-            if (line.compare(0, boundary.GetLength() + 4, "--" + Str(boundary) + "--") == 0)
-                break;
-            std::ostringstream part;
-            DecodeBody(in, part, boundary, identity, value, error);
-            // Two delimiter lines in a row hold no part (python makes none of them).
-            if (!part.str().empty())
-                Walk(part.str(), leaves, kind == "multipart/digest");
-            if (!in || in.eof())
-                break;
-        }
-        return;
-    }
-    if (kind == "message/rfc822")
-    {
-        Walk(body, leaves);
-        return;
-    }
-
-    Leaf leaf;
-    const CString encoding = HeaderField(header, "Content-Transfer-Encoding");
-    int code = TE_7BIT;
-    if (!encoding.IsEmpty())
-        GetTransferEncoding("Content-Transfer-Encoding: " + encoding, code, value);
-    std::istringstream whole(body);
-    std::ostringstream decoded;
-    DecodeBody(whole, decoded, "", code, value, error);
-    const std::string bytes = decoded.str();
-    const std::string cte = encoding.IsEmpty() ? "-" : Lower(Str(encoding));
-    leaf.description = kind + " " + cte + " " + std::to_string(bytes.size()) + " " + Fnv(bytes);
-
-    const std::string contentType = Str(HeaderField(header, "Content-Type"));
-    std::string name = Parameter(Str(HeaderField(header, "Content-Disposition")), "filename");
-    if (name.empty())
-        name = Parameter(contentType, "name");
-    if (!name.empty())
-        leaf.name = Str(DecodeEncodedWord(Cs(name), NULL, NULL, "utf-8", TRUE));
-
-    const std::string charset = Parameter(contentType, "charset");
-    if (Lower(Str(type)) == "text" && !charset.empty())
-    {
-        const std::string text = Str(CCharsetDecoder(charset.c_str()).Decode(Cs(bytes), FALSE, kUtf8));
-        leaf.text = std::to_string(text.size()) + " " + Fnv(text);
-    }
-    leaves.push_back(leaf);
+    if (ours == python)
+        return true;
+    const size_t open = ours.rfind(" (");
+    if (open == std::string::npos)
+        return false;
+    const size_t close = ours.find(')', open);
+    return close != std::string::npos && ours.substr(0, open) + ours.substr(close + 1) == python;
 }
 
 // The entries of a recipient field as "address" and "address=name" lists, as the generator writes them.
@@ -279,9 +178,175 @@ std::string NamesPythonAlsoGives(const std::string& ours, const std::string& pyt
     return kept;
 }
 
-TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
+// One leaf as python numbers them: depth-first, attached messages opened as the program opens them.
+struct CLeaf
 {
-    const std::string folder = ORB_TEST_DATA_DIR "/real-mail/";
+    bool bAttached = false;    // inside an attached message: not one of the stored message's attachments
+    const CAttachmentPart* pListed = NULL;
+    std::string description;   // type/subtype, transfer encoding, size and hash of the decoded bytes
+    std::string name;          // the file name the program gives the part
+    std::string text;          // size and hash of the UTF-8 text, for a text part
+};
+
+// What the program makes of one message: the part tree, the attachment list and the stored row.
+struct CReading
+{
+    std::unique_ptr<CMimePart> pMessage;
+    std::vector<std::unique_ptr<CMimePart>> attached;
+    std::vector<std::unique_ptr<std::vector<CAttachmentPart>>> lists;
+    std::vector<CLeaf> leaves;
+    std::vector<CString> rowNames; // as the Attachments rows name the files, in row order
+    std::vector<long long> rowSizes;
+    std::map<std::string, std::string> savedFiles; // Save Attachments' folder: name -> bytes
+    std::string subject, from, date;               // the stored row
+    std::string failure;                           // set when the insertion itself failed
+};
+
+void CollectLeaves(const CMimePart& part, const CString& strCharset, bool bAttached,
+                   const std::vector<CAttachmentPart>& listed, CReading& reading)
+{
+    CString strType, strSubtype;
+    part.GetContentType(strType, strSubtype);
+    // Text before the first delimiter is the preamble, kept by the tree but no part to python.
+    const CMimePart* pChild = part.m_pFirstChild;
+    if (pChild != NULL && ("\r\n" + part.m_strBody).Find("\r\n--" + part.GetBoundary()) != 0)
+        pChild = pChild->m_pNextSibling;
+    if (pChild != NULL)
+    {
+        CString strOwn = part.GetParameter("content-type", "charset");
+        for (; pChild != NULL; pChild = pChild->m_pNextSibling)
+            CollectLeaves(*pChild, strOwn.IsEmpty() ? strCharset : strOwn, bAttached, listed, reading);
+        return;
+    }
+    // A leaf; a multipart without parts is one too to python, its body kept as it stands.
+    const CString strBytes = part.GetDecodedBody();
+    if (strType == "message" && strSubtype == "rfc822")
+    {
+        reading.attached.emplace_back(new CMimePart(strBytes));
+        const CMimePart& inner = *reading.attached.back();
+        reading.lists.emplace_back(new std::vector<CAttachmentPart>());
+        CollectAttachmentParts(inner, NULL, *reading.lists.back());
+        CollectLeaves(inner, CString(), true, *reading.lists.back(), reading);
+        return;
+    }
+    CLeaf leaf;
+    leaf.bAttached = bAttached;
+    for (const CAttachmentPart& attachment : listed)
+        if (attachment.m_pPart == &part)
+            leaf.pListed = &attachment;
+    std::string cte = Lower(Str(part.GetHeader("content-transfer-encoding", "")));
+    cte.erase(0, cte.find_first_not_of(" \t"));
+    cte.erase(cte.find_last_not_of(" \t") + 1);
+    leaf.description = Str(strType) + "/" + Str(strSubtype) + " " + (cte.empty() ? "-" : cte) + " " +
+                       SizeAndHash(Str(strBytes));
+    if (leaf.pListed != NULL)
+        leaf.name = Str(leaf.pListed->m_strName);
+    else
+        leaf.name = Str(MakePartFileName(part, strCharset));
+    if (strType == "text")
+    {
+        const CString strTextCharset = part.GetParameter("content-type", "charset");
+        leaf.text = SizeAndHash(strTextCharset.IsEmpty()
+                                    ? Str(strBytes)
+                                    : Str(CCharsetDecoder(strTextCharset).Decode(strBytes, FALSE, kUtf8)));
+    }
+    reading.leaves.push_back(leaf);
+}
+
+std::vector<std::string> FilesOf(const CString& strFolder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA find;
+    HANDLE hFind = FindFirstFileA(strFolder + "\\*", &find);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.push_back(find.cFileName);
+    } while (FindNextFileA(hFind, &find));
+    FindClose(hFind);
+    return names;
+}
+
+class RealMailTest : public CMessageDatabaseTest
+{
+protected:
+    // Stores the message as the receive worker does, then reads it back as the message window does.
+    void Read(const std::string& text, CReading& reading)
+    {
+        reading.pMessage.reset(new CMimePart(Cs(text)));
+        CString strCharset = reading.pMessage->GetBodyCharset();
+        reading.lists.emplace_back(new std::vector<CAttachmentPart>());
+        CollectAttachmentParts(*reading.pMessage, strCharset.IsEmpty() ? "iso-8859-1" : strCharset,
+                               *reading.lists.back());
+        CollectLeaves(*reading.pMessage, CString(), false, *reading.lists.back(), reading);
+
+        LONG nID = 0;
+        try
+        {
+            CEmailsImpl<> store(m_db.Session());
+            store.InsertMessage(Cs(text), m_nInbox, 0, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE, FALSE);
+            nID = store.m_EmailsID;
+        }
+        catch (const char* pszError)
+        {
+            reading.failure = pszError;
+            return;
+        }
+        catch (CException* pException)
+        {
+            reading.failure = Str(pException->m_strMessage);
+            delete pException;
+            return;
+        }
+
+        CAttachmentsTable rows(m_db.Session());
+        rows.m_EmailID = nID;
+        rows.Open(NULL);
+        CString strPrefix;
+        strPrefix.Format("%s%ld-", (const char*)GetTempFolder(), (long)nID);
+        while (rows.MoveNext() == S_OK)
+        {
+            CString strName = rows.m_Name;
+            // Parts saved at once are named by their file, which carries the message's identity.
+            if (strName.Find(strPrefix) == 0)
+                strName = strName.Mid(strPrefix.GetLength());
+            reading.rowNames.push_back(strName);
+            reading.rowSizes.push_back(rows.m_FileSize);
+        }
+        rows.Close();
+
+        CEmailsImpl<> stored(m_db.Session());
+        stored.SelectByID(nID, NULL);
+        reading.subject = stored.m_Subject;
+        reading.from = stored.m_Ref;
+        SYSTEMTIME time = {};
+        VariantTimeToSystemTime(stored.m_EmDate, &time);
+        char szDate[32];
+        snprintf(szDate, sizeof(szDate), "%04d-%02d-%02d %02d:%02d:%02d", time.wYear, time.wMonth, time.wDay,
+                 time.wHour, time.wMinute, time.wSecond);
+        reading.date = szDate;
+        CString strFolder = stored.SaveMessageToTempFile();
+        for (const std::string& name : FilesOf(strFolder))
+        {
+            reading.savedFiles[name] = ReadBytes(Str(strFolder + "\\" + name.c_str()));
+            DeleteFileA(strFolder + "\\" + name.c_str());
+        }
+        RemoveDirectoryA(strFolder);
+    }
+};
+
+std::string MessagePath(const std::string& file)
+{
+    const std::string own = ORB_TEST_DATA_DIR "/real-mail/" + file;
+    if (GetFileAttributesA(own.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return own;
+    return ORB_REAL_MAIL_FETCHED_DIR "/" + file;
+}
+
+std::set<std::string> ReadExclusions()
+{
     std::set<std::string> excluded;
     std::ifstream exclusions(ORB_TEST_DATA_DIR "/real-mail-exclusions.txt", std::ios::binary);
     for (std::string line; std::getline(exclusions, line);)
@@ -292,10 +357,21 @@ TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
         if (!line.empty() && line[0] != '#' && f.size() >= 3)
             excluded.insert(f[0] + "\t" + f[1] + "\t" + f[2]);
     }
+    return excluded;
+}
+
+} // namespace
+
+TEST_F(RealMailTest, MessagesAreReadStoredAndSavedAsPythonReadsThem)
+{
+    const std::set<std::string> excluded = ReadExclusions();
+    auto isExcluded = [&](const std::string& file, const std::string& kind, const std::string& key) {
+        return excluded.count(file + "\t" + kind + "\t" + key) != 0 || excluded.count(file + "\t" + kind + "\t*") != 0;
+    };
 
     std::ifstream expected(ORB_TEST_DATA_DIR "/real-mail-expected.txt", std::ios::binary);
     ASSERT_TRUE(expected.is_open());
-    std::map<std::string, std::vector<Leaf>> parsed;
+    std::map<std::string, std::unique_ptr<CReading>> readings;
     int compared = 0;
     for (std::string line; std::getline(expected, line);)
     {
@@ -309,18 +385,54 @@ TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
         const std::string& kind = f[1];
         const std::string key = Unescape(f[2]);
         const std::string want = Unescape(f[3]);
-        if (excluded.count(file + "\t" + kind + "\t" + f[2]) || excluded.count(file + "\t" + kind + "\t*"))
+        if (isExcluded(file, kind, f[2]))
             continue;
-        const std::string message = ReadBytes(folder + file);
-        ASSERT_FALSE(message.empty()) << file;
+        const std::string message = ReadBytes(MessagePath(file));
+        if (message.empty())
+        {
+            ADD_FAILURE() << file << " is missing: ./test fetches the messages of Debian's test data";
+            continue;
+        }
+        auto it = readings.find(file);
+        if (it == readings.end())
+        {
+            it = readings.emplace(file, std::unique_ptr<CReading>(new CReading)).first;
+            Read(message, *it->second);
+            EXPECT_EQ(it->second->failure, "") << file << ": the message was not stored";
+            if (!isExcluded(file, "W", "-"))
+            {
+                // The rows and Save Attachments' files are one list: the same names, the same sizes.
+                SCOPED_TRACE(file + " rows and saved files");
+                const CReading& r = *it->second;
+                EXPECT_EQ(r.rowNames.size(), r.savedFiles.size());
+                for (size_t i = 0; i < r.rowNames.size(); i++)
+                {
+                    auto saved = r.savedFiles.find(Str(r.rowNames[i]));
+                    if (saved == r.savedFiles.end())
+                        ADD_FAILURE() << "no saved file " << Str(r.rowNames[i]);
+                    else
+                        EXPECT_EQ((long long)saved->second.size(), r.rowSizes[i]) << Str(r.rowNames[i]);
+                }
+            }
+        }
+        const CReading& reading = *it->second;
         const std::string header = Str(MessageText::GetHeader(Cs(message)));
         ++compared;
         SCOPED_TRACE(file + " " + kind + " " + key);
         if (kind == "H")
             EXPECT_EQ(Str(HeaderField(header, key.c_str())), want);
         else if (kind == "S")
-            EXPECT_EQ(Str(DecodeEncodedWord(HeaderField(header, "Subject"), NULL, NULL, "utf-8", TRUE)),
-                      want);
+        {
+            EXPECT_EQ(Str(DecodeEncodedWord(HeaderField(header, "Subject"), NULL, NULL, "utf-8", TRUE)), want);
+            EXPECT_EQ(reading.subject, Ansi(want).substr(0, 255)) << "the stored subject";
+        }
+        else if (kind == "R" && key == "From")
+        {
+            if (Ansi(want).size() < 256)
+                EXPECT_EQ(reading.from, Ansi(want));
+        }
+        else if (kind == "R" && key == "Date")
+            EXPECT_EQ(reading.date, want);
         else if (kind == "A" || kind == "N")
         {
             std::string addresses, names;
@@ -330,26 +442,37 @@ TEST(RealMailTest, HeadersAddressesAndPartsReadAsPythonReadsThem)
             else
                 EXPECT_EQ(NamesPythonAlsoGives(names, want), want);
         }
-        else
+        else if (kind == "P" || kind == "F" || kind == "T" || kind == "L")
         {
-            auto it = parsed.find(file);
-            if (it == parsed.end())
+            const size_t n = std::stoul(key);
+            if (n >= reading.leaves.size())
             {
-                std::vector<Leaf> leaves;
-                Walk(message, leaves);
-                it = parsed.emplace(file, leaves).first;
-            }
-            const size_t n = static_cast<size_t>(std::stoi(key));
-            if (n >= it->second.size())
-            {
-                ADD_FAILURE() << "we read " << it->second.size() << " parts";
+                ADD_FAILURE() << "we read " << reading.leaves.size() << " parts";
                 continue;
             }
-            const Leaf& leaf = it->second[n];
-            EXPECT_EQ(kind == "P" ? leaf.description : kind == "F" ? leaf.name : leaf.text, want);
+            const CLeaf& leaf = reading.leaves[n];
+            if (kind == "P")
+            {
+                EXPECT_EQ(leaf.description, want);
+                if (leaf.pListed != NULL && !leaf.bAttached)
+                {
+                    // The part's row and its saved file hold python's bytes.
+                    const std::string bytes = want.substr(want.rfind(' ', want.rfind(' ') - 1) + 1);
+                    auto saved = reading.savedFiles.find(leaf.name);
+                    if (saved == reading.savedFiles.end())
+                        ADD_FAILURE() << "no saved file " << leaf.name;
+                    else
+                        EXPECT_EQ(SizeAndHash(saved->second), bytes) << leaf.name;
+                }
+            }
+            else if (kind == "F")
+                EXPECT_TRUE(SameFileName(leaf.name, Str(MakeFileName(Cs(Ansi(want))))))
+                    << "ours " << leaf.name << ", python's " << want;
+            else if (kind == "L")
+                EXPECT_TRUE(leaf.pListed != NULL && !leaf.bAttached) << "not among the attachments";
+            else
+                EXPECT_EQ(leaf.text, want);
         }
     }
     EXPECT_GT(compared, 0) << "no expectation was read";
 }
-
-} // namespace

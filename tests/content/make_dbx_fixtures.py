@@ -186,7 +186,7 @@ STORE = [
 ]
 
 
-def folders_file(folders, directory):
+def folders_file(folders, directory, fanout=3):
     f = DbxFile(folders=True)
     # The root of the store has no name and is not a folder of the import.
     records = [f.record([(0x00, 0), (0x01, 0), (0x06, 0x1)])]
@@ -196,7 +196,7 @@ def folders_file(folders, directory):
             fields.append((0x03, z(file_name)))
         fields.append((0x06, flags))
         records.append(f.record(fields))
-    f.set_index(len(records), f.tree(records, 3))
+    f.set_index(len(records), f.tree(records, fanout))
     f.save(os.path.join(directory, "folders.dbx"))
 
 
@@ -255,6 +255,19 @@ def write_small_stores():
     directory = os.path.join(OUT, "store-no-local-folders")
     folders_file([(3, 0, "Elsewhere", "Inbox.dbx", 0x19, 2, 51)], directory)
     message_file("Inbox", 2, 80, 51)[0].save(os.path.join(directory, "Inbox.dbx"))
+
+
+def write_hostile_folders_store():
+    # folders.dbx is the user's input: 400 nested folders, and message file names that leave the store folder
+    # (the "store" fixture beside it holds a readable Inbox.dbx).
+    directory = os.path.join(OUT, "store-hostile-folders")
+    folders = [(1, 0, "Local Folders", None, 0x100019, 0, 0), (2, 1, "Inbox", "Inbox.dbx", 0x19, 2, 51)]
+    for level in range(400):
+        folders.append((10 + level, 1 if level == 0 else 9 + level, "Level %d" % (level + 1), None, 0x19, 0, 0))
+    folders += [(3, 1, "Above", "..\\store\\Inbox.dbx", 0x19, 0, 0), (4, 1, "Rooted", "\\Inbox.dbx", 0x19, 0, 0),
+                (5, 1, "Drive", "C:Inbox.dbx", 0x19, 0, 0)]
+    folders_file(folders, directory, fanout=51)
+    message_file("Inbox", 2, 110, 51)[0].save(os.path.join(directory, "Inbox.dbx"))
 
 
 def one_message(subject="One message"):
@@ -397,6 +410,7 @@ def main():
     write_store()
     write_empty_text_store()
     write_small_stores()
+    write_hostile_folders_store()
     write_faults()
     write_hostile()
     # The fuzz target's seeds: a folder list, a multi-level message tree and a text over several blocks.

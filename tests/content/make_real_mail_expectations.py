@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-# Writes what python's email package reads from each message under tests/data/real-mail, the oracle of
-# RealMailTest. Run with Debian's /usr/bin/python3 (the email package of python 3.11); commit its output.
+# Writes what python's email package reads from each message (the .eml files of tests/data/real-mail and of
+# the folder of fetched messages that ./test prepares, build/third_party/real-mail, or the folder given as the
+# argument), the oracle of RealMailTest. Run with Debian's /usr/bin/python3 (the email package of python
+# 3.11) after ./test has fetched the messages; commit its output.
 #
 # One record per line, tab-separated, with backslash, tab, CR and LF escaped as \\ \t \r \n:
 #   file  H  field  value         the field's first value, unfolded (line breaks out, tabs as blanks), trimmed
@@ -11,7 +13,12 @@
 #                                 FNV-1a 64 of the decoded bytes, joined by " "
 #   file  F  n      name          the attachment name of leaf part n, decoded
 #   file  T  n      description   the text of text part n decoded by its charset: UTF-8 byte count and FNV-1a 64
+#   file  L  n      -             leaf part n is one of the message's attachments: it declares itself one, or it is
+#                                 no text, no container and no image that the HTML shows by its Content-ID alone
+#   file  R  Date   time          the Date as written, without a change of zone: YYYY-MM-DD HH:MM:SS
+#   file  R  From   text          the From field unfolded with its encoded words decoded (UTF-8)
 import email
+import email.header
 import email.policy
 import email.utils
 import os
@@ -37,20 +44,44 @@ def unfold(value):
     return value.replace('\r', '').replace('\n', '').replace('\t', ' ').strip()
 
 
-def leaves(msg):
-    # Containers: multipart bodies and attached messages, whose parts are walked in turn.
+def leaves(msg, attached=False):
+    # Containers: multipart bodies and attached messages, whose parts are walked in turn; the parts of an
+    # attached message belong to it, not to the message that carries it.
     if msg.is_multipart():
+        inner = attached or msg.get_content_maintype() == 'message'
         for part in msg.get_payload():
-            yield from leaves(part)
+            yield from leaves(part, inner)
     else:
-        yield msg
+        yield msg, attached
+
+
+def is_attachment(part):
+    maintype = part.get_content_maintype()
+    if part.is_attachment():
+        return True
+    if maintype in ('text', 'multipart', 'message'):
+        return False
+    return not (maintype == 'image' and part.get('Content-ID') and not part.get_filename())
+
+
+def messages():
+    folders = [os.path.join(DATA, 'real-mail'),
+               sys.argv[1] if len(sys.argv) > 1 else os.path.join(DATA, '..', '..', 'build', 'third_party',
+                                                                  'real-mail')]
+    found = {}
+    for folder in folders:
+        if not os.path.isdir(folder):
+            sys.exit('no folder ' + folder + ': run ./test first, which fetches the messages')
+        for name in os.listdir(folder):
+            if name.endswith('.eml'):
+                found.setdefault(name, os.path.join(folder, name))
+    return sorted(found.items())
 
 
 def main():
-    folder = os.path.join(DATA, 'real-mail')
     out = []
-    for name in sorted(os.listdir(folder)):
-        raw = open(os.path.join(folder, name), 'rb').read()
+    for name, path in messages():
+        raw = open(path, 'rb').read()
         old = email.message_from_bytes(raw, policy=email.policy.compat32)
         new = email.message_from_bytes(raw, policy=email.policy.default)
         for field in FIELDS:
@@ -60,6 +91,17 @@ def main():
         if isinstance(old.get('Subject'), str):
             try:
                 out.append((name, 'S', '-', str(new['Subject'])))
+            except Exception:
+                pass
+        date = old.get('Date')
+        parsed = email.utils.parsedate_tz(date) if isinstance(date, str) else None
+        if parsed is not None:
+            out.append((name, 'R', 'Date', '%04d-%02d-%02d %02d:%02d:%02d' % parsed[:6]))
+        sender = old.get('From')
+        if isinstance(sender, str):
+            try:
+                out.append((name, 'R', 'From', str(email.header.make_header(
+                    email.header.decode_header(unfold(sender))))))
             except Exception:
                 pass
         for field in ADDRESS_FIELDS:
@@ -74,13 +116,15 @@ def main():
             named = [a.addr_spec + '=' + a.display_name for a in addresses if a.display_name]
             if named:
                 out.append((name, 'N', field, ' ; '.join(named)))
-        for n, part in enumerate(leaves(new)):
+        for n, (part, attached) in enumerate(leaves(new)):
             payload = part.get_payload(decode=True)
             if payload is None:
                 continue
             cte = str(part.get('Content-Transfer-Encoding', '')).strip().lower() or '-'
             out.append((name, 'P', str(n), '%s %s %d %s' % (part.get_content_type(), cte, len(payload),
                                                              fnv(payload))))
+            if not attached and is_attachment(part):
+                out.append((name, 'L', str(n), '-'))
             filename = part.get_filename()
             if filename:
                 out.append((name, 'F', str(n), filename))

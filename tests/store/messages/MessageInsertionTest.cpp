@@ -308,3 +308,40 @@ TEST_F(MessageInsertionTest, AMessageReceivedAgainGoesToTheProbeFolder)
                         TRUE, FALSE, FALSE);
     EXPECT_EQ(Select(store.m_EmailsID)->m_FolderID, m_nInbox);
 }
+
+TEST_F(MessageInsertionTest, AttachmentRowsNameTheFilesThatSaveAttachmentsWrites)
+{
+    // Names in declared charsets, read through MLang as on the program's threads, and parts without a
+    // disposition that only a list of every part not shown finds.
+    std::string text = "Subject: names\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+                       "--b\r\nContent-Type: text/plain\r\n\r\nsee\r\n"
+                       "--b\r\nContent-Type: application/octet-stream\r\n"
+                       "Content-Disposition: attachment; filename*=windows-1251''%EF%F0%E8%EC%E5%F0.txt\r\n\r\none\r\n"
+                       "--b\r\nContent-Type: application/octet-stream\r\n"
+                       "Content-Disposition: attachment; filename*=iso-8859-15''5%A4.txt\r\n\r\ntwo\r\n"
+                       "--b\r\nContent-Type: video/mpeg; name=Video001.mpeg\r\n\r\nthree\r\n"
+                       "--b\r\nContent-Type: message/rfc822\r\n\r\nSubject: inner\r\n\r\nfour\r\n--b--\r\n";
+    LONG nID = Receive(text);
+    std::vector<CAttachmentRow> rows = Attachments(nID);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1].strName, "5\x80.txt");
+    EXPECT_EQ(rows[2].strName, "Video001.mpeg");
+
+    CEmailsImpl<>* pStored = Select(nID);
+    EXPECT_NE(pStored->m_Flags & EMAIL_FLAG_ATTACHMENTS, 0);
+    CString strFolder = pStored->SaveMessageToTempFile();
+    CString strPrefix;
+    strPrefix.Format("%s%ld-", (const char*)GetTempFolder(), (long)nID);
+    for (const CAttachmentRow& row : rows)
+    {
+        // The forwarded message was written when it came; its row names that file.
+        std::string strName = row.strName;
+        if (strName.compare(0, strPrefix.GetLength(), (const char*)strPrefix) == 0)
+        {
+            EXPECT_EQ(ReadBytes(strName).size(), (size_t)row.nSize);
+            strName = strName.substr(strPrefix.GetLength());
+        }
+        SCOPED_TRACE(strName);
+        EXPECT_EQ(ReadBytes((const char*)(strFolder + "\\" + strName.c_str())).size(), (size_t)row.nSize);
+    }
+}
