@@ -58,7 +58,6 @@ class CStoredMessageRecord
 public:
     LONG m_EmailsID = 0;
     DATE m_EmDate = 0;
-    char m_StoredID[256] = {};
     char m_UniqueID[256] = {};
     LONG m_AccountID = 0;
 
@@ -66,7 +65,6 @@ public:
     BEGIN_COLUMN_MAP(CStoredMessageRecord)
         COLUMN_ENTRY(1, m_EmailsID)
         COLUMN_ENTRY(2, m_EmDate)
-        COLUMN_ENTRY(12, m_StoredID)
     END_COLUMN_MAP()
 
     BEGIN_PARAM_MAP(CStoredMessageRecord)
@@ -261,11 +259,8 @@ void PurgeDeletedMessages(HWND hOwner, CAccountsTable& account, CServerMessageLi
         if (FAILED(hr))
             throw new COLEDBException(stored.m_spCommand, IID_ICommand, kOpenEmailsFailed, pStoreSession, hOwner,
                                       FALSE, NULL, FALSE, FALSE, hr);
-        // The database compares text without regard to case; the server's identifiers are byte strings.
-        bool bStored = false;
-        while (!bStored && stored.MoveNext() == S_OK)
-            bStored = strcmp(stored.m_StoredID, pszUniqueID) == 0;
-        if (bStored && (!bLeaveCopy || (bRemoveAfterDays && stored.m_EmDate + dRemoveAfter < now)))
+        if (stored.MoveNext() == S_OK &&
+            (!bLeaveCopy || (bRemoveAfterDays && stored.m_EmDate + dRemoveAfter < now)))
         {
             server.Dele(server.GetMessageNumber(i));
             server.RemoveAt(i);

@@ -53,8 +53,8 @@ public:
 const char kStoredProbe[] = "SELECT EmailsID, UniqueID FROM Emails WHERE UniqueID = ? AND AccountID = ?";
 const char kStoredProbeFailed[] = "FATAL ERROR. Open Emails table failed!";
 
-// The database compares text without regard to case, a server does not: "abc" and "ABC" are two messages.
-// A failed probe is thrown: taken for "not stored" it would store the message again.
+// Identifiers are byte strings: a row counts only when its identifier is the same bytes. A failed probe is
+// thrown: taken for "not stored" it would store the message again.
 bool IsStored(CSession* pSession, LONG nAccountID, const CString& strUniqueID)
 {
     CCommand<CAccessor<CUniqueIDProbeRecord>> probe;
@@ -106,9 +106,8 @@ CString EscapedId(const CString& strId)
 
 // The identifiers of the connection's UIDL listing that the bookkeeping can rely on, by message number - 1;
 // empty where there is none. An identifier the Emails and DeletedMessages columns cannot hold, one with a
-// control byte (a NUL would cut it short in every comparison), or one that the listing gives twice (also
-// in another letter case, which the database does not tell apart) names no single message: that message
-// is taken as from a server without UIDL.
+// control byte (a NUL would cut it short in every comparison), or one that the listing gives twice names no
+// single message: that message is taken as from a server without UIDL.
 std::vector<CString> UsableIds(CPop3& pop, int nCount)
 {
     std::vector<CString> ids(nCount > 0 ? nCount : 0);
@@ -116,9 +115,8 @@ std::vector<CString> UsableIds(CPop3& pop, int nCount)
     std::map<int, int> numbers;
     for (int i = 0; i < pop.GetUidlCount(); ++i)
     {
-        CString strFolded = pop.GetStringAt(i);
-        strFolded.MakeLower();
-        ++listed[std::string((const char*)strFolded, strFolded.GetLength())];
+        const CString strId = pop.GetStringAt(i);
+        ++listed[std::string((const char*)strId, strId.GetLength())];
         ++numbers[pop.GetNumberAt(i)];
     }
     for (int i = 0; i < pop.GetUidlCount(); ++i)
@@ -127,14 +125,12 @@ std::vector<CString> UsableIds(CPop3& pop, int nCount)
         const int nNumber = pop.GetNumberAt(i);
         if (nNumber < 1 || nNumber > nCount)
             continue;
-        CString strFolded = strId;
-        strFolded.MakeLower();
         const char* pszReason = NULL;
         if (strId.IsEmpty())
             pszReason = ProgressText::kIdEmpty;
         else if (strId.GetLength() >= 256)
             pszReason = ProgressText::kIdTooLong;
-        else if (listed[std::string((const char*)strFolded, strFolded.GetLength())] > 1)
+        else if (listed[std::string((const char*)strId, strId.GetLength())] > 1)
             pszReason = ProgressText::kIdRepeated;
         else if (numbers[nNumber] > 1)
             pszReason = ProgressText::kIdNumberRepeated;
@@ -457,6 +453,11 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     {
                         delete pException;
                     }
+                    catch (COLEDBException* pException)
+                    {
+                        strError = pException->Summary();
+                        delete pException;
+                    }
                     catch (const char*)
                     {
                     }
@@ -490,6 +491,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     }
                     catch (COLEDBException* pException)
                     {
+                        strError = pException->Summary();
                         delete pException;
                     }
                     catch (const char*)
@@ -536,6 +538,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     }
                     catch (COLEDBException* pException)
                     {
+                        strError = pException->Summary();
                         delete pException;
                     }
                     catch (const char* pszText)

@@ -44,8 +44,8 @@ def scenario(name):
         faults.update(refuse_retr="m3", quit="drop-no-reply", uidl=False)
         return plain, faults
     if name == "bad-ids":
-        # Identifiers that are equal as C strings, repeated, repeated in another case, too long for the
-        # columns, or hold a control byte; and one sound identifier among them.
+        # Identifiers that are equal as C strings, repeated, too long for the columns, or hold a control
+        # byte; and two sound ones among them, one of which differs from a repeated one only in case.
         return [("m1", b"a\x00x"), ("m2", b"a\x00y"), ("m3", b"dup"), ("m4", b"dup"), ("m5", b"DUP"),
                 ("m6", b"L" * 300), ("m7", b"t\tab"), ("m8", b"sound-8")], faults
     raise SystemExit("unknown scenario " + name)
