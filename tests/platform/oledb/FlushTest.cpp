@@ -54,10 +54,9 @@ int ShmLock(sqlite3_file* f, int o, int n, int fl) { return Real(f)->pMethods->x
 void ShmBarrier(sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); }
 int ShmUnmap(sqlite3_file* f, int d) { return Real(f)->pMethods->xShmUnmap(Real(f), d); }
 
-const sqlite3_io_methods kMethods = {2,        Close, Read,   Write,       Truncate,
-                                     Sync,     FileSize, Lock, Unlock,     CheckReservedLock,
-                                     FileControl, SectorSize, DeviceCharacteristics, ShmMap, ShmLock,
-                                     ShmBarrier, ShmUnmap, NULL, NULL};
+const sqlite3_io_methods kMethods = {2, Close, Read, Write, Truncate, Sync, FileSize, Lock, Unlock,
+                                     CheckReservedLock, FileControl, SectorSize, DeviceCharacteristics,
+                                     ShmMap, ShmLock, ShmBarrier, ShmUnmap, NULL, NULL};
 
 int Open(sqlite3_vfs*, sqlite3_filename zName, sqlite3_file* pFile, int flags, int* pOutFlags)
 {
