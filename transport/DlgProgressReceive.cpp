@@ -3,6 +3,7 @@
 #include "transport/DlgProgress.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,59 +28,60 @@
 
 namespace
 {
-// The store's messages of one account with one server identifier.
-class CUniqueIDProbeRecord
+// The server identifiers of one account's stored messages.
+class CStoredIdRecord
 {
 public:
-    LONG m_EmailsID = 0;
-    char m_StoredID[256] = {};
     char m_UniqueID[256] = {};
     LONG m_AccountID = 0;
 
     // clang-format off
-    BEGIN_COLUMN_MAP(CUniqueIDProbeRecord)
-        COLUMN_ENTRY(1, m_EmailsID)
-        COLUMN_ENTRY(2, m_StoredID)
+    BEGIN_COLUMN_MAP(CStoredIdRecord)
+        COLUMN_ENTRY(1, m_UniqueID)
     END_COLUMN_MAP()
 
-    BEGIN_PARAM_MAP(CUniqueIDProbeRecord)
+    BEGIN_PARAM_MAP(CStoredIdRecord)
         SET_PARAM_TYPE(DBPARAMIO_INPUT)
-        COLUMN_ENTRY(1, m_UniqueID)
-        COLUMN_ENTRY(2, m_AccountID)
+        COLUMN_ENTRY(1, m_AccountID)
     END_PARAM_MAP()
     // clang-format on
 };
 
-const char kStoredProbe[] = "SELECT EmailsID, UniqueID FROM Emails WHERE UniqueID = ? AND AccountID = ?";
-const char kStoredProbeFailed[] = "FATAL ERROR. Open Emails table failed!";
+const char kStoredIdsQuery[] = "SELECT UniqueID FROM Emails WHERE AccountID = ?";
+const char kStoredIdsFailed[] = "FATAL ERROR. Open Emails table failed!";
 
-// Identifiers are byte strings: a row counts only when its identifier is the same bytes. A failed probe is
-// thrown: taken for "not stored" it would store the message again.
-bool IsStored(CSession* pSession, LONG nAccountID, const CString& strUniqueID)
+typedef std::set<std::string> CIdSet;
+
+std::string Key(const CString& strId)
 {
-    CCommand<CAccessor<CUniqueIDProbeRecord>> probe;
-    strcpy(probe.m_UniqueID, strUniqueID);
-    probe.m_AccountID = nAccountID;
-    HRESULT hr = probe.Open(*pSession, kStoredProbe);
-    if (FAILED(hr))
-        throw new COLEDBException(probe.m_spCommand, IID_ICommand, kStoredProbeFailed, pSession, NULL, FALSE,
-                                  NULL, FALSE, FALSE, hr);
-    while (probe.MoveNext() == S_OK)
-    {
-        if (strcmp(probe.m_StoredID, strUniqueID) == 0)
-            return true;
-    }
-    return false;
+    return std::string((const char*)strId, strId.GetLength());
 }
 
-bool HasDeletedRow(CDeletedMessagesTable& deleted, HWND hWnd, LONG nAccountID, const CString& strUniqueID)
+// What the account has stored and what the user has deleted of it, by identifier (as bytes), read once per
+// listing: a query per message would scan the table for each. A failed read is thrown: taken for "nothing
+// stored" it would store every message again.
+void ReadKnownIds(CSession* pSession, CDeletedMessagesTable& deleted, HWND hWnd, LONG nAccountID, CIdSet& known)
 {
-    deleted.Find(hWnd, nAccountID, strUniqueID);
-    bool bFound = false;
-    while (!bFound && deleted.MoveNext() == S_OK)
-        bFound = strcmp(deleted.m_UniqueID, strUniqueID) == 0;
+    known.clear();
+    CCommand<CAccessor<CStoredIdRecord>> stored;
+    stored.m_AccountID = nAccountID;
+    HRESULT hr = stored.Open(*pSession, kStoredIdsQuery);
+    if (FAILED(hr))
+        throw new COLEDBException(stored.m_spCommand, IID_ICommand, kStoredIdsFailed, pSession, hWnd, FALSE, NULL,
+                                  FALSE, FALSE, hr);
+    while (stored.MoveNext() == S_OK)
+    {
+        if (stored.m_UniqueID[0] != '\0')
+            known.insert(stored.m_UniqueID);
+    }
+    stored.Close();
+    deleted.Find(hWnd, nAccountID, NULL);
+    while (deleted.MoveNext() == S_OK)
+    {
+        if (deleted.m_UniqueID[0] != '\0')
+            known.insert(deleted.m_UniqueID);
+    }
     deleted.Close();
-    return bFound;
 }
 
 // An identifier as the trace shows it: control bytes, NUL among them, escaped, and a long one cut.
@@ -360,6 +362,9 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
     bool bListed = false;
     int nCount = 0;
     std::vector<CString> ids; // usable identifiers by message number - 1
+    // The bookkeeping rows live with the accounts, which may be a database of their own.
+    CDeletedMessagesTable deleted(AccountsSessionFor(pSession));
+    CIdSet known; // identifiers stored or deleted locally for this account
     auto readLists = [&]() {
         bListed = false;
         try
@@ -375,6 +380,8 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
         pop.List();
         nCount = pop.GetListCount();
         ids = bListed ? UsableIds(pop, nCount) : std::vector<CString>(nCount);
+        if (bListed)
+            ReadKnownIds(pSession, deleted, m_hWnd, account.m_ID, known);
     };
     readLists();
 
@@ -386,8 +393,6 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                      : 0;
     if (nFirst < 0)
         nFirst = 0;
-    // The bookkeeping rows live with the accounts, which may be a database of their own.
-    CDeletedMessagesTable deleted(AccountsSessionFor(pSession));
     // DELEs sent on this connection, by number and identifier: QUIT commits them, a lost connection forgets
     // them.
     std::vector<std::pair<int, CString>> pendingDeles;
@@ -417,8 +422,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             // A message that a run stored before it ended without its DELE, or that the user has deleted
             // since, is not stored again; unless the account keeps copies, it goes as the run would have
             // let it go.
-            if (!strUniqueID.IsEmpty() && (IsStored(pSession, account.m_ID, strUniqueID) ||
-                                           HasDeletedRow(deleted, m_hWnd, account.m_ID, strUniqueID)))
+            if (!strUniqueID.IsEmpty() && known.count(Key(strUniqueID)) != 0)
             {
                 if (!bLeaveCopy)
                     deleteOnServer(nMessage, strUniqueID);
@@ -514,6 +518,8 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                                     TRUE, FALSE, FALSE);
             }
             const LONG nStoredID = store.m_EmailsID;
+            if (!strStoreID.IsEmpty())
+                known.insert(Key(strStoreID));
             ::InterlockedIncrement(&g_nNewMessages);
             NoticeStored(nTarget, nStoredID, true);
             HandOver(nStoredID);
