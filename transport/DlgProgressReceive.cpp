@@ -117,8 +117,7 @@ std::vector<CString> UsableIds(CPop3& pop, int nCount)
     std::map<int, int> numbers;
     for (int i = 0; i < pop.GetUidlCount(); ++i)
     {
-        const CString strId = pop.GetStringAt(i);
-        ++listed[std::string((const char*)strId, strId.GetLength())];
+        ++listed[Key(pop.GetStringAt(i))];
         ++numbers[pop.GetNumberAt(i)];
     }
     for (int i = 0; i < pop.GetUidlCount(); ++i)
@@ -132,7 +131,7 @@ std::vector<CString> UsableIds(CPop3& pop, int nCount)
             pszReason = ProgressText::kIdEmpty;
         else if (strId.GetLength() >= 256)
             pszReason = ProgressText::kIdTooLong;
-        else if (listed[std::string((const char*)strId, strId.GetLength())] > 1)
+        else if (listed[Key(strId)] > 1)
             pszReason = ProgressText::kIdRepeated;
         else if (numbers[nNumber] > 1)
             pszReason = ProgressText::kIdNumberRepeated;
