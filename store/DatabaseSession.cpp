@@ -64,6 +64,19 @@ CSession* AccountsSessionFor(CSession* pSession)
 
 CDatabaseSession::CDatabaseSession(CRegistry* pOwner) : m_pOwner(pOwner) {}
 
+HRESULT CDatabaseSession::Flush()
+{
+    if (!IsOpen())
+        return E_UNEXPECTED;
+    IJetFlush* pFlush = NULL;
+    // A provider without the interface writes through at every commit.
+    if (FAILED(m_session.m_spOpenRowset->QueryInterface(IID_IJetFlush, (void**)&pFlush)) || pFlush == NULL)
+        return S_OK;
+    HRESULT hr = pFlush->Flush();
+    pFlush->Release();
+    return hr;
+}
+
 CDatabaseSession::~CDatabaseSession()
 {
     m_session.Close();

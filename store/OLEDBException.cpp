@@ -297,6 +297,20 @@ COLEDBException::COLEDBException(IUnknown* pFailing, REFIID iid, const char* psz
 
 COLEDBException::~COLEDBException() {}
 
+CString COLEDBException::Summary() const
+{
+    CString strText = m_strMessage;
+    const int nEnd = strText.Find("\r\n\r\n");
+    if (nEnd > 0)
+        strText = strText.Left(nEnd);
+    for (const CErrorRecord& record : m_records)
+    {
+        if (!record.strDescription.IsEmpty())
+            strText += " " + record.strDescription;
+    }
+    return strText;
+}
+
 void COLEDBException::ShowDialog(HWND hOwner)
 {
     CString strText = m_strMessage;

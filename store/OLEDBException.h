@@ -32,6 +32,9 @@ public:
     virtual ~COLEDBException();
 
     void ShowDialog(HWND hOwner);
+    // What failed and the provider's reasons, for a line of a list: without the connection data and system
+    // description of the full text.
+    CString Summary() const;
 
     std::vector<CErrorRecord> m_records;
     CString m_strMessage;

@@ -184,6 +184,8 @@ LRESULT CDlgProgress::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     }
     catch (COLEDBException* pException)
     {
+        // A run that cannot start says why instead of ending without a word.
+        AppMessageBox(pException->Summary(), MB_ICONSTOP, m_hWnd);
         delete pException;
         delete m_pAccounts;
         m_pAccounts = NULL;

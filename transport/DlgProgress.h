@@ -175,6 +175,9 @@ private:
     bool IsHistoryOn();
     void ReceivePop3(CEmailsImpl<>& store, CFolders& folders, CPop3& pop, CString& strPassword, CString& strError,
                      UINT nPort);
+    // Makes the stored messages durable before a QUIT commits their DELEs; false (and the error text set) when
+    // that failed.
+    bool FlushStore(CString& strError);
     void ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop3& pop, const CString& strUser, UINT nPort,
                          CString& strError);
 };

@@ -2,6 +2,9 @@
 // handed to the main window and only then deleted on the server.
 #include "transport/DlgProgress.h"
 
+#include <map>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "content/AddressList.h"
@@ -25,49 +28,162 @@
 
 namespace
 {
-// The store's messages of one account with one server identifier.
-class CUniqueIDProbeRecord
+// The server identifiers of one account's stored messages.
+class CStoredIdRecord
 {
 public:
-    LONG m_EmailsID = 0;
     char m_UniqueID[256] = {};
     LONG m_AccountID = 0;
 
     // clang-format off
-    BEGIN_COLUMN_MAP(CUniqueIDProbeRecord)
-        COLUMN_ENTRY(1, m_EmailsID)
+    BEGIN_COLUMN_MAP(CStoredIdRecord)
+        COLUMN_ENTRY(1, m_UniqueID)
     END_COLUMN_MAP()
 
-    BEGIN_PARAM_MAP(CUniqueIDProbeRecord)
+    BEGIN_PARAM_MAP(CStoredIdRecord)
         SET_PARAM_TYPE(DBPARAMIO_INPUT)
-        COLUMN_ENTRY(1, m_UniqueID)
-        COLUMN_ENTRY(2, m_AccountID)
+        COLUMN_ENTRY(1, m_AccountID)
     END_PARAM_MAP()
     // clang-format on
 };
 
-bool IsStored(CSession* pSession, LONG nAccountID, const CString& strUniqueID)
+const char kStoredIdsQuery[] = "SELECT UniqueID FROM Emails WHERE AccountID = ?";
+const char kStoredIdsFailed[] = "FATAL ERROR. Open Emails table failed!";
+
+typedef std::set<std::string> CIdSet;
+
+std::string Key(const CString& strId)
 {
-    if (strUniqueID.IsEmpty() || strUniqueID.GetLength() >= 256)
-        return false;
-    CCommand<CAccessor<CUniqueIDProbeRecord>> probe;
-    strcpy(probe.m_UniqueID, strUniqueID);
-    probe.m_AccountID = nAccountID;
-    if (FAILED(probe.Open(*pSession, "SELECT EmailsID FROM Emails WHERE UniqueID = ? AND AccountID = ?")))
-        return false;
-    return probe.MoveNext() == S_OK;
+    return std::string((const char*)strId, strId.GetLength());
 }
 
-// The identifier of a message number in the connection's UIDL listing; empty when it has none. After a
-// reconnect the numbers have moved, so the listing is searched by number, never by position.
-CString UniqueIdOf(CPop3& pop, int nMessage)
+// What the account has stored and what the user has deleted of it, by identifier (as bytes), read once per
+// listing: a query per message would scan the table for each. A failed read is thrown: taken for "nothing
+// stored" it would store every message again.
+void ReadKnownIds(CSession* pSession, CDeletedMessagesTable& deleted, HWND hWnd, LONG nAccountID, CIdSet& known)
+{
+    known.clear();
+    CCommand<CAccessor<CStoredIdRecord>> stored;
+    stored.m_AccountID = nAccountID;
+    HRESULT hr = stored.Open(*pSession, kStoredIdsQuery);
+    if (FAILED(hr))
+        throw new COLEDBException(stored.m_spCommand, IID_ICommand, kStoredIdsFailed, pSession, hWnd, FALSE, NULL,
+                                  FALSE, FALSE, hr);
+    while (stored.MoveNext() == S_OK)
+    {
+        if (stored.m_UniqueID[0] != '\0')
+            known.insert(stored.m_UniqueID);
+    }
+    stored.Close();
+    deleted.Find(hWnd, nAccountID, NULL);
+    while (deleted.MoveNext() == S_OK)
+    {
+        if (deleted.m_UniqueID[0] != '\0')
+            known.insert(deleted.m_UniqueID);
+    }
+    deleted.Close();
+}
+
+// An identifier as the trace shows it: control bytes, NUL among them, escaped, and a long one cut.
+CString EscapedId(const CString& strId)
+{
+    CString strText;
+    const int nShown = strId.GetLength() < 300 ? strId.GetLength() : 300;
+    for (int i = 0; i < nShown; ++i)
+    {
+        const unsigned char c = (unsigned char)strId[i];
+        if (c < 0x20 || c == 0x7F || c == '\\')
+        {
+            CString strByte;
+            strByte.Format("\\x%02X", c);
+            strText += strByte;
+        }
+        else
+            strText += (char)c;
+    }
+    if (nShown < strId.GetLength())
+        strText += "...";
+    return strText;
+}
+
+// The identifiers of the connection's UIDL listing that the bookkeeping can rely on, by message number - 1;
+// empty where there is none. An identifier the Emails and DeletedMessages columns cannot hold, one with a
+// control byte (a NUL would cut it short in every comparison), or one that the listing gives twice names no
+// single message: that message is taken as from a server without UIDL.
+std::vector<CString> UsableIds(CPop3& pop, int nCount)
+{
+    std::vector<CString> ids(nCount > 0 ? nCount : 0);
+    std::map<std::string, int> listed;
+    std::map<int, int> numbers;
+    for (int i = 0; i < pop.GetUidlCount(); ++i)
+    {
+        ++listed[Key(pop.GetStringAt(i))];
+        ++numbers[pop.GetNumberAt(i)];
+    }
+    for (int i = 0; i < pop.GetUidlCount(); ++i)
+    {
+        const CString strId = pop.GetStringAt(i);
+        const int nNumber = pop.GetNumberAt(i);
+        if (nNumber < 1 || nNumber > nCount)
+            continue;
+        const char* pszReason = NULL;
+        if (strId.IsEmpty())
+            pszReason = ProgressText::kIdEmpty;
+        else if (strId.GetLength() >= 256)
+            pszReason = ProgressText::kIdTooLong;
+        else if (listed[Key(strId)] > 1)
+            pszReason = ProgressText::kIdRepeated;
+        else if (numbers[nNumber] > 1)
+            pszReason = ProgressText::kIdNumberRepeated;
+        for (int k = 0; pszReason == NULL && k < strId.GetLength(); ++k)
+        {
+            const unsigned char c = (unsigned char)strId[k];
+            if (c < 0x20 || c == 0x7F)
+                pszReason = ProgressText::kIdControl;
+        }
+        if (pszReason == NULL)
+        {
+            ids[nNumber - 1] = strId;
+            continue;
+        }
+        if (IsTraceOn())
+        {
+            CString strTrace;
+            strTrace.Format(ProgressText::kTraceUnusableId, nNumber, pszReason, (const char*)EscapedId(strId));
+            g_pTraceFile->WriteText(strTrace);
+        }
+    }
+    // A number claimed twice is unusable for every entry that claims it.
+    for (const auto& number : numbers)
+    {
+        if (number.second > 1 && number.first >= 1 && number.first <= nCount)
+            ids[number.first - 1].Empty();
+    }
+    return ids;
+}
+
+// The message number of an identifier in a listing by number; 0 when it is not there.
+int NumberOf(const std::vector<CString>& ids, const CString& strId)
+{
+    for (size_t i = 0; i < ids.size(); ++i)
+    {
+        if (!strId.IsEmpty() && ids[i] == strId)
+            return (int)i + 1;
+    }
+    return 0;
+}
+
+// Takes a message out of the connection's identifier list: the bookkeeping deals with the rest only.
+void Unlist(CPop3& pop, int nMessage)
 {
     for (int i = 0; i < pop.GetUidlCount(); ++i)
     {
         if (pop.GetNumberAt(i) == nMessage)
-            return pop.GetStringAt(i);
+        {
+            pop.RemoveAt(i);
+            return;
+        }
     }
-    return CString();
 }
 
 // Runs a command whatever the cancel flag says: the DELE of a stored message and the QUIT that commits the
@@ -142,6 +258,7 @@ void CDlgProgress::Receive(CEmailsImpl<>& store, CFolders& folders)
     }
     catch (COLEDBException* pException)
     {
+        strError = pException->Summary();
         delete pException;
     }
     catch (const char* pszText)
@@ -198,7 +315,11 @@ void CDlgProgress::ReceivePop3(CEmailsImpl<>& store, CFolders& folders, CPop3& p
     }
     catch (...)
     {
-        QuitPastCancel(pop);
+        CString strNotFlushed;
+        if (FlushStore(strNotFlushed))
+            QuitPastCancel(pop);
+        else
+            pop.Close();
         throw;
     }
     SetTaskStatus(IDS_COMPLETED, 1);
@@ -232,34 +353,57 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
 
     ::SetWindowTextA(m_hStatusText, FormatString(IDS_CHECKING_NEW_MESSAGES, (const char*)strServer));
     SetStatusText(FormatString(IDS_RECEIVING_LIST));
-    const bool bUidl = (account.m_Flags & (ACCOUNT_LEAVE_ON_SERVER | ACCOUNT_MESSAGES_ON_SERVER)) != 0;
+    // Identifiers are asked for on every account: they are what tells a message stored by a run that ended
+    // before its DELE. An account that keeps copies cannot do without them; one that keeps none goes on
+    // without, as before, on a server that has no UIDL.
+    const bool bUidlRequired = (account.m_Flags & (ACCOUNT_LEAVE_ON_SERVER | ACCOUNT_MESSAGES_ON_SERVER)) != 0;
     const bool bLeaveCopy = (account.m_Flags & ACCOUNT_LEAVE_ON_SERVER) != 0;
     bool bListed = false;
+    int nCount = 0;
+    std::vector<CString> ids; // usable identifiers by message number - 1
+    // The bookkeeping rows live with the accounts, which may be a database of their own.
+    CDeletedMessagesTable deleted(AccountsSessionFor(pSession));
+    CIdSet known; // identifiers stored or deleted locally for this account
     auto readLists = [&]() {
         bListed = false;
-        if (bUidl)
+        try
+        {
             bListed = pop.Uidl() != 0;
+        }
+        catch (const char* pszText)
+        {
+            if (bUidlRequired || strcmp(pszText, TransportText::kUidlError) != 0)
+                throw;
+        }
         pop.Stat();
         pop.List();
+        nCount = pop.GetListCount();
+        ids = bListed ? UsableIds(pop, nCount) : std::vector<CString>(nCount);
+        if (bListed)
+            ReadKnownIds(pSession, deleted, m_hWnd, account.m_ID, known);
     };
     readLists();
 
     const LONG nInbox = folders.GetSystemFolder(FOLDER_INBOX, m_hWnd);
-    int nCount = pop.GetListCount();
     const bool bHistory = IsHistoryOn();
-    int i = m_pDatabase->m_pOwner != NULL
-                ? m_pDatabase->m_pOwner->GetProfileInt(ProgressText::kOptionsSection,
-                                                       ProgressText::kStartReceiveMessageNumber, 0)
-                : 0;
-    if (i < 0)
-        i = 0;
-    CDeletedMessagesTable deleted(pSession);
-    // DELEs sent on this connection: QUIT commits them, a lost connection forgets them.
-    std::vector<int> pendingDeles;
+    int nFirst = m_pDatabase->m_pOwner != NULL
+                     ? m_pDatabase->m_pOwner->GetProfileInt(ProgressText::kOptionsSection,
+                                                            ProgressText::kStartReceiveMessageNumber, 0)
+                     : 0;
+    if (nFirst < 0)
+        nFirst = 0;
+    // DELEs sent on this connection, by number and identifier: QUIT commits them, a lost connection forgets
+    // them.
+    std::vector<std::pair<int, CString>> pendingDeles;
+    auto deleteOnServer = [&](int nMessage, const CString& strUniqueID) {
+        PastCancel(pop, [&] { pop.Dele(nMessage); });
+        pendingDeles.push_back(std::make_pair(nMessage, strUniqueID));
+        Unlist(pop, nMessage);
+    };
     DWORD dwLastCommand = ::GetTickCount();
     bool bStopped = false;
 
-    for (; i < nCount; ++i)
+    for (int i = nFirst; i < nCount; ++i)
     {
         if (::GetTickCount() - dwLastCommand > 2000)
         {
@@ -267,30 +411,28 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             dwLastCommand = ::GetTickCount();
         }
         const int nMessage = i + 1;
-        const CString strUniqueID = bListed ? UniqueIdOf(pop, nMessage) : CString();
-        if (bUidl && IsStored(pSession, account.m_ID, strUniqueID))
-            continue;
-        // Without an identifier from the server nothing can match a bookkeeping row.
-        if (!strUniqueID.IsEmpty())
-        {
-            deleted.Find(m_hWnd, account.m_ID, strUniqueID);
-            const bool bDeleted = deleted.MoveNext() == S_OK;
-            deleted.Close();
-            if (bDeleted)
-                continue;
-        }
+        const CString strUniqueID = ids[i];
 
         CString strFailure;
         CString strDetail;
         bool bFailed = false;
         try
         {
+            // A message that a run stored before it ended without its DELE, or that the user has deleted
+            // since, is not stored again; unless the account keeps copies, it goes as the run would have
+            // let it go.
+            if (!strUniqueID.IsEmpty() && known.count(Key(strUniqueID)) != 0)
+            {
+                if (!bLeaveCopy)
+                    deleteOnServer(nMessage, strUniqueID);
+                continue;
+            }
+
             SetStatusText(FormatString(IDS_RECEIVING_MESSAGE, nMessage, nCount));
             pop.Retr(nMessage);
             dwLastCommand = ::GetTickCount();
             const CString strText = pop.GetMessageText();
-            const CString strStoreID = bLeaveCopy ? strUniqueID : CString();
-
+            const CString strStoreID = strUniqueID;
             LONG nTarget = nInbox;
             if (m_pRuleSet != NULL && m_pRuleSet->HasRules())
             {
@@ -312,6 +454,11 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     }
                     catch (CException* pException)
                     {
+                        delete pException;
+                    }
+                    catch (COLEDBException* pException)
+                    {
+                        strError = pException->Summary();
                         delete pException;
                     }
                     catch (const char*)
@@ -347,6 +494,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     }
                     catch (COLEDBException* pException)
                     {
+                        strError = pException->Summary();
                         delete pException;
                     }
                     catch (const char*)
@@ -369,17 +517,15 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                                     TRUE, FALSE, FALSE);
             }
             const LONG nStoredID = store.m_EmailsID;
+            if (!strStoreID.IsEmpty())
+                known.insert(Key(strStoreID));
             ::InterlockedIncrement(&g_nNewMessages);
             NoticeStored(nTarget, nStoredID, true);
             HandOver(nStoredID);
 
             // Stored and handed over: only now may the server let it go.
             if (!bLeaveCopy)
-            {
-                int nDele = nMessage;
-                PastCancel(pop, [&] { pop.Dele(nDele); });
-                pendingDeles.push_back(nMessage);
-            }
+                deleteOnServer(nMessage, strUniqueID);
 
             if (bHistory)
             {
@@ -397,6 +543,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                     }
                     catch (COLEDBException* pException)
                     {
+                        strError = pException->Summary();
                         delete pException;
                     }
                     catch (const char* pszText)
@@ -408,6 +555,8 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
         }
         catch (COLEDBException* pException)
         {
+            // The message stays on the server for the next run; the account reports what went wrong.
+            strError = pException->Summary();
             delete pException;
             continue;
         }
@@ -444,34 +593,63 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             strError = strFailure;
             break;
         }
-        // A QUIT answered on the old connection has committed its DELEs and the server has renumbered;
-        // a lost connection has committed none, and they are sent again on the new one.
+        // A QUIT answered on the old connection has committed its DELEs and the server has renumbered; one
+        // whose reply was lost may have done either. Numbers of the old connection mean nothing on the new
+        // one: what it still has is found by identifier.
+        const std::vector<CString> oldIds = ids;
+        const bool bWasListed = bListed;
+        const std::vector<std::pair<int, CString>> oldDeles = pendingDeles;
+        pendingDeles.clear();
         bool bCommitted = false;
-        try
+        if (!FlushStore(strError))
+            pop.Close();
+        else
         {
-            bCommitted = pop.Quit() != 0;
-        }
-        catch (CException* pException)
-        {
-            delete pException;
-        }
-        catch (const char*)
-        {
+            try
+            {
+                bCommitted = pop.Quit() != 0;
+            }
+            catch (CException* pException)
+            {
+                delete pException;
+            }
+            catch (const char*)
+            {
+            }
         }
         if (!pop.Reconnect(m_hWnd))
             throw new CException(pop.GetErrorText());
-        int nNext = i + 1;
-        if (bCommitted)
-        {
-            nNext -= (int)pendingDeles.size();
-            pendingDeles.clear();
-        }
-        // The lists are read before the DELEs go again: a listing leaves out the messages marked in its
-        // session, and the walk counts by message number.
         readLists();
-        nCount = pop.GetListCount();
-        for (int nDele : pendingDeles)
-            PastCancel(pop, [&] { pop.Dele(nDele); });
+        int nNext = nCount;
+        if (bWasListed && bListed)
+        {
+            for (const auto& dele : oldDeles)
+            {
+                const int nNow = NumberOf(ids, dele.second);
+                if (nNow != 0)
+                    deleteOnServer(nNow, dele.second);
+            }
+            // On with the first later message that is still there; a later one without a usable identifier
+            // cannot be placed and waits for the next run.
+            for (size_t k = (size_t)i + 1; k < oldIds.size(); ++k)
+            {
+                const int nNow = NumberOf(ids, oldIds[k]);
+                if (nNow != 0)
+                {
+                    nNext = nNow - 1;
+                    break;
+                }
+            }
+        }
+        else
+        {
+            // Without identifiers a DELE cannot be checked against the new numbering: it is dropped, and the
+            // stored message may come again. An unanswered QUIT leaves the numbering unknown: the walk goes
+            // on as if nothing was removed, so that at worst some messages wait for the next run.
+            nNext = i + 1;
+            if (bCommitted)
+                nNext -= (int)oldDeles.size();
+        }
         dwLastCommand = ::GetTickCount();
         i = nNext - 1;
     }
@@ -479,12 +657,36 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
     // Stop and Next leave the bookkeeping for the next run, but the QUIT still goes: it commits the DELEs.
     if (!bStopped && !m_bCancel && (account.m_Flags & (ACCOUNT_LEAVE_ON_SERVER | ACCOUNT_MESSAGES_ON_SERVER)))
     {
+        // A message whose identifier cannot be relied on is never deleted by the bookkeeping.
+        for (int k = 0; k < pop.GetUidlCount();)
+        {
+            const int nNumber = pop.GetNumberAt(k);
+            if (nNumber < 1 || nNumber > (int)ids.size() || ids[nNumber - 1] != pop.GetStringAt(k) ||
+                ids[nNumber - 1].GetLength() != pop.GetStringAt(k).GetLength())
+                pop.RemoveAt(k);
+            else
+                ++k;
+        }
         CPop3ServerList server(pop, bListed);
         PurgeDeletedMessages(m_hOwner, *m_pAccounts, server);
     }
     SetStatusText(FormatString(IDS_DISCONNECTING));
+    if (!FlushStore(strError))
+    {
+        // What the store may lose must stay on the server: the connection ends without committing.
+        pop.Close();
+        return;
+    }
     if (m_bCancel)
         QuitPastCancel(pop);
     else
         pop.Quit();
+}
+
+bool CDlgProgress::FlushStore(CString& strError)
+{
+    if (SUCCEEDED(m_pDatabase->m_Local.Flush()))
+        return true;
+    strError = ProgressText::kStoreNotFlushed;
+    return false;
 }

@@ -37,6 +37,14 @@ const char kMessageReport[] =
     "ERROR: %s\r\n\r\nPOP3 server: '%s'\r\nSMTP server: '%s'\r\nAccount: '%s'\r\nPassword: '%s'\r\nEmail address: "
     "%s\r\nPort: %d\r\nMessage number: %d.\r\n\r\nAttention!!! I can see your password! Remove your password if "
     "you want.\r\n\r\n%s";
+const char kTraceUnusableId[] = "\r\nPOP3 message %d: unique identifier not used (%s): '%s'";
+const char kIdEmpty[] = "empty";
+const char kIdTooLong[] = "too long";
+const char kIdControl[] = "control character";
+const char kIdRepeated[] = "listed twice";
+const char kIdNumberRepeated[] = "message number listed twice";
+const char kStoreNotFlushed[] =
+    "ERROR: The received messages could not be written to the disk; the server keeps them.";
 
 // Settings
 const char kOptionsSection[] = "Options";

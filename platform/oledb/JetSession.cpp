@@ -170,9 +170,29 @@ void* CJetSession::InterfaceFor(REFIID riid)
         return static_cast<IDBSchemaRowset*>(this);
     if (riid == IID_ISupportErrorInfo)
         return static_cast<ISupportErrorInfo*>(this);
+    if (riid == IID_IJetFlush)
+        return static_cast<IJetFlush*>(this);
     if (riid == IID_IJetInternal)
         return this;
     return NULL;
+}
+
+STDMETHODIMP CJetSession::Flush()
+{
+    // Commits to a write-ahead log are not synced one by one (see JetOpenDatabase); syncing the log makes every
+    // one of them durable, whether or not a checkpoint has copied it into the file yet. A checkpoint syncs the
+    // log before it copies and the file before the log is reused, so nothing committed is ever only in the
+    // file's cache. A rollback journal syncs at every commit already.
+    sqlite3_mutex* pMutex = sqlite3_db_mutex(m_db);
+    sqlite3_mutex_enter(pMutex);
+    sqlite3_file* pLog = NULL;
+    int rc = sqlite3_file_control(m_db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &pLog);
+    if (rc == SQLITE_OK && pLog != NULL && pLog->pMethods != NULL)
+        rc = pLog->pMethods->xSync(pLog, SQLITE_SYNC_FULL);
+    sqlite3_mutex_leave(pMutex);
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(m_db, rc, IID_IJetFlush, m_strPath);
+    return S_OK;
 }
 
 STDMETHODIMP CJetSession::OpenRowset(IUnknown* pUnkOuter, DBID* pTableID, DBID*, REFIID riid, ULONG cPropertySets,

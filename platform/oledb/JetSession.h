@@ -3,7 +3,8 @@
 
 #include "JetCommon.h"
 
-class CJetSession : public CJetUnknown<IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ISupportErrorInfo>
+class CJetSession
+    : public CJetUnknown<IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ISupportErrorInfo, IJetFlush>
 {
 public:
     // Opens the connection; failures are reported as error records for iidError.
@@ -21,6 +22,7 @@ public:
                          DBPROPSET rgPropertySets[], IUnknown** ppRowset) override;
     STDMETHOD(GetSchemas)(ULONG* pcSchemas, GUID** prgSchemas, ULONG** prgRestrictionSupport) override;
     STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;
+    STDMETHOD(Flush)() override;
 
 private:
     void* InterfaceFor(REFIID riid) override;

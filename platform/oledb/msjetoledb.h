@@ -1,4 +1,4 @@
-// Identifiers of the Jet 4.0 provider: its class, its own property set and its compaction interface.
+// Identifiers of the Jet 4.0 provider: its class, its own property set, its compaction and flush interfaces.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,9 @@ extern "C" const IID IID_IJetCompact;
 #define DBPROP_JETOLEDB_DATABASEPASSWORD 0x100L
 #define DBPROP_JETOLEDB_ENGINE 0x103L
 
+// {5C1E2A47-8B3D-4E16-A0F2-7D94C3B6E815}
+extern "C" const IID IID_IJetFlush;
+
 // Engine type reported for every database file: Jet 4.x.
 #define JETDBENGINETYPE_JET4X 0x05
 
@@ -23,4 +26,10 @@ struct IJetCompact : public IUnknown
 {
     // One property set: DBPROPSET_DBINIT with DBPROP_INIT_DATASOURCE naming the destination file.
     virtual HRESULT STDMETHODCALLTYPE Compact(ULONG cPropertySets, DBPROPSET rgPropertySets[]) = 0;
+};
+
+// A session's writes are kept by the engine's lazy flush; this puts everything committed so far on the disk.
+struct IJetFlush : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE Flush() = 0;
 };

@@ -76,6 +76,8 @@ TEST_F(DeletedMessagesTest, PurgeFollowsTheAccountRules)
         {"letter case counts", 0x10 | 0x08, 5, {{"abc", 0}}, {{"XYZ", 9}}, {{"ABC", 1}, {"xyz", 2}}, {}, {"abc"},
          {"ABC", "xyz"}, true},
         {"everything removed clears 0x80", 0x80, 5, {}, {{"s", 0}}, {{"s", 7}}, {"DELE 7"}, {}, {}, false},
+        {"letter case counts for stored messages too", 0x80, 5, {}, {{"abc", 0}}, {{"ABC", 1}, {"abc", 2}},
+         {"DELE 2"}, {}, {"ABC"}, true},
     };
     for (const CPurgeCase& test : cases)
     {

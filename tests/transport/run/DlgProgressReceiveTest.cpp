@@ -33,21 +33,7 @@ protected:
         return mailbox;
     }
     // The subjects of the messages still in the mailbox, sorted.
-    static std::vector<std::string> OnServer(const std::string& mailbox)
-    {
-        std::vector<std::string> subjects;
-        for (const char* sub : {"cur\\", "new\\"})
-        {
-            for (const std::string& name : ListFiles(mailbox + sub))
-            {
-                const std::string text = ReadWholeFile(mailbox + sub + name);
-                const size_t nPos = text.find("Subject: ") + 9;
-                subjects.push_back(text.substr(nPos, text.find("\r\n", nPos) - nPos));
-            }
-        }
-        std::sort(subjects.begin(), subjects.end());
-        return subjects;
-    }
+    static std::vector<std::string> OnServer(const std::string& mailbox) { return MailboxSubjects(mailbox); }
     void AddDeleted(LONG nAccountID, const char* pszUniqueID)
     {
         CDeletedMessagesTable table(Local());
@@ -286,22 +272,22 @@ TEST_F(DlgProgressReceiveTest, NoToContinueFailsTheAccountWithTheError)
     EXPECT_TRUE(WaitForEnd());
 }
 
-const char kChildFolder[] = "ORB_KILLED_RUN_FOLDER";
-
-// Not a test of its own: the process that the kill-point test starts and kills. It runs the send-and-receive
+// Not a test of its own: the process that the kill-point tests start and kill. It runs the send-and-receive
 // run on the parent's database files until it ends or is killed.
 TEST(DlgProgressKilledRun, DISABLED_RunOnTheParentsFiles)
 {
     char szFolder[MAX_PATH] = {};
-    if (::GetEnvironmentVariableA(kChildFolder, szFolder, MAX_PATH) == 0)
+    if (::GetEnvironmentVariableA(kKilledRunFolder, szFolder, MAX_PATH) == 0)
         GTEST_SKIP();
+    const bool bDefault = ::GetEnvironmentVariableA(kKilledRunDefault, NULL, 0) != 0;
     CScriptedUser user;
     CRegistry registry("LetrovaProgressTests");
-    g_bUseMyDatabase = 0;
-    g_bConnectToOrb = 0;
+    g_bUseMyDatabase = bDefault ? 1 : 0;
+    g_bConnectToOrb = bDefault ? 1 : 0;
     g_bPrivateContacts = 0;
     registry.m_strLocalDatabase = CString(szFolder) + "email.mdb";
     registry.m_strOrbDatabase = CString(szFolder) + "Orb.mdb";
+    registry.m_strAccountsDatabase = CString(szFolder) + "Accounts.mdb";
     CDatabaseMy database(&registry);
     database.OpenAll();
     ASSERT_TRUE(database.m_Local.IsOpen());
@@ -313,28 +299,6 @@ TEST(DlgProgressKilledRun, DISABLED_RunOnTheParentsFiles)
     });
     ASSERT_TRUE(hWnd != NULL);
     ui.WaitForExit(120000);
-}
-
-// This test program again, running only the run above on the fixture's files; started suspended.
-PROCESS_INFORMATION StartKilledRun(const CString& strFolder)
-{
-    char szExe[MAX_PATH] = {};
-    ::GetModuleFileNameA(NULL, szExe, MAX_PATH);
-    std::string command = std::string("\"") + szExe +
-                          "\" --gtest_also_run_disabled_tests --gtest_filter=DlgProgressKilledRun.*";
-    // The child writes no test report of its own over the parent's.
-    char szOutput[MAX_PATH] = {};
-    const bool bOutput = ::GetEnvironmentVariableA("GTEST_OUTPUT", szOutput, MAX_PATH) != 0;
-    ::SetEnvironmentVariableA("GTEST_OUTPUT", NULL);
-    ::SetEnvironmentVariableA(kChildFolder, strFolder);
-    STARTUPINFOA si = {sizeof(si)};
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &si, &pi))
-        pi = PROCESS_INFORMATION();
-    ::SetEnvironmentVariableA(kChildFolder, NULL);
-    if (bOutput)
-        ::SetEnvironmentVariableA("GTEST_OUTPUT", szOutput);
-    return pi;
 }
 
 // A run killed at any point leaves each message stored, on the server, or both; the next whole run then
@@ -371,7 +335,7 @@ TEST_F(DlgProgressReceiveTest, ARunKilledAtAnyPointLosesNoMessage)
         const std::string mailbox = FillTester(5);
         // The child has the files to itself until it has gone.
         m_pDatabase.reset();
-        PROCESS_INFORMATION pi = StartKilledRun(m_folder.m_strPath);
+        PROCESS_INFORMATION pi = StartKilledRun(m_folder.m_strPath, false);
         ASSERT_TRUE(pi.hProcess != NULL);
         proxy.KillAt(pi.hProcess, c.pszLine, c.nServerBytes, c.dwAfterMs);
         ::ResumeThread(pi.hThread);

@@ -128,13 +128,14 @@ void CProgressFixture::SetUp()
     m_nSaved[0] = g_bUseMyDatabase;
     m_nSaved[1] = g_bConnectToOrb;
     m_nSaved[2] = g_bPrivateContacts;
-    g_bUseMyDatabase = 0;
-    g_bConnectToOrb = 0;
+    g_bUseMyDatabase = m_bDefaultConfiguration ? 1 : 0;
+    g_bConnectToOrb = m_bDefaultConfiguration ? 1 : 0;
     g_bPrivateContacts = 0;
     m_pRegistry->WriteProfileInt("Options", "Start Receive Message Number", 0);
     m_pRegistry->WriteProfileInt("Options", "Not log to Vorn Vedura", 1);
     m_pRegistry->m_strLocalDatabase = m_folder.Path("email.mdb");
     m_pRegistry->m_strOrbDatabase = m_folder.Path("Orb.mdb");
+    m_pRegistry->m_strAccountsDatabase = m_folder.Path("Accounts.mdb");
     CreateDatabaseFile(m_folder.Path("Orb.mdb"));
     m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
     m_pDatabase->OpenAll();
@@ -142,7 +143,7 @@ void CProgressFixture::SetUp()
     CFolders folders(Local());
     for (LONG nType : {FOLDER_INBOX, FOLDER_OUTBOX, FOLDER_SENT_ITEMS})
         folders.GetSystemFolder(nType, NULL);
-    CAccountsTable::CreateTableIfMissing(Local(), NULL);
+    CAccountsTable::CreateTableIfMissing(AccountsSession(), NULL);
     CDeletedMessagesTable::Create(Local(), NULL);
     CDlgProgress::s_pfnReportDialog = [](HWND, const CString& strReport, const CString& strDetail) {
         s_pCurrent->m_reports.push_back((const char*)strReport);
@@ -188,6 +189,7 @@ void CProgressFixture::Restart()
     TearDown();
     ::DeleteFileA(m_folder.Path("email.mdb"));
     ::DeleteFileA(m_folder.Path("Orb.mdb"));
+    ::DeleteFileA(m_folder.Path("Accounts.mdb"));
     SetUp();
 }
 
@@ -195,6 +197,32 @@ void CProgressFixture::UseGate()
 {
     m_hGate = ::CreateEventA(NULL, FALSE, TRUE, NULL);
     CDlgProgress::s_hEventListHandOver = m_hGate;
+}
+
+const char kKilledRunFolder[] = "ORB_KILLED_RUN_FOLDER";
+const char kKilledRunDefault[] = "ORB_KILLED_RUN_DEFAULT";
+
+PROCESS_INFORMATION StartKilledRun(const CString& strFolder, bool bDefaultConfiguration)
+{
+    char szExe[MAX_PATH] = {};
+    ::GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    std::string command = std::string("\"") + szExe +
+                          "\" --gtest_also_run_disabled_tests --gtest_filter=DlgProgressKilledRun.*";
+    // The child writes no test report of its own over the parent's.
+    char szOutput[MAX_PATH] = {};
+    const bool bOutput = ::GetEnvironmentVariableA("GTEST_OUTPUT", szOutput, MAX_PATH) != 0;
+    ::SetEnvironmentVariableA("GTEST_OUTPUT", NULL);
+    ::SetEnvironmentVariableA(kKilledRunFolder, strFolder);
+    ::SetEnvironmentVariableA(kKilledRunDefault, bDefaultConfiguration ? "1" : NULL);
+    STARTUPINFOA si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &si, &pi))
+        pi = PROCESS_INFORMATION();
+    ::SetEnvironmentVariableA(kKilledRunFolder, NULL);
+    ::SetEnvironmentVariableA(kKilledRunDefault, NULL);
+    if (bOutput)
+        ::SetEnvironmentVariableA("GTEST_OUTPUT", szOutput);
+    return pi;
 }
 
 UINT DeadPort()
@@ -222,9 +250,9 @@ LONG CProgressFixture::AddAccount(const CTestAccount& account)
                   account.pszName, account.pszName, account.pszUser, account.pszPassword, (long)account.nFlags,
                   account.nPop3Port != 0 ? account.nPop3Port : PeerPort("ORB_POP3_PORT"),
                   account.nSmtpPort != 0 ? account.nSmtpPort : PeerPort("ORB_SMTP_PORT"));
-    EXPECT_TRUE(Execute(*Local(), strSQL)) << strSQL;
+    EXPECT_TRUE(Execute(*AccountsSession(), strSQL)) << strSQL;
     strSQL.Format("SELECT ID FROM Accounts WHERE DisplayName = '%s'", account.pszName);
-    return Query(strSQL);
+    return QueryLong(*AccountsSession(), strSQL);
 }
 
 LONG CProgressFixture::AddOutgoing(const char* pszAccount, const std::string& strHeaderTo, const std::string& strCc,
@@ -355,6 +383,22 @@ std::vector<CProgressFixture::Received> CProgressFixture::SmtpReceived()
         received.push_back({ReadWholeFile(spool + name), ReadWholeFile(spool + stem + ".parsed")});
     }
     return received;
+}
+
+std::vector<std::string> MailboxSubjects(const std::string& mailbox)
+{
+    std::vector<std::string> subjects;
+    for (const char* sub : {"cur\\", "new\\"})
+    {
+        for (const std::string& name : ListFiles(mailbox + sub))
+        {
+            const std::string text = ReadWholeFile(mailbox + sub + name);
+            const size_t nPos = text.find("Subject: ") + 9;
+            subjects.push_back(text.substr(nPos, text.find("\r\n", nPos) - nPos));
+        }
+    }
+    std::sort(subjects.begin(), subjects.end());
+    return subjects;
 }
 
 std::string PeerMessage(const std::string& strSubject, const char* pszFrom)

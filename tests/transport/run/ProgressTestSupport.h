@@ -68,6 +68,9 @@ public:
     void TearDown() override;
 
     CSession* Local() { return &m_pDatabase->m_Local.m_session; }
+    // Where the Accounts, Options and DeletedMessages tables are: the accounts file on the default
+    // configuration, else the local one.
+    CSession* AccountsSession() { return AccountsSessionFor(Local()); }
     // A fresh fixture on new files, for a table of cases.
     void Restart();
     // Each hand-over of a stored message waits for the gate, which lets the first one through at once: the
@@ -82,6 +85,8 @@ public:
     LONG CountIn(LONG nFolderType);
     std::vector<std::string> SubjectsIn(LONG nFolderType);
     long Query(const char* pszSQL) { return QueryLong(*Local(), pszSQL); }
+    // The messages in the account's Inbox, by subject, sorted; a message stored twice is there twice.
+    std::vector<std::string> InboxSubjects() { return SubjectsIn(FOLDER_INBOX); }
 
     // Runs the window until it has ended: by itself, or closed by the user after a run with errors.
     bool RunToEnd(LONG nAccount, int nMode, bool bOwner = true);
@@ -100,6 +105,9 @@ public:
     std::vector<Received> SmtpReceived();
 
     CScratchFolder m_folder{"progress"};
+    // Set before SetUp: the configuration that ./run starts with, the accounts in a database file of their
+    // own and every switch as the settings load leaves it; otherwise all tables share the local file.
+    bool m_bDefaultConfiguration = false;
     // Answers the database dialogs and any message box a test does not expect (and records it).
     std::unique_ptr<CScriptedUser> m_pUser;
     std::unique_ptr<CRegistry> m_pRegistry;
@@ -162,8 +170,18 @@ private:
     volatile LONG m_bKilled = 0;
 };
 
+// The environment of the killed run (DlgProgressKilledRun): its database folder, and whether it runs on the
+// default configuration.
+extern const char kKilledRunFolder[];
+extern const char kKilledRunDefault[];
+// This test program again, running only the killed run on the fixture's files; started suspended.
+PROCESS_INFORMATION StartKilledRun(const CString& strFolder, bool bDefaultConfiguration);
+
 // A loopback port on which nothing listens.
 UINT DeadPort();
+
+// The subjects of the messages in a peer mailbox (cur and new), sorted.
+std::vector<std::string> MailboxSubjects(const std::string& mailbox);
 
 // A message of the POP3 peer's mailbox with a subject of its own.
 std::string PeerMessage(const std::string& strSubject, const char* pszFrom = "sender@example.net");
