@@ -73,6 +73,16 @@ LRESULT CSheetOptions::OnOK(WORD, WORD, HWND, BOOL& bHandled)
     return 0;
 }
 
+LRESULT CSheetOptions::OnPressButton(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    if (wParam != PSBTN_OK)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    return OnOK(0, IDOK, NULL, bHandled);
+}
+
 LRESULT CSheetOptions::OnShowWindow(WORD, WORD, HWND hWndPage, BOOL&)
 {
     if (hWndPage != NULL && hWndPage == m_signatures.m_hWnd)

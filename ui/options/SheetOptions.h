@@ -34,6 +34,7 @@ public:
 
     BEGIN_MSG_MAP(CSheetOptions)
         COMMAND_ID_HANDLER(IDOK, OnOK)
+        MESSAGE_HANDLER(PSM_PRESSBUTTON, OnPressButton)
         COMMAND_ID_HANDLER(ID_SHOW_WINDOW, OnShowWindow)
         CHAIN_MSG_MAP(CPropertySheetImpl<CSheetOptions>)
     END_MSG_MAP()
@@ -42,6 +43,8 @@ public:
     CSheetOptions(CRegistry* pRegistry, HWND hWndOwner, UINT nStartPage);
 
     LRESULT OnOK(WORD, WORD, HWND, BOOL& bHandled);
+    // OK pressed by a program takes the same course as a click, which the sheet's own press would bypass.
+    LRESULT OnPressButton(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
     LRESULT OnShowWindow(WORD, WORD, HWND hWndPage, BOOL&);
 
     // Stores the pages in the sheet's order; the index of the first page that refused, -1 when none did.
