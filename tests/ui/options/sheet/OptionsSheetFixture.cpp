@@ -124,6 +124,9 @@ HWND COptionsSheetFixture::Open(UINT nStartPage)
     HWND hWndOwner = m_pOwner->m_hWnd;
     m_pSheetThread->Run([this, hWndOwner, nStartPage]() { m_nResult = RunOptionsSheet(hWndOwner, nStartPage); });
     m_hWndSheet = CDialogResponder::FindDialog(m_pSheetThread->ThreadId(), "Options");
+    // The dialog is found while its first page may still initialise.
+    if (m_hWndSheet != NULL && !m_pSheetThread->WaitUntilIdle())
+        return NULL;
     return m_hWndSheet;
 }
 
@@ -144,8 +147,9 @@ bool COptionsSheetFixture::StaysOn(int nPage)
 
 HWND COptionsSheetFixture::ShowPage(int nIndex)
 {
-    ::PostMessageA(m_hWndSheet, PSM_SETCURSEL, nIndex, 0);
-    if (!WaitFor([&]() { return ActiveIndex() == nIndex; }))
+    // Sent, so that it returns once the page has been made and shown.
+    ::SendMessageA(m_hWndSheet, PSM_SETCURSEL, nIndex, 0);
+    if (ActiveIndex() != nIndex)
         return NULL;
     return (HWND)::SendMessageA(m_hWndSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
 }

@@ -220,7 +220,13 @@ TEST_F(OptionsSheetTest, AComposeRefusalLeavesTheOtherPagesStoredAndSelectsTheCo
     {
         HWND hWndPage = m_store.ShowPage(nPage);
         ASSERT_NE((HWND)NULL, hWndPage) << nPage;
-        SaveWindowScreenshot(m_store.m_hWndSheet, (std::string("options-") + names[nPage]).c_str());
+        // The second capture: the first one's repaint of the re-arranged tab rows has reached the screen.
+        std::string strName = std::string("options-") + names[nPage];
+        for (int nCapture = 0; nCapture < 2; nCapture++)
+        {
+            m_store.m_pSheetThread->WaitUntilIdle();
+            SaveWindowScreenshot(m_store.m_hWndSheet, strName.c_str());
+        }
     }
     m_store.Click(m_store.ShowPage(4), IDC_READ_ORDER_BY_DATE, false);
     m_store.Click(m_store.ShowPage(7), IDC_SPELLING_BEFORE_SEND, false);
@@ -279,7 +285,10 @@ TEST_F(OptionsSheetTest, HtmlSettingsStoresTheHtmlSizeOfTheChosenPointSizeAndSel
     DWORD dwSheetThread = m_store.m_pSheetThread->ThreadId();
     auto openHtmlSettings = [&]() {
         CDialogResponder::Press(hWndPage, IDC_SEND_HTML_SETTINGS);
-        return CDialogResponder::FindDialog(dwSheetThread, "HTML Settings");
+        HWND hWndFound = CDialogResponder::FindDialog(dwSheetThread, "HTML Settings");
+        // Found while it may still fill its lists.
+        m_store.m_pSheetThread->WaitUntilIdle();
+        return hWndFound;
     };
     HWND hWndDlg = openHtmlSettings();
     ASSERT_NE((HWND)NULL, hWndDlg);
