@@ -37,6 +37,25 @@ LRESULT CPageOptionsAccounts::OnBrowse(WORD, WORD, HWND, BOOL&)
     return 0;
 }
 
+void CPageOptionsAccounts::OpenDatabase(CDatabaseSession* pDatabase, const CString& strPath)
+{
+    try
+    {
+        pDatabase->Open(strPath);
+    }
+    catch (CException* pException)
+    {
+        delete pException;
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException;
+    }
+    catch (const char*)
+    {
+    }
+}
+
 void CPageOptionsAccounts::EnableLocation()
 {
     bool bSeparate = IsChecked(IDC_ACCOUNTS_SEPARATE);
@@ -47,6 +66,7 @@ void CPageOptionsAccounts::EnableLocation()
 bool CPageOptionsAccounts::StoreValues()
 {
     bool bSeparate = IsChecked(IDC_ACCOUNTS_SEPARATE);
+    int nWasSeparate = g_bUseMyDatabase;
     int nSeparate = 0;
     StoreInt(OptionsSetting::kSeparateAccounts, nSeparate, bSeparate);
     g_bUseMyDatabase = nSeparate;
@@ -58,25 +78,19 @@ bool CPageOptionsAccounts::StoreValues()
         return true;
     }
     CString strPath = ItemText(IDC_OPTIONS_LOCATION);
-    if (pAccounts != NULL && (strPath != pAccounts->GetFileName() || !pAccounts->IsOpen()))
-    {
-        try
-        {
-            pAccounts->Open(strPath);
-        }
-        catch (CException* pException)
-        {
-            delete pException;
-        }
-        catch (COLEDBException* pException)
-        {
-            delete pException;
-        }
-        catch (const char*)
-        {
-        }
-    }
-    if (pAccounts == NULL || !pAccounts->IsOpen())
+    if (pAccounts == NULL)
         return Refuse(IDC_OPTIONS_LOCATION, IDS_ACCOUNTS_OPEN_FAILED);
-    return true;
+    bool bWasOpen = pAccounts->IsOpen();
+    CString strOld = pAccounts->GetFileName();
+    if (strPath != strOld || !bWasOpen)
+        OpenDatabase(pAccounts, strPath);
+    if (pAccounts->IsOpen())
+        return true;
+    // While the switch is on every account is read from this database: a file that does not open must not
+    // leave the switch on over a closed one. What was in use before comes back.
+    StoreInt(OptionsSetting::kSeparateAccounts, nSeparate, nWasSeparate);
+    g_bUseMyDatabase = nSeparate;
+    if (bWasOpen)
+        OpenDatabase(pAccounts, strOld);
+    return Refuse(IDC_OPTIONS_LOCATION, IDS_ACCOUNTS_OPEN_FAILED);
 }

@@ -4,6 +4,8 @@
 #include "resources/resource.h"
 #include "ui/options/PageOptionsImpl.h"
 
+class CDatabaseSession;
+
 class CPageOptionsAccounts : public CPageOptionsImpl<CPageOptionsAccounts>
 {
 public:
@@ -28,5 +30,7 @@ public:
     bool StoreValues();
 
 private:
+    // Opens the file; whether it is open tells the outcome (the failure was shown when it was built).
+    void OpenDatabase(CDatabaseSession* pDatabase, const CString& strPath);
     void EnableLocation();
 };

@@ -71,27 +71,39 @@ bool CPageOptionsContacts::StoreValues()
         return true;
     }
     CString strPath = ItemText(IDC_OPTIONS_LOCATION);
-    if (pOrb != NULL && (strPath != pOrb->GetFileName() || !pOrb->IsOpen()))
-    {
-        try
-        {
-            pOrb->Open(strPath);
-        }
-        catch (CException* pException)
-        {
-            delete pException;
-        }
-        catch (COLEDBException* pException)
-        {
-            delete pException;
-        }
-        catch (const char*)
-        {
-        }
-    }
-    if (pOrb == NULL || !pOrb->IsOpen())
+    if (pOrb == NULL)
         return Refuse(IDC_OPTIONS_LOCATION, IDS_CONTACTS_OPEN_FAILED);
+    bool bWasOpen = pOrb->IsOpen();
+    CString strOld = pOrb->GetFileName();
+    if (strPath != strOld || !bWasOpen)
+        OpenDatabase(pOrb, strPath);
+    if (!pOrb->IsOpen())
+    {
+        // The contacts stay where they were rather than move to the local database unasked.
+        if (bWasOpen)
+            OpenDatabase(pOrb, strOld);
+        return Refuse(IDC_OPTIONS_LOCATION, IDS_CONTACTS_OPEN_FAILED);
+    }
     m_pRegistry->ReadOnlyWithEmailCheck(m_hWnd, IDC_CONTACTS_ONLY_WITH_EMAIL);
     StoreInt(OptionsSetting::kOnlyWithEmail, m_pRegistry->m_bOnlyWithEmail, m_pRegistry->m_bOnlyWithEmail);
     return true;
+}
+
+void CPageOptionsContacts::OpenDatabase(CDatabaseBase* pDatabase, const CString& strPath)
+{
+    try
+    {
+        pDatabase->Open(strPath);
+    }
+    catch (CException* pException)
+    {
+        delete pException;
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException;
+    }
+    catch (const char*)
+    {
+    }
 }

@@ -5,6 +5,8 @@
 #include "resources/resource.h"
 #include "ui/options/PageOptionsImpl.h"
 
+class CDatabaseBase;
+
 class CPageOptionsContacts : public CPageOptionsImpl<CPageOptionsContacts>
 {
 public:
@@ -29,5 +31,7 @@ public:
     bool StoreValues();
 
 private:
+    // Opens the file; whether it is open tells the outcome (the failure was shown when it was built).
+    void OpenDatabase(CDatabaseBase* pDatabase, const CString& strPath);
     void EnableCentral();
 };

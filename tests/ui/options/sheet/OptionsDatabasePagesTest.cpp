@@ -154,27 +154,52 @@ TEST_F(OptionsDatabasePagesTest, PrivateContactsCloseTheCentralDatabaseAndABadCe
     EXPECT_EQ(1, m_store.StoredInt("Only display users with an email address"));
 }
 
+TEST_F(OptionsDatabasePagesTest, ABadCentralFileLeavesTheCentralDatabaseInUse)
+{
+    CString strOrb = m_store.m_folder.Path("Orb.mdb");
+    ASSERT_NE((HWND)NULL, m_store.Open());
+    HWND hWndPage = m_store.ShowPage(2);
+    m_store.Type(hWndPage, IDC_OPTIONS_LOCATION, BrokenFile());
+    m_store.PressOk();
+    ASSERT_TRUE(m_store.StaysOn(2));
+    EXPECT_EQ("Open of the Contacts database failed.", m_store.Boxes().back());
+    ASSERT_TRUE(m_store.Cancel());
+    EXPECT_TRUE(m_store.m_pDatabase->m_Orb.IsOpen());
+    EXPECT_EQ(std::string(strOrb), std::string(m_store.m_pDatabase->m_Orb.m_strDataSource));
+}
+
 TEST_F(OptionsDatabasePagesTest, TheSeparateAccountsDatabaseIsClosedWhenOffAndOpenedFromItsFileWhenOn)
 {
+    CString strAccounts = m_store.m_folder.Path("Accounts.mdb");
+    // A file that does not open leaves the database in use as it was.
     ASSERT_NE((HWND)NULL, m_store.Open(3));
     ASSERT_EQ(3, m_store.ActiveIndex());
     HWND hWndPage = m_store.ShowPage(3);
+    m_store.Type(hWndPage, IDC_OPTIONS_LOCATION, BrokenFile());
+    m_store.PressOk();
+    ASSERT_TRUE(m_store.StaysOn(3));
+    EXPECT_EQ("Open of the Accounts database failed.", m_store.Boxes().back());
+    EXPECT_TRUE(m_store.m_pDatabase->m_Accounts.IsOpen());
+    EXPECT_EQ(std::string(strAccounts), std::string(m_store.m_pDatabase->m_Accounts.m_strDataSource));
+
     m_store.Click(hWndPage, IDC_ACCOUNTS_SEPARATE, false);
     EXPECT_FALSE(Enabled(hWndPage, IDC_OPTIONS_BROWSE));
     ASSERT_TRUE(OkCloses());
     EXPECT_FALSE(m_store.m_pDatabase->m_Accounts.IsOpen());
     EXPECT_EQ(0, m_store.StoredInt("Accounts"));
 
-    CString strOther = m_store.m_folder.Path("Accounts2.mdb");
-    ASSERT_TRUE(CreateDatabaseFile(strOther));
+    // Switched on with a file that does not open, it stays off: no account would be found in a closed one.
     ASSERT_NE((HWND)NULL, m_store.Open(3));
     hWndPage = m_store.ShowPage(3);
     m_store.Click(hWndPage, IDC_ACCOUNTS_SEPARATE, true);
     m_store.Type(hWndPage, IDC_OPTIONS_LOCATION, BrokenFile());
     m_store.PressOk();
     ASSERT_TRUE(m_store.StaysOn(3));
-    EXPECT_EQ("Open of the Accounts database failed.", m_store.Boxes().back());
+    EXPECT_EQ(0, m_store.StoredInt("Accounts"));
+    EXPECT_EQ(0, g_bUseMyDatabase);
 
+    CString strOther = m_store.m_folder.Path("Accounts2.mdb");
+    ASSERT_TRUE(CreateDatabaseFile(strOther));
     m_store.Type(hWndPage, IDC_OPTIONS_LOCATION, strOther);
     ASSERT_TRUE(OkCloses());
     EXPECT_TRUE(m_store.m_pDatabase->m_Accounts.IsOpen());
