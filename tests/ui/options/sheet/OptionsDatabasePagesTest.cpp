@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "tests/support/DialogResponder.h"
 #include "tests/support/WindowReaders.h"
+#include "foundation/DlgFields.h"
 #include "ui/compose/SignaturesTable.h"
 #include "ui/options/OptionsStandIns.h"
 
@@ -216,6 +217,12 @@ TEST_F(OptionsDatabasePagesTest, WithoutAnOptionsRowOnlyTheSignatureTextIsStored
     EXPECT_FALSE(Enabled(hWndPage, IDC_SIGNATURES_ADD));
     EXPECT_FALSE(Enabled(hWndPage, IDC_SIGNATURES_NOT_ON_REPLIES));
     m_store.Type(hWndPage, IDC_SIGNATURES_TEXT, "Best regards,\r\nAnn");
+    // A field of the page that complains while another page shows brings the page forward.
+    HWND hWndOther = m_store.ShowPage(0);
+    ::SendMessageA(m_store.m_hWndSheet, WM_COMMAND, ID_SHOW_WINDOW, (LPARAM)hWndOther);
+    EXPECT_EQ(0, m_store.ActiveIndex());
+    ::SendMessageA(m_store.m_hWndSheet, WM_COMMAND, ID_SHOW_WINDOW, (LPARAM)hWndPage);
+    EXPECT_EQ(5, m_store.ActiveIndex());
     ASSERT_TRUE(OkCloses());
     CSignaturesTable signatures(&m_store.Local());
     EXPECT_EQ("Best regards,\r\nAnn", std::string(signatures.ReadSignature(NULL)));

@@ -15,6 +15,7 @@
 #include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
+#include "store/ContactsTable.h"
 #include "ui/options/OptionsStandIns.h"
 #include "ui/options/SheetOptions.h"
 
@@ -275,6 +276,20 @@ TEST_F(OptionsSheetTest, TheBusinessCardIsTheChosenContact)
     hWndPage = m_store.ShowPage(9);
     EXPECT_EQ(0, (int)::SendDlgItemMessageA(hWndPage, IDC_COMPOSE_CARD_CONTACT, CB_GETCURSEL, 0, 0));
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndPage, IDC_COMPOSE_CARD_EDIT)));
+
+    // Edit writes back what the contact's Properties changed, and the list shows it.
+    auto pfnOld = COptionsStandIns::RunContactProperties;
+    COptionsStandIns::RunContactProperties = [](HWND, CContactNameRecord& contact) -> INT_PTR {
+        strcpy(contact.m_cSurname, "Lee-Smith");
+        return IDOK;
+    };
+    ::SendMessageA(hWndPage, WM_COMMAND, MAKEWPARAM(IDC_COMPOSE_CARD_EDIT, BN_CLICKED), 0);
+    COptionsStandIns::RunContactProperties = pfnOld;
+    strSQL.Format("SELECT COUNT(*) FROM ContactName WHERE ID = %ld AND cSurname = 'Lee-Smith'", (long)nAnn);
+    EXPECT_EQ(1, QueryLong(orb, strSQL));
+    ::SendDlgItemMessageA(hWndPage, IDC_COMPOSE_CARD_CONTACT, CB_GETLBTEXT, 0, (LPARAM)szText);
+    EXPECT_STREQ("Ann Lee-Smith (ann@example.org)", szText);
+    EXPECT_EQ(0, (int)::SendDlgItemMessageA(hWndPage, IDC_COMPOSE_CARD_CONTACT, CB_GETCURSEL, 0, 0));
     ASSERT_TRUE(m_store.Cancel());
 }
 
