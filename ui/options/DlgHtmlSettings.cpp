@@ -12,7 +12,8 @@ namespace
 const int kPointSizes[] = {8, 10, 12, 14, 18, 24, 36};
 } // namespace
 
-int CALLBACK CDlgHtmlSettings::AddFontFamily(const LOGFONTA* pLogFont, const TEXTMETRICA*, DWORD, LPARAM lParam)
+int CALLBACK CDlgHtmlSettings::AddFontFamily(const LOGFONTA* pLogFont, const TEXTMETRICA*, DWORD,
+                                             LPARAM lParam)
 {
     ::SendMessageA((HWND)lParam, CB_ADDSTRING, 0, (LPARAM)pLogFont->lfFaceName);
     return 1;
@@ -65,7 +66,8 @@ LRESULT CDlgHtmlSettings::OnOK(WORD, WORD wID, HWND, BOOL&)
         {
             ::SendMessageA(hWndNames, CB_GETLBTEXT, nName, (LPARAM)szName);
             m_pRegistry->m_strHtmlSendFontName = szName;
-            m_pRegistry->WriteProfileString(OptionsSetting::kSection, OptionsSetting::kHtmlSendFontName, szName);
+            m_pRegistry->WriteProfileString(OptionsSetting::kSection, OptionsSetting::kHtmlSendFontName,
+                                            szName);
         }
     }
     int nSize = (int)::SendDlgItemMessageA(m_hWnd, IDC_HTML_FONT_SIZE, CB_GETCURSEL, 0, 0) + 1;

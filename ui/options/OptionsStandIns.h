@@ -10,6 +10,6 @@ struct COptionsStandIns
 {
     // The Internet Accounts dialog of the owner frame, modal over hWndParent.
     static INT_PTR (*RunAccountsDialog)(HWND hWndOwner, HWND hWndParent);
-    // The contact Properties dialog over a contact's row, modal over hWndParent; IDOK when it changed the row.
+    // The contact Properties dialog over a contact's row, modal over hWndParent; IDOK when it changed it.
     static INT_PTR (*RunContactProperties)(HWND hWndParent, CContactNameRecord& contact);
 };

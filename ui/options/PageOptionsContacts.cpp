@@ -67,7 +67,8 @@ bool CPageOptionsContacts::StoreValues()
             pOrb->Close();
         // The filter's box stays enabled with private contacts; what it shows is kept here too.
         m_pRegistry->ReadOnlyWithEmailCheck(m_hWnd, IDC_CONTACTS_ONLY_WITH_EMAIL);
-        StoreInt(OptionsSetting::kOnlyWithEmail, m_pRegistry->m_bOnlyWithEmail, m_pRegistry->m_bOnlyWithEmail);
+        StoreInt(OptionsSetting::kOnlyWithEmail, m_pRegistry->m_bOnlyWithEmail,
+                 m_pRegistry->m_bOnlyWithEmail);
         return true;
     }
     CString strPath = ItemText(IDC_OPTIONS_LOCATION);

@@ -42,8 +42,8 @@ LRESULT CPageOptionsGeneral::OnSwitch(WORD, WORD, HWND, BOOL&)
 
 LRESULT CPageOptionsGeneral::OnDefaultUrl(WORD, WORD, HWND, BOOL&)
 {
-    CString strUrl =
-        CString(FoundationText::kUpdateUrlPrefix) + BuiltInHosts::kUpdateServerHost + FoundationText::kUpdateUrlSuffix;
+    CString strUrl = CString(FoundationText::kUpdateUrlPrefix) + BuiltInHosts::kUpdateServerHost +
+                     FoundationText::kUpdateUrlSuffix;
     SetDlgItemText(IDC_GENERAL_UPDATE_URL, strUrl);
     return 0;
 }

@@ -1,4 +1,5 @@
-// The General page: start in the Inbox, the new-mail check and its interval, the update check and its address.
+// The General page: start in the Inbox, the new-mail check and its interval, the update check and its
+// address.
 #pragma once
 
 #include "resources/resource.h"

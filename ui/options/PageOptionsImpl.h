@@ -51,7 +51,10 @@ public:
 
 protected:
     bool IsChecked(int nID) const { return ::IsDlgButtonChecked(this->m_hWnd, nID) == BST_CHECKED; }
-    void Check(int nID, bool bChecked) { ::CheckDlgButton(this->m_hWnd, nID, bChecked ? BST_CHECKED : BST_UNCHECKED); }
+    void Check(int nID, bool bChecked)
+    {
+        ::CheckDlgButton(this->m_hWnd, nID, bChecked ? BST_CHECKED : BST_UNCHECKED);
+    }
     void Enable(int nID, bool bEnable) { ::EnableWindow(::GetDlgItem(this->m_hWnd, nID), bEnable); }
     CString ItemText(int nID) const
     {

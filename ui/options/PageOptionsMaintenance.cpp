@@ -6,7 +6,10 @@ namespace
 const COptionsHelpEntry kHelp[] = {{IDC_MAINTENANCE_SERVER_LOG, 436}, {0, 0}};
 } // namespace
 
-CPageOptionsMaintenance::CPageOptionsMaintenance(CRegistry* pRegistry) : CPageOptionsImpl(pRegistry, NULL, kHelp) {}
+CPageOptionsMaintenance::CPageOptionsMaintenance(CRegistry* pRegistry)
+    : CPageOptionsImpl(pRegistry, NULL, kHelp)
+{
+}
 
 LRESULT CPageOptionsMaintenance::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {

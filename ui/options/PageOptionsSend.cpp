@@ -21,9 +21,9 @@ CRegistry* CPageOptionsSend::Registry()
 LRESULT CPageOptionsSend::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     CRegistry* pRegistry = Registry();
-    int nIndividual = pRegistry != NULL
-                          ? pRegistry->GetProfileInt(OptionsSetting::kSection, OptionsSetting::kSendIndividual, 1)
-                          : 1;
+    int nIndividual = 1;
+    if (pRegistry != NULL)
+        nIndividual = pRegistry->GetProfileInt(OptionsSetting::kSection, OptionsSetting::kSendIndividual, 1);
     Check(nIndividual != 0 ? IDC_SEND_INDIVIDUAL : IDC_SEND_TOGETHER, true);
     return TRUE;
 }

@@ -52,12 +52,14 @@ LRESULT CPageOptionsSignatures::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     }
     catch (COLEDBException* pException)
     {
-        AppMessageBox(CString(OptionsText::kSignaturesInitFailed) + pException->m_strMessage, MB_ICONSTOP, m_hWnd);
+        AppMessageBox(CString(OptionsText::kSignaturesInitFailed) + pException->m_strMessage, MB_ICONSTOP,
+                      m_hWnd);
         delete pException;
     }
     catch (CException* pException)
     {
-        AppMessageBox(CString(OptionsText::kSignaturesInitFailed) + pException->m_strMessage, MB_ICONSTOP, m_hWnd);
+        AppMessageBox(CString(OptionsText::kSignaturesInitFailed) + pException->m_strMessage, MB_ICONSTOP,
+                      m_hWnd);
         delete pException;
     }
     catch (const char* pszText)
@@ -104,8 +106,8 @@ void CPageOptionsSignatures::WriteOptionsFlags()
     CCommand<CNoAccessor, CNoRowset> command;
     HRESULT hr = command.Open(*pSession, strSQL, NULL, NULL, DBGUID_DEFAULT, false);
     if (FAILED(hr))
-        throw new COLEDBException(command.m_spCommand, IID_ICommand, OptionsText::kUpdateOptionsFailed, pSession,
-                                  m_hWnd, FALSE, NULL, FALSE, FALSE, hr);
+        throw new COLEDBException(command.m_spCommand, IID_ICommand, OptionsText::kUpdateOptionsFailed,
+                                  pSession, m_hWnd, FALSE, NULL, FALSE, FALSE, hr);
 }
 
 void CPageOptionsSignatures::WriteSignature()

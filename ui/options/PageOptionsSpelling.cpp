@@ -16,6 +16,7 @@ LRESULT CPageOptionsSpelling::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
 bool CPageOptionsSpelling::StoreValues()
 {
-    StoreInt(OptionsSetting::kCheckSpelling, m_pRegistry->m_bCheckSpelling, IsChecked(IDC_SPELLING_BEFORE_SEND));
+    StoreInt(OptionsSetting::kCheckSpelling, m_pRegistry->m_bCheckSpelling,
+             IsChecked(IDC_SPELLING_BEFORE_SEND));
     return true;
 }

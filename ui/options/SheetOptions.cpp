@@ -38,8 +38,9 @@ CSheetOptions::CSheetOptions(CRegistry* pRegistry, HWND hWndOwner, UINT nStartPa
 
 CPageOptions* CSheetOptions::Page(int nIndex)
 {
-    CPageOptions* pages[PAGE_COUNT] = {&m_general, &m_localDatabase, &m_contacts,    &m_accounts,    &m_read,
-                                       &m_signatures, &m_send,       &m_spelling,    &m_maintenance, &m_compose};
+    CPageOptions* pages[PAGE_COUNT] = {&m_general,    &m_localDatabase, &m_contacts, &m_accounts,
+                                       &m_read,       &m_signatures,    &m_send,     &m_spelling,
+                                       &m_maintenance, &m_compose};
     return nIndex >= 0 && nIndex < PAGE_COUNT ? pages[nIndex] : NULL;
 }
 

@@ -86,7 +86,8 @@ TEST_F(OptionsDatabasePagesTest, TheLocalDatabaseIsNotSwitchedDuringARunOrWhileO
     g_nThreadCount = 1;
     ASSERT_TRUE(m_store.Cancel());
     EXPECT_TRUE(m_store.m_pOwner->Commands().empty());
-    EXPECT_EQ(std::string(m_store.m_folder.Path("email.mdb")), std::string(m_store.m_pDatabase->m_Local.m_strDataSource));
+    EXPECT_EQ(std::string(m_store.m_folder.Path("email.mdb")),
+              std::string(m_store.m_pDatabase->m_Local.m_strDataSource));
 }
 
 TEST_F(OptionsDatabasePagesTest, ANewLocalDatabaseIsOpenedBetweenTheCloseAndOpenCommands)

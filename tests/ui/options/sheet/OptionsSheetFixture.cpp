@@ -122,7 +122,8 @@ HWND COptionsSheetFixture::Open(UINT nStartPage)
     m_pSheetThread.reset(new CUiThread(_Module));
     m_nResult = -2;
     HWND hWndOwner = m_pOwner->m_hWnd;
-    m_pSheetThread->Run([this, hWndOwner, nStartPage]() { m_nResult = RunOptionsSheet(hWndOwner, nStartPage); });
+    m_pSheetThread->Run(
+        [this, hWndOwner, nStartPage]() { m_nResult = RunOptionsSheet(hWndOwner, nStartPage); });
     m_hWndSheet = CDialogResponder::FindDialog(m_pSheetThread->ThreadId(), "Options");
     // The dialog is found while its first page may still initialise.
     if (m_hWndSheet != NULL && !m_pSheetThread->WaitUntilIdle())
@@ -205,7 +206,8 @@ std::string COptionsSheetFixture::StoredText(const char* pszName)
 {
     int nSaved = g_bSettingsReadOnly;
     g_bSettingsReadOnly = 1;
-    std::string strValue = (const char*)CRegistry(kSettingsApplication).GetProfileString("Options", pszName, "<none>");
+    std::string strValue =
+        (const char*)CRegistry(kSettingsApplication).GetProfileString("Options", pszName, "<none>");
     g_bSettingsReadOnly = nSaved;
     return strValue;
 }
