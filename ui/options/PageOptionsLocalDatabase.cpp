@@ -51,7 +51,8 @@ bool CPageOptionsLocalDatabase::StoreValues()
         }
         return false;
     }
-    if (g_nThreadCount >= 2)
+    // The hidden single-instance window has a thread of its own, which uses no database.
+    if (g_ThreadManager.WindowThreadCount() >= 2)
         return Refuse(0, IDS_CLOSE_WINDOWS_BEFORE_LOCAL_DATABASE);
 
     ::SendMessageA(m_hWndOwner, WM_COMMAND, ID_CLOSE_LOCAL_DATABASE, 0);
