@@ -6,7 +6,7 @@
 
 namespace
 {
-// The order of OK: the pages that can refuse come first, each before those that depend on what it stored.
+// The order in which OK stores the pages. The first refusal ends it: the pages before keep what they stored.
 const int kStoreOrder[] = {CSheetOptions::PAGE_GENERAL,    CSheetOptions::PAGE_LOCAL_DATABASE,
                            CSheetOptions::PAGE_CONTACTS,   CSheetOptions::PAGE_ACCOUNTS,
                            CSheetOptions::PAGE_READ,       CSheetOptions::PAGE_SEND,
