@@ -363,6 +363,27 @@ TEST_F(MainFrameTest, ToolsOptionsOpensTheOptionsSheetForTheFrameWithTheRebootAd
     EXPECT_STREQ("", FailureHintText);
 }
 
+TEST_F(MainFrameTest, MinutesChosenInTheOptionsSheetArmTheNewMailTimer)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    m_store.OnFrame([&]() { EXPECT_EQ(0u, m_store.m_pFrame->m_nTimer); });
+    ::PostMessageA(m_store.m_pFrame->m_hWnd, WM_COMMAND, ID_TOOLS_OPTIONS, 0);
+    HWND hWndSheet = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), "Options");
+    ASSERT_NE((HWND)NULL, hWndSheet);
+    ASSERT_TRUE(m_store.m_ui.WaitUntilIdle());
+    HWND hWndPage = (HWND)::SendMessageA(hWndSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    CDialogResponder::SetCheck(hWndPage, 299, true);
+    CDialogResponder::SetField(hWndPage, 300, "3");
+    CDialogResponder::Press(hWndSheet, IDOK);
+    ASSERT_TRUE(WaitFor([&]() { return !::IsWindow(hWndSheet); }));
+    m_store.OnFrame([&]() {
+        EXPECT_NE(0u, m_store.m_pFrame->m_nTimer);
+        EXPECT_EQ(180000, m_store.m_pFrame->NewMailInterval());
+    });
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_UPDATE));
+    m_store.m_pRegistry->WriteProfileInt("Options", "Check New Messages", 0);
+}
+
 TEST_F(MainFrameTest, AddedMessageJoinsTheListOfItsFolderOnceAndLeavesAnotherFoldersList)
 {
     CSession& local = m_store.Local();
