@@ -70,7 +70,9 @@ LRESULT CDlgHtmlSettings::OnOK(WORD, WORD wID, HWND, BOOL&)
                                             szName);
         }
     }
-    int nSize = (int)::SendDlgItemMessageA(m_hWnd, IDC_HTML_FONT_SIZE, CB_GETCURSEL, 0, 0) + 1;
+    // With no size chosen the setting stays "none" (-1): 0 is no HTML font size.
+    int nSelected = (int)::SendDlgItemMessageA(m_hWnd, IDC_HTML_FONT_SIZE, CB_GETCURSEL, 0, 0);
+    int nSize = nSelected != CB_ERR ? nSelected + 1 : -1;
     m_pRegistry->m_nHtmlSendFontSize = nSize;
     m_pRegistry->WriteProfileInt(OptionsSetting::kSection, OptionsSetting::kHtmlSendFontSize, nSize);
     EndDialog(wID);

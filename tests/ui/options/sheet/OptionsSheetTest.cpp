@@ -319,13 +319,21 @@ TEST_F(OptionsSheetTest, HtmlSettingsStoresTheHtmlSizeOfTheChosenPointSizeAndSel
     int nLast = (int)::SendMessageA(hWndNames, CB_GETCOUNT, 0, 0) - 1;
     char szName[LF_FACESIZE + 1] = "";
     ::SendMessageA(hWndNames, CB_GETLBTEXT, nLast, (LPARAM)szName);
-    ::SendMessageA(hWndSizes, CB_SETCURSEL, nFourteen, 0);
+    // A font without a size leaves the size unset.
     ::SendMessageA(hWndNames, CB_SETCURSEL, nLast, 0);
+    CDialogResponder::Press(hWndDlg, IDOK);
+    ASSERT_TRUE(WaitFor([&]() { return !::IsWindow(hWndDlg); }));
+    EXPECT_EQ(-1, m_store.StoredInt("HTML Send Font Size"));
+    EXPECT_EQ(szName, m_store.StoredText("HTML Send Font Name"));
+
+    hWndDlg = openHtmlSettings();
+    ASSERT_NE((HWND)NULL, hWndDlg);
+    EXPECT_EQ(szName, CDialogResponder::ItemText(hWndDlg, IDC_HTML_FONT_NAME));
+    ::SendDlgItemMessageA(hWndDlg, IDC_HTML_FONT_SIZE, CB_SETCURSEL, nFourteen, 0);
     SaveWindowScreenshot(hWndDlg, "options-html-settings");
     CDialogResponder::Press(hWndDlg, IDOK);
     ASSERT_TRUE(WaitFor([&]() { return !::IsWindow(hWndDlg); }));
     EXPECT_EQ(4, m_store.StoredInt("HTML Send Font Size"));
-    EXPECT_EQ(szName, m_store.StoredText("HTML Send Font Name"));
 
     hWndDlg = openHtmlSettings();
     ASSERT_NE((HWND)NULL, hWndDlg);
