@@ -209,6 +209,13 @@ HWND CLetrovaThreadManager::GetAreYouMeWindow()
     return m_nAreYouMe >= 0 ? m_hWnds[m_nAreYouMe] : NULL;
 }
 
+LONG CLetrovaThreadManager::WindowThreadCount()
+{
+    CLock lock(m_lock);
+    LONG nCount = g_nThreadCount;
+    return m_nAreYouMe >= 0 && nCount > 0 ? nCount - 1 : nCount;
+}
+
 bool CLetrovaThreadManager::StopTakingCommands()
 {
     CLock lock(m_lock);

@@ -63,6 +63,8 @@ public:
     // A user-interface thread has shown its window and made it the foreground one: the next may start.
     void ThreadShown();
     HWND GetAreYouMeWindow();
+    // The user-interface threads that show windows: all but the hidden single-instance one.
+    LONG WindowThreadCount();
 
     // The command line of a thread-starting command; false for the commands that start no thread.
     static bool CommandLineForCommand(WPARAM nCommand, LPARAM lParam, CString& strCmdLine);

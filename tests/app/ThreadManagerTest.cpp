@@ -147,6 +147,8 @@ TEST_F(ThreadManagerTest, LetrovaOpensOneMainWindowAndTheHiddenWindowEvenWhenCal
     HWND hAreYouMe = g_ThreadManager.GetAreYouMeWindow();
     EXPECT_FALSE(::IsWindowVisible(hAreYouMe));
     EXPECT_EQ(2, g_nThreadCount);
+    // The hidden window is no window another part has to wait for.
+    EXPECT_EQ(1, g_ThreadManager.WindowThreadCount());
 
     // The second request starts a thread that finds the main window and ends without one.
     ASSERT_EQ(S_OK, m_pLetrova->Letrova());

@@ -37,6 +37,8 @@ CUiThread::~CUiThread()
         ::CloseHandle(m_hThread);
     }
     ::CloseHandle(m_hStarted);
+    if (m_hIdle != NULL)
+        ::CloseHandle(m_hIdle);
 }
 
 HWND CUiThread::Start(std::function<HWND()> create, DWORD dwTimeoutMs)
@@ -70,6 +72,21 @@ bool CUiThread::Invoke(std::function<void()> fn, DWORD dwTimeoutMs)
     return ::SendMessageTimeoutA(m_hWndInvoke, WM_APP, 0, (LPARAM)&fn, SMTO_NORMAL, dwTimeoutMs, &dwResult) !=
                0 &&
            dwResult == 1;
+}
+
+bool CUiThread::WaitUntilIdle(DWORD dwTimeoutMs)
+{
+    if (m_hWndInvoke == NULL)
+        return false;
+    if (m_hIdle == NULL)
+    {
+        m_hIdle = ::CreateEventA(NULL, TRUE, FALSE, NULL);
+        HANDLE hIdle = m_hIdle;
+        m_idle = [hIdle]() { ::SetEvent(hIdle); };
+    }
+    ::ResetEvent(m_hIdle);
+    return ::PostMessageA(m_hWndInvoke, WM_APP, 0, (LPARAM)&m_idle) &&
+           ::WaitForSingleObject(m_hIdle, dwTimeoutMs) == WAIT_OBJECT_0;
 }
 
 LRESULT CALLBACK CUiThread::InvokeWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -25,6 +25,11 @@ public:
     // Runs fn on the UI thread and waits for it; works while that thread sits in a modal loop.
     bool Invoke(std::function<void()> fn, DWORD dwTimeoutMs = 30000);
 
+    // Waits until the thread's message loop (its own or a modal one) takes a message posted now: whatever the
+    // thread was doing, such as initialising a dialog, has finished. Sent messages cannot tell, since a
+    // thread serves them while it waits inside a call.
+    bool WaitUntilIdle(DWORD dwTimeoutMs = 30000);
+
     DWORD ThreadId() const { return m_dwThreadId; }
     void PostQuit();
     // True once the thread has ended (for example after its frame posted WM_QUIT).
@@ -47,4 +52,6 @@ private:
     std::function<HWND()> m_create;
     std::function<void()> m_body;
     int m_nExitCode = 0;
+    std::function<void()> m_idle;
+    HANDLE m_hIdle = NULL;
 };

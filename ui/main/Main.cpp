@@ -48,6 +48,13 @@ BOOL CMain::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
             lResult = 1;
             return TRUE;
         }
+        if (uMsg == LetrovaGetAccountsDatabase)
+        {
+            *reinterpret_cast<CDatabaseSession**>(wParam) =
+                m_pDatabaseMy != NULL ? static_cast<CDatabaseSession*>(&m_pDatabaseMy->m_Accounts) : NULL;
+            lResult = 1;
+            return TRUE;
+        }
         if (uMsg == LetrovaGetRegistry)
         {
             *reinterpret_cast<CRegistry**>(wParam) = m_pRegistry;

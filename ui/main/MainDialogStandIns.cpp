@@ -1,15 +1,20 @@
-// The stand-ins do nothing and report that nothing changed.
+// The stand-ins do nothing and report that nothing changed; the options sheet is the real one.
 #include "ui/main/MainDialogStandIns.h"
 
 #include "app/Letrova.h"
 #include "app/LetrovaGlobals.h"
 #include "foundation/Registry.h"
+#include "ui/options/SheetOptions.h"
 
 namespace
 {
 INT_PTR Cancelled(HWND)
 {
     return IDCANCEL;
+}
+INT_PTR OptionsSheet(HWND hWndOwner)
+{
+    return RunOptionsSheet(hWndOwner, CSheetOptions::PAGE_GENERAL);
 }
 void Nothing(HWND) {}
 void NoUpdate(bool) {}
@@ -45,7 +50,7 @@ CString HostExecutablePath()
 }
 } // namespace
 
-INT_PTR (*CMainDialogs::RunOptionsSheet)(HWND) = Cancelled;
+INT_PTR (*CMainDialogs::RunOptionsSheet)(HWND) = OptionsSheet;
 INT_PTR (*CMainDialogs::RunAccountsDialog)(HWND) = Cancelled;
 INT_PTR (*CMainDialogs::RunMessageRulesSheet)(HWND) = Cancelled;
 void (*CMainDialogs::ImportAddressBook)(HWND) = Nothing;

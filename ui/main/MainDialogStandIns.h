@@ -1,5 +1,5 @@
-// Stand-ins of what the main window opens from other parts of the program until those parts exist: the
-// options sheet, the accounts dialog, the message-rules sheet, the address-book import, the update check
+// What the main window opens from other parts of the program, stand-ins until those parts exist: the
+// options sheet (real), the accounts dialog, the message-rules sheet, the address-book import, the update check
 // and the shell association. Each is a replaceable function with the call the main window makes; the
 // association's questions read the registry and the settings as the shell registration leaves them.
 #pragma once
@@ -12,7 +12,8 @@ class CRegistry;
 
 struct CMainDialogs
 {
-    static INT_PTR (*RunOptionsSheet)(HWND hWndParent);
+    // The options sheet for the owner frame, whose "Get" messages the pages use.
+    static INT_PTR (*RunOptionsSheet)(HWND hWndOwner);
     static INT_PTR (*RunAccountsDialog)(HWND hWndParent);
     static INT_PTR (*RunMessageRulesSheet)(HWND hWndParent);
     static void (*ImportAddressBook)(HWND hWndParent);

@@ -587,7 +587,7 @@ void CMainFrame::RunOptions()
 {
     bool bWasOn = CheckNewMessages();
     int nOldInterval = NewMailInterval();
-    CMainDialogs::RunOptionsSheet(::GetActiveWindow());
+    CMainDialogs::RunOptionsSheet(m_hWnd);
     bool bOn = CheckNewMessages();
     int nInterval = NewMailInterval();
     if (!bOn)

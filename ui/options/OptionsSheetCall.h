@@ -13,5 +13,5 @@ struct COptionsSheetCall
     static INT_PTR (*Run)(CRegistry* pRegistry, HWND hOwner, HWND hWndParent, int nStartPage);
 };
 
-// The index of the Accounts page in the options sheet.
+// The index of the Accounts page in the options sheet (CSheetOptions::PAGE_ACCOUNTS).
 const int kOptionsPageAccounts = 3;

@@ -103,8 +103,8 @@ TEST_F(DlgSaveAttachmentsTest, TheListShowsTheFilesAndSaveAndOpenFollowTheSelect
         strSaveTo = CDialogResponder::ItemText(hDlg, IDC_SAVE_TO);
         bBefore = Enabled(hDlg, IDOK) || Enabled(hDlg, IDC_SAVE_OPEN);
         CDialogResponder::Press(hDlg, IDC_SAVE_SELECT_ALL);
-        WaitFor([&]() { return Enabled(hDlg, IDOK); });
-        bAfter = Enabled(hDlg, IDOK) && Enabled(hDlg, IDC_SAVE_OPEN);
+        // The dialog enables the two buttons one after the other.
+        bAfter = WaitFor([&]() { return Enabled(hDlg, IDOK) && Enabled(hDlg, IDC_SAVE_OPEN); });
         SaveWindowScreenshot(hDlg, "save-attachments");
         CDialogResponder::Press(hDlg, IDCANCEL);
     });

@@ -14,6 +14,7 @@
 #include "app/LetrovaGlobals.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/WindowMessages.h"
+#include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
 #include "tests/support/WindowReaders.h"
@@ -340,6 +341,46 @@ TEST_F(MainFrameTest, SwitchingTheCheckOnInOptionsArmsTheTimer)
     m_store.Send(WM_COMMAND, ID_TOOLS_OPTIONS);
     CMainDialogs::RunOptionsSheet = pfnOld;
     EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_RECEIVE));
+    m_store.m_pRegistry->WriteProfileInt("Options", "Check New Messages", 0);
+}
+
+TEST_F(MainFrameTest, ToolsOptionsOpensTheOptionsSheetForTheFrameWithTheRebootAdvice)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    m_store.OnFrame([&]() { m_store.m_pRegistry->m_nCheckNewTimeOut = 7 * 60000; });
+    ::PostMessageA(m_store.m_pFrame->m_hWnd, WM_COMMAND, ID_TOOLS_OPTIONS, 0);
+    HWND hWndSheet = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), "Options");
+    ASSERT_NE((HWND)NULL, hWndSheet);
+    ASSERT_TRUE(m_store.m_ui.WaitUntilIdle());
+    EXPECT_STREQ("FATAL ERROR. Reboot your OS please.", FailureHintText);
+    // The General page, filled from the frame's settings.
+    HWND hWndPage = (HWND)::SendMessageA(hWndSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    EXPECT_EQ(0, (int)::SendMessageA(hWndSheet, PSM_HWNDTOINDEX, (WPARAM)hWndPage, 0));
+    EXPECT_EQ("7", CDialogResponder::ItemText(hWndPage, 300));
+    ::PostMessageA(hWndSheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_TRUE(WaitFor([&]() { return !::IsWindow(hWndSheet); }));
+    m_store.OnFrame([]() {});
+    EXPECT_STREQ("", FailureHintText);
+}
+
+TEST_F(MainFrameTest, MinutesChosenInTheOptionsSheetArmTheNewMailTimer)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    m_store.OnFrame([&]() { EXPECT_EQ(0u, m_store.m_pFrame->m_nTimer); });
+    ::PostMessageA(m_store.m_pFrame->m_hWnd, WM_COMMAND, ID_TOOLS_OPTIONS, 0);
+    HWND hWndSheet = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), "Options");
+    ASSERT_NE((HWND)NULL, hWndSheet);
+    ASSERT_TRUE(m_store.m_ui.WaitUntilIdle());
+    HWND hWndPage = (HWND)::SendMessageA(hWndSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    CDialogResponder::SetCheck(hWndPage, 299, true);
+    CDialogResponder::SetField(hWndPage, 300, "3");
+    CDialogResponder::Press(hWndSheet, IDOK);
+    ASSERT_TRUE(WaitFor([&]() { return !::IsWindow(hWndSheet); }));
+    m_store.OnFrame([&]() {
+        EXPECT_NE(0u, m_store.m_pFrame->m_nTimer);
+        EXPECT_EQ(180000, m_store.m_pFrame->NewMailInterval());
+    });
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_UPDATE));
     m_store.m_pRegistry->WriteProfileInt("Options", "Check New Messages", 0);
 }
 
