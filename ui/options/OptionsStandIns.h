@@ -1,5 +1,6 @@
-// Stand-ins of the windows the option pages open from parts that are not built here: the Internet Accounts
-// dialog and the contact Properties dialog. Each is a replaceable function with the call the page makes.
+// The windows the option pages open from other parts, each a replaceable function with the call the page
+// makes: the Internet Accounts dialog (installed with the accounts dialogs at start-up) and the contact
+// Properties dialog (a stand-in until the address book is built).
 #pragma once
 
 #include <windows.h>
