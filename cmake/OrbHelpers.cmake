@@ -65,12 +65,6 @@ function(orb_add_bench name)
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS})
     target_compile_definitions(${name} PRIVATE ORB_TEST_DATA_DIR="${ORB_TEST_DATA_DIR}")
-    if(NOT WIN32)
-        # A native benchmark runs beside a peer built without the sanitizers: neither may run on their
-        # allocator, so the sanitizer runtime is left out of the link as well.
-        target_compile_options(${name} PRIVATE -fno-sanitize=all)
-        target_link_options(${name} PRIVATE -fno-sanitize=all)
-    endif()
     set_property(GLOBAL APPEND PROPERTY ORB_BENCHES $<TARGET_FILE:${name}>)
 endfunction()
 
