@@ -267,7 +267,7 @@ TEST_F(MainFrameTest, AcceleratorTableIsTheListed)
         {V | C, 'C', 57634},       {V | C, 'D', 32792},       {V | S | C, 'E', 32940},  {V | C, 'F', 32911},
         {V | S | C, 'F', 33001},   {V | C, 'M', 32776},       {V | C, 'N', 32782},      {V | C, 'O', 57601},
         {V, VK_RETURN, 57601},     {V | C, 'P', 57607},       {V | C, 'Q', 33032},      {V | C, VK_RETURN, 33032},
-        {V | C, 'R', 32906},       {V | C, 'S', 57603},       {V | C, 'V', 57637},      {V | S, VK_INSERT, 57637},
+        {V | C, 'R', 32906},       {V | C, 'S', 57604},       {V | C, 'V', 57637},      {V | S, VK_INSERT, 57637},
         {V | S | C, 'V', 32995},   {V | A, VK_BACK, 57643},   {V | C, 'Z', 57643},      {V | S, VK_DELETE, 57635},
         {V | C, 'X', 57635},       {V, VK_F1, 33080},         {V, VK_F6, 57680},        {V | S, VK_F6, 57681},
         {V | A, VK_RETURN, 32790},
