@@ -7,6 +7,7 @@
 #include "tests/support/UiThread.h"
 #include "tests/support/WindowReaders.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace
@@ -203,6 +204,98 @@ TEST_F(FrameTest, PopupItemsShowTheImageOfTheirToolbarButton)
     EXPECT_NE(itemBitmap(ID_SAMPLE_ENABLED), itemBitmap(ID_SAMPLE_CHECKED));
     // No toolbar button, no image.
     EXPECT_EQ(itemBitmap(ID_SAMPLE_POST), (HBITMAP)NULL);
+}
+
+// The screen columns in which the rectangle holds dark ink (menu text; greyed text and the menu face are
+// lighter).
+std::vector<int> InkColumns(const RECT& rc)
+{
+    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    std::vector<int> columns;
+    if (cx <= 0 || cy <= 0)
+        return columns;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HDC hdcScreen = ::GetDC(NULL);
+    HDC hdc = ::CreateCompatibleDC(hdcScreen);
+    HBITMAP hBitmap = ::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    ::BitBlt(hdc, 0, 0, cx, cy, hdcScreen, rc.left, rc.top, SRCCOPY);
+    const BYTE* pPixels = (const BYTE*)pBits;
+    for (int x = 0; x < cx; x++)
+    {
+        for (int y = 0; y < cy; y++)
+        {
+            const BYTE* p = pPixels + (y * cx + x) * 4;
+            if ((p[0] + p[1] + p[2]) / 3 < 96)
+            {
+                columns.push_back(rc.left + x);
+                break;
+            }
+        }
+    }
+    ::SelectObject(hdc, hOld);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hdc);
+    ::ReleaseDC(NULL, hdcScreen);
+    return columns;
+}
+
+TEST_F(FrameTest, CommandBarPopupShowsAcceleratorsRightAlignedInAColumnRightOfTheWidestText)
+{
+    HMENU hPopup = ::GetSubMenu(m_pFrame->m_CmdBar.GetMenu(), 1);
+    DWORD dwThread = m_pUi->ThreadId();
+    m_pFrame->m_CmdBar.PostOpenPopup(1);
+    HWND hWndMenu = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        hWndMenu = menus.empty() ? NULL : menus[0];
+        return hWndMenu != NULL;
+    }));
+    // Items: "&Enabled\tF5", "&Disabled\tF6" (greyed), a separator, "&Checked", "&Post to manager" (the
+    // widest text, no accelerator).
+    auto itemInk = [&](int nPos) {
+        RECT rc = {};
+        m_pUi->Invoke([&] { ::GetMenuItemRect(NULL, hPopup, nPos, &rc); });
+        return InkColumns(rc);
+    };
+    std::vector<int> widest, enabled;
+    ASSERT_TRUE(WaitFor([&] {
+        widest = itemInk(4);
+        enabled = itemInk(0);
+        return !widest.empty() && !enabled.empty();
+    }));
+    SaveWindowScreenshot(hWndMenu, "command-bar-popup");
+    int nTextLeft = widest.front(), nWidestRight = widest.back();
+    std::vector<int> accelerator, text;
+    for (int x : enabled)
+    {
+        if (x > nWidestRight)
+            accelerator.push_back(x);
+        else if (x >= nTextLeft - 1)
+            text.push_back(x);
+    }
+    ASSERT_FALSE(text.empty());
+    EXPECT_LE(std::abs(text.front() - nTextLeft), 1) << "the texts start in one column";
+    ASSERT_FALSE(accelerator.empty()) << "the accelerator is drawn over the text";
+    EXPECT_GT(accelerator.front(), nWidestRight + 4);
+    // Right-aligned: it ends near the item's right edge, whatever its width.
+    RECT rcItem = {};
+    m_pUi->Invoke([&] { ::GetMenuItemRect(NULL, hPopup, 0, &rcItem); });
+    EXPECT_GT(accelerator.back(), rcItem.right - 40);
+
+    m_pUi->Invoke([] { ::EndMenu(); });
+    EXPECT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+    // Closed, the popup holds its plain text items again.
+    char szText[64] = "";
+    ::GetMenuStringA(hPopup, ID_SAMPLE_ENABLED, szText, sizeof(szText), MF_BYCOMMAND);
+    EXPECT_STREQ("&Enabled\tF5", szText);
+    EXPECT_FALSE(::GetMenuState(hPopup, ID_SAMPLE_ENABLED, MF_BYCOMMAND) & MF_OWNERDRAW);
 }
 
 TEST_F(FrameTest, CommandPostedToTheManagerThreadIsRecorded)
