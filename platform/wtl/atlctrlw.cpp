@@ -19,10 +19,11 @@ struct CommandBarThreadState
     HHOOK hMsgFilterHook = NULL;
     bool bAltAlone = false;
     CCommandBarCtrl* pTracking = NULL;
-    // The popup's owner, subclassed while a popup of the bar is open, so the bar draws its items.
-    HWND hWndOwner = NULL;
-    WNDPROC pfnOwnerProc = NULL;
 };
+
+// The popup's owner is subclassed while a popup of the bar is open, so the bar draws its items; the
+// owner's own procedure is kept with the window, which may outlive the bar's subclassing.
+static const char kOwnerProcProperty[] = "OrbCommandBarOwnerProc";
 
 static thread_local CommandBarThreadState t_state;
 
@@ -129,7 +130,9 @@ static LRESULT CALLBACK MsgFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 static LRESULT CALLBACK PopupOwnerProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     CCommandBarCtrl* pBar = t_state.pTracking;
-    WNDPROC pfnOwnerProc = t_state.pfnOwnerProc;
+    WNDPROC pfnOwnerProc = (WNDPROC)(LONG_PTR)::GetPropA(hWnd, kOwnerProcProperty);
+    if (pfnOwnerProc == NULL)
+        return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
     if (pBar != NULL)
     {
         switch (uMsg)
@@ -408,7 +411,8 @@ void CCommandBarCtrl::DrawItemsOf(HMENU hPopup)
         mii.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_STRING | MIIM_ID;
         mii.dwTypeData = szText;
         mii.cch = sizeof(szText);
-        if (!::GetMenuItemInfoA(hPopup, i, TRUE, &mii) || (mii.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP)))
+        if (!::GetMenuItemInfoA(hPopup, i, TRUE, &mii) ||
+            (mii.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP)))
             continue;
         CDrawnItem* pItem = new CDrawnItem{hPopup, (UINT)i, mii.wID, mii.fType, mii.dwItemData, szText};
         m_aDrawnItems.push_back(pItem);
@@ -460,7 +464,8 @@ CCommandBarCtrl::CPopupColumns CCommandBarCtrl::PopupColumns(HMENU hPopup, HDC h
     columns.cxImage = std::max(cxImage, ::GetSystemMetrics(SM_CXMENUCHECK)) + 2 * kImageMargin;
     TEXTMETRICA tm = {};
     ::GetTextMetricsA(hdc, &tm);
-    columns.cyItem = std::max((int)tm.tmHeight + 6, std::max(cyImage, ::GetSystemMetrics(SM_CYMENUCHECK)) + 4);
+    columns.cyItem =
+        std::max((int)tm.tmHeight + 6, std::max(cyImage, ::GetSystemMetrics(SM_CYMENUCHECK)) + 4);
     for (CDrawnItem* pItem : m_aDrawnItems)
     {
         if (pItem->hMenu != hPopup)
@@ -474,7 +479,8 @@ CCommandBarCtrl::CPopupColumns CCommandBarCtrl::PopupColumns(HMENU hPopup, HDC h
         {
             CString strAccel = pItem->strText.Mid(nTab + 1);
             RECT rcAccel = {};
-            ::DrawTextA(hdc, strAccel, strAccel.GetLength(), &rcAccel, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+            ::DrawTextA(hdc, strAccel, strAccel.GetLength(), &rcAccel,
+                        DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
             columns.cxAccel = std::max(columns.cxAccel, (int)(rcAccel.right - rcAccel.left));
         }
     }
@@ -541,7 +547,8 @@ bool CCommandBarCtrl::DrawPopupItem(const DRAWITEMSTRUCT* pDraw)
         // A tick, or a dot for a radio item, in the text's colour.
         int cx = ::GetSystemMetrics(SM_CXMENUCHECK), cy = ::GetSystemMetrics(SM_CYMENUCHECK);
         int x = rcImage.left + (columns.cxImage - cx) / 2, y = rc.top + (rc.bottom - rc.top - cy) / 2;
-        COLORREF crInk = ::GetSysColor(bGrayed ? COLOR_GRAYTEXT : bSelected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+        COLORREF crInk =
+            ::GetSysColor(bGrayed ? COLOR_GRAYTEXT : bSelected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
         HPEN hPen = ::CreatePen(PS_SOLID, 2, crInk);
         HGDIOBJ hOldPen = ::SelectObject(hdc, hPen);
         if (pItem->fType & MFT_RADIOCHECK)
@@ -578,7 +585,8 @@ bool CCommandBarCtrl::DrawPopupItem(const DRAWITEMSTRUCT* pDraw)
         RECT rcPass = rcText;
         if (nPass == 0)
             ::OffsetRect(&rcPass, 1, 1);
-        ::DrawTextA(hdc, strText, strText.GetLength(), &rcPass, DT_SINGLELINE | DT_VCENTER | DT_LEFT | uPrefix);
+        ::DrawTextA(hdc, strText, strText.GetLength(), &rcPass,
+                    DT_SINGLELINE | DT_VCENTER | DT_LEFT | uPrefix);
         if (!strAccel.IsEmpty())
             ::DrawTextA(hdc, strAccel, strAccel.GetLength(), &rcPass,
                         DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
@@ -612,9 +620,11 @@ int CCommandBarCtrl::FindPopupMnemonic(HMENU hPopup, char ch) const
 void CCommandBarCtrl::TrackPopup(int nIndex)
 {
     HWND hWndOwner = GetTopLevelParent();
-    WNDPROC pfnOwnerProc = (WNDPROC)::SetWindowLongPtrA(hWndOwner, GWLP_WNDPROC, (LONG_PTR)PopupOwnerProc);
-    t_state.hWndOwner = hWndOwner;
-    t_state.pfnOwnerProc = pfnOwnerProc;
+    WNDPROC pfnOwnerProc = (WNDPROC)::GetWindowLongPtrA(hWndOwner, GWLP_WNDPROC);
+    bool bSubclassed = pfnOwnerProc != PopupOwnerProc &&
+                       ::SetPropA(hWndOwner, kOwnerProcProperty, (HANDLE)(LONG_PTR)pfnOwnerProc);
+    if (bSubclassed)
+        ::SetWindowLongPtrA(hWndOwner, GWLP_WNDPROC, (LONG_PTR)PopupOwnerProc);
     while (nIndex >= 0 && m_hMenu != NULL && nIndex < ::GetMenuItemCount(m_hMenu))
     {
         HMENU hPopup = ::GetSubMenu(m_hMenu, nIndex);
@@ -638,10 +648,13 @@ void CCommandBarCtrl::TrackPopup(int nIndex)
         m_nOpenPopup = -1;
         nIndex = m_nNextPopup;
     }
-    if (::IsWindow(hWndOwner) && ::GetWindowLongPtrA(hWndOwner, GWLP_WNDPROC) == (LONG_PTR)PopupOwnerProc)
+    // Someone who subclassed the owner meanwhile still calls through the kept procedure.
+    if (bSubclassed && ::IsWindow(hWndOwner) &&
+        ::GetWindowLongPtrA(hWndOwner, GWLP_WNDPROC) == (LONG_PTR)PopupOwnerProc)
+    {
         ::SetWindowLongPtrA(hWndOwner, GWLP_WNDPROC, (LONG_PTR)pfnOwnerProc);
-    t_state.hWndOwner = NULL;
-    t_state.pfnOwnerProc = NULL;
+        ::RemovePropA(hWndOwner, kOwnerProcProperty);
+    }
 }
 
 } // namespace WTL

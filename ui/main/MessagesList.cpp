@@ -928,7 +928,7 @@ void CListViewCtrlMessages::ShowProperties()
         {
             CEmailsImpl<> store(m_pSession);
             store.SelectByIDUnique(m_rows[nRow].nEmailsID, m_hWnd,
-                                   [](CEmailsImpl<>& selected) { ShowMessageProperties(selected); });
+                                   [this](CEmailsImpl<>& selected) { ShowMessageProperties(m_hWnd, selected); });
         }
     }
     catch (...)

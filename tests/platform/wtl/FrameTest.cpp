@@ -7,6 +7,7 @@
 #include "tests/support/UiThread.h"
 #include "tests/support/WindowReaders.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -206,35 +207,36 @@ TEST_F(FrameTest, PopupItemsShowTheImageOfTheirToolbarButton)
     EXPECT_EQ(itemBitmap(ID_SAMPLE_POST), (HBITMAP)NULL);
 }
 
-// The screen columns in which the rectangle holds dark ink (menu text; greyed text and the menu face are
-// lighter).
-std::vector<int> InkColumns(const RECT& rc)
+// The screen columns in which the window, drawn into memory (other tests' windows may cover it on the
+// screen), holds dark ink inside the screen rectangle: menu text; greyed text and the menu face are lighter.
+std::vector<int> InkColumns(HWND hWnd, const RECT& rc)
 {
-    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    RECT rcWindow = {};
+    ::GetWindowRect(hWnd, &rcWindow);
+    int cxWindow = rcWindow.right - rcWindow.left, cyWindow = rcWindow.bottom - rcWindow.top;
     std::vector<int> columns;
-    if (cx <= 0 || cy <= 0)
+    if (cxWindow <= 0 || cyWindow <= 0)
         return columns;
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = cx;
-    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biWidth = cxWindow;
+    bmi.bmiHeader.biHeight = -cyWindow;
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     void* pBits = nullptr;
-    HDC hdcScreen = ::GetDC(NULL);
-    HDC hdc = ::CreateCompatibleDC(hdcScreen);
+    HDC hdc = ::CreateCompatibleDC(NULL);
     HBITMAP hBitmap = ::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
     HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
-    ::BitBlt(hdc, 0, 0, cx, cy, hdcScreen, rc.left, rc.top, SRCCOPY);
+    ::PrintWindow(hWnd, hdc, 0);
     const BYTE* pPixels = (const BYTE*)pBits;
-    for (int x = 0; x < cx; x++)
+    for (int x = std::max(rc.left, rcWindow.left); x < std::min(rc.right, rcWindow.right); x++)
     {
-        for (int y = 0; y < cy; y++)
+        for (int y = std::max(rc.top, rcWindow.top); y < std::min(rc.bottom, rcWindow.bottom); y++)
         {
-            const BYTE* p = pPixels + (y * cx + x) * 4;
+            const BYTE* p = pPixels + ((y - rcWindow.top) * cxWindow + (x - rcWindow.left)) * 4;
             if ((p[0] + p[1] + p[2]) / 3 < 96)
             {
-                columns.push_back(rc.left + x);
+                columns.push_back(x);
                 break;
             }
         }
@@ -242,7 +244,6 @@ std::vector<int> InkColumns(const RECT& rc)
     ::SelectObject(hdc, hOld);
     ::DeleteObject(hBitmap);
     ::DeleteDC(hdc);
-    ::ReleaseDC(NULL, hdcScreen);
     return columns;
 }
 
@@ -262,7 +263,7 @@ TEST_F(FrameTest, CommandBarPopupShowsAcceleratorsRightAlignedInAColumnRightOfTh
     auto itemInk = [&](int nPos) {
         RECT rc = {};
         m_pUi->Invoke([&] { ::GetMenuItemRect(NULL, hPopup, nPos, &rc); });
-        return InkColumns(rc);
+        return InkColumns(hWndMenu, rc);
     };
     std::vector<int> widest, enabled;
     ASSERT_TRUE(WaitFor([&] {
@@ -270,7 +271,8 @@ TEST_F(FrameTest, CommandBarPopupShowsAcceleratorsRightAlignedInAColumnRightOfTh
         enabled = itemInk(0);
         return !widest.empty() && !enabled.empty();
     }));
-    SaveWindowScreenshot(hWndMenu, "command-bar-popup");
+    // The frame with the popup open over it: the popup itself would be redrawn by the capture.
+    SaveWindowScreenshot(m_hWndFrame, "command-bar-popup");
     int nTextLeft = widest.front(), nWidestRight = widest.back();
     std::vector<int> accelerator, text;
     for (int x : enabled)

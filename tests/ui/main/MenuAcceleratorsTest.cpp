@@ -36,7 +36,7 @@ void CollectShownKeys(HMENU hMenu, std::vector<CShownKey>& keys)
         }
         const char* pszTab = strchr(szText, '\t');
         if (pszTab != nullptr)
-            keys.push_back({std::string(szText, pszTab), pszTab + 1, mii.wID});
+            keys.push_back({std::string((const char*)szText, pszTab), pszTab + 1, mii.wID});
     }
 }
 
