@@ -8,6 +8,7 @@ The file name says which images a strip or icon holds; a name not listed below g
 platform/wtl/MakeImages.py (the window layer's own tests use those). Where Tango has no fitting icon, one
 is drawn here in its palette.
 """
+import io
 import os
 import struct
 import subprocess
@@ -15,11 +16,11 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFont
 
-TANGO = os.environ.get("ORB_TANGO_DIR", "/usr/share/icons/Tango")
+TANGO = "/usr/share/icons/Tango"
 
 # Tango's palette, for the images drawn here.
-ALUMINIUM = [(0xee, 0xee, 0xec), (0xd3, 0xd7, 0xcf), (0xba, 0xbd, 0xb6), (0x88, 0x8a, 0x85), (0x55, 0x57, 0x53),
-             (0x2e, 0x34, 0x36)]
+ALUMINIUM = [(0xee, 0xee, 0xec), (0xd3, 0xd7, 0xcf), (0xba, 0xbd, 0xb6), (0x88, 0x8a, 0x85),
+             (0x55, 0x57, 0x53), (0x2e, 0x34, 0x36)]
 SCARLET = [(0xef, 0x29, 0x29), (0xcc, 0x00, 0x00), (0xa4, 0x00, 0x00)]
 SKY = [(0x72, 0x9f, 0xcf), (0x34, 0x65, 0xa4), (0x20, 0x4a, 0x87)]
 
@@ -28,6 +29,10 @@ SKY = [(0x72, 0x9f, 0xcf), (0x34, 0x65, 0xa4), (0x20, 0x4a, 0x87)]
 TOOLBAR_CLEAR = (192, 192, 192)
 TREE_CLEAR = (255, 0, 255)
 LIST_CLEAR = (255, 255, 255)
+
+
+def opaque(colour):
+    return colour + (255,)
 
 
 def tango(name, size=16):
@@ -42,7 +47,6 @@ def tango_large(name, size):
     try:
         data = subprocess.run(["convert", "-background", "none", "-density", "300", svg, "-resize",
                                "%dx%d" % (size, size), "png:-"], check=True, capture_output=True).stdout
-        import io
         return Image.open(io.BytesIO(data)).convert("RGBA")
     except (OSError, subprocess.CalledProcessError):
         return tango(name, 32).resize((size, size), Image.LANCZOS)
@@ -70,20 +74,23 @@ def canvas(size=16):
 def drawn_flag():
     image = canvas()
     d = ImageDraw.Draw(image)
-    d.line([(3, 1), (3, 15)], fill=ALUMINIUM[5] + (255,), width=2)
-    d.polygon([(4, 2), (13, 2), (10, 5), (13, 8), (4, 8)], fill=SCARLET[1] + (255,), outline=SCARLET[2] + (255,))
-    d.line([(5, 3), (10, 3)], fill=SCARLET[0] + (255,))
+    d.line([(3, 1), (3, 15)], fill=opaque(ALUMINIUM[5]), width=2)
+    d.polygon([(4, 2), (13, 2), (10, 5), (13, 8), (4, 8)], fill=opaque(SCARLET[1]),
+              outline=opaque(SCARLET[2]))
+    d.line([(5, 3), (10, 3)], fill=opaque(SCARLET[0]))
     return image
 
 
 def drawn_open_envelope():
     image = canvas()
     d = ImageDraw.Draw(image)
-    d.polygon([(1, 7), (8, 2), (15, 7), (15, 14), (1, 14)], fill=ALUMINIUM[0] + (255,), outline=ALUMINIUM[3] + (255,))
-    d.rectangle([(4, 4), (12, 10)], fill=(255, 255, 255, 255), outline=ALUMINIUM[2] + (255,))
-    d.line([(5, 6), (11, 6)], fill=ALUMINIUM[3] + (255,))
-    d.line([(5, 8), (10, 8)], fill=ALUMINIUM[3] + (255,))
-    d.polygon([(1, 8), (8, 12), (15, 8), (15, 14), (1, 14)], fill=ALUMINIUM[1] + (255,), outline=ALUMINIUM[3] + (255,))
+    d.polygon([(1, 7), (8, 2), (15, 7), (15, 14), (1, 14)], fill=opaque(ALUMINIUM[0]),
+              outline=opaque(ALUMINIUM[3]))
+    d.rectangle([(4, 4), (12, 10)], fill=(255, 255, 255, 255), outline=opaque(ALUMINIUM[2]))
+    d.line([(5, 6), (11, 6)], fill=opaque(ALUMINIUM[3]))
+    d.line([(5, 8), (10, 8)], fill=opaque(ALUMINIUM[3]))
+    d.polygon([(1, 8), (8, 12), (15, 8), (15, 14), (1, 14)], fill=opaque(ALUMINIUM[1]),
+              outline=opaque(ALUMINIUM[3]))
     return image
 
 
@@ -91,7 +98,7 @@ def drawn_triangle(up):
     image = canvas()
     d = ImageDraw.Draw(image)
     points = [(4, 11), (12, 11), (8, 5)] if up else [(4, 5), (12, 5), (8, 11)]
-    d.polygon(points, fill=ALUMINIUM[3] + (255,), outline=ALUMINIUM[4] + (255,))
+    d.polygon(points, fill=opaque(ALUMINIUM[3]), outline=opaque(ALUMINIUM[4]))
     return image
 
 
@@ -102,12 +109,12 @@ def drawn_list(numbered):
         y = 2 + row * 5
         if numbered:
             # A small figure: its stem and foot.
-            d.line([(2, y), (2, y + 3)], fill=SKY[2] + (255,))
-            d.point([(1, y + 1)], fill=SKY[2] + (255,))
-            d.line([(1, y + 3), (3, y + 3)], fill=SKY[2] + (255,))
+            d.line([(2, y), (2, y + 3)], fill=opaque(SKY[2]))
+            d.point([(1, y + 1)], fill=opaque(SKY[2]))
+            d.line([(1, y + 3), (3, y + 3)], fill=opaque(SKY[2]))
         else:
-            d.ellipse([(1, y), (4, y + 3)], fill=SKY[1] + (255,), outline=SKY[2] + (255,))
-        d.rectangle([(6, y + 1), (14, y + 2)], fill=ALUMINIUM[4] + (255,))
+            d.ellipse([(1, y), (4, y + 3)], fill=opaque(SKY[1]), outline=opaque(SKY[2]))
+        d.rectangle([(6, y + 1), (14, y + 2)], fill=opaque(ALUMINIUM[4]))
     return image
 
 
@@ -139,8 +146,8 @@ STRIPS = {
                    "actions/format-text-bold", "actions/format-text-italic", "actions/format-text-underline",
                    "apps/preferences-desktop-theme", lambda: drawn_list(True), lambda: drawn_list(False),
                    "actions/format-indent-less", "actions/format-indent-more", "actions/format-justify-left",
-                   "actions/format-justify-center", "actions/format-justify-right", "mimetypes/image-x-generic",
-                   "apps/internet-web-browser"],
+                   "actions/format-justify-center", "actions/format-justify-right",
+                   "mimetypes/image-x-generic", "apps/internet-web-browser"],
     # The folder tree, by folder type: local folders, Inbox, Outbox, Sent Items, Deleted Items, Drafts, a
     # user's folder, none, the address book and companies, the caller's folders, contacts, IMAP account and
     # folders.
@@ -148,7 +155,8 @@ STRIPS = {
                     lambda: with_badge(tango("places/folder"), tango("actions/go-down")),
                     lambda: with_badge(tango("places/folder"), tango("actions/go-up")),
                     lambda: with_badge(tango("places/folder"), tango("actions/mail-forward")),
-                    "places/user-trash", lambda: with_badge(tango("places/folder"), tango("apps/accessories-text-editor")),
+                    "places/user-trash",
+                    lambda: with_badge(tango("places/folder"), tango("apps/accessories-text-editor")),
                     "places/folder", "places/folder", "mimetypes/x-office-address-book", "places/folder",
                     "places/folder", "places/folder", "apps/system-users", "places/network-server",
                     "places/folder-remote", "places/folder-remote"],
@@ -261,7 +269,7 @@ def write_splash(path, width, height):
         font = ImageFont.load_default()
     text_x = 12 + icon_size + 14
     d.text((text_x + 1, height // 2 - 15), "Vorn Email", font=font, fill=(0x20, 0x20, 0x20, 160))
-    d.text((text_x, height // 2 - 16), "Vorn Email", font=font, fill=ALUMINIUM[0] + (255,))
+    d.text((text_x, height // 2 - 16), "Vorn Email", font=font, fill=opaque(ALUMINIUM[0]))
     write_bmp(path, width, height, [p[:3] for p in image.getdata()])
 
 
