@@ -533,14 +533,9 @@ bool CCommandBarCtrl::DrawPopupItem(const DRAWITEMSTRUCT* pDraw)
             RECT rcEdge = {x - 2, y - 2, x + cx + 2, y + cy + 2};
             ::DrawEdge(hdc, &rcEdge, BDR_SUNKENOUTER, BF_RECT);
         }
-        if (bGrayed)
-        {
-            HICON hIcon = ::ImageList_GetIcon(m_imageList, nImage, ILD_NORMAL);
-            ::DrawStateA(hdc, NULL, NULL, (LPARAM)hIcon, 0, x, y, cx, cy, DST_ICON | DSS_DISABLED);
-            ::DestroyIcon(hIcon);
-        }
-        else
-            m_imageList.Draw(hdc, nImage, x, y, ILD_TRANSPARENT);
+        // A greyed item's image is faded into the menu's colour.
+        UINT uStyle = bGrayed ? ILD_TRANSPARENT | ILD_BLEND50 : ILD_TRANSPARENT;
+        ::ImageList_DrawEx(m_imageList, nImage, hdc, x, y, 0, 0, CLR_NONE, ::GetSysColor(COLOR_MENU), uStyle);
     }
     else if (bChecked)
     {
