@@ -414,8 +414,9 @@ void CCommandBarCtrl::DrawItemsOf(HMENU hPopup)
         if (!::GetMenuItemInfoA(hPopup, i, TRUE, &mii) ||
             (mii.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP)))
             continue;
-        CDrawnItem* pItem = new CDrawnItem{hPopup, (UINT)i, mii.wID, mii.fType, mii.dwItemData, szText};
-        m_aDrawnItems.push_back(pItem);
+        m_aDrawnItems.emplace_back(
+            new CDrawnItem{hPopup, (UINT)i, mii.wID, mii.fType, mii.dwItemData, szText});
+        CDrawnItem* pItem = m_aDrawnItems.back().get();
         MENUITEMINFOA drawn = {};
         drawn.cbSize = sizeof(drawn);
         drawn.fMask = MIIM_FTYPE | MIIM_DATA;
@@ -427,7 +428,7 @@ void CCommandBarCtrl::DrawItemsOf(HMENU hPopup)
 
 void CCommandBarCtrl::RestorePopupItems()
 {
-    for (CDrawnItem* pItem : m_aDrawnItems)
+    for (const auto& pItem : m_aDrawnItems)
     {
         if (::IsMenu(pItem->hMenu))
         {
@@ -439,7 +440,6 @@ void CCommandBarCtrl::RestorePopupItems()
             mii.dwTypeData = (LPSTR)(LPCSTR)pItem->strText;
             ::SetMenuItemInfoA(pItem->hMenu, pItem->nPos, TRUE, &mii);
         }
-        delete pItem;
     }
     m_aDrawnItems.clear();
     m_aDrawnPopups.clear();
@@ -447,9 +447,9 @@ void CCommandBarCtrl::RestorePopupItems()
 
 CCommandBarCtrl::CDrawnItem* CCommandBarCtrl::DrawnItem(ULONG_PTR dwData) const
 {
-    for (CDrawnItem* pItem : m_aDrawnItems)
-        if ((ULONG_PTR)pItem == dwData)
-            return pItem;
+    for (const auto& pItem : m_aDrawnItems)
+        if ((ULONG_PTR)pItem.get() == dwData)
+            return pItem.get();
     return NULL;
 }
 
@@ -466,7 +466,7 @@ CCommandBarCtrl::CPopupColumns CCommandBarCtrl::PopupColumns(HMENU hPopup, HDC h
     ::GetTextMetricsA(hdc, &tm);
     columns.cyItem =
         std::max((int)tm.tmHeight + 6, std::max(cyImage, ::GetSystemMetrics(SM_CYMENUCHECK)) + 4);
-    for (CDrawnItem* pItem : m_aDrawnItems)
+    for (const auto& pItem : m_aDrawnItems)
     {
         if (pItem->hMenu != hPopup)
             continue;
@@ -593,7 +593,7 @@ bool CCommandBarCtrl::DrawPopupItem(const DRAWITEMSTRUCT* pDraw)
 int CCommandBarCtrl::FindPopupMnemonic(HMENU hPopup, char ch) const
 {
     char chUpper = (char)(UINT_PTR)::CharUpperA((LPSTR)(UINT_PTR)(BYTE)ch);
-    for (CDrawnItem* pItem : m_aDrawnItems)
+    for (const auto& pItem : m_aDrawnItems)
     {
         if (pItem->hMenu != hPopup)
             continue;

@@ -8,6 +8,7 @@
 #include <atlctrls.h>
 #include <atlwin.h>
 
+#include <memory>
 #include <vector>
 
 namespace WTL
@@ -88,7 +89,7 @@ private:
         ULONG_PTR dwOldData;
         ATL::CString strText;
     };
-    std::vector<CDrawnItem*> m_aDrawnItems;
+    std::vector<std::unique_ptr<CDrawnItem>> m_aDrawnItems;
     std::vector<HMENU> m_aDrawnPopups;
     HFONT m_hMenuFont = NULL;
 
