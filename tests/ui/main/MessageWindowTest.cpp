@@ -413,11 +413,12 @@ TEST_F(MessageWindowTest, ADoubleClickedAttachmentIsSavedIntoTheChosenFolder)
     CScratchFolder target("msgwnd-save");
     s_strFolder = target.m_strPath;
     s_hOwner = NULL;
-    AttachmentFolderChooser pfnOld = SetAttachmentFolderChooser([](HWND hOwner, const char*, CString& strFolder) {
-        s_hOwner = hOwner;
-        strFolder = s_strFolder;
-        return true;
-    });
+    AttachmentFolderChooser pfnOld =
+        SetAttachmentFolderChooser([](HWND hOwner, const char*, CString& strFolder) {
+            s_hOwner = hOwner;
+            strFolder = s_strFolder;
+            return true;
+        });
     LONG nID = m_store.Insert(m_store.m_nInbox, HtmlWithAttachments(), "Quarterly report");
     HWND hFrame = m_store.StartStored(nID);
     ASSERT_NE(nullptr, hFrame);
