@@ -300,6 +300,23 @@ TEST_F(FrameTest, CommandBarPopupShowsAcceleratorsRightAlignedInAColumnRightOfTh
     EXPECT_FALSE(::GetMenuState(hPopup, ID_SAMPLE_ENABLED, MF_BYCOMMAND) & MF_OWNERDRAW);
 }
 
+TEST_F(FrameTest, AnItemsLetterInAnOpenPopupOfTheCommandBarRunsIt)
+{
+    DWORD dwThread = m_pUi->ThreadId();
+    m_pFrame->m_CmdBar.PostOpenPopup(1);
+    HWND hWndMenu = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        hWndMenu = menus.empty() ? NULL : menus[0];
+        return hWndMenu != NULL;
+    }));
+    // "&Post to manager": its letter closes the popup and sends its command.
+    ::PostMessageA(hWndMenu, WM_CHAR, 'p', 0x00190001);
+    CRecordingThread::Command command = {};
+    EXPECT_TRUE(m_manager.WaitForCommand(ID_SAMPLE_POST, 5000, &command));
+    EXPECT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+}
+
 TEST_F(FrameTest, CommandPostedToTheManagerThreadIsRecorded)
 {
     ::PostMessageA(m_hWndFrame, WM_COMMAND, MAKEWPARAM(ID_SAMPLE_POST, 0), 0);
