@@ -165,6 +165,10 @@ STRIPS = {
 
 STRIP_CLEAR = {"folders.bmp": TREE_CLEAR}
 
+# Toolbars load their bitmaps mapped to the system's colours, which maps colour table entries only: their
+# strips have a colour table, with light grey as its own entry.
+TOOLBAR_STRIPS = {"mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp"}
+
 # The message list's images by resource id: sort arrows, attachment header and clip, blank, unread and read,
 # flagged, high and low priority and their header, unread without a body, counted as read.
 LIST_IMAGES = {
@@ -250,7 +254,41 @@ def write_strip(path, width, height, count):
     for y in range(height):
         for cell in cells:
             pixels.extend(cell[y * width:(y + 1) * width])
-    write_bmp(path, width * count, height, pixels)
+    if name in TOOLBAR_STRIPS:
+        write_paletted_bmp(path, width * count, height, pixels, clear)
+    else:
+        write_bmp(path, width * count, height, pixels)
+
+
+def write_paletted_bmp(path, width, height, pixels, clear):
+    """An 8-bit bitmap: the clear colour is entry 255, the others share the remaining 255 entries. No other
+    entry may be a colour that the mapping replaces (light grey, dark grey)."""
+    opaque = [p for p in pixels if p != clear]
+    palette = []
+    indexes = iter([])
+    if opaque:
+        strip = Image.new("RGB", (len(opaque), 1))
+        strip.putdata(opaque)
+        reduced = strip.quantize(colors=255, method=Image.Quantize.MEDIANCUT)
+        flat = reduced.getpalette()[:255 * 3]
+        palette = [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
+        indexes = iter(reduced.getdata())
+    mapped_away = {(192, 192, 192), (128, 128, 128)}
+    palette = [(r, g, b ^ 1) if (r, g, b) in mapped_away else (r, g, b) for r, g, b in palette]
+    palette += [(0, 0, 0)] * (255 - len(palette)) + [clear]
+    stride = (width + 3) & ~3
+    rows = []
+    data = [255 if p == clear else next(indexes) for p in pixels]
+    for y in range(height - 1, -1, -1):
+        row = bytes(data[y * width:(y + 1) * width])
+        rows.append(row + b"\0" * (stride - width))
+    bits = b"".join(rows)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(bits), 2835, 2835, 256, 0)
+    offset = 14 + len(header) + len(table)
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
+    with open(path, "wb") as f:
+        f.write(file_header + header + table + bits)
 
 
 def write_splash(path, width, height):
