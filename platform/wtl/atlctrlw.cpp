@@ -405,17 +405,20 @@ void CCommandBarCtrl::DrawItemsOf(HMENU hPopup)
     int nCount = ::GetMenuItemCount(hPopup);
     for (int i = 0; i < nCount; i++)
     {
-        char szText[256] = "";
         MENUITEMINFOA mii = {};
         mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_STRING | MIIM_ID;
-        mii.dwTypeData = szText;
-        mii.cch = sizeof(szText);
         if (!::GetMenuItemInfoA(hPopup, i, TRUE, &mii) ||
             (mii.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP)))
             continue;
+        // The whole text, however long: it is written back when the popup closes.
+        std::vector<char> text(mii.cch + 1, '\0');
+        mii.dwTypeData = text.data();
+        mii.cch = (UINT)text.size();
+        if (!::GetMenuItemInfoA(hPopup, i, TRUE, &mii))
+            continue;
         m_aDrawnItems.emplace_back(
-            new CDrawnItem{hPopup, (UINT)i, mii.wID, mii.fType, mii.dwItemData, szText});
+            new CDrawnItem{hPopup, (UINT)i, mii.wID, mii.fType, mii.dwItemData, text.data()});
         CDrawnItem* pItem = m_aDrawnItems.back().get();
         MENUITEMINFOA drawn = {};
         drawn.cbSize = sizeof(drawn);

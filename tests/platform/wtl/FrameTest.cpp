@@ -317,6 +317,23 @@ TEST_F(FrameTest, AnItemsLetterInAnOpenPopupOfTheCommandBarRunsIt)
     EXPECT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
 }
 
+TEST_F(FrameTest, APopupItemsTextOfAnyLengthIsWholeAgainAfterThePopupClosed)
+{
+    HMENU hPopup = ::GetSubMenu(m_pFrame->m_CmdBar.GetMenu(), 1);
+    const std::string strLong = "&Post " + std::string(400, 'x') + "\tF9";
+    m_pUi->Invoke([&] {
+        ::ModifyMenuA(hPopup, ID_SAMPLE_POST, MF_BYCOMMAND | MF_STRING, ID_SAMPLE_POST, strLong.c_str());
+    });
+    DWORD dwThread = m_pUi->ThreadId();
+    m_pFrame->m_CmdBar.PostOpenPopup(1);
+    ASSERT_TRUE(WaitFor([&] { return !ThreadWindows(dwThread, "#32768").empty(); }));
+    m_pUi->Invoke([] { ::EndMenu(); });
+    ASSERT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+    std::vector<char> text(1024, '\0');
+    ::GetMenuStringA(hPopup, ID_SAMPLE_POST, text.data(), (int)text.size(), MF_BYCOMMAND);
+    EXPECT_EQ(strLong, std::string(text.data()));
+}
+
 TEST_F(FrameTest, CommandPostedToTheManagerThreadIsRecorded)
 {
     ::PostMessageA(m_hWndFrame, WM_COMMAND, MAKEWPARAM(ID_SAMPLE_POST, 0), 0);
