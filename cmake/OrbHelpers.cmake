@@ -128,16 +128,16 @@ function(orb_add_owned_subfolders)
     endforeach()
 endfunction()
 
-# orb_add_list_images(<target> <rc file>): draws the message list's images into the target's binary dir,
+# orb_add_list_images(<target> <rc file>): builds the message list's images into the target's binary dir,
 # where the .rc finds them by name (BITMAP "list<id>.bmp").
 function(orb_add_list_images target rc)
-    set(script ${CMAKE_SOURCE_DIR}/ui/main/MakeListImages.py)
+    set(script ${ORB_IMAGES_SCRIPT})
     set(outs)
     foreach(id 148 149 206 207 208 214 215 218 222 223 224 296 297)
         list(APPEND outs ${CMAKE_CURRENT_BINARY_DIR}/list${id}.bmp)
     endforeach()
     add_custom_command(OUTPUT ${outs}
-        COMMAND ${ORB_PYTHON} ${script} ${CMAKE_CURRENT_BINARY_DIR}
+        COMMAND ${ORB_SYSTEM_PYTHON} ${script} list ${CMAKE_CURRENT_BINARY_DIR}
         DEPENDS ${script}
         COMMENT "message list images")
     target_sources(${target} PRIVATE ${outs})

@@ -45,7 +45,7 @@ CDlgImportOE::~CDlgImportOE()
 
 INT_PTR CDlgImportOE::DoModal()
 {
-    return CDialogImpl<CDlgImportOE>::DoModal(::GetActiveWindow());
+    return CDialogImpl<CDlgImportOE>::DoModal(m_hWndOwner != NULL ? m_hWndOwner : ::GetActiveWindow());
 }
 
 LRESULT CDlgImportOE::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)

@@ -41,7 +41,7 @@ public:
     explicit CDlgImportOE(HWND hWndOwner);
     ~CDlgImportOE();
 
-    // Modal over the active window.
+    // Modal over its owner, or over the active window when it has none.
     INT_PTR DoModal();
 
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);

@@ -599,7 +599,7 @@ public:
         strncpy(szFile, MessageOperations::ProposedSaveName(GetSubject()), MAX_PATH - 1);
         OPENFILENAMEA ofn = {};
         ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = GetActiveWindow();
+        ofn.hwndOwner = hWndOwner != NULL ? ::GetAncestor(hWndOwner, GA_ROOT) : NULL;
         ofn.lpstrFilter = "Mail (*.eml)\0*.eml\0";
         ofn.lpstrFile = szFile;
         ofn.nMaxFile = MAX_PATH;

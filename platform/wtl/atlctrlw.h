@@ -8,6 +8,9 @@
 #include <atlctrls.h>
 #include <atlwin.h>
 
+#include <memory>
+#include <vector>
+
 namespace WTL
 {
 
@@ -19,6 +22,9 @@ namespace WTL
 // WM_MENUSELECT and WM_COMMAND exactly as from a menu bar of its own (UI update works unchanged).
 // Keyboard: Alt or F10 opens the first popup, Alt+letter the popup with that mnemonic, Left and Right
 // move between popups. Popup items show the image that LoadImages found for their command.
+// While a popup of the bar is open its items are drawn by the bar, as a menu bar's are: image and check in
+// a left column, the text after it, and the accelerator (the text after a tab) right-aligned in a column
+// of its own right of the widest text; the items are plain text items again once the popup has closed.
 class CCommandBarCtrl : public ATL::CWindowImpl<CCommandBarCtrl, CToolBarCtrl>
 {
 public:
@@ -54,6 +60,13 @@ public:
     LRESULT OnOpenPopup(UINT, WPARAM wParam, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled);
 
+    // Items of an open popup: measured and drawn by the bar (WM_MEASUREITEM, WM_DRAWITEM of the owner).
+    void DrawItemsOf(HMENU hPopup);
+    bool MeasurePopupItem(MEASUREITEMSTRUCT* pMeasure);
+    bool DrawPopupItem(const DRAWITEMSTRUCT* pDraw);
+    int FindPopupMnemonic(HMENU hPopup, char ch) const;
+    void RestorePopupItems();
+
     // Set while a popup of this bar is open: the neighbour to open after it closes (-1 for none).
     int m_nNextPopup = -1;
     int m_nOpenPopup = -1;
@@ -66,6 +79,27 @@ private:
     ATL::CSimpleMap<WORD, int> m_mapCommandImage; // image index + 1
     ATL::CSimpleArray<HBITMAP> m_aItemBitmaps;
 
+    // A popup item while the bar draws it: where it is and what it held before.
+    struct CDrawnItem
+    {
+        HMENU hMenu;
+        UINT nPos;
+        UINT nID;
+        UINT fType;
+        ULONG_PTR dwOldData;
+        ATL::CString strText;
+    };
+    std::vector<std::unique_ptr<CDrawnItem>> m_aDrawnItems;
+    std::vector<HMENU> m_aDrawnPopups;
+    HFONT m_hMenuFont = NULL;
+
+    struct CPopupColumns
+    {
+        int cxImage, cxText, cxAccel, cyItem;
+    };
+    CPopupColumns PopupColumns(HMENU hPopup, HDC hdc) const;
+    CDrawnItem* DrawnItem(ULONG_PTR dwData) const;
+    HFONT MenuFont();
     void ShowImagesInMenu(HMENU hMenu);
     HBITMAP ItemBitmap(int nImage);
 };

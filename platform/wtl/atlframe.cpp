@@ -1,6 +1,10 @@
 // Frame helpers that need no template parameter: toolbar from resources, rebar bands, UI-update table.
 #include "atlframe.h"
 
+#include <map>
+#include <mutex>
+#include <utility>
+
 namespace WTL
 {
 
@@ -48,6 +52,74 @@ int AtlFindAcceleratorCommand(HACCEL hAccel, const MSG* pMsg)
         }
     }
     return -1;
+}
+
+// The faded images of a toolbar bitmap for its greyed buttons: the toolbar's own greying turns a
+// full-colour image into a flat silhouette. Made once per bitmap and kept for the process, as every frame
+// of a class shows the same ones.
+static HIMAGELIST DisabledImages(HINSTANCE hInst, UINT nResourceID, int cx, int cy)
+{
+    static std::mutex s_lock;
+    static std::map<std::pair<HINSTANCE, UINT>, HIMAGELIST> s_lists;
+    std::lock_guard<std::mutex> guard(s_lock);
+    auto found = s_lists.find(std::make_pair(hInst, nResourceID));
+    if (found != s_lists.end())
+        return found->second;
+    HIMAGELIST hImages = NULL;
+    HBITMAP hLoaded = (HBITMAP)::LoadImageA(hInst, MAKEINTRESOURCEA(nResourceID), IMAGE_BITMAP, 0, 0, 0);
+    BITMAP bm = {};
+    HBITMAP hBitmap = NULL;
+    void* pBits = NULL;
+    if (hLoaded != NULL && ::GetObjectA(hLoaded, sizeof(bm), &bm) != 0 && cx > 0)
+    {
+        // A 24-bit copy, whatever the depth the bitmap is stored in.
+        BITMAPINFO bmi = {};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = bm.bmWidth;
+        bmi.bmiHeader.biHeight = bm.bmHeight;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 24;
+        hBitmap = ::CreateDIBSection(NULL, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
+        HDC hdcSource = ::CreateCompatibleDC(NULL);
+        HDC hdcCopy = ::CreateCompatibleDC(NULL);
+        HGDIOBJ hOldSource = ::SelectObject(hdcSource, hLoaded);
+        HGDIOBJ hOldCopy = ::SelectObject(hdcCopy, hBitmap);
+        ::BitBlt(hdcCopy, 0, 0, bm.bmWidth, bm.bmHeight, hdcSource, 0, 0, SRCCOPY);
+        ::SelectObject(hdcSource, hOldSource);
+        ::SelectObject(hdcCopy, hOldCopy);
+        ::DeleteDC(hdcSource);
+        ::DeleteDC(hdcCopy);
+        ::GdiFlush();
+    }
+    if (hLoaded != NULL)
+        ::DeleteObject(hLoaded);
+    if (hBitmap != NULL && pBits != NULL)
+    {
+        // Light grey is the transparent colour of toolbar bitmaps; every other pixel becomes a light grey
+        // of its own brightness, never the transparent one.
+        int nStride = (bm.bmWidth * 3 + 3) & ~3;
+        for (int y = 0; y < bm.bmHeight; y++)
+        {
+            BYTE* p = (BYTE*)pBits + (size_t)y * nStride;
+            for (int x = 0; x < bm.bmWidth; x++, p += 3)
+            {
+                if (p[0] == 192 && p[1] == 192 && p[2] == 192)
+                    continue;
+                int nGrey = (p[2] * 30 + p[1] * 59 + p[0] * 11) / 100;
+                BYTE faded = (BYTE)(128 + nGrey / 2);
+                if (faded == 192)
+                    faded = 193;
+                p[0] = p[1] = p[2] = faded;
+            }
+        }
+        hImages = ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, bm.bmWidth / cx, 0);
+        if (hImages != NULL)
+            ImageList_AddMasked(hImages, hBitmap, RGB(192, 192, 192));
+    }
+    if (hBitmap != NULL)
+        ::DeleteObject(hBitmap);
+    s_lists[std::make_pair(hInst, nResourceID)] = hImages;
+    return hImages;
 }
 
 HWND AtlCreateSimpleToolBarCtrl(HWND hWndParent, UINT nResourceID, BOOL bInitialSeparator, DWORD dwStyle,
@@ -104,6 +176,9 @@ HWND AtlCreateSimpleToolBarCtrl(HWND hWndParent, UINT nResourceID, BOOL bInitial
     {
         TBADDBITMAP tbab = {hInst, nResourceID};
         ::SendMessageA(hWnd, TB_ADDBITMAP, nBitmaps, (LPARAM)&tbab);
+        HIMAGELIST hDisabled = DisabledImages(hInst, nResourceID, pData->wWidth, pData->wHeight);
+        if (hDisabled != NULL)
+            ::SendMessageA(hWnd, TB_SETDISABLEDIMAGELIST, 0, (LPARAM)hDisabled);
     }
     ::SendMessageA(hWnd, TB_ADDBUTTONSA, aButtons.GetSize(), (LPARAM)aButtons.GetData());
     ::SendMessageA(hWnd, TB_AUTOSIZE, 0, 0);

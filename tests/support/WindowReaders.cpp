@@ -45,6 +45,29 @@ RECT WindowRect(HWND hWnd)
     return rc;
 }
 
+bool OpensOver(HWND hWndDialog, HWND hWndOwner)
+{
+    if (::GetWindow(hWndDialog, GW_OWNER) != hWndOwner)
+        return false;
+    RECT rcDialog = WindowRect(hWndDialog);
+    RECT rcOwner = WindowRect(hWndOwner);
+    POINT pt = {rcDialog.left, rcDialog.top};
+    return ::PtInRect(&rcOwner, pt) != FALSE;
+}
+
+CForegroundElsewhere::CForegroundElsewhere()
+{
+    m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 1100, 900, 60, 40,
+                               NULL, NULL, ::GetModuleHandleA(nullptr), nullptr);
+    ::SetForegroundWindow(m_hWnd);
+    ::SetActiveWindow(m_hWnd);
+}
+
+CForegroundElsewhere::~CForegroundElsewhere()
+{
+    ::DestroyWindow(m_hWnd);
+}
+
 HWND FindChildByClass(HWND hWndParent, const char* pszClass)
 {
     for (HWND hChild = ::GetWindow(hWndParent, GW_CHILD); hChild != NULL;

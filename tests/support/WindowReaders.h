@@ -13,6 +13,19 @@ bool WaitFor(const std::function<bool()>& condition, DWORD dwTimeoutMs = 20000);
 std::string WindowText(HWND hWnd);
 std::string ClassNameOf(HWND hWnd);
 RECT WindowRect(HWND hWnd);
+// True when the dialog is owned by the window and opens over it: its top-left corner lies inside the window.
+bool OpensOver(HWND hWndDialog, HWND hWndOwner);
+// A visible window of the calling thread made the foreground one while it lives, so that the windows of
+// other threads are not active: what they open then finds no active window to stand over.
+class CForegroundElsewhere
+{
+public:
+    CForegroundElsewhere();
+    ~CForegroundElsewhere();
+    CForegroundElsewhere(const CForegroundElsewhere&) = delete;
+    CForegroundElsewhere& operator=(const CForegroundElsewhere&) = delete;
+    HWND m_hWnd;
+};
 // A descendant of the given window class (first in Z order, depth first), or NULL.
 HWND FindChildByClass(HWND hWndParent, const char* pszClass);
 // The visible top-level windows of a thread, optionally of one class.

@@ -24,7 +24,7 @@ INT_PTR ChooseFolderInDialog(HWND hOwner, LONG nFolderID, LONG& nChosenID,
 {
     CDlgChoiceFolder dlg(hOwner, nFolderID);
     dlg.m_canChoose = canMoveInto;
-    if (dlg.DoModal(::GetActiveWindow()) != IDOK)
+    if (dlg.DoModal(hOwner != NULL ? ::GetAncestor(hOwner, GA_ROOT) : NULL) != IDOK)
         return IDCANCEL;
     nChosenID = dlg.m_nChosenID;
     return IDOK;

@@ -82,7 +82,7 @@ LRESULT CDlgMessage::OnProperties(WORD, WORD, HWND, BOOL&)
     {
         CEmailsImpl<> store(m_message.m_pSession);
         if (store.OpenByKey(m_nEmailsID, TRUE, OwnerWindow()))
-            ShowMessageProperties(store);
+            ShowMessageProperties(m_hWnd, store);
     }
     catch (COLEDBException* pException)
     {

@@ -104,7 +104,7 @@ LRESULT CDlgMessageFile::OnProperties(WORD, WORD, HWND, BOOL&)
 {
     try
     {
-        ShowMessageProperties(m_message);
+        ShowMessageProperties(m_hWnd, m_message);
     }
     catch (...)
     {

@@ -325,7 +325,8 @@ public:
     CString SaveAttachmentToFolder(const char* pszName)
     {
         CString strFolder;
-        if (!ChooseAttachmentFolder(::GetActiveWindow(), pszName, strFolder))
+        HWND hWndOwner = ::GetAncestor(static_cast<T*>(this)->m_hWnd, GA_ROOT);
+        if (!ChooseAttachmentFolder(hWndOwner, pszName, strFolder))
             return CString();
         try
         {

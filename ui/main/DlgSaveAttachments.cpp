@@ -43,7 +43,7 @@ CDlgSaveAttachments::CDlgSaveAttachments(CEmailsImpl<>* pMessage, HWND hWndParen
 INT_PTR CDlgSaveAttachments::Run(CEmailsImpl<>* pMessage, HWND hWndParent)
 {
     CDlgSaveAttachments dialog(pMessage, hWndParent);
-    return dialog.DoModal(::GetActiveWindow());
+    return dialog.DoModal(hWndParent);
 }
 
 bool CDlgSaveAttachments::SystemBrowseForFolder(HWND hWndOwner, const char* pszStart, CString& strFolder)

@@ -84,7 +84,7 @@ INT_PTR ShowAboutBox(HWND hWndParent)
     return ::DialogBoxParamA(GetResourceModule(), MAKEINTRESOURCEA(IDD_ABOUTBOX), hWndParent, AboutProc, 0);
 }
 
-void EmailTraceFile(CRegistry* pRegistry)
+void EmailTraceFile(HWND hWndOwner, CRegistry* pRegistry)
 {
     CTraceFile* pTrace = g_pTraceFile;
     CString strCopy;
@@ -98,7 +98,7 @@ void EmailTraceFile(CRegistry* pRegistry)
         }
     }
     CDlgEmailMe dlg(NULL, strCopy, pRegistry);
-    dlg.DoModal(::GetActiveWindow());
+    dlg.DoModal(hWndOwner);
 }
 
 bool FocusHasSelection(HWND hWnd)

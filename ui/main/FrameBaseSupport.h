@@ -18,7 +18,7 @@ void OpenFrameHelp(const char* pszHelpFolder);
 INT_PTR ShowAboutBox(HWND hWndParent);
 // Runs the error-report dialog with a copy of the trace file taken under its lock, so the threads that trace
 // meanwhile keep their trace object.
-void EmailTraceFile(CRegistry* pRegistry);
+void EmailTraceFile(HWND hWndOwner, CRegistry* pRegistry);
 
 // The default answers of a frame for the window that has the focus.
 bool FocusHasSelection(HWND hWnd);

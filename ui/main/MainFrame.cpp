@@ -467,16 +467,16 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         return 0;
     }
     case ID_IMPORT_ADDRESS_BOOK:
-        CMainDialogs::ImportAddressBook(::GetActiveWindow());
+        CMainDialogs::ImportAddressBook(m_hWnd);
         return 0;
     case ID_TOOLS_ACCOUNTS:
-        CMainDialogs::RunAccountsDialog(::GetActiveWindow());
+        CMainDialogs::RunAccountsDialog(m_hWnd);
         return 0;
     case ID_TOOLS_OPTIONS:
         RunOptions();
         return 0;
     case ID_MESSAGE_RULES:
-        CMainDialogs::RunMessageRulesSheet(::GetActiveWindow());
+        CMainDialogs::RunMessageRulesSheet(m_hWnd);
         return 0;
     case ID_RUN_INTERNET_UPDATE:
         CMainDialogs::StartUpdateCheck(true);

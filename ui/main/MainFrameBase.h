@@ -162,7 +162,7 @@ public:
             OnViewStatusBar();
             return 0;
         case ID_APP_ABOUT:
-            ShowAboutBox(::GetActiveWindow());
+            ShowAboutBox(this->m_hWnd);
             return 0;
         case ID_HELP_CONTENTS:
             OpenFrameHelp(static_cast<T*>(this)->GetHelpFolder());
@@ -181,7 +181,7 @@ public:
             m_dlgPrint.Print(this->m_hWnd, reinterpret_cast<const char*>(lParam));
             return 1;
         case ID_EMAIL_TRACE:
-            EmailTraceFile(m_pRegistry);
+            EmailTraceFile(this->m_hWnd, m_pRegistry);
             return 1;
         }
         bHandled = FALSE;

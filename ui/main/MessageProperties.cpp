@@ -55,7 +55,7 @@ INT_PTR CALLBACK DetailsPageProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
 }
 } // namespace
 
-INT_PTR ShowMessageProperties(CEmailsImpl<>& store)
+INT_PTR ShowMessageProperties(HWND hWndOwner, CEmailsImpl<>& store)
 {
     store.GetMessage();
     CPageMessageDetails page;
@@ -69,7 +69,7 @@ INT_PTR ShowMessageProperties(CEmailsImpl<>& store)
     PROPSHEETHEADERA psh = {};
     psh.dwSize = sizeof(psh);
     psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
-    psh.hwndParent = GetActiveWindow();
+    psh.hwndParent = hWndOwner != NULL ? GetAncestor(hWndOwner, GA_ROOT) : NULL;
     psh.hInstance = psp.hInstance;
     psh.pszCaption = store.m_Subject;
     psh.nPages = 1;

@@ -15,5 +15,5 @@ struct CPageMessageDetails
     CWndText source;
 };
 
-// Runs the sheet modally over the active window; its title is the message's subject.
-INT_PTR ShowMessageProperties(CEmailsImpl<>& store);
+// Runs the sheet modally over the top-level window of its owner; its title is the message's subject.
+INT_PTR ShowMessageProperties(HWND hWndOwner, CEmailsImpl<>& store);

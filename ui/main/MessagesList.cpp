@@ -898,7 +898,7 @@ LRESULT CListViewCtrlMessages::OnFocus(UINT uMsg, WPARAM, LPARAM, BOOL& bHandled
 void CListViewCtrlMessages::MoveToChosenFolder()
 {
     CDlgChoiceFolder dlg(m_hWndFrame, m_nFolderID);
-    if (dlg.DoModal(::GetActiveWindow()) == IDOK)
+    if (dlg.DoModal(::GetAncestor(m_hWnd, GA_ROOT)) == IDOK)
         SendMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, dlg.m_nChosenID);
 }
 
@@ -928,7 +928,7 @@ void CListViewCtrlMessages::ShowProperties()
         {
             CEmailsImpl<> store(m_pSession);
             store.SelectByIDUnique(m_rows[nRow].nEmailsID, m_hWnd,
-                                   [](CEmailsImpl<>& selected) { ShowMessageProperties(selected); });
+                                   [this](CEmailsImpl<>& selected) { ShowMessageProperties(m_hWnd, selected); });
         }
     }
     catch (...)

@@ -184,7 +184,7 @@ LRESULT CMyTreeViewCtrl::OnNewFolder(WORD, WORD, HWND, BOOL&)
         return 0;
     }
     CString strName;
-    if (s_pfnAsker(::GetActiveWindow(), false, strName) != IDOK)
+    if (s_pfnAsker(GetTopLevelParent(), false, strName) != IDOK)
         return 0;
     if (strName.GetLength() >= kMaxFolderName)
     {
@@ -245,7 +245,7 @@ LRESULT CMyTreeViewCtrl::OnRenameFolder(WORD, WORD, HWND, BOOL&)
         if (!m_pFolders->LoadFolder(pData->folder.m_ID, m_hWndOwner))
             return 0;
         CString strName = m_pFolders->m_Name;
-        if (s_pfnAsker(::GetActiveWindow(), true, strName) != IDOK)
+        if (s_pfnAsker(GetTopLevelParent(), true, strName) != IDOK)
             return 0;
         memset(m_pFolders->m_Name, 0, sizeof(m_pFolders->m_Name));
         strncpy(m_pFolders->m_Name, strName.Left(kMaxFolderName), sizeof(m_pFolders->m_Name) - 1);

@@ -7,6 +7,8 @@
 #include "tests/support/UiThread.h"
 #include "tests/support/WindowReaders.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace
@@ -203,6 +205,133 @@ TEST_F(FrameTest, PopupItemsShowTheImageOfTheirToolbarButton)
     EXPECT_NE(itemBitmap(ID_SAMPLE_ENABLED), itemBitmap(ID_SAMPLE_CHECKED));
     // No toolbar button, no image.
     EXPECT_EQ(itemBitmap(ID_SAMPLE_POST), (HBITMAP)NULL);
+}
+
+// The screen columns in which the window, drawn into memory (other tests' windows may cover it on the
+// screen), holds dark ink inside the screen rectangle: menu text; greyed text and the menu face are lighter.
+std::vector<int> InkColumns(HWND hWnd, const RECT& rc)
+{
+    RECT rcWindow = {};
+    ::GetWindowRect(hWnd, &rcWindow);
+    int cxWindow = rcWindow.right - rcWindow.left, cyWindow = rcWindow.bottom - rcWindow.top;
+    std::vector<int> columns;
+    if (cxWindow <= 0 || cyWindow <= 0)
+        return columns;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = cxWindow;
+    bmi.bmiHeader.biHeight = -cyWindow;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HDC hdc = ::CreateCompatibleDC(NULL);
+    HBITMAP hBitmap = ::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    ::PrintWindow(hWnd, hdc, 0);
+    const BYTE* pPixels = (const BYTE*)pBits;
+    for (int x = std::max(rc.left, rcWindow.left); x < std::min(rc.right, rcWindow.right); x++)
+    {
+        for (int y = std::max(rc.top, rcWindow.top); y < std::min(rc.bottom, rcWindow.bottom); y++)
+        {
+            const BYTE* p = pPixels + ((y - rcWindow.top) * cxWindow + (x - rcWindow.left)) * 4;
+            if ((p[0] + p[1] + p[2]) / 3 < 96)
+            {
+                columns.push_back(x);
+                break;
+            }
+        }
+    }
+    ::SelectObject(hdc, hOld);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hdc);
+    return columns;
+}
+
+TEST_F(FrameTest, CommandBarPopupShowsAcceleratorsRightAlignedInAColumnRightOfTheWidestText)
+{
+    HMENU hPopup = ::GetSubMenu(m_pFrame->m_CmdBar.GetMenu(), 1);
+    DWORD dwThread = m_pUi->ThreadId();
+    m_pFrame->m_CmdBar.PostOpenPopup(1);
+    HWND hWndMenu = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        hWndMenu = menus.empty() ? NULL : menus[0];
+        return hWndMenu != NULL;
+    }));
+    // Items: "&Enabled\tF5", "&Disabled\tF6" (greyed), a separator, "&Checked", "&Post to manager" (the
+    // widest text, no accelerator).
+    auto itemInk = [&](int nPos) {
+        RECT rc = {};
+        m_pUi->Invoke([&] { ::GetMenuItemRect(NULL, hPopup, nPos, &rc); });
+        return InkColumns(hWndMenu, rc);
+    };
+    std::vector<int> widest, enabled;
+    ASSERT_TRUE(WaitFor([&] {
+        widest = itemInk(4);
+        enabled = itemInk(0);
+        return !widest.empty() && !enabled.empty();
+    }));
+    // The frame with the popup open over it: the popup itself would be redrawn by the capture.
+    SaveWindowScreenshot(m_hWndFrame, "command-bar-popup");
+    int nTextLeft = widest.front(), nWidestRight = widest.back();
+    std::vector<int> accelerator, text;
+    for (int x : enabled)
+    {
+        if (x > nWidestRight)
+            accelerator.push_back(x);
+        else if (x >= nTextLeft - 1)
+            text.push_back(x);
+    }
+    ASSERT_FALSE(text.empty());
+    EXPECT_LE(std::abs(text.front() - nTextLeft), 1) << "the texts start in one column";
+    ASSERT_FALSE(accelerator.empty()) << "the accelerator is drawn over the text";
+    EXPECT_GT(accelerator.front(), nWidestRight + 4);
+    // Right-aligned: it ends near the item's right edge, whatever its width.
+    RECT rcItem = {};
+    m_pUi->Invoke([&] { ::GetMenuItemRect(NULL, hPopup, 0, &rcItem); });
+    EXPECT_GT(accelerator.back(), rcItem.right - 40);
+
+    m_pUi->Invoke([] { ::EndMenu(); });
+    EXPECT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+    // Closed, the popup holds its plain text items again.
+    char szText[64] = "";
+    ::GetMenuStringA(hPopup, ID_SAMPLE_ENABLED, szText, sizeof(szText), MF_BYCOMMAND);
+    EXPECT_STREQ("&Enabled\tF5", szText);
+    EXPECT_FALSE(::GetMenuState(hPopup, ID_SAMPLE_ENABLED, MF_BYCOMMAND) & MF_OWNERDRAW);
+}
+
+TEST_F(FrameTest, AnItemsLetterInAnOpenPopupOfTheCommandBarRunsIt)
+{
+    DWORD dwThread = m_pUi->ThreadId();
+    m_pFrame->m_CmdBar.PostOpenPopup(1);
+    HWND hWndMenu = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        hWndMenu = menus.empty() ? NULL : menus[0];
+        return hWndMenu != NULL;
+    }));
+    // "&Post to manager": its letter closes the popup and sends its command.
+    ::PostMessageA(hWndMenu, WM_CHAR, 'p', 0x00190001);
+    CRecordingThread::Command command = {};
+    EXPECT_TRUE(m_manager.WaitForCommand(ID_SAMPLE_POST, 5000, &command));
+    EXPECT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+}
+
+TEST_F(FrameTest, APopupItemsTextOfAnyLengthIsWholeAgainAfterThePopupClosed)
+{
+    HMENU hPopup = ::GetSubMenu(m_pFrame->m_CmdBar.GetMenu(), 1);
+    const std::string strLong = "&Post " + std::string(400, 'x') + "\tF9";
+    m_pUi->Invoke([&] {
+        ::ModifyMenuA(hPopup, ID_SAMPLE_POST, MF_BYCOMMAND | MF_STRING, ID_SAMPLE_POST, strLong.c_str());
+    });
+    DWORD dwThread = m_pUi->ThreadId();
+    m_pFrame->m_CmdBar.PostOpenPopup(1);
+    ASSERT_TRUE(WaitFor([&] { return !ThreadWindows(dwThread, "#32768").empty(); }));
+    m_pUi->Invoke([] { ::EndMenu(); });
+    ASSERT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+    std::vector<char> text(1024, '\0');
+    ::GetMenuStringA(hPopup, ID_SAMPLE_POST, text.data(), (int)text.size(), MF_BYCOMMAND);
+    EXPECT_EQ(strLong, std::string(text.data()));
 }
 
 TEST_F(FrameTest, CommandPostedToTheManagerThreadIsRecorded)

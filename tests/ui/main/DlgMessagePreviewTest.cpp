@@ -238,14 +238,20 @@ TEST_F(DlgMessagePreviewTest, TheFramePassesAMessageToShowOnToThePreview)
     EXPECT_EQ(CString("Gus <gus@example.org>"), strFrom);
     ASSERT_TRUE(WaitFor([&] { return BodyText().find("Seventeen files.") != std::string::npos; })) << BodyText();
 
-    // The toolbar's Save Attachments button reports through the header area and opens the dialog.
-    CDialogResponder responder(m_store.m_ui.ThreadId(), [](HWND hDialog) {
+    // The toolbar's Save Attachments button reports through the header area and opens the dialog, over the
+    // main window even while another window is active.
+    HWND hFrame = m_store.m_pFrame->m_hWnd;
+    bool bOver = false;
+    CDialogResponder responder(m_store.m_ui.ThreadId(), [&](HWND hDialog) {
+        bOver = OpensOver(hDialog, hFrame);
         return CDialogResponder::Press(hDialog, IDCANCEL);
     });
+    CForegroundElsewhere elsewhere;
     ::PostMessageA(Preview().m_header.m_hWnd, WM_COMMAND, MAKEWPARAM(ID_SAVE_ATTACHMENTS, BN_CLICKED),
                    (LPARAM)Preview().m_toolbar.m_hWnd);
     ASSERT_TRUE(responder.WaitForAnswered(1));
     EXPECT_EQ("Save Attachments", responder.Answered()[0].strCaption);
+    EXPECT_TRUE(bOver);
 }
 
 TEST_F(DlgMessagePreviewTest, WithoutAttachmentsTheSaveButtonIsHiddenAndTheListButtonTakesTheWidth)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "MainFrameFixture.h"
@@ -99,6 +100,48 @@ TEST_F(MainFrameTest, CreationDisablesTheSelectionCommandsAndFillsSendAndReceive
     Settle();
     EXPECT_FALSE(Has(m_store.m_manager.Commands(), ID_RECEIVE));
     SaveWindowScreenshot(m_store.m_pFrame->m_hWnd, "main-window");
+}
+
+TEST_F(MainFrameTest, ToolbarPicturesStandOnTheBarsFaceAndGreyedOnesAreFadedNotFlat)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    HWND hToolBar = m_store.m_pFrame->m_hWndMainToolBar;
+    // Print waits for a selection; About is always there.
+    ASSERT_TRUE(WaitFor([&] { return !(ToolBarButtonState(hToolBar, ID_FILE_PRINT) & TBSTATE_ENABLED); }));
+    ASSERT_TRUE(ToolBarButtonState(hToolBar, ID_APP_ABOUT) & TBSTATE_ENABLED);
+    RECT rcWindow = {};
+    ::GetWindowRect(hToolBar, &rcWindow);
+    int cx = rcWindow.right - rcWindow.left, cy = rcWindow.bottom - rcWindow.top;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HDC hdc = ::CreateCompatibleDC(NULL);
+    HBITMAP hBitmap = ::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    // Drawn into memory: other tests' windows may cover it on the screen.
+    ::PrintWindow(hToolBar, hdc, 0);
+    auto buttonColours = [&](UINT nID) {
+        RECT rc = {};
+        ::SendMessageA(hToolBar, TB_GETRECT, nID, (LPARAM)&rc);
+        std::set<DWORD> colours;
+        for (int y = std::max(0L, rc.top); y < std::min((LONG)cy, rc.bottom); y++)
+            for (int x = std::max(0L, rc.left); x < std::min((LONG)cx, rc.right); x++)
+                colours.insert(((const DWORD*)pBits)[y * cx + x] & 0xFFFFFF);
+        return colours;
+    };
+    std::set<DWORD> print = buttonColours(ID_FILE_PRINT), about = buttonColours(ID_APP_ABOUT);
+    ::SelectObject(hdc, hOld);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hdc);
+    // A silhouette has the face, the shadow and the highlight; the faded picture has its shades.
+    EXPECT_GT(print.size(), 6u);
+    // The bitmaps' light grey becomes the bar's face: no square of it is left around a picture.
+    if (::GetSysColor(COLOR_BTNFACE) != RGB(192, 192, 192))
+        EXPECT_EQ(0u, about.count(0xC0C0C0));
 }
 
 TEST_F(MainFrameTest, AccountItemsAreAddedAndTheFirstSameNamedOneRemoved)
@@ -268,7 +311,7 @@ TEST_F(MainFrameTest, AcceleratorTableIsTheListed)
         {V | C, 'C', 57634},       {V | C, 'D', 32792},       {V | S | C, 'E', 32940},  {V | C, 'F', 32911},
         {V | S | C, 'F', 33001},   {V | C, 'M', 32776},       {V | C, 'N', 32782},      {V | C, 'O', 57601},
         {V, VK_RETURN, 57601},     {V | C, 'P', 57607},       {V | C, 'Q', 33032},      {V | C, VK_RETURN, 33032},
-        {V | C, 'R', 32906},       {V | C, 'S', 57603},       {V | C, 'V', 57637},      {V | S, VK_INSERT, 57637},
+        {V | C, 'R', 32906},       {V | C, 'S', 57604},       {V | C, 'V', 57637},      {V | S, VK_INSERT, 57637},
         {V | S | C, 'V', 32995},   {V | A, VK_BACK, 57643},   {V | C, 'Z', 57643},      {V | S, VK_DELETE, 57635},
         {V | C, 'X', 57635},       {V, VK_F1, 33080},         {V, VK_F6, 57680},        {V | S, VK_F6, 57681},
         {V | A, VK_RETURN, 32790},

@@ -102,7 +102,7 @@ TEST_F(MessagePropertiesTest, TheSheetShowsTheHeaderAndOneSourceWindowThatCloses
     });
     volatile LONG nLeft = -1;
     ui.Run([&]() {
-        ShowMessageProperties(store);
+        ShowMessageProperties(NULL, store);
         InterlockedExchange(&nLeft, CountSourceWindows(GetCurrentThreadId()));
     });
     ASSERT_TRUE(WaitUntil([&]() { return nLeft >= 0; }));

@@ -22,6 +22,7 @@
 #include "tests/support/RecordingThread.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/UiThread.h"
+#include "tests/support/WindowReaders.h"
 #include "ui/main/MainFrameMessage.h"
 #include "ui/main/MainFrameMessageFile.h"
 
@@ -408,15 +409,21 @@ TEST_F(MessageWindowTest, SteppingInAOneMessageFolderLeavesTheWindowAlone)
 TEST_F(MessageWindowTest, ADoubleClickedAttachmentIsSavedIntoTheChosenFolder)
 {
     static CString s_strFolder;
+    static HWND s_hOwner;
     CScratchFolder target("msgwnd-save");
     s_strFolder = target.m_strPath;
-    AttachmentFolderChooser pfnOld = SetAttachmentFolderChooser([](HWND, const char*, CString& strFolder) {
-        strFolder = s_strFolder;
-        return true;
-    });
+    s_hOwner = NULL;
+    AttachmentFolderChooser pfnOld =
+        SetAttachmentFolderChooser([](HWND hOwner, const char*, CString& strFolder) {
+            s_hOwner = hOwner;
+            strFolder = s_strFolder;
+            return true;
+        });
     LONG nID = m_store.Insert(m_store.m_nInbox, HtmlWithAttachments(), "Quarterly report");
-    ASSERT_NE(nullptr, m_store.StartStored(nID));
+    HWND hFrame = m_store.StartStored(nID);
+    ASSERT_NE(nullptr, hFrame);
     HWND hList = Dialog().m_attachments.m_hWnd;
+    CForegroundElsewhere elsewhere;
     m_store.m_ui.Invoke([&]() {
         int nItem = -1;
         char szName[MAX_PATH] = "";
@@ -438,6 +445,8 @@ TEST_F(MessageWindowTest, ADoubleClickedAttachmentIsSavedIntoTheChosenFolder)
         SendMessageA(Dialog().m_hWnd, WM_NOTIFY, IDC_MESSAGE_ATTACHMENTS, (LPARAM)&header);
     });
     SetAttachmentFolderChooser(pfnOld);
+    // The folder choice opens over the message window, whichever window is active.
+    EXPECT_EQ(hFrame, s_hOwner);
     HANDLE hFile =
         CreateFileA(target.Path("figures.csv"), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hFile);

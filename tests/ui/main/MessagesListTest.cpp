@@ -17,6 +17,7 @@
 #include "store/ImapFolderClient.h"
 #include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/WindowReaders.h"
 #include "platform/wtl/SystemSeams.h"
 #include "ui/main/MessagesList.h"
 
@@ -415,6 +416,33 @@ TEST_F(MessagesListTest, SaveAsWritesTheSelectedMessageToTheChosenFile)
     size_t n = fread(buffer, 1, sizeof(buffer) - 1, pFile);
     fclose(pFile);
     EXPECT_EQ("Subject: x\r\n\r\nbody", std::string(buffer, n));
+}
+
+TEST_F(MessagesListTest, ItsDialogsOpenOverTheMainWindowWhenAnotherWindowIsActive)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    Fill(m_store.m_nInbox);
+    HWND hList = NULL;
+    m_store.OnFrame([&]() {
+        SelectOnly(3);
+        hList = List().m_hWnd;
+    });
+    const struct
+    {
+        UINT nCommand;
+        const char* pszCaption;
+    } cases[] = {{ID_MOVE_TO_FOLDER, "Move"}, {ID_FILE_SAVE_AS_MESSAGE, "Save Message As"}};
+    CForegroundElsewhere elsewhere;
+    for (const auto& c : cases)
+    {
+        ::PostMessageA(hList, WM_COMMAND, c.nCommand, 0);
+        HWND hDlg = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), c.pszCaption);
+        ASSERT_NE(nullptr, hDlg) << c.pszCaption;
+        EXPECT_TRUE(OpensOver(hDlg, m_store.m_pFrame->m_hWnd)) << c.pszCaption;
+        CDialogResponder::Press(hDlg, IDCANCEL);
+        ASSERT_TRUE(WaitUntil([&]() { return !::IsWindow(hDlg); })) << c.pszCaption;
+    }
+    EXPECT_EQ(5, Count(kInFolder, m_store.m_nInbox));
 }
 
 TEST_F(MessagesListTest, TheContextMenuGreysWhatOneRowOnlyAllowsAndWhatTheMarksExclude)
