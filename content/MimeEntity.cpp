@@ -1,6 +1,7 @@
 // One MIME entity: header section, unfolding, the field map and its parameter reader.
 #include "content/MimeEntity.h"
 
+#include <ctype.h>
 #include <string.h>
 
 #include <string>
@@ -12,15 +13,6 @@ bool IsBlankOrTab(char c)
     return c == ' ' || c == '\t';
 }
 
-bool IsWhiteSpaceOnly(const char* p, int n)
-{
-    for (int i = 0; i < n; i++)
-    {
-        if (!strchr(" \t\r\n\v\f", p[i]) || p[i] == '\0')
-            return false;
-    }
-    return true;
-}
 
 // Fields whose value is free text: a ";" in them is text, and a folded line is joined with one blank.
 bool IsTextField(const CString& strName)
@@ -28,18 +20,88 @@ bool IsTextField(const CString& strName)
     return strName == "subject" || strName == "from" || strName == "to" || strName == "cc";
 }
 
+bool EqualNoCase(const char* a, const char* b, int n)
+{
+    for (int i = 0; i < n; i++)
+    {
+        if (toupper((unsigned char)a[i]) != toupper((unsigned char)b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The CR of the next CR LF at or after p, or NULL.
+const char* FindLineBreak(const char* p, const char* pEnd)
+{
+    while (p < pEnd)
+    {
+        const char* pCR = (const char*)memchr(p, '\r', pEnd - p);
+        if (pCR == NULL || pCR + 1 >= pEnd)
+            return NULL;
+        if (pCR[1] == '\n')
+            return pCR;
+        p = pCR + 1;
+    }
+    return NULL;
+}
+
+// The length of the field name that starts the line, or -1 when the line is no field. Blanks may stand
+// between the name and its colon (RFC 5322 4.5.3); *pnColon receives the colon's position.
+int FieldNameLength(const char* p, int n, int* pnColon)
+{
+    int i = 0;
+    while (i < n && p[i] != ':' && !IsBlankOrTab(p[i]) && p[i] != '\0')
+        i++;
+    const int nName = i;
+    while (i < n && IsBlankOrTab(p[i]))
+        i++;
+    if (nName == 0 || i >= n || p[i] != ':')
+        return -1;
+    if (pnColon != NULL)
+        *pnColon = i;
+    return nName;
+}
+
+// A field, or a line that continues one: a line that starts with a blank or tab, also one that holds
+// nothing else (obsolete folding, RFC 5322 4.2).
 bool IsFieldLine(const char* p, int n)
 {
     if (n > 0 && IsBlankOrTab(p[0]))
         return true;
-    for (int i = 0; i < n; i++)
+    return FieldNameLength(p, n, NULL) > 0;
+}
+
+// The end of the header section of a CRLF text: the position of the CR LF before the empty line that ends
+// it (or, with bFieldsOnly, before the first line after the first that is no field), -1 when the whole
+// text is header. *pnBodyStart receives where the body starts.
+int FindHeaderEnd(const char* p, int n, bool bFieldsOnly, int* pnBodyStart)
+{
+    // The first line is never tested: it always belongs to the header.
+    const char* pEnd = p + n;
+    for (const char* q = p;;)
     {
-        if (p[i] == ':')
-            return i > 0;
-        if (IsBlankOrTab(p[i]) || p[i] == '\0')
-            return false;
+        const char* pBreak = FindLineBreak(q, pEnd);
+        if (pBreak == NULL)
+            return -1;
+        const char* pLine = pBreak + 2;
+        const char* pNext = FindLineBreak(pLine, pEnd);
+        const int nLine = (int)((pNext == NULL ? pEnd : pNext) - pLine);
+        if (nLine == 0)
+        {
+            *pnBodyStart = pNext == NULL ? n : (int)(pNext + 2 - p);
+            return (int)(pBreak - p);
+        }
+        // A line that is no field and no continuation is body text that a sender wrote without the blank
+        // line: the header ends before it, so no text is lost.
+        if (bFieldsOnly && !IsFieldLine(pLine, nLine))
+        {
+            *pnBodyStart = (int)(pLine - p);
+            return (int)(pBreak - p);
+        }
+        if (pNext == NULL)
+            return -1;
+        q = pNext;
     }
-    return false;
 }
 
 bool HasParameters(const CString& strName)
@@ -212,6 +274,76 @@ CString NormalizeLineEnds(const CString& strText)
     return CString(out.data(), (int)out.size());
 }
 
+CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex)
+{
+    CString strName(pszName);
+    strName.TrimRight(" :");
+    const int nName = strName.GetLength();
+    if (nName == 0 || nIndex < 0)
+        return CString();
+
+    // Only the header is brought to CRLF line ends: it ends at the first empty line in any convention.
+    const char* p = strText;
+    const int n = strText.GetLength();
+    int nPrefix = n;
+    for (int i = 0; i + 1 < n; i++)
+    {
+        if (p[i] == '\n' && (p[i + 1] == '\n' || (p[i + 1] == '\r' && (i + 2 >= n || p[i + 2] == '\n'))))
+        {
+            nPrefix = i + 1;
+            break;
+        }
+        if (p[i] == '\r' && p[i + 1] == '\r')
+        {
+            nPrefix = i + 1;
+            break;
+        }
+    }
+    const CString strHeader = NormalizeLineEnds(nPrefix < n ? strText.Left(nPrefix) : strText);
+    if (strHeader.Left(2) == "\r\n")
+        return CString();
+    const char* h = strHeader;
+    int nBodyStart = 0;
+    int nEnd = FindHeaderEnd(h, strHeader.GetLength(), true, &nBodyStart);
+    if (nEnd < 0)
+        nEnd = strHeader.GetLength();
+
+    CString strValue;
+    bool bTaking = false;
+    int nSeen = 0;
+    for (int nPos = 0; nPos < nEnd;)
+    {
+        const char* pBreak = FindLineBreak(h + nPos, h + nEnd);
+        const int nLineEnd = pBreak == NULL ? nEnd : (int)(pBreak - h);
+        const char* pLine = h + nPos;
+        const int nLine = nLineEnd - nPos;
+        nPos = nLineEnd + 2;
+        if (nLine > 0 && IsBlankOrTab(pLine[0]))
+        {
+            // A line of blanks only (obsolete folding) adds nothing, as in the part tree's unfolding.
+            int nBlanks = 0;
+            while (nBlanks < nLine && IsBlankOrTab(pLine[nBlanks]))
+                nBlanks++;
+            if (bTaking && nBlanks < nLine)
+                strValue += CString(pLine, nLine);
+            continue;
+        }
+        if (bTaking)
+            break;
+        int nColon = 0;
+        if (FieldNameLength(pLine, nLine, &nColon) != nName || !EqualNoCase(pLine, strName, nName))
+            continue;
+        if (nSeen++ == nIndex)
+        {
+            bTaking = true;
+            strValue = CString(pLine + nColon + 1, nLine - nColon - 1);
+        }
+    }
+    strValue.Replace('\t', ' ');
+    strValue.Trim();
+    return strValue;
+}
+
 CMimeEntity::CMimeEntity(const CString& strText)
 {
     Parse(strText, true);
@@ -230,33 +362,8 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
         return;
     }
 
-    // The header ends at the first empty (or white-space-only) line after the first line.
-    int nEnd = -1, nBodyStart = n;
-    for (int nPos = 0;;)
-    {
-        int i = strText.Find("\r\n", nPos);
-        if (i < 0)
-            break;
-        int j = strText.Find("\r\n", i + 2);
-        int nLineEnd = j < 0 ? n : j;
-        if (IsWhiteSpaceOnly(p + i + 2, nLineEnd - i - 2))
-        {
-            nEnd = i;
-            nBodyStart = j < 0 ? n : j + 2;
-            break;
-        }
-        // A line that is no field and no continuation is body text that a sender wrote without the blank
-        // line: the header ends before it, so no text is lost.
-        if (bFieldsOnly && !IsFieldLine(p + i + 2, nLineEnd - i - 2))
-        {
-            nEnd = i;
-            nBodyStart = i + 2;
-            break;
-        }
-        if (j < 0)
-            break;
-        nPos = j;
-    }
+    int nBodyStart = n;
+    const int nEnd = FindHeaderEnd(p, n, bFieldsOnly, &nBodyStart);
 
     CString strHeader;
     if (nEnd < 0)
@@ -266,7 +373,7 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
         strHeader = strText.Left(nEnd + 2);
         m_strBody = strText.Mid(nBodyStart);
         // A multipart text without its blank line: the header runs up to the first delimiter line.
-        int nDash = strText.Find("\r\n--");
+        int nDash = strHeader.Find("\r\n--");
         if (nDash >= 0 && nDash < nEnd)
         {
             CMimeEntity head(strText.Left(nDash + 2));
@@ -310,6 +417,7 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
         }
         int nColon = strLine.Find(':');
         strFieldName = nColon < 0 ? CString() : strLine.Left(nColon);
+        strFieldName.TrimRight(" \t");
         strFieldName.MakeLower();
         unfolded.append((const char*)strLine, strLine.GetLength());
         unfolded += "\r\n";
@@ -333,7 +441,8 @@ void CMimeEntity::ParseFields()
         if (nColon <= 0)
             continue;
         CString strName = strLine.Left(nColon);
-        if (strName.FindOneOf(" \t") >= 0)
+        strName.TrimRight(" \t");
+        if (strName.IsEmpty() || strName.FindOneOf(" \t") >= 0)
             continue;
         strName.MakeLower();
         CString strValue = strLine.Mid(nColon + 1);

@@ -28,6 +28,12 @@ CString UnquoteParameter(const CString& strValue);
 // LF-only and CR-only line ends become CRLF; a text that already uses CRLF comes back unchanged.
 CString NormalizeLineEnds(const CString& strText);
 
+// The value of the nIndex-th (0: first) field of that name in a message text's header section, which ends
+// where the part tree's does. Names match whole and without regard to case, with blanks allowed before the
+// colon; continuation lines are joined without their line breaks, tabs become blanks, the value is
+// trimmed. Empty when there is no such field.
+CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex);
+
 class CMimeEntity
 {
 public:

@@ -2,6 +2,7 @@
 #include "content/MimePart.h"
 
 #include "content/AttachmentName.h"
+#include "content/TextUtilities.h"
 #include "content/TransferEncoding.h"
 
 CMimePart::CMimePart(const CString& strText) : CMimePart(strText, 0, false) {}
@@ -110,8 +111,9 @@ bool CMimePart::FindPart(const char* pszField, const char* pszValue, CString& st
     const CMimePart* pFound = FindNode(this, pszField, pszValue);
     if (pFound == NULL)
         return false;
-    if (pFound != this)
-        strPartText = pFound->m_strHeader + "\r\n" + pFound->m_strBody;
+    // Also when this node matches: a single-part message is its own text part, and callers read its body
+    // from this text.
+    strPartText = pFound->m_strHeader + "\r\n" + pFound->m_strBody;
     return true;
 }
 
@@ -131,8 +133,7 @@ bool CMimePart::IsMessagePartial() const
 
 bool CMimePart::IsMultipartAlternative() const
 {
-    CString strText;
-    return FindPart("content-type", "multipart/alternative", strText);
+    return FindNode(this, "content-type", "multipart/alternative") != NULL;
 }
 
 CString CMimePart::GetDecodedBody() const
@@ -146,10 +147,29 @@ CString CMimePart::GetBodyCharset() const
     const CMimePart* pFound = FindNode(this, "content-type", "text/html");
     if (pFound == NULL)
         pFound = FindNode(this, "content-type", "text/plain");
+    CString strType, strSubtype;
     if (pFound == NULL)
-        return CString();
+    {
+        // A message without a Content-Type is plain text too.
+        GetContentType(strType, strSubtype);
+        if (strType != "text" || strSubtype != "plain" || m_pFirstChild != NULL)
+            return CString();
+        pFound = this;
+    }
     CString strCharset = pFound->GetHeaderDeep("content-type", "charset");
     strCharset.Remove('"');
+    if (strCharset.IsEmpty())
+    {
+        // Plain text that names no charset but is valid UTF-8 was written in it: no legacy charset makes
+        // such bytes.
+        pFound->GetContentType(strType, strSubtype);
+        if (strType == "text" && strSubtype == "plain")
+        {
+            CString strBody = pFound->GetDecodedBody();
+            if (IsUtf8WithHighBytes(strBody, strBody.GetLength()))
+                strCharset = "utf-8";
+        }
+    }
     return strCharset;
 }
 

@@ -16,7 +16,7 @@ public:
     virtual ~CMimePart();
 
     CString GetHeaderDeep(const char* pszField, const char* pszParameter) const;
-    // Depth first, this node first. A matching descendant's text (header, CRLF, body) goes to strPartText.
+    // Depth first, this node first. The matching node's text (header, CRLF, body) goes to strPartText.
     bool FindPart(const char* pszField, const char* pszValue, CString& strPartText) const;
     bool IsMultipart() const;
     bool IsMessagePartial() const;

@@ -489,7 +489,7 @@ public:
             if (FAILED(hr))
                 ThrowUpdate(hWndOwner, MessageStoreText::kUpdateFlagsFailed, hr);
         }
-        CString strSubject = DecodeEncodedWord(GetMessageSubject(GetMimeMessage()));
+        CString strSubject = DecodeEncodedWord(GetHeaderField("Subject"));
         if (strSubject.GetLength() >= 256)
             strSubject = strSubject.Left(255);
         if (strSubject != this->m_Subject)
@@ -589,7 +589,11 @@ public:
         this->ReleaseMessageStream();
     }
 
-    CString GetSubject() { return DecodeEncodedWord(GetMessageSubject(GetMimeMessage())); }
+    CString GetSubject()
+    {
+        GetMessage();
+        return DecodeEncodedWord(GetHeaderField("Subject"));
+    }
 
     // Runs the save dialog and writes the message to the chosen file; dialog failures are shown.
     void SaveAs(HWND hWndOwner)
@@ -879,7 +883,7 @@ private:
         nFlags = bAttachments ? nFlags | EMAIL_FLAG_ATTACHMENTS : nFlags & ~EMAIL_FLAG_ATTACHMENTS;
 
         CString strSubject =
-            DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetMessageSubject(pMessage));
+            DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetHeaderField("Subject"));
         if (strSubject.GetLength() > 255)
         {
             CString strWarning;

@@ -61,11 +61,14 @@ TEST(MimePartDisplayTest, MixedTextPartsAreJoinedBySeparatorsUnlessToldNot)
     EXPECT_STREQ(Show(part, FALSE, TRUE).strOut, "a & <b>BEGIN:VCALENDARBEGIN:VCARD");
 }
 
-TEST(MimePartDisplayTest, PlainTextInAnHtmlViewGetsLineBreaks)
+TEST(MimePartDisplayTest, PlainTextInAnHtmlViewKeepsItsBlanksTabsAndLineEnds)
 {
     CMimePart part("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
-                   "one\r\ntwo\r\n--b\r\nContent-Type: text/html\r\n\r\n<body><i>x</i></body>\r\n--b--\r\n");
-    EXPECT_STREQ(Show(part).strOut, "one<BR>\r\ntwo<BR>\r\n<hr>\r\n<BR><i>x</i>");
+                   "one\r\n    indented\ta  b\r\n--b\r\nContent-Type: text/html\r\n\r\n<body><i>x</i></body>\r\n"
+                   "--b--\r\n");
+    EXPECT_STREQ(Show(part).strOut, PreformattedTextBlock("one\r\n    indented\ta  b") + "<BR>\r\n<hr>\r\n<BR><i>x</i>");
+    EXPECT_GE(PreformattedTextBlock("x").Find("white-space: pre-wrap"), 0) << "preformatted white space";
+    EXPECT_EQ(PreformattedTextBlock("x").Find("font"), -1) << "the page's font";
 }
 
 TEST(MimePartDisplayTest, InlineImagesAreWrittenUnderTheNameTheirLinkUses)

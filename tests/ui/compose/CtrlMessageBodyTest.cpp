@@ -157,15 +157,15 @@ protected:
     CHtmlView* m_pView = NULL;
 };
 
-TEST_F(CtrlMessageBodyTest, ShowsAStoredTextMessageEscapedWithOneBreakPerLine)
+TEST_F(CtrlMessageBodyTest, ShowsAStoredTextMessageEscapedWithItsBlanksAndLineEnds)
 {
-    LONG nID = StoreText(std::string(kHeader) +
-                             "Content-Type: text/plain\r\n\r\nfirst line\r\nsecond <b>line</b>\r\nthird",
+    LONG nID = StoreText(std::string(kHeader) + "Content-Type: text/plain\r\n\r\nfirst line\r\n"
+                                                "    second <b>line</b>\r\n\r\nthird   x",
                          FOLDER_INBOX);
     Show(nID);
-    EXPECT_EQ("first line\r\nsecond <b>line</b>\r\nthird", PageText());
+    EXPECT_EQ("first line\r\n    second <b>line</b>\r\n\r\nthird   x", PageText());
     std::string strFile = ReadFileBytes(m_pBody->m_strHtmlFile);
-    EXPECT_NE(std::string::npos, strFile.find("first line<BR>second &lt;b&gt;line&lt;/b&gt;<BR>third")) << strFile;
+    EXPECT_NE(std::string::npos, strFile.find("first line\r\n    second &lt;b&gt;line&lt;/b&gt;\r\n")) << strFile;
     EXPECT_EQ(nID, m_pBody->m_nEmailsID);
     // The message commands are on while a message is shown.
     for (WORD wID : {57601, 57604, 33050, 32906, 32911, 33004, 33025})
