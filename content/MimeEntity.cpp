@@ -3,8 +3,12 @@
 
 #include <ctype.h>
 #include <string.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -242,19 +246,43 @@ CString UnquoteParameter(const CString& strValue)
     return CString(out.data(), (int)out.size());
 }
 
+// True when every CR is followed by LF and every LF follows a CR. Sixteen bytes are tested at a time: a
+// large part costs about one pass at memory speed.
+bool HasCrLfLineEndsOnly(const char* p, int n)
+{
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i vCR = _mm_set1_epi8('\r'), vLF = _mm_set1_epi8('\n');
+    // Bit k of a mask marks byte k of the block: each LF must stand one bit after a CR, and a CR in the
+    // block's last byte needs an LF first in the next.
+    unsigned nCarry = 0;
+    for (; i + 16 <= n; i += 16)
+    {
+        const __m128i v = _mm_loadu_si128((const __m128i*)(p + i));
+        const unsigned nCR = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(v, vCR));
+        const unsigned nLF = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(v, vLF));
+        if (nLF != (((nCR << 1) & 0xFFFF) | nCarry))
+            return false;
+        nCarry = nCR >> 15;
+    }
+    if (nCarry && (i >= n || p[i] != '\n'))
+        return false;
+#endif
+    for (; i < n; i++)
+    {
+        if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
+            return false;
+        if (p[i] == '\n' && (i == 0 || p[i - 1] != '\r'))
+            return false;
+    }
+    return true;
+}
+
 CString NormalizeLineEnds(const CString& strText)
 {
     const char* p = strText;
     const int n = strText.GetLength();
-    bool bBare = false;
-    for (int i = 0; i < n && !bBare; i++)
-    {
-        if (p[i] == '\n' && (i == 0 || p[i - 1] != '\r'))
-            bBare = true;
-        else if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
-            bBare = true;
-    }
-    if (!bBare)
+    if (HasCrLfLineEndsOnly(p, n))
         return strText;
     std::string out;
     out.reserve(n + n / 16);
@@ -346,19 +374,25 @@ CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex)
 
 CMimeEntity::CMimeEntity(const CString& strText)
 {
-    Parse(strText, true);
+    Parse(strText, strText.GetLength(), true, false);
 }
 
-void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
+void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool bCrLfOnly)
 {
-    const CString strText = NormalizeLineEnds(strInput);
-    const char* p = strText;
-    const int n = strText.GetLength();
+    // Parts are read in place from their parent's body; only text with other line ends is copied.
+    if (!bCrLfOnly && !HasCrLfLineEndsOnly(pInput, nInput))
+    {
+        const CString strText = NormalizeLineEnds(CString(pInput, nInput));
+        Parse(strText, strText.GetLength(), bFieldsOnly, true);
+        return;
+    }
+    const char* p = pInput;
+    const int n = nInput;
 
     // A part that starts with its blank line has no header at all: everything after it is body.
     if (n >= 2 && p[0] == '\r' && p[1] == '\n')
     {
-        m_strBody = strText.Mid(2);
+        m_strBody = CString(p + 2, n - 2);
         return;
     }
 
@@ -367,24 +401,30 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
 
     CString strHeader;
     if (nEnd < 0)
-        strHeader = strText + "\r\n";
+        strHeader = CString(p, n) + "\r\n";
     else
     {
-        strHeader = strText.Left(nEnd + 2);
-        m_strBody = strText.Mid(nBodyStart);
+        strHeader = CString(p, nEnd + 2);
         // A multipart text without its blank line: the header runs up to the first delimiter line.
         int nDash = strHeader.Find("\r\n--");
+        int k = -1;
         if (nDash >= 0 && nDash < nEnd)
         {
-            CMimeEntity head(strText.Left(nDash + 2));
+            CMimeEntity head(CString(p, nDash + 2));
             CString strBoundary = head.GetBoundary();
-            int k = strBoundary.IsEmpty() ? -1 : strText.Find("--" + strBoundary);
-            if (k >= 0)
+            if (!strBoundary.IsEmpty())
             {
-                strHeader = strText.Left(k);
-                m_strBody = strText.Mid(k);
+                size_t nAt = std::string_view(p, n).find(std::string_view("--" + std::string(strBoundary)));
+                k = nAt == std::string_view::npos ? -1 : (int)nAt;
             }
         }
+        if (k >= 0)
+        {
+            strHeader = CString(p, k);
+            m_strBody = CString(p + k, n - k);
+        }
+        else
+            m_strBody = CString(p + nBodyStart, n - nBodyStart);
     }
 
     // Unfolding: continuation lines join their field, directly after a ";" (more parameters follow),

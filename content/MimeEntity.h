@@ -55,8 +55,9 @@ public:
 
 protected:
     CMimeEntity() {}
-    // bFieldsOnly: a line after the first that is no header field starts the body.
-    void Parse(const CString& strText, bool bFieldsOnly);
+    // bFieldsOnly: a line after the first that is no header field starts the body. bCrLfOnly: the text is
+    // known to end its lines with CR LF only (a piece of a text that did).
+    void Parse(const char* p, int n, bool bFieldsOnly, bool bCrLfOnly);
 
 private:
     void ParseFields();
