@@ -324,7 +324,10 @@ CString HtmlBaseTargetBlank()
 
 CString PreformattedTextBlock(const CString& strText)
 {
-    return "<DIV style=\"white-space: pre; white-space: pre-wrap; word-wrap: break-word\">" + strText +
+    CString strLines = strText;
+    strLines.Replace("\r\n", "\n");
+    strLines.Replace("\n", "<BR>");
+    return "<DIV style=\"white-space: pre; white-space: pre-wrap; word-wrap: break-word\">" + strLines +
            "</DIV>";
 }
 

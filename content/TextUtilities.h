@@ -18,7 +18,8 @@ CString RemoveFileNameChars(const CString& text);
 CString HtmlBaseTargetBlank();
 
 // An HTML block of plain text (already escaped) whose blanks, tabs and line ends show as they stand, in the
-// page's own font; engines that lack "pre-wrap" keep "pre".
+// page's own font; engines that lack "pre-wrap" keep "pre". Line ends become <BR>s, so that a reader of the
+// HTML that knows no preformatted white space (the plain-text quote) still sees the lines.
 CString PreformattedTextBlock(const CString& strText);
 
 // Turns addresses and URLs of an HTML-escaped text into links.

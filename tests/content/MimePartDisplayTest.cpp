@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "content/HtmlToText.h"
 #include "content/MimePart.h"
 #include "content/TextUtilities.h"
 #include "foundation/Paths.h"
@@ -67,8 +68,12 @@ TEST(MimePartDisplayTest, PlainTextInAnHtmlViewKeepsItsBlanksTabsAndLineEnds)
                    "one\r\n    indented\ta  b\r\n--b\r\nContent-Type: text/html\r\n\r\n<body><i>x</i></body>\r\n"
                    "--b--\r\n");
     EXPECT_STREQ(Show(part).strOut, PreformattedTextBlock("one\r\n    indented\ta  b") + "<BR>\r\n<hr>\r\n<BR><i>x</i>");
-    EXPECT_GE(PreformattedTextBlock("x").Find("white-space: pre-wrap"), 0) << "preformatted white space";
-    EXPECT_EQ(PreformattedTextBlock("x").Find("font"), -1) << "the page's font";
+    const CString strBlock = PreformattedTextBlock("one\r\n    indented\ta  b");
+    EXPECT_GE(strBlock.Find("white-space: pre-wrap"), 0) << "preformatted white space";
+    EXPECT_GE(strBlock.Find(">one<BR>    indented\ta  b</DIV>"), 0) << "blanks and tabs as they stand";
+    EXPECT_EQ(strBlock.Find("font"), -1) << "the page's font";
+    // The plain-text quote of such a view keeps the lines.
+    EXPECT_STREQ(HtmlToPlainText(Show(part).strOut).Left(13), "one\r\nindented");
 }
 
 TEST(MimePartDisplayTest, InlineImagesAreWrittenUnderTheNameTheirLinkUses)
