@@ -17,7 +17,6 @@ bool IsBlankOrTab(char c)
     return c == ' ' || c == '\t';
 }
 
-
 // Fields whose value is free text: a ";" in them is text, and a folded line is joined with one blank.
 bool IsTextField(const CString& strName)
 {

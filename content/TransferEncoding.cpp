@@ -89,6 +89,8 @@ public:
     {
         Reset();
     }
+    // Between groups: the next four characters, when all are of the alphabet, make three whole bytes.
+    bool IsIdle() const { return m_count == 0; }
 
 private:
     void Reset()
@@ -215,19 +217,46 @@ unsigned char Base64CharValue(char c)
 
 std::string DecodeBase64Bytes(const char* data, size_t length)
 {
-    std::string out;
-    out.reserve(length / 4 * 3 + 3);
+    // Four characters never make more than three bytes.
+    std::string out(length / 4 * 3 + 3, '\0');
+    char* o = &out[0];
     CBase64Decoder decoder;
-    auto sink = [&out](char c) { out.push_back(c); };
-    decoder.Put(data, length, sink);
+    auto sink = [&o](char c) { *o++ = c; };
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
+    const unsigned char* end = p + length;
+    const unsigned char* value = kBase64Table.value;
+    while (p < end)
+    {
+        // The bulk of a line goes four characters at a time; a line end, padding or a stray character
+        // takes the decoder's own path.
+        if (decoder.IsIdle())
+        {
+            while (end - p >= 4)
+            {
+                const unsigned a = value[p[0]], b = value[p[1]], c = value[p[2]], d = value[p[3]];
+                if ((a | b | c | d) & 0x80)
+                    break;
+                const unsigned group = a << 18 | b << 12 | c << 6 | d;
+                o[0] = static_cast<char>(group >> 16);
+                o[1] = static_cast<char>(group >> 8);
+                o[2] = static_cast<char>(group);
+                o += 3;
+                p += 4;
+            }
+        }
+        if (p < end)
+            decoder.Put(reinterpret_cast<const char*>(p++), 1, sink);
+    }
     decoder.Finish(sink);
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 
 std::string DecodeQuotedPrintableBytes(const char* data, size_t length)
 {
-    std::string out;
-    out.reserve(length);
+    // Decoding never lengthens the text: the output is written in place of a reserve-and-append.
+    std::string out(length, '\0');
+    char* o = &out[0];
     const char* p = data;
     const char* end = data + length;
     while (p < end)
@@ -235,22 +264,25 @@ std::string DecodeQuotedPrintableBytes(const char* data, size_t length)
         const char* eq = static_cast<const char*>(memchr(p, '=', end - p));
         if (!eq)
         {
-            out.append(p, end);
+            memcpy(o, p, end - p);
+            o += end - p;
             break;
         }
-        out.append(p, eq);
+        memcpy(o, p, eq - p);
+        o += eq - p;
         p = eq + 1;
         int hi, lo;
         if (end - p >= 2 && (hi = HexValue(p[0])) >= 0 && (lo = HexValue(p[1])) >= 0)
         {
-            out.push_back(static_cast<char>(hi * 16 + lo));
+            *o++ = static_cast<char>(hi * 16 + lo);
             p += 2;
         }
         else if (size_t soft = SoftBreakLength(p, end))
             p += soft;
         else
-            out.push_back('=');
+            *o++ = '=';
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 

@@ -104,7 +104,8 @@ CString MailtoLinks(const CString& strList)
 CString TextViewToHtml(const CString& strText, const CString& strHead)
 {
     // Printed as shown: indentation and blank lines stay.
-    return "\r\n<HTML>" + strHead + "\r\n<BODY>\r\n" + PreformattedTextBlock(strText) + "\r\n</BODY>\r\n</HTML>";
+    return "\r\n<HTML>" + strHead + "\r\n<BODY>\r\n" + PreformattedTextBlock(strText) +
+           "\r\n</BODY>\r\n</HTML>";
 }
 
 CString GetQuotedHTML(int nMode, const CQuotedHeader& header, const CString& strView)

@@ -61,7 +61,8 @@ std::vector<std::string> MakeLargeMessages()
                            "\r\nDate: Tue, 5 Mar 2002 10:20:30 +0300\r\nMIME-Version: 1.0\r\n"
                            "Content-Type: multipart/mixed;\r\n\tboundary=\"----=_NextPart_000_0001\"\r\n\r\n"
                            "This is a multi-part message in MIME format.\r\n\r\n------=_NextPart_000_0001\r\n"
-                           "Content-Type: multipart/alternative;\r\n\tboundary=\"----=_NextPart_001_0002\"\r\n\r\n"
+                           "Content-Type: multipart/alternative;\r\n"
+                           "\tboundary=\"----=_NextPart_001_0002\"\r\n\r\n"
                            "------=_NextPart_001_0002\r\nContent-Type: text/plain; charset=\"iso-8859-1\"\r\n"
                            "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
         for (int i = 0; i < 40; i++)
@@ -205,7 +206,8 @@ int main()
     dOurs = SecondsFor([&] { nCheck += DecodeQuotedPrintableBytes(qp.data(), qp.size()).size(); });
     dPeer = SecondsFor([&] { nCheck += DecodeGMime(GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE, qp).size(); });
     Report("quoted-printable decode", (double)qp.size(), dOurs, dPeer);
-    printf("(goals: parse ratios >= 1 on the corpus and on the large messages, decode ratios >= 1; checksum %zu)\n",
+    printf("(goals: parse ratios >= 1 on the corpus and on the large messages, decode ratios >= 1; "
+           "checksum %zu)\n",
            nCheck + g_sink);
     return 0;
 }

@@ -65,9 +65,10 @@ TEST(MimePartDisplayTest, MixedTextPartsAreJoinedBySeparatorsUnlessToldNot)
 TEST(MimePartDisplayTest, PlainTextInAnHtmlViewKeepsItsBlanksTabsAndLineEnds)
 {
     CMimePart part("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
-                   "one\r\n    indented\ta  b\r\n--b\r\nContent-Type: text/html\r\n\r\n<body><i>x</i></body>\r\n"
-                   "--b--\r\n");
-    EXPECT_STREQ(Show(part).strOut, PreformattedTextBlock("one\r\n    indented\ta  b") + "<BR>\r\n<hr>\r\n<BR><i>x</i>");
+                   "one\r\n    indented\ta  b\r\n--b\r\nContent-Type: text/html\r\n\r\n"
+                   "<body><i>x</i></body>\r\n--b--\r\n");
+    EXPECT_STREQ(Show(part).strOut,
+                 PreformattedTextBlock("one\r\n    indented\ta  b") + "<BR>\r\n<hr>\r\n<BR><i>x</i>");
     const CString strBlock = PreformattedTextBlock("one\r\n    indented\ta  b");
     EXPECT_GE(strBlock.Find("white-space: pre-wrap"), 0) << "preformatted white space";
     EXPECT_GE(strBlock.Find(">one<BR>    indented\ta  b</DIV>"), 0) << "blanks and tabs as they stand";

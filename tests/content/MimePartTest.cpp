@@ -243,17 +243,17 @@ TEST(MimePartTest, OnlyAnEmptyLineEndsTheHeaderAndEveryReaderAgreesOnItsFields)
         const char* pszBody;
     } cases[] = {
         {"a line of blanks is obsolete folding",
-         "Subject: one\r\n   \r\nFrom: a@b\r\nContent-Type: text/html\r\n\r\n<b>x</b>", "one", "a@b", "text/html",
-         "<b>x</b>"},
+         "Subject: one\r\n   \r\nFrom: a@b\r\nContent-Type: text/html\r\n\r\n<b>x</b>", "one", "a@b",
+         "text/html", "<b>x</b>"},
         {"a TAB-only line before a continuation", "Subject: one\r\n\t\r\n two\r\nFrom: a@b\r\n\r\nbody",
          "one two", "a@b", "text/plain", "body"},
         {"a line of blanks before body text: the text is body",
          "Subject: one\r\n \r\nHello there\r\nFrom: not@header\r\n", "one", "", "text/plain",
          "Hello there\r\nFrom: not@header\r\n"},
-        {"blanks before the colon", "From : x@y\r\nSubject\t: Hi\r\nContent-Type : text/html\r\n\r\n<i>y</i>", "Hi",
-         "x@y", "text/html", "<i>y</i>"},
-        {"a name with a blank inside is no field", "Subject: s\r\nDear John: hello\r\nFrom: a@b\r\n\r\nx", "s", "",
-         "text/plain", "Dear John: hello\r\nFrom: a@b\r\n\r\nx"},
+        {"blanks before the colon", "From : x@y\r\nSubject\t: Hi\r\nContent-Type : text/html\r\n\r\n<i>y</i>",
+         "Hi", "x@y", "text/html", "<i>y</i>"},
+        {"a name with a blank inside is no field", "Subject: s\r\nDear John: hello\r\nFrom: a@b\r\n\r\nx",
+         "s", "", "text/plain", "Dear John: hello\r\nFrom: a@b\r\n\r\nx"},
     };
     for (const Case& c : cases)
     {
@@ -303,8 +303,8 @@ TEST(MimePartTest, FindPartGivesTheMatchingPartsTextAlsoWhenItIsTheMessageItself
          "text/plain", "caf\xE9 needle"},
         {"Content-Type: text/html; charset=utf-8\r\n\r\n<html><body>needle</body></html>", "text/html",
          "<html><body>needle</body></html>"},
-        {"Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\nplain\r\n"
-         "--b\r\nContent-Type: text/html\r\n\r\n<p>html</p>\r\n--b--\r\n",
+        {"Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
+         "plain\r\n--b\r\nContent-Type: text/html\r\n\r\n<p>html</p>\r\n--b--\r\n",
          "text/html", "<p>html</p>"},
     };
     for (const Case& c : cases)

@@ -219,7 +219,8 @@ TEST(TransferEncodingTest, ContentTypeValueJoinsContinuationLinesAndSplits)
     EXPECT_EQ(subtype, "mixed");
     EXPECT_EQ(GetContentTypeValue("Content-type:text/plain; charset=x\r\n", &type), " text/plain; charset=x");
     EXPECT_EQ(type, "text/plain");
-    EXPECT_EQ(GetContentTypeValue("From: a@b\r\nContent-Type : text/html\r\n", &type, &subtype), " text/html");
+    EXPECT_EQ(GetContentTypeValue("From: a@b\r\nContent-Type : text/html\r\n", &type, &subtype),
+              " text/html");
     EXPECT_EQ(type + "/" + subtype, "text/html");
     EXPECT_EQ(GetContentTypeValue("Subject: none\r\n", &type, &subtype), "");
     EXPECT_EQ(GetContentTypeValue("Content-Typed: text/html\r\n", &type, &subtype), "");

@@ -165,7 +165,8 @@ TEST_F(CtrlMessageBodyTest, ShowsAStoredTextMessageEscapedWithItsBlanksAndLineEn
     Show(nID);
     EXPECT_EQ("first line\r\n    second <b>line</b>\r\n\r\nthird   x", PageText());
     std::string strFile = ReadFileBytes(m_pBody->m_strHtmlFile);
-    EXPECT_NE(std::string::npos, strFile.find("first line<BR>    second &lt;b&gt;line&lt;/b&gt;<BR><BR>third   x"))
+    EXPECT_NE(std::string::npos,
+              strFile.find("first line<BR>    second &lt;b&gt;line&lt;/b&gt;<BR><BR>third   x"))
         << strFile;
     EXPECT_EQ(nID, m_pBody->m_nEmailsID);
     // The message commands are on while a message is shown.

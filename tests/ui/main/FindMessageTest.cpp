@@ -219,7 +219,8 @@ TEST_F(FindMessageTest, SinglePartMessagesAreFoundByTheirBodyText)
                "Subject: plain with charset\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nthe needle");
     AddMessage(m_store.m_nInbox, "html alone", "Fay <f@x>", 45005.5, 0,
                "Subject: html alone\r\nContent-Type: text/html; charset=utf-8\r\n"
-               "Content-Transfer-Encoding: quoted-printable\r\n\r\n<html><body><p>a =\r\nneedle</p></body></html>");
+               "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+               "<html><body><p>a =\r\nneedle</p></body></html>");
     ASSERT_NE(nullptr, Start(m_store.m_nInbox));
     EXPECT_EQ(Subjects({"html alone", "plain with charset"}),
               Search({false, "", "", "", "needle", 0, 0, false, ""}));
