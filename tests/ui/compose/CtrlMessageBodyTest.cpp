@@ -174,6 +174,18 @@ TEST_F(CtrlMessageBodyTest, ShowsAStoredTextMessageEscapedWithItsBlanksAndLineEn
         EXPECT_EQ(1, m_owner.EnabledState(wID)) << wID;
 }
 
+TEST_F(CtrlMessageBodyTest, ShowsUnlabelledPlainTextThatIsUtf8AsUtf8)
+{
+    // Neither message names a charset; the first one's bytes are UTF-8, the second one's windows-1252.
+    LONG nUtf8 = StoreText(std::string(kHeader) + "Content-Type: text/plain\r\n\r\nna\xC3\xAFve \xC2\xA3" "5",
+                           FOLDER_INBOX);
+    Show(nUtf8);
+    EXPECT_EQ("na\xC3\xAFve \xC2\xA3" "5", PageText());
+    LONG nLatin = StoreText(std::string(kHeader) + "\r\nna\xEFve \xA3" "5", FOLDER_INBOX);
+    Show(nLatin);
+    EXPECT_EQ("na\xC3\xAFve \xC2\xA3" "5", PageText());
+}
+
 TEST_F(CtrlMessageBodyTest, ShowsAStoredHtmlMessageAndOneWithAnInlineImage)
 {
     LONG nHtml = StoreText(std::string(kHeader) +
