@@ -151,6 +151,41 @@ CString StripCharsetPrefix(const CString& strValue)
     int nSecond = strValue.Find('\'', nFirst + 1);
     return nSecond < 0 ? strValue : strValue.Mid(nSecond + 1);
 }
+
+// The header section of a CRLF text as the part tree and the field reader both read it: *pnHeader
+// characters from the start (the last line's CR LF included), the body from *pnBody on. False when no line
+// ends the header: all the text is header and its last line has no CR LF.
+bool SplitHeaderSection(const char* p, int n, bool bFieldsOnly, int* pnHeader, int* pnBody)
+{
+    int nBodyStart = n;
+    const int nEnd = FindHeaderEnd(p, n, bFieldsOnly, &nBodyStart);
+    if (nEnd < 0)
+    {
+        *pnHeader = *pnBody = n;
+        return false;
+    }
+    *pnHeader = nEnd + 2;
+    *pnBody = nBodyStart;
+    // A multipart text without its blank line: the header runs up to the delimiter line inside it.
+    const std::string_view header(p, nEnd + 2);
+    const size_t nDash = header.find("\r\n--");
+    if (nDash == std::string_view::npos)
+        return true;
+    const CString strBoundary = CMimeEntity(CString(p, (int)nDash + 2)).GetBoundary();
+    if (strBoundary.IsEmpty())
+        return true;
+    const std::string strLine = "\r\n--" + std::string(strBoundary, strBoundary.GetLength());
+    size_t k = 0;
+    if (header.substr(0, strLine.size() - 2) != std::string_view(strLine).substr(2))
+    {
+        k = header.find(strLine);
+        if (k == std::string_view::npos)
+            return true;
+        k += 2;
+    }
+    *pnHeader = *pnBody = (int)k;
+    return true;
+}
 } // namespace
 
 void ParseParameterList(const CString& strValue, std::vector<CMimeParameter>& parameters)
@@ -330,10 +365,8 @@ CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex)
     if (strHeader.Left(2) == "\r\n")
         return CString();
     const char* h = strHeader;
-    int nBodyStart = 0;
-    int nEnd = FindHeaderEnd(h, strHeader.GetLength(), true, &nBodyStart);
-    if (nEnd < 0)
-        nEnd = strHeader.GetLength();
+    int nEnd = 0, nBody = 0;
+    SplitHeaderSection(h, strHeader.GetLength(), true, &nEnd, &nBody);
 
     CString strValue;
     bool bTaking = false;
@@ -395,35 +428,14 @@ void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool b
         return;
     }
 
-    int nBodyStart = n;
-    const int nEnd = FindHeaderEnd(p, n, bFieldsOnly, &nBodyStart);
-
+    int nHeaderLength = n, nBody = n;
     CString strHeader;
-    if (nEnd < 0)
+    if (!SplitHeaderSection(p, n, bFieldsOnly, &nHeaderLength, &nBody))
         strHeader = CString(p, n) + "\r\n";
     else
     {
-        strHeader = CString(p, nEnd + 2);
-        // A multipart text without its blank line: the header runs up to the first delimiter line.
-        int nDash = strHeader.Find("\r\n--");
-        int k = -1;
-        if (nDash >= 0 && nDash < nEnd)
-        {
-            CMimeEntity head(CString(p, nDash + 2));
-            CString strBoundary = head.GetBoundary();
-            if (!strBoundary.IsEmpty())
-            {
-                size_t nAt = std::string_view(p, n).find(std::string_view("--" + std::string(strBoundary)));
-                k = nAt == std::string_view::npos ? -1 : (int)nAt;
-            }
-        }
-        if (k >= 0)
-        {
-            strHeader = CString(p, k);
-            m_strBody = CString(p + k, n - k);
-        }
-        else
-            m_strBody = CString(p + nBodyStart, n - nBodyStart);
+        strHeader = CString(p, nHeaderLength);
+        m_strBody = CString(p + nBody, n - nBody);
     }
 
     // Unfolding: continuation lines join their field, directly after a ";" (more parameters follow),

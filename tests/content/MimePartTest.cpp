@@ -252,6 +252,10 @@ TEST(MimePartTest, OnlyAnEmptyLineEndsTheHeaderAndEveryReaderAgreesOnItsFields)
          "Hello there\r\nFrom: not@header\r\n"},
         {"blanks before the colon", "From : x@y\r\nSubject\t: Hi\r\nContent-Type : text/html\r\n\r\n<i>y</i>",
          "Hi", "x@y", "text/html", "<i>y</i>"},
+        {"a delimiter after the header's end leaves the header where it ended",
+         "Content-Type: multipart/mixed; boundary=l\r\n--x: y\r\nbody\r\nSubject: h\r\n--l\r\n\r\npart\r\n"
+         "--l--\r\n",
+         "", "", "multipart/mixed", "body\r\nSubject: h\r\n--l\r\n\r\npart\r\n--l--\r\n"},
         {"a name with a blank inside is no field", "Subject: s\r\nDear John: hello\r\nFrom: a@b\r\n\r\nx",
          "s", "", "text/plain", "Dear John: hello\r\nFrom: a@b\r\n\r\nx"},
     };
