@@ -43,7 +43,8 @@ namespace MessageText
 // The text up to the first blank line; the whole text when there is none.
 CString GetHeader(const CString& strMessage);
 // The value of the nIndex-th field of that name, unfolded and trimmed; names match at line starts only and
-// without regard to case. Empty when there is no such field.
+// without regard to case, blanks may stand before the colon. The header section ends where the part tree's
+// does (ReadHeaderField). Empty when there is no such field.
 CString GetHeaderField(const CString& strMessage, const char* pszName, int nIndex);
 // Replaces the field (pszName with its colon) in the header, or adds it at the header's end when absent.
 void SetHeaderField(CString& strMessage, const char* pszName, const char* pszValue);
