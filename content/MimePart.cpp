@@ -103,7 +103,7 @@ CString CMimePart::GetHeaderDeep(const char* pszField, const char* pszParameter,
     CString strValue = GetHeader(pszField, pszParameter);
     if (!strValue.IsEmpty() || nDepth > kMaxDepth)
         return strValue;
-    // The children were built from the part texts, so they answer as a fresh parse of them would.
+    // The children were parsed from the sub-part texts, so they answer as a fresh parse of those would.
     for (const CMimePart* pChild = m_pFirstChild; pChild != NULL; pChild = pChild->m_pNextSibling)
     {
         strValue = pChild->GetHeaderDeep(pszField, pszParameter, nDepth + 1);
