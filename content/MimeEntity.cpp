@@ -368,10 +368,21 @@ CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex)
     int nEnd = 0, nBody = 0;
     SplitHeaderSection(h, strHeader.GetLength(), true, &nEnd, &nBody);
 
+    // Fields are read as the part tree reads them: each line with its continuation lines, so that also a
+    // colon that stands on a continuation line ends the name.
     CString strValue;
-    bool bTaking = false;
+    std::string field;
+    bool bField = false, bFound = false;
     int nSeen = 0;
-    for (int nPos = 0; nPos < nEnd;)
+    auto isAsked = [&]() {
+        int nColon = 0;
+        if (!bField || FieldNameLength(field.data(), (int)field.size(), &nColon) != nName ||
+            !EqualNoCase(field.data(), strName, nName) || nSeen++ != nIndex)
+            return false;
+        strValue = CString(field.data() + nColon + 1, (int)field.size() - nColon - 1);
+        return true;
+    };
+    for (int nPos = 0; nPos < nEnd && !bFound;)
     {
         const char* pBreak = FindLineBreak(h + nPos, h + nEnd);
         const int nLineEnd = pBreak == NULL ? nEnd : (int)(pBreak - h);
@@ -384,21 +395,16 @@ CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex)
             int nBlanks = 0;
             while (nBlanks < nLine && IsBlankOrTab(pLine[nBlanks]))
                 nBlanks++;
-            if (bTaking && nBlanks < nLine)
-                strValue += CString(pLine, nLine);
+            if (bField && nBlanks < nLine)
+                field.append(pLine, nLine);
             continue;
         }
-        if (bTaking)
-            break;
-        int nColon = 0;
-        if (FieldNameLength(pLine, nLine, &nColon) != nName || !EqualNoCase(pLine, strName, nName))
-            continue;
-        if (nSeen++ == nIndex)
-        {
-            bTaking = true;
-            strValue = CString(pLine + nColon + 1, nLine - nColon - 1);
-        }
+        bFound = isAsked();
+        field.assign(pLine, nLine);
+        bField = true;
     }
+    if (!bFound)
+        isAsked();
     strValue.Replace('\t', ' ');
     strValue.Trim();
     return strValue;

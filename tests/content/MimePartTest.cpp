@@ -256,6 +256,8 @@ TEST(MimePartTest, OnlyAnEmptyLineEndsTheHeaderAndEveryReaderAgreesOnItsFields)
          "Content-Type: multipart/mixed; boundary=l\r\n--x: y\r\nbody\r\nSubject: h\r\n--l\r\n\r\npart\r\n"
          "--l--\r\n",
          "", "", "multipart/mixed", "body\r\nSubject: h\r\n--l\r\n\r\npart\r\n--l--\r\n"},
+        {"the colon on a continuation line", "From\r\n\t: a@b\r\nSubject: s\r\n\r\nx", "s", "a@b", "text/plain",
+         "x"},
         {"a name with a blank inside is no field", "Subject: s\r\nDear John: hello\r\nFrom: a@b\r\n\r\nx",
          "s", "", "text/plain", "Dear John: hello\r\nFrom: a@b\r\n\r\nx"},
     };
