@@ -10,6 +10,7 @@
 #include "content/CharsetDecoder.h"
 #include "content/ContentTexts.h"
 #include "content/SystemInfo.h"
+#include "content/TextUtilities.h"
 #include "content/TransferEncoding.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
@@ -156,8 +157,20 @@ CString DecodeEncodedWord(const CString& text, HDC hDC, RECT* pRect, const char*
     // An unterminated word, and everything after it, stays as it came.
     const CString rest = ToCString(s.substr(pos));
 
+    // Decoded text goes to the ANSI code page, or with bUseDefault to the default charset's.
+    auto targetCodePage = [&]() -> UINT {
+        return bUseDefault && hasDefault ? CCharsetDecoder(pszDefaultCharset).GetInternetEncoding() : 0;
+    };
+
     if (!anyWord)
     {
+        // Older programs write raw UTF-8 without words; legacy charsets almost never form valid UTF-8.
+        if (IsUtf8WithHighBytes(rest, rest.GetLength()))
+        {
+            if (drawing)
+                DrawTextMultiLang(hDC, pRect, rest, "utf-8");
+            return CCharsetDecoder("utf-8").Decode(rest, TRUE, targetCodePage());
+        }
         const bool fromDefault = !rest.IsEmpty() && HasHighByte(rest) && hasDefault;
         if (drawing)
         {
@@ -170,9 +183,7 @@ CString DecodeEncodedWord(const CString& text, HDC hDC, RECT* pRect, const char*
         return fromDefault ? CCharsetDecoder(pszDefaultCharset).Decode(rest, FALSE, 0) : text;
     }
 
-    UINT target = 0;
-    if (bUseDefault && hasDefault)
-        target = CCharsetDecoder(pszDefaultCharset).GetInternetEncoding();
+    const UINT target = targetCodePage();
     CString decoded;
     for (const Piece& piece : pieces)
     {

@@ -1,9 +1,14 @@
 // One MIME entity: header section, unfolding, the field map and its parameter reader.
 #include "content/MimeEntity.h"
 
+#include <ctype.h>
 #include <string.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -12,34 +17,94 @@ bool IsBlankOrTab(char c)
     return c == ' ' || c == '\t';
 }
 
-bool IsWhiteSpaceOnly(const char* p, int n)
-{
-    for (int i = 0; i < n; i++)
-    {
-        if (!strchr(" \t\r\n\v\f", p[i]) || p[i] == '\0')
-            return false;
-    }
-    return true;
-}
-
 // Fields whose value is free text: a ";" in them is text, and a folded line is joined with one blank.
 bool IsTextField(const CString& strName)
 {
     return strName == "subject" || strName == "from" || strName == "to" || strName == "cc";
 }
 
+bool EqualNoCase(const char* a, const char* b, int n)
+{
+    for (int i = 0; i < n; i++)
+    {
+        if (toupper((unsigned char)a[i]) != toupper((unsigned char)b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The CR of the next CR LF at or after p, or NULL.
+const char* FindLineBreak(const char* p, const char* pEnd)
+{
+    while (p < pEnd)
+    {
+        const char* pCR = (const char*)memchr(p, '\r', pEnd - p);
+        if (pCR == NULL || pCR + 1 >= pEnd)
+            return NULL;
+        if (pCR[1] == '\n')
+            return pCR;
+        p = pCR + 1;
+    }
+    return NULL;
+}
+
+// The length of the field name that starts the line, or -1 when the line is no field. Blanks may stand
+// between the name and its colon (RFC 5322 4.5.3); *pnColon receives the colon's position.
+int FieldNameLength(const char* p, int n, int* pnColon)
+{
+    int i = 0;
+    while (i < n && p[i] != ':' && !IsBlankOrTab(p[i]) && p[i] != '\0')
+        i++;
+    const int nName = i;
+    while (i < n && IsBlankOrTab(p[i]))
+        i++;
+    if (nName == 0 || i >= n || p[i] != ':')
+        return -1;
+    if (pnColon != NULL)
+        *pnColon = i;
+    return nName;
+}
+
+// A field, or a line that continues one: a line that starts with a blank or tab, also one that holds
+// nothing else (obsolete folding, RFC 5322 4.2).
 bool IsFieldLine(const char* p, int n)
 {
     if (n > 0 && IsBlankOrTab(p[0]))
         return true;
-    for (int i = 0; i < n; i++)
+    return FieldNameLength(p, n, NULL) > 0;
+}
+
+// The end of the header section of a CRLF text: the position of the CR LF before the empty line that ends
+// it (or, with bFieldsOnly, before the first line after the first that is no field), -1 when the whole
+// text is header. *pnBodyStart receives where the body starts.
+int FindHeaderEnd(const char* p, int n, bool bFieldsOnly, int* pnBodyStart)
+{
+    // The first line is never tested: it always belongs to the header.
+    const char* pEnd = p + n;
+    for (const char* q = p;;)
     {
-        if (p[i] == ':')
-            return i > 0;
-        if (IsBlankOrTab(p[i]) || p[i] == '\0')
-            return false;
+        const char* pBreak = FindLineBreak(q, pEnd);
+        if (pBreak == NULL)
+            return -1;
+        const char* pLine = pBreak + 2;
+        const char* pNext = FindLineBreak(pLine, pEnd);
+        const int nLine = (int)((pNext == NULL ? pEnd : pNext) - pLine);
+        if (nLine == 0)
+        {
+            *pnBodyStart = pNext == NULL ? n : (int)(pNext + 2 - p);
+            return (int)(pBreak - p);
+        }
+        // A line that is no field and no continuation is body text that a sender wrote without the blank
+        // line: the header ends before it, so no text is lost.
+        if (bFieldsOnly && !IsFieldLine(pLine, nLine))
+        {
+            *pnBodyStart = (int)(pLine - p);
+            return (int)(pBreak - p);
+        }
+        if (pNext == NULL)
+            return -1;
+        q = pNext;
     }
-    return false;
 }
 
 bool HasParameters(const CString& strName)
@@ -85,6 +150,41 @@ CString StripCharsetPrefix(const CString& strValue)
         return strValue;
     int nSecond = strValue.Find('\'', nFirst + 1);
     return nSecond < 0 ? strValue : strValue.Mid(nSecond + 1);
+}
+
+// The header section of a CRLF text as the part tree and the field reader both read it: *pnHeader
+// characters from the start (the last line's CR LF included), the body from *pnBody on. False when no line
+// ends the header: all the text is header and its last line has no CR LF.
+bool SplitHeaderSection(const char* p, int n, bool bFieldsOnly, int* pnHeader, int* pnBody)
+{
+    int nBodyStart = n;
+    const int nEnd = FindHeaderEnd(p, n, bFieldsOnly, &nBodyStart);
+    if (nEnd < 0)
+    {
+        *pnHeader = *pnBody = n;
+        return false;
+    }
+    *pnHeader = nEnd + 2;
+    *pnBody = nBodyStart;
+    // A multipart text without its blank line: the header runs up to the delimiter line inside it.
+    const std::string_view header(p, nEnd + 2);
+    const size_t nDash = header.find("\r\n--");
+    if (nDash == std::string_view::npos)
+        return true;
+    const CString strBoundary = CMimeEntity(CString(p, (int)nDash + 2)).GetBoundary();
+    if (strBoundary.IsEmpty())
+        return true;
+    const std::string strLine = "\r\n--" + std::string(strBoundary, strBoundary.GetLength());
+    size_t k = 0;
+    if (header.substr(0, strLine.size() - 2) != std::string_view(strLine).substr(2))
+    {
+        k = header.find(strLine);
+        if (k == std::string_view::npos)
+            return true;
+        k += 2;
+    }
+    *pnHeader = *pnBody = (int)k;
+    return true;
 }
 } // namespace
 
@@ -180,19 +280,43 @@ CString UnquoteParameter(const CString& strValue)
     return CString(out.data(), (int)out.size());
 }
 
+// True when every CR is followed by LF and every LF follows a CR. Sixteen bytes are tested at a time: a
+// large part costs about one pass at memory speed.
+bool HasCrLfLineEndsOnly(const char* p, int n)
+{
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i vCR = _mm_set1_epi8('\r'), vLF = _mm_set1_epi8('\n');
+    // Bit k of a mask marks byte k of the block: each LF must stand one bit after a CR, and a CR in the
+    // block's last byte needs an LF first in the next.
+    unsigned nCarry = 0;
+    for (; i + 16 <= n; i += 16)
+    {
+        const __m128i v = _mm_loadu_si128((const __m128i*)(p + i));
+        const unsigned nCR = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(v, vCR));
+        const unsigned nLF = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(v, vLF));
+        if (nLF != (((nCR << 1) & 0xFFFF) | nCarry))
+            return false;
+        nCarry = nCR >> 15;
+    }
+    if (nCarry && (i >= n || p[i] != '\n'))
+        return false;
+#endif
+    for (; i < n; i++)
+    {
+        if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
+            return false;
+        if (p[i] == '\n' && (i == 0 || p[i - 1] != '\r'))
+            return false;
+    }
+    return true;
+}
+
 CString NormalizeLineEnds(const CString& strText)
 {
     const char* p = strText;
     const int n = strText.GetLength();
-    bool bBare = false;
-    for (int i = 0; i < n && !bBare; i++)
-    {
-        if (p[i] == '\n' && (i == 0 || p[i - 1] != '\r'))
-            bBare = true;
-        else if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
-            bBare = true;
-    }
-    if (!bBare)
+    if (HasCrLfLineEndsOnly(p, n))
         return strText;
     std::string out;
     out.reserve(n + n / 16);
@@ -212,72 +336,112 @@ CString NormalizeLineEnds(const CString& strText)
     return CString(out.data(), (int)out.size());
 }
 
-CMimeEntity::CMimeEntity(const CString& strText)
+CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex)
 {
-    Parse(strText, true);
-}
+    CString strName(pszName);
+    strName.TrimRight(" :");
+    const int nName = strName.GetLength();
+    if (nName == 0 || nIndex < 0)
+        return CString();
 
-void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
-{
-    const CString strText = NormalizeLineEnds(strInput);
+    // Only the header is brought to CRLF line ends: it ends at the first empty line in any convention.
     const char* p = strText;
     const int n = strText.GetLength();
+    int nPrefix = n;
+    for (int i = 0; i + 1 < n; i++)
+    {
+        if (p[i] == '\n' && (p[i + 1] == '\n' || (p[i + 1] == '\r' && (i + 2 >= n || p[i + 2] == '\n'))))
+        {
+            nPrefix = i + 1;
+            break;
+        }
+        if (p[i] == '\r' && p[i + 1] == '\r')
+        {
+            nPrefix = i + 1;
+            break;
+        }
+    }
+    const CString strHeader = NormalizeLineEnds(nPrefix < n ? strText.Left(nPrefix) : strText);
+    if (strHeader.Left(2) == "\r\n")
+        return CString();
+    const char* h = strHeader;
+    int nEnd = 0, nBody = 0;
+    SplitHeaderSection(h, strHeader.GetLength(), true, &nEnd, &nBody);
+
+    // Fields are read as the part tree reads them: each line with its continuation lines, so that also a
+    // colon that stands on a continuation line ends the name.
+    CString strValue;
+    std::string field;
+    bool bField = false, bFound = false;
+    int nSeen = 0;
+    auto isAsked = [&]() {
+        int nColon = 0;
+        if (!bField || FieldNameLength(field.data(), (int)field.size(), &nColon) != nName ||
+            !EqualNoCase(field.data(), strName, nName) || nSeen++ != nIndex)
+            return false;
+        strValue = CString(field.data() + nColon + 1, (int)field.size() - nColon - 1);
+        return true;
+    };
+    for (int nPos = 0; nPos < nEnd && !bFound;)
+    {
+        const char* pBreak = FindLineBreak(h + nPos, h + nEnd);
+        const int nLineEnd = pBreak == NULL ? nEnd : (int)(pBreak - h);
+        const char* pLine = h + nPos;
+        const int nLine = nLineEnd - nPos;
+        nPos = nLineEnd + 2;
+        if (nLine > 0 && IsBlankOrTab(pLine[0]))
+        {
+            // A line of blanks only (obsolete folding) adds nothing, as in the part tree's unfolding.
+            int nBlanks = 0;
+            while (nBlanks < nLine && IsBlankOrTab(pLine[nBlanks]))
+                nBlanks++;
+            if (bField && nBlanks < nLine)
+                field.append(pLine, nLine);
+            continue;
+        }
+        bFound = isAsked();
+        field.assign(pLine, nLine);
+        bField = true;
+    }
+    if (!bFound)
+        isAsked();
+    strValue.Replace('\t', ' ');
+    strValue.Trim();
+    return strValue;
+}
+
+CMimeEntity::CMimeEntity(const CString& strText)
+{
+    Parse(strText, strText.GetLength(), true, false);
+}
+
+void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool bCrLfOnly)
+{
+    // Parts are read in place from their parent's body; only text with other line ends is copied.
+    if (!bCrLfOnly && !HasCrLfLineEndsOnly(pInput, nInput))
+    {
+        const CString strText = NormalizeLineEnds(CString(pInput, nInput));
+        Parse(strText, strText.GetLength(), bFieldsOnly, true);
+        return;
+    }
+    const char* p = pInput;
+    const int n = nInput;
 
     // A part that starts with its blank line has no header at all: everything after it is body.
     if (n >= 2 && p[0] == '\r' && p[1] == '\n')
     {
-        m_strBody = strText.Mid(2);
+        m_strBody = CString(p + 2, n - 2);
         return;
     }
 
-    // The header ends at the first empty (or white-space-only) line after the first line.
-    int nEnd = -1, nBodyStart = n;
-    for (int nPos = 0;;)
-    {
-        int i = strText.Find("\r\n", nPos);
-        if (i < 0)
-            break;
-        int j = strText.Find("\r\n", i + 2);
-        int nLineEnd = j < 0 ? n : j;
-        if (IsWhiteSpaceOnly(p + i + 2, nLineEnd - i - 2))
-        {
-            nEnd = i;
-            nBodyStart = j < 0 ? n : j + 2;
-            break;
-        }
-        // A line that is no field and no continuation is body text that a sender wrote without the blank
-        // line: the header ends before it, so no text is lost.
-        if (bFieldsOnly && !IsFieldLine(p + i + 2, nLineEnd - i - 2))
-        {
-            nEnd = i;
-            nBodyStart = i + 2;
-            break;
-        }
-        if (j < 0)
-            break;
-        nPos = j;
-    }
-
+    int nHeaderLength = n, nBody = n;
     CString strHeader;
-    if (nEnd < 0)
-        strHeader = strText + "\r\n";
+    if (!SplitHeaderSection(p, n, bFieldsOnly, &nHeaderLength, &nBody))
+        strHeader = CString(p, n) + "\r\n";
     else
     {
-        strHeader = strText.Left(nEnd + 2);
-        m_strBody = strText.Mid(nBodyStart);
-        // A multipart text without its blank line: the header runs up to the first delimiter line.
-        int nDash = strText.Find("\r\n--");
-        if (nDash >= 0 && nDash < nEnd)
-        {
-            CMimeEntity head(strText.Left(nDash + 2));
-            CString strBoundary = head.GetBoundary();
-            int k = strBoundary.IsEmpty() ? -1 : strText.Find("--" + strBoundary);
-            if (k >= 0)
-            {
-                strHeader = strText.Left(k);
-                m_strBody = strText.Mid(k);
-            }
-        }
+        strHeader = CString(p, nHeaderLength);
+        m_strBody = CString(p + nBody, n - nBody);
     }
 
     // Unfolding: continuation lines join their field, directly after a ";" (more parameters follow),
@@ -310,6 +474,7 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
         }
         int nColon = strLine.Find(':');
         strFieldName = nColon < 0 ? CString() : strLine.Left(nColon);
+        strFieldName.TrimRight(" \t");
         strFieldName.MakeLower();
         unfolded.append((const char*)strLine, strLine.GetLength());
         unfolded += "\r\n";
@@ -333,7 +498,8 @@ void CMimeEntity::ParseFields()
         if (nColon <= 0)
             continue;
         CString strName = strLine.Left(nColon);
-        if (strName.FindOneOf(" \t") >= 0)
+        strName.TrimRight(" \t");
+        if (strName.IsEmpty() || strName.FindOneOf(" \t") >= 0)
             continue;
         strName.MakeLower();
         CString strValue = strLine.Mid(nColon + 1);

@@ -28,6 +28,12 @@ CString UnquoteParameter(const CString& strValue);
 // LF-only and CR-only line ends become CRLF; a text that already uses CRLF comes back unchanged.
 CString NormalizeLineEnds(const CString& strText);
 
+// The value of the nIndex-th (0: first) field of that name in a message text's header section, which ends
+// where the part tree's does. Names match whole and without regard to case, with blanks allowed before the
+// colon; continuation lines are joined without their line breaks, tabs become blanks, the value is
+// trimmed. Empty when there is no such field.
+CString ReadHeaderField(const CString& strText, const char* pszName, int nIndex);
+
 class CMimeEntity
 {
 public:
@@ -49,8 +55,9 @@ public:
 
 protected:
     CMimeEntity() {}
-    // bFieldsOnly: a line after the first that is no header field starts the body.
-    void Parse(const CString& strText, bool bFieldsOnly);
+    // bFieldsOnly: a line after the first that is no header field starts the body. bCrLfOnly: the text is
+    // known to end its lines with CR LF only (a piece of a text that did).
+    void Parse(const char* p, int n, bool bFieldsOnly, bool bCrLfOnly);
 
 private:
     void ParseFields();

@@ -1,15 +1,26 @@
 // The part tree: the split of multipart bodies into children and the look-ups over the tree.
 #include "content/MimePart.h"
 
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <string_view>
+
 #include "content/AttachmentName.h"
+#include "content/TextUtilities.h"
 #include "content/TransferEncoding.h"
 
-CMimePart::CMimePart(const CString& strText) : CMimePart(strText, 0, false) {}
-
-CMimePart::CMimePart(const CString& strText, int nDepth, bool bPreamble)
+CMimePart::CMimePart(const CString& strText)
 {
-    // A preamble is no part: it is kept as header text, so that it is never shown as a body.
-    Parse(strText, !bPreamble);
+    Parse(strText, strText.GetLength(), true, false);
+    Split(0);
+}
+
+CMimePart::CMimePart(const char* p, int n, int nDepth, bool bPreamble)
+{
+    // A preamble is no part: it is kept as header text, so that it is never shown as a body. The parent's
+    // body has CR LF line ends only, and so has every piece of it.
+    Parse(p, n, !bPreamble, true);
     Split(nDepth);
 }
 
@@ -34,22 +45,35 @@ void CMimePart::Split(int nDepth)
     if (strType != "multipart" || strBoundary.IsEmpty() || nDepth >= kMaxDepth)
         return;
 
-    const CString strDelimiter = "\r\n--" + strBoundary;
-    const CString strBody = "\r\n" + m_strBody;
-    const int nLength = strBody.GetLength();
+    // The body is searched as though a line break stood before it, so that a delimiter on its first line
+    // is found like the others; positions count that line break.
+    const std::string strDelimiter = "\r\n--" + std::string(strBoundary, strBoundary.GetLength());
+    const std::string_view body(m_strBody, m_strBody.GetLength());
+    const int nLength = (int)body.size() + 2;
+    // Large parts are mostly base64 lines: a skipping search passes them without looking at each line.
+    const std::boyer_moore_horspool_searcher searcher(strDelimiter.begin(), strDelimiter.end());
+    auto at = [&](int i) { return i < 2 ? "\r\n"[i] : i - 2 < (int)body.size() ? body[i - 2] : '\0'; };
+    auto findDelimiter = [&](int nFrom) -> int {
+        if (nFrom == 0 && body.substr(0, strDelimiter.size() - 2) == std::string_view(strDelimiter).substr(2))
+            return 0;
+        const char* pFrom = body.data() + (nFrom < 2 ? 0 : nFrom - 2);
+        const char* pAt = std::search(pFrom, body.data() + body.size(), searcher);
+        return pAt == body.data() + body.size() ? -1 : (int)(pAt - body.data()) + 2;
+    };
     CMimePart* pLast = NULL;
     int nPos = 0;
     for (;;)
     {
-        int nNext = strBody.Find(strDelimiter, nPos);
+        int nNext = findDelimiter(nPos);
         int nEnd = nNext < 0 ? nLength : nNext;
         if (nEnd > nPos)
         {
-            CString strPiece = strBody.Mid(nPos, nEnd - nPos);
-            if (strPiece.Left(2) == "\r\n")
-                strPiece = strPiece.Mid(2);
-            m_partTexts.push_back(strPiece);
-            CMimePart* pChild = new CMimePart(strPiece, nDepth + 1, nPos == 0);
+            int nStart = nPos;
+            if (at(nStart) == '\r' && at(nStart + 1) == '\n' && nEnd - nStart >= 2)
+                nStart += 2;
+            const char* pPiece = body.data() + nStart - 2;
+            const int nPiece = nEnd - nStart;
+            CMimePart* pChild = new CMimePart(pPiece, nPiece, nDepth + 1, nPos == 0);
             if (pLast == NULL)
                 m_pFirstChild = pChild;
             else
@@ -58,13 +82,13 @@ void CMimePart::Split(int nDepth)
         }
         if (nNext < 0)
             break;
-        nPos = nNext + strDelimiter.GetLength();
+        nPos = nNext + (int)strDelimiter.size();
         // Blanks after a delimiter are transport padding.
-        if (strBody.Mid(nPos, 2) != "--")
-            while (nPos < nLength && (strBody[nPos] == ' ' || strBody[nPos] == '\t'))
+        if (!(at(nPos) == '-' && at(nPos + 1) == '-'))
+            while (nPos < nLength && (at(nPos) == ' ' || at(nPos) == '\t'))
                 nPos++;
         // The closing delimiter: what follows it is the epilogue, which is not a part.
-        if (strBody.Mid(nPos, 2) == "--")
+        if (at(nPos) == '-' && at(nPos + 1) == '-')
             break;
     }
 }
@@ -79,7 +103,7 @@ CString CMimePart::GetHeaderDeep(const char* pszField, const char* pszParameter,
     CString strValue = GetHeader(pszField, pszParameter);
     if (!strValue.IsEmpty() || nDepth > kMaxDepth)
         return strValue;
-    // The children were built from the part texts, so they answer as a fresh parse of them would.
+    // The children were parsed from the sub-part texts, so they answer as a fresh parse of those would.
     for (const CMimePart* pChild = m_pFirstChild; pChild != NULL; pChild = pChild->m_pNextSibling)
     {
         strValue = pChild->GetHeaderDeep(pszField, pszParameter, nDepth + 1);
@@ -110,8 +134,9 @@ bool CMimePart::FindPart(const char* pszField, const char* pszValue, CString& st
     const CMimePart* pFound = FindNode(this, pszField, pszValue);
     if (pFound == NULL)
         return false;
-    if (pFound != this)
-        strPartText = pFound->m_strHeader + "\r\n" + pFound->m_strBody;
+    // Also when this node matches: a single-part message is its own text part, and callers read its body
+    // from this text.
+    strPartText = pFound->m_strHeader + "\r\n" + pFound->m_strBody;
     return true;
 }
 
@@ -131,8 +156,7 @@ bool CMimePart::IsMessagePartial() const
 
 bool CMimePart::IsMultipartAlternative() const
 {
-    CString strText;
-    return FindPart("content-type", "multipart/alternative", strText);
+    return FindNode(this, "content-type", "multipart/alternative") != NULL;
 }
 
 CString CMimePart::GetDecodedBody() const
@@ -146,10 +170,29 @@ CString CMimePart::GetBodyCharset() const
     const CMimePart* pFound = FindNode(this, "content-type", "text/html");
     if (pFound == NULL)
         pFound = FindNode(this, "content-type", "text/plain");
+    CString strType, strSubtype;
     if (pFound == NULL)
-        return CString();
+    {
+        // A message without a Content-Type is plain text too.
+        GetContentType(strType, strSubtype);
+        if (strType != "text" || strSubtype != "plain" || m_pFirstChild != NULL)
+            return CString();
+        pFound = this;
+    }
     CString strCharset = pFound->GetHeaderDeep("content-type", "charset");
     strCharset.Remove('"');
+    if (strCharset.IsEmpty())
+    {
+        // Plain text that names no charset but is valid UTF-8 was written in it: no legacy charset makes
+        // such bytes.
+        pFound->GetContentType(strType, strSubtype);
+        if (strType == "text" && strSubtype == "plain")
+        {
+            CString strBody = pFound->GetDecodedBody();
+            if (IsUtf8WithHighBytes(strBody, strBody.GetLength()))
+                strCharset = "utf-8";
+        }
+    }
     return strCharset;
 }
 

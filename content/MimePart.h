@@ -16,7 +16,7 @@ public:
     virtual ~CMimePart();
 
     CString GetHeaderDeep(const char* pszField, const char* pszParameter) const;
-    // Depth first, this node first. A matching descendant's text (header, CRLF, body) goes to strPartText.
+    // Depth first, this node first. The matching node's text (header, CRLF, body) goes to strPartText.
     bool FindPart(const char* pszField, const char* pszValue, CString& strPartText) const;
     bool IsMultipart() const;
     bool IsMessagePartial() const;
@@ -38,7 +38,7 @@ public:
     BOOL HasAttachments() const;
 #endif
 
-    std::vector<CString> m_partTexts;
+    // A child's own text is its header, CR LF and body: the parent keeps no second copy of it.
     CMimePart* m_pFirstChild = NULL;
     CMimePart* m_pNextSibling = NULL;
 
@@ -49,7 +49,8 @@ public:
     };
 
 private:
-    CMimePart(const CString& strText, int nDepth, bool bPreamble);
+    // A part read in place from its parent's body.
+    CMimePart(const char* p, int n, int nDepth, bool bPreamble);
     void Split(int nDepth);
     CString GetHeaderDeep(const char* pszField, const char* pszParameter, int nDepth) const;
 #ifdef _WIN32

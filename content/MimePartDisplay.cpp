@@ -135,11 +135,9 @@ CString CMimePart::ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, B
                 strText.Replace(">", "&gt;");
                 strText = UrlsToLinks(strText);
             }
+            // In an HTML view the text keeps its indentation and line ends; <BR>s would fold its blanks.
             if (!strText.IsEmpty() && nBodyKind == 2)
-            {
-                strText.Replace("\r\n", "\n");
-                strText.Replace("\n", "<BR>\r\n");
-            }
+                strText = PreformattedTextBlock(strText);
         }
         bool bShown = !bMultipart || !bAlternative || (bHtml && nBodyKind == 2) || (!bHtml && nBodyKind == 1);
         // The separator goes only between texts that are shown: an alternative left out leaves no rule.

@@ -203,6 +203,55 @@ void LinkUrls(const std::string& s, std::string& out)
 
 } // namespace
 
+bool IsUtf8WithHighBytes(const char* psz, int n)
+{
+    const unsigned char* p = (const unsigned char*)psz;
+    bool bHigh = false;
+    for (int i = 0; i < n;)
+    {
+        const unsigned char c = p[i];
+        if (c < 0x80)
+        {
+            i++;
+            continue;
+        }
+        bHigh = true;
+        int nMore;
+        unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+        if (c >= 0xC2 && c <= 0xDF)
+            nMore = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+        {
+            nMore = 2;
+            if (c == 0xE0)
+                lo = 0xA0;
+            else if (c == 0xED)
+                hi = 0x9F;
+        }
+        else if (c >= 0xF0 && c <= 0xF4)
+        {
+            nMore = 3;
+            if (c == 0xF0)
+                lo = 0x90;
+            else if (c == 0xF4)
+                hi = 0x8F;
+        }
+        else
+            return false;
+        if (i + nMore >= n)
+            return false;
+        if (p[i + 1] < lo || p[i + 1] > hi)
+            return false;
+        for (int k = 2; k <= nMore; k++)
+        {
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return false;
+        }
+        i += nMore + 1;
+    }
+    return bHigh;
+}
+
 CString EscapeLikeChars(const CString& text, char exception)
 {
     CString result;
@@ -271,6 +320,15 @@ CString MakeFileName(const CString& text)
 CString HtmlBaseTargetBlank()
 {
     return kHtmlBaseTargetBlank;
+}
+
+CString PreformattedTextBlock(const CString& strText)
+{
+    CString strLines = strText;
+    strLines.Replace("\r\n", "\n");
+    strLines.Replace("\n", "<BR>");
+    return "<DIV style=\"white-space: pre; white-space: pre-wrap; word-wrap: break-word\">" + strLines +
+           "</DIV>";
 }
 
 CString UrlsToLinks(const CString& text)

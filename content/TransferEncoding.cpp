@@ -331,15 +331,32 @@ int PutStreamChar(int c, std::ostream& stream)
     return stream ? c : -1;
 }
 
+namespace
+{
+// The position after the colon when the field pszName (any case) starts text at at; blanks may stand
+// between the name and its colon (RFC 5322 4.5.3). -1 for any other text.
+int FieldValueStart(const CString& text, int at, const char* pszName)
+{
+    const int nameLength = static_cast<int>(strlen(pszName));
+    if (text.GetLength() - at < nameLength + 1 ||
+        CompareNoCaseN(static_cast<const char*>(text) + at, pszName, nameLength) != 0)
+        return -1;
+    int i = at + nameLength;
+    while (i < text.GetLength() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    return i < text.GetLength() && text[i] == ':' ? i + 1 : -1;
+}
+} // namespace
+
 int GetTransferEncoding(const CString& line, int& code, CString& value)
 {
-    static const char kField[] = "Content-Transfer-Encoding:";
-    const int fieldLength = static_cast<int>(sizeof(kField) - 1);
-    if (line.GetLength() < fieldLength || CompareNoCaseN(line, kField, fieldLength) != 0)
+    static const char kField[] = "Content-Transfer-Encoding";
+    const int valueStart = FieldValueStart(line, 0, kField);
+    if (valueStart < 0)
         return 0;
     // Lines reach us with or without their CR LF, with blanks on either side of the token and at times
     // with an RFC 822 comment ("base64 (from the scanner)").
-    value = Trimmed(WithoutComments(line.Mid(fieldLength)));
+    value = Trimmed(WithoutComments(line.Mid(valueStart)));
     value.MakeUpper();
     static const struct
     {
@@ -369,20 +386,22 @@ CString GetContentTypeValue(const CString& text, CString* type, CString* subtype
         type->Empty();
     if (subtype)
         subtype->Empty();
-    static const char kField[] = "Content-Type:";
-    const int fieldLength = static_cast<int>(sizeof(kField) - 1);
+    static const char kField[] = "Content-Type";
     // The last field that starts a line wins, as a later part header overrides an earlier one.
     int found = -1;
-    for (int i = 0; i + fieldLength <= text.GetLength(); ++i)
+    for (int i = 0; i < text.GetLength(); ++i)
     {
-        if ((i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') &&
-            CompareNoCaseN(static_cast<const char*>(text) + i, kField, fieldLength) == 0)
-            found = i;
+        if (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r')
+        {
+            const int valueStart = FieldValueStart(text, i, kField);
+            if (valueStart >= 0)
+                found = valueStart;
+        }
     }
     if (found < 0)
         return CString();
 
-    const char* p = static_cast<const char*>(text) + found + fieldLength;
+    const char* p = static_cast<const char*>(text) + found;
     const char* end = static_cast<const char*>(text) + text.GetLength();
     CString value;
     if (p == end || *p != ' ')

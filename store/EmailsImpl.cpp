@@ -66,25 +66,8 @@ CString GetHeader(const CString& strMessage)
 
 CString GetHeaderField(const CString& strMessage, const char* pszName, int nIndex)
 {
-    // The leading line break lets the first line be found like every other one.
-    CString strHeader = "\r\n" + GetHeader(strMessage);
-    CString strUpper = strHeader;
-    strUpper.MakeUpper();
-    const CString strName = UpperName(pszName);
-
-    int nStart = 0;
-    int nPos = FindFieldLine(strUpper, strName, 0, &nStart);
-    for (int i = 0; i < nIndex && nPos >= 0; i++)
-        nPos = FindFieldLine(strUpper, strName, nStart, &nStart);
-    if (nPos < 0)
-        return CString();
-
-    const int nEnd = FieldEnd(strHeader, nPos);
-    CString strValue = strHeader.Mid(nStart, nEnd - nStart);
-    strValue.Replace("\r\n", "");
-    strValue.Replace('\t', ' ');
-    strValue.Trim();
-    return strValue;
+    // The part tree's own reader: the row, the header pane and the parsed message read one header.
+    return ReadHeaderField(strMessage, pszName, nIndex);
 }
 
 void SetHeaderField(CString& strMessage, const char* pszName, const char* pszValue)
@@ -143,5 +126,5 @@ void SaveToFile(const CString& strMessage, const char* pszPath)
 
 CString GetMessageSubject(const CMimePart* pMessage)
 {
-    return pMessage != NULL ? pMessage->GetHeader("subject", "") : CString();
+    return pMessage != NULL ? ReadHeaderField(pMessage->m_strHeader, "Subject", 0) : CString();
 }

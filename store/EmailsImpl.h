@@ -43,7 +43,8 @@ namespace MessageText
 // The text up to the first blank line; the whole text when there is none.
 CString GetHeader(const CString& strMessage);
 // The value of the nIndex-th field of that name, unfolded and trimmed; names match at line starts only and
-// without regard to case. Empty when there is no such field.
+// without regard to case, blanks may stand before the colon. The header section ends where the part tree's
+// does (ReadHeaderField). Empty when there is no such field.
 CString GetHeaderField(const CString& strMessage, const char* pszName, int nIndex);
 // Replaces the field (pszName with its colon) in the header, or adds it at the header's end when absent.
 void SetHeaderField(CString& strMessage, const char* pszName, const char* pszValue);
@@ -489,7 +490,7 @@ public:
             if (FAILED(hr))
                 ThrowUpdate(hWndOwner, MessageStoreText::kUpdateFlagsFailed, hr);
         }
-        CString strSubject = DecodeEncodedWord(GetMessageSubject(GetMimeMessage()));
+        CString strSubject = DecodeEncodedWord(GetHeaderField("Subject"));
         if (strSubject.GetLength() >= 256)
             strSubject = strSubject.Left(255);
         if (strSubject != this->m_Subject)
@@ -589,7 +590,11 @@ public:
         this->ReleaseMessageStream();
     }
 
-    CString GetSubject() { return DecodeEncodedWord(GetMessageSubject(GetMimeMessage())); }
+    CString GetSubject()
+    {
+        GetMessage();
+        return DecodeEncodedWord(GetHeaderField("Subject"));
+    }
 
     // Runs the save dialog and writes the message to the chosen file; dialog failures are shown.
     void SaveAs(HWND hWndOwner)
@@ -879,7 +884,7 @@ private:
         nFlags = bAttachments ? nFlags | EMAIL_FLAG_ATTACHMENTS : nFlags & ~EMAIL_FLAG_ATTACHMENTS;
 
         CString strSubject =
-            DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetMessageSubject(pMessage));
+            DecodeEncodedWord(pszSubject != NULL ? CString(pszSubject) : GetHeaderField("Subject"));
         if (strSubject.GetLength() > 255)
         {
             CString strWarning;

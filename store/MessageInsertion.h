@@ -9,8 +9,9 @@
 int MonthFromName(const char* pszText);
 // Month, day, hour, minute and second in range; the year is not tested.
 bool IsValidSystemTime(const SYSTEMTIME& time);
-// Fills time from a Date header value in one of the forms mail programs write; the zone is ignored. False
-// when no form matches: time is then left as it was.
+// Fills time from a Date header value in one of the forms mail programs write, RFC 5322's obsolete ones
+// included (two-digit years as Python's email.utils reads them); the zone is ignored. False when no form
+// matches: time is then left as it was.
 bool ParseMessageDate(const CString& strDate, SYSTEMTIME& time);
 // The Flags bits of an X-Priority value: 0x10 high (below 3), 0x20 low (above 3), 0 normal or absent.
 LONG PriorityFlags(const CString& strPriority);

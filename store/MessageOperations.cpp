@@ -103,11 +103,9 @@ CString MailtoLinks(const CString& strList)
 
 CString TextViewToHtml(const CString& strText, const CString& strHead)
 {
-    CString strBody = strText;
-    strBody.Replace("\r\n", "\n");
-    strBody.Replace("\n", "</DIV>\r\n<DIV>");
-    strBody.Replace("<DIV></DIV>", "<DIV>&nbsp;</DIV>");
-    return "\r\n<HTML>" + strHead + "\r\n<BODY>\r\n<DIV>" + strBody + "</DIV>\r\n</BODY>\r\n</HTML>";
+    // Printed as shown: indentation and blank lines stay.
+    return "\r\n<HTML>" + strHead + "\r\n<BODY>\r\n" + PreformattedTextBlock(strText) +
+           "\r\n</BODY>\r\n</HTML>";
 }
 
 CString GetQuotedHTML(int nMode, const CQuotedHeader& header, const CString& strView)

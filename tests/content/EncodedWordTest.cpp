@@ -75,6 +75,18 @@ TEST(EncodedWordTest, RawEightBitHeadersNeedADefaultCharset)
     EXPECT_EQ(Str(DecodeEncodedWord("\xf0\xd2\xc9", NULL, NULL, "koi8-r")), "\xcf\xf0\xe8");
 }
 
+TEST(EncodedWordTest, RawEightBitHeadersThatAreValidUtf8ReadAsUtf8)
+{
+    // Into the ANSI code page (1252 here), whatever the default charset.
+    EXPECT_EQ(Str(DecodeEncodedWord("\xC2\xA3" "600")), "\xA3" "600");
+    EXPECT_EQ(Str(DecodeEncodedWord("Caf\xC3\xA9 \xE2\x82\xAC" "5", NULL, NULL, "koi8-r")),
+              "Caf\xE9 \x80" "5");
+    // Asked for the default charset's code page, UTF-8 text comes back in it.
+    EXPECT_EQ(Str(DecodeEncodedWord("\xD0\x9F\xD1\x80", NULL, NULL, "koi8-r", TRUE)), "\xF0\xD2");
+    // Bytes that are not UTF-8 keep today's reading.
+    EXPECT_EQ(Str(DecodeEncodedWord("\xA3" "600")), "\xA3" "600");
+}
+
 TEST(EncodedWordTest, DecodesPythonMadeHeadersInEveryCharset)
 {
     std::ifstream file(ORB_TEST_DATA_DIR "/encoded-words-python.txt", std::ios::binary);

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "content/HtmlToText.h"
 #include "content/MimePart.h"
 #include "content/ReceivedMessage.h"
 #include "content/TextUtilities.h"
@@ -91,11 +92,19 @@ TEST(MimePartDisplayTest, MixedTextPartsAreJoinedBySeparatorsUnlessToldNot)
     EXPECT_STREQ(Show(part, FALSE, TRUE).strOut, "a & <b>BEGIN:VCALENDARBEGIN:VCARD");
 }
 
-TEST(MimePartDisplayTest, PlainTextInAnHtmlViewGetsLineBreaks)
+TEST(MimePartDisplayTest, PlainTextInAnHtmlViewKeepsItsBlanksTabsAndLineEnds)
 {
     CMimePart part("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
-                   "one\r\ntwo\r\n--b\r\nContent-Type: text/html\r\n\r\n<body><i>x</i></body>\r\n--b--\r\n");
-    EXPECT_STREQ(Show(part).strOut, "one<BR>\r\ntwo<BR>\r\n<hr>\r\n<BR><i>x</i>");
+                   "one\r\n    indented\ta  b\r\n--b\r\nContent-Type: text/html\r\n\r\n"
+                   "<body><i>x</i></body>\r\n--b--\r\n");
+    EXPECT_STREQ(Show(part).strOut,
+                 PreformattedTextBlock("one\r\n    indented\ta  b") + "<BR>\r\n<hr>\r\n<BR><i>x</i>");
+    const CString strBlock = PreformattedTextBlock("one\r\n    indented\ta  b");
+    EXPECT_GE(strBlock.Find("white-space: pre-wrap"), 0) << "preformatted white space";
+    EXPECT_GE(strBlock.Find(">one<BR>    indented\ta  b</DIV>"), 0) << "blanks and tabs as they stand";
+    EXPECT_EQ(strBlock.Find("font"), -1) << "the page's font";
+    // The plain-text quote of such a view keeps the lines.
+    EXPECT_STREQ(HtmlToPlainText(Show(part).strOut).Left(13), "one\r\nindented");
 }
 
 TEST(MimePartDisplayTest, InlineImagesAreWrittenUnderTheNameTheirLinkUses)

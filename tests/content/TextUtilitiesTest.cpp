@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace
@@ -128,3 +129,26 @@ TEST(TextUtilitiesTest, HtmlBaseTargetBlankText)
 }
 
 } // namespace
+
+TEST(TextUtilitiesTest, Utf8IsRecognisedOnlyWhenWellFormedAndNotPlainAscii)
+{
+    const struct
+    {
+        const char* pszBytes;
+        bool bUtf8;
+    } cases[] = {
+        {"\xC2\xA3" "600", true},           // two bytes
+        {"\xE2\x82\xAC and \xF0\x9F\x98\x80", true}, // three and four bytes
+        {"plain ASCII", false},
+        {"\xA3" "600", false},               // windows-1252
+        {"\xF0\xD2\xC9", false},             // koi8-r
+        {"\xC0\x80", false},                 // overlong NUL
+        {"\xE0\x80\xAF", false},             // overlong slash
+        {"\xED\xA0\x80", false},             // a surrogate
+        {"\xF4\x90\x80\x80", false},         // above U+10FFFF
+        {"ends in the middle \xE2\x82", false},
+        {"\xC3\xA9\xC3", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsUtf8WithHighBytes(c.pszBytes, (int)strlen(c.pszBytes)), c.bUtf8) << c.pszBytes;
+}

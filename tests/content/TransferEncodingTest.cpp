@@ -191,6 +191,8 @@ TEST(TransferEncodingTest, TransferEncodingLineIsRecognisedWhateverItsCaseAndWhi
         {"Content-Transfer-Encoding: base64 (comment)\r", TE_BASE64, "BASE64"},
         {"Content-Transfer-Encoding: (by \\(scanner\\)) Quoted-Printable\r\n", TE_QUOTED_PRINTABLE,
          "QUOTED-PRINTABLE"},
+        {"Content-Transfer-Encoding : base64\r", TE_BASE64, "BASE64"},
+        {"Content-Transfer-Encoding\t:quoted-printable\r", TE_QUOTED_PRINTABLE, "QUOTED-PRINTABLE"},
     };
     for (const auto& c : cases)
     {
@@ -217,7 +219,11 @@ TEST(TransferEncodingTest, ContentTypeValueJoinsContinuationLinesAndSplits)
     EXPECT_EQ(subtype, "mixed");
     EXPECT_EQ(GetContentTypeValue("Content-type:text/plain; charset=x\r\n", &type), " text/plain; charset=x");
     EXPECT_EQ(type, "text/plain");
+    EXPECT_EQ(GetContentTypeValue("From: a@b\r\nContent-Type : text/html\r\n", &type, &subtype),
+              " text/html");
+    EXPECT_EQ(type + "/" + subtype, "text/html");
     EXPECT_EQ(GetContentTypeValue("Subject: none\r\n", &type, &subtype), "");
+    EXPECT_EQ(GetContentTypeValue("Content-Typed: text/html\r\n", &type, &subtype), "");
     EXPECT_EQ(type, "");
     try
     {

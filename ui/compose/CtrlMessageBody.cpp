@@ -1,6 +1,7 @@
 // The message body view.
 #include "ui/compose/CtrlMessageBody.h"
 
+#include "content/TextUtilities.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/FoundationUi.h"
 #include "foundation/Paths.h"
@@ -179,10 +180,8 @@ void CCtrlMessageBody::ShowStore(CEmailsImpl<>* pMessage)
     else if (m_nBodyKind == 1)
     {
         CString strText = ReadFileText(strPath);
-        strText.Replace("\r\n", "\n");
-        strText.Replace("\n", "<BR>");
-        WriteFileText(strPath, "<HTML>" + BuildViewHead(pMessage->GetCharsetName()) + "\r\n<BODY><DIV>" + strText +
-                                   "</DIV></BODY></HTML>");
+        WriteFileText(strPath, "<HTML>" + BuildViewHead(pMessage->GetCharsetName()) + "\r\n<BODY>" +
+                                   PreformattedTextBlock(strText) + "</BODY></HTML>");
         Navigate(strPath);
     }
     else

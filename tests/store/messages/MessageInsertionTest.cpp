@@ -122,8 +122,14 @@ TEST(MessageDateTest, DateHeadersInTheFormsMailProgramsWrite)
         {"3/5/2002 12:30:00 PM", true, 2002, 3, 5, 12, 30, 0},
         {"3/5/2002 12:30:00 am", true, 2002, 3, 5, 0, 30, 0},
         {"Tue Mar 5 10:20:30 2002", true, 2002, 3, 5, 10, 20, 30},
-        {"5 Mar 02 10:20:30 GMT", true, 2, 3, 5, 10, 20, 30},
-        {"5 Mar 02 10:20", true, 2, 3, 5, 10, 20, 0},
+        {"5 Mar 02 10:20:30 GMT", true, 2002, 3, 5, 10, 20, 30},
+        {"5 Mar 02 10:20", true, 2002, 3, 5, 10, 20, 0},
+        // RFC 5322's obsolete forms, read as Python's email.utils reads them.
+        {"Fri, Nov 01 02 01:50:58", true, 2002, 11, 1, 1, 50, 58},
+        {"26-Aug-2005 11:04:57 GDT", true, 2005, 8, 26, 11, 4, 57},
+        {"Thu, 1 Jan 70 00:00:00 -0500", true, 1970, 1, 1, 0, 0, 0},
+        {"1 Jan 68 00:00 +0000", true, 2068, 1, 1, 0, 0, 0},
+        {"Sat, 6 Jul 2002 12.30.05 +0200", true, 2002, 7, 6, 12, 30, 5},
         {"yesterday", false, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases)
@@ -162,7 +168,8 @@ TEST_F(MessageInsertionTest, EachCorpusMessageBecomesOneRowWithItsAttachmentRows
     const char* const kFiles[] = {"plain-single-part.eml",         "alternative-plain-html.eml",
                                   "mixed-outlook-attachments.eml", "related-inline-image.eml",
                                   "report-delivery-status.eml",    "application-without-disposition.eml",
-                                  "rfc2231-and-unsafe-names.eml",  "lf-only-line-endings.eml"};
+                                  "rfc2231-and-unsafe-names.eml",  "lf-only-line-endings.eml",
+                                  "header-folded-over-blank-lines.eml"};
     for (const char* pszFile : kFiles)
     {
         SCOPED_TRACE(pszFile);
@@ -224,6 +231,48 @@ TEST_F(MessageInsertionTest, HeaderReadingsAreStoredInTheRow)
         << pStored->m_MessageID;
     EXPECT_EQ(pStored->m_Flags & (EMAIL_FLAG_HIGH_PRIORITY | EMAIL_FLAG_LOW_PRIORITY),
               EMAIL_FLAG_LOW_PRIORITY);
+}
+
+TEST_F(MessageInsertionTest, ObsoleteHeaderFormsReachTheRowAsTheHeaderPaneReadsThem)
+{
+    struct Case
+    {
+        const char* pszName;
+        const char* pszText;
+        const char* pszSubject;
+        const char* pszRef;
+        WORD wYear, wMonth, wDay, wHour, wMinute, wSecond;
+    } cases[] = {
+        {"a line of blanks inside the header",
+         "From: Ann <a@x>\r\n \t \r\nSubject: after the blanks\r\nDate: Fri, Nov 01 02 01:50:58\r\n\r\nbody",
+         "after the blanks", "Ann <a@x>", 2002, 11, 1, 1, 50, 58},
+        {"blanks before the colon",
+         "From : Bob <b@x>\r\nSubject : spaced\r\nDate : 26-Aug-2005 11:04:57 GDT\r\n\r\nbody", "spaced",
+         "Bob <b@x>", 2005, 8, 26, 11, 4, 57},
+        {"raw UTF-8 in the header", "From: Cy <c@x>\r\nSubject: Price \xC2\xA3" "600\r\n"
+         "Date: Tue, 5 Mar 2002 10:20:30 +0300\r\n\r\nbody",
+         "Price \xA3" "600", "Cy <c@x>", 2002, 3, 5, 10, 20, 30},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        LONG nID = Receive(c.pszText);
+        CEmailsImpl<>* pStored = Select(nID);
+        EXPECT_STREQ(pStored->m_Subject, c.pszSubject);
+        EXPECT_STREQ(pStored->m_Ref, c.pszRef);
+        // The header pane's and the quote's reading of the same stored text.
+        EXPECT_STREQ(DecodeEncodedWord(pStored->GetHeaderField("Subject")), c.pszSubject);
+        EXPECT_STREQ(pStored->GetQuotedHeader().strFrom, c.pszRef);
+        EXPECT_STREQ(pStored->GetSubject(), c.pszSubject);
+        SYSTEMTIME stored;
+        VariantTimeToSystemTime(pStored->m_EmDate, &stored);
+        EXPECT_EQ(stored.wYear, c.wYear);
+        EXPECT_EQ(stored.wMonth, c.wMonth);
+        EXPECT_EQ(stored.wDay, c.wDay);
+        EXPECT_EQ(stored.wHour, c.wHour);
+        EXPECT_EQ(stored.wMinute, c.wMinute);
+        EXPECT_EQ(stored.wSecond, c.wSecond);
+    }
 }
 
 TEST_F(MessageInsertionTest, RecipientsAreStoredOncePerAddressAndKind)

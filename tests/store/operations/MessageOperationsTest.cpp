@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/EmailsImpl.h"
+#include "content/TextUtilities.h"
 #include "store/MessageOperations.h"
 #include "CommandRecorder.h"
 #include "MessageDatabaseTest.h"
@@ -137,7 +138,7 @@ TEST_F(MessageOperationsTest, PrintableHtmlPutsTheTitledHeaderBeforeTheBodyAndLe
     ASSERT_TRUE(store.OpenByKey(nText, TRUE));
     strHtml = (const char*)store.GetForwardReplyPrintHTML(m_owner.m_hWnd, 2);
     EXPECT_NE(std::string::npos, strHtml.find("<U><B>plain </B></U>")) << strHtml;
-    EXPECT_NE(std::string::npos, strHtml.find("line one</DIV>\r\n<DIV>line two")) << strHtml;
+    EXPECT_NE(std::string::npos, strHtml.find("line one<BR>line two")) << strHtml;
     SetAppMessageBoxHook(pfnOld);
     EXPECT_TRUE(g_boxes.empty());
 
@@ -285,10 +286,10 @@ TEST(QuotedHtml, AViewWithoutBodyStillHoldsTheHeaderBlockAndTheBody)
     EXPECT_EQ(-1, strResult.Find("</A></A>"));
 }
 
-TEST(QuotedHtml, ATextViewBecomesDivisions)
+TEST(QuotedHtml, ATextViewIsPrintedWithItsBlanksAndLines)
 {
-    EXPECT_STREQ("\r\n<HTML><HEAD></HEAD>\r\n<BODY>\r\n<DIV>a</DIV>\r\n<DIV>&nbsp;</DIV>\r\n<DIV>b</DIV>\r\n"
-                 "</BODY>\r\n</HTML>",
-                 MessageOperations::TextViewToHtml("a\r\n\r\nb", "<HEAD></HEAD>"));
+    EXPECT_STREQ("\r\n<HTML><HEAD></HEAD>\r\n<BODY>\r\n" + PreformattedTextBlock("a\r\n\r\n    b\tc") +
+                     "\r\n</BODY>\r\n</HTML>",
+                 MessageOperations::TextViewToHtml("a\r\n\r\n    b\tc", "<HEAD></HEAD>"));
 }
 } // namespace

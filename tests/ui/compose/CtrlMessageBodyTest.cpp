@@ -157,19 +157,33 @@ protected:
     CHtmlView* m_pView = NULL;
 };
 
-TEST_F(CtrlMessageBodyTest, ShowsAStoredTextMessageEscapedWithOneBreakPerLine)
+TEST_F(CtrlMessageBodyTest, ShowsAStoredTextMessageEscapedWithItsBlanksAndLineEnds)
 {
-    LONG nID = StoreText(std::string(kHeader) +
-                             "Content-Type: text/plain\r\n\r\nfirst line\r\nsecond <b>line</b>\r\nthird",
+    LONG nID = StoreText(std::string(kHeader) + "Content-Type: text/plain\r\n\r\nfirst line\r\n"
+                                                "    second <b>line</b>\r\n\r\nthird   x",
                          FOLDER_INBOX);
     Show(nID);
-    EXPECT_EQ("first line\r\nsecond <b>line</b>\r\nthird", PageText());
+    EXPECT_EQ("first line\r\n    second <b>line</b>\r\n\r\nthird   x", PageText());
     std::string strFile = ReadFileBytes(m_pBody->m_strHtmlFile);
-    EXPECT_NE(std::string::npos, strFile.find("first line<BR>second &lt;b&gt;line&lt;/b&gt;<BR>third")) << strFile;
+    EXPECT_NE(std::string::npos,
+              strFile.find("first line<BR>    second &lt;b&gt;line&lt;/b&gt;<BR><BR>third   x"))
+        << strFile;
     EXPECT_EQ(nID, m_pBody->m_nEmailsID);
     // The message commands are on while a message is shown.
     for (WORD wID : {57601, 57604, 33050, 32906, 32911, 33004, 33025})
         EXPECT_EQ(1, m_owner.EnabledState(wID)) << wID;
+}
+
+TEST_F(CtrlMessageBodyTest, ShowsUnlabelledPlainTextThatIsUtf8AsUtf8)
+{
+    // Neither message names a charset; the first one's bytes are UTF-8, the second one's windows-1252.
+    LONG nUtf8 = StoreText(std::string(kHeader) + "Content-Type: text/plain\r\n\r\nna\xC3\xAFve \xC2\xA3" "5",
+                           FOLDER_INBOX);
+    Show(nUtf8);
+    EXPECT_EQ("na\xC3\xAFve \xC2\xA3" "5", PageText());
+    LONG nLatin = StoreText(std::string(kHeader) + "\r\nna\xEFve \xA3" "5", FOLDER_INBOX);
+    Show(nLatin);
+    EXPECT_EQ("na\xC3\xAFve \xC2\xA3" "5", PageText());
 }
 
 TEST_F(CtrlMessageBodyTest, ShowsAStoredHtmlMessageAndOneWithAnInlineImage)

@@ -213,6 +213,19 @@ TEST_F(FindMessageTest, EachCombinationOfCriteriaListsItsRowsOnce)
     });
 }
 
+TEST_F(FindMessageTest, SinglePartMessagesAreFoundByTheirBodyText)
+{
+    AddMessage(m_store.m_nInbox, "plain with charset", "Ed <e@x>", 45004.5, 0,
+               "Subject: plain with charset\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nthe needle");
+    AddMessage(m_store.m_nInbox, "html alone", "Fay <f@x>", 45005.5, 0,
+               "Subject: html alone\r\nContent-Type: text/html; charset=utf-8\r\n"
+               "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+               "<html><body><p>a =\r\nneedle</p></body></html>");
+    ASSERT_NE(nullptr, Start(m_store.m_nInbox));
+    EXPECT_EQ(Subjects({"html alone", "plain with charset"}),
+              Search({false, "", "", "", "needle", 0, 0, false, ""}));
+}
+
 TEST_F(FindMessageTest, SubfoldersAreSearchedBelowTheFolder)
 {
     ASSERT_NE(nullptr, Start(m_store.m_nProjects));

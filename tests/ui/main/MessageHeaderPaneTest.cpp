@@ -7,8 +7,11 @@
 
 #include <atlapp.h>
 
+#include "content/EncodedWord.h"
 #include "resources/resource.h"
+#include "store/EmailsImpl.h"
 #include "ui/main/MessageHeaderPane.h"
+#include "MessageDatabaseTest.h"
 
 namespace
 {
@@ -39,5 +42,30 @@ TEST(MessageHeaderPaneTest, FlagsBit3LabelsToAsIndividually)
     pane.SetHeader("", "a@b.c", "c@d.e", "", "", 0x02 | 0x04 | 0x10);
     EXPECT_FALSE(pane.m_bIndividually);
     EXPECT_EQ((UINT)IDS_HEADER_TO, pane.ToLabelId());
+}
+class MessageHeaderPaneStoreTest : public CMessageDatabaseTest
+{
+};
+
+TEST_F(MessageHeaderPaneStoreTest, ThePaneShowsTheFieldsTheRowWasStoredWith)
+{
+    const char* const kTexts[] = {
+        "From : Ann <a@x>\r\nSubject : spaced name\r\n\r\nbody",
+        "From: Bob <b@x>\r\n \t\r\nSubject: after a line of blanks\r\nCc: c@x\r\n\r\nbody",
+        "From: Cy <c@x>\r\nSubject: Price \xC2\xA3" "600\r\n\r\nbody",
+    };
+    for (const char* pszText : kTexts)
+    {
+        SCOPED_TRACE(pszText);
+        CEmailsImpl<> store(m_db.Session());
+        store.InsertMessage(pszText, m_nInbox, 0, NULL, 0, NULL, NULL, 0.0, NULL, NULL, TRUE, FALSE, FALSE);
+        CEmailsImpl<> stored(m_db.Session());
+        stored.SelectByID(store.m_EmailsID, NULL);
+        ASSERT_NE(stored.m_Subject[0], '\0');
+        CMessageHeaderPane pane;
+        pane.SetMessage(stored);
+        EXPECT_STREQ(DecodeEncodedWord(pane.m_strSubject), stored.m_Subject);
+        EXPECT_STREQ(pane.m_strFrom, stored.m_Ref);
+    }
 }
 } // namespace
