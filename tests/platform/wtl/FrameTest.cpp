@@ -293,11 +293,12 @@ TEST_F(FrameTest, CommandBarPopupShowsAcceleratorsRightAlignedInAColumnRightOfTh
 
     m_pUi->Invoke([] { ::EndMenu(); });
     EXPECT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
-    // Closed, the popup holds its plain text items again.
+    // Closed, the popup holds its plain text items again: the bar restores them once its menu loop has
+    // returned, which may be after the menu window is gone.
+    EXPECT_TRUE(WaitFor([&] { return !(::GetMenuState(hPopup, ID_SAMPLE_ENABLED, MF_BYCOMMAND) & MF_OWNERDRAW); }));
     char szText[64] = "";
     ::GetMenuStringA(hPopup, ID_SAMPLE_ENABLED, szText, sizeof(szText), MF_BYCOMMAND);
     EXPECT_STREQ("&Enabled\tF5", szText);
-    EXPECT_FALSE(::GetMenuState(hPopup, ID_SAMPLE_ENABLED, MF_BYCOMMAND) & MF_OWNERDRAW);
 }
 
 TEST_F(FrameTest, AnItemsLetterInAnOpenPopupOfTheCommandBarRunsIt)
@@ -329,6 +330,7 @@ TEST_F(FrameTest, APopupItemsTextOfAnyLengthIsWholeAgainAfterThePopupClosed)
     ASSERT_TRUE(WaitFor([&] { return !ThreadWindows(dwThread, "#32768").empty(); }));
     m_pUi->Invoke([] { ::EndMenu(); });
     ASSERT_TRUE(WaitFor([&] { return ThreadWindows(dwThread, "#32768").empty(); }));
+    EXPECT_TRUE(WaitFor([&] { return !(::GetMenuState(hPopup, ID_SAMPLE_POST, MF_BYCOMMAND) & MF_OWNERDRAW); }));
     std::vector<char> text(1024, '\0');
     ::GetMenuStringA(hPopup, ID_SAMPLE_POST, text.data(), (int)text.size(), MF_BYCOMMAND);
     EXPECT_EQ(strLong, std::string(text.data()));

@@ -304,6 +304,9 @@ TEST_F(DlgMessagePreviewTest, TheAttachmentMenuExtractsAgainIntoANewFolderAndRem
     m_store.OnFrame([&] {
         Preview().FillAttachmentMenu();
         strFirst = Preview().m_strAttachFolder;
+        // Other test programs take attachment folders too, and may take the first one's number once it is
+        // free: a file of ours in it tells whether this folder went.
+        ::CloseHandle(::CreateFileA(strFirst + "\\marker.tmp", GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
         Preview().FillAttachmentMenu();
         strSecond = Preview().m_strAttachFolder;
         for (const CAttachmentMenuItem& item : Preview().m_toolbar.Items())
@@ -312,7 +315,8 @@ TEST_F(DlgMessagePreviewTest, TheAttachmentMenuExtractsAgainIntoANewFolderAndRem
     });
     ASSERT_FALSE(strFirst.IsEmpty());
     EXPECT_NE(strFirst, strSecond);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strFirst));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strFirst + "\\marker.tmp"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strFirst + "\\notes01.txt"));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strSecond));
     std::sort(texts.begin(), texts.end());
     EXPECT_EQ((std::vector<std::string>{"notes01.txt", "notes02.txt"}), texts);
