@@ -548,7 +548,7 @@ TEST_F(HtmlViewTest, ALoopbackLinkIsFetchedOnceAndItsReplyShown)
 TEST_F(HtmlViewTest, ALinkPathGoesPercentEncodedOnTheRequestLine)
 {
     CLoopbackListener listener("<p>served</p>");
-    ShowHtml("<p><a href='http://127.0.0.1:" + std::to_string(listener.m_port) +
+    ShowHtml("<meta charset=utf-8><p><a href='http://127.0.0.1:" + std::to_string(listener.m_port) +
              "/?5 a\"b&lt;\xC3\xA9&gt;{%41}#frag'>value</a></p>");
     POINT pt;
     ASSERT_TRUE(RunPoint("value", pt));
@@ -712,6 +712,42 @@ TEST_F(HtmlViewTest, PaintsCellBackgroundsBordersAndImageBoxes)
 
 // Images come from the page's own folder, where a message's inline parts are written beside its view file;
 // any other file of the machine gets the alt box, however its name is spelled.
+// Each run is drawn with the advances the layout measured: a long run of narrow letters ends where its width
+// says, so it neither runs into the bold word after it nor leaves a gap before it.
+TEST_F(HtmlViewTest, TextIsDrawnWhereTheLayoutMeasuredIt)
+{
+    std::string words;
+    for (int i = 0; i < 24; ++i)
+        words += "il1j ";
+    for (const char* font : {"13px Arial", "11px 'Times New Roman'", "15px 'Courier New'"})
+    {
+        ShowHtml("<body style='margin:0'><p style='font:" + std::string(font) + "'>" + words + "<b>W</b></p></body>");
+        const auto& runs = m_pView->Layout()->Runs();
+        ASSERT_EQ(runs.size(), 2u) << font;
+        // The last glyph of the first run ends before its trailing space, where the layout put that space.
+        const float spaceAt = m_pView->TextModel()->XOf({0, runs[0].text.size() - 1});
+        int width, height;
+        const std::vector<uint32_t> px = Capture(width, height);
+        auto inked = [&](int x) {
+            for (int y = static_cast<int>(runs[0].line.y); y < static_cast<int>(runs[0].line.Bottom()) && y < height; ++y)
+                if ((px[y * width + x] & 0xFF) < 0x80)
+                    return true;
+            return false;
+        };
+        int last = -1, boldFirst = -1;
+        for (int x = 0; x < width; ++x)
+            if (inked(x))
+            {
+                if (x < runs[1].x - 1)
+                    last = x;
+                else if (boldFirst < 0)
+                    boldFirst = x;
+            }
+        EXPECT_NEAR(last + 1, spaceAt, 2.5) << font;
+        EXPECT_NEAR(boldFirst, runs[1].x, 2.5) << font;
+    }
+}
+
 TEST_F(HtmlViewTest, LocalImagesAreDecodedAndOthersGetTheAltBox)
 {
     const std::string data = std::string(ORB_TEST_DATA_DIR) + "/htmlview/";
