@@ -31,7 +31,8 @@ smoke)
     # a failure repeat on the next run, and the time cap keeps a slow machine from holding up CI.
     rm -rf "$work/smoke"
     mkdir -p "$work/smoke/corpus" "$work/smoke/artifacts"
-    "$fuzzer" -seed=1 -runs=20000 -max_total_time=5 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${max_len[@]}" \
+    "$fuzzer" -seed=1 -runs=20000 -max_total_time=5 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        "${max_len[@]}" \
         -artifact_prefix="$work/smoke/artifacts/" "$work/smoke/corpus" "$seeds" 2>&1 | tail -n 60
     status=${PIPESTATUS[0]}
     if [ "$status" -ne 0 ]; then

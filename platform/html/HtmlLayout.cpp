@@ -107,8 +107,9 @@ struct CHtmlLayout::FloatArea
         void Overlapping(float y, float end, F&& f) const
         {
             const float from = y - tallest;
-            auto lo = std::upper_bound(all.begin(), all.end(), from, [](float v, const Rect& r) { return v < r.y; });
-            for (auto it = lo; it != all.end() && it->y < end; ++it)
+            auto it = std::upper_bound(all.begin(), all.end(), from,
+                                       [](float v, const Rect& r) { return v < r.y; });
+            for (; it != all.end() && it->y < end; ++it)
             {
                 ++t_floatSteps;
                 if (it->Bottom() > y)

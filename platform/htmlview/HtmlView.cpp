@@ -110,7 +110,8 @@ bool LoopbackHttp(const std::wstring& url, std::string& authority, std::string& 
 bool LocalHttp(const std::wstring& url, std::string& host, int& port, std::string& path)
 {
     std::string authority;
-    if (!LoopbackHttp(url, authority, path) || url.find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
+    if (!LoopbackHttp(url, authority, path) ||
+        url.find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
         return false;
     if (path[0] != '/')
         path.insert(0, "/");
@@ -122,13 +123,15 @@ bool LocalHttp(const std::wstring& url, std::string& host, int& port, std::strin
     if (colon != std::string::npos)
     {
         const std::string digits = authority.substr(colon + 1);
-        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
+        if (digits.empty() || digits.size() > 5 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
             return false;
         port = atoi(digits.c_str());
     }
     host = "127.0.0.1";
     std::string line;
-    return port > 0 && port < 65536 && CHtmlLinkFetch::IsServerPort(port) && CHtmlLinkFetch::RequestPath(path, line);
+    return port > 0 && port < 65536 && CHtmlLinkFetch::IsServerPort(port) &&
+           CHtmlLinkFetch::RequestPath(path, line);
 }
 
 CHtmlView::MailtoHandler s_pfnMailto = nullptr;
@@ -182,8 +185,8 @@ void DrawPaintList(HDC hDC, CGdiFontMetrics& metrics, const CHtmlImageCache& ima
             {
                 const std::wstring wide = Utf8ToWide(item.text.data(), item.text.size());
                 ::SetTextColor(hDC, ToColorRef(item.colors[0]));
-                // Every glyph goes where the layout measured it: GDI's own advances for a whole run can differ
-                // from the sum of the words measured, which runs words together or opens gaps before the next run.
+                // Every glyph goes where the layout measured it: GDI's own advances for a whole run can
+                // differ from the words measured, which runs words together or opens gaps before the next.
                 std::vector<float> ends;
                 metrics.Extents(*item.font, wide.data(), wide.size(), ends);
                 const float measured = ends.empty() ? 0 : ends.back();

@@ -366,8 +366,8 @@ TEST(HtmlEngine, FloatPlacementGrowsWithThePageNotItsSquare)
         // Four times the floats: about four times the work (searching them all for each would be sixteen).
         EXPECT_LT(big.layout->FloatSteps(), small.layout->FloatSteps() * 6 + 1000) << shape.what;
     }
-    // No float sits higher than one before it, and every row of equal floats (15 in the body's 784 px) is full
-    // before the next begins.
+    // No float sits higher than one before it, and every row of equal floats (15 in the body's 784 px) is
+    // full before the next begins.
     Rendered rows(shapes[0].page(100), 800);
     float lastTop = -1;
     int inRow = 0, rowsSeen = 0;
@@ -382,7 +382,8 @@ TEST(HtmlEngine, FloatPlacementGrowsWithThePageNotItsSquare)
         for (const auto& c : b->children)
             stack.push_back(c.get());
     }
-    std::sort(floats.begin(), floats.end(), [](const Rect& a, const Rect& b) { return a.y < b.y || (a.y == b.y && a.x < b.x); });
+    std::sort(floats.begin(), floats.end(),
+              [](const Rect& a, const Rect& b) { return a.y < b.y || (a.y == b.y && a.x < b.x); });
     ASSERT_EQ(floats.size(), 100u);
     for (const Rect& r : floats)
     {

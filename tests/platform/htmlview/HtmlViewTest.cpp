@@ -721,7 +721,8 @@ TEST_F(HtmlViewTest, TextIsDrawnWhereTheLayoutMeasuredIt)
         words += "il1j ";
     for (const char* font : {"13px Arial", "11px 'Times New Roman'", "15px 'Courier New'"})
     {
-        ShowHtml("<body style='margin:0'><p style='font:" + std::string(font) + "'>" + words + "<b>W</b></p></body>");
+        ShowHtml("<body style='margin:0'><p style='font:" + std::string(font) + "'>" + words +
+                 "<b>W</b></p></body>");
         const auto& runs = m_pView->Layout()->Runs();
         ASSERT_EQ(runs.size(), 2u) << font;
         // The last glyph of the first run ends before its trailing space, where the layout put that space.
@@ -729,7 +730,8 @@ TEST_F(HtmlViewTest, TextIsDrawnWhereTheLayoutMeasuredIt)
         int width, height;
         const std::vector<uint32_t> px = Capture(width, height);
         auto inked = [&](int x) {
-            for (int y = static_cast<int>(runs[0].line.y); y < static_cast<int>(runs[0].line.Bottom()) && y < height; ++y)
+            const int bottom = std::min(static_cast<int>(runs[0].line.Bottom()), height);
+            for (int y = static_cast<int>(runs[0].line.y); y < bottom; ++y)
                 if ((px[y * width + x] & 0xFF) < 0x80)
                     return true;
             return false;
