@@ -17,6 +17,14 @@ show_reproducers() {
     done
 }
 
+# libFuzzer cuts inputs at 1 MB unless told otherwise; a seed over that runs whole, as the size of a hostile
+# page is what some seeds are about.
+largest=$(find "$seeds" -type f -printf '%s\n' 2>/dev/null | sort -n | tail -n 1)
+max_len=()
+if [ "${largest:-0}" -gt 1048576 ]; then
+    max_len=(-max_len="$largest")
+fi
+
 case $mode in
 smoke)
     # A fresh corpus each time, so the run depends on the seeds alone; the fixed seed and run count make
@@ -24,6 +32,7 @@ smoke)
     rm -rf "$work/smoke"
     mkdir -p "$work/smoke/corpus" "$work/smoke/artifacts"
     "$fuzzer" -seed=1 -runs=20000 -max_total_time=5 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        "${max_len[@]}" \
         -artifact_prefix="$work/smoke/artifacts/" "$work/smoke/corpus" "$seeds" 2>&1 | tail -n 60
     status=${PIPESTATUS[0]}
     if [ "$status" -ne 0 ]; then
@@ -35,7 +44,7 @@ smoke)
 long)
     seconds=$5
     mkdir -p "$work/corpus" "$work/artifacts"
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${max_len[@]}" \
         -artifact_prefix="$work/artifacts/" "$work/corpus" "$seeds" 2>&1 | grep -v -E '^#[0-9]+.*(NEW|REDUCE)'
     status=${PIPESTATUS[0]}
     if [ "$status" -ne 0 ]; then

@@ -5,6 +5,7 @@
 
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
+#include "platform/htmlview/HtmlLinkFetch.h"
 #include "transport/HTMLServerConnection.h"
 #include "transport/SocketMessageHandler.h"
 
@@ -27,6 +28,8 @@ CSocketListening::~CSocketListening()
     for (CHTMLServerConnection* pConnection : connections)
         delete pConnection;
     Close();
+    if (m_bServing)
+        CHtmlLinkFetch::RemoveServerPort(static_cast<int>(m_nPort));
 }
 
 void CSocketListening::StartUp(UINT nPort)
@@ -39,6 +42,10 @@ void CSocketListening::StartUp(UINT nPort)
     }
     m_nPort = nPort + nAttempt;
     listen(m_hSocket, 5);
+    // The views fetch links of this machine from our own servers' ports only.
+    m_bServing = nAttempt < kPortAttempts;
+    if (m_bServing)
+        CHtmlLinkFetch::AddServerPort(static_cast<int>(m_nPort));
 }
 
 BOOL CSocketListening::CreateSocket(UINT nPort, int nType, const char* pszAddress)

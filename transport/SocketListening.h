@@ -35,4 +35,7 @@ protected:
     void StartUp(UINT nPort);
     // FALSE when the port is in use; any other failure throws a CException.
     BOOL CreateSocket(UINT nPort, int nType, const char* pszAddress);
+
+private:
+    bool m_bServing = false;  // bound, and its port offered to the views
 };

@@ -77,30 +77,64 @@ float CHtmlFixedMetrics::TextWidth(const CHtmlStyle& font, const char* utf8, siz
     return w;
 }
 
+namespace
+{
+// Floats looked at by the searches of the layout under way on this thread.
+thread_local size_t t_floatSteps = 0;
+}
+
 // Floats of one block formatting context, in document coordinates.
 struct CHtmlLayout::FloatArea
 {
-    std::vector<Rect> left, right;
+    // The floats of one side, in the order placed, which is also the order of their tops (no float goes
+    // higher than the one before it). A line or float looks only at those whose top lies within the tallest
+    // float's height above it: a page of thousands of floats is not searched whole for every line.
+    struct Side
+    {
+        std::vector<Rect> all;
+        float tallest = 0;
+        float bottom = -1e30f;
+
+        bool empty() const { return all.empty(); }
+        void Add(const Rect& r)
+        {
+            all.push_back(r);
+            tallest = std::max(tallest, r.h);
+            bottom = std::max(bottom, r.Bottom());
+        }
+        // Calls f for every float that overlaps [y, end) vertically (and maybe for some that do not).
+        template <class F>
+        void Overlapping(float y, float end, F&& f) const
+        {
+            const float from = y - tallest;
+            auto it = std::upper_bound(all.begin(), all.end(), from,
+                                       [](float v, const Rect& r) { return v < r.y; });
+            for (; it != all.end() && it->y < end; ++it)
+            {
+                ++t_floatSteps;
+                if (it->Bottom() > y)
+                    f(*it);
+            }
+        }
+    };
+    Side left, right;
+    float lastTop = -1e30f;  // of the float placed last: the next one goes no higher
+
     // The free span [x0, x1) for a line from y to y + h inside [x, x + width).
     void Span(float x, float width, float y, float h, float& x0, float& x1) const
     {
         x0 = x;
         x1 = x + width;
-        for (const Rect& r : left)
-            if (r.y < y + std::max(h, 1.f) && r.Bottom() > y)
-                x0 = std::max(x0, r.Right());
-        for (const Rect& r : right)
-            if (r.y < y + std::max(h, 1.f) && r.Bottom() > y)
-                x1 = std::min(x1, r.x);
+        const float end = y + std::max(h, 1.f);
+        left.Overlapping(y, end, [&](const Rect& r) { x0 = std::max(x0, r.Right()); });
+        right.Overlapping(y, end, [&](const Rect& r) { x1 = std::min(x1, r.x); });
     }
     float ClearY(float y, int which) const
     {
         if (which & 1)
-            for (const Rect& r : left)
-                y = std::max(y, r.Bottom());
+            y = std::max(y, left.bottom);
         if (which & 2)
-            for (const Rect& r : right)
-                y = std::max(y, r.Bottom());
+            y = std::max(y, right.bottom);
         return y;
     }
     float Bottom() const { return ClearY(-1e9f, 3); }
@@ -167,6 +201,7 @@ void CHtmlLayout::Layout(float width)
     m_root = CHtmlBox();
     m_width = std::max(1.f, width);
     m_hasClip = false;
+    t_floatSteps = 0;
     FloatArea floats;
     const CHtmlNode* html = nullptr;
     for (const CHtmlNode* n = m_doc.Root()->firstChild; n; n = n->next)
@@ -183,6 +218,7 @@ void CHtmlLayout::Layout(float width)
     m_height = h;
     if (!m_runs.empty())
         m_runs.front().separator.clear();
+    m_floatSteps = t_floatSteps;
 }
 
 float CHtmlLayout::ImageWidth(const CHtmlNode* node, float avail, float& height)
@@ -366,6 +402,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             pieces.push_back(std::move(p));
             word.clear();
         };
+        float spaceWidth = -1;
         size_t pos = 0;
         const std::string& t = item.text;
         while (pos < t.size())
@@ -389,13 +426,26 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                 flushWord(false);
                 if (pre)
                 {
-                    Piece p;
-                    p.item = &item;
-                    p.text = cp == '\t' ? std::string(8, ' ') : std::string(" ");
-                    p.width = m_metrics.TextWidth(*s, p.text.data(), p.text.size());
-                    p.space = true;
-                    p.breakAfter = wrap;
-                    pieces.push_back(std::move(p));
+                    // A stretch of white space is one piece: a piece for each of a megabyte of spaces
+                    // would cost a hundred times the page's size.
+                    const size_t n = cp == '\t' ? 8 : 1;
+                    if (spaceWidth < 0)
+                        spaceWidth = m_metrics.TextWidth(*s, " ", 1);
+                    if (!pieces.empty() && pieces.back().item == &item && pieces.back().space)
+                    {
+                        pieces.back().text.append(n, ' ');
+                        pieces.back().width += spaceWidth * n;
+                    }
+                    else
+                    {
+                        Piece p;
+                        p.item = &item;
+                        p.text.assign(n, ' ');
+                        p.width = spaceWidth * n;
+                        p.space = true;
+                        p.breakAfter = wrap;
+                        pieces.push_back(std::move(p));
+                    }
                 }
                 else if (!lastSpace)
                 {
@@ -679,7 +729,7 @@ void CHtmlLayout::PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, f
     }
     float bw = box->rect.w, bh = box->rect.h;
     float ml = s->margin[3].Resolve(width), mr = s->margin[1].Resolve(width);
-    float fy = y;
+    float fy = std::max(y, floats.lastTop);
     float x0, x1;
     for (int tries = 0; tries < 1000; tries++)
     {
@@ -704,7 +754,8 @@ void CHtmlLayout::PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, f
             stack.push_back(ch.get());
     }
     Rect r = {fx - ml, fy, bw + ml + mr, bh + s->margin[0].Resolve(width) + s->margin[2].Resolve(width)};
-    (s->floating == Float::Right ? floats.right : floats.left).push_back(r);
+    (s->floating == Float::Right ? floats.right : floats.left).Add(r);
+    floats.lastTop = fy;
     m_boxes.emplace(node, box.get());
     parent.children.push_back(std::move(box));
 }

@@ -86,6 +86,9 @@ public:
     // The first box made for the element, or null.
     const CHtmlBox* BoxFor(const CHtmlNode* node) const;
     bool AnchorY(const std::string& name, float& y) const;
+    // How many floats the last Layout looked at while placing lines and floats beside them: work that must
+    // grow with the page, not with its square.
+    size_t FloatSteps() const { return m_floatSteps; }
 
 private:
     struct FloatArea;
@@ -118,5 +121,6 @@ private:
     bool m_hasClip = false;
     float m_width = 0;
     float m_height = 0;
+    size_t m_floatSteps = 0;
 };
 }

@@ -289,6 +289,9 @@ std::vector<Page> CHtmlTextModel::Paginate(float pageHeight) const
     }
     for (const CHtmlTextRun& r : m_layout.Runs())
         keep.push_back(r.line);
+    // By top, so that each page looks only at what starts on it: a long mail has as many pages as lines
+    // in proportion, and every page going through every line froze the printing of a hostile one.
+    std::sort(keep.begin(), keep.end(), [](const Rect& a, const Rect& b) { return a.y < b.y; });
     float top = 0;
     while (top < total)
     {
@@ -297,14 +300,16 @@ std::vector<Page> CHtmlTextModel::Paginate(float pageHeight) const
         {
             // Move the cut up above anything it would go through that starts on this page; something taller
             // than a page is cut where it must be.
+            const auto first = std::upper_bound(keep.begin(), keep.end(), top,
+                                                 [](float v, const Rect& k) { return v < k.y; });
             bool moved = true;
             while (moved)
             {
                 moved = false;
-                for (const Rect& k : keep)
-                    if (k.y > top && k.y < bottom && k.Bottom() > bottom && k.h <= pageHeight)
+                for (auto k = first; k != keep.end() && k->y < bottom; ++k)
+                    if (k->Bottom() > bottom && k->h <= pageHeight)
                     {
-                        bottom = k.y;
+                        bottom = k->y;
                         moved = true;
                     }
             }

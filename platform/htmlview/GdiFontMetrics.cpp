@@ -181,6 +181,29 @@ float CGdiFontMetrics::TextWidth(const html::CHtmlStyle& style, const char* utf8
     return total * 96.0f / m_nDpi;
 }
 
+void CGdiFontMetrics::Extents(const html::CHtmlStyle& style, const wchar_t* text, size_t length,
+                              std::vector<float>& ends)
+{
+    ends.assign(length, 0.0f);
+    long total = 0;
+    std::vector<INT> partial;
+    ForEachPiece(style, text, length, [&](HFONT hFont, const wchar_t* piece, int n) {
+        HGDIOBJ hOld = ::SelectObject(m_hDC, hFont);
+        const size_t from = static_cast<size_t>(piece - text);
+        for (int at = 0; at < n; at += 8192)
+        {
+            const int count = std::min(8192, n - at);
+            partial.assign(count, 0);
+            SIZE size = {};
+            ::GetTextExtentExPointW(m_hDC, piece + at, count, 0, nullptr, partial.data(), &size);
+            for (int k = 0; k < count; ++k)
+                ends[from + at + k] = (total + partial[k]) * 96.0f / m_nDpi;
+            total += size.cx;
+        }
+        ::SelectObject(m_hDC, hOld);
+    });
+}
+
 void CGdiFontMetrics::ForEachPiece(const html::CHtmlStyle& style, const wchar_t* text, size_t length,
                                    const std::function<void(HFONT, const wchar_t*, int)>& piece)
 {

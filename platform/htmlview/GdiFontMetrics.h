@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "platform/html/HtmlLayout.h"
 
@@ -33,6 +34,8 @@ public:
     // for characters it has no glyph for, the font MLang links for their code pages.
     void ForEachPiece(const html::CHtmlStyle& font, const wchar_t* text, size_t length,
                       const std::function<void(HFONT, const wchar_t*, int)>& piece);
+    // The end of each UTF-16 unit of the text from its start, in CSS pixels, as TextWidth measures it.
+    void Extents(const html::CHtmlStyle& font, const wchar_t* text, size_t length, std::vector<float>& ends);
     // The first face of a CSS family list that the system has, generic families mapped.
     static std::wstring FaceOf(const std::string& family);
 

@@ -81,9 +81,27 @@ std::wstring CHtmlImageCache::LocalPathOf(const std::string& src)
     return path;
 }
 
-void CHtmlImageCache::Load(const html::CHtmlDocument& doc)
+std::wstring CHtmlImageCache::FolderOf(const std::wstring& path)
+{
+    if (path.empty())
+        return std::wstring();
+    wchar_t full[MAX_PATH];
+    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH)
+        return std::wstring();
+    std::wstring folder(full, n);
+    const size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return std::wstring();
+    folder.erase(slash + 1);
+    ::CharLowerBuffW(&folder[0], static_cast<DWORD>(folder.size()));
+    return folder;
+}
+
+void CHtmlImageCache::Load(const html::CHtmlDocument& doc, const std::wstring& folder)
 {
     Clear();
+    const std::wstring allowed = FolderOf(folder + L"\\x");
     UINT64 budget = kMaxPagePixels;
     doc.Walk([&](const html::CHtmlNode* node) {
         if (!node->IsElement("img"))
@@ -92,8 +110,10 @@ void CHtmlImageCache::Load(const html::CHtmlDocument& doc)
         if (!src || m_images.count(*src))
             return;
         const std::wstring path = LocalPathOf(*src);
+        // Any other file on this machine stays out: a mail must not show, or learn the size of, what it
+        // does not carry.
         Image image;
-        if (!path.empty() && Decode(path, image, budget))
+        if (!path.empty() && !allowed.empty() && FolderOf(path) == allowed && Decode(path, image, budget))
         {
             m_images[*src] = image;
             m_sizes[*src] = {static_cast<float>(image.width), static_cast<float>(image.height)};

@@ -30,8 +30,10 @@ public:
     CHtmlImageCache(const CHtmlImageCache&) = delete;
     CHtmlImageCache& operator=(const CHtmlImageCache&) = delete;
 
-    // Decodes every IMG of the document whose src is a drive path or a file: URL; COM must be initialised.
-    void Load(const html::CHtmlDocument& doc);
+    // Decodes every IMG of the document whose src is a drive path or a file: URL of a file directly in
+    // folder, the page's own (a message's inline parts are written beside its view file); a page of no folder
+    // shows no local image. COM must be initialised.
+    void Load(const html::CHtmlDocument& doc, const std::wstring& folder);
     void Clear();
 
     const html::ImageSizes& Sizes() const { return m_sizes; }
@@ -41,6 +43,8 @@ public:
     // The local file a src names: "C:\x.png", "C:/x.png" or a file: URL of one; "" for anything else
     // (UNC and \\?\ paths, other schemes, relative names).
     static std::wstring LocalPathOf(const std::string& src);
+    // The folder of a file, full and in lower case with its final backslash; "" when it has none.
+    static std::wstring FolderOf(const std::wstring& path);
 
 private:
     bool Decode(const std::wstring& path, Image& image, UINT64& budget);

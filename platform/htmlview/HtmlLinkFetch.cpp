@@ -4,10 +4,17 @@
 #include "HtmlLinkFetch.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 
 namespace
 {
+std::mutex s_portsLock;
+std::multiset<int> s_ports;
+
 struct FetchJob
 {
     HWND hWnd;
@@ -87,11 +94,61 @@ DWORD WINAPI FetchThread(void* pv)
 
 bool CHtmlLinkFetch::Start(HWND hWnd, LONG generation, int port, const std::string& path)
 {
-    auto job = std::make_unique<FetchJob>(FetchJob{hWnd, generation, port, path});
+    std::string line;
+    if (!IsServerPort(port) || !RequestPath(path, line))
+        return false;
+    auto job = std::make_unique<FetchJob>(FetchJob{hWnd, generation, port, line});
     HANDLE hThread = ::CreateThread(nullptr, 0, FetchThread, job.get(), 0, nullptr);
     if (!hThread)
         return false;
     job.release();
     ::CloseHandle(hThread);
+    return true;
+}
+
+void CHtmlLinkFetch::AddServerPort(int port)
+{
+    std::lock_guard<std::mutex> lock(s_portsLock);
+    s_ports.insert(port);
+}
+
+void CHtmlLinkFetch::RemoveServerPort(int port)
+{
+    std::lock_guard<std::mutex> lock(s_portsLock);
+    auto it = s_ports.find(port);
+    if (it != s_ports.end())
+        s_ports.erase(it);
+}
+
+bool CHtmlLinkFetch::IsServerPort(int port)
+{
+    std::lock_guard<std::mutex> lock(s_portsLock);
+    return s_ports.count(port) != 0;
+}
+
+bool CHtmlLinkFetch::RequestPath(const std::string& path, std::string& out)
+{
+    if (path.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        return false;
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (size_t i = 0; i < path.size(); ++i)
+    {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        const bool escape = c == '%' && i + 2 < path.size() &&
+                            isxdigit(static_cast<unsigned char>(path[i + 1])) &&
+                            isxdigit(static_cast<unsigned char>(path[i + 2]));
+        if (escape || (c > 0x20 && c < 0x7F && !strchr("\"<>\\^`{|}%", c)))
+            encoded += static_cast<char>(c);
+        else
+        {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 15];
+        }
+    }
+    if (encoded.empty() || encoded[0] != '/')
+        encoded.insert(0, "/");
+    out = encoded;
     return true;
 }

@@ -91,15 +91,28 @@ std::wstring FilePathOf(const std::wstring& url)
     return path;
 }
 
-// Host, port and path of an http URL on this machine; false for any other.
-bool LocalHttp(const std::wstring& url, std::string& host, int& port, std::string& path)
+// Whether an http URL names this machine, whatever its port and path.
+bool LoopbackHttp(const std::wstring& url, std::string& authority, std::string& path)
 {
     if (SchemeOf(url) != L"http" || url.compare(4, 3, L"://") != 0)
         return false;
     const std::string rest = WideToUtf8String(url.data() + 7, url.size() - 7);
     const size_t slash = rest.find_first_of("/?#");
-    std::string authority = rest.substr(0, slash);
+    authority = rest.substr(0, slash);
     path = slash == std::string::npos ? "/" : rest.substr(slash);
+    std::transform(authority.begin(), authority.end(), authority.begin(), ::tolower);
+    const std::string host = authority.substr(0, authority.rfind(':'));
+    return host == "127.0.0.1" || host == "localhost";
+}
+
+// Host, port and path of an http URL that one of our own local servers answers; false for any other,
+// and for a URL whose CR, LF or NUL would end the request line early.
+bool LocalHttp(const std::wstring& url, std::string& host, int& port, std::string& path)
+{
+    std::string authority;
+    if (!LoopbackHttp(url, authority, path) ||
+        url.find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
+        return false;
     if (path[0] != '/')
         path.insert(0, "/");
     const size_t hash = path.find('#');
@@ -109,14 +122,16 @@ bool LocalHttp(const std::wstring& url, std::string& host, int& port, std::strin
     const size_t colon = authority.rfind(':');
     if (colon != std::string::npos)
     {
-        port = atoi(authority.c_str() + colon + 1);
-        authority.erase(colon);
+        const std::string digits = authority.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        port = atoi(digits.c_str());
     }
-    std::transform(authority.begin(), authority.end(), authority.begin(), ::tolower);
-    if (authority != "127.0.0.1" && authority != "localhost")
-        return false;
     host = "127.0.0.1";
-    return port > 0 && port < 65536;
+    std::string line;
+    return port > 0 && port < 65536 && CHtmlLinkFetch::IsServerPort(port) &&
+           CHtmlLinkFetch::RequestPath(path, line);
 }
 
 CHtmlView::MailtoHandler s_pfnMailto = nullptr;
@@ -170,13 +185,21 @@ void DrawPaintList(HDC hDC, CGdiFontMetrics& metrics, const CHtmlImageCache& ima
             {
                 const std::wstring wide = Utf8ToWide(item.text.data(), item.text.size());
                 ::SetTextColor(hDC, ToColorRef(item.colors[0]));
-                int x = r.left;
+                // Every glyph goes where the layout measured it: GDI's own advances for a whole run can
+                // differ from the words measured, which runs words together or opens gaps before the next.
+                std::vector<float> ends;
+                metrics.Extents(*item.font, wide.data(), wide.size(), ends);
+                const float measured = ends.empty() ? 0 : ends.back();
+                const float stretch = measured > 0 && item.rect.w > 0 ? item.rect.w / measured : 1;
+                auto at = [&](size_t i) { return px(item.rect.x + (i ? ends[i - 1] * stretch : 0)); };
+                std::vector<INT> dx(wide.size());
+                for (size_t i = 0; i < wide.size(); ++i)
+                    dx[i] = at(i + 1) - at(i);
                 metrics.ForEachPiece(*item.font, wide.data(), wide.size(), [&](HFONT hFont, const wchar_t* text, int n) {
+                    const size_t from = static_cast<size_t>(text - wide.data());
                     HGDIOBJ hOld = ::SelectObject(hDC, hFont);
-                    ::ExtTextOutW(hDC, x, py(item.baseline), 0, nullptr, text, static_cast<UINT>(n), nullptr);
-                    SIZE size = {};
-                    ::GetTextExtentPoint32W(hDC, text, n, &size);
-                    x += size.cx;
+                    ::ExtTextOutW(hDC, at(from), py(item.baseline), 0, nullptr, text, static_cast<UINT>(n),
+                                  dx.data() + from);
                     ::SelectObject(hDC, hOld);
                 });
             }
@@ -627,7 +650,8 @@ void CHtmlView::Load(const std::string& utf8)
     m_doc->Parse(utf8);
     m_styler = std::make_unique<CHtmlStyler>();
     m_styler->Apply(*m_doc);
-    m_images.Load(*m_doc);
+    const size_t slash = m_path.find_last_of(L"\\/");
+    m_images.Load(*m_doc, slash == std::wstring::npos ? std::wstring() : m_path.substr(0, slash));
     m_selAnchor = m_selEnd = TextPosition();
     m_bHasText = false;
     m_pHoverLink = m_pPressedLink = nullptr;
@@ -787,6 +811,11 @@ void CHtmlView::ActivateLink(const std::string& href)
     }
     else if (LocalHttp(url, host, port, path))
         StartFetch(url);
+    else if (LoopbackHttp(url, host, path))
+    {
+        // Another service on this machine, or a link that would smuggle lines into a request: neither
+        // fetched nor handed to the browser.
+    }
     else if (scheme == L"http" || scheme == L"https" || scheme == L"ftp")
         CSystemSeams::ShellExecuteFile(m_hWnd, "open", href.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -1,7 +1,12 @@
 // The HTML engine on the client's own page shapes, real-world-like mails and hostile input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "platform/html/HtmlDocument.h"
 #include "platform/html/HtmlLayout.h"
@@ -240,4 +245,206 @@ TEST(HtmlEngine, HostileInputStaysBounded)
     Rendered d(deep, 500);
     EXPECT_TRUE(d.doc.Truncated());
     EXPECT_NE(d.text->Text().find("deep text"), std::string::npos);
+}
+
+namespace
+{
+// Live bytes of this process's operator new, and their highest mark since the last Reset.
+struct Heap
+{
+    static std::atomic<size_t> live, peak;
+    static void Reset() { peak = live.load(); }
+};
+std::atomic<size_t> Heap::live{0}, Heap::peak{0};
+constexpr size_t kHeader = 16;
+
+void* Allocate(size_t n)
+{
+    char* p = static_cast<char*>(std::malloc(n + kHeader));
+    if (!p)
+        return nullptr;
+    *reinterpret_cast<size_t*>(p) = n;
+    const size_t now = Heap::live += n;
+    size_t seen = Heap::peak.load();
+    while (now > seen && !Heap::peak.compare_exchange_weak(seen, now))
+    {
+    }
+    return p + kHeader;
+}
+
+void Release(void* q)
+{
+    if (!q)
+        return;
+    char* p = static_cast<char*>(q) - kHeader;
+    Heap::live -= *reinterpret_cast<size_t*>(p);
+    std::free(p);
+}
+}
+
+void* operator new(size_t n)
+{
+    if (void* p = Allocate(n))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t n)
+{
+    return operator new(n);
+}
+void* operator new(size_t n, const std::nothrow_t&) noexcept
+{
+    return Allocate(n);
+}
+void* operator new[](size_t n, const std::nothrow_t&) noexcept
+{
+    return Allocate(n);
+}
+void operator delete(void* p) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, size_t) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p, size_t) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    Release(p);
+}
+
+// A hostile mail must not freeze the preview: thousands of floats cost each line and float a look at the
+// few floats beside it, not at all of them.
+TEST(HtmlEngine, FloatPlacementGrowsWithThePageNotItsSquare)
+{
+    const struct
+    {
+        const char* what;
+        std::string (*page)(int n);
+    } shapes[] = {
+        {"rows of equal floats",
+         [](int n) {
+             std::string h;
+             for (int i = 0; i < n; i++)
+                 h += "<div style='float:left;width:50px;height:20px'>x</div>";
+             return h;
+         }},
+        {"floats beside paragraphs",
+         [](int n) {
+             std::string h;
+             for (int i = 0; i < n; i++)
+                 h += "<div style='float:left;width:60px;height:50px'>f</div><p>text beside the float, long "
+                      "enough to wrap into lines there</p>";
+             return h;
+         }},
+        {"both sides, sizes varying",
+         [](int n) {
+             std::string h;
+             for (int i = 0; i < n; i++)
+                 h += std::string("<div style='float:") + (i % 2 ? "left" : "right") +
+                      ";width:" + std::to_string(10 + i % 300) + "px;height:" + std::to_string(5 + i % 97) +
+                      "px'>y</div>text here " + (i % 7 ? "" : "<p>para</p>");
+             return h;
+         }},
+    };
+    for (const auto& shape : shapes)
+    {
+        Rendered small(shape.page(2500), 800);
+        Rendered big(shape.page(10000), 800);
+        // Four times the floats: about four times the work (searching them all for each would be sixteen).
+        EXPECT_LT(big.layout->FloatSteps(), small.layout->FloatSteps() * 6 + 1000) << shape.what;
+    }
+    // No float sits higher than one before it, and every row of equal floats (15 in the body's 784 px) is
+    // full before the next begins.
+    Rendered rows(shapes[0].page(100), 800);
+    float lastTop = -1;
+    int inRow = 0, rowsSeen = 0;
+    std::vector<const CHtmlBox*> stack{&rows.layout->Root()};
+    std::vector<Rect> floats;
+    while (!stack.empty())
+    {
+        const CHtmlBox* b = stack.back();
+        stack.pop_back();
+        if (b->node && b->node->IsElement("div"))
+            floats.push_back(b->rect);
+        for (const auto& c : b->children)
+            stack.push_back(c.get());
+    }
+    std::sort(floats.begin(), floats.end(),
+              [](const Rect& a, const Rect& b) { return a.y < b.y || (a.y == b.y && a.x < b.x); });
+    ASSERT_EQ(floats.size(), 100u);
+    for (const Rect& r : floats)
+    {
+        if (r.y != lastTop)
+        {
+            EXPECT_TRUE(rowsSeen == 0 || inRow == 15) << "row of " << inRow << " at " << lastTop;
+            lastTop = r.y, inRow = 0, rowsSeen++;
+        }
+        EXPECT_EQ(r.x, floats[0].x + inRow * 50.f);
+        inRow++;
+    }
+    EXPECT_EQ(rowsSeen, 7);
+}
+
+// A multi-megabyte PRE costs memory in proportion to its size, whatever its white space.
+TEST(HtmlEngine, ALongPreStaysWithinAFewTimesItsSize)
+{
+    const size_t size = 4 << 20;
+    const struct
+    {
+        const char* what;
+        std::string text;
+    } shapes[] = {
+        {"lines of words", [&] {
+             std::string t;
+             while (t.size() < size)
+                 t += "some text in a pre  block with\tspaces\n";
+             return t;
+         }()},
+        {"one long line of words", [&] {
+             std::string t;
+             while (t.size() < size)
+                 t += "word ";
+             return t;
+         }()},
+        {"white space only", std::string(size, ' ') + "x"},
+        {"tabs and spaces", [&] {
+             std::string t;
+             while (t.size() < size)
+                 t += " \t  \t";
+             return t + "x";
+         }()},
+    };
+    for (const auto& shape : shapes)
+    {
+        const std::string html = "<pre>" + shape.text + "</pre>";
+        CHtmlDocument doc;
+        doc.Parse(html);
+        CHtmlStyler styler;
+        styler.Apply(doc);
+        CHtmlFixedMetrics metrics;
+        Heap::Reset();
+        const size_t before = Heap::live;
+        {
+            CHtmlLayout layout(doc, metrics);
+            layout.Layout(800);
+            CHtmlTextModel text(layout, metrics);
+            EXPECT_FALSE(text.PaintList().empty()) << shape.what;
+            EXPECT_GT(text.Text().size(), 0u) << shape.what;
+        }
+        // A piece for every space of a white-space run cost over a hundred times the size.
+        EXPECT_LT(Heap::peak - before, 64 * size) << shape.what;
+    }
 }

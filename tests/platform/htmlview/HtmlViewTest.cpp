@@ -11,6 +11,7 @@
 
 #include <atlhost.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "platform/htmlview/GdiFontMetrics.h"
+#include "platform/htmlview/HtmlLinkFetch.h"
 #include "platform/htmlview/HtmlView.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
@@ -462,11 +464,13 @@ TEST_F(HtmlViewTest, AnAnchorLinkScrollsToItsTarget)
 }
 
 // A listener on the loopback address that keeps the first request line and answers it, then holds the
-// connection open, as the rules pane's server does.
+// connection open, as the rules pane's server does; unless told otherwise it stands for that server, whose
+// port alone the view fetches from.
 class CLoopbackListener
 {
 public:
-    explicit CLoopbackListener(std::string reply) : m_reply(std::move(reply))
+    explicit CLoopbackListener(std::string reply, bool bOurServer = true)
+        : m_reply(std::move(reply)), m_bOurServer(bOurServer)
     {
         WSADATA wsa;
         ::WSAStartup(MAKEWORD(2, 2), &wsa);
@@ -479,6 +483,8 @@ public:
         int len = sizeof(addr);
         ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len);
         m_port = ntohs(addr.sin_port);
+        if (m_bOurServer)
+            CHtmlLinkFetch::AddServerPort(m_port);
         m_thread = std::thread([this] {
             SOCKET s = ::accept(m_listen, nullptr, nullptr);
             if (s == INVALID_SOCKET)
@@ -498,6 +504,8 @@ public:
     }
     ~CLoopbackListener()
     {
+        if (m_bOurServer)
+            CHtmlLinkFetch::RemoveServerPort(m_port);
         ::SetEvent(m_stop);
         if (m_delayEvent)
             ::SetEvent(m_delayEvent);
@@ -518,6 +526,7 @@ public:
 
 private:
     std::string m_reply;
+    bool m_bOurServer;
     SOCKET m_listen = INVALID_SOCKET;
     std::thread m_thread;
 };
@@ -534,6 +543,78 @@ TEST_F(HtmlViewTest, ALoopbackLinkIsFetchedOnceAndItsReplyShown)
     ASSERT_TRUE(WaitFor([&] { return m_events.m_downloads > before; }));
     EXPECT_EQ(listener.m_request.substr(0, 8), "GET /?5 ");
     EXPECT_EQ(Text(), "served reply");
+}
+
+TEST_F(HtmlViewTest, ALinkPathGoesPercentEncodedOnTheRequestLine)
+{
+    CLoopbackListener listener("<p>served</p>");
+    ShowHtml("<meta charset=utf-8><p><a href='http://127.0.0.1:" + std::to_string(listener.m_port) +
+             "/?5 a\"b&lt;\xC3\xA9&gt;{%41}#frag'>value</a></p>");
+    POINT pt;
+    ASSERT_TRUE(RunPoint("value", pt));
+    const int before = m_events.m_downloads;
+    ::SendMessageW(m_hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    ::SendMessageW(m_hView, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    ASSERT_TRUE(WaitFor([&] { return m_events.m_downloads > before; }));
+    EXPECT_EQ(listener.m_request.substr(0, listener.m_request.find("\r\n")),
+              "GET /?5%20a%22b%3C%C3%A9%3E%7B%41%7D HTTP/1.0");
+    EXPECT_EQ(Text(), "served");
+}
+
+// A mail's links to this machine reach our own server only, and carry no line of their own into its request:
+// refused ones are neither fetched nor handed to the browser, and the page stays.
+TEST_F(HtmlViewTest, LoopbackLinksReachOnlyOurServerAndCannotSplitTheRequest)
+{
+    CLoopbackListener ours("<p>ours</p>");
+    CLoopbackListener other("<p>other</p>", false);
+    const std::string own = "http://127.0.0.1:" + std::to_string(ours.m_port);
+    const struct
+    {
+        std::string href;
+        const char* why;
+    } cases[] = {
+        {"http://127.0.0.1:" + std::to_string(other.m_port) + "/?1", "another local service"},
+        {"http://localhost:" + std::to_string(other.m_port) + "/", "another local service by name"},
+        {own + "/?1&#13;&#10;MAIL FROM:&lt;a@b&gt;", "CR LF in the path"},
+        {own + "/?1&#10;QUIT", "LF alone"},
+        {own + "/?1&#13;", "CR alone"},
+        {"http://127.0.0.1:" + std::to_string(ours.m_port) + "&#13;&#10;x/?1", "CR LF after the port"},
+        {"http://127.0.0.1:+" + std::to_string(ours.m_port) + "/?1", "a port that is not all digits"},
+        {"http://127.0.0.1:" + std::to_string(ours.m_port + 65536) + "/?1", "a port that wraps round"},
+    };
+    CSeamRecorder seams;
+    for (const auto& c : cases)
+    {
+        ShowHtml("<p><a href='" + c.href + "'>value</a></p>");
+        CComBSTR before;
+        ASSERT_EQ(S_OK, m_pBrowser->get_LocationURL(&before));
+        POINT pt;
+        ASSERT_TRUE(RunPoint("value", pt)) << c.why;
+        ::SendMessageW(m_hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+        ::SendMessageW(m_hView, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+        // A fetch would have taken the link's URL as the location at once.
+        CComBSTR after;
+        ASSERT_EQ(S_OK, m_pBrowser->get_LocationURL(&after));
+        EXPECT_EQ(Utf8(after.m_str), Utf8(before.m_str)) << c.why;
+        EXPECT_EQ(Text(), "value") << c.why;
+    }
+    for (const char* url : {"http://127.0.0.1:1/?1", "http://127.0.0.1:25/"})
+    {
+        CComBSTR bstr(Wide(url).c_str());
+        EXPECT_EQ(E_INVALIDARG, m_pBrowser->Navigate(bstr, nullptr, nullptr, nullptr, nullptr)) << url;
+    }
+    EXPECT_TRUE(seams.Calls().empty());
+    // Our own server still answers once the hostile links have been tried.
+    ShowHtml("<p><a href='" + own + "/?2'>value</a></p>");
+    POINT pt;
+    ASSERT_TRUE(RunPoint("value", pt));
+    const int before = m_events.m_downloads;
+    ::SendMessageW(m_hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    ::SendMessageW(m_hView, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    ASSERT_TRUE(WaitFor([&] { return m_events.m_downloads > before; }));
+    EXPECT_EQ(ours.m_request.substr(0, 9), "GET /?2 H");
+    EXPECT_EQ(Text(), "ours");
+    EXPECT_EQ(other.m_connections, 0);
 }
 
 TEST_F(HtmlViewTest, ANavigationDuringAFetchWins)
@@ -629,13 +710,63 @@ TEST_F(HtmlViewTest, PaintsCellBackgroundsBordersAndImageBoxes)
     EXPECT_EQ(images, 1);
 }
 
+// Images come from the page's own folder, where a message's inline parts are written beside its view file;
+// any other file of the machine gets the alt box, however its name is spelled.
+// Each run is drawn with the advances the layout measured: a long run of narrow letters ends where its width
+// says, so it neither runs into the bold word after it nor leaves a gap before it.
+TEST_F(HtmlViewTest, TextIsDrawnWhereTheLayoutMeasuredIt)
+{
+    std::string words;
+    for (int i = 0; i < 24; ++i)
+        words += "il1j ";
+    for (const char* font : {"13px Arial", "11px 'Times New Roman'", "15px 'Courier New'"})
+    {
+        ShowHtml("<body style='margin:0'><p style='font:" + std::string(font) + "'>" + words +
+                 "<b>W</b></p></body>");
+        const auto& runs = m_pView->Layout()->Runs();
+        ASSERT_EQ(runs.size(), 2u) << font;
+        // The last glyph of the first run ends before its trailing space, where the layout put that space.
+        const float spaceAt = m_pView->TextModel()->XOf({0, runs[0].text.size() - 1});
+        int width, height;
+        const std::vector<uint32_t> px = Capture(width, height);
+        auto inked = [&](int x) {
+            const int bottom = std::min(static_cast<int>(runs[0].line.Bottom()), height);
+            for (int y = static_cast<int>(runs[0].line.y); y < bottom; ++y)
+                if ((px[y * width + x] & 0xFF) < 0x80)
+                    return true;
+            return false;
+        };
+        int last = -1, boldFirst = -1;
+        for (int x = 0; x < width; ++x)
+            if (inked(x))
+            {
+                if (x < runs[1].x - 1)
+                    last = x;
+                else if (boldFirst < 0)
+                    boldFirst = x;
+            }
+        EXPECT_NEAR(last + 1, spaceAt, 2.5) << font;
+        EXPECT_NEAR(boldFirst, runs[1].x, 2.5) << font;
+    }
+}
+
 TEST_F(HtmlViewTest, LocalImagesAreDecodedAndOthersGetTheAltBox)
 {
-    const std::string dir = std::string("file:///") + ORB_TEST_DATA_DIR + "/htmlview/";
+    const std::string data = std::string(ORB_TEST_DATA_DIR) + "/htmlview/";
+    const std::string beside = TempFolder() + "\\";
+    for (const char* name : {"red-20x10.png", "red-20x10.gif", "red-20x10.jpg", "not-an-image.png"})
+        ASSERT_TRUE(::CopyFileA((data + name).c_str(), (beside + name).c_str(), FALSE)) << name;
+    const std::string outside = "htmlview-outside-" + std::to_string(::GetCurrentProcessId()) + ".png";
+    ASSERT_TRUE(::CopyFileA((data + "red-20x10.png").c_str(), (beside + "..\\" + outside).c_str(), FALSE));
+    std::string up = beside;
+    std::replace(up.begin(), up.end(), '\\', '/');
+    const std::string dir = "file:///" + up;
     std::string html = "<body style='margin:0'>";
-    for (const std::string& src : {dir + "red-20x10.png", dir + "red-20x10.gif", dir + "red-20x10.jpg",
+    for (const std::string& src : {dir + "red-20x10.png", beside + "red-20x10.gif", dir + "red-20x10.jpg",
                                    std::string("cid:part1@example"), std::string("\\\\127.0.0.1\\share\\red.png"),
-                                   dir + "not-an-image.png", std::string("http://127.0.0.1:9/red.png")})
+                                   dir + "not-an-image.png", std::string("http://127.0.0.1:9/red.png"),
+                                   "file:///" + data + "red-20x10.png", data + "red-20x10.gif",
+                                   dir + "../" + outside, beside + "sub\\..\\..\\" + outside})
         html += "<img src='" + src + "' width=40 height=20><br>";
     ShowHtml(html);
     int width, height;
@@ -650,7 +781,8 @@ TEST_F(HtmlViewTest, LocalImagesAreDecodedAndOthersGetTheAltBox)
             EXPECT_EQ(red, i < 3) << "image " << i << " pixel " << std::hex << p;
             i++;
         }
-    EXPECT_EQ(i, 7);
+    EXPECT_EQ(i, 11);
+    ::DeleteFileA((beside + "..\\" + outside).c_str());
     ::UpdateWindow(m_hView);
     SaveWindowScreenshot(m_hHost, "htmlview-images");
 }

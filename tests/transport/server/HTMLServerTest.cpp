@@ -13,6 +13,7 @@
 #include "UiThread.h"
 #include "WindowReaders.h"
 #include "foundation/Exception.h"
+#include "platform/htmlview/HtmlLinkFetch.h"
 #include "transport/HTMLServerConnection.h"
 #include "transport/HttpRequestReader.h"
 #include "transport/SocketMessageHandler.h"
@@ -222,6 +223,18 @@ TEST_F(HTMLServerTest, APortHeldByAnotherSocketMovesTheServerToTheNextFreeOne)
     StartServer(6500);
     EXPECT_EQ(nExpected, m_pServer->m_nPort);
     closesocket(hHolder);
+}
+
+// The HTML views fetch links of this machine only from the ports our own servers listen on.
+TEST_F(HTMLServerTest, ItsPortIsOfferedToTheViewsWhileItListens)
+{
+    StartServer();
+    const int nPort = static_cast<int>(m_pServer->m_nPort);
+    ASSERT_LT(nPort, 6600);
+    EXPECT_TRUE(CHtmlLinkFetch::IsServerPort(nPort));
+    EXPECT_FALSE(CHtmlLinkFetch::IsServerPort(nPort + 1));
+    m_Ui.Invoke([&] { m_pServer.reset(); });
+    EXPECT_FALSE(CHtmlLinkFetch::IsServerPort(nPort));
 }
 
 TEST_F(HTMLServerTest, AConnectionThePeerClosesIsRemoved)
