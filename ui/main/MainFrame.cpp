@@ -702,7 +702,9 @@ void CMainFrame::FolderSummary(LONG nFolderID)
         RemoveTrayIcon();
     m_nLastUnread = nUnread;
     m_strStatusText = CutStatusText(strSummary);
-    if (!m_bSendReceiveEnabled && m_hWndStatusBar != NULL)
+    // Shown at once, run or no run: the fill's end has already shown the stored text, which was the
+    // previous folder's, and a mark or move changes no other text.
+    if (m_hWndStatusBar != NULL)
         ::SendMessageA(m_hWndStatusBar, SB_SETTEXTA, 255 | SBT_NOBORDERS, (LPARAM)(const char*)m_strStatusText);
     m_strTitle = strName + " - " + AtlLoadString(IDS_PROJNAME);
     SetWindowText(m_strTitle);
