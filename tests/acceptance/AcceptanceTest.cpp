@@ -48,6 +48,7 @@ struct OracleMessage
 {
     std::string strFile;
     std::string strWord;      // empty when its body has none
+    std::vector<size_t> holders; // the messages whose body holds the word, by position
     std::string strMessageID; // empty when it has none
     std::vector<OracleAttachment> attachments;
 };
@@ -82,7 +83,13 @@ std::vector<OracleMessage> ReadOracle(const std::string& strFolder)
         if (fields.size() < 3)
             continue;
         if (fields[1] == "W")
-            messages.push_back({fields[0], fields[2] == "-" ? "" : fields[2], "", {}});
+        {
+            messages.push_back({fields[0], fields[2] == "-" ? "" : fields[2], {}, "", {}});
+            std::stringstream holders(fields.size() > 3 ? fields[3] : "");
+            std::string strHolder;
+            while (std::getline(holders, strHolder, ','))
+                messages.back().holders.push_back((size_t)atoi(strHolder.c_str()));
+        }
         else if (fields[1] == "M" && !messages.empty())
             messages.back().strMessageID = fields[2];
         else if (fields[1] == "A" && fields.size() == 4 && !messages.empty())
@@ -412,23 +419,30 @@ protected:
 
     int SelectedRow() { return (int)SendBounded(s_hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
 
-    // The rows of a list whose From and Subject are the stored message's.
-    std::vector<int> RowsOf(HWND hList, long nEmailsID)
+    // From and Subject of a stored message as a list shows them: a tab as a blank, and no longer than the
+    // shorter of the store's record and the list's row keeps them.
+    std::pair<std::string, std::string> ShownKey(long nEmailsID)
     {
         CEmailsImpl<> store(&Local());
-        std::vector<int> rows;
         if (!store.OpenByKey(nEmailsID, FALSE))
-            return rows;
-        // A list cell shows a tab as a blank; the store's record and the list's row keep subjects of
-        // different lengths.
-        auto shown = [](std::string strText) {
-            std::replace(strText.begin(), strText.end(), '\t', ' ');
-            return strText.substr(0, 100);
-        };
-        std::string strFrom = shown(Decoded(store.m_Ref)), strSubject = shown(Decoded(store.m_Subject));
+            return {"(not stored)", ""};
+        return {Shown(Decoded(store.m_Ref)), Shown(Decoded(store.m_Subject))};
+    }
+
+    static std::string Shown(std::string strText)
+    {
+        std::replace(strText.begin(), strText.end(), '\t', ' ');
+        return strText.substr(0, 100);
+    }
+
+    // The rows of a list that show the stored message's From and Subject.
+    std::vector<int> RowsOf(HWND hList, long nEmailsID)
+    {
+        std::pair<std::string, std::string> key = ShownKey(nEmailsID);
+        std::vector<int> rows;
         std::vector<std::vector<std::string>> cells = OtherListViewItems(hList);
         for (int i = 0; i < (int)cells.size(); i++)
-            if (cells[i].size() > 3 && shown(cells[i][2]) == strFrom && shown(cells[i][3]) == strSubject)
+            if (cells[i].size() > 3 && Shown(cells[i][2]) == key.first && Shown(cells[i][3]) == key.second)
                 rows.push_back(i);
         return rows;
     }
@@ -505,6 +519,8 @@ TEST_F(AcceptanceTest, SendAndReceiveListsEveryMessageOnceWithTheStoresCounts)
     std::sort(stored.begin(), stored.end());
     EXPECT_EQ(stored, listed);
     ExpectCounts(Inbox(), "after the receive", false);
+    // Move to Folder acts on the list that has the focus.
+    ClickRow(0);
 
     CEmailsImpl<> byID(&Local());
     byID.OpenByFolder(Inbox(), NULL);
@@ -576,7 +592,13 @@ TEST_F(AcceptanceTest, ABodyWordOfEachMessageFindsItInTheSearchWindow)
         std::string strListed;
         for (const std::vector<std::string>& row : OtherListViewItems(hResults))
             strListed += "\n  " + (row.size() > 3 ? row[3] : std::string());
-        EXPECT_FALSE(RowsOf(hResults, s_received[i]).empty())
+        // Messages may share From and Subject: as many rows show them as messages of them hold the word.
+        std::pair<std::string, std::string> key = ShownKey(s_received[i]);
+        size_t nHolders = 0;
+        for (size_t nHolder : message.holders)
+            if (nHolder < s_received.size() && ShownKey(s_received[nHolder]) == key)
+                nHolders++;
+        EXPECT_LE(std::max<size_t>(nHolders, 1), RowsOf(hResults, s_received[i]).size())
             << message.strFile << ": searching its body for \"" << message.strWord << "\" did not list \""
             << strSubject << "\"; it listed:" << strListed;
         ExpectNoBoxes(("searching for " + message.strWord).c_str());

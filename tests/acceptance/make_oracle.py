@@ -3,8 +3,9 @@
 # to search for and the decoded bytes of each attachment. Usage: make_oracle.py MAIL_FOLDER OUT_FOLDER.
 # A message whose whole reading differs from python's for a reason tests/data/real-mail-exclusions.txt gives
 # (kind P, part 0 or *) gets no word. Writes OUT_FOLDER/oracle.txt, tab-separated lines:
-#   file  W  word          a word of the text the search looks in (the HTML part without its tags, else
-#                          the plain-text part); "-" when the message has no such word
+#   file  W  word  list    a word of the text the search looks in (the HTML part without its tags, else
+#                          the plain-text part) that as few others hold as can be, "-" when it has none;
+#                          and the positions (from 0, in this file's order) of the messages that hold it
 #   file  M  id            its Message-ID without the angle brackets, when it has one
 #   file  A  name  n       attachment name and the file OUT_FOLDER/n holding its decoded bytes
 import email
@@ -61,13 +62,22 @@ def main():
     folder, out = sys.argv[1], sys.argv[2]
     os.makedirs(out, exist_ok=True)
     skipped = differently_read(folder)
+    names = sorted(n for n in os.listdir(folder) if not n.startswith('.'))
+    messages = [email.message_from_bytes(open(os.path.join(folder, name), 'rb').read(),
+                                         policy=email.policy.compat32) for name in names]
+    texts = [searched_text(msg) for msg in messages]
     lines = []
     count = 0
-    for name in sorted(n for n in os.listdir(folder) if not n.startswith('.')):
-        raw = open(os.path.join(folder, name), 'rb').read()
-        msg = email.message_from_bytes(raw, policy=email.policy.compat32)
-        words = [] if name in skipped else WORD.findall(searched_text(msg))
-        lines.append('%s\tW\t%s' % (name, words[0] if words else '-'))
+    for name, msg, text in zip(names, messages, texts):
+        words = [] if name in skipped else WORD.findall(text)
+        if words:
+            # The word that the fewest other messages hold, so that the search names this one.
+            def holders(word):
+                return [str(i) for i, other in enumerate(texts) if word in other and names[i] not in skipped]
+            word = min(dict.fromkeys(words), key=lambda w: len(holders(w)))
+            lines.append('%s\tW\t%s\t%s' % (name, word, ','.join(holders(word))))
+        else:
+            lines.append('%s\tW\t-' % name)
         message_id = msg.get('Message-ID')
         if isinstance(message_id, str) and message_id.strip():
             lines.append('%s\tM\t%s' % (name, message_id.strip().strip('<>')))
