@@ -185,8 +185,8 @@ void CFolders::CountMessages(LONG nFolderID, LONG& nMessages, LONG& nUnread)
     CCommand<CAccessor<CFolderCounts>> counts;
     HRESULT hr = counts.Open(*m_pSession, strSQL);
     if (FAILED(hr))
-        throw new COLEDBException(NULL, IID_ICommand, MessageStoreText::kCountFailed, m_pSession, NULL, FALSE, NULL,
-                                  FALSE, FALSE, hr);
+        throw new COLEDBException(NULL, IID_ICommand, MessageStoreText::kCountFailed, m_pSession, NULL, FALSE,
+                                  NULL, FALSE, FALSE, hr);
     nMessages = nUnread = 0;
     if (counts.MoveNext() == S_OK)
     {
@@ -214,8 +214,10 @@ bool CFolders::SyncUnread(LONG nFolderID, HWND hOwner)
 void CFolders::SyncAllUnread()
 {
     CString strCount;
-    strCount.Format("(SELECT COUNT(*) FROM Emails WHERE Emails.FolderID = Folders.ID AND %s)", kUnreadCondition);
-    CString strSQL = "UPDATE Folders SET nUnread = " + strCount + " WHERE nUnread IS NULL OR nUnread <> " + strCount;
+    strCount.Format("(SELECT COUNT(*) FROM Emails WHERE Emails.FolderID = Folders.ID AND %s)",
+                    kUnreadCondition);
+    CString strSQL =
+        "UPDATE Folders SET nUnread = " + strCount + " WHERE nUnread IS NULL OR nUnread <> " + strCount;
     CCommand<CNoAccessor, CNoRowset> command;
     HRESULT hr = command.Open(*m_pSession, strSQL, NULL, NULL, DBGUID_DEFAULT, false);
     if (FAILED(hr))

@@ -386,7 +386,8 @@ protected:
         bool bShown = WaitFor(
             [&]() {
                 strShown = OtherStatusBarText(s_hStatus);
-                return strShown == szSummary || (!bSummaryDue && strShown.find(" unread in the ") == std::string::npos);
+                return strShown == szSummary ||
+                       (!bSummaryDue && strShown.find(" unread in the ") == std::string::npos);
             },
             10000);
         EXPECT_TRUE(bShown) << "status bar: \"" << strShown << "\", the store: \"" << szSummary << "\"";
@@ -586,8 +587,9 @@ TEST_F(AcceptanceTest, ABodyWordOfEachMessageFindsItInTheSearchWindow)
         const std::string strSubject = Decoded(store.m_Subject);
         SendBounded(::GetDlgItem(hFind, IDC_FIND_MESSAGE_TEXT), WM_SETTEXT, 0, (LPARAM)message.strWord.c_str());
         // Sent, not posted: the search disables the button before the click returns, and runs on.
-        SendBounded(hFind, WM_COMMAND, MAKEWPARAM(IDC_FIND_NOW, BN_CLICKED), (LPARAM)::GetDlgItem(hFind, IDC_FIND_NOW));
-        EXPECT_TRUE(WaitFor([&]() { return ::IsWindowEnabled(::GetDlgItem(hFind, IDC_FIND_NOW)) != FALSE; }, 60000));
+        HWND hFindNow = ::GetDlgItem(hFind, IDC_FIND_NOW);
+        SendBounded(hFind, WM_COMMAND, MAKEWPARAM(IDC_FIND_NOW, BN_CLICKED), (LPARAM)hFindNow);
+        EXPECT_TRUE(WaitFor([&]() { return ::IsWindowEnabled(hFindNow) != FALSE; }, 60000));
         SendBounded(hResults, WM_NULL);
         std::string strListed;
         for (const std::vector<std::string>& row : OtherListViewItems(hResults))
