@@ -352,7 +352,9 @@ void CListViewCtrlMessages::StartFill()
     InterlockedExchange(m_pStop, 0);
     CRegistry* pRegistry = NULL;
     ::SendMessageA(m_hWndFrame, LetrovaGetRegistry, (WPARAM)&pRegistry, 0);
-    m_bOrderByDate = pRegistry != NULL && pRegistry->GetProfileInt("Options", kOrderByDate, 0) != 0;
+    // The settings' own default, newest first: the main window puts a received message first by the same
+    // default, so a fill in stored order would leave it out of place.
+    m_bOrderByDate = pRegistry != NULL && pRegistry->GetProfileInt("Options", kOrderByDate, 1) != 0;
     m_nTopIndex = ListView_GetTopIndex(m_hWnd);
     m_nPerPage = ListView_GetCountPerPage(m_hWnd);
     ClearList();
