@@ -159,6 +159,74 @@ void CFolders::ChangeMessagesNumber(LONG nID, LONG nCount)
 
 namespace
 {
+// The unread test of the message record (CEmailsImpl::IsUnread) in SQL: 0x02 set and 0x80 clear.
+const char kUnreadCondition[] = "(Flags & 130) = 2";
+
+class CFolderCounts
+{
+public:
+    LONG m_nMessages = 0;
+    LONG m_nUnread = 0;
+
+    // clang-format off
+    BEGIN_COLUMN_MAP(CFolderCounts)
+        COLUMN_ENTRY(1, m_nMessages)
+        COLUMN_ENTRY(2, m_nUnread)
+    END_COLUMN_MAP()
+    // clang-format on
+};
+} // namespace
+
+void CFolders::CountMessages(LONG nFolderID, LONG& nMessages, LONG& nUnread)
+{
+    CString strSQL;
+    strSQL.Format("SELECT COUNT(*), COUNT(CASE WHEN %s THEN 1 END) FROM Emails WHERE FolderID = %ld",
+                  kUnreadCondition, (long)nFolderID);
+    CCommand<CAccessor<CFolderCounts>> counts;
+    HRESULT hr = counts.Open(*m_pSession, strSQL);
+    if (FAILED(hr))
+        throw new COLEDBException(NULL, IID_ICommand, MessageStoreText::kCountFailed, m_pSession, NULL, FALSE,
+                                  NULL, FALSE, FALSE, hr);
+    nMessages = nUnread = 0;
+    if (counts.MoveNext() == S_OK)
+    {
+        nMessages = counts.m_nMessages;
+        nUnread = counts.m_nUnread;
+    }
+}
+
+bool CFolders::SyncUnread(LONG nFolderID, HWND hOwner)
+{
+    LONG nMessages = 0, nUnread = 0;
+    CountMessages(nFolderID, nMessages, nUnread);
+    if (!LoadFolder(nFolderID, hOwner))
+        return false;
+    if (m_nUnread == nUnread)
+        return true;
+    m_nUnread = nUnread;
+    HRESULT hr = SetData(0);
+    if (FAILED(hr))
+        throw new COLEDBException(m_spRowsetChange, IID_IRowsetChange, MessageStoreText::kUnreadUpdateFailed,
+                                  m_pSession, hOwner, FALSE, NULL, FALSE, FALSE, hr);
+    return true;
+}
+
+void CFolders::SyncAllUnread()
+{
+    CString strCount;
+    strCount.Format("(SELECT COUNT(*) FROM Emails WHERE Emails.FolderID = Folders.ID AND %s)",
+                    kUnreadCondition);
+    CString strSQL =
+        "UPDATE Folders SET nUnread = " + strCount + " WHERE nUnread IS NULL OR nUnread <> " + strCount;
+    CCommand<CNoAccessor, CNoRowset> command;
+    HRESULT hr = command.Open(*m_pSession, strSQL, NULL, NULL, DBGUID_DEFAULT, false);
+    if (FAILED(hr))
+        throw new COLEDBException(command.m_spCommand, IID_ICommand, MessageStoreText::kUnreadUpdateFailed,
+                                  m_pSession, NULL, FALSE, NULL, FALSE, FALSE, hr);
+}
+
+namespace
+{
 const WPARAM ID_DELETE_MESSAGE_FROM_LIST_CTRL = 33044;
 
 void NameOnly(const CFoldersRecord& folder, CString& strText)
@@ -394,6 +462,15 @@ void CFolders::CreateTree(HWND hTree, HWND hOwner, LONG nSelectID, BOOL bSystemO
         {
             CAccountsTable accounts(m_pSession, NULL);
             accounts.EnsureIMAPRootFolders(hOwner);
+        }
+        // The labels show the counters; mail stored while no tree was open has not moved them.
+        try
+        {
+            SyncAllUnread();
+        }
+        catch (COLEDBException* pException)
+        {
+            delete pException; // the stored counters are shown as they are
         }
 
         Open(hOwner);

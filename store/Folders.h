@@ -85,6 +85,14 @@ public:
     // The Type of folder nID; 7 for an ID below 1.
     LONG SelectByID(LONG nID, HWND hWndOwner);
     void ChangeMessagesNumber(LONG nID, LONG nCount);
+    // The store's own counts of folder nID: its messages and, of them, the unread ones (the Emails rows
+    // themselves, never the Folders counter, which is only a copy of them).
+    void CountMessages(LONG nFolderID, LONG& nMessages, LONG& nUnread);
+    // Sets nUnread of folder nID to the store's unread count and leaves that folder as the current row;
+    // false when there is no such folder.
+    bool SyncUnread(LONG nFolderID, HWND hOwner);
+    // Sets nUnread of every folder to the store's unread count, in one statement.
+    void SyncAllUnread();
 
     HWND m_hTree = NULL;
     HTREEITEM m_hItem = NULL;

@@ -156,8 +156,8 @@ orb_stop_xvfb() {
 }
 
 # Mail peers of the transport tests and benchmarks, on 127.0.0.1 only: dovecot for POP3 (users "tester",
-# "second" and "bench", Maildirs that the tests fill) and an aiosmtpd server with AUTH LOGIN that keeps each
-# message it receives as a file. Configurations are in tools/peers, state in the build tree; the ports are free ones found
+# "second", "bench" and "acceptance", Maildirs that the tests fill) and an aiosmtpd server with AUTH LOGIN
+# that keeps each message it receives as a file. Configurations are in tools/peers, state in the build tree; the ports are free ones found
 # at start and handed to the tests in ORB_POP3_PORT and ORB_SMTP_PORT, the state folder in ORB_PEER_DIR.
 ORB_PEER_DIR="$ORB_BUILD/peers"
 ORB_SMTP_PID=""
@@ -173,7 +173,7 @@ orb_start_pop3_peer() {
     mkdir -p "$state/run" "$state/state"
     # The tests (root under Wine) write the messages; dovecot's mail user moves and deletes them.
     local user sub
-    for user in tester second bench; do
+    for user in tester second bench acceptance; do
         for sub in cur new tmp; do
             mkdir -p "$state/mail/$user/$sub"
         done
@@ -181,7 +181,7 @@ orb_start_pop3_peer() {
     chmod -R 777 "$state/mail"
     ORB_POP3_PORT=$(orb_free_port)
     sed -e "s#@STATE@#$state#g" -e "s#@PORT@#$ORB_POP3_PORT#g" "$ORB_ROOT/tools/peers/dovecot.conf.in" > "$state/dovecot.conf"
-    printf 'tester:{PLAIN}secret\nsecond:{PLAIN}secret\nbench:{PLAIN}benchpw\n' > "$state/users"
+    printf 'tester:{PLAIN}secret\nsecond:{PLAIN}secret\nbench:{PLAIN}benchpw\nacceptance:{PLAIN}secret\n' > "$state/users"
     # In the foreground, as a job of ours, so that its process id is known from the start.
     /usr/sbin/dovecot -F -c "$state/dovecot.conf" </dev/null >/dev/null 2>&1 &
     ORB_POP3_PID=$!

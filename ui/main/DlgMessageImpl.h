@@ -198,8 +198,12 @@ public:
             ::SendMessageA(m_body.m_hWnd, WM_COMMAND, MessageDialogText::ID_VIEW_MESSAGE_BODY,
                            (LPARAM)&m_message);
 
-        CString strPage = MessageViewPage::BuildToPage(
-            MessageViewPage::ColourHex(::GetSysColor(COLOR_BTNFACE)), MessageViewPage::ToLineHtml(m_strTo));
+        CString strFace;
+        int nPixels = 0;
+        ValueFont(strFace, nPixels);
+        CString strPage =
+            MessageViewPage::BuildToPage(MessageViewPage::ColourHex(::GetSysColor(COLOR_BTNFACE)),
+                                         MessageViewPage::ToLineHtml(m_strTo), strFace, nPixels);
         ::CreateDirectoryA(GetTempHtmlPath(), NULL);
         WriteTextFile(ToPagePath(), strPage);
         if (m_toPane.m_hWnd != NULL)
@@ -270,8 +274,9 @@ public:
         nTop += nLine;
         DrawLabel(hDC, IDS_HEADER_DATE, nTop, nLine, nValueLeft);
         DrawValue(hDC, m_strDate, nTop, nLine, nValueLeft, rcClient.right, false);
-        nTop += nLine;
-        DrawLabel(hDC, IDS_HEADER_TO, nTop, nLine, nValueLeft);
+        // The To label stands on the To pane's line, beside the value the pane shows.
+        DrawLabel(hDC, IDS_HEADER_TO, MessageViewLayout::ToPaneRect(rcClient.right, m_bWideTo).top, nLine,
+                  nValueLeft);
 
         ::SelectObject(hDC,
                        m_hNormalFont != NULL ? (HGDIOBJ)m_hNormalFont : ::GetStockObject(DEFAULT_GUI_FONT));
@@ -585,6 +590,22 @@ protected:
         char szText[64] = "";
         ::LoadStringA(_Module.GetResourceInstance(), nID, szText, sizeof(szText));
         return szText;
+    }
+
+    // The face and the em height in pixels of the font the values are painted in.
+    void ValueFont(CString& strFace, int& nPixels)
+    {
+        HFONT hFont = m_hNormalFont != NULL ? m_hNormalFont : (HFONT)::GetStockObject(DEFAULT_GUI_FONT);
+        LOGFONTA logFont = {};
+        ::GetObjectA(hFont, sizeof(logFont), &logFont);
+        strFace = logFont.lfFaceName;
+        HDC hDC = ::GetDC(NULL);
+        HGDIOBJ hOld = ::SelectObject(hDC, hFont);
+        TEXTMETRICA tm = {};
+        ::GetTextMetricsA(hDC, &tm);
+        ::SelectObject(hDC, hOld);
+        ::ReleaseDC(NULL, hDC);
+        nPixels = tm.tmHeight - tm.tmInternalLeading > 0 ? tm.tmHeight - tm.tmInternalLeading : 11;
     }
 
     void DrawLabel(HDC hDC, UINT nID, int nTop, int nLine, int nValueLeft)

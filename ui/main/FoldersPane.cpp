@@ -13,7 +13,6 @@
 
 namespace
 {
-const char kUnreadUpdateFailed[] = "ERROR: Update of the nUnread field of the Foldres table failed!";
 const int kFolderImageWidth = 16;
 const COLORREF kImageMask = RGB(255, 0, 255);
 } // namespace
@@ -184,20 +183,17 @@ LRESULT CFoldersPane::OnFolderCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
     {
     case ID_UPDATE_MESSAGE_FLAGS:
     {
+        // The notice only names the folders to count again: its arithmetic is shared by every writer and
+        // one that wrote between another's post and its handling would be lost or counted twice.
         CMessageFlagsNotice& notice = MessageFlagsNotice;
-        if (notice.nKind == NOTICE_MESSAGE_MOVED)
+        if (notice.nKind > NOTICE_NONE)
         {
-            // An unread message that moved leaves one unread behind it and brings one along.
-            if (notice.bMovedUnread)
-            {
-                UpdateUnread(notice.nPreviousFolderID, -1, NOTICE_MESSAGE_READ);
-                UpdateUnread(notice.nFolderID, 1, NOTICE_MESSAGE_UNREAD);
-            }
+            UpdateUnread(notice.nFolderID);
+            if (notice.nKind == NOTICE_MESSAGE_MOVED && notice.nPreviousFolderID != notice.nFolderID)
+                UpdateUnread(notice.nPreviousFolderID);
         }
-        else
-        {
-            UpdateUnread(notice.nFolderID, notice.nUnreadDelta, notice.nKind);
-        }
+        if (SelectedFolderID() != notice.nFolderID)
+            UpdateUnread(SelectedFolderID());
         notice.nKind = NOTICE_NONE;
         return 0;
     }
@@ -240,29 +236,16 @@ LRESULT CFoldersPane::OnFolderCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
     return 0;
 }
 
-void CFoldersPane::UpdateUnread(LONG nFolderID, LONG nDelta, LONG nKind)
+void CFoldersPane::UpdateUnread(LONG nFolderID)
 {
-    if (m_pFolders == NULL || nKind <= NOTICE_NONE)
+    if (m_pFolders == NULL || nFolderID <= 0)
         return;
     if (m_pCounter == NULL)
         m_pCounter = new CFolders(m_pFolders->GetSession());
     try
     {
-        if (!m_pCounter->LoadFolder(nFolderID, m_hWndMain))
-        {
-            MessageFlagsNotice.nKind = NOTICE_NONE;
-            return;
-        }
-        if (nKind == NOTICE_MESSAGE_READ || nKind == NOTICE_MESSAGE_UNREAD)
-        {
-            LONG nUnread = m_pCounter->m_nUnread + nDelta;
-            m_pCounter->m_nUnread = nUnread < 0 ? 0 : nUnread;
-            HRESULT hr = m_pCounter->SetData(0);
-            if (FAILED(hr))
-                throw new COLEDBException(m_pCounter->m_spRowsetChange, IID_IRowsetChange, kUnreadUpdateFailed,
-                                          m_pCounter->GetSession(), m_hWndMain, FALSE, NULL, FALSE, FALSE, hr);
-        }
-        m_tree.RefreshItem(*m_pCounter);
+        if (m_pCounter->SyncUnread(nFolderID, m_hWndMain))
+            m_tree.RefreshItem(*m_pCounter);
     }
     catch (COLEDBException* pException)
     {
@@ -272,9 +255,8 @@ void CFoldersPane::UpdateUnread(LONG nFolderID, LONG nDelta, LONG nKind)
     }
 }
 
-void CFoldersPane::SetFolderUnread(LONG nCount)
+void CFoldersPane::SetFolderUnread(LONG)
 {
-    // Counts never go below 0, whatever the caller's arithmetic.
-    UpdateUnread(MessageFlagsNotice.nFolderID, nCount, NOTICE_MESSAGE_UNREAD);
-    UpdateUnread(MessageFlagsNotice.nPreviousFolderID, -nCount, NOTICE_MESSAGE_READ);
+    UpdateUnread(MessageFlagsNotice.nFolderID);
+    UpdateUnread(MessageFlagsNotice.nPreviousFolderID);
 }

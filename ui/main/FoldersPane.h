@@ -60,8 +60,9 @@ public:
     LRESULT OnRebuild(WORD, WORD, HWND, BOOL& bHandled);
     LRESULT OnFolderCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
-    // The unread bookkeeping of ID_UPDATE_MESSAGE_FLAGS and ID_SET_FOLDER_UNREAD.
-    void UpdateUnread(LONG nFolderID, LONG nDelta, LONG nKind);
+    // The unread bookkeeping of ID_UPDATE_MESSAGE_FLAGS and ID_SET_FOLDER_UNREAD: the folder's counter and
+    // label take the store's count.
+    void UpdateUnread(LONG nFolderID);
     void SetFolderUnread(LONG nCount);
 
     CMyTreeViewCtrl m_tree;

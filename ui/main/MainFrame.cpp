@@ -432,9 +432,15 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 1;
     case ID_UPDATE_MESSAGE_FLAGS:
-        FolderSummary();
+        FolderSummary(MessageFlagsNotice.nFolderID);
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 0;
+    case ID_SET_FOLDER_UNREAD:
+        // Messages left the listed folder: its summary changes with them.
+        m_client.SendMessage(WM_COMMAND, wParam, lParam);
+        if (MessageFlagsNotice.nPreviousFolderID > 0)
+            FolderSummary(MessageFlagsNotice.nPreviousFolderID);
+        return 1;
     case ID_WEB_LINK:
         if ((INT_PTR)CSystemSeams::ShellExecuteFile(m_hWnd, "open", kPartnerWebAddress, NULL, NULL, SW_SHOWNORMAL) <=
             32)
@@ -678,25 +684,29 @@ void CMainFrame::NewMessagesCount(LONG nCount)
     PostMessage(WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)m_strNewMail);
 }
 
-void CMainFrame::FolderSummary()
+void CMainFrame::FolderSummary(LONG nFolderID)
 {
-    const CMessageFlagsNotice& notice = MessageFlagsNotice;
-    if (m_pFolders == NULL || !m_pFolders->LoadFolder(notice.nFolderID, m_hWnd))
+    if (m_pFolders == NULL || !m_pFolders->LoadFolder(nFolderID, m_hWnd))
     {
         CString strText;
-        strText.Format(kFolderNotDetected, (long)notice.nFolderID);
+        strText.Format(kFolderNotDetected, (long)nFolderID);
         throw new CException(strText);
     }
+    // The store's counts, not the notice's: the notice is shared by every writer and may be stale by now.
+    CString strName = m_pFolders->m_Name;
+    LONG nMessages = 0, nUnread = 0;
+    m_pFolders->CountMessages(nFolderID, nMessages, nUnread);
     CString strSummary;
-    strSummary.Format(AtlLoadString(IDS_FOLDER_SUMMARY), (int)notice.nMessages, (int)notice.nUnread,
-                      m_pFolders->m_Name);
-    if (notice.nUnread < m_nLastUnread)
+    strSummary.Format(AtlLoadString(IDS_FOLDER_SUMMARY), (int)nMessages, (int)nUnread, (const char*)strName);
+    if (nUnread < m_nLastUnread)
         RemoveTrayIcon();
-    m_nLastUnread = notice.nUnread;
+    m_nLastUnread = nUnread;
     m_strStatusText = CutStatusText(strSummary);
-    if (!m_bSendReceiveEnabled && m_hWndStatusBar != NULL)
+    // Shown at once, run or no run: the fill's end has already shown the stored text, which was the
+    // previous folder's, and a mark or move changes no other text.
+    if (m_hWndStatusBar != NULL)
         ::SendMessageA(m_hWndStatusBar, SB_SETTEXTA, 255 | SBT_NOBORDERS, (LPARAM)(const char*)m_strStatusText);
-    m_strTitle = CString(m_pFolders->m_Name) + " - " + AtlLoadString(IDS_PROJNAME);
+    m_strTitle = strName + " - " + AtlLoadString(IDS_PROJNAME);
     SetWindowText(m_strTitle);
 }
 

@@ -122,7 +122,7 @@ public:
     void RunOptions();
     int NewMailInterval();
     void NewMessagesCount(LONG nCount);
-    void FolderSummary();
+    void FolderSummary(LONG nFolderID);
     void CompactFirstStep();
     void CompactSecondStep();
     void EnableSendReceiveItems(BOOL bEnable);

@@ -119,6 +119,13 @@ LRESULT CMainFrameFindMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOO
         PostMessage(WM_CLOSE);
         return 0;
     }
+    if (nID == ID_SET_FOLDER_UNREAD)
+    {
+        // Messages moved or deleted here have left the main window's list and changed its folder counts:
+        // it builds its tree and list again.
+        PostToManager(ID_UPDATE, 0);
+        return 1;
+    }
     LRESULT lResult = m_client.m_hWnd != NULL ? m_client.SendMessage(WM_COMMAND, wParam, lParam) : 0;
     bHandled = lResult != 0;
     return lResult;

@@ -55,11 +55,21 @@ CString ToLineHtml(const CString& strTo)
     return UrlsToLinks(strText);
 }
 
-CString BuildToPage(const CString& strColourHex, const CString& strToHtml)
+CString BuildToPage(const CString& strColourHex, const CString& strToHtml, const CString& strFontFace,
+                    int nFontPixels)
 {
+    // The To value stands on the line of its label beside the painted values: the same face and size, not
+    // the small fixed font a page would otherwise get.
+    CString strFace = strFontFace;
+    strFace.Remove('"');
+    strFace.Remove('<');
+    strFace.Remove('>');
+    strFace.Remove('&');
+    CString strFont;
+    strFont.Format("<FONT face=\"%s\" style=\"font-size: %dpx\">", (const char*)strFace, nFontPixels);
     return CString("\r\n<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; charset=") +
            "utf-8" + "\">\r\n</HEAD>\r\n<body topmargin=\"0\" leftmargin=\"0\" bgcolor=\"#" + strColourHex +
-           "\">\r\n<FONT face=\"MS Sans Serif\"  size=1>" + strToHtml + "<BR></FONT>\r\n</body>\r\n</HTML>";
+           "\">\r\n" + strFont + strToHtml + "<BR></FONT>\r\n</body>\r\n</HTML>";
 }
 
 CString UniqueFileName(const char* pszStem)

@@ -36,8 +36,9 @@ namespace MessageViewPage
 CString ColourHex(COLORREF colour);
 // The To header as page text: encoded words decoded into UTF-8, markup escaped, addresses and URLs linked.
 CString ToLineHtml(const CString& strTo);
-// The page the To pane shows.
-CString BuildToPage(const CString& strColourHex, const CString& strToHtml);
+// The page the To pane shows, its text in the font (face and em height in pixels) of the painted values.
+CString BuildToPage(const CString& strColourHex, const CString& strToHtml, const CString& strFontFace,
+                    int nFontPixels);
 // A file name (with its leading backslash) of the temporary "HTML" folder that no other window of the
 // process uses: "\To-<n>.htm" for pszStem "To".
 CString UniqueFileName(const char* pszStem);

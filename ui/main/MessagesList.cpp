@@ -352,7 +352,9 @@ void CListViewCtrlMessages::StartFill()
     InterlockedExchange(m_pStop, 0);
     CRegistry* pRegistry = NULL;
     ::SendMessageA(m_hWndFrame, LetrovaGetRegistry, (WPARAM)&pRegistry, 0);
-    m_bOrderByDate = pRegistry != NULL && pRegistry->GetProfileInt("Options", kOrderByDate, 0) != 0;
+    // The settings' own default, newest first: the main window puts a received message first by the same
+    // default, so a fill in stored order would leave it out of place.
+    m_bOrderByDate = pRegistry != NULL && pRegistry->GetProfileInt("Options", kOrderByDate, 1) != 0;
     m_nTopIndex = ListView_GetTopIndex(m_hWnd);
     m_nPerPage = ListView_GetCountPerPage(m_hWnd);
     ClearList();
@@ -475,10 +477,11 @@ void CListViewCtrlMessages::Fill()
 
         if (strWhere.IsEmpty() && bFolderFound && !bStopped)
         {
-            LONG nUnreadTotal = nUnread + MessageFlagsNotice.nUnreadDelta;
+            // What was counted is the store's own count; a change made while the fill ran makes the folder
+            // tree count it again when it hears of that change.
             MessageFlagsNotice.nUnreadDelta = 0;
             CString strSQL;
-            strSQL.Format("UPDATE Folders SET nUnread = %ld WHERE ID = %ld", (long)nUnreadTotal, (long)nFolderID);
+            strSQL.Format("UPDATE Folders SET nUnread = %ld WHERE ID = %ld", (long)nUnread, (long)nFolderID);
             try
             {
                 GetOwnerDatabase(m_hWndFrame, m_pSession)->ExecuteSQL(strSQL, NULL);
@@ -1186,7 +1189,8 @@ void CListViewCtrlMessages::MoveSelected(LONG nTargetID)
         ShowError(m_hWnd, "CListViewCtrlMessages::OnMoveMessageFolder()\r\nUnhandled exception!!!\r\n");
     }
     RemoveRows(removed);
-    if (nSource != 0 && nUnread > 0)
+    // Read messages change the folders' message counts too.
+    if (nSource != 0 && !removed.empty())
     {
         MessageFlagsNotice.nFolderID = nTargetID;
         MessageFlagsNotice.nPreviousFolderID = nSource;
@@ -1264,12 +1268,12 @@ void CListViewCtrlMessages::DeleteSelectedItems()
     }
     const int nFirst = removed.empty() ? -1 : *std::min_element(removed.begin(), removed.end());
     RemoveRows(removed);
-    if (nUnread > 0)
+    if (!removed.empty())
     {
         MessageFlagsNotice.nFolderID = bPermanent ? 0 : nDeletedItems;
         MessageFlagsNotice.nPreviousFolderID = nSource;
         ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_FOLDER_UNREAD, nUnread);
-        if (nSourceType == FOLDER_INBOX)
+        if (nSourceType == FOLDER_INBOX && nUnread > 0)
             ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_REMOVE_TRAY_ICON, 0);
     }
     if (!removed.empty())

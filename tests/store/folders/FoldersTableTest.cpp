@@ -181,6 +181,50 @@ TEST_F(FoldersTest, ChangeMessagesNumberStoresTheCount)
     EXPECT_EQ(m_db.QueryLong(strSQL), 12);
 }
 
+TEST_F(FoldersTest, UnreadCountersTakeTheStoresCountWhateverTheyHeld)
+{
+    CFolders folders(m_db.Session());
+    LONG nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
+    LONG nDrafts = folders.GetSystemFolder(FOLDER_DRAFTS, NULL);
+    LONG nOutbox = folders.GetSystemFolder(FOLDER_OUTBOX, NULL);
+    // Unread is 0x02 without 0x80.
+    const struct
+    {
+        LONG nFolder;
+        LONG nFlags;
+    } messages[] = {{nInbox, 0x02}, {nInbox, 0x03}, {nInbox, 0x82}, {nInbox, 0x00}, {nDrafts, 0x42}};
+    for (const auto& message : messages)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Ref, FolderID, Flags, UniqueID, AccountID, Encode) "
+                      "VALUES (45000.5, 's', 'a@x', %ld, %ld, '', 0, 0)",
+                      (long)message.nFolder, (long)message.nFlags);
+        m_db.Exec(strSQL);
+    }
+    m_db.Exec("UPDATE Folders SET nUnread = -13");
+    auto counter = [&](LONG nID) {
+        CString strSQL;
+        strSQL.Format("SELECT nUnread FROM Folders WHERE ID = %ld", (long)nID);
+        return m_db.QueryLong(strSQL);
+    };
+
+    LONG nMessages = -1, nUnread = -1;
+    folders.CountMessages(nInbox, nMessages, nUnread);
+    EXPECT_EQ(4, nMessages);
+    EXPECT_EQ(2, nUnread);
+    EXPECT_TRUE(folders.SyncUnread(nDrafts, NULL));
+    EXPECT_EQ(nDrafts, folders.m_ID);
+    EXPECT_EQ(1, folders.m_nUnread);
+    EXPECT_EQ(1, counter(nDrafts));
+    EXPECT_EQ(-13, counter(nInbox));
+    EXPECT_FALSE(folders.SyncUnread(99999, NULL));
+
+    folders.SyncAllUnread();
+    EXPECT_EQ(2, counter(nInbox));
+    EXPECT_EQ(1, counter(nDrafts));
+    EXPECT_EQ(0, counter(nOutbox));
+}
+
 TEST_F(FoldersTest, AnOldFoldersTableGainsItsCountersAndFlagsButAMissingTypeStopsTheOpen)
 {
     m_db.Exec("CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, OwnerID INTEGER NOT NULL, "

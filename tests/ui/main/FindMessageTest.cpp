@@ -236,6 +236,39 @@ TEST_F(FindMessageTest, SubfoldersAreSearchedBelowTheFolder)
     m_ui.Invoke([&]() { EXPECT_STREQ("Local Folders\\Projects\\Alpha", Dialog().List().CellText(0, 5)); });
 }
 
+TEST_F(FindMessageTest, MovingOrDeletingFoundMessagesHasTheMainWindowBuiltAgain)
+{
+    ASSERT_NE(nullptr, Start(m_store.m_nInbox));
+    auto updates = [&]() {
+        std::vector<CRecordingThread::Command> commands = m_store.m_manager.Commands();
+        return std::count_if(commands.begin(), commands.end(),
+                             [](const CRecordingThread::Command& c) { return c.wParam == ID_UPDATE; });
+    };
+    const struct
+    {
+        WORD nCommand;
+        LPARAM lParam;
+    } steps[] = {{ID_MOVE_MESSAGE_FOLDER, m_store.m_nAlpha}, {ID_EDIT_DELETE, 0}};
+    for (const auto& step : steps)
+    {
+        ASSERT_EQ((Subjects{"hello ann", "other"}), Search({false, "", "", "", "", 0, 0, false, ""}));
+        const auto nBefore = updates();
+        m_ui.Invoke([&]() {
+            CListViewCtrlMessages& list = Dialog().List();
+            ListView_SetItemState(list.m_hWnd, -1, 0, LVIS_SELECTED);
+            for (int i = 0; i < list.GetRowCount(); i++)
+                if (std::string(list.CellText(i, 3)) == "other")
+                    ListView_SetItemState(list.m_hWnd, i, LVIS_SELECTED, LVIS_SELECTED);
+            list.SendMessage(WM_COMMAND, step.nCommand, step.lParam);
+        });
+        // Only the manager can tell the main window, whose list and counts still hold the message.
+        EXPECT_TRUE(WaitUntil([&]() { return updates() > nBefore; })) << step.nCommand;
+        CString strSQL;
+        strSQL.Format("UPDATE Emails SET FolderID = %ld WHERE Subject = 'other'", (long)m_store.m_nInbox);
+        ASSERT_TRUE(Execute(m_store.Local(), strSQL));
+    }
+}
+
 TEST_F(FindMessageTest, CancellingTheFirstFolderChoiceClosesTheWindow)
 {
     ASSERT_NE(nullptr, Start(0));

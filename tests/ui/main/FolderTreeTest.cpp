@@ -89,13 +89,39 @@ protected:
 };
 } // namespace
 
-TEST_F(FolderTreeTest, LabelsCarryTheUnreadCountAndTheTreeEqualsTheTable)
+TEST_F(FolderTreeTest, LabelsShowTheStoresUnreadCountWhateverTheCountersSay)
 {
-    std::vector<TreeItem> items = TreeViewItems(m_store.Tree());
-    EXPECT_TRUE(HasItem(items, "Inbox (3)"));
-    EXPECT_TRUE(HasItem(items, "Projects (2)"));
+    // Unread is 0x02 without 0x80. The fixture's counters (Inbox 3, Projects 2) and Alpha's below 0 were
+    // never true: the store holds the messages below.
+    struct
+    {
+        LONG nFolder;
+        LONG nFlags;
+    } messages[] = {{m_store.m_nInbox, 0x02}, {m_store.m_nInbox, 0x02}, {m_store.m_nInbox, 0x82},
+                    {m_store.m_nInbox, 0x00}, {m_store.m_nProjects, 0x03}};
+    for (const auto& message : messages)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                      "Encode) VALUES (45000.5, 's', 'Subject: s\r\n\r\nbody', 'a@x', %ld, %ld, '', 0, 0)",
+                      (long)message.nFolder, (long)message.nFlags);
+        ASSERT_TRUE(Execute(m_store.Local(), strSQL));
+    }
+    CString strSQL;
+    strSQL.Format("UPDATE Folders SET nUnread = -13 WHERE ID = %ld", (long)m_store.m_nAlpha);
+    ASSERT_TRUE(Execute(m_store.Local(), strSQL));
+
+    Command(ID_UPDATE_TREE);
+    std::vector<TreeItem> items;
+    EXPECT_TRUE(WaitFor([&]() {
+        items = TreeViewItems(m_store.Tree());
+        return HasItem(items, "Inbox (2)");
+    }));
+    EXPECT_TRUE(HasItem(items, "Projects (1)"));
     EXPECT_TRUE(HasItem(items, "Alpha"));
     EXPECT_EQ(m_store.TableFolders(), m_store.TreeFolders());
+    strSQL.Format("SELECT nUnread FROM Folders WHERE ID = %ld", (long)m_store.m_nAlpha);
+    EXPECT_EQ(0, QueryLong(m_store.Local(), strSQL));
 }
 
 TEST_F(FolderTreeTest, SelectionSetsTheFolderCommandsAndFillsTheList)

@@ -41,6 +41,8 @@ CMainFrameFixture::CMainFrameFixture() : m_ui(_Module)
     // Nothing leaves the machine: no new-mail check, no update check.
     WriteOption(*m_pRegistry, "Check New Messages", 0);
     WriteOption(*m_pRegistry, "Internet Update When Starting", 0);
+    // The tests read the rows in the order they were stored.
+    WriteOption(*m_pRegistry, "Mark Order By Date", 0);
     const char* files[] = {"Accounts.mdb", "email.mdb", "Orb.mdb"};
     for (const char* pszFile : files)
         CreateDatabaseFile(m_folder.Path(pszFile));

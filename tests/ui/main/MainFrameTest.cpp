@@ -216,22 +216,145 @@ TEST_F(MainFrameTest, NewMessagesCountShowsTheTextTheTrayIconAndTheSoundOncePerT
     EXPECT_EQ(1u, CountCalls(recorder, "PlaySoundFile", std::string("WAVE_SOUND_RINGIN flags=") + szFlags));
 }
 
-TEST_F(MainFrameTest, FolderSummarySetsTheTitleAndFallingUnreadRemovesTheTrayIcon)
+TEST_F(MainFrameTest, FolderSummaryCountsTheStoreAndFallingUnreadRemovesTheTrayIcon)
 {
     CSeamRecorder recorder;
     ASSERT_NE(nullptr, m_store.Start());
+    // Three unread of five; the 0x80 message counts as read.
+    const LONG flags[] = {0x02, 0x02, 0x03, 0x82, 0x00};
+    for (LONG nFlags : flags)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                      "Encode) VALUES (45000.5, 's', 'Subject: s\r\n\r\nbody', 'a@x', %ld, %ld, '', 0, 0)",
+                      (long)m_store.m_nInbox, (long)nFlags);
+        ASSERT_TRUE(Execute(m_store.Local(), strSQL));
+    }
+    // A notice whose counts another writer has moved meanwhile: the summary takes the store's.
     MessageFlagsNotice = {};
     MessageFlagsNotice.nFolderID = m_store.m_nInbox;
-    MessageFlagsNotice.nMessages = 5;
-    MessageFlagsNotice.nUnread = 3;
+    MessageFlagsNotice.nMessages = 0;
+    MessageFlagsNotice.nUnread = -13;
     m_store.Send(WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS);
     EXPECT_EQ("Inbox - Vorn Email", WindowText(m_store.m_pFrame->m_hWnd));
     m_store.OnFrame(
         [&]() { EXPECT_STREQ("5 message(s), 3 unread in the Inbox folder", m_store.m_pFrame->m_strStatusText); });
     size_t nDeletes = CountCalls(recorder, "NotifyIcon", "NIM_DELETE");
-    MessageFlagsNotice.nUnread = 1;
+    CString strSQL;
+    strSQL.Format("UPDATE Emails SET Flags = 0 WHERE FolderID = %ld AND Flags = 3", (long)m_store.m_nInbox);
+    ASSERT_TRUE(Execute(m_store.Local(), strSQL));
     m_store.Send(WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS);
+    m_store.OnFrame(
+        [&]() { EXPECT_STREQ("5 message(s), 2 unread in the Inbox folder", m_store.m_pFrame->m_strStatusText); });
     EXPECT_EQ(nDeletes + 1, CountCalls(recorder, "NotifyIcon", "NIM_DELETE"));
+}
+
+// Every folder's label in the tree and the summary of the listed folder (the Inbox), against the store's
+// own counts.
+void ExpectCountsOfTheStore(CMainFrameFixture& store, LONG nListed, const char* pszStep)
+{
+    SCOPED_TRACE(pszStep);
+    std::vector<std::string> expected, shown;
+    CCommand<CAccessor<CFoldersRecord>> folders;
+    ASSERT_TRUE(SUCCEEDED(folders.Open(store.Local(), "SELECT ID, OwnerID, Name, Type, nUnread, nMessagesNumber, "
+                                                      "Flags FROM Folders WHERE Type >= 1 AND Type <= 6")));
+    while (folders.MoveNext() == S_OK)
+    {
+        CString strSQL;
+        strSQL.Format("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld AND (Flags & 130) = 2", (long)folders.m_ID);
+        long nUnread = QueryLong(store.Local(), strSQL);
+        std::string strLabel = folders.m_Name;
+        if (nUnread != 0)
+            strLabel += " (" + std::to_string(nUnread) + ")";
+        expected.push_back(strLabel);
+        EXPECT_EQ(nUnread, folders.m_nUnread) << folders.m_Name;
+    }
+    std::vector<std::string> labels;
+    for (const TreeItem& item : TreeViewItems(store.Tree()))
+        labels.push_back(item.strText);
+    for (const std::string& strLabel : expected)
+        EXPECT_NE(labels.end(), std::find(labels.begin(), labels.end(), strLabel)) << strLabel;
+
+    CString strSQL;
+    strSQL.Format("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", (long)nListed);
+    long nMessages = QueryLong(store.Local(), strSQL);
+    strSQL.Format("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld AND (Flags & 130) = 2", (long)nListed);
+    long nUnread = QueryLong(store.Local(), strSQL);
+    char szSummary[256];
+    wsprintfA(szSummary, "%ld message(s), %ld unread in the Inbox folder", nMessages, nUnread);
+    store.OnFrame([&]() { EXPECT_STREQ(szSummary, store.m_pFrame->m_strStatusText); });
+}
+
+TEST_F(MainFrameTest, EveryCountShownIsTheStoresAfterFillMarkMoveAndDelete)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    LONG nDrafts = m_store.FolderID("Drafts");
+    ASSERT_GT(nDrafts, 0);
+    const LONG flags[] = {0x02, 0x02, 0x02, 0x00, 0x00, 0x82};
+    for (size_t i = 0; i < sizeof(flags) / sizeof(flags[0]); i++)
+    {
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                      "Encode) VALUES (%f, 'm%d', 'Subject: m\r\n\r\nbody', 'a@x', %ld, %ld, '', 0, 0)",
+                      45000.5 + i, (int)i, (long)m_store.m_nInbox, (long)flags[i]);
+        ASSERT_TRUE(Execute(m_store.Local(), strSQL));
+    }
+    // What earlier writers of the shared notice left behind must not leak into any count.
+    MessageFlagsNotice.nUnreadDelta = -13;
+    MessageFlagsNotice.nUnread = -13;
+    CListViewCtrlMessages& list = m_store.m_pFrame->m_client.m_container.m_right.m_list.m_list;
+    auto select = [&](LONG nFlags) {
+        m_store.OnFrame([&]() {
+            ListView_SetItemState(list.m_hWnd, -1, 0, LVIS_SELECTED);
+            for (int i = 0; i < list.GetRowCount(); i++)
+                if (list.Row(i).nFlags == nFlags)
+                {
+                    ListView_SetItemState(list.m_hWnd, i, LVIS_SELECTED, LVIS_SELECTED);
+                    break;
+                }
+        });
+    };
+    // What the manager does with the commands posted to it.
+    auto deliver = [&]() { m_store.Send(WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS); };
+
+    ASSERT_TRUE(m_store.Select(m_store.m_nProjects));
+    ASSERT_TRUE(m_store.WaitForList());
+    ASSERT_TRUE(m_store.Select(m_store.m_nInbox));
+    ASSERT_TRUE(m_store.WaitForList());
+    deliver();
+    ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "listed");
+
+    select(0x02);
+    m_store.OnFrame([&]() { list.SendMessage(WM_COMMAND, ID_MARK_AS_READ); });
+    deliver();
+    ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "marked read");
+
+    select(0x00);
+    m_store.OnFrame([&]() { list.SendMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, nDrafts); });
+    ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "read message moved");
+
+    select(0x02);
+    m_store.OnFrame([&]() { list.SendMessage(WM_COMMAND, ID_MOVE_MESSAGE_FOLDER, m_store.m_nProjects); });
+    ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "unread message moved");
+
+    select(0x02);
+    m_store.OnFrame([&]() { list.SendMessage(WM_COMMAND, ID_EDIT_DELETE); });
+    ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "unread message deleted");
+
+    select(0x00);
+    m_store.OnFrame([&]() { list.SendMessage(WM_COMMAND, ID_EDIT_DELETE); });
+    ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "read message deleted");
+
+    // Listing another folder counts it again, with nothing of the notice added.
+    MessageFlagsNotice.nUnreadDelta = -13;
+    ASSERT_TRUE(m_store.Select(nDrafts));
+    ASSERT_TRUE(m_store.WaitForList());
+    deliver();
+    std::vector<std::string> labels;
+    for (const TreeItem& item : TreeViewItems(m_store.Tree()))
+        labels.push_back(item.strText);
+    EXPECT_NE(labels.end(), std::find(labels.begin(), labels.end(), "Drafts"));
+    EXPECT_NE(labels.end(), std::find(labels.begin(), labels.end(), "Projects (1)"));
 }
 
 TEST_F(MainFrameTest, CompactionIsRefusedDuringARun)

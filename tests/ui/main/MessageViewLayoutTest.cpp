@@ -2,6 +2,7 @@
 // order in which neighbouring message files are stepped through.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -53,13 +54,56 @@ TEST(MessageViewLayout, ToIsWideOnlyPastThePaneLessItsScrollBar)
     EXPECT_TRUE(MessageViewLayout::IsToWide(484, 500, 17));
 }
 
-TEST(MessageViewPage, TheToPageIsTheFixedTextAroundColourAndLine)
+TEST(MessageViewPage, TheToPageIsTheFixedTextAroundColourFontAndLine)
 {
     EXPECT_EQ(
         "\r\n<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; charset=utf-8\">\r\n"
         "</HEAD>\r\n<body topmargin=\"0\" leftmargin=\"0\" bgcolor=\"#0A0B0C\">\r\n"
-        "<FONT face=\"MS Sans Serif\"  size=1>Ann<BR></FONT>\r\n</body>\r\n</HTML>",
-        std::string(MessageViewPage::BuildToPage(MessageViewPage::ColourHex(RGB(10, 11, 12)), "Ann")));
+        "<FONT face=\"Tahoma\" style=\"font-size: 11px\">Ann<BR></FONT>\r\n</body>\r\n</HTML>",
+        std::string(MessageViewPage::BuildToPage(MessageViewPage::ColourHex(RGB(10, 11, 12)), "Ann", "Tahoma", 11)));
+    // A face name cannot end the attribute or open markup.
+    std::string strPage = (const char*)MessageViewPage::BuildToPage("000000", "Ann", "A\"><b>B", 11);
+    EXPECT_NE(std::string::npos, strPage.find("<FONT face=\"AbB\" style=")) << strPage;
+}
+
+// The text a browser shows for the page's To line: tags dropped, the five entities read back.
+std::string ShownText(const std::string& strHtml)
+{
+    std::string strText;
+    for (size_t i = 0; i < strHtml.size(); i++)
+    {
+        if (strHtml[i] == '<')
+        {
+            i = strHtml.find('>', i);
+            if (i == std::string::npos)
+                break;
+            continue;
+        }
+        strText += strHtml[i];
+    }
+    const char* entities[][2] = {{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}};
+    for (const auto& entity : entities)
+        for (size_t at = strText.find(entity[0]); at != std::string::npos; at = strText.find(entity[0], at + 1))
+            strText.replace(at, strlen(entity[0]), entity[1]);
+    return strText;
+}
+
+TEST(MessageViewPage, LinkingTheToLineChangesNoCharacterOfIt)
+{
+    const char* cases[] = {
+        "Joe <joe@example.com>",
+        "joe@example.com",
+        "<joe@example.com>, ann@example.com (Ann)",
+        "\"Joe & Ann\" <joe.ann@mail.example.com>",
+        "mailto:joe@example.com",
+        "Info <info@example.com>; see http://example.com/a?b=1&c=2",
+        "undisclosed-recipients:;",
+    };
+    for (const char* pszTo : cases)
+    {
+        std::string strHtml = (const char*)MessageViewPage::ToLineHtml(pszTo);
+        EXPECT_EQ(pszTo, ShownText(strHtml)) << strHtml;
+    }
 }
 
 TEST(MessageViewPage, ColoursAreAlwaysSixDigits)

@@ -274,6 +274,57 @@ TEST_F(MessageWindowTest, WithoutCcOrAttachmentsTheBodyStartsBelowTheShortHeader
     EXPECT_EQ(16, ChildRect(Dialog().m_toPane.m_hWnd).bottom - ChildRect(Dialog().m_toPane.m_hWnd).top);
 }
 
+TEST_F(MessageWindowTest, TheToLabelAndValueShareALineAndTheValuesFont)
+{
+    LONG nID = m_store.Insert(m_store.m_nInbox, PlainMessage("Plain"), "Plain");
+    HWND hFrame = m_store.StartStored(nID);
+    ASSERT_NE(nullptr, hFrame);
+    WaitForLayout(Dialog());
+    HWND hDialog = Dialog().m_hWnd;
+    RECT rcTo = ChildRect(Dialog().m_toPane.m_hWnd);
+
+    // The page's text is in the face and size of the painted values.
+    LOGFONTA logFont = {};
+    ::GetObjectA(Dialog().m_hNormalFont != NULL ? (HGDIOBJ)Dialog().m_hNormalFont : ::GetStockObject(DEFAULT_GUI_FONT),
+                 sizeof(logFont), &logFont);
+    HDC hScreen = ::GetDC(NULL);
+    HGDIOBJ hOld = ::SelectObject(hScreen, Dialog().m_hNormalFont);
+    TEXTMETRICA tm = {};
+    ::GetTextMetricsA(hScreen, &tm);
+    ::SelectObject(hScreen, hOld);
+    ::ReleaseDC(NULL, hScreen);
+    HANDLE hFile = CreateFileA(Dialog().ToPagePath(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    char szText[4096] = "";
+    DWORD nRead = 0;
+    ReadFile(hFile, szText, sizeof(szText) - 1, &nRead, NULL);
+    CloseHandle(hFile);
+    std::string strPage(szText, nRead);
+    EXPECT_NE(std::string::npos, strPage.find(std::string("face=\"") + logFont.lfFaceName + "\"")) << strPage;
+    EXPECT_NE(std::string::npos,
+              strPage.find("font-size: " + std::to_string(tm.tmHeight - tm.tmInternalLeading) + "px"))
+        << strPage;
+
+    // The "To:" label is painted on the pane's line: its ink in the label column starts at the pane's top,
+    // none of it in the rows between the Date line and the pane.
+    ::RedrawWindow(hDialog, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT rcClient;
+    ::GetClientRect(hDialog, &rcClient);
+    HDC hWindow = ::GetDC(hDialog);
+    bool bInkAbove = false, bInkOnLine = false;
+    for (int y = rcTo.top - 6; y < rcTo.bottom; y++)
+        for (int x = 5; x < rcTo.left - 1; x++)
+        {
+            COLORREF colour = ::GetPixel(hWindow, x, y);
+            bool bInk = GetRValue(colour) + GetGValue(colour) + GetBValue(colour) < 3 * 100;
+            (y < rcTo.top ? bInkAbove : bInkOnLine) |= bInk;
+        }
+    ::ReleaseDC(hDialog, hWindow);
+    EXPECT_FALSE(bInkAbove);
+    EXPECT_TRUE(bInkOnLine);
+    SaveWindowScreenshot(hFrame, "message-window-to-line");
+}
+
 TEST_F(MessageWindowTest, AWideToGrowsItsPaneAndTheHeaderAndReloadsThePageOnce)
 {
     std::string strTo;

@@ -525,9 +525,10 @@ TEST_F(MessagesListTest, MovingTheMouseWithTheButtonOverARowDragsTheSelection)
     EXPECT_EQ(S_OK, g_drag.hrFormat);
 }
 
-TEST_F(MessagesListTest, OrderByDateListsNewestFirstAndSelectsNothing)
+TEST_F(MessagesListTest, WithoutTheSettingTheListIsNewestFirstAndSelectsNothing)
 {
-    m_store.m_pRegistry->WriteProfileInt("Options", "Mark Order By Date", 1);
+    // A new user has no value: the settings' default orders by date, as a received message is placed.
+    m_store.m_pRegistry->WriteProfileString("Options", "Mark Order By Date", NULL);
     ASSERT_NE(nullptr, m_store.Start());
     Fill(m_store.m_nInbox);
     m_store.OnFrame([&]() {
