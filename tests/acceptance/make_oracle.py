@@ -85,6 +85,10 @@ def main():
             filename = part.get_filename()
             if not filename:
                 continue
+            # A text part not marked as an attachment is shown as body text, named or not.
+            if (part.get_content_maintype() == 'text' and part.get_content_subtype() not in ('rfc822-headers', 'dat')
+                    and part.get_content_disposition() != 'attachment'):
+                continue
             count += 1
             target = 'attachment-%d' % count
             with open(os.path.join(out, target), 'wb') as f:
