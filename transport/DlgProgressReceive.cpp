@@ -70,23 +70,12 @@ CString UniqueIdOf(CPop3& pop, int nMessage)
     return CString();
 }
 
-// Runs a command whatever the cancel flag says: the DELE of a stored message and the QUIT that commits the
-// DELEs must go even after Stop or Next, or the stored messages come again.
+// Runs a command even after Stop or Next: the DELE of a stored message and the QUIT that commits the DELEs
+// must go, or the stored messages come again. A server that does not answer them soon is left.
 template <class TCommand> void PastCancel(CPop3& pop, TCommand command)
 {
-    int* pnCancel = pop.m_Socket.m_pnCancel;
-    int nNotCancelled = 0;
-    pop.m_Socket.m_pnCancel = &nNotCancelled;
-    try
-    {
-        command();
-    }
-    catch (...)
-    {
-        pop.m_Socket.m_pnCancel = pnCancel;
-        throw;
-    }
-    pop.m_Socket.m_pnCancel = pnCancel;
+    CMySocket::CPastCancel past(pop.m_Socket);
+    command();
 }
 
 void QuitPastCancel(CPop3& pop)
@@ -288,7 +277,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             SetStatusText(FormatString(IDS_RECEIVING_MESSAGE, nMessage, nCount));
             pop.Retr(nMessage);
             dwLastCommand = ::GetTickCount();
-            const CString strText = pop.GetMessageText();
+            const CString strText = pop.TakeMessageText();
             const CString strStoreID = bLeaveCopy ? strUniqueID : CString();
 
             LONG nTarget = nInbox;
