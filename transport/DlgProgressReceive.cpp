@@ -2,6 +2,7 @@
 // handed to the main window and only then deleted on the server.
 #include "transport/DlgProgress.h"
 
+#include <memory>
 #include <vector>
 
 #include "content/AddressList.h"
@@ -105,6 +106,8 @@ void CDlgProgress::Receive(CEmailsImpl<>& store, CFolders& folders)
     const char* pszProtocol = ProgressText::kProtocolImap;
     const CString strServer = account.m_szPOP3;
     CString strError;
+    // Outside the try: a text the client throws lives in it, and must outlive the unwinding to the catch.
+    std::unique_ptr<CPop3> pPop;
     try
     {
         if (account.m_IncomingServerType == INCOMING_SERVER_IMAP)
@@ -113,7 +116,8 @@ void CDlgProgress::Receive(CEmailsImpl<>& store, CFolders& folders)
             return;
         }
         pszProtocol = ProgressText::kProtocolPop3;
-        CPop3 pop(&m_bCancel);
+        pPop.reset(new CPop3(&m_bCancel));
+        CPop3& pop = *pPop;
         CPop3::s_pfnLogonPrompt = CDlgLogon::Prompt;
         CString strPassword = account.GetPassword();
         DebugTrace(ProgressText::kTracePop3, (const char*)strServer, account.m_szAccountName,
