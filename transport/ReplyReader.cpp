@@ -54,7 +54,9 @@ CLineReader::Result CLineReader::NextLine(const char*& pLine, size_t& nLength, s
     if (nEnd == std::string::npos)
     {
         m_nScanned = m_strBuffer.size() - m_nStart;
-        return nLimit != 0 && m_nScanned > nLimit ? TOO_LONG : MORE;
+        // A CR at the end may be the start of the line end: it does not count against the limit.
+        const size_t nOpen = m_nScanned - (m_nScanned > 0 && m_strBuffer.back() == '\r' ? 1 : 0);
+        return nLimit != 0 && nOpen > nLimit ? TOO_LONG : MORE;
     }
     if (nLimit != 0 && nEnd - m_nStart > nLimit)
     {
