@@ -180,19 +180,28 @@ CString UnquoteParameter(const CString& strValue)
     return CString(out.data(), (int)out.size());
 }
 
+namespace
+{
+bool HasBareLineEnds(const CString& strText)
+{
+    const char* p = strText;
+    const int n = strText.GetLength();
+    for (int i = 0; i < n; i++)
+    {
+        if (p[i] == '\n' && (i == 0 || p[i - 1] != '\r'))
+            return true;
+        if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 CString NormalizeLineEnds(const CString& strText)
 {
     const char* p = strText;
     const int n = strText.GetLength();
-    bool bBare = false;
-    for (int i = 0; i < n && !bBare; i++)
-    {
-        if (p[i] == '\n' && (i == 0 || p[i - 1] != '\r'))
-            bBare = true;
-        else if (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))
-            bBare = true;
-    }
-    if (!bBare)
+    if (!HasBareLineEnds(strText))
         return strText;
     std::string out;
     out.reserve(n + n / 16);
@@ -219,7 +228,9 @@ CMimeEntity::CMimeEntity(const CString& strText)
 
 void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
 {
-    const CString strText = NormalizeLineEnds(strInput);
+    // Text with CRLF line ends throughout (nearly all) is read where it is: a large message is not copied.
+    const CString strNormalized = HasBareLineEnds(strInput) ? NormalizeLineEnds(strInput) : CString();
+    const CString& strText = strNormalized.IsEmpty() ? strInput : strNormalized;
     const char* p = strText;
     const int n = strText.GetLength();
 

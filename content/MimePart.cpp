@@ -1,6 +1,8 @@
 // The part tree: the split of multipart bodies into children and the look-ups over the tree.
 #include "content/MimePart.h"
 
+#include <utility>
+
 #include "content/AttachmentName.h"
 #include "content/TransferEncoding.h"
 
@@ -35,21 +37,31 @@ void CMimePart::Split(int nDepth)
         return;
 
     const CString strDelimiter = "\r\n--" + strBoundary;
-    const CString strBody = "\r\n" + m_strBody;
-    const int nLength = strBody.GetLength();
+    // Positions count in the body as if a line end stood before it, so that a delimiter on its first line
+    // is found like any other; the body itself is searched in place, never copied whole.
+    const CString& strBody = m_strBody;
+    const int nLength = strBody.GetLength() + 2;
+    auto findDelimiter = [&](int nFrom) -> int {
+        if (nFrom == 0 && strBody.Find(strDelimiter.Mid(2)) == 0)
+            return 0;
+        const int nFound = strBody.Find(strDelimiter, nFrom > 2 ? nFrom - 2 : 0);
+        return nFound < 0 ? -1 : nFound + 2;
+    };
     CMimePart* pLast = NULL;
     int nPos = 0;
     for (;;)
     {
-        int nNext = strBody.Find(strDelimiter, nPos);
+        int nNext = findDelimiter(nPos);
         int nEnd = nNext < 0 ? nLength : nNext;
         if (nEnd > nPos)
         {
-            CString strPiece = strBody.Mid(nPos, nEnd - nPos);
-            if (strPiece.Left(2) == "\r\n")
-                strPiece = strPiece.Mid(2);
-            m_partTexts.push_back(strPiece);
+            // The piece without the line end that opens it.
+            int nStart = nPos < 2 ? 0 : nPos - 2;
+            if (nPos >= 2 && nEnd - nPos >= 2 && strBody.Mid(nStart, 2) == "\r\n")
+                nStart += 2;
+            CString strPiece = strBody.Mid(nStart, nEnd - 2 - nStart);
             CMimePart* pChild = new CMimePart(strPiece, nDepth + 1, nPos == 0);
+            m_partTexts.push_back(std::move(strPiece));
             if (pLast == NULL)
                 m_pFirstChild = pChild;
             else
@@ -60,11 +72,11 @@ void CMimePart::Split(int nDepth)
             break;
         nPos = nNext + strDelimiter.GetLength();
         // Blanks after a delimiter are transport padding.
-        if (strBody.Mid(nPos, 2) != "--")
-            while (nPos < nLength && (strBody[nPos] == ' ' || strBody[nPos] == '\t'))
+        if (strBody.Mid(nPos - 2, 2) != "--")
+            while (nPos < nLength && (strBody[nPos - 2] == ' ' || strBody[nPos - 2] == '\t'))
                 nPos++;
         // The closing delimiter: what follows it is the epilogue, which is not a part.
-        if (strBody.Mid(nPos, 2) == "--")
+        if (strBody.Mid(nPos - 2, 2) == "--")
             break;
     }
 }

@@ -266,8 +266,12 @@ public:
     // The parsed message of the current row, built once; null when it cannot be made.
     CMimePart* GetMimeMessage()
     {
+        // Parsed from the text held here, not from a copy of it: a message may be very large.
         if (m_pMimeMessage == NULL)
-            m_pMimeMessage = new (std::nothrow) CMimePart(GetMessage());
+        {
+            GetMessage();
+            m_pMimeMessage = new (std::nothrow) CMimePart(m_strMessage);
+        }
         return m_pMimeMessage;
     }
 
