@@ -4,6 +4,8 @@
 #include "content/AttachmentName.h"
 #include "content/MimePart.h"
 
+#include <utility>
+
 namespace
 {
 void AddError(CReceivedMessageScan& scan, const CString& strError)
@@ -56,7 +58,7 @@ void ScanParts(const CMimePart& parent, CReceivedMessageScan& scan, std::vector<
         CString strData = DecodedBody(*pPart);
         attachment.m_nSize = strData.GetLength();
         if (attachment.m_bWriteFile)
-            attachment.m_strData = strData;
+            attachment.m_strData = std::move(strData);
         scan.m_attachments.push_back(attachment);
     }
 }
