@@ -79,3 +79,14 @@ CString DecodePartBodyText(const CString& strEncoding, const CString& strBody)
         return CString(DecodeQuotedPrintableBytes(strBody, strBody.GetLength()));
     return strBody;
 }
+
+int DecodedPartBodyLength(const CString& strEncoding, const CString& strBody)
+{
+    CString strName = strEncoding;
+    strName.Trim(" \t\"");
+    if (strName.CompareNoCase("base64") == 0)
+        return (int)DecodedBase64Length(strBody, strBody.GetLength());
+    if (strName.CompareNoCase("quoted-printable") == 0)
+        return (int)DecodeQuotedPrintableBytes(strBody, strBody.GetLength()).size();
+    return strBody.GetLength();
+}

@@ -26,3 +26,5 @@ CString MakeUniqueAttachmentName(const CString& strName, std::vector<CString>& u
 // The body decoded by its Content-Transfer-Encoding value; encodings other than base64 and
 // quoted-printable are taken as binary and come back unchanged.
 CString DecodePartBodyText(const CString& strEncoding, const CString& strBody);
+// The length of that decoded body, found without holding a decoded copy where the encoding allows.
+int DecodedPartBodyLength(const CString& strEncoding, const CString& strBody);

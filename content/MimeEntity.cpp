@@ -1,6 +1,8 @@
 // One MIME entity: header section, unfolding, the field map and its parameter reader.
 #include "content/MimeEntity.h"
 
+#include <utility>
+
 #include <string.h>
 
 #include <string>
@@ -226,18 +228,31 @@ CMimeEntity::CMimeEntity(const CString& strText)
     Parse(strText, true);
 }
 
-void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
+void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly, CString* pTake)
 {
     // Text with CRLF line ends throughout (nearly all) is read where it is: a large message is not copied.
     const CString strNormalized = HasBareLineEnds(strInput) ? NormalizeLineEnds(strInput) : CString();
     const CString& strText = strNormalized.IsEmpty() ? strInput : strNormalized;
     const char* p = strText;
     const int n = strText.GetLength();
+    // The body is the text from nFrom on: taken over from the caller's copy when it may be, as the text
+    // is no longer read after this.
+    auto setBody = [&](int nFrom) {
+        if (pTake != NULL && strNormalized.IsEmpty())
+        {
+            CString strTaken(std::move(*pTake));
+            pTake->Empty();
+            strTaken.Delete(0, nFrom);
+            m_strBody = std::move(strTaken);
+        }
+        else
+            m_strBody = strText.Mid(nFrom);
+    };
 
     // A part that starts with its blank line has no header at all: everything after it is body.
     if (n >= 2 && p[0] == '\r' && p[1] == '\n')
     {
-        m_strBody = strText.Mid(2);
+        setBody(2);
         return;
     }
 
@@ -275,7 +290,7 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
     else
     {
         strHeader = strText.Left(nEnd + 2);
-        m_strBody = strText.Mid(nBodyStart);
+        int nBody = nBodyStart;
         // A multipart text without its blank line: the header runs up to the first delimiter line.
         int nDash = strText.Find("\r\n--");
         if (nDash >= 0 && nDash < nEnd)
@@ -286,9 +301,10 @@ void CMimeEntity::Parse(const CString& strInput, bool bFieldsOnly)
             if (k >= 0)
             {
                 strHeader = strText.Left(k);
-                m_strBody = strText.Mid(k);
+                nBody = k;
             }
         }
+        setBody(nBody);
     }
 
     // Unfolding: continuation lines join their field, directly after a ";" (more parameters follow),

@@ -50,7 +50,9 @@ public:
 protected:
     CMimeEntity() {}
     // bFieldsOnly: a line after the first that is no header field starts the body.
-    void Parse(const CString& strText, bool bFieldsOnly);
+    // pTake: the caller's own copy of the text (the same text), which the body may be taken from instead of
+    // being copied out of it; it is empty afterwards when it was taken.
+    void Parse(const CString& strText, bool bFieldsOnly, CString* pTake = NULL);
 
 private:
     void ParseFields();

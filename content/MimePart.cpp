@@ -1,8 +1,6 @@
 // The part tree: the split of multipart bodies into children and the look-ups over the tree.
 #include "content/MimePart.h"
 
-#include <utility>
-
 #include "content/AttachmentName.h"
 #include "content/TransferEncoding.h"
 
@@ -12,6 +10,12 @@ CMimePart::CMimePart(const CString& strText, int nDepth, bool bPreamble)
 {
     // A preamble is no part: it is kept as header text, so that it is never shown as a body.
     Parse(strText, !bPreamble);
+    Split(nDepth);
+}
+
+CMimePart::CMimePart(CString&& strText, int nDepth, bool bPreamble)
+{
+    Parse(strText, !bPreamble, &strText);
     Split(nDepth);
 }
 
@@ -59,9 +63,7 @@ void CMimePart::Split(int nDepth)
             int nStart = nPos < 2 ? 0 : nPos - 2;
             if (nPos >= 2 && nEnd - nPos >= 2 && strBody.Mid(nStart, 2) == "\r\n")
                 nStart += 2;
-            CString strPiece = strBody.Mid(nStart, nEnd - 2 - nStart);
-            CMimePart* pChild = new CMimePart(strPiece, nDepth + 1, nPos == 0);
-            m_partTexts.push_back(std::move(strPiece));
+            CMimePart* pChild = new CMimePart(strBody.Mid(nStart, nEnd - 2 - nStart), nDepth + 1, nPos == 0);
             if (pLast == NULL)
                 m_pFirstChild = pChild;
             else

@@ -38,7 +38,8 @@ public:
     BOOL HasAttachments() const;
 #endif
 
-    std::vector<CString> m_partTexts;
+    // Each child keeps its own header and body (FindPart joins them again): the raw text of a sub-part is
+    // not kept a second time, which for a large attachment would be as large as the message.
     CMimePart* m_pFirstChild = NULL;
     CMimePart* m_pNextSibling = NULL;
 
@@ -50,6 +51,8 @@ public:
 
 private:
     CMimePart(const CString& strText, int nDepth, bool bPreamble);
+    // A sub-part cut out of its parent's body: its body is taken from the piece instead of copied.
+    CMimePart(CString&& strText, int nDepth, bool bPreamble);
     void Split(int nDepth);
     CString GetHeaderDeep(const char* pszField, const char* pszParameter, int nDepth) const;
 #ifdef _WIN32

@@ -4,8 +4,6 @@
 #include "content/AttachmentName.h"
 #include "content/MimePart.h"
 
-#include <utility>
-
 namespace
 {
 void AddError(CReceivedMessageScan& scan, const CString& strError)
@@ -19,6 +17,11 @@ CString DecodedBody(const CMimePart& part)
 {
     // A part without the field is 7bit: taken as it stands.
     return DecodePartBodyText(part.GetHeader("content-transfer-encoding", ""), part.m_strBody);
+}
+
+int DecodedBodyLength(const CMimePart& part)
+{
+    return DecodedPartBodyLength(part.GetHeader("content-transfer-encoding", ""), part.m_strBody);
 }
 
 void ScanParts(const CMimePart& parent, CReceivedMessageScan& scan, std::vector<CString>& used)
@@ -55,10 +58,14 @@ void ScanParts(const CMimePart& parent, CReceivedMessageScan& scan, std::vector<
         if (strName.IsEmpty() || strName == "_")
             strName = MakeGeneratedAttachmentName(strType, strSubtype, (int)scan.m_attachments.size() + 1);
         attachment.m_strName = MakeUniqueAttachmentName(strName, used);
-        CString strData = DecodedBody(*pPart);
-        attachment.m_nSize = strData.GetLength();
+        // Only a part written to a file is decoded and kept; of the others the size is enough.
         if (attachment.m_bWriteFile)
-            attachment.m_strData = std::move(strData);
+        {
+            attachment.m_strData = DecodedBody(*pPart);
+            attachment.m_nSize = attachment.m_strData.GetLength();
+        }
+        else
+            attachment.m_nSize = DecodedBodyLength(*pPart);
         scan.m_attachments.push_back(attachment);
     }
 }
@@ -88,7 +95,7 @@ void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan)
         }
         else
             attachment.m_strName = MakeAttachmentFileName(strRawName);
-        attachment.m_nSize = DecodedBody(message).GetLength();
+        attachment.m_nSize = DecodedBodyLength(message);
         scan.m_attachments.push_back(attachment);
     }
     else if (strType == "multipart" && (strSubtype == "mixed" || strSubtype == "report"))

@@ -951,9 +951,7 @@ private:
         strncpy(this->m_MessageID, strMessageID, sizeof(this->m_MessageID) - 1);
         strncpy(this->m_Ref, strFrom, sizeof(this->m_Ref) - 1);
 
-        CSequentialStream stream;
-        ULONG cbWritten = 0;
-        stream.Write((const char*)strText, (ULONG)strText.GetLength(), &cbWritten);
+        CBorrowedStream stream((const char*)strText, (ULONG)strText.GetLength());
         this->m_pMessage = &stream;
         this->m_MessageLength = strText.GetLength();
         this->m_MessageStatus = DBSTATUS_S_OK;
