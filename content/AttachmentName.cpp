@@ -112,15 +112,9 @@ CString DecodePartBodyText(const CString& strEncoding, const CString& strBody)
     CString strName = strEncoding;
     strName.Trim(" \t\"");
     if (strName.CompareNoCase("base64") == 0)
-    {
-        std::string bytes = DecodeBase64Bytes(strBody, strBody.GetLength());
-        return CString(bytes.data(), (int)bytes.size());
-    }
+        return CString(DecodeBase64Bytes(strBody, strBody.GetLength()));
     if (strName.CompareNoCase("quoted-printable") == 0)
-    {
-        std::string bytes = DecodeQuotedPrintableBytes(strBody, strBody.GetLength());
-        return CString(bytes.data(), (int)bytes.size());
-    }
+        return CString(DecodeQuotedPrintableBytes(strBody, strBody.GetLength()));
     return strBody;
 }
 

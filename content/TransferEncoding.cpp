@@ -253,6 +253,16 @@ std::string DecodeBase64Bytes(const char* data, size_t length)
     return out;
 }
 
+size_t DecodedBase64Length(const char* data, size_t length)
+{
+    size_t count = 0;
+    CBase64Decoder decoder;
+    auto sink = [&count](char) { ++count; };
+    decoder.Put(data, length, sink);
+    decoder.Finish(sink);
+    return count;
+}
+
 std::string DecodeQuotedPrintableBytes(const char* data, size_t length)
 {
     // Decoding never lengthens the text.

@@ -25,6 +25,8 @@ unsigned char Base64CharValue(char c);
 
 // Decoders over raw bytes: the shared engines of the text and file decoders.
 std::string DecodeBase64Bytes(const char* data, size_t length);
+// The length DecodeBase64Bytes would give, without holding the bytes.
+size_t DecodedBase64Length(const char* data, size_t length);
 std::string DecodeQuotedPrintableBytes(const char* data, size_t length);
 // Base64 without line breaks.
 std::string EncodeBase64Bytes(const char* data, size_t length);

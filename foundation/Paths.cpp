@@ -77,12 +77,6 @@ PathParts SplitPath(const char* pszPath)
     }
     return parts;
 }
-
-bool FolderExists(const char* pszPath)
-{
-    DWORD dwAttributes = ::GetFileAttributesA(pszPath);
-    return dwAttributes != INVALID_FILE_ATTRIBUTES;
-}
 } // namespace
 
 CString GetUserDataFolder()
@@ -112,20 +106,28 @@ CString CreateUniqueAttachFolder()
 {
     CString strTemp = GetTempFolder();
     CString strAttach = strTemp + FoundationText::kAttachFolder;
-    WIN32_FIND_DATAA findData;
-    HANDLE hFind = ::FindFirstFileA(strAttach, &findData);
-    if (hFind == INVALID_HANDLE_VALUE)
-        ::CreateDirectoryA(strAttach, NULL);
-    else
-        ::FindClose(hFind);
+    ::CreateDirectoryA(strAttach, NULL);
+    // Windows on other threads look for a folder at the same time: the folder is taken by creating it, so
+    // two of them never get the same one and one's clean-up never deletes the other's files.
     CString strFolder;
-    for (int n = 1;; ++n)
+    int nOtherFailures = 0;
+    for (int n = 1;;)
     {
         strFolder.Format("%s%s\\%d", (const char*)strTemp, FoundationText::kAttachFolder, n);
-        if (!FolderExists(strFolder))
+        if (::CreateDirectoryA(strFolder, NULL))
             break;
+        const DWORD dwError = ::GetLastError();
+        if (dwError == ERROR_ALREADY_EXISTS)
+        {
+            ++n;
+            continue;
+        }
+        // The Attach folder emptied by another start meanwhile: made again, the same name is tried again.
+        // A folder that cannot be made at all is returned still; writing into it reports why.
+        if (++nOtherFailures > 3)
+            break;
+        ::CreateDirectoryA(strAttach, NULL);
     }
-    ::CreateDirectoryA(strFolder, NULL);
     return strFolder;
 }
 

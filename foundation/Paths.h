@@ -8,7 +8,7 @@
 // Each folder is created when missing, on every call.
 CString GetUserDataFolder();        // application data + "\Vorn", no trailing backslash
 CString GetTempFolder();            // system temporary folder + "Lv\", with the backslash
-CString CreateUniqueAttachFolder(); // <temp>Attach\1, \2, ...: the first that does not exist yet, created
+CString CreateUniqueAttachFolder(); // <temp>Attach\1, \2, ...: the first that this call could create
 CString GetTempHtmlPath();          // <temp>HTML, not created here
 
 // "X:" for a drive path, "\\server\share\" for a UNC path, else empty.

@@ -108,3 +108,34 @@ void CSequentialStream::Clear()
     m_nWritePosition = 0;
     m_nCapacity = 0;
 }
+
+CBorrowedStream::CBorrowedStream(const void* pData, ULONG nSize)
+{
+    m_pBuffer = static_cast<BYTE*>(const_cast<void*>(pData));
+    m_nSize = nSize;
+    m_nWritePosition = nSize;
+    m_nCapacity = nSize;
+}
+
+CBorrowedStream::~CBorrowedStream()
+{
+    // The bytes are the caller's: the base class must find nothing to free.
+    Clear();
+}
+
+STDMETHODIMP CBorrowedStream::Write(const void*, ULONG, ULONG* pcbWritten)
+{
+    if (pcbWritten != NULL)
+        *pcbWritten = 0;
+    return STG_E_ACCESSDENIED;
+}
+
+void CBorrowedStream::Clear()
+{
+    m_pBuffer = NULL;
+    m_nSize = 0;
+    m_nRefCount = 0;
+    m_nReadPosition = 0;
+    m_nWritePosition = 0;
+    m_nCapacity = 0;
+}

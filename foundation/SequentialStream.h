@@ -29,3 +29,15 @@ private:
     CSequentialStream(const CSequentialStream&);
     CSequentialStream& operator=(const CSequentialStream&);
 };
+
+// Reads the caller's bytes where they lie: a large text handed to the database once is not copied first.
+// The bytes must outlive the stream, which cannot be written.
+class CBorrowedStream : public CSequentialStream
+{
+public:
+    CBorrowedStream(const void* pData, ULONG nSize);
+    ~CBorrowedStream();
+
+    STDMETHOD(Write)(const void* pv, ULONG cb, ULONG* pcbWritten);
+    void Clear() override;
+};

@@ -267,8 +267,13 @@ public:
     // The parsed message of the current row, built once; null when it cannot be made.
     CMimePart* GetMimeMessage()
     {
+        // Parsed from the text held here, not from a copy of it: a message may be very large.
         if (m_pMimeMessage == NULL)
-            m_pMimeMessage = new (std::nothrow) CMimePart(GetMessage());
+        {
+            if (m_strMessage.IsEmpty())
+                GetMessage();
+            m_pMimeMessage = new (std::nothrow) CMimePart(m_strMessage);
+        }
         return m_pMimeMessage;
     }
 
@@ -373,7 +378,10 @@ public:
     {
         if (this->m_FolderID == 0)
             return;
-        CString strText = GetMessage();
+        if (m_strMessage.IsEmpty())
+            GetMessage();
+        // The row's writing takes the text out of the store and gives it back: it is never held twice.
+        CString strText;
         LONG nNewID = 0;
         try
         {
@@ -383,7 +391,8 @@ public:
         }
         catch (...)
         {
-            m_strMessage = strText;
+            if (m_strMessage.IsEmpty())
+                m_strMessage = std::move(strText);
             if (nNewID != 0)
                 RemoveRow(nNewID, hWndOwner);
             CString strPath = GetTempFolder() + MessageStoreText::kSavedMessageName;
@@ -868,10 +877,12 @@ private:
         return strType == "application";
     }
 
-    // Steps of the insertion up to the row and its identity; returns the new EmailsID.
+    // Steps of the insertion up to the row and its identity; returns the new EmailsID. The store's text is
+    // held in strText while the row is written and is back in the store when this returns; after a failure
+    // it may still be in strText.
     LONG InsertRow(LONG nProbeFolderID, HWND hWndOwner, const char* pszMessageID, const char* pszUniqueID,
                    LONG nAccountID, BOOL bExtra1, DATE date, const char* pszSubject, const char* pszFrom,
-                   BOOL bExtra2, BOOL bExtra3, const CString& strText)
+                   BOOL bExtra2, BOOL bExtra3, CString& strText)
     {
         CMimePart* pMessage = GetMimeMessage();
         BOOL bAttachments = pMessage != NULL && pMessage->HasAttachments();
@@ -931,8 +942,10 @@ private:
             }
         }
 
+        // Opening the insert rowset drops the store's text: strText holds it until the row is written.
+        strText = std::move(m_strMessage);
+        m_strMessage.Empty();
         OpenForInsert(nFolderID, hWndOwner);
-        m_strMessage = strText;
         this->m_FolderID = nFolderID;
         this->m_Flags = nFlags;
         this->m_EmDate = emDate;
@@ -943,9 +956,7 @@ private:
         strncpy(this->m_MessageID, strMessageID, sizeof(this->m_MessageID) - 1);
         strncpy(this->m_Ref, strFrom, sizeof(this->m_Ref) - 1);
 
-        CSequentialStream stream;
-        ULONG cbWritten = 0;
-        stream.Write((const char*)strText, (ULONG)strText.GetLength(), &cbWritten);
+        CBorrowedStream stream((const char*)strText, (ULONG)strText.GetLength());
         this->m_pMessage = &stream;
         this->m_MessageLength = strText.GetLength();
         this->m_MessageStatus = DBSTATUS_S_OK;
@@ -959,7 +970,8 @@ private:
         }
         LONG nNewID = this->m_EmailsID;
         Close();
-        m_strMessage = strText;
+        m_strMessage = std::move(strText);
+        strText.Empty();
         return nNewID;
     }
 

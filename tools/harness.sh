@@ -20,7 +20,7 @@ orb_install_packages() {
     local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
                   xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
                   python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
-                  tango-icon-theme python3-pil)
+                  tango-icon-theme python3-pil time)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -38,6 +38,8 @@ CDlgProgress::AboutBox CDlgProgress::s_pfnAboutBox = NULL;
 namespace
 {
 const int kPictureIds[3] = {IDC_PICTURE_DONE, IDC_PICTURE_ERRORS, IDC_PICTURE_STOPPED};
+const UINT_PTR kWorkerWatchTimer = 1;
+const UINT kWorkerWatchPeriod = 50;
 
 void Trace(const char* pszText)
 {
@@ -64,7 +66,7 @@ CDlgProgress::CDlgProgress(CDatabaseMy* pDatabase, LONG nAccount, HWND hOwner, D
       m_hStatusLine(NULL), m_hStatusText(NULL), m_hTabs(NULL), m_hTasks(NULL), m_hErrors(NULL),
       m_hAnimation(NULL), m_hPictures{NULL, NULL, NULL}, m_hStop(NULL), m_hNext(NULL), m_pAccounts(NULL),
       m_pOptions(NULL), m_hWorker(NULL), m_dwWorkerThreadId(0), m_nAccount(nAccount), m_bFinished(0), m_bCancel(0), m_bSkip(0),
-      m_bModal(0), m_nMode(nMode), m_pRuleSet(NULL), m_bClosing(false)
+      m_bModal(0), m_nMode(nMode), m_pRuleSet(NULL), m_bClosing(false), m_nAfterWorker(0)
 {
     Trace(ProgressText::kTraceConstructor);
     if (m_dwOwnerThread == 0)
@@ -307,31 +309,56 @@ LRESULT CDlgProgress::OnOK(WORD, WORD, HWND, BOOL&)
 LRESULT CDlgProgress::OnCancel(WORD, WORD, HWND, BOOL&)
 {
     // The worker is never cut off: it may hold a message that is stored but not yet deleted on the server,
-    // or a database write half done. It sees the cancel flag within one socket tick and ends.
+    // or a database write half done. It sees the cancel flag and ends by itself; until then the window is
+    // out of sight and this thread goes on serving its messages.
     if (m_bClosing)
         return 0;
     m_bClosing = true;
     m_bCancel = 1;
-    WaitForWorker();
+    if (!WorkerEnded())
+    {
+        ShowWindow(SW_HIDE);
+        AfterWorker(IDCANCEL);
+        return 0;
+    }
     EndWindow(IDCANCEL);
     return 0;
 }
 
-void CDlgProgress::WaitForWorker()
+bool CDlgProgress::WorkerEnded()
 {
     if (m_hWorker == NULL)
-        return;
-    // The worker sets texts on this window's controls and waits for those calls: they are served here.
-    for (;;)
-    {
-        const DWORD dwResult = ::MsgWaitForMultipleObjects(1, &m_hWorker, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (dwResult != WAIT_OBJECT_0 + 1)
-            break;
-        MSG msg;
-        ::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+        return true;
+    if (::WaitForSingleObject(m_hWorker, 0) != WAIT_OBJECT_0)
+        return false;
     ::CloseHandle(m_hWorker);
     m_hWorker = NULL;
+    return true;
+}
+
+void CDlgProgress::AfterWorker(WORD nCommand)
+{
+    m_nAfterWorker = nCommand;
+    SetTimer(kWorkerWatchTimer, kWorkerWatchPeriod);
+}
+
+LRESULT CDlgProgress::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    if (wParam != kWorkerWatchTimer)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    if (!WorkerEnded())
+        return 0;
+    KillTimer(kWorkerWatchTimer);
+    const WORD nCommand = m_nAfterWorker;
+    m_nAfterWorker = 0;
+    if (nCommand == IDCANCEL)
+        EndWindow(IDCANCEL);
+    else if (nCommand != 0)
+        PostMessage(WM_COMMAND, nCommand);
+    return 0;
 }
 
 void CDlgProgress::EndWindow(int nCode)
@@ -388,7 +415,11 @@ LRESULT CDlgProgress::OnNext(WORD, WORD, HWND, BOOL&)
     if (m_bClosing || m_bFinished || m_pAccounts == NULL)
         return 0;
     // The worker posts this as its last act; it is let finish before the rowset moves under it.
-    WaitForWorker();
+    if (!WorkerEnded())
+    {
+        AfterWorker(ID_NEXT);
+        return 0;
+    }
     ::SendMessageA(m_hProgress, PBM_SETPOS, 0, 0);
     if (m_bCancel)
     {
@@ -456,7 +487,12 @@ DWORD WINAPI CDlgProgress::WorkerProc(LPVOID pParam)
 LRESULT CDlgProgress::OnEnd(WORD, WORD, HWND, BOOL&)
 {
     m_bFinished = 1;
-    WaitForWorker();
+    if (!WorkerEnded())
+    {
+        if (!m_bClosing)
+            AfterWorker(ID_END);
+        return 0;
+    }
     if (::SendMessageA(m_hErrors, LB_GETCOUNT, 0, 0) > 0)
     {
         ::SendMessageA(m_hTabs, TCM_SETCURSEL, 1, 0);

@@ -62,6 +62,7 @@ public:
     NOTIFY_HANDLER(IDC_PROGRESS_TABS, TCN_SELCHANGE, OnTabChange)
     MESSAGE_HANDLER(WM_MEASUREITEM, OnMeasureItem)
     MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(LetrovaGetTable, OnGetTable)
     END_MSG_MAP()
@@ -93,6 +94,7 @@ public:
     LRESULT OnTabChange(int, LPNMHDR, BOOL&);
     LRESULT OnMeasureItem(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGetTable(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -150,6 +152,8 @@ public:
     CMessageRuleSet* m_pRuleSet;
     // Set once the window is on its way out: no further worker starts.
     bool m_bClosing;
+    // The command that waits for the worker to end (ID_NEXT, ID_END, or IDCANCEL to close); 0 when none.
+    WORD m_nAfterWorker;
 
 private:
     struct CTaskItem
@@ -161,8 +165,10 @@ private:
     void MarkCurrentCancelled();
     void OpenAccounts();
     void BuildTaskList();
-    // Waits for the worker while serving the messages that it sends to this thread.
-    void WaitForWorker();
+    // True when no worker runs (its handle is then closed). This thread never waits for the worker: it keeps
+    // serving its windows, and a command that must follow the worker is run by AfterWorker once it ended.
+    bool WorkerEnded();
+    void AfterWorker(WORD nCommand);
     void EndWindow(int nCode);
     void ShowPage(int nTab);
     static DWORD WINAPI WorkerProc(LPVOID pParam);

@@ -3,6 +3,7 @@
 #include "transport/DlgProgress.h"
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -186,23 +187,12 @@ void Unlist(CPop3& pop, int nMessage)
     }
 }
 
-// Runs a command whatever the cancel flag says: the DELE of a stored message and the QUIT that commits the
-// DELEs must go even after Stop or Next, or the stored messages come again.
+// Runs a command even after Stop or Next: the DELE of a stored message and the QUIT that commits the DELEs
+// must go, or the stored messages come again. A server that does not answer them soon is left.
 template <class TCommand> void PastCancel(CPop3& pop, TCommand command)
 {
-    int* pnCancel = pop.m_Socket.m_pnCancel;
-    int nNotCancelled = 0;
-    pop.m_Socket.m_pnCancel = &nNotCancelled;
-    try
-    {
-        command();
-    }
-    catch (...)
-    {
-        pop.m_Socket.m_pnCancel = pnCancel;
-        throw;
-    }
-    pop.m_Socket.m_pnCancel = pnCancel;
+    CMySocket::CPastCancel past(pop.m_Socket);
+    command();
 }
 
 void QuitPastCancel(CPop3& pop)
@@ -232,6 +222,8 @@ void CDlgProgress::Receive(CEmailsImpl<>& store, CFolders& folders)
     const char* pszProtocol = ProgressText::kProtocolImap;
     const CString strServer = account.m_szPOP3;
     CString strError;
+    // Outside the try: a text the client throws lives in it, and must outlive the unwinding to the catch.
+    std::unique_ptr<CPop3> pPop;
     try
     {
         if (account.m_IncomingServerType == INCOMING_SERVER_IMAP)
@@ -240,7 +232,8 @@ void CDlgProgress::Receive(CEmailsImpl<>& store, CFolders& folders)
             return;
         }
         pszProtocol = ProgressText::kProtocolPop3;
-        CPop3 pop(&m_bCancel);
+        pPop.reset(new CPop3(&m_bCancel));
+        CPop3& pop = *pPop;
         CPop3::s_pfnLogonPrompt = CDlgLogon::Prompt;
         CString strPassword = account.GetPassword();
         DebugTrace(ProgressText::kTracePop3, (const char*)strServer, account.m_szAccountName,
@@ -431,7 +424,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             SetStatusText(FormatString(IDS_RECEIVING_MESSAGE, nMessage, nCount));
             pop.Retr(nMessage);
             dwLastCommand = ::GetTickCount();
-            const CString strText = pop.GetMessageText();
+            const CString strText = pop.TakeMessageText();
             const CString strStoreID = strUniqueID;
             LONG nTarget = nInbox;
             if (m_pRuleSet != NULL && m_pRuleSet->HasRules())

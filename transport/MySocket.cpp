@@ -31,7 +31,8 @@ CString TraceText(const char* pszText, int nLength, int nTrace)
 
 DWORD(WINAPI* CMySocket::s_pfnGetTickCount)() = GetTickCount;
 
-CMySocket::CMySocket(int* pnCancel) : m_pnCancel(pnCancel), m_dwStartTick(0)
+CMySocket::CMySocket(int* pnCancel)
+    : m_pnCancel(pnCancel), m_dwStartTick(0), m_dwAnswerTick(0), m_bPastCancel(false), m_dwGraceStart(0)
 {
 }
 
@@ -41,10 +42,45 @@ CMySocket::~CMySocket()
         g_pTraceFile->WriteText("\r\n~CMySocket()");
 }
 
-void CMySocket::ThrowIfCancelled() const
+bool CMySocket::IsCancelled()
 {
-    if (m_pnCancel && *m_pnCancel)
+    if (!m_pnCancel || !*m_pnCancel)
+        return false;
+    if (!m_bPastCancel)
+        return true;
+    const DWORD dwNow = s_pfnGetTickCount();
+    if (m_dwGraceStart == 0)
+        m_dwGraceStart = dwNow ? dwNow : 1;
+    return dwNow - m_dwGraceStart > kGracePeriod;
+}
+
+void CMySocket::ThrowIfCancelled()
+{
+    if (IsCancelled())
         throw TransportText::kCancelled;
+}
+
+void CMySocket::StartAnswerClock()
+{
+    m_dwAnswerTick = s_pfnGetTickCount();
+    if (m_dwAnswerTick == 0)
+        m_dwAnswerTick = 1;
+}
+
+CMySocket::CPastCancel::CPastCancel(CMySocket& socket) : m_Socket(socket), m_nTimeOut(socket.m_nTimeOut)
+{
+    m_Socket.m_bPastCancel = true;
+    m_Socket.m_dwGraceStart = 0;
+    // The wait looks at the flag at every tick: short ticks keep the grace period short.
+    if (m_Socket.m_nTimeOut > 500)
+        m_Socket.m_nTimeOut = 500;
+}
+
+CMySocket::CPastCancel::~CPastCancel()
+{
+    m_Socket.m_bPastCancel = false;
+    m_Socket.m_dwGraceStart = 0;
+    m_Socket.m_nTimeOut = m_nTimeOut;
 }
 
 BOOL CMySocket::Connect(const char* pszHost, UINT nPort)
@@ -58,25 +94,33 @@ BOOL CMySocket::Connect(const char* pszHost, UINT nPort)
     return TRUE;
 }
 
+bool CMySocket::NoMoreWaiting()
+{
+    if (m_dwStartTick == 0 || s_pfnGetTickCount() - m_dwStartTick <= kNoAnswerPeriod)
+        return false;
+    if (AppMessageBox(TransportText::kServerNotResponding, MB_YESNO | MB_ICONEXCLAMATION) == IDNO)
+    {
+        if (m_pnCancel)
+            *m_pnCancel = 1;
+        return true;
+    }
+    m_dwStartTick = s_pfnGetTickCount();
+    if (m_dwAnswerTick != 0)
+        m_dwAnswerTick = m_dwStartTick;
+    return false;
+}
+
 int CMySocket::OnWaitTick()
 {
-    if (m_dwStartTick != 0 && s_pfnGetTickCount() - m_dwStartTick > kNoAnswerPeriod)
-    {
-        if (AppMessageBox(TransportText::kServerNotResponding, MB_YESNO | MB_ICONEXCLAMATION) == IDNO)
-        {
-            if (m_pnCancel)
-                *m_pnCancel = 1;
-            return 1;
-        }
-        m_dwStartTick = s_pfnGetTickCount();
-    }
-    return m_pnCancel ? *m_pnCancel : 0;
+    if (NoMoreWaiting())
+        return 1;
+    return IsCancelled() ? 1 : 0;
 }
 
 int CMySocket::Receive(char* pBuf, int nLength, int nFlags, int nTrace)
 {
     ThrowIfCancelled();
-    m_dwStartTick = s_pfnGetTickCount();
+    m_dwStartTick = m_dwAnswerTick != 0 ? m_dwAnswerTick : s_pfnGetTickCount();
     int nCount;
     try
     {
@@ -87,11 +131,15 @@ int CMySocket::Receive(char* pBuf, int nLength, int nFlags, int nTrace)
         m_dwStartTick = 0;
         throw;
     }
+    // A line that trickles in never lets the wait's timer tick: its time is looked at after each piece.
+    const bool bGiveUp = nCount > 0 && m_dwAnswerTick != 0 && NoMoreWaiting();
     m_dwStartTick = 0;
     ThrowIfCancelled();
     // A stopped wait leaves the buffer as it was: there is no text to terminate or trace.
     if (nCount < 0)
         return nCount;
+    if (bGiveUp)
+        return -1;
     pBuf[nCount] = 0;
     if (IsTraceOn())
     {

@@ -27,14 +27,42 @@ public:
     // Throws a CException "Connect to server error: " with the reason when the connection is not made.
     BOOL Connect(const char* pszHost, UINT nPort);
 
-    // The clock of the 60-second question; tests put a clock of their own here.
+    // A reply line that trickles in byte by byte has not answered: between these calls the 60-second
+    // question counts from the start of the line, not from each receive.
+    void StartAnswerClock();
+    void StopAnswerClock() { m_dwAnswerTick = 0; }
+
+    // For a command that must go even after the user stopped (the DELE of a stored message, the QUIT that
+    // commits the DELEs): the cancel flag does not stop it at once, but once the flag is set the command has
+    // kGracePeriod more before it is given up as cancelled, so a server that trickles cannot hold the run.
+    class CPastCancel
+    {
+    public:
+        explicit CPastCancel(CMySocket& socket);
+        ~CPastCancel();
+
+    private:
+        CMySocket& m_Socket;
+        UINT m_nTimeOut;
+    };
+    static const DWORD kGracePeriod = 3000;
+
+    // The clock of the 60-second question and of the grace period; tests put a clock of their own here.
     static DWORD(WINAPI* s_pfnGetTickCount)();
 
     int* m_pnCancel;
     DWORD m_dwStartTick;
 
 private:
-    void ThrowIfCancelled() const;
+    void ThrowIfCancelled();
+    // True when the user stopped the transfer (or the grace period after Stop has passed).
+    bool IsCancelled();
+    // Asks the 60-second question when its time has come: true when the user answered No.
+    bool NoMoreWaiting();
+
+    DWORD m_dwAnswerTick; // start of the reply line being read; 0 when none
+    bool m_bPastCancel;
+    DWORD m_dwGraceStart; // when a command past cancel first saw the flag set; 0 before
     using CSocketSync::Receive;
     using CSocketSync::Send;
 };

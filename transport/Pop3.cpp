@@ -30,28 +30,9 @@ enum ReplyCode
 const int kReplyBlock = 512;
 const int kMessageBlock = 10000;
 
-bool IsNegative(const std::string& line)
-{
-    return line.size() >= 4 && _strnicmp(line.c_str(), "-ERR", 4) == 0;
-}
-
 CString ToCString(const std::string& text)
 {
     return CString(text.data(), static_cast<int>(text.size()));
-}
-
-// The number after the separator at or after pos (leading blanks skipped); pos moves past it.
-bool NextNumber(const std::string& line, size_t& pos, int& nValue)
-{
-    pos = line.find_first_of(" \t", pos);
-    if (pos == std::string::npos)
-        return false;
-    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
-        ++pos;
-    nValue = atoi(line.c_str() + pos);
-    while (pos < line.size() && line[pos] != ' ' && line[pos] != '\t')
-        ++pos;
-    return true;
 }
 
 } // namespace
@@ -60,7 +41,7 @@ CPop3::LogonPrompt CPop3::s_pfnLogonPrompt = NULL;
 
 CPop3::CPop3(int* pnCancel)
     : m_Socket(pnCancel), m_nStatus(0), m_hWndProgress(NULL), m_nPort(0), m_nTotalSize(0), m_nReceived(0),
-      m_nCurrentMessage(0), m_nMessageCount(0), m_nPendingPos(0)
+      m_nCurrentMessage(0), m_nMessageCount(0)
 {
     m_Socket.Init();
 }
@@ -82,8 +63,7 @@ void CPop3::Init(const char* pszServer, const char* pszUser, const char* pszPass
     m_nCurrentMessage = 0;
     m_nReceived = 0;
     m_nStatus = 0;
-    m_strPending.clear();
-    m_nPendingPos = 0;
+    m_Reader.Clear();
     m_Socket.Create(0, SOCK_STREAM, SOCKET_ALL_EVENTS);
 }
 
@@ -158,8 +138,7 @@ int CPop3::Quit()
 void CPop3::Close()
 {
     m_Socket.Close();
-    m_strPending.clear();
-    m_nPendingPos = 0;
+    m_Reader.Clear();
 }
 
 int CPop3::Reconnect(HWND hWndParent)
@@ -234,32 +213,42 @@ int CPop3::Command(const CString& command, int nCode, int nTrace)
 
 int CPop3::ReceiveMore(int nLength, int nTrace)
 {
-    if (m_nPendingPos > 0)
-    {
-        m_strPending.erase(0, m_nPendingPos);
-        m_nPendingPos = 0;
-    }
-    const size_t nOld = m_strPending.size();
-    m_strPending.resize(nOld + nLength + 1);
-    const int nCount = m_Socket.Receive(&m_strPending[nOld], nLength, 0, nTrace);
-    m_strPending.resize(nOld + (nCount > 0 ? nCount : 0));
+    char* pSpace = m_Reader.Space(nLength);
+    const int nCount = m_Socket.Receive(pSpace, nLength, 0, nTrace);
+    m_Reader.Received(nCount > 0 ? nCount : 0);
     return nCount;
 }
 
 bool CPop3::ReadLine(std::string& line, int nTrace, int& nResult)
 {
+    m_Socket.StartAnswerClock();
     for (;;)
     {
-        const size_t nEnd = m_strPending.find("\r\n", m_nPendingPos);
-        if (nEnd != std::string::npos)
+        const CLineReader::Result result = m_Reader.NextLine(line);
+        if (result == CLineReader::LINE)
         {
-            line.assign(m_strPending, m_nPendingPos, nEnd - m_nPendingPos);
-            m_nPendingPos = nEnd + 2;
+            m_Socket.StopAnswerClock();
             return true;
         }
-        nResult = ReceiveMore(kReplyBlock, nTrace);
+        if (result == CLineReader::TOO_LONG)
+        {
+            m_Socket.StopAnswerClock();
+            Fail(TransportText::kLineTooLong);
+        }
+        try
+        {
+            nResult = ReceiveMore(kReplyBlock, nTrace);
+        }
+        catch (...)
+        {
+            m_Socket.StopAnswerClock();
+            throw;
+        }
         if (nResult <= 0)
+        {
+            m_Socket.StopAnswerClock();
             return false;
+        }
     }
 }
 
@@ -271,7 +260,7 @@ int CPop3::ReadResponse(int nCode, int nTrace)
     int nResult = 0;
     if (!ReadLine(line, nTrace, nResult))
     {
-        const bool bNothing = m_nPendingPos >= m_strPending.size();
+        const bool bNothing = m_Reader.PendingSize() == 0;
         if (nCode == REPLY_RETR && bNothing)
         {
             m_strError = TransportText::kRetrEmpty;
@@ -281,11 +270,11 @@ int CPop3::ReadResponse(int nCode, int nTrace)
         if (nResult < 0)
             Fail(TransportText::kSocketError);
         if (nCode == REPLY_GREETING)
-            Fail(CString(TransportText::kBadConnection) + ToCString(m_strPending.substr(m_nPendingPos)));
+            Fail(CString(TransportText::kBadConnection) + ToCString(m_Reader.Pending()));
         Fail(TransportText::kReceiveDataError);
     }
     const CString reply = ToCString(line);
-    if (IsNegative(line))
+    if (Pop3Reply::IsNegative(line))
     {
         switch (nCode)
         {
@@ -328,16 +317,14 @@ int CPop3::ReadResponse(int nCode, int nTrace)
     switch (nCode)
     {
     case REPLY_STAT: {
-        size_t pos = 0;
-        int nValue = 0;
-        if (NextNumber(line, pos, nValue))
+        int nCount = 0, nSize = 0;
+        const int nNumbers = Pop3Reply::ParseStat(line, nCount, nSize);
+        if (nNumbers >= 1)
+            m_nMessageCount = nCount;
+        if (nNumbers == 2)
         {
-            m_nMessageCount = nValue;
-            if (NextNumber(line, pos, nValue))
-            {
-                m_nTotalSize = nValue;
-                m_nReceived = 0;
-            }
+            m_nTotalSize = nSize;
+            m_nReceived = 0;
         }
         return 1;
     }
@@ -350,7 +337,7 @@ int CPop3::ReadResponse(int nCode, int nTrace)
             // The one-message form answers on its status line: "+OK n identifier".
             size_t pos = 0;
             int nNumber = 0;
-            if (NextNumber(line, pos, nNumber))
+            if (Pop3Reply::NextNumber(line, pos, nNumber))
             {
                 while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
                     ++pos;
@@ -390,17 +377,15 @@ void CPop3::ReadListing(int nCode)
             return;
         if (!line.empty() && line[0] == '.')
             line.erase(0, 1);
-        const size_t nStart = line.find_first_not_of(" \t");
-        if (nStart == std::string::npos)
+        int nNumber = 0;
+        std::string value;
+        const int nParsed = Pop3Reply::ParseListingLine(line, nNumber, value);
+        if (nParsed == 0)
             continue;
-        const size_t nSep = line.find_first_of(" \t", nStart);
-        if (nSep == std::string::npos)
+        if (nParsed < 0)
             Fail(nCode == REPLY_LIST ? TransportText::kListError : TransportText::kUidlError);
-        const int nNumber = atoi(line.c_str() + nStart);
-        const size_t nValue = line.find_first_not_of(" \t", nSep);
-        const std::string value = nValue == std::string::npos ? std::string() : line.substr(nValue);
         if (nCode == REPLY_LIST)
-            m_Sizes.push_back(atoi(value.c_str()));
+            m_Sizes.push_back(ParseReplyNumber(value.c_str()));
         else
             m_Uidl.push_back(std::make_pair(ToCString(value), nNumber));
     }
@@ -408,41 +393,38 @@ void CPop3::ReadListing(int nCode)
 
 void CPop3::ReadMessage()
 {
+    // The listed size only sets the first reservation: a server may list any number there.
     std::string message;
     if (m_nCurrentMessage >= 1 && m_nCurrentMessage <= static_cast<int>(m_Sizes.size()))
-        message.reserve(m_Sizes[m_nCurrentMessage - 1] + 2);
+        message.reserve(Pop3Reply::BodyReservation(m_Sizes[m_nCurrentMessage - 1]));
     m_strMessage.Empty();
     for (;;)
     {
-        const size_t nEnd = m_strPending.find("\r\n", m_nPendingPos);
-        if (nEnd == std::string::npos)
+        const char* pLine = NULL;
+        size_t nLength = 0;
+        // Body lines have no limit: only status and listing lines are capped.
+        if (m_Reader.NextLine(pLine, nLength, 0) != CLineReader::LINE)
         {
             const int nCount = ReceiveMore(kMessageBlock, TRACE_SHORT);
-            if (nCount == 0)
+            if (nCount <= 0)
             {
-                m_strMessage = ToCString(message);
-                Fail(TransportText::kReceiveDataError);
-            }
-            if (nCount < 0)
-            {
-                m_strMessage = ToCString(message);
-                Fail(TransportText::kSocketError);
+                m_strMessage = CString(std::move(message));
+                Fail(nCount == 0 ? TransportText::kReceiveDataError : TransportText::kSocketError);
             }
             m_nReceived += nCount;
-            if (m_hWndProgress && m_nTotalSize != 0)
-                ::SendMessageA(m_hWndProgress, PBM_SETPOS,
-                               static_cast<WPARAM>(static_cast<long long>(m_nReceived) * 100 / m_nTotalSize),
-                               0);
+            if (m_hWndProgress && m_nTotalSize > 0)
+            {
+                const long long nPercent = m_nReceived * 100 / m_nTotalSize;
+                ::SendMessageA(m_hWndProgress, PBM_SETPOS, static_cast<WPARAM>(nPercent > 100 ? 100 : nPercent), 0);
+            }
             continue;
         }
-        const size_t nStart = m_nPendingPos;
-        m_nPendingPos = nEnd + 2;
-        if (nEnd - nStart == 1 && m_strPending[nStart] == '.')
+        if (Pop3Reply::IsBodyEnd(pLine, nLength))
             break;
         // The server doubled a leading dot so that no line of the message could end it: the stored text
         // holds the message as it was written.
-        const size_t nFrom = m_strPending[nStart] == '.' ? nStart + 1 : nStart;
-        message.append(m_strPending, nFrom, m_nPendingPos - nFrom);
+        const size_t nFrom = Pop3Reply::UnstuffedOffset(pLine, nLength);
+        message.append(pLine + nFrom, nLength - nFrom);
     }
-    m_strMessage = ToCString(message);
+    m_strMessage = CString(std::move(message));
 }

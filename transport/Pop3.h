@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "transport/MySocket.h"
+#include "transport/ReplyReader.h"
 
 class CPop3
 {
@@ -35,6 +36,13 @@ public:
     int Reconnect(HWND hWndParent);
 
     CString GetMessageText() const { return m_strMessage; }
+    // The message text handed over: a message of many megabytes is not kept here as a second copy.
+    CString TakeMessageText()
+    {
+        CString text(std::move(m_strMessage));
+        m_strMessage.Empty();
+        return text;
+    }
     CString GetErrorText() const { return m_strError; }
     int GetListCount() const { return static_cast<int>(m_Sizes.size()); }
     int GetTotalSize() const { return m_nTotalSize; }
@@ -60,8 +68,9 @@ private:
     // Sends one command line (formatted into 512 bytes at most) and reads its reply.
     int Command(const CString& command, int nCode, int nTrace = TRACE_FULL);
     int ReadResponse(int nCode, int nTrace);
-    // One CRLF-ended line from the connection, without its line end; false when the connection ended or the
-    // wait was stopped first (nResult then holds the receive's result).
+    // One CRLF-ended status or listing line from the connection, without its line end; false when the
+    // connection ended or the wait was stopped first (nResult then holds the receive's result). A line past
+    // the reader's limit fails the command.
     bool ReadLine(std::string& line, int nTrace, int& nResult);
     int ReceiveMore(int nLength, int nTrace);
     [[noreturn]] void Fail(const CString& text);
@@ -78,10 +87,9 @@ private:
     UINT m_nPort;
     CString m_strMessage;
     int m_nTotalSize;
-    int m_nReceived;
+    long long m_nReceived;
     int m_nCurrentMessage;
     std::vector<int> m_Sizes;
     int m_nMessageCount;
-    std::string m_strPending; // received text after the last line read
-    size_t m_nPendingPos;
+    CLineReader m_Reader; // received text after the last line read
 };

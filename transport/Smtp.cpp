@@ -395,28 +395,47 @@ int CSmtp::SendCmd(const char* pszCommand, int nTrace)
 int CSmtp::ReadReply()
 {
     // Whole CRLF lines, up to the last line of the reply ("250 ..." or the bare code): a reply may come in
-    // several pieces, and one piece may hold more than one line.
-    std::string reply;
-    char buffer[kReceiveLength + 1];
-    for (;;)
+    // several pieces, and one piece may hold more than one line. The 60-second question counts from the
+    // start of the reply, so a server cannot hold the client by trickling it.
+    CSmtpReplyReader reply;
+    std::string line;
+    int nCode = -1;
+    m_Server.StartAnswerClock();
+    try
     {
-        const size_t nEnd = m_strPending.find("\r\n");
-        if (nEnd == std::string::npos)
+        for (;;)
         {
-            const int nCount = m_Server.Receive(buffer, kReceiveLength, 0, TRACE_FULL);
-            if (nCount <= 0)
-                return -1;
-            m_strPending.append(buffer, nCount);
-            continue;
+            const CLineReader::Result result = m_Reader.NextLine(line);
+            if (result == CLineReader::TOO_LONG)
+                break;
+            if (result == CLineReader::MORE)
+            {
+                char* pSpace = m_Reader.Space(kReceiveLength);
+                const int nCount = m_Server.Receive(pSpace, kReceiveLength, 0, TRACE_FULL);
+                m_Reader.Received(nCount > 0 ? nCount : 0);
+                if (nCount <= 0)
+                    break;
+                continue;
+            }
+            if (reply.AddLine(line))
+            {
+                nCode = reply.Code();
+                break;
+            }
+            if (reply.TooLong())
+                break;
         }
-        const std::string line = m_strPending.substr(0, nEnd);
-        reply.append(m_strPending, 0, nEnd + 2);
-        m_strPending.erase(0, nEnd + 2);
-        m_strLastReply = CString(reply.data(), static_cast<int>(reply.size()));
-        if (line.size() > 3 && line[3] == '-')
-            continue;
-        return atoi(line.c_str());
     }
+    catch (...)
+    {
+        m_Server.StopAnswerClock();
+        throw;
+    }
+    m_Server.StopAnswerClock();
+    m_strLastReply = CString(reply.Text().data(), static_cast<int>(reply.Text().size()));
+    if (nCode == -1 && (reply.TooLong() || m_Reader.PendingSize() > CLineReader::kMaxLine))
+        m_strLastReply = reply.TooLong() ? TransportText::kSmtpReplyTooLong : TransportText::kLineTooLong;
+    return nCode;
 }
 
 CSmtpProgress::CSmtpProgress(HWND* phWndProgress, int* pnCancel, BOOL bAuthenticate)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "transport/MySocket.h"
+#include "transport/ReplyReader.h"
 #include "transport/SmtpMessage.h"
 
 class CSmtp
@@ -55,10 +56,10 @@ protected:
 
 private:
     // Reads one whole reply (every line up to the one whose code is followed by a blank); -1 when the
-    // connection ended first.
+    // connection ended first or the server sent a line or reply past the reader's limits.
     int ReadReply();
 
-    std::string m_strPending; // received text after the last whole reply
+    CLineReader m_Reader; // received text after the last whole reply
 };
 
 class CSmtpProgress : public CSmtp

@@ -23,6 +23,9 @@ const char kRetrEmpty[] = "RETR command response error! Communication problems i
 const char kRetrBadReply[] = "RETR command response error!\r\n\r\n%s";
 const char kReceiveDataError[] = "Receive data error.\r\n\r\n";
 const char kSocketError[] = "Socket error.\r\n\r\n";
+// A status, listing or reply line with no end in sight: the server is broken or hostile.
+const char kLineTooLong[] = "The server sent a line longer than 65536 bytes without a line end.\r\n\r\n";
+const char kSmtpReplyTooLong[] = "The server sent a reply longer than 1 MB.";
 const char kSocketCreateError[] = "Error of creating of the socket.";
 
 const char kSmtpSendCmdLoopUnhandled[] =

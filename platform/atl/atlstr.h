@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -36,6 +37,8 @@ public:
     // Wide text is converted through the ANSI code page; characters it cannot hold become '?'.
     CString(const wchar_t* psz);
     CString(const wchar_t* pch, int nLength);
+    // Takes the text over without copying it: a message of many megabytes is not held twice.
+    explicit CString(std::string&& str) noexcept : m_str(std::move(str)) {}
 
     CString& operator=(const CString&) = default;
     CString& operator=(CString&&) noexcept = default;

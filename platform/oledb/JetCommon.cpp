@@ -392,8 +392,9 @@ void CJetPackedRow::Unpack(std::vector<CJetValueRef>& values) const
     values.resize(nValues);
 }
 
-void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam) const
+void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam, bool bKeep) const
 {
+    const sqlite3_destructor_type pfnCopy = bKeep ? SQLITE_STATIC : SQLITE_TRANSIENT;
     switch (kind)
     {
     case Integer:
@@ -403,10 +404,10 @@ void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam) const
         sqlite3_bind_double(pStmt, iParam, r);
         break;
     case Text:
-        sqlite3_bind_text(pStmt, iParam, s.data(), (int)s.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_text(pStmt, iParam, s.data(), (int)s.size(), pfnCopy);
         break;
     case Blob:
-        sqlite3_bind_blob(pStmt, iParam, s.data(), (int)s.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(pStmt, iParam, s.data(), (int)s.size(), pfnCopy);
         break;
     default:
         sqlite3_bind_null(pStmt, iParam);

@@ -83,7 +83,9 @@ struct CJetValue
     static CJetValue FromColumn(sqlite3_stmt* pStmt, int iCol);
     // The same in place, so that a row being filled needs no temporary value.
     void SetFromColumn(sqlite3_stmt* pStmt, int iCol);
-    void Bind(sqlite3_stmt* pStmt, int iParam) const;
+    // bKeep: the value outlives the statement's run, so SQLite reads it where it is instead of copying it
+    // (a message text may be very large).
+    void Bind(sqlite3_stmt* pStmt, int iParam, bool bKeep = false) const;
 };
 
 // A value without its own storage: what a row hands to the binding conversion. Text is NUL-terminated.

@@ -28,8 +28,9 @@ int RunChange(sqlite3* db, const std::string& sql, const std::vector<CJetValue>&
     int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
     if (rc != SQLITE_OK)
         return rc;
+    // The values outlive the statement, which is finalised when this returns.
     for (size_t i = 0; i < values.size(); ++i)
-        values[i].Bind(stmt, (int)i + 1);
+        values[i].Bind(stmt, (int)i + 1, true);
     rc = sqlite3_step(stmt);
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }

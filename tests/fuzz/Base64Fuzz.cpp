@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const char* text = reinterpret_cast<const char*>(data);
-    DecodeBase64Bytes(text, size);
+    // The length alone (an attachment's size) is what the decoded bytes would have.
+    FUZZ_CHECK(DecodedBase64Length(text, size) == DecodeBase64Bytes(text, size).size());
     {
         CBase64 coder;
         coder.Decode(text, static_cast<unsigned>(size));

@@ -1,7 +1,11 @@
 // Tests of the folder, path, deletion, replacement, clipboard and word-letter services.
 #include "foundation/Paths.h"
 
+#include <atomic>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +48,37 @@ TEST(PathsTest, EachAttachmentFolderIsNew)
     EXPECT_TRUE(Exists(temp.TempPath() + "Lv\\Attach\\2"));
     ::RemoveDirectoryA((temp.TempPath() + "Lv\\Attach\\1").c_str());
     EXPECT_EQ(temp.TempPath() + "Lv\\Attach\\1", Str(CreateUniqueAttachFolder()));
+}
+
+TEST(PathsTest, TwoThreadsNeverGetTheSameAttachmentFolder)
+{
+    CTempRedirect temp;
+    const int kPerThread = 150;
+    std::vector<std::string> folders[2];
+    std::atomic<int> nReady(0);
+    auto take = [&](std::vector<std::string>& taken) {
+        // Both threads start looking together, so that their checks and creations interleave.
+        ++nReady;
+        while (nReady.load() < 2)
+            std::this_thread::yield();
+        for (int i = 0; i < kPerThread; ++i)
+            taken.push_back(Str(CreateUniqueAttachFolder()));
+    };
+    std::thread first(take, std::ref(folders[0]));
+    std::thread second(take, std::ref(folders[1]));
+    first.join();
+    second.join();
+
+    std::set<std::string> distinct;
+    for (const auto& taken : folders)
+    {
+        for (const std::string& folder : taken)
+        {
+            EXPECT_TRUE(Exists(folder)) << folder;
+            EXPECT_TRUE(distinct.insert(folder).second) << folder << " went to both threads";
+        }
+    }
+    EXPECT_EQ(static_cast<size_t>(2 * kPerThread), distinct.size());
 }
 
 TEST(PathsTest, PartsOfDriveAndSharePaths)

@@ -15,6 +15,7 @@
 #include "content/TransferEncoding.h"
 #include "foundation/Exception.h"
 #include "foundation/TraceFile.h"
+#include "transport/TransportTexts.h"
 
 namespace
 {
@@ -436,3 +437,68 @@ TEST(SmtpDataTest, DataIsDotStuffedWithoutBcc)
 }
 
 } // namespace
+
+namespace
+{
+// The socket's clock for the trickle: every reading is 5 seconds after the one before.
+DWORD s_dwTrickleTick = 0;
+DWORD WINAPI TrickleTickCount()
+{
+    s_dwTrickleTick += 5000;
+    return s_dwTrickleTick;
+}
+} // namespace
+
+TEST(SmtpReplyLimitsTest, ALineOrAReplyWithNoEndIsRefusedWithItsReason)
+{
+    const struct
+    {
+        const char* pszScenario;
+        const char* pszReason;
+    } cases[] = {
+        {"smtp-long-line", TransportText::kLineTooLong},
+        {"smtp-endless-reply", TransportText::kSmtpReplyTooLong},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszScenario);
+        CTricklePeer peer(c.pszScenario);
+        ASSERT_NE(0u, peer.Port());
+        CMessageBoxRecorder boxes({IDOK});
+        {
+            CRecordingSmtp smtp;
+            EXPECT_FALSE(smtp.Connect("127.0.0.1", peer.Port()));
+            ASSERT_FALSE(smtp.m_Errors.empty());
+            EXPECT_EQ(-1, smtp.m_Errors.back());
+            EXPECT_NE(std::string::npos, smtp.m_strLastError.find(c.pszReason)) << smtp.m_strLastError;
+        }
+        EXPECT_TRUE(peer.WaitDone());
+    }
+}
+
+TEST(SmtpReplyLimitsTest, ATrickledGreetingStillBringsTheSixtySecondQuestion)
+{
+    CMySocket::s_pfnGetTickCount = TrickleTickCount;
+    CMessageBoxRecorder boxes({IDNO});
+    CTricklePeer peer("smtp-trickle");
+    ASSERT_NE(0u, peer.Port());
+    int nCancel = 0;
+    std::string thrown;
+    {
+        CRecordingSmtp smtp(&nCancel);
+        try
+        {
+            smtp.Connect("127.0.0.1", peer.Port());
+        }
+        catch (const char* pszText)
+        {
+            thrown = pszText;
+        }
+    }
+    CMySocket::s_pfnGetTickCount = GetTickCount;
+    EXPECT_EQ(TransportText::kCancelled, thrown);
+    EXPECT_EQ(1, nCancel);
+    ASSERT_FALSE(CMessageBoxRecorder::s_Texts.empty());
+    EXPECT_EQ(TransportText::kServerNotResponding, CMessageBoxRecorder::s_Texts[0]);
+    EXPECT_TRUE(peer.WaitDone());
+}

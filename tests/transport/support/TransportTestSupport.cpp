@@ -59,3 +59,79 @@ int CMessageBoxRecorder::Hook(const char* pszText, const char*, UINT, HWND)
         return IDOK;
     return n < s_Answers.size() ? s_Answers[n] : s_Answers.back();
 }
+
+namespace
+{
+std::vector<std::string> FileLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    const std::string text = ReadWholeFile(path);
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = text.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
+        lines.push_back(text.substr(nStart, nEnd - nStart));
+    return lines;
+}
+
+bool WaitForFile(const std::string& path, DWORD dwTimeoutMs)
+{
+    const DWORD dwStart = GetTickCount();
+    while (!FileExists(path))
+    {
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+} // namespace
+
+CTricklePeer::CTricklePeer(const char* pszScenario) : m_nPort(0)
+{
+    static LONG s_nPeer = 0;
+    char szUnix[MAX_PATH];
+    wsprintfA(szUnix, "/tmp/orb-trickle-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&s_nPeer));
+    m_strFolder = std::string("Z:") + szUnix;
+    for (char& c : m_strFolder)
+    {
+        if (c == '/')
+            c = '\\';
+    }
+    CreateDirectoryA(m_strFolder.c_str(), NULL);
+    for (const char* pszName : {"port", "mailbox", "commands", "done"})
+        DeleteFileA((m_strFolder + "\\" + pszName).c_str());
+    std::string strCommand = std::string("/usr/bin/python3 " ORB_TRANSPORT_SUPPORT_DIR "/trickle_peer.py ") +
+                             pszScenario + " " + szUnix;
+    STARTUPINFOA si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(NULL, &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (WaitForFile(m_strFolder + "\\port", 30000))
+        m_nPort = static_cast<UINT>(atoi(ReadWholeFile(m_strFolder + "\\port").c_str()));
+}
+
+CTricklePeer::~CTricklePeer()
+{
+    // A peer still running stops by itself when its time is up; its folder is left to it.
+    if (!FileExists(m_strFolder + "\\done"))
+        return;
+    for (const char* pszName : {"port", "mailbox", "commands", "done"})
+        DeleteFileA((m_strFolder + "\\" + pszName).c_str());
+    RemoveDirectoryA(m_strFolder.c_str());
+}
+
+bool CTricklePeer::WaitDone(DWORD dwTimeoutMs)
+{
+    return m_nPort != 0 && WaitForFile(m_strFolder + "\\done", dwTimeoutMs);
+}
+
+std::vector<std::string> CTricklePeer::Mailbox() const
+{
+    return FileLines(m_strFolder + "\\mailbox");
+}
+
+std::vector<std::string> CTricklePeer::Commands() const
+{
+    return FileLines(m_strFolder + "\\commands");
+}

@@ -31,3 +31,23 @@ private:
     static HANDLE s_hSignal;
     int (*m_pfnPrevious)(const char*, const char*, UINT, HWND);
 };
+
+// The scripted Python server of trickle_peer.py on 127.0.0.1, playing one scenario on one connection (lying
+// sizes, lines with no end, replies that trickle). It stops by itself, bounded in time and bytes.
+class CTricklePeer
+{
+public:
+    explicit CTricklePeer(const char* pszScenario);
+    ~CTricklePeer();
+    // 0 when the server did not start.
+    UINT Port() const { return m_nPort; }
+    // Waits (at most the given time) until the server has stopped and written what it holds.
+    bool WaitDone(DWORD dwTimeoutMs = 120000);
+    // The subjects still on the server, and the command lines it received; valid after WaitDone.
+    std::vector<std::string> Mailbox() const;
+    std::vector<std::string> Commands() const;
+
+private:
+    std::string m_strFolder; // as Windows sees it
+    UINT m_nPort;
+};

@@ -387,8 +387,10 @@ TEST_F(MessageWindowTest, ClosingTheDatabaseGreysTheSixMessageCommandsAndOpening
     for (WPARAM nStep : {ID_CLOSE_LOCAL_DATABASE, ID_OPEN_LOCAL_DATABASE})
     {
         bool bGrey = nStep == ID_CLOSE_LOCAL_DATABASE;
-        m_store.Command(hFrame, (WORD)nStep);
+        // Read in the same turn of the window's thread as the command: its idle update may set Delete again
+        // from whatever window has the focus then.
         m_store.m_ui.Invoke([&]() {
+            ::SendMessageA(hFrame, WM_COMMAND, (WORD)nStep, 0);
             CMainFrameMessage* pFrame = m_store.m_pStored;
             HMENU hMenu = pFrame->m_cmdBar.GetMenu();
             for (WORD nID : commands)
