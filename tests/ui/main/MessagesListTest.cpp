@@ -410,12 +410,19 @@ TEST_F(MessagesListTest, SaveAsWritesTheSelectedMessageToTheChosenFile)
     CDialogResponder::Press(hDlg, IDOK);
     ASSERT_TRUE(WaitUntil([&]() { return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES; }));
     ASSERT_TRUE(WaitUntil([&]() { return !::IsWindow(hDlg); }));
-    FILE* pFile = fopen(strPath.c_str(), "rb");
-    ASSERT_NE(nullptr, pFile);
-    char buffer[64] = {};
-    size_t n = fread(buffer, 1, sizeof(buffer) - 1, pFile);
-    fclose(pFile);
-    EXPECT_EQ("Subject: x\r\n\r\nbody", std::string(buffer, n));
+    // The list's thread writes the file after the dialog has gone, and holds it while it writes.
+    std::string strSaved;
+    EXPECT_TRUE(WaitUntil([&]() {
+        FILE* pFile = fopen(strPath.c_str(), "rb");
+        if (pFile == nullptr)
+            return false;
+        char buffer[64] = {};
+        size_t n = fread(buffer, 1, sizeof(buffer) - 1, pFile);
+        fclose(pFile);
+        strSaved.assign(buffer, n);
+        return strSaved == "Subject: x\r\n\r\nbody";
+    }));
+    EXPECT_EQ("Subject: x\r\n\r\nbody", strSaved);
 }
 
 TEST_F(MessagesListTest, ItsDialogsOpenOverTheMainWindowWhenAnotherWindowIsActive)
