@@ -20,7 +20,7 @@ orb_install_packages() {
     local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
                   xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
                   python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
-                  tango-icon-theme python3-pil)
+                  tango-icon-theme python3-pil python3-pyftpdlib gcab)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -232,14 +232,44 @@ orb_stop_smtp_peer() {
     ORB_SMTP_PID=""
 }
 
+# The updater's FTP server: user "updater", password "secret", serving ORB_FTP_ROOT (which the tests fill,
+# each in a folder of its own) on ORB_FTP_PORT; ORB_FTP_CONTROL steers throttling and cut transfers.
+ORB_FTP_PID=""
+orb_start_ftp_peer() {
+    local state="$ORB_PEER_DIR/ftp"
+    orb_stop_ftp_peer
+    rm -rf "$state"
+    mkdir -p "$state/root" "$state/control"
+    chmod -R 777 "$state"
+    ORB_FTP_PORT=$(orb_free_port)
+    ORB_FTP_ROOT="$state/root"
+    ORB_FTP_CONTROL="$state/control"
+    /usr/bin/python3 "$ORB_ROOT/tools/peers/ftp_server.py" "$ORB_FTP_PORT" "$ORB_FTP_ROOT" "$ORB_FTP_CONTROL" \
+        updater secret </dev/null >"$state/server.log" 2>&1 &
+    ORB_FTP_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$ORB_FTP_PORT") 2>/dev/null && break
+        sleep 0.1
+    done
+    export ORB_FTP_PORT ORB_FTP_ROOT ORB_FTP_CONTROL
+}
+
+orb_stop_ftp_peer() {
+    orb_stop_job "$ORB_FTP_PID"
+    ORB_FTP_PID=""
+}
+
 orb_start_peers() {
     orb_start_pop3_peer
     orb_start_smtp_peer
+    orb_start_ftp_peer
 }
 
 orb_stop_peers() {
     orb_stop_pop3_peer
     orb_stop_smtp_peer
+    orb_stop_ftp_peer
 }
 
 # NetSurf's HTML parser and CSS libraries (libhubbub, libcss, libparserutils, libwapcaplet), taken once from
@@ -332,4 +362,13 @@ orb_prepare_real_mail() {
     done
     touch "$ORB_REAL_MAIL_FETCHED/.ready-2"
     rm -rf "$work"
+}
+
+# The updater's test cabinets, made with gcab on every run (whole, name-patched, cut and bit-flipped ones)
+# into ORB_CABINET_DIR.
+ORB_CABINET_DIR="$ORB_BUILD/cabinets"
+orb_prepare_cabinets() {
+    rm -rf "$ORB_CABINET_DIR"
+    /usr/bin/python3 "$ORB_ROOT/tools/make_cabinets.py" "$ORB_CABINET_DIR/made"
+    export ORB_CABINET_DIR
 }
