@@ -297,7 +297,8 @@ long CoUpdate::CheckForNewVersion()
             bVersionFolderSeen = true;
             CUpdateVersion version;
             if (!version.TryParse(strName))
-                throw new CException("FATAL ERROR: Format of the " + m_strURL + strName + " folder failed!");
+                throw new CException("FATAL ERROR: Format of the " + m_strURL + m_ServerList.m_serverNames[i] +
+                                     " folder failed!");
             if (m_Version.Compare(version) >= 0)
                 continue;
             CString strPrompt;

@@ -83,8 +83,14 @@ void CServerFileList::Read(HINTERNET hInternet, const char* pszUrl)
                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE, 0));
     if (!hFind)
     {
-        // An empty folder is a listing of nothing, not a failure.
-        if (GetLastError() == ERROR_NO_MORE_FILES)
+        // An empty folder is a listing of nothing, not a failure: the server then answered the listing
+        // with success (2xx), where a missing folder gets a 5xx reply.
+        DWORD dwError = GetLastError();
+        char szResponse[2048] = "";
+        DWORD dwResponseError = 0, dwLength = sizeof(szResponse);
+        if (!InternetGetLastResponseInfoA(&dwResponseError, szResponse, &dwLength))
+            szResponse[0] = '\0';
+        if (dwError == ERROR_NO_MORE_FILES || szResponse[0] == '2')
         {
             m_strURL = pszUrl;
             return;
