@@ -7,6 +7,7 @@
 #include <setupapi.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "updater/CoUpdate.h"
 
 UpdateRestartHook g_pfnUpdateRestart = nullptr;
+UpdateWinExecHook g_pfnUpdateWinExec = WinExec;
 
 namespace
 {
@@ -425,8 +427,8 @@ void CDownloadWorker::RegisterRunOnce(bool bRunNow)
     }
     RegSetValueExA(hKey, "GrpConv", 0, REG_SZ, reinterpret_cast<const BYTE*>("grpconv -o"), 11);
     RegCloseKey(hKey);
-    if (bRunNow && !g_pfnUpdateRestart)
-        WinExec("runonce -r", SW_SHOWNORMAL);
+    if (bRunNow)
+        g_pfnUpdateWinExec("runonce -r", SW_SHOWNORMAL);
 }
 
 void CDownloadWorker::Run()
@@ -510,6 +512,8 @@ void CDownloadWorker::Install(bool bFileList)
         } while (FindNextFileA(hFind, &data));
         FindClose(hFind);
     }
+    // In name order, so that which failure a run reports does not depend on the file system.
+    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return a.CompareNoCase(b) < 0; });
     if (bFileList)
         CheckFileList(names);
     bool bInstalled = false;

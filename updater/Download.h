@@ -16,6 +16,9 @@ class CoUpdate;
 // Seam: a test's stand-in for restarting Windows (null: the real restart).
 typedef void (*UpdateRestartHook)();
 extern UpdateRestartHook g_pfnUpdateRestart;
+// Seam: what starts "runonce -r" after an INF installation (WinExec unless a test records it).
+typedef UINT(WINAPI* UpdateWinExecHook)(LPCSTR pszCommand, UINT nShow);
+extern UpdateWinExecHook g_pfnUpdateWinExec;
 
 // The folder of OrbUpdate's own module, with its closing backslash.
 CString GetUpdateModuleFolder();

@@ -34,6 +34,7 @@ protected:
     {
         m_module = NewScratchFolder("updater-module");
         m_temp = NewScratchFolder("updater-temp");
+        m_install = NewScratchFolder("updater-install");
         UpdateModuleFolderOverride = m_module.c_str();
         SetCut("BIG.BIN", -1);
         SetCut("Tool.dat", -1);
@@ -47,13 +48,14 @@ protected:
         SetThrottle(0);
         DeleteTree(m_module);
         DeleteTree(m_temp);
+        DeleteTree(m_install);
     }
 
     HRESULT Run(const std::string& root, const char* pszFolder, std::string* pError)
     {
         CComPtr<ICoUpdate> pUpdate = NewUpdate();
         CComBSTR url((FtpUrl(root) + "/").c_str()), folder(pszFolder), caption(L"Vorn Email"),
-            temp(m_temp.c_str()), install(L"");
+            temp(m_temp.c_str()), install(m_install.c_str());
         HRESULT hr = pUpdate->DownloadAndInstall(url, folder, caption, temp, install);
         CComBSTR error;
         pUpdate->get_Error(&error);
@@ -64,6 +66,7 @@ protected:
 
     std::string m_module;
     std::string m_temp;
+    std::string m_install;
 };
 
 TEST_F(DownloadTest, WithoutFileListEveryFileIsPlacedBesideTheModule)
