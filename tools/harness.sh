@@ -372,3 +372,69 @@ orb_prepare_cabinets() {
     /usr/bin/python3 "$ORB_ROOT/tools/make_cabinets.py" "$ORB_CABINET_DIR/made"
     export ORB_CABINET_DIR
 }
+
+# Debian's real cabinets for the cabinet tool's tests, fetched once: libmspack's test files (LZX, Quantum,
+# multi-part, cut and CVE cases) from its source package, libarchive's (uuencoded) from its source package
+# and libgcab-tests' installed ones. Each is extracted natively by gcab where gcab can, as the reference.
+ORB_REAL_CABINETS="$ORB_BUILD/third_party/real-cabinets"
+orb_prepare_real_cabinets() {
+    if [ ! -f "$ORB_REAL_CABINETS/.ready-1" ]; then
+        orb_log "fetching real cabinets from Debian's libmspack, libarchive and libgcab-tests packages"
+        local work="$ORB_BUILD/third_party/real-cabinets-work"
+        rm -rf "$work" "$ORB_REAL_CABINETS" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" \
+            "$work/apt/cache/archives/partial" "$ORB_REAL_CABINETS/cabs"
+        if ! (cd "$work" && apt-get download libgcab-tests >/dev/null 2>&1); then
+            apt-get update -qq
+            (cd "$work" && apt-get download libgcab-tests >/dev/null)
+        fi
+        dpkg-deb -x "$work"/libgcab-tests_*.deb "$work/gcab"
+        local file
+        for file in $(find "$work/gcab" -name '*.cab'); do
+            cp "$file" "$ORB_REAL_CABINETS/cabs/gcab-$(basename "$file")"
+        done
+        local src
+        for src in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
+        done
+        if [ -f /etc/apt/sources.list ]; then
+            sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
+        fi
+        local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
+                    -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
+        apt-get "${opts[@]}" update -qq
+        (cd "$work" && apt-get "${opts[@]}" source --download-only libmspack libarchive >/dev/null 2>&1)
+        tar -C "$work" -xzf "$(ls "$work"/libmspack_*.orig.tar.gz | head -n 1)" --wildcards '*/test/test_files/cabd/*.cab'
+        for file in "$work"/libmspack-*/test/test_files/cabd/*.cab; do
+            cp "$file" "$ORB_REAL_CABINETS/cabs/mspack-$(basename "$file")"
+        done
+        tar -C "$work" -xJf "$(ls "$work"/libarchive_*.orig.tar.xz | head -n 1)" --wildcards '*/test/test_*cab*.uu'
+        for file in "$work"/libarchive-*/libarchive/test/test_*cab*.uu; do
+            /usr/bin/python3 -c '
+import binascii, sys
+out = bytearray()
+started = False
+for line in open(sys.argv[1], "rb"):
+    if line.startswith(b"begin "):
+        started = True
+        continue
+    if not started:
+        continue
+    if line.strip() == b"end":
+        break
+    try:
+        out += binascii.a2b_uu(line)
+    except binascii.Error:
+        count = (((line[0] - 32) & 63) * 4 + 5) // 3
+        out += binascii.a2b_uu(line[:count])
+open(sys.argv[2], "wb").write(out)' "$file" "$ORB_REAL_CABINETS/cabs/libarchive-$(basename "$file" .uu)"
+        done
+        for file in "$ORB_REAL_CABINETS"/cabs/*.cab; do
+            local ref="$ORB_REAL_CABINETS/reference/$(basename "$file" .cab)"
+            mkdir -p "$ref"
+            timeout 20 gcab -x -C "$ref" "$file" >/dev/null 2>&1 || { rm -rf "$ref"; mkdir -p "$ref.failed"; }
+        done
+        rm -rf "$work"
+        touch "$ORB_REAL_CABINETS/.ready-1"
+    fi
+    export ORB_REAL_CABINETS
+}

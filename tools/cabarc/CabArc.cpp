@@ -297,8 +297,11 @@ int main(int argc, char** argv)
     wchar_t szCurrent[MAX_PATH] = L"";
     if (!GetCurrentDirectoryW(MAX_PATH, szCurrent))
         return Fail(archive, "The current folder is not known.");
+    // Member names may be up to 255 characters: paths below the folder can pass MAX_PATH.
     std::wstring target = szCurrent;
-    if (target.empty() || target.back() != L'\\')
+    if (target.compare(0, 4, L"\\\\?\\") != 0)
+        target = target.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + target.substr(2) : L"\\\\?\\" + target;
+    if (target.back() != L'\\')
         target += L'\\';
     std::wstring scratch;
     for (unsigned n = 0; n < 1000 && scratch.empty(); ++n)
