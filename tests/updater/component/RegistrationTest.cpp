@@ -101,6 +101,43 @@ TEST(RegistrationTest, Regsvr32WritesAndRemovesTheClassesAndTheTypeLibrary)
                                         nullptr));
         EXPECT_EQ(S_OK, pUpdate->Close());
 
+        // DownloadAndInstall (4) and Update (1) by dispid, each on a new object as the client uses them: the
+        // outcome is read back through Error (2).
+        std::string missing = FtpUrl("no-such-root") + "/";
+        std::string empty = NewServerFolder("registration-empty");
+        std::string temp = NewScratchFolder("registration-temp");
+        struct Call
+        {
+            DISPID id;
+            std::vector<CComVariant> args; // in declaration order
+            std::string expectedStart;
+        } calls[] = {
+            {4, {CComVariant(missing.c_str()), CComVariant("1,0,0,0"), CComVariant("Vorn Email"),
+                 CComVariant(temp.c_str()), CComVariant(temp.c_str())},
+             "FATAL ERROR OF THE  VERSION UPDATING: Open " + missing + "1,0,0,0 failed!"},
+            {1, {CComVariant(FtpUrl(empty).c_str()), CComVariant("Vorn Email"), CComVariant(0L),
+                 CComVariant(static_cast<unsigned short>(1)), CComVariant(static_cast<unsigned short>(0)),
+                 CComVariant(static_cast<unsigned short>(0)), CComVariant(static_cast<unsigned short>(0)),
+                 CComVariant(temp.c_str()), CComVariant(temp.c_str())},
+             "ERROR: " + FtpUrl(empty) + "\r\nThe version folder was not detected."},
+        };
+        for (Call& call : calls)
+        {
+            CComPtr<IDispatch> pDispatch;
+            ASSERT_EQ(S_OK, pDispatch.CoCreateInstance(CLSID_CoUpdate, nullptr, CLSCTX_INPROC_SERVER));
+            std::vector<CComVariant> reversed(call.args.rbegin(), call.args.rend());
+            DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+            EXPECT_TRUE(SUCCEEDED(pDispatch->Invoke(call.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                                    nullptr, nullptr, nullptr)));
+            CComVariant text;
+            EXPECT_EQ(S_OK, pDispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &text,
+                                              nullptr, nullptr));
+            ASSERT_EQ(VT_BSTR, text.vt);
+            std::string error = CString(static_cast<const wchar_t*>(text.bstrVal)).GetString();
+            EXPECT_EQ(0u, error.find(call.expectedStart)) << error;
+            pDispatch->Invoke(3, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+        }
+
         CComPtr<ICoUpdate2> pUpdate2;
         ASSERT_EQ(S_OK, pUpdate2.CoCreateInstance(CLSID_CoUpdate2, nullptr, CLSCTX_INPROC_SERVER));
         LPOLESTR pszName = const_cast<LPOLESTR>(L"UpdateThread");

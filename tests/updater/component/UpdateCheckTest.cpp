@@ -136,8 +136,21 @@ TEST(UpdateCheckTest, NewestVersionWithPromptShowsTheVersionsList)
 
     std::vector<std::vector<std::string>> rows;
     std::string title;
+    std::string aboutTitle;
+    std::string aboutText;
     bool downloadEnabled = true;
     CDialogResponder responder(GetCurrentThreadId(), [&](HWND hDlg) {
+        // The About box, opened from the list: read, shown, closed; then the list is cancelled.
+        if (GetDlgItem(hDlg, IDC_UPDATE_ABOUT_TEXT))
+        {
+            aboutTitle = WindowText(hDlg);
+            aboutText = CDialogResponder::ItemText(hDlg, IDC_UPDATE_ABOUT_TEXT);
+            SaveWindowScreenshot(hDlg, "updater-about");
+            HWND hOwner = GetWindow(hDlg, GW_OWNER);
+            CDialogResponder::Press(hDlg, IDOK);
+            CDialogResponder::Press(hOwner, IDCANCEL);
+            return true;
+        }
         HWND hList = GetDlgItem(hDlg, IDC_UPDATE_VERSIONS);
         if (!hList)
             return false;
@@ -145,7 +158,7 @@ TEST(UpdateCheckTest, NewestVersionWithPromptShowsTheVersionsList)
         rows = ListViewItems(hList);
         downloadEnabled = IsWindowEnabled(GetDlgItem(hDlg, IDOK)) != FALSE;
         SaveWindowScreenshot(hDlg, "updater-versions-list");
-        CDialogResponder::Press(hDlg, IDCANCEL);
+        CDialogResponder::Press(hDlg, IDC_UPDATE_ABOUT);
         return true;
     });
     CMessageBoxRecorder boxes(IDYES);
@@ -158,6 +171,9 @@ TEST(UpdateCheckTest, NewestVersionWithPromptShowsTheVersionsList)
         {"2,0,0,0", "The second release."}, {"1,5,0,0", "Lower-case details."}, {"1,0,0,0", ""}};
     EXPECT_EQ(expected, rows);
     EXPECT_FALSE(downloadEnabled);
+    EXPECT_EQ("About OrbUpdate", aboutTitle);
+    EXPECT_EQ(0u, aboutText.find("OrbUpdate. Version 1, 0, 0, 1.\r\nRelease ")) << aboutText;
+    EXPECT_NE(std::string::npos, aboutText.find("\r\nRelease ")) << aboutText;
 }
 
 } // namespace
