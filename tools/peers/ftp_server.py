@@ -4,13 +4,14 @@ Usage: ftp_server.py PORT ROOT CONTROL USER PASSWORD
 
 A test steers a download through files in CONTROL: "throttle" holds bytes per second for every transfer
 (0 or absent: none); "cut-NAME" holds a byte count after which the transfer of a file named NAME ends, as a
-dropped connection leaves it. The server stops by itself after an hour.
+dropped connection leaves it. Folders are listed in name order. The server stops by itself after an hour.
 """
 import os
 import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FileProducer, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
@@ -52,6 +53,13 @@ def control_value(control, name):
         return None
 
 
+class SortedFS(AbstractedFS):
+    """Lists folders in name order, so that a test knows the order the client reads them in."""
+
+    def listdir(self, path):
+        return sorted(super().listdir(path))
+
+
 def main():
     port, root, control, user, password = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
     authorizer = DummyAuthorizer()
@@ -74,6 +82,7 @@ def main():
             return super().push_dtp_data(data, isproducer, file, cmd)
 
     Handler.authorizer = authorizer
+    Handler.abstracted_fs = SortedFS
     Handler.passive_ports = None
     server = FTPServer(("127.0.0.1", port), Handler)
     server.max_cons = 32

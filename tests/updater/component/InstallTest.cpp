@@ -72,8 +72,14 @@ protected:
         DeleteTree(m_temp);
         DeleteTree(m_install);
     }
-    static void CleanRegistry()
+    void CleanRegistry()
     {
+        if (m_hSetup)
+        {
+            RegCloseKey(m_hSetup);
+            m_hSetup = nullptr;
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kRunOnce) + "\\Setup").c_str());
+        }
         RegDeleteTreeA(HKEY_CURRENT_USER, kMarkKey);
         HKEY hKey = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOnce, 0, KEY_ALL_ACCESS, &hKey) == ERROR_SUCCESS)
@@ -87,6 +93,7 @@ protected:
     std::string m_module;
     std::string m_temp;
     std::string m_install;
+    HKEY m_hSetup = nullptr;
 };
 
 // Answers the versions list as a user would: Download without a choice, two rows chosen, then the newest.
@@ -180,6 +187,10 @@ TEST_F(InstallTest, FileListSectionsInstallThroughTheirInfAndRegisterTheLibrary)
     for (const Case& c : cases)
     {
         SCOPED_TRACE("Directory=" + c.directory);
+        // "Wrapper" is written only when RunOnce has a "Setup" subkey: the first case has one.
+        const bool bSetup = c.directory == "Module";
+        if (bSetup)
+            RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(kRunOnce) + "\\Setup").c_str(), &m_hSetup);
         std::string root = NewServerFolder("install-inf");
         MakeServerFolder(root + "\\3,0,0,0");
         WriteServerFile(root + "\\3,0,0,0\\UPDTEST.DLL", ReadFileBytes(ORB_TEST_DLL_OK));
@@ -203,6 +214,7 @@ TEST_F(InstallTest, FileListSectionsInstallThroughTheirInfAndRegisterTheLibrary)
         EXPECT_EQ(0, lstrcmpiA(placed.c_str(), RegText(HKEY_CURRENT_USER, kMarkKey, "Registered").c_str()))
             << RegText(HKEY_CURRENT_USER, kMarkKey, "Registered");
         EXPECT_EQ("grpconv -o", RegText(HKEY_LOCAL_MACHINE, kRunOnce, "GrpConv"));
+        EXPECT_EQ(bSetup ? "runonce" : "<missing>", RegText(HKEY_LOCAL_MACHINE, kRunOnce, "Wrapper"));
         EXPECT_EQ(std::vector<std::string>{"runonce -r"}, s_execs);
         EXPECT_EQ("The program is updated successfully", boxes.Texts().back());
         // Nothing but the INF's work: the library is not copied beside the module by the updater itself.

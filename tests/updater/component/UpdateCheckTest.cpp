@@ -176,4 +176,28 @@ TEST(UpdateCheckTest, NewestVersionWithPromptShowsTheVersionsList)
     EXPECT_NE(std::string::npos, aboutText.find("\r\nRelease ")) << aboutText;
 }
 
+// A folder named like a version that does not read as one loses its row; the folders after it keep theirs.
+// (The peer lists in name order: the newer 1,5,0,0 is offered before the check reaches 2,,0,0.)
+TEST(UpdateCheckTest, TheVersionsListSkipsAFolderThatReadsAsNoVersion)
+{
+    std::string folder = NewServerFolder("check-skip");
+    for (const char* version : {"1,0,0,0", "1,5,0,0", "2,,0,0", "3,0,0,0"})
+        MakeServerFolder(folder + "\\" + version);
+    std::string temp = NewScratchFolder("check-skip");
+    std::vector<std::vector<std::string>> rows;
+    CDialogResponder responder(GetCurrentThreadId(), [&](HWND hDlg) {
+        HWND hList = GetDlgItem(hDlg, IDC_UPDATE_VERSIONS);
+        if (!hList)
+            return false;
+        rows = ListViewItems(hList);
+        CDialogResponder::Press(hDlg, IDCANCEL);
+        return true;
+    });
+    CMessageBoxRecorder boxes(IDYES);
+    CCheck check = RunUpdate(FtpUrl(folder), 1, 0, 0, 0, 0, temp);
+    EXPECT_EQ(S_OK, check.hr);
+    EXPECT_EQ("", check.error);
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"3,0,0,0", ""}, {"1,5,0,0", ""}, {"1,0,0,0", ""}}), rows);
+}
+
 } // namespace
