@@ -133,8 +133,12 @@ protected:
             CloseHandle(process.hProcess);
             CloseHandle(process.hThread);
         }
+        DWORD dwStartError = run.exitCode == 0xFFFFFFFF ? GetLastError() : 0;
         CloseHandle(hErrors);
         run.errors = ReadFileBytes(errorsPath);
+        // Seen once under a full parallel run: say why the tool did not start, should it happen again.
+        if (dwStartError)
+            run.errors += "(the tool did not start: error " + std::to_string(dwStartError) + ")";
         return run;
     }
     CRun Extract(const std::string& cabinet)
@@ -236,7 +240,7 @@ TEST_F(CabArcTest, RealCabinetsAreExtractedExactlyOrRefusedClearly)
         DeleteTree(m_work);
         CreateDirectoryA(m_work.c_str(), nullptr);
         CRun run = Run("-o x \"" + real + "cabs\\" + cabinet + "\"");
-        ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 1) << "exit code " << std::hex << run.exitCode;
+        ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 1) << "exit code " << std::hex << run.exitCode << " " << run.errors;
         std::string reference = real + "reference\\" + cabinet.substr(0, cabinet.size() - 4) + "\\";
         if (whole.count(cabinet))
             EXPECT_EQ(0u, run.exitCode) << run.errors;
