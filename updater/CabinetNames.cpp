@@ -24,7 +24,8 @@ bool IsDeviceName(const std::string& part)
             return true;
     }
     if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0))
-        return isdigit(static_cast<unsigned char>(base[3])) != 0 || static_cast<unsigned char>(base[3]) >= 0x80;
+        return isdigit(static_cast<unsigned char>(base[3])) != 0 ||
+               static_cast<unsigned char>(base[3]) >= 0x80;
     return false;
 }
 

@@ -48,7 +48,8 @@ bool IsDriveOrShareRoot(const char* pszFolder)
         if (nSeparators <= 1)
             return true;
         CString strRest = str.Mid(4);
-        if ((str.Left(4) == "\\\\?\\" || str.Left(4) == "\\\\.\\") && strRest.GetLength() == 2 && strRest[1] == ':')
+        if ((str.Left(4) == "\\\\?\\" || str.Left(4) == "\\\\.\\") && strRest.GetLength() == 2 &&
+            strRest[1] == ':')
             return true;
     }
     return false;
@@ -187,8 +188,8 @@ STDMETHODIMP CoUpdate::Close()
     }
 }
 
-STDMETHODIMP CoUpdate::DownloadAndInstall(BSTR bstrURL, BSTR bstrFolder, BSTR bstrCaption, BSTR bstrTempFolder,
-                                          BSTR bstrDefaultInstallDirectory)
+STDMETHODIMP CoUpdate::DownloadAndInstall(BSTR bstrURL, BSTR bstrFolder, BSTR bstrCaption,
+                                          BSTR bstrTempFolder, BSTR bstrDefaultInstallDirectory)
 {
     try
     {
@@ -216,8 +217,8 @@ STDMETHODIMP CoUpdate::DownloadAndInstall(BSTR bstrURL, BSTR bstrFolder, BSTR bs
 }
 
 STDMETHODIMP CoUpdate::UpdateThread(BSTR bstrURL, BSTR bstrCaption, long boPromptNewestVersion,
-                                    unsigned short wVersion1, unsigned short wVersion2, unsigned short wVersion3,
-                                    unsigned short wVersion4, BSTR bstrTempFolder,
+                                    unsigned short wVersion1, unsigned short wVersion2,
+                                    unsigned short wVersion3, unsigned short wVersion4, BSTR bstrTempFolder,
                                     BSTR bstrDefaultInstallDirectory)
 {
     try
@@ -297,8 +298,8 @@ long CoUpdate::CheckForNewVersion()
             bVersionFolderSeen = true;
             CUpdateVersion version;
             if (!version.TryParse(strName))
-                throw new CException("FATAL ERROR: Format of the " + m_strURL + m_ServerList.m_serverNames[i] +
-                                     " folder failed!");
+                throw new CException("FATAL ERROR: Format of the " + m_strURL +
+                                     m_ServerList.m_serverNames[i] + " folder failed!");
             if (m_Version.Compare(version) >= 0)
                 continue;
             CString strPrompt;

@@ -46,17 +46,19 @@ public:
     ~CoUpdate();
 
     // ICoUpdate
-    STDMETHOD(Update)(BSTR bstrURL, BSTR bstrCaption, long boPromptNewestVersion, unsigned short wVersion1,
-                      unsigned short wVersion2, unsigned short wVersion3, unsigned short wVersion4,
-                      BSTR bstrTempFolder, BSTR bstrDefaultInstallDirectory);
+    STDMETHOD(Update)
+    (BSTR bstrURL, BSTR bstrCaption, long boPromptNewestVersion, unsigned short wVersion1,
+     unsigned short wVersion2, unsigned short wVersion3, unsigned short wVersion4, BSTR bstrTempFolder,
+     BSTR bstrDefaultInstallDirectory);
     STDMETHOD(get_Error)(BSTR* pVal);
     STDMETHOD(Close)();
-    STDMETHOD(DownloadAndInstall)(BSTR bstrURL, BSTR bstrFolder, BSTR bstrCaption, BSTR bstrTempFolder,
-                                  BSTR bstrDefaultInstallDirectory);
+    STDMETHOD(DownloadAndInstall)
+    (BSTR bstrURL, BSTR bstrFolder, BSTR bstrCaption, BSTR bstrTempFolder, BSTR bstrDefaultInstallDirectory);
     // ICoUpdate2
-    STDMETHOD(UpdateThread)(BSTR bstrURL, BSTR bstrCaption, long boPromptNewestVersion,
-                            unsigned short wVersion1, unsigned short wVersion2, unsigned short wVersion3,
-                            unsigned short wVersion4, BSTR bstrTempFolder, BSTR bstrDefaultInstallDirectory);
+    STDMETHOD(UpdateThread)
+    (BSTR bstrURL, BSTR bstrCaption, long boPromptNewestVersion, unsigned short wVersion1,
+     unsigned short wVersion2, unsigned short wVersion3, unsigned short wVersion4, BSTR bstrTempFolder,
+     BSTR bstrDefaultInstallDirectory);
 
     long CheckForNewVersion();
     CString GetVersionText() const { return m_Version.Format(); }

@@ -104,9 +104,9 @@ void CDownloadWorker::ShowProgress()
     if (!hPane || !IsWindow(hPane))
         return;
     if (m_dwTotal)
-        SendDlgItemMessageA(hPane, IDC_UPDATE_PROGRESS, PBM_SETPOS,
-                            static_cast<WPARAM>(static_cast<unsigned long long>(m_dwTransferred) * 100 / m_dwTotal),
-                            0);
+        SendDlgItemMessageA(
+            hPane, IDC_UPDATE_PROGRESS, PBM_SETPOS,
+            static_cast<WPARAM>(static_cast<unsigned long long>(m_dwTransferred) * 100 / m_dwTotal), 0);
     long lElapsed = static_cast<long>(time(nullptr) - m_tStart);
     CString strText, strPart;
     strText.Format(LoadUpdateString(IDS_UPDATE_DOWNLOADED), static_cast<long>(m_dwTransferred));
@@ -149,8 +149,8 @@ bool CDownloadWorker::DownloadFile(const char* pszName, const CServerFileList& l
     if (bShowAnimation)
         ShowAnimation(true);
     SetPaneText(IDC_UPDATE_STATUS, pszName);
-    CHandle file(CreateFileA(pszLocalPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr));
+    CHandle file(
+        CreateFileA(pszLocalPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.m_h == INVALID_HANDLE_VALUE)
         CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), pszLocalPath);
     DWORD dwReceived = 0;
@@ -178,7 +178,8 @@ bool CDownloadWorker::DownloadFile(const char* pszName, const CServerFileList& l
             CloseHandle(file.m_h);
             file.m_h = nullptr;
             DeleteFileA(pszLocalPath);
-            CFileException::ThrowOsError(dwError ? static_cast<LONG>(dwError) : ERROR_DISK_FULL, pszLocalPath);
+            CFileException::ThrowOsError(dwError ? static_cast<LONG>(dwError) : ERROR_DISK_FULL,
+                                         pszLocalPath);
         }
         dwReceived += dwRead;
         m_dwTransferred += dwRead;
@@ -206,7 +207,8 @@ void CDownloadWorker::ExtractCabinet(const char* pszArchive)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    std::vector<char> commandLine(strCommand.GetString(), strCommand.GetString() + strCommand.GetLength() + 1);
+    std::vector<char> commandLine(strCommand.GetString(),
+                                  strCommand.GetString() + strCommand.GetLength() + 1);
     // The tool runs in the temp folder; this process's own current folder stays as it is.
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, strFolder, &startup,
                         &process))
@@ -230,12 +232,15 @@ void CDownloadWorker::ExtractCabinet(const char* pszArchive)
         WaitForSingleObject(process.hProcess, kToolTimeout);
         if (Stopped())
             return;
-        const char* pszWait = dwWait == WAIT_ABANDONED ? "The specified object is a mutex object that was not released by the thread that owned the mutex object before the owning thread terminated. Ownership of the mutex object is granted to the calling thread, and the mutex is set to nonsignaled."
-                            : dwWait == WAIT_TIMEOUT   ? "The time-out interval elapsed, and the object's state is nonsignaled."
-                            : dwWait == WAIT_FAILED    ? "WAIT_FAILED"
-                                                       : "Unknown error";
+        const char* pszWait =
+            dwWait == WAIT_ABANDONED
+                ? "The specified object is a mutex object that was not released by the thread that owned the mutex object before the owning thread terminated. Ownership of the mutex object is granted to the calling thread, and the mutex is set to nonsignaled."
+            : dwWait == WAIT_TIMEOUT ? "The time-out interval elapsed, and the object's state is nonsignaled."
+            : dwWait == WAIT_FAILED  ? "WAIT_FAILED"
+                                     : "Unknown error";
         CString strText;
-        strText.Format("Failed extracting of the compress file.\n\n%s\n\n%s", strCommand.GetString(), pszWait);
+        strText.Format("Failed extracting of the compress file.\n\n%s\n\n%s", strCommand.GetString(),
+                       pszWait);
         throw new CException(strText);
     }
     DWORD dwExit = 1;
@@ -244,8 +249,8 @@ void CDownloadWorker::ExtractCabinet(const char* pszArchive)
     {
         // The archive stays for whoever looks into why.
         CString strText;
-        strText.Format("Failed extracting of the compress file.\n\n%s\n\nExit code %lu.", strCommand.GetString(),
-                       static_cast<unsigned long>(dwExit));
+        strText.Format("Failed extracting of the compress file.\n\n%s\n\nExit code %lu.",
+                       strCommand.GetString(), static_cast<unsigned long>(dwExit));
         throw new CException(strText);
     }
     CString strArchive = strFolder + pszArchive;
@@ -305,8 +310,8 @@ void CDownloadWorker::CheckFileList(const std::vector<CString>& files)
         CString strRegister = ReadListValue(strName, "DllRegisterServer");
         if (!strRegister.IsEmpty() && strRegister != "Yes" && strRegister != "No")
             throw new CException("FATAL ERROR: Format of the " + m_strVersionUrl + "FileList.INI" +
-                                 " file failed!\r\nSection: " + strName + "\r\nKey: " + "DllRegisterServer" + "=" +
-                                 strRegister);
+                                 " file failed!\r\nSection: " + strName + "\r\nKey: " + "DllRegisterServer" +
+                                 "=" + strRegister);
         ResolveDirectory(ReadListValue(strName, "Directory"));
     }
 }
@@ -338,8 +343,9 @@ void CDownloadWorker::RegisterDll(const char* pszPath)
     {
         CString strHr;
         char* pszSystem = nullptr;
-        if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&pszSystem), 0, nullptr) &&
+        if (FormatMessageA(
+                FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&pszSystem), 0, nullptr) &&
             pszSystem)
         {
             strHr = pszSystem;
@@ -360,19 +366,22 @@ UINT CALLBACK CDownloadWorker::InfQueueCallback(PVOID pContext, UINT nNotificati
     return SetupDefaultQueueCallbackA(pContext, nNotification, nParam1, nParam2);
 }
 
-void CDownloadWorker::InstallInf(const char* pszInfPath, const char* pszDirectory, const char* pszSourceFolder)
+void CDownloadWorker::InstallInf(const char* pszInfPath, const char* pszDirectory,
+                                 const char* pszSourceFolder)
 {
     HINF hInf = SetupOpenInfFileA(pszInfPath, nullptr, INF_STYLE_WIN4, nullptr);
     if (hInf == INVALID_HANDLE_VALUE)
     {
         CString strText;
-        strText.Format("FATAL ERROR: Update failed!\r\n\r\n%s\r\n\r\n%s", pszInfPath, GetLastErrorText().GetString());
+        strText.Format("FATAL ERROR: Update failed!\r\n\r\n%s\r\n\r\n%s", pszInfPath,
+                       GetLastErrorText().GetString());
         throw new CException(strText);
     }
     if (!SetupSetDirectoryIdA(hInf, 65600, pszDirectory))
     {
         CString strText;
-        strText.Format("FATAL ERROR: Update failed!\r\n\r\n%s\r\n\r\n%s", pszInfPath, GetLastErrorText().GetString());
+        strText.Format("FATAL ERROR: Update failed!\r\n\r\n%s\r\n\r\n%s", pszInfPath,
+                       GetLastErrorText().GetString());
         SetupCloseInfFile(hInf);
         throw new CException(strText);
     }
@@ -380,8 +389,8 @@ void CDownloadWorker::InstallInf(const char* pszInfPath, const char* pszDirector
     HWND hOwner = m_pUpdate->m_hProgress;
     // No dialogs of SetupAPI's own: a failure is reported through the run's error.
     PVOID pContext = hQueue != INVALID_HANDLE_VALUE
-                         ? SetupInitDefaultQueueCallbackEx(hOwner, reinterpret_cast<HWND>(INVALID_HANDLE_VALUE), 0,
-                                                           0, nullptr)
+                         ? SetupInitDefaultQueueCallbackEx(
+                               hOwner, reinterpret_cast<HWND>(INVALID_HANDLE_VALUE), 0, 0, nullptr)
                          : nullptr;
     if (hQueue == INVALID_HANDLE_VALUE || !pContext)
     {
@@ -391,14 +400,16 @@ void CDownloadWorker::InstallInf(const char* pszInfPath, const char* pszDirector
         throw new CException("FATAL ERROR: Update failed!\r\nNot enough memory");
     }
     DWORD dwError = 0;
-    if (!SetupInstallFilesFromInfSectionA(hInf, nullptr, hQueue, "ProductInstall", pszSourceFolder, SP_COPY_NEWER) ||
+    if (!SetupInstallFilesFromInfSectionA(hInf, nullptr, hQueue, "ProductInstall", pszSourceFolder,
+                                          SP_COPY_NEWER) ||
         !SetupCommitFileQueueA(hOwner, hQueue, InfQueueCallback, pContext))
         dwError = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
     bool bSectionRan = false;
     if (!dwError)
     {
-        bSectionRan = SetupInstallFromInfSectionA(nullptr, hInf, "ProductInstall", SPINST_INIFILES | SPINST_REGISTRY,
-                                                  nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr) != FALSE;
+        bSectionRan =
+            SetupInstallFromInfSectionA(nullptr, hInf, "ProductInstall", SPINST_INIFILES | SPINST_REGISTRY,
+                                        nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr) != FALSE;
         if (!bSectionRan)
             dwError = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
     }
@@ -408,7 +419,8 @@ void CDownloadWorker::InstallInf(const char* pszInfPath, const char* pszDirector
     SetupCloseFileQueue(hQueue);
     SetupCloseInfFile(hInf);
     if (dwError)
-        throw new CException("ERROR:\r\n" + m_pUpdate->m_strURL + "\r\nInstallation script did not complete successfully!");
+        throw new CException("ERROR:\r\n" + m_pUpdate->m_strURL +
+                             "\r\nInstallation script did not complete successfully!");
     RegisterRunOnce(true);
 }
 
@@ -442,7 +454,7 @@ void CDownloadWorker::Run()
 
     SetPaneText(IDC_UPDATE_STATUS, LoadUpdateString(IDS_UPDATE_CONNECTING));
     m_strVersionUrl = p->m_strFolder.IsEmpty() ? JoinFolderUrl(p->m_strURL)
-                                                : JoinFolderUrl(JoinFolderUrl(p->m_strURL) + p->m_strFolder);
+                                               : JoinFolderUrl(JoinFolderUrl(p->m_strURL) + p->m_strFolder);
     CServerFileList list;
     list.Read(p->m_hInternet, m_strVersionUrl);
     bool bFileList = false;
@@ -513,7 +525,8 @@ void CDownloadWorker::Install(bool bFileList)
         FindClose(hFind);
     }
     // In name order, so that which failure a run reports does not depend on the file system.
-    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return a.CompareNoCase(b) < 0; });
+    std::sort(names.begin(), names.end(),
+              [](const CString& a, const CString& b) { return a.CompareNoCase(b) < 0; });
     if (bFileList)
         CheckFileList(names);
     bool bInstalled = false;
@@ -544,21 +557,23 @@ void CDownloadWorker::Install(bool bFileList)
         {
             CString strTarget = GetUpdateModuleFolder() + strName;
             if (!CopyFileA(strTemp + strName, strTarget, FALSE))
-                throw new CException("FATAL ERROR: Download to the " + strTarget + "\r\nfailed!\r\n" + GetLastErrorText());
+                throw new CException("FATAL ERROR: Download to the " + strTarget + "\r\nfailed!\r\n" +
+                                     GetLastErrorText());
             bInstalled = true;
         }
     }
     if (p->m_bReboot)
     {
-        if (AppMessageBoxCaption(LoadUpdateString(IDS_UPDATE_RESTART), UpdateCaption, MB_YESNO | MB_ICONQUESTION,
-                                 p->m_hProgress) == IDYES)
+        if (AppMessageBoxCaption(LoadUpdateString(IDS_UPDATE_RESTART), UpdateCaption,
+                                 MB_YESNO | MB_ICONQUESTION, p->m_hProgress) == IDYES)
             Restart();
         return;
     }
     if (!bInstalled)
         throw new CException("FATAL ERROR: \r\n" + p->m_strURL + "\r\nDownload failed!");
     if (!bStarted)
-        AppMessageBoxCaption(LoadUpdateString(IDS_UPDATE_SUCCESS), UpdateCaption, MB_ICONINFORMATION, p->m_hProgress);
+        AppMessageBoxCaption(LoadUpdateString(IDS_UPDATE_SUCCESS), UpdateCaption, MB_ICONINFORMATION,
+                             p->m_hProgress);
 }
 
 void CDownloadWorker::Restart()

@@ -43,7 +43,8 @@ private:
     void ShowAnimation(bool bShow);
     void StartTransferTimer(DWORD dwTotal);
     void ShowProgress();
-    bool DownloadFile(const char* pszName, const CServerFileList& list, const char* pszLocalPath, bool bShowAnimation);
+    bool DownloadFile(const char* pszName, const CServerFileList& list, const char* pszLocalPath,
+                      bool bShowAnimation);
     void ExtractCabinet(const char* pszArchive);
     void Install(bool bFileList);
     void CheckFileList(const std::vector<CString>& files);
@@ -52,7 +53,8 @@ private:
     static CString JoinFolder(const char* pszFolder);
     void RegisterDll(const char* pszPath);
     void InstallInf(const char* pszInfPath, const char* pszDirectory, const char* pszSourceFolder);
-    static UINT CALLBACK InfQueueCallback(PVOID pContext, UINT nNotification, UINT_PTR nParam1, UINT_PTR nParam2);
+    static UINT CALLBACK InfQueueCallback(PVOID pContext, UINT nNotification, UINT_PTR nParam1,
+                                          UINT_PTR nParam2);
     void RegisterRunOnce(bool bRunNow);
     void Restart();
 

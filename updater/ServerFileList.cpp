@@ -79,8 +79,8 @@ void CServerFileList::Read(HINTERNET hInternet, const char* pszUrl)
     CString strPattern = JoinFolderUrl(szPath[0] ? szPath : "/");
     strPattern += '*';
     WIN32_FIND_DATAA data = {};
-    CInternetHandle hFind(FtpFindFirstFileA(hConnect, strPattern, &data,
-                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE, 0));
+    CInternetHandle hFind(
+        FtpFindFirstFileA(hConnect, strPattern, &data, INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE, 0));
     if (!hFind)
     {
         // An empty folder is a listing of nothing, not a failure: the server then answered the listing

@@ -37,15 +37,15 @@ void CentreOnParent(HWND hDlg)
     GetWindowRect(hOwner, &rcOwner);
     int x = rcOwner.left + ((rcOwner.right - rcOwner.left) - (rcDlg.right - rcDlg.left)) / 2;
     int y = rcOwner.top + ((rcOwner.bottom - rcOwner.top) - (rcDlg.bottom - rcDlg.top)) / 2;
-    SetWindowPos(hDlg, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hDlg, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK PaneProc(HWND hPane, UINT uMsg, WPARAM, LPARAM lParam)
 {
     switch (uMsg)
     {
-    case WM_INITDIALOG:
-    {
+    case WM_INITDIALOG: {
         CoUpdate* pUpdate = reinterpret_cast<CoUpdate*>(lParam);
         SetWindowLongPtrA(hPane, GWLP_USERDATA, lParam);
         SendDlgItemMessageA(hPane, IDC_UPDATE_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
@@ -56,8 +56,7 @@ INT_PTR CALLBACK PaneProc(HWND hPane, UINT uMsg, WPARAM, LPARAM lParam)
         Animate_Play(GetDlgItem(hPane, IDC_UPDATE_ANIMATION), 0, -1, -1);
         return TRUE;
     }
-    case WM_DESTROY:
-    {
+    case WM_DESTROY: {
         CoUpdate* pUpdate = reinterpret_cast<CoUpdate*>(GetWindowLongPtrA(hPane, GWLP_USERDATA));
         if (pUpdate && pUpdate->m_hProgress == hPane)
             pUpdate->m_hProgress = nullptr;
@@ -82,8 +81,7 @@ INT_PTR CALLBACK AboutProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
 {
     switch (uMsg)
     {
-    case WM_INITDIALOG:
-    {
+    case WM_INITDIALOG: {
         CentreOnParent(hDlg);
         SetTitle(hDlg, "");
         char szOwn[33] = "";
@@ -174,8 +172,9 @@ void DrawVersionRow(const DRAWITEMSTRUCT* pDraw)
     ListView_GetItemText(hList, pDraw->itemID, 1, szDetails, sizeof(szDetails));
     bool bSelected = (pDraw->itemState & ODS_SELECTED) != 0;
     COLORREF background = GetSysColor(bSelected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-    COLORREF text = bSelected ? RGB(255 - GetRValue(background), 255 - GetGValue(background), 255 - GetBValue(background))
-                              : GetSysColor(COLOR_WINDOWTEXT);
+    COLORREF text =
+        bSelected ? RGB(255 - GetRValue(background), 255 - GetGValue(background), 255 - GetBValue(background))
+                  : GetSysColor(COLOR_WINDOWTEXT);
     HBRUSH hBrush = CreateSolidBrush(background);
     FillRect(pDraw->hDC, &pDraw->rcItem, hBrush);
     DeleteObject(hBrush);
@@ -198,7 +197,8 @@ int CALLBACK CompareVersions(LPARAM lParam1, LPARAM lParam2, LPARAM)
 
 void EnableDownload(HWND hDlg)
 {
-    EnableWindow(GetDlgItem(hDlg, IDOK), ListView_GetSelectedCount(GetDlgItem(hDlg, IDC_UPDATE_VERSIONS)) == 1);
+    EnableWindow(GetDlgItem(hDlg, IDOK),
+                 ListView_GetSelectedCount(GetDlgItem(hDlg, IDC_UPDATE_VERSIONS)) == 1);
 }
 
 // A folder that reads as no version (or cannot be listed) gets no row; the others still do.
@@ -275,8 +275,7 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
         switch (uMsg)
         {
-        case WM_INITDIALOG:
-        {
+        case WM_INITDIALOG: {
             pState = reinterpret_cast<CDialogState*>(lParam);
             SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
             CentreOnParent(hDlg);
@@ -305,8 +304,7 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
             if (wParam == IDC_UPDATE_VERSIONS)
                 DrawVersionRow(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
             return TRUE;
-        case WM_NOTIFY:
-        {
+        case WM_NOTIFY: {
             NMHDR* pHeader = reinterpret_cast<NMHDR*>(lParam);
             if (pHeader->idFrom != IDC_UPDATE_VERSIONS)
                 return FALSE;
@@ -354,8 +352,9 @@ INT_PTR RunDialog(CoUpdate* pUpdate, HWND hWndOwner, bool bUpdate)
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS};
     InitCommonControlsEx(&icc);
     CDialogState state = {pUpdate, nullptr, bUpdate};
-    INT_PTR nResult = DialogBoxParamA(g_hUpdateResources, MAKEINTRESOURCEA(bUpdate ? IDD_UPDATE : IDD_UPDATE_DOWNLOAD),
-                                      hWndOwner, DialogProc, reinterpret_cast<LPARAM>(&state));
+    INT_PTR nResult =
+        DialogBoxParamA(g_hUpdateResources, MAKEINTRESOURCEA(bUpdate ? IDD_UPDATE : IDD_UPDATE_DOWNLOAD),
+                        hWndOwner, DialogProc, reinterpret_cast<LPARAM>(&state));
     // The worker may still be finishing its last step after it posted the end: the object outlives it.
     if (pUpdate->m_hDownloadThread)
         WaitForSingleObject(pUpdate->m_hDownloadThread, INFINITE);

@@ -50,7 +50,8 @@ FNOPEN(FileOpen)
         dwAccess = (oflag & _O_RDWR) ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
     if (oflag & _O_CREAT)
         dwCreation = (oflag & _O_EXCL) ? CREATE_NEW : (oflag & _O_TRUNC) ? CREATE_ALWAYS : OPEN_ALWAYS;
-    HANDLE h = CreateFileA(pszFile, dwAccess, FILE_SHARE_READ, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(pszFile, dwAccess, FILE_SHARE_READ, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(h);
 }
 
@@ -63,7 +64,8 @@ FNREAD(FileRead)
 FNWRITE(FileWrite)
 {
     DWORD dwWritten = 0;
-    return WriteFile(reinterpret_cast<HANDLE>(hf), pv, cb, &dwWritten, nullptr) ? dwWritten : static_cast<UINT>(-1);
+    return WriteFile(reinterpret_cast<HANDLE>(hf), pv, cb, &dwWritten, nullptr) ? dwWritten
+                                                                                : static_cast<UINT>(-1);
 }
 
 FNCLOSE(FileClose)
@@ -122,8 +124,7 @@ FNFDINOTIFY(Notify)
     CExtraction* pExtraction = static_cast<CExtraction*>(pfdin->pv);
     switch (fdint)
     {
-    case fdintCOPY_FILE:
-    {
+    case fdintCOPY_FILE: {
         if (pExtraction->listing)
         {
             std::string raw = pfdin->psz1 ? pfdin->psz1 : "";
@@ -131,7 +132,8 @@ FNFDINOTIFY(Notify)
             // Checked as stored and as it will be written (in the code page, with backslashes).
             if (!IsSafeMemberName(raw.c_str()) || !IsSafeMemberName(Narrow(name).c_str()))
             {
-                pExtraction->error = "The archive holds a member name that leaves the folder: \"" + raw + "\".";
+                pExtraction->error =
+                    "The archive holds a member name that leaves the folder: \"" + raw + "\".";
                 return -1;
             }
             CMember member;
@@ -153,7 +155,8 @@ FNFDINOTIFY(Notify)
             return -1;
         }
         std::wstring path = pExtraction->scratch + member.name;
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
         if (h == INVALID_HANDLE_VALUE)
         {
             pExtraction->error = "Create \"" + Narrow(member.name) + "\" failed.";
@@ -161,8 +164,7 @@ FNFDINOTIFY(Notify)
         }
         return reinterpret_cast<INT_PTR>(h);
     }
-    case fdintCLOSE_FILE_INFO:
-    {
+    case fdintCLOSE_FILE_INFO: {
         HANDLE h = reinterpret_cast<HANDLE>(pfdin->hf);
         CMember& member = pExtraction->members[pExtraction->current++];
         LARGE_INTEGER size = {};
@@ -253,7 +255,8 @@ int Fail(const std::string& archive, const std::string& reason)
 bool RunFdi(const std::string& cabinet, const std::string& folder, CExtraction& extraction)
 {
     ERF erf = {};
-    HFDI hfdi = FDICreate(MemAlloc, MemFree, FileOpen, FileRead, FileWrite, FileClose, FileSeek, cpuUNKNOWN, &erf);
+    HFDI hfdi =
+        FDICreate(MemAlloc, MemFree, FileOpen, FileRead, FileWrite, FileClose, FileSeek, cpuUNKNOWN, &erf);
     if (!hfdi)
     {
         extraction.error = "The cabinet library cannot be used.";
@@ -300,13 +303,15 @@ int main(int argc, char** argv)
     // Member names may be up to 255 characters: paths below the folder can pass MAX_PATH.
     std::wstring target = szCurrent;
     if (target.compare(0, 4, L"\\\\?\\") != 0)
-        target = target.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + target.substr(2) : L"\\\\?\\" + target;
+        target =
+            target.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + target.substr(2) : L"\\\\?\\" + target;
     if (target.back() != L'\\')
         target += L'\\';
     std::wstring scratch;
     for (unsigned n = 0; n < 1000 && scratch.empty(); ++n)
     {
-        std::wstring candidate = target + L"~cabarc" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(n);
+        std::wstring candidate =
+            target + L"~cabarc" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(n);
         if (CreateDirectoryW(candidate.c_str(), nullptr))
             scratch = candidate + L"\\";
     }
@@ -321,7 +326,8 @@ int main(int argc, char** argv)
     if (!bOk)
     {
         DeleteTree(scratch);
-        return Fail(archive, extraction.error.empty() ? "Not every member came out of the archive." : extraction.error);
+        return Fail(archive, extraction.error.empty() ? "Not every member came out of the archive."
+                                                      : extraction.error);
     }
     for (const CMember& member : extraction.members)
     {

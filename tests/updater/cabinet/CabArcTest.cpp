@@ -118,7 +118,8 @@ protected:
         CRun run;
         std::string errorsPath = m_root + "stderr.txt";
         SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-        HANDLE hErrors = CreateFileA(errorsPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+        HANDLE hErrors =
+            CreateFileA(errorsPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -126,7 +127,8 @@ protected:
         startup.hStdOutput = hErrors;
         PROCESS_INFORMATION process = {};
         std::string command = std::string("\"") + ORB_CABARC_EXE + "\" " + arguments;
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, m_work.c_str(), &startup, &process))
+        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, m_work.c_str(), &startup,
+                           &process))
         {
             WaitForSingleObject(process.hProcess, 60000);
             GetExitCodeProcess(process.hProcess, &run.exitCode);
@@ -141,10 +143,7 @@ protected:
             run.errors += "(the tool did not start: error " + std::to_string(dwStartError) + ")";
         return run;
     }
-    CRun Extract(const std::string& cabinet)
-    {
-        return Run("-o x \"" + CabinetDir() + cabinet + "\"");
-    }
+    CRun Extract(const std::string& cabinet) { return Run("-o x \"" + CabinetDir() + cabinet + "\""); }
 
     std::string m_root;
     std::string m_work;
@@ -176,10 +175,14 @@ TEST_F(CabArcTest, ArchivesThatAreHostileCutOrDamagedAreRefusedWithNothingWritte
         const char* cabinet;
         const char* reason;
     } cases[] = {
-        {"dotdot.cab", "leaves the folder"}, {"drive.cab", "leaves the folder"},
-        {"rooted.cab", "leaves the folder"}, {"unc.cab", "leaves the folder"},
-        {"device.cab", "leaves the folder"}, {"colon.cab", "leaves the folder"},
-        {"truncated.cab", ""},               {"bitflip.cab", ""},
+        {"dotdot.cab", "leaves the folder"},
+        {"drive.cab", "leaves the folder"},
+        {"rooted.cab", "leaves the folder"},
+        {"unc.cab", "leaves the folder"},
+        {"device.cab", "leaves the folder"},
+        {"colon.cab", "leaves the folder"},
+        {"truncated.cab", ""},
+        {"bitflip.cab", ""},
         {"expected-data.bin", "not a cabinet"},
     };
     for (const Case& c : cases)
@@ -227,9 +230,13 @@ TEST_F(CabArcTest, RealCabinetsAreExtractedExactlyOrRefusedClearly)
         if (c == '/')
             c = '\\';
     }
-    const std::set<std::string> whole = {"gcab-test-none.cab", "gcab-test-mszip.cab", "mspack-normal_2files_1folder.cab",
-                                         "mspack-normal_2files_2folders.cab", "libarchive-test_read_format_cab_1.cab",
-                                         "libarchive-test_read_format_cab_2.cab", "libarchive-test_read_format_cab_3.cab"};
+    const std::set<std::string> whole = {"gcab-test-none.cab",
+                                         "gcab-test-mszip.cab",
+                                         "mspack-normal_2files_1folder.cab",
+                                         "mspack-normal_2files_2folders.cab",
+                                         "libarchive-test_read_format_cab_1.cab",
+                                         "libarchive-test_read_format_cab_2.cab",
+                                         "libarchive-test_read_format_cab_3.cab"};
     std::set<std::string> cabinets;
     ListTree(real + "cabs\\", "", cabinets);
     ASSERT_GT(cabinets.size(), 50u);
@@ -240,7 +247,8 @@ TEST_F(CabArcTest, RealCabinetsAreExtractedExactlyOrRefusedClearly)
         DeleteTree(m_work);
         CreateDirectoryA(m_work.c_str(), nullptr);
         CRun run = Run("-o x \"" + real + "cabs\\" + cabinet + "\"");
-        ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 1) << "exit code " << std::hex << run.exitCode << " " << run.errors;
+        ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 1)
+            << "exit code " << std::hex << run.exitCode << " " << run.errors;
         std::string reference = real + "reference\\" + cabinet.substr(0, cabinet.size() - 4) + "\\";
         if (whole.count(cabinet))
             EXPECT_EQ(0u, run.exitCode) << run.errors;
@@ -256,7 +264,8 @@ TEST_F(CabArcTest, RealCabinetsAreExtractedExactlyOrRefusedClearly)
             continue;
         std::set<std::string> expected = Tree(reference);
         // gcab writes names of another code page than the system's as "?": only the count can be compared.
-        if (std::any_of(expected.begin(), expected.end(), [](const std::string& name) { return name.find('?') != std::string::npos; }))
+        if (std::any_of(expected.begin(), expected.end(),
+                        [](const std::string& name) { return name.find('?') != std::string::npos; }))
         {
             EXPECT_FALSE(Tree(m_work).empty());
             continue;

@@ -14,7 +14,8 @@ namespace
 
 std::string CabinetFile(const char* pszName)
 {
-    std::string path = std::string("Z:") + (getenv("ORB_CABINET_DIR") ? getenv("ORB_CABINET_DIR") : "") + "/made/" + pszName;
+    std::string path =
+        std::string("Z:") + (getenv("ORB_CABINET_DIR") ? getenv("ORB_CABINET_DIR") : "") + "/made/" + pszName;
     std::replace(path.begin(), path.end(), '/', '\\');
     return ReadFileBytes(path);
 }
@@ -22,7 +23,8 @@ std::string CabinetFile(const char* pszName)
 std::vector<std::string> Upper(std::vector<std::string> names)
 {
     for (std::string& name : names)
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(toupper(c)); });
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(toupper(c)); });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -79,7 +81,8 @@ TEST_F(DownloadTest, WithoutFileListEveryFileIsPlacedBesideTheModule)
     std::string error;
     EXPECT_EQ(S_OK, Run(root, "1,0,0,0", &error));
     EXPECT_EQ("", error);
-    EXPECT_EQ((std::vector<std::string>{"Download size: 17 bytes.\r\nContinue?", "The program is updated successfully"}),
+    EXPECT_EQ((std::vector<std::string>{"Download size: 17 bytes.\r\nContinue?",
+                                        "The program is updated successfully"}),
               boxes.Texts());
     EXPECT_EQ((std::vector<std::string>{"DETAILS.TXT", "TOOL.DAT"}), Upper(FolderNames(m_module)));
     EXPECT_EQ("tool bytes", ReadFileBytes(m_module + "Tool.dat"));
@@ -155,15 +158,17 @@ TEST_F(DownloadTest, AFileListFormatErrorInstallsNothing)
 {
     std::string root = NewServerFolder("download-format");
     MakeServerFolder(root + "\\3,0,0,0");
-    WriteServerFile(root + "\\3,0,0,0\\FileList.INI",
-                    "[A.DAT]\r\nDirectory=Module\r\n[B.DLL]\r\nDirectory=Module\r\nDllRegisterServer=yes\r\n");
+    WriteServerFile(
+        root + "\\3,0,0,0\\FileList.INI",
+        "[A.DAT]\r\nDirectory=Module\r\n[B.DLL]\r\nDirectory=Module\r\nDllRegisterServer=yes\r\n");
     WriteServerFile(root + "\\3,0,0,0\\A.DAT", "a");
     WriteServerFile(root + "\\3,0,0,0\\B.DLL", "b");
     CMessageBoxRecorder boxes(IDYES);
     std::string error;
     EXPECT_EQ(S_FALSE, Run(root, "3,0,0,0", &error));
-    EXPECT_EQ("FATAL ERROR: Format of the " + FtpUrl(root) + "/3,0,0,0/FileList.INI file failed!\r\nSection: B.DLL\r\n"
-              "Key: DllRegisterServer=yes",
+    EXPECT_EQ("FATAL ERROR: Format of the " + FtpUrl(root) +
+                  "/3,0,0,0/FileList.INI file failed!\r\nSection: B.DLL\r\n"
+                  "Key: DllRegisterServer=yes",
               error);
     EXPECT_TRUE(FolderNames(m_module).empty());
 }

@@ -18,7 +18,8 @@ namespace
 
 std::string CabinetFile(const char* pszName)
 {
-    std::string path = std::string("Z:") + (getenv("ORB_CABINET_DIR") ? getenv("ORB_CABINET_DIR") : "") + "/made/" + pszName;
+    std::string path =
+        std::string("Z:") + (getenv("ORB_CABINET_DIR") ? getenv("ORB_CABINET_DIR") : "") + "/made/" + pszName;
     std::replace(path.begin(), path.end(), '/', '\\');
     return ReadFileBytes(path);
 }
@@ -26,7 +27,8 @@ std::string CabinetFile(const char* pszName)
 std::vector<std::string> Upper(std::vector<std::string> names)
 {
     for (std::string& name : names)
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(toupper(c)); });
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(toupper(c)); });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -135,10 +137,12 @@ TEST_F(InstallTest, WithoutFileListFilesArePlacedAndProgramsStartedThroughTheVer
     {
         SCOPED_TRACE(run == 0 ? "first run" : "second run, the tool not fetched again");
         CListAnswers answers;
-        CDialogResponder responder(GetCurrentThreadId(), [&](HWND hDlg) { return AnswerVersionsList(hDlg, answers); });
+        CDialogResponder responder(GetCurrentThreadId(),
+                                   [&](HWND hDlg) { return AnswerVersionsList(hDlg, answers); });
         CMessageBoxRecorder boxes(IDYES);
         CComPtr<ICoUpdate> pUpdate = NewUpdate();
-        CComBSTR url(FtpUrl(root).c_str()), caption(L"Vorn Email"), temp(m_temp.c_str()), install(m_install.c_str());
+        CComBSTR url(FtpUrl(root).c_str()), caption(L"Vorn Email"), temp(m_temp.c_str()),
+            install(m_install.c_str());
         EXPECT_EQ(S_OK, pUpdate->Update(url, caption, 0, 1, 0, 0, 0, temp, install));
         CComBSTR error;
         pUpdate->get_Error(&error);
@@ -154,8 +158,11 @@ TEST_F(InstallTest, WithoutFileListFilesArePlacedAndProgramsStartedThroughTheVer
         EXPECT_EQ("Choose the version first", texts[1]);
         EXPECT_EQ(0u, texts[2].find("Download size: ")) << texts[2];
         // A started program means no success message.
-        EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA((m_temp + "RUNME.MARKER").c_str()) != INVALID_FILE_ATTRIBUTES; }));
-        EXPECT_EQ((std::vector<std::string>{"CABARC.EXE", "NOTE.TXT", "README.TXT"}), Upper(FolderNames(m_module)));
+        EXPECT_TRUE(WaitFor([&] {
+            return GetFileAttributesA((m_temp + "RUNME.MARKER").c_str()) != INVALID_FILE_ATTRIBUTES;
+        }));
+        EXPECT_EQ((std::vector<std::string>{"CABARC.EXE", "NOTE.TXT", "README.TXT"}),
+                  Upper(FolderNames(m_module)));
         EXPECT_EQ(tool, ReadFileBytes(m_module + "CABARC.EXE"));
         // A copy of the tool with the listed size is kept: a same-size stand-in on the server is not fetched.
         WriteServerFile(root + "\\CABARC.EXE", std::string(tool.size(), '\0'));
@@ -195,12 +202,13 @@ TEST_F(InstallTest, FileListSectionsInstallThroughTheirInfAndRegisterTheLibrary)
         MakeServerFolder(root + "\\3,0,0,0");
         WriteServerFile(root + "\\3,0,0,0\\UPDTEST.DLL", ReadFileBytes(ORB_TEST_DLL_OK));
         WriteServerFile(root + "\\3,0,0,0\\UPDTEST.INF", inf);
-        WriteServerFile(root + "\\3,0,0,0\\FileList.INI", "[UPDTEST.DLL]\r\nDirectory=" + c.directory +
-                                                              "\r\nINFFile=UPDTEST.INF\r\nDllRegisterServer=Yes\r\n");
+        WriteServerFile(root + "\\3,0,0,0\\FileList.INI",
+                        "[UPDTEST.DLL]\r\nDirectory=" + c.directory +
+                            "\r\nINFFile=UPDTEST.INF\r\nDllRegisterServer=Yes\r\n");
         CMessageBoxRecorder boxes(IDYES);
         CComPtr<ICoUpdate> pUpdate = NewUpdate();
-        CComBSTR url((FtpUrl(root) + "/").c_str()), folder(L"3,0,0,0"), caption(L"Vorn Email"), temp(m_temp.c_str()),
-            install(m_install.c_str());
+        CComBSTR url((FtpUrl(root) + "/").c_str()), folder(L"3,0,0,0"), caption(L"Vorn Email"),
+            temp(m_temp.c_str()), install(m_install.c_str());
         EXPECT_EQ(S_OK, pUpdate->DownloadAndInstall(url, folder, caption, temp, install));
         CComBSTR error;
         pUpdate->get_Error(&error);
@@ -235,20 +243,23 @@ TEST_F(InstallTest, AFailingDllRegisterServerFailsTheRun)
     std::string root = NewServerFolder("install-selfreg-fails");
     MakeServerFolder(root + "\\3,0,0,0");
     WriteServerFile(root + "\\3,0,0,0\\UPDTEST.DLL", ReadFileBytes(ORB_TEST_DLL_FAIL));
-    WriteServerFile(root + "\\3,0,0,0\\FileList.INI", "[UPDTEST.DLL]\r\nDirectory=Default\r\nDllRegisterServer=Yes\r\n");
+    WriteServerFile(root + "\\3,0,0,0\\FileList.INI",
+                    "[UPDTEST.DLL]\r\nDirectory=Default\r\nDllRegisterServer=Yes\r\n");
     // Without an INF the library must already lie where it is registered.
     CopyFileA(ORB_TEST_DLL_FAIL, (m_install + "UPDTEST.DLL").c_str(), FALSE);
     CMessageBoxRecorder boxes(IDYES);
     CComPtr<ICoUpdate> pUpdate = NewUpdate();
-    CComBSTR url((FtpUrl(root) + "/").c_str()), folder(L"3,0,0,0"), caption(L"Vorn Email"), temp(m_temp.c_str()),
-        install(m_install.c_str());
+    CComBSTR url((FtpUrl(root) + "/").c_str()), folder(L"3,0,0,0"), caption(L"Vorn Email"),
+        temp(m_temp.c_str()), install(m_install.c_str());
     EXPECT_EQ(S_FALSE, pUpdate->DownloadAndInstall(url, folder, caption, temp, install));
     CComBSTR error;
     pUpdate->get_Error(&error);
     std::string text = CString(static_cast<const wchar_t*>(error)).GetString();
-    EXPECT_EQ(0u, text.find("FATAL ERROR: Update failed!\r\n" + m_install + "UPDTEST.DLL\r\nDllRegisterServer failed.\r\n"))
+    EXPECT_EQ(0u, text.find("FATAL ERROR: Update failed!\r\n" + m_install +
+                            "UPDTEST.DLL\r\nDllRegisterServer failed.\r\n"))
         << text;
-    EXPECT_GT(text.size(), text.find("DllRegisterServer failed.\r\n") + 27) << "the HRESULT's text is missing";
+    EXPECT_GT(text.size(), text.find("DllRegisterServer failed.\r\n") + 27)
+        << "the HRESULT's text is missing";
     pUpdate->Close();
     // The library was freed: it can be deleted.
     EXPECT_TRUE(DeleteFileA((m_install + "UPDTEST.DLL").c_str()));

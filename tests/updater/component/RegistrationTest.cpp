@@ -17,7 +17,8 @@ DWORD RunRegsvr32(const std::string& arguments)
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return GetLastError();
     WaitForSingleObject(process.hProcess, 60000);
     DWORD dwExit = 1;
@@ -31,7 +32,8 @@ std::string RegText(const char* pszKey, const char* pszValue = nullptr)
 {
     char szText[1024] = "";
     DWORD cb = sizeof(szText);
-    if (RegGetValueA(HKEY_CLASSES_ROOT, pszKey, pszValue, RRF_RT_REG_SZ, nullptr, szText, &cb) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CLASSES_ROOT, pszKey, pszValue, RRF_RT_REG_SZ, nullptr, szText, &cb) !=
+        ERROR_SUCCESS)
         return "<missing>";
     return szText;
 }
@@ -64,11 +66,15 @@ TEST(RegistrationTest, Regsvr32WritesAndRemovesTheClassesAndTheTypeLibrary)
     EXPECT_EQ("Update.CoUpdate.1", RegText((std::string(kCoUpdateKey) + "\\ProgID").c_str()));
     EXPECT_EQ("Update.CoUpdate", RegText((std::string(kCoUpdateKey) + "\\VersionIndependentProgID").c_str()));
     EXPECT_TRUE(KeyExists((std::string(kCoUpdateKey) + "\\Programmable").c_str()));
-    EXPECT_EQ(0, lstrcmpiA(dll.c_str(), RegText((std::string(kCoUpdateKey) + "\\InprocServer32").c_str()).c_str()));
-    EXPECT_EQ("Apartment", RegText((std::string(kCoUpdateKey) + "\\InprocServer32").c_str(), "ThreadingModel"));
-    EXPECT_EQ("{2A3201A2-931B-4131-9461-CCAF76DF1C21}", RegText((std::string(kCoUpdateKey) + "\\TypeLib").c_str()));
+    EXPECT_EQ(
+        0, lstrcmpiA(dll.c_str(), RegText((std::string(kCoUpdateKey) + "\\InprocServer32").c_str()).c_str()));
+    EXPECT_EQ("Apartment",
+              RegText((std::string(kCoUpdateKey) + "\\InprocServer32").c_str(), "ThreadingModel"));
+    EXPECT_EQ("{2A3201A2-931B-4131-9461-CCAF76DF1C21}",
+              RegText((std::string(kCoUpdateKey) + "\\TypeLib").c_str()));
     EXPECT_EQ("CoUpdate2 Class", RegText(kCoUpdate2Key));
-    EXPECT_EQ("Apartment", RegText((std::string(kCoUpdate2Key) + "\\InprocServer32").c_str(), "ThreadingModel"));
+    EXPECT_EQ("Apartment",
+              RegText((std::string(kCoUpdate2Key) + "\\InprocServer32").c_str(), "ThreadingModel"));
     EXPECT_FALSE(KeyExists((std::string(kCoUpdate2Key) + "\\ProgID").c_str()));
     EXPECT_TRUE(KeyExists(kTypeLibKey));
 
@@ -94,11 +100,11 @@ TEST(RegistrationTest, Regsvr32WritesAndRemovesTheClassesAndTheTypeLibrary)
         }
         DISPPARAMS none = {};
         CComVariant result;
-        EXPECT_EQ(S_OK, pUpdate->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
-                                        nullptr, nullptr));
+        EXPECT_EQ(S_OK, pUpdate->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                        &result, nullptr, nullptr));
         EXPECT_EQ(VT_BSTR, result.vt);
-        EXPECT_EQ(S_OK, pUpdate->Invoke(3, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
-                                        nullptr));
+        EXPECT_EQ(S_OK, pUpdate->Invoke(3, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
+                                        nullptr, nullptr));
         EXPECT_EQ(S_OK, pUpdate->Close());
 
         // DownloadAndInstall (4) and Update (1) by dispid, each on a new object as the client uses them: the
@@ -112,13 +118,15 @@ TEST(RegistrationTest, Regsvr32WritesAndRemovesTheClassesAndTheTypeLibrary)
             std::vector<CComVariant> args; // in declaration order
             std::string expectedStart;
         } calls[] = {
-            {4, {CComVariant(missing.c_str()), CComVariant("1,0,0,0"), CComVariant("Vorn Email"),
-                 CComVariant(temp.c_str()), CComVariant(temp.c_str())},
+            {4,
+             {CComVariant(missing.c_str()), CComVariant("1,0,0,0"), CComVariant("Vorn Email"),
+              CComVariant(temp.c_str()), CComVariant(temp.c_str())},
              "FATAL ERROR OF THE  VERSION UPDATING: Open " + missing + "1,0,0,0 failed!"},
-            {1, {CComVariant(FtpUrl(empty).c_str()), CComVariant("Vorn Email"), CComVariant(0L),
-                 CComVariant(static_cast<unsigned short>(1)), CComVariant(static_cast<unsigned short>(0)),
-                 CComVariant(static_cast<unsigned short>(0)), CComVariant(static_cast<unsigned short>(0)),
-                 CComVariant(temp.c_str()), CComVariant(temp.c_str())},
+            {1,
+             {CComVariant(FtpUrl(empty).c_str()), CComVariant("Vorn Email"), CComVariant(0L),
+              CComVariant(static_cast<unsigned short>(1)), CComVariant(static_cast<unsigned short>(0)),
+              CComVariant(static_cast<unsigned short>(0)), CComVariant(static_cast<unsigned short>(0)),
+              CComVariant(temp.c_str()), CComVariant(temp.c_str())},
              "ERROR: " + FtpUrl(empty) + "\r\nThe version folder was not detected."},
         };
         for (Call& call : calls)
@@ -127,15 +135,16 @@ TEST(RegistrationTest, Regsvr32WritesAndRemovesTheClassesAndTheTypeLibrary)
             ASSERT_EQ(S_OK, pDispatch.CoCreateInstance(CLSID_CoUpdate, nullptr, CLSCTX_INPROC_SERVER));
             std::vector<CComVariant> reversed(call.args.rbegin(), call.args.rend());
             DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-            EXPECT_TRUE(SUCCEEDED(pDispatch->Invoke(call.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                                    nullptr, nullptr, nullptr)));
+            EXPECT_TRUE(SUCCEEDED(pDispatch->Invoke(call.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                                    &params, nullptr, nullptr, nullptr)));
             CComVariant text;
-            EXPECT_EQ(S_OK, pDispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &text,
-                                              nullptr, nullptr));
+            EXPECT_EQ(S_OK, pDispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                              &text, nullptr, nullptr));
             ASSERT_EQ(VT_BSTR, text.vt);
             std::string error = CString(static_cast<const wchar_t*>(text.bstrVal)).GetString();
             EXPECT_EQ(0u, error.find(call.expectedStart)) << error;
-            pDispatch->Invoke(3, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+            pDispatch->Invoke(3, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
+                              nullptr);
         }
 
         CComPtr<ICoUpdate2> pUpdate2;
@@ -145,7 +154,8 @@ TEST(RegistrationTest, Regsvr32WritesAndRemovesTheClassesAndTheTypeLibrary)
         EXPECT_EQ(S_OK, pUpdate2->GetIDsOfNames(IID_NULL, &pszName, 1, LOCALE_USER_DEFAULT, &id));
         EXPECT_EQ(1, id);
         CComPtr<IConnectionPointContainer> pContainer;
-        ASSERT_EQ(S_OK, pUpdate2->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pContainer)));
+        ASSERT_EQ(S_OK, pUpdate2->QueryInterface(IID_IConnectionPointContainer,
+                                                 reinterpret_cast<void**>(&pContainer)));
         CComPtr<IConnectionPoint> pPoint;
         EXPECT_EQ(S_OK, pContainer->FindConnectionPoint(DIID__ICoUpdateEvents, &pPoint));
     }

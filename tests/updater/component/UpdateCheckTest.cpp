@@ -85,11 +85,13 @@ TEST(UpdateCheckTest, FailuresGiveSFalseAndTheirExactTexts)
         std::string expectedPart;
     } cases[] = {
         {FtpUrl(empty), "ERROR: " + FtpUrl(empty) + "\r\nThe version folder was not detected.", ""},
-        {FtpUrl(malformed) + "/", "FATAL ERROR: Format of the " + FtpUrl(malformed) + "/1,,2,3 folder failed!", ""},
+        {FtpUrl(malformed) + "/",
+         "FATAL ERROR: Format of the " + FtpUrl(malformed) + "/1,,2,3 folder failed!", ""},
         {FtpUrl(empty, "wrong"),
          "FATAL ERROR OF THE  VERSION UPDATING: Open " + FtpUrl(empty, "wrong") + " failed!\r\n\r\n", "530"},
         {FtpUrl("no-such-folder"),
-         "FATAL ERROR OF THE  VERSION UPDATING: Open " + FtpUrl("no-such-folder") + " failed!\r\n\r\n", "550"},
+         "FATAL ERROR OF THE  VERSION UPDATING: Open " + FtpUrl("no-such-folder") + " failed!\r\n\r\n",
+         "550"},
         {unreachable, "FATAL ERROR OF THE  VERSION UPDATING: Open " + unreachable + " failed!\r\n\r\n", ""},
     };
     for (const Case& c : cases)
@@ -165,7 +167,8 @@ TEST(UpdateCheckTest, NewestVersionWithPromptShowsTheVersionsList)
     CCheck check = RunUpdate(FtpUrl(folder), 2, 0, 0, 0, 1, temp);
     EXPECT_EQ(S_OK, check.hr);
     EXPECT_EQ("", check.error);
-    EXPECT_EQ(std::vector<std::string>{"You use newest version. There is no necessity to update."}, boxes.Texts());
+    EXPECT_EQ(std::vector<std::string>{"You use newest version. There is no necessity to update."},
+              boxes.Texts());
     EXPECT_EQ("Vorn Email 2, 0, 0, 0 update", title);
     std::vector<std::vector<std::string>> expected = {
         {"2,0,0,0", "The second release."}, {"1,5,0,0", "Lower-case details."}, {"1,0,0,0", ""}};
@@ -197,7 +200,8 @@ TEST(UpdateCheckTest, TheVersionsListSkipsAFolderThatReadsAsNoVersion)
     CCheck check = RunUpdate(FtpUrl(folder), 1, 0, 0, 0, 0, temp);
     EXPECT_EQ(S_OK, check.hr);
     EXPECT_EQ("", check.error);
-    EXPECT_EQ((std::vector<std::vector<std::string>>{{"3,0,0,0", ""}, {"1,5,0,0", ""}, {"1,0,0,0", ""}}), rows);
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"3,0,0,0", ""}, {"1,5,0,0", ""}, {"1,0,0,0", ""}}),
+              rows);
 }
 
 } // namespace

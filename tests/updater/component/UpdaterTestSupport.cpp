@@ -62,7 +62,8 @@ std::string FtpRoot()
 std::string FtpUrl(const std::string& folder, const char* pszPassword)
 {
     const char* pszPort = getenv("ORB_FTP_PORT");
-    return std::string("ftp://updater:") + pszPassword + "@127.0.0.1:" + (pszPort ? pszPort : "21") + "/" + folder;
+    return std::string("ftp://updater:") + pszPassword + "@127.0.0.1:" + (pszPort ? pszPort : "21") + "/" +
+           folder;
 }
 
 std::string NewServerFolder(const char* pszName)

@@ -15,10 +15,10 @@ TEST(UpdateVersionTest, VersionFolderNamesAreFourRunsOfDigitsAndNothingMore)
         const char* name;
         bool isVersionFolder;
     } cases[] = {
-        {"1,0,0,0", true},        {"12,345,6789,0", true}, {",1,2,3", true}, {",,,", true},
-        {"1,2,3", false},         {"1,2,3,4,5", false},    {"1,2,3,4a", false}, {"1,2,3,4 ", false},
-        {"1, 2, 3, 4", false},    {"v1,2,3,4", false},     {"", false},      {"DETAILS.TXT", false},
-        {"CABARC.EXE", false},    {"1.2.3.4", false},
+        {"1,0,0,0", true},     {"12,345,6789,0", true}, {",1,2,3", true},    {",,,", true},
+        {"1,2,3", false},      {"1,2,3,4,5", false},    {"1,2,3,4a", false}, {"1,2,3,4 ", false},
+        {"1, 2, 3, 4", false}, {"v1,2,3,4", false},     {"", false},         {"DETAILS.TXT", false},
+        {"CABARC.EXE", false}, {"1.2.3.4", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.isVersionFolder, CUpdateVersion::IsVersionFolderName(c.name)) << c.name;
