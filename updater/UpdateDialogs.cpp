@@ -358,6 +358,9 @@ INT_PTR RunDialog(CoUpdate* pUpdate, HWND hWndOwner, bool bUpdate)
     // The worker may still be finishing its last step after it posted the end: the object outlives it.
     if (pUpdate->m_hDownloadThread)
         WaitForSingleObject(pUpdate->m_hDownloadThread, INFINITE);
+    // A dialog that could not be shown did nothing: that is a failure, not an empty success.
+    if (nResult == -1)
+        throw new CException("FATAL ERROR: Show the dialog failed!\r\n" + GetLastErrorText());
     return nResult;
 }
 
