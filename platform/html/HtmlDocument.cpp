@@ -292,7 +292,11 @@ hubbub_error AddAttributesToNode(void* ctx, void* node, const hubbub_attribute* 
     return HUBBUB_OK;
 }
 
-hubbub_error SetQuirksMode(void*, hubbub_quirks_mode) { return HUBBUB_OK; }
+hubbub_error SetQuirksMode(void* ctx, hubbub_quirks_mode mode)
+{
+    Doc(ctx)->m_quirks = mode == HUBBUB_QUIRKS_MODE_FULL;
+    return HUBBUB_OK;
+}
 hubbub_error EncodingChange(void*, const char*) { return HUBBUB_OK; }
 hubbub_error CompleteScript(void*, void*) { return HUBBUB_OK; }
 }

@@ -27,6 +27,21 @@ float Horizontal(const CHtmlStyle* s, float base)
     return s->padding[1].Resolve(base) + s->padding[3].Resolve(base) + s->border[1] + s->border[3];
 }
 
+// Where a block narrower than its container starts, when the container's align attribute or <center>
+// places its blocks.
+float AlignedLeft(const CHtmlNode* node, float width, float boxW, float ml, float mr)
+{
+    const CHtmlNode* p = node->parent;
+    const CHtmlStyle* ps = p && p->type == NodeType::Element ? p->style : nullptr;
+    float free = width - ml - mr - boxW;
+    if (!ps || ps->blockAlign == 0 || free <= 0)
+        return ml;
+    return ps->blockAlign == 1 ? ml + free / 2 : ml + free;
+}
+
+// A percentage-wide table asks for all the room it can get, as browsers have it.
+constexpr float kTableMaxWidth = 1000000;
+
 std::string ListMarker(ListStyle type, int index)
 {
     switch (type)
@@ -115,6 +130,24 @@ struct CHtmlLayout::InlineItem
     const CHtmlStyle* style = nullptr;
     const CHtmlNode* node = nullptr;
     const CHtmlNode* link = nullptr;
+};
+
+// A table's cells placed on its grid, with the content widths of its columns.
+struct CHtmlLayout::Grid
+{
+    struct Cell
+    {
+        const CHtmlNode* node;
+        int row, col, colspan, rowspan;
+        float minW = 0, maxW = 0;
+        CHtmlBox* box = nullptr;
+    };
+    std::vector<const CHtmlNode*> rows;
+    std::vector<Cell> cells;
+    int columns = 0;
+    float frame = 0;  // borders, padding and spacing across
+    std::vector<float> colMin, colMax, colFixed, colPct;
+    float sumMin = 0, sumMax = 0;
 };
 
 CHtmlLayout::CHtmlLayout(const CHtmlDocument& doc, IHtmlFontMetrics& metrics, const ImageSizes* images)
@@ -493,7 +526,11 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         }
         // Line metrics: the half-leading model over every piece's style.
         float above = 0, belowBase = 0;
-        if (blockStyle)
+        // Without a DOCTYPE a line of images alone has no strut: sliced images meet with no gap for descenders.
+        bool strut = !m_doc.Quirks();
+        for (size_t k = i; k < end && !strut; k++)
+            strut = pieces[k].item->kind == InlineItem::Text && !pieces[k].space && !pieces[k].text.empty();
+        if (blockStyle && strut)
         {
             float lh = blockStyle->lineHeight > 0 ? blockStyle->lineHeight
                                                   : m_metrics.Ascent(*blockStyle) + m_metrics.Descent(*blockStyle);
@@ -532,7 +569,18 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         for (size_t k = i; k < last; k++)
             content += pieces[k].width;
         float shift = 0;
+        float spaceExtra = 0;
         TextAlign align = blockStyle ? blockStyle->textAlign : TextAlign::Left;
+        // Justified lines stretch their spaces, all but the last line and those ended by a break.
+        if (align == TextAlign::Justify && end < pieces.size() && !forcedBreak && content < avail)
+        {
+            int spaces = 0;
+            for (size_t k = i; k < last; k++)
+                if (pieces[k].space && pieces[k].item->style->whiteSpace == WhiteSpace::Normal)
+                    spaces++;
+            if (spaces > 0)
+                spaceExtra = (avail - content) / spaces;
+        }
         if (align == TextAlign::Right)
             shift = std::max(0.f, avail - content);
         else if (align == TextAlign::Center)
@@ -596,6 +644,13 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             }
             if (p.item->kind != InlineItem::Text)
                 continue;
+            if (spaceExtra > 0 && p.space && p.item->style->whiteSpace == WhiteSpace::Normal)
+            {
+                // Each word of a justified line is a run of its own at its place.
+                Separator(" ");
+                cx += p.width + spaceExtra;
+                continue;
+            }
             // Consecutive pieces of one item on one line join into one run.
             if (!m_runs.empty() && k > i && pieces[k - 1].item == p.item && !pieces[k - 1].atomic &&
                 m_runs.back().line.y == cursorY && m_pendingSeparator.empty())
@@ -611,6 +666,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                 m_pendingSeparator.clear();
                 r.style = p.item->style;
                 r.link = p.item->link;
+                r.node = p.item->node;
                 r.x = cx;
                 r.baseline = baseline;
                 r.width = p.width;
@@ -738,18 +794,28 @@ const CHtmlNode* FirstBlockChild(const CHtmlNode* node)
     return nullptr;
 }
 
-// A block's top margin with those of its first children it collapses with.
-float CollapsedTop(const CHtmlNode* node, float width)
+// A block's top margin with those of its first children it collapses with; at the top of a quirks
+// container the user-agent sheet's margins count for nothing.
+float CollapsedTop(const CHtmlNode* node, float width, bool dropQuirky)
 {
-    float m = node->style->margin[0].Resolve(width);
+    auto top = [&](const CHtmlNode* n) {
+        return dropQuirky && n->style->quirkyTop ? 0.f : n->style->margin[0].Resolve(width);
+    };
+    float m = top(node);
     for (int guard = 0; guard < kMaxGuard && CollapsesThroughTop(node); guard++)
     {
         node = FirstBlockChild(node);
         if (!node)
             break;
-        m = std::max(m, node->style->margin[0].Resolve(width));
+        m = std::max(m, top(node));
     }
     return m;
+}
+
+// Where mail without a DOCTYPE drops the margins of the first and last paragraph.
+bool IsQuirksContainer(const CHtmlNode* node, bool quirks)
+{
+    return quirks && (node->style->display == Display::TableCell || node->name == "body");
 }
 }
 
@@ -760,6 +826,9 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
     float prevMargin = 0;
     // The first child's top margin has already gone into this block's own when they collapse.
     const CHtmlNode* collapsedChild = CollapsesThroughTop(node) ? FirstBlockChild(node) : nullptr;
+    const bool quirksContainer = IsQuirksContainer(node, m_doc.Quirks());
+    const CHtmlNode* firstChild = quirksContainer ? FirstBlockChild(node) : nullptr;
+    bool endsInQuirkyMargin = false;
     std::vector<InlineItem> items;
     auto flush = [&]() {
         bool any = false;
@@ -776,6 +845,7 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
         {
             cursor += prevMargin;
             prevMargin = 0;
+            endsInQuirkyMargin = false;
             cursor = LayoutInline(box, items, x, cursor, width, floats, node->style);
         }
         items.clear();
@@ -794,7 +864,7 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             if (cleared > cursor + prevMargin)
                 cursor = cleared, prevMargin = 0;
         }
-        float mt = CollapsedTop(c, width), mb = s->margin[2].Resolve(width);
+        float mt = CollapsedTop(c, width, c == firstChild || IsQuirksContainer(c, m_doc.Quirks())), mb = s->margin[2].Resolve(width);
         if (c == collapsedChild)
             mt = 0;
         // Adjacent vertical margins collapse into the larger one.
@@ -815,11 +885,14 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             cursor = child->rect.Bottom();
             prevMargin = mb;
         }
+        endsInQuirkyMargin = s->quirkyBottom && !empty;
         box.children.push_back(std::move(child));
     };
     // Direct children: blocks go through onBlock, inline content gathers into paragraphs.
     CollectInline(node, items, nullptr, node->depth, onBlock);
     flush();
+    if (quirksContainer && endsInQuirkyMargin)
+        prevMargin = 0;
     return cursor + prevMargin;
 }
 
@@ -845,6 +918,8 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
             ml = mr = std::max(0.f, (width - contentW - extra) / 2);
         else if (s->margin[3].unit == Length::Auto)
             ml = std::max(0.f, width - contentW - extra - mr);
+        else
+            ml = AlignedLeft(node, width, contentW + extra, ml, mr);
     }
     else
         contentW = std::max(0.f, width - ml - mr - extra);
@@ -866,6 +941,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         m_clip = {cx - pl, cy - pt, contentW + pl + pr, 0};
         m_hasClip = true;
     }
+    size_t markerRun = SIZE_MAX;
     // List items get their marker as a run before the content.
     if (s->display == Display::ListItem && s->listStyle != ListStyle::None)
     {
@@ -876,6 +952,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         std::string marker = ListMarker(s->listStyle, index);
         CHtmlTextRun r;
         r.text = marker;
+        r.node = node;
         r.separator = m_pendingSeparator;
         m_pendingSeparator.clear();
         r.style = s;
@@ -886,6 +963,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         r.line = {cx, cy, contentW, lh};
         m_runs.push_back(std::move(r));
         Separator(" ");
+        markerRun = m_runs.size() - 1;
     }
     size_t runsStart = m_runs.size();
     float end = cy;
@@ -898,8 +976,21 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     }
     if (ownContext)
         end = std::max(end, own.Bottom());
+    // The marker stands before the item's first line of text, wherever alignment put it.
+    if (markerRun != SIZE_MAX && markerRun + 1 < m_runs.size())
+    {
+        CHtmlTextRun& marker = m_runs[markerRun];
+        const CHtmlTextRun& first = m_runs[markerRun + 1];
+        if (first.line.y < cy + marker.line.h)
+        {
+            marker.x = first.x - marker.width - s->fontSize * 0.5f;
+            marker.baseline = first.baseline;
+            marker.line = first.line;
+        }
+    }
     float contentH = end - cy;
-    if (s->height.unit == Length::Px)
+    // A cell's height is only a minimum, which its table applies to the whole row.
+    if (s->height.unit == Length::Px && s->display != Display::TableCell)
         contentH = s->height.value;
     if (s->minHeight.unit == Length::Px)
         contentH = std::max(contentH, s->minHeight.value);
@@ -943,40 +1034,14 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
     else if (s->display == Display::Table)
     {
         // A table's content widths are its columns' sums.
-        std::vector<const CHtmlNode*> rows;
-        for (const CHtmlNode* c = node->firstChild; c; c = c->next)
-        {
-            if (!c->style || c->type != NodeType::Element)
-                continue;
-            if (c->style->display == Display::TableRow)
-                rows.push_back(c);
-            else if (c->style->display == Display::TableRowGroup)
-                for (const CHtmlNode* r = c->firstChild; r; r = r->next)
-                    if (r->style && r->type == NodeType::Element && r->style->display == Display::TableRow)
-                        rows.push_back(r);
-        }
-        float spacing = s->borderSpacing;
-        float bestMin = 0, bestMax = 0;
-        for (const CHtmlNode* r : rows)
-        {
-            float rowMin = spacing, rowMax = spacing;
-            for (const CHtmlNode* c = r->firstChild; c; c = c->next)
-                if (c->type == NodeType::Element && c->style && c->style->display == Display::TableCell)
-                {
-                    float a, b;
-                    MinMax(c, a, b, guard + 1);
-                    rowMin += a + spacing;
-                    rowMax += b + spacing;
-                }
-            bestMin = std::max(bestMin, rowMin);
-            bestMax = std::max(bestMax, rowMax);
-        }
-        minW = bestMin;
-        maxW = bestMax;
+        Grid grid;
+        BuildGrid(node, grid, guard + 1);
+        minW = grid.sumMin + grid.frame;
+        maxW = grid.sumMax + grid.frame;
         if (s->width.unit == Length::Px)
             minW = maxW = std::max(minW, s->width.value);
-        minW += s->border[1] + s->border[3];
-        maxW += s->border[1] + s->border[3];
+        else if (s->width.unit == Length::Percent)
+            maxW = std::max(minW, kTableMaxWidth);
     }
     else
     {
@@ -1085,115 +1150,22 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     box.style = s;
     m_boxes.emplace(node, &box);
     Anchor(node, y);
-    // The grid: rows with their cells, spans placed around earlier rowspans.
-    struct Cell
-    {
-        const CHtmlNode* node;
-        int row, col, colspan, rowspan;
-        float minW = 0, maxW = 0;
-        CHtmlBox* box = nullptr;
-    };
-    std::vector<const CHtmlNode*> rows;
-    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
-    {
-        if (!c->style || c->type != NodeType::Element)
-            continue;
-        if (c->style->display == Display::TableRow)
-            rows.push_back(c);
-        else if (c->style->display == Display::TableRowGroup)
-            for (const CHtmlNode* r = c->firstChild; r; r = r->next)
-                if (r->style && r->type == NodeType::Element && r->style->display == Display::TableRow)
-                    rows.push_back(r);
-    }
-    std::vector<Cell> cells;
-    std::vector<std::vector<bool>> taken;
-    int columns = 0;
-    for (size_t r = 0; r < rows.size(); r++)
-    {
-        if (taken.size() <= r)
-            taken.resize(r + 1);
-        int col = 0;
-        for (const CHtmlNode* c = rows[r]->firstChild; c; c = c->next)
-        {
-            if (c->type != NodeType::Element || !c->style || c->style->display != Display::TableCell)
-                continue;
-            while (col < int(taken[r].size()) && taken[r][col])
-                col++;
-            if (col >= kMaxColumns)
-                break;
-            auto attr = [&](const char* a) {
-                const std::string* v = c->Attribute(a);
-                int n = v ? std::atoi(v->c_str()) : 1;
-                return std::max(1, std::min(n, kMaxSpan));
-            };
-            int cs = std::min(attr("colspan"), kMaxColumns - col);
-            int rs = std::min<int>(attr("rowspan"), int(rows.size() - r));
-            for (int rr = 0; rr < rs; rr++)
-            {
-                if (taken.size() <= r + rr)
-                    taken.resize(r + rr + 1);
-                auto& t = taken[r + rr];
-                if (int(t.size()) < col + cs)
-                    t.resize(col + cs, false);
-                for (int k = col; k < col + cs; k++)
-                    t[k] = true;
-            }
-            Cell cell{c, int(r), col, cs, rs};
-            MinMax(c, cell.minW, cell.maxW, c->depth);
-            cells.push_back(cell);
-            col += cs;
-            columns = std::max(columns, col);
-        }
-    }
+    Grid grid;
+    BuildGrid(node, grid, node->depth);
+    const std::vector<const CHtmlNode*>& rows = grid.rows;
+    std::vector<Grid::Cell>& cells = grid.cells;
+    const int columns = grid.columns;
     float spacing = s->borderSpacing;
-    float bl = s->border[3], br = s->border[1], bt = s->border[0], bb = s->border[2];
-    float pl = s->padding[3].Resolve(width), pr = s->padding[1].Resolve(width);
+    float bl = s->border[3], bt = s->border[0], bb = s->border[2];
+    float pl = s->padding[3].Resolve(width);
     float ml = s->margin[3].Resolve(width), mr = s->margin[1].Resolve(width);
-    float frame = bl + br + pl + pr + spacing * (columns + 1);
-    // Column widths from content: single-column cells first, then spans spread over their columns.
-    std::vector<float> colMin(columns, 0), colMax(columns, 0), colFixed(columns, 0), colPct(columns, 0);
-    for (int pass = 0; pass < 2; pass++)
-        for (const Cell& c : cells)
-        {
-            if ((c.colspan == 1) != (pass == 0))
-                continue;
-            const CHtmlStyle* cs = c.node->style;
-            if (c.colspan == 1)
-            {
-                colMin[c.col] = std::max(colMin[c.col], c.minW);
-                colMax[c.col] = std::max(colMax[c.col], c.maxW);
-                if (cs->width.unit == Length::Px)
-                    colFixed[c.col] = std::max(colFixed[c.col], cs->width.value + Horizontal(cs, 0));
-                else if (cs->width.unit == Length::Percent)
-                    colPct[c.col] = std::max(colPct[c.col], cs->width.value);
-                continue;
-            }
-            float haveMin = spacing * (c.colspan - 1), haveMax = haveMin;
-            for (int k = c.col; k < c.col + c.colspan; k++)
-                haveMin += colMin[k], haveMax += colMax[k];
-            for (int k = c.col; k < c.col + c.colspan; k++)
-            {
-                if (c.minW > haveMin)
-                    colMin[k] += (c.minW - haveMin) / c.colspan;
-                if (c.maxW > haveMax)
-                    colMax[k] += (c.maxW - haveMax) / c.colspan;
-            }
-        }
-    float sumMin = 0, sumMax = 0;
-    for (int k = 0; k < columns; k++)
-    {
-        if (colFixed[k] > 0)
-            colMax[k] = std::max(colMin[k], colFixed[k]);
-        colMax[k] = std::max(colMax[k], colMin[k]);
-        sumMin += colMin[k];
-        sumMax += colMax[k];
-    }
+    float frame = grid.frame;
     float avail = std::max(0.f, width - ml - mr);
     float tableW;
     if (s->width.unit != Length::Auto)
-        tableW = std::max(s->width.Resolve(avail), sumMin + frame);
+        tableW = std::max(s->width.Resolve(avail), grid.sumMin + frame);
     else
-        tableW = std::max(sumMin + frame, std::min(avail, sumMax + frame));
+        tableW = std::max(grid.sumMin + frame, std::min(avail, grid.sumMax + frame));
     for (const CHtmlNode* c = node->firstChild; c; c = c->next)
         if (c->type == NodeType::Element && c->style && c->style->display == Display::TableCaption)
         {
@@ -1202,53 +1174,12 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
             tableW = std::max(tableW, a);
         }
     float inner = std::max(0.f, tableW - frame);
-    std::vector<float> colW(colMin);
-    // Percent columns take their share, then the rest grows from minimum toward maximum, then beyond.
-    float used = sumMin;
-    for (int k = 0; k < columns; k++)
-        if (colPct[k] > 0)
-        {
-            float want = std::max(colMin[k], inner * colPct[k] / 100);
-            used += want - colW[k];
-            colW[k] = want;
-        }
-    float room = inner - used;
-    if (room > 0)
-    {
-        float grow = 0;
-        for (int k = 0; k < columns; k++)
-            if (colPct[k] == 0)
-                grow += colMax[k] - colMin[k];
-        if (grow > 0)
-        {
-            float f = std::min(1.f, room / grow);
-            for (int k = 0; k < columns; k++)
-                if (colPct[k] == 0)
-                {
-                    float add = (colMax[k] - colMin[k]) * f;
-                    colW[k] += add;
-                    room -= add;
-                }
-        }
-        if (room > 0.01f && columns > 0)
-        {
-            float total = 0;
-            int flexible = 0;
-            for (int k = 0; k < columns; k++)
-                if (colPct[k] == 0 && colFixed[k] == 0)
-                    total += colMax[k], flexible++;
-            for (int k = 0; k < columns; k++)
-            {
-                if (flexible > 0 && (colPct[k] > 0 || colFixed[k] > 0))
-                    continue;
-                float share = flexible > 0 ? (total > 0 ? colMax[k] / total : 1.f / flexible)
-                                           : (1.f / columns);
-                colW[k] += room * share;
-            }
-        }
-    }
+    std::vector<float> colW;
+    ColumnWidths(grid, inner, colW);
     if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
         ml = std::max(0.f, (width - tableW) / 2);
+    else
+        ml = AlignedLeft(node, width, tableW, ml, mr);
     float tx = x + ml;
     std::vector<float> colX(columns + 1, 0);
     float cxPos = tx + bl + pl + spacing;
@@ -1288,7 +1219,7 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     std::vector<size_t> runStart(cells.size()), runEnd(cells.size());
     size_t ci = 0;
     int lastRow = -1;
-    for (Cell& c : cells)
+    for (Grid::Cell& c : cells)
     {
         Separator(c.row != lastRow ? "\r\n" : "\t");
         lastRow = c.row;
@@ -1308,7 +1239,7 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
         rowBoxes[c.row]->children.push_back(std::move(cb));
         ci++;
     }
-    for (const Cell& c : cells)
+    for (const Grid::Cell& c : cells)
         if (c.rowspan > 1)
         {
             float have = spacing * (c.rowspan - 1);
@@ -1329,7 +1260,7 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     if (s->height.unit == Length::Px)
         contentBottom = std::max(contentBottom, y + s->height.value);
     ci = 0;
-    for (const Cell& c : cells)
+    for (const Grid::Cell& c : cells)
     {
         float cellH = spacing * (c.rowspan - 1);
         for (int k = c.row; k < c.row + c.rowspan; k++)
@@ -1370,5 +1301,217 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     float bottom = contentBottom + s->padding[2].Resolve(width) + bb;
     box.rect = {tx, y, tableW, bottom - y};
     return box.rect.Bottom();
+}
+
+void CHtmlLayout::BuildGrid(const CHtmlNode* node, Grid& grid, int guard)
+{
+    const CHtmlStyle* s = node->style;
+    // Rows in order, each with the end of its section (rowspan=0 reaches it).
+    std::vector<size_t> sectionEnd;
+    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
+    {
+        if (!c->style || c->type != NodeType::Element)
+            continue;
+        if (c->style->display == Display::TableRow)
+        {
+            grid.rows.push_back(c);
+            sectionEnd.push_back(0);
+        }
+        else if (c->style->display == Display::TableRowGroup)
+        {
+            size_t from = grid.rows.size();
+            for (const CHtmlNode* r = c->firstChild; r; r = r->next)
+                if (r->style && r->type == NodeType::Element && r->style->display == Display::TableRow)
+                    grid.rows.push_back(r);
+            sectionEnd.resize(grid.rows.size(), grid.rows.size());
+            for (size_t k = from; k < grid.rows.size(); k++)
+                sectionEnd[k] = grid.rows.size();
+        }
+    }
+    // Rows outside any group form sections of their own runs.
+    for (size_t r = grid.rows.size(); r-- > 0;)
+        if (sectionEnd[r] == 0)
+            sectionEnd[r] = r + 1 < grid.rows.size() && grid.rows[r + 1]->parent == grid.rows[r]->parent
+                                ? sectionEnd[r + 1]
+                                : r + 1;
+    std::vector<std::vector<bool>> taken;
+    int columns = 0;
+    for (size_t r = 0; r < grid.rows.size(); r++)
+    {
+        if (taken.size() <= r)
+            taken.resize(r + 1);
+        int col = 0;
+        for (const CHtmlNode* c = grid.rows[r]->firstChild; c; c = c->next)
+        {
+            if (c->type != NodeType::Element || !c->style || c->style->display != Display::TableCell)
+                continue;
+            while (col < int(taken[r].size()) && taken[r][col])
+                col++;
+            if (col >= kMaxColumns)
+                break;
+            auto attr = [&](const char* a, int zero) {
+                const std::string* v = c->Attribute(a);
+                int n = v ? std::atoi(v->c_str()) : 1;
+                if (n == 0 && v && v->find_first_of("0123456789") != std::string::npos)
+                    n = zero;
+                return std::max(1, std::min(n, kMaxSpan));
+            };
+            int cs = std::min(attr("colspan", 1), kMaxColumns - col);
+            int rs = std::min<int>(attr("rowspan", int(sectionEnd[r] - r)), int(sectionEnd[r] - r));
+            for (int rr = 0; rr < rs; rr++)
+            {
+                if (taken.size() <= r + rr)
+                    taken.resize(r + rr + 1);
+                auto& t = taken[r + rr];
+                if (int(t.size()) < col + cs)
+                    t.resize(col + cs, false);
+                for (int k = col; k < col + cs; k++)
+                    t[k] = true;
+            }
+            Grid::Cell cell{c, int(r), col, cs, rs};
+            MinMax(c, cell.minW, cell.maxW, std::max(guard, c->depth));
+            grid.cells.push_back(cell);
+            col += cs;
+            columns = std::max(columns, col);
+        }
+    }
+    grid.columns = columns;
+    float spacing = s->borderSpacing;
+    grid.frame = s->border[1] + s->border[3] + s->padding[1].Resolve(0) + s->padding[3].Resolve(0) +
+                 spacing * (columns + 1);
+    std::vector<float>& colMin = grid.colMin;
+    std::vector<float>& colMax = grid.colMax;
+    std::vector<float>& colFixed = grid.colFixed;
+    std::vector<float>& colPct = grid.colPct;
+    colMin.assign(columns, 0);
+    colMax.assign(columns, 0);
+    colFixed.assign(columns, 0);
+    colPct.assign(columns, 0);
+    // Single-column cells first, then spanning cells from the narrowest span up: what a span needs beyond
+    // its columns goes to the columns without a set width, in proportion to what they hold, so thin spacer
+    // columns stay thin beside a text column.
+    std::vector<const Grid::Cell*> order;
+    for (const Grid::Cell& c : grid.cells)
+        order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Grid::Cell* a, const Grid::Cell* b) { return a->colspan < b->colspan; });
+    for (const Grid::Cell* cp : order)
+    {
+        const Grid::Cell& c = *cp;
+        const CHtmlStyle* cs = c.node->style;
+        if (c.colspan == 1)
+        {
+            colMin[c.col] = std::max(colMin[c.col], c.minW);
+            colMax[c.col] = std::max(colMax[c.col], c.maxW);
+            if (cs->width.unit == Length::Px)
+                colFixed[c.col] = std::max(colFixed[c.col], cs->width.value + Horizontal(cs, 0));
+            else if (cs->width.unit == Length::Percent)
+                colPct[c.col] = std::max(colPct[c.col], cs->width.value);
+            continue;
+        }
+        int from = c.col, to = c.col + c.colspan;
+        auto spread = [&](std::vector<float>& cols, float need) {
+            float have = spacing * (c.colspan - 1);
+            for (int k = from; k < to; k++)
+                have += cols[k];
+            if (need <= have)
+                return;
+            float excess = need - have;
+            float weight = 0;
+            int flexible = 0;
+            for (int k = from; k < to; k++)
+                if (colFixed[k] == 0 && colPct[k] == 0)
+                    weight += colMax[k], flexible++;
+            for (int k = from; k < to; k++)
+            {
+                float share;
+                if (flexible > 0)
+                    share = colFixed[k] > 0 || colPct[k] > 0 ? 0
+                            : weight > 0                     ? colMax[k] / weight
+                                                             : 1.f / flexible;
+                else
+                {
+                    float total = 0;
+                    for (int j = from; j < to; j++)
+                        total += colMax[j];
+                    share = total > 0 ? colMax[k] / total : 1.f / c.colspan;
+                }
+                cols[k] += excess * share;
+            }
+        };
+        spread(colMin, c.minW);
+        for (int k = from; k < to; k++)
+            colMax[k] = std::max(colMax[k], colMin[k]);
+        spread(colMax, c.maxW);
+    }
+    grid.sumMin = grid.sumMax = 0;
+    for (int k = 0; k < columns; k++)
+    {
+        if (colFixed[k] > 0)
+            colMax[k] = std::max(colMin[k], colFixed[k]);
+        colMax[k] = std::max(colMax[k], colMin[k]);
+        grid.sumMin += colMin[k];
+        grid.sumMax += colMax[k];
+    }
+}
+
+void CHtmlLayout::ColumnWidths(const Grid& grid, float inner, std::vector<float>& colW)
+{
+    // Every column has its minimum; the room beyond goes to percentage columns first, then to columns of a
+    // set width up to it, then to the others toward their maximum, and what is left over to the others.
+    const int columns = grid.columns;
+    const std::vector<float>& colMin = grid.colMin;
+    const std::vector<float>& colMax = grid.colMax;
+    const std::vector<float>& colFixed = grid.colFixed;
+    const std::vector<float>& colPct = grid.colPct;
+    colW = colMin;
+    float room = inner - grid.sumMin;
+    if (room <= 0 || columns == 0)
+        return;
+    for (int k = 0; k < columns && room > 0; k++)
+        if (colPct[k] > 0)
+        {
+            float add = std::min(room, std::max(0.f, inner * colPct[k] / 100 - colW[k]));
+            colW[k] += add;
+            room -= add;
+        }
+    auto grow = [&](auto&& eligible) {
+        float need = 0;
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+                need += std::max(0.f, colMax[k] - colW[k]);
+        if (need <= 0 || room <= 0)
+            return;
+        float f = std::min(1.f, room / need);
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+            {
+                float add = std::max(0.f, colMax[k] - colW[k]) * f;
+                colW[k] += add;
+                room -= add;
+            }
+    };
+    auto isFixed = [&](int k) { return colPct[k] == 0 && colFixed[k] > 0; };
+    auto isAuto = [&](int k) { return colPct[k] == 0 && colFixed[k] == 0; };
+    grow(isFixed);
+    grow(isAuto);
+    if (room <= 0.01f)
+        return;
+    // Left over: auto columns by their maximum, else the fixed ones by their width, else all alike.
+    for (auto eligible : {std::function<bool(int)>(isAuto), std::function<bool(int)>(isFixed),
+                          std::function<bool(int)>([&](int k) { return colPct[k] > 0; })})
+    {
+        float total = 0;
+        int count = 0;
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+                total += colW[k], count++;
+        if (count == 0)
+            continue;
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+                colW[k] += room * (total > 0 ? colW[k] / total : 1.f / count);
+        return;
+    }
 }
 }

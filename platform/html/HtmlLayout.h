@@ -62,6 +62,7 @@ struct CHtmlTextRun
     std::string separator; // what plain text puts before it: "", " ", "\t" or "\r\n"
     const CHtmlStyle* style = nullptr;
     const CHtmlNode* link = nullptr;  // enclosing A with href
+    const CHtmlNode* node = nullptr;  // the text node it shows, or the list item of a marker
     float x = 0, baseline = 0, width = 0;
     Rect line;  // the line box it sits on
     Rect clip;
@@ -91,12 +92,15 @@ private:
     struct FloatArea;
     struct InlineItem;
     struct Flow;
+    struct Grid;
 
     float LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width, FloatArea& floats);
     float LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width, FloatArea& floats);
     float LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, float x, float y, float width,
                        FloatArea& floats, const CHtmlStyle* blockStyle);
     float LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width);
+    void BuildGrid(const CHtmlNode* table, Grid& grid, int guard);
+    void ColumnWidths(const Grid& grid, float inner, std::vector<float>& colW);
     void CollectInline(const CHtmlNode* node, std::vector<InlineItem>& items, const CHtmlNode* link, int guard,
                        const std::function<void(const CHtmlNode*)>& onBlock);
     void MinMax(const CHtmlNode* node, float& minW, float& maxW, int guard);

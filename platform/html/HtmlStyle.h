@@ -51,6 +51,10 @@ struct CHtmlStyle
     bool lineThrough = false;
     float lineHeight = 0;  // px; 0 is "normal" (the font's own)
     TextAlign textAlign = TextAlign::Left;
+    // HTML's align attribute and <center> also place block children: 1 centre, 2 right.
+    uint8_t blockAlign = 0;
+    // Margins from the user-agent sheet, which mail without a DOCTYPE drops at the top and bottom of cells.
+    bool quirkyTop = false, quirkyBottom = false;
     VAlign verticalAlign = VAlign::Baseline;
     WhiteSpace whiteSpace = WhiteSpace::Normal;
     ListStyle listStyle = ListStyle::Disc;
@@ -72,6 +76,8 @@ public:
     void Apply(CHtmlDocument& doc);
 
     static const char* UserAgentSheet();
+    // What mail without a DOCTYPE gets on top of it.
+    static std::string QuirksSheet();
 
 private:
     std::vector<std::unique_ptr<CHtmlStyle>> m_styles;

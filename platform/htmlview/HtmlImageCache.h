@@ -30,7 +30,8 @@ public:
     CHtmlImageCache(const CHtmlImageCache&) = delete;
     CHtmlImageCache& operator=(const CHtmlImageCache&) = delete;
 
-    // Decodes every IMG of the document whose src is a drive path or a file: URL; COM must be initialised.
+    // Decodes every IMG of the document whose src is a drive path, a file: URL or a data: URL; COM must be
+    // initialised.
     void Load(const html::CHtmlDocument& doc);
     void Clear();
 
@@ -43,7 +44,8 @@ public:
     static std::wstring LocalPathOf(const std::string& src);
 
 private:
-    bool Decode(const std::wstring& path, Image& image, UINT64& budget);
+    // From the file at path, or from bytes when path is empty.
+    bool Decode(const std::wstring& path, const std::string& bytes, Image& image, UINT64& budget);
 
     std::map<std::string, Image> m_images;
     html::ImageSizes m_sizes;

@@ -1,7 +1,9 @@
 // The HTML engine on the client's own page shapes, real-world-like mails and hostile input.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/html/HtmlDocument.h"
 #include "platform/html/HtmlLayout.h"
@@ -240,4 +242,184 @@ TEST(HtmlEngine, HostileInputStaysBounded)
     Rendered d(deep, 500);
     EXPECT_TRUE(d.doc.Truncated());
     EXPECT_NE(d.text->Text().find("deep text"), std::string::npos);
+}
+
+// Table shapes of newsletters; with the fixed metric a character is 8 px and a line 16 px.
+TEST(HtmlEngine, TablesGrowRowsToContentAndGiveColumnsTheirContentWidths)
+{
+    const char* tight = "<body style='margin:0'><table cellspacing=0 cellpadding=0 ";
+    struct Case
+    {
+        const char* name;
+        std::string html;
+        struct { const char* id; float x, y, w, h; } boxes[3];
+    };
+    std::string words;
+    for (int i = 0; i < 100; i++)
+        words += "ab ";
+    const Case cases[] = {
+        {"a cell height is a minimum",
+         std::string(tight) + "width=400><tr><td id=a height=1>x<br>y<br>z</td></tr><tr><td id=b>after</td></tr>"
+                              "</table>",
+         {{"a", 0, 0, 400, 48}, {"b", 0, 48, 400, 16}}},
+        {"a row height is a minimum",
+         std::string(tight) + "width=400><tr id=r height=19><td>x<br>y</td></tr><tr><td id=b>after</td></tr></table>",
+         {{"r", 0, 0, 400, 32}, {"b", 0, 32, 400, 16}}},
+        {"spacer columns stay thin beside a text column",
+         std::string(tight) + "width=600><tr><td colspan=3 id=h>" + std::string(60, 'x') + " " +
+             std::string(20, 'y') + "</td></tr><tr><td width=10><img src=s width=10 height=1></td><td id=t>" + words +
+             "</td><td width=10 id=s><img src=s width=10 height=1></td></tr></table>",
+         {{"h", 0, 0, 600, 32}, {"t", 10, 32, 580, 80}, {"s", 590, 32, 10, 80}}},
+        {"rowspan=0 spans to the end of its section",
+         std::string(tight) + "><tr><td id=s rowspan=0>s</td><td>a</td></tr><tr><td id=b>b</td></tr><tr><td>c</td>"
+                              "</tr></table>",
+         {{"s", 0, 0, 8, 48}, {"b", 8, 16, 8, 16}}},
+        {"a cell wider than its table widens it",
+         std::string(tight) + "width=100 id=t><tr><td><img src=i width=300 height=10></td></tr></table>",
+         {{"t", 0, 0, 300, 10}}},
+        {"a nested table without a width shrinks to its content",
+         std::string(tight) + "width=500><tr><td><table id=n cellspacing=0 cellpadding=0><tr><td>abc</td></tr>"
+                              "</table></td></tr></table>",
+         {{"n", 0, 0, 24, 16}}},
+        {"a nested table of percentage width fills its auto table's room",
+         std::string(tight) + "id=o><tr><td><table width=100% cellspacing=0 cellpadding=0><tr><td>abc</td></tr>"
+                              "</table></td></tr></table>",
+         {{"o", 0, 0, 600, 16}}},
+    };
+    for (const Case& c : cases)
+    {
+        Rendered r(c.html, 600);
+        for (const auto& b : c.boxes)
+            if (b.id)
+                ExpectRect(r.Box(b.id), b.x, b.y, b.w, b.h, std::string(c.name) + ": " + b.id);
+    }
+}
+
+TEST(HtmlEngine, BlockTablesAreCentredWhereTheAlignAttributeOrCenterSaysSo)
+{
+    const std::string table = "<table id=t width=200 cellspacing=0><tr><td>x</td></tr></table>";
+    struct Case
+    {
+        const char* name;
+        std::string before, after;
+        float x;
+    } cases[] = {
+        {"center", "<center>", "</center>", 200},
+        {"div align=center", "<div align=center>", "</div>", 200},
+        {"p align=center, which a table does not close without a DOCTYPE", "<p align=center>", "</p>", 200},
+        {"td align=center", "<table width=600 cellspacing=0 cellpadding=0><tr><td align=center>", "</td></tr></table>",
+         200},
+        {"div align=right", "<div align=right>", "</div>", 400},
+        {"CSS text-align leaves blocks where they are", "<div style='text-align:center'>", "</div>", 0},
+    };
+    for (const Case& c : cases)
+    {
+        Rendered r("<body style='margin:0'>" + c.before + table + c.after + "</body>", 600);
+        EXPECT_NEAR(r.Box("t").x, c.x, 0.01) << c.name;
+    }
+}
+
+TEST(HtmlEngine, PresentationalAttributesReachTheTextTheyStyle)
+{
+    Rendered r("<body link=#cc0000 text=#333333 style='margin:0'><p id=p><a href='http://x/' id=a><b>bold</b></a> "
+               "<u><font color=green>under</font></u> <s><i>struck</i></s> plain</p></body>",
+               600);
+    std::map<std::string, const CHtmlTextRun*> runs;
+    for (const CHtmlTextRun& run : r.layout->Runs())
+        runs[run.text] = &run;
+    ASSERT_TRUE(runs.count("bold") && runs.count("under") && runs.count("struck") && runs.count(" plain"));
+    EXPECT_EQ(runs["bold"]->style->color, 0xFFCC0000u);
+    EXPECT_TRUE(runs["bold"]->style->underline);
+    EXPECT_EQ(runs["bold"]->style->fontWeight, 700);
+    EXPECT_TRUE(runs["under"]->style->underline);
+    EXPECT_EQ(runs["under"]->style->color, 0xFF008000u);
+    EXPECT_TRUE(runs["struck"]->style->lineThrough);
+    EXPECT_FALSE(runs[" plain"]->style->underline);
+    EXPECT_EQ(runs[" plain"]->style->color, 0xFF333333u);
+
+    // A zero-size image takes no room between the words around it.
+    Rendered zero("<body style='margin:0'><div>ab<img id=i src=t width=0 height=0>cd</div></body>", 600);
+    EXPECT_NEAR(zero.Box("i").x, 16, 0.01);
+    EXPECT_EQ(zero.Box("i").w, 0);
+    EXPECT_EQ(zero.Box("i").h, 0);
+    ASSERT_EQ(zero.layout->Runs().size(), 2u);
+    EXPECT_NEAR(zero.layout->Runs()[1].x, 16, 0.01);
+
+    // Justified lines reach both edges but the last; words keep their order and text.
+    Rendered just("<body style='margin:0'><div style='text-align:justify;width:100px'>aa bb cc dd ee ff</div></body>",
+                  600);
+    std::vector<float> xs;
+    std::string words;
+    for (const CHtmlTextRun& run : just.layout->Runs())
+        xs.push_back(run.x), words += run.separator + run.text;
+    EXPECT_EQ(words, "aa bb cc dd ee ff");
+    EXPECT_EQ(xs, (std::vector<float>{0, 28, 56, 84, 0}));
+    EXPECT_EQ(just.text->Text(), "aa bb cc dd ee ff");
+
+    // The marker of a centred item stands before the item's text.
+    Rendered list("<body style='margin:0'><ul style='margin:0;text-align:center'><li>ab</li></ul></body>", 300);
+    ASSERT_EQ(list.layout->Runs().size(), 2u);
+    const CHtmlTextRun& marker = list.layout->Runs()[0];
+    const CHtmlTextRun& item = list.layout->Runs()[1];
+    EXPECT_NEAR(item.x, 142, 0.01);
+    EXPECT_NEAR(marker.x + marker.width + 8, item.x, 0.01);
+    EXPECT_NEAR(marker.baseline, item.baseline, 0.01);
+}
+
+// The same markup without and with a DOCTYPE: only the first gets the quirks old mail relies on.
+TEST(HtmlEngine, MailWithoutADoctypeGetsTheQuirksAndStandardsModeDoesNot)
+{
+    const char* tight = "<body style='margin:0'><table cellspacing=0 cellpadding=0><tr><td id=c>";
+    struct Case
+    {
+        const char* name;
+        std::string html;
+        float quirksHeight, standardsHeight;
+    } cases[] = {
+        {"the first and last paragraph of a cell lose their margins",
+         std::string(tight) + "<p>a</p><p>b</p></td></tr></table>", 48, 80},
+        {"an image alone in a cell has no gap below it", std::string(tight) + "<img src=i width=30 height=40> </td>"
+                                                                              "</tr></table>",
+         40, 43.2f},
+        {"text keeps its line", std::string(tight) + "<img src=i width=30 height=40>x</td></tr></table>", 43.2f,
+         43.2f},
+    };
+    for (const Case& c : cases)
+    {
+        Rendered quirks(c.html, 600);
+        Rendered standards("<!DOCTYPE html>" + c.html, 600);
+        EXPECT_NEAR(quirks.Box("c").h, c.quirksHeight, 0.01) << c.name;
+        EXPECT_NEAR(standards.Box("c").h, c.standardsHeight, 0.01) << c.name;
+    }
+
+    const std::string font = "<body><font color=white size=5><b><i><table><tr><td>x</td></tr></table>"
+                             "</i></b></font><pre>p</pre><p>q <tt>t<code>c</code></tt></p></body>";
+    auto style = [](const Rendered& r, const char* text) {
+        for (const CHtmlTextRun& run : r.layout->Runs())
+            if (run.text == text)
+                return run.style;
+        return static_cast<const CHtmlStyle*>(nullptr);
+    };
+    Rendered quirks(font, 600), standards("<!DOCTYPE html>" + font, 600);
+    const CHtmlStyle* q = style(quirks, "x");
+    const CHtmlStyle* s = style(standards, "x");
+    ASSERT_TRUE(q && s);
+    EXPECT_EQ(q->color, 0xFF000000u);
+    EXPECT_EQ(q->fontSize, 16);
+    EXPECT_EQ(q->fontWeight, 400);
+    EXPECT_FALSE(q->italic);
+    EXPECT_EQ(s->color, 0xFFFFFFFFu);
+    EXPECT_EQ(s->fontSize, 24);
+    EXPECT_EQ(s->fontWeight, 700);
+    for (const char* mono : {"p", "t", "c"})
+    {
+        ASSERT_TRUE(style(quirks, mono) && style(standards, mono)) << mono;
+        EXPECT_NEAR(style(quirks, mono)->fontSize, 13, 0.01) << mono;
+        EXPECT_NEAR(style(standards, mono)->fontSize, 16, 0.01) << mono;
+    }
+    // A bold FONT run in a bordered table keeps its weight.
+    Rendered bold("<table border=1><tr><td><p><b><font face=Arial size=5>B</font></b></p></td></tr></table>", 600);
+    ASSERT_TRUE(style(bold, "B"));
+    EXPECT_EQ(style(bold, "B")->fontWeight, 700);
+    EXPECT_EQ(style(bold, "B")->fontSize, 24);
 }
