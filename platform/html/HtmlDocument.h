@@ -98,6 +98,7 @@ public:
 private:
     void SetDepth(CHtmlNode* node, int depth);
     void AppendRestAsText(const std::string& rest);
+    void NestTablesInParagraphs();
 
     std::vector<std::unique_ptr<CHtmlNode>> m_nodes;
     CHtmlNode* m_root = nullptr;

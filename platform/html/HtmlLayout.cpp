@@ -527,7 +527,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         // Line metrics: the half-leading model over every piece's style.
         float above = 0, belowBase = 0;
         // Without a DOCTYPE a line of images alone has no strut: sliced images meet with no gap for descenders.
-        bool strut = !m_doc.Quirks();
+        bool strut = !m_doc.Quirks() || forcedBreak;
         for (size_t k = i; k < end && !strut; k++)
             strut = pieces[k].item->kind == InlineItem::Text && !pieces[k].space && !pieces[k].text.empty();
         if (blockStyle && strut)
@@ -549,7 +549,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                     above = std::max(above, p.atomic->rect.h);
                 continue;
             }
-            if (p.item->kind != InlineItem::Text)
+            if (p.item->kind != InlineItem::Text || !strut)
                 continue;
             float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
             float lh = s->lineHeight > 0 ? s->lineHeight : asc + desc;
@@ -827,7 +827,7 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
     // The first child's top margin has already gone into this block's own when they collapse.
     const CHtmlNode* collapsedChild = CollapsesThroughTop(node) ? FirstBlockChild(node) : nullptr;
     const bool quirksContainer = IsQuirksContainer(node, m_doc.Quirks());
-    const CHtmlNode* firstChild = quirksContainer ? FirstBlockChild(node) : nullptr;
+    bool atTop = quirksContainer;  // nothing laid out yet, so a block here starts the container
     bool endsInQuirkyMargin = false;
     std::vector<InlineItem> items;
     auto flush = [&]() {
@@ -846,6 +846,7 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             cursor += prevMargin;
             prevMargin = 0;
             endsInQuirkyMargin = false;
+            atTop = false;
             cursor = LayoutInline(box, items, x, cursor, width, floats, node->style);
         }
         items.clear();
@@ -864,7 +865,9 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             if (cleared > cursor + prevMargin)
                 cursor = cleared, prevMargin = 0;
         }
-        float mt = CollapsedTop(c, width, c == firstChild || IsQuirksContainer(c, m_doc.Quirks())), mb = s->margin[2].Resolve(width);
+        float mt = CollapsedTop(c, width, atTop || IsQuirksContainer(c, m_doc.Quirks()));
+        float mb = s->margin[2].Resolve(width);
+        atTop = false;
         if (c == collapsedChild)
             mt = 0;
         // Adjacent vertical margins collapse into the larger one.
@@ -911,7 +914,9 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     float pt = s->padding[0].Resolve(width), pb = s->padding[2].Resolve(width);
     float extra = pl + pr + s->border[1] + s->border[3];
     float contentW;
-    if (s->width.unit != Length::Auto && !(node->name == "html" || node->name == "body"))
+    // A cell is as wide as the table made its columns; its own width was one of the table's inputs.
+    if (s->width.unit != Length::Auto && !(node->name == "html" || node->name == "body") &&
+        s->display != Display::TableCell)
     {
         contentW = std::max(0.f, s->width.Resolve(width));
         if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)

@@ -292,13 +292,18 @@ void BuildHints(const CHtmlNode* n, std::vector<css_hint>& hints)
             c = 0xFF000000;
         ColorHint(hints, CSS_PROP_COLOR, c);
     }
-    // IE's margin attributes of the body: pages made to fill a pane one line high rely on them.
+    // IE's and Netscape's margin attributes of the body: pages made to fill a pane one line high rely on them.
     if (tag == "body")
     {
-        if (HtmlLength(n->Attribute("topmargin"), len))
-            LengthHint(hints, CSS_PROP_MARGIN_TOP, CSS_MARGIN_SET, len);
-        if (HtmlLength(n->Attribute("leftmargin"), len))
-            LengthHint(hints, CSS_PROP_MARGIN_LEFT, CSS_MARGIN_SET, len);
+        static const struct { const char* attr; int count; uint32_t props[2]; } margins[] = {
+            {"marginheight", 2, {CSS_PROP_MARGIN_TOP, CSS_PROP_MARGIN_BOTTOM}},
+            {"marginwidth", 2, {CSS_PROP_MARGIN_LEFT, CSS_PROP_MARGIN_RIGHT}},
+            {"topmargin", 1, {CSS_PROP_MARGIN_TOP}}, {"bottommargin", 1, {CSS_PROP_MARGIN_BOTTOM}},
+            {"leftmargin", 1, {CSS_PROP_MARGIN_LEFT}}, {"rightmargin", 1, {CSS_PROP_MARGIN_RIGHT}}};
+        for (const auto& m : margins)
+            if (HtmlLength(n->Attribute(m.attr), len))
+                for (int i = 0; i < m.count; i++)
+                    LengthHint(hints, m.props[i], CSS_MARGIN_SET, len);
     }
     if (tag == "font")
     {

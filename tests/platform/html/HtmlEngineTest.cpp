@@ -69,7 +69,7 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
         struct { const char* id; float x, y, w, h; } boxes[4];
         const char* text;
     } cases[] = {
-        {"paragraphs collapse margins", "<body><p id=a>one</p><p id=b>two</p></body>", 400,
+        {"paragraphs collapse margins", "<!DOCTYPE html><body><p id=a>one</p><p id=b>two</p></body>", 400,
          {{"a", 8, 16, 384, 16}, {"b", 8, 48, 384, 16}},
          "one\r\ntwo"},
         {"to line in FONT size=1 with mailto links",
@@ -94,7 +94,7 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
          300, {{"d", 0, 0, 300, 64}}, "line one\r\nline two\r\n\r\nend"},
         {"list with markers", "<body style='margin:0'><ul style='margin:0' id=u><li>a<li>b</ul></body>", 300,
          {{"u", 0, 0, 300, 32}}, "\xE2\x80\xA2 a\r\n\xE2\x80\xA2 b"},
-        {"PRE keeps spaces and lines", "<body style='margin:0'><pre id=p style='margin:0'>a  b\nc</pre></body>", 300,
+        {"PRE keeps spaces and lines", "<!DOCTYPE html><body style='margin:0'><pre id=p style='margin:0'>a  b\nc</pre></body>", 300,
          {{"p", 0, 0, 300, 32}}, "a  b\r\nc"},
         {"images sized from attributes", "<body style='margin:0'><div id=d><img id=i src=x width=50 height=30>"
          "</div></body>",
