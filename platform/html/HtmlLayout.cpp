@@ -526,10 +526,17 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         }
         // Line metrics: the half-leading model over every piece's style.
         float above = 0, belowBase = 0;
-        // Without a DOCTYPE a line of images alone has no strut: sliced images meet with no gap for descenders.
-        bool strut = !m_doc.Quirks() || forcedBreak;
+        // Without a DOCTYPE the block's own line height counts only where text or a break sits directly in
+        // it, and an inline element's only where it holds text: sliced images meet with no gap for descenders
+        // and lines of small FONT text stay small.
+        const bool quirks = m_doc.Quirks();
+        auto hasText = [](const Piece& p) {
+            return p.item->kind == InlineItem::Text && !p.space && !p.text.empty();
+        };
+        auto direct = [&](const Piece& p) { return p.item->node && p.item->node->parent == box.node; };
+        bool strut = !quirks || (forcedBreak && direct(pieces[end]));
         for (size_t k = i; k < end && !strut; k++)
-            strut = pieces[k].item->kind == InlineItem::Text && !pieces[k].space && !pieces[k].text.empty();
+            strut = hasText(pieces[k]) && direct(pieces[k]);
         if (blockStyle && strut)
         {
             float lh = blockStyle->lineHeight > 0 ? blockStyle->lineHeight
@@ -549,13 +556,22 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                     above = std::max(above, p.atomic->rect.h);
                 continue;
             }
-            if (p.item->kind != InlineItem::Text || !strut)
+            if (p.item->kind != InlineItem::Text || (quirks && !hasText(p)))
                 continue;
             float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
             float lh = s->lineHeight > 0 ? s->lineHeight : asc + desc;
             float half = (lh - asc - desc) / 2;
             above = std::max(above, asc + half);
             belowBase = std::max(belowBase, lh - asc - half);
+        }
+        // A break has the line height of its own font.
+        if (forcedBreak)
+        {
+            const CHtmlStyle* s = pieces[end].item->style;
+            float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
+            float lh = s->lineHeight > 0 ? s->lineHeight : asc + desc;
+            above = std::max(above, asc + (lh - asc - desc) / 2);
+            belowBase = std::max(belowBase, lh - asc - (lh - asc - desc) / 2);
         }
         float lineH = above + belowBase;
         for (size_t k = i; k < end; k++)
@@ -694,10 +710,9 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         // Consecutive forced breaks make empty lines.
         while (i < pieces.size() && pieces[i].forced)
         {
-            float lh = blockStyle ? (blockStyle->lineHeight > 0 ? blockStyle->lineHeight
-                                                                : m_metrics.Ascent(*blockStyle) +
-                                                                      m_metrics.Descent(*blockStyle))
-                                  : 16;
+            const CHtmlStyle* ls = quirks && !direct(pieces[i]) ? pieces[i].item->style : blockStyle;
+            float lh = ls ? (ls->lineHeight > 0 ? ls->lineHeight : m_metrics.Ascent(*ls) + m_metrics.Descent(*ls))
+                          : 16;
             cursorY += lh;
             // Each further break is one more empty line of text.
             m_pendingSeparator += "\r\n";
@@ -875,10 +890,12 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
         Separator("\r\n");
         auto child = std::make_unique<CHtmlBox>();
         float top = cursor + gap;
+        m_escapedMargin = 0;
         if (s->display == Display::Table)
             LayoutTable(*child, c, x, top, width);
         else
             LayoutBlock(*child, c, x, top, width, floats);
+        mb = std::max(mb, s->display == Display::Table ? 0.f : m_escapedMargin);
         Separator("\r\n");
         bool empty = child->rect.h == 0 && child->children.empty();
         if (empty)
@@ -896,6 +913,7 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
     flush();
     if (quirksContainer && endsInQuirkyMargin)
         prevMargin = 0;
+    m_trailingMargin = prevMargin;
     return cursor + prevMargin;
 }
 
@@ -972,12 +990,24 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     }
     size_t runsStart = m_runs.size();
     float end = cy;
+    float escaped = 0;
     if (node->depth < CHtmlDocument::kMaxDepth + 8)
     {
         if (node->name == "hr")
             end = cy;
         else
+        {
+            m_trailingMargin = 0;
             end = LayoutChildren(box, node, cx, cy, contentW, area);
+            // The last child's bottom margin collapses through a bottom with nothing to hold it.
+            if (!ownContext && s->border[2] == 0 && s->padding[2].value == 0 && s->height.unit == Length::Auto &&
+                s->minHeight.unit == Length::Auto &&
+                (s->display == Display::Block || s->display == Display::ListItem) && end - m_trailingMargin > cy)
+            {
+                escaped = m_trailingMargin;
+                end -= escaped;
+            }
+        }
     }
     if (ownContext)
         end = std::max(end, own.Bottom());
@@ -1005,6 +1035,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     box.rect = {bx, y, contentW + extra, contentH + pt + pb + s->border[0] + s->border[2]};
     m_clip = savedClip;
     m_hasClip = savedHasClip;
+    m_escapedMargin = escaped;
     if (s->clip)
     {
         box.hasClip = true;

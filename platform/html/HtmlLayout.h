@@ -120,6 +120,9 @@ private:
     std::string m_pendingSeparator;
     Rect m_clip;
     bool m_hasClip = false;
+    // The bottom margin of its last child that the block laid out last lets through its own bottom.
+    float m_escapedMargin = 0;
+    float m_trailingMargin = 0;  // what LayoutChildren left after its last block
     float m_width = 0;
     float m_height = 0;
 };

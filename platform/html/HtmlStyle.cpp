@@ -47,7 +47,7 @@ const char* CHtmlStyler::UserAgentSheet()
            "big{font-size:1.17em}small,sub,sup{font-size:.83em}sub{vertical-align:sub}sup{vertical-align:super}\n"
            "s,strike,del{text-decoration:line-through}\n"
            "u,ins,a:link{text-decoration:underline}a:link{color:#0000ee}\n"
-           "ol,ul,dir,menu,dd{margin-left:40px}\n"
+           "ol,ul,dir,menu{padding-left:40px}dd{margin-left:40px}\n"
            "ol{list-style-type:decimal}ul ul{list-style-type:circle}ul ul ul{list-style-type:square}\n"
            "ul ol,ol ul,ol ol,ul ul{margin-top:0;margin-bottom:0}\n"
            "center{text-align:-libcss-center}\n"

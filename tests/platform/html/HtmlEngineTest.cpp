@@ -75,8 +75,8 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
         {"to line in FONT size=1 with mailto links",
          "<body style='margin:0'><div id=to><font size=1>To: <a href='mailto:a@b.c'>Ann</a>; "
          "<a href='mailto:d@e.f'>Bob</a></font></div></body>",
-         // The line keeps the DIV's own 16 px strut.
-         400, {{"to", 0, 0, 400, 16}}, "To: Ann; Bob"},
+         // Without a DOCTYPE the line is as high as the small FONT's text, not the DIV's own 16 px.
+         400, {{"to", 0, 0, 400, 10}}, "To: Ann; Bob"},
         {"blockquote quote with a left border",
          "<body style='margin:0'><blockquote id=q style='border-left:2px solid #00f;padding-left:5px;"
          "margin:0 0 0 5px'>quoted</blockquote></body>",
@@ -357,7 +357,7 @@ TEST(HtmlEngine, PresentationalAttributesReachTheTextTheyStyle)
     EXPECT_EQ(just.text->Text(), "aa bb cc dd ee ff");
 
     // The marker of a centred item stands before the item's text.
-    Rendered list("<body style='margin:0'><ul style='margin:0;text-align:center'><li>ab</li></ul></body>", 300);
+    Rendered list("<body style='margin:0'><ul style='margin:0;padding:0;text-align:center'><li>ab</li></ul></body>", 300);
     ASSERT_EQ(list.layout->Runs().size(), 2u);
     const CHtmlTextRun& marker = list.layout->Runs()[0];
     const CHtmlTextRun& item = list.layout->Runs()[1];
@@ -383,6 +383,8 @@ TEST(HtmlEngine, MailWithoutADoctypeGetsTheQuirksAndStandardsModeDoesNot)
          40, 43.2f},
         {"text keeps its line", std::string(tight) + "<img src=i width=30 height=40>x</td></tr></table>", 43.2f,
          43.2f},
+        {"lines of small FONT text are as high as that text",
+         std::string(tight) + "<font size=1>a<br>b<br><br>c</font></td></tr></table>", 40, 64},
     };
     for (const Case& c : cases)
     {
