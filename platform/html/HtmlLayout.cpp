@@ -182,6 +182,11 @@ void CHtmlLayout::Anchor(const CHtmlNode* node, float y)
         m_anchors[*id] = y;
 }
 
+float CHtmlLayout::LineHeight(const CHtmlStyle& s)
+{
+    return s.lineHeight > 0 ? s.lineHeight : m_metrics.Ascent(s) + m_metrics.Descent(s) + m_metrics.LineGap(s);
+}
+
 void CHtmlLayout::Separator(const char* sep)
 {
     // The strongest pending separator wins: a line break over a tab over a space.
@@ -539,8 +544,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             strut = hasText(pieces[k]) && direct(pieces[k]);
         if (blockStyle && strut)
         {
-            float lh = blockStyle->lineHeight > 0 ? blockStyle->lineHeight
-                                                  : m_metrics.Ascent(*blockStyle) + m_metrics.Descent(*blockStyle);
+            float lh = LineHeight(*blockStyle);
             float half = (lh - m_metrics.Ascent(*blockStyle) - m_metrics.Descent(*blockStyle)) / 2;
             above = m_metrics.Ascent(*blockStyle) + half;
             belowBase = lh - above;
@@ -559,7 +563,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             if (p.item->kind != InlineItem::Text || (quirks && !hasText(p)))
                 continue;
             float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
-            float lh = s->lineHeight > 0 ? s->lineHeight : asc + desc;
+            float lh = LineHeight(*s);
             float half = (lh - asc - desc) / 2;
             above = std::max(above, asc + half);
             belowBase = std::max(belowBase, lh - asc - half);
@@ -569,7 +573,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         {
             const CHtmlStyle* s = pieces[end].item->style;
             float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
-            float lh = s->lineHeight > 0 ? s->lineHeight : asc + desc;
+            float lh = LineHeight(*s);
             above = std::max(above, asc + (lh - asc - desc) / 2);
             belowBase = std::max(belowBase, lh - asc - (lh - asc - desc) / 2);
         }
@@ -711,8 +715,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         while (i < pieces.size() && pieces[i].forced)
         {
             const CHtmlStyle* ls = quirks && !direct(pieces[i]) ? pieces[i].item->style : blockStyle;
-            float lh = ls ? (ls->lineHeight > 0 ? ls->lineHeight : m_metrics.Ascent(*ls) + m_metrics.Descent(*ls))
-                          : 16;
+            float lh = ls ? LineHeight(*ls) : 16;
             cursorY += lh;
             // Each further break is one more empty line of text.
             m_pendingSeparator += "\r\n";
@@ -981,7 +984,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         r.style = s;
         r.width = m_metrics.TextWidth(*s, marker.data(), marker.size());
         r.x = cx - r.width - s->fontSize * 0.5f;
-        float lh = s->lineHeight > 0 ? s->lineHeight : m_metrics.Ascent(*s) + m_metrics.Descent(*s);
+        float lh = LineHeight(*s);
         r.baseline = cy + (lh - m_metrics.Ascent(*s) - m_metrics.Descent(*s)) / 2 + m_metrics.Ascent(*s);
         r.line = {cx, cy, contentW, lh};
         m_runs.push_back(std::move(r));
@@ -1001,7 +1004,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
             end = LayoutChildren(box, node, cx, cy, contentW, area);
             // The last child's bottom margin collapses through a bottom with nothing to hold it.
             if (!ownContext && s->border[2] == 0 && s->padding[2].value == 0 && s->height.unit == Length::Auto &&
-                s->minHeight.unit == Length::Auto &&
+                s->minHeight.value <= 0 &&
                 (s->display == Display::Block || s->display == Display::ListItem) && end - m_trailingMargin > cy)
             {
                 escaped = m_trailingMargin;

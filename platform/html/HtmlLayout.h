@@ -20,6 +20,8 @@ public:
     virtual float TextWidth(const CHtmlStyle& font, const char* utf8, size_t len) = 0;
     virtual float Ascent(const CHtmlStyle& font) = 0;
     virtual float Descent(const CHtmlStyle& font) = 0;
+    // The font's own leading, part of a "normal" line height as browsers take it.
+    virtual float LineGap(const CHtmlStyle&) { return 0; }
 };
 
 // Every character half the font size wide (ideographs a full em); ascent 0.8 and descent 0.2 of the size.
@@ -107,6 +109,7 @@ private:
     float ImageWidth(const CHtmlNode* node, float avail, float& height);
     void PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, float y, float width, FloatArea& floats);
     void Separator(const char* sep);
+    float LineHeight(const CHtmlStyle& s);
     void Anchor(const CHtmlNode* node, float y);
 
     const CHtmlDocument& m_doc;
