@@ -908,7 +908,9 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             cursor = child->rect.Bottom();
             prevMargin = mb;
         }
-        endsInQuirkyMargin = s->quirkyBottom && !empty;
+        // Only a block that is itself the container's last child loses its margin, not one inside FONT or the
+        // like, whose end still follows it.
+        endsInQuirkyMargin = s->quirkyBottom && !empty && c->parent == node;
         box.children.push_back(std::move(child));
     };
     // Direct children: blocks go through onBlock, inline content gathers into paragraphs.
@@ -949,8 +951,14 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     }
     else
         contentW = std::max(0.f, width - ml - mr - extra);
-    if (s->maxWidth.unit != Length::Auto)
-        contentW = std::min(contentW, s->maxWidth.Resolve(width, contentW));
+    if (s->maxWidth.unit != Length::Auto && s->maxWidth.Resolve(width, contentW) < contentW)
+    {
+        contentW = s->maxWidth.Resolve(width, contentW);
+        if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+            ml = mr = std::max(0.f, (width - contentW - extra) / 2);
+        else if (s->margin[3].unit == Length::Auto)
+            ml = std::max(0.f, width - contentW - extra - mr);
+    }
     if (s->minWidth.unit != Length::Auto)
         contentW = std::max(contentW, s->minWidth.Resolve(width));
     float bx = x + ml;

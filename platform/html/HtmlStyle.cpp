@@ -1049,7 +1049,7 @@ void Inherit(const CHtmlNode& n, const CHtmlStyle& parent, CHtmlStyle& s, bool q
 CHtmlStyler::CHtmlStyler() = default;
 CHtmlStyler::~CHtmlStyler() = default;
 
-void CHtmlStyler::Apply(CHtmlDocument& doc)
+void CHtmlStyler::Apply(CHtmlDocument& doc, float viewportWidth)
 {
     // Author sheets: every <style> element's text, in document order.
     std::vector<std::string> authorTexts;
@@ -1092,6 +1092,12 @@ void CHtmlStyler::Apply(CHtmlDocument& doc)
     css_media media;
     std::memset(&media, 0, sizeof media);
     media.type = CSS_MEDIA_SCREEN;
+    // Responsive mail keeps its desktop layout in a desktop pane: its queries compare against the pane's width.
+    const float w = std::max(1.f, std::min(viewportWidth, 100000.f));
+    media.width = FLTTOFIX(w);
+    media.height = FLTTOFIX(768.f);
+    media.aspect_ratio = FLTTOFIX(w / 768.f);
+    media.orientation = w >= 768 ? CSS_MEDIA_ORIENTATION_LANDSCAPE : CSS_MEDIA_ORIENTATION_PORTRAIT;
 
     auto defaultStyle = std::make_unique<CHtmlStyle>();
     const CHtmlStyle* rootStyle = defaultStyle.get();

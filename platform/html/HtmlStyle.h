@@ -72,8 +72,11 @@ public:
     CHtmlStyler(const CHtmlStyler&) = delete;
     CHtmlStyler& operator=(const CHtmlStyler&) = delete;
 
-    // Gives every node of the document its computed style (text nodes share their parent's).
-    void Apply(CHtmlDocument& doc);
+    // Gives every node of the document its computed style (text nodes share their parent's); media queries
+    // see a screen of the given width, where the page is to be shown.
+    void Apply(CHtmlDocument& doc, float viewportWidth = kDefaultViewportWidth);
+
+    static constexpr float kDefaultViewportWidth = 1024;
 
     static const char* UserAgentSheet();
     // What mail without a DOCTYPE gets on top of it.

@@ -626,7 +626,10 @@ void CHtmlView::Load(const std::string& utf8)
     m_doc = std::make_unique<CHtmlDocument>();
     m_doc->Parse(utf8);
     m_styler = std::make_unique<CHtmlStyler>();
-    m_styler->Apply(*m_doc);
+    RECT rc = {0, 0, 0, 0};
+    if (m_hWnd)
+        ::GetClientRect(m_hWnd, &rc);
+    m_styler->Apply(*m_doc, rc.right > 0 ? static_cast<float>(rc.right) : CHtmlStyler::kDefaultViewportWidth);
     m_images.Load(*m_doc);
     m_selAnchor = m_selEnd = TextPosition();
     m_bHasText = false;

@@ -87,7 +87,7 @@ struct Page
     explicit Page(const std::string& html)
     {
         doc.Parse(html);
-        styler.Apply(doc);
+        styler.Apply(doc, kPageWidth);
         images.Load(doc);
         layout.Layout(kPageWidth);
         doc.Walk([&](const CHtmlNode* n) {
