@@ -239,12 +239,25 @@ float CHtmlLayout::ImageWidth(const CHtmlNode* node, float avail, float& height)
             if (it != m_images->end())
                 iw = it->second.first, ih = it->second.second;
         }
+    bool autoHeight = h < 0;
     if (w < 0 && h < 0)
         w = iw, h = ih;
     else if (w < 0)
         w = ih > 0 ? iw * h / ih : iw;
     else if (h < 0)
         h = iw > 0 ? ih * w / iw : ih;
+    // max-width:100% keeps a wide image in its column; a percentage is nothing yet while content widths are
+    // being measured (avail 0).
+    if (s->maxWidth.unit == Length::Px || (s->maxWidth.unit == Length::Percent && avail > 0))
+    {
+        float mw = std::max(0.f, s->maxWidth.Resolve(avail));
+        if (w > mw)
+        {
+            if (autoHeight && w > 0)
+                h = h * mw / w;
+            w = mw;
+        }
+    }
     height = std::max(0.f, std::min(h, 100000.f));
     return std::max(0.f, std::min(w, 100000.f));
 }
@@ -896,6 +909,24 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
         m_escapedMargin = 0;
         if (s->display == Display::Table)
             LayoutTable(*child, c, x, top, width);
+        else if (c->name == "img")
+        {
+            // A block-level image: its own size, placed like a block of that width.
+            float h = 0;
+            float w = ImageWidth(c, width, h) + s->border[1] + s->border[3];
+            float ml = s->margin[3].Resolve(width), mr = s->margin[1].Resolve(width);
+            if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+                ml = std::max(0.f, (width - w) / 2);
+            else if (s->margin[3].unit == Length::Auto)
+                ml = std::max(0.f, width - w - mr);
+            else
+                ml = AlignedLeft(c, width, w, ml, mr);
+            child->kind = CHtmlBox::Image;
+            child->node = c;
+            child->style = s;
+            child->rect = {x + ml, top, w, h + s->border[0] + s->border[2]};
+            m_boxes.emplace(c, child.get());
+        }
         else
             LayoutBlock(*child, c, x, top, width, floats);
         mb = std::max(mb, s->display == Display::Table ? 0.f : m_escapedMargin);
@@ -1178,8 +1209,9 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
         walk(node, guard);
         maxW = std::max(maxW, line);
         float h = Horizontal(s, 0);
+        // A cell's width is what its column would like, not a minimum: browsers narrow it in a narrower table.
         if (s->width.unit == Length::Px && node->name != "body")
-            minW = maxW = std::max(s->width.value, s->display == Display::TableCell ? minW - 0 : 0.f);
+            maxW = std::max(s->width.value, minW), minW = s->display == Display::TableCell ? minW : maxW;
         minW += h;
         maxW += h;
         if (s->display == Display::TableCell && s->width.unit == Length::Px)

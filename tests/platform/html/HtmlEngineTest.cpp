@@ -22,10 +22,10 @@ struct Rendered
     std::unique_ptr<CHtmlLayout> layout;
     std::unique_ptr<CHtmlTextModel> text;
 
-    Rendered(const std::string& html, float width)
+    Rendered(const std::string& html, float width, float viewport = CHtmlStyler::kDefaultViewportWidth)
     {
         doc.Parse(html);
-        styler.Apply(doc);
+        styler.Apply(doc, viewport);
         layout = std::make_unique<CHtmlLayout>(doc, metrics);
         layout->Layout(width);
         text = std::make_unique<CHtmlTextModel>(*layout, metrics);
@@ -281,6 +281,13 @@ TEST(HtmlEngine, TablesGrowRowsToContentAndGiveColumnsTheirContentWidths)
          std::string(tight) + "width=500><tr><td><table id=n cellspacing=0 cellpadding=0><tr><td>abc</td></tr>"
                               "</table></td></tr></table>",
          {{"n", 0, 0, 24, 16}}},
+        {"set cell widths give way in a narrower table",
+         std::string(tight) + "width=300><tr><td id=a width=200>a</td><td id=b width=200>b</td></tr></table>",
+         {{"a", 0, 0, 150, 16}, {"b", 150, 0, 150, 16}}},
+        {"a block image with max-width:100% keeps to its cell",
+         std::string(tight) + "width=100><tr><td><img id=i style='display:block;max-width:100%' src=i width=300>"
+                              "</td></tr></table>",
+         {{"i", 0, 0, 100, 100}}},
         {"a nested table of percentage width fills its auto table's room",
          std::string(tight) + "id=o><tr><td><table width=100% cellspacing=0 cellpadding=0><tr><td>abc</td></tr>"
                               "</table></td></tr></table>",
@@ -344,6 +351,8 @@ TEST(HtmlEngine, PresentationalAttributesReachTheTextTheyStyle)
     EXPECT_EQ(zero.Box("i").h, 0);
     ASSERT_EQ(zero.layout->Runs().size(), 2u);
     EXPECT_NEAR(zero.layout->Runs()[1].x, 16, 0.01);
+    for (const PaintItem& p : zero.text->PaintList())
+        EXPECT_NE(p.kind, PaintItem::Image);
 
     // Justified lines reach both edges but the last; words keep their order and text.
     Rendered just("<body style='margin:0'><div style='text-align:justify;width:100px'>aa bb cc dd ee ff</div></body>",
@@ -424,4 +433,19 @@ TEST(HtmlEngine, MailWithoutADoctypeGetsTheQuirksAndStandardsModeDoesNot)
     ASSERT_TRUE(style(bold, "B"));
     EXPECT_EQ(style(bold, "B")->fontWeight, 700);
     EXPECT_EQ(style(bold, "B")->fontSize, 24);
+}
+
+TEST(HtmlEngine, ResponsiveMailKeepsItsDesktopLayoutInAWidePane)
+{
+    const std::string html =
+        "<style>@media only screen and (max-width:596px){.col{display:block!important;width:100%!important}}"
+        "</style><body style='margin:0'><div id=d style='max-width:300px;margin:0 auto'>x</div>"
+        "<table cellspacing=0 cellpadding=0 width=600><tr><th class=col id=a width=200>a</th><th class=col id=b>b"
+        "</th></tr></table></body>";
+    Rendered wide(html, 600, 800);
+    ExpectRect(wide.Box("d"), 150, 0, 300, 16, "a max-width block with auto margins is centred");
+    ExpectRect(wide.Box("a"), 0, 16, 200, 16, "the first column");
+    ExpectRect(wide.Box("b"), 200, 16, 400, 16, "the second column");
+    Rendered narrow(html, 600, 400);
+    EXPECT_EQ(narrow.ById("a")->style->display, Display::Block);
 }
