@@ -1108,6 +1108,9 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
     {
         float h;
         minW = maxW = ImageWidth(node, 0, h) + s->border[1] + s->border[3];
+        // An image limited to a share of its container can shrink to nothing, so it never widens a column.
+        if (s->maxWidth.unit == Length::Percent)
+            minW = s->border[1] + s->border[3];
     }
     else if (s->display == Display::Table)
     {
