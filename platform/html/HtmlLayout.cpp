@@ -380,12 +380,14 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             {
                 float minW, maxW;
                 MinMax(item.node, minW, maxW, 0);
-                float w = item.style->width.unit != Length::Auto ? item.style->width.Resolve(width) + Horizontal(item.style, width)
-                                                                   : std::min(std::max(minW, width), maxW);
+                const bool sized = item.style->width.unit != Length::Auto;
+                float w = sized ? item.style->width.Resolve(width) + Horizontal(item.style, width)
+                                : std::min(std::max(minW, width), maxW);
+                // A set width resolves against the line's width, once; shrink-to-fit content gets its width.
                 if (item.style->display == Display::Table || item.node->name == "table")
-                    LayoutTable(*p.atomic, item.node, 0, 0, w);
+                    LayoutTable(*p.atomic, item.node, 0, 0, sized ? width : w);
                 else
-                    LayoutBlock(*p.atomic, item.node, 0, 0, w, own);
+                    LayoutBlock(*p.atomic, item.node, 0, 0, sized ? width : w, own);
             }
             p.runsTo = m_runs.size();
             p.width = p.atomic->rect.w;
@@ -1499,11 +1501,27 @@ void CHtmlLayout::BuildGrid(const CHtmlNode* node, Grid& grid, int guard)
             if (need <= have)
                 return;
             float excess = need - have;
-            float weight = 0;
+            float weight = 0, fixedTotal = 0;
             int flexible = 0;
             for (int k = from; k < to; k++)
                 if (colFixed[k] == 0 && colPct[k] == 0)
                     weight += colMax[k], flexible++;
+                else if (colPct[k] == 0)
+                    fixedTotal += colFixed[k];
+            // Over columns that all have a set width, each takes its share of the span by that width, so a
+            // banner across spacer and text columns leaves the spacers as set.
+            if (flexible == 0 && fixedTotal > 0)
+            {
+                float inner = need - spacing * (c.colspan - 1);
+                for (int k = from; k < to; k++)
+                    cols[k] = std::max(cols[k], inner * colFixed[k] / fixedTotal);
+                have = spacing * (c.colspan - 1);
+                for (int k = from; k < to; k++)
+                    have += cols[k];
+                if (need <= have)
+                    return;
+                excess = need - have;
+            }
             for (int k = from; k < to; k++)
             {
                 float share;
