@@ -39,9 +39,6 @@ float AlignedLeft(const CHtmlNode* node, float width, float boxW, float ml, floa
     return ps->blockAlign == 1 ? ml + free / 2 : ml + free;
 }
 
-// A percentage-wide table asks for all the room it can get, as browsers have it.
-constexpr float kTableMaxWidth = 1000000;
-
 std::string ListMarker(ListStyle type, int index)
 {
     switch (type)
@@ -969,15 +966,16 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     float pl = s->padding[3].Resolve(width), pr = s->padding[1].Resolve(width);
     float pt = s->padding[0].Resolve(width), pb = s->padding[2].Resolve(width);
     float extra = pl + pr + s->border[1] + s->border[3];
+    const bool inlineBlock = s->display == Display::InlineBlock;  // its auto margins are 0
     float contentW;
     // A cell is as wide as the table made its columns; its own width was one of the table's inputs.
     if (s->width.unit != Length::Auto && !(node->name == "html" || node->name == "body") &&
         s->display != Display::TableCell)
     {
         contentW = std::max(0.f, s->width.Resolve(width));
-        if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+        if (!inlineBlock && s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
             ml = mr = std::max(0.f, (width - contentW - extra) / 2);
-        else if (s->margin[3].unit == Length::Auto)
+        else if (!inlineBlock && s->margin[3].unit == Length::Auto)
             ml = std::max(0.f, width - contentW - extra - mr);
         else
             ml = AlignedLeft(node, width, contentW + extra, ml, mr);
@@ -987,9 +985,9 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     if (s->maxWidth.unit != Length::Auto && s->maxWidth.Resolve(width, contentW) < contentW)
     {
         contentW = s->maxWidth.Resolve(width, contentW);
-        if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+        if (!inlineBlock && s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
             ml = mr = std::max(0.f, (width - contentW - extra) / 2);
-        else if (s->margin[3].unit == Length::Auto)
+        else if (!inlineBlock && s->margin[3].unit == Length::Auto)
             ml = std::max(0.f, width - contentW - extra - mr);
     }
     if (s->minWidth.unit != Length::Auto)
@@ -1123,8 +1121,6 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
         maxW = grid.sumMax + grid.frame;
         if (s->width.unit == Length::Px)
             minW = maxW = std::max(minW, s->width.value);
-        else if (s->width.unit == Length::Percent)
-            maxW = std::max(minW, kTableMaxWidth);
     }
     else
     {
