@@ -335,6 +335,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         bool forced = false;
         std::unique_ptr<CHtmlBox> atomic;
         size_t runsFrom = 0, runsTo = 0;
+        float ascent = 0;  // of an atomic box: how far above the baseline it stands
     };
     std::vector<Piece> pieces;
     bool lastSpace = true;  // leading white space of a block is dropped
@@ -388,6 +389,12 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             }
             p.runsTo = m_runs.size();
             p.width = p.atomic->rect.w;
+            // An inline-block sits on the baseline of its last line of text, an image on its bottom edge.
+            p.ascent = p.atomic->rect.h;
+            if (item.style->display == Display::InlineBlock && item.node->name != "img" && !item.style->clip &&
+                item.node->name != "table" && p.runsTo > p.runsFrom)
+                p.ascent = std::min(p.atomic->rect.h, std::max(0.f, m_runs[p.runsTo - 1].baseline -
+                                                                        p.atomic->rect.y));
             p.breakAfter = true;
             pieces.push_back(std::move(p));
             lastSpace = false;
@@ -569,7 +576,10 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             {
                 if (s->verticalAlign == VAlign::Baseline || s->verticalAlign == VAlign::Sub ||
                     s->verticalAlign == VAlign::Super)
-                    above = std::max(above, p.atomic->rect.h);
+                {
+                    above = std::max(above, p.ascent);
+                    belowBase = std::max(belowBase, p.atomic->rect.h - p.ascent);
+                }
                 continue;
             }
             if (p.item->kind != InlineItem::Text || (quirks && !hasText(p)))
@@ -633,7 +643,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             }
             if (p.atomic)
             {
-                float ay = baseline - p.atomic->rect.h;
+                float ay = baseline - p.ascent;
                 VAlign va = p.item->style->verticalAlign;
                 if (va == VAlign::Top)
                     ay = cursorY;

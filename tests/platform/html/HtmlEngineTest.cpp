@@ -365,6 +365,12 @@ TEST(HtmlEngine, PresentationalAttributesReachTheTextTheyStyle)
     EXPECT_EQ(xs, (std::vector<float>{0, 28, 56, 84, 0}));
     EXPECT_EQ(just.text->Text(), "aa bb cc dd ee ff");
 
+    // An inline-block (a button link) sits on the baseline of its text, adding no gap below itself.
+    Rendered button("<!DOCTYPE html><body style='margin:0'><div id=d><a href='x' style='display:inline-block;"
+                    "padding:8px'>Go</a></div></body>",
+                    600);
+    ExpectRect(button.Box("d"), 0, 0, 600, 32, "the line of the button");
+
     // The marker of a centred item stands before the item's text.
     Rendered list("<body style='margin:0'><ul style='margin:0;padding:0;text-align:center'><li>ab</li></ul></body>", 300);
     ASSERT_EQ(list.layout->Runs().size(), 2u);

@@ -51,6 +51,25 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Differences from Chromium not mended yet, "PAGE ITEM" a line ("table 6", "text 11"), with # comments: the
+// test skips them, and fails once one of them matches, so that the list only shrinks.
+std::map<std::string, std::vector<std::string>> KnownDifferences()
+{
+    std::map<std::string, std::vector<std::string>> known;
+    std::istringstream in(ReadFile(ORB_TEST_DATA_DIR "/html-layout/known-differences.txt"));
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t space = line.find(' ');
+        if (line.empty() || line[0] == '#' || space == std::string::npos)
+            continue;
+        known[line.substr(0, space)].push_back(line.substr(space + 1));
+    }
+    return known;
+}
+
 std::vector<std::string> Pages()
 {
     std::vector<std::string> names;
@@ -132,12 +151,24 @@ TEST(HtmlLayoutOracle, BoxesAndTextLinesMatchChromiumWithinTolerance)
 {
     const std::vector<std::string> pages = Pages();
     ASSERT_FALSE(pages.empty());
+    std::map<std::string, std::vector<std::string>> known = KnownDifferences();
     for (const std::string& name : pages)
     {
         const std::string base = std::string(ORB_TEST_DATA_DIR) + "/html-layout/" + name;
         Page page(ReadFile(base));
         std::istringstream expected(ReadFile(base.substr(0, base.size() - 5) + ".boxes"));
         std::vector<std::string> misses;
+        std::vector<std::string> knownHere = known[name];
+        std::vector<std::string> matched;
+        // A miss of a known difference is expected; a match of one means the list is out of date.
+        auto miss = [&](const std::string& what, const std::string& detail) {
+            if (std::find(knownHere.begin(), knownHere.end(), what) == knownHere.end())
+                misses.push_back(what + detail);
+        };
+        auto match = [&](const std::string& what) {
+            if (std::find(knownHere.begin(), knownHere.end(), what) != knownHere.end())
+                matched.push_back(what);
+        };
         std::map<int, std::vector<Rect>> theirLines;
         std::string line;
         while (std::getline(expected, line))
@@ -161,10 +192,12 @@ TEST(HtmlLayoutOracle, BoxesAndTextLinesMatchChromiumWithinTolerance)
             const CHtmlBox* box = ordinal < int(nodes.size()) ? page.layout.BoxFor(nodes[ordinal]) : nullptr;
             const std::string what = tag + " " + std::to_string(ordinal);
             if (!box)
-                misses.push_back(what + ": no box, Chromium " + Describe(r));
+                miss(what, ": no box, Chromium " + Describe(r));
             else if (!NearX(box->rect.x, r.x, r.w, 0.03f) || !NearY(box->rect.y, r.y) ||
                      !NearSize(box->rect.w, r.w) || !NearSize(box->rect.h, r.h))
-                misses.push_back(what + ": ours " + Describe(box->rect) + ", Chromium " + Describe(r));
+                miss(what, ": ours " + Describe(box->rect) + ", Chromium " + Describe(r));
+            else
+                match(what);
         }
         // Text: where each text node starts, and on how many lines it lies.
         for (const auto& entry : theirLines)
@@ -174,21 +207,24 @@ TEST(HtmlLayoutOracle, BoxesAndTextLinesMatchChromiumWithinTolerance)
             auto it = node ? page.lines.find(node) : page.lines.end();
             if (it == page.lines.end())
             {
-                misses.push_back(what + ": not laid out");
+                miss(what, ": not laid out");
                 continue;
             }
             const Rect& ours = it->second.front();
             const Rect& theirs = entry.second.front();
             if (!NearX(ours.x, theirs.x, theirs.w, 0.05f) || !NearY(ours.y, theirs.y) ||
                 it->second.size() != entry.second.size())
-                misses.push_back(what + ": ours " + Describe(ours) + " on " + std::to_string(it->second.size()) +
-                                 " lines, Chromium " + Describe(theirs) + " on " +
-                                 std::to_string(entry.second.size()));
+                miss(what, ": ours " + Describe(ours) + " on " + std::to_string(it->second.size()) +
+                               " lines, Chromium " + Describe(theirs) + " on " + std::to_string(entry.second.size()));
+            else
+                match(what);
         }
         std::string report;
         for (const std::string& m : misses)
             report += "\n  " + m;
         EXPECT_TRUE(misses.empty()) << name << ":" << report;
+        for (const std::string& m : matched)
+            ADD_FAILURE() << name << ": " << m << " now matches Chromium; take it off known-differences.txt";
 
         // No two text lines of the page overlap: each piece against those of other lines it shares columns with.
         std::vector<Rect> all;
