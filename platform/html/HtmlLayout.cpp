@@ -379,7 +379,8 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                 float minW, maxW;
                 MinMax(item.node, minW, maxW, 0);
                 const bool sized = item.style->width.unit != Length::Auto;
-                float w = sized ? item.style->width.Resolve(width) + Horizontal(item.style, width)
+                float w = sized ? item.style->width.Resolve(width) +
+                                      (item.style->borderBox ? 0 : Horizontal(item.style, width))
                                 : std::min(std::max(minW, width), maxW);
                 // A set width resolves against the line's width, once; shrink-to-fit content gets its width.
                 if (item.style->display == Display::Table || item.node->name == "table")
@@ -765,7 +766,7 @@ void CHtmlLayout::PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, f
     {
         float minW, maxW;
         MinMax(node, minW, maxW, 0);
-        w = s->width.unit != Length::Auto ? s->width.Resolve(width) + Horizontal(s, width)
+        w = s->width.unit != Length::Auto ? s->width.Resolve(width) + (s->borderBox ? 0 : Horizontal(s, width))
                                            : std::min(std::max(minW, width), maxW);
         FloatArea own;
         if (s->display == Display::Table)
@@ -982,7 +983,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     if (s->width.unit != Length::Auto && !(node->name == "html" || node->name == "body") &&
         s->display != Display::TableCell)
     {
-        contentW = std::max(0.f, s->width.Resolve(width));
+        contentW = std::max(0.f, s->width.Resolve(width) - (s->borderBox ? extra : 0));
         if (!inlineBlock && s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
             ml = mr = std::max(0.f, (width - contentW - extra) / 2);
         else if (!inlineBlock && s->margin[3].unit == Length::Auto)
@@ -1078,7 +1079,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     float contentH = end - cy;
     // A cell's height is only a minimum, which its table applies to the whole row.
     if (s->height.unit == Length::Px && s->display != Display::TableCell)
-        contentH = s->height.value;
+        contentH = s->height.value - (s->borderBox ? pt + pb + s->border[0] + s->border[2] : 0);
     if (s->minHeight.unit == Length::Px)
         contentH = std::max(contentH, s->minHeight.value);
     if (s->maxHeight.unit == Length::Px)
@@ -1222,7 +1223,10 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
         float h = Horizontal(s, 0);
         // A cell's width is what its column would like, not a minimum: browsers narrow it in a narrower table.
         if (s->width.unit == Length::Px && node->name != "body")
-            maxW = std::max(s->width.value, minW), minW = s->display == Display::TableCell ? minW : maxW;
+        {
+            float set = s->borderBox ? std::max(0.f, s->width.value - h) : s->width.value;
+            maxW = std::max(set, minW), minW = s->display == Display::TableCell ? minW : maxW;
+        }
         minW += h;
         maxW += h;
         if (s->display == Display::TableCell && s->width.unit == Length::Px)
@@ -1494,7 +1498,8 @@ void CHtmlLayout::BuildGrid(const CHtmlNode* node, Grid& grid, int guard)
             colMin[c.col] = std::max(colMin[c.col], c.minW);
             colMax[c.col] = std::max(colMax[c.col], c.maxW);
             if (cs->width.unit == Length::Px)
-                colFixed[c.col] = std::max(colFixed[c.col], cs->width.value + Horizontal(cs, 0));
+                colFixed[c.col] =
+                    std::max(colFixed[c.col], cs->width.value + (cs->borderBox ? 0 : Horizontal(cs, 0)));
             else if (cs->width.unit == Length::Percent)
                 colPct[c.col] = std::max(colPct[c.col], cs->width.value);
             continue;

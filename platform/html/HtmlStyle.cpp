@@ -1006,6 +1006,7 @@ void Convert(const css_computed_style* cs, CHtmlStyle& s)
     uint8_t ox = css_computed_overflow_x(cs);
     s.clip = ox == CSS_OVERFLOW_HIDDEN || ox == CSS_OVERFLOW_SCROLL || ox == CSS_OVERFLOW_AUTO;
     s.hidden = css_computed_visibility(cs) != CSS_VISIBILITY_VISIBLE;
+    s.borderBox = css_computed_box_sizing(cs) == CSS_BOX_SIZING_BORDER_BOX;
     css_fixed hv, vv;
     css_unit hu, vu;
     if (css_computed_border_spacing(cs, &hv, &hu, &vv, &vu) == CSS_BORDER_SPACING_SET)

@@ -60,6 +60,7 @@ struct CHtmlStyle
     ListStyle listStyle = ListStyle::Disc;
     bool clip = false;
     bool hidden = false;
+    bool borderBox = false;  // box-sizing: width and height include padding and border
     float borderSpacing = 0;
     float textIndent = 0;
 };

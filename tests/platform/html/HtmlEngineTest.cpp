@@ -284,6 +284,11 @@ TEST(HtmlEngine, TablesGrowRowsToContentAndGiveColumnsTheirContentWidths)
         {"set cell widths give way in a narrower table",
          std::string(tight) + "width=300><tr><td id=a width=200>a</td><td id=b width=200>b</td></tr></table>",
          {{"a", 0, 0, 150, 16}, {"b", 150, 0, 150, 16}}},
+        {"cell widths of box-sizing:border-box include their padding",
+         std::string(tight) + "width=330><tr><td id=a style='box-sizing:border-box;width:100px;padding:0 10px'>a</td>"
+                              "<td id=b style='box-sizing:border-box;width:100px;padding:0 10px'>b</td><td id=c "
+                              "style='box-sizing:border-box;width:100px;padding:0 10px'>c</td></tr></table>",
+         {{"a", 0, 0, 110, 16}, {"b", 110, 0, 110, 16}, {"c", 220, 0, 110, 16}}},
         {"a block image with max-width:100% keeps to its cell",
          std::string(tight) + "width=100><tr><td><img id=i style='display:block;max-width:100%' src=i width=300>"
                               "</td></tr></table>",
