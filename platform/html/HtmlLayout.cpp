@@ -1135,8 +1135,10 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
     }
     else
     {
-        // Words set the minimum; a line of everything up to a break or block sets the maximum.
+        // Words set the minimum; a line of everything up to a break or block sets the maximum. White space
+        // collapses as in layout: one space between words, none at either end of a line.
         float line = 0;
+        float pending = 0;
         bool nowrap = s->whiteSpace == WhiteSpace::Nowrap || s->whiteSpace == WhiteSpace::Pre;
         std::function<void(const CHtmlNode*, int)> walk = [&](const CHtmlNode* n, int g) {
             if (g > kMaxGuard)
@@ -1152,8 +1154,11 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                     size_t pos = 0;
                     std::string word;
                     auto flushWord = [&]() {
+                        if (word.empty())
+                            return;
                         float w = m_metrics.TextWidth(*cs, word.data(), word.size());
-                        line += w;
+                        line += pending + w;
+                        pending = 0;
                         if (!cnw)
                             minW = std::max(minW, w);
                         word.clear();
@@ -1169,10 +1174,12 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                             if (cs->whiteSpace == WhiteSpace::Pre && cp == '\n')
                             {
                                 maxW = std::max(maxW, line);
-                                line = 0;
+                                line = pending = 0;
                             }
-                            else
-                                line += m_metrics.TextWidth(*cs, " ", 1);
+                            else if (cs->whiteSpace == WhiteSpace::Pre || cs->whiteSpace == WhiteSpace::PreWrap)
+                                line += pending + m_metrics.TextWidth(*cs, " ", 1), pending = 0;
+                            else if (line > 0)
+                                pending = std::max(pending, m_metrics.TextWidth(*cs, " ", 1));
                         }
                         else if (IsIdeographic(cp) && !cnw)
                         {
@@ -1193,7 +1200,7 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                 if (c->name == "br")
                 {
                     maxW = std::max(maxW, line);
-                    line = 0;
+                    line = pending = 0;
                     continue;
                 }
                 if (IsBlockLevel(cs) || c->name == "img" || cs->display == Display::InlineBlock)
@@ -1204,13 +1211,14 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                     if (IsBlockLevel(cs))
                     {
                         maxW = std::max(maxW, line);
-                        line = 0;
+                        line = pending = 0;
                         minW = std::max(minW, a + m);
                         maxW = std::max(maxW, b + m);
                     }
                     else
                     {
-                        line += b + m;
+                        line += pending + b + m;
+                        pending = 0;
                         minW = std::max(minW, a + m);
                     }
                     continue;

@@ -289,6 +289,8 @@ TEST(HtmlEngine, TablesGrowRowsToContentAndGiveColumnsTheirContentWidths)
                               "<td id=b style='box-sizing:border-box;width:100px;padding:0 10px'>b</td><td id=c "
                               "style='box-sizing:border-box;width:100px;padding:0 10px'>c</td></tr></table>",
          {{"a", 0, 0, 110, 16}, {"b", 110, 0, 110, 16}, {"c", 220, 0, 110, 16}}},
+        {"white space around and between a cell's words counts once",
+         std::string(tight) + "id=w><tr><td>\n      abc    def   \n    </td></tr></table>", {{"w", 0, 0, 56, 16}}},
         {"a block image with max-width:100% keeps to its cell",
          std::string(tight) + "width=100><tr><td><img id=i style='display:block;max-width:100%' src=i width=300>"
                               "</td></tr></table>",
