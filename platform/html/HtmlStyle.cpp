@@ -1040,7 +1040,9 @@ void Inherit(const CHtmlNode& n, const CHtmlStyle& parent, CHtmlStyle& s, bool q
     float em = quirks ? UaMarginEm(n.name) : 0;
     if (em > 0)
     {
-        auto isUa = [&](const Length& m) { return m.unit == Length::Px && std::fabs(m.value - em * s.fontSize) < 0.01f; };
+        auto isUa = [&](const Length& m) {
+            return m.unit == Length::Px && std::fabs(m.value - em * s.fontSize) < 0.01f;
+        };
         s.quirkyTop = isUa(s.margin[0]);
         s.quirkyBottom = isUa(s.margin[2]);
     }

@@ -94,7 +94,8 @@ TEST(HtmlEngine, FixturePagesHaveTheExpectedGeometryAndText)
          300, {{"d", 0, 0, 300, 64}}, "line one\r\nline two\r\n\r\nend"},
         {"list with markers", "<body style='margin:0'><ul style='margin:0' id=u><li>a<li>b</ul></body>", 300,
          {{"u", 0, 0, 300, 32}}, "\xE2\x80\xA2 a\r\n\xE2\x80\xA2 b"},
-        {"PRE keeps spaces and lines", "<!DOCTYPE html><body style='margin:0'><pre id=p style='margin:0'>a  b\nc</pre></body>", 300,
+        {"PRE keeps spaces and lines",
+         "<!DOCTYPE html><body style='margin:0'><pre id=p style='margin:0'>a  b\nc</pre></body>", 300,
          {{"p", 0, 0, 300, 32}}, "a  b\r\nc"},
         {"images sized from attributes", "<body style='margin:0'><div id=d><img id=i src=x width=50 height=30>"
          "</div></body>",
@@ -379,7 +380,8 @@ TEST(HtmlEngine, PresentationalAttributesReachTheTextTheyStyle)
     ExpectRect(button.Box("d"), 0, 0, 600, 32, "the line of the button");
 
     // The marker of a centred item stands before the item's text.
-    Rendered list("<body style='margin:0'><ul style='margin:0;padding:0;text-align:center'><li>ab</li></ul></body>", 300);
+    Rendered list("<body style='margin:0'><ul style='margin:0;padding:0;text-align:center'><li>ab</li></ul></body>",
+                  300);
     ASSERT_EQ(list.layout->Runs().size(), 2u);
     const CHtmlTextRun& marker = list.layout->Runs()[0];
     const CHtmlTextRun& item = list.layout->Runs()[1];
