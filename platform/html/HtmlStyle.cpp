@@ -1073,17 +1073,14 @@ void CHtmlStyler::Apply(CHtmlDocument& doc, float viewportWidth)
     css_select_ctx* select = nullptr;
     css_select_ctx_create(&select);
     std::vector<css_stylesheet*> sheets;
-    if (css_stylesheet* ua = MakeSheet(UserAgentSheet(), false))
-    {
-        sheets.push_back(ua);
+    // The user-agent sheets are parsed once for the process and kept: parsing them was most of the cost of a
+    // short mail. Only used under the library lock.
+    static css_stylesheet* const ua = MakeSheet(UserAgentSheet(), false);
+    static css_stylesheet* const quirks = MakeSheet(QuirksSheet(), false);
+    if (ua)
         css_select_ctx_append_sheet(select, ua, CSS_ORIGIN_UA, nullptr);
-    }
-    if (doc.Quirks())
-        if (css_stylesheet* q = MakeSheet(QuirksSheet(), false))
-        {
-            sheets.push_back(q);
-            css_select_ctx_append_sheet(select, q, CSS_ORIGIN_UA, nullptr);
-        }
+    if (doc.Quirks() && quirks)
+        css_select_ctx_append_sheet(select, quirks, CSS_ORIGIN_UA, nullptr);
     ctx.quirks = doc.Quirks();
     ctx.body = doc.Body();
     for (const std::string& t : authorTexts)
