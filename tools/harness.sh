@@ -18,7 +18,8 @@ orb_log() { printf '\n== %s\n' "$*"; }
 
 orb_install_packages() {
     local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
-                  xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
+                  xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
+                  dpkg-dev xz-utils
                   python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
                   tango-icon-theme python3-pil time python3-pyftpdlib gcab)
     local missing=()
@@ -110,6 +111,21 @@ orb_start_wine() {
         wine reg add 'HKLM\Software\Wine\Drives' /v s: /d floppy /f </dev/null >/dev/null 2>&1
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.orb-drives-1"
+    fi
+    # The common Windows faces are Debian's metric-compatible Liberation faces, so pages lay out with Windows
+    # metrics; DejaVu stays as the fallback for the scripts Liberation lacks.
+    if [ ! -f "$WINEPREFIX/.orb-fonts-1" ]; then
+        local pair face sub
+        for pair in "Arial=Liberation Sans" "Helvetica=Liberation Sans" "Times New Roman=Liberation Serif" \
+                    "Times=Liberation Serif" "Courier New=Liberation Mono" "Courier=Liberation Mono"; do
+            face=${pair%%=*}
+            sub=${pair#*=}
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$face" /d "$sub" /f \
+                </dev/null >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$sub" /f </dev/null >/dev/null 2>&1
+        done
+        wineserver -w </dev/null >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.orb-fonts-1"
     fi
     orb_detached wineserver -p &
     orb_detached wine wineboot
