@@ -107,7 +107,7 @@ struct Page
     {
         doc.Parse(html);
         styler.Apply(doc, kPageWidth);
-        images.Load(doc);
+        images.Load(doc, std::wstring()); // the pages carry their images as data: URLs
         layout.Layout(kPageWidth);
         doc.Walk([&](const CHtmlNode* n) {
             if (n->type == NodeType::Element)
