@@ -55,16 +55,23 @@ function(orb_add_idl target idl)
     endforeach()
 endfunction()
 
-# orb_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one after the
-# tests and prints what it says. Benchmarks assert nothing.
+# orb_add_bench(<name> [UNSANITIZED] SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one
+# after the tests and prints what it says. Benchmarks assert nothing.
 function(orb_add_bench name)
     if(ORB_FUZZ)
         return()
     endif()
-    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(B "UNSANITIZED" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS})
     target_compile_definitions(${name} PRIVATE ORB_TEST_DATA_DIR="${ORB_TEST_DATA_DIR}")
+    if(NOT WIN32 AND B_UNSANITIZED)
+        # A native benchmark that runs beside a peer built without the sanitizers, on libraries built without
+        # them too: neither may run on their allocator, so the sanitizer runtime is left out of the link as
+        # well. Benchmarks over the sanitized libraries need that runtime to link at all.
+        target_compile_options(${name} PRIVATE -fno-sanitize=all)
+        target_link_options(${name} PRIVATE -fno-sanitize=all)
+    endif()
     set_property(GLOBAL APPEND PROPERTY ORB_BENCHES $<TARGET_FILE:${name}>)
 endfunction()
 

@@ -18,9 +18,10 @@ orb_log() { printf '\n== %s\n' "$*"; }
 
 orb_install_packages() {
     local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
-                  xvfb xauth x11-utils imagemagick fonts-wine cmake ninja-build ccache g++ googletest tcl dpkg-dev xz-utils
+                  xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
+                  dpkg-dev xz-utils
                   python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
-                  tango-icon-theme python3-pil time)
+                  tango-icon-theme python3-pil time python3-pyftpdlib gcab)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -110,6 +111,21 @@ orb_start_wine() {
         wine reg add 'HKLM\Software\Wine\Drives' /v s: /d floppy /f </dev/null >/dev/null 2>&1
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.orb-drives-1"
+    fi
+    # The common Windows faces are Debian's metric-compatible Liberation faces, so pages lay out with Windows
+    # metrics; DejaVu stays as the fallback for the scripts Liberation lacks.
+    if [ ! -f "$WINEPREFIX/.orb-fonts-1" ]; then
+        local pair face sub
+        for pair in "Arial=Liberation Sans" "Helvetica=Liberation Sans" "Times New Roman=Liberation Serif" \
+                    "Times=Liberation Serif" "Courier New=Liberation Mono" "Courier=Liberation Mono"; do
+            face=${pair%%=*}
+            sub=${pair#*=}
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$face" /d "$sub" /f \
+                </dev/null >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$sub" /f </dev/null >/dev/null 2>&1
+        done
+        wineserver -w </dev/null >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.orb-fonts-1"
     fi
     orb_detached wineserver -p &
     orb_detached wine wineboot
@@ -232,14 +248,44 @@ orb_stop_smtp_peer() {
     ORB_SMTP_PID=""
 }
 
+# The updater's FTP server: user "updater", password "secret", serving ORB_FTP_ROOT (which the tests fill,
+# each in a folder of its own) on ORB_FTP_PORT; ORB_FTP_CONTROL steers throttling and cut transfers.
+ORB_FTP_PID=""
+orb_start_ftp_peer() {
+    local state="$ORB_PEER_DIR/ftp"
+    orb_stop_ftp_peer
+    rm -rf "$state"
+    mkdir -p "$state/root" "$state/control"
+    chmod -R 777 "$state"
+    ORB_FTP_PORT=$(orb_free_port)
+    ORB_FTP_ROOT="$state/root"
+    ORB_FTP_CONTROL="$state/control"
+    /usr/bin/python3 "$ORB_ROOT/tools/peers/ftp_server.py" "$ORB_FTP_PORT" "$ORB_FTP_ROOT" "$ORB_FTP_CONTROL" \
+        updater secret </dev/null >"$state/server.log" 2>&1 &
+    ORB_FTP_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$ORB_FTP_PORT") 2>/dev/null && break
+        sleep 0.1
+    done
+    export ORB_FTP_PORT ORB_FTP_ROOT ORB_FTP_CONTROL
+}
+
+orb_stop_ftp_peer() {
+    orb_stop_job "$ORB_FTP_PID"
+    ORB_FTP_PID=""
+}
+
 orb_start_peers() {
     orb_start_pop3_peer
     orb_start_smtp_peer
+    orb_start_ftp_peer
 }
 
 orb_stop_peers() {
     orb_stop_pop3_peer
     orb_stop_smtp_peer
+    orb_stop_ftp_peer
 }
 
 # NetSurf's HTML parser and CSS libraries (libhubbub, libcss, libparserutils, libwapcaplet), taken once from
@@ -332,4 +378,79 @@ orb_prepare_real_mail() {
     done
     touch "$ORB_REAL_MAIL_FETCHED/.ready-2"
     rm -rf "$work"
+}
+
+# The updater's test cabinets, made with gcab on every run (whole, name-patched, cut and bit-flipped ones)
+# into ORB_CABINET_DIR.
+ORB_CABINET_DIR="$ORB_BUILD/cabinets"
+orb_prepare_cabinets() {
+    rm -rf "$ORB_CABINET_DIR"
+    /usr/bin/python3 "$ORB_ROOT/tools/make_cabinets.py" "$ORB_CABINET_DIR/made"
+    export ORB_CABINET_DIR
+}
+
+# Debian's real cabinets for the cabinet tool's tests, fetched once: libmspack's test files (LZX, Quantum,
+# multi-part, cut and CVE cases) from its source package, libarchive's (uuencoded) from its source package
+# and libgcab-tests' installed ones. Each is extracted natively by gcab where gcab can, as the reference.
+ORB_REAL_CABINETS="$ORB_BUILD/third_party/real-cabinets"
+orb_prepare_real_cabinets() {
+    if [ ! -f "$ORB_REAL_CABINETS/.ready-1" ]; then
+        orb_log "fetching real cabinets from Debian's libmspack, libarchive and libgcab-tests packages"
+        local work="$ORB_BUILD/third_party/real-cabinets-work"
+        rm -rf "$work" "$ORB_REAL_CABINETS" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" \
+            "$work/apt/cache/archives/partial" "$ORB_REAL_CABINETS/cabs"
+        if ! (cd "$work" && apt-get download libgcab-tests >/dev/null 2>&1); then
+            apt-get update -qq
+            (cd "$work" && apt-get download libgcab-tests >/dev/null)
+        fi
+        dpkg-deb -x "$work"/libgcab-tests_*.deb "$work/gcab"
+        local file
+        for file in $(find "$work/gcab" -name '*.cab'); do
+            cp "$file" "$ORB_REAL_CABINETS/cabs/gcab-$(basename "$file")"
+        done
+        local src
+        for src in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
+        done
+        if [ -f /etc/apt/sources.list ]; then
+            sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
+        fi
+        local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
+                    -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
+        apt-get "${opts[@]}" update -qq
+        (cd "$work" && apt-get "${opts[@]}" source --download-only libmspack libarchive >/dev/null 2>&1)
+        tar -C "$work" -xzf "$(ls "$work"/libmspack_*.orig.tar.gz | head -n 1)" --wildcards '*/test/test_files/cabd/*.cab'
+        for file in "$work"/libmspack-*/test/test_files/cabd/*.cab; do
+            cp "$file" "$ORB_REAL_CABINETS/cabs/mspack-$(basename "$file")"
+        done
+        tar -C "$work" -xJf "$(ls "$work"/libarchive_*.orig.tar.xz | head -n 1)" --wildcards '*/test/test_*cab*.uu'
+        for file in "$work"/libarchive-*/libarchive/test/test_*cab*.uu; do
+            /usr/bin/python3 -c '
+import binascii, sys
+out = bytearray()
+started = False
+for line in open(sys.argv[1], "rb"):
+    if line.startswith(b"begin "):
+        started = True
+        continue
+    if not started:
+        continue
+    if line.strip() == b"end":
+        break
+    try:
+        out += binascii.a2b_uu(line)
+    except binascii.Error:
+        count = (((line[0] - 32) & 63) * 4 + 5) // 3
+        out += binascii.a2b_uu(line[:count])
+open(sys.argv[2], "wb").write(out)' "$file" "$ORB_REAL_CABINETS/cabs/libarchive-$(basename "$file" .uu)"
+        done
+        for file in "$ORB_REAL_CABINETS"/cabs/*.cab; do
+            local ref="$ORB_REAL_CABINETS/reference/$(basename "$file" .cab)"
+            mkdir -p "$ref"
+            timeout 20 gcab -x -C "$ref" "$file" >/dev/null 2>&1 || { rm -rf "$ref"; mkdir -p "$ref.failed"; }
+        done
+        rm -rf "$work"
+        touch "$ORB_REAL_CABINETS/.ready-1"
+    fi
+    export ORB_REAL_CABINETS
 }

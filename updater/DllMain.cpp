@@ -1,50 +1,68 @@
 // OrbUpdate's library entry points: the COM server exports.
 #include <windows.h>
-#include <olectl.h>
 
-#include <string>
+#include <atlbase.h>
+#include <atlcom.h>
+
+#include "updater/CoUpdate.h"
 
 namespace
 {
-HINSTANCE g_hInstance = nullptr;
-const GUID kLibId = {0x2A3201A2, 0x931B, 0x4131, {0x94, 0x61, 0xCC, 0xAF, 0x76, 0xDF, 0x1C, 0x21}};
+
+// CoUpdate2 is the same object; its class key of its own lets a caller create it by class identifier.
+struct CoUpdate2Registration
+{
+    DECLARE_REGISTRY_RESOURCEID(IDR_COUPDATE2)
+    typedef CoUpdate::_ClassFactoryCreatorClass _ClassFactoryCreatorClass;
+    typedef CoUpdate::_CreatorClass _CreatorClass;
+};
+
+CComModule _Module;
+
+BEGIN_OBJECT_MAP(ObjectMap)
+OBJECT_ENTRY(CLSID_CoUpdate, CoUpdate)
+OBJECT_ENTRY(CLSID_CoUpdate2, CoUpdate2Registration)
+END_OBJECT_MAP()
+
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)
 {
     if (dwReason == DLL_PROCESS_ATTACH)
     {
-        g_hInstance = hInstance;
+        g_hUpdateResources = hInstance;
+        _Module.Init(ObjectMap, hInstance, &LIBID_UPDATELib);
         DisableThreadLibraryCalls(hInstance);
     }
+    else if (dwReason == DLL_PROCESS_DETACH && pReserved == nullptr)
+        _Module.Term();
     return TRUE;
 }
 
 STDAPI DllCanUnloadNow()
 {
-    return S_OK;
+    return _Module.GetLockCount() == 0 ? S_OK : S_FALSE;
 }
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* ppv)
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
 {
-    if (ppv)
-        *ppv = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return _Module.GetClassObject(rclsid, riid, ppv);
 }
 
 STDAPI DllRegisterServer()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(g_hInstance, &path[0], MAX_PATH));
-    ITypeLib* pTypeLib = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &pTypeLib);
-    if (pTypeLib)
-        pTypeLib->Release();
-    return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
+    HRESULT hrInit = CoInitialize(nullptr);
+    HRESULT hr = _Module.RegisterServer(TRUE);
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    return hr;
 }
 
 STDAPI DllUnregisterServer()
 {
-    UnRegisterTypeLib(kLibId, 1, 0, 1033, SYS_WIN64);
-    return S_OK;
+    HRESULT hrInit = CoInitialize(nullptr);
+    HRESULT hr = _Module.UnregisterServer(TRUE);
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    return hr;
 }

@@ -1,11 +1,17 @@
 // Parse, style and layout of a generated 1 MB table-heavy mail at 1000 px beside litehtml with a
 // metrics-only container of the same fixed metric, in the same run; also our layout of the mail against our
-// own render of its plain text, for scale. Prints ratios; asserts nothing.
+// own render of its plain text, for scale; then every page of the layout test set, and the fixed cost of a
+// small document. Prints ratios; asserts nothing.
 #include <litehtml.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/html/HtmlDocument.h"
 #include "platform/html/HtmlLayout.h"
@@ -175,5 +181,49 @@ int main()
     std::printf("html table mail against its own plain text (%zu bytes): %.3f s vs %.3f s, ratio %.2fx "
                 "(table mail time / plain text time)\n",
                 plain.size(), ours / rounds, plainSeconds / rounds, ours / plainSeconds);
+
+    // The layout test set, each page at 800 px many times over.
+    std::vector<std::filesystem::path> pages;
+    for (const auto& entry : std::filesystem::directory_iterator(ORB_TEST_DATA_DIR "/html-layout"))
+        if (entry.path().extension() == ".html")
+            pages.push_back(entry.path());
+    std::sort(pages.begin(), pages.end());
+    double slowest = 1e9;
+    for (const auto& page : pages)
+    {
+        std::ifstream in(page, std::ios::binary);
+        const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const int n = 200;
+        double o = 0, t = 0;
+        for (int i = 0; i < n; i++)
+        {
+            o += SecondsFor([&] { Ours(html); });
+            t += SecondsFor([&] {
+                auto doc = litehtml::document::createFromString(html.c_str(), &container, &context);
+                g_sink += float(doc->render(800));
+            });
+        }
+        slowest = std::min(slowest, t / o);
+        std::printf("layout test page %s (%zu bytes): ours %.3f ms, litehtml %.3f ms, ratio %.2fx\n",
+                    page.filename().string().c_str(), html.size(), o / n * 1000, t / n * 1000, t / o);
+    }
+    if (!pages.empty())
+        std::printf("layout test set: lowest ratio %.2fx (litehtml time / ours) over %zu pages\n", slowest,
+                    pages.size());
+
+    // The fixed cost of one small document: a mail of one short paragraph.
+    const std::string small = "<html><body><p>Thanks, see you tomorrow.</p></body></html>";
+    const int n = 5000;
+    double o = 0, t = 0;
+    for (int i = 0; i < n; i++)
+    {
+        o += SecondsFor([&] { Ours(small); });
+        t += SecondsFor([&] {
+            auto doc = litehtml::document::createFromString(small.c_str(), &container, &context);
+            g_sink += float(doc->render(800));
+        });
+    }
+    std::printf("fixed cost of a small document: ours %.4f ms, litehtml %.4f ms, ratio %.2fx\n", o / n * 1000,
+                t / n * 1000, t / o);
     return g_sink < 0;
 }

@@ -292,7 +292,11 @@ hubbub_error AddAttributesToNode(void* ctx, void* node, const hubbub_attribute* 
     return HUBBUB_OK;
 }
 
-hubbub_error SetQuirksMode(void*, hubbub_quirks_mode) { return HUBBUB_OK; }
+hubbub_error SetQuirksMode(void* ctx, hubbub_quirks_mode mode)
+{
+    Doc(ctx)->m_quirks = mode == HUBBUB_QUIRKS_MODE_FULL;
+    return HUBBUB_OK;
+}
 hubbub_error EncodingChange(void*, const char*) { return HUBBUB_OK; }
 hubbub_error CompleteScript(void*, void*) { return HUBBUB_OK; }
 }
@@ -328,6 +332,45 @@ bool CHtmlDocument::Parse(const std::string& input)
         m_truncated = true;
     if (pos < utf8.size())
         AppendRestAsText(utf8.substr(pos));
+    if (m_quirks)
+        NestTablesInParagraphs();
     return true;
+}
+
+void CHtmlDocument::NestTablesInParagraphs()
+{
+    // Without a DOCTYPE a table does not close an open P, so "<p align=center><table>" centres the table and
+    // what follows it up to the next block; the parser closes the P as in standards mode, leaving it empty
+    // before the table. An empty P written as such before a table is taken the same way.
+    static const char* const closers[] = {"address", "article", "aside", "blockquote", "center", "details", "dialog",
+                                          "dir", "div", "dl", "fieldset", "figcaption", "figure", "footer", "form",
+                                          "header", "hgroup", "main", "menu", "nav", "ol", "p", "section", "summary",
+                                          "ul", "h1", "h2", "h3", "h4", "h5", "h6", "pre", "listing", "li", "dd",
+                                          "dt", "plaintext", "xmp", "hr"};
+    auto closes = [&](const CHtmlNode* n) {
+        if (n->type != NodeType::Element)
+            return false;
+        for (const char* c : closers)
+            if (n->name == c)
+                return true;
+        return false;
+    };
+    std::vector<CHtmlNode*> paragraphs;
+    Walk([&](const CHtmlNode* n) {
+        if (!n->IsElement("p") || n->firstChild || n->depth >= kMaxDepth - 1)
+            return;
+        const CHtmlNode* next = n->next;
+        while (next && next->type == NodeType::Text && next->text.find_first_not_of(" \t\r\n\f") == std::string::npos)
+            next = next->next;
+        if (next && next->IsElement("table"))
+            paragraphs.push_back(const_cast<CHtmlNode*>(n));
+    });
+    for (CHtmlNode* p : paragraphs)
+        for (CHtmlNode* n = p->next; n && !closes(n);)
+        {
+            CHtmlNode* following = n->next;
+            Append(p, n);
+            n = following;
+        }
 }
 }

@@ -64,6 +64,8 @@ public:
     const CHtmlNode* Body() const;
     size_t ElementCount() const { return m_elements; }
     bool Truncated() const { return m_truncated; }
+    // Mail without a DOCTYPE (or an old one) is laid out with the quirks browsers keep for it.
+    bool Quirks() const { return m_quirks; }
 
     // Every node in document order, without recursion.
     template <class F> void Walk(F f) const
@@ -96,6 +98,7 @@ public:
 private:
     void SetDepth(CHtmlNode* node, int depth);
     void AppendRestAsText(const std::string& rest);
+    void NestTablesInParagraphs();
 
     std::vector<std::unique_ptr<CHtmlNode>> m_nodes;
     CHtmlNode* m_root = nullptr;
@@ -104,6 +107,7 @@ private:
     bool m_truncated = false;
 
 public:
+    bool m_quirks = false;
     bool m_stop = false;  // a cap was reached: the parser is fed no more input
 };
 }

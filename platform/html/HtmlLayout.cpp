@@ -27,6 +27,18 @@ float Horizontal(const CHtmlStyle* s, float base)
     return s->padding[1].Resolve(base) + s->padding[3].Resolve(base) + s->border[1] + s->border[3];
 }
 
+// Where a block narrower than its container starts, when the container's align attribute or <center>
+// places its blocks.
+float AlignedLeft(const CHtmlNode* node, float width, float boxW, float ml, float mr)
+{
+    const CHtmlNode* p = node->parent;
+    const CHtmlStyle* ps = p && p->type == NodeType::Element ? p->style : nullptr;
+    float free = width - ml - mr - boxW;
+    if (!ps || ps->blockAlign == 0 || free <= 0)
+        return ml;
+    return ps->blockAlign == 1 ? ml + free / 2 : ml + free;
+}
+
 std::string ListMarker(ListStyle type, int index)
 {
     switch (type)
@@ -151,6 +163,24 @@ struct CHtmlLayout::InlineItem
     const CHtmlNode* link = nullptr;
 };
 
+// A table's cells placed on its grid, with the content widths of its columns.
+struct CHtmlLayout::Grid
+{
+    struct Cell
+    {
+        const CHtmlNode* node;
+        int row, col, colspan, rowspan;
+        float minW = 0, maxW = 0;
+        CHtmlBox* box = nullptr;
+    };
+    std::vector<const CHtmlNode*> rows;
+    std::vector<Cell> cells;
+    int columns = 0;
+    float frame = 0;  // borders, padding and spacing across
+    std::vector<float> colMin, colMax, colFixed, colPct;
+    float sumMin = 0, sumMax = 0;
+};
+
 CHtmlLayout::CHtmlLayout(const CHtmlDocument& doc, IHtmlFontMetrics& metrics, const ImageSizes* images)
     : m_doc(doc), m_metrics(metrics), m_images(images)
 {
@@ -181,6 +211,11 @@ void CHtmlLayout::Anchor(const CHtmlNode* node, float y)
         id = node->Attribute("name");
     if (id && !id->empty() && !m_anchors.count(*id))
         m_anchors[*id] = y;
+}
+
+float CHtmlLayout::LineHeight(const CHtmlStyle& s)
+{
+    return s.lineHeight > 0 ? s.lineHeight : m_metrics.Ascent(s) + m_metrics.Descent(s) + m_metrics.LineGap(s);
 }
 
 void CHtmlLayout::Separator(const char* sep)
@@ -237,12 +272,25 @@ float CHtmlLayout::ImageWidth(const CHtmlNode* node, float avail, float& height)
             if (it != m_images->end())
                 iw = it->second.first, ih = it->second.second;
         }
+    bool autoHeight = h < 0;
     if (w < 0 && h < 0)
         w = iw, h = ih;
     else if (w < 0)
         w = ih > 0 ? iw * h / ih : iw;
     else if (h < 0)
         h = iw > 0 ? ih * w / iw : ih;
+    // max-width:100% keeps a wide image in its column; a percentage is nothing yet while content widths are
+    // being measured (avail 0).
+    if (s->maxWidth.unit == Length::Px || (s->maxWidth.unit == Length::Percent && avail > 0))
+    {
+        float mw = std::max(0.f, s->maxWidth.Resolve(avail));
+        if (w > mw)
+        {
+            if (autoHeight && w > 0)
+                h = h * mw / w;
+            w = mw;
+        }
+    }
     height = std::max(0.f, std::min(h, 100000.f));
     return std::max(0.f, std::min(w, 100000.f));
 }
@@ -323,6 +371,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         bool forced = false;
         std::unique_ptr<CHtmlBox> atomic;
         size_t runsFrom = 0, runsTo = 0;
+        float ascent = 0;  // of an atomic box: how far above the baseline it stands
     };
     std::vector<Piece> pieces;
     bool lastSpace = true;  // leading white space of a block is dropped
@@ -365,15 +414,24 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             {
                 float minW, maxW;
                 MinMax(item.node, minW, maxW, 0);
-                float w = item.style->width.unit != Length::Auto ? item.style->width.Resolve(width) + Horizontal(item.style, width)
-                                                                   : std::min(std::max(minW, width), maxW);
+                const bool sized = item.style->width.unit != Length::Auto;
+                float w = sized ? item.style->width.Resolve(width) +
+                                      (item.style->borderBox ? 0 : Horizontal(item.style, width))
+                                : std::min(std::max(minW, width), maxW);
+                // A set width resolves against the line's width, once; shrink-to-fit content gets its width.
                 if (item.style->display == Display::Table || item.node->name == "table")
-                    LayoutTable(*p.atomic, item.node, 0, 0, w);
+                    LayoutTable(*p.atomic, item.node, 0, 0, sized ? width : w);
                 else
-                    LayoutBlock(*p.atomic, item.node, 0, 0, w, own);
+                    LayoutBlock(*p.atomic, item.node, 0, 0, sized ? width : w, own);
             }
             p.runsTo = m_runs.size();
             p.width = p.atomic->rect.w;
+            // An inline-block sits on the baseline of its last line of text, an image on its bottom edge.
+            p.ascent = p.atomic->rect.h;
+            if (item.style->display == Display::InlineBlock && item.node->name != "img" && !item.style->clip &&
+                item.node->name != "table" && p.runsTo > p.runsFrom)
+                p.ascent = std::min(p.atomic->rect.h, std::max(0.f, m_runs[p.runsTo - 1].baseline -
+                                                                        p.atomic->rect.y));
             p.breakAfter = true;
             pieces.push_back(std::move(p));
             lastSpace = false;
@@ -543,10 +601,20 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         }
         // Line metrics: the half-leading model over every piece's style.
         float above = 0, belowBase = 0;
-        if (blockStyle)
+        // Without a DOCTYPE the block's own line height counts only where text or a break sits directly in
+        // it, and an inline element's only where it holds text: sliced images meet with no gap for descenders
+        // and lines of small FONT text stay small.
+        const bool quirks = m_doc.Quirks();
+        auto hasText = [](const Piece& p) {
+            return p.item->kind == InlineItem::Text && !p.space && !p.text.empty();
+        };
+        auto direct = [&](const Piece& p) { return p.item->node && p.item->node->parent == box.node; };
+        bool strut = !quirks || (forcedBreak && direct(pieces[end]));
+        for (size_t k = i; k < end && !strut; k++)
+            strut = hasText(pieces[k]) && direct(pieces[k]);
+        if (blockStyle && strut)
         {
-            float lh = blockStyle->lineHeight > 0 ? blockStyle->lineHeight
-                                                  : m_metrics.Ascent(*blockStyle) + m_metrics.Descent(*blockStyle);
+            float lh = LineHeight(*blockStyle);
             float half = (lh - m_metrics.Ascent(*blockStyle) - m_metrics.Descent(*blockStyle)) / 2;
             above = m_metrics.Ascent(*blockStyle) + half;
             belowBase = lh - above;
@@ -559,16 +627,28 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             {
                 if (s->verticalAlign == VAlign::Baseline || s->verticalAlign == VAlign::Sub ||
                     s->verticalAlign == VAlign::Super)
-                    above = std::max(above, p.atomic->rect.h);
+                {
+                    above = std::max(above, p.ascent);
+                    belowBase = std::max(belowBase, p.atomic->rect.h - p.ascent);
+                }
                 continue;
             }
-            if (p.item->kind != InlineItem::Text)
+            if (p.item->kind != InlineItem::Text || (quirks && !hasText(p)))
                 continue;
             float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
-            float lh = s->lineHeight > 0 ? s->lineHeight : asc + desc;
+            float lh = LineHeight(*s);
             float half = (lh - asc - desc) / 2;
             above = std::max(above, asc + half);
             belowBase = std::max(belowBase, lh - asc - half);
+        }
+        // A break has the line height of its own font.
+        if (forcedBreak)
+        {
+            const CHtmlStyle* s = pieces[end].item->style;
+            float asc = m_metrics.Ascent(*s), desc = m_metrics.Descent(*s);
+            float lh = LineHeight(*s);
+            above = std::max(above, asc + (lh - asc - desc) / 2);
+            belowBase = std::max(belowBase, lh - asc - (lh - asc - desc) / 2);
         }
         float lineH = above + belowBase;
         for (size_t k = i; k < end; k++)
@@ -582,7 +662,18 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         for (size_t k = i; k < last; k++)
             content += pieces[k].width;
         float shift = 0;
+        float spaceExtra = 0;
         TextAlign align = blockStyle ? blockStyle->textAlign : TextAlign::Left;
+        // Justified lines stretch their spaces, all but the last line and those ended by a break.
+        if (align == TextAlign::Justify && end < pieces.size() && !forcedBreak && content < avail)
+        {
+            int spaces = 0;
+            for (size_t k = i; k < last; k++)
+                if (pieces[k].space && pieces[k].item->style->whiteSpace == WhiteSpace::Normal)
+                    spaces++;
+            if (spaces > 0)
+                spaceExtra = (avail - content) / spaces;
+        }
         if (align == TextAlign::Right)
             shift = std::max(0.f, avail - content);
         else if (align == TextAlign::Center)
@@ -603,7 +694,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             }
             if (p.atomic)
             {
-                float ay = baseline - p.atomic->rect.h;
+                float ay = baseline - p.ascent;
                 VAlign va = p.item->style->verticalAlign;
                 if (va == VAlign::Top)
                     ay = cursorY;
@@ -646,6 +737,13 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
             }
             if (p.item->kind != InlineItem::Text)
                 continue;
+            if (spaceExtra > 0 && p.space && p.item->style->whiteSpace == WhiteSpace::Normal)
+            {
+                // Each word of a justified line is a run of its own at its place.
+                Separator(" ");
+                cx += p.width + spaceExtra;
+                continue;
+            }
             // Consecutive pieces of one item on one line join into one run.
             if (!m_runs.empty() && k > i && pieces[k - 1].item == p.item && !pieces[k - 1].atomic &&
                 m_runs.back().line.y == cursorY && m_pendingSeparator.empty())
@@ -661,6 +759,7 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
                 m_pendingSeparator.clear();
                 r.style = p.item->style;
                 r.link = p.item->link;
+                r.node = p.item->node;
                 r.x = cx;
                 r.baseline = baseline;
                 r.width = p.width;
@@ -688,10 +787,8 @@ float CHtmlLayout::LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, f
         // Consecutive forced breaks make empty lines.
         while (i < pieces.size() && pieces[i].forced)
         {
-            float lh = blockStyle ? (blockStyle->lineHeight > 0 ? blockStyle->lineHeight
-                                                                : m_metrics.Ascent(*blockStyle) +
-                                                                      m_metrics.Descent(*blockStyle))
-                                  : 16;
+            const CHtmlStyle* ls = quirks && !direct(pieces[i]) ? pieces[i].item->style : blockStyle;
+            float lh = ls ? LineHeight(*ls) : 16;
             cursorY += lh;
             // Each further break is one more empty line of text.
             m_pendingSeparator += "\r\n";
@@ -719,7 +816,7 @@ void CHtmlLayout::PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, f
     {
         float minW, maxW;
         MinMax(node, minW, maxW, 0);
-        w = s->width.unit != Length::Auto ? s->width.Resolve(width) + Horizontal(s, width)
+        w = s->width.unit != Length::Auto ? s->width.Resolve(width) + (s->borderBox ? 0 : Horizontal(s, width))
                                            : std::min(std::max(minW, width), maxW);
         FloatArea own;
         if (s->display == Display::Table)
@@ -789,18 +886,28 @@ const CHtmlNode* FirstBlockChild(const CHtmlNode* node)
     return nullptr;
 }
 
-// A block's top margin with those of its first children it collapses with.
-float CollapsedTop(const CHtmlNode* node, float width)
+// A block's top margin with those of its first children it collapses with; at the top of a quirks
+// container the user-agent sheet's margins count for nothing.
+float CollapsedTop(const CHtmlNode* node, float width, bool dropQuirky)
 {
-    float m = node->style->margin[0].Resolve(width);
+    auto top = [&](const CHtmlNode* n) {
+        return dropQuirky && n->style->quirkyTop ? 0.f : n->style->margin[0].Resolve(width);
+    };
+    float m = top(node);
     for (int guard = 0; guard < kMaxGuard && CollapsesThroughTop(node); guard++)
     {
         node = FirstBlockChild(node);
         if (!node)
             break;
-        m = std::max(m, node->style->margin[0].Resolve(width));
+        m = std::max(m, top(node));
     }
     return m;
+}
+
+// Where mail without a DOCTYPE drops the margins of the first and last paragraph.
+bool IsQuirksContainer(const CHtmlNode* node, bool quirks)
+{
+    return quirks && (node->style->display == Display::TableCell || node->name == "body");
 }
 }
 
@@ -811,6 +918,9 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
     float prevMargin = 0;
     // The first child's top margin has already gone into this block's own when they collapse.
     const CHtmlNode* collapsedChild = CollapsesThroughTop(node) ? FirstBlockChild(node) : nullptr;
+    const bool quirksContainer = IsQuirksContainer(node, m_doc.Quirks());
+    bool atTop = quirksContainer;  // nothing laid out yet, so a block here starts the container
+    bool endsInQuirkyMargin = false;
     std::vector<InlineItem> items;
     auto flush = [&]() {
         bool any = false;
@@ -827,6 +937,8 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
         {
             cursor += prevMargin;
             prevMargin = 0;
+            endsInQuirkyMargin = false;
+            atTop = false;
             cursor = LayoutInline(box, items, x, cursor, width, floats, node->style);
         }
         items.clear();
@@ -845,7 +957,9 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             if (cleared > cursor + prevMargin)
                 cursor = cleared, prevMargin = 0;
         }
-        float mt = CollapsedTop(c, width), mb = s->margin[2].Resolve(width);
+        float mt = CollapsedTop(c, width, atTop || IsQuirksContainer(c, m_doc.Quirks()));
+        float mb = s->margin[2].Resolve(width);
+        atTop = false;
         if (c == collapsedChild)
             mt = 0;
         // Adjacent vertical margins collapse into the larger one.
@@ -853,10 +967,30 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
         Separator("\r\n");
         auto child = std::make_unique<CHtmlBox>();
         float top = cursor + gap;
+        m_escapedMargin = 0;
         if (s->display == Display::Table)
             LayoutTable(*child, c, x, top, width);
+        else if (c->name == "img")
+        {
+            // A block-level image: its own size, placed like a block of that width.
+            float h = 0;
+            float w = ImageWidth(c, width, h) + s->border[1] + s->border[3];
+            float ml = s->margin[3].Resolve(width), mr = s->margin[1].Resolve(width);
+            if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+                ml = std::max(0.f, (width - w) / 2);
+            else if (s->margin[3].unit == Length::Auto)
+                ml = std::max(0.f, width - w - mr);
+            else
+                ml = AlignedLeft(c, width, w, ml, mr);
+            child->kind = CHtmlBox::Image;
+            child->node = c;
+            child->style = s;
+            child->rect = {x + ml, top, w, h + s->border[0] + s->border[2]};
+            m_boxes.emplace(c, child.get());
+        }
         else
             LayoutBlock(*child, c, x, top, width, floats);
+        mb = std::max(mb, s->display == Display::Table ? 0.f : m_escapedMargin);
         Separator("\r\n");
         bool empty = child->rect.h == 0 && child->children.empty();
         if (empty)
@@ -866,11 +1000,17 @@ float CHtmlLayout::LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x,
             cursor = child->rect.Bottom();
             prevMargin = mb;
         }
+        // Only a block that is itself the container's last child loses its margin, not one inside FONT or the
+        // like, whose end still follows it.
+        endsInQuirkyMargin = s->quirkyBottom && !empty && c->parent == node;
         box.children.push_back(std::move(child));
     };
     // Direct children: blocks go through onBlock, inline content gathers into paragraphs.
     CollectInline(node, items, nullptr, node->depth, onBlock);
     flush();
+    if (quirksContainer && endsInQuirkyMargin)
+        prevMargin = 0;
+    m_trailingMargin = prevMargin;
     return cursor + prevMargin;
 }
 
@@ -888,19 +1028,30 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     float pl = s->padding[3].Resolve(width), pr = s->padding[1].Resolve(width);
     float pt = s->padding[0].Resolve(width), pb = s->padding[2].Resolve(width);
     float extra = pl + pr + s->border[1] + s->border[3];
+    const bool inlineBlock = s->display == Display::InlineBlock;  // its auto margins are 0
     float contentW;
-    if (s->width.unit != Length::Auto && !(node->name == "html" || node->name == "body"))
+    // A cell is as wide as the table made its columns; its own width was one of the table's inputs.
+    if (s->width.unit != Length::Auto && !(node->name == "html" || node->name == "body") &&
+        s->display != Display::TableCell)
     {
-        contentW = std::max(0.f, s->width.Resolve(width));
-        if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+        contentW = std::max(0.f, s->width.Resolve(width) - (s->borderBox ? extra : 0));
+        if (!inlineBlock && s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
             ml = mr = std::max(0.f, (width - contentW - extra) / 2);
-        else if (s->margin[3].unit == Length::Auto)
+        else if (!inlineBlock && s->margin[3].unit == Length::Auto)
             ml = std::max(0.f, width - contentW - extra - mr);
+        else
+            ml = AlignedLeft(node, width, contentW + extra, ml, mr);
     }
     else
         contentW = std::max(0.f, width - ml - mr - extra);
-    if (s->maxWidth.unit != Length::Auto)
-        contentW = std::min(contentW, s->maxWidth.Resolve(width, contentW));
+    if (s->maxWidth.unit != Length::Auto && s->maxWidth.Resolve(width, contentW) < contentW)
+    {
+        contentW = s->maxWidth.Resolve(width, contentW);
+        if (!inlineBlock && s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
+            ml = mr = std::max(0.f, (width - contentW - extra) / 2);
+        else if (!inlineBlock && s->margin[3].unit == Length::Auto)
+            ml = std::max(0.f, width - contentW - extra - mr);
+    }
     if (s->minWidth.unit != Length::Auto)
         contentW = std::max(contentW, s->minWidth.Resolve(width));
     float bx = x + ml;
@@ -917,6 +1068,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         m_clip = {cx - pl, cy - pt, contentW + pl + pr, 0};
         m_hasClip = true;
     }
+    size_t markerRun = SIZE_MAX;
     // List items get their marker as a run before the content.
     if (s->display == Display::ListItem && s->listStyle != ListStyle::None)
     {
@@ -927,31 +1079,58 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
         std::string marker = ListMarker(s->listStyle, index);
         CHtmlTextRun r;
         r.text = marker;
+        r.node = node;
         r.separator = m_pendingSeparator;
         m_pendingSeparator.clear();
         r.style = s;
         r.width = m_metrics.TextWidth(*s, marker.data(), marker.size());
         r.x = cx - r.width - s->fontSize * 0.5f;
-        float lh = s->lineHeight > 0 ? s->lineHeight : m_metrics.Ascent(*s) + m_metrics.Descent(*s);
+        float lh = LineHeight(*s);
         r.baseline = cy + (lh - m_metrics.Ascent(*s) - m_metrics.Descent(*s)) / 2 + m_metrics.Ascent(*s);
         r.line = {cx, cy, contentW, lh};
         m_runs.push_back(std::move(r));
         Separator(" ");
+        markerRun = m_runs.size() - 1;
     }
     size_t runsStart = m_runs.size();
     float end = cy;
+    float escaped = 0;
     if (node->depth < CHtmlDocument::kMaxDepth + 8)
     {
         if (node->name == "hr")
             end = cy;
         else
+        {
+            m_trailingMargin = 0;
             end = LayoutChildren(box, node, cx, cy, contentW, area);
+            // The last child's bottom margin collapses through a bottom with nothing to hold it.
+            if (!ownContext && s->border[2] == 0 && s->padding[2].value == 0 && s->height.unit == Length::Auto &&
+                s->minHeight.value <= 0 &&
+                (s->display == Display::Block || s->display == Display::ListItem) && end - m_trailingMargin > cy)
+            {
+                escaped = m_trailingMargin;
+                end -= escaped;
+            }
+        }
     }
     if (ownContext)
         end = std::max(end, own.Bottom());
+    // The marker stands before the item's first line of text, wherever alignment put it.
+    if (markerRun != SIZE_MAX && markerRun + 1 < m_runs.size())
+    {
+        CHtmlTextRun& marker = m_runs[markerRun];
+        const CHtmlTextRun& first = m_runs[markerRun + 1];
+        if (first.line.y < cy + marker.line.h)
+        {
+            marker.x = first.x - marker.width - s->fontSize * 0.5f;
+            marker.baseline = first.baseline;
+            marker.line = first.line;
+        }
+    }
     float contentH = end - cy;
-    if (s->height.unit == Length::Px)
-        contentH = s->height.value;
+    // A cell's height is only a minimum, which its table applies to the whole row.
+    if (s->height.unit == Length::Px && s->display != Display::TableCell)
+        contentH = s->height.value - (s->borderBox ? pt + pb + s->border[0] + s->border[2] : 0);
     if (s->minHeight.unit == Length::Px)
         contentH = std::max(contentH, s->minHeight.value);
     if (s->maxHeight.unit == Length::Px)
@@ -960,6 +1139,7 @@ float CHtmlLayout::LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, fl
     box.rect = {bx, y, contentW + extra, contentH + pt + pb + s->border[0] + s->border[2]};
     m_clip = savedClip;
     m_hasClip = savedHasClip;
+    m_escapedMargin = escaped;
     if (s->clip)
     {
         box.hasClip = true;
@@ -990,49 +1170,26 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
     {
         float h;
         minW = maxW = ImageWidth(node, 0, h) + s->border[1] + s->border[3];
+        // An image limited to a share of its container can shrink to nothing, so it never widens a column.
+        if (s->maxWidth.unit == Length::Percent)
+            minW = s->border[1] + s->border[3];
     }
     else if (s->display == Display::Table)
     {
         // A table's content widths are its columns' sums.
-        std::vector<const CHtmlNode*> rows;
-        for (const CHtmlNode* c = node->firstChild; c; c = c->next)
-        {
-            if (!c->style || c->type != NodeType::Element)
-                continue;
-            if (c->style->display == Display::TableRow)
-                rows.push_back(c);
-            else if (c->style->display == Display::TableRowGroup)
-                for (const CHtmlNode* r = c->firstChild; r; r = r->next)
-                    if (r->style && r->type == NodeType::Element && r->style->display == Display::TableRow)
-                        rows.push_back(r);
-        }
-        float spacing = s->borderSpacing;
-        float bestMin = 0, bestMax = 0;
-        for (const CHtmlNode* r : rows)
-        {
-            float rowMin = spacing, rowMax = spacing;
-            for (const CHtmlNode* c = r->firstChild; c; c = c->next)
-                if (c->type == NodeType::Element && c->style && c->style->display == Display::TableCell)
-                {
-                    float a, b;
-                    MinMax(c, a, b, guard + 1);
-                    rowMin += a + spacing;
-                    rowMax += b + spacing;
-                }
-            bestMin = std::max(bestMin, rowMin);
-            bestMax = std::max(bestMax, rowMax);
-        }
-        minW = bestMin;
-        maxW = bestMax;
+        Grid grid;
+        BuildGrid(node, grid, guard + 1);
+        minW = grid.sumMin + grid.frame;
+        maxW = grid.sumMax + grid.frame;
         if (s->width.unit == Length::Px)
             minW = maxW = std::max(minW, s->width.value);
-        minW += s->border[1] + s->border[3];
-        maxW += s->border[1] + s->border[3];
     }
     else
     {
-        // Words set the minimum; a line of everything up to a break or block sets the maximum.
+        // Words set the minimum; a line of everything up to a break or block sets the maximum. White space
+        // collapses as in layout: one space between words, none at either end of a line.
         float line = 0;
+        float pending = 0;
         bool nowrap = s->whiteSpace == WhiteSpace::Nowrap || s->whiteSpace == WhiteSpace::Pre;
         std::function<void(const CHtmlNode*, int)> walk = [&](const CHtmlNode* n, int g) {
             if (g > kMaxGuard)
@@ -1048,8 +1205,11 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                     size_t pos = 0;
                     std::string word;
                     auto flushWord = [&]() {
+                        if (word.empty())
+                            return;
                         float w = m_metrics.TextWidth(*cs, word.data(), word.size());
-                        line += w;
+                        line += pending + w;
+                        pending = 0;
                         if (!cnw)
                             minW = std::max(minW, w);
                         word.clear();
@@ -1065,10 +1225,12 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                             if (cs->whiteSpace == WhiteSpace::Pre && cp == '\n')
                             {
                                 maxW = std::max(maxW, line);
-                                line = 0;
+                                line = pending = 0;
                             }
-                            else
-                                line += m_metrics.TextWidth(*cs, " ", 1);
+                            else if (cs->whiteSpace == WhiteSpace::Pre || cs->whiteSpace == WhiteSpace::PreWrap)
+                                line += pending + m_metrics.TextWidth(*cs, " ", 1), pending = 0;
+                            else if (line > 0)
+                                pending = std::max(pending, m_metrics.TextWidth(*cs, " ", 1));
                         }
                         else if (IsIdeographic(cp) && !cnw)
                         {
@@ -1089,7 +1251,7 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                 if (c->name == "br")
                 {
                     maxW = std::max(maxW, line);
-                    line = 0;
+                    line = pending = 0;
                     continue;
                 }
                 if (IsBlockLevel(cs) || c->name == "img" || cs->display == Display::InlineBlock)
@@ -1100,13 +1262,14 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
                     if (IsBlockLevel(cs))
                     {
                         maxW = std::max(maxW, line);
-                        line = 0;
+                        line = pending = 0;
                         minW = std::max(minW, a + m);
                         maxW = std::max(maxW, b + m);
                     }
                     else
                     {
-                        line += b + m;
+                        line += pending + b + m;
+                        pending = 0;
                         minW = std::max(minW, a + m);
                     }
                     continue;
@@ -1117,8 +1280,12 @@ void CHtmlLayout::MinMax(const CHtmlNode* node, float& minW, float& maxW, int gu
         walk(node, guard);
         maxW = std::max(maxW, line);
         float h = Horizontal(s, 0);
+        // A cell's width is what its column would like, not a minimum: browsers narrow it in a narrower table.
         if (s->width.unit == Length::Px && node->name != "body")
-            minW = maxW = std::max(s->width.value, s->display == Display::TableCell ? minW - 0 : 0.f);
+        {
+            float set = s->borderBox ? std::max(0.f, s->width.value - h) : s->width.value;
+            maxW = std::max(set, minW), minW = s->display == Display::TableCell ? minW : maxW;
+        }
         minW += h;
         maxW += h;
         if (s->display == Display::TableCell && s->width.unit == Length::Px)
@@ -1136,115 +1303,22 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     box.style = s;
     m_boxes.emplace(node, &box);
     Anchor(node, y);
-    // The grid: rows with their cells, spans placed around earlier rowspans.
-    struct Cell
-    {
-        const CHtmlNode* node;
-        int row, col, colspan, rowspan;
-        float minW = 0, maxW = 0;
-        CHtmlBox* box = nullptr;
-    };
-    std::vector<const CHtmlNode*> rows;
-    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
-    {
-        if (!c->style || c->type != NodeType::Element)
-            continue;
-        if (c->style->display == Display::TableRow)
-            rows.push_back(c);
-        else if (c->style->display == Display::TableRowGroup)
-            for (const CHtmlNode* r = c->firstChild; r; r = r->next)
-                if (r->style && r->type == NodeType::Element && r->style->display == Display::TableRow)
-                    rows.push_back(r);
-    }
-    std::vector<Cell> cells;
-    std::vector<std::vector<bool>> taken;
-    int columns = 0;
-    for (size_t r = 0; r < rows.size(); r++)
-    {
-        if (taken.size() <= r)
-            taken.resize(r + 1);
-        int col = 0;
-        for (const CHtmlNode* c = rows[r]->firstChild; c; c = c->next)
-        {
-            if (c->type != NodeType::Element || !c->style || c->style->display != Display::TableCell)
-                continue;
-            while (col < int(taken[r].size()) && taken[r][col])
-                col++;
-            if (col >= kMaxColumns)
-                break;
-            auto attr = [&](const char* a) {
-                const std::string* v = c->Attribute(a);
-                int n = v ? std::atoi(v->c_str()) : 1;
-                return std::max(1, std::min(n, kMaxSpan));
-            };
-            int cs = std::min(attr("colspan"), kMaxColumns - col);
-            int rs = std::min<int>(attr("rowspan"), int(rows.size() - r));
-            for (int rr = 0; rr < rs; rr++)
-            {
-                if (taken.size() <= r + rr)
-                    taken.resize(r + rr + 1);
-                auto& t = taken[r + rr];
-                if (int(t.size()) < col + cs)
-                    t.resize(col + cs, false);
-                for (int k = col; k < col + cs; k++)
-                    t[k] = true;
-            }
-            Cell cell{c, int(r), col, cs, rs};
-            MinMax(c, cell.minW, cell.maxW, c->depth);
-            cells.push_back(cell);
-            col += cs;
-            columns = std::max(columns, col);
-        }
-    }
+    Grid grid;
+    BuildGrid(node, grid, node->depth);
+    const std::vector<const CHtmlNode*>& rows = grid.rows;
+    std::vector<Grid::Cell>& cells = grid.cells;
+    const int columns = grid.columns;
     float spacing = s->borderSpacing;
-    float bl = s->border[3], br = s->border[1], bt = s->border[0], bb = s->border[2];
-    float pl = s->padding[3].Resolve(width), pr = s->padding[1].Resolve(width);
+    float bl = s->border[3], bt = s->border[0], bb = s->border[2];
+    float pl = s->padding[3].Resolve(width);
     float ml = s->margin[3].Resolve(width), mr = s->margin[1].Resolve(width);
-    float frame = bl + br + pl + pr + spacing * (columns + 1);
-    // Column widths from content: single-column cells first, then spans spread over their columns.
-    std::vector<float> colMin(columns, 0), colMax(columns, 0), colFixed(columns, 0), colPct(columns, 0);
-    for (int pass = 0; pass < 2; pass++)
-        for (const Cell& c : cells)
-        {
-            if ((c.colspan == 1) != (pass == 0))
-                continue;
-            const CHtmlStyle* cs = c.node->style;
-            if (c.colspan == 1)
-            {
-                colMin[c.col] = std::max(colMin[c.col], c.minW);
-                colMax[c.col] = std::max(colMax[c.col], c.maxW);
-                if (cs->width.unit == Length::Px)
-                    colFixed[c.col] = std::max(colFixed[c.col], cs->width.value + Horizontal(cs, 0));
-                else if (cs->width.unit == Length::Percent)
-                    colPct[c.col] = std::max(colPct[c.col], cs->width.value);
-                continue;
-            }
-            float haveMin = spacing * (c.colspan - 1), haveMax = haveMin;
-            for (int k = c.col; k < c.col + c.colspan; k++)
-                haveMin += colMin[k], haveMax += colMax[k];
-            for (int k = c.col; k < c.col + c.colspan; k++)
-            {
-                if (c.minW > haveMin)
-                    colMin[k] += (c.minW - haveMin) / c.colspan;
-                if (c.maxW > haveMax)
-                    colMax[k] += (c.maxW - haveMax) / c.colspan;
-            }
-        }
-    float sumMin = 0, sumMax = 0;
-    for (int k = 0; k < columns; k++)
-    {
-        if (colFixed[k] > 0)
-            colMax[k] = std::max(colMin[k], colFixed[k]);
-        colMax[k] = std::max(colMax[k], colMin[k]);
-        sumMin += colMin[k];
-        sumMax += colMax[k];
-    }
+    float frame = grid.frame;
     float avail = std::max(0.f, width - ml - mr);
     float tableW;
     if (s->width.unit != Length::Auto)
-        tableW = std::max(s->width.Resolve(avail), sumMin + frame);
+        tableW = std::max(s->width.Resolve(avail), grid.sumMin + frame);
     else
-        tableW = std::max(sumMin + frame, std::min(avail, sumMax + frame));
+        tableW = std::max(grid.sumMin + frame, std::min(avail, grid.sumMax + frame));
     for (const CHtmlNode* c = node->firstChild; c; c = c->next)
         if (c->type == NodeType::Element && c->style && c->style->display == Display::TableCaption)
         {
@@ -1253,53 +1327,12 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
             tableW = std::max(tableW, a);
         }
     float inner = std::max(0.f, tableW - frame);
-    std::vector<float> colW(colMin);
-    // Percent columns take their share, then the rest grows from minimum toward maximum, then beyond.
-    float used = sumMin;
-    for (int k = 0; k < columns; k++)
-        if (colPct[k] > 0)
-        {
-            float want = std::max(colMin[k], inner * colPct[k] / 100);
-            used += want - colW[k];
-            colW[k] = want;
-        }
-    float room = inner - used;
-    if (room > 0)
-    {
-        float grow = 0;
-        for (int k = 0; k < columns; k++)
-            if (colPct[k] == 0)
-                grow += colMax[k] - colMin[k];
-        if (grow > 0)
-        {
-            float f = std::min(1.f, room / grow);
-            for (int k = 0; k < columns; k++)
-                if (colPct[k] == 0)
-                {
-                    float add = (colMax[k] - colMin[k]) * f;
-                    colW[k] += add;
-                    room -= add;
-                }
-        }
-        if (room > 0.01f && columns > 0)
-        {
-            float total = 0;
-            int flexible = 0;
-            for (int k = 0; k < columns; k++)
-                if (colPct[k] == 0 && colFixed[k] == 0)
-                    total += colMax[k], flexible++;
-            for (int k = 0; k < columns; k++)
-            {
-                if (flexible > 0 && (colPct[k] > 0 || colFixed[k] > 0))
-                    continue;
-                float share = flexible > 0 ? (total > 0 ? colMax[k] / total : 1.f / flexible)
-                                           : (1.f / columns);
-                colW[k] += room * share;
-            }
-        }
-    }
+    std::vector<float> colW;
+    ColumnWidths(grid, inner, colW);
     if (s->margin[1].unit == Length::Auto && s->margin[3].unit == Length::Auto)
         ml = std::max(0.f, (width - tableW) / 2);
+    else
+        ml = AlignedLeft(node, width, tableW, ml, mr);
     float tx = x + ml;
     std::vector<float> colX(columns + 1, 0);
     float cxPos = tx + bl + pl + spacing;
@@ -1339,7 +1372,7 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     std::vector<size_t> runStart(cells.size()), runEnd(cells.size());
     size_t ci = 0;
     int lastRow = -1;
-    for (Cell& c : cells)
+    for (Grid::Cell& c : cells)
     {
         Separator(c.row != lastRow ? "\r\n" : "\t");
         lastRow = c.row;
@@ -1359,7 +1392,7 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
         rowBoxes[c.row]->children.push_back(std::move(cb));
         ci++;
     }
-    for (const Cell& c : cells)
+    for (const Grid::Cell& c : cells)
         if (c.rowspan > 1)
         {
             float have = spacing * (c.rowspan - 1);
@@ -1380,7 +1413,7 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     if (s->height.unit == Length::Px)
         contentBottom = std::max(contentBottom, y + s->height.value);
     ci = 0;
-    for (const Cell& c : cells)
+    for (const Grid::Cell& c : cells)
     {
         float cellH = spacing * (c.rowspan - 1);
         for (int k = c.row; k < c.row + c.rowspan; k++)
@@ -1421,5 +1454,234 @@ float CHtmlLayout::LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, fl
     float bottom = contentBottom + s->padding[2].Resolve(width) + bb;
     box.rect = {tx, y, tableW, bottom - y};
     return box.rect.Bottom();
+}
+
+void CHtmlLayout::BuildGrid(const CHtmlNode* node, Grid& grid, int guard)
+{
+    const CHtmlStyle* s = node->style;
+    // Rows in order, each with the end of its section (rowspan=0 reaches it).
+    std::vector<size_t> sectionEnd;
+    for (const CHtmlNode* c = node->firstChild; c; c = c->next)
+    {
+        if (!c->style || c->type != NodeType::Element)
+            continue;
+        if (c->style->display == Display::TableRow)
+        {
+            grid.rows.push_back(c);
+            sectionEnd.push_back(0);
+        }
+        else if (c->style->display == Display::TableRowGroup)
+        {
+            size_t from = grid.rows.size();
+            for (const CHtmlNode* r = c->firstChild; r; r = r->next)
+                if (r->style && r->type == NodeType::Element && r->style->display == Display::TableRow)
+                    grid.rows.push_back(r);
+            sectionEnd.resize(grid.rows.size(), grid.rows.size());
+            for (size_t k = from; k < grid.rows.size(); k++)
+                sectionEnd[k] = grid.rows.size();
+        }
+    }
+    // Rows outside any group form sections of their own runs.
+    for (size_t r = grid.rows.size(); r-- > 0;)
+        if (sectionEnd[r] == 0)
+            sectionEnd[r] = r + 1 < grid.rows.size() && grid.rows[r + 1]->parent == grid.rows[r]->parent
+                                ? sectionEnd[r + 1]
+                                : r + 1;
+    std::vector<std::vector<bool>> taken;
+    int columns = 0;
+    for (size_t r = 0; r < grid.rows.size(); r++)
+    {
+        if (taken.size() <= r)
+            taken.resize(r + 1);
+        int col = 0;
+        for (const CHtmlNode* c = grid.rows[r]->firstChild; c; c = c->next)
+        {
+            if (c->type != NodeType::Element || !c->style || c->style->display != Display::TableCell)
+                continue;
+            while (col < int(taken[r].size()) && taken[r][col])
+                col++;
+            if (col >= kMaxColumns)
+                break;
+            auto attr = [&](const char* a, int zero) {
+                const std::string* v = c->Attribute(a);
+                int n = v ? std::atoi(v->c_str()) : 1;
+                if (n == 0 && v && v->find_first_of("0123456789") != std::string::npos)
+                    n = zero;
+                return std::max(1, std::min(n, kMaxSpan));
+            };
+            int cs = std::min(attr("colspan", 1), kMaxColumns - col);
+            int rs = std::min<int>(attr("rowspan", int(sectionEnd[r] - r)), int(sectionEnd[r] - r));
+            for (int rr = 0; rr < rs; rr++)
+            {
+                if (taken.size() <= r + rr)
+                    taken.resize(r + rr + 1);
+                auto& t = taken[r + rr];
+                if (int(t.size()) < col + cs)
+                    t.resize(col + cs, false);
+                for (int k = col; k < col + cs; k++)
+                    t[k] = true;
+            }
+            Grid::Cell cell{c, int(r), col, cs, rs};
+            MinMax(c, cell.minW, cell.maxW, std::max(guard, c->depth));
+            grid.cells.push_back(cell);
+            col += cs;
+            columns = std::max(columns, col);
+        }
+    }
+    grid.columns = columns;
+    float spacing = s->borderSpacing;
+    grid.frame = s->border[1] + s->border[3] + s->padding[1].Resolve(0) + s->padding[3].Resolve(0) +
+                 spacing * (columns + 1);
+    std::vector<float>& colMin = grid.colMin;
+    std::vector<float>& colMax = grid.colMax;
+    std::vector<float>& colFixed = grid.colFixed;
+    std::vector<float>& colPct = grid.colPct;
+    colMin.assign(columns, 0);
+    colMax.assign(columns, 0);
+    colFixed.assign(columns, 0);
+    colPct.assign(columns, 0);
+    // Single-column cells first, then spanning cells from the narrowest span up: what a span needs beyond
+    // its columns goes to the columns without a set width, in proportion to what they hold, so thin spacer
+    // columns stay thin beside a text column.
+    std::vector<const Grid::Cell*> order;
+    for (const Grid::Cell& c : grid.cells)
+        order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Grid::Cell* a, const Grid::Cell* b) { return a->colspan < b->colspan; });
+    for (const Grid::Cell* cp : order)
+    {
+        const Grid::Cell& c = *cp;
+        const CHtmlStyle* cs = c.node->style;
+        if (c.colspan == 1)
+        {
+            colMin[c.col] = std::max(colMin[c.col], c.minW);
+            colMax[c.col] = std::max(colMax[c.col], c.maxW);
+            if (cs->width.unit == Length::Px)
+                colFixed[c.col] =
+                    std::max(colFixed[c.col], cs->width.value + (cs->borderBox ? 0 : Horizontal(cs, 0)));
+            else if (cs->width.unit == Length::Percent)
+                colPct[c.col] = std::max(colPct[c.col], cs->width.value);
+            continue;
+        }
+        int from = c.col, to = c.col + c.colspan;
+        auto spread = [&](std::vector<float>& cols, float need) {
+            float have = spacing * (c.colspan - 1);
+            for (int k = from; k < to; k++)
+                have += cols[k];
+            if (need <= have)
+                return;
+            float excess = need - have;
+            float weight = 0, fixedTotal = 0;
+            int flexible = 0;
+            for (int k = from; k < to; k++)
+                if (colFixed[k] == 0 && colPct[k] == 0)
+                    weight += colMax[k], flexible++;
+                else if (colPct[k] == 0)
+                    fixedTotal += colFixed[k];
+            // Over columns that all have a set width, each takes its share of the span by that width, so a
+            // banner across spacer and text columns leaves the spacers as set.
+            if (flexible == 0 && fixedTotal > 0)
+            {
+                float inner = need - spacing * (c.colspan - 1);
+                for (int k = from; k < to; k++)
+                    cols[k] = std::max(cols[k], inner * colFixed[k] / fixedTotal);
+                have = spacing * (c.colspan - 1);
+                for (int k = from; k < to; k++)
+                    have += cols[k];
+                if (need <= have)
+                    return;
+                excess = need - have;
+            }
+            for (int k = from; k < to; k++)
+            {
+                float share;
+                if (flexible > 0)
+                    share = colFixed[k] > 0 || colPct[k] > 0 ? 0
+                            : weight > 0                     ? colMax[k] / weight
+                                                             : 1.f / flexible;
+                else
+                {
+                    float total = 0;
+                    for (int j = from; j < to; j++)
+                        total += colMax[j];
+                    share = total > 0 ? colMax[k] / total : 1.f / c.colspan;
+                }
+                cols[k] += excess * share;
+            }
+        };
+        spread(colMin, c.minW);
+        for (int k = from; k < to; k++)
+            colMax[k] = std::max(colMax[k], colMin[k]);
+        spread(colMax, c.maxW);
+    }
+    grid.sumMin = grid.sumMax = 0;
+    for (int k = 0; k < columns; k++)
+    {
+        if (colFixed[k] > 0)
+            colMax[k] = std::max(colMin[k], colFixed[k]);
+        colMax[k] = std::max(colMax[k], colMin[k]);
+        grid.sumMin += colMin[k];
+        grid.sumMax += colMax[k];
+    }
+}
+
+void CHtmlLayout::ColumnWidths(const Grid& grid, float inner, std::vector<float>& colW)
+{
+    // Every column has its minimum; the room beyond goes to percentage columns first, then to columns of a
+    // set width up to it, then to the others toward their maximum, and what is left over to the others.
+    const int columns = grid.columns;
+    const std::vector<float>& colMin = grid.colMin;
+    const std::vector<float>& colMax = grid.colMax;
+    const std::vector<float>& colFixed = grid.colFixed;
+    const std::vector<float>& colPct = grid.colPct;
+    colW = colMin;
+    float room = inner - grid.sumMin;
+    if (room <= 0 || columns == 0)
+        return;
+    for (int k = 0; k < columns && room > 0; k++)
+        if (colPct[k] > 0)
+        {
+            float add = std::min(room, std::max(0.f, inner * colPct[k] / 100 - colW[k]));
+            colW[k] += add;
+            room -= add;
+        }
+    auto grow = [&](auto&& eligible) {
+        float need = 0;
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+                need += std::max(0.f, colMax[k] - colW[k]);
+        if (need <= 0 || room <= 0)
+            return;
+        float f = std::min(1.f, room / need);
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+            {
+                float add = std::max(0.f, colMax[k] - colW[k]) * f;
+                colW[k] += add;
+                room -= add;
+            }
+    };
+    auto isFixed = [&](int k) { return colPct[k] == 0 && colFixed[k] > 0; };
+    auto isAuto = [&](int k) { return colPct[k] == 0 && colFixed[k] == 0; };
+    grow(isFixed);
+    grow(isAuto);
+    if (room <= 0.01f)
+        return;
+    // Left over: auto columns by their maximum, else the fixed ones by their width, else all alike.
+    for (auto eligible : {std::function<bool(int)>(isAuto), std::function<bool(int)>(isFixed),
+                          std::function<bool(int)>([&](int k) { return colPct[k] > 0; })})
+    {
+        float total = 0;
+        int count = 0;
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+                total += colW[k], count++;
+        if (count == 0)
+            continue;
+        for (int k = 0; k < columns; k++)
+            if (eligible(k))
+                colW[k] += room * (total > 0 ? colW[k] / total : 1.f / count);
+        return;
+    }
 }
 }

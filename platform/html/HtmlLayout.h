@@ -20,6 +20,8 @@ public:
     virtual float TextWidth(const CHtmlStyle& font, const char* utf8, size_t len) = 0;
     virtual float Ascent(const CHtmlStyle& font) = 0;
     virtual float Descent(const CHtmlStyle& font) = 0;
+    // The font's own leading, part of a "normal" line height as browsers take it.
+    virtual float LineGap(const CHtmlStyle&) { return 0; }
 };
 
 // Every character half the font size wide (ideographs a full em); ascent 0.8 and descent 0.2 of the size.
@@ -62,6 +64,7 @@ struct CHtmlTextRun
     std::string separator; // what plain text puts before it: "", " ", "\t" or "\r\n"
     const CHtmlStyle* style = nullptr;
     const CHtmlNode* link = nullptr;  // enclosing A with href
+    const CHtmlNode* node = nullptr;  // the text node it shows, or the list item of a marker
     float x = 0, baseline = 0, width = 0;
     Rect line;  // the line box it sits on
     Rect clip;
@@ -94,18 +97,22 @@ private:
     struct FloatArea;
     struct InlineItem;
     struct Flow;
+    struct Grid;
 
     float LayoutBlock(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width, FloatArea& floats);
     float LayoutChildren(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width, FloatArea& floats);
     float LayoutInline(CHtmlBox& box, std::vector<InlineItem>& items, float x, float y, float width,
                        FloatArea& floats, const CHtmlStyle* blockStyle);
     float LayoutTable(CHtmlBox& box, const CHtmlNode* node, float x, float y, float width);
+    void BuildGrid(const CHtmlNode* table, Grid& grid, int guard);
+    void ColumnWidths(const Grid& grid, float inner, std::vector<float>& colW);
     void CollectInline(const CHtmlNode* node, std::vector<InlineItem>& items, const CHtmlNode* link, int guard,
                        const std::function<void(const CHtmlNode*)>& onBlock);
     void MinMax(const CHtmlNode* node, float& minW, float& maxW, int guard);
     float ImageWidth(const CHtmlNode* node, float avail, float& height);
     void PlaceFloat(CHtmlBox& parent, const CHtmlNode* node, float x, float y, float width, FloatArea& floats);
     void Separator(const char* sep);
+    float LineHeight(const CHtmlStyle& s);
     void Anchor(const CHtmlNode* node, float y);
 
     const CHtmlDocument& m_doc;
@@ -119,6 +126,9 @@ private:
     std::string m_pendingSeparator;
     Rect m_clip;
     bool m_hasClip = false;
+    // The bottom margin of its last child that the block laid out last lets through its own bottom.
+    float m_escapedMargin = 0;
+    float m_trailingMargin = 0;  // what LayoutChildren left after its last block
     float m_width = 0;
     float m_height = 0;
     size_t m_floatSteps = 0;

@@ -3,6 +3,7 @@
 #include "platform/html/HtmlStyle.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -46,12 +47,28 @@ const char* CHtmlStyler::UserAgentSheet()
            "big{font-size:1.17em}small,sub,sup{font-size:.83em}sub{vertical-align:sub}sup{vertical-align:super}\n"
            "s,strike,del{text-decoration:line-through}\n"
            "u,ins,a:link{text-decoration:underline}a:link{color:#0000ee}\n"
-           "ol,ul,dir,menu,dd{margin-left:40px}\n"
+           "ol,ul,dir,menu{padding-left:40px}dd{margin-left:40px}\n"
            "ol{list-style-type:decimal}ul ul{list-style-type:circle}ul ul ul{list-style-type:square}\n"
            "ul ol,ol ul,ol ol,ul ul{margin-top:0;margin-bottom:0}\n"
-           "center{text-align:center}\n"
+           "center{text-align:-libcss-center}\n"
            "hr{border:1px inset #808080;margin:.5em auto}\n"
            "nobr{white-space:nowrap}\n";
+}
+
+std::string CHtmlStyler::QuirksSheet()
+{
+    // Tables start afresh from the defaults rather than inheriting from the text around them; monospace
+    // text is 13 px where other text is 16, and once only where monospace elements nest.
+    std::string sheet = "table{white-space:normal;line-height:normal;font-weight:normal;font-size:medium;"
+                        "font-style:normal;text-align:left}\n"
+                        "pre,tt,code,kbd,samp,xmp,listing,plaintext{font-size:0.8125em}\n";
+    static const char* const mono[] = {"pre", "tt", "code", "kbd", "samp"};
+    for (const char* outer : mono)
+        for (const char* inner : mono)
+            sheet += std::string(outer) + " " + inner + ",";
+    sheet.back() = '{';
+    sheet += "font-size:1em}\n";
+    return sheet;
 }
 
 namespace
@@ -70,7 +87,11 @@ struct NodeCss
 struct Context
 {
     std::vector<std::unique_ptr<NodeCss>> data;
+    bool quirks = false;
+    const CHtmlNode* body = nullptr;
 };
+
+Context* g_ctx = nullptr;  // valid only under the library lock, during Apply
 
 CHtmlNode* N(void* n) { return static_cast<CHtmlNode*>(n); }
 
@@ -228,9 +249,9 @@ void AlignHint(std::vector<css_hint>& hints, const std::string* align)
         return;
     std::string a = Lower(Trim(*align));
     if (a == "center" || a == "middle")
-        Hint(hints, CSS_PROP_TEXT_ALIGN, CSS_TEXT_ALIGN_CENTER);
+        Hint(hints, CSS_PROP_TEXT_ALIGN, CSS_TEXT_ALIGN_LIBCSS_CENTER);
     else if (a == "right")
-        Hint(hints, CSS_PROP_TEXT_ALIGN, CSS_TEXT_ALIGN_RIGHT);
+        Hint(hints, CSS_PROP_TEXT_ALIGN, CSS_TEXT_ALIGN_LIBCSS_RIGHT);
     else if (a == "left")
         Hint(hints, CSS_PROP_TEXT_ALIGN, CSS_TEXT_ALIGN_LEFT);
     else if (a == "justify")
@@ -261,13 +282,28 @@ void BuildHints(const CHtmlNode* n, std::vector<css_hint>& hints)
     }
     if (tag == "body" && HtmlColor(n->Attribute("text"), c))
         ColorHint(hints, CSS_PROP_COLOR, c);
-    // IE's margin attributes of the body: pages made to fill a pane one line high rely on them.
+    // Visited and active links are never shown as such here: the body's link colour is every link's.
+    if (tag == "a" && n->Attribute("href") && g_ctx->body && HtmlColor(g_ctx->body->Attribute("link"), c))
+        ColorHint(hints, CSS_PROP_COLOR, c);
+    // Without a DOCTYPE a table takes the page's text colour, not that of a FONT around it.
+    if (tag == "table" && g_ctx->quirks)
+    {
+        if (!(g_ctx->body && HtmlColor(g_ctx->body->Attribute("text"), c)))
+            c = 0xFF000000;
+        ColorHint(hints, CSS_PROP_COLOR, c);
+    }
+    // IE's and Netscape's margin attributes of the body: pages made to fill a pane one line high rely on them.
     if (tag == "body")
     {
-        if (HtmlLength(n->Attribute("topmargin"), len))
-            LengthHint(hints, CSS_PROP_MARGIN_TOP, CSS_MARGIN_SET, len);
-        if (HtmlLength(n->Attribute("leftmargin"), len))
-            LengthHint(hints, CSS_PROP_MARGIN_LEFT, CSS_MARGIN_SET, len);
+        static const struct { const char* attr; int count; uint32_t props[2]; } margins[] = {
+            {"marginheight", 2, {CSS_PROP_MARGIN_TOP, CSS_PROP_MARGIN_BOTTOM}},
+            {"marginwidth", 2, {CSS_PROP_MARGIN_LEFT, CSS_PROP_MARGIN_RIGHT}},
+            {"topmargin", 1, {CSS_PROP_MARGIN_TOP}}, {"bottommargin", 1, {CSS_PROP_MARGIN_BOTTOM}},
+            {"leftmargin", 1, {CSS_PROP_MARGIN_LEFT}}, {"rightmargin", 1, {CSS_PROP_MARGIN_RIGHT}}};
+        for (const auto& m : margins)
+            if (HtmlLength(n->Attribute(m.attr), len))
+                for (int i = 0; i < m.count; i++)
+                    LengthHint(hints, m.props[i], CSS_MARGIN_SET, len);
     }
     if (tag == "font")
     {
@@ -302,14 +338,15 @@ void BuildHints(const CHtmlNode* n, std::vector<css_hint>& hints)
             }
         }
     }
+    // A zero size is kept only for images: tracking pixels sized 0 take no room.
     if (tag == "table" || tag == "td" || tag == "th" || tag == "img" || tag == "hr" || tag == "col")
     {
-        if (HtmlLength(n->Attribute("width"), len) && len.value > 0)
+        if (HtmlLength(n->Attribute("width"), len) && (len.value > 0 || tag == "img"))
             LengthHint(hints, CSS_PROP_WIDTH, CSS_WIDTH_SET, len);
     }
     if (tag == "table" || tag == "td" || tag == "th" || tag == "tr" || tag == "img")
     {
-        if (HtmlLength(n->Attribute("height"), len) && len.value > 0)
+        if (HtmlLength(n->Attribute("height"), len) && (len.value > 0 || tag == "img"))
             LengthHint(hints, CSS_PROP_HEIGHT, CSS_HEIGHT_SET, len);
     }
     if (tag == "hr" && HtmlLength(n->Attribute("size"), len) && len.unit == CSS_UNIT_PX)
@@ -407,8 +444,6 @@ void BuildHints(const CHtmlNode* n, std::vector<css_hint>& hints)
         }
     }
 }
-
-Context* g_ctx = nullptr;  // valid only under the library lock, during Apply
 
 NodeCss& Data(CHtmlNode* n)
 {
@@ -934,6 +969,8 @@ void Convert(const css_computed_style* cs, CHtmlStyle& s)
     case CSS_TEXT_ALIGN_JUSTIFY: s.textAlign = TextAlign::Justify; break;
     default: s.textAlign = TextAlign::Left; break;
     }
+    uint8_t ta = css_computed_text_align(cs);
+    s.blockAlign = ta == CSS_TEXT_ALIGN_LIBCSS_CENTER ? 1 : ta == CSS_TEXT_ALIGN_LIBCSS_RIGHT ? 2 : 0;
     switch (css_computed_vertical_align(cs, &v, &u))
     {
     case CSS_VERTICAL_ALIGN_TOP: case CSS_VERTICAL_ALIGN_TEXT_TOP: s.verticalAlign = VAlign::Top; break;
@@ -969,6 +1006,7 @@ void Convert(const css_computed_style* cs, CHtmlStyle& s)
     uint8_t ox = css_computed_overflow_x(cs);
     s.clip = ox == CSS_OVERFLOW_HIDDEN || ox == CSS_OVERFLOW_SCROLL || ox == CSS_OVERFLOW_AUTO;
     s.hidden = css_computed_visibility(cs) != CSS_VISIBILITY_VISIBLE;
+    s.borderBox = css_computed_box_sizing(cs) == CSS_BOX_SIZING_BORDER_BOX;
     css_fixed hv, vv;
     css_unit hu, vu;
     if (css_computed_border_spacing(cs, &hv, &hu, &vv, &vu) == CSS_BORDER_SPACING_SET)
@@ -976,12 +1014,45 @@ void Convert(const css_computed_style* cs, CHtmlStyle& s)
     if (css_computed_text_indent(cs, &v, &u) == CSS_TEXT_INDENT_SET && u != CSS_UNIT_PCT)
         s.textIndent = std::max(-1000.f, std::min(ToPx(v, u, fs), 1000.f));
 }
+
+// The user-agent sheet's vertical margin factors (in em) of the elements whose margins are quirky.
+float UaMarginEm(const std::string& tag)
+{
+    static const struct { const char* tag; float em; } margins[] = {
+        {"p", 1}, {"ul", 1}, {"ol", 1}, {"dl", 1}, {"dir", 1}, {"menu", 1}, {"blockquote", 1}, {"pre", 1},
+        {"h1", .67f}, {"h2", .75f}, {"h3", .83f}, {"h4", 1}, {"h5", 1.5f}, {"h6", 1.67f}};
+    for (const auto& m : margins)
+        if (tag == m.tag)
+            return m.em;
+    return 0;
+}
+
+// What CSS computes but the library leaves to us: decorations drawn through descendants, and which margins
+// are still the user-agent sheet's own (an author's equal value is taken as the same).
+void Inherit(const CHtmlNode& n, const CHtmlStyle& parent, CHtmlStyle& s, bool quirks)
+{
+    bool atomic = s.display == Display::Table || s.display == Display::InlineBlock || s.floating != Float::None;
+    if (!atomic && n.parent && n.parent->type == NodeType::Element)
+    {
+        s.underline = s.underline || parent.underline;
+        s.lineThrough = s.lineThrough || parent.lineThrough;
+    }
+    float em = quirks ? UaMarginEm(n.name) : 0;
+    if (em > 0)
+    {
+        auto isUa = [&](const Length& m) {
+            return m.unit == Length::Px && std::fabs(m.value - em * s.fontSize) < 0.01f;
+        };
+        s.quirkyTop = isUa(s.margin[0]);
+        s.quirkyBottom = isUa(s.margin[2]);
+    }
+}
 }
 
 CHtmlStyler::CHtmlStyler() = default;
 CHtmlStyler::~CHtmlStyler() = default;
 
-void CHtmlStyler::Apply(CHtmlDocument& doc)
+void CHtmlStyler::Apply(CHtmlDocument& doc, float viewportWidth)
 {
     // Author sheets: every <style> element's text, in document order.
     std::vector<std::string> authorTexts;
@@ -1002,11 +1073,16 @@ void CHtmlStyler::Apply(CHtmlDocument& doc)
     css_select_ctx* select = nullptr;
     css_select_ctx_create(&select);
     std::vector<css_stylesheet*> sheets;
-    if (css_stylesheet* ua = MakeSheet(UserAgentSheet(), false))
-    {
-        sheets.push_back(ua);
+    // The user-agent sheets are parsed once for the process and kept: parsing them was most of the cost of a
+    // short mail. Only used under the library lock.
+    static css_stylesheet* const ua = MakeSheet(UserAgentSheet(), false);
+    static css_stylesheet* const quirks = MakeSheet(QuirksSheet(), false);
+    if (ua)
         css_select_ctx_append_sheet(select, ua, CSS_ORIGIN_UA, nullptr);
-    }
+    if (doc.Quirks() && quirks)
+        css_select_ctx_append_sheet(select, quirks, CSS_ORIGIN_UA, nullptr);
+    ctx.quirks = doc.Quirks();
+    ctx.body = doc.Body();
     for (const std::string& t : authorTexts)
         if (css_stylesheet* s = MakeSheet(t, false))
         {
@@ -1016,6 +1092,12 @@ void CHtmlStyler::Apply(CHtmlDocument& doc)
     css_media media;
     std::memset(&media, 0, sizeof media);
     media.type = CSS_MEDIA_SCREEN;
+    // Responsive mail keeps its desktop layout in a desktop pane: its queries compare against the pane's width.
+    const float w = std::max(1.f, std::min(viewportWidth, 100000.f));
+    media.width = FLTTOFIX(w);
+    media.height = FLTTOFIX(768.f);
+    media.aspect_ratio = FLTTOFIX(w / 768.f);
+    media.orientation = w >= 768 ? CSS_MEDIA_ORIENTATION_LANDSCAPE : CSS_MEDIA_ORIENTATION_PORTRAIT;
 
     auto defaultStyle = std::make_unique<CHtmlStyle>();
     const CHtmlStyle* rootStyle = defaultStyle.get();
@@ -1066,6 +1148,7 @@ void CHtmlStyler::Apply(CHtmlDocument& doc)
         Data(n).composed = composed;
         auto style = std::make_unique<CHtmlStyle>();
         Convert(composed, *style);
+        Inherit(*n, *parentStyle, *style, ctx.quirks);
         n->style = style.get();
         m_styles.push_back(std::move(style));
     });

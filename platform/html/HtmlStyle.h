@@ -51,11 +51,16 @@ struct CHtmlStyle
     bool lineThrough = false;
     float lineHeight = 0;  // px; 0 is "normal" (the font's own)
     TextAlign textAlign = TextAlign::Left;
+    // HTML's align attribute and <center> also place block children: 1 centre, 2 right.
+    uint8_t blockAlign = 0;
+    // Margins from the user-agent sheet, which mail without a DOCTYPE drops at the top and bottom of cells.
+    bool quirkyTop = false, quirkyBottom = false;
     VAlign verticalAlign = VAlign::Baseline;
     WhiteSpace whiteSpace = WhiteSpace::Normal;
     ListStyle listStyle = ListStyle::Disc;
     bool clip = false;
     bool hidden = false;
+    bool borderBox = false;  // box-sizing: width and height include padding and border
     float borderSpacing = 0;
     float textIndent = 0;
 };
@@ -68,10 +73,15 @@ public:
     CHtmlStyler(const CHtmlStyler&) = delete;
     CHtmlStyler& operator=(const CHtmlStyler&) = delete;
 
-    // Gives every node of the document its computed style (text nodes share their parent's).
-    void Apply(CHtmlDocument& doc);
+    // Gives every node of the document its computed style (text nodes share their parent's); media queries
+    // see a screen of the given width, where the page is to be shown.
+    void Apply(CHtmlDocument& doc, float viewportWidth = kDefaultViewportWidth);
+
+    static constexpr float kDefaultViewportWidth = 1024;
 
     static const char* UserAgentSheet();
+    // What mail without a DOCTYPE gets on top of it.
+    static std::string QuirksSheet();
 
 private:
     std::vector<std::unique_ptr<CHtmlStyle>> m_styles;

@@ -238,7 +238,8 @@ std::vector<PaintItem> CHtmlTextModel::PaintList() const
             p.hasClip = e.hasClip;
             items.push_back(p);
         }
-        if (b->kind == CHtmlBox::Image)
+        // An image sized 0 (a tracking pixel) draws nothing, not even its alt box.
+        if (b->kind == CHtmlBox::Image && b->rect.w > 0 && b->rect.h > 0)
         {
             PaintItem p;
             p.kind = PaintItem::Image;

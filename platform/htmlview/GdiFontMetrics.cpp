@@ -160,6 +160,7 @@ CGdiFontMetrics::Font& CGdiFontMetrics::Get(const html::CHtmlStyle& style)
     const float scale = 96.0f / m_nDpi;
     font.ascent = tm.tmAscent * scale;
     font.descent = tm.tmDescent * scale;
+    font.gap = tm.tmExternalLeading * scale;
     return m_fonts.emplace(key, font).first->second;
 }
 
@@ -277,4 +278,9 @@ float CGdiFontMetrics::Ascent(const html::CHtmlStyle& style)
 float CGdiFontMetrics::Descent(const html::CHtmlStyle& style)
 {
     return Get(style).descent;
+}
+
+float CGdiFontMetrics::LineGap(const html::CHtmlStyle& style)
+{
+    return Get(style).gap;
 }

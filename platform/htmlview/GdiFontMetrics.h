@@ -29,6 +29,7 @@ public:
     float TextWidth(const html::CHtmlStyle& font, const char* utf8, size_t len) override;
     float Ascent(const html::CHtmlStyle& font) override;
     float Descent(const html::CHtmlStyle& font) override;
+    float LineGap(const html::CHtmlStyle& font) override;
 
     // Calls piece(font, text, length) for each stretch of the text in one font, in order: the style's font, or
     // for characters it has no glyph for, the font MLang links for their code pages.
@@ -43,7 +44,7 @@ private:
     struct Font
     {
         HFONT hFont = nullptr;
-        float ascent = 0, descent = 0;
+        float ascent = 0, descent = 0, gap = 0;
     };
     using Key = std::tuple<std::string, int, int, bool, bool, bool>;
     Font& Get(const html::CHtmlStyle& font);

@@ -39,6 +39,68 @@ std::wstring PercentDecoded(const std::string& s)
     return Utf8ToWide(bytes.data(), bytes.size());
 }
 
+// The bytes of a data: URL's image, base64 or percent-encoded; false for anything else or anything too big.
+bool DataUrlBytes(const std::string& src, std::string& bytes)
+{
+    if (_strnicmp(src.c_str(), "data:", 5) != 0)
+        return false;
+    const size_t comma = src.find(',');
+    if (comma == std::string::npos)
+        return false;
+    std::string header = src.substr(5, comma - 5);
+    for (char& c : header)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    const bool base64 = header.size() >= 7 && header.compare(header.size() - 7, 7, ";base64") == 0;
+    bytes.clear();
+    if (!base64)
+    {
+        for (size_t i = comma + 1; i < src.size(); ++i)
+            if (src[i] == '%' && i + 2 < src.size() && isxdigit(static_cast<unsigned char>(src[i + 1])) &&
+                isxdigit(static_cast<unsigned char>(src[i + 2])))
+            {
+                bytes.push_back(static_cast<char>(strtol(src.substr(i + 1, 2).c_str(), nullptr, 16)));
+                i += 2;
+            }
+            else
+                bytes.push_back(src[i]);
+        return bytes.size() <= static_cast<size_t>(CHtmlImageCache::kMaxFileSize);
+    }
+    // White space inside the payload is common in mail, folded at 76 columns.
+    unsigned int acc = 0;
+    int bits = 0;
+    for (size_t i = comma + 1; i < src.size(); ++i)
+    {
+        const char c = src[i];
+        int v;
+        if (c >= 'A' && c <= 'Z')
+            v = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            v = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            v = c - '0' + 52;
+        else if (c == '+' || c == '-')
+            v = 62;
+        else if (c == '/' || c == '_')
+            v = 63;
+        else if (c == '=')
+            break;
+        else if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            continue;
+        else
+            return false;
+        acc = (acc << 6) | static_cast<unsigned int>(v);
+        bits += 6;
+        if (bits >= 8)
+        {
+            bits -= 8;
+            bytes.push_back(static_cast<char>((acc >> bits) & 0xFF));
+            if (bytes.size() > static_cast<size_t>(CHtmlImageCache::kMaxFileSize))
+                return false;
+        }
+    }
+    return !bytes.empty();
+}
+
 bool IsDrivePath(const std::wstring& p)
 {
     return p.size() >= 3 && iswalpha(p[0]) && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
@@ -113,7 +175,10 @@ void CHtmlImageCache::Load(const html::CHtmlDocument& doc, const std::wstring& f
         // Any other file on this machine stays out: a mail must not show, or learn the size of, what it
         // does not carry.
         Image image;
-        if (!path.empty() && !allowed.empty() && FolderOf(path) == allowed && Decode(path, image, budget))
+        std::string bytes;
+        if ((!path.empty() && !allowed.empty() && FolderOf(path) == allowed &&
+             Decode(path, std::string(), image, budget)) ||
+            (path.empty() && DataUrlBytes(*src, bytes) && Decode(std::wstring(), bytes, image, budget)))
         {
             m_images[*src] = image;
             m_sizes[*src] = {static_cast<float>(image.width), static_cast<float>(image.height)};
@@ -127,20 +192,32 @@ const CHtmlImageCache::Image* CHtmlImageCache::Find(const std::string& src) cons
     return it == m_images.end() ? nullptr : &it->second;
 }
 
-bool CHtmlImageCache::Decode(const std::wstring& path, Image& image, UINT64& budget)
+bool CHtmlImageCache::Decode(const std::wstring& path, const std::string& bytes, Image& image, UINT64& budget)
 {
-    WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
-        (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (static_cast<LONGLONG>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow) > kMaxFileSize)
-        return false;
+    if (!path.empty())
+    {
+        WIN32_FILE_ATTRIBUTE_DATA attributes;
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
+            (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (static_cast<LONGLONG>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow) > kMaxFileSize)
+            return false;
+    }
     CComPtr<IWICImagingFactory> factory;
     if (FAILED(::CoCreateInstance(kClsidWicFactory, nullptr, CLSCTX_INPROC_SERVER, kIidWicFactory,
                                   reinterpret_cast<void**>(&factory))))
         return false;
     CComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                  &decoder)))
+    CComPtr<IWICStream> stream;
+    if (!path.empty())
+    {
+        if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand, &decoder)))
+            return false;
+    }
+    else if (bytes.empty() || FAILED(factory->CreateStream(&stream)) ||
+             FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())),
+                                                 static_cast<DWORD>(bytes.size()))) ||
+             FAILED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoder)))
         return false;
     GUID container = {};
     if (FAILED(decoder->GetContainerFormat(&container)))

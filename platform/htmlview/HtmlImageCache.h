@@ -30,9 +30,9 @@ public:
     CHtmlImageCache(const CHtmlImageCache&) = delete;
     CHtmlImageCache& operator=(const CHtmlImageCache&) = delete;
 
-    // Decodes every IMG of the document whose src is a drive path or a file: URL of a file directly in
-    // folder, the page's own (a message's inline parts are written beside its view file); a page of no folder
-    // shows no local image. COM must be initialised.
+    // Decodes every IMG of the document whose src is a data: URL, or a drive path or a file: URL of a file
+    // directly in folder, the page's own (a message's inline parts are written beside its view file); a page
+    // of no folder shows no local image. COM must be initialised.
     void Load(const html::CHtmlDocument& doc, const std::wstring& folder);
     void Clear();
 
@@ -47,7 +47,8 @@ public:
     static std::wstring FolderOf(const std::wstring& path);
 
 private:
-    bool Decode(const std::wstring& path, Image& image, UINT64& budget);
+    // From the file at path, or from bytes when path is empty.
+    bool Decode(const std::wstring& path, const std::string& bytes, Image& image, UINT64& budget);
 
     std::map<std::string, Image> m_images;
     html::ImageSizes m_sizes;

@@ -649,7 +649,10 @@ void CHtmlView::Load(const std::string& utf8)
     m_doc = std::make_unique<CHtmlDocument>();
     m_doc->Parse(utf8);
     m_styler = std::make_unique<CHtmlStyler>();
-    m_styler->Apply(*m_doc);
+    RECT rc = {0, 0, 0, 0};
+    if (m_hWnd)
+        ::GetClientRect(m_hWnd, &rc);
+    m_styler->Apply(*m_doc, rc.right > 0 ? static_cast<float>(rc.right) : CHtmlStyler::kDefaultViewportWidth);
     const size_t slash = m_path.find_last_of(L"\\/");
     m_images.Load(*m_doc, slash == std::wstring::npos ? std::wstring() : m_path.substr(0, slash));
     m_selAnchor = m_selEnd = TextPosition();
