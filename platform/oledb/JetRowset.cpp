@@ -51,6 +51,11 @@ CJetRowset::~CJetRowset()
     }
     for (const Block& block : m_byteBlocks)
         CJetBlockPool::Give(block.p, block.cb);
+    if (m_pInsert != NULL)
+    {
+        CJetLock lock(m_pSession->Db());
+        sqlite3_finalize(m_pInsert);
+    }
     if (m_pSession != NULL)
         m_pSession->Release();
 }
@@ -319,19 +324,24 @@ HRESULT CJetRowset::ReadRow(sqlite3_int64 rowid, Row& row)
     rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? DB_E_DELETEDROW : JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
-    row.rowid = sqlite3_column_int64(stmt, 0);
+    SetRowFrom(stmt, row);
+    return S_OK;
+}
+
+void CJetRowset::SetRowFrom(sqlite3_stmt* pStmt, Row& row)
+{
+    row.rowid = sqlite3_column_int64(pStmt, 0);
     row.packed.Clear();
     if (m_pUnpacked == &row)
         m_pUnpacked = NULL;
     row.values.resize(m_columns.size());
     for (size_t i = 0; i < m_columns.size(); ++i)
     {
-        CJetValue v = CJetValue::FromColumn(stmt, (int)i + 1);
+        CJetValue v = CJetValue::FromColumn(pStmt, (int)i + 1);
         if (m_lazy[i] && v.kind == CJetValue::Integer)
             v.kind = CJetValue::LazyBlob;
         row.values[i] = std::move(v);
     }
-    return S_OK;
 }
 
 STDMETHODIMP CJetRowset::DeleteRows(HCHAPTER, DBCOUNTITEM cRows, const HROW rghRows[], DBROWSTATUS rgRowStatus[])
@@ -448,18 +458,51 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
         }
         sql += " (" + names + ") VALUES (" + marks + ")";
     }
+    // The new row comes back from the insert itself: reading it again would cost a statement and a
+    // transaction of its own, which is most of an insert's price when every insert commits.
+    sql += " RETURNING " + m_strSelectList;
     sqlite3* db = m_pSession->Db();
-    // The new row id is read under the connection mutex, so another thread's insert cannot slip between.
     CJetLock lock(db);
-    int rc = RunChange(db, sql, values);
-    if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
-    sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
+    if (m_pInsert != NULL && m_strInsertSql != sql)
+    {
+        sqlite3_finalize(m_pInsert);
+        m_pInsert = NULL;
+    }
+    int rc = SQLITE_OK;
+    if (m_pInsert == NULL)
+    {
+        rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &m_pInsert, NULL);
+        if (rc != SQLITE_OK)
+        {
+            m_pInsert = NULL;
+            return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
+        }
+        m_strInsertSql = sql;
+    }
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i].Bind(m_pInsert, (int)i + 1);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);
-    hr = ReadRow(rowid, *row);
-    if (FAILED(hr))
-        return hr;
+    rc = sqlite3_step(m_pInsert);
+    bool bRow = rc == SQLITE_ROW;
+    if (bRow)
+    {
+        SetRowFrom(m_pInsert, *row);
+        // The statement commits when it runs to its end; a failure there undoes the row.
+        rc = sqlite3_step(m_pInsert);
+    }
+    if (rc != SQLITE_DONE || !bRow)
+    {
+        // Reset first: the report may run statements of its own, and the message survives the reset.
+        sqlite3_reset(m_pInsert);
+        sqlite3_clear_bindings(m_pInsert);
+        if (rc == SQLITE_DONE)
+            return DB_E_DELETEDROW;
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
+    }
+    // Reset at once: a statement left active would hold a read transaction and block schema changes.
+    sqlite3_reset(m_pInsert);
+    sqlite3_clear_bindings(m_pInsert);
     m_live.push_back(row.get());
     if (phRow != NULL)
         *phRow = reinterpret_cast<HROW>(row.get());

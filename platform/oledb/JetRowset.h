@@ -59,6 +59,8 @@ private:
     HRESULT CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<std::string>& columns,
                           std::vector<CJetValue>& values);
     HRESULT ReadRow(sqlite3_int64 rowid, Row& row);
+    // Takes the row's values from a statement whose columns are the select list.
+    void SetRowFrom(sqlite3_stmt* pStmt, Row& row);
 
     CJetSession* m_pSession;
     std::vector<std::string> m_columns;
@@ -84,6 +86,9 @@ private:
     Row* NewFilledRow();
     const char* Store(const std::string& bytes);
     std::vector<Row*> m_live;                // rows in order, without deleted ones
+    // The last insert, kept prepared: a rowset that stores many rows inserts the same columns each time.
+    sqlite3_stmt* m_pInsert = NULL;
+    std::string m_strInsertSql;
     size_t m_iNext = 0;
     bool m_bAtStart = true;
 };
