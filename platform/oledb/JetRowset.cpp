@@ -199,13 +199,13 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
         pRow->packed.Unpack(m_unpacked);
         m_pUnpacked = pRow;
     }
-    CJetBlobRef ref; // every field is set again for each lazy column
     for (const DBBINDING& b : pAccessor->bindings)
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
         const CJetBlobRef* pRef = NULL;
         if (iCol < m_lazy.size() && m_lazy[iCol] && m_pSession != NULL)
         {
+            CJetBlobRef& ref = m_blobRef; // every field is set again for each lazy column
             ref.pSession = m_pSession;
             ref.strTable = m_strTable;
             ref.strColumn = m_columns[iCol];

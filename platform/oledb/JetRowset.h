@@ -82,6 +82,9 @@ private:
     // The view of the packed row last read: the auto accessors of one move read the same row in turn.
     std::vector<CJetValueRef> m_unpacked;
     const Row* m_pUnpacked = NULL;
+    // Where GetData tells a lazy column's stream to read from; a member, as two names built and dropped on
+    // every read of a row cost more than the row.
+    CJetBlobRef m_blobRef;
 
     Row* NewFilledRow();
     const char* Store(const std::string& bytes);
