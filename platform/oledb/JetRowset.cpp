@@ -106,22 +106,21 @@ CJetRowset::Row* CJetRowset::NewFilledRow()
     return row;
 }
 
-const char* CJetRowset::Store(const std::string& bytes)
+char* CJetRowset::Reserve(size_t cb)
 {
-    if (m_byteBlocks.empty() || m_byteBlocks.back().cb - m_byteBlocks.back().cbUsed < bytes.size())
+    if (m_byteBlocks.empty() || m_byteBlocks.back().cb - m_byteBlocks.back().cbUsed < cb)
     {
-        size_t cb = m_byteBlocks.empty() ? 1024 : m_byteBlocks.back().cb;
-        if (!m_byteBlocks.empty() && cb < (1 << 20))
-            cb *= 2;
-        if (cb < bytes.size())
-            cb = bytes.size();
-        char* p = CJetBlockPool::Take(cb);
-        m_byteBlocks.push_back(Block{p, cb, 0});
+        size_t cbBlock = m_byteBlocks.empty() ? 1024 : m_byteBlocks.back().cb;
+        if (!m_byteBlocks.empty() && cbBlock < (1 << 20))
+            cbBlock *= 2;
+        if (cbBlock < cb)
+            cbBlock = cb;
+        char* p = CJetBlockPool::Take(cbBlock);
+        m_byteBlocks.push_back(Block{p, cbBlock, 0});
     }
     Block& block = m_byteBlocks.back();
     char* p = block.p + block.cbUsed;
-    memcpy(p, bytes.data(), bytes.size());
-    block.cbUsed += bytes.size();
+    block.cbUsed += cb;
     return p;
 }
 
@@ -131,16 +130,18 @@ int CJetRowset::Fill(sqlite3_stmt* pStmt)
     int nCols = sqlite3_column_count(pStmt) - iFirst;
     int rc;
     // A large folder is read whole here: a value per column would cost an allocation and most of the
-    // memory each, so a row keeps its values packed and GetData reads them from there.
-    std::string buffer;
+    // memory each, so a row keeps its values packed, written straight into the rowset's storage, and GetData
+    // reads them from there.
+    std::vector<sqlite3_value*> values;
     while ((rc = sqlite3_step(pStmt)) == SQLITE_ROW)
     {
         Row* row = NewFilledRow();
         if (iFirst == 1)
             row->rowid = sqlite3_column_int64(pStmt, 0);
-        buffer.clear();
-        CJetPackedRow::Pack(pStmt, iFirst, nCols, m_lazy, buffer);
-        row->packed.Set(Store(buffer), buffer.size());
+        size_t cb = CJetPackedRow::Measure(pStmt, iFirst, nCols, m_lazy, values);
+        char* p = Reserve(cb);
+        CJetPackedRow::Write(values, m_lazy, p);
+        row->packed.Set(p, cb);
         m_live.push_back(row);
     }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;

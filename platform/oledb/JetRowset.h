@@ -87,7 +87,8 @@ private:
     CJetBlobRef m_blobRef;
 
     Row* NewFilledRow();
-    const char* Store(const std::string& bytes);
+    // Room for cb bytes in the rowset's storage.
+    char* Reserve(size_t cb);
     std::vector<Row*> m_live;                // rows in order, without deleted ones
     // The last insert, kept prepared: a rowset that stores many rows inserts the same columns each time.
     sqlite3_stmt* m_pInsert = NULL;
