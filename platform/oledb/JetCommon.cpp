@@ -230,6 +230,9 @@ std::string JetAnsiToUtf8(const char* psz, size_t cch)
 {
     if (cch == 0)
         return std::string();
+    // Plain ASCII reads the same in UTF-8 and in every ANSI code page: most stored text needs no conversion.
+    if (IsAscii(psz, cch))
+        return std::string(psz, cch);
     UINT cp = JetGetCodePage();
     int n = MultiByteToWideChar(cp, 0, psz, (int)cch, NULL, 0);
     std::wstring w(n, L'\0');

@@ -446,45 +446,44 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values);
     if (FAILED(hr))
         return hr;
-    std::string sql = "INSERT INTO " + Quote(m_strTable);
-    if (columns.empty())
-        sql += " DEFAULT VALUES";
-    else
-    {
-        std::string names, marks;
-        for (size_t i = 0; i < columns.size(); ++i)
-        {
-            names += (i > 0 ? ", " : "") + Quote(columns[i]);
-            marks += i > 0 ? ", ?" : "?";
-        }
-        sql += " (" + names + ") VALUES (" + marks + ")";
-    }
-    // The new row comes back from the insert itself: reading it again would cost a statement and a
-    // transaction of its own, which is most of an insert's price when every insert commits.
-    sql += " RETURNING " + m_strSelectList;
     sqlite3* db = m_pSession->Db();
     CJetLock lock(db);
-    if (m_pInsert != NULL && m_strInsertSql != sql)
+    // A rowset that stores many rows inserts the same columns each time: their statement is kept prepared.
+    if (m_pInsert == NULL || columns != m_insertColumns)
     {
-        sqlite3_finalize(m_pInsert);
+        std::string sql = "INSERT INTO " + Quote(m_strTable);
+        if (columns.empty())
+            sql += " DEFAULT VALUES";
+        else
+        {
+            std::string names, marks;
+            for (size_t i = 0; i < columns.size(); ++i)
+            {
+                names += (i > 0 ? ", " : "") + Quote(columns[i]);
+                marks += i > 0 ? ", ?" : "?";
+            }
+            sql += " (" + names + ") VALUES (" + marks + ")";
+        }
+        // The new row comes back from the insert itself: reading it again would cost a statement and a
+        // transaction of its own, which is most of an insert's price when every insert commits.
+        sql += " RETURNING " + m_strSelectList;
+        if (m_pInsert != NULL)
+            sqlite3_finalize(m_pInsert);
         m_pInsert = NULL;
-    }
-    int rc = SQLITE_OK;
-    if (m_pInsert == NULL)
-    {
-        rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &m_pInsert, NULL);
+        m_insertColumns.clear();
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &m_pInsert, NULL);
         if (rc != SQLITE_OK)
         {
             m_pInsert = NULL;
             return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
         }
-        m_strInsertSql = sql;
+        m_insertColumns = columns;
     }
     for (size_t i = 0; i < values.size(); ++i)
         values[i].Bind(m_pInsert, (int)i + 1);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);
-    rc = sqlite3_step(m_pInsert);
+    int rc = sqlite3_step(m_pInsert);
     bool bRow = rc == SQLITE_ROW;
     if (bRow)
     {
@@ -499,7 +498,7 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
         sqlite3_clear_bindings(m_pInsert);
         if (rc == SQLITE_DONE)
             return DB_E_DELETEDROW;
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sqlite3_sql(m_pInsert));
     }
     // Reset at once: a statement left active would hold a read transaction and block schema changes.
     sqlite3_reset(m_pInsert);

@@ -92,7 +92,7 @@ private:
     std::vector<Row*> m_live;                // rows in order, without deleted ones
     // The last insert, kept prepared: a rowset that stores many rows inserts the same columns each time.
     sqlite3_stmt* m_pInsert = NULL;
-    std::string m_strInsertSql;
+    std::vector<std::string> m_insertColumns;
     size_t m_iNext = 0;
     bool m_bAtStart = true;
 };
