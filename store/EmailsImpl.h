@@ -48,7 +48,7 @@ CString GetHeaderField(const CString& strMessage, const char* pszName, int nInde
 // Replaces the field (pszName with its colon) in the header, or adds it at the header's end when absent.
 void SetHeaderField(CString& strMessage, const char* pszName, const char* pszValue);
 // Appends every byte the stream gives until it gives none (S_OK), or until a read fails: then the failure,
-// and strText holds only a part of the text. cbExpected, the size the text is likely to have, only saves work.
+// and strText holds only a part of the text. cbExpected, the size the text likely has, only saves work.
 HRESULT ReadStream(ISequentialStream* pStream, CString& strText, size_t cbExpected = 0);
 // Writes the text to the file; a text that begins with "\r\n" is written without those two characters.
 void SaveToFile(const CString& strMessage, const char* pszPath);

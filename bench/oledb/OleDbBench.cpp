@@ -235,11 +235,13 @@ int main()
         rawInsert = dRawInsert < rawInsert ? dRawInsert : rawInsert;
         rawRead = dRawRead < rawRead ? dRawRead : rawRead;
     }
-    printf("OLE DB layer over SQLite, %d rows, one commit per insert, write-ahead log on both, best of %d rounds\n",
+    printf("OLE DB layer over SQLite, %d rows, one commit per insert, write-ahead log on both, "
+           "best of %d rounds\n",
            kRows, kRounds);
-    printf("insert   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f (goal >= 0.9)\n", kRows / layerInsert,
-           kRows / rawInsert, rawInsert / layerInsert);
-    printf("read (best of %d per round)   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f (goal >= 0.7)\n",
+    printf("insert   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f (goal >= 0.9)\n",
+           kRows / layerInsert, kRows / rawInsert, rawInsert / layerInsert);
+    printf("read (best of %d per round)   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f "
+           "(goal >= 0.7)\n",
            kReads, kRows / layerRead, kRows / rawRead, rawRead / layerRead);
     CoUninitialize();
     return 0;

@@ -339,7 +339,7 @@ size_t CJetPackedRow::Measure(sqlite3_stmt* pStmt, int iFirst, int nCols, const 
             cb += 8;
             break;
         case CJetValue::Text:
-            // The text first, then its length, as Write reads them: the length is that of the text handed out.
+            // The text first, then its length, as Write reads them: the length is the text's handed out.
             sqlite3_value_text(pValue);
             cb += sizeof(UINT32) + (size_t)sqlite3_value_bytes(pValue) + 1;
             break;

@@ -104,9 +104,9 @@ struct CJetValueRef
 class CJetPackedRow
 {
 public:
-    // The size the columns iFirst.. of the statement's current row take packed, with their values in values
-    // for Write; the caller holds the connection mutex. lazy[i] marks the length of a long binary column (read
-    // as an integer) whose bytes stay in the file.
+    // The size the columns iFirst.. of the statement's current row take packed, with their values in
+    // values for Write; the caller holds the connection mutex. lazy[i] marks the length of a long binary
+    // column (read as an integer) whose bytes stay in the file.
     static size_t Measure(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
                           std::vector<sqlite3_value*>& values);
     // Packs the measured values at p, which has room for the measured size.

@@ -189,7 +189,8 @@ CTimes RunRaw(const std::vector<std::string>& messages, const CString& strPath)
             sqlite3_bind_int(pSelect, 1, nFolder);
             while (sqlite3_step(pSelect) == SQLITE_ROW)
             {
-                std::string text((const char*)sqlite3_column_blob(pSelect, 5), sqlite3_column_bytes(pSelect, 5));
+                std::string text((const char*)sqlite3_column_blob(pSelect, 5),
+                                 sqlite3_column_bytes(pSelect, 5));
                 times.nBytesRead += text.size();
             }
             sqlite3_reset(pSelect);

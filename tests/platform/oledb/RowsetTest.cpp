@@ -634,8 +634,8 @@ TEST_F(RowsetTest, InsertsThroughOneRowsetFollowChangesOfColumnsAndSchemaAndAFai
 {
     CFolders f;
     ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
-    // Each insert goes through the same rowset; the statement behind it must follow the accessor's columns and
-    // the table's schema as they change between inserts.
+    // Each insert goes through the same rowset; the statement behind it must follow the accessor's columns
+    // and the table's schema as they change between inserts.
     const struct
     {
         const char* pszBefore; // a statement run just before the insert, or NULL
