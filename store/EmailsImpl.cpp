@@ -1,7 +1,7 @@
 // Message text of the store: header, header fields, reading the stored stream and saving to a file.
 #include "store/EmailsImpl.h"
 
-#include <vector>
+#include <climits>
 
 #include "foundation/File.h"
 
@@ -97,21 +97,47 @@ void SetHeaderField(CString& strMessage, const char* pszName, const char* pszVal
     strMessage = strBefore + strField + strMessage.Mid(nEnd - 2);
 }
 
-HRESULT ReadStream(ISequentialStream* pStream, CString& strText)
+HRESULT ReadStream(ISequentialStream* pStream, CString& strText, size_t cbExpected)
 {
-    // One buffer per thread: making and clearing half a megabyte for every message would cost more than
-    // reading a typical message.
-    static thread_local std::vector<char> buffer(kChunk);
+    // Read straight into the text's own storage: a buffer in between would copy every message twice more.
+    // A chunk one byte longer than the expected size reads a message that kept its size in one call.
+    int nLength = strText.GetLength();
+    ULONG cbChunk = cbExpected > 0 && cbExpected < kChunk ? (ULONG)cbExpected + 1 : kChunk;
     for (;;)
     {
+        if ((size_t)nLength + cbChunk > (size_t)INT_MAX)
+        {
+            strText.ReleaseBuffer(nLength);
+            return E_OUTOFMEMORY;
+        }
+        char* p = strText.GetBufferSetLength(nLength + (int)cbChunk);
         ULONG cbRead = 0;
-        HRESULT hr = pStream->Read(buffer.data(), kChunk, &cbRead);
+        HRESULT hr = pStream->Read(p + nLength, cbChunk, &cbRead);
         if (FAILED(hr))
+        {
+            strText.ReleaseBuffer(nLength);
             return hr;
+        }
+        // Every byte is kept: a NUL inside a message must not cut the rest of the chunk away.
+        nLength += (int)(cbRead < cbChunk ? cbRead : cbChunk);
+        strText.ReleaseBuffer(nLength);
         if (cbRead == 0)
             return S_OK;
-        // Every byte is kept: a NUL inside a message must not cut the rest of the chunk away.
-        strText += CString(buffer.data(), (int)cbRead);
+        if (cbRead < cbChunk)
+        {
+            // A short read is most often the end: a small read makes sure before the text grows by a chunk.
+            char probe[4096];
+            ULONG cbProbe = 0;
+            hr = pStream->Read(probe, sizeof(probe), &cbProbe);
+            if (FAILED(hr))
+                return hr;
+            if (cbProbe == 0)
+                return S_OK;
+            cbProbe = cbProbe < sizeof(probe) ? cbProbe : (ULONG)sizeof(probe);
+            strText += CString(probe, (int)cbProbe);
+            nLength += (int)cbProbe;
+        }
+        cbChunk = kChunk;
     }
 }
 

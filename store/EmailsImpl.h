@@ -49,8 +49,8 @@ CString GetHeaderField(const CString& strMessage, const char* pszName, int nInde
 // Replaces the field (pszName with its colon) in the header, or adds it at the header's end when absent.
 void SetHeaderField(CString& strMessage, const char* pszName, const char* pszValue);
 // Appends every byte the stream gives until it gives none (S_OK), or until a read fails: then the failure,
-// and strText holds only a part of the text.
-HRESULT ReadStream(ISequentialStream* pStream, CString& strText);
+// and strText holds only a part of the text. cbExpected, the size the text likely has, only saves work.
+HRESULT ReadStream(ISequentialStream* pStream, CString& strText, size_t cbExpected = 0);
 // Writes the text to the file; a text that begins with "\r\n" is written without those two characters.
 void SaveToFile(const CString& strMessage, const char* pszPath);
 } // namespace MessageText
@@ -217,40 +217,47 @@ public:
         if (bRelease)
             this->ReleaseMessageStream();
         else if (bRead)
-            GetMessage();
+            LoadMessage();
     }
 
-    // The whole text of the current row, read from its stream once. A read that fails is never taken for
-    // the end of the text: the provider aborts a long read when the row changes under it, so the row's
-    // stream is opened afresh and read once more; a second failure, or a row that is gone, throws.
+    // The whole text of the current row, read from its stream once.
     CString GetMessage()
     {
+        LoadMessage();
+        return m_strMessage;
+    }
+
+    // Reads the current row's text into m_strMessage once. A read that fails is never taken for the end of
+    // the text: the provider aborts a long read when the row changes under it, so the row's stream is opened
+    // afresh and read once more; a second failure, or a row that is gone, throws.
+    void LoadMessage()
+    {
         if (this->m_pMessage == NULL || !m_strMessage.IsEmpty())
-            return m_strMessage;
-        CString strText;
-        HRESULT hr = MessageText::ReadStream(this->m_pMessage, strText);
+            return;
+        // Read into the member itself: emptied between rows it keeps its storage, so a walk through a folder
+        // does not ask the heap for every message's size again.
+        HRESULT hr = MessageText::ReadStream(this->m_pMessage, m_strMessage, (size_t)this->m_MessageLength);
         this->ReleaseMessageStream();
         if (FAILED(hr))
         {
-            strText.Empty();
+            m_strMessage.Empty();
             const HRESULT hrReopen = this->GetData(0);
             if (SUCCEEDED(hrReopen) && this->m_pMessage != NULL)
             {
-                hr = MessageText::ReadStream(this->m_pMessage, strText);
+                hr = MessageText::ReadStream(this->m_pMessage, m_strMessage, (size_t)this->m_MessageLength);
                 this->ReleaseMessageStream();
             }
             else if (FAILED(hrReopen))
                 hr = hrReopen;
             if (FAILED(hr))
             {
+                m_strMessage.Empty();
                 CString strError;
                 strError.Format(MessageStoreText::kReadMessageFailed, (long)this->m_EmailsID);
                 throw new COLEDBException(NULL, IID_ISequentialStream, strError, this->m_pSession, NULL,
                                           FALSE, NULL, FALSE, FALSE, hr, NULL, this->m_spRowset);
             }
         }
-        m_strMessage = strText;
-        return m_strMessage;
     }
 
     CString GetHeader() { return MessageText::GetHeader(m_strMessage); }
@@ -260,7 +267,7 @@ public:
     }
     void SetHeaderField(const char* pszName, const char* pszValue)
     {
-        GetMessage();
+        LoadMessage();
         MessageText::SetHeaderField(m_strMessage, pszName, pszValue);
     }
 
@@ -270,8 +277,7 @@ public:
         // Parsed from the text held here, not from a copy of it: a message may be very large.
         if (m_pMimeMessage == NULL)
         {
-            if (m_strMessage.IsEmpty())
-                GetMessage();
+            LoadMessage();
             m_pMimeMessage = new (std::nothrow) CMimePart(m_strMessage);
         }
         return m_pMimeMessage;
@@ -532,7 +538,7 @@ public:
     // A move to the folder the message is in writes nothing; the notice is filled either way.
     void MoveToFolder(HWND hWndOwner, LONG nFolderID)
     {
-        GetMessage();
+        LoadMessage();
         MessageFlagsNotice.nPreviousFolderID = this->m_FolderID;
         if (this->m_FolderID != nFolderID)
         {
@@ -608,7 +614,7 @@ public:
     // Runs the save dialog and writes the message to the chosen file; dialog failures are shown.
     void SaveAs(HWND hWndOwner)
     {
-        GetMessage();
+        LoadMessage();
         char szFile[MAX_PATH] = {};
         strncpy(szFile, MessageOperations::ProposedSaveName(GetSubject()), MAX_PATH - 1);
         OPENFILENAMEA ofn = {};
@@ -633,7 +639,7 @@ public:
     // The header fields of the current message, decoded, for a quote.
     CQuotedHeader GetQuotedHeader()
     {
-        GetMessage();
+        LoadMessage();
         CQuotedHeader header;
         header.strFrom = DecodeEncodedWord(GetHeaderField("From"));
         header.strDate = DecodeEncodedWord(GetHeaderField("Date"));
@@ -715,7 +721,7 @@ public:
     // the record is taken back when the delete fails.
     HRESULT DeleteMessage(HWND hWndOwner)
     {
-        GetMessage();
+        LoadMessage();
         const LONG nEmailID = this->m_EmailsID;
         const CString strUniqueID = this->m_UniqueID;
         const LONG nAccountID = this->m_AccountID;

@@ -12,6 +12,10 @@ namespace
 {
 const int kRows = 2000;
 const int kReads = 5;
+// Every commit waits on file locks and writes that go through the Wine server, whose answers slow down by
+// whole factors when the machine is busy: one run of inserts says more about the load than about the code.
+// Rounds of the two sides take turns, and the best round of each side counts.
+const int kRounds = 3;
 const char kCreate[] = "CREATE TABLE Folders(ID COUNTER CONSTRAINT PK_FolderID PRIMARY KEY, OwnerID INTEGER NOT NULL, "
                        "Name TEXT(100) NOT NULL, Type INTEGER NOT NULL, nUnread INTEGER, nMessagesNumber INTEGER, "
                        "Flags INTEGER)";
@@ -213,20 +217,32 @@ bool RawRun(double& insertSeconds, double& readSeconds)
 int main()
 {
     CoInitialize(NULL);
-    double layerInsert = 0, layerRead = 0, rawInsert = 0, rawRead = 0;
-    bool bLayer = LayerRun(layerInsert, layerRead);
-    bool bRaw = RawRun(rawInsert, rawRead);
-    if (!bLayer || !bRaw)
+    double layerInsert = 1e9, layerRead = 1e9, rawInsert = 1e9, rawRead = 1e9;
+    for (int nRound = 0; nRound < kRounds; nRound++)
     {
-        printf("benchmark could not run (layer %s, raw SQLite %s)\n", bLayer ? "ok" : "failed", bRaw ? "ok" : "failed");
-        CoUninitialize();
-        return 1;
+        double dLayerInsert = 0, dLayerRead = 0, dRawInsert = 0, dRawRead = 0;
+        bool bLayer = LayerRun(dLayerInsert, dLayerRead);
+        bool bRaw = RawRun(dRawInsert, dRawRead);
+        if (!bLayer || !bRaw)
+        {
+            printf("benchmark could not run (layer %s, raw SQLite %s)\n", bLayer ? "ok" : "failed",
+                   bRaw ? "ok" : "failed");
+            CoUninitialize();
+            return 1;
+        }
+        layerInsert = dLayerInsert < layerInsert ? dLayerInsert : layerInsert;
+        layerRead = dLayerRead < layerRead ? dLayerRead : layerRead;
+        rawInsert = dRawInsert < rawInsert ? dRawInsert : rawInsert;
+        rawRead = dRawRead < rawRead ? dRawRead : rawRead;
     }
-    printf("OLE DB layer over SQLite, %d rows, one commit per insert, write-ahead log on both\n", kRows);
-    printf("insert   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kRows / layerInsert,
-           kRows / rawInsert, rawInsert / layerInsert);
-    printf("read (best of %d)   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f\n", kReads,
-           kRows / layerRead, kRows / rawRead, rawRead / layerRead);
+    printf("OLE DB layer over SQLite, %d rows, one commit per insert, write-ahead log on both, "
+           "best of %d rounds\n",
+           kRows, kRounds);
+    printf("insert   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f (goal >= 0.9)\n",
+           kRows / layerInsert, kRows / rawInsert, rawInsert / layerInsert);
+    printf("read (best of %d per round)   layer %10.0f rows/s   raw SQLite %10.0f rows/s   ratio %.2f "
+           "(goal >= 0.7)\n",
+           kReads, kRows / layerRead, kRows / rawRead, rawRead / layerRead);
     CoUninitialize();
     return 0;
 }

@@ -230,6 +230,9 @@ std::string JetAnsiToUtf8(const char* psz, size_t cch)
 {
     if (cch == 0)
         return std::string();
+    // Plain ASCII reads the same in UTF-8 and in every ANSI code page: most stored text needs no conversion.
+    if (IsAscii(psz, cch))
+        return std::string(psz, cch);
     UINT cp = JetGetCodePage();
     int n = MultiByteToWideChar(cp, 0, psz, (int)cch, NULL, 0);
     std::wstring w(n, L'\0');
@@ -296,52 +299,98 @@ void CJetValue::SetFromColumn(sqlite3_stmt* pStmt, int iCol)
     }
 }
 
-void CJetPackedRow::Pack(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
-                         std::string& buffer)
+namespace
 {
+CJetValue::Kind PackedKind(sqlite3_value* pValue, bool bLazy)
+{
+    switch (sqlite3_value_type(pValue))
+    {
+    case SQLITE_INTEGER:
+        return bLazy ? CJetValue::LazyBlob : CJetValue::Integer;
+    case SQLITE_FLOAT:
+        return CJetValue::Real;
+    case SQLITE_TEXT:
+        return CJetValue::Text;
+    case SQLITE_BLOB:
+        return CJetValue::Blob;
+    default:
+        return CJetValue::Null;
+    }
+}
+} // namespace
+
+size_t CJetPackedRow::Measure(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
+                              std::vector<sqlite3_value*>& values)
+{
+    values.resize((size_t)nCols);
+    size_t cb = 0;
     for (int i = 0; i < nCols; ++i)
     {
         // Each sqlite3_column_* call takes the connection mutex; the caller holds it already, so the column's
         // value is fetched once and read without it.
         sqlite3_value* pValue = sqlite3_column_value(pStmt, i + iFirst);
-        int nType = sqlite3_value_type(pValue);
-        CJetValue::Kind kind = CJetValue::Null;
-        if (nType == SQLITE_INTEGER)
-            kind = (size_t)i < lazy.size() && lazy[i] ? CJetValue::LazyBlob : CJetValue::Integer;
-        else if (nType == SQLITE_FLOAT)
-            kind = CJetValue::Real;
-        else if (nType == SQLITE_TEXT)
-            kind = CJetValue::Text;
-        else if (nType == SQLITE_BLOB)
-            kind = CJetValue::Blob;
-        buffer += (char)kind;
+        values[(size_t)i] = pValue;
+        cb += 1;
+        switch (PackedKind(pValue, (size_t)i < lazy.size() && lazy[(size_t)i]))
+        {
+        case CJetValue::Integer:
+        case CJetValue::LazyBlob:
+        case CJetValue::Real:
+            cb += 8;
+            break;
+        case CJetValue::Text:
+            // The text first, then its length, as Write reads them: the length is the text's handed out.
+            sqlite3_value_text(pValue);
+            cb += sizeof(UINT32) + (size_t)sqlite3_value_bytes(pValue) + 1;
+            break;
+        case CJetValue::Blob:
+            cb += sizeof(UINT32) + (size_t)sqlite3_value_bytes(pValue) + 1;
+            break;
+        default:
+            break;
+        }
+    }
+    return cb;
+}
+
+void CJetPackedRow::Write(const std::vector<sqlite3_value*>& values, const std::vector<bool>& lazy, char* p)
+{
+    for (size_t i = 0; i < values.size(); ++i)
+    {
+        sqlite3_value* pValue = values[i];
+        CJetValue::Kind kind = PackedKind(pValue, i < lazy.size() && lazy[i]);
+        *p++ = (char)kind;
         switch (kind)
         {
         case CJetValue::Integer:
         case CJetValue::LazyBlob:
         {
             sqlite3_int64 v = sqlite3_value_int64(pValue);
-            buffer.append((const char*)&v, sizeof(v));
+            memcpy(p, &v, sizeof(v));
+            p += sizeof(v);
             break;
         }
         case CJetValue::Real:
         {
             double v = sqlite3_value_double(pValue);
-            buffer.append((const char*)&v, sizeof(v));
+            memcpy(p, &v, sizeof(v));
+            p += sizeof(v);
             break;
         }
         case CJetValue::Text:
         case CJetValue::Blob:
         {
-            const char* p = kind == CJetValue::Text ? (const char*)sqlite3_value_text(pValue)
-                                                    : (const char*)sqlite3_value_blob(pValue);
+            const char* pBytes = kind == CJetValue::Text ? (const char*)sqlite3_value_text(pValue)
+                                                         : (const char*)sqlite3_value_blob(pValue);
             UINT32 n = (UINT32)sqlite3_value_bytes(pValue);
-            buffer.append((const char*)&n, sizeof(n));
-            if (p != NULL)
-                buffer.append(p, n);
+            memcpy(p, &n, sizeof(n));
+            p += sizeof(n);
+            if (pBytes != NULL)
+                memcpy(p, pBytes, n);
             else
-                buffer.append(n, '\0');
-            buffer += '\0';
+                memset(p, 0, n);
+            p += n;
+            *p++ = '\0';
             break;
         }
         default:

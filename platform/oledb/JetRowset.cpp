@@ -52,6 +52,11 @@ CJetRowset::~CJetRowset()
     }
     for (const Block& block : m_byteBlocks)
         CJetBlockPool::Give(block.p, block.cb);
+    if (m_pInsert != NULL)
+    {
+        CJetLock lock(m_pSession->Db());
+        sqlite3_finalize(m_pInsert);
+    }
     if (m_pSession != NULL)
         m_pSession->Release();
 }
@@ -102,22 +107,21 @@ CJetRowset::Row* CJetRowset::NewFilledRow()
     return row;
 }
 
-const char* CJetRowset::Store(const std::string& bytes)
+char* CJetRowset::Reserve(size_t cb)
 {
-    if (m_byteBlocks.empty() || m_byteBlocks.back().cb - m_byteBlocks.back().cbUsed < bytes.size())
+    if (m_byteBlocks.empty() || m_byteBlocks.back().cb - m_byteBlocks.back().cbUsed < cb)
     {
-        size_t cb = m_byteBlocks.empty() ? 1024 : m_byteBlocks.back().cb;
-        if (!m_byteBlocks.empty() && cb < (1 << 20))
-            cb *= 2;
-        if (cb < bytes.size())
-            cb = bytes.size();
-        char* p = CJetBlockPool::Take(cb);
-        m_byteBlocks.push_back(Block{p, cb, 0});
+        size_t cbBlock = m_byteBlocks.empty() ? 1024 : m_byteBlocks.back().cb;
+        if (!m_byteBlocks.empty() && cbBlock < (1 << 20))
+            cbBlock *= 2;
+        if (cbBlock < cb)
+            cbBlock = cb;
+        char* p = CJetBlockPool::Take(cbBlock);
+        m_byteBlocks.push_back(Block{p, cbBlock, 0});
     }
     Block& block = m_byteBlocks.back();
     char* p = block.p + block.cbUsed;
-    memcpy(p, bytes.data(), bytes.size());
-    block.cbUsed += bytes.size();
+    block.cbUsed += cb;
     return p;
 }
 
@@ -127,16 +131,18 @@ int CJetRowset::Fill(sqlite3_stmt* pStmt)
     int nCols = sqlite3_column_count(pStmt) - iFirst;
     int rc;
     // A large folder is read whole here: a value per column would cost an allocation and most of the
-    // memory each, so a row keeps its values packed and GetData reads them from there.
-    std::string buffer;
+    // memory each, so a row keeps its values packed, written straight into the rowset's storage, and GetData
+    // reads them from there.
+    std::vector<sqlite3_value*> values;
     while ((rc = sqlite3_step(pStmt)) == SQLITE_ROW)
     {
         Row* row = NewFilledRow();
         if (iFirst == 1)
             row->rowid = sqlite3_column_int64(pStmt, 0);
-        buffer.clear();
-        CJetPackedRow::Pack(pStmt, iFirst, nCols, m_lazy, buffer);
-        row->packed.Set(Store(buffer), buffer.size());
+        size_t cb = CJetPackedRow::Measure(pStmt, iFirst, nCols, m_lazy, values);
+        char* p = Reserve(cb);
+        CJetPackedRow::Write(values, m_lazy, p);
+        row->packed.Set(p, cb);
         m_live.push_back(row);
     }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
@@ -195,13 +201,13 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
         pRow->packed.Unpack(m_unpacked);
         m_pUnpacked = pRow;
     }
-    CJetBlobRef ref; // every field is set again for each lazy column
     for (const DBBINDING& b : pAccessor->bindings)
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
         const CJetBlobRef* pRef = NULL;
         if (iCol < m_lazy.size() && m_lazy[iCol] && m_pSession != NULL)
         {
+            CJetBlobRef& ref = m_blobRef; // every field is set again for each lazy column
             ref.pSession = m_pSession;
             ref.strTable = m_strTable;
             ref.strColumn = m_columns[iCol];
@@ -320,19 +326,24 @@ HRESULT CJetRowset::ReadRow(sqlite3_int64 rowid, Row& row)
     rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? DB_E_DELETEDROW : JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path());
-    row.rowid = sqlite3_column_int64(stmt, 0);
+    SetRowFrom(stmt, row);
+    return S_OK;
+}
+
+void CJetRowset::SetRowFrom(sqlite3_stmt* pStmt, Row& row)
+{
+    row.rowid = sqlite3_column_int64(pStmt, 0);
     row.packed.Clear();
     if (m_pUnpacked == &row)
         m_pUnpacked = NULL;
     row.values.resize(m_columns.size());
     for (size_t i = 0; i < m_columns.size(); ++i)
     {
-        CJetValue v = CJetValue::FromColumn(stmt, (int)i + 1);
+        CJetValue v = CJetValue::FromColumn(pStmt, (int)i + 1);
         if (m_lazy[i] && v.kind == CJetValue::Integer)
             v.kind = CJetValue::LazyBlob;
         row.values[i] = std::move(v);
     }
-    return S_OK;
 }
 
 STDMETHODIMP CJetRowset::DeleteRows(HCHAPTER, DBCOUNTITEM cRows, const HROW rghRows[], DBROWSTATUS rgRowStatus[])
@@ -436,31 +447,63 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
     HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values);
     if (FAILED(hr))
         return hr;
-    std::string sql = "INSERT INTO " + Quote(m_strTable);
-    if (columns.empty())
-        sql += " DEFAULT VALUES";
-    else
-    {
-        std::string names, marks;
-        for (size_t i = 0; i < columns.size(); ++i)
-        {
-            names += (i > 0 ? ", " : "") + Quote(columns[i]);
-            marks += i > 0 ? ", ?" : "?";
-        }
-        sql += " (" + names + ") VALUES (" + marks + ")";
-    }
     sqlite3* db = m_pSession->Db();
-    // The new row id is read under the connection mutex, so another thread's insert cannot slip between.
     CJetLock lock(db);
-    int rc = RunChange(db, sql, values);
-    if (rc != SQLITE_OK)
-        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
-    sqlite3_int64 rowid = sqlite3_last_insert_rowid(db);
+    // A rowset that stores many rows inserts the same columns each time: their statement is kept prepared.
+    if (m_pInsert == NULL || columns != m_insertColumns)
+    {
+        std::string sql = "INSERT INTO " + Quote(m_strTable);
+        if (columns.empty())
+            sql += " DEFAULT VALUES";
+        else
+        {
+            std::string names, marks;
+            for (size_t i = 0; i < columns.size(); ++i)
+            {
+                names += (i > 0 ? ", " : "") + Quote(columns[i]);
+                marks += i > 0 ? ", ?" : "?";
+            }
+            sql += " (" + names + ") VALUES (" + marks + ")";
+        }
+        // The new row comes back from the insert itself: reading it again would cost a statement and a
+        // transaction of its own, which is most of an insert's price when every insert commits.
+        sql += " RETURNING " + m_strSelectList;
+        if (m_pInsert != NULL)
+            sqlite3_finalize(m_pInsert);
+        m_pInsert = NULL;
+        m_insertColumns.clear();
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &m_pInsert, NULL);
+        if (rc != SQLITE_OK)
+        {
+            m_pInsert = NULL;
+            return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
+        }
+        m_insertColumns = columns;
+    }
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i].Bind(m_pInsert, (int)i + 1);
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);
-    hr = ReadRow(rowid, *row);
-    if (FAILED(hr))
-        return hr;
+    int rc = sqlite3_step(m_pInsert);
+    bool bRow = rc == SQLITE_ROW;
+    if (bRow)
+    {
+        SetRowFrom(m_pInsert, *row);
+        // The statement commits when it runs to its end; a failure there undoes the row.
+        rc = sqlite3_step(m_pInsert);
+    }
+    if (rc != SQLITE_DONE || !bRow)
+    {
+        // Reset first: the report may run statements of its own, and the message survives the reset.
+        sqlite3_reset(m_pInsert);
+        sqlite3_clear_bindings(m_pInsert);
+        if (rc == SQLITE_DONE)
+            return DB_E_DELETEDROW;
+        return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sqlite3_sql(m_pInsert));
+    }
+    // Reset at once: a statement left active would hold a read transaction and block schema changes.
+    sqlite3_reset(m_pInsert);
+    sqlite3_clear_bindings(m_pInsert);
     m_live.push_back(row.get());
     if (phRow != NULL)
         *phRow = reinterpret_cast<HROW>(row.get());

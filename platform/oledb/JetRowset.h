@@ -59,6 +59,8 @@ private:
     HRESULT CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<std::string>& columns,
                           std::vector<CJetValue>& values);
     HRESULT ReadRow(sqlite3_int64 rowid, Row& row);
+    // Takes the row's values from a statement whose columns are the select list.
+    void SetRowFrom(sqlite3_stmt* pStmt, Row& row);
 
     CJetSession* m_pSession;
     std::vector<std::string> m_columns;
@@ -80,10 +82,17 @@ private:
     // The view of the packed row last read: the auto accessors of one move read the same row in turn.
     std::vector<CJetValueRef> m_unpacked;
     const Row* m_pUnpacked = NULL;
+    // Where GetData tells a lazy column's stream to read from; a member, as two names built and dropped on
+    // every read of a row cost more than the row.
+    CJetBlobRef m_blobRef;
 
     Row* NewFilledRow();
-    const char* Store(const std::string& bytes);
+    // Room for cb bytes in the rowset's storage.
+    char* Reserve(size_t cb);
     std::vector<Row*> m_live;                // rows in order, without deleted ones
+    // The last insert, kept prepared: a rowset that stores many rows inserts the same columns each time.
+    sqlite3_stmt* m_pInsert = NULL;
+    std::vector<std::string> m_insertColumns;
     size_t m_iNext = 0;
     bool m_bAtStart = true;
 };

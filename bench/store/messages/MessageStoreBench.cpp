@@ -15,6 +15,9 @@
 namespace
 {
 const int kFolders = 4;
+// Each message costs the store a read transaction of its own, whose file locks go through the Wine server and
+// slow down by whole factors while the machine is busy: the best of a few passes counts, on both sides.
+const int kReadRounds = 3;
 
 double Seconds()
 {
@@ -92,14 +95,20 @@ CTimes RunStore(const std::vector<std::string>& messages, const CString& strPath
     store.Close();
     times.dInsert = Seconds() - dStart;
 
-    dStart = Seconds();
-    for (int i = 0; i < kFolders; i++)
+    times.dRead = 1e9;
+    for (int nRound = 0; nRound < kReadRounds; nRound++)
     {
-        store.OpenByFolder(folderIDs[i], NULL);
-        while (store.MoveNext(0, 1) == S_OK)
-            times.nBytesRead += store.m_strMessage.GetLength();
+        times.nBytesRead = 0;
+        dStart = Seconds();
+        for (int i = 0; i < kFolders; i++)
+        {
+            store.OpenByFolder(folderIDs[i], NULL);
+            while (store.MoveNext(0, 1) == S_OK)
+                times.nBytesRead += store.m_strMessage.GetLength();
+        }
+        double dRead = Seconds() - dStart;
+        times.dRead = dRead < times.dRead ? dRead : times.dRead;
     }
-    times.dRead = Seconds() - dStart;
     return times;
 }
 
@@ -163,26 +172,33 @@ CTimes RunRaw(const std::vector<std::string>& messages, const CString& strPath)
     sqlite3_finalize(pInsert);
     times.dInsert = Seconds() - dStart;
 
-    dStart = Seconds();
-    sqlite3_stmt* pSelect = NULL;
-    Check(sqlite3_prepare_v2(
-              db,
-              "SELECT EmailsID, EmDate, Criteria, Quantity, Subject, Message, Ref, Status, FolderID, "
-              "Flags, MessageID, UniqueID, AccountID, Encode FROM Emails WHERE FolderID = ?",
-              -1, &pSelect, NULL),
-          db, "prepare select");
-    for (int nFolder = 1; nFolder <= kFolders; nFolder++)
+    times.dRead = 1e9;
+    for (int nRound = 0; nRound < kReadRounds; nRound++)
     {
-        sqlite3_bind_int(pSelect, 1, nFolder);
-        while (sqlite3_step(pSelect) == SQLITE_ROW)
+        times.nBytesRead = 0;
+        dStart = Seconds();
+        sqlite3_stmt* pSelect = NULL;
+        Check(sqlite3_prepare_v2(
+                  db,
+                  "SELECT EmailsID, EmDate, Criteria, Quantity, Subject, Message, Ref, Status, FolderID, "
+                  "Flags, MessageID, UniqueID, AccountID, Encode FROM Emails WHERE FolderID = ?",
+                  -1, &pSelect, NULL),
+              db, "prepare select");
+        for (int nFolder = 1; nFolder <= kFolders; nFolder++)
         {
-            std::string text((const char*)sqlite3_column_blob(pSelect, 5), sqlite3_column_bytes(pSelect, 5));
-            times.nBytesRead += text.size();
+            sqlite3_bind_int(pSelect, 1, nFolder);
+            while (sqlite3_step(pSelect) == SQLITE_ROW)
+            {
+                std::string text((const char*)sqlite3_column_blob(pSelect, 5),
+                                 sqlite3_column_bytes(pSelect, 5));
+                times.nBytesRead += text.size();
+            }
+            sqlite3_reset(pSelect);
         }
-        sqlite3_reset(pSelect);
+        sqlite3_finalize(pSelect);
+        double dRead = Seconds() - dStart;
+        times.dRead = dRead < times.dRead ? dRead : times.dRead;
     }
-    sqlite3_finalize(pSelect);
-    times.dRead = Seconds() - dStart;
     sqlite3_close(db);
     return times;
 }
@@ -220,7 +236,7 @@ int main(int argc, char** argv)
 
     printf("insert: store %8.0f msg/s, raw SQLite %8.0f msg/s, store/raw %.2f\n", nCount / store.dInsert,
            nCount / raw.dInsert, raw.dInsert / store.dInsert);
-    printf("read:   store %8.0f msg/s, raw SQLite %8.0f msg/s, store/raw %.2f\n", nCount / store.dRead,
-           nCount / raw.dRead, raw.dRead / store.dRead);
+    printf("read (best of %d):   store %8.0f msg/s, raw SQLite %8.0f msg/s, store/raw %.2f (goal >= 0.67)\n",
+           kReadRounds, nCount / store.dRead, nCount / raw.dRead, raw.dRead / store.dRead);
     return 0;
 }

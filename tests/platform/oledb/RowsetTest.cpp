@@ -629,3 +629,107 @@ TEST_F(MessageTest, AJoinedRowsetIsReadOnlyAndReadsBodiesOnlyWhenAsked)
                                &single));
     EXPECT_EQ((DWORD)DBPROPSTATUS_OK, single.rgProperties[0].dwStatus);
 }
+
+TEST_F(RowsetTest, InsertsThroughOneRowsetFollowChangesOfColumnsAndSchemaAndAFailedOneLeavesNoRow)
+{
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    // Each insert goes through the same rowset; the statement behind it must follow the accessor's columns
+    // and the table's schema as they change between inserts.
+    const struct
+    {
+        const char* pszBefore; // a statement run just before the insert, or NULL
+        int nAccessor;
+        const char* pszName;
+        bool bStored;
+        LONG nID; // the counter MoveLast reads when the row was stored
+    } inserts[] = {
+        {NULL, 0, "Inbox", true, 1},
+        {"CREATE UNIQUE INDEX idxName ON Folders (Name)", 0, "Inbox", false, 0},
+        {NULL, 0, "Outbox", true, 2},
+        {NULL, 3, "", false, 0}, // Flags alone: OwnerID, Name and Type may not be NULL
+        {"DROP INDEX idxName", 0, "Inbox", true, 3},
+        {"ALTER TABLE Folders ADD COLUMN Extra INTEGER", 0, "Drafts", true, 4},
+    };
+    for (const auto& insert : inserts)
+    {
+        SCOPED_TRACE(insert.pszName);
+        if (insert.pszBefore != NULL)
+            Exec(insert.pszBefore);
+        f.Set(7, insert.pszName, 1, 0, 0, 5);
+        HRESULT hr = f.Insert(insert.nAccessor);
+        if (!insert.bStored)
+        {
+            EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+            continue;
+        }
+        ASSERT_EQ(S_OK, hr);
+        ASSERT_EQ(S_OK, f.MoveLast());
+        EXPECT_EQ(insert.nID, f.m_ID);
+        EXPECT_STREQ(insert.pszName, f.m_szName);
+        EXPECT_EQ(7, f.m_OwnerID);
+        EXPECT_EQ(5, f.m_Flags);
+    }
+    EXPECT_EQ((std::vector<std::string>{"Inbox", "Outbox", "Inbox", "Drafts"}), Names());
+    // The rowset that inserted is still open: the schema can change under it.
+    Exec("CREATE INDEX idxType ON Folders (Type)");
+    Exec("DROP INDEX idxType");
+}
+
+TEST_F(MessageTest, AStreamWhoseRowChangesBetweenReadsFailsAndNeverHandsOutTheOtherText)
+{
+    const std::string oldText = MakeMessage(300000);
+    const std::string newText(400000, 'n');
+    CMessages m;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, ""));
+    m.ClearRecord();
+    m.m_FolderID = 1;
+    m.m_pMessage = CreateMemoryStream(oldText);
+    m.m_cbMessage = oldText.size();
+    m.m_statusMessage = DBSTATUS_S_OK;
+    ASSERT_EQ(S_OK, m.Insert(0));
+
+    const struct
+    {
+        const char* pszChange;
+        bool bDeleted;
+    } changes[] = {
+        {"UPDATE", false},
+        {"DELETE FROM Emails", true},
+    };
+    std::string stored = oldText;
+    for (const auto& change : changes)
+    {
+        SCOPED_TRACE(change.pszChange);
+        CMessages read;
+        ASSERT_EQ(S_OK, read.OpenWhere(m_session, ""));
+        ASSERT_EQ(S_OK, read.MoveNext());
+        std::string part(100000, '\0');
+        ULONG cbRead = 0;
+        ASSERT_EQ(S_OK, read.m_pMessage->Read(&part[0], (ULONG)part.size(), &cbRead));
+        ASSERT_EQ(part.size(), cbRead);
+        EXPECT_TRUE(part == stored.substr(0, part.size()));
+
+        if (change.bDeleted)
+            Exec(change.pszChange);
+        else
+        {
+            CMessages writer;
+            ASSERT_EQ(S_OK, writer.OpenWhere(m_session, ""));
+            ASSERT_EQ(S_OK, writer.MoveNext());
+            writer.m_pMessage->Release();
+            writer.m_pMessage = CreateMemoryStream(newText);
+            writer.m_cbMessage = newText.size();
+            writer.m_statusMessage = DBSTATUS_S_OK;
+            ASSERT_EQ(S_OK, writer.SetData(0));
+            stored = newText;
+        }
+        // The rest of the old text is gone and none of the new one may follow what was read.
+        std::string rest(600000, '\0');
+        cbRead = 12345;
+        EXPECT_EQ(STG_E_READFAULT, read.m_pMessage->Read(&rest[0], (ULONG)rest.size(), &cbRead));
+        EXPECT_EQ(0u, cbRead);
+        read.m_pMessage->Release();
+        read.m_pMessage = NULL;
+    }
+}
