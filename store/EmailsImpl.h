@@ -313,8 +313,16 @@ public:
             m_strMessage = std::move(strText);
             m_strParseError.Empty();
 
+            // Only the leaves are read here, so the tree keeps no body above them; it is never left behind
+            // for readers of whole parts.
+            struct CTreeDrop
+            {
+                CEmailsImpl& store;
+                ~CTreeDrop() { store.DropTree(); }
+            } treeDrop{*this};
+            m_pMimeMessage = new (std::nothrow) CMimePart(m_strMessage, true);
             CReceivedMessageScan scan;
-            CMimePart* pMessage = GetMimeMessage();
+            CMimePart* pMessage = m_pMimeMessage;
             if (pMessage != NULL)
                 ScanReceivedMessage(*pMessage, scan, GetDefaultCharsetName());
             m_strParseError = scan.m_strError;
