@@ -415,7 +415,8 @@ CMimeEntity::CMimeEntity(const CString& strText)
     Parse(strText, strText.GetLength(), true, false);
 }
 
-void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool bCrLfOnly, std::string_view* pBody)
+void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool bCrLfOnly,
+                        std::string_view* pBody)
 {
     if (pBody != NULL)
         *pBody = std::string_view();

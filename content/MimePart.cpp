@@ -26,7 +26,8 @@ CMimePart::CMimePart(const char* p, int n, int nDepth, bool bPreamble, bool bLea
     ParseTree(p, n, nDepth, !bPreamble, true, bLeavesOnly);
 }
 
-void CMimePart::ParseTree(const char* p, int n, int nDepth, bool bFieldsOnly, bool bCrLfOnly, bool bLeavesOnly)
+void CMimePart::ParseTree(const char* p, int n, int nDepth, bool bFieldsOnly, bool bCrLfOnly,
+                          bool bLeavesOnly)
 {
     std::string_view body;
     Parse(p, n, bFieldsOnly, bCrLfOnly, bLeavesOnly ? &body : NULL);

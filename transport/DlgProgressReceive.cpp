@@ -500,8 +500,8 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             const int nLength = strText.GetLength();
             try
             {
-                store.InsertMessage(std::move(strText), nTarget, 0, strStoreID, account.m_ID, m_hOwner, NULL, 0.0,
-                                    NULL, NULL, TRUE, FALSE, FALSE);
+                store.InsertMessage(std::move(strText), nTarget, 0, strStoreID, account.m_ID, m_hOwner, NULL,
+                                    0.0, NULL, NULL, TRUE, FALSE, FALSE);
             }
             catch (...)
             {
@@ -510,8 +510,8 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                 if (nTarget == nInbox || strBack.GetLength() != nLength)
                     throw;
                 nTarget = nInbox;
-                store.InsertMessage(std::move(strBack), nInbox, 0, strStoreID, account.m_ID, m_hOwner, NULL, 0.0,
-                                    NULL, NULL, TRUE, FALSE, FALSE);
+                store.InsertMessage(std::move(strBack), nInbox, 0, strStoreID, account.m_ID, m_hOwner, NULL,
+                                    0.0, NULL, NULL, TRUE, FALSE, FALSE);
             }
             const CString& strStored = store.ReceivedText();
             const LONG nStoredID = store.m_EmailsID;

@@ -239,7 +239,8 @@ TEST(MimePartTest, ATreeReadForItsLeavesFindsTheSameAttachmentsAsTheWholeTree)
     for (const CCorpusMessage& message : LoadMimeCorpus())
         texts.push_back(message.strText);
     texts.push_back("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\nno header\r\n--b--\r\n");
-    texts.push_back("Subject: lf\nContent-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n"
+    texts.push_back("Subject: lf\nContent-Type: multipart/mixed; boundary=b\n\n--b\n"
+                    "Content-Type: text/plain\n"
                     "Content-Disposition: attachment; filename=a.txt\n\nx\n--b--\n");
     texts.push_back("Content-Type: multipart/mixed; boundary=b\r\n\r\npreamble\r\n--b\r\n"
                     "Content-Type: multipart/alternative; boundary=c\r\n\r\n--c\r\n\r\ninner\r\n--c\r\n"
