@@ -415,8 +415,11 @@ CMimeEntity::CMimeEntity(const CString& strText)
     Parse(strText, strText.GetLength(), true, false);
 }
 
-void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool bCrLfOnly)
+void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool bCrLfOnly,
+                        std::string_view* pBody)
 {
+    if (pBody != NULL)
+        *pBody = std::string_view();
     // Parts are read in place from their parent's body; only text with other line ends is copied.
     if (!bCrLfOnly && !HasCrLfLineEndsOnly(pInput, nInput))
     {
@@ -430,7 +433,10 @@ void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool b
     // A part that starts with its blank line has no header at all: everything after it is body.
     if (n >= 2 && p[0] == '\r' && p[1] == '\n')
     {
-        m_strBody = CString(p + 2, n - 2);
+        if (pBody != NULL)
+            *pBody = std::string_view(p + 2, n - 2);
+        else
+            m_strBody = CString(p + 2, n - 2);
         return;
     }
 
@@ -441,7 +447,10 @@ void CMimeEntity::Parse(const char* pInput, int nInput, bool bFieldsOnly, bool b
     else
     {
         strHeader = CString(p, nHeaderLength);
-        m_strBody = CString(p + nBody, n - nBody);
+        if (pBody != NULL)
+            *pBody = std::string_view(p + nBody, n - nBody);
+        else
+            m_strBody = CString(p + nBody, n - nBody);
     }
 
     // Unfolding: continuation lines join their field, directly after a ";" (more parameters follow),

@@ -3,6 +3,7 @@
 
 #include <atlstr.h>
 
+#include <string_view>
 #include <vector>
 
 struct CMimeParameter
@@ -56,8 +57,9 @@ public:
 protected:
     CMimeEntity() {}
     // bFieldsOnly: a line after the first that is no header field starts the body. bCrLfOnly: the text is
-    // known to end its lines with CR LF only (a piece of a text that did).
-    void Parse(const char* p, int n, bool bFieldsOnly, bool bCrLfOnly);
+    // known to end its lines with CR LF only (a piece of a text that did). With pBody, a body that can be
+    // read in place is not copied to m_strBody: *pBody gives it inside p (left empty when it was copied).
+    void Parse(const char* p, int n, bool bFieldsOnly, bool bCrLfOnly, std::string_view* pBody = NULL);
 
 private:
     void ParseFields();

@@ -10,18 +10,32 @@
 #include "content/TextUtilities.h"
 #include "content/TransferEncoding.h"
 
-CMimePart::CMimePart(const CString& strText)
+CMimePart::CMimePart(const CString& strText) : CMimePart(strText, false)
 {
-    Parse(strText, strText.GetLength(), true, false);
-    Split(0);
 }
 
-CMimePart::CMimePart(const char* p, int n, int nDepth, bool bPreamble)
+CMimePart::CMimePart(const CString& strText, bool bLeavesOnly)
+{
+    ParseTree(strText, strText.GetLength(), 0, true, false, bLeavesOnly);
+}
+
+CMimePart::CMimePart(const char* p, int n, int nDepth, bool bPreamble, bool bLeavesOnly)
 {
     // A preamble is no part: it is kept as header text, so that it is never shown as a body. The parent's
     // body has CR LF line ends only, and so has every piece of it.
-    Parse(p, n, !bPreamble, true);
-    Split(nDepth);
+    ParseTree(p, n, nDepth, !bPreamble, true, bLeavesOnly);
+}
+
+void CMimePart::ParseTree(const char* p, int n, int nDepth, bool bFieldsOnly, bool bCrLfOnly,
+                          bool bLeavesOnly)
+{
+    std::string_view body;
+    Parse(p, n, bFieldsOnly, bCrLfOnly, bLeavesOnly ? &body : NULL);
+    // A body left in place is read from there; one Parse had to copy (other line ends) is in m_strBody.
+    if (body.data() != NULL)
+        Split(nDepth, body, true);
+    else
+        Split(nDepth, std::string_view(m_strBody, m_strBody.GetLength()), false);
 }
 
 CMimePart::~CMimePart()
@@ -37,7 +51,14 @@ CMimePart::~CMimePart()
     }
 }
 
-void CMimePart::Split(int nDepth)
+void CMimePart::Split(int nDepth, std::string_view body, bool bLeavesOnly)
+{
+    Divide(nDepth, body, bLeavesOnly);
+    if (bLeavesOnly && m_pFirstChild == NULL)
+        m_strBody = CString(body.data(), (int)body.size());
+}
+
+void CMimePart::Divide(int nDepth, std::string_view body, bool bLeavesOnly)
 {
     CString strType, strSubtype;
     GetContentType(strType, strSubtype);
@@ -48,7 +69,6 @@ void CMimePart::Split(int nDepth)
     // The body is searched as though a line break stood before it, so that a delimiter on its first line
     // is found like the others; positions count that line break.
     const std::string strDelimiter = "\r\n--" + std::string(strBoundary, strBoundary.GetLength());
-    const std::string_view body(m_strBody, m_strBody.GetLength());
     const int nLength = (int)body.size() + 2;
     // Large parts are mostly base64 lines: a skipping search passes them without looking at each line.
     const std::boyer_moore_horspool_searcher searcher(strDelimiter.begin(), strDelimiter.end());
@@ -73,7 +93,7 @@ void CMimePart::Split(int nDepth)
                 nStart += 2;
             const char* pPiece = body.data() + nStart - 2;
             const int nPiece = nEnd - nStart;
-            CMimePart* pChild = new CMimePart(pPiece, nPiece, nDepth + 1, nPos == 0);
+            CMimePart* pChild = new CMimePart(pPiece, nPiece, nDepth + 1, nPos == 0, bLeavesOnly);
             if (pLast == NULL)
                 m_pFirstChild = pChild;
             else

@@ -13,6 +13,10 @@ class CMimePart : public CMimeEntity
 {
 public:
     explicit CMimePart(const CString& strText);
+    // bLeavesOnly: a tree read for its leaves (the attachments of a message being stored), whose parts with
+    // sub-parts keep no body, so a large attachment is not held again by every level above it. strText must
+    // outlive the construction only.
+    CMimePart(const CString& strText, bool bLeavesOnly);
     virtual ~CMimePart();
 
     CString GetHeaderDeep(const char* pszField, const char* pszParameter) const;
@@ -50,8 +54,12 @@ public:
 
 private:
     // A part read in place from its parent's body.
-    CMimePart(const char* p, int n, int nDepth, bool bPreamble);
-    void Split(int nDepth);
+    CMimePart(const char* p, int n, int nDepth, bool bPreamble, bool bLeavesOnly);
+    // Parses the sub-parts in place in body, which is this part's body; with bLeavesOnly, a part that has
+    // none copies body to m_strBody, which is empty until then.
+    void Split(int nDepth, std::string_view body, bool bLeavesOnly);
+    void Divide(int nDepth, std::string_view body, bool bLeavesOnly);
+    void ParseTree(const char* p, int n, int nDepth, bool bFieldsOnly, bool bCrLfOnly, bool bLeavesOnly);
     CString GetHeaderDeep(const char* pszField, const char* pszParameter, int nDepth) const;
 #ifdef _WIN32
     CString ToHtmlNode(CString& strOut, int nBodyKind, BOOL bMultipart, BOOL bAlternative,

@@ -44,7 +44,7 @@ void ScanReceivedMessage(const CMimePart& message, CReceivedMessageScan& scan, c
         CString strData = part.m_pPart->GetDecodedBody();
         attachment.m_nSize = strData.GetLength();
         if (attachment.m_bWriteFile)
-            attachment.m_strData = strData;
-        scan.m_attachments.push_back(attachment);
+            attachment.m_strData = std::move(strData);
+        scan.m_attachments.push_back(std::move(attachment));
     }
 }

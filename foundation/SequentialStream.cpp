@@ -123,6 +123,27 @@ CBorrowedStream::~CBorrowedStream()
     Clear();
 }
 
+STDMETHODIMP CBorrowedStream::QueryInterface(REFIID riid, void** ppv)
+{
+    if (ppv != NULL && IsEqualIID(riid, IID_IJetLentBytes))
+    {
+        *ppv = static_cast<IJetLentBytes*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return CSequentialStream::QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP CBorrowedStream::GetLentBytes(const void** ppv, ULONG* pcb)
+{
+    if (ppv == NULL || pcb == NULL)
+        return E_POINTER;
+    const ULONG nAt = m_nReadPosition < m_nSize ? m_nReadPosition : m_nSize;
+    *ppv = m_pBuffer != NULL ? m_pBuffer + nAt : NULL;
+    *pcb = m_nSize - nAt;
+    return S_OK;
+}
+
 STDMETHODIMP CBorrowedStream::Write(const void*, ULONG, ULONG* pcbWritten)
 {
     if (pcbWritten != NULL)

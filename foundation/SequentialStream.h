@@ -3,6 +3,8 @@
 
 #include <objidl.h>
 
+#include "platform/oledb/msjetoledb.h"
+
 // Lives on its owner's stack or inside it: Release never deletes.
 class CSequentialStream : public ISequentialStream
 {
@@ -30,14 +32,20 @@ private:
     CSequentialStream& operator=(const CSequentialStream&);
 };
 
-// Reads the caller's bytes where they lie: a large text handed to the database once is not copied first.
+// Reads the caller's bytes where they lie: a large text handed to the database once is not copied first, and
+// the database writes them from there without reading them into a copy of its own.
 // The bytes must outlive the stream, which cannot be written.
-class CBorrowedStream : public CSequentialStream
+class CBorrowedStream : public CSequentialStream, public IJetLentBytes
 {
 public:
     CBorrowedStream(const void* pData, ULONG nSize);
     ~CBorrowedStream();
 
-    STDMETHOD(Write)(const void* pv, ULONG cb, ULONG* pcbWritten);
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
+    STDMETHOD_(ULONG, AddRef)() override { return CSequentialStream::AddRef(); }
+    STDMETHOD_(ULONG, Release)() override { return CSequentialStream::Release(); }
+    STDMETHOD(Write)(const void* pv, ULONG cb, ULONG* pcbWritten) override;
+    // The bytes not read yet.
+    STDMETHOD(GetLentBytes)(const void** ppv, ULONG* pcb) override;
     void Clear() override;
 };

@@ -301,8 +301,10 @@ public:
     // Stores a received message text: its row, recipients and attachments (rows, and files in the temporary
     // folder for the parts that are saved at once). With pAttachmentNames the attachment names are collected
     // there instead of stored as rows. Problems of the text itself never stop the row from being stored:
-    // they are left in m_strParseError.
-    void InsertMessage(const CString& strText, LONG nFolderID, LONG nProbeFolderID, const char* pszUniqueID,
+    // they are left in m_strParseError. The text is taken by value, so a caller that moves it in leaves no
+    // second copy of a large message; after the call it is the store's text (ReceivedText), also after a
+    // failure.
+    void InsertMessage(CString strText, LONG nFolderID, LONG nProbeFolderID, const char* pszUniqueID,
                        LONG nAccountID, HWND hWndOwner, std::vector<CString>* pAttachmentNames, DATE date,
                        const char* pszSubject, const char* pszFrom, BOOL bUnread, BOOL bNoBody,
                        BOOL bBodyPresent)
@@ -314,11 +316,19 @@ public:
             this->SetBodyPresent(bBodyPresent);
             this->m_FolderID = nFolderID;
             DropText();
-            m_strMessage = strText;
+            m_strMessage = std::move(strText);
             m_strParseError.Empty();
 
+            // Only the leaves are read here, so the tree keeps no body above them; it is never left behind
+            // for readers of whole parts.
+            struct CTreeDrop
+            {
+                CEmailsImpl& store;
+                ~CTreeDrop() { store.DropTree(); }
+            } treeDrop{*this};
+            m_pMimeMessage = new (std::nothrow) CMimePart(m_strMessage, true);
             CReceivedMessageScan scan;
-            CMimePart* pMessage = GetMimeMessage();
+            CMimePart* pMessage = m_pMimeMessage;
             if (pMessage != NULL)
                 ScanReceivedMessage(*pMessage, scan, GetDefaultCharsetName());
             m_strParseError = scan.m_strError;
@@ -421,6 +431,15 @@ public:
                 throw new CException(strMessage, strPath);
             }
         }
+    }
+
+    const CString& ReceivedText() const { return m_strMessage; }
+    CString TakeReceivedText()
+    {
+        DropTree();
+        CString strText(std::move(m_strMessage));
+        m_strMessage.Empty();
+        return strText;
     }
 
     // Each empty list is taken from the header field of its kind.
@@ -1028,10 +1047,15 @@ private:
         }
     }
 
-    void DropText()
+    void DropTree()
     {
         delete m_pMimeMessage;
         m_pMimeMessage = NULL;
+    }
+
+    void DropText()
+    {
+        DropTree();
         m_strMessage.Empty();
     }
 

@@ -424,7 +424,8 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             SetStatusText(FormatString(IDS_RECEIVING_MESSAGE, nMessage, nCount));
             pop.Retr(nMessage);
             dwLastCommand = ::GetTickCount();
-            const CString strText = pop.TakeMessageText();
+            // Handed on to the store below: a large message is held once, not by both.
+            CString strText = pop.TakeMessageText();
             const CString strStoreID = strUniqueID;
             LONG nTarget = nInbox;
             if (m_pRuleSet != NULL && m_pRuleSet->HasRules())
@@ -496,19 +497,23 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                 }
             }
 
+            const int nLength = strText.GetLength();
             try
             {
-                store.InsertMessage(strText, nTarget, 0, strStoreID, account.m_ID, m_hOwner, NULL, 0.0, NULL, NULL,
-                                    TRUE, FALSE, FALSE);
+                store.InsertMessage(std::move(strText), nTarget, 0, strStoreID, account.m_ID, m_hOwner, NULL,
+                                    0.0, NULL, NULL, TRUE, FALSE, FALSE);
             }
             catch (...)
             {
-                if (nTarget == nInbox)
+                // The store keeps the text after a failure; one that is not whole is never filed again.
+                CString strBack = store.TakeReceivedText();
+                if (nTarget == nInbox || strBack.GetLength() != nLength)
                     throw;
                 nTarget = nInbox;
-                store.InsertMessage(strText, nInbox, 0, strStoreID, account.m_ID, m_hOwner, NULL, 0.0, NULL, NULL,
-                                    TRUE, FALSE, FALSE);
+                store.InsertMessage(std::move(strBack), nInbox, 0, strStoreID, account.m_ID, m_hOwner, NULL,
+                                    0.0, NULL, NULL, TRUE, FALSE, FALSE);
             }
+            const CString& strStored = store.ReceivedText();
             const LONG nStoredID = store.m_EmailsID;
             if (!strStoreID.IsEmpty())
                 known.insert(Key(strStoreID));
@@ -522,12 +527,12 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
 
             if (bHistory)
             {
-                const CString strFrom = MessageText::GetHeaderField(strText, "From", 0);
+                const CString strFrom = MessageText::GetHeaderField(strStored, "From", 0);
                 if (!strFrom.IsEmpty())
                 {
                     try
                     {
-                        m_History.SetHistoryRecord(strFrom, ProgressText::kDirectionIn, strText, NULL);
+                        m_History.SetHistoryRecord(strFrom, ProgressText::kDirectionIn, strStored, NULL);
                     }
                     catch (CException* pException)
                     {

@@ -466,7 +466,14 @@ void CJetValue::Bind(sqlite3_stmt* pStmt, int iParam, bool bKeep) const
 
 HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v)
 {
+    return JetValueFromBinding(b, pData, v, NULL);
+}
+
+HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v, CJetLentBytes* pLent)
+{
     v = CJetValue();
+    if (pLent != NULL)
+        *pLent = CJetLentBytes();
     if (b.dwPart & DBPART_STATUS)
     {
         DBSTATUS status = *(DBSTATUS*)(pData + b.obStatus);
@@ -556,6 +563,23 @@ HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v)
         // The provider owns the object from here on, whatever the outcome.
         *(IUnknown**)p = NULL;
         v.kind = CJetValue::Blob;
+        IJetLentBytes* pLender = NULL;
+        if (pLent != NULL && SUCCEEDED(pUnk->QueryInterface(IID_IJetLentBytes, (void**)&pLender)))
+        {
+            const void* pv = NULL;
+            ULONG cb = 0;
+            HRESULT hr = pLender->GetLentBytes(&pv, &cb);
+            pLender->Release();
+            pUnk->Release();
+            if (FAILED(hr))
+                return hr;
+            if (pv == NULL && cb != 0)
+                return E_POINTER;
+            // An empty text still needs a pointer: a NULL one would be bound as a NULL column.
+            pLent->p = cb != 0 ? (const char*)pv : "";
+            pLent->n = cb;
+            return S_OK;
+        }
         HRESULT hr = ReadStorageObject(pUnk, v.s);
         pUnk->Release();
         return hr;

@@ -202,6 +202,16 @@ bool JetProviderHidden();
 // Reads a value out of a consumer buffer by one binding. S_FALSE: the binding asks to leave the column
 // alone (status IGNORE or DEFAULT, or a storage object that is not there).
 HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v);
+
+// Bytes a storage object lent for one row change (IJetLentBytes); p is NULL when the value holds its bytes.
+struct CJetLentBytes
+{
+    const char* p = NULL;
+    size_t n = 0;
+};
+// As above; with pLent, a storage object that lends its bytes is not read: v is an empty Blob and pLent says
+// where the bytes are, valid until the consumer's call returns.
+HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v, CJetLentBytes* pLent);
 // Writes a value into a consumer buffer by one binding; sets the binding's status part.
 HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef);
 

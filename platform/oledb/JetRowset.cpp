@@ -22,15 +22,24 @@ std::string Quote(const std::string& name)
 }
 
 // Runs one change statement with its values bound in order; SQLITE_OK when it ran to the end.
-int RunChange(sqlite3* db, const std::string& sql, const std::vector<CJetValue>& values)
+int RunChange(sqlite3* db, const std::string& sql, const std::vector<CJetValue>& values,
+              const std::vector<CJetLentBytes>& lent)
 {
     CJetStmt stmt;
     int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, NULL);
     if (rc != SQLITE_OK)
         return rc;
-    // The values outlive the statement, which is finalised when this returns.
+    // The values, and the bytes lent for the consumer's call, outlive the statement, which is finalised when
+    // this returns.
     for (size_t i = 0; i < values.size(); ++i)
-        values[i].Bind(stmt, (int)i + 1, true);
+    {
+        if (i < lent.size() && lent[i].p != NULL)
+            rc = sqlite3_bind_blob64(stmt, (int)i + 1, lent[i].p, lent[i].n, SQLITE_STATIC);
+        else
+            values[i].Bind(stmt, (int)i + 1, true);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
     rc = sqlite3_step(stmt);
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -291,7 +300,7 @@ STDMETHODIMP CJetRowset::RestartPosition(HCHAPTER)
 }
 
 HRESULT CJetRowset::CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<std::string>& columns,
-                                  std::vector<CJetValue>& values)
+                                  std::vector<CJetValue>& values, std::vector<CJetLentBytes>& lent)
 {
     CJetAccessor* pAccessor = m_accessors.Find(hAccessor);
     if (pAccessor == NULL)
@@ -302,7 +311,8 @@ HRESULT CJetRowset::CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
         CJetValue v;
-        HRESULT hr = JetValueFromBinding(b, pData, v);
+        CJetLentBytes bytes;
+        HRESULT hr = JetValueFromBinding(b, pData, v, &bytes);
         if (FAILED(hr))
             return JetReportError(hr, IID_IRowsetChange, 0,
                                   L"A value could not be taken from the consumer's buffer.");
@@ -310,6 +320,7 @@ HRESULT CJetRowset::CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<
             continue;
         columns.push_back(m_columns[iCol]);
         values.push_back(std::move(v));
+        lent.push_back(bytes);
     }
     return S_OK;
 }
@@ -414,7 +425,8 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
         return DB_E_DELETEDROW;
     std::vector<std::string> columns;
     std::vector<CJetValue> values;
-    HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values);
+    std::vector<CJetLentBytes> lent;
+    HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values, lent);
     if (FAILED(hr))
         return hr;
     if (columns.empty())
@@ -429,7 +441,7 @@ STDMETHODIMP CJetRowset::SetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     values.push_back(rowid);
     sqlite3* db = m_pSession->Db();
     CJetLock lock(db);
-    int rc = RunChange(db, sql, values);
+    int rc = RunChange(db, sql, values, lent);
     if (rc != SQLITE_OK)
         return JetReportSqlite(db, rc, IID_IRowsetChange, m_pSession->Path(), sql.c_str());
     return ReadRow(pRow->rowid, *pRow);
@@ -444,7 +456,8 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
         return DB_E_NOTSUPPORTED;
     std::vector<std::string> columns;
     std::vector<CJetValue> values;
-    HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values);
+    std::vector<CJetLentBytes> lent;
+    HRESULT hr = CollectValues(hAccessor, (BYTE*)pData, columns, values, lent);
     if (FAILED(hr))
         return hr;
     sqlite3* db = m_pSession->Db();
@@ -480,8 +493,15 @@ STDMETHODIMP CJetRowset::InsertRow(HCHAPTER, HACCESSOR hAccessor, void* pData, H
         }
         m_insertColumns = columns;
     }
+    // The values and the bytes a storage object lends outlive the step: the statement is reset before this
+    // returns, so nothing is copied.
     for (size_t i = 0; i < values.size(); ++i)
-        values[i].Bind(m_pInsert, (int)i + 1);
+    {
+        if (i < lent.size() && lent[i].p != NULL)
+            sqlite3_bind_blob64(m_pInsert, (int)i + 1, lent[i].p, lent[i].n, SQLITE_STATIC);
+        else
+            values[i].Bind(m_pInsert, (int)i + 1, true);
+    }
     // Jet shows the new row at the end of the rowset, so MoveLast finds it with its COUNTER value.
     std::unique_ptr<Row> row(new Row);
     int rc = sqlite3_step(m_pInsert);

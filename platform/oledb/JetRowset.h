@@ -55,9 +55,10 @@ private:
     void* InterfaceFor(REFIID riid) override;
 
     Row* RowOf(HROW hRow) const;
-    // The values an accessor's bindings hand over for a change, after the accessor and I/O checks.
+    // The values an accessor's bindings hand over for a change, after the accessor and I/O checks; lent[i]
+    // says where values[i]'s bytes lie when a storage object lent them.
     HRESULT CollectValues(HACCESSOR hAccessor, BYTE* pData, std::vector<std::string>& columns,
-                          std::vector<CJetValue>& values);
+                          std::vector<CJetValue>& values, std::vector<CJetLentBytes>& lent);
     HRESULT ReadRow(sqlite3_int64 rowid, Row& row);
     // Takes the row's values from a statement whose columns are the select list.
     void SetRowFrom(sqlite3_stmt* pStmt, Row& row);

@@ -33,3 +33,14 @@ struct IJetFlush : public IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE Flush() = 0;
 };
+
+// {9D3B6F0A-2C71-4E58-B8A4-51E0C7D29B36}
+// A storage object handed to a row change may lend its bytes instead of being read: the provider then writes
+// them where they lie, so a message of many megabytes is not copied once more. The bytes must stay where they
+// are, unchanged, until the call the object was handed to returns, even after the provider released it.
+struct IJetLentBytes : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetLentBytes(const void** ppv, ULONG* pcb) = 0;
+};
+static const IID IID_IJetLentBytes = {0x9D3B6F0A, 0x2C71, 0x4E58,
+                                     {0xB8, 0xA4, 0x51, 0xE0, 0xC7, 0xD2, 0x9B, 0x36}};

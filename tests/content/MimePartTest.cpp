@@ -1,6 +1,7 @@
 // The part tree: structure against Python's email package, header fields and parameters, malformed texts.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 #ifdef _WIN32
 #include <objbase.h>
@@ -204,6 +205,75 @@ TEST(MimePartTest, ReceivedScanFindsTheAttachmentsWithTheirDecodedSizes)
             EXPECT_STREQ(scan.m_attachments[i].m_strName, c.attachments[i].strName);
             EXPECT_EQ(scan.m_attachments[i].m_nSize, c.attachments[i].nSize);
             EXPECT_EQ(scan.m_attachments[i].m_bWriteFile, c.attachments[i].bWriteFile);
+        }
+    }
+}
+
+namespace
+{
+// The leaves of a tree read for its leaves only are those of the whole tree: headers, bodies and order.
+void ExpectSameLeaves(const CMimePart& whole, const CMimePart& lean)
+{
+    EXPECT_STREQ(lean.m_strHeader, whole.m_strHeader);
+    ASSERT_EQ(lean.m_pFirstChild == NULL, whole.m_pFirstChild == NULL);
+    if (whole.m_pFirstChild == NULL)
+    {
+        EXPECT_EQ(std::string(lean.m_strBody, lean.m_strBody.GetLength()),
+                  std::string(whole.m_strBody, whole.m_strBody.GetLength()));
+        return;
+    }
+    const CMimePart* pLean = lean.m_pFirstChild;
+    for (const CMimePart* pWhole = whole.m_pFirstChild; pWhole != NULL; pWhole = pWhole->m_pNextSibling)
+    {
+        ASSERT_NE(pLean, nullptr);
+        ExpectSameLeaves(*pWhole, *pLean);
+        pLean = pLean->m_pNextSibling;
+    }
+    EXPECT_EQ(pLean, nullptr);
+}
+} // namespace
+
+TEST(MimePartTest, ATreeReadForItsLeavesFindsTheSameAttachmentsAsTheWholeTree)
+{
+    std::vector<std::string> texts;
+    for (const CCorpusMessage& message : LoadMimeCorpus())
+        texts.push_back(message.strText);
+    texts.push_back("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\nno header\r\n--b--\r\n");
+    texts.push_back("Subject: lf\nContent-Type: multipart/mixed; boundary=b\n\n--b\n"
+                    "Content-Type: text/plain\n"
+                    "Content-Disposition: attachment; filename=a.txt\n\nx\n--b--\n");
+    texts.push_back("Content-Type: multipart/mixed; boundary=b\r\n\r\npreamble\r\n--b\r\n"
+                    "Content-Type: multipart/alternative; boundary=c\r\n\r\n--c\r\n\r\ninner\r\n--c\r\n"
+                    "Content-Type: application/octet-stream; name=n.bin\r\n\r\n" +
+                    std::string("a\0b", 3) + "\r\n--c--\r\n--b\r\nContent-Type: message/rfc822\r\n\r\n"
+                    "Subject: inner\r\n\r\nforwarded\r\n--b--\r\nepilogue\r\n");
+    texts.push_back("Content-Type: multipart/mixed; boundary=b\r\n\r\nno delimiter at all\r\n");
+    texts.push_back("Subject: only a header");
+    texts.push_back("Content-Type: application/pdf\r\nContent-Transfer-Encoding: base64\r\n\r\nQUJD\r\n");
+    for (const std::string& text : texts)
+    {
+        SCOPED_TRACE(text.substr(0, 80));
+        CMimePart whole(Text(text));
+        CReceivedMessageScan wholeScan;
+        ScanReceivedMessage(whole, wholeScan);
+        std::unique_ptr<CMimePart> pLean;
+        {
+            // The text need only outlive the reading.
+            const CString strText = Text(text);
+            pLean.reset(new CMimePart(strText, true));
+        }
+        ExpectSameLeaves(whole, *pLean);
+        CReceivedMessageScan leanScan;
+        ScanReceivedMessage(*pLean, leanScan);
+        EXPECT_STREQ(leanScan.m_strError, wholeScan.m_strError);
+        ASSERT_EQ(leanScan.m_attachments.size(), wholeScan.m_attachments.size());
+        for (size_t i = 0; i < wholeScan.m_attachments.size(); i++)
+        {
+            EXPECT_STREQ(leanScan.m_attachments[i].m_strName, wholeScan.m_attachments[i].m_strName);
+            EXPECT_EQ(leanScan.m_attachments[i].m_nSize, wholeScan.m_attachments[i].m_nSize);
+            const CString& strLean = leanScan.m_attachments[i].m_strData;
+            const CString& strWhole = wholeScan.m_attachments[i].m_strData;
+            EXPECT_EQ(std::string(strLean, strLean.GetLength()), std::string(strWhole, strWhole.GetLength()));
         }
     }
 }

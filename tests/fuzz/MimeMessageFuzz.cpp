@@ -37,6 +37,25 @@ CString Letters(const CString& value)
     return letters;
 }
 
+// A tree read for its leaves has the whole tree's shape and leaves; its inner parts keep no body.
+bool SameLeaves(const CMimePart& whole, const CMimePart& lean)
+{
+    if (whole.m_strHeader != lean.m_strHeader ||
+        (whole.m_pFirstChild == nullptr) != (lean.m_pFirstChild == nullptr))
+        return false;
+    if (whole.m_pFirstChild == nullptr)
+        return whole.m_strBody.GetLength() == lean.m_strBody.GetLength() &&
+               memcmp(whole.m_strBody, lean.m_strBody, whole.m_strBody.GetLength()) == 0;
+    const CMimePart* pLean = lean.m_pFirstChild;
+    for (const CMimePart* pWhole = whole.m_pFirstChild; pWhole != nullptr; pWhole = pWhole->m_pNextSibling)
+    {
+        if (pLean == nullptr || !SameLeaves(*pWhole, *pLean))
+            return false;
+        pLean = pLean->m_pNextSibling;
+    }
+    return pLean == nullptr;
+}
+
 void WalkTree(const CMimePart& part)
 {
     CString type, subtype;
@@ -57,6 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The stored row and the header pane read the text itself; they must find what the tree finds.
     FUZZ_CHECK(Letters(ReadHeaderField(text, "Subject", 0)) == Letters(message.GetHeader("subject", "")));
     FUZZ_CHECK(Letters(ReadHeaderField(text, "From", 0)) == Letters(message.GetHeader("from", "")));
+
+    {
+        const CMimePart lean(text, true);
+        FUZZ_CHECK(SameLeaves(message, lean));
+    }
 
     CReceivedMessageScan scan;
     ScanReceivedMessage(message, scan);

@@ -391,6 +391,122 @@ TEST_F(MessageTest, AMegabyteMessageRoundTripsThroughStreamsAndSurvivesRowUpdate
     EXPECT_TRUE(read == message) << "read " << read.size() << " bytes";
 }
 
+namespace
+{
+// A consumer object that lends its bytes: reading it would be a copy the provider is not to make.
+class CLendingStream : public ISequentialStream, public IJetLentBytes
+{
+public:
+    CLendingStream(const std::string& bytes, HRESULT hrLend = S_OK) : m_bytes(bytes), m_hrLend(hrLend) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_ISequentialStream)
+            *ppv = static_cast<ISequentialStream*>(this);
+        else if (riid == IID_IJetLentBytes)
+            *ppv = static_cast<IJetLentBytes*>(this);
+        else
+        {
+            *ppv = NULL;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRefs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_nRefs; }
+    STDMETHODIMP Read(void*, ULONG, ULONG* pcbRead) override
+    {
+        m_bRead = true;
+        if (pcbRead != NULL)
+            *pcbRead = 0;
+        return S_FALSE;
+    }
+    STDMETHODIMP Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+    STDMETHODIMP GetLentBytes(const void** ppv, ULONG* pcb) override
+    {
+        *ppv = m_bytes.data();
+        *pcb = (ULONG)m_bytes.size();
+        return m_hrLend;
+    }
+
+    std::string m_bytes;
+    HRESULT m_hrLend;
+    ULONG m_nRefs = 1;
+    bool m_bRead = false;
+};
+
+std::string StoredMessage(CSession& session, LONG nFolderID, DBSTATUS* pStatus)
+{
+    CMessages check;
+    check.m_FolderID = nFolderID;
+    if (check.OpenWhere(session, " WHERE FolderID = ?") != S_OK || check.MoveNext() != S_OK)
+        return "(no row)";
+    *pStatus = check.m_statusMessage;
+    if (check.m_pMessage == NULL)
+        return std::string();
+    std::string read = ReadStream(check.m_pMessage);
+    check.m_pMessage = NULL;
+    return read;
+}
+} // namespace
+
+TEST_F(MessageTest, LentBytesAreStoredWholeByInsertAndByRowChanges)
+{
+    const std::string cases[] = {"", std::string("a\0b\0", 4), MakeMessage(3 * 1024 * 1024 + 7)};
+    LONG nFolder = 100;
+    for (const std::string& text : cases)
+    {
+        SCOPED_TRACE(text.size());
+        nFolder++;
+        CMessages m;
+        m.m_FolderID = nFolder;
+        ASSERT_EQ(S_OK, m.OpenWhere(m_session, " WHERE FolderID = ?"));
+        m.ClearRecord();
+        m.m_FolderID = nFolder;
+        CLendingStream lender(text);
+        m.m_pMessage = &lender;
+        m.m_cbMessage = text.size();
+        m.m_statusMessage = DBSTATUS_S_OK;
+        ASSERT_EQ(S_OK, m.Insert(0));
+        EXPECT_FALSE(lender.m_bRead);
+        EXPECT_EQ(0u, lender.m_nRefs); // released like any storage object handed over
+        DBSTATUS status = DBSTATUS_E_UNAVAILABLE;
+        EXPECT_TRUE(StoredMessage(m_session, nFolder, &status) == text);
+        EXPECT_EQ(DBSTATUS_S_OK, status); // an empty text stays a text, not NULL
+
+        // A row change writes lent bytes the same way; the old text is gone whole.
+        ASSERT_EQ(S_OK, m.MoveLast());
+        if (m.m_pMessage != NULL)
+            m.m_pMessage->Release();
+        const std::string changed = text + "changed";
+        CLendingStream second(changed);
+        m.m_pMessage = &second;
+        m.m_cbMessage = changed.size();
+        m.m_statusMessage = DBSTATUS_S_OK;
+        ASSERT_EQ(S_OK, m.SetData(0));
+        m.m_pMessage = NULL;
+        EXPECT_FALSE(second.m_bRead);
+        EXPECT_TRUE(StoredMessage(m_session, nFolder, &status) == changed);
+    }
+}
+
+TEST_F(MessageTest, ALenderThatCannotLendItsBytesStoresNoRow)
+{
+    CMessages m;
+    m.m_FolderID = 9;
+    ASSERT_EQ(S_OK, m.OpenWhere(m_session, " WHERE FolderID = ?"));
+    m.ClearRecord();
+    m.m_FolderID = 9;
+    CLendingStream lender("text", E_OUTOFMEMORY);
+    m.m_pMessage = &lender;
+    m.m_cbMessage = 4;
+    m.m_statusMessage = DBSTATUS_S_OK;
+    EXPECT_TRUE(FAILED(m.Insert(0)));
+    m.m_pMessage = NULL;
+    DBSTATUS status = DBSTATUS_S_OK;
+    EXPECT_EQ("(no row)", StoredMessage(m_session, 9, &status));
+}
+
 TEST_F(MessageTest, FixedWidthBindingsRoundTrip)
 {
     CMessages m;
