@@ -62,6 +62,7 @@ class CListRowAccessor
 public:
     LONG m_EmailsID = 0;
     DATE m_EmDate = 0;
+    DBSTATUS m_nEmDateStatus = DBSTATUS_S_OK;
     char m_Subject[256] = {};
     char m_Ref[256] = {};
     LONG m_FolderID = 0;
@@ -73,7 +74,7 @@ public:
     // clang-format off
     BEGIN_COLUMN_MAP(CListRowAccessor)
         COLUMN_ENTRY(1, m_EmailsID)
-        COLUMN_ENTRY(2, m_EmDate)
+        COLUMN_ENTRY_STATUS(2, m_EmDate, m_nEmDateStatus)
         COLUMN_ENTRY(5, m_Subject)
         COLUMN_ENTRY(7, m_Ref)
         COLUMN_ENTRY(9, m_FolderID)
@@ -409,10 +410,24 @@ void CListViewCtrlMessages::Fill()
 
         CCommand<CAccessor<CListRowAccessor>> rows;
         m_strLastQuery = BuildFillQuery(nFolderID, nType, strWhere, m_bOrderByDate);
-        HRESULT hr = rows.Open(*m_pSession, m_strLastQuery);
-        if (FAILED(hr))
-            throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!", m_pSession,
-                                      NULL, FALSE, NULL, FALSE, FALSE, hr);
+        // A folder is read in two pages, a first screen and the rest: the layer reads a rowset whole before
+        // its first row, so one SELECT of a large folder would keep the list empty until all of it was read.
+        // More pages cost more than they give (each is a rowset of its own). A caller's query keeps its own
+        // text and is read in one go.
+        const bool bPaged = m_strRememberedWhere.IsEmpty();
+        CFillKey key;
+        int nPageRows = kFirstPageRows;
+        auto openPage = [&]() {
+            const CString strSQL =
+                bPaged ? BuildFillPageQuery(nFolderID, nType, strWhere, m_bOrderByDate, key, nPageRows)
+                       : m_strLastQuery;
+            HRESULT hr = rows.Open(*m_pSession, strSQL);
+            if (FAILED(hr))
+                throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!", m_pSession,
+                                          NULL, FALSE, NULL, FALSE, FALSE, hr);
+        };
+        openPage();
+        int nInPage = 0;
         std::vector<CMessageRow>* pBatch = new std::vector<CMessageRow>();
         std::unique_ptr<std::vector<CMessageRow>> batch(pBatch);
         int nUnread = 0, nRead = 0;
@@ -431,13 +446,30 @@ void CListViewCtrlMessages::Fill()
             ::SendMessageA(m_hWnd, WM_FILL_BATCH, 0, (LPARAM)batch.get());
             batch->clear();
         };
-        while (rows.MoveNext() == S_OK)
+        for (;;)
         {
+            if (rows.MoveNext() != S_OK)
+            {
+                // A first page cut short by its limit may have more after it.
+                if (!bPaged || nPageRows == 0 || nInPage < nPageRows)
+                    break;
+                rows.Close();
+                flush();
+                nPageRows = 0;
+                nInPage = 0;
+                openPage();
+                continue;
+            }
             if (InterlockedCompareExchange(m_pStop, 0, 1) == 1)
             {
                 bStopped = true;
                 break;
             }
+            nInPage++;
+            key.bAny = true;
+            key.nEmailsID = rows.m_EmailsID;
+            key.emDate = rows.m_EmDate;
+            key.bDateNull = rows.m_nEmDateStatus == DBSTATUS_S_ISNULL;
             nRead++;
             CMessageRow row;
             row.nEmailsID = rows.m_EmailsID;
@@ -585,6 +617,19 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
         // Sent by the fill before it ends: the rows are complete.
         if (m_bDestroying)
             return 0;
+        if (!m_pendingAdds.empty())
+        {
+            std::vector<std::pair<CMessageRow, int>> pending;
+            pending.swap(m_pendingAdds);
+            for (const auto& add : pending)
+            {
+                bool bListed = false;
+                for (const CMessageRow& row : m_rows)
+                    bListed = bListed || row.nEmailsID == add.first.nEmailsID;
+                if (!bListed)
+                    InsertRow(add.first, add.second);
+            }
+        }
         if (m_nSortColumn >= 0)
         {
             const CColumn column = m_columns[m_nSortColumn];
@@ -626,14 +671,48 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 void CListViewCtrlMessages::ClearList()
 {
     m_rows.clear();
+    m_pendingAdds.clear();
     ListView_SetItemCountEx(m_hWnd, 0, 0);
 }
 
 void CListViewCtrlMessages::AddItem(const CMessageRow& row, int nIndex)
 {
+    // The fill may still read this message: the row waits for the fill's end and goes in only when the
+    // fill did not list it.
+    if (IsFilling())
+    {
+        for (const auto& pending : m_pendingAdds)
+            if (pending.first.nEmailsID == row.nEmailsID)
+                return;
+        m_pendingAdds.push_back(std::make_pair(row, nIndex));
+        return;
+    }
+    InsertRow(row, nIndex);
+}
+
+void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
+{
     nIndex = std::max(0, std::min(nIndex, (int)m_rows.size()));
     m_rows.insert(m_rows.begin() + nIndex, row);
+    if (nIndex == (int)m_rows.size() - 1)
+    {
+        // A row at the end moves no other row: only it repaints.
+        SetRowCount(true);
+        return;
+    }
+    // The control keeps its selection by position: the selected messages stay selected as they move down.
+    std::vector<int> selected = SelectedRows();
+    const int nFocused = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
     SetRowCount(false);
+    if (selected.empty() && nFocused < nIndex)
+        return;
+    m_bMovingSelection = true;
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int nRow : selected)
+        ListView_SetItemState(m_hWnd, nRow < nIndex ? nRow : nRow + 1, LVIS_SELECTED, LVIS_SELECTED);
+    if (nFocused >= 0)
+        ListView_SetItemState(m_hWnd, nFocused < nIndex ? nFocused : nFocused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    m_bMovingSelection = false;
 }
 
 LRESULT CListViewCtrlMessages::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -811,16 +890,67 @@ void CListViewCtrlMessages::RemoveRows(const std::vector<int>& rows)
 
 // ---- commands
 
-LRESULT CListViewCtrlMessages::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+LRESULT CListViewCtrlMessages::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     if (wParam != VK_DELETE)
     {
-        bHandled = FALSE;
-        return 0;
+        // A held key repeats faster than a message can be read and shown: the rows it passes are not
+        // previewed, only the one it stops on.
+        m_bRepeatedKey = (lParam & (1 << 30)) != 0;
+        LRESULT lResult = DefWindowProc(uMsg, wParam, lParam);
+        m_bRepeatedKey = false;
+        return lResult;
     }
     if (GetKeyState(VK_SHIFT) < 0)
         m_bPermanentDelete = TRUE;
     DeleteSelectedItems();
+    return 0;
+}
+
+bool CListViewCtrlMessages::DeferPreview()
+{
+    if (!m_bRepeatedKey)
+    {
+        if (m_bPreviewPending)
+        {
+            KillTimer(kPreviewTimer);
+            m_bPreviewPending = false;
+        }
+        return false;
+    }
+    // Longer than the keyboard's repeat interval, so the timer runs out only when the key is no longer held.
+    DWORD dwSpeed = 31;
+    SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &dwSpeed, 0);
+    const UINT nRepeat = (UINT)(1000.0 / (2.5 + 27.5 * (dwSpeed > 31 ? 31 : dwSpeed) / 31.0));
+    SetTimer(kPreviewTimer, 2 * nRepeat + 20);
+    m_bPreviewPending = true;
+    return true;
+}
+
+void CListViewCtrlMessages::ShowRestingPreview()
+{
+    if (!m_bPreviewPending)
+        return;
+    KillTimer(kPreviewTimer);
+    m_bPreviewPending = false;
+    ::SendMessageA(GetParent(), WM_PREVIEW_SELECTION, 0, 0);
+}
+
+LRESULT CListViewCtrlMessages::OnKeyUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    ShowRestingPreview();
+    return 0;
+}
+
+LRESULT CListViewCtrlMessages::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    if (wParam != kPreviewTimer)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    ShowRestingPreview();
     return 0;
 }
 
@@ -1351,7 +1481,8 @@ LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
         ::SendMessageA(hFrame, LetrovaEnable, ID_FILE_PRINT_MESSAGE, nSelected > 0);
         const NMLISTVIEW* pChange = reinterpret_cast<NMLISTVIEW*>(lParam);
         const bool bSelectionChanged = ((pChange->uNewState ^ pChange->uOldState) & LVIS_SELECTED) != 0;
-        if (nSelected == 1 && bSelectionChanged && !m_list.IsFilling())
+        if (nSelected == 1 && bSelectionChanged && !m_list.IsFilling() && !m_list.m_bMovingSelection &&
+            !m_list.DeferPreview())
             ShowSelectedInPreview(hFrame);
         break;
     }
@@ -1361,6 +1492,13 @@ LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
     }
     ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
     return lResult;
+}
+
+LRESULT CDlgMessagesList::OnPreviewSelection(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (ListView_GetSelectedCount(m_list.m_hWnd) == 1 && !m_list.IsFilling())
+        ShowSelectedInPreview(GetTopLevelParent());
+    return 0;
 }
 
 void CDlgMessagesList::ShowSelectedInPreview(HWND hFrame)
