@@ -2,6 +2,7 @@
 #include "ui/main/MessagesList.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/ManagerCommands.h"
 #include "content/EncodedWord.h"
@@ -496,7 +497,7 @@ void CListViewCtrlMessages::Fill()
             }
             if (row.IsUnread())
                 nUnread++;
-            batch->push_back(row);
+            batch->push_back(std::move(row));
             nListed++;
             if ((int)batch->size() >= kBatchSize)
                 flush();
@@ -596,14 +597,21 @@ LRESULT CListViewCtrlMessages::OnFillBatch(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     if (m_bDestroying)
         return 0;
-    const std::vector<CMessageRow>& batch = *reinterpret_cast<std::vector<CMessageRow>*>(lParam);
-    m_rows.insert(m_rows.end(), batch.begin(), batch.end());
+    // The fill clears the batch once this returns: its rows move, and their texts with them.
+    std::vector<CMessageRow>& batch = *reinterpret_cast<std::vector<CMessageRow>*>(lParam);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
     SetRowCount(true);
     return 0;
 }
 
 void CListViewCtrlMessages::SetRowCount(bool bKeepView)
 {
+    // The count told now includes any row still waiting to be shown.
+    if (m_bAddsPending)
+    {
+        KillTimer(kAddedRowsTimer);
+        m_bAddsPending = false;
+    }
     // Rows added at the end repaint only where they show; anything else repaints the whole list.
     ListView_SetItemCountEx(m_hWnd, (int)m_rows.size(), bKeepView ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
     if (!bKeepView)
@@ -629,6 +637,7 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
                 if (!bListed)
                     InsertRow(add.first, add.second);
             }
+            ShowAddedRows();
         }
         if (m_nSortColumn >= 0)
         {
@@ -670,6 +679,11 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 void CListViewCtrlMessages::ClearList()
 {
+    if (m_bAddsPending)
+    {
+        KillTimer(kAddedRowsTimer);
+        m_bAddsPending = false;
+    }
     m_rows.clear();
     m_pendingAdds.clear();
     ListView_SetItemCountEx(m_hWnd, 0, 0);
@@ -696,8 +710,15 @@ void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
     m_rows.insert(m_rows.begin() + nIndex, row);
     if (nIndex == (int)m_rows.size() - 1)
     {
-        // A row at the end moves no other row: only it repaints.
-        SetRowCount(true);
+        // A row at the end moves no other row. The control is told of new rows at most once per interval:
+        // each telling repaints the list, which costs far more than storing a message, and a receive hands
+        // over its messages one by one.
+        m_nAddedRow = nIndex;
+        if (!m_bAddsPending)
+        {
+            m_bAddsPending = true;
+            SetTimer(kAddedRowsTimer, kAddedRowsDelay);
+        }
         return;
     }
     // The control keeps its selection by position: the selected messages stay selected as they move down.
@@ -705,7 +726,10 @@ void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
     const int nFocused = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
     SetRowCount(false);
     if (selected.empty() && nFocused < nIndex)
+    {
+        ListView_EnsureVisible(m_hWnd, nIndex, FALSE);
         return;
+    }
     m_bMovingSelection = true;
     ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     for (int nRow : selected)
@@ -713,6 +737,16 @@ void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
     if (nFocused >= 0)
         ListView_SetItemState(m_hWnd, nFocused < nIndex ? nFocused : nFocused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
     m_bMovingSelection = false;
+    ListView_EnsureVisible(m_hWnd, nIndex, FALSE);
+}
+
+void CListViewCtrlMessages::ShowAddedRows()
+{
+    if (!m_bAddsPending)
+        return;
+    SetRowCount(true);
+    if (m_nAddedRow < (int)m_rows.size())
+        ListView_EnsureVisible(m_hWnd, m_nAddedRow, FALSE);
 }
 
 LRESULT CListViewCtrlMessages::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -945,12 +979,12 @@ LRESULT CListViewCtrlMessages::OnKeyUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 LRESULT CListViewCtrlMessages::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
-    if (wParam != kPreviewTimer)
-    {
+    if (wParam == kPreviewTimer)
+        ShowRestingPreview();
+    else if (wParam == kAddedRowsTimer)
+        ShowAddedRows();
+    else
         bHandled = FALSE;
-        return 0;
-    }
-    ShowRestingPreview();
     return 0;
 }
 

@@ -33,6 +33,9 @@ public:
         // Sent to the parent when the selection has come to rest after a held key moved it.
         WM_PREVIEW_SELECTION = WM_APP + 0x33,
         kPreviewTimer = 0x4F52,
+        kAddedRowsTimer = 0x4F53,
+        // Milliseconds a handed-over row may wait to be shown with the rows handed over after it.
+        kAddedRowsDelay = 100,
         kBatchSize = 512,
         // The fill's first page: a screen of rows, shown before the rest of the folder is read.
         kFirstPageRows = 200
@@ -65,8 +68,10 @@ public:
     void SelFolderChanged(const CFoldersRecord* pFolder, int nReselect, const char* pszWhere = NULL,
                           const char* pszBody = NULL, volatile LONG* pStop = NULL,
                           const char* pszAttachment = NULL, HWND hWndNotify = NULL);
-    // A handed-over message's row; during a fill it waits for the fill's end.
+    // A handed-over message's row, brought into view; during a fill it waits for the fill's end.
     void AddItem(const CMessageRow& row, int nIndex);
+    // Shows the rows handed over since the control was last told, at once.
+    void ShowAddedRows();
     void ClearList();
     bool IsFilling() const { return WaitForSingleObject(m_hIdle, 0) != WAIT_OBJECT_0; }
     // Signalled while no fill runs.
@@ -172,6 +177,8 @@ private:
     bool m_bOrderByDate = false;
     bool m_bRepeatedKey = false;
     bool m_bPreviewPending = false;
+    bool m_bAddsPending = false;
+    int m_nAddedRow = 0;
     CListDataObject m_dataObject;
     // The fill request.
     int m_nReselect = -1;
