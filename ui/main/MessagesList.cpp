@@ -438,12 +438,20 @@ void CListViewCtrlMessages::Fill()
         CString strUpperAttachment = m_strAttachment;
         strUpperAttachment.MakeUpper();
         CEmailsImpl<> store(m_pSession);
+        // The status text is set a few times a second: each setting repaints the status bar.
+        DWORD dwLastStatus = 0;
+        bool bStatusShown = false;
         auto flush = [&]() {
             if (batch->empty())
                 return;
-            CString strStatus;
-            strStatus.Format(kStatusRow, nRead, (const char*)FolderPath(batch->back().nFolderID, m_pSession));
-            ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)strStatus);
+            if (!bStatusShown || GetTickCount() - dwLastStatus >= kFillRepaintDelay)
+            {
+                CString strStatus;
+                strStatus.Format(kStatusRow, nRead, (const char*)FolderPath(batch->back().nFolderID, m_pSession));
+                ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)strStatus);
+                dwLastStatus = GetTickCount();
+                bStatusShown = true;
+            }
             ::SendMessageA(m_hWnd, WM_FILL_BATCH, 0, (LPARAM)batch.get());
             batch->clear();
         };
@@ -599,8 +607,18 @@ LRESULT CListViewCtrlMessages::OnFillBatch(UINT, WPARAM, LPARAM lParam, BOOL&)
         return 0;
     // The fill clears the batch once this returns: its rows move, and their texts with them.
     std::vector<CMessageRow>& batch = *reinterpret_cast<std::vector<CMessageRow>*>(lParam);
+    const bool bFirst = m_rows.empty();
     m_rows.insert(m_rows.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
-    SetRowCount(true);
+    // The first rows show at once; later ones are told to the control a few times a second, since each
+    // telling costs about a repaint of the list.
+    if (bFirst)
+        SetRowCount(true);
+    else if (!m_bAddsPending)
+    {
+        m_bAddsPending = true;
+        m_nAddedRow = -1;
+        SetTimer(kAddedRowsTimer, kFillRepaintDelay);
+    }
     return 0;
 }
 
@@ -625,6 +643,7 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
         // Sent by the fill before it ends: the rows are complete.
         if (m_bDestroying)
             return 0;
+        ShowAddedRows();
         if (!m_pendingAdds.empty())
         {
             std::vector<std::pair<CMessageRow, int>> pending;
@@ -684,6 +703,7 @@ void CListViewCtrlMessages::ClearList()
         KillTimer(kAddedRowsTimer);
         m_bAddsPending = false;
     }
+    m_nAddedFirst = 0;
     m_rows.clear();
     m_pendingAdds.clear();
     ListView_SetItemCountEx(m_hWnd, 0, 0);
@@ -707,6 +727,20 @@ void CListViewCtrlMessages::AddItem(const CMessageRow& row, int nIndex)
 void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
 {
     nIndex = std::max(0, std::min(nIndex, (int)m_rows.size()));
+    if (nIndex == 0 && !m_rows.empty())
+    {
+        // A row at the top moves every row under the selection: until the control is told, its positions
+        // stay those of the rows it shows (see ViewRow), and telling it moves the selection along.
+        m_rows.insert(m_rows.begin(), row);
+        m_nAddedFirst++;
+        if (!m_bAddsPending)
+        {
+            m_bAddsPending = true;
+            SetTimer(kAddedRowsTimer, kAddedRowsDelay);
+        }
+        return;
+    }
+    ShowAddedRows();
     m_rows.insert(m_rows.begin() + nIndex, row);
     if (nIndex == (int)m_rows.size() - 1)
     {
@@ -744,9 +778,35 @@ void CListViewCtrlMessages::ShowAddedRows()
 {
     if (!m_bAddsPending)
         return;
-    SetRowCount(true);
-    if (m_nAddedRow < (int)m_rows.size())
-        ListView_EnsureVisible(m_hWnd, m_nAddedRow, FALSE);
+    const int nShift = m_nAddedFirst;
+    if (nShift == 0)
+    {
+        SetRowCount(true);
+        if (m_nAddedRow >= 0 && m_nAddedRow < (int)m_rows.size())
+            ListView_EnsureVisible(m_hWnd, m_nAddedRow, FALSE);
+        return;
+    }
+    std::vector<int> selected;
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+        selected.push_back(i);
+    const int nFocused = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
+    m_nAddedFirst = 0;
+    SetRowCount(false);
+    m_bMovingSelection = true;
+    if (!selected.empty() || nFocused >= 0)
+        ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int nRow : selected)
+        ListView_SetItemState(m_hWnd, nRow + nShift, LVIS_SELECTED, LVIS_SELECTED);
+    if (nFocused >= 0)
+        ListView_SetItemState(m_hWnd, nFocused + nShift, LVIS_FOCUSED, LVIS_FOCUSED);
+    m_bMovingSelection = false;
+    ListView_EnsureVisible(m_hWnd, 0, FALSE);
+}
+
+int CListViewCtrlMessages::ViewRow(int nItem) const
+{
+    return nItem + m_nAddedFirst;
 }
 
 LRESULT CListViewCtrlMessages::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -821,11 +881,11 @@ LRESULT CListViewCtrlMessages::OnGetDispInfo(NMLVDISPINFOA* pInfo)
     LVITEMA& item = pInfo->item;
     if (item.mask & LVIF_TEXT)
     {
-        CString strText = CellText(item.iItem, item.iSubItem);
+        CString strText = CellText(ViewRow(item.iItem), item.iSubItem);
         lstrcpynA(item.pszText, strText, item.cchTextMax);
     }
     if (item.mask & LVIF_IMAGE)
-        item.iImage = CellImage(item.iItem, item.iSubItem);
+        item.iImage = CellImage(ViewRow(item.iItem), item.iSubItem);
     return 0;
 }
 
@@ -849,7 +909,7 @@ LRESULT CListViewCtrlMessages::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
     {
-        HFONT hFont = FontOfRow((int)pDraw->nmcd.dwItemSpec);
+        HFONT hFont = FontOfRow(ViewRow((int)pDraw->nmcd.dwItemSpec));
         if (hFont == NULL)
             return CDRF_DODEFAULT;
         SelectObject(pDraw->nmcd.hdc, hFont);
@@ -864,6 +924,7 @@ LRESULT CListViewCtrlMessages::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
 
 LRESULT CListViewCtrlMessages::OnSortItems(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
+    ShowAddedRows();
     int nColumn = (int)wParam;
     if (nColumn < 0 || nColumn >= (int)m_columns.size())
         return FALSE;
@@ -894,6 +955,9 @@ LRESULT CListViewCtrlMessages::OnSortItems(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 std::vector<int> CListViewCtrlMessages::SelectedRows() const
 {
+    // Positions of the control are rows only once it has been told of rows added at the top.
+    if (m_nAddedFirst > 0)
+        const_cast<CListViewCtrlMessages*>(this)->ShowAddedRows();
     std::vector<int> rows;
     for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
@@ -903,6 +967,7 @@ std::vector<int> CListViewCtrlMessages::SelectedRows() const
 
 void CListViewCtrlMessages::SelectRow(int nRow)
 {
+    ShowAddedRows();
     ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (nRow < 0 || nRow >= (int)m_rows.size())
         return;
@@ -912,6 +977,7 @@ void CListViewCtrlMessages::SelectRow(int nRow)
 
 void CListViewCtrlMessages::RemoveRows(const std::vector<int>& rows)
 {
+    ShowAddedRows();
     // The control keeps the selection by position: clear it before the positions move.
     ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     std::vector<int> sorted = rows;

@@ -36,6 +36,8 @@ public:
         kAddedRowsTimer = 0x4F53,
         // Milliseconds a handed-over row may wait to be shown with the rows handed over after it.
         kAddedRowsDelay = 100,
+        // Milliseconds between two showings of a fill's progress (rows, status text).
+        kFillRepaintDelay = 100,
         kBatchSize = 512,
         // The fill's first page: a screen of rows, shown before the rest of the folder is read.
         kFirstPageRows = 200
@@ -156,6 +158,8 @@ private:
     CString FolderPath(LONG nFolderID, CSession* pSession);
     void SetRowCount(bool bKeepView);
     void InsertRow(const CMessageRow& row, int nIndex);
+    // The row a position of the control shows.
+    int ViewRow(int nItem) const;
     void RemoveRows(const std::vector<int>& rows);
     LONG ManagerThread();
     void SelectRow(int nRow);
@@ -179,6 +183,8 @@ private:
     bool m_bPreviewPending = false;
     bool m_bAddsPending = false;
     int m_nAddedRow = 0;
+    // Rows added at the top that the control has not been told of.
+    int m_nAddedFirst = 0;
     CListDataObject m_dataObject;
     // The fill request.
     int m_nReselect = -1;
