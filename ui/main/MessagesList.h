@@ -35,7 +35,7 @@ public:
         kPreviewTimer = 0x4F52,
         kAddedRowsTimer = 0x4F53,
         // Milliseconds a handed-over row may wait to be shown with the rows handed over after it.
-        kAddedRowsDelay = 100,
+        kAddedRowsDelay = 250,
         // Milliseconds between two showings of a fill's progress (rows, status text).
         kFillRepaintDelay = 100,
         kBatchSize = 512,
