@@ -404,17 +404,17 @@ int main(int argc, char** argv)
 
     if (nRows != nCount || nRawRows != nCount || nLayerRows != nCount || manager.dCounted == 0)
     {
-        printf("message list fill: rows %d (list), %d (layer) and %d (raw SQLite), expected %d\n", nRows, nLayerRows,
-               nRawRows, nCount);
+        printf("message list fill: rows %d (list), %d (layer) and %d (raw SQLite), expected %d\n", nRows,
+               nLayerRows, nRawRows, nCount);
         return 1;
     }
     printf("message list fill, %d messages of a few KB in one folder, best of %d rounds\n", nCount, kRounds);
-    printf("fill to count notice %8.3f s   raw SQLite same SELECT %8.3f s   ratio %.2f (goal <= 2)\n", dFill, dRaw,
-           dFill / dRaw);
-    printf("of which the database layer reading the same rows %8.3f s   ratio layer / raw SQLite %.2f\n", dLayer,
-           dLayer / dRaw);
-    printf("first rows shown after %.3f s (goal <= 0.1 s); worst round trip of a message sent during the fill %.1f "
-           "ms (%d sent)\n",
+    printf("fill to count notice %8.3f s   raw SQLite same SELECT %8.3f s   ratio %.2f (goal <= 2)\n", dFill,
+           dRaw, dFill / dRaw);
+    printf("of which the database layer reading the same rows %8.3f s   ratio layer / raw SQLite %.2f\n",
+           dLayer, dLayer / dRaw);
+    printf("first rows shown after %.3f s (goal <= 0.1 s); worst round trip of a message sent during the "
+           "fill %.1f ms (%d sent)\n",
            dFirstRows, prober.dWorst * 1000.0, prober.nProbes);
     printf("header-click sort of all rows by subject %.3f s; memory per row %.0f bytes kept", dSort, dRowBytes / nRows);
     if (nBytesAfter > nBytesBefore)

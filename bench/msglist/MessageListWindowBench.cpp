@@ -45,10 +45,11 @@ bool WaitFor(const std::function<bool()>& done)
 void InsertMessage(CSession& session, LONG nFolderID, int n)
 {
     CString strSQL;
-    strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, Encode) "
-                  "VALUES (%d, 'message %d about the quarterly figures', 'Subject: m\r\n\r\nbody of the message', "
-                  "'Sender %d <s%d@example.com>', %ld, 2, 'u%d', 0, 0)",
-                  45000 + n, n, n % 17, n % 17, (long)nFolderID, n);
+    strSQL.Format(
+        "INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, Encode) "
+        "VALUES (%d, 'message %d about the quarterly figures', 'Subject: m\r\n\r\nbody of the message', "
+        "'Sender %d <s%d@example.com>', %ld, 2, 'u%d', 0, 0)",
+        45000 + n, n, n % 17, n % 17, (long)nFolderID, n);
     Execute(session, strSQL);
 }
 
@@ -126,7 +127,8 @@ int main()
         auto start = std::chrono::steady_clock::now();
         store.OnFrame([&] {
             ListView_SetItemState(list.m_hWnd, -1, 0, LVIS_SELECTED);
-            ListView_SetItemState(list.m_hWnd, kRows / 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_SetItemState(list.m_hWnd, kRows / 2, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
         });
         dOne = Milliseconds(std::chrono::steady_clock::now() - start);
 
@@ -156,7 +158,8 @@ int main()
             bool bDone = false;
             store.OnFrame([&] {
                 MSG msg;
-                bDone = right.m_preview.m_nEmailsID == nLast && !::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
+                bDone =
+                    right.m_preview.m_nEmailsID == nLast && !::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
             });
             return bDone;
         });
@@ -168,15 +171,17 @@ int main()
         dOther = HandOver(store, kRows + kHandedOver, dStoreOther);
     }
     // The settings' default order is by date: each row goes first, as in a user's receive.
-    std::printf("msglist_window_bench: hand-over of a received message to the shown Inbox of %d rows, its row "
-                "added first and painted %.2f ms; with another folder shown %.2f ms; ratio %.2f (goal <= 2); "
-                "storing the message through the database layer %.2f ms\n",
-                kRows, dShown, dOther, dOther > 0 ? dShown / dOther : 0.0, dStore);
+    std::printf(
+        "msglist_window_bench: hand-over of a received message to the shown Inbox of %d rows, its row "
+        "added first and painted %.2f ms; with another folder shown %.2f ms; ratio %.2f (goal <= 2); "
+        "storing the message through the database layer %.2f ms\n",
+        kRows, dShown, dOther, dOther > 0 ? dShown / dOther : 0.0, dStore);
     const double dStep = dWalk / (kRows - 1);
-    std::printf("msglist_window_bench: an arrow key held over %d rows until the last is previewed %.0f ms, %.2f ms "
-                "a step; one row previewed %.1f ms; ratio step / preview %.2f (goal < 1: the rows passed are not "
-                "previewed)\n",
-                kRows, dWalk, dStep, dOne, dOne > 0 ? dStep / dOne : 0.0);
+    std::printf(
+        "msglist_window_bench: an arrow key held over %d rows until the last is previewed %.0f ms, %.2f ms "
+        "a step; one row previewed %.1f ms; ratio step / preview %.2f (goal < 1: the rows passed are not "
+        "previewed)\n",
+        kRows, dWalk, dStep, dOne, dOne > 0 ? dStep / dOne : 0.0);
     _Module.Term();
     ::OleUninitialize();
     return 0;

@@ -119,7 +119,8 @@ CString BuildFillPageQuery(LONG nFolderID, LONG nFolderType, const CString& strW
         strSQL += " WHERE (" + strCondition + ") AND " + strKey;
     else if (!strCondition.IsEmpty() || !strKey.IsEmpty())
         strSQL += " WHERE " + strCondition + strKey;
-    strSQL += bOrderByDate ? " ORDER BY Emails.EmDate DESC, Emails.EmailsID DESC" : " ORDER BY Emails.EmailsID";
+    strSQL +=
+        bOrderByDate ? " ORDER BY Emails.EmDate DESC, Emails.EmailsID DESC" : " ORDER BY Emails.EmailsID";
     if (nLimit > 0)
     {
         CString strLimit;

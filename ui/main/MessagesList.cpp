@@ -424,8 +424,8 @@ void CListViewCtrlMessages::Fill()
                        : m_strLastQuery;
             HRESULT hr = rows.Open(*m_pSession, strSQL);
             if (FAILED(hr))
-                throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!", m_pSession,
-                                          NULL, FALSE, NULL, FALSE, FALSE, hr);
+                throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!",
+                                          m_pSession, NULL, FALSE, NULL, FALSE, FALSE, hr);
         };
         openPage();
         int nInPage = 0;
@@ -447,7 +447,8 @@ void CListViewCtrlMessages::Fill()
             if (!bStatusShown || GetTickCount() - dwLastStatus >= kFillRepaintDelay)
             {
                 CString strStatus;
-                strStatus.Format(kStatusRow, nRead, (const char*)FolderPath(batch->back().nFolderID, m_pSession));
+                strStatus.Format(kStatusRow, nRead,
+                                 (const char*)FolderPath(batch->back().nFolderID, m_pSession));
                 ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)strStatus);
                 dwLastStatus = GetTickCount();
                 bStatusShown = true;
@@ -769,7 +770,8 @@ void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
     for (int nRow : selected)
         ListView_SetItemState(m_hWnd, nRow < nIndex ? nRow : nRow + 1, LVIS_SELECTED, LVIS_SELECTED);
     if (nFocused >= 0)
-        ListView_SetItemState(m_hWnd, nFocused < nIndex ? nFocused : nFocused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetItemState(m_hWnd, nFocused < nIndex ? nFocused : nFocused + 1, LVIS_FOCUSED,
+                              LVIS_FOCUSED);
     m_bMovingSelection = false;
     ListView_EnsureVisible(m_hWnd, nIndex, FALSE);
 }

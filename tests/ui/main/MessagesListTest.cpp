@@ -789,9 +789,10 @@ TEST_F(LargeStoreListTest, AFolderReadInPagesListsEachOfItsRowsOnceInOrder)
     } cases[] = {{FALSE, "ORDER BY EmailsID"}, {TRUE, "ORDER BY EmDate DESC, EmailsID DESC"}};
     CSession& local = m_store.Local();
     CString strSQL;
-    strSQL.Format("UPDATE Emails SET EmDate = NULL WHERE EmailsID IN (SELECT EmailsID FROM Emails WHERE FolderID = "
-                  "%ld ORDER BY EmailsID LIMIT 3 OFFSET 300)",
-                  (long)m_store.m_nInbox);
+    strSQL.Format(
+        "UPDATE Emails SET EmDate = NULL WHERE EmailsID IN (SELECT EmailsID FROM Emails WHERE FolderID = "
+        "%ld ORDER BY EmailsID LIMIT 3 OFFSET 300)",
+        (long)m_store.m_nInbox);
     Execute(local, strSQL);
     for (const auto& c : cases)
     {
@@ -802,16 +803,18 @@ TEST_F(LargeStoreListTest, AFolderReadInPagesListsEachOfItsRowsOnceInOrder)
         m_store.OnFrame([&]() {
             StartFillOnThisThread(m_store.m_nInbox);
             // Stored and handed over while the fill runs: newest by date and by number.
-            strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
-                          "Encode) VALUES (46000, 'arrived mid-fill', 'Subject: x\r\n\r\nbody', 'New <n@x>', %ld, "
-                          "2, 'new', 0, 0)",
-                          (long)m_store.m_nInbox);
+            strSQL.Format(
+                "INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                "Encode) VALUES (46000, 'arrived mid-fill', 'Subject: x\r\n\r\nbody', 'New <n@x>', %ld, "
+                "2, 'new', 0, 0)",
+                (long)m_store.m_nInbox);
             Execute(local, strSQL);
             nNew = QueryLong(local, "SELECT MAX(EmailsID) FROM Emails");
             ::SendMessageA(m_store.m_pFrame->m_hWnd, WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nNew);
         });
         WaitForIdle();
-        strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld %s", (long)m_store.m_nInbox, c.pszOrder);
+        strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld %s", (long)m_store.m_nInbox,
+                      c.pszOrder);
         const std::vector<LONG> expected = QueryIDs(local, strSQL);
         std::vector<LONG> listed;
         m_store.OnFrame([&]() {
