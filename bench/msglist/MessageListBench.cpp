@@ -1,8 +1,8 @@
 // Fills the message list with one folder of 100 000 messages (realistic subjects, senders, dates and bodies of
 // a few KB) and times it from the folder's selection to the fill's count notice, beside raw SQLite stepping
-// the same SELECT and reading the columns the list keeps. Prints the ratio, the time to the first rows shown,
-// the worst round trip of a message sent to the window during the fill, a header-click sort of all rows
-// and the memory per row.
+// the same SELECT and reading the columns the list keeps, and the database layer alone reading them. Prints
+// the ratios, the time to the first rows shown, the worst round trip of a message sent to the window during
+// the fill, a header-click sort of all rows and the memory per row.
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -26,6 +26,8 @@ CAppModule _Module;
 
 namespace
 {
+const int kRounds = 3;
+
 double Seconds()
 {
     static LARGE_INTEGER s_frequency = {};
@@ -126,6 +128,54 @@ double ReadRaw(const CString& strPath, LONG nFolderID, int& nRows)
     sqlite3_finalize(pSelect);
     double dRead = Seconds() - dStart;
     sqlite3_close(db);
+    return nCheck > 0 ? dRead : dRead;
+}
+
+// The list's columns as the database layer hands them over, the Message stream left in the file.
+class CLayerRow
+{
+public:
+    LONG m_EmailsID = 0;
+    DATE m_EmDate = 0;
+    char m_Subject[256] = {};
+    char m_Ref[256] = {};
+    LONG m_FolderID = 0;
+    LONG m_Flags = 0;
+    char m_UniqueID[256] = {};
+    LONG m_AccountID = 0;
+    BYTE m_Encode = 0;
+
+    // clang-format off
+    BEGIN_COLUMN_MAP(CLayerRow)
+        COLUMN_ENTRY(1, m_EmailsID)
+        COLUMN_ENTRY(2, m_EmDate)
+        COLUMN_ENTRY(5, m_Subject)
+        COLUMN_ENTRY(7, m_Ref)
+        COLUMN_ENTRY(9, m_FolderID)
+        COLUMN_ENTRY(10, m_Flags)
+        COLUMN_ENTRY(12, m_UniqueID)
+        COLUMN_ENTRY(13, m_AccountID)
+        COLUMN_ENTRY(14, m_Encode)
+    END_COLUMN_MAP()
+    // clang-format on
+};
+
+// The same SELECT through the database layer alone: the part of the fill that is not the list's.
+double ReadLayer(CSession& session, LONG nFolderID, int& nRows)
+{
+    double dStart = Seconds();
+    CCommand<CAccessor<CLayerRow>> rows;
+    nRows = 0;
+    if (FAILED(rows.Open(session, BuildFillQuery(nFolderID, FOLDER_INBOX, CString(), FALSE))))
+        return 0;
+    long long nCheck = 0;
+    while (rows.MoveNext() == S_OK)
+    {
+        nCheck += rows.m_EmailsID + (long long)strlen(rows.m_Subject);
+        nRows++;
+    }
+    rows.Close();
+    double dRead = Seconds() - dStart;
     return nCheck > 0 ? dRead : dRead;
 }
 
@@ -278,50 +328,65 @@ int main(int argc, char** argv)
     frame.m_list.SubclassWindow(hList);
     frame.m_list.Initialize(&db.m_session, frame.m_hWnd);
 
-    // The raw read goes first and pays for the first touch of the file; the fill reads it warm as well.
-    int nRawRows = 0;
+    // The raw read goes first and pays for the first touch of the file; the fill reads it warm as well. On a
+    // loaded machine one round says little: the rounds alternate the peers, and each figure is the best.
+    int nRawRows = 0, nLayerRows = 0;
     double dRaw = ReadRaw(path.m_strPath, nInbox, nRawRows);
-    double d = ReadRaw(path.m_strPath, nInbox, nRawRows);
-    dRaw = d < dRaw ? d : dRaw;
-
+    double dLayer = 1e9, dFill = 1e9, dFirstRows = 1e9;
     CProber prober;
     prober.hWnd = frame.m_hWnd;
-    const SIZE_T nBytesBefore = PrivateBytes();
-    CFoldersRecord folder;
-    folder.m_ID = nInbox;
-    folder.m_Type = FOLDER_INBOX;
-    const double dStart = Seconds();
-    frame.m_list.SelFolderChanged(&folder, -1);
-    HANDLE hProber = CreateThread(NULL, 0, CProber::Run, &prober, 0, NULL);
-    double dFirstRows = 0;
-    for (;;)
+    SIZE_T nBytesBefore = 0, nBytesAfter = 0;
+    for (int nRound = 0; nRound < kRounds; nRound++)
     {
-        DWORD dwWait = MsgWaitForMultipleObjects(1, &manager.hCounted, FALSE, 120000, QS_ALLINPUT);
-        if (dwWait != WAIT_OBJECT_0 + 1)
-            break;
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        double d = ReadRaw(path.m_strPath, nInbox, nRawRows);
+        dRaw = d < dRaw ? d : dRaw;
+        d = ReadLayer(db.m_session, nInbox, nLayerRows);
+        dLayer = d < dLayer ? d : dLayer;
+
+        ResetEvent(manager.hCounted);
+        manager.dCounted = 0;
+        InterlockedExchange(&prober.nStop, 0);
+        nBytesBefore = PrivateBytes();
+        CFoldersRecord folder;
+        folder.m_ID = nInbox;
+        folder.m_Type = FOLDER_INBOX;
+        const double dStart = Seconds();
+        frame.m_list.SelFolderChanged(&folder, -1);
+        HANDLE hProber = CreateThread(NULL, 0, CProber::Run, &prober, 0, NULL);
+        double dFirst = 0;
+        for (;;)
         {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DWORD dwWait = MsgWaitForMultipleObjects(1, &manager.hCounted, FALSE, 120000, QS_ALLINPUT);
+            if (dwWait != WAIT_OBJECT_0 + 1)
+                break;
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            if (dFirst == 0 && frame.m_list.GetRowCount() > 0)
+            {
+                UpdateWindow(frame.m_hWnd);
+                dFirst = Seconds() - dStart;
+            }
         }
-        if (dFirstRows == 0 && frame.m_list.GetRowCount() > 0)
+        if (manager.dCounted > 0 && manager.dCounted - dStart < dFill)
+            dFill = manager.dCounted - dStart;
+        if (dFirst > 0 && dFirst < dFirstRows)
+            dFirstRows = dFirst;
+        InterlockedExchange(&prober.nStop, 1);
+        while (frame.m_list.IsFilling())
         {
-            UpdateWindow(frame.m_hWnd);
-            dFirstRows = Seconds() - dStart;
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            Sleep(1);
         }
+        WaitForSingleObject(hProber, INFINITE);
+        CloseHandle(hProber);
+        nBytesAfter = PrivateBytes();
     }
-    const double dFill = manager.dCounted - dStart;
-    InterlockedExchange(&prober.nStop, 1);
-    while (frame.m_list.IsFilling())
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(1);
-    }
-    WaitForSingleObject(hProber, INFINITE);
-    const SIZE_T nBytesAfter = PrivateBytes();
     const int nRows = frame.m_list.GetRowCount();
     // What the rows keep: the copy and its three texts, each text one allocation.
     double dRowBytes = 0;
@@ -337,15 +402,19 @@ int main(int argc, char** argv)
     UpdateWindow(frame.m_hWnd);
     double dSort = Seconds() - dSortStart;
 
-    if (nRows != nCount || nRawRows != nCount || manager.dCounted == 0)
+    if (nRows != nCount || nRawRows != nCount || nLayerRows != nCount || manager.dCounted == 0)
     {
-        printf("message list fill: rows %d (list) and %d (raw SQLite), expected %d\n", nRows, nRawRows, nCount);
+        printf("message list fill: rows %d (list), %d (layer) and %d (raw SQLite), expected %d\n", nRows,
+               nLayerRows, nRawRows, nCount);
         return 1;
     }
-    printf("message list fill, %d messages of a few KB in one folder\n", nCount);
-    printf("fill to count notice %8.3f s   raw SQLite same SELECT %8.3f s   ratio %.2f (goal <= 3)\n", dFill, dRaw,
-           dFill / dRaw);
-    printf("first rows shown after %.3f s; worst round trip of a message sent during the fill %.1f ms (%d sent)\n",
+    printf("message list fill, %d messages of a few KB in one folder, best of %d rounds\n", nCount, kRounds);
+    printf("fill to count notice %8.3f s   raw SQLite same SELECT %8.3f s   ratio %.2f (goal <= 2)\n", dFill,
+           dRaw, dFill / dRaw);
+    printf("of which the database layer reading the same rows %8.3f s   ratio layer / raw SQLite %.2f\n",
+           dLayer, dLayer / dRaw);
+    printf("first rows shown after %.3f s (goal <= 0.1 s); worst round trip of a message sent during the "
+           "fill %.1f ms (%d sent)\n",
            dFirstRows, prober.dWorst * 1000.0, prober.nProbes);
     printf("header-click sort of all rows by subject %.3f s; memory per row %.0f bytes kept", dSort, dRowBytes / nRows);
     if (nBytesAfter > nBytesBefore)

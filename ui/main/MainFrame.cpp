@@ -886,7 +886,6 @@ void CMainFrame::AddReceivedMessage(LONG nEmailID)
             return;
     bool bFirst = m_pRegistry != NULL && m_pRegistry->m_bOrderByDate != 0;
     int nIndex = bFirst ? 0 : list.GetRowCount();
-    list.AddItem(row, nIndex);
     // The new row itself comes into view, also when it went last.
-    ::SendMessageA(list.m_hWnd, LVM_ENSUREVISIBLE, nIndex, FALSE);
+    list.AddItem(row, nIndex);
 }

@@ -92,6 +92,44 @@ CString BuildFillQuery(LONG nFolderID, LONG nFolderType, const CString& strWhere
     return strSQL;
 }
 
+CString BuildFillPageQuery(LONG nFolderID, LONG nFolderType, const CString& strWhere, BOOL bOrderByDate,
+                           const CFillKey& after, int nLimit)
+{
+    CString strCondition = strWhere;
+    strCondition.TrimLeft();
+    if (strCondition.Left(5).CompareNoCase("WHERE") == 0)
+        strCondition = strCondition.Mid(5);
+    else if (strCondition.IsEmpty() && nFolderType != 8)
+        strCondition.Format("FolderID = %ld", (long)nFolderID);
+    CString strKey;
+    if (after.bAny && !bOrderByDate)
+        strKey.Format("Emails.EmailsID > %ld", (long)after.nEmailsID);
+    else if (after.bAny && after.bDateNull)
+        strKey.Format("(Emails.EmDate IS NULL AND Emails.EmailsID < %ld)", (long)after.nEmailsID);
+    else if (after.bAny)
+        // Dates go as round-trip text: a rounded bound would skip or repeat the rows of that date.
+        strKey.Format("(Emails.EmDate < %.17g OR Emails.EmDate IS NULL OR (Emails.EmDate = %.17g AND "
+                      "Emails.EmailsID < %ld))",
+                      after.emDate, after.emDate, (long)after.nEmailsID);
+    // A decimal comma of the C runtime's locale would end the number early.
+    if (after.bAny && bOrderByDate && !after.bDateNull)
+        strKey.Replace(',', '.');
+    CString strSQL = g_szEmailsSelect;
+    if (!strCondition.IsEmpty() && !strKey.IsEmpty())
+        strSQL += " WHERE (" + strCondition + ") AND " + strKey;
+    else if (!strCondition.IsEmpty() || !strKey.IsEmpty())
+        strSQL += " WHERE " + strCondition + strKey;
+    strSQL +=
+        bOrderByDate ? " ORDER BY Emails.EmDate DESC, Emails.EmailsID DESC" : " ORDER BY Emails.EmailsID";
+    if (nLimit > 0)
+    {
+        CString strLimit;
+        strLimit.Format(" LIMIT %d", nLimit);
+        strSQL += strLimit;
+    }
+    return strSQL;
+}
+
 CString BuildAccountViewWhere(LONG nFolderID, const CString& strAddress)
 {
     const CString strLike = SqlQuote(EscapeLikeChars(strAddress));

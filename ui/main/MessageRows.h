@@ -68,5 +68,18 @@ int CompareMessageRows(const CMessageRow& a, const CMessageRow& b, LONG nType, B
 
 // The fill's SELECT for a folder: no condition for Type 8 (All Emails), the caller's WHERE text when given.
 CString BuildFillQuery(LONG nFolderID, LONG nFolderType, const CString& strWhere, BOOL bOrderByDate);
+// Where a page of the fill ends: the next page starts after this row in the fill's order.
+struct CFillKey
+{
+    bool bAny = false;
+    LONG nEmailsID = 0;
+    DATE emDate = 0;
+    bool bDateNull = false;
+};
+// One page of the fill: the rows after the key in the fill's order, at most nLimit of them (0: all). Equal
+// dates are ordered by EmailsID, newest first, so pages never split a run of equal dates differently.
+// strWhere: empty or a condition of this module's own (the account view), never a caller's query.
+CString BuildFillPageQuery(LONG nFolderID, LONG nFolderType, const CString& strWhere, BOOL bOrderByDate,
+                           const CFillKey& after, int nLimit);
 // The per-account view of a system folder: each message once, however many of its recipients match.
 CString BuildAccountViewWhere(LONG nFolderID, const CString& strAddress);

@@ -2,6 +2,7 @@
 #include "ui/main/MessagesList.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/ManagerCommands.h"
 #include "content/EncodedWord.h"
@@ -62,6 +63,7 @@ class CListRowAccessor
 public:
     LONG m_EmailsID = 0;
     DATE m_EmDate = 0;
+    DBSTATUS m_nEmDateStatus = DBSTATUS_S_OK;
     char m_Subject[256] = {};
     char m_Ref[256] = {};
     LONG m_FolderID = 0;
@@ -73,7 +75,7 @@ public:
     // clang-format off
     BEGIN_COLUMN_MAP(CListRowAccessor)
         COLUMN_ENTRY(1, m_EmailsID)
-        COLUMN_ENTRY(2, m_EmDate)
+        COLUMN_ENTRY_STATUS(2, m_EmDate, m_nEmDateStatus)
         COLUMN_ENTRY(5, m_Subject)
         COLUMN_ENTRY(7, m_Ref)
         COLUMN_ENTRY(9, m_FolderID)
@@ -411,10 +413,24 @@ void CListViewCtrlMessages::Fill()
 
         CCommand<CAccessor<CListRowAccessor>> rows;
         m_strLastQuery = BuildFillQuery(nFolderID, nType, strWhere, m_bOrderByDate);
-        HRESULT hr = rows.Open(*m_pSession, m_strLastQuery);
-        if (FAILED(hr))
-            throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!", m_pSession,
-                                      NULL, FALSE, NULL, FALSE, FALSE, hr);
+        // A folder is read in two pages, a first screen and the rest: the layer reads a rowset whole before
+        // its first row, so one SELECT of a large folder would keep the list empty until all of it was read.
+        // More pages cost more than they give (each is a rowset of its own). A caller's query keeps its own
+        // text and is read in one go.
+        const bool bPaged = m_strRememberedWhere.IsEmpty();
+        CFillKey key;
+        int nPageRows = kFirstPageRows;
+        auto openPage = [&]() {
+            const CString strSQL =
+                bPaged ? BuildFillPageQuery(nFolderID, nType, strWhere, m_bOrderByDate, key, nPageRows)
+                       : m_strLastQuery;
+            HRESULT hr = rows.Open(*m_pSession, strSQL);
+            if (FAILED(hr))
+                throw new COLEDBException(NULL, IID_ICommand, "FATAL ERROR. Open Emails table failed!",
+                                          m_pSession, NULL, FALSE, NULL, FALSE, FALSE, hr);
+        };
+        openPage();
+        int nInPage = 0;
         std::vector<CMessageRow>* pBatch = new std::vector<CMessageRow>();
         std::unique_ptr<std::vector<CMessageRow>> batch(pBatch);
         int nUnread = 0, nRead = 0;
@@ -424,22 +440,48 @@ void CListViewCtrlMessages::Fill()
         CString strUpperAttachment = m_strAttachment;
         strUpperAttachment.MakeUpper();
         CEmailsImpl<> store(m_pSession);
+        // The status text is set a few times a second: each setting repaints the status bar.
+        DWORD dwLastStatus = 0;
+        bool bStatusShown = false;
         auto flush = [&]() {
             if (batch->empty())
                 return;
-            CString strStatus;
-            strStatus.Format(kStatusRow, nRead, (const char*)FolderPath(batch->back().nFolderID, m_pSession));
-            ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)strStatus);
+            if (!bStatusShown || GetTickCount() - dwLastStatus >= kFillRepaintDelay)
+            {
+                CString strStatus;
+                strStatus.Format(kStatusRow, nRead,
+                                 (const char*)FolderPath(batch->back().nFolderID, m_pSession));
+                ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_SET_STATUSBAR_2, (LPARAM)(const char*)strStatus);
+                dwLastStatus = GetTickCount();
+                bStatusShown = true;
+            }
             ::SendMessageA(m_hWnd, WM_FILL_BATCH, 0, (LPARAM)batch.get());
             batch->clear();
         };
-        while (rows.MoveNext() == S_OK)
+        for (;;)
         {
+            if (rows.MoveNext() != S_OK)
+            {
+                // A first page cut short by its limit may have more after it.
+                if (!bPaged || nPageRows == 0 || nInPage < nPageRows)
+                    break;
+                rows.Close();
+                flush();
+                nPageRows = 0;
+                nInPage = 0;
+                openPage();
+                continue;
+            }
             if (InterlockedCompareExchange(m_pStop, 0, 1) == 1)
             {
                 bStopped = true;
                 break;
             }
+            nInPage++;
+            key.bAny = true;
+            key.nEmailsID = rows.m_EmailsID;
+            key.emDate = rows.m_EmDate;
+            key.bDateNull = rows.m_nEmDateStatus == DBSTATUS_S_ISNULL;
             nRead++;
             CMessageRow row;
             row.nEmailsID = rows.m_EmailsID;
@@ -466,7 +508,7 @@ void CListViewCtrlMessages::Fill()
             }
             if (row.IsUnread())
                 nUnread++;
-            batch->push_back(row);
+            batch->push_back(std::move(row));
             nListed++;
             if ((int)batch->size() >= kBatchSize)
                 flush();
@@ -567,14 +609,31 @@ LRESULT CListViewCtrlMessages::OnFillBatch(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     if (m_bDestroying)
         return 0;
-    const std::vector<CMessageRow>& batch = *reinterpret_cast<std::vector<CMessageRow>*>(lParam);
-    m_rows.insert(m_rows.end(), batch.begin(), batch.end());
-    SetRowCount(true);
+    // The fill clears the batch once this returns: its rows move, and their texts with them.
+    std::vector<CMessageRow>& batch = *reinterpret_cast<std::vector<CMessageRow>*>(lParam);
+    const bool bFirst = m_rows.empty();
+    m_rows.insert(m_rows.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+    // The first rows show at once; later ones are told to the control a few times a second, since each
+    // telling costs about a repaint of the list.
+    if (bFirst)
+        SetRowCount(true);
+    else if (!m_bAddsPending)
+    {
+        m_bAddsPending = true;
+        m_nAddedRow = -1;
+        SetTimer(kAddedRowsTimer, kFillRepaintDelay);
+    }
     return 0;
 }
 
 void CListViewCtrlMessages::SetRowCount(bool bKeepView)
 {
+    // The count told now includes any row still waiting to be shown.
+    if (m_bAddsPending)
+    {
+        KillTimer(kAddedRowsTimer);
+        m_bAddsPending = false;
+    }
     // Rows added at the end repaint only where they show; anything else repaints the whole list.
     ListView_SetItemCountEx(m_hWnd, (int)m_rows.size(), bKeepView ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
     if (!bKeepView)
@@ -588,6 +647,21 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
         // Sent by the fill before it ends: the rows are complete.
         if (m_bDestroying)
             return 0;
+        ShowAddedRows();
+        if (!m_pendingAdds.empty())
+        {
+            std::vector<std::pair<CMessageRow, int>> pending;
+            pending.swap(m_pendingAdds);
+            for (const auto& add : pending)
+            {
+                bool bListed = false;
+                for (const CMessageRow& row : m_rows)
+                    bListed = bListed || row.nEmailsID == add.first.nEmailsID;
+                if (!bListed)
+                    InsertRow(add.first, add.second);
+            }
+            ShowAddedRows();
+        }
         if (m_nSortColumn >= 0)
         {
             const CColumn column = m_columns[m_nSortColumn];
@@ -628,15 +702,116 @@ LRESULT CListViewCtrlMessages::OnFillDone(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 void CListViewCtrlMessages::ClearList()
 {
+    if (m_bAddsPending)
+    {
+        KillTimer(kAddedRowsTimer);
+        m_bAddsPending = false;
+    }
+    m_nAddedFirst = 0;
     m_rows.clear();
+    m_pendingAdds.clear();
     ListView_SetItemCountEx(m_hWnd, 0, 0);
 }
 
 void CListViewCtrlMessages::AddItem(const CMessageRow& row, int nIndex)
 {
+    // The fill may still read this message: the row waits for the fill's end and goes in only when the
+    // fill did not list it.
+    if (IsFilling())
+    {
+        for (const auto& pending : m_pendingAdds)
+            if (pending.first.nEmailsID == row.nEmailsID)
+                return;
+        m_pendingAdds.push_back(std::make_pair(row, nIndex));
+        return;
+    }
+    InsertRow(row, nIndex);
+}
+
+void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
+{
     nIndex = std::max(0, std::min(nIndex, (int)m_rows.size()));
+    if (nIndex == 0 && !m_rows.empty())
+    {
+        // A row at the top moves every row under the selection: until the control is told, its positions
+        // stay those of the rows it shows (see ViewRow), and telling it moves the selection along.
+        m_rows.insert(m_rows.begin(), row);
+        m_nAddedFirst++;
+        if (!m_bAddsPending)
+        {
+            m_bAddsPending = true;
+            SetTimer(kAddedRowsTimer, kAddedRowsDelay);
+        }
+        return;
+    }
+    ShowAddedRows();
     m_rows.insert(m_rows.begin() + nIndex, row);
+    if (nIndex == (int)m_rows.size() - 1)
+    {
+        // A row at the end moves no other row. The control is told of new rows at most once per interval:
+        // each telling repaints the list, which costs far more than storing a message, and a receive hands
+        // over its messages one by one.
+        m_nAddedRow = nIndex;
+        if (!m_bAddsPending)
+        {
+            m_bAddsPending = true;
+            SetTimer(kAddedRowsTimer, kAddedRowsDelay);
+        }
+        return;
+    }
+    // The control keeps its selection by position: the selected messages stay selected as they move down.
+    std::vector<int> selected = SelectedRows();
+    const int nFocused = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
     SetRowCount(false);
+    if (selected.empty() && nFocused < nIndex)
+    {
+        ListView_EnsureVisible(m_hWnd, nIndex, FALSE);
+        return;
+    }
+    m_bMovingSelection = true;
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int nRow : selected)
+        ListView_SetItemState(m_hWnd, nRow < nIndex ? nRow : nRow + 1, LVIS_SELECTED, LVIS_SELECTED);
+    if (nFocused >= 0)
+        ListView_SetItemState(m_hWnd, nFocused < nIndex ? nFocused : nFocused + 1, LVIS_FOCUSED,
+                              LVIS_FOCUSED);
+    m_bMovingSelection = false;
+    ListView_EnsureVisible(m_hWnd, nIndex, FALSE);
+}
+
+void CListViewCtrlMessages::ShowAddedRows()
+{
+    if (!m_bAddsPending)
+        return;
+    const int nShift = m_nAddedFirst;
+    if (nShift == 0)
+    {
+        SetRowCount(true);
+        if (m_nAddedRow >= 0 && m_nAddedRow < (int)m_rows.size())
+            ListView_EnsureVisible(m_hWnd, m_nAddedRow, FALSE);
+        return;
+    }
+    std::vector<int> selected;
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+        selected.push_back(i);
+    const int nFocused = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
+    m_nAddedFirst = 0;
+    SetRowCount(false);
+    m_bMovingSelection = true;
+    if (!selected.empty() || nFocused >= 0)
+        ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int nRow : selected)
+        ListView_SetItemState(m_hWnd, nRow + nShift, LVIS_SELECTED, LVIS_SELECTED);
+    if (nFocused >= 0)
+        ListView_SetItemState(m_hWnd, nFocused + nShift, LVIS_FOCUSED, LVIS_FOCUSED);
+    m_bMovingSelection = false;
+    ListView_EnsureVisible(m_hWnd, 0, FALSE);
+}
+
+int CListViewCtrlMessages::ViewRow(int nItem) const
+{
+    return nItem + m_nAddedFirst;
 }
 
 LRESULT CListViewCtrlMessages::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -711,11 +886,11 @@ LRESULT CListViewCtrlMessages::OnGetDispInfo(NMLVDISPINFOA* pInfo)
     LVITEMA& item = pInfo->item;
     if (item.mask & LVIF_TEXT)
     {
-        CString strText = CellText(item.iItem, item.iSubItem);
+        CString strText = CellText(ViewRow(item.iItem), item.iSubItem);
         lstrcpynA(item.pszText, strText, item.cchTextMax);
     }
     if (item.mask & LVIF_IMAGE)
-        item.iImage = CellImage(item.iItem, item.iSubItem);
+        item.iImage = CellImage(ViewRow(item.iItem), item.iSubItem);
     return 0;
 }
 
@@ -739,7 +914,7 @@ LRESULT CListViewCtrlMessages::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
     {
-        HFONT hFont = FontOfRow((int)pDraw->nmcd.dwItemSpec);
+        HFONT hFont = FontOfRow(ViewRow((int)pDraw->nmcd.dwItemSpec));
         if (hFont == NULL)
             return CDRF_DODEFAULT;
         SelectObject(pDraw->nmcd.hdc, hFont);
@@ -754,6 +929,7 @@ LRESULT CListViewCtrlMessages::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
 
 LRESULT CListViewCtrlMessages::OnSortItems(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
+    ShowAddedRows();
     int nColumn = (int)wParam;
     if (nColumn < 0 || nColumn >= (int)m_columns.size())
         return FALSE;
@@ -784,6 +960,9 @@ LRESULT CListViewCtrlMessages::OnSortItems(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 std::vector<int> CListViewCtrlMessages::SelectedRows() const
 {
+    // Positions of the control are rows only once it has been told of rows added at the top.
+    if (m_nAddedFirst > 0)
+        const_cast<CListViewCtrlMessages*>(this)->ShowAddedRows();
     std::vector<int> rows;
     for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
@@ -793,6 +972,7 @@ std::vector<int> CListViewCtrlMessages::SelectedRows() const
 
 void CListViewCtrlMessages::SelectRow(int nRow)
 {
+    ShowAddedRows();
     ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (nRow < 0 || nRow >= (int)m_rows.size())
         return;
@@ -802,6 +982,7 @@ void CListViewCtrlMessages::SelectRow(int nRow)
 
 void CListViewCtrlMessages::RemoveRows(const std::vector<int>& rows)
 {
+    ShowAddedRows();
     // The control keeps the selection by position: clear it before the positions move.
     ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     std::vector<int> sorted = rows;
@@ -814,16 +995,67 @@ void CListViewCtrlMessages::RemoveRows(const std::vector<int>& rows)
 
 // ---- commands
 
-LRESULT CListViewCtrlMessages::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+LRESULT CListViewCtrlMessages::OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     if (wParam != VK_DELETE)
     {
-        bHandled = FALSE;
-        return 0;
+        // A held key repeats faster than a message can be read and shown: the rows it passes are not
+        // previewed, only the one it stops on.
+        m_bRepeatedKey = (lParam & (1 << 30)) != 0;
+        LRESULT lResult = DefWindowProc(uMsg, wParam, lParam);
+        m_bRepeatedKey = false;
+        return lResult;
     }
     if (GetKeyState(VK_SHIFT) < 0)
         m_bPermanentDelete = TRUE;
     DeleteSelectedItems();
+    return 0;
+}
+
+bool CListViewCtrlMessages::DeferPreview()
+{
+    if (!m_bRepeatedKey)
+    {
+        if (m_bPreviewPending)
+        {
+            KillTimer(kPreviewTimer);
+            m_bPreviewPending = false;
+        }
+        return false;
+    }
+    // Longer than the keyboard's repeat interval, so the timer runs out only when the key is no longer held.
+    DWORD dwSpeed = 31;
+    SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &dwSpeed, 0);
+    const UINT nRepeat = (UINT)(1000.0 / (2.5 + 27.5 * (dwSpeed > 31 ? 31 : dwSpeed) / 31.0));
+    SetTimer(kPreviewTimer, 2 * nRepeat + 20);
+    m_bPreviewPending = true;
+    return true;
+}
+
+void CListViewCtrlMessages::ShowRestingPreview()
+{
+    if (!m_bPreviewPending)
+        return;
+    KillTimer(kPreviewTimer);
+    m_bPreviewPending = false;
+    ::SendMessageA(GetParent(), WM_PREVIEW_SELECTION, 0, 0);
+}
+
+LRESULT CListViewCtrlMessages::OnKeyUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    ShowRestingPreview();
+    return 0;
+}
+
+LRESULT CListViewCtrlMessages::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    if (wParam == kPreviewTimer)
+        ShowRestingPreview();
+    else if (wParam == kAddedRowsTimer)
+        ShowAddedRows();
+    else
+        bHandled = FALSE;
     return 0;
 }
 
@@ -1355,7 +1587,8 @@ LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
         ::SendMessageA(hFrame, LetrovaEnable, ID_FILE_PRINT_MESSAGE, nSelected > 0);
         const NMLISTVIEW* pChange = reinterpret_cast<NMLISTVIEW*>(lParam);
         const bool bSelectionChanged = ((pChange->uNewState ^ pChange->uOldState) & LVIS_SELECTED) != 0;
-        if (nSelected == 1 && bSelectionChanged && !m_list.IsFilling())
+        if (nSelected == 1 && bSelectionChanged && !m_list.IsFilling() && !m_list.m_bMovingSelection &&
+            !m_list.DeferPreview())
             ShowSelectedInPreview(hFrame);
         break;
     }
@@ -1365,6 +1598,13 @@ LRESULT CDlgMessagesList::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
     }
     ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
     return lResult;
+}
+
+LRESULT CDlgMessagesList::OnPreviewSelection(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (ListView_GetSelectedCount(m_list.m_hWnd) == 1 && !m_list.IsFilling())
+        ShowSelectedInPreview(GetTopLevelParent());
+    return 0;
 }
 
 void CDlgMessagesList::ShowSelectedInPreview(HWND hFrame)

@@ -30,7 +30,17 @@ public:
     {
         WM_FILL_BATCH = WM_APP + 0x31,
         WM_FILL_DONE = WM_APP + 0x32,
-        kBatchSize = 512
+        // Sent to the parent when the selection has come to rest after a held key moved it.
+        WM_PREVIEW_SELECTION = WM_APP + 0x33,
+        kPreviewTimer = 0x4F52,
+        kAddedRowsTimer = 0x4F53,
+        // Milliseconds a handed-over row may wait to be shown with the rows handed over after it.
+        kAddedRowsDelay = 250,
+        // Milliseconds between two showings of a fill's progress (rows, status text).
+        kFillRepaintDelay = 100,
+        kBatchSize = 512,
+        // The fill's first page: a screen of rows, shown before the rest of the folder is read.
+        kFirstPageRows = 200
     };
 
     BEGIN_MSG_MAP(CListViewCtrlMessages)
@@ -38,6 +48,8 @@ public:
         MESSAGE_HANDLER(WM_FILL_DONE, OnFillDone)
         MESSAGE_HANDLER(LVM_SORTITEMS, OnSortItems)
         MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+        MESSAGE_HANDLER(WM_KEYUP, OnKeyUp)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnDoubleClick)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
@@ -58,7 +70,10 @@ public:
     void SelFolderChanged(const CFoldersRecord* pFolder, int nReselect, const char* pszWhere = NULL,
                           const char* pszBody = NULL, volatile LONG* pStop = NULL,
                           const char* pszAttachment = NULL, HWND hWndNotify = NULL);
+    // A handed-over message's row, brought into view; during a fill it waits for the fill's end.
     void AddItem(const CMessageRow& row, int nIndex);
+    // Shows the rows handed over since the control was last told, at once.
+    void ShowAddedRows();
     void ClearList();
     bool IsFilling() const { return WaitForSingleObject(m_hIdle, 0) != WAIT_OBJECT_0; }
     // Signalled while no fill runs.
@@ -72,6 +87,11 @@ public:
     int CellImage(int nRow, int nColumn) const;
     LRESULT OnGetDispInfo(NMLVDISPINFOA* pInfo);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* pDraw);
+    // A selection change of a held key's repeat: the preview waits until the selection rests. False when
+    // it should be shown now.
+    bool DeferPreview();
+    // Set while rows move under the selection, which is then the same messages as before.
+    bool m_bMovingSelection = false;
     HFONT FontOfRow(int nRow) const;
 
     // Commands.
@@ -121,7 +141,10 @@ private:
     LRESULT OnFillBatch(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnFillDone(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSortItems(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&);
+    LRESULT OnKeyUp(UINT, WPARAM, LPARAM, BOOL& bHandled);
+    LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    void ShowRestingPreview();
     LRESULT OnDoubleClick(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
@@ -134,11 +157,16 @@ private:
     void Fill();
     CString FolderPath(LONG nFolderID, CSession* pSession);
     void SetRowCount(bool bKeepView);
+    void InsertRow(const CMessageRow& row, int nIndex);
+    // The row a position of the control shows.
+    int ViewRow(int nItem) const;
     void RemoveRows(const std::vector<int>& rows);
     LONG ManagerThread();
     void SelectRow(int nRow);
 
     std::vector<CMessageRow> m_rows;
+    // Rows handed over during a fill, with the position asked for.
+    std::vector<std::pair<CMessageRow, int>> m_pendingAdds;
     CSession* m_pSession = NULL;
     HWND m_hWndFrame = NULL;
     HANDLE m_hIdle;
@@ -151,6 +179,12 @@ private:
     int m_nRowCommands = 0;
     bool m_bDestroying = false;
     bool m_bOrderByDate = false;
+    bool m_bRepeatedKey = false;
+    bool m_bPreviewPending = false;
+    bool m_bAddsPending = false;
+    int m_nAddedRow = 0;
+    // Rows added at the top that the control has not been told of.
+    int m_nAddedFirst = 0;
     CListDataObject m_dataObject;
     // The fill request.
     int m_nReselect = -1;
@@ -176,6 +210,7 @@ public:
         MESSAGE_HANDLER(WM_SIZE, OnSize)
         MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+        MESSAGE_HANDLER(CListViewCtrlMessages::WM_PREVIEW_SELECTION, OnPreviewSelection)
     END_MSG_MAP()
 
     int HeaderHeight() const;
@@ -183,6 +218,7 @@ public:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnPreviewSelection(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
     // Re-reads the one selected message into the frame's store and hands it to the preview.
     void ShowSelectedInPreview(HWND hFrame);

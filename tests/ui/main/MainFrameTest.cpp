@@ -615,6 +615,8 @@ TEST_F(MainFrameTest, AddedMessageJoinsTheListOfItsFolderOnceAndLeavesAnotherFol
     m_store.m_pRegistry->m_bOrderByDate = 0;
     LONG nLast = store("new last", m_store.m_nInbox);
     m_store.Send(WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nLast);
+    // Rows going last are shown together with those handed over right after them, moments later.
+    EXPECT_TRUE(WaitFor([&]() { return rows().bLastVisible; }));
     after = rows();
     EXPECT_EQ(62, after.nCount);
     EXPECT_EQ(nLast, after.nLast);

@@ -657,6 +657,54 @@ TEST_F(MessagesListTest, AnImapFolderIsSynchronisedAfterItsFillAndItsDeleteGoesT
     SetImapFolderClientFactory(pfnOld);
 }
 
+// The previews the list's pane hands on: the message each showed.
+std::vector<LONG> g_previewed;
+WNDPROC g_pfnPaneParent = NULL;
+
+LRESULT CALLBACK CountPreviews(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == ID_VIEW_MESSAGE_BODY && lParam != 0)
+        g_previewed.push_back(reinterpret_cast<CEmailsImpl<>*>(lParam)->m_EmailsID);
+    return CallWindowProcA(g_pfnPaneParent, hWnd, uMsg, wParam, lParam);
+}
+
+// A key held down over the rows previews its first step and the row it stops on, never the rows between;
+// the stop is the key's release, or the end of its repeats.
+TEST_F(MessagesListTest, AHeldArrowKeyPreviewsOnlyTheRowItStopsOn)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    Fill(m_store.m_nInbox);
+    for (bool bRelease : {true, false})
+    {
+        SCOPED_TRACE(bRelease ? "released" : "repeats stop");
+        LONG nFirstStep = 0, nLast = 0;
+        m_store.OnFrame([&]() {
+            HWND hParent = ::GetParent(List().GetParent());
+            g_pfnPaneParent = (WNDPROC)SetWindowLongPtrA(hParent, GWLP_WNDPROC, (LONG_PTR)CountPreviews);
+            SelectOnly(0);
+            g_previewed.clear();
+            nFirstStep = List().Row(1).nEmailsID;
+            nLast = List().Row(List().GetRowCount() - 1).nEmailsID;
+            List().SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+            for (int i = 1; i < List().GetRowCount() - 1; i++)
+                List().SendMessage(WM_KEYDOWN, VK_DOWN, 1 | (1 << 30));
+            EXPECT_EQ(List().GetRowCount() - 1, ListView_GetNextItem(List().m_hWnd, -1, LVNI_SELECTED));
+            if (bRelease)
+                List().SendMessage(WM_KEYUP, VK_DOWN, 1 | (1 << 30) | (1u << 31));
+        });
+        ASSERT_TRUE(WaitUntil([&]() {
+            bool bShown = false;
+            m_store.OnFrame([&]() { bShown = g_previewed.size() >= 2; });
+            return bShown;
+        }));
+        m_store.OnFrame([&]() {
+            EXPECT_EQ((std::vector<LONG>{nFirstStep, nLast}), g_previewed);
+            SetWindowLongPtrA(::GetParent(List().GetParent()), GWLP_WNDPROC, (LONG_PTR)g_pfnPaneParent);
+        });
+    }
+    m_store.Stop();
+}
+
 // A store of 20 480 messages in the Inbox, made by doubling the five in one statement each.
 class LargeStoreListTest : public MessagesListTest
 {
@@ -714,6 +762,79 @@ TEST_F(LargeStoreListTest, DeleteAndMoveAskedMidFillRunWhenTheFillHasEnded)
     EXPECT_EQ(1, Count("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", m_store.m_nAlpha));
     m_store.OnFrame([&]() { EXPECT_EQ(m_nTotal - 2, List().GetRowCount()); });
     EXPECT_TRUE(m_store.m_user.m_boxes.empty()) << (m_store.m_user.m_boxes.empty() ? "" : m_store.m_user.m_boxes[0]);
+}
+
+class CIdRecord
+{
+public:
+    LONG m_nValue = 0;
+    // clang-format off
+    BEGIN_COLUMN_MAP(CIdRecord)
+        COLUMN_ENTRY(1, m_nValue)
+    END_COLUMN_MAP()
+    // clang-format on
+};
+
+std::vector<LONG> QueryIDs(CSession& session, const char* pszSQL)
+{
+    std::vector<LONG> ids;
+    CCommand<CAccessor<CIdRecord>> command;
+    if (FAILED(command.Open(session, pszSQL)))
+        return ids;
+    while (command.MoveNext() == S_OK)
+        ids.push_back(command.m_nValue);
+    return ids;
+}
+
+// The fill reads a large folder in pages while a received message is handed over: afterwards the list holds
+// the folder's rows in its order (equal and missing dates included), the new message once.
+TEST_F(LargeStoreListTest, AFolderReadInPagesListsEachOfItsRowsOnceInOrder)
+{
+    const struct
+    {
+        BOOL bOrderByDate;
+        const char* pszOrder;
+    } cases[] = {{FALSE, "ORDER BY EmailsID"}, {TRUE, "ORDER BY EmDate DESC, EmailsID DESC"}};
+    CSession& local = m_store.Local();
+    CString strSQL;
+    strSQL.Format(
+        "UPDATE Emails SET EmDate = NULL WHERE EmailsID IN (SELECT EmailsID FROM Emails WHERE FolderID = "
+        "%ld ORDER BY EmailsID LIMIT 3 OFFSET 300)",
+        (long)m_store.m_nInbox);
+    Execute(local, strSQL);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszOrder);
+        m_store.m_pRegistry->WriteProfileInt("Options", "Mark Order By Date", c.bOrderByDate);
+        m_store.m_pRegistry->m_bOrderByDate = c.bOrderByDate;
+        LONG nNew = 0;
+        m_store.OnFrame([&]() {
+            StartFillOnThisThread(m_store.m_nInbox);
+            // Stored and handed over while the fill runs: newest by date and by number.
+            strSQL.Format(
+                "INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                "Encode) VALUES (46000, 'arrived mid-fill', 'Subject: x\r\n\r\nbody', 'New <n@x>', %ld, "
+                "2, 'new', 0, 0)",
+                (long)m_store.m_nInbox);
+            Execute(local, strSQL);
+            nNew = QueryLong(local, "SELECT MAX(EmailsID) FROM Emails");
+            ::SendMessageA(m_store.m_pFrame->m_hWnd, WM_COMMAND, ID_ADD_MESSAGE_TO_CONTROL, nNew);
+        });
+        WaitForIdle();
+        strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld %s", (long)m_store.m_nInbox,
+                      c.pszOrder);
+        const std::vector<LONG> expected = QueryIDs(local, strSQL);
+        std::vector<LONG> listed;
+        m_store.OnFrame([&]() {
+            for (int i = 0; i < List().GetRowCount(); i++)
+                listed.push_back(List().Row(i).nEmailsID);
+        });
+        ASSERT_EQ(m_nTotal + 1, (LONG)expected.size());
+        EXPECT_EQ(1, std::count(listed.begin(), listed.end(), nNew));
+        EXPECT_TRUE(expected == listed) << "listed " << listed.size() << " rows of " << expected.size();
+        strSQL.Format("DELETE FROM Emails WHERE EmailsID = %ld", (long)nNew);
+        Execute(local, strSQL);
+    }
 }
 
 TEST_F(LargeStoreListTest, TheWindowAnswersWhileItFills)
