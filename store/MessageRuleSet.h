@@ -55,6 +55,11 @@ public:
     // Whether the condition holds for the parsed message; errors of the parser or the store are thrown.
     bool Test(const CMimePart& message) const;
 
+    // One line of the rule's description page, its values linked to the pane server on nPort.
+    CString GetDescriptionHtml(HWND hOwner, CSession* pSession, int nPort, const char* pszSeparator) const;
+    CString GetValuesText() const;
+    CString GetFolderText(HWND hOwner, CSession* pSession) const;
+
     LONG m_ID = 0;
     LONG m_MessageRulesID = 0;
     BYTE m_Type;
@@ -71,6 +76,8 @@ public:
     // The first incomplete condition, then action, refuses the rule with string 383: false.
     bool Validate(HWND hOwner, CSession* pSession) const;
     CRuleCondition* Find(int nType) const;
+    // The page head and the rule's lines, without the page foot.
+    CString GetDescriptionHtml(HWND hOwner, CSession* pSession, int nPort) const;
 
     LONG m_ID = 0;
     char m_Name[64] = {};
