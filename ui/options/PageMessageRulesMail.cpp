@@ -50,7 +50,7 @@ public:
 
     CSheetMessageRules(HWND hWndOwner, CMessageRuleSet& rules)
         : CPropertySheetImpl<CSheetMessageRules>((LPCSTR)NULL), m_page(hWndOwner, rules),
-          m_strCaption(AtlLoadString(IDS_MESSAGE_RULES))
+          m_strCaption(RuleWindowText::kMessageRules)
     {
         m_psh.dwFlags |= PSH_NOAPPLYNOW;
         AddPage(m_page);
@@ -60,7 +60,7 @@ public:
     LRESULT OnOK(WORD, WORD, HWND, BOOL& bHandled)
     {
         // A refused save keeps the sheet open with the rules as they are.
-        bHandled = m_page.m_hWnd != NULL && m_page.OnApply() == 0;
+        bHandled = m_page.m_hWnd != NULL && m_page.OnApply() != PSNRET_NOERROR;
         return 0;
     }
     LRESULT OnPressButton(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)

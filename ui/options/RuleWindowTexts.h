@@ -17,6 +17,7 @@ const char kNoAction[] = "You must select at least one action from the list to c
 const char kValueTooLong[] = "Name of the people too long. Maximum %d character is allowed.";        // 370
 const char kCopy[] = "Copy";                                                   // 391
 const char kRuleAddresses[] = "Rule Addresses";                                // 412
+const char kMessageRules[] = "Message Rules";                                  // 361
 
 // The items of the editor's lists, in their order, with their Types.
 const char kFromItem[] = "Where the From line contains people";
