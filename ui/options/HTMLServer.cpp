@@ -16,8 +16,9 @@ void CHTMLServer::CreatePane(int nIdPlaceholder)
     ::MapWindowPoints(NULL, m_hWndOwner, (POINT*)&rc, 2);
     if (m_Pane.Create(m_hWndOwner) == NULL)
         return;
-    m_Pane.SetWindowPos(hWndPlaceholder, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                        SWP_SHOWWINDOW);
+    // The placeholder only marks the place: left visible it would cover the pane.
+    ::ShowWindow(hWndPlaceholder, SW_HIDE);
+    m_Pane.SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
 }
 
 void CHTMLServer::Show(const CString& strHtml, const char* pszFileName)
