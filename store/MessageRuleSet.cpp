@@ -451,7 +451,13 @@ int CMessageRuleSet::Save(HWND hOwner)
         return 0;
     }
     CString strFailure;
-    ExecuteOnSession(&session, "BEGIN TRANSACTION");
+    // Without a transaction a failed insert would leave the rules half deleted: nothing is written then.
+    if (FAILED(ExecuteOnSession(&session, "BEGIN TRANSACTION")))
+    {
+        TraceRules(CString(RuleText::kSaveFailed));
+        AppMessageBox(RuleText::kSaveFailed, MB_ICONSTOP, hOwner);
+        return 0;
+    }
     try
     {
         WriteRules(hOwner, &session);
