@@ -14,6 +14,7 @@
 #include "foundation/WindowMessages.h"
 #include "transport/ErrorReport.h"
 #include "ui/options/AccountCommands.h"
+#include "ui/options/PageMessageRulesMail.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)
 {
@@ -24,6 +25,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             InitFoundationUi();
             InitErrorReport();
             InstallAccountDialogs();
+            InstallMessageRulesSheet();
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

@@ -88,10 +88,14 @@ void CDatabaseBase::OnGetTable(void*& pResult, const char* pszTableName, HWND hO
 }
 
 CDatabaseLocal::CDatabaseLocal(CRegistry* pOwner)
-    : CDatabaseBase(pOwner), m_bNewDatabase(0), m_Folders2(&m_session), m_Folders3(&m_session)
+    : CDatabaseBase(pOwner), m_bNewDatabase(0), m_Folders2(&m_session), m_Folders3(&m_session),
+      m_Rules(&m_session)
 {
     AddTable(&m_Folders2);
     AddTable(&m_Folders3);
+    AddTable(&m_Rules.m_Table);
+    AddTable(&m_Rules.m_Table.m_Tables.m_Conditions);
+    AddTable(&m_Rules.m_Table.m_Tables.m_Values);
     g_pDatabaseLocal = this;
 }
 
@@ -102,6 +106,34 @@ CDatabaseLocal::~CDatabaseLocal()
     Close();
     if (g_pDatabaseLocal == this)
         g_pDatabaseLocal = NULL;
+}
+
+void CDatabaseLocal::Open(const char* pszPath)
+{
+    CDatabaseBase::Open(pszPath);
+    if (!IsOpen())
+        return;
+    try
+    {
+        m_Rules.Load(NULL);
+    }
+    catch (COLEDBException* pException)
+    {
+        DebugTrace("%s\n", (const char*)pException->Summary());
+        delete pException;
+        m_Rules.RemoveAll();
+    }
+    catch (CException* pException)
+    {
+        DebugTrace("%s\n", (const char*)pException->m_strMessage);
+        delete pException;
+        m_Rules.RemoveAll();
+    }
+    catch (const char* pszText)
+    {
+        DebugTrace("%s\n", pszText);
+        m_Rules.RemoveAll();
+    }
 }
 
 CString CDatabaseLocal::GetKindName()

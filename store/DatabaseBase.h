@@ -10,6 +10,7 @@
 #include "store/EmailsImpl.h"
 #include "store/FoldersTable.h"
 #include "store/HistoryTable.h"
+#include "store/MessageRuleSet.h"
 #include "store/OptionsTable.h"
 #include "store/SiteTable.h"
 
@@ -54,6 +55,10 @@ public:
     explicit CDatabaseLocal(CRegistry* pOwner);
     virtual ~CDatabaseLocal();
 
+    // Opens as every database does, then loads the message rules; rules that cannot be read are traced and
+    // leave the set empty, never the database closed.
+    void Open(const char* pszPath = NULL) override;
+
     CString GetKindName() override;
     CString GetFileName() override;
     void SetFileName() override;
@@ -65,6 +70,8 @@ public:
     // Folder tables of the folder tree, beside the one every database holds.
     CFoldersTable m_Folders2;
     CFoldersTable m_Folders3;
+    // The rules the rules page edits.
+    CMessageRuleSet m_Rules;
 };
 
 class CDatabaseOrb : public CDatabaseBase

@@ -201,6 +201,22 @@ bool CDatabaseSession::AskToInstallProvider()
     return true;
 }
 
+HRESULT CDatabaseSession::OpenOwnSession(CSession& session)
+{
+    if (!IsOpen() || m_strDataSource.IsEmpty())
+        return E_FAIL;
+    CDBPropSet propSets[2] = {CDBPropSet(DBPROPSET_DBINIT), CDBPropSet(DBPROPSET_JETOLEDB_DBINIT)};
+    propSets[0].AddProperty(DBPROP_INIT_DATASOURCE, (const char*)m_strDataSource);
+    propSets[0].AddProperty(DBPROP_INIT_MODE, (long)DB_MODE_SHARE_DENY_NONE);
+    propSets[1].AddProperty(DBPROP_JETOLEDB_DATABASEPASSWORD, (const char*)m_strPassword);
+    CDataSource dataSource;
+    HRESULT hr = dataSource.Open(m_strProgID.IsEmpty() ? "Microsoft.Jet.OLEDB.4.0" : (const char*)m_strProgID,
+                                 propSets, 2);
+    if (SUCCEEDED(hr))
+        hr = session.Open(dataSource);
+    return hr;
+}
+
 bool CDatabaseSession::OpenDataSource(const CString& strPath, CDataSource& dataSource)
 {
     CDBPropSet propSets[2] = {CDBPropSet(DBPROPSET_DBINIT), CDBPropSet(DBPROPSET_JETOLEDB_DBINIT)};

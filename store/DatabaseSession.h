@@ -34,6 +34,8 @@ public:
     // Appends this database's connection data when pSession is its session.
     void GetInfoText(CSession* pSession, CString& strText);
     bool IsOpen() const { return m_session.m_spOpenRowset != NULL; }
+    // A second connection to the open file, for work that must not share the main session's transactions.
+    HRESULT OpenOwnSession(CSession& session);
     // Puts everything committed on this database on the disk; the provider otherwise writes lazily, and a
     // power cut could take back what was committed. Failures are reported, not thrown.
     HRESULT Flush();

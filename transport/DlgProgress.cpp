@@ -66,7 +66,7 @@ CDlgProgress::CDlgProgress(CDatabaseMy* pDatabase, LONG nAccount, HWND hOwner, D
       m_hStatusLine(NULL), m_hStatusText(NULL), m_hTabs(NULL), m_hTasks(NULL), m_hErrors(NULL),
       m_hAnimation(NULL), m_hPictures{NULL, NULL, NULL}, m_hStop(NULL), m_hNext(NULL), m_pAccounts(NULL),
       m_pOptions(NULL), m_hWorker(NULL), m_dwWorkerThreadId(0), m_nAccount(nAccount), m_bFinished(0), m_bCancel(0), m_bSkip(0),
-      m_bModal(0), m_nMode(nMode), m_pRuleSet(NULL), m_bClosing(false), m_nAfterWorker(0)
+      m_bModal(0), m_nMode(nMode), m_bClosing(false), m_nAfterWorker(0)
 {
     Trace(ProgressText::kTraceConstructor);
     if (m_dwOwnerThread == 0)
@@ -77,7 +77,6 @@ CDlgProgress::CDlgProgress(CDatabaseMy* pDatabase, LONG nAccount, HWND hOwner, D
         if (m_hEventRunState != NULL)
             ::ResetEvent(m_hEventRunState);
     }
-    m_pRuleSet = GetMessageRuleSet();
     g_nNewMessages = 0;
 }
 

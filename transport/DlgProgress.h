@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include <commctrl.h>
 
 #include <atlapp.h>
@@ -17,9 +19,9 @@
 #include "store/DatabaseMy.h"
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
+#include "store/MessageRuleSet.h"
 #include "store/OptionsTable.h"
 #include "transport/History.h"
-#include "transport/MessageRuleSet.h"
 
 class CPop3;
 
@@ -149,7 +151,8 @@ public:
     volatile int m_bSkip;
     int m_bModal;
     int m_nMode;
-    CMessageRuleSet* m_pRuleSet;
+    // The worker's own rule set, loaded when the run first receives; the page edits another.
+    std::unique_ptr<CMessageRuleSet> m_pRuleSet;
     // Set once the window is on its way out: no further worker starts.
     bool m_bClosing;
     // The command that waits for the worker to end (ID_NEXT, ID_END, or IDCANCEL to close); 0 when none.

@@ -324,6 +324,31 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
     CAccountsRecord& account = *m_pAccounts;
     const CString strServer = account.m_szPOP3;
     CSession* pSession = &m_pDatabase->m_Local.m_session;
+    if (!m_pRuleSet)
+    {
+        m_pRuleSet.reset(new CMessageRuleSet(pSession));
+        try
+        {
+            m_pRuleSet->Load(m_hOwner);
+        }
+        catch (COLEDBException* pException)
+        {
+            DebugTrace("%s\n", (const char*)pException->Summary());
+            delete pException;
+            m_pRuleSet->RemoveAll();
+        }
+        catch (CException* pException)
+        {
+            DebugTrace("%s\n", (const char*)pException->m_strMessage);
+            delete pException;
+            m_pRuleSet->RemoveAll();
+        }
+        catch (const char* pszText)
+        {
+            DebugTrace("%s\n", pszText);
+            m_pRuleSet->RemoveAll();
+        }
+    }
     if (strUser != account.m_szAccountName)
     {
         strncpy(account.m_szAccountName, strUser, sizeof(account.m_szAccountName) - 1);
@@ -428,7 +453,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
             CString strText = pop.TakeMessageText();
             const CString strStoreID = strUniqueID;
             LONG nTarget = nInbox;
-            if (m_pRuleSet != NULL && m_pRuleSet->HasRules())
+            if (m_pRuleSet->HasRules())
             {
                 LONG nFolder = 0, nCopy = 0;
                 CString strForward;

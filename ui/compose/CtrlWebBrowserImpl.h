@@ -15,6 +15,8 @@
 
 #include "app/ManagerCommands.h"
 #include "foundation/Exception.h"
+#include "foundation/FoundationUi.h"
+#include "foundation/Paths.h"
 #include "foundation/WindowMessages.h"
 #include "platform/htmlview/HtmlView.h"
 #include "resources/resource.h"
@@ -34,6 +36,8 @@ const char kNavigateError[] = "Web Browser Navigate error: ";
 const char kOutOfMemory[] = "Out of memory.";
 const char kInvalidArg[] = "One or more parameters are invalid.";
 const char kUnknownError[] = "Unknown error.";
+const char kNavigateTextFailed[] = "CCtrlWebBrowserImpl::NavigateText(...) failed!\r\n";
+const char kTextFileName[] = "Text%d.htm";
 } // namespace WebBrowserText
 
 // A derived class's message map begins with CHAIN_MSG_MAP(CCtrlWebBrowserImpl<T>): this map comes first and
@@ -96,6 +100,54 @@ public:
             throw new CException(CString(WebBrowserText::kNavigateError) + pszReason, "");
         }
     }
+
+    // Shows a text through a file of the temporary HTML folder, "Text0.htm" unless named. The control may
+    // still hold the file it shows: a sharing violation is tried again without a word, any other file error
+    // is reported first, and after a bounded number of attempts the failure is thrown as CException.
+    void NavigateText(const char* pszText, const char* pszFileName = NULL)
+    {
+        CString strName;
+        if (pszFileName != NULL)
+            strName = pszFileName;
+        else
+            strName.Format(WebBrowserText::kTextFileName, 0);
+        const CString strFolder = GetTempHtmlPath();
+        ::CreateDirectoryA(strFolder, NULL);
+        const CString strPath = strFolder + "\\" + strName;
+        const DWORD nLength = (DWORD)strlen(pszText);
+        for (int nAttempt = 1;; nAttempt++)
+        {
+            HANDLE hFile =
+                ::CreateFileA(strPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+            DWORD dwError = ERROR_SUCCESS;
+            if (hFile != INVALID_HANDLE_VALUE)
+            {
+                DWORD nWritten = 0;
+                if (!::WriteFile(hFile, pszText, nLength, &nWritten, NULL) || nWritten != nLength)
+                    dwError = ::GetLastError();
+                ::CloseHandle(hFile);
+                if (dwError == ERROR_SUCCESS)
+                    break;
+            }
+            else
+                dwError = ::GetLastError();
+            char szReason[256] = {};
+            ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szReason,
+                             sizeof(szReason) - 1, NULL);
+            const CString strReason = szReason;
+            const CString strText = CString(WebBrowserText::kNavigateTextFailed) + strReason;
+            if (nAttempt >= kNavigateTextAttempts)
+                throw new CException(strText, "");
+            if (dwError != ERROR_SHARING_VIOLATION && dwError != ERROR_LOCK_VIOLATION)
+                ShowErrorReportPrompt(strText, NULL);
+            else
+                ::Sleep(kNavigateTextPauseMs);
+        }
+        Navigate(strPath);
+    }
+
+    static const int kNavigateTextAttempts = 10;
+    static const DWORD kNavigateTextPauseMs = 50;
 
     // 0 for a window outside the page, else whether the page can copy.
     BOOL IsCopyEnabled(HWND hWnd) const

@@ -7,6 +7,7 @@
 #include "app/ManagerCommands.h"
 #include "content/EncodedWord.h"
 #include "content/MimePart.h"
+#include "content/SearchableBody.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/FoundationUi.h"
 #include "foundation/LocaleDateFormat.h"
@@ -86,47 +87,6 @@ public:
     END_COLUMN_MAP()
     // clang-format on
 };
-
-CString StripTags(const CString& strHtml)
-{
-    CString strText;
-    int nDepth = 0;
-    for (int i = 0; i < strHtml.GetLength(); i++)
-    {
-        char c = strHtml[i];
-        if (c == '<')
-            nDepth++;
-        else if (c == '>' && nDepth > 0)
-            nDepth--;
-        else if (nDepth == 0)
-            strText += c;
-    }
-    return strText;
-}
-
-// The searchable body: the HTML part's body without tags, else the plain text. Searched in memory, so
-// windows on other threads never share a working file.
-CString SearchableBody(CMimePart& message)
-{
-    CString strPart;
-    if (message.FindPart("content-type", "text/html", strPart))
-    {
-        CString strHtml = CMimePart(strPart).GetDecodedBody();
-        CString strUpper = strHtml;
-        strUpper.MakeUpper();
-        int nOpen = strUpper.Find("<BODY");
-        if (nOpen >= 0 && strHtml.Find('>', nOpen) >= 0)
-        {
-            int nStart = strHtml.Find('>', nOpen) + 1;
-            int nEnd = strUpper.Find("</BODY>", nStart);
-            strHtml = strHtml.Mid(nStart, nEnd >= 0 ? nEnd - nStart : -1);
-        }
-        return StripTags(strHtml);
-    }
-    if (message.FindPart("content-type", "text/plain", strPart))
-        return CMimePart(strPart).GetDecodedBody();
-    return message.GetDecodedBody();
-}
 
 bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
 {

@@ -12,6 +12,8 @@
 #include "foundation/TraceFile.h"
 #include "store/DeletedMessagesTable.h"
 #include "store/Folders.h"
+#include "store/MessageRuleSet.h"
+#include "store/TableSchema.h"
 #include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
@@ -172,48 +174,124 @@ TEST_F(DlgProgressReceiveTest, ARefusedPasswordOpensTheLogonDialog)
     }
 }
 
-// A rule set that forwards every message to the given addresses.
-class CForwardingRules : public CMessageRuleSet
+// Stores one rule: conditions and actions as (Type, Flags, values).
+struct StoredCondition
 {
-public:
-    bool HasRules() const override { return true; }
-    void Apply(HWND, const CString&, LONG& nFolderID, LONG& nCopyFolderID, CString& strForward) override
-    {
-        nFolderID = s_nFolder;
-        nCopyFolderID = 0;
-        strForward = "fwd1@example.com; fwd2@example.com";
-    }
-    static LONG s_nFolder;
+    BYTE nType;
+    LONG nFlags;
+    std::vector<std::string> values;
 };
-LONG CForwardingRules::s_nFolder = 0;
+
+void StoreRule(CSession* pSession, const char* pszName, LONG nFlags, const std::vector<StoredCondition>& items)
+{
+    CMessageRuleSet rules(pSession);
+    rules.Load(NULL);
+    CMessageRule* pRule = rules.AddRule();
+    strcpy(pRule->m_Name, pszName);
+    pRule->m_Flags = nFlags;
+    for (const StoredCondition& item : items)
+    {
+        std::unique_ptr<CRuleCondition> pItem(new CRuleCondition(item.nType, item.nFlags));
+        for (const std::string& value : item.values)
+            pItem->AddValue(value.c_str());
+        (IsActionType(item.nType) ? pRule->m_Actions : pRule->m_Conditions).push_back(std::move(pItem));
+    }
+    ASSERT_EQ(1, rules.Save(NULL));
+}
 
 TEST_F(DlgProgressReceiveTest, AForwardGoesFromTheReceivingAccountToTheForwardAddressesOnly)
 {
-    static CForwardingRules rules;
-    // A rule whose folder is gone still files the message, into the Inbox.
-    CForwardingRules::s_nFolder = -1;
-    MessageRuleSetSource pfnPrevious = SetMessageRuleSetSource([]() -> CMessageRuleSet* { return &rules; });
+    // The rule's folder is deleted after the rule was saved: the message is still filed, into the Inbox.
+    CFolders folders(Local());
+    folders.InsertFolder(NULL, 0, "Gone", FOLDER_COMPANY);
+    const LONG nGone = folders.m_ID;
+    StoreRule(Local(), "Forward", RULE_ENABLED,
+              {{RULE_SUBJECT, CONDITION_CONTAINS, {"forward me"}},
+               {RULE_MOVE, 1, {std::to_string(nGone)}},
+               {RULE_FORWARD, 1, {"fwd1@example.com; fwd2@example.com"}}});
+    folders.Close();
+    ASSERT_EQ(S_OK, ExecuteOnSession(Local(), ("DELETE FROM Folders WHERE ID = " + std::to_string(nGone)).c_str()));
     AddAccount({"Alpha", "tester", "secret", 0x4 | 0x1, 0, 0});
     const std::string mailbox = EmptyPeerMailbox("tester");
     ASSERT_TRUE(DeliverToMailbox(mailbox, "1.fw",
                                  "From: sender@example.net\r\nTo: tester@example.org,\r\n\tsomeone@example.org\r\n"
                                  "Cc: copy@example.net\r\nReply-To: reply@example.net\r\nSubject: forward me\r\n\r\n"
                                  "Text.\r\n"));
-    ASSERT_TRUE(RunToEnd(0, 0));
-    SetMessageRuleSetSource(pfnPrevious);
-    EXPECT_EQ(Subjects({"forward me"}), SubjectsIn(FOLDER_INBOX));
-    EXPECT_EQ(Subjects({"forward me"}), SubjectsIn(FOLDER_OUTBOX));
+    ASSERT_TRUE(DeliverToMailbox(mailbox, "2.fw",
+                                 "From: sender@example.net\r\nTo: tester@example.org\r\nSubject: forward me too\r\n"
+                                 "\r\nText.\r\n"));
+    {
+        CMessageBoxRecorder boxes({IDOK, IDOK});
+        ASSERT_TRUE(RunToEnd(0, 0));
+        // The missing folder is reported once for the run, not once per message.
+        EXPECT_EQ(Subjects({"The message rules values is missing or incomplete."}),
+                  Subjects(CMessageBoxRecorder::s_Texts));
+    }
+    std::vector<CRecordingOwner::Command> commands = m_pOwner->Commands();
+    EXPECT_EQ(1, std::count_if(commands.begin(), commands.end(),
+                               [](const CRecordingOwner::Command& c) { return c.nID == 32055; }));
+    EXPECT_EQ(Subjects({"forward me", "forward me too"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_EQ(Subjects({"forward me", "forward me too"}), SubjectsIn(FOLDER_OUTBOX));
     EXPECT_TRUE(SmtpReceived().empty());
-    // The next run sends it.
+    // The next run sends them.
     m_bEnded = false;
     ASSERT_TRUE(RunToEnd(0, 0));
     const std::vector<Received> received = SmtpReceived();
-    ASSERT_EQ(1u, received.size());
-    EXPECT_NE(std::string::npos, received[0].text.find("X-Envelope-From: Alpha@example.org\r\n"));
-    EXPECT_NE(std::string::npos, received[0].text.find("X-Envelope-To: fwd1@example.com,fwd2@example.com\r\n"));
-    EXPECT_NE(std::string::npos, received[0].text.find("\r\nTo: fwd1@example.com, fwd2@example.com\r\nCc: "));
-    EXPECT_NE(std::string::npos, received[0].text.find("\r\nReply-To: reply@example.net\r\n"));
+    ASSERT_EQ(2u, received.size());
+    for (const Received& r : received)
+    {
+        EXPECT_NE(std::string::npos, r.text.find("X-Envelope-From: Alpha@example.org\r\n"));
+        EXPECT_NE(std::string::npos, r.text.find("X-Envelope-To: fwd1@example.com,fwd2@example.com\r\n"));
+        EXPECT_NE(std::string::npos, r.text.find("\r\nTo: fwd1@example.com, fwd2@example.com\r\n"));
+    }
+    EXPECT_NE(std::string::npos, received[0].text.find("\r\nReply-To: reply@example.net\r\n") +
+                                     received[1].text.find("\r\nReply-To: reply@example.net\r\n") + 1);
     EXPECT_EQ(0, CountIn(FOLDER_OUTBOX));
+}
+
+TEST_F(DlgProgressReceiveTest, StoredRulesFileEachMessageWhereItsRuleSays)
+{
+    CFolders folders(Local());
+    folders.InsertFolder(NULL, 0, "Lists", FOLDER_COMPANY);
+    const LONG nLists = folders.m_ID;
+    folders.InsertFolder(NULL, 0, "Archive", FOLDER_COMPANY);
+    const LONG nArchive = folders.m_ID;
+    folders.Close();
+    // Chain order: the first rule fires for m1 and hides m1 from the later ones.
+    StoreRule(Local(), "Lists", RULE_ENABLED,
+              {{RULE_FROM, CONDITION_CONTAINS | CONDITION_ANY_VALUE, {"LIST@EXAMPLE.NET", "other@example.net"}},
+               {RULE_MOVE, 1, {std::to_string(nLists)}}});
+    StoreRule(Local(), "Keep a copy", RULE_ENABLED | RULE_ANY_CONDITION,
+              {{RULE_SUBJECT, CONDITION_CONTAINS, {"m2"}},
+               {RULE_BODY, CONDITION_CONTAINS, {"Body of m1"}},
+               {RULE_COPY, 1, {std::to_string(nArchive)}}});
+    StoreRule(Local(), "Bin", RULE_ENABLED,
+              {{RULE_SUBJECT, CONDITION_CONTAINS, {"m3"}},
+               {RULE_MOVE, 1, {std::to_string(nLists)}},
+               {RULE_DELETE, 1, {}}});
+    StoreRule(Local(), "Disabled", 0, {{RULE_SUBJECT, CONDITION_CONTAINS, {"m"}}, {RULE_DELETE, 1, {}}});
+    AddAccount({"Alpha", "tester", "secret", 0x4, 0, 0});
+    const std::string mailbox = EmptyPeerMailbox("tester");
+    ASSERT_TRUE(DeliverToMailbox(mailbox, "1.m1", PeerMessage("m1", "List <list@example.net>")));
+    for (const char* pszName : {"m2", "m3", "m4"})
+        ASSERT_TRUE(DeliverToMailbox(mailbox, std::string("1.") + pszName, PeerMessage(pszName)));
+    CMessageBoxRecorder boxes({});
+    ASSERT_TRUE(RunToEnd(0, 0));
+    EXPECT_TRUE(CMessageBoxRecorder::s_Texts.empty());
+    auto subjectsOf = [&](LONG nFolderID) {
+        std::vector<std::string> subjects;
+        for (const char* pszName : {"m1", "m2", "m3", "m4"})
+            if (Query(("SELECT COUNT(*) FROM Emails WHERE FolderID = " + std::to_string(nFolderID) +
+                       " AND Subject = '" + pszName + "'")
+                          .c_str()) == 1)
+                subjects.push_back(pszName);
+        return subjects;
+    };
+    EXPECT_EQ(Subjects({"m1"}), subjectsOf(nLists));
+    EXPECT_EQ(Subjects({"m2"}), subjectsOf(nArchive));
+    EXPECT_EQ(Subjects({"m2", "m4"}), SubjectsIn(FOLDER_INBOX));
+    EXPECT_EQ(Subjects({"m3"}), SubjectsIn(FOLDER_DELETED_ITEMS));
+    EXPECT_TRUE(OnServer(mailbox).empty());
 }
 
 TEST_F(DlgProgressReceiveTest, NoPathLosesAMessageWhenOneRetrieveBreaks)

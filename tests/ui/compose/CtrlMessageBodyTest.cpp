@@ -455,4 +455,37 @@ TEST_F(CtrlMessageBodyTest, ARefusedAddressIsReportedAsANavigateError)
     });
     EXPECT_EQ("Web Browser Navigate error: One or more parameters are invalid.", strError);
 }
+TEST_F(CtrlMessageBodyTest, ATextIsShownThroughItsFileAndAFileThatStaysLockedIsGivenUp)
+{
+    const CString strPath = GetTempHtmlPath() + "\\RuleDescription.htm";
+    size_t nBefore = Downloads();
+    m_ui.Invoke([&]() { m_pBody->NavigateText("<p>first &amp; only</p>", "RuleDescription.htm"); });
+    ASSERT_TRUE(WaitFor([&]() { return Downloads() > nBefore; }));
+    EXPECT_NE(std::string::npos, PageText().find("first & only"));
+
+    // A file the control never lets go of ends the attempts with the failure, not an endless loop.
+    HANDLE hHeld = ::CreateFileA(strPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    std::string strError;
+    m_ui.Invoke([&]() {
+        try
+        {
+            m_pBody->NavigateText("<p>second</p>", "RuleDescription.htm");
+        }
+        catch (CException* pException)
+        {
+            strError = (const char*)pException->m_strMessage;
+            delete pException;
+        }
+    });
+    ::CloseHandle(hHeld);
+    EXPECT_EQ(0u, strError.find("CCtrlWebBrowserImpl::NavigateText(...) failed!\r\n")) << strError;
+
+    // Without a name the text goes to Text0.htm.
+    nBefore = Downloads();
+    m_ui.Invoke([&]() { m_pBody->NavigateText("<p>third</p>"); });
+    ASSERT_TRUE(WaitFor([&]() { return Downloads() > nBefore; }));
+    EXPECT_NE(std::string::npos, PageText().find("third"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(GetTempHtmlPath() + "\\Text0.htm"));
+}
 } // namespace
