@@ -395,6 +395,12 @@ protected:
     // The Move dialog's tree shows the store's counts; the dialog is left open.
     HWND OpenMoveDialog()
     {
+        // Move follows the focus: the command is refused until the list has it.
+        const DWORD dwThread = ::GetWindowThreadProcessId(s_hFrame, NULL);
+        EXPECT_TRUE(WaitFor([&]() {
+            GUITHREADINFO info = {sizeof(info)};
+            return ::GetGUIThreadInfo(dwThread, &info) && info.hwndFocus == s_hList;
+        }));
         ::PostMessageA(s_hFrame, WM_COMMAND, kMoveToFolder, 0);
         HWND hDialog = WaitForDialog(IDC_CHOICE_NEW_FOLDER);
         if (hDialog == NULL)
