@@ -33,14 +33,12 @@ orb_install_packages() {
     fi
 }
 
-# The SQLite amalgamation, made once from Debian's source package and kept in the build tree.
-orb_prepare_sqlite() {
-    [ -f "$ORB_SQLITE_SRC/sqlite3.c" ] && return 0
-    orb_log "preparing SQLite from its Debian source package"
-    local work="$ORB_BUILD/third_party/work"
-    rm -rf "$work" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" "$work/apt/cache/archives/partial"
-    # A private deb-src list derived from the machine's own apt sources.
-    local src
+# Downloads the source packages named into the folder, through a private deb-src list derived from the
+# machine's own apt sources (kept under the folder's apt/), so the machine's own lists stay as they are.
+orb_source_download() {
+    local work=$1 src
+    shift
+    mkdir -p "$work/apt/lists/partial" "$work/apt/sources" "$work/apt/cache/archives/partial"
     for src in /etc/apt/sources.list.d/*.sources; do
         [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
     done
@@ -50,7 +48,16 @@ orb_prepare_sqlite() {
     local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
                 -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
     apt-get "${opts[@]}" update -qq
-    (cd "$work" && apt-get "${opts[@]}" source --download-only sqlite3 >/dev/null 2>&1)
+    (cd "$work" && apt-get "${opts[@]}" source --download-only "$@" >/dev/null 2>&1)
+}
+
+# The SQLite amalgamation, made once from Debian's source package and kept in the build tree.
+orb_prepare_sqlite() {
+    [ -f "$ORB_SQLITE_SRC/sqlite3.c" ] && return 0
+    orb_log "preparing SQLite from its Debian source package"
+    local work="$ORB_BUILD/third_party/work"
+    rm -rf "$work" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" "$work/apt/cache/archives/partial"
+    orb_source_download "$work" sqlite3
     local orig
     orig=$(ls "$work"/sqlite3_*.orig.tar.* | grep -v www | head -n 1)
     tar -C "$work" -xf "$orig"
@@ -297,17 +304,7 @@ orb_prepare_netsurf() {
     orb_log "preparing NetSurf's libraries from their Debian source package"
     local work="$ORB_BUILD/third_party/nswork"
     rm -rf "$work" "$ORB_NETSURF_SRC" && mkdir -p "$work/apt/lists/partial" "$work/apt/sources" "$work/apt/cache/archives/partial"
-    local src
-    for src in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
-    done
-    if [ -f /etc/apt/sources.list ]; then
-        sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
-    fi
-    local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
-                -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
-    apt-get "${opts[@]}" update -qq
-    (cd "$work" && apt-get "${opts[@]}" source --download-only netsurf >/dev/null 2>&1)
+    orb_source_download "$work" netsurf
     local orig tree
     orig=$(ls "$work"/netsurf_*.orig.tar.* | head -n 1)
     tar -C "$work" -xf "$orig" --wildcards '*/libhubbub/*' '*/libcss/*' '*/libparserutils/*' '*/libwapcaplet/*'
@@ -360,17 +357,7 @@ orb_prepare_real_mail() {
     done
     cp "$work"/x/usr/share/doc/golang-github-jhillyerd-enmime-dev/copyright "$ORB_REAL_MAIL_FETCHED/COPYRIGHT.enmime"
 
-    local src
-    for src in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
-    done
-    if [ -f /etc/apt/sources.list ]; then
-        sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
-    fi
-    local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
-                -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
-    apt-get "${opts[@]}" update -qq
-    (cd "$work" && apt-get "${opts[@]}" source --download-only kmime >/dev/null 2>&1)
+    orb_source_download "$work" kmime
     tar -C "$work" -xf "$(ls "$work"/kmime_*.orig.tar.* | grep -v '\.asc$' | head -n 1)" --wildcards '*/autotests/data/mails/*'
     for file in "$work"/kmime-*/autotests/data/mails/*.mbox; do
         perl -ne 'next if $. == 1 && /^From /; s/\r?\n/\r\n/; print' "$file" \
@@ -408,17 +395,7 @@ orb_prepare_real_cabinets() {
         for file in $(find "$work/gcab" -name '*.cab'); do
             cp "$file" "$ORB_REAL_CABINETS/cabs/gcab-$(basename "$file")"
         done
-        local src
-        for src in /etc/apt/sources.list.d/*.sources; do
-            [ -f "$src" ] && sed -e 's/^Types:.*/Types: deb-src/' "$src" > "$work/apt/sources/$(basename "$src")"
-        done
-        if [ -f /etc/apt/sources.list ]; then
-            sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > "$work/apt/sources/main.list"
-        fi
-        local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
-                    -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
-        apt-get "${opts[@]}" update -qq
-        (cd "$work" && apt-get "${opts[@]}" source --download-only libmspack libarchive >/dev/null 2>&1)
+        orb_source_download "$work" libmspack libarchive
         tar -C "$work" -xzf "$(ls "$work"/libmspack_*.orig.tar.gz | head -n 1)" --wildcards '*/test/test_files/cabd/*.cab'
         for file in "$work"/libmspack-*/test/test_files/cabd/*.cab; do
             cp "$file" "$ORB_REAL_CABINETS/cabs/mspack-$(basename "$file")"
