@@ -156,21 +156,24 @@ orb_stop_wine() {
 
 ORB_XVFB_PID=""
 orb_start_xvfb() {
-    local n
-    for n in $(seq 90 190); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-        ORB_XVFB_PID=$!
-        local i
-        for i in $(seq 1 100); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
-        export DISPLAY=":$n"
-        return 0
+    # The server picks its own free display and says which: runs started side by side (other clones, a
+    # ./run beside a ./test) never end up on one display, as probing for a free lock file let them.
+    mkdir -p "$ORB_BUILD"
+    local said="$ORB_BUILD/xvfb-display" n="" i
+    rm -f "$said"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$said" </dev/null >/dev/null 2>&1 &
+    ORB_XVFB_PID=$!
+    for i in $(seq 1 200); do
+        n=$(head -n 1 "$said" 2>/dev/null || true)
+        [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
+        n=""
+        sleep 0.1
     done
-    echo "no free X display" >&2
-    return 1
+    if [ -z "$n" ]; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
 }
 
 orb_stop_xvfb() {

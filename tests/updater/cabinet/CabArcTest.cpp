@@ -127,8 +127,17 @@ protected:
         startup.hStdOutput = hErrors;
         PROCESS_INFORMATION process = {};
         std::string command = std::string("\"") + ORB_CABARC_EXE + "\" " + arguments;
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, m_work.c_str(), &startup,
-                           &process))
+        // Wine now and then fails to bring up a new process under load (error 1359, the child dying in its
+        // loader before it runs a line of ours): that start is tried again, a tool that ran never is.
+        BOOL bStarted = FALSE;
+        for (int nTry = 0; nTry < 3 && !bStarted; ++nTry)
+        {
+            if (nTry)
+                Sleep(500);
+            bStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, m_work.c_str(),
+                                      &startup, &process);
+        }
+        if (bStarted)
         {
             WaitForSingleObject(process.hProcess, 60000);
             GetExitCodeProcess(process.hProcess, &run.exitCode);
