@@ -172,7 +172,7 @@ void CDeletedMessagesTable::Create(CSession* pSession, HWND hOwner)
     if (FAILED(hr))
     {
         CString strText;
-        strText.Format(StoreText::kCreateTableFailed, kTable, kCreateStatement);
+        strText.Format(CreateTableFailedFormat(), kTable, kCreateStatement);
         throw new COLEDBException(command.m_spCommand, IID_ICommand, strText, pSession, hOwner, FALSE, NULL,
                                   FALSE, FALSE, hr);
     }

@@ -130,13 +130,20 @@ bool TableExists(CSession* pSession, const char* pszTable)
     return tables.MoveNext() == S_OK;
 }
 
+CString CreateTableFailedFormat()
+{
+    CString strFormat;
+    strFormat.LoadString(StoreText::kCreateTableFailedId);
+    return strFormat;
+}
+
 void CreateTableWithStatement(CSession* pSession, HWND hOwner, const char* pszTable,
                               const CString& strStatement)
 {
     if (TableExists(pSession, pszTable))
         return;
     CString strFailed;
-    strFailed.Format(StoreText::kCreateTableFailed, pszTable, (const char*)strStatement);
+    strFailed.Format(CreateTableFailedFormat(), pszTable, (const char*)strStatement);
     ExecuteOnSession(pSession, strStatement, hOwner, strFailed);
     if (IsTraceOn())
         g_pTraceFile->WriteText("\r\n" + strStatement);
