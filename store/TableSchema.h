@@ -11,8 +11,6 @@
 
 #include "store/ColumnDesc.h"
 
-// The create-failed text of the string table: "%s" for the table name, then "%s" for the statement.
-CString CreateTableFailedFormat();
 // True when the TABLES schema rowset lists the table as a "TABLE".
 bool TableExists(CSession* pSession, const char* pszTable);
 // CREATE TABLE name(definitions joined by ", " + extra) when the table is missing; traced when tracing is

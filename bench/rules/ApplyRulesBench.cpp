@@ -15,7 +15,7 @@ namespace
 {
 const int kRules = 20;
 // The fixture is small: it is applied this many times over, on both sides, for a measurable time.
-const int kRounds = 10;
+const int kRounds = 4;
 
 struct BenchRule
 {

@@ -285,7 +285,7 @@ TEST_F(RulesReceiveTest, RulesMadeOnThePageFileReceivedMessagesAndLoseNone)
     if (HasFatalFailure())
         return;
 
-    EXPECT_EQ(Texts({"from carol", "hello", "Invoice 42", "plans"}), SubjectsIn(SystemFolder(FOLDER_INBOX)));
+    EXPECT_EQ(Texts({"Invoice 42", "from carol", "hello", "plans"}), SubjectsIn(SystemFolder(FOLDER_INBOX)));
     EXPECT_EQ(Texts({"lunch"}), SubjectsIn(m_folders["Alice"]));
     EXPECT_EQ(Texts({"Invoice 42"}), SubjectsIn(m_folders["Invoices"]));
     EXPECT_EQ(Texts({"offer"}), SubjectsIn(SystemFolder(FOLDER_DELETED_ITEMS)));
