@@ -24,6 +24,7 @@
 #include "store/RuleTexts.h"
 #include "store/TableSchema.h"
 #include "tests/support/DialogResponder.h"
+#include "tests/support/WindowReaders.h"
 #include "transport/DlgProgress.h"
 #include "ui/options/PageMessageRulesMail.h"
 #include "ui/options/RuleWindowTexts.h"
