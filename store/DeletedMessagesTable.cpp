@@ -20,6 +20,8 @@ const CColumnDesc g_DeletedMessagesColumns[] = {
 namespace
 {
 const char kTable[] = "DeletedMessages";
+// The create-failed text in the string table (resources/foundation.rc): the table's name, then the statement.
+const UINT kCreateTableFailedText = 246;
 const char kCreateStatement[] =
     "CREATE TABLE DeletedMessages(UniqueID TEXT(255) NOT NULL, AccountID INTEGER NOT NULL CONSTRAINT "
     "FK_DeletedMessagesAccountID REFERENCES Accounts (ID), DateOfDeleting DATETIME)";
@@ -172,7 +174,9 @@ void CDeletedMessagesTable::Create(CSession* pSession, HWND hOwner)
     if (FAILED(hr))
     {
         CString strText;
-        strText.Format(StoreText::kCreateTableFailed, kTable, kCreateStatement);
+        CString strFormat;
+        strFormat.LoadString(kCreateTableFailedText);
+        strText.Format(strFormat, kTable, kCreateStatement);
         throw new COLEDBException(command.m_spCommand, IID_ICommand, strText, pSession, hOwner, FALSE, NULL,
                                   FALSE, FALSE, hr);
     }

@@ -255,7 +255,7 @@ bool CMessageRule::Validate(HWND hOwner, CSession* pSession) const
         for (const auto& pCondition : *pList)
             if (pCondition->IsIncomplete(hOwner, pSession))
             {
-                AppMessageBox(RuleText::kIncomplete, MB_ICONSTOP, hOwner);
+                AppMessageBox(RuleString(IDS_RULE_INCOMPLETE), MB_ICONSTOP, hOwner);
                 return false;
             }
     return true;
@@ -322,7 +322,7 @@ void CMessageRuleSet::Load(HWND hOwner)
         }
         if (IsNameTaken(pRule->m_Name, NULL))
         {
-            AppMessageBox(RuleText::kDuplicate, MB_ICONSTOP, hOwner);
+            AppMessageBox(RuleString(IDS_RULE_DUPLICATE_STRING), MB_ICONSTOP, hOwner);
             continue;
         }
         m_Rules.push_back(std::move(pRule));
@@ -597,7 +597,7 @@ void CMessageRuleSet::RunAction(const CRuleCondition& action, HWND hOwner, CRule
         if (!m_bMissingFolderReported)
         {
             m_bMissingFolderReported = true;
-            AppMessageBox(RuleText::kValuesMissing, MB_ICONSTOP, hOwner);
+            AppMessageBox(RuleString(IDS_RULE_VALUES_MISSING), MB_ICONSTOP, hOwner);
             if (hOwner != NULL)
                 ::PostMessageA(hOwner, WM_COMMAND, ID_TOOLS_MESSAGE_RULES, 0);
         }

@@ -35,25 +35,23 @@ CString CRuleCondition::GetValuesText() const
         {
         case RULE_FROM:
         case RULE_TO:
-        case RULE_CC: return RuleText::kContainsPeople;
+        case RULE_CC: return RuleString(IDS_RULE_CONTAINS_PEOPLE);
         case RULE_SUBJECT:
-        case RULE_BODY: return RuleText::kContainsWords;
+        case RULE_BODY: return RuleString(IDS_RULE_CONTAINS_WORDS);
         case RULE_MOVE:
-        case RULE_COPY: return RuleText::kSpecified;
-        case RULE_DELETE: return RuleText::kBlank;
-        case RULE_FORWARD: return RuleText::kPeople;
+        case RULE_COPY: return RuleString(IDS_RULE_SPECIFIED);
+        case RULE_DELETE: return RuleString(IDS_RULE_BLANK);
+        case RULE_FORWARD: return RuleString(IDS_RULE_PEOPLE);
         default: return CString();
         }
     }
     if (m_Type == RULE_FORWARD)
-        strText = RuleText::kBlank;
+        strText = RuleString(IDS_RULE_BLANK);
     else
-        strText = (m_Flags & CONDITION_CONTAINS) != 0 ? RuleText::kContains : RuleText::kNotContains;
+        strText = RuleString((m_Flags & CONDITION_CONTAINS) != 0 ? IDS_RULE_CONTAINS : IDS_RULE_NOT_CONTAINS);
+    const CString strWord = RuleString((m_Flags & CONDITION_ANY_VALUE) != 0 ? IDS_RULE_OR : IDS_RULE_AND);
     for (size_t i = 0; i < pValues->size(); i++)
-    {
-        const char* pszWord = i == 0 ? "" : (m_Flags & CONDITION_ANY_VALUE) != 0 ? RuleText::kOr : RuleText::kAnd;
-        strText += CString(" ") + pszWord + " '" + Escape((*pValues)[i].m_Name) + "'";
-    }
+        strText += CString(" ") + (i == 0 ? CString() : strWord) + " '" + Escape((*pValues)[i].m_Name) + "'";
     return strText;
 }
 
@@ -62,45 +60,47 @@ CString CRuleCondition::GetFolderText(HWND hOwner, CSession* pSession) const
     const std::vector<CRuleValue>* pValues = GetValues();
     const LONG nFolder = pValues != NULL && !pValues->empty() ? atol(pValues->back().m_Name) : 0;
     if (nFolder == 0)
-        return RuleText::kSpecified;
+        return RuleString(IDS_RULE_SPECIFIED);
     const CString strName = GetRuleFolderName(hOwner, pSession, nFolder);
-    return strName.IsEmpty() ? CString(RuleText::kFolderRemoved) : Escape(strName);
+    return strName.IsEmpty() ? RuleString(IDS_RULE_FOLDER_REMOVED) : Escape(strName);
 }
 
 CString CRuleCondition::GetDescriptionHtml(HWND hOwner, CSession* pSession, int nPort,
                                            const char* pszSeparator) const
 {
-    const char* pszLine = NULL;
+    UINT nLine = 0;
     switch (m_Type)
     {
-    case RULE_FROM: pszLine = RuleText::kFromLine; break;
-    case RULE_TO: pszLine = RuleText::kToLine; break;
-    case RULE_CC: pszLine = RuleText::kCcLine; break;
-    case RULE_SUBJECT: pszLine = RuleText::kSubjectLine; break;
-    case RULE_BODY: pszLine = RuleText::kBodyLine; break;
+    case RULE_FROM: nLine = IDS_RULE_FROM_LINE; break;
+    case RULE_TO: nLine = IDS_RULE_TO_LINE; break;
+    case RULE_CC: nLine = IDS_RULE_CC_LINE; break;
+    case RULE_SUBJECT: nLine = IDS_RULE_SUBJECT_LINE; break;
+    case RULE_BODY: nLine = IDS_RULE_BODY_LINE; break;
     }
     CString strLine;
-    if (pszLine != NULL)
-        strLine.Format(pszLine, nPort, RULE_AND_OR, pszSeparator, nPort, (int)m_Type, (const char*)GetValuesText());
+    if (nLine != 0)
+        strLine.Format(RuleString(nLine), nPort, RULE_AND_OR, pszSeparator, nPort, (int)m_Type,
+                       (const char*)GetValuesText());
     else if (m_Type == RULE_MOVE || m_Type == RULE_COPY)
-        strLine.Format(m_Type == RULE_MOVE ? RuleText::kMoveLine : RuleText::kCopyLine, pszSeparator, nPort,
-                       (int)m_Type, (const char*)GetFolderText(hOwner, pSession));
+        strLine.Format(RuleString(m_Type == RULE_MOVE ? IDS_RULE_MOVE_LINE : IDS_RULE_COPY_LINE), pszSeparator,
+                       nPort, (int)m_Type, (const char*)GetFolderText(hOwner, pSession));
     else if (m_Type == RULE_DELETE)
-        strLine.Format(RuleText::kDeleteLine, pszSeparator);
+        strLine.Format(RuleString(IDS_RULE_DELETE_LINE), pszSeparator);
     else if (m_Type == RULE_FORWARD)
-        strLine.Format(RuleText::kForwardLine, pszSeparator, nPort, (int)m_Type, (const char*)GetValuesText());
+        strLine.Format(RuleString(IDS_RULE_FORWARD_LINE), pszSeparator, nPort, (int)m_Type,
+                       (const char*)GetValuesText());
     return strLine;
 }
 
 CString CMessageRule::GetDescriptionHtml(HWND hOwner, CSession* pSession, int nPort) const
 {
-    CString strHtml = RuleText::kPageHead;
-    strHtml += (m_Flags & RULE_ENABLED) != 0 ? RuleText::kRuleOn : RuleText::kRuleOff;
+    CString strHtml = RuleString(IDS_RULE_PAGE_HEAD);
+    strHtml += RuleString((m_Flags & RULE_ENABLED) != 0 ? IDS_RULE_ON : IDS_RULE_OFF);
     const CString strLink =
-        CString(" ") + ((m_Flags & RULE_ANY_CONDITION) != 0 ? RuleText::kOr : RuleText::kAnd) + " ";
+        CString(" ") + RuleString((m_Flags & RULE_ANY_CONDITION) != 0 ? IDS_RULE_OR : IDS_RULE_AND) + " ";
     for (size_t i = 0; i < m_Conditions.size(); i++)
         strHtml += m_Conditions[i]->GetDescriptionHtml(hOwner, pSession, nPort, i == 0 ? "" : (const char*)strLink);
-    const CString strAnd = CString(" ") + RuleText::kAnd + " ";
+    const CString strAnd = CString(" ") + RuleString(IDS_RULE_AND) + " ";
     for (size_t i = 0; i < m_Actions.size(); i++)
         strHtml += m_Actions[i]->GetDescriptionHtml(hOwner, pSession, nPort, i == 0 ? "" : (const char*)strAnd);
     return strHtml;

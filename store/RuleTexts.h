@@ -1,46 +1,90 @@
-// The texts of the message rules, as the user sees them.
+// The texts of the message rules, as the user sees them; most are in the string table.
 #pragma once
+
+#include <windows.h>
+
+#include <atlstr.h>
+
+#include "resources/resource.h"
+
+// The rules' texts in the string table (resources/options.rc).
+enum RuleStringId : UINT
+{
+    IDS_RULE_PAGE_FOOT = 356,
+    IDS_RULE_NEW_TITLE = 357,
+    IDS_RULE_FROM_LINE = 358,
+    IDS_RULE_DUPLICATE_NAME = 362,
+    IDS_RULE_PAGE_HEAD = 363,
+    IDS_RULE_ON = 364,
+    IDS_RULE_OFF = 365,
+    IDS_RULE_LAST = 366,
+    IDS_RULE_FIRST = 367,
+    IDS_RULE_EDIT_TITLE = 368,
+    IDS_RULE_NO_CRITERIA = 369,
+    IDS_RULE_VALUE_TOO_LONG = 370,
+    IDS_RULE_DUPLICATE_STRING = 371,
+    IDS_RULE_FROM_CONTAINS = 372,
+    IDS_RULE_FROM_NOT_CONTAINS = 373,
+    IDS_RULE_AND = 374,
+    IDS_RULE_OR = 375,
+    IDS_RULE_CONTAINS_PEOPLE = 376,
+    IDS_RULE_CONTAINS = 377,
+    IDS_RULE_NOT_CONTAINS = 378,
+    IDS_RULE_SUBJECT_LINE = 379,
+    IDS_RULE_CONTAINS_WORDS = 380,
+    IDS_RULE_SUBJECT_CONTAINS = 381,
+    IDS_RULE_SUBJECT_NOT_CONTAINS = 382,
+    IDS_RULE_INCOMPLETE = 383,
+    IDS_RULE_MOVE_LINE = 386,
+    IDS_RULE_COPY_LINE = 387,
+    IDS_RULE_SPECIFIED = 388,
+    IDS_RULE_NO_ACTION = 389,
+    IDS_RULE_FOLDER_REMOVED = 390,
+    IDS_RULE_COPY_CAPTION = 391,
+    IDS_RULE_TO_LINE = 393,
+    IDS_RULE_BODY_LINE = 394,
+    IDS_RULE_TO_CONTAINS = 395,
+    IDS_RULE_TO_NOT_CONTAINS = 396,
+    IDS_RULE_BODY_NOT_CONTAINS = 397,
+    IDS_RULE_BODY_CONTAINS = 398,
+    IDS_RULE_DELETE_LINE = 401,
+    IDS_RULE_FORWARD_LINE = 402,
+    IDS_RULE_PEOPLE = 403,
+    IDS_RULE_BLANK = 404,
+    IDS_RULE_VALUES_MISSING = 407,
+    IDS_RULE_CC_LINE = 408,
+    IDS_RULE_CC_NOT_CONTAINS = 409,
+    IDS_RULE_CC_CONTAINS = 410,
+    IDS_RULE_ADDRESSES = 412,
+    IDS_HELP_RULE_UP = 437,
+    IDS_HELP_RULE_DOWN = 438,
+    IDS_HELP_RULE_NEW = 439,
+    IDS_HELP_RULE_MODIFY = 440,
+    IDS_HELP_RULE_COPY = 441,
+    IDS_HELP_RULE_REMOVE = 442,
+    IDS_HELP_RULE_DESCRIPTION = 443,
+    IDS_HELP_RULE_CONDITIONS = 444,
+    IDS_HELP_RULE_ACTIONS = 445,
+    IDS_HELP_RULE_EDITOR_DESCRIPTION = 446,
+    IDS_HELP_RULE_NAME = 447,
+};
 
 namespace RuleText
 {
-const char kDuplicate[] = "Duplicate string.";                                       // 371
-const char kIncomplete[] = "Some information is missing or incorrect.";              // 383
-const char kValuesMissing[] = "The message rules values is missing or incomplete."; // 407
 const char kNewRuleName[] = "New Mail Rule #%d";
 const char kCopyOf[] = "Copy of ";
 const char kInsertFailed1[] = "ERROR: Insert ";
 const char kInsertFailed2[] = " table failed!";
 const char kSaveFailed[] = "The message rules were not saved; the stored rules are kept.";
-
-// The description page of a rule; the two %d of a link are the pane server's port and the link number.
-#define RULE_LINK "<A href=\"http://localhost:%d/?%d\">"
-const char kPageHead[] = "<HTML>\r\n <HEAD><META NAME=\"GENERATOR\" Content=\"Microsoft DHTML Editing Control\">\r\n"
-                         "  <TITLE></TITLE>\r\n </HEAD>\r\n<body topmargin=\"0\" leftmargin=\"0\">\r\n"
-                         "<FONT face=\"MS Sans Serif\"  size=1>\r\n  <P>\r\n"; // 363
-const char kRuleOn[] = "Apply this rule after the message arrives";               // 364
-const char kRuleOff[] = "This rule is currently turned off.";                      // 365
-const char kPageFoot[] = "\r\n  </P>\r\n </BODY>\r\n</HTML>";                    // 356
-const char kFromLine[] = "\r\n<DIV>" RULE_LINK "%s</A>Where the From line " RULE_LINK "%s</A>";      // 358
-const char kToLine[] = "\r\n<DIV>" RULE_LINK "%s</A>Where the To line " RULE_LINK "%s</A>";          // 393
-const char kCcLine[] = "\r\n<DIV>" RULE_LINK "%s</A>Where the Cc line " RULE_LINK "%s</A>";          // 408
-const char kSubjectLine[] = "\r\n<DIV>" RULE_LINK "%s</A>Where the Subject line " RULE_LINK "%s</A>"; // 379
-const char kBodyLine[] = "\r\n<DIV>" RULE_LINK "%s</A>Where the message body " RULE_LINK "%s</A>";   // 394
-const char kMoveLine[] = "\r\n<DIV>%sMove it to the " RULE_LINK "%s</A> folder";                    // 386
-const char kCopyLine[] = "\r\n<DIV>%sCopy it to the " RULE_LINK "%s</A> folder";                    // 387
-const char kDeleteLine[] = "\r\n<DIV>%sDelete it";                                                   // 401
-const char kForwardLine[] = "\r\n<DIV>%sForward it to " RULE_LINK "%s</A>";                          // 402
-#undef RULE_LINK
-const char kAnd[] = "and";                           // 374
-const char kOr[] = "or";                             // 375
-const char kContainsPeople[] = "contains people";    // 376
-const char kContainsWords[] = "contains specific words"; // 380
-const char kPeople[] = "people";                     // 403
-const char kSpecified[] = "specified";               // 388
-const char kBlank[] = " ";                           // 404
-const char kContains[] = "contains";                 // 377
-const char kNotContains[] = "does not contain";      // 378
-const char kFolderRemoved[] = "ERROR: The folder was removed"; // 390
 } // namespace RuleText
+
+// A text of the string table; the worker thread and the windows share the module's resources.
+inline CString RuleString(UINT nId)
+{
+    CString strText;
+    strText.LoadString(nId);
+    return strText;
+}
 
 // The Message Rules command (Tools, Message Rules, Mail...).
 const WORD ID_TOOLS_MESSAGE_RULES = 32055;

@@ -55,9 +55,6 @@ const char kOrbFileValue[] = "Vorn Vedura Database File Name";
 
 // Table pattern
 const char kNoSession[] = "FATAL ERROR. Open table failed. No session.";
-const char kCreateTableFailed[] =
-    "FATAL ERROR. Create %s table failed!\r\n1. Is possible the email database currently in use by another "
-    "user or another machine.\r\n2. Try create table manually:\r\n\r\n%s"; // string 246
 const char kExecuteSqlFailed[] = "Execute SQL\r\n%s\r\nfailed.";           // string 166
 const char kOpenColumnsFailed[] = "FATAL ERROR. Open columns failed.";
 const char kTableInvalid1[] = "FATAL ERROR. The ";

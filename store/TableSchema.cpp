@@ -14,6 +14,8 @@ namespace
 // Besides one round per added column, the check may come back empty-handed this often before the open
 // gives up.
 const int kMaxEmptyChecks = 3;
+// The create-failed text in the string table (resources/foundation.rc): the table's name, then the statement.
+const UINT kCreateTableFailedText = 246;
 
 struct CRequiredColumn
 {
@@ -136,7 +138,9 @@ void CreateTableWithStatement(CSession* pSession, HWND hOwner, const char* pszTa
     if (TableExists(pSession, pszTable))
         return;
     CString strFailed;
-    strFailed.Format(StoreText::kCreateTableFailed, pszTable, (const char*)strStatement);
+    CString strFormat;
+    strFormat.LoadString(kCreateTableFailedText);
+    strFailed.Format(strFormat, pszTable, (const char*)strStatement);
     ExecuteOnSession(pSession, strStatement, hOwner, strFailed);
     if (IsTraceOn())
         g_pTraceFile->WriteText("\r\n" + strStatement);

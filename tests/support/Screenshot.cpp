@@ -88,6 +88,32 @@ static void WaitUntilShown(HWND hWnd)
     ::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &dwResult);
 }
 
+static BOOL CALLBACK FindUnpainted(HWND hWnd, LPARAM lParam)
+{
+    if (!::IsWindowVisible(hWnd) || !::GetUpdateRect(hWnd, NULL, FALSE))
+        return TRUE;
+    *reinterpret_cast<bool*>(lParam) = true;
+    return FALSE;
+}
+
+// A redraw asked from another thread only invalidates: the window's own thread paints when it gets to it,
+// and a capture taken meanwhile shows half-erased controls or what lay there before. Waits until no
+// window of the tree has anything left to paint and the thread has come back from painting it.
+static void WaitUntilPainted(HWND hWnd)
+{
+    for (int i = 0; i < 500; i++)
+    {
+        bool bUnpainted = ::IsWindowVisible(hWnd) && ::GetUpdateRect(hWnd, NULL, FALSE);
+        if (!bUnpainted)
+            ::EnumChildWindows(hWnd, FindUnpainted, (LPARAM)&bUnpainted);
+        if (!bUnpainted)
+            break;
+        ::Sleep(10);
+    }
+    DWORD_PTR dwResult = 0;
+    ::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &dwResult);
+}
+
 std::string SaveWindowScreenshot(HWND hWnd, const char* pszName)
 {
     WaitUntilShown(hWnd);
@@ -95,6 +121,7 @@ std::string SaveWindowScreenshot(HWND hWnd, const char* pszName)
     if (!::GetWindowRect(hWnd, &rc) || rc.right <= rc.left || rc.bottom <= rc.top)
         return "";
     ::RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    WaitUntilPainted(hWnd);
     int width = rc.right - rc.left;
     int height = rc.bottom - rc.top;
 

@@ -96,7 +96,7 @@ int SyncRuleElements(HWND hWndOwner, CSession* pSession, CMessageRule& rule, HWN
 
 LRESULT CDlgRuleEditor::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
-    SetWindowTextA(m_bModify ? RuleWindowText::kEditMailRule : RuleWindowText::kNewMailRule);
+    SetWindowTextA(RuleString(m_bModify ? IDS_RULE_EDIT_TITLE : IDS_RULE_NEW_TITLE));
     FillRuleElementList(GetDlgItem(IDC_RULE_CONDITIONS), m_rule, false);
     FillRuleElementList(GetDlgItem(IDC_RULE_ACTIONS), m_rule, true);
     SetDlgItemTextA(IDC_RULE_NAME, m_rule.m_Name);
@@ -157,7 +157,7 @@ LRESULT CDlgRuleEditor::OnOK(WORD, WORD, HWND, BOOL&)
     // fail the save.
     if (m_rules.IsNameTaken(szName, &m_rule))
     {
-        AppMessageBox(RuleWindowText::kDuplicateRuleName, MB_ICONSTOP, m_hWnd);
+        AppMessageBox(RuleString(IDS_RULE_DUPLICATE_NAME), MB_ICONSTOP, m_hWnd);
         ::SetFocus(GetDlgItem(IDC_RULE_NAME));
         return 0;
     }
@@ -166,7 +166,7 @@ LRESULT CDlgRuleEditor::OnOK(WORD, WORD, HWND, BOOL&)
     int nResult = SyncRuleElements(m_hWndOwner, RulesSession(m_rules), m_rule, GetDlgItem(IDC_RULE_CONDITIONS), false);
     if (nResult != RULE_SYNC_FINE)
     {
-        AppMessageBox(nResult == RULE_SYNC_NO_CONDITION ? RuleWindowText::kNoCriteria : RuleText::kIncomplete,
+        AppMessageBox(RuleString(nResult == RULE_SYNC_NO_CONDITION ? IDS_RULE_NO_CRITERIA : IDS_RULE_INCOMPLETE),
                       MB_ICONSTOP, m_hWnd);
         ::SetFocus(GetDlgItem(IDC_RULE_CONDITIONS));
         return 0;
@@ -174,7 +174,7 @@ LRESULT CDlgRuleEditor::OnOK(WORD, WORD, HWND, BOOL&)
     nResult = SyncRuleElements(m_hWndOwner, RulesSession(m_rules), m_rule, GetDlgItem(IDC_RULE_ACTIONS), true);
     if (nResult != RULE_SYNC_FINE)
     {
-        AppMessageBox(nResult == RULE_SYNC_NO_ACTION ? RuleWindowText::kNoAction : RuleText::kIncomplete,
+        AppMessageBox(RuleString(nResult == RULE_SYNC_NO_ACTION ? IDS_RULE_NO_ACTION : IDS_RULE_INCOMPLETE),
                       MB_ICONSTOP, m_hWnd);
         ::SetFocus(GetDlgItem(IDC_RULE_ACTIONS));
         return 0;
@@ -222,7 +222,7 @@ LRESULT CDlgRuleEditor::OnGetHtmlText(WORD, WORD, HWND hWndCtl, BOOL&)
 CString CDlgRuleEditor::DescriptionHtml() const
 {
     const int nPort = m_pServer ? (int)m_pServer->m_nPort : CHTMLServer::kFirstPort;
-    return m_rule.GetDescriptionHtml(m_hWndOwner, m_rules.m_pSession, nPort) + RuleText::kPageFoot;
+    return m_rule.GetDescriptionHtml(m_hWndOwner, m_rules.m_pSession, nPort) + RuleString(IDS_RULE_PAGE_FOOT);
 }
 
 void CDlgRuleEditor::ShowDescription(const char* pszFileName)

@@ -50,7 +50,7 @@ public:
 
     CSheetMessageRules(HWND hWndOwner, CMessageRuleSet& rules)
         : CPropertySheetImpl<CSheetMessageRules>((LPCSTR)NULL), m_page(hWndOwner, rules),
-          m_strCaption(RuleWindowText::kMessageRules)
+          m_strCaption(RuleString(IDS_MESSAGE_RULES))
     {
         m_psh.dwFlags |= PSH_NOAPPLYNOW;
         AddPage(m_page);
@@ -181,8 +181,8 @@ CString CPageMessageRulesMail::DescriptionHtml() const
         strHtml += ((CMessageRule*)m_list.GetItemData(nItem))->GetDescriptionHtml(m_hWndOwner, m_rules.m_pSession,
                                                                                     nPort);
     if (strHtml.IsEmpty())
-        strHtml = RuleText::kPageHead;
-    return strHtml + RuleText::kPageFoot;
+        strHtml = RuleString(IDS_RULE_PAGE_HEAD);
+    return strHtml + RuleString(IDS_RULE_PAGE_FOOT);
 }
 
 void CPageMessageRulesMail::ShowDescription()
@@ -275,7 +275,7 @@ void CPageMessageRulesMail::NewRule(const CMessageRule* pSource)
             }
             if (!m_rules.IsNameTaken(pRule->m_Name, pRule))
                 break;
-            AppMessageBox(RuleText::kDuplicate, MB_ICONSTOP, m_hWnd);
+            AppMessageBox(RuleString(IDS_RULE_DUPLICATE_STRING), MB_ICONSTOP, m_hWnd);
         }
         FillList();
         for (int nItem = 0; nItem < m_list.GetItemCount(); nItem++)
@@ -294,7 +294,7 @@ LRESULT CPageMessageRulesMail::OnRemove(WORD, WORD, HWND, BOOL&)
     m_rules.Remove(pRule);
     m_list.DeleteItem(nItem);
     if (m_pServer)
-        m_pServer->Show(CString(RuleText::kPageHead) + RuleText::kPageFoot);
+        m_pServer->Show(RuleString(IDS_RULE_PAGE_HEAD) + RuleString(IDS_RULE_PAGE_FOOT));
     UpdateButtons();
     return 0;
 }
@@ -306,7 +306,7 @@ LRESULT CPageMessageRulesMail::OnMoveUp(WORD, WORD, HWND, BOOL&)
         return 0;
     if (!m_rules.MoveUp(pRule))
     {
-        AppMessageBox(RuleWindowText::kFirstRule, MB_ICONINFORMATION, m_hWnd);
+        AppMessageBox(RuleString(IDS_RULE_FIRST), MB_ICONINFORMATION, m_hWnd);
         return 0;
     }
     FillList();
@@ -324,7 +324,7 @@ LRESULT CPageMessageRulesMail::OnMoveDown(WORD, WORD, HWND, BOOL&)
         return 0;
     if (!m_rules.MoveDown(pRule))
     {
-        AppMessageBox(RuleWindowText::kLastRule, MB_ICONINFORMATION, m_hWnd);
+        AppMessageBox(RuleString(IDS_RULE_LAST), MB_ICONINFORMATION, m_hWnd);
         return 0;
     }
     FillList();

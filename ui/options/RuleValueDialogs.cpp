@@ -90,11 +90,11 @@ CString ValueListHeading(int nType, LONG nFlags)
     const bool bContains = (nFlags & CONDITION_CONTAINS) != 0;
     switch (nType)
     {
-    case RULE_FROM: return bContains ? RuleWindowText::kFromContains : RuleWindowText::kFromNotContains;
-    case RULE_SUBJECT: return bContains ? RuleWindowText::kSubjectContains : RuleWindowText::kSubjectNotContains;
-    case RULE_TO: return bContains ? RuleWindowText::kToContains : RuleWindowText::kToNotContains;
-    case RULE_BODY: return bContains ? RuleWindowText::kBodyContains : RuleWindowText::kBodyNotContains;
-    case RULE_CC: return bContains ? RuleWindowText::kCcContains : RuleWindowText::kCcNotContains;
+    case RULE_FROM: return RuleString(bContains ? IDS_RULE_FROM_CONTAINS : IDS_RULE_FROM_NOT_CONTAINS);
+    case RULE_SUBJECT: return RuleString(bContains ? IDS_RULE_SUBJECT_CONTAINS : IDS_RULE_SUBJECT_NOT_CONTAINS);
+    case RULE_TO: return RuleString(bContains ? IDS_RULE_TO_CONTAINS : IDS_RULE_TO_NOT_CONTAINS);
+    case RULE_BODY: return RuleString(bContains ? IDS_RULE_BODY_CONTAINS : IDS_RULE_BODY_NOT_CONTAINS);
+    case RULE_CC: return RuleString(bContains ? IDS_RULE_CC_CONTAINS : IDS_RULE_CC_NOT_CONTAINS);
     default: return CString();
     }
 }
@@ -105,8 +105,9 @@ std::vector<CString> ValueListLines(int nType, LONG nFlags, const std::vector<CS
     lines.push_back(ValueListHeading(nType, nFlags));
     for (size_t i = 0; i < values.size(); i++)
     {
-        const char* pszWord = i == 0 ? "" : (nFlags & CONDITION_ANY_VALUE) != 0 ? RuleText::kOr : RuleText::kAnd;
-        lines.push_back(CString(pszWord) + " '" + values[i] + "'");
+        const CString strWord =
+            i == 0 ? CString() : RuleString((nFlags & CONDITION_ANY_VALUE) != 0 ? IDS_RULE_OR : IDS_RULE_AND);
+        lines.push_back(strWord + " '" + values[i] + "'");
     }
     return lines;
 }
@@ -139,8 +140,9 @@ void EditConditionValues(HWND hWndOwner, HWND hWndParent, CRuleCondition& condit
             names.push_back("0");
         names.erase(names.begin(), names.end() - 1);
         StoreNames(condition, names);
+        const CString strCaption = condition.m_Type == RULE_COPY ? RuleString(IDS_RULE_COPY_CAPTION) : CString();
         CDlgChoiceFolder dlg(hWndOwner, atol(names[0]),
-                             condition.m_Type == RULE_COPY ? RuleWindowText::kCopy : NULL);
+                             strCaption.IsEmpty() ? NULL : (const char*)strCaption);
         if (dlg.DoModal(hWndParent) != IDOK)
             return;
         CString strID;
@@ -283,7 +285,7 @@ bool CDlgRuleValues::AddValue(const CString& strValue)
     if (strValue.GetLength() >= kValueBuffer)
     {
         CString strText;
-        strText.Format(RuleWindowText::kValueTooLong, kValueBuffer);
+        strText.Format(RuleString(IDS_RULE_VALUE_TOO_LONG), kValueBuffer);
         AppMessageBox(strText, MB_ICONSTOP, m_hWnd);
         ::SetFocus(GetDlgItem(IDC_RULE_VALUE));
         return false;
@@ -292,7 +294,7 @@ bool CDlgRuleValues::AddValue(const CString& strValue)
     for (const CString& strListed : m_values)
         if (strListed.CompareNoCase(strValue) == 0)
         {
-            AppMessageBox(RuleText::kDuplicate, MB_ICONSTOP, m_hWnd);
+            AppMessageBox(RuleString(IDS_RULE_DUPLICATE_STRING), MB_ICONSTOP, m_hWnd);
             ::SetFocus(GetDlgItem(IDC_RULE_VALUE));
             return false;
         }
@@ -323,7 +325,7 @@ LRESULT CDlgRuleValues::OnRemove(WORD, WORD, HWND, BOOL&)
 LRESULT CDlgRuleValues::OnBook(WORD, WORD, HWND, BOOL&)
 {
     CString strAddresses;
-    if (!IsPeople() || !s_pfnSelectRecipients(m_hWnd, BookLabel(m_condition.m_Type), RuleWindowText::kRuleAddresses,
+    if (!IsPeople() || !s_pfnSelectRecipients(m_hWnd, BookLabel(m_condition.m_Type), RuleString(IDS_RULE_ADDRESSES),
                                               strAddresses))
         return 0;
     std::vector<CString> entries;
@@ -378,7 +380,7 @@ LRESULT CDlgRuleForward::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CDlgRuleForward::OnBook(WORD, WORD, HWND, BOOL&)
 {
     CString strAddresses;
-    if (!s_pfnSelectRecipients(m_hWnd, "", RuleWindowText::kRuleAddresses, strAddresses))
+    if (!s_pfnSelectRecipients(m_hWnd, "", RuleString(IDS_RULE_ADDRESSES), strAddresses))
         return 0;
     std::vector<CString> entries;
     ParseAddressList(strAddresses, entries, ';');

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "OptionsSheetFixture.h"
+#include "platform/htmlview/HtmlView.h"
 #include "app/LetrovaGlobals.h"
 #include "resources/resource.h"
 #include "store/MessageRuleSet.h"
@@ -15,6 +16,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowReaders.h"
 #include "ui/options/PageMessageRulesMail.h"
+#include "store/RuleTexts.h"
 #include "ui/options/RuleWindowTexts.h"
 
 namespace
@@ -57,6 +59,40 @@ protected:
         ListView_GetItemText(hWndList, nItem, 0, szText, sizeof(szText));
         return szText;
     }
+    // What the description pane of a rules window shows, read on the window's thread; "" when it shows
+    // nothing a user could see.
+    std::string PaneText(HWND hWndDlg)
+    {
+        struct Search
+        {
+            HWND hWnd = NULL;
+            static BOOL CALLBACK Child(HWND hWnd, LPARAM lParam)
+            {
+                char szClass[64] = {};
+                ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+                if (strcmp(szClass, "OrbHtmlView") != 0)
+                    return TRUE;
+                reinterpret_cast<Search*>(lParam)->hWnd = hWnd;
+                return FALSE;
+            }
+        } search;
+        ::EnumChildWindows(hWndDlg, Search::Child, (LPARAM)&search);
+        std::string text;
+        if (search.hWnd == NULL)
+            return text;
+        m_store.m_pSheetThread->Invoke([&] {
+            CHtmlView* pView = CHtmlView::FromWindow(search.hWnd);
+            if (pView == NULL || !::IsWindowVisible(search.hWnd))
+                return;
+            const std::wstring wide = pView->Text();
+            text = (const char*)CString(wide.c_str());
+        });
+        return text;
+    }
+    bool PaneShows(HWND hWndDlg, const char* pszText)
+    {
+        return WaitFor([&] { return PaneText(hWndDlg).find(pszText) != std::string::npos; });
+    }
     void StoreRule(const char* pszName)
     {
         CMessageRuleSet& rules = m_store.m_pDatabase->m_Local.m_Rules;
@@ -80,11 +116,12 @@ TEST_F(MessageRulesSheetTest, AFirstRuleIsBuiltInTheEditorAndSavedByOk)
     HWND hWndEditor = Dialog("New Mail Rule");
     ASSERT_TRUE(hWndEditor != NULL);
     EXPECT_EQ("New Mail Rule #1", CDialogResponder::ItemText(hWndEditor, IDC_RULE_NAME));
+    EXPECT_TRUE(PaneShows(hWndEditor, "Apply this rule after the message arrives")) << PaneText(hWndEditor);
     SaveWindowScreenshot(hWndEditor, "rule-editor");
 
     // The editor's refusals, each keeping it open.
     CDialogResponder::Press(hWndEditor, IDOK);
-    EXPECT_TRUE(BoxSaid(0, RuleWindowText::kNoCriteria));
+    EXPECT_TRUE(BoxSaid(0, "You must select at least one criteria from the list to create a rule."));
     Tick(hWndEditor, IDC_RULE_CONDITIONS, 0, true, ID_STATE_CHANGED);
     CDialogResponder::Press(hWndEditor, IDOK);
     EXPECT_TRUE(BoxSaid(1, "Some information is missing or incorrect."));
@@ -134,6 +171,9 @@ TEST_F(MessageRulesSheetTest, AFirstRuleIsBuiltInTheEditorAndSavedByOk)
     HWND hWndList = ::GetDlgItem(hWndPage, IDC_RULES_LIST);
     ASSERT_TRUE(WaitFor([&] { return ListView_GetItemCount(hWndList) == 1; }));
     EXPECT_EQ("Junk", ListItem(hWndList, 0));
+    ListView_SetItemState(hWndList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(PaneShows(hWndPage, "Where the From line contains 'Alice@Example.com'"))
+        << PaneText(hWndPage);
     SaveWindowScreenshot(m_store.m_hWndSheet, "rules-page");
     m_store.PressOk();
     ASSERT_TRUE(m_store.m_pSheetThread->WaitForExit());
@@ -185,5 +225,84 @@ TEST_F(MessageRulesSheetTest, ALinkRequestedOverASocketGetsTheDescriptionAndCanc
     ASSERT_EQ(1u, m_store.m_pDatabase->m_Local.m_Rules.m_Rules.size());
     EXPECT_EQ(RULE_ENABLED, m_store.m_pDatabase->m_Local.m_Rules.ChainOrder()[0]->m_Flags & RULE_ENABLED);
     EXPECT_EQ(1, Query("SELECT COUNT(*) FROM MessageRules WHERE Flags = 1"));
+}
+
+TEST_F(MessageRulesSheetTest, TheValueDialogsOpenOnTheRuleAndACaseOnlyDuplicateNameIsRefused)
+{
+    StoreRule("Reports");
+    ASSERT_TRUE(OpenRules() != NULL);
+    HWND hWndPage = Page();
+    ASSERT_TRUE(WaitFor([&] { return ListView_GetItemCount(::GetDlgItem(hWndPage, IDC_RULES_LIST)) == 1; }));
+    CDialogResponder::Press(hWndPage, IDC_RULES_NEW);
+    HWND hWndEditor = Dialog("New Mail Rule");
+    ASSERT_TRUE(hWndEditor != NULL);
+
+    // A To condition is met by any one of its people until told otherwise.
+    Tick(hWndEditor, IDC_RULE_CONDITIONS, 1, true, ID_STATE_CHANGED);
+    ::PostMessageA(hWndEditor, WM_COMMAND, ID_HTML_LINK_REQUESTED, RULE_TO);
+    HWND hWndPeople = Dialog("Select People");
+    ASSERT_TRUE(hWndPeople != NULL);
+    CDialogResponder::SetField(hWndPeople, IDC_RULE_VALUE, "bob@example.com");
+    CDialogResponder::Press(hWndPeople, IDC_RULE_VALUE_ADD);
+    ASSERT_TRUE(WaitFor([&] { return CDialogResponder::ItemText(hWndPeople, IDC_RULE_VALUE).empty(); }));
+    CDialogResponder::Press(hWndPeople, IDC_RULE_VALUE_OPTIONS);
+    HWND hWndOptions = Dialog("Rule Condition Options");
+    ASSERT_TRUE(hWndOptions != NULL);
+    SaveWindowScreenshot(hWndOptions, "rule-options");
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(hWndOptions, IDC_RULE_MATCH_ANY));
+    EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(hWndOptions, IDC_RULE_MATCH_ALL));
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(hWndOptions, IDC_RULE_CONTAINS));
+    CDialogResponder::Press(hWndOptions, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndOptions); }));
+    CDialogResponder::Press(hWndPeople, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndPeople); }));
+
+    // The "and" between two conditions opens the And/Or choice on the rule's all-conditions bit.
+    Tick(hWndEditor, IDC_RULE_CONDITIONS, 3, true, ID_STATE_CHANGED);
+    ::PostMessageA(hWndEditor, WM_COMMAND, ID_HTML_LINK_REQUESTED, RULE_AND_OR);
+    HWND hWndAndOr = Dialog("And/Or");
+    ASSERT_TRUE(hWndAndOr != NULL);
+    SaveWindowScreenshot(hWndAndOr, "rule-and-or");
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(hWndAndOr, IDC_RULE_MATCH_ALL));
+    CDialogResponder::Press(hWndAndOr, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndAndOr); }));
+    Tick(hWndEditor, IDC_RULE_CONDITIONS, 3, false, ID_STATE_CHANGED);
+
+    // The folder of a Move and the address of a Forward.
+    Tick(hWndEditor, IDC_RULE_ACTIONS, 0, true, ID_ACTIONS_STATE_CHANGED);
+    ::PostMessageA(hWndEditor, WM_COMMAND, ID_HTML_LINK_REQUESTED, RULE_MOVE);
+    HWND hWndFolder = Dialog("Move");
+    ASSERT_TRUE(hWndFolder != NULL);
+    SaveWindowScreenshot(hWndFolder, "rule-folder");
+    CDialogResponder::Press(hWndFolder, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndFolder); }));
+    Tick(hWndEditor, IDC_RULE_ACTIONS, 0, false, ID_ACTIONS_STATE_CHANGED);
+    Tick(hWndEditor, IDC_RULE_ACTIONS, 3, true, ID_ACTIONS_STATE_CHANGED);
+    ::PostMessageA(hWndEditor, WM_COMMAND, ID_HTML_LINK_REQUESTED, RULE_FORWARD);
+    HWND hWndForward = Dialog("Select People");
+    ASSERT_TRUE(hWndForward != NULL);
+    CDialogResponder::SetField(hWndForward, IDC_RULE_VALUE, "boss@example.com");
+    SaveWindowScreenshot(hWndForward, "rule-forward");
+    CDialogResponder::Press(hWndForward, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndForward); }));
+    EXPECT_TRUE(WaitFor([&] { return Html(hWndEditor).find("Forward it to ") != std::string::npos; }));
+    SaveWindowScreenshot(hWndEditor, "rule-editor-filled");
+
+    // The stored rule's name in other letters would fail the save: the editor refuses it first.
+    const size_t nBoxes = m_store.Boxes().size();
+    CDialogResponder::SetField(hWndEditor, IDC_RULE_NAME, "REPORTS");
+    CDialogResponder::Press(hWndEditor, IDOK);
+    EXPECT_TRUE(BoxSaid(nBoxes, "Duplicate of the rule name."));
+    ASSERT_TRUE(::IsWindow(hWndEditor));
+    CDialogResponder::SetField(hWndEditor, IDC_RULE_NAME, "To Bob");
+    CDialogResponder::Press(hWndEditor, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndEditor); }));
+
+    m_store.PressOk();
+    ASSERT_TRUE(m_store.m_pSheetThread->WaitForExit());
+    EXPECT_EQ(1, Query("SELECT COUNT(*) FROM RuleConditions c INNER JOIN MessageRules r "
+                       "ON c.MessageRulesID = r.ID WHERE r.Name = 'To Bob' AND c.Type = 6 AND c.Flags = 3"));
+    EXPECT_EQ(1,
+              Query("SELECT COUNT(*) FROM RuleConditionValues WHERE Name = 'boss@example.com' AND Type = 9"));
 }
 } // namespace
