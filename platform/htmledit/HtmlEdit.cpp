@@ -347,7 +347,7 @@ void CHtmlEdit::OnContextMenu(LPARAM lParam)
     }
     else
         ::ScreenToClient(m_hRich, &pt);
-    CComVariant args[2] = {CComVariant(static_cast<long>(pt.y)), CComVariant(static_cast<long>(pt.x))};
+    CComVariant args[2] = {CComVariant(static_cast<long>(pt.x)), CComVariant(static_cast<long>(pt.y))};
     Fire(DISPID_SHOWCONTEXTMENU_, args, 2);
 }
 

@@ -156,6 +156,7 @@ private:
         int listLevel = 0;
         int quote = 0;
         int link = 0;
+        bool anchor = false;  // inside an A with an href, kept or not: its default look is no format
         bool underline = false;
         uint32_t back = kNoColor;
         bool inCell = false;
@@ -237,6 +238,8 @@ private:
         if (tag == "a")
         {
             const std::string* href = node->Attribute("href");
+            if (href)
+                ctx.anchor = true;
             if (href && !IsJavascript(*href))
             {
                 m_doc.links.push_back(*href);
@@ -398,10 +401,10 @@ private:
         f.face = Utf8To16(face);
         f.size = static_cast<int>(std::lround(style->fontSize * 1.5f));  // px to half points
         const uint32_t color = style->color & 0xFFFFFF;
-        f.color = color == 0 || (ctx.link && color == 0x0000EE) ? kNoColor : color;
+        f.color = color == 0 || (ctx.anchor && color == 0x0000EE) ? kNoColor : color;
         f.back = ctx.back;
         f.link = ctx.link;
-        if (ctx.link)
+        if (ctx.anchor)
             f.underline = false;  // a link's own underline is the link's, not a format
         f.picture = m_pictureNext;
         return f;
@@ -453,7 +456,11 @@ private:
     void Append(const std::u16string& text, const CHtmlStyle* style, const Context& ctx)
     {
         if (!m_para)
+        {
+            const bool pending = m_spacePending;
             NewParagraph(ctx);
+            m_spacePending = pending;
+        }
         if (text.size() == 1 && (text[0] == kLineBreak))
             m_spacePending = false;
         AppendRaw(text, FormatOf(style, ctx));
