@@ -457,8 +457,28 @@ HRESULT CHtmlEdit::Exec(long nCmdId, long nOption, VARIANT* pArg)
         }
         else
         {
-            cf.dwMask = CFM_BACKCOLOR;
+            cf.dwMask = CFM_BACKCOLOR | CFM_UNDERLINETYPE | CFM_UNDERLINE;
             cf.crBackColor = color;
+            cf.bUnderlineType = UnderlineTypeOf(color);
+            // Setting the type sets the underline too unless it is given: each character keeps its own.
+            const CHARFORMAT2W current = SelectionCharFormat();
+            if (!(current.dwMask & CFM_UNDERLINE))
+            {
+                CBusy busy(*this);
+                const CHARRANGE sel = Selection(m_hRich);
+                for (LONG i = sel.cpMin; i < sel.cpMax; ++i)
+                {
+                    CHARFORMAT2W one = {};
+                    one.cbSize = sizeof(one);
+                    ::SendMessageW(m_hRich, EM_SETSEL, i, i + 1);
+                    ::SendMessageW(m_hRich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&one));
+                    cf.dwEffects = one.dwEffects & CFE_UNDERLINE;
+                    ::SendMessageW(m_hRich, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+                }
+                m_bDirty = true;
+                return S_OK;
+            }
+            cf.dwEffects = current.dwEffects & CFE_UNDERLINE;
         }
         return SetCharFields(cf);
     }

@@ -374,6 +374,8 @@ private:
 
     void EndParagraph()
     {
+        m_spacePending = false;
+        m_atLineStart = true;
         if (m_para)
         {
             // A line break that ends a block shows nothing in a browser.
@@ -417,6 +419,7 @@ private:
                                    style->whiteSpace == html::WhiteSpace::PreWrap);
         const std::u16string text = Utf8To16(node->text);
         std::u16string out;
+        bool leading = false;
         for (size_t i = 0; i < text.size(); ++i)
         {
             char16_t c = text[i];
@@ -429,20 +432,36 @@ private:
             }
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f')
             {
-                if (!out.empty())
-                {
-                    if (out.back() != ' ')
-                        out.push_back(' ');
-                }
-                else
-                    m_spacePending = true;
+                if (out.empty())
+                    leading = true;
+                else if (out.back() != ' ')
+                    out.push_back(' ');
                 continue;
             }
-            if (out.empty() && m_spacePending && !m_atLineStart && LastChar() != ' ')
-                out.push_back(' ');
+            if (out.empty())
+            {
+                const bool afterText = !m_atLineStart && LastChar() != ' ' && m_para && !m_para->runs.empty();
+                if (m_spacePending && afterText)
+                {
+                    // A blank that ended the text before belongs to it, before this element.
+                    Run& last = m_para->runs.back();
+                    if (last.format.picture)
+                    {
+                        CharFormat f = last.format;
+                        f.picture = 0;
+                        m_para->runs.push_back(Run{u" ", f});
+                    }
+                    else
+                        last.text.push_back(u' ');
+                }
+                else if (leading && afterText)
+                    out.push_back(' ');
+            }
             m_spacePending = false;
             out.push_back(c);
         }
+        if (!pre && out.empty() && leading)
+            m_spacePending = true;
         if (!pre && !out.empty() && out.back() == ' ')
         {
             out.pop_back();

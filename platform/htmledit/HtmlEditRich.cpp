@@ -18,7 +18,7 @@ SHORT PackStyle(const Paragraph& p)
 }
 
 const DWORD kRunMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BACKCOLOR |
-                       CFM_LINK;
+                       CFM_LINK | CFM_UNDERLINETYPE;
 
 CHARFORMAT2W GetCharFormat(HWND hRich, LONG start, LONG end)
 {
@@ -57,6 +57,13 @@ CharFormat ToRun(const CHARFORMAT2W& cf, Block block)
 }
 }
 
+BYTE UnderlineTypeOf(COLORREF back)
+{
+    if (back == CLR_INVALID)
+        return CFU_UNDERLINE;
+    return static_cast<BYTE>(2 + (GetRValue(back) * 7 + GetGValue(back) * 5 + GetBValue(back) * 3) % 15);
+}
+
 const wchar_t* DefaultFace(Block block)
 {
     return block == Block::Pre ? L"Courier New" : L"Times New Roman";
@@ -82,6 +89,8 @@ void SetCharFormat(HWND hRich, LONG start, LONG end, const CharFormat& f, Block 
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof(cf);
     cf.dwMask = kRunMask | CFM_STYLE | CFM_KERNING | CFM_WEIGHT;
+    cf.bUnderlineType = UnderlineTypeOf(f.back == kNoColor ? CLR_INVALID
+                                                           : RGB((f.back >> 16) & 0xFF, (f.back >> 8) & 0xFF, f.back & 0xFF));
     cf.dwEffects = (f.bold ? CFE_BOLD : 0) | (f.italic ? CFE_ITALIC : 0) | (f.underline ? CFE_UNDERLINE : 0) |
                    (f.color == kNoColor ? CFE_AUTOCOLOR : 0) | (f.back == kNoColor ? CFE_AUTOBACKCOLOR : 0) |
                    (f.link ? CFE_LINK : 0);

@@ -8,6 +8,10 @@
 
 namespace htmledit
 {
+// riched20 does not tell runs of different background colours apart, but it does their underline types,
+// which show nothing without an underline: each background gets its own type (CLR_INVALID: none).
+BYTE UnderlineTypeOf(COLORREF back);
+
 // The face a paragraph shows when its runs name none.
 const wchar_t* DefaultFace(Block block);
 
