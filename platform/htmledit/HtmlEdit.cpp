@@ -272,11 +272,8 @@ bool CHtmlEdit::OnKeyDown(WPARAM vk)
             std::u16string text = RichText(m_hRich);
             if (sel.cpMin >= static_cast<LONG>(text.size()) || text[sel.cpMin] == u'\r')
             {
-                const Block old = p.block;
                 p.block = Block::Div;
                 SetParagraphFormat(m_hRich, sel.cpMin, sel.cpMin, p);
-                CharFormat f;
-                (void)old;
                 CHARFORMAT2W cf = {};
                 cf.cbSize = sizeof(cf);
                 cf.dwMask = CFM_SIZE | CFM_BOLD | CFM_WEIGHT;
