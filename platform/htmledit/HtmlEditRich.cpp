@@ -84,7 +84,7 @@ std::u16string RichText(HWND hRich)
     return text;
 }
 
-void SetCharFormat(HWND hRich, LONG start, LONG end, const CharFormat& f, Block block)
+void SetCharFormatAtCaret(HWND hRich, const CharFormat& f, Block block)
 {
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof(cf);
@@ -105,11 +105,16 @@ void SetCharFormat(HWND hRich, LONG start, LONG end, const CharFormat& f, Block 
         cf.crBackColor = RGB((f.back >> 16) & 0xFF, (f.back >> 8) & 0xFF, f.back & 0xFF);
     cf.sStyle = static_cast<SHORT>(f.link);
     cf.wKerning = static_cast<WORD>(f.picture);
-    ::SendMessageW(hRich, EM_SETSEL, start, end);
     ::SendMessageW(hRich, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 }
 
-void SetParagraphFormat(HWND hRich, LONG start, LONG end, const Paragraph& p)
+void SetCharFormat(HWND hRich, LONG start, LONG end, const CharFormat& f, Block block)
+{
+    ::SendMessageW(hRich, EM_SETSEL, start, end);
+    SetCharFormatAtCaret(hRich, f, block);
+}
+
+void SetParagraphFormatAtCaret(HWND hRich, const Paragraph& p)
 {
     PARAFORMAT2 pf = {};
     pf.cbSize = sizeof(pf);
@@ -127,8 +132,13 @@ void SetParagraphFormat(HWND hRich, LONG start, LONG end, const Paragraph& p)
     pf.wBorderSpace = static_cast<WORD>(p.table);
     pf.wBorders = 0;
     pf.wBorderWidth = 0;
-    ::SendMessageW(hRich, EM_SETSEL, start, end);
     ::SendMessageW(hRich, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+}
+
+void SetParagraphFormat(HWND hRich, LONG start, LONG end, const Paragraph& p)
+{
+    ::SendMessageW(hRich, EM_SETSEL, start, end);
+    SetParagraphFormatAtCaret(hRich, p);
 }
 
 Paragraph GetParagraphFormat(HWND hRich, LONG pos)
@@ -172,40 +182,34 @@ void InsertParagraphs(HWND hRich, const std::vector<Paragraph>& paragraphs, int 
     CHARRANGE sel = {};
     ::SendMessageW(hRich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
     const Paragraph current = GetParagraphFormat(hRich, sel.cpMin);
-    std::u16string text;
-    for (size_t i = 0; i < paragraphs.size(); ++i)
-    {
-        if (i)
-            text.push_back(u'\r');
-        text += paragraphs[i].Text();
-    }
     ::SendMessageW(hRich, EM_SETSEL, sel.cpMin, sel.cpMax);
-    ::SendMessageW(hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-    LONG pos = sel.cpMin;
+    ::SendMessageW(hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    // Everything goes in at the caret, which moves on with each insertion: riched20 then never has to find
+    // a character position again, which it does by walking its paragraphs.
     for (size_t i = 0; i < paragraphs.size(); ++i)
     {
         Paragraph p = paragraphs[i];
         if (p.table)
             p.table += tableBase;
-        const LONG start = pos;
+        if (i > 0)
+            ::SendMessageW(hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\r"));
+        if (i > 0 || bFirstParagraphFormat)
+            SetParagraphFormatAtCaret(hRich, p);
         const Block block = i == 0 && !bFirstParagraphFormat ? current.block : p.block;
         for (const Run& run : p.runs)
         {
+            if (run.text.empty())
+                continue;
             CharFormat f = run.format;
             if (f.link)
                 f.link += linkBase;
             if (f.picture)
                 f.picture += pictureBase;
-            const LONG len = static_cast<LONG>(run.text.size());
-            if (len)
-                SetCharFormat(hRich, pos, pos + len, f, block);
-            pos += len;
+            SetCharFormatAtCaret(hRich, f, block);
+            const std::wstring text(run.text.begin(), run.text.end());
+            ::SendMessageW(hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
         }
-        if (i > 0 || bFirstParagraphFormat)
-            SetParagraphFormat(hRich, start, pos, p);
-        ++pos;  // the paragraph end
     }
-    ::SendMessageW(hRich, EM_SETSEL, pos - 1, pos - 1);
 }
 
 std::vector<Paragraph> ReadParagraphs(HWND hRich, LONG first, LONG last)

@@ -31,4 +31,7 @@ std::u16string RichText(HWND hRich);
 void SetParagraphFormat(HWND hRich, LONG start, LONG end, const Paragraph& p);
 Paragraph GetParagraphFormat(HWND hRich, LONG pos);
 void SetCharFormat(HWND hRich, LONG start, LONG end, const CharFormat& f, Block block);
+// The same for the selection as it stands (at an empty one: what typing there gives).
+void SetParagraphFormatAtCaret(HWND hRich, const Paragraph& p);
+void SetCharFormatAtCaret(HWND hRich, const CharFormat& f, Block block);
 }
