@@ -20,6 +20,7 @@ public:
         if (m_edit.m_nBusy++ == 0)
         {
             ::SendMessageW(m_edit.m_hRich, WM_SETREDRAW, FALSE, 0);
+            m_eventMask = ::SendMessageW(m_edit.m_hRich, EM_SETEVENTMASK, 0, 0);
             ::SendMessageW(m_edit.m_hRich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&m_sel));
             ::SendMessageW(m_edit.m_hRich, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
             m_modified = ::SendMessageW(m_edit.m_hRich, EM_GETMODIFY, 0, 0) != 0;
@@ -35,6 +36,7 @@ public:
                 ::SendMessageW(m_edit.m_hRich, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
                 ::SendMessageW(m_edit.m_hRich, EM_SETMODIFY, m_modified, 0);
             }
+            ::SendMessageW(m_edit.m_hRich, EM_SETEVENTMASK, 0, m_eventMask);
             ::SendMessageW(m_edit.m_hRich, WM_SETREDRAW, TRUE, 0);
             ::InvalidateRect(m_edit.m_hRich, nullptr, TRUE);
         }
@@ -52,6 +54,7 @@ private:
     CHARRANGE m_sel = {};
     POINT m_scroll = {};
     bool m_modified = false;
+    LRESULT m_eventMask = 0;
     bool m_restore = true;
 };
 
