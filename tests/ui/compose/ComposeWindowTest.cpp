@@ -1,0 +1,413 @@
+// The new-message window driven as a user drives it: opened for each kind of message, typed into, sent,
+// closed with and without saving, with recipients completed from the address book and text found.
+#include <gtest/gtest.h>
+
+#include <richedit.h>
+
+#include <memory>
+#include <string>
+
+#include "ComposeTestStore.h"
+#include "DialogResponder.h"
+#include "RecordingThread.h"
+#include "UiThread.h"
+#include "WindowReaders.h"
+#include "store/AddressTable.h"
+#include "store/EmailsImpl.h"
+#include "ui/compose/ComposeCommands.h"
+#include "ui/compose/ComposeStandIns.h"
+#include "ui/compose/ComposeTexts.h"
+#include "ui/compose/MainFrameNewMessage.h"
+
+extern CAppModule _Module;
+
+using namespace ComposeCommand;
+
+namespace
+{
+std::string TextOf(HWND hWnd)
+{
+    int nLength = (int)::SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(nLength + 1, '\0');
+    ::SendMessageA(hWnd, WM_GETTEXT, nLength + 1, (LPARAM)&text[0]);
+    text.resize(strlen(text.c_str()));
+    return text;
+}
+} // namespace
+
+class ComposeWindowTest : public ComposeStoreTest
+{
+protected:
+    ComposeWindowTest() : ComposeStoreTest("composewnd") {}
+
+    void TearDown() override
+    {
+        CloseNow();
+        ComposeAccountWizard = NULL;
+        ComposeStoreTest::TearDown();
+    }
+
+    HWND Open(const char* pszArgument, const char* pszAttachPath = "")
+    {
+        CNewMessageArgs args;
+        args.strArgument = pszArgument;
+        args.strAttachPath = pszAttachPath;
+        m_pUi.reset(new CUiThread(_Module));
+        m_hFrame = m_pUi->Start(
+            [this, args]
+            {
+                m_pFrame.reset(new CMainFrameNewMessage(m_pDatabase.get(), m_pRegistry.get(), m_manager.ThreadId(),
+                                                        args));
+                HWND hWnd = m_pFrame->CreateEx();
+                if (hWnd != NULL)
+                    ::ShowWindow(hWnd, SW_SHOW);
+                return hWnd;
+            });
+        m_pUi->WaitUntilIdle();
+        return m_hFrame;
+    }
+    // Ends the window without its save query.
+    void CloseNow()
+    {
+        if (m_pUi && m_hFrame != NULL && ::IsWindow(m_hFrame))
+            ::PostMessageA(m_hFrame, WM_CLOSE, 0, 0);
+        if (m_pUi)
+            m_pUi->WaitForExit();
+        m_pUi.reset();
+        m_pFrame.reset();
+        m_hFrame = NULL;
+    }
+    bool IsOpen() { return m_hFrame != NULL && ::IsWindow(m_hFrame); }
+    HWND Item(int nID) { return ::GetDlgItem(m_pFrame->m_dialog.m_hWnd, nID); }
+    std::string Text(int nID) { return TextOf(Item(nID)); }
+    void SetText(int nID, const char* pszText) { ::SendMessageA(Item(nID), WM_SETTEXT, 0, (LPARAM)pszText); }
+    LRESULT Command(WORD nID, LPARAM lParam = 0) { return ::SendMessageA(m_hFrame, WM_COMMAND, nID, lParam); }
+    // The save query as the close box asks it; the window then is gone or stays.
+    void CloseByUser(int nAnswer)
+    {
+        m_user.m_boxes.clear();
+        m_user.m_boxAnswers.assign(1, nAnswer);
+        ::PostMessageA(m_hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (!m_pUi->WaitForExit(3000))
+            m_pUi->WaitUntilIdle();
+    }
+    void Type(HWND hWnd, const char* pszText)
+    {
+        for (const char* p = pszText; *p != 0; p++)
+            ::SendMessageA(hWnd, WM_CHAR, (BYTE)*p, 1);
+    }
+    long RowsInFolder(LONG nType)
+    {
+        CString strSQL;
+        strSQL.Format("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld", (long)FolderOfType(nType));
+        return Query(strSQL);
+    }
+
+    CRecordingThread m_manager;
+    std::unique_ptr<CUiThread> m_pUi;
+    std::unique_ptr<CMainFrameNewMessage> m_pFrame;
+    HWND m_hFrame = NULL;
+};
+
+TEST_F(ComposeWindowTest, OpensEachKindOfMessageWithItsFieldsInPlainText)
+{
+    LONG nContact = AddContact("Dora", "Lind", "dora@x.org");
+    m_folder.Path("report.txt");
+    WriteFileBytes(m_folder.Path("report.txt"), "data");
+    CString strContact;
+    strContact.Format("%ld", (long)nContact);
+    struct
+    {
+        const char* pszArgument;
+        CString strAttachPath;
+        const char* pszTo;
+        const char* pszSubject;
+        const char* pszBody;
+        int nAttachments;
+    } cases[] = {
+        {"", "", "", "", "", 0},
+        {"a@x.org, b@y.org", "", "a@x.org, b@y.org", "", "", 0},
+        {strContact, "", "\"Dora Lind\" <dora@x.org>", "", "", 0},
+        {"-3", "", "", ComposeText::kErrorReportSubject, ComposeText::kErrorReportBody, 0},
+        {"", m_folder.Path("report.txt"), "", "report.txt", "", 1},
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(Open(c.pszArgument, c.strAttachPath) != NULL) << c.pszArgument;
+        if (c.pszArgument != std::string("-3"))
+            EXPECT_EQ(c.pszTo, Text(IDC_COMPOSE_TO)) << c.pszArgument;
+        else
+            EXPECT_FALSE(Text(IDC_COMPOSE_TO).empty());
+        EXPECT_EQ(c.pszSubject, Text(IDC_COMPOSE_SUBJECT));
+        EXPECT_EQ(c.pszBody, Text(IDC_COMPOSE_BODY));
+        EXPECT_EQ(c.nAttachments, (int)::SendMessageA(Item(IDC_COMPOSE_ATTACHMENTS), LVM_GETITEMCOUNT, 0, 0));
+        EXPECT_EQ(c.nAttachments != 0, ::IsWindowVisible(Item(IDC_COMPOSE_ATTACHMENTS)) != FALSE);
+        EXPECT_EQ(*c.pszSubject ? c.pszSubject : ComposeText::kDefaultTitle, WindowText(m_hFrame));
+        // Without the editor the body is the plain-text edit: no tabs, the account chosen.
+        EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_TABS)));
+        EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_BODY)));
+        EXPECT_EQ(0, m_pFrame->m_dialog.m_fields.m_bHtml);
+        EXPECT_STREQ("ann@example.com (Ann Sender)", TextOf(Item(IDC_COMPOSE_FROM)).c_str());
+        CloseByUser(IDNO);
+        EXPECT_FALSE(IsOpen()) << c.pszArgument;
+        CloseNow();
+    }
+}
+
+TEST_F(ComposeWindowTest, SendStoresTheTypedMessageInTheOutboxAndHandsItToTheSendRun)
+{
+    WriteFileBytes(m_folder.Path("notes.bin"), std::string("\0\1\2", 3));
+    ASSERT_TRUE(Open("") != NULL);
+    SetText(IDC_COMPOSE_TO, "Tom <tom@x.org>");
+    SetText(IDC_COMPOSE_CC, "cc@x.org");
+    SetText(IDC_COMPOSE_BCC, "Hidden <hidden@x.org>");
+    SetText(IDC_COMPOSE_SUBJECT, "Quarterly figures");
+    SetText(IDC_COMPOSE_BODY, "Dear Tom,\r\nhere they are.");
+    CString strFolder = m_folder.m_strPath.Left(m_folder.m_strPath.GetLength() - 1);
+    m_pUi->Invoke([&] { m_pFrame->m_dialog.m_attachments.AddAttachment(strFolder, "notes.bin"); });
+    EXPECT_EQ("Quarterly figures", WindowText(m_hFrame));
+
+    ::PostMessageA(m_hFrame, WM_COMMAND, ID_SEND, 0);
+    ASSERT_TRUE(m_pUi->WaitForExit());
+    EXPECT_TRUE(m_user.m_boxes.empty());
+    CRecordingThread::Command sent = {};
+    ASSERT_TRUE(m_manager.WaitForCommand(ComposeCommand::ID_SEND_MESSAGE, 20000, &sent));
+    ASSERT_EQ(1, RowsInFolder(2));
+    CString strSQL;
+    strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld", (long)FolderOfType(2));
+    LONG nID = Query(strSQL);
+    EXPECT_EQ(nID, (LONG)sent.lParam);
+
+    CEmailsImpl<> store(LocalSession());
+    store.SelectByID(nID, NULL);
+    std::string strMime = (const char*)store.GetMessage();
+    store.Close();
+    EXPECT_NE(std::string::npos, strMime.find("Subject: Quarterly figures"));
+    EXPECT_NE(std::string::npos, strMime.find("tom@x.org"));
+    EXPECT_NE(std::string::npos, strMime.find("here they are."));
+    EXPECT_NE(std::string::npos, strMime.find("notes.bin"));
+    EXPECT_EQ(std::string::npos, strMime.find("hidden@x.org")) << "a Bcc recipient stays off the headers";
+    CAddressTable bcc(LocalSession());
+    bcc.OpenForEmail(nID, NULL, 2);
+    ASSERT_EQ(S_OK, bcc.MoveNext());
+    EXPECT_STREQ("hidden@x.org", bcc.m_Address);
+}
+
+TEST_F(ComposeWindowTest, ClosingAsksToSaveOnlyWhenSomethingChanged)
+{
+    WriteFileBytes(m_folder.Path("a.txt"), "a");
+    CString strFolder = m_folder.m_strPath.Left(m_folder.m_strPath.GetLength() - 1);
+    enum Edit
+    {
+        NOTHING,
+        SUBJECT,
+        SUBJECT_AND_TO,
+        PRIORITY,
+        ATTACHMENT,
+        RECEIPT
+    };
+    struct
+    {
+        const char* pszName;
+        Edit edit;
+        int nAnswer;
+        bool bStays;
+        std::vector<std::string> boxes;
+        long nDrafts;
+    } cases[] = {
+        {"unchanged", NOTHING, IDYES, false, {}, 0},
+        {"subject, No", SUBJECT, IDNO, false, {ComposeText::kSaveChanges}, 0},
+        {"subject, Cancel", SUBJECT, IDCANCEL, true, {ComposeText::kSaveChanges}, 0},
+        {"subject, Yes", SUBJECT_AND_TO, IDYES, false, {ComposeText::kSaveChanges, ComposeText::kSavedInDrafts}, 1},
+        // Storing fails for want of recipients: its reason is shown, never "saved", and the text stays.
+        {"Yes, store fails", SUBJECT, IDYES, true, {ComposeText::kSaveChanges, ComposeText::kNoRecipients}, 0},
+        {"priority", PRIORITY, IDNO, false, {ComposeText::kSaveChanges}, 0},
+        {"attachment", ATTACHMENT, IDNO, false, {ComposeText::kSaveChanges}, 0},
+        {"read receipt", RECEIPT, IDNO, false, {ComposeText::kSaveChanges}, 0},
+    };
+    for (const auto& c : cases)
+    {
+        Exec("DELETE FROM Emails");
+        ASSERT_TRUE(Open("") != NULL);
+        switch (c.edit)
+        {
+        case SUBJECT_AND_TO:
+            SetText(IDC_COMPOSE_TO, "tom@x.org");
+            // fall through
+        case SUBJECT:
+            SetText(IDC_COMPOSE_SUBJECT, "Draft");
+            break;
+        case PRIORITY:
+            Command(ID_PRIORITY_LOW);
+            break;
+        case ATTACHMENT:
+            m_pUi->Invoke([&] { m_pFrame->m_dialog.m_attachments.AddAttachment(strFolder, "a.txt"); });
+            break;
+        case RECEIPT:
+            Command(ID_READ_RECEIPT);
+            break;
+        case NOTHING:
+            break;
+        }
+        CloseByUser(c.nAnswer);
+        EXPECT_EQ(c.bStays, IsOpen()) << c.pszName;
+        EXPECT_EQ(c.boxes, m_user.m_boxes) << c.pszName;
+        EXPECT_EQ(c.nDrafts, RowsInFolder(5)) << c.pszName;
+        CloseNow();
+    }
+}
+
+TEST_F(ComposeWindowTest, CancelRefusesTheEndOfTheSessionAndADraftAlwaysAsks)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SetText(IDC_COMPOSE_SUBJECT, "Unsaved");
+    m_user.m_boxAnswers.assign(1, IDCANCEL);
+    EXPECT_EQ(FALSE, ::SendMessageA(m_hFrame, WM_QUERYENDSESSION, 0, 0));
+    m_user.m_boxAnswers.assign(1, IDNO);
+    EXPECT_EQ(TRUE, ::SendMessageA(m_hFrame, WM_QUERYENDSESSION, 0, 0));
+    CloseNow();
+
+    LONG nDraft = StoreText("From: ann@example.com\r\nTo: tom@x.org\r\nSubject: Kept\r\n\r\nBody\r\n", 5);
+    m_pDatabase->m_Local.m_Emails.SelectByID(nDraft, NULL);
+    ASSERT_TRUE(Open("-5") != NULL);
+    EXPECT_EQ("Kept", Text(IDC_COMPOSE_SUBJECT));
+    CloseByUser(IDNO);
+    EXPECT_EQ(std::vector<std::string>{ComposeText::kSaveChanges}, m_user.m_boxes);
+    EXPECT_FALSE(IsOpen());
+}
+
+TEST_F(ComposeWindowTest, CompletesTheRecipientBeingTypedFromTheAddressBook)
+{
+    AddContact("John", "Smith", "john.smith@x.org");
+    AddContact("D'Arcy", "Jones", "darcy@x.org");
+    struct
+    {
+        const char* pszName;
+        const char* pszBefore; // the field's text, the caret at its end unless nCaret says
+        int nCaret;
+        const char* pszTyped;
+        const char* pszAfter;
+        const char* pszSelected; // what completion selected
+    } cases[] = {
+        {"first name", "", -1, "Joh", "John Smith", "n Smith"},
+        {"surname only", "", -1, "Smi", "Smi", ""},
+        {"address", "", -1, "john.s", "john.smith@x.org", "mith@x.org"},
+        {"mid-word", "Jx", 1, "o", "Jox", ""},
+        {"second recipient", "a@b.org; ", -1, "Joh", "a@b.org; John Smith", "n Smith"},
+        {"quote", "", -1, "D'A", "D'Arcy Jones", "rcy Jones"},
+        {"percent matches itself", "", -1, "J%", "J%", ""},
+        {"underscore matches itself", "", -1, "J_h", "J_h", ""},
+    };
+    ASSERT_TRUE(Open("") != NULL);
+    HWND hWndTo = Item(IDC_COMPOSE_TO);
+    for (const auto& c : cases)
+    {
+        ::SendMessageA(hWndTo, WM_SETTEXT, 0, (LPARAM)c.pszBefore);
+        int nCaret = c.nCaret < 0 ? (int)strlen(c.pszBefore) : c.nCaret;
+        CHARRANGE caret = {nCaret, nCaret};
+        ::SendMessageA(hWndTo, EM_EXSETSEL, 0, (LPARAM)&caret);
+        Type(hWndTo, c.pszTyped);
+        EXPECT_EQ(c.pszAfter, TextOf(hWndTo)) << c.pszName;
+        CHARRANGE selection = {};
+        ::SendMessageA(hWndTo, EM_EXGETSEL, 0, (LPARAM)&selection);
+        std::string strAfter = TextOf(hWndTo);
+        EXPECT_EQ(c.pszSelected, strAfter.substr(selection.cpMin, selection.cpMax - selection.cpMin)) << c.pszName;
+    }
+    EXPECT_TRUE(m_user.m_boxes.empty());
+}
+
+TEST_F(ComposeWindowTest, FindSelectsTheTextOrSaysItIsNotThere)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SetText(IDC_COMPOSE_BODY, "alpha beta Alpha");
+    m_pUi->Invoke([&] { ::SetFocus(Item(IDC_COMPOSE_BODY)); });
+    CDlgFind::s_strLast.Empty();
+    CDlgFind::s_bMatchCase = false;
+    CDlgFind::s_bDown = true;
+
+    ::PostMessageA(m_hFrame, WM_COMMAND, ID_EDIT_FIND_TEXT, 0);
+    HWND hWndFind = CDialogResponder::FindDialog(m_pUi->ThreadId(), "Find");
+    ASSERT_TRUE(hWndFind != NULL);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hWndFind, IDOK))) << "nothing to find yet";
+    CDialogResponder::SetField(hWndFind, IDC_FINDTEXT_WHAT, "gamma");
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndFind, IDOK)));
+    CDialogResponder::Press(hWndFind, IDOK);
+    m_pUi->WaitUntilIdle();
+    EXPECT_EQ(std::vector<std::string>{ComposeText::kStringNotFound}, m_user.m_boxes);
+    ASSERT_TRUE(::IsWindow(hWndFind)) << "the dialog stays";
+
+    CDialogResponder::SetField(hWndFind, IDC_FINDTEXT_WHAT, "ALPHA");
+    CDialogResponder::SetCheck(hWndFind, IDC_FINDTEXT_MATCH_CASE, false);
+    CDialogResponder::Press(hWndFind, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndFind); }));
+    DWORD dwStart = 0, dwEnd = 0;
+    ::SendMessageA(Item(IDC_COMPOSE_BODY), EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
+    EXPECT_EQ(0u, dwStart);
+    EXPECT_EQ(5u, dwEnd);
+    EXPECT_EQ("ALPHA", std::string(CDlgFind::s_strLast));
+}
+
+TEST_F(ComposeWindowTest, FrameCommandsSetPriorityHeadersAndMacros)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    // "Send Individual" is on unless set off: the first button sends individually.
+    EXPECT_NE(-1, ToolBarButtonState(m_pFrame->m_hWndMainToolBar, ID_SEND_INDIVIDUAL));
+    EXPECT_EQ(-1, ToolBarButtonState(m_pFrame->m_hWndMainToolBar, ID_SEND));
+
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_PRIORITY)));
+    Command(ID_PRIORITY_BUTTON);
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_PRIORITY)));
+    EXPECT_EQ(ComposeText::kHighPriority, Text(IDC_COMPOSE_PRIORITY));
+    Command(ID_PRIORITY_BUTTON);
+    EXPECT_EQ(ComposeText::kLowPriority, Text(IDC_COMPOSE_PRIORITY));
+    Command(ID_PRIORITY_BUTTON);
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_PRIORITY)));
+
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_BCC)));
+    RECT rcSubjectBefore = WindowRect(Item(IDC_COMPOSE_SUBJECT));
+    Command(ID_ALL_HEADERS);
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_BCC)));
+    EXPECT_GT(WindowRect(Item(IDC_COMPOSE_SUBJECT)).top, rcSubjectBefore.top) << "the subject moves below Bcc";
+    Command(ID_ALL_HEADERS);
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_BCC)));
+
+    LONG nUse = -1, nContacts = -1;
+    m_pUi->Invoke([&] { ::SetFocus(Item(IDC_COMPOSE_BODY)); });
+    Command(ID_MACRO_FIRSTNAME);
+    EXPECT_EQ(ComposeText::kMacroFirstname, Text(IDC_COMPOSE_BODY));
+    Command(ID_GET_MACRO, (LPARAM)&nUse);
+    Command(ID_GET_MACRO_CONTACTS, (LPARAM)&nContacts);
+    EXPECT_EQ(1, nUse);
+    EXPECT_EQ(0, nContacts);
+    Command(ID_MACRO_TITLE);
+    Command(ID_GET_MACRO_CONTACTS, (LPARAM)&nContacts);
+    EXPECT_EQ(1, nContacts);
+    Command(ID_USE_MACRO);
+    Command(ID_GET_MACRO, (LPARAM)&nUse);
+    Command(ID_GET_MACRO_CONTACTS, (LPARAM)&nContacts);
+    EXPECT_EQ(0, nUse);
+    EXPECT_EQ(0, nContacts) << "Use Macro off also clears Contact Macros";
+}
+
+TEST_F(ComposeWindowTest, WithNoAccountACancelledWizardClosesTheWindow)
+{
+    Exec("DELETE FROM Accounts");
+    int nWizardRuns = 0;
+    static int* s_pRuns = NULL;
+    s_pRuns = &nWizardRuns;
+    ComposeAccountWizard = [](CAccountsRecord&, HWND)
+    {
+        (*s_pRuns)++;
+        return 0;
+    };
+    m_pUi.reset(new CUiThread(_Module));
+    CNewMessageArgs args;
+    m_pUi->Start(
+        [&]
+        {
+            m_pFrame.reset(new CMainFrameNewMessage(m_pDatabase.get(), m_pRegistry.get(), m_manager.ThreadId(), args));
+            return m_pFrame->CreateEx();
+        });
+    EXPECT_TRUE(m_pUi->WaitForExit());
+    EXPECT_GE(nWizardRuns, 1);
+}
