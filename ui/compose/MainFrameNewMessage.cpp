@@ -415,7 +415,7 @@ LRESULT CMainFrameNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL
     case ID_ENABLE_FONT_SIZE:
         ::EnableWindow(m_formatBar.m_hWndFontSize, lParam != 0);
         return 0;
-    case ID_RUN_THREAD:
+    case ID_COMPOSE_WORKER:
         UIEnable(ID_SEND, lParam == 0);
         UIEnable(ID_SEND_INDIVIDUAL, lParam == 0);
         UIUpdateToolBar();
