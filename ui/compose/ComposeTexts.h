@@ -89,4 +89,8 @@ const char kMacroInitials[] = "%recipient_initials%";
 const char kMacroFamiliar[] = "%recipient_familiar%";
 const char kToHtmlWarning[] = "Warning: By changing the formatting of this message from HTML to plain text, you "
                               "will lose any current formatting in the message.\r\n\r\nSelect OK to continue.\r\n\r\n";
+const char kBlockFormatUnexpected[] =
+    "HTML edit control is in an unexpected state. This error can occur if this method is invoked prior to the "
+    "DocumentComplete event occurring.\r\nPossible you use a localized version of the OS. Use non localized "
+    "(English) version please.";
 } // namespace ComposeText

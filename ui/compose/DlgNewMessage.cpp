@@ -18,6 +18,8 @@
 #include "ui/compose/ComposeTexts.h"
 #include "ui/compose/FromAccounts.h"
 #include "ui/compose/OutgoingMessage.h"
+#include "ui/compose/SignaturesTable.h"
+#include "foundation/Paths.h"
 #include "ui/main/MainCommands.h"
 
 using namespace ComposeCommand;
@@ -85,6 +87,7 @@ CDlgNewMessage::CDlgNewMessage(const CNewMessageArgs& args, DWORD dwManagerThrea
 {
     ParseComposeArgument(args.strArgument, m_fields.m_nMode, m_fields.m_strAddressList);
     m_fields.m_strAttachPath = args.strAttachPath;
+    m_fields.m_bHtml = 1;
     m_hWorkerEvent = ::CreateEventA(NULL, TRUE, TRUE, NULL);
 }
 
@@ -123,6 +126,10 @@ LRESULT CDlgNewMessage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         m_editSource.SendMessage(EM_SETLIMITTEXT, 0, 0);
         m_attachments.Attach(GetDlgItem(IDC_COMPOSE_ATTACHMENTS));
         m_attachments.Init();
+        m_pPreview.reset(new CCtrlMessageBody(m_hWndFrame));
+        m_pPreview->Create(m_hWnd);
+        if (m_pPreview->m_hWnd != NULL)
+            ::ShowWindow(m_pPreview->m_hWnd, SW_HIDE);
 
         HWND hWndTabs = GetDlgItem(IDC_COMPOSE_TABS);
         const char* pszTabs[] = {ComposeText::kTabEdit, ComposeText::kTabSource, ComposeText::kTabPreview};
@@ -133,6 +140,8 @@ LRESULT CDlgNewMessage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             item.pszText = const_cast<char*>(pszTabs[i]);
             ::SendMessageA(hWndTabs, TCM_INSERTITEMA, i, (LPARAM)&item);
         }
+        if (m_editor.Create(m_hWnd, m_hWndFrame, m_hWnd) != NULL)
+            m_fields.m_bEditor = 1;
         ::ShowWindow(hWndTabs, m_fields.m_bEditor ? SW_SHOW : SW_HIDE);
 
         SetUp();
@@ -201,7 +210,284 @@ void CDlgNewMessage::ShowFields()
     ::ShowWindow(GetDlgItem(IDC_COMPOSE_CARD), m_fields.m_bBusinessCard ? SW_SHOW : SW_HIDE);
     SetPriority(m_fields.m_nPriority == 0 ? ID_PRIORITY_HIGH
                                           : m_fields.m_nPriority == 2 ? ID_PRIORITY_LOW : ID_PRIORITY_NORMAL);
+    if (IsHtml())
+    {
+        if (m_fields.m_bDocumentSet)
+            m_editor.SetDocumentHTML(m_fields.m_strHtmlDocument);
+        else
+            m_editor.NewDocument();
+    }
+    ShowBodyPane();
     Relayout();
+}
+
+void CDlgNewMessage::ShowBodyPane()
+{
+    bool bHtml = IsHtml();
+    HWND hWndTabs = GetDlgItem(IDC_COMPOSE_TABS);
+    int nTab = bHtml ? (int)::SendMessageA(hWndTabs, TCM_GETCURSEL, 0, 0) : -1;
+    ::ShowWindow(hWndTabs, bHtml ? SW_SHOW : SW_HIDE);
+    m_editBody.ShowWindow(bHtml ? SW_HIDE : SW_SHOW);
+    m_editSource.ShowWindow(nTab == 1 ? SW_SHOW : SW_HIDE);
+    if (m_editor.m_hWnd != NULL)
+        m_editor.ShowWindow(nTab <= 0 && bHtml ? SW_SHOW : SW_HIDE);
+    if (m_pPreview && m_pPreview->m_hWnd != NULL)
+        ::ShowWindow(m_pPreview->m_hWnd, nTab == 2 ? SW_SHOW : SW_HIDE);
+    HWND hWndPane = !bHtml ? m_editBody.m_hWnd : nTab == 1 ? m_editSource.m_hWnd
+                                          : nTab == 2 && m_pPreview ? m_pPreview->m_hWnd
+                                                                    : m_editor.m_hWnd;
+    if (hWndPane != NULL)
+        ::SetWindowPos(hWndPane, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CDlgNewMessage::OnTabChanged()
+{
+    HWND hWndTabs = GetDlgItem(IDC_COMPOSE_TABS);
+    int nTab = (int)::SendMessageA(hWndTabs, TCM_GETCURSEL, 0, 0);
+    bool bSourceShown = IsSourceVisible();
+    bool bEditorShown = m_editor.m_hWnd != NULL && m_editor.IsWindowVisible();
+    if (nTab == 0 && bSourceShown)
+    {
+        CString strSource = m_editSource.GetText();
+        if (strSource.IsEmpty())
+            m_editor.NewDocument();
+        else
+            m_editor.SetDocumentHTML(strSource);
+    }
+    else if (nTab == 1 && bEditorShown)
+        m_editSource.SetWindowText(m_editor.GetDocumentHTML());
+    else if (nTab == 2)
+    {
+        if (bSourceShown)
+        {
+            AppMessageBox(ComposeText::kGoToEditTab, MB_ICONEXCLAMATION, m_hWndFrame);
+            ::SendMessageA(hWndTabs, TCM_SETCURSEL, 1, 0);
+            return;
+        }
+        CString strCharset = m_fields.m_strCharset;
+        bool bCancelled = false;
+        CString strBody = m_editor.GetMessageBody(strCharset, bCancelled);
+        if (bCancelled)
+        {
+            ::SendMessageA(hWndTabs, TCM_SETCURSEL, 0, 0);
+            return;
+        }
+        CString strFolder = GetTempHtmlPath();
+        ::CreateDirectoryA(strFolder, NULL);
+        CString strPath = strFolder + "\\MessageBody.htm";
+        HANDLE hFile = ::CreateFileA(strPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (hFile != INVALID_HANDLE_VALUE)
+        {
+            DWORD dwWritten = 0;
+            ::WriteFile(hFile, strBody.GetString(), strBody.GetLength(), &dwWritten, NULL);
+            ::CloseHandle(hFile);
+        }
+        m_editSource.SetWindowText(m_editor.GetDocumentHTML());
+        if (m_pPreview && m_pPreview->m_hWnd != NULL)
+            m_pPreview->Navigate(strPath);
+    }
+    ShowBodyPane();
+    ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_FORMAT, nTab == 0 ? 1 : 0);
+}
+
+bool CDlgNewMessage::SwitchToHtml()
+{
+    if (!m_fields.m_bEditor)
+    {
+        if (AppMessageBox(ComposeText::kDhtmlMissing, MB_YESNO | MB_ICONQUESTION, m_hWndFrame) == IDYES)
+        {
+            AppMessageBox(ComposeText::kCloseAndRetry, MB_ICONINFORMATION, m_hWndFrame);
+            ::PostMessageA(m_hWndFrame, WM_CLOSE, 0, 0);
+        }
+        return false;
+    }
+    if (IsHtml())
+        return true;
+    m_fields.m_bHtml = 1;
+    // The plain text becomes the document directly (escaped, a line a paragraph): no clipboard in between.
+    bool bModified = m_editBody.SendMessage(EM_GETMODIFY) != 0;
+    m_editor.SetPlainTextDocument(m_editBody.GetText());
+    if (bModified)
+        m_bChanged = 1;
+    ShowBodyPane();
+    Relayout();
+    ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_FORMAT, 1);
+    return true;
+}
+
+bool CDlgNewMessage::SwitchToPlain()
+{
+    if (!m_fields.m_bEditor || !IsHtml())
+        return false;
+    bool bDirty = m_editor.IsDirty();
+    if (bDirty && AppMessageBox(ComposeText::kToHtmlWarning, MB_OKCANCEL | MB_ICONEXCLAMATION, m_hWndFrame) != IDOK)
+        return false;
+    if (!IsEditTabSelected())
+    {
+        AppMessageBox(ComposeText::kGoToEditTab, MB_ICONEXCLAMATION, m_hWndFrame);
+        return false;
+    }
+    m_editBody.SetWindowText(m_editor.GetPlainText());
+    m_editBody.SendMessage(EM_SETMODIFY, bDirty ? TRUE : FALSE);
+    m_fields.m_bHtml = 0;
+    ShowBodyPane();
+    Relayout();
+    ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_FORMAT, 0);
+    return true;
+}
+
+void CDlgNewMessage::InsertSignature()
+{
+    if (m_pDatabaseMy == NULL)
+        return;
+    CSignaturesTable signatures(&m_pDatabaseMy->m_Local.m_session);
+    CString strSignature = signatures.ReadSignature(m_hWndFrame);
+    if (strSignature.IsEmpty())
+        return;
+    // Inserted directly, at the caret: the clipboard the user has stays as it was.
+    if (IsHtml())
+    {
+        m_editor.SetFocus();
+        m_editor.InsertHtml(SignatureToHtml(strSignature, m_pRegistry != NULL ? m_pRegistry->m_strHtmlSendFontName
+                                                                               : CString(),
+                                            m_pRegistry != NULL ? m_pRegistry->m_nHtmlSendFontSize : -1));
+        return;
+    }
+    m_editBody.SetFocus();
+    m_editBody.SendMessage(EM_REPLACESEL, TRUE, (LPARAM)strSignature.GetString());
+}
+
+void CDlgNewMessage::OnDocumentComplete()
+{
+    if (!m_bDocumentCompleted)
+    {
+        m_bDocumentCompleted = 1;
+        if (m_fields.m_bLoadSourceHtml && IsHtml())
+        {
+            if (m_fields.m_nMode == COMPOSE_EDIT_DRAFT)
+            {
+                m_editor.LoadDocument(GetTempHtmlPath() + ComposeText::kNewMessageFile);
+                return;
+            }
+            CString strDocument = m_editor.GetDocumentHTML();
+            CString strUpper = strDocument;
+            strUpper.MakeUpper();
+            int nBody = strUpper.Find("<BODY>"), nEnd = strUpper.Find("</BODY>");
+            CString strPrepared = (nBody >= 0 && nEnd > nBody ? strDocument.Mid(nBody + 6, nEnd - nBody - 6)
+                                                              : CString()) +
+                                  "<DIV><BR></DIV>";
+            void* pTable = NULL;
+            ::SendMessageA(m_hWndFrame, LetrovaGetTable, (WPARAM)&pTable, (LPARAM) "Emails");
+            CEmailsImpl<>* pMessages = static_cast<CEmailsImpl<>*>(pTable);
+            if (pMessages != NULL)
+            {
+                pMessages->SelectByID(m_fields.m_nSourceID, m_hWndFrame);
+                CString strQuoted =
+                    pMessages->GetQuotedHTML(m_fields.m_nMode == COMPOSE_FORWARD ? 0 : 1, m_fields.m_strBody);
+                CString strQuotedUpper = strQuoted;
+                strQuotedUpper.MakeUpper();
+                int nOpen = strQuotedUpper.Find("<BODY");
+                int nOpenEnd = nOpen >= 0 ? strQuoted.Find('>', nOpen) : -1;
+                if (nOpenEnd >= 0)
+                    strQuoted.Insert(nOpenEnd + 1, strPrepared);
+                m_editor.SetDocumentHTML(strQuoted);
+                return;
+            }
+        }
+    }
+    if (!m_bDefaultFocusDone)
+    {
+        m_bDefaultFocusDone = 1;
+        PostMessage(WM_COMMAND, ID_SET_DEFAULT_FOCUS);
+    }
+}
+
+LRESULT CDlgNewMessage::EditorCommand(WORD nID, LPARAM lParam)
+{
+    if (!IsHtml() || !m_editor.Exists())
+        return 0;
+    struct CEditorCommand
+    {
+        WORD nID;
+        long nCommand;
+        int nHow; // 0: only when enabled or latched, no prompt; 1: the editor's own dialog
+    };
+    static const CEditorCommand kCommands[] = {
+        {32821, DECMD_BOLD, 0},        {32825, DECMD_ITALIC, 0},      {32826, DECMD_UNDERLINE, 0},
+        {32834, DECMD_ORDERLIST, 0},   {32831, DECMD_UNORDERLIST, 0}, {32832, DECMD_OUTDENT, 0},
+        {32833, DECMD_INDENT, 0},      {32761, DECMD_JUSTIFYLEFT, 0}, {32762, DECMD_JUSTIFYCENTER, 0},
+        {32763, DECMD_JUSTIFYRIGHT, 0}, {32844, DECMD_IMAGE, 1},      {32845, DECMD_HYPERLINK, 1},
+        {32975, DECMD_FONT, 1},        {32882, DECMD_INSERTROW, 0},   {32883, DECMD_INSERTCOL, 0},
+        {32888, DECMD_INSERTCELL, 0},  {32884, DECMD_DELETEROWS, 0},  {32885, DECMD_DELETECOLS, 0},
+        {32889, DECMD_DELETECELLS, 0}, {32886, DECMD_MERGECELLS, 0},  {32887, DECMD_SPLITCELL, 0},
+    };
+    for (const CEditorCommand& command : kCommands)
+    {
+        if (command.nID != nID)
+            continue;
+        if (command.nHow == 1)
+            m_editor.Exec(command.nCommand, DECMD_OPT_PROMPTUSER);
+        else
+            ExecDHTMLCommand(m_editor, command.nCommand, DECMD_OPT_DONTPROMPTUSER);
+        return 1;
+    }
+    switch (nID)
+    {
+    case 32881:
+        m_editor.InsertTable();
+        return 1;
+    case ID_EDIT_CUT:
+        return m_editor.RunFocused(DECMD_CUT, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_EDIT_COPY:
+        return m_editor.RunFocused(DECMD_COPY, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_EDIT_PASTE:
+        return m_editor.RunFocused(DECMD_PASTE, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_EDIT_UNDO:
+        return m_editor.RunFocused(DECMD_UNDO, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_EDIT_REDO:
+        return m_editor.RunFocused(DECMD_REDO, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_SELECT_ALL_ITEMS:
+        return m_editor.RunFocused(DECMD_SELECTALL, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_EDIT_FIND_TEXT:
+        return m_editor.RunFocused(DECMD_FINDTEXT, DECMD_OPT_PROMPTUSER) ? 1 : 0;
+    case ID_DELETE_KEY:
+        return m_editor.RunFocused(DECMD_DELETE, DECMD_OPT_DONTPROMPTUSER) ? 1 : 0;
+    case ID_SELCHANGE_FONTNAME:
+    {
+        CComVariant name(reinterpret_cast<const char*>(lParam));
+        m_editor.Exec(DECMD_SETFONTNAME, DECMD_OPT_DONTPROMPTUSER, &name);
+        return 1;
+    }
+    case ID_SELCHANGE_FONTSIZE:
+    {
+        CComVariant size((long)lParam);
+        m_editor.Exec(DECMD_SETFONTSIZE, DECMD_OPT_DONTPROMPTUSER, &size);
+        return 1;
+    }
+    }
+    if (nID >= 32849 && nID <= 32869)
+    {
+        const std::vector<CString>& names = m_editor.BlockFormatNames();
+        size_t nIndex = nID - 32849;
+        if (nIndex < names.size() && m_editor.Status(DECMD_SETBLOCKFMT) == DECMDF_ENABLED)
+        {
+            CComVariant name(names[nIndex]);
+            try
+            {
+                m_editor.Exec(DECMD_SETBLOCKFMT, DECMD_OPT_DONTPROMPTUSER, &name);
+            }
+            catch (const char* pszText)
+            {
+                if (pszText == DhtmlErrorText(E_UNEXPECTED))
+                    throw ComposeText::kBlockFormatUnexpected;
+                throw;
+            }
+        }
+        return 1;
+    }
+    if (nID >= 32949 && nID <= 32965)
+        return m_editor.SendMessage(WM_COMMAND, nID);
+    return 0;
 }
 
 void CDlgNewMessage::SetRecipientField(CEditAddress& edit, const CString& strText)
@@ -304,6 +590,11 @@ void CDlgNewMessage::Relayout()
     }
     for (CCtrlEdit* pEdit : {&m_editBody, &m_editSource})
         pEdit->MoveWindow(&rcPane);
+    if (m_editor.m_hWnd != NULL)
+        m_editor.MoveWindow(&rcPane);
+    if (m_pPreview && m_pPreview->m_hWnd != NULL)
+        ::MoveWindow(m_pPreview->m_hWnd, rcPane.left, rcPane.top, rcPane.right - rcPane.left,
+                     rcPane.bottom - rcPane.top, TRUE);
 }
 
 bool CDlgNewMessage::IsSourceVisible() const
@@ -319,6 +610,18 @@ bool CDlgNewMessage::IsEditTabSelected() const
 LRESULT CDlgNewMessage::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
 {
     NMHDR* pHeader = reinterpret_cast<NMHDR*>(lParam);
+    if (pHeader->idFrom == IDC_COMPOSE_TABS && pHeader->code == TCN_SELCHANGE)
+    {
+        try
+        {
+            OnTabChanged();
+        }
+        catch (...)
+        {
+            ShowCaughtInCompose(ComposeText::kDialogCrashed, m_hWndFrame);
+        }
+        return 0;
+    }
     if (pHeader->idFrom == IDC_COMPOSE_ATTACHMENTS)
     {
         if (pHeader->code == LVN_INSERTITEM || pHeader->code == LVN_DELETEITEM)
@@ -356,8 +659,11 @@ void CDlgNewMessage::SetPriority(int nCommand)
 
 bool CDlgNewMessage::HasChanges() const
 {
-    return m_fields.m_nMode == COMPOSE_EDIT_DRAFT || m_bChanged != 0 ||
-           m_editBody.SendMessage(EM_GETMODIFY) != 0;
+    if (m_fields.m_nMode == COMPOSE_EDIT_DRAFT || m_bChanged != 0)
+        return true;
+    if (m_fields.m_bHtml && m_fields.m_bEditor)
+        return const_cast<CDHTMLEditHost&>(m_editor).IsDirty();
+    return m_editBody.SendMessage(EM_GETMODIFY) != 0;
 }
 
 void CDlgNewMessage::ReadFields()
@@ -404,8 +710,21 @@ LONG CDlgNewMessage::StoreMessage(int nFolderType, BOOL bIndividual)
     ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_GET_MACRO_CONTACTS, (LPARAM)&target.nMergeContacts);
     target.bIncludeBusinessCard = m_fields.m_bBusinessCard;
     target.nBusinessCardID = m_pRegistry != NULL ? m_pRegistry->GetBusinessCardContactId() : -1;
+    if (IsHtml())
+    {
+        CString strCharset = m_fields.m_strCharset;
+        bool bCancelled = false;
+        CString strBody = m_editor.GetMessageBody(strCharset, bCancelled);
+        if (bCancelled)
+            return 0;
+        m_fields.m_strHtmlDocument = strBody;
+        m_fields.m_strCharset = strCharset;
+    }
     COutgoingMessage outgoing(m_fields, target);
-    return outgoing.StoreMessage(nFolderType, bIndividual);
+    LONG nEmailsID = outgoing.StoreMessage(nFolderType, bIndividual);
+    if (nEmailsID != 0 && IsHtml())
+        m_editor.NewDocument();
+    return nEmailsID;
 }
 
 int CDlgNewMessage::CloseAfterSend(LONG nEmailsID)
@@ -422,6 +741,11 @@ int CDlgNewMessage::CloseAfterSend(LONG nEmailsID)
 
 void CDlgNewMessage::InsertAtCaret(const CString& strText)
 {
+    if (IsHtml())
+    {
+        m_editor.InsertText(strText);
+        return;
+    }
     CPlainTextEdit edit;
     edit.m_hWnd = m_editBody.m_hWnd;
     PasteTextViaClipboard(edit, strText);
@@ -474,21 +798,6 @@ void CDlgNewMessage::AttachFiles()
         strFolder = strFolder.Left(strFolder.GetLength() - 1);
     for (; *pszNext != 0; pszNext += strlen(pszNext) + 1)
         m_attachments.AddAttachment(strFolder, pszNext);
-}
-
-void CDlgNewMessage::SwitchToHtml()
-{
-    if (m_fields.m_bEditor)
-        return;
-    if (AppMessageBox(ComposeText::kDhtmlMissing, MB_YESNO | MB_ICONQUESTION, m_hWndFrame) == IDYES)
-    {
-        AppMessageBox(ComposeText::kCloseAndRetry, MB_ICONINFORMATION, m_hWndFrame);
-        ::PostMessageA(m_hWndFrame, WM_CLOSE, 0, 0);
-    }
-}
-
-void CDlgNewMessage::SwitchToPlain()
-{
 }
 
 LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
@@ -570,6 +879,16 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_MY_BUSINESS_CARD, 0);
             return 1;
         case ID_SIGNATURE:
+            InsertSignature();
+            return 1;
+        case ID_NEW_DOCUMENT:
+            m_editor.NewDocument();
+            return 1;
+        case ID_EDITOR_DOCUMENT_COMPLETE:
+            OnDocumentComplete();
+            return 1;
+        case ID_WEB_BROWSER_DOWNLOAD_COMPLETE:
+            m_bDownloadComplete = 1;
             return 1;
         case ID_RICH_TEXT:
             SwitchToHtml();
@@ -578,10 +897,17 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             SwitchToPlain();
             return 1;
         case ID_SET_DEFAULT_FOCUS:
+            if (m_fields.m_nBodyKind == 1 && IsHtml())
+                ::PostMessageA(m_hWndFrame, WM_COMMAND, ID_PLAIN_TEXT, 0);
+            else if (m_fields.m_nBodyKind == 2 && !IsHtml() && m_fields.m_bEditor)
+                ::PostMessageA(m_hWndFrame, WM_COMMAND, ID_RICH_TEXT, 0);
             m_editTo.SetFocus();
             return 1;
         case ID_SPELLING:
         {
+            // The editor's own walk comes with the spelling engine; until then only plain text is checked.
+            if (IsHtml())
+                return 0;
             CPlainTextEdit edit;
             edit.m_hWnd = m_editBody.m_hWnd;
             bool bCompleted = SpellCheckEditControl(edit, TRUE, m_bAnnounceSpelling);
@@ -607,6 +933,8 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             InsertAtCaret(ComposeText::kMacroFamiliar);
             return 0;
         }
+        if (EditorCommand(nID, lParam) != 0)
+            return 1;
         return RouteToChildren(wParam, lParam, bHandled);
     }
     catch (...)

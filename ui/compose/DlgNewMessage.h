@@ -17,6 +17,8 @@
 #include "ui/compose/AttachmentList.h"
 #include "ui/compose/ComposeFields.h"
 #include "ui/compose/CtrlEdit.h"
+#include "ui/compose/CtrlMessageBody.h"
+#include "ui/compose/DHTMLEditHost.h"
 
 class CDatabaseMy;
 class CRegistry;
@@ -69,6 +71,13 @@ public:
     void Relayout();
     bool IsSourceVisible() const;
     bool IsEditTabSelected() const;
+    bool IsHtml() { return m_fields.IsHtmlEditing(); }
+    // Edit tab: the editor; Source: the HTML-source edit; Preview: the page; in plain text the body edit.
+    void ShowBodyPane();
+    void OnTabChanged();
+    // Switches between HTML and plain text; false when the switch was refused or cancelled.
+    bool SwitchToHtml();
+    bool SwitchToPlain();
 
     int m_nPriorityCommand;
     int m_bSent = 0;
@@ -86,6 +95,11 @@ public:
     CEditAddress m_editTo, m_editCc, m_editBcc;
     CCtrlEdit m_editSubject, m_editBody, m_editSource;
     CAttachmentList m_attachments;
+    CDHTMLEditHost m_editor;
+    std::unique_ptr<CCtrlMessageBody> m_pPreview;
+    int m_bDocumentCompleted = 0;
+    int m_bDownloadComplete = 0;
+    int m_bDefaultFocusDone = 0;
     HBRUSH m_hMenuBrush = NULL;
     bool m_bSettingUp = true;
 
@@ -100,7 +114,9 @@ private:
     void SetRecipientField(CEditAddress& edit, const CString& strText);
     void AttachFiles();
     void InsertAtCaret(const CString& strText);
-    void SwitchToHtml();
-    void SwitchToPlain();
+    void InsertSignature();
+    void OnDocumentComplete();
+    // The editor's share of the commands; 0 when it is not one of its commands.
+    LRESULT EditorCommand(WORD nID, LPARAM lParam);
     LRESULT RouteToChildren(WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 };

@@ -19,6 +19,8 @@ const DWORD kCommandBarStyle = 0x5600094C;
 const DWORD kReBarStyle = 0x56002640;
 const DWORD kWorkerCloseWait = 100;
 const int kFormatBand = 2;
+const UINT kTextColorItem = 32944, kStyleItem = 32890, kTextColorButton = 32945, kStyleButton = 32946;
+const UINT kFirstBlockFormat = 32849;
 
 // Editor state reports: the item they update and whether the formatting toolbar's button follows.
 struct CStateCommand
@@ -46,7 +48,7 @@ void SetMenuItemState(HMENU hMenu, UINT nItem, bool bEnabled, bool bChecked)
 CMainFrameNewMessage::CMainFrameNewMessage(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, DWORD dwManagerThreadId,
                                            const CNewMessageArgs& args, volatile LONG* pThreadCount)
     : _baseClass(pDatabaseMy, pRegistry, dwManagerThreadId, 0, pThreadCount),
-      m_client([this](HWND hParent) { return m_dialog.Create(hParent); }),
+      m_colorBack(32977), m_client([this](HWND hParent) { return m_dialog.Create(hParent); }),
       m_dialog(args, m_dwThreadId)
 {
     if (IsTraceOn())
@@ -58,7 +60,22 @@ CMainFrameNewMessage::~CMainFrameNewMessage()
     if (IsTraceOn())
         g_pTraceFile->Write("\r\n~CMainFrameNewMessage()");
     if (m_hMenuHtml != NULL)
+    {
+        // The popups belong to their holders, which destroy them.
+        for (HMENU hPopup : {m_dialog.m_editor.m_colorText.m_hMenu, m_hMenuStyle})
+        {
+            for (int i = ::GetMenuItemCount(m_hMenuHtml) - 1; hPopup != NULL && i >= 0; i--)
+            {
+                HMENU hSub = ::GetSubMenu(m_hMenuHtml, i);
+                for (int j = ::GetMenuItemCount(hSub) - 1; hSub != NULL && j >= 0; j--)
+                    if (::GetSubMenu(hSub, j) == hPopup)
+                        ::RemoveMenu(hSub, j, MF_BYPOSITION);
+            }
+        }
         ::DestroyMenu(m_hMenuHtml);
+    }
+    if (m_hMenuStyle != NULL)
+        ::DestroyMenu(m_hMenuStyle);
     if (m_hMenuText != NULL)
         ::DestroyMenu(m_hMenuText);
     if (m_hRichEdit != NULL)
@@ -78,6 +95,7 @@ BOOL CMainFrameNewMessage::PreTranslateMessage(MSG* pMsg)
 LRESULT CMainFrameNewMessage::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_bCreateFailed = 0;
+    SetWindowText(ComposeText::kDefaultTitle);
     m_hRichEdit = ::LoadLibraryA("RICHED32.DLL");
     if (m_hRichEdit == NULL)
         AppMessageBox(ComposeText::kRichEditMissing, MB_ICONSTOP, m_hWnd);
@@ -146,6 +164,13 @@ LRESULT CMainFrameNewMessage::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
             CaughtExceptionText("CMainFrameNewMessage::OnCreate()");
         }
         UIEnable(ID_SIGNATURE, bSignature);
+        if (m_dialog.m_editor.Exists())
+        {
+            char szText[64] = "";
+            ::GetMenuStringA(m_hMenuHtml, kTextColorItem, szText, sizeof(szText), MF_BYCOMMAND);
+            ::ModifyMenuA(m_hMenuHtml, kTextColorItem, MF_BYCOMMAND | MF_POPUP,
+                          (UINT_PTR)m_dialog.m_editor.m_colorText.m_hMenu, szText);
+        }
     }
     ApplyFormat(m_dialog.m_fields.IsHtmlEditing());
     RegisterWithLoop();
@@ -184,29 +209,144 @@ BOOL CMainFrameNewMessage::OnIdle()
     return FALSE;
 }
 
+int CMainFrameNewMessage::HtmlAnswer(HWND hWnd, long nCommand, bool bPreviewAnswers)
+{
+    CDlgNewMessage& dialog = m_dialog;
+    if (dialog.m_hWnd == NULL || !dialog.IsHtml() || !dialog.m_editor.Exists())
+        return -1;
+    try
+    {
+        CCtrlMessageBody* pPreview = dialog.m_pPreview.get();
+        if (pPreview != NULL && pPreview->m_hWnd != NULL && ::IsWindowVisible(pPreview->m_hWnd))
+        {
+            if (!bPreviewAnswers)
+                return -1;
+            return nCommand == DECMD_COPY ? (pPreview->IsCopyEnabled(hWnd) ? 1 : -1)
+                                          : (::IsChild(pPreview->m_hWnd, hWnd) ? 1 : -1);
+        }
+        return dialog.m_editor.IsEnabledFor(nCommand, hWnd) ? 1 : -1;
+    }
+    catch (...)
+    {
+        CaughtExceptionText("CMainFrameNewMessage::HtmlAnswer()");
+    }
+    return -1;
+}
+
 bool CMainFrameNewMessage::CanCopy(HWND hWnd, bool)
 {
-    return ::SendMessageA(hWnd, EM_HAS_SELECTION, 0, 0) != 0;
+    // Copy asks for Copy: a selection that cannot be cut (read-only text) can still be copied.
+    return HtmlAnswer(hWnd, DECMD_COPY, true) == 1 || ::SendMessageA(hWnd, EM_HAS_SELECTION, 0, 0) != 0;
 }
 
 bool CMainFrameNewMessage::CanCut(HWND hWnd, bool bReadOnly)
 {
-    return !bReadOnly && ::SendMessageA(hWnd, EM_HAS_SELECTION, 0, 0) != 0;
+    return HtmlAnswer(hWnd, DECMD_CUT, false) == 1 || (!bReadOnly && ::SendMessageA(hWnd, EM_HAS_SELECTION, 0, 0) != 0);
 }
 
 bool CMainFrameNewMessage::CanPaste(HWND hWnd, bool bReadOnly)
 {
-    return !bReadOnly && ::SendMessageA(hWnd, EM_CAN_PASTE_TEXT, 1, 0) != 0;
+    return HtmlAnswer(hWnd, DECMD_PASTE, false) == 1 ||
+           (!bReadOnly && ::SendMessageA(hWnd, EM_CAN_PASTE_TEXT, 1, 0) != 0);
 }
 
 bool CMainFrameNewMessage::CanUndo(HWND hWnd, bool bReadOnly)
 {
-    return !bReadOnly && ::SendMessageA(hWnd, EM_CANUNDO, 0, 0) != 0;
+    return HtmlAnswer(hWnd, DECMD_UNDO, false) == 1 || (!bReadOnly && ::SendMessageA(hWnd, EM_CANUNDO, 0, 0) != 0);
 }
 
 bool CMainFrameNewMessage::CanRedo(HWND hWnd, bool bReadOnly)
 {
-    return !bReadOnly && ::SendMessageA(hWnd, EM_CANREDO, 0, 0) != 0;
+    return HtmlAnswer(hWnd, DECMD_REDO, false) == 1 || (!bReadOnly && ::SendMessageA(hWnd, EM_CANREDO, 0, 0) != 0);
+}
+
+bool CMainFrameNewMessage::CanSelectAll(HWND hWnd, bool)
+{
+    return HtmlAnswer(hWnd, DECMD_SELECTALL, true) == 1 || FocusAnswers(hWnd, ID_CAN_SELECT_ALL);
+}
+
+bool CMainFrameNewMessage::CanFindText(HWND hWnd, bool)
+{
+    return HtmlAnswer(hWnd, DECMD_FINDTEXT, false) == 1 || FocusAnswers(hWnd, ID_CAN_FIND_TEXT);
+}
+
+LRESULT CMainFrameNewMessage::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    bHandled = FALSE;
+    CDlgNewMessage& dialog = m_dialog;
+    if (dialog.m_hWnd == NULL || !dialog.IsHtml() || !dialog.m_editor.Exists() ||
+        !dialog.m_editor.IsWindowVisible())
+        return 0;
+    try
+    {
+        CDHTMLEditHost& editor = dialog.m_editor;
+        const std::pair<long, UINT> alignments[] = {
+            {DECMD_JUSTIFYLEFT, 32761}, {DECMD_JUSTIFYCENTER, 32762}, {DECMD_JUSTIFYRIGHT, 32763}};
+        for (const auto& alignment : alignments)
+        {
+            if (editor.Status(alignment.first) == DECMDF_LATCHED)
+            {
+                ::CheckMenuRadioItem(m_hMenuHtml, 32761, 32763, alignment.second, MF_BYCOMMAND);
+                break;
+            }
+        }
+        if (m_hMenuStyle == NULL)
+        {
+            m_hMenuStyle = editor.BuildBlockFormatMenu();
+            char szText[64] = "";
+            ::GetMenuStringA(m_hMenuHtml, kStyleItem, szText, sizeof(szText), MF_BYCOMMAND);
+            ::ModifyMenuA(m_hMenuHtml, kStyleItem, MF_BYCOMMAND | MF_POPUP, (UINT_PTR)m_hMenuStyle, szText);
+        }
+        if ((HMENU)wParam == m_hMenuStyle)
+        {
+            const std::vector<CString>& names = editor.BlockFormatNames();
+            CString strCurrent = editor.CurrentBlockFormat();
+            UINT nChecked = kFirstBlockFormat;
+            for (size_t i = 0; i < names.size(); i++)
+                if (names[i].CompareNoCase(strCurrent) == 0)
+                    nChecked = kFirstBlockFormat + (UINT)i;
+            if (!names.empty())
+                ::CheckMenuRadioItem(m_hMenuStyle, kFirstBlockFormat, kFirstBlockFormat + (UINT)names.size() - 1,
+                                     nChecked, MF_BYCOMMAND);
+        }
+    }
+    catch (...)
+    {
+        CaughtExceptionText("CMainFrameNewMessage::OnInitMenuPopup()");
+    }
+    return 0;
+}
+
+LRESULT CMainFrameNewMessage::OnMeasureItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
+{
+    MEASUREITEMSTRUCT* pMeasure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    CColorMenu* pMenu = pMeasure->CtlType != ODT_MENU                          ? NULL
+                        : m_colorBack.IsColorCommand(pMeasure->itemID)         ? &m_colorBack
+                        : m_dialog.m_editor.m_colorText.IsColorCommand(pMeasure->itemID) ? &m_dialog.m_editor.m_colorText
+                                                                                          : NULL;
+    if (pMenu == NULL)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    pMenu->MeasureItem(pMeasure);
+    return TRUE;
+}
+
+LRESULT CMainFrameNewMessage::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
+{
+    DRAWITEMSTRUCT* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    CColorMenu* pMenu = pDraw->CtlType != ODT_MENU                                   ? NULL
+                        : m_colorBack.IsColorCommand(pDraw->itemID)                  ? &m_colorBack
+                        : m_dialog.m_editor.m_colorText.IsColorCommand(pDraw->itemID) ? &m_dialog.m_editor.m_colorText
+                                                                                      : NULL;
+    if (pMenu == NULL)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    pMenu->DrawItem(pDraw);
+    return TRUE;
 }
 
 LRESULT CMainFrameNewMessage::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
@@ -415,10 +555,88 @@ LRESULT CMainFrameNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL
     case ID_ENABLE_FONT_SIZE:
         ::EnableWindow(m_formatBar.m_hWndFontSize, lParam != 0);
         return 0;
+    case kTextColorButton:
+    case kStyleButton:
+    {
+        if (!m_dialog.m_editor.Exists() || m_formatBar.m_hWnd == NULL)
+            return 0;
+        try
+        {
+            HMENU hMenu = NULL;
+            if (nID == kTextColorButton)
+            {
+                CComVariant color;
+                if (m_dialog.m_editor.Status(DECMD_GETFORECOLOR) == DECMDF_ENABLED)
+                    m_dialog.m_editor.Exec(DECMD_GETFORECOLOR, DECMD_OPT_DONTPROMPTUSER, &color);
+                if (color.vt == VT_BSTR && color.bstrVal != NULL && color.bstrVal[0] == L'#')
+                {
+                    unsigned long nRgb = wcstoul(color.bstrVal + 1, NULL, 16);
+                    m_dialog.m_editor.m_colorText.SetCurrent(RGB((nRgb >> 16) & 0xFF, (nRgb >> 8) & 0xFF, nRgb & 0xFF));
+                }
+                hMenu = m_dialog.m_editor.m_colorText.m_hMenu;
+            }
+            else
+                hMenu = m_dialog.m_editor.BuildBlockFormatMenu();
+            RECT rc = {};
+            ::SendMessageA(m_formatBar.m_hWnd, TB_GETRECT, nID, (LPARAM)&rc);
+            ::MapWindowPoints(m_formatBar.m_hWnd, NULL, (POINT*)&rc, 2);
+            ::TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_TOPALIGN, rc.left, rc.bottom, 0, m_hWnd, NULL);
+            if (nID == kStyleButton)
+                ::DestroyMenu(hMenu);
+        }
+        catch (...)
+        {
+            ShowCaughtInCompose("CMainFrameNewMessage::OnCommand(...)", m_hWnd);
+        }
+        return 0;
+    }
+    case 32848:
+        if (m_formatBar.m_hWnd != NULL)
+            ::SendMessageA(m_formatBar.m_hWnd, TB_ENABLEBUTTON, kTextColorButton, lParam != 0);
+        return 0;
+    case 32966:
+        if (m_formatBar.m_hWnd != NULL)
+            ::SendMessageA(m_formatBar.m_hWnd, TB_ENABLEBUTTON, kStyleButton, lParam != 0);
+        return 0;
+    case 32874:
+        for (UINT i = 0; i <= 16; i++)
+            ::EnableMenuItem(m_colorBack.m_hMenu, m_colorBack.m_nFirst + i,
+                             MF_BYCOMMAND | (lParam != 0 ? MF_ENABLED : MF_GRAYED));
+        return 0;
+    case 32875:
+    {
+        const char* pszColor = reinterpret_cast<const char*>(lParam);
+        if (pszColor == NULL || *pszColor == 0)
+        {
+            m_colorBack.m_nCurrent = 0;
+            ::CheckMenuRadioItem(m_colorBack.m_hMenu, m_colorBack.m_nFirst, m_colorBack.m_nAutomatic, 0,
+                                 MF_BYCOMMAND);
+            return 0;
+        }
+        unsigned long nRgb = strtoul(pszColor + (*pszColor == '#' ? 1 : 0), NULL, 16);
+        m_colorBack.SetCurrent(RGB((nRgb >> 16) & 0xFF, (nRgb >> 8) & 0xFF, nRgb & 0xFF));
+        return 0;
+    }
     case ID_COMPOSE_WORKER:
         UIEnable(ID_SEND, lParam == 0);
         UIEnable(ID_SEND_INDIVIDUAL, lParam == 0);
         UIUpdateToolBar();
+        return 0;
+    }
+    if (m_colorBack.IsColorCommand(nID))
+    {
+        try
+        {
+            char szColor[16];
+            CColorMenu::FormatColor(m_colorBack.ColorOf(nID), szColor, sizeof(szColor));
+            CComVariant color(szColor);
+            m_dialog.m_editor.Exec(DECMD_SETBACKCOLOR, DECMD_OPT_DONTPROMPTUSER, &color);
+            m_colorBack.SetCurrentCommand(nID);
+        }
+        catch (...)
+        {
+            ShowCaughtInCompose("CMainFrameNewMessage::OnCommand(...)", m_hWnd);
+        }
         return 0;
     }
     for (const CStateCommand& state : kStateCommands)

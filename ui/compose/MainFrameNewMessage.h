@@ -52,6 +52,9 @@ public:
         MESSAGE_HANDLER(WM_QUERYENDSESSION, OnQueryEndSession)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
         NOTIFY_CODE_HANDLER(TBN_DROPDOWN, OnToolBarDropDown)
+        MESSAGE_HANDLER(WM_INITMENUPOPUP, OnInitMenuPopup)
+        MESSAGE_HANDLER(WM_MEASUREITEM, OnMeasureItem)
+        MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroyFrame)
         CHAIN_MSG_MAP(_baseClass)
     END_MSG_MAP()
@@ -69,9 +72,16 @@ public:
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnToolBarDropDown(int, LPNMHDR pnmh, BOOL&);
     LRESULT OnDestroyFrame(UINT, WPARAM, LPARAM, BOOL& bHandled);
+    LRESULT OnInitMenuPopup(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+    LRESULT OnMeasureItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
 
-    // What the frame base asks about the focused window.
+    // What the frame base asks about the focused window: in HTML the preview or the editor first.
     bool HasSelection(HWND hWnd) { return CanCopy(hWnd, false); }
+    bool CanSelectAll(HWND hWnd, bool bReadOnly);
+    bool CanFindText(HWND hWnd, bool bReadOnly);
+    // 1 yes, 0 no, -1 ask the focused edit control.
+    int HtmlAnswer(HWND hWnd, long nCommand, bool bPreviewAnswers);
     bool CanCopy(HWND hWnd, bool bReadOnly);
     bool CanCut(HWND hWnd, bool bReadOnly);
     bool CanPaste(HWND hWnd, bool bReadOnly);
@@ -89,6 +99,7 @@ public:
     // HTML on: the HTML menu and the formatting band; off: the plain-text menu without it.
     void ApplyFormat(bool bHtml);
 
+    CColorMenu m_colorBack;
     CCommandBarCtrl m_cmdBar;
     CEditorToolBar m_formatBar;
     HWND m_hWndMainToolBar = NULL;
@@ -96,6 +107,7 @@ public:
     CDlgNewMessage m_dialog;
     HMENU m_hMenuHtml = NULL;
     HMENU m_hMenuText = NULL;
+    HMENU m_hMenuStyle = NULL;
     HMODULE m_hRichEdit = NULL;
     int m_bCreateFailed = 0;
     int m_bUseMacro = 0;

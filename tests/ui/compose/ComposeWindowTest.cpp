@@ -5,12 +5,14 @@
 #include <richedit.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "ComposeTestStore.h"
 #include "DialogResponder.h"
 #include "RecordingThread.h"
 #include "UiThread.h"
+#include "Screenshot.h"
 #include "WindowReaders.h"
 #include "store/AddressTable.h"
 #include "store/EmailsImpl.h"
@@ -329,6 +331,7 @@ TEST_F(ComposeWindowTest, FindSelectsTheTextOrSaysItIsNotThere)
     HWND hWndFind = CDialogResponder::FindDialog(m_pUi->ThreadId(), "Find");
     ASSERT_TRUE(hWndFind != NULL);
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hWndFind, IDOK))) << "nothing to find yet";
+    SaveWindowScreenshot(hWndFind, "compose-find");
     CDialogResponder::SetField(hWndFind, IDC_FINDTEXT_WHAT, "gamma");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWndFind, IDOK)));
     CDialogResponder::Press(hWndFind, IDOK);
@@ -358,6 +361,7 @@ TEST_F(ComposeWindowTest, FrameCommandsSetPriorityHeadersAndMacros)
     Command(ID_PRIORITY_BUTTON);
     EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_PRIORITY)));
     EXPECT_EQ(ComposeText::kHighPriority, Text(IDC_COMPOSE_PRIORITY));
+    SaveWindowScreenshot(m_hFrame, "compose-plain-high-priority");
     Command(ID_PRIORITY_BUTTON);
     EXPECT_EQ(ComposeText::kLowPriority, Text(IDC_COMPOSE_PRIORITY));
     Command(ID_PRIORITY_BUTTON);
@@ -410,4 +414,58 @@ TEST_F(ComposeWindowTest, WithNoAccountACancelledWizardClosesTheWindow)
         });
     EXPECT_TRUE(m_pUi->WaitForExit());
     EXPECT_GE(nWizardRuns, 1);
+}
+
+TEST_F(ComposeWindowTest, TheAttachFileDialogAttachesManyFilesAtOnceAndCancelNothing)
+{
+    CScratchFolder files("composeattach");
+    std::string strNames;
+    for (int i = 1; i <= 40; i++)
+    {
+        char szName[32];
+        snprintf(szName, sizeof(szName), "attached-file-%02d.dat", i);
+        WriteFileBytes(files.Path(szName), std::string(i, 'x'));
+        strNames += std::string("\"") + szName + "\" ";
+    }
+    ASSERT_TRUE(Open("") != NULL);
+    HWND hWndList = Item(IDC_COMPOSE_ATTACHMENTS);
+
+    ::PostMessageA(m_hFrame, WM_COMMAND, ID_FILE_ATTACHMENT, 0);
+    HWND hWndDialog = CDialogResponder::FindDialog(m_pUi->ThreadId(), ComposeText::kAttachTitle);
+    ASSERT_TRUE(hWndDialog != NULL);
+    SaveWindowScreenshot(hWndDialog, "compose-attach-file");
+    CDialogResponder::Press(hWndDialog, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndDialog); }));
+    m_pUi->WaitUntilIdle();
+    EXPECT_EQ(0, (int)::SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_TRUE(m_user.m_boxes.empty());
+
+    ::PostMessageA(m_hFrame, WM_COMMAND, ID_FILE_ATTACHMENT, 0);
+    hWndDialog = CDialogResponder::FindDialog(m_pUi->ThreadId(), ComposeText::kAttachTitle);
+    ASSERT_TRUE(hWndDialog != NULL);
+    const int kFileNameEdit = 0x480;
+    // The folder first, then all its files at once, as a user would type them.
+    CString strFolder = files.m_strPath;
+    ASSERT_TRUE(CDialogResponder::SetField(hWndDialog, kFileNameEdit, strFolder));
+    CDialogResponder::Press(hWndDialog, IDOK);
+    m_pUi->WaitUntilIdle();
+    ASSERT_TRUE(CDialogResponder::SetField(hWndDialog, kFileNameEdit, strNames.c_str()));
+    CDialogResponder::Press(hWndDialog, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndDialog); }));
+    m_pUi->WaitUntilIdle();
+    EXPECT_TRUE(m_user.m_boxes.empty()) << (m_user.m_boxes.empty() ? "" : m_user.m_boxes[0]);
+    ASSERT_EQ(40, (int)::SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
+    std::set<std::string> names;
+    m_pUi->Invoke(
+        [&]
+        {
+            for (int i = 0; i < 40; i++)
+            {
+                names.insert((const char*)m_pFrame->m_dialog.m_attachments.GetItemFileName(i));
+                EXPECT_STREQ(strFolder.Left(strFolder.GetLength() - 1),
+                             m_pFrame->m_dialog.m_attachments.GetItemFolder(i));
+            }
+        });
+    EXPECT_EQ(40u, names.size());
+    EXPECT_EQ(1u, names.count("attached-file-40.dat"));
 }
