@@ -13,6 +13,7 @@
 #include "foundation/Paths.h"
 #include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
+#include "platform/htmledit/HtmlEdit.h"
 #include "platform/htmlview/HtmlView.h"
 #include "store/OLEDBException.h"
 #include "ui/compose/AttachmentList.h"
@@ -97,6 +98,7 @@ CLetrova::CLetrova()
     CCtrlMessageBody::s_hHandOverEvent = g_hEventListHandOver;
     CAttachmentList::s_pfnOpenAttachment = CDlgVirusWarning::OpenAttachment;
     CHtmlView::RegisterClass();
+    CHtmlEdit::RegisterClass();
     g_pLetrova = this;
     g_pDatabaseMy = &m_database;
     g_pRegistry = &m_registry;

@@ -5,6 +5,8 @@
 
 #include <atlstr.h>
 
+#include "platform/htmledit/HtmlEditCommands.h"
+
 // The HTML form of a signature: escaped, lines joined by BR, links made, in a DIV after an empty one and in
 // the send font when one is set (nFontSize is the "HTML Send Font Size" setting).
 CString SignatureToHtml(const CString& strSignature, const CString& strFontName, int nFontSize);
@@ -21,7 +23,6 @@ public:
     virtual HRESULT ExecCommand(long nCommand, long nOption) = 0;
 };
 
-const long DECMD_PASTE = 5032;
 const long OLECMDEXECOPT_DONTPROMPTUSER_ = 2;
 
 // Runs the command when the editor reports it enabled (status 3) or enabled and latched (7). A failed

@@ -1,0 +1,68 @@
+// The editor's command identifiers, command statuses and the failures its commands report.
+#pragma once
+
+#include <windows.h>
+
+enum DHTMLEDITCMDID : long
+{
+    DECMD_BOLD = 5000,
+    DECMD_COPY = 5002,
+    DECMD_CUT = 5003,
+    DECMD_DELETE = 5004,
+    DECMD_DELETECELLS = 5005,
+    DECMD_DELETECOLS = 5006,
+    DECMD_DELETEROWS = 5007,
+    DECMD_FINDTEXT = 5008,
+    DECMD_FONT = 5009,
+    DECMD_GETBACKCOLOR = 5010,
+    DECMD_GETBLOCKFMT = 5011,
+    DECMD_GETBLOCKFMTNAMES = 5012,
+    DECMD_GETFONTNAME = 5013,
+    DECMD_GETFONTSIZE = 5014,
+    DECMD_GETFORECOLOR = 5015,
+    DECMD_HYPERLINK = 5016,
+    DECMD_IMAGE = 5017,
+    DECMD_INDENT = 5018,
+    DECMD_INSERTCELL = 5019,
+    DECMD_INSERTCOL = 5020,
+    DECMD_INSERTROW = 5021,
+    DECMD_INSERTTABLE = 5022,
+    DECMD_ITALIC = 5023,
+    DECMD_JUSTIFYCENTER = 5024,
+    DECMD_JUSTIFYLEFT = 5025,
+    DECMD_JUSTIFYRIGHT = 5026,
+    DECMD_MERGECELLS = 5029,
+    DECMD_ORDERLIST = 5030,
+    DECMD_OUTDENT = 5031,
+    DECMD_PASTE = 5032,
+    DECMD_REDO = 5033,
+    DECMD_SELECTALL = 5035,
+    DECMD_SETBACKCOLOR = 5042,
+    DECMD_SETBLOCKFMT = 5043,
+    DECMD_SETFONTNAME = 5044,
+    DECMD_SETFONTSIZE = 5045,
+    DECMD_SETFORECOLOR = 5046,
+    DECMD_SPLITCELL = 5047,
+    DECMD_UNDERLINE = 5048,
+    DECMD_UNDO = 5049,
+    DECMD_UNLINK = 5050,
+    DECMD_UNORDERLIST = 5051,
+    DECMD_PROPERTIES = 5052
+};
+
+// What QueryStatus answers: unknown commands 0; 3 is also the answer for a selection of mixed formats.
+enum DHTMLEDITCMDF : long
+{
+    DECMDF_NOTSUPPORTED = 0,
+    DECMDF_DISABLED = 1,
+    DECMDF_ENABLED = 3,
+    DECMDF_LATCHED = 7
+};
+
+// ExecCommand's option: 1 lets the editor ask the user (its own dialogs), 2 never does.
+const long DECMD_OPT_DEFAULT = 0;
+const long DECMD_OPT_PROMPTUSER = 1;
+const long DECMD_OPT_DONTPROMPTUSER = 2;
+
+// An unknown command; E_UNEXPECTED (no window) and E_INVALIDARG (a bad argument) are the other failures.
+const HRESULT DE_E_INVALIDCOMMAND = static_cast<HRESULT>(0x80040100L);
