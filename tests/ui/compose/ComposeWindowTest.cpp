@@ -19,7 +19,9 @@
 #include "ui/compose/ComposeCommands.h"
 #include "ui/compose/ComposeStandIns.h"
 #include "ui/compose/ComposeTexts.h"
+#include "platform/htmledit/HtmlEdit.h"
 #include "ui/compose/MainFrameNewMessage.h"
+#include "ui/compose/SignaturesTable.h"
 
 extern CAppModule _Module;
 
@@ -42,10 +44,17 @@ class ComposeWindowTest : public ComposeStoreTest
 protected:
     ComposeWindowTest() : ComposeStoreTest("composewnd") {}
 
+    // Without the editor the window writes plain text: what these tests drive.
+    void SetUp() override
+    {
+        ComposeStoreTest::SetUp();
+        CHtmlEdit::SetAvailable(false);
+    }
     void TearDown() override
     {
         CloseNow();
         ComposeAccountWizard = NULL;
+        CHtmlEdit::SetAvailable(true);
         ComposeStoreTest::TearDown();
     }
 
@@ -468,4 +477,218 @@ TEST_F(ComposeWindowTest, TheAttachFileDialogAttachesManyFilesAtOnceAndCancelNot
         });
     EXPECT_EQ(40u, names.size());
     EXPECT_EQ(1u, names.count("attached-file-40.dat"));
+}
+
+class ComposeHtmlWindowTest : public ComposeWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        ComposeWindowTest::SetUp();
+        CHtmlEdit::SetAvailable(true);
+    }
+    CDHTMLEditHost& Editor() { return m_pFrame->m_dialog.m_editor; }
+    // Puts a document into the editor as the user's text would be; false while the control holds none.
+    bool PutDocument(const wchar_t* pszHtml)
+    {
+        bool bDone = false;
+        m_pUi->Invoke(
+            [&]
+            {
+                if (Editor().m_spEdit == NULL || FAILED(Editor().m_spEdit->put_DocumentHTML(CComBSTR(pszHtml))))
+                    return;
+                CComBSTR html;
+                bDone = SUCCEEDED(Editor().m_spEdit->get_DocumentHTML(&html)) && html != NULL && html.Length() > 0;
+            });
+        m_pUi->WaitUntilIdle();
+        return bDone;
+    }
+    std::string StoredText(LONG nFolderType)
+    {
+        CString strSQL;
+        strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld", (long)FolderOfType(nFolderType));
+        LONG nID = Query(strSQL);
+        if (nID <= 0)
+            return "";
+        CEmailsImpl<> store(LocalSession());
+        store.SelectByID(nID, NULL);
+        std::string strText = (const char*)store.GetMessage();
+        store.Close();
+        return strText;
+    }
+};
+
+#define SKIP_WITHOUT_EDITOR_DOCUMENTS(put)                                                                           \
+    if (!(put))                                                                                                      \
+    GTEST_SKIP() << "the HTML editor control holds no document yet"
+
+TEST_F(ComposeHtmlWindowTest, WritesHtmlInTheEditorWithItsTabsAndRefusesToSendFromTheSource)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    ASSERT_TRUE(Editor().Exists());
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_TABS)));
+    EXPECT_TRUE(Editor().IsWindowVisible());
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_BODY)));
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><P>Hello <B>there</B></P></BODY></HTML>"));
+    SaveWindowScreenshot(m_hFrame, "compose-html");
+
+    // Source Edit cannot change while another tab is shown; sending from the Source tab is refused.
+    SetText(IDC_COMPOSE_TO, "tom@x.org");
+    SetText(IDC_COMPOSE_SUBJECT, "From the source");
+    m_pUi->Invoke(
+        [&]
+        {
+            ::SendMessageA(Item(IDC_COMPOSE_TABS), TCM_SETCURSEL, 1, 0);
+            NMHDR header = {Item(IDC_COMPOSE_TABS), IDC_COMPOSE_TABS, (UINT)TCN_SELCHANGE};
+            ::SendMessageA(m_pFrame->m_dialog.m_hWnd, WM_NOTIFY, IDC_COMPOSE_TABS, (LPARAM)&header);
+        });
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_SOURCE)));
+    EXPECT_NE(std::string::npos, Text(IDC_COMPOSE_SOURCE).find("there"));
+    SaveWindowScreenshot(m_hFrame, "compose-html-source");
+    m_user.m_boxes.clear();
+    Command(ID_SOURCE_EDIT);
+    Command(ID_SEND);
+    EXPECT_EQ((std::vector<std::string>{ComposeText::kGoToEditTab, ComposeText::kStillEditingSource}),
+              m_user.m_boxes);
+    EXPECT_EQ(0, RowsInFolder(2));
+    EXPECT_TRUE(IsOpen());
+}
+
+TEST_F(ComposeHtmlWindowTest, SwitchingToPlainTextAsksOnlyWhenEditedAndKeepsTheText)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>first line</DIV><DIV>second</DIV></BODY></HTML>"));
+    m_user.m_boxes.clear();
+    Command(ID_PLAIN_TEXT);
+    EXPECT_TRUE(m_user.m_boxes.empty()) << "an unedited document switches without a question";
+    EXPECT_EQ(0, m_pFrame->m_dialog.m_fields.m_bHtml);
+    EXPECT_EQ("first line\r\nsecond", Text(IDC_COMPOSE_BODY).substr(0, 19));
+    SaveWindowScreenshot(m_hFrame, "compose-plain");
+
+    Command(ID_RICH_TEXT);
+    EXPECT_EQ(1, m_pFrame->m_dialog.m_fields.m_bHtml);
+    std::string strText;
+    m_pUi->Invoke([&] { strText = (const char*)Editor().GetPlainText(); });
+    EXPECT_EQ(0u, strText.find("first line\r\nsecond"));
+
+    // Typed into: the question comes, and Cancel keeps HTML.
+    HWND hWndRich = Editor().m_pEdit->RichEditWindow();
+    ::SendMessageA(hWndRich, WM_CHAR, 'x', 1);
+    m_user.m_boxes.clear();
+    m_user.m_boxAnswers.assign(1, IDCANCEL);
+    Command(ID_PLAIN_TEXT);
+    EXPECT_EQ(std::vector<std::string>{ComposeText::kToHtmlWarning}, m_user.m_boxes);
+    EXPECT_EQ(1, m_pFrame->m_dialog.m_fields.m_bHtml);
+}
+
+TEST_F(ComposeHtmlWindowTest, TextOutsideTheCodePageOffersUnicodeAndCancelStoresNothing)
+{
+    struct
+    {
+        const wchar_t* pszBody;
+        int nAnswer; // the button of dialog 305, 0 when it must not come
+        bool bStored;
+        const char* pszCharset;
+    } cases[] = {
+        {L"Price \x20ac 5", 0, true, "charset=windows-1252"},
+        {L"\x041f\x0440\x0438\x0432\x0435\x0442", IDC_CHARSET_UNICODE, true, "charset=utf-8"},
+        {L"\x041f\x0440\x0438\x0432\x0435\x0442", IDCANCEL, false, ""},
+    };
+    for (const auto& c : cases)
+    {
+        Exec("DELETE FROM Emails");
+        ASSERT_TRUE(Open("") != NULL);
+        std::wstring strDocument = std::wstring(L"<HTML><BODY><DIV>") + c.pszBody + L"</DIV></BODY></HTML>";
+        SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(strDocument.c_str()));
+        SetText(IDC_COMPOSE_TO, "tom@x.org");
+        SetText(IDC_COMPOSE_SUBJECT, "Charset");
+        int nDialogs = 0;
+        CDialogResponder responder(m_pUi->ThreadId(),
+                                   [&](HWND hWndDialog)
+                                   {
+                                       if (WindowText(hWndDialog) != "Message Character Set Conflict")
+                                           return false;
+                                       nDialogs++;
+                                       SaveWindowScreenshot(hWndDialog, "compose-charset-conflict");
+                                       return CDialogResponder::Press(hWndDialog, c.nAnswer);
+                                   });
+        ::PostMessageA(m_hFrame, WM_COMMAND, ID_SEND, 0);
+        if (c.bStored)
+            EXPECT_TRUE(m_pUi->WaitForExit());
+        else
+            EXPECT_TRUE(WaitFor([&] { return nDialogs == 1; }));
+        m_pUi->WaitUntilIdle();
+        EXPECT_EQ(c.nAnswer != 0 ? 1 : 0, nDialogs);
+        std::string strStored = StoredText(2);
+        EXPECT_EQ(c.bStored, !strStored.empty());
+        if (c.bStored)
+            EXPECT_NE(std::string::npos, strStored.find(c.pszCharset)) << strStored.substr(0, 600);
+        CloseNow();
+    }
+}
+
+TEST_F(ComposeHtmlWindowTest, TheClipboardSurvivesSendingSwitchingAndTheSignature)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>body text</DIV></BODY></HTML>"));
+    {
+        CSignaturesTable signatures(LocalSession());
+        signatures.ReadSignature(NULL);
+    }
+    Exec("INSERT INTO Signatures (SignatureText) VALUES ('Ann')");
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    ::EmptyClipboard();
+    HGLOBAL hText = ::GlobalAlloc(GMEM_MOVEABLE, 6);
+    memcpy(::GlobalLock(hText), "saved", 6);
+    ::GlobalUnlock(hText);
+    ::SetClipboardData(CF_TEXT, hText);
+    HDC hDC = ::GetDC(NULL);
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hDC, 4, 4);
+    ::ReleaseDC(NULL, hDC);
+    ::SetClipboardData(CF_BITMAP, hBitmap);
+    ::CloseClipboard();
+
+    Command(ID_SIGNATURE);
+    Command(ID_PLAIN_TEXT);
+    Command(ID_RICH_TEXT);
+    SetText(IDC_COMPOSE_TO, "tom@x.org");
+    SetText(IDC_COMPOSE_SUBJECT, "Clipboard");
+    ::PostMessageA(m_hFrame, WM_COMMAND, ID_SEND, 0);
+    ASSERT_TRUE(m_pUi->WaitForExit());
+
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    HANDLE hData = ::GetClipboardData(CF_TEXT);
+    ASSERT_TRUE(hData != NULL);
+    EXPECT_STREQ("saved", (const char*)::GlobalLock(hData));
+    ::GlobalUnlock(hData);
+    EXPECT_TRUE(::IsClipboardFormatAvailable(CF_BITMAP));
+    ::CloseClipboard();
+    EXPECT_NE(std::string::npos, StoredText(2).find("body text"));
+}
+
+TEST_F(ComposeHtmlWindowTest, InsertTableWithItsDefaultsMakesATwoByTwoTable)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>x</DIV></BODY></HTML>"));
+    m_pUi->Invoke([&] { Editor().SetFocus(); });
+    ::PostMessageA(m_hFrame, WM_COMMAND, 32881, 0);
+    HWND hWndTable = CDialogResponder::FindDialog(m_pUi->ThreadId(), "Insert Table");
+    ASSERT_TRUE(hWndTable != NULL);
+    EXPECT_EQ("2", CDialogResponder::ItemText(hWndTable, IDC_TABLE_ROWS));
+    EXPECT_EQ("2", CDialogResponder::ItemText(hWndTable, IDC_TABLE_COLUMNS));
+    EXPECT_EQ("BORDER=1 BGCOLOR=black", CDialogResponder::ItemText(hWndTable, IDC_TABLE_ATTRIBUTES));
+    EXPECT_EQ("BGCOLOR=white", CDialogResponder::ItemText(hWndTable, IDC_TABLE_CELL_ATTRIBUTES));
+    SaveWindowScreenshot(hWndTable, "compose-insert-table");
+    CDialogResponder::Press(hWndTable, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWndTable); }));
+    m_pUi->WaitUntilIdle();
+    std::string strHtml;
+    m_pUi->Invoke([&] { strHtml = (const char*)Editor().GetDocumentHTML(); });
+    size_t nRows = 0, nCells = 0;
+    for (size_t n = strHtml.find("<TR"); n != std::string::npos; n = strHtml.find("<TR", n + 1))
+        nRows++;
+    for (size_t n = strHtml.find("<TD"); n != std::string::npos; n = strHtml.find("<TD", n + 1))
+        nCells++;
+    EXPECT_EQ(2u, nRows) << strHtml;
+    EXPECT_EQ(4u, nCells) << strHtml;
 }

@@ -10,6 +10,7 @@
 #include "app/LetrovaGlobals.h"
 #include "foundation/FoundationUi.h"
 #include "foundation/WindowMessages.h"
+#include "platform/htmledit/HtmlEdit.h"
 #include "platform/htmlview/HtmlView.h"
 
 namespace
@@ -27,6 +28,7 @@ public:
         ::InitCommonControlsEx(&icc);
         _Module.Init(nullptr, ::GetModuleHandleA(nullptr));
         CHtmlView::RegisterClass();
+        CHtmlEdit::RegisterClass();
     }
 
     void TearDown() override
