@@ -113,6 +113,7 @@ class CDHTMLEditHost::CEventSink : public IDispatch
 {
 public:
     explicit CEventSink(CDHTMLEditHost* pHost) : m_pHost(pHost) {}
+    virtual ~CEventSink() {}
 
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
     {

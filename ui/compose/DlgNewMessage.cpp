@@ -685,6 +685,9 @@ void CDlgNewMessage::ReadFields()
 
 bool CDlgNewMessage::CanSend()
 {
+    // Sending checks quietly: only a halted check is worth a word.
+    if (m_pRegistry != NULL && m_pRegistry->m_bCheckSpelling)
+        m_bAnnounceSpelling = 0;
     if (m_pRegistry != NULL && m_pRegistry->m_bCheckSpelling &&
         SendMessage(WM_COMMAND, ID_SPELLING, 1) != 0 &&
         AppMessageBox(ComposeText::kSpellHalted, MB_YESNO | MB_ICONQUESTION, m_hWndFrame) == IDNO)
