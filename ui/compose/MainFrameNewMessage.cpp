@@ -143,6 +143,8 @@ LRESULT CMainFrameNewMessage::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     {
         UISetCheck(ID_VIEW_TOOLBAR, s_bToolBarVisible);
         UISetCheck(ID_VIEW_STATUS_BAR, 1);
+        UIEnable(ID_SEND, TRUE);
+        UIEnable(ID_SEND_INDIVIDUAL, TRUE);
         UISetCheck(ID_ALL_HEADERS, CDlgNewMessage::s_bAllHeaders);
         UISetCheck(ID_SOURCE_EDIT, CDlgNewMessage::s_bSourceEdit);
         UISetCheck(ID_READ_RECEIPT, m_dialog.m_fields.m_bReadReceipt);
