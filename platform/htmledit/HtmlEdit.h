@@ -7,10 +7,14 @@
 #include <atlbase.h>
 #include <atlcom.h>
 
+#include <richedit.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/htmledit/HtmlEditCommands.h"
+#include "platform/htmledit/HtmlEditDocument.h"
 #include "platform/htmledit/HtmlEditInterfaces.h"
 
 // The window class name dialog templates give the control.
@@ -94,6 +98,41 @@ private:
     static LRESULT CALLBACK RichProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     bool OnRichMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyDown(WPARAM vk);
+    void OnContextMenu(LPARAM lParam);
+
+    // The document: loading it whole, reading it back, and the parts of it commands work on.
+    void Load(const std::string& utf8, bool bPlainText);
+    void Load(const htmledit::Document& doc);
+    htmledit::Document Read(LONG first = 0, LONG last = -1);
+    void InsertDocument(const htmledit::Document& fragment);
+    LONG ReplaceRange(LONG start, LONG end, const std::wstring& text);
+    void PostDocumentComplete();
+    void PostDisplayChanged();
+    void Fire(DISPID dispid, VARIANT* pArgs = nullptr, UINT nArgs = 0);
+
+    // Commands.
+    HRESULT Status(long nCmdId, long& status);
+    HRESULT Exec(long nCmdId, long nOption, VARIANT* pArg);
+    HRESULT ToggleEffect(DWORD mask, DWORD effect);
+    HRESULT SetCharFields(const CHARFORMAT2W& cf);
+    CHARFORMAT2W SelectionCharFormat() const;
+    HRESULT SetParagraphs(const std::function<void(htmledit::Paragraph&)>& change);
+    htmledit::Paragraph CaretParagraph() const;
+    HRESULT SetBlockFormat(const std::wstring& name);
+    HRESULT InsertTable(VARIANT* pArg);
+    HRESULT InsertRow();
+    HRESULT DeleteRows();
+    HRESULT SetLink(const std::wstring& href);
+    HRESULT Unlink();
+    HRESULT InsertPicture(const std::wstring& src);
+    bool Prompt(const wchar_t* pszTitle, std::wstring& text);
+    HRESULT FindNext(const std::wstring& text);
+    HRESULT ChooseFontDialog();
+    bool Copy(bool bCut);
+    bool Paste();
+
+    class CBusy;
 
     HWND m_hWnd = nullptr;
     HWND m_hRich = nullptr;
@@ -101,5 +140,6 @@ private:
     std::unique_ptr<CHtmlEditModel> m_model;
     bool m_bDirty = false;
     bool m_bDisplayChangedPosted = false;
-    int m_nDocumentCompletePending = 0;
+    int m_nBusy = 0;  // the document is being loaded or read: no events, no dirty flag
+    std::wstring m_findText;
 };

@@ -96,3 +96,10 @@ int FontSizeOfPoints(int nPoints);
 // English names of the block formats, in the order GETBLOCKFMTNAMES gives them.
 const std::vector<std::u16string>& BlockFormatNames();
 }
+
+namespace htmledit
+{
+// Conversions that replace what is ill-formed by U+FFFD.
+std::u16string Utf8To16(const std::string& utf8);
+std::string Utf16To8(const std::u16string& text);
+}
