@@ -497,9 +497,11 @@ CString CDHTMLEditHost::GetMessageBody(CString& strCharset, bool& bCancelled)
     bool bConflict = _stricmp(strRoundTrip.c_str(), strFragment.c_str()) != 0;
     INT_PTR nChoice = IDC_CHARSET_AS_IS;
     if (bConflict)
-        nChoice = ::DialogBoxParamA(GetResourceModule(), MAKEINTRESOURCEA(IDD_CHARSET_CONFLICT), m_hWndOwner,
-                                    CharsetConflictProc, 0);
-    if (nChoice == IDCANCEL || nChoice <= 0)
+        nChoice = ::DialogBoxParamA(GetResourceModule(), MAKEINTRESOURCEA(IDD_CHARSET_CONFLICT),
+                                    m_hWnd, CharsetConflictProc, 0);
+    if (nChoice <= 0)
+        throw "The character set question could not be shown.";
+    if (nChoice == IDCANCEL)
     {
         bCancelled = true;
         return CString();
@@ -529,8 +531,11 @@ CString CDHTMLEditHost::GetMessageBody(CString& strCharset, bool& bCancelled)
 void CDHTMLEditHost::InsertTable()
 {
     CTableFields fields;
-    if (::DialogBoxParamA(GetResourceModule(), MAKEINTRESOURCEA(IDD_INSERT_TABLE), m_hWndOwner, InsertTableProc,
-                          (LPARAM)&fields) != IDOK)
+    INT_PTR nResult = ::DialogBoxParamA(GetResourceModule(), MAKEINTRESOURCEA(IDD_INSERT_TABLE), m_hWnd,
+                                        InsertTableProc, (LPARAM)&fields);
+    if (nResult <= 0)
+        throw "The Insert Table dialog could not be shown.";
+    if (nResult != IDOK)
         return;
     CComPtr<IHtmlEditTableParam> spTable;
     if (FAILED(CreateHtmlEditTableParam(&spTable)) || spTable == NULL)
