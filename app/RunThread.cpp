@@ -21,6 +21,7 @@
 #include "ui/main/MainFrameFindMessage.h"
 #include "ui/main/MainFrameMessage.h"
 #include "ui/main/MainFrameMessageFile.h"
+#include "ui/compose/MainFrameNewMessage.h"
 
 namespace
 {
@@ -94,6 +95,21 @@ bool RunFrame(std::unique_ptr<CThreadStart>& pStart, const char* pszKind, const 
     if (bFirstWindow)
         RecordFirstWindow(frame.m_hWnd);
     window.Loop(pszBegin, pszEnd);
+    return true;
+}
+
+bool RunNewMessage(std::unique_ptr<CThreadStart>& pStart, CNewMessageArgs& args)
+{
+    args.hHandOverEvent = g_hEventListHandOver;
+    CMainFrameNewMessage frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId, args, &g_nThreadCount);
+    if (frame.CreateEx() == NULL)
+    {
+        DebugTrace("New Message creation failed!\n");
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    window.Loop("\r\nBegin of the New Message window loop", "\r\nEnd of the New Message window loop");
     return true;
 }
 
@@ -242,9 +258,9 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
     {
         if (StartsWith(strCmdLine, "/m mailto:"))
             strCmdLine = "/mailurl:" + strCmdLine.Mid(3);
-        return RunFrame(pStart, "New Message", OnlyGroup("/mailurl:mailto:(.*)", strCmdLine),
-                        "New Message creation failed!\n", "\r\nBegin of the New Message window loop",
-                        "\r\nEnd of the New Message window loop", false);
+        CNewMessageArgs args;
+        args.strArgument = OnlyGroup("/mailurl:mailto:(.*)", strCmdLine);
+        return RunNewMessage(pStart, args);
     }
     if (strCmdLine == "/aym")
         return RunAreYouMe(pStart);
@@ -258,17 +274,16 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
     }
     if (StartsWith(strCmdLine, "/n"))
     {
-        CString strRecipients = OnlyGroup("/n (.*)", strCmdLine);
-        if (strRecipients == "0")
-            strRecipients.Empty();
-        return RunFrame(pStart, "New Message", strRecipients, "New Message creation failed!\n",
-                        "\r\nBegin of the New Message window loop", "\r\nEnd of the New Message window loop",
-                        false);
+        CNewMessageArgs args;
+        args.strArgument = OnlyGroup("/n (.*)", strCmdLine);
+        return RunNewMessage(pStart, args);
     }
     if (StartsWith(strCmdLine, "/ma"))
-        return RunFrame(pStart, "New Message", OnlyGroup("/ma (.*)", strCmdLine),
-                        "New Message creation failed!\n", "\r\nBegin of the New Message window loop",
-                        "\r\nEnd of the New Message window loop", false);
+    {
+        CNewMessageArgs args;
+        args.strAttachPath = OnlyGroup("/ma (.*)", strCmdLine);
+        return RunNewMessage(pStart, args);
+    }
     if (StartsWith(strCmdLine, "/m"))
     {
         LONG nEmailsID = atol(strCmdLine.Mid(3));

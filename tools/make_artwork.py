@@ -138,6 +138,10 @@ STRIPS = {
     # The message windows' command bar: Print, Reply, Forward, Previous, Next, Delete.
     "msgframe.bmp": ["actions/document-print", "actions/mail-reply-sender", "actions/mail-forward",
                      "actions/go-previous", "actions/go-next", "places/user-trash"],
+    # The compose window's toolbar: Send, Cut, Copy, Paste, Undo, Attach, Priority, Signature, Spelling.
+    "compose.bmp": ["apps/internet-mail", "actions/edit-cut", "actions/edit-copy", "actions/edit-paste",
+                    "actions/edit-undo", "status/mail-attachment", lambda: drawn_priority(True),
+                    "apps/accessories-text-editor", "actions/edit-find"],
     # The preview's attachment toolbar: the attachment list and Save Attachments, at 32 px.
     "attachments.bmp": [("status/mail-attachment", 32), ("actions/document-save", 32)],
     # The editor's formatting toolbar: font name and size (covered by their boxes), Style, Bold, Italic,
@@ -167,7 +171,7 @@ STRIP_CLEAR = {"folders.bmp": TREE_CLEAR}
 
 # Toolbars load their bitmaps mapped to the system's colours, which maps colour table entries only: their
 # strips have a colour table, with light grey as its own entry.
-TOOLBAR_STRIPS = {"mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp"}
+TOOLBAR_STRIPS = {"compose.bmp", "mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp"}
 
 # The message list's images by resource id: sort arrows, attachment header and clip, blank, unread and read,
 # flagged, high and low priority and their header, unread without a body, counted as read.

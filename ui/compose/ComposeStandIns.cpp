@@ -28,6 +28,12 @@ bool WriteOwnVcard(CSession*, LONG, CString& strPath)
     return false;
 }
 
+CString ContactNameSearchWhere(const CString& strQuotedEntry)
+{
+    return " AND (ContactName.cFirstname LIKE '" + strQuotedEntry + "%' OR ContactName.cSurname LIKE '" +
+           strQuotedEntry + "%')";
+}
+
 int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent) = NULL;
 
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner)

@@ -14,6 +14,10 @@ CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner = NULL);
 // Writes the user's own business card to a temporary file; false when there is none to write.
 bool WriteOwnVcard(CSession* pSession, LONG nContactID, CString& strPath);
 
+// The address book's search of contacts by a typed name (already quoted for SQL): the condition appended
+// to the contacts query, on the contacts whose first name or surname begins with it.
+CString ContactNameSearchWhere(const CString& strQuotedEntry);
+
 class CAccountsRecord;
 
 // True when an account exists; when none does, the new-account wizard is offered and the account it makes

@@ -48,3 +48,49 @@ const char kAttachmentEmpty[] = "Size of the '%s' file is zero and could not be 
 const char kInvalidAccount[] = "Invalid Account";
 const char kSubjectLabel[] = "Subject:";
 } // namespace ComposeText
+
+namespace ComposeText
+{
+// The compose window
+const char kTabEdit[] = "Edit";       // string 344
+const char kTabSource[] = "Source";   // string 323
+const char kTabPreview[] = "Preview"; // string 324
+const char kDefaultTitle[] = "New Message";
+const char kSaveChanges[] = "Do you want to save changes to this message?";
+const char kSavedInDrafts[] = "The message has been saved in your 'Drafts' folder.";
+const char kGoToEditTab[] = "Go to Edit tab before.";
+const char kStillEditingSource[] = "You are still editing the source of this message. You need to go back to the "
+                                   "Edit tab before you can send."; // string 325
+const char kSpellHalted[] =
+    "The spell check on this document was halted. Do you want to send anyway?"; // string 103
+const char kHighPriority[] = "This message is High Priority";
+const char kLowPriority[] = "This message is Low Priority";
+const char kNormalPriority[] = "This message is Normal Priority";
+const char kRichEditMissing[] = "Fatal error:\nFailed RICHED32.DLL load";
+const char kStringNotFound[] = "String is not found.";
+const char kDialogCrashed[] = "BEGIN_MSG_MAP(CDlgNewMessage)\r\nUnhandled exception!!!\r\n";
+const char kInitCrashed[] = "CDlgNewMessage::OnInitDialog(...). Unhandled exception!!!";
+const char kAttachTitle[] = "Insert Attachment"; // string 209
+const char kAttachButton[] = "&Attach";          // string 210
+const char kAttachFilter[] = "All Files (*.*)";
+const char kSubclassFailed[] =
+    "An attempt to subclass a list box failed because sufficient memory was not available.";
+const char kInvalidFileName[] = "A filename is invalid.";
+const char kBufferTooSmall[] = "Buffer for file names too small. Reduce count of selected files.";
+const char kDhtmlMissing[] = "ERROR: The DHTML Editing Component is not installed in your system. Do you want to "
+                             "download and instal it from internet?";
+const char kCloseAndRetry[] = "Close the New Message window and try again.";
+const char kHelpTopic[] = "::/Send an e-mail message.htm";
+const char kMacroFirstname[] = "%recipient_firstname%";
+const char kMacroName[] = "%recipient_name%";
+const char kMacroSurname[] = "%recipient_surname%";
+const char kMacroTitle[] = "%recipient_title%";
+const char kMacroInitials[] = "%recipient_initials%";
+const char kMacroFamiliar[] = "%recipient_familiar%";
+const char kToHtmlWarning[] = "Warning: By changing the formatting of this message from HTML to plain text, you "
+                              "will lose any current formatting in the message.\r\n\r\nSelect OK to continue.\r\n\r\n";
+const char kBlockFormatUnexpected[] =
+    "HTML edit control is in an unexpected state. This error can occur if this method is invoked prior to the "
+    "DocumentComplete event occurring.\r\nPossible you use a localized version of the OS. Use non localized "
+    "(English) version please.";
+} // namespace ComposeText
