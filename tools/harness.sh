@@ -80,7 +80,7 @@ orb_prepare_hunspell() {
     orb_source_download "$work" hunspell
     tar -C "$work" -xf "$(ls "$work"/hunspell_*.orig.tar.* | grep -v '\.asc$' | head -n 1)"
     local tree
-    tree=$(find "$work" -maxdepth 1 -type d -name 'hunspell-*' | head -n 1)
+    tree=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'hunspell-*' | head -n 1)
     mkdir -p "$ORB_HUNSPELL_SRC"
     cp -r "$tree/src/hunspell" "$ORB_HUNSPELL_SRC/"
     cp "$tree/COPYING" "$tree/COPYING.LESSER" "$tree/COPYING.MPL" "$ORB_HUNSPELL_SRC/" 2>/dev/null || true

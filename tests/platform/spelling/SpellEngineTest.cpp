@@ -1,6 +1,7 @@
 // The spelling engine library driven through its exports as a caller loads it: by name and by ordinal.
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <string>
@@ -210,7 +211,9 @@ TEST_F(SpellEngineTest, WordsAreFoundAsTokensAllow)
         {"well-known recieve-known -xqzt-", {"recieve", "xqzt"}},
         {"abc123 12th 3xqzt recieve", {"recieve"}},
         {"http://xqzt.example/recieve ftp://a.b xqzt@xqzt.org WWW.xqzt.com recieve", {"recieve"}},
-        {"caf\xe9 na\xefve recieve, (seperate).", {"recieve", "seperate"}},
+        // Letters of code page 1252 belong to the word; this en_US knows only the plain spellings.
+        {"caf\xe9 na\xefve recieve, (seperate).", {"caf\xe9", "na\xefve", "recieve", "seperate"}},
+        {"it\x92s don\x92t", {}},
         {"\tindented\r\nlines\r\n", {}},
         {"", {}},
         {"  ,.;!  ", {}},
@@ -255,6 +258,10 @@ TEST_F(SpellEngineTest, SuggestionsComeInBatchesEndingWithStatus8)
         EXPECT_LE(more.size(), (size_t)kSpellMaxSuggestions) << pszWord;
         EXPECT_EQ(std::set<std::string>(more.begin(), more.end()).size(), more.size()) << pszWord;
     }
+
+    // Suggestions come back in the ANSI code page.
+    const std::vector<std::string> cafe = Suggestions("caf\xe9");
+    EXPECT_NE(std::find(cafe.begin(), cafe.end(), "cafe"), cafe.end());
 
     // A word nobody could mean still ends the batches.
     EXPECT_LE(Suggestions("qqqqqqqqqqqqxz").size(), (size_t)kSpellMaxSuggestions);
