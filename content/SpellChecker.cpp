@@ -196,6 +196,21 @@ void CSpellChecker::Load()
     m_entries.pfnAddWord = (SpellAddWordProc)entries[kSpellOrdinalAddWord - 1];
 }
 
+CString SpellCheckerVersionText()
+{
+    try
+    {
+        CSpellChecker checker;
+        return checker.GetVersionText();
+    }
+    catch (CFileException* e)
+    {
+        const CString strText = e->GetErrorText();
+        delete e;
+        throw new CException(strText);
+    }
+}
+
 void RemoveSpellEngineRegistration(const char* pszEngine)
 {
     CString strLanguage;

@@ -61,6 +61,10 @@ private:
     CSpellEngineEntries m_entries;
 };
 
+// The version lines of the engine that a checker would load, for the system information; a checker that
+// cannot be made throws a CException* saying why.
+CString SpellCheckerVersionText();
+
 // The proofing tools' spelling key under HKEY_LOCAL_MACHINE.
 extern const char* const g_pszSpellingKey;
 // Deletes the language key whose "Normal" names this engine, so that the next construction registers the

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "content/DlgSpelling.h"
+#include "content/MergePlaceholders.h"
+#include "content/SystemInfo.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/FileException.h"
@@ -78,6 +80,40 @@ std::string ReadValue(const char* pszLanguage, const char* pszName)
     ::RegQueryValueExA(hKey, pszName, NULL, NULL, (BYTE*)szValue, &cb);
     ::RegCloseKey(hKey);
     return std::string(szValue, std::min<DWORD>(cb, sizeof(szValue)));
+}
+
+// The user's clipboard: a text and a bitmap.
+void PutTextAndBitmapOnClipboard(const char* pszText)
+{
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    ::EmptyClipboard();
+    HGLOBAL hData = ::GlobalAlloc(GMEM_MOVEABLE, strlen(pszText) + 1);
+    strcpy((char*)::GlobalLock(hData), pszText);
+    ::GlobalUnlock(hData);
+    ::SetClipboardData(CF_TEXT, hData);
+    HDC hScreen = ::GetDC(NULL);
+    ::SetClipboardData(CF_BITMAP, ::CreateCompatibleBitmap(hScreen, 7, 5));
+    ::ReleaseDC(NULL, hScreen);
+    ::CloseClipboard();
+}
+
+// The clipboard's text and the size of its bitmap.
+std::string ReadClipboard()
+{
+    if (!::OpenClipboard(NULL))
+        return "(not opened)";
+    std::string strContent = "(no text)";
+    if (HANDLE hText = ::GetClipboardData(CF_TEXT))
+    {
+        strContent = (const char*)::GlobalLock(hText);
+        ::GlobalUnlock(hText);
+    }
+    BITMAP bm = {};
+    HBITMAP hBitmap = (HBITMAP)::GetClipboardData(CF_BITMAP);
+    if (hBitmap && ::GetObjectA(hBitmap, sizeof(bm), &bm))
+        strContent += " " + std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
+    ::CloseClipboard();
+    return strContent;
 }
 
 std::vector<std::string> ListBoxItems(HWND hList)
@@ -454,5 +490,67 @@ TEST(SpellingDialogTest, TheRealEngineSuggestsAndTheDialogKeepsItsPlace)
     }
     EXPECT_EQ(rcShown.left, rcMoved.left);
     EXPECT_EQ(rcShown.top, rcMoved.top);
+    DeleteSpellingKey();
+}
+
+TEST(SpellingDialogTest, ThePlainWalkCorrectsWithTheRealCheckerAndLeavesTheClipboard)
+{
+    DeleteSpellingKey();
+    PutTextAndBitmapOnClipboard("the user's own text");
+    CPlainTextEdit edit;
+    edit.m_hWnd = ::CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE, 0, 0, 300, 200, NULL, NULL,
+                                    ::GetModuleHandleA(NULL), NULL);
+    ASSERT_NE(edit.m_hWnd, nullptr);
+    ::SetWindowTextA(edit.m_hWnd, "Dear %recipient_firstname%, I recieve teh letter; teh end.");
+    std::vector<std::string> seen;
+    bool bResult = false;
+    {
+        CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hDlg) {
+            const std::string strWord = CDialogResponder::ItemText(hDlg, IDC_SPELL_WORD);
+            if (strWord.empty())
+            {
+                seen.push_back(CDialogResponder::MessageBoxText(hDlg));
+                CDialogResponder::Press(hDlg, IDOK);
+                return true;
+            }
+            seen.push_back(strWord);
+            if (strWord == "teh")
+            {
+                CDialogResponder::SetField(hDlg, IDC_SPELL_CHANGE_TO, "the");
+                CDialogResponder::Press(hDlg, IDC_SPELL_CHANGE_ALL);
+            }
+            else
+                CDialogResponder::Press(hDlg, IDC_SPELL_CHANGE);
+            return true;
+        });
+        bResult = SpellCheckEditControl(edit, TRUE, TRUE);
+    }
+    EXPECT_TRUE(bResult);
+    EXPECT_EQ(seen, (std::vector<std::string>{"recieve", "teh", "Spell Check Complete."}));
+    char szText[200] = "";
+    ::GetWindowTextA(edit.m_hWnd, szText, sizeof(szText));
+    EXPECT_STREQ(szText, "Dear %recipient_firstname%, I receive the letter; the end.");
+    EXPECT_EQ(ReadClipboard(), "the user's own text 7x5");
+    ::DestroyWindow(edit.m_hWnd);
+    DeleteSpellingKey();
+}
+
+TEST(SpellingSystemInfoTest, TheSystemInformationCarriesTheSpellingLines)
+{
+    DeleteSpellingKey();
+    SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
+    const std::string strText = (const char*)SystemInfoText();
+    EXPECT_NE(strText.find("\r\n\r\nSpell file:\r\n" + kRealEngine + "\r\nSpell file version: 1, 7, 1, 0\r\n"
+                           "Ver = 263, IdEngine = 1, SpellType = 1"),
+              std::string::npos)
+        << strText;
+
+    DeleteSpellingKey();
+    const std::string strMissing = "C:\\no-such-folder\\" SPELL_ENGINE_FILE_NAME;
+    Register("2057", strMissing, "C:\\no-such-folder\\" SPELL_LEXICON_FILE_NAME);
+    const std::string strFailed = (const char*)SystemInfoText();
+    EXPECT_NE(strFailed.find("\r\n\r\nSpell:\r\nERROR:\nFailed " + strMissing + " load.\r\n"), std::string::npos)
+        << strFailed;
+    SetSpellCheckerVersionTextProc(nullptr);
     DeleteSpellingKey();
 }
