@@ -9,8 +9,8 @@ namespace
 RECT g_rcKept = {};
 } // namespace
 
-CDlgSpelling::CDlgSpelling(const CSpellEngineEntries& entries, SPELL_ENGINE hEngine, const SpellInputBlock& input,
-                           const CString& strWord)
+CDlgSpelling::CDlgSpelling(const CSpellEngineEntries& entries, SPELL_ENGINE hEngine,
+                           const SpellInputBlock& input, const CString& strWord)
     : m_entries(entries), m_hEngine(hEngine), m_input(input), m_strWord(strWord)
 {
 }
@@ -22,7 +22,8 @@ LRESULT CDlgSpelling::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     else
         SetWindowPos(NULL, g_rcKept.left, g_rcKept.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     HINSTANCE hInstance = ATL::_AtlBaseModule.GetResourceInstance();
-    HICON hIcon = (HICON)::LoadImageA(hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+    HICON hIcon =
+        (HICON)::LoadImageA(hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
     HICON hSmall = (HICON)::LoadImageA(hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
     if (hIcon)

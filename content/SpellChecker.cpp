@@ -64,7 +64,8 @@ CString QueryString(HKEY hKey, const char* pszName)
 template <typename F> bool ForEachLanguage(REGSAM samDesired, F f)
 {
     CKey spelling;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_pszSpellingKey, 0, samDesired, &spelling.m_hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_pszSpellingKey, 0, samDesired, &spelling.m_hKey) !=
+        ERROR_SUCCESS)
         return false;
     for (DWORD i = 0;; i++)
     {
@@ -137,8 +138,8 @@ CSpellChecker::CSpellChecker()
         CheckFileReadable(strEngine);
         CKey normal;
         const CString strKey = CString(g_pszSpellingKey) + "\\1033\\Normal";
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, strKey, 0, NULL, 0, KEY_READ | KEY_WRITE, NULL, &normal.m_hKey,
-                              NULL) == ERROR_SUCCESS)
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, strKey, 0, NULL, 0, KEY_READ | KEY_WRITE, NULL,
+                              &normal.m_hKey, NULL) == ERROR_SUCCESS)
         {
             SetString(normal.m_hKey, "Engine", strEngine);
             SetString(normal.m_hKey, "Dictionary", strDictionary);
@@ -192,7 +193,8 @@ void CSpellChecker::Load()
     m_entries.pfnEnd = (SpellEndProc)entries[kSpellOrdinalEnd - 1];
     m_entries.pfnVerifyLexicon = (SpellVerifyLexiconProc)entries[kSpellOrdinalVerifyLexicon - 1];
     m_entries.pfnOpenLexicon = (SpellOpenLexiconProc)entries[kSpellOrdinalOpenLexicon - 1];
-    m_entries.pfnOpenUserDictionary = (SpellOpenUserDictionaryProc)entries[kSpellOrdinalOpenUserDictionary - 1];
+    m_entries.pfnOpenUserDictionary =
+        (SpellOpenUserDictionaryProc)entries[kSpellOrdinalOpenUserDictionary - 1];
     m_entries.pfnAddWord = (SpellAddWordProc)entries[kSpellOrdinalAddWord - 1];
 }
 
@@ -235,8 +237,8 @@ CString CSpellChecker::GetVersionText()
         m_entries.pfnVer(&wVersion, &wEngineId, &wSpellType);
     CString strValues;
     strValues.Format("Ver = %d, IdEngine = %d, SpellType = %d", wVersion, wEngineId, wSpellType);
-    return "Spell file:\r\n" + m_strEngine + "\r\nSpell file version: " + GetFileVersionText(m_strEngine) + "\r\n" +
-           strValues;
+    return "Spell file:\r\n" + m_strEngine + "\r\nSpell file version: " + GetFileVersionText(m_strEngine) +
+           "\r\n" + strValues;
 }
 
 int CSpellChecker::CheckText(const CString& strText, CString& strReplacement)
@@ -270,8 +272,9 @@ int CSpellChecker::RunCheck(SPELL_ENGINE hEngine, const CString& strText, CStrin
     if (m_entries.pfnVerifyLexicon(m_strDictionary, 1033, &wLanguage) != kSpellOk ||
         m_entries.pfnOpenLexicon(hEngine, m_strDictionary, SPELL_EXCLUSION_FILE_NAME, 1, 1, 1033, &lexicon) !=
             kSpellOk ||
-        m_entries.pfnOpenUserDictionary(hEngine, SPELL_USER_DICTIONARY_FILE_NAME, 1, kSpellUserDictionaryProperty,
-                                        &hUserDictionary, &bReadOnly) != kSpellOk ||
+        m_entries.pfnOpenUserDictionary(hEngine, SPELL_USER_DICTIONARY_FILE_NAME, 1,
+                                        kSpellUserDictionaryProperty, &hUserDictionary,
+                                        &bReadOnly) != kSpellOk ||
         m_entries.pfnOptions(hEngine, kSpellOptionsDefault) != kSpellOk)
         return 0;
 
@@ -303,24 +306,24 @@ int CSpellChecker::RunCheck(SPELL_ENGINE hEngine, const CString& strText, CStrin
         const CString strWord = strText.Mid(nStart, result.cchError);
         bool bChanged = false;
         CString strNew;
-        if (result.wStatus == kSpellResultUnknownWord || result.wStatus == 5)
+        if (result.wStatus == kSpellResultUnknownWord || result.wStatus == kSpellResultOtherWord)
         {
+            const bool bIgnored =
+                std::find(m_IgnoreAll.begin(), m_IgnoreAll.end(), strWord) != m_IgnoreAll.end();
             const auto itChange = std::find_if(m_ChangeAll.begin(), m_ChangeAll.end(),
                                                [&](const auto& pair) { return pair.first == strWord; });
-            if (std::find(m_IgnoreAll.begin(), m_IgnoreAll.end(), strWord) != m_IgnoreAll.end())
-            {
-            }
-            else if (itChange != m_ChangeAll.end())
+            if (!bIgnored && itChange != m_ChangeAll.end())
             {
                 strNew = itChange->second;
                 bChanged = true;
             }
-            else
+            else if (!bIgnored)
             {
                 CDlgSpelling dlg(m_entries, hEngine, input, strWord);
                 switch (dlg.DoModal(::GetActiveWindow()))
                 {
                 case 0:
+                case -1: // the dialog could not be shown
                     return 0;
                 case IDCANCEL:
                     return -2;

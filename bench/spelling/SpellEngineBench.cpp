@@ -73,8 +73,8 @@ template <typename T> T Entry(HMODULE hModule, int nOrdinal)
 }
 
 // Seconds for one engine to check the whole text, from its start to its end; -1 on failure.
-double RunEngine(const std::string& strSpelling, const std::string& strText, const std::string& strUserDictionary,
-                 size_t& nReported)
+double RunEngine(const std::string& strSpelling, const std::string& strText,
+                 const std::string& strUserDictionary, size_t& nReported)
 {
     HMODULE hModule = ::LoadLibraryA((strSpelling + SPELL_ENGINE_FILE_NAME).c_str());
     if (!hModule)
@@ -96,8 +96,8 @@ double RunEngine(const std::string& strSpelling, const std::string& strText, con
     const std::string strLexicon = strSpelling + SPELL_LEXICON_FILE_NAME;
     if (pfnStart(&hEngine, init) != kSpellOk ||
         pfnOpenLexicon(hEngine, strLexicon.c_str(), "", 1, 1, 1033, &lexicon) != kSpellOk ||
-        pfnOpenUser(hEngine, strUserDictionary.c_str(), 1, kSpellUserDictionaryProperty, &hUser, &bReadOnly) !=
-            kSpellOk ||
+        pfnOpenUser(hEngine, strUserDictionary.c_str(), 1, kSpellUserDictionaryProperty, &hUser,
+                    &bReadOnly) != kSpellOk ||
         pfnOptions(hEngine, kSpellOptionsDefault) != kSpellOk)
     {
         ::FreeLibrary(hModule);
@@ -115,8 +115,8 @@ double RunEngine(const std::string& strSpelling, const std::string& strText, con
         size_t nAt = nPosition;
         while (nAt < nEnd)
         {
-            SpellInputBlock input = {(uint16_t)(nEnd - nAt), 1, 1, kSpellStateContinue, strText.data() + nAt,
-                                     &lexicon, &hUser};
+            SpellInputBlock input = {(uint16_t)(nEnd - nAt), 1,        1,     kSpellStateContinue,
+                                     strText.data() + nAt,   &lexicon, &hUser};
             SpellResultBlock result = {};
             result.cbSuggestions = kSpellSuggestionBufferSize;
             if (pfnCommand(hEngine, kSpellCommandCheck, &input, &result) != kSpellOk)
@@ -163,8 +163,8 @@ int main()
     for (std::string strLine; std::getline(peer, strLine);)
         nPeerReported += !strLine.empty();
 
-    printf("spelling: %zu words (%zu bytes); ours reported %zu, hunspell -l %zu\n", nWords, strText.size(), nReported,
-           nPeerReported);
+    printf("spelling: %zu words (%zu bytes); ours reported %zu, hunspell -l %zu\n", nWords, strText.size(),
+           nReported, nPeerReported);
     if (dOurs > 0)
         printf("spelling: ours %.0f words/s", nWords / dOurs);
     if (dPeer > 0)

@@ -31,7 +31,8 @@ struct CEngine
     }
     bool OwnsDictionary(const void* p) const
     {
-        return std::any_of(dictionaries.begin(), dictionaries.end(), [p](const auto& d) { return d.get() == p; });
+        return std::any_of(dictionaries.begin(), dictionaries.end(),
+                           [p](const auto& d) { return d.get() == p; });
     }
 };
 
@@ -72,7 +73,8 @@ SPELLSTATUS Check(CEngine& engine, const SpellInputBlock& input, SpellResultBloc
     {
         const std::string strWord(input.pszText + nPosition + nStart, nLength);
         const bool bKnown =
-            std::any_of(dictionaries.begin(), dictionaries.end(), [&](auto d) { return d->Holds(strWord); }) ||
+            std::any_of(dictionaries.begin(), dictionaries.end(),
+                        [&](auto d) { return d->Holds(strWord); }) ||
             std::all_of(lexicons.begin(), lexicons.end(), [&](auto l) { return l->Accepts(strWord); });
         if (!bKnown)
         {

@@ -33,6 +33,7 @@ enum : uint16_t
 {
     kSpellResultNoError = 0,
     kSpellResultUnknownWord = 1,
+    kSpellResultOtherWord = 5, // never reported by this engine; callers ask about it as about 1
     kSpellResultNoMoreSuggestions = 8,
 };
 
@@ -93,7 +94,7 @@ struct SpellResultBlock
     uint16_t cchError;
     uint16_t wStatus;
     uint16_t cSuggestions;
-    uint16_t cbSuggestions; // the caller sets kSpellSuggestionBufferSize
+    uint16_t cbSuggestions;                         // the caller sets kSpellSuggestionBufferSize
     char szSuggestions[kSpellSuggestionBufferSize]; // zero-terminated words, an empty one after the last
     uint8_t rgRanks[kSpellMaxSuggestions];
 };
@@ -109,24 +110,26 @@ typedef SPELLSTATUS(WINAPI* SpellStartProc)(SPELL_ENGINE* phEngine, const BYTE* 
 // Ordinal 3.
 typedef SPELLSTATUS(WINAPI* SpellOptionsProc)(SPELL_ENGINE hEngine, uint32_t dwOptions);
 // Ordinal 4.
-typedef SPELLSTATUS(WINAPI* SpellCommandProc)(SPELL_ENGINE hEngine, uint16_t wCommand, SpellInputBlock* pInput,
-                                              SpellResultBlock* pResult);
+typedef SPELLSTATUS(WINAPI* SpellCommandProc)(SPELL_ENGINE hEngine, uint16_t wCommand,
+                                              SpellInputBlock* pInput, SpellResultBlock* pResult);
 // Ordinal 5: ends the engine and closes its lexicons and user dictionaries.
 typedef SPELLSTATUS(WINAPI* SpellEndProc)(SPELL_ENGINE hEngine, uint16_t wFlags);
 // Ordinal 6.
 typedef SPELLSTATUS(WINAPI* SpellVerifyLexiconProc)(const char* pszLexicon, uint16_t wLanguage,
-                                                     uint16_t* pwLanguage);
+                                                    uint16_t* pwLanguage);
 // Ordinal 7: the lexicon's own language wins over the one passed.
 typedef SPELLSTATUS(WINAPI* SpellOpenLexiconProc)(SPELL_ENGINE hEngine, const char* pszLexicon,
-                                                   const char* pszExclusions, uint16_t wExclusionCount,
-                                                   uint16_t wFlags, uint16_t wLanguage, SpellLexiconBlock* pLexicon);
+                                                  const char* pszExclusions, uint16_t wExclusionCount,
+                                                  uint16_t wFlags, uint16_t wLanguage,
+                                                  SpellLexiconBlock* pLexicon);
 // Ordinal 8: opens or creates the user dictionary.
 typedef SPELLSTATUS(WINAPI* SpellOpenUserDictionaryProc)(SPELL_ENGINE hEngine, const char* pszFile,
-                                                          uint16_t wCreate, uint16_t wProperty,
-                                                          SPELL_USER_DICTIONARY* phDictionary, BOOL* pbReadOnly);
+                                                         uint16_t wCreate, uint16_t wProperty,
+                                                         SPELL_USER_DICTIONARY* phDictionary,
+                                                         BOOL* pbReadOnly);
 // Ordinal 9: the word is saved at once.
 typedef SPELLSTATUS(WINAPI* SpellAddWordProc)(SPELL_ENGINE hEngine, SPELL_USER_DICTIONARY hDictionary,
-                                               const char* pszWord);
+                                              const char* pszWord);
 // Ordinals 10 to 16.
 typedef SPELLSTATUS(WINAPI* SpellUnsupportedProc)();
 

@@ -79,11 +79,11 @@ unsigned CodePageForEncoding(const std::string& strEncoding)
         const char* pszName;
         unsigned nCodePage;
     } kEncodings[] = {
-        {"UTF-8", CP_UTF8},          {"ISO8859-1", 28591},  {"ISO8859-2", 28592},  {"ISO8859-3", 28593},
-        {"ISO8859-4", 28594},        {"ISO8859-5", 28595},  {"ISO8859-6", 28596},  {"ISO8859-7", 28597},
-        {"ISO8859-8", 28598},        {"ISO8859-9", 28599},  {"ISO8859-10", 28600}, {"ISO8859-13", 28603},
-        {"ISO8859-14", 28604},       {"ISO8859-15", 28605}, {"KOI8-R", 20866},     {"KOI8-U", 21866},
-        {"microsoft-cp1251", 1251},  {"TIS620-2533", 874},
+        {"UTF-8", CP_UTF8},         {"ISO8859-1", 28591},  {"ISO8859-2", 28592},  {"ISO8859-3", 28593},
+        {"ISO8859-4", 28594},       {"ISO8859-5", 28595},  {"ISO8859-6", 28596},  {"ISO8859-7", 28597},
+        {"ISO8859-8", 28598},       {"ISO8859-9", 28599},  {"ISO8859-10", 28600}, {"ISO8859-13", 28603},
+        {"ISO8859-14", 28604},      {"ISO8859-15", 28605}, {"KOI8-R", 20866},     {"KOI8-U", 21866},
+        {"microsoft-cp1251", 1251}, {"TIS620-2533", 874},
     };
     for (const auto& e : kEncodings)
     {
@@ -98,16 +98,19 @@ bool ConvertCodePage(const std::string& strFrom, unsigned nFrom, unsigned nTo, s
     strTo.clear();
     if (strFrom.empty())
         return true;
-    const int nWide = ::MultiByteToWideChar(nFrom, MB_ERR_INVALID_CHARS, strFrom.data(), (int)strFrom.size(), NULL, 0);
+    const int nWide =
+        ::MultiByteToWideChar(nFrom, MB_ERR_INVALID_CHARS, strFrom.data(), (int)strFrom.size(), NULL, 0);
     if (nWide <= 0)
         return false;
     std::vector<WCHAR> wide(nWide);
-    ::MultiByteToWideChar(nFrom, MB_ERR_INVALID_CHARS, strFrom.data(), (int)strFrom.size(), wide.data(), nWide);
+    ::MultiByteToWideChar(nFrom, MB_ERR_INVALID_CHARS, strFrom.data(), (int)strFrom.size(), wide.data(),
+                          nWide);
     // UTF-8 holds everything; for the other pages a character replaced by the default one is lost.
     BOOL bLost = FALSE;
     const bool bUtf8 = nTo == CP_UTF8;
     const DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int nBytes = ::WideCharToMultiByte(nTo, dwFlags, wide.data(), nWide, NULL, 0, NULL, bUtf8 ? NULL : &bLost);
+    const int nBytes =
+        ::WideCharToMultiByte(nTo, dwFlags, wide.data(), nWide, NULL, 0, NULL, bUtf8 ? NULL : &bLost);
     if (nBytes <= 0 || bLost)
         return false;
     strTo.resize(nBytes);

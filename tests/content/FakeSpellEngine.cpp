@@ -62,7 +62,8 @@ SPELLSTATUS WINAPI FakeOptions(SPELL_ENGINE, uint32_t)
     return g_script.nFailOrdinal == kSpellOrdinalOptions ? kSpellErrorUnsupported : kSpellOk;
 }
 
-SPELLSTATUS WINAPI FakeCommand(SPELL_ENGINE, uint16_t wCommand, SpellInputBlock* pInput, SpellResultBlock* pResult)
+SPELLSTATUS WINAPI FakeCommand(SPELL_ENGINE, uint16_t wCommand, SpellInputBlock* pInput,
+                               SpellResultBlock* pResult)
 {
     if (wCommand == kSpellCommandCheck)
     {
@@ -83,7 +84,8 @@ SPELLSTATUS WINAPI FakeCommand(SPELL_ENGINE, uint16_t wCommand, SpellInputBlock*
                 j++;
             if (IsUnknown(p + i, j - i))
             {
-                pResult->wStatus = g_script.wUnknownStatus ? g_script.wUnknownStatus : kSpellResultUnknownWord;
+                pResult->wStatus =
+                    g_script.wUnknownStatus ? g_script.wUnknownStatus : kSpellResultUnknownWord;
                 pResult->ichError = (uint16_t)i;
                 pResult->cchError = (uint16_t)(j - i);
                 return kSpellOk;
@@ -111,7 +113,8 @@ SPELLSTATUS WINAPI FakeCommand(SPELL_ENGINE, uint16_t wCommand, SpellInputBlock*
         nUsed += strlen(s) + 1;
         pResult->cSuggestions++;
     }
-    pResult->wStatus = pResult->cSuggestions || g_script.bNeverEnds ? kSpellResultNoError : kSpellResultNoMoreSuggestions;
+    pResult->wStatus =
+        pResult->cSuggestions || g_script.bNeverEnds ? kSpellResultNoError : kSpellResultNoMoreSuggestions;
     return kSpellOk;
 }
 
@@ -135,8 +138,8 @@ SPELLSTATUS WINAPI FakeOpenLexicon(SPELL_ENGINE, const char*, const char*, uint1
     return g_script.nFailOrdinal == kSpellOrdinalOpenLexicon ? kSpellErrorLexicon : kSpellOk;
 }
 
-SPELLSTATUS WINAPI FakeOpenUser(SPELL_ENGINE, const char*, uint16_t, uint16_t, SPELL_USER_DICTIONARY* phDictionary,
-                                BOOL* pbReadOnly)
+SPELLSTATUS WINAPI FakeOpenUser(SPELL_ENGINE, const char*, uint16_t, uint16_t,
+                                SPELL_USER_DICTIONARY* phDictionary, BOOL* pbReadOnly)
 {
     *phDictionary = &g_nDictionary;
     *pbReadOnly = FALSE;

@@ -51,8 +51,8 @@ std::string LanguageKey(const char* pszLanguage)
 void Register(const char* pszLanguage, const std::string& strEngine, const std::string& strDictionary)
 {
     HKEY hKey = NULL;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, LanguageKey(pszLanguage).c_str(), 0, NULL, 0, KEY_WRITE, NULL,
-                                &hKey, NULL),
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, LanguageKey(pszLanguage).c_str(), 0, NULL, 0, KEY_WRITE,
+                                NULL, &hKey, NULL),
               ERROR_SUCCESS);
     ::RegSetValueExA(hKey, "Engine", 0, REG_SZ, (const BYTE*)strEngine.c_str(), (DWORD)strEngine.size() + 1);
     ::RegSetValueExA(hKey, "Dictionary", 0, REG_SZ, (const BYTE*)strDictionary.c_str(),
@@ -63,7 +63,8 @@ void Register(const char* pszLanguage, const std::string& strEngine, const std::
 bool KeyExists(const char* pszLanguage)
 {
     HKEY hKey = NULL;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, LanguageKey(pszLanguage).c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, LanguageKey(pszLanguage).c_str(), 0, KEY_READ, &hKey) !=
+        ERROR_SUCCESS)
         return false;
     ::RegCloseKey(hKey);
     return true;
@@ -73,7 +74,8 @@ bool KeyExists(const char* pszLanguage)
 std::string ReadValue(const char* pszLanguage, const char* pszName)
 {
     HKEY hKey = NULL;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, LanguageKey(pszLanguage).c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, LanguageKey(pszLanguage).c_str(), 0, KEY_READ, &hKey) !=
+        ERROR_SUCCESS)
         return std::string();
     char szValue[MAX_PATH] = "";
     DWORD cb = sizeof(szValue);
@@ -215,7 +217,8 @@ protected:
     }
 
     // Checks the text, answering each dialog in turn; what the dialogs showed goes to m_shown.
-    int Check(CSpellChecker& checker, const char* pszText, std::vector<Answer> answers, CString& strReplacement)
+    int Check(CSpellChecker& checker, const char* pszText, std::vector<Answer> answers,
+              CString& strReplacement)
     {
         m_shown.clear();
         size_t nNext = 0;
@@ -255,8 +258,8 @@ TEST_F(SpellCheckerRegistryTest, WithoutARegistrationTheCopyBesideTheClientIsReg
 
     const CString strVersion = checker.GetVersionText();
     EXPECT_EQ(std::string(strVersion), "Spell file:\r\n" + kRealEngine + "\r\nSpell file version: " +
-                                            std::string(GetFileVersionText(kRealEngine.c_str())) +
-                                            "\r\nVer = 263, IdEngine = 1, SpellType = 1");
+                                           std::string(GetFileVersionText(kRealEngine.c_str())) +
+                                           "\r\nVer = 263, IdEngine = 1, SpellType = 1");
 }
 
 TEST_F(SpellCheckerRegistryTest, AnEngineThatFailsToLoadLosesItsKeyAndTheNextCheckerRegistersTheCopy)
@@ -367,8 +370,9 @@ TEST_F(SpellCheckerFakeEngineTest, EachDialogResultGivesItsReturnAndTheEngineIsA
 
 TEST_F(SpellCheckerFakeEngineTest, AFailingEngineGivesZeroAndIsEndedOnEveryPath)
 {
-    for (int nFail : std::initializer_list<int>{kSpellOrdinalStart, kSpellOrdinalOptions, kSpellOrdinalCheck, kSpellOrdinalVerifyLexicon,
-                      kSpellOrdinalOpenLexicon, kSpellOrdinalOpenUserDictionary, 40})
+    for (int nFail : std::initializer_list<int>{kSpellOrdinalStart, kSpellOrdinalOptions, kSpellOrdinalCheck,
+                                                kSpellOrdinalVerifyLexicon, kSpellOrdinalOpenLexicon,
+                                                kSpellOrdinalOpenUserDictionary, 40})
     {
         SCOPED_TRACE(nFail);
         Script({"recieve"}, {"receive"}, nFail);
@@ -389,7 +393,8 @@ TEST_F(SpellCheckerFakeEngineTest, IgnoreAllAndChangeAllMatchExactlyForTheRestOf
     {
         CSpellChecker checker;
         CString strReplacement;
-        EXPECT_EQ(Check(checker, "teh Teh teh", {{IDC_SPELL_IGNORE_ALL}, {IDC_SPELL_IGNORE}}, strReplacement), -1);
+        EXPECT_EQ(Check(checker, "teh Teh teh", {{IDC_SPELL_IGNORE_ALL}, {IDC_SPELL_IGNORE}}, strReplacement),
+                  -1);
         ASSERT_EQ(m_shown.size(), 2u);
         EXPECT_EQ(m_shown[1].strWord, "Teh");
         EXPECT_EQ(Check(checker, "so teh", {}, strReplacement), -1);
@@ -401,7 +406,8 @@ TEST_F(SpellCheckerFakeEngineTest, IgnoreAllAndChangeAllMatchExactlyForTheRestOf
         EXPECT_EQ(Check(checker, "teh", {{IDC_SPELL_IGNORE}}, strReplacement), -1);
         EXPECT_EQ(m_shown.size(), 1u) << "another checker starts with empty lists";
 
-        EXPECT_EQ(Check(checker, "teh Teh teh.", {{IDC_SPELL_CHANGE_ALL, "the"}, {IDC_SPELL_IGNORE}}, strReplacement),
+        EXPECT_EQ(Check(checker, "teh Teh teh.", {{IDC_SPELL_CHANGE_ALL, "the"}, {IDC_SPELL_IGNORE}},
+                        strReplacement),
                   2);
         EXPECT_STREQ(strReplacement, "the Teh the.");
         EXPECT_EQ(m_shown.size(), 2u);
@@ -440,7 +446,8 @@ TEST_F(SpellCheckerFakeEngineTest, OnlyUnknownWordStatusesAskTheUser)
         Script({"recieve"}, {"receive"}, 0, false, wStatus);
         CSpellChecker checker;
         CString strReplacement;
-        EXPECT_EQ(Check(checker, "I recieve it", {{IDC_SPELL_CHANGE}}, strReplacement), wStatus == 5 ? 1 : -1);
+        EXPECT_EQ(Check(checker, "I recieve it", {{IDC_SPELL_CHANGE}}, strReplacement),
+                  wStatus == 5 ? 1 : -1);
         EXPECT_EQ(m_shown.size(), wStatus == 5 ? 1u : 0u);
     }
 }
@@ -540,7 +547,8 @@ TEST(SpellingSystemInfoTest, TheSystemInformationCarriesTheSpellingLines)
     DeleteSpellingKey();
     SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
     const std::string strText = (const char*)SystemInfoText();
-    EXPECT_NE(strText.find("\r\n\r\nSpell file:\r\n" + kRealEngine + "\r\nSpell file version: 1, 7, 1, 0\r\n"
+    EXPECT_NE(strText.find("\r\n\r\nSpell file:\r\n" + kRealEngine +
+                           "\r\nSpell file version: 1, 7, 1, 0\r\n"
                            "Ver = 263, IdEngine = 1, SpellType = 1"),
               std::string::npos)
         << strText;
@@ -549,7 +557,8 @@ TEST(SpellingSystemInfoTest, TheSystemInformationCarriesTheSpellingLines)
     const std::string strMissing = "C:\\no-such-folder\\" SPELL_ENGINE_FILE_NAME;
     Register("2057", strMissing, "C:\\no-such-folder\\" SPELL_LEXICON_FILE_NAME);
     const std::string strFailed = (const char*)SystemInfoText();
-    EXPECT_NE(strFailed.find("\r\n\r\nSpell:\r\nERROR:\nFailed " + strMissing + " load.\r\n"), std::string::npos)
+    EXPECT_NE(strFailed.find("\r\n\r\nSpell:\r\nERROR:\nFailed " + strMissing + " load.\r\n"),
+              std::string::npos)
         << strFailed;
     SetSpellCheckerVersionTextProc(nullptr);
     DeleteSpellingKey();

@@ -30,8 +30,8 @@ std::string TempPath(const char* pszName)
 {
     char szTemp[MAX_PATH] = "";
     ::GetTempPathA(MAX_PATH, szTemp);
-    std::string strPath = std::string(szTemp) + "spell-engine-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                          pszName;
+    std::string strPath =
+        std::string(szTemp) + "spell-engine-test-" + std::to_string(::GetCurrentProcessId()) + "-" + pszName;
     ::DeleteFileA(strPath.c_str());
     return strPath;
 }
@@ -90,8 +90,9 @@ protected:
         uint16_t wLanguage = 0;
         ASSERT_EQ(m_pfnVerify(strLexicon.c_str(), 1033, &wLanguage), kSpellOk);
         EXPECT_EQ(wLanguage, 1033);
-        ASSERT_EQ(m_pfnOpenLexicon(m_hEngine, strLexicon.c_str(), m_strExclusions.c_str(), 1, 1, 1033, &m_lexicon),
-                  kSpellOk);
+        ASSERT_EQ(
+            m_pfnOpenLexicon(m_hEngine, strLexicon.c_str(), m_strExclusions.c_str(), 1, 1, 1033, &m_lexicon),
+            kSpellOk);
         BOOL bReadOnly = TRUE;
         ASSERT_EQ(m_pfnOpenUser(m_hEngine, m_strUserDictionary.c_str(), 1, kSpellUserDictionaryProperty,
                                 &m_hUserDictionary, &bReadOnly),
@@ -267,6 +268,17 @@ TEST_F(SpellEngineTest, SuggestionsComeInBatchesEndingWithStatus8)
     EXPECT_LE(Suggestions("qqqqqqqqqqqqxz").size(), (size_t)kSpellMaxSuggestions);
 }
 
+TEST_F(SpellEngineTest, TextIsConvertedToTheDictionarysEncodingAndBack)
+{
+    // The lexicon's own language wins over the 1033 passed.
+    StartEngine(ORB_TEST_DATA_DIR "/spelling/accents.lex", 1036);
+    EXPECT_TRUE(Reported("caf\xe9 caf\xe8").empty());
+    // The third word has a letter that code page 1252 lacks: never typed, never suggested.
+    const std::vector<std::string> suggestions = Suggestions("cafx");
+    EXPECT_EQ(std::set<std::string>(suggestions.begin(), suggestions.end()),
+              (std::set<std::string>{"caf\xe9", "caf\xe8"}));
+}
+
 TEST_F(SpellEngineTest, AWordAddedIsKnownToTheNextEngine)
 {
     StartEngine();
@@ -305,8 +317,8 @@ TEST_F(SpellEngineTest, FailuresAreStatusesNotCrashes)
 
     SpellLexiconBlock lexicon = {};
     int nForeign = 0;
-    EXPECT_EQ(m_pfnOpenLexicon(&nForeign, (SpellingFolder() + SPELL_LEXICON_FILE_NAME).c_str(), "", 1, 1, 1033,
-                               &lexicon),
+    EXPECT_EQ(m_pfnOpenLexicon(&nForeign, (SpellingFolder() + SPELL_LEXICON_FILE_NAME).c_str(), "", 1, 1,
+                               1033, &lexicon),
               kSpellErrorHandle);
     EXPECT_EQ(m_pfnEnd(&nForeign, 1), kSpellErrorHandle);
 
@@ -349,6 +361,7 @@ TEST_F(SpellEngineTest, SpellVerAndTheVersionResourceAgree)
     EXPECT_EQ(HIWORD(pInfo->dwFileVersionMS), wVersion >> 8);
     EXPECT_EQ(LOWORD(pInfo->dwFileVersionMS), wVersion & 0xFF);
     char* pszName = nullptr;
-    ASSERT_TRUE(::VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\OriginalFilename", (void**)&pszName, &cb));
+    ASSERT_TRUE(
+        ::VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\OriginalFilename", (void**)&pszName, &cb));
     EXPECT_STREQ(pszName, SPELL_ENGINE_FILE_NAME);
 }
