@@ -82,17 +82,18 @@ protected:
     FARPROC Ordinal(int n) { return ::GetProcAddress(m_hModule, MAKEINTRESOURCEA(n)); }
 
     // The calls a check makes before its first word, as the checker makes them.
-    void StartEngine()
+    void StartEngine(const std::string& strLexicon = SpellingFolder() + SPELL_LEXICON_FILE_NAME,
+                     uint16_t wExpectedLanguage = 1033)
     {
         const BYTE init[kSpellInitBlockSize] = {};
         ASSERT_EQ(m_pfnStart(&m_hEngine, init), kSpellOk);
-        const std::string strLexicon = SpellingFolder() + SPELL_LEXICON_FILE_NAME;
         uint16_t wLanguage = 0;
         ASSERT_EQ(m_pfnVerify(strLexicon.c_str(), 1033, &wLanguage), kSpellOk);
-        EXPECT_EQ(wLanguage, 1033);
+        EXPECT_EQ(wLanguage, wExpectedLanguage);
         ASSERT_EQ(
             m_pfnOpenLexicon(m_hEngine, strLexicon.c_str(), m_strExclusions.c_str(), 1, 1, 1033, &m_lexicon),
             kSpellOk);
+        EXPECT_EQ(m_lexicon.wLanguage, wExpectedLanguage);
         BOOL bReadOnly = TRUE;
         ASSERT_EQ(m_pfnOpenUser(m_hEngine, m_strUserDictionary.c_str(), 1, kSpellUserDictionaryProperty,
                                 &m_hUserDictionary, &bReadOnly),
