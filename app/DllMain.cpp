@@ -7,6 +7,8 @@
 #include "app/LetrovaGlobals.h"
 #include "app/LetrovaRun.h"
 #include "app/ThreadManager.h"
+#include "content/SpellChecker.h"
+#include "content/SystemInfo.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/FoundationUi.h"
@@ -26,6 +28,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             InitErrorReport();
             InstallAccountDialogs();
             InstallMessageRulesSheet();
+            SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

@@ -24,3 +24,17 @@ endif()
 # NetSurf's HTML and CSS libraries for the HTML engine.
 include(${CMAKE_CURRENT_LIST_DIR}/NetSurf.cmake)
 orb_add_netsurf("")
+
+# Hunspell's library, from Debian's hunspell source package (./test prepares it), for the spelling engine.
+if(WIN32)
+    set(ORB_HUNSPELL_DIR "" CACHE PATH "Folder holding hunspell's src/hunspell as hunspell/")
+    if(EXISTS ${ORB_HUNSPELL_DIR}/hunspell/hunspell.cxx)
+        file(GLOB ORB_HUNSPELL_SOURCES ${ORB_HUNSPELL_DIR}/hunspell/*.cxx)
+        add_library(orb_hunspell STATIC ${ORB_HUNSPELL_SOURCES})
+        target_include_directories(orb_hunspell SYSTEM PUBLIC ${ORB_HUNSPELL_DIR}/hunspell)
+        target_compile_definitions(orb_hunspell PUBLIC HUNSPELL_STATIC)
+        target_compile_options(orb_hunspell PRIVATE -w -O2)
+    else()
+        message(WARNING "ORB_HUNSPELL_DIR does not hold hunspell's sources: no spelling engine (./test prepares them)")
+    endif()
+endif()

@@ -6,6 +6,7 @@ ORB_WIN="$ORB_BUILD/win"
 ORB_NATIVE_BUILD="$ORB_BUILD/native"
 ORB_FUZZ_BUILD="$ORB_BUILD/fuzz"
 ORB_SQLITE_SRC="$ORB_BUILD/third_party/sqlite"
+ORB_HUNSPELL_SRC="$ORB_BUILD/third_party/hunspell"
 export WINEPREFIX="$ORB_BUILD/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -21,7 +22,7 @@ orb_install_packages() {
                   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
                   dpkg-dev xz-utils
                   python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
-                  tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail)
+                  tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail hunspell hunspell-en-us)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -69,12 +70,31 @@ orb_prepare_sqlite() {
     rm -rf "$work"
 }
 
+# Hunspell's library sources, taken once from Debian's hunspell source package; the spelling engine links
+# them statically. The en_US dictionary comes from the installed hunspell-en-us package.
+orb_prepare_hunspell() {
+    [ -f "$ORB_HUNSPELL_SRC/.ready-1" ] && return 0
+    orb_log "preparing hunspell from its Debian source package"
+    local work="$ORB_BUILD/third_party/hunspell-work"
+    rm -rf "$work" "$ORB_HUNSPELL_SRC" && mkdir -p "$work"
+    orb_source_download "$work" hunspell
+    tar -C "$work" -xf "$(ls "$work"/hunspell_*.orig.tar.* | grep -v '\.asc$' | head -n 1)"
+    local tree
+    tree=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'hunspell-*' | head -n 1)
+    mkdir -p "$ORB_HUNSPELL_SRC"
+    cp -r "$tree/src/hunspell" "$ORB_HUNSPELL_SRC/"
+    cp "$tree/COPYING" "$tree/COPYING.LESSER" "$tree/COPYING.MPL" "$ORB_HUNSPELL_SRC/" 2>/dev/null || true
+    touch "$ORB_HUNSPELL_SRC/.ready-1"
+    rm -rf "$work"
+}
+
 orb_configure_and_build() {
     local jobs
     jobs=$(nproc)
     if [ ! -f "$ORB_WIN/build.ninja" ]; then
         cmake -S "$ORB_ROOT" -B "$ORB_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$ORB_ROOT/cmake/mingw-w64-x86_64.cmake" -DORB_SQLITE_DIR="$ORB_SQLITE_SRC" >/dev/null
+            -DCMAKE_TOOLCHAIN_FILE="$ORB_ROOT/cmake/mingw-w64-x86_64.cmake" -DORB_SQLITE_DIR="$ORB_SQLITE_SRC" \
+            -DORB_HUNSPELL_DIR="$ORB_HUNSPELL_SRC" >/dev/null
     fi
     if [ ! -f "$ORB_NATIVE_BUILD/build.ninja" ]; then
         CC=gcc CXX=g++ cmake -S "$ORB_ROOT" -B "$ORB_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
