@@ -295,6 +295,7 @@ void CVcardReader::Read(const std::string& bytes, std::vector<CVcardContact>& ca
     size_t nCard = 0;
     CCardState card;
     int nVersion = 21;
+    int nForeignDepth = 0;
     size_t pos = 0;
     std::string line, next;
     while (NextLine(text, pos, line))
@@ -327,12 +328,30 @@ void CVcardReader::Read(const std::string& bytes, std::vector<CVcardContact>& ca
 
         if (prop.strName == "BEGIN")
         {
+            std::string object = value;
+            MakeUpperAscii(object);
+            object.erase(object.find_last_not_of(" \t") + 1);
+            object.erase(0, object.find_first_not_of(" \t"));
+            if (object != "VCARD")
+            {
+                // Another object (an agent's calendar, a vendor's block) is skipped whole, so that its END
+                // does not end the card around it.
+                ++nForeignDepth;
+                continue;
+            }
+            nForeignDepth = 0;
             FinishCard(card);
             cards.emplace_back();
             nCard = cards.size();
             card = CCardState();
             card.pContact = &cards.back();
             nVersion = 21;
+            continue;
+        }
+        if (nForeignDepth > 0)
+        {
+            if (prop.strName == "END")
+                --nForeignDepth;
             continue;
         }
         if (card.pContact == nullptr)

@@ -171,11 +171,12 @@ TEST(VcardReaderTest, FixturesOfEachVersionRead)
          "cFirstname=Simon\ncSurname=Perreault\ncEmail=simon.perreault@viagenie.ca\n"
          "Company=Viagenie\nAddress1=Suite D2-630\nAddress2=2875 Laurier\nTownCity=Quebec\nCounty=QC\n"
          "Postcode=G1V 2M2\nTel=+1-418-656-9254;ext=102\nCountry=Canada\n"},
-        // A second BEGIN keeps the card it interrupts; END ends a card whatever it says; the last card
-        // lacks its END.
+        // A second BEGIN keeps the card it interrupts; END ends a card whatever it says, except inside another
+        // object, which is skipped whole; the last card lacks its END.
         {"several-cards-last-without-end.vcf",
          "cFirstname=Anna\ncSurname=One\ncEmail=anna@example.com\n--\ncFirstname=Ben\ncSurname=Two\n--\n"
-         "cFirstname=Cleo\ncSurname=Three\n--\ncFirstname=Dan\ncSurname=Four\ncEmail=dan@example.com\n"},
+         "cFirstname=Cleo\ncSurname=Three\ncEmail=cleo@example.com\n--\n"
+         "cFirstname=Dan\ncSurname=Four\ncEmail=dan@example.com\n"},
     };
     for (const auto& c : cases)
     {
