@@ -134,6 +134,12 @@ orb_start_wine() {
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.orb-fonts-1"
     fi
+    # Wine has no Windows Address Book library: ours is the one the registry names, unless one is named.
+    if ! wine reg query 'HKLM\Software\Microsoft\WAB\DLLPath' /ve </dev/null >/dev/null 2>&1; then
+        wine reg add 'HKLM\Software\Microsoft\WAB\DLLPath' /ve /d "Z:${ORB_WIN//\//\\}\\bin\\wab32.dll" /f \
+            </dev/null >/dev/null 2>&1
+        wineserver -w </dev/null >/dev/null 2>&1 || true
+    fi
     orb_detached wineserver -p &
     orb_detached wine wineboot
 }
