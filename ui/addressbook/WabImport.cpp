@@ -187,7 +187,7 @@ WabOpenResult CWabImport::Open(const char* pszFileName)
     m_hModule = LoadLibraryA(szLibrary[0] != '\0' ? szLibrary : kDefaultLibrary);
     if (m_hModule == NULL)
         return kWabNoLibrary;
-    m_pfnWABOpen = reinterpret_cast<LPWABOPEN>(reinterpret_cast<void*>(GetProcAddress(m_hModule, "WABOpen")));
+    m_pfnWABOpen = reinterpret_cast<LPWABOPEN>(GetProcAddress(m_hModule, "WABOpen"));
     if (m_pfnWABOpen == nullptr)
         return kWabNoLibrary;
 

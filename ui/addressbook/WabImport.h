@@ -77,6 +77,4 @@ private:
     ULONG m_cProps = 0;
 };
 
-// The main window's Import > Address Book command: runs the import with the wait cursor and says why
-// the book did not open.
-void ImportWindowsAddressBook(HWND hWndMain);
+#include "ui/addressbook/WabImportCommand.h"

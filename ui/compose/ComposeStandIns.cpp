@@ -22,12 +22,6 @@ CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner)
     return strResult;
 }
 
-bool WriteOwnVcard(CSession*, LONG, CString& strPath)
-{
-    strPath.Empty();
-    return false;
-}
-
 int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent) = NULL;
 
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner)

@@ -23,7 +23,7 @@
 #include "store/DatabaseBase.h"
 #include "store/Folders.h"
 #include "platform/wtl/atlhost.h"
-#include "ui/addressbook/WabImport.h"
+#include "ui/addressbook/WabImportCommand.h"
 #include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainDialogStandIns.h"
 #include "ui/main/MessageRows.h"
