@@ -20,7 +20,7 @@ protected:
 TEST_F(VcardHandlerTest, AStoredContactWrittenReadsBack)
 {
     const LONG nID = AddContact("J\xFCrgen", "M\xFCller;Jr", "j@example.de");
-    Exec("UPDATE ContactName SET cNotes = 'line one' & Chr(13) & Chr(10) & 'line two', cIndType2 = 'Golf,Tennis' "
+    Exec("UPDATE ContactName SET cNotes = 'line one\r\nline two', cIndType2 = 'Golf,Tennis' "
          "WHERE cEmail = 'j@example.de'");
     Exec("UPDATE Site SET TEL = '0113 1', Type1 = 'Supplier', ADDRESS1 = 'High St\\5' WHERE COMPANY = "
          "'Company of M\xFCller;Jr'");
