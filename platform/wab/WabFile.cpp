@@ -98,8 +98,7 @@ bool ReadProperty(CCursor& cursor, CWabProperty& prop)
         return true;
     case kMvFlag | kString8:
     case kMvFlag | kUnicode:
-    case kMvFlag | kBinary:
-    {
+    case kMvFlag | kBinary: {
         uint32_t count = 0;
         // Each value takes at least its byte count.
         if (!cursor.Word(count) || count > cursor.Left() / 4)
@@ -161,8 +160,8 @@ WabLoadResult CWabFile::Load(const std::string& bytes)
         cursor.Word(size);
         cursor.Word(offset);
         cursor.Word(count);
-        if (count != 0 && (offset < kHeaderSize || offset > fileSize || size == 0 ||
-                           count > (fileSize - offset) / size))
+        if (count != 0 &&
+            (offset < kHeaderSize || offset > fileSize || size == 0 || count > (fileSize - offset) / size))
             return kWabCorrupt;
         if (i == 0)
         {

@@ -39,12 +39,12 @@ namespace WabLayout
 const unsigned char kMagic[16] = {0x9C, 0xCB, 0xCB, 0x8D, 0x13, 0x75, 0xD2, 0x11,
                                   0x91, 0x58, 0x00, 0xC0, 0x4F, 0x79, 0x56, 0xA4};
 const unsigned char kOlderMagic[4] = {0x81, 0x32, 0x84, 0xC1};
-const size_t kHeaderSize = 0x78;      // magic, two counts, six table descriptors of 16 bytes
+const size_t kHeaderSize = 0x78; // magic, two counts, six table descriptors of 16 bytes
 const size_t kDescriptorOffset = 0x18;
 const size_t kDescriptorCount = 6;
 const uint32_t kIndexTableType = 0xFA0;
-const size_t kIndexEntrySize = 8;     // record id, record offset
-const size_t kRecordHeaderSize = 24;  // word, id, word, property count, data length, word
+const size_t kIndexEntrySize = 8;    // record id, record offset
+const size_t kRecordHeaderSize = 24; // word, id, word, property count, data length, word
 const size_t kMaxFileSize = 256u << 20;
 } // namespace WabLayout
 

@@ -24,7 +24,9 @@ ULONG WabFreeBuffer(LPVOID lpBuffer);
 // The properties of a record as an SPropValue array of one buffer. Strings are PT_STRING8 in the ANSI code
 // page (UTF-16 ones converted) unless a tag asks for PT_UNICODE; a property missing or not convertible to
 // the asked type is PT_ERROR with MAPI_E_NOT_FOUND, and the result is then MAPI_W_ERRORS_RETURNED.
-HRESULT WabRecordProps(const CWabRecord& record, const SPropTagArray* pTags, ULONG* pcValues, SPropValue** ppProps);
+HRESULT WabRecordProps(const CWabRecord& record, const SPropTagArray* pTags, ULONG* pcValues,
+                       SPropValue** ppProps);
 
 // Opens the address book over an already loaded file.
-HRESULT CreateWabObjects(std::shared_ptr<const CWabFile> pFile, LPADRBOOK* lppAdrBook, LPWABOBJECT* lppWABObject);
+HRESULT CreateWabObjects(std::shared_ptr<const CWabFile> pFile, LPADRBOOK* lppAdrBook,
+                         LPWABOBJECT* lppWABObject);

@@ -23,8 +23,8 @@ const ULONG kFourFieldParamSize = offsetof(WAB_PARAM, guidPSExt);
 std::string DefaultFileName()
 {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", 0, KEY_READ, &hKey) ==
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", 0, KEY_READ,
+                      &hKey) == ERROR_SUCCESS)
     {
         char szPath[MAX_PATH] = "";
         DWORD cb = sizeof(szPath) - 1;
@@ -38,19 +38,21 @@ std::string DefaultFileName()
     char szAppData[MAX_PATH] = "";
     char szUser[256] = "";
     DWORD cchUser = sizeof(szUser);
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, szAppData)) || !GetUserNameA(szUser, &cchUser))
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, szAppData)) ||
+        !GetUserNameA(szUser, &cchUser))
         return std::string();
     return std::string(szAppData) + "\\Microsoft\\Address Book\\" + szUser + ".wab";
 }
 
 HRESULT ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
     {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? MAPI_E_NOT_FOUND : MAPI_E_NO_ACCESS;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? MAPI_E_NOT_FOUND
+                                                                              : MAPI_E_NO_ACCESS;
     }
     LARGE_INTEGER size = {};
     HRESULT hr = S_OK;
@@ -61,7 +63,8 @@ HRESULT ReadWholeFile(const std::string& path, std::string& bytes)
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
         if (!bytes.empty() &&
-            (!ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
+            (!ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+             read != bytes.size()))
             hr = MAPI_E_DISK_ERROR;
     }
     CloseHandle(hFile);

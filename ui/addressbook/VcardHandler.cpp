@@ -124,8 +124,14 @@ void VcardToRecords(const CVcardContact& c, CContactNameRecord& person, CSiteRec
     if (c.m_AddDate.IsSet())
     {
         const CVcardTime& t = c.m_AddDate;
-        SYSTEMTIME st = {static_cast<WORD>(t.nYear), static_cast<WORD>(t.nMonth), 0, static_cast<WORD>(t.nDay),
-                         static_cast<WORD>(t.nHour), static_cast<WORD>(t.nMinute), static_cast<WORD>(t.nSecond), 0};
+        SYSTEMTIME st = {static_cast<WORD>(t.nYear),
+                         static_cast<WORD>(t.nMonth),
+                         0,
+                         static_cast<WORD>(t.nDay),
+                         static_cast<WORD>(t.nHour),
+                         static_cast<WORD>(t.nMinute),
+                         static_cast<WORD>(t.nSecond),
+                         0};
         DATE date = 0;
         if (SystemTimeToVariantTime(&st, &date))
             site.m_AddDate = date;

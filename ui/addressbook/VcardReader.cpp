@@ -160,8 +160,8 @@ void ParseNamePart(std::string namePart, CProperty& prop)
         {
             const char* pszWord;
             unsigned nFlag;
-        } kWords[] = {{"HOME", kHome},   {"WORK", kWork}, {"CELL", kCell},   {"VOICE", kVoice}, {"FAX", kFax},
-                      {"PREF", kPref},   {"X400", kX400}, {"PAGER", kPager}, {"MODEM", kModem}};
+        } kWords[] = {{"HOME", kHome}, {"WORK", kWork}, {"CELL", kCell},   {"VOICE", kVoice}, {"FAX", kFax},
+                      {"PREF", kPref}, {"X400", kX400}, {"PAGER", kPager}, {"MODEM", kModem}};
         for (const auto& entry : kWords)
         {
             if (word == entry.pszWord)
@@ -310,7 +310,7 @@ void CVcardReader::Read(const std::string& bytes, std::vector<CVcardContact>& ca
         if (prop.strEncoding == "QUOTED-PRINTABLE")
         {
             // Soft line breaks first: a value ending in '=' goes on in the next line.
-            while (PeekLine(text, pos, next) && 
+            while (PeekLine(text, pos, next) &&
                    ((!value.empty() && value.back() == '=') || (!next.empty() && next[0] == '=')))
             {
                 if (value.empty() || value.back() != '=')
@@ -457,9 +457,10 @@ void CVcardReader::Read(const std::string& bytes, std::vector<CVcardContact>& ca
             const std::vector<CString> a = components(';');
             if (a.size() > 1 && (bWork || (bUntyped && !card.bAdrStored)) && !(bUntyped && card.bAdrFromWork))
             {
-                CString* fields[] = {&c.m_Address1, &c.m_Address2, &c.m_TownCity, &c.m_County, &c.m_Postcode,
-                                     &c.m_Country};
-                const int sizes[] = {kVcardName, kVcardName, kVcardName, kVcardName, kVcardPostcode, kVcardCountry};
+                CString* fields[] = {&c.m_Address1, &c.m_Address2, &c.m_TownCity,
+                                     &c.m_County,   &c.m_Postcode, &c.m_Country};
+                const int sizes[] = {kVcardName, kVcardName,     kVcardName,
+                                     kVcardName, kVcardPostcode, kVcardCountry};
                 for (size_t i = 0; i < 6; ++i)
                 {
                     if (i + 1 < a.size())

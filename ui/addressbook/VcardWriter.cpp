@@ -148,10 +148,11 @@ std::string JoinItems(const CString* items, int count, bool bLeadingComma)
 std::string WriteVcardText(const CVcardContact& c, const CVcardTime& revUtc, const CVcardCharsets& charsets)
 {
     CCardText card(charsets);
-    if (!c.m_cFirstname.IsEmpty() || !c.m_cSurname.IsEmpty() || !c.m_cInitials.IsEmpty() || !c.m_cTitle.IsEmpty())
+    if (!c.m_cFirstname.IsEmpty() || !c.m_cSurname.IsEmpty() || !c.m_cInitials.IsEmpty() ||
+        !c.m_cTitle.IsEmpty())
     {
-        const std::string n[] = {Escape(c.m_cSurname, ";"), Escape(c.m_cFirstname, ";"), Escape(c.m_cInitials, ";"),
-                                 Escape(c.m_cTitle, ";")};
+        const std::string n[] = {Escape(c.m_cSurname, ";"), Escape(c.m_cFirstname, ";"),
+                                 Escape(c.m_cInitials, ";"), Escape(c.m_cTitle, ";")};
         card.Property("N", JoinComponents(n, 4));
     }
     if (!c.m_cFirstname.IsEmpty() || !c.m_cSurname.IsEmpty() || !c.m_cInitials.IsEmpty())
@@ -181,11 +182,15 @@ std::string WriteVcardText(const CVcardContact& c, const CVcardTime& revUtc, con
     card.Property("X-Orb-ADD_DATE", FormatTime(c.m_AddDate, false));
     if (!c.m_Company.IsEmpty())
         card.Property("ORG", Escape(c.m_Company, ";"));
-    if (!c.m_Address1.IsEmpty() || !c.m_Address2.IsEmpty() || !c.m_TownCity.IsEmpty() || !c.m_County.IsEmpty() ||
-        !c.m_Postcode.IsEmpty() || !c.m_Country.IsEmpty())
+    if (!c.m_Address1.IsEmpty() || !c.m_Address2.IsEmpty() || !c.m_TownCity.IsEmpty() ||
+        !c.m_County.IsEmpty() || !c.m_Postcode.IsEmpty() || !c.m_Country.IsEmpty())
     {
-        const std::string a[] = {std::string(),           Escape(c.m_Address1, ";"), Escape(c.m_Address2, ";"),
-                                 Escape(c.m_TownCity, ";"), Escape(c.m_County, ";"),   Escape(c.m_Postcode, ";"),
+        const std::string a[] = {std::string(),
+                                 Escape(c.m_Address1, ";"),
+                                 Escape(c.m_Address2, ";"),
+                                 Escape(c.m_TownCity, ";"),
+                                 Escape(c.m_County, ";"),
+                                 Escape(c.m_Postcode, ";"),
                                  Escape(c.m_Country, ";")};
         card.Property("ADR;WORK", JoinComponents(a, 7));
     }
@@ -205,7 +210,8 @@ std::string WriteVcardText(const CVcardContact& c, const CVcardTime& revUtc, con
     const std::string siteTypes = JoinItems(c.m_Type, kVcardSiteTypes, false);
     const std::string personTypes = JoinItems(c.m_cIndType, kVcardPersonTypes, true);
     if (!siteTypes.empty() || !personTypes.empty())
-        card.Property("CATEGORIES", siteTypes + (personTypes.empty() ? "" : kContactNameSeparator + personTypes));
+        card.Property("CATEGORIES",
+                      siteTypes + (personTypes.empty() ? "" : kContactNameSeparator + personTypes));
     card.m_strText += "\r\nEND:VCARD";
     return card.m_strText;
 }

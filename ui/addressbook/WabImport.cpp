@@ -27,13 +27,13 @@ struct CPropField
 };
 
 const CPropField kFields[] = {
-    {0x3003, &CWabPerson::strEmail, 100},       {0x3004, &CWabPerson::strComment, 1023},
-    {0x3A06, &CWabPerson::strGivenName, 100},   {0x3A08, &CWabPerson::strBusinessTel, 50},
-    {0x3A11, &CWabPerson::strSurname, 100},     {0x3A16, &CWabPerson::strCompany, 100},
-    {0x3A17, &CWabPerson::strTitle, 100},       {0x3A1C, &CWabPerson::strMobile, 50},
-    {0x3A24, &CWabPerson::strBusinessFax, 50},  {0x3A26, &CWabPerson::strCountry, 50},
-    {0x3A27, &CWabPerson::strLocality, 100},    {0x3A29, &CWabPerson::strStreet, 100},
-    {0x3A2A, &CWabPerson::strPostalCode, 40},   {0x3A45, &CWabPerson::strPrefix, 100},
+    {0x3003, &CWabPerson::strEmail, 100},      {0x3004, &CWabPerson::strComment, 1023},
+    {0x3A06, &CWabPerson::strGivenName, 100},  {0x3A08, &CWabPerson::strBusinessTel, 50},
+    {0x3A11, &CWabPerson::strSurname, 100},    {0x3A16, &CWabPerson::strCompany, 100},
+    {0x3A17, &CWabPerson::strTitle, 100},      {0x3A1C, &CWabPerson::strMobile, 50},
+    {0x3A24, &CWabPerson::strBusinessFax, 50}, {0x3A26, &CWabPerson::strCountry, 50},
+    {0x3A27, &CWabPerson::strLocality, 100},   {0x3A29, &CWabPerson::strStreet, 100},
+    {0x3A2A, &CWabPerson::strPostalCode, 40},  {0x3A45, &CWabPerson::strPrefix, 100},
 };
 
 template <class T> void ReleaseInterface(T*& p)
@@ -76,7 +76,8 @@ public:
         if (!lookup.IsLookupPrepared())
         {
             lookup.EnsureSchema(m_hOwner);
-            lookup.PrepareLookup(person.strEmail.IsEmpty() ? " WHERE cFirstname = ? AND cSurname = ?" : " WHERE cEmail = ?",
+            lookup.PrepareLookup(person.strEmail.IsEmpty() ? " WHERE cFirstname = ? AND cSurname = ?"
+                                                           : " WHERE cEmail = ?",
                                  m_hOwner);
         }
         // The look-up's values go in marker order: cEmail, then cFirstname.
@@ -116,8 +117,9 @@ public:
         if (SUCCEEDED(hr))
             hr = site.MoveLast();
         if (hr != S_OK)
-            throw new COLEDBException(site.m_spRowsetChange, IID_IRowsetChange, WabImportText::kInsertSiteFailed,
-                                      site.GetSession(), m_hOwner, FALSE, NULL, FALSE, FALSE, hr);
+            throw new COLEDBException(site.m_spRowsetChange, IID_IRowsetChange,
+                                      WabImportText::kInsertSiteFailed, site.GetSession(), m_hOwner, FALSE,
+                                      NULL, FALSE, FALSE, hr);
         return site.m_SiteID;
     }
 
@@ -136,8 +138,8 @@ public:
         const HRESULT hr = contact.Insert(0);
         if (hr != S_OK)
             throw new COLEDBException(contact.m_spRowsetChange, IID_IRowsetChange,
-                                      WabImportText::kInsertContactNameFailed, contact.GetSession(), m_hOwner, FALSE,
-                                      NULL, FALSE, FALSE, hr);
+                                      WabImportText::kInsertContactNameFailed, contact.GetSession(), m_hOwner,
+                                      FALSE, NULL, FALSE, FALSE, hr);
         contact.Close();
     }
 
@@ -179,7 +181,8 @@ WabOpenResult CWabImport::Open(const char* pszFileName)
     {
         DWORD cb = sizeof(szLibrary) - 1;
         DWORD type = 0;
-        if (RegQueryValueExA(hKey, NULL, NULL, &type, reinterpret_cast<BYTE*>(szLibrary), &cb) != ERROR_SUCCESS ||
+        if (RegQueryValueExA(hKey, NULL, NULL, &type, reinterpret_cast<BYTE*>(szLibrary), &cb) !=
+                ERROR_SUCCESS ||
             (type != REG_SZ && type != REG_EXPAND_SZ))
             szLibrary[0] = '\0';
         RegCloseKey(hKey);
@@ -193,7 +196,8 @@ WabOpenResult CWabImport::Open(const char* pszFileName)
 
     WAB_PARAM param = {};
     param.cbSize = sizeof(WAB_PARAM);
-    param.szFileName = pszFileName != nullptr && pszFileName[0] != '\0' ? const_cast<LPSTR>(pszFileName) : NULL;
+    param.szFileName =
+        pszFileName != nullptr && pszFileName[0] != '\0' ? const_cast<LPSTR>(pszFileName) : NULL;
     const HRESULT hr = m_pfnWABOpen(&m_pAddrBook, &m_pWABObject, &param, 0);
     if (hr != S_OK || m_pAddrBook == nullptr || m_pWABObject == nullptr)
     {
@@ -214,8 +218,9 @@ void CWabImport::ImportContacts(HWND hOwner)
     ::SendMessageA(hOwner, LetrovaGetMyDatabase, reinterpret_cast<WPARAM>(&pDatabaseMy), 0);
     if (pDatabaseMy == NULL)
         return;
-    CDatabaseBase* pDatabase = pDatabaseMy->m_Orb.IsOpen() ? static_cast<CDatabaseBase*>(&pDatabaseMy->m_Orb)
-                                                           : static_cast<CDatabaseBase*>(&pDatabaseMy->m_Local);
+    CDatabaseBase* pDatabase = pDatabaseMy->m_Orb.IsOpen()
+                                   ? static_cast<CDatabaseBase*>(&pDatabaseMy->m_Orb)
+                                   : static_cast<CDatabaseBase*>(&pDatabaseMy->m_Local);
 
     ULONG cbPab = 0;
     LPENTRYID pPab = nullptr;
@@ -262,7 +267,8 @@ void CWabImport::ImportContacts(HWND hOwner)
             const SPropValue* pEntry = FindColumn(pRows->aRow[0], PR_ENTRYID);
             try
             {
-                if (pType != nullptr && pType->Value.l == MAPI_MAILUSER && pEntry != nullptr && pEntry->Value.bin.cb > 0)
+                if (pType != nullptr && pType->Value.l == MAPI_MAILUSER && pEntry != nullptr &&
+                    pEntry->Value.bin.cb > 0)
                     ImportPerson(hOwner, pEntry->Value.bin, tables);
             }
             catch (...)
@@ -294,8 +300,8 @@ void CWabImport::ImportPerson(HWND, const SBinary& entryId, CWabImportTables& ta
     std::vector<BYTE> id(entryId.lpb, entryId.lpb + entryId.cb);
     ULONG ulType = 0;
     IUnknown* pUnknown = nullptr;
-    if (FAILED(m_pAddrBook->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()), NULL, 0,
-                                      &ulType, &pUnknown)) ||
+    if (FAILED(m_pAddrBook->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()),
+                                      NULL, 0, &ulType, &pUnknown)) ||
         pUnknown == nullptr)
         return;
     if (m_pProps != nullptr)

@@ -135,8 +135,9 @@ TEST(WabLibraryTest, APersonsPropertiesComeAsAnsiStrings)
     std::vector<BYTE> id = rows[6].entryId;
     ULONG ulType = 0;
     IUnknown* pUnknown = nullptr;
-    ASSERT_EQ(S_OK, wab.m_pBook->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()), NULL,
-                                           0, &ulType, &pUnknown));
+    ASSERT_EQ(S_OK,
+              wab.m_pBook->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()),
+                                     NULL, 0, &ulType, &pUnknown));
     EXPECT_EQ(static_cast<ULONG>(MAPI_MAILUSER), ulType);
     IMailUser* pUser = static_cast<IMailUser*>(pUnknown);
     ULONG cValues = 0;
@@ -160,7 +161,8 @@ TEST(WabLibraryTest, APersonsPropertiesComeAsAnsiStrings)
 
     // Asked by tag: a missing property is an error value, a UTF-16 one may be asked for as such.
     SizedSPropTagArray(2, tags) = {2, {PR_GIVEN_NAME_W, PR_COMPANY_NAME_A}};
-    ASSERT_EQ(MAPI_W_ERRORS_RETURNED, pUser->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), 0, &cValues, &pProps));
+    ASSERT_EQ(MAPI_W_ERRORS_RETURNED,
+              pUser->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), 0, &cValues, &pProps));
     ASSERT_EQ(2u, cValues);
     EXPECT_EQ(static_cast<ULONG>(PR_GIVEN_NAME_W), pProps[0].ulPropTag);
     EXPECT_EQ(std::wstring(L"Zo\u00eb"), std::wstring(pProps[0].Value.lpszW));

@@ -36,8 +36,8 @@ std::string Unhex(const std::string& hex)
 
 std::string RunPeer(const std::string& arguments)
 {
-    const std::string command =
-        "/usr/bin/python3 " ORB_SOURCE_DIR "/tests/ui/addressbook/vobject_cards.py " + arguments + " 2>/dev/null";
+    const std::string command = "/usr/bin/python3 " ORB_SOURCE_DIR "/tests/ui/addressbook/vobject_cards.py " +
+                                arguments + " 2>/dev/null";
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -211,7 +211,10 @@ TEST(VcardPeerTest, VobjectReadsTheCardsWeWrite)
     } cases[] = {
         {"J\xFCrgen", "M\xFCller; Jr.", "Acme, Inc.; Sales", "line one\r\nline two", ""},
         {"Back\\slash", "Semi;colon", "Caf\xE9 \x80", "", "person only"},
-        {"Anna", "", "", "= sign and a long line " "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", "p"},
+        {"Anna", "", "",
+         "= sign and a long line "
+         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
+         "p"},
     };
     const CVcardCharsets charsets;
     std::vector<std::string> paths;

@@ -53,7 +53,8 @@ TEST(VcardReaderTest, PropertiesFillTheirFields)
         {"4.0", "TEL;VALUE=uri;TYPE=\"work,voice\":tel:+1-555\r\n", "Tel=+1-555\n"},
         {"3.0", "TEL;type=WORK;type=VOICE:1\r\nTEL;type=work;type=fax:2\r\n", "Tel=1\nFax=2\n"},
         // Addresses and web pages: the company's unless they say they are the home's.
-        {"2.1", "ADR;WORK:;a;b;c;d;e;f\r\n", "Address1=a\nAddress2=b\nTownCity=c\nCounty=d\nPostcode=e\nCountry=f\n"},
+        {"2.1", "ADR;WORK:;a;b;c;d;e;f\r\n",
+         "Address1=a\nAddress2=b\nTownCity=c\nCounty=d\nPostcode=e\nCountry=f\n"},
         {"2.1", "ADR;HOME:;a;b;c;d;e;f\r\n", ""},
         {"2.1", "ADR;WORK:no separator\r\n", ""},
         {"3.0", "ADR:;;Street;Town\r\n", "Address2=Street\nTownCity=Town\n"},
@@ -76,7 +77,8 @@ TEST(VcardReaderTest, PropertiesFillTheirFields)
         {"2.1", "NOTE:abc\r\n def\r\n", "Notes=abc def\n"},
         {"2.1", "NOTE;ENCODING=QUOTED-PRINTABLE:one=0D=0A=\r\ntwo\r\n", "Notes=one\r\ntwo\n"},
         {"2.1", "NOTE;QUOTED-PRINTABLE:one=0D=0A=\r\ntwo\r\n", "Notes=one\r\ntwo\n"},
-        {"2.1", "NOTE;ENCODING=BASE64:aGVsbG8=\r\nTITLE;BASE64:Ym9zcw==\r\n", "cPosition=boss\nNotes=hello\n"},
+        {"2.1", "NOTE;ENCODING=BASE64:aGVsbG8=\r\nTITLE;BASE64:Ym9zcw==\r\n",
+         "cPosition=boss\nNotes=hello\n"},
         {"3.0", "NOTE;ENCODING=b:aGVsbG8=\r\n", "Notes=hello\n"},
         // An encoding this reader does not know leaves that property out and reads on.
         {"2.1", "NOTE;ENCODING=X-UNKNOWN:abc\r\nTITLE:Boss\r\n", "cPosition=Boss\n"},
@@ -99,8 +101,8 @@ TEST(VcardReaderTest, ValuesAreCutToTheirFields)
 {
     const std::string name(150, 'n');
     const std::string note(2000, 'x');
-    const std::vector<CVcardContact> cards =
-        ReadCardText(Card("N:" + name + ";" + name + ";" + name + "\r\nTEL;WORK:" + name + "\r\nNOTE:" + note + "\r\n"));
+    const std::vector<CVcardContact> cards = ReadCardText(
+        Card("N:" + name + ";" + name + ";" + name + "\r\nTEL;WORK:" + name + "\r\nNOTE:" + note + "\r\n"));
     ASSERT_EQ(1u, cards.size());
     EXPECT_EQ(100, cards[0].m_cSurname.GetLength());
     EXPECT_EQ(40, cards[0].m_cInitials.GetLength());
@@ -135,8 +137,8 @@ TEST(VcardReaderTest, AddDateTakesOnlyRealDates)
         const bool bRead = CVcardReader::ParseAddDate(c.pszValue, t);
         char buffer[64] = "";
         if (bRead)
-            snprintf(buffer, sizeof(buffer), "%04d-%02d-%02d %02d:%02d:%02d", t.nYear, t.nMonth, t.nDay, t.nHour,
-                     t.nMinute, t.nSecond);
+            snprintf(buffer, sizeof(buffer), "%04d-%02d-%02d %02d:%02d:%02d", t.nYear, t.nMonth, t.nDay,
+                     t.nHour, t.nMinute, t.nSecond);
         EXPECT_STREQ(c.pszExpected, buffer) << c.pszValue;
     }
 }
@@ -150,19 +152,24 @@ TEST(VcardReaderTest, FixturesOfEachVersionRead)
     } cases[] = {
         {"v21-quoted-printable-charset.vcf",
          "cTitle=Herr\ncFirstname=J\xFCrgen\ncSurname=M\xFCller\ncPosition=Meister\ncEmail=j@example.de\n"
-         "cDDI=+49 30 9876\ncMobile=+49 170 555\nCompany=B\xE4" "ckerei M\xFCller\nAddress2=Hauptstra\xDF" "e 1\n"
+         "cDDI=+49 30 9876\ncMobile=+49 170 555\nCompany=B\xE4"
+         "ckerei M\xFCller\nAddress2=Hauptstra\xDF"
+         "e 1\n"
          "TownCity=Berlin\nPostcode=10115\nTel=+49 30 1234\nCountry=Deutschland\n"
          "Notes=Erste Zeile\r\nZweite Zeile, die l\xE4nger ist als eine Zeile sein soll\r\n= Ende\n"},
         {"v30-groups-types-photo-escapes.vcf",
          "cTitle=Dr.\ncFirstname=Mary;Ann\ncSurname=O'Neil, Jr.\ncEmail=mary@acme.example\ncDDI=+1 555 0102\n"
          "Company=Acme, Inc.\nAddress1=Suite 5\nAddress2=1 Main St, Bldg 2\nTownCity=Springfield\nCounty=IL\n"
          "Postcode=62701\nTel=+1 555 0100\nFax=+1 555 0101\nWeb=http://acme.example/\nCountry=USA\n"
-         "Notes=First line\r\nSecond line with a backslash \\ and semicolon ;\nType1=Clients\nType2=Friends,Family\n"},
+         "Notes=First line\r\nSecond line with a backslash \\ and semicolon "
+         ";\nType1=Clients\nType2=Friends,Family\n"},
         {"v30-utf16le-bom.vcf",
          "cFirstname=Zo\xEB\ncSurname=\xC5ngstr\xF6m\ncEmail=zoe@example.se\nCompany=Caf\xE9 \x80?\n"},
         {"rfc2426-examples.vcf",
-         "cFirstname=Frank\ncSurname=Dawson\ncEmail=Frank_Dawson@Lotus.com\nCompany=Lotus Development Corporation\n"
-         "Address2=6544 Battleford Drive\nTownCity=Raleigh\nCounty=NC\nPostcode=27613-3502\nTel=+1-919-676-9515\n"
+         "cFirstname=Frank\ncSurname=Dawson\ncEmail=Frank_Dawson@Lotus.com\nCompany=Lotus Development "
+         "Corporation\n"
+         "Address2=6544 Battleford "
+         "Drive\nTownCity=Raleigh\nCounty=NC\nPostcode=27613-3502\nTel=+1-919-676-9515\n"
          "Fax=+1-919-676-9564\nWeb=http://home.earthlink.net/~fdawson\nCountry=U.S.A.\n--\n"
          "cFirstname=Tim\ncSurname=Howes\ncEmail=howes@netscape.com\nCompany=Netscape Communications Corp.\n"
          "Address2=501 E. Middlefield Rd.\nTownCity=Mountain View\nCounty=CA\nPostcode= 94043\n"
@@ -171,8 +178,8 @@ TEST(VcardReaderTest, FixturesOfEachVersionRead)
          "cFirstname=Simon\ncSurname=Perreault\ncEmail=simon.perreault@viagenie.ca\n"
          "Company=Viagenie\nAddress1=Suite D2-630\nAddress2=2875 Laurier\nTownCity=Quebec\nCounty=QC\n"
          "Postcode=G1V 2M2\nTel=+1-418-656-9254;ext=102\nCountry=Canada\n"},
-        // A second BEGIN keeps the card it interrupts; END ends a card whatever it says, except inside another
-        // object, which is skipped whole; the last card lacks its END.
+        // A second BEGIN keeps the card it interrupts; END ends a card whatever it says, except inside
+        // another object, which is skipped whole; the last card lacks its END.
         {"several-cards-last-without-end.vcf",
          "cFirstname=Anna\ncSurname=One\ncEmail=anna@example.com\n--\ncFirstname=Ben\ncSurname=Two\n--\n"
          "cFirstname=Cleo\ncSurname=Three\ncEmail=cleo@example.com\n--\n"
@@ -188,7 +195,8 @@ TEST(VcardReaderTest, FixturesOfEachVersionRead)
 
 TEST(VcardReaderTest, TextsWithoutCardsGiveNone)
 {
-    for (const char* text : {"", "N:Smith\r\nEND:VCARD\r\n", "no colon at all", "\xFF\xFE", "\xEF\xBB\xBF", "BEGIN"})
+    for (const char* text :
+         {"", "N:Smith\r\nEND:VCARD\r\n", "no colon at all", "\xFF\xFE", "\xEF\xBB\xBF", "BEGIN"})
         EXPECT_TRUE(ReadCardText(text).empty()) << text;
     EXPECT_EQ(1u, ReadCardText("BEGIN:VCARD").size());
 }

@@ -66,8 +66,8 @@ TEST(VcardWriterTest, AWrittenCardReadsBackWhole)
 
     // Each value that needs an escape, a charset or an encoding, in every field it can reach.
     const char* const values[] = {
-        "a;b", "a,b", "back\\slash", "ends\\", "\\;", "Zo\xEB \x80", "line\r\nbreak", "=3D", "tab\there",
-        "<<not a separator", "trailing blank ",
+        "a;b", "a,b",       "back\\slash",       "ends\\",          "\\;", "Zo\xEB \x80", "line\r\nbreak",
+        "=3D", "tab\there", "<<not a separator", "trailing blank ",
     };
     for (const char* value : values)
     {
@@ -108,7 +108,8 @@ TEST(VcardWriterTest, LongNotesKeepEveryLineWithinTheLimit)
     ASSERT_NE(std::string::npos, note);
     // The limit counts from the start of the value, not of the line.
     size_t start = text.find(':', note) + 1;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos && text.compare(start, 4, "CATE") != 0;
+    for (size_t end;
+         (end = text.find("\r\n", start)) != std::string::npos && text.compare(start, 4, "CATE") != 0;
          start = end + 2)
     {
         if (text.compare(start, 3, "END") == 0)

@@ -63,7 +63,8 @@ public:
     ~CRegistryValue()
     {
         if (m_bHad)
-            RegSetValueA(m_hRoot, m_strKey.c_str(), REG_SZ, m_strOld.c_str(), static_cast<DWORD>(m_strOld.size()));
+            RegSetValueA(m_hRoot, m_strKey.c_str(), REG_SZ, m_strOld.c_str(),
+                         static_cast<DWORD>(m_strOld.size()));
         else
             RegDeleteKeyA(m_hRoot, m_strKey.c_str());
     }
@@ -134,12 +135,14 @@ TEST_F(WabImportTest, PersonsComeInWithTheirCompanies)
 
     // Two persons of one company and postcode share its row, which is a company's.
     EXPECT_EQ(1, Count("COMPANY = 'Acme' AND POSTCODE = 'LS1 1AA'", "Site"));
-    EXPECT_EQ(1, Count("COMPANY = 'Acme' AND Ind = 0 AND TEL = '0113 1' AND FAX = '0113 2' AND TOWNCITY = 'Leeds' "
-                       "AND ADDRESS1 = '1 High St' AND Country = 'UK' AND NOTES = 'Met at the fair'",
-                       "Site"));
+    EXPECT_EQ(
+        1, Count("COMPANY = 'Acme' AND Ind = 0 AND TEL = '0113 1' AND FAX = '0113 2' AND TOWNCITY = 'Leeds' "
+                 "AND ADDRESS1 = '1 High St' AND Country = 'UK' AND NOTES = 'Met at the fair'",
+                 "Site"));
     EXPECT_EQ(2, Count("CustomerID = (SELECT SiteID FROM Site WHERE COMPANY = 'Acme')"));
-    EXPECT_EQ(1, Count("cFirstname = 'Anna' AND cSurname = 'Berg' AND cPosition = 'Chemist' AND cMobile = '0170 1' "
-                       "AND cTitle = 'Dr.' AND cEmail = 'anna@acme.example'"));
+    EXPECT_EQ(
+        1, Count("cFirstname = 'Anna' AND cSurname = 'Berg' AND cPosition = 'Chemist' AND cMobile = '0170 1' "
+                 "AND cTitle = 'Dr.' AND cEmail = 'anna@acme.example'"));
     // Without a company the surname names a row of the person's own.
     EXPECT_EQ(1, Count("COMPANY = 'Dunn' AND POSTCODE = 'X1' AND Ind <> 0", "Site"));
     // A list, a folder and a record of no stated kind are not persons.
@@ -194,7 +197,8 @@ TEST_F(WabImportTest, EachWayOfNotOpeningSaysWhy)
         m_user.m_boxes.clear();
         ImportWindowsAddressBook(m_pOwner->m_hWnd);
         ASSERT_EQ(1u, m_user.m_boxes.size()) << c.pszFile;
-        EXPECT_NE(std::string::npos, m_user.m_boxes[0].find(c.pszMessage)) << c.pszFile << ": " << m_user.m_boxes[0];
+        EXPECT_NE(std::string::npos, m_user.m_boxes[0].find(c.pszMessage))
+            << c.pszFile << ": " << m_user.m_boxes[0];
     }
     EXPECT_EQ(nContacts, Query("SELECT COUNT(*) FROM ContactName"));
 
