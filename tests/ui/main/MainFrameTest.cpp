@@ -795,6 +795,7 @@ TEST(NewMailSoundTest, ResourceIsAShortPcmWave)
 // names, and says so when there is no book.
 TEST_F(MainFrameTest, ImportAddressBookBringsInTheWindowsAddressBook)
 {
+    ASSERT_NE(nullptr, m_store.Start());
     char szExe[MAX_PATH] = "";
     GetModuleFileNameA(NULL, szExe, MAX_PATH);
     std::string strLibrary = szExe;
