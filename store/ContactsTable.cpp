@@ -154,6 +154,14 @@ void CContactsTableHolder::OpenFiltered(HWND hOwner)
     Open(hOwner, BuildContactsSelect(hOwner));
 }
 
+bool CContactsTableHolder::ReadContact(LONG nID, HWND hOwner)
+{
+    Clear();
+    m_ID = nID;
+    Open(hOwner, CString(g_szContactsSelect) + " AND ContactName.ID = ?");
+    return MoveFirst() == S_OK;
+}
+
 bool CContactsTableHolder::FindByEmail(const char* pszAddress, HWND hOwner)
 {
     CString strQuoted = SqlQuote(pszAddress != NULL ? pszAddress : "");

@@ -154,6 +154,8 @@ public:
     // Positions on the first contact with that address (the database's own comparison); false when
     // there is none. An empty address answers false and leaves the table as it was.
     bool FindByEmail(const char* pszAddress, HWND hOwner);
+    // Reads the contact of that ContactName ID joined with its company; false when there is none.
+    bool ReadContact(LONG nID, HWND hOwner);
 
     CString m_strText;
 };

@@ -22,7 +22,7 @@ orb_install_packages() {
                   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
                   dpkg-dev xz-utils
                   python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
-                  tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail hunspell hunspell-en-us)
+                  tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail hunspell hunspell-en-us python3-vobject)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -153,6 +153,12 @@ orb_start_wine() {
         done
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.orb-fonts-1"
+    fi
+    # Wine has no Windows Address Book library: ours is the one the registry names, unless one is named.
+    if ! wine reg query 'HKLM\Software\Microsoft\WAB\DLLPath' /ve </dev/null >/dev/null 2>&1; then
+        wine reg add 'HKLM\Software\Microsoft\WAB\DLLPath' /ve /d "Z:${ORB_WIN//\//\\}\\bin\\wab32.dll" /f \
+            </dev/null >/dev/null 2>&1
+        wineserver -w </dev/null >/dev/null 2>&1 || true
     fi
     orb_detached wineserver -p &
     orb_detached wine wineboot
@@ -387,6 +393,32 @@ orb_prepare_real_mail() {
             > "$ORB_REAL_MAIL_FETCHED/kmime-$(basename "$file" .mbox).eml"
     done
     touch "$ORB_REAL_MAIL_FETCHED/.ready-2"
+    rm -rf "$work"
+}
+
+# Other projects' test cards for the vCard reader, fetched once from Debian's source packages of
+# libtext-vcard-perl, evolution-data-server and syncevolution: every .vcf file of their tests, named after
+# the package and its path.
+ORB_REAL_VCARDS="$ORB_BUILD/third_party/real-vcards"
+orb_prepare_real_vcards() {
+    [ -f "$ORB_REAL_VCARDS/.ready-1" ] && return 0
+    orb_log "fetching real vCards from Debian's libtext-vcard-perl, evolution-data-server and syncevolution sources"
+    local work="$ORB_BUILD/third_party/real-vcards-work"
+    rm -rf "$work" "$ORB_REAL_VCARDS" && mkdir -p "$work/x" "$ORB_REAL_VCARDS"
+    orb_source_download "$work" libtext-vcard-perl evolution-data-server syncevolution
+    local orig package file
+    for orig in "$work"/libtext-vcard-perl_*.orig.tar.* "$work"/evolution-data-server_*.orig.tar.* \
+                "$work"/syncevolution_*.orig.tar.*; do
+        case $orig in *.asc) continue ;; esac
+        package=$(basename "$orig" | sed 's/_.*//')
+        mkdir -p "$work/x/$package"
+        tar -C "$work/x/$package" -xf "$orig" --wildcards --no-anchored '*/t/*.vcf' '*/tests/*.vcf' \
+            '*/test/testcases/*.vcf' 2>/dev/null || true
+        while IFS= read -r file; do
+            cp "$file" "$ORB_REAL_VCARDS/$package-$(echo "${file#"$work/x/$package/"}" | cut -d/ -f2- | tr '/' '-')"
+        done < <(find "$work/x/$package" -type f -name '*.vcf')
+    done
+    touch "$ORB_REAL_VCARDS/.ready-1"
     rm -rf "$work"
 }
 

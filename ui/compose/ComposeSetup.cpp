@@ -298,10 +298,7 @@ void CComposeSetup::FromMapiMessage()
 void CComposeSetup::ToContact()
 {
     CContactsTableHolder contacts(ContactSession());
-    contacts.Clear();
-    contacts.m_ID = m_fields.m_nMode;
-    contacts.Open(m_sources.hOwner, CString(g_szContactsSelect) + " AND ContactName.ID = ?");
-    if (contacts.MoveFirst() != S_OK)
+    if (!contacts.ReadContact(m_fields.m_nMode, m_sources.hOwner))
     {
         CString strText;
         strText.Format(ComposeText::kGetContactFailed, (long)m_fields.m_nMode);

@@ -22,12 +22,6 @@ CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner)
     return strResult;
 }
 
-bool WriteOwnVcard(CSession*, LONG, CString& strPath)
-{
-    strPath.Empty();
-    return false;
-}
-
 CString ContactNameSearchWhere(const CString& strQuotedEntry)
 {
     return " AND (ContactName.cFirstname LIKE '" + strQuotedEntry + "%' OR ContactName.cSurname LIKE '" +

@@ -11,7 +11,8 @@
 // be read as a list (the result is then empty).
 CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner = NULL);
 
-// Writes the user's own business card to a temporary file; false when there is none to write.
+// Writes the user's own business card to a temporary file; false when there is none to write (the vCard
+// handler's, ui/addressbook/VcardHandler.cpp).
 bool WriteOwnVcard(CSession* pSession, LONG nContactID, CString& strPath);
 
 // The address book's search of contacts by a typed name (already quoted for SQL): the condition appended

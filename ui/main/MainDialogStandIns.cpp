@@ -16,7 +16,6 @@ INT_PTR OptionsSheet(HWND hWndOwner)
 {
     return RunOptionsSheet(hWndOwner, CSheetOptions::PAGE_GENERAL);
 }
-void Nothing(HWND) {}
 void NoUpdate(bool) {}
 bool NotAssociated()
 {
@@ -53,7 +52,6 @@ CString HostExecutablePath()
 INT_PTR (*CMainDialogs::RunOptionsSheet)(HWND) = OptionsSheet;
 INT_PTR (*CMainDialogs::RunAccountsDialog)(HWND) = Cancelled;
 INT_PTR (*CMainDialogs::RunMessageRulesSheet)(HWND) = Cancelled;
-void (*CMainDialogs::ImportAddressBook)(HWND) = Nothing;
 void (*CMainDialogs::StartUpdateCheck)(bool) = NoUpdate;
 bool (*CMainDialogs::Associate)() = NotAssociated;
 bool (*CMainDialogs::RestoreAssociation)(CString&) = NotRestored;

@@ -1,5 +1,5 @@
 // What the main window opens from other parts of the program, stand-ins until those parts exist: the
-// options sheet (real), the accounts dialog, the message-rules sheet, the address-book import, the update check
+// options sheet (real), the accounts dialog, the message-rules sheet, the update check
 // and the shell association. Each is a replaceable function with the call the main window makes; the
 // association's questions read the registry and the settings as the shell registration leaves them.
 #pragma once
@@ -16,7 +16,6 @@ struct CMainDialogs
     static INT_PTR (*RunOptionsSheet)(HWND hWndOwner);
     static INT_PTR (*RunAccountsDialog)(HWND hWndParent);
     static INT_PTR (*RunMessageRulesSheet)(HWND hWndParent);
-    static void (*ImportAddressBook)(HWND hWndParent);
     // The update check of the updater client; bPrompt asks before downloading.
     static void (*StartUpdateCheck)(bool bPrompt);
     static bool (*Associate)();

@@ -23,6 +23,7 @@
 #include "store/DatabaseBase.h"
 #include "store/Folders.h"
 #include "platform/wtl/atlhost.h"
+#include "ui/addressbook/WabImportCommand.h"
 #include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainDialogStandIns.h"
 #include "ui/main/MessageRows.h"
@@ -473,7 +474,7 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         return 0;
     }
     case ID_IMPORT_ADDRESS_BOOK:
-        CMainDialogs::ImportAddressBook(m_hWnd);
+        OnImportWAB();
         return 0;
     case ID_TOOLS_ACCOUNTS:
         CMainDialogs::RunAccountsDialog(m_hWnd);
@@ -587,6 +588,11 @@ int CMainFrame::NewMailInterval()
 {
     return m_pRegistry != NULL ? m_pRegistry->GetProfileInt(kOptions, kCheckNewMessagesTimeOut, kDefaultTimeOut)
                                : kDefaultTimeOut;
+}
+
+void CMainFrame::OnImportWAB()
+{
+    ImportWindowsAddressBook(m_hWnd);
 }
 
 void CMainFrame::RunOptions()

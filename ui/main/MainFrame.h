@@ -118,6 +118,8 @@ public:
     void RefreshAssociationItems();
 
     void SendReceiveForAccount();
+    // Import > Address Book: the Windows Address Book's persons into the contacts.
+    void OnImportWAB();
     // The options sheet, then the new-mail timer as the options now say.
     void RunOptions();
     int NewMailInterval();

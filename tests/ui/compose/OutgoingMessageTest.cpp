@@ -9,6 +9,7 @@
 #include "ComposeTestStore.h"
 #include "RecordingThread.h"
 #include "app/ManagerCommands.h"
+#include "foundation/Paths.h"
 #include "store/EmailsImpl.h"
 #include "store/TableSchema.h"
 #include "ui/compose/OutgoingMessage.h"
@@ -229,3 +230,18 @@ TEST_F(OutgoingMessageTest, LocalImagesBecomeInlinePartsAndOtherSourcesStay)
     EXPECT_EQ(strId.substr(0, 8), std::string(CString(strId.substr(0, 8).c_str()).MakeUpper()));
 }
 } // namespace
+
+TEST_F(OutgoingMessageTest, ASentMessageCarriesTheBusinessCard)
+{
+    const LONG nOwn = AddContact("Anna", "Berg", "anna@example.com");
+    m_target.bIncludeBusinessCard = 1;
+    m_target.nBusinessCardID = nOwn;
+    LONG nID = Store();
+    ASSERT_NE(0, nID);
+    CString strSQL;
+    strSQL.Format("SELECT COUNT(*) FROM Attachments WHERE EmailID = %ld AND Name = 'Anna Berg.vcf'", (long)nID);
+    EXPECT_EQ(1, Query(strSQL));
+    EXPECT_NE(std::string::npos, m_strMime.find("Anna Berg.vcf")) << m_strMime.substr(0, 2000);
+    // The card written for it is gone again.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(GetTempFolder() + "Anna Berg.vcf"));
+}

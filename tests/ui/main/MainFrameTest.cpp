@@ -790,3 +790,45 @@ TEST(NewMailSoundTest, ResourceIsAShortPcmWave)
         nPeak = std::max<short>(nPeak, (short)std::abs(pSamples[i]));
     EXPECT_GT(nPeak, 8000);
 }
+
+// Import > Address Book (33043) reads the user's Windows Address Book through the library the registry
+// names, and says so when there is no book.
+TEST_F(MainFrameTest, ImportAddressBookBringsInTheWindowsAddressBook)
+{
+    ASSERT_NE(nullptr, m_store.Start());
+    char szExe[MAX_PATH] = "";
+    GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    std::string strLibrary = szExe;
+    strLibrary = strLibrary.substr(0, strLibrary.find_last_of('\\') + 1) + "wab32.dll";
+    std::string strBook = std::string(ORB_TEST_DATA_DIR) + "/wab/people.wab";
+    std::replace(strBook.begin(), strBook.end(), '/', '\\');
+    const char kDllPath[] = "Software\\Microsoft\\WAB\\DLLPath";
+    const char kFileName[] = "Software\\Microsoft\\WAB\\WAB4\\Wab File Name";
+    char szOldLibrary[MAX_PATH] = "";
+    LONG cbOld = sizeof(szOldLibrary);
+    const bool bHadLibrary = RegQueryValueA(HKEY_LOCAL_MACHINE, kDllPath, szOldLibrary, &cbOld) == ERROR_SUCCESS;
+    RegSetValueA(HKEY_LOCAL_MACHINE, kDllPath, REG_SZ, strLibrary.c_str(), (DWORD)strLibrary.size());
+
+    const std::string strMissing = strBook + ".missing";
+    RegSetValueA(HKEY_CURRENT_USER, kFileName, REG_SZ, strMissing.c_str(), (DWORD)strMissing.size());
+    m_store.m_user.m_boxes.clear();
+    m_store.Send(WM_COMMAND, 33043);
+    ASSERT_EQ(1u, m_store.m_user.m_boxes.size());
+    EXPECT_NE(std::string::npos, m_store.m_user.m_boxes[0].find("there is no address book file"));
+
+    RegSetValueA(HKEY_CURRENT_USER, kFileName, REG_SZ, strBook.c_str(), (DWORD)strBook.size());
+    m_store.m_user.m_boxes.clear();
+    m_store.Send(WM_COMMAND, 33043);
+    EXPECT_TRUE(m_store.m_user.m_boxes.empty());
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(32785));
+    CSession& contacts =
+        m_store.m_pDatabase->m_Orb.IsOpen() ? m_store.m_pDatabase->m_Orb.m_session : m_store.Local();
+    EXPECT_EQ(1, QueryLong(contacts, "SELECT COUNT(*) FROM ContactName WHERE cEmail = 'anna@acme.example'"));
+    EXPECT_EQ(1, QueryLong(contacts, "SELECT COUNT(*) FROM Site WHERE COMPANY = 'Acme'"));
+
+    RegDeleteKeyA(HKEY_CURRENT_USER, kFileName);
+    if (bHadLibrary)
+        RegSetValueA(HKEY_LOCAL_MACHINE, kDllPath, REG_SZ, szOldLibrary, (DWORD)strlen(szOldLibrary));
+    else
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDllPath);
+}
