@@ -20,7 +20,7 @@ orb_install_packages() {
     local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
                   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
                   dpkg-dev xz-utils
-                  python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
+                  python3 dovecot-pop3d dovecot-imapd isync python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
                   tango-icon-theme python3-pil time python3-pyftpdlib gcab)
     local missing=()
     for p in "${wanted[@]}"; do
