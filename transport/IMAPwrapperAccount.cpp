@@ -124,6 +124,8 @@ STDMETHODIMP CIMAPwrapper::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pPa
         return i < pParams->cArgs && SUCCEEDED(VariantChangeType(&out, &pParams->rgvarg[pParams->cArgs - 1 - i], 0, vt));
     };
     VARIANT a[3];
+    for (VARIANT& v : a)
+        VariantInit(&v);
     LONG nResult = 0;
     try
     {

@@ -6,12 +6,16 @@
 
 #include <ocidl.h>
 
+#include <atlapp.h>
+
 #include <string>
 #include <vector>
 
 #include "TransportTestSupport.h"
 #include "foundation/Exception.h"
 #include "store/DatabaseSession.h"
+
+CAppModule _Module;
 
 namespace
 {
