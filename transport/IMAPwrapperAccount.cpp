@@ -12,6 +12,7 @@
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
 #include "store/MessageTableSupport.h"
+#include "store/OLEDBException.h"
 #include "transport/DlgProgress.h"
 #include "transport/ImapUidReconcile.h"
 
@@ -161,6 +162,11 @@ STDMETHODIMP CIMAPwrapper::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pPa
         default:
             return DISP_E_MEMBERNOTFOUND;
         }
+    }
+    catch (COLEDBException* pException)
+    {
+        delete pException; // the database layer has reported it
+        nResult = 1;
     }
     catch (CException* pException)
     {
