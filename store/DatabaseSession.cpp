@@ -44,6 +44,11 @@ ComponentInstaller SetComponentInstaller(ComponentInstaller pfnInstaller)
     return pfnOld;
 }
 
+int InstallComponent(const char* pszComponent, const char* pszFolderURL, const char* pszInstallDir)
+{
+    return s_pfnInstaller(pszComponent, pszFolderURL, pszInstallDir);
+}
+
 CDatabaseSession* FindDatabaseBySession(CSession* pSession)
 {
     CDatabaseSession* databases[] = {g_pDatabaseLocal, g_pDatabaseOrb, g_pDatabaseAccounts};

@@ -74,3 +74,5 @@ CSession* AccountsSessionFor(CSession* pSession);
 typedef int (*ComponentInstaller)(const char* pszComponent, const char* pszFolderURL,
                                   const char* pszInstallDir);
 ComponentInstaller SetComponentInstaller(ComponentInstaller pfnInstaller);
+// Has the installer fetch a missing component; its answer, 0 when it was not installed.
+int InstallComponent(const char* pszComponent, const char* pszFolderURL, const char* pszInstallDir);

@@ -21,7 +21,7 @@ orb_install_packages() {
     local wanted=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 wine64-tools
                   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
                   dpkg-dev xz-utils
-                  python3 dovecot-pop3d python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
+                  python3 dovecot-pop3d dovecot-imapd isync python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
                   tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail hunspell hunspell-en-us python3-vobject)
     local missing=()
     for p in "${wanted[@]}"; do
@@ -225,15 +225,19 @@ orb_start_pop3_peer() {
     mkdir -p "$state/run" "$state/state"
     # The tests (root under Wine) write the messages; dovecot's mail user moves and deletes them.
     local user sub
-    for user in tester second bench acceptance; do
+    for user in tester second bench acceptance imapdot imapfs; do
         for sub in cur new tmp; do
             mkdir -p "$state/mail/$user/$sub"
         done
     done
     chmod -R 777 "$state/mail"
     ORB_POP3_PORT=$(orb_free_port)
-    sed -e "s#@STATE@#$state#g" -e "s#@PORT@#$ORB_POP3_PORT#g" "$ORB_ROOT/tools/peers/dovecot.conf.in" > "$state/dovecot.conf"
+    ORB_IMAP_PORT=$(orb_free_port)
+    sed -e "s#@STATE@#$state#g" -e "s#@PORT@#$ORB_POP3_PORT#g" -e "s#@IMAP_PORT@#$ORB_IMAP_PORT#g" \
+        "$ORB_ROOT/tools/peers/dovecot.conf.in" > "$state/dovecot.conf"
     printf 'tester:{PLAIN}secret\nsecond:{PLAIN}secret\nbench:{PLAIN}benchpw\nacceptance:{PLAIN}secret\n' > "$state/users"
+    printf 'imapdot:{PLAIN}secret\nimapfs:{PLAIN}secret\n' >> "$state/users"
+    printf 'imapdot::::::\nimapfs:::::::userdb_mail=maildir:~:LAYOUT=fs:INDEX=MEMORY\n' > "$state/imap-users"
     # In the foreground, as a job of ours, so that its process id is known from the start.
     /usr/sbin/dovecot -F -c "$state/dovecot.conf" </dev/null >/dev/null 2>&1 &
     ORB_POP3_PID=$!
@@ -242,7 +246,14 @@ orb_start_pop3_peer() {
         (exec 3<>"/dev/tcp/127.0.0.1/$ORB_POP3_PORT") 2>/dev/null && break
         sleep 0.1
     done
-    export ORB_POP3_PORT ORB_PEER_DIR
+    # The IMAP users' folders, made by the server's own tool so that they are as it keeps them.
+    local folder
+    for user in imapdot imapfs; do
+        for folder in Drafts Sent Archive; do
+            /usr/bin/doveadm -c "$state/dovecot.conf" mailbox create -u "$user" "$folder" >/dev/null 2>&1 || true
+        done
+    done
+    export ORB_POP3_PORT ORB_IMAP_PORT ORB_PEER_DIR
 }
 
 orb_stop_pop3_peer() {

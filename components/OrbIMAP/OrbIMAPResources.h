@@ -1,0 +1,4 @@
+// Resource identifiers of OrbIMAP.dll.
+#pragma once
+
+#define IDR_ORBIMAP 101

@@ -1,0 +1,99 @@
+// The client of the OrbIMAP component for one account: creates it (asking to install it when missing),
+// receives its events, and runs one operation at a time under a lock that a call from inside one of its own
+// events takes again.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+
+#include "OrbIMAP.h"
+#include "foundation/ServingLock.h"
+#include "store/AccountsTable.h"
+
+// The component's events as a dispatch sink; each handler is empty in the base.
+class CIMAPwrapper : public IDispatch
+{
+public:
+    CIMAPwrapper(HWND hOwner, const CString& strServer, const CString& strUser, const CString& strPassword,
+                 LONG nPort);
+    virtual ~CIMAPwrapper();
+
+    virtual LONG listFolder(BSTR, BSTR, BSTR) { return 0; }
+    virtual LONG operationEnd(BSTR, BSTR) { return 0; }
+    virtual LONG messageFetched(BSTR, ULONG, LONG) { return 0; }
+    virtual LONG fetchUid(ULONG, LONG) { return 0; }
+    virtual LONG fetchUidEnd(LONG) { return 0; }
+    virtual LONG walkFolder(BSTR, BSTR, BSTR) { return 0; }
+    virtual void OnCredentialsChanged(const char* pszUser, const char* pszPassword) = 0;
+
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
+    STDMETHOD_(ULONG, AddRef)() override { return 2; }
+    STDMETHOD_(ULONG, Release)() override { return 1; }
+    STDMETHOD(GetTypeInfoCount)(UINT* pn) override;
+    STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHOD(Invoke)(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pParams, VARIANT* pResult, EXCEPINFO*, UINT*) override;
+
+protected:
+    DWORD m_dwCookie;
+    HWND m_hOwner;
+    int m_nState;
+    CString m_strOperation;
+    IOrbIMAP* m_pComponent;
+    CString m_strServer;
+    CString m_strUser;
+    CString m_strPassword;
+    LONG m_nPort;
+};
+
+class CIMAPwrapperAccount : public CIMAPwrapper
+{
+public:
+    // The component is made by the creator (a test gives a fake); NULL: by class identifier.
+    typedef HRESULT (*ComponentCreator)(IOrbIMAP** ppComponent);
+    static ComponentCreator SetComponentCreator(ComponentCreator pfnCreator);
+
+    CIMAPwrapperAccount(HWND hOwner, const CAccountsRecord& account, HWND hTree);
+    ~CIMAPwrapperAccount() override;
+
+    void List();
+    void Connect();
+    void CreateFolder(const char* pszPath, const char* pszName);
+    void SetCaption();
+    void DeleteFolder(LONG nFolderID, const char* pszPath);
+    void EndFolderCommand();
+    void RenameFolder(const char* pszOldPath, const char* pszNewPath, const char* pszNewName);
+    void RenameSubfolder(const char* pszOldPath, const char* pszNewPath);
+    void FetchUids(LONG nFolderID, const char* pszPath, LONG nNumber);
+    // The message's bytes land in strText before the call returns.
+    void FetchMessage(LONG nFolderID, const char* pszPath, ULONG nUid, CString& strText);
+    void FetchMessageByUid(ULONG nUid);
+    void DeleteMessages(LONG nFolderID, const char* pszPath, const char* pszUids);
+
+    LONG messageFetched(BSTR bstrMessage, ULONG nUid, LONG nFlags) override;
+    LONG fetchUid(ULONG nUid, LONG nFlags) override;
+    LONG fetchUidEnd(LONG nMessages) override;
+    void OnCredentialsChanged(const char* pszUser, const char* pszPassword) override;
+
+    int State() const { return m_nState; }
+    const CString* CurrentMessage() const { return m_pCurrentMessage; }
+
+    // The text of a failed change of the stored credentials: passwords never show.
+    static CString CredentialsFailureText(const CString& strServer, const CString& strOldUser,
+                                          const CString& strNewUser);
+
+private:
+    class COperation;
+    void CreateComponent();
+    void CheckResult(HRESULT hr);
+    void CheckCredentials();
+
+    CAccountsRecord m_Account;
+    HWND m_hTree;
+    LONG m_nCurrentFolder;
+    CString* m_pCurrentMessage;
+    std::map<uint32_t, uint32_t> m_Uids;
+    CServingLock m_Lock;
+};
