@@ -3,6 +3,7 @@
 #include "app/Letrova.h"
 
 #include "app/LetrovaGlobals.h"
+#include "app/ShellFileTypes.h"
 #include "app/ThreadManager.h"
 #include "content/BodyWalker.h"
 #include "foundation/ErrorUtil.h"
@@ -194,7 +195,20 @@ STDMETHODIMP CLetrova::EmailMerge(BSTR bstrAddressList)
 
 STDMETHODIMP CLetrova::RegisterShellFileTypes(BSTR bstrPathName)
 {
-    m_strExePath = FromBstr(bstrPathName);
+    try
+    {
+        m_strExePath = FromBstr(bstrPathName);
+        CShellFileTypes::Register(this, TRUE);
+    }
+    catch (CException* pException)
+    {
+        ShowCaughtException(pException);
+    }
+    catch (...)
+    {
+        AppMessageBox("STDMETHODIMP CLetrova::RegisterShellFileTypes(). Unhandled exception!!!", MB_ICONSTOP,
+                      NULL);
+    }
     return S_OK;
 }
 

@@ -8,7 +8,8 @@ ORB_FUZZ_BUILD="$ORB_BUILD/fuzz"
 ORB_SQLITE_SRC="$ORB_BUILD/third_party/sqlite"
 export WINEPREFIX="$ORB_BUILD/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# The menu builder would copy the prefix's file types into the user's desktop entries and MIME folders.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 # Clones in other folders (CI) share the compiler cache.
 export CCACHE_BASEDIR="$ORB_ROOT"
