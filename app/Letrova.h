@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <mapi.h>
+
 #include <atlbase.h>
 #include <atlcom.h>
 #include <atlstr.h>
@@ -86,7 +88,26 @@ public:
     CRegistry m_registry;
     CDatabaseMy m_database;
 
+    // The process-wide state that the live objects share; see the constructor.
+    static void AcquireSharedState(CLetrova* pLetrova);
+    static void ReleaseSharedState(CLetrova* pLetrova);
+
+    // The body text MAPIReadMail hands out last; the caller gets its own copy.
+    CString m_strNoteText;
+    // A MAPIFindNext enumeration (or a MAPIReadMail selection) has opened the Inbox rows.
+    bool m_bMapiEnumerating = false;
+
+    // The windows the Simple MAPI methods open, registered by the parts that provide them. The recipient
+    // picker edits the texts of the lists it is given (null: not shown) and returns IDOK or IDCANCEL; the
+    // compose window runs on the calling thread until closed and returns the MAPI result.
+    typedef INT_PTR (*SelectRecipientsProc)(HWND hWndOwner, const char* pszCaption, const char* pszToLabel,
+                                            CString* pstrTo, CString* pstrCc, CString* pstrBcc);
+    typedef ULONG (*ComposeWindowProc)(CLetrova* pLetrova, MapiMessage* pMessage);
+    static SelectRecipientsProc s_pfnSelectRecipients;
+    static ComposeWindowProc s_pfnRunComposeWindow;
+
 private:
+    ULONG SendWithoutDialog(HWND hWndParent, const MapiMessage& message);
     HRESULT OpenWindow(const CString& strCmdLine);
     HRESULT CloseThreads(bool bWarn);
     static DWORD WINAPI ManagerThreadProc(LPVOID pParam);

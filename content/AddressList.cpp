@@ -209,6 +209,11 @@ void AddEntry(CString entry, std::vector<CString>& list, const char* pszNameTag,
 
 } // namespace
 
+FindContactsByNameProc GetFindContactsByNameProc()
+{
+    return s_pfnFindContactsByName;
+}
+
 void SetFindContactsByNameProc(FindContactsByNameProc pfnProc)
 {
     s_pfnFindContactsByName = pfnProc;

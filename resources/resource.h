@@ -44,6 +44,11 @@
 #define IDC_PROMPT_QUESTION 1210
 #define IDS_NOT_DEFAULT_CLIENT 275
 #define IDS_UPDATE_OPTIONS_ADVICE 349
+// Application core: Simple MAPI
+#define IDS_SUBJECT_LABEL 142
+#define IDS_FIELD_TOO_LARGE 159
+#define IDS_ATTACHMENT_SIZE_ZERO 220
+#define IDS_ADDRESS_BOOK 297
 
 // Mail transport: send-and-receive runs
 #define IDR_AVI_RECEIVE 1
