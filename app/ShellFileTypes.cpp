@@ -36,14 +36,11 @@ CString ReadClassesValue(const char* pszKey)
     return szValue;
 }
 
-CString ReadMachineValue(const char* pszKey, const char* pszName)
+CString ReadValue(HKEY hRoot, const char* pszKey, const char* pszName)
 {
-    CRegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, pszKey, KEY_READ) != ERROR_SUCCESS)
-        return CString();
     char szValue[kMaxValueChars] = "";
-    ULONG nChars = kMaxValueChars;
-    if (key.QueryStringValue(pszName, szValue, &nChars) != ERROR_SUCCESS)
+    DWORD cbValue = sizeof(szValue);
+    if (::RegGetValueA(hRoot, pszKey, pszName, RRF_RT_REG_SZ, NULL, szValue, &cbValue) != ERROR_SUCCESS)
         return CString();
     return szValue;
 }
@@ -112,15 +109,8 @@ void WriteVcard(const CString& strExe, CRegistry* pRegistry)
 
 CString SendToFolder()
 {
-    CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                 KEY_READ) != ERROR_SUCCESS)
-        return CString();
-    char szFolder[MAX_PATH] = "";
-    ULONG nChars = MAX_PATH;
-    if (key.QueryStringValue("SendTo", szFolder, &nChars) != ERROR_SUCCESS)
-        return CString();
-    return szFolder;
+    return ReadValue(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     "SendTo");
 }
 } // namespace
 
@@ -188,7 +178,7 @@ void CShellFileTypes::Register(CLetrova* pLetrova, BOOL bPrompt)
             }
             if (pRegistry != NULL)
                 pRegistry->WriteProfileString(ShellText::kOptions, ShellText::kOldDefaultClient,
-                                              ReadMachineValue(ShellText::kMailClientsKey, NULL));
+                                              ReadValue(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey, NULL));
             WriteMailTo(strExe);
         }
         WriteVcard(strExe, pRegistry);
@@ -236,35 +226,34 @@ bool CShellFileTypes::HasOldFileTypeId(CRegistry* pRegistry)
 HRESULT UpdateShortcut(const char* pszTarget, const char* pszLinkFile, const char* pszDescription,
                        const char* pszArguments)
 {
+    CStringW strLinkFile(pszLinkFile);
+    {
+        CComPtr<IShellLinkA> pOld;
+        CComPtr<IPersistFile> pOldFile;
+        if (SUCCEEDED(pOld.CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER)) &&
+            SUCCEEDED(pOld->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pOldFile))) &&
+            SUCCEEDED(pOldFile->Load(strLinkFile, STGM_READ)))
+        {
+            char szTarget[MAX_PATH] = "";
+            char szArguments[MAX_PATH] = "";
+            pOld->GetPath(szTarget, MAX_PATH, NULL, SLGP_RAWPATH);
+            pOld->GetArguments(szArguments, MAX_PATH);
+            CString strOld = szTarget, strNew = pszTarget;
+            strOld.MakeUpper();
+            strNew.MakeUpper();
+            if (strOld == strNew && strcmp(szArguments, pszArguments) == 0)
+                return S_OK;
+        }
+    }
+    ::DeleteFileA(pszLinkFile);
     CComPtr<IShellLinkA> pLink;
     HRESULT hr = pLink.CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER);
     if (FAILED(hr))
         return hr;
-    CComQIPtr<IPersistFile> pFile(pLink);
-    if (pFile == NULL)
-        return E_NOINTERFACE;
-    CStringW strLinkFile(pszLinkFile);
-    if (SUCCEEDED(pFile->Load(strLinkFile, STGM_READ)))
-    {
-        char szTarget[MAX_PATH] = "";
-        char szArguments[MAX_PATH] = "";
-        pLink->GetPath(szTarget, MAX_PATH, NULL, SLGP_RAWPATH);
-        pLink->GetArguments(szArguments, MAX_PATH);
-        CString strOld = szTarget, strNew = pszTarget;
-        strOld.MakeUpper();
-        strNew.MakeUpper();
-        if (strOld == strNew && strcmp(szArguments, pszArguments) == 0)
-            return S_OK;
-        pLink.Release();
-        pFile.Release();
-        ::DeleteFileA(pszLinkFile);
-        hr = pLink.CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER);
-        if (FAILED(hr))
-            return hr;
-        pFile = pLink;
-        if (pFile == NULL)
-            return E_NOINTERFACE;
-    }
+    CComPtr<IPersistFile> pFile;
+    hr = pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile));
+    if (FAILED(hr))
+        return hr;
     pLink->SetPath(pszTarget);
     pLink->SetArguments(pszArguments);
     pLink->SetDescription(pszDescription);

@@ -26,38 +26,45 @@ const char kOptionsKey[] = "software\\Vorn\\Letrova\\Options";
 
 std::string ReadValue(HKEY hRoot, const std::string& strKey, const char* pszName, bool* pbPresent = nullptr)
 {
-    CRegKey key;
-    if (pbPresent != nullptr)
-        *pbPresent = false;
-    if (key.Open(hRoot, strKey.c_str(), KEY_READ) != ERROR_SUCCESS)
-        return "";
     char szValue[1024] = {};
-    ULONG nChars = sizeof(szValue);
-    if (key.QueryStringValue(pszName, szValue, &nChars) != ERROR_SUCCESS)
-        return "";
+    DWORD cbValue = sizeof(szValue);
+    bool bPresent =
+        ::RegGetValueA(hRoot, strKey.c_str(), pszName, RRF_RT_REG_SZ, nullptr, szValue, &cbValue) == ERROR_SUCCESS;
     if (pbPresent != nullptr)
-        *pbPresent = true;
-    return szValue;
+        *pbPresent = bPresent;
+    return bPresent ? szValue : "";
 }
 
 std::string ReadBinary(HKEY hRoot, const std::string& strKey, const char* pszName)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strKey.c_str(), KEY_READ) != ERROR_SUCCESS)
-        return "missing";
     BYTE data[16] = {};
-    ULONG cbData = sizeof(data);
-    DWORD dwType = 0;
-    if (::RegQueryValueExA(key, pszName, nullptr, &dwType, data, &cbData) != ERROR_SUCCESS || dwType != REG_BINARY)
+    DWORD cbData = sizeof(data);
+    if (::RegGetValueA(hRoot, strKey.c_str(), pszName, RRF_RT_REG_BINARY, nullptr, data, &cbData) != ERROR_SUCCESS)
         return "missing";
     return std::string(reinterpret_cast<char*>(data), cbData);
 }
 
+DWORD ReadNumber(HKEY hRoot, const std::string& strKey, const char* pszName)
+{
+    DWORD dwValue = 99;
+    DWORD cbValue = sizeof(dwValue);
+    ::RegGetValueA(hRoot, strKey.c_str(), pszName, RRF_RT_REG_DWORD, nullptr, &dwValue, &cbValue);
+    return dwValue;
+}
+
+void WriteRaw(HKEY hRoot, const std::string& strKey, const char* pszName, DWORD dwType, const void* pData,
+              DWORD cbData)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(hRoot, strKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &hKey,
+                                               nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExA(hKey, pszName, 0, dwType, static_cast<const BYTE*>(pData), cbData));
+    ::RegCloseKey(hKey);
+}
+
 void WriteValue(HKEY hRoot, const std::string& strKey, const char* pszName, const std::string& strValue)
 {
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(hRoot, strKey.c_str()));
-    ASSERT_EQ(ERROR_SUCCESS, key.SetStringValue(pszName, strValue.c_str()));
+    WriteRaw(hRoot, strKey, pszName, REG_SZ, strValue.c_str(), static_cast<DWORD>(strValue.size() + 1));
 }
 
 std::string Option(const char* pszName, bool* pbPresent = nullptr)
@@ -130,9 +137,9 @@ protected:
     {
         if (nDisplayPrompt >= 0)
         {
-            CRegKey key;
-            key.Create(HKEY_CURRENT_USER, kOptionsKey);
-            key.SetDWORDValue("Display associate prompt", static_cast<DWORD>(nDisplayPrompt));
+            DWORD dwPrompt = static_cast<DWORD>(nDisplayPrompt);
+            WriteRaw(HKEY_CURRENT_USER, kOptionsKey, "Display associate prompt", REG_DWORD, &dwPrompt,
+                     sizeof(dwPrompt));
         }
         CComPtr<ILetrova> pLetrova = NewLetrova(ppObject);
         (*ppObject)->m_strExePath = m_strExe.c_str();
@@ -202,7 +209,8 @@ protected:
     {
         CComPtr<IShellLinkA> pLink;
         ASSERT_HRESULT_SUCCEEDED(pLink.CoCreateInstance(CLSID_ShellLink));
-        CComQIPtr<IPersistFile> pFile(pLink);
+        CComPtr<IPersistFile> pFile;
+        ASSERT_HRESULT_SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile)));
         CComBSTR bstrPath((m_strSendTo + "Email To.lnk").c_str());
         ASSERT_HRESULT_SUCCEEDED(pFile->Load(bstrPath, STGM_READ));
         char szTarget[MAX_PATH] = {}, szArguments[MAX_PATH] = {}, szDescription[MAX_PATH] = {};
@@ -354,11 +362,8 @@ TEST_F(ShellFileTypesTest, TheQuestionDecidesAndCanBeTurnedOff)
                   strQuestion);
         EXPECT_EQ(test.bRegistered, CShellFileTypes::IsDocumentTypeRegistered());
         EXPECT_EQ(test.bRegistered ? "Other.Message" : "", Option("Old File TypeId"));
-        CRegKey key;
-        DWORD dwPrompt = 99;
-        key.Open(HKEY_CURRENT_USER, kOptionsKey, KEY_READ);
-        key.QueryDWORDValue("Display associate prompt", dwPrompt);
-        EXPECT_EQ(static_cast<DWORD>(test.nPromptAfter), dwPrompt);
+        EXPECT_EQ(static_cast<DWORD>(test.nPromptAfter),
+                  ReadNumber(HKEY_CURRENT_USER, kOptionsKey, "Display associate prompt"));
         // The shortcut is kept whatever the answer.
         ExpectShortcut();
         pLetrova.Release();
