@@ -12,6 +12,9 @@
 #include "foundation/TraceFile.h"
 #include "resources/resource.h"
 
+// This library's own image, whichever process loaded it.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace
 {
 const DWORD kMaxValueChars = 520;
@@ -48,10 +51,7 @@ CString ReadValue(HKEY hRoot, const char* pszKey, const char* pszName)
 CString ModulePath()
 {
     char szPath[MAX_PATH] = "";
-    HMODULE hModule = NULL;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&ModulePath), &hModule);
-    ::GetModuleFileNameA(hModule, szPath, MAX_PATH);
+    ::GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), szPath, MAX_PATH);
     return szPath;
 }
 
@@ -226,7 +226,7 @@ bool CShellFileTypes::HasOldFileTypeId(CRegistry* pRegistry)
 HRESULT UpdateShortcut(const char* pszTarget, const char* pszLinkFile, const char* pszDescription,
                        const char* pszArguments)
 {
-    CStringW strLinkFile(pszLinkFile);
+    CComBSTR strLinkFile(pszLinkFile);
     {
         CComPtr<IShellLinkA> pOld;
         CComPtr<IPersistFile> pOldFile;
