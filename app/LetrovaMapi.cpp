@@ -12,6 +12,7 @@
 #include "app/MapiTexts.h"
 #include "content/AddressList.h"
 #include "content/CharsetDecoder.h"
+#include "content/ContactLookup.h"
 #include "content/EncodedWord.h"
 #include "content/HtmlToText.h"
 #include "content/TransferEncoding.h"
@@ -186,10 +187,11 @@ STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR bstrSeedMessageID, long
             emails.Clear();
             CFolders folders(&m_database.m_Local.m_session);
             LONG nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
+            CString strSQL = CString(g_szEmailsSelect) + " WHERE FolderID = ?";
             if ((flFlags & MAPI_GUARANTEE_FIFO) != 0)
-                emails.OpenByFolderByDate(nInbox, NULL);
-            else
-                emails.OpenByFolder(nInbox, NULL);
+                strSQL += " ORDER BY EmDate";
+            emails.m_FolderID = nInbox;
+            emails.Open(NULL, "Emails", strSQL);
             m_bMapiEnumerating = true;
         }
         else if (!m_bMapiEnumerating)

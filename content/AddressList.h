@@ -23,5 +23,3 @@ int AddAddressToList(std::vector<CString>& list, CString& entry);
 // 0 to leave it out. Without one, every entry is accepted as it is.
 typedef int (*FindContactsByNameProc)(CString& entry, HWND hWndOwner);
 void SetFindContactsByNameProc(FindContactsByNameProc pfnProc);
-// The registered look-up, or null.
-FindContactsByNameProc GetFindContactsByNameProc();

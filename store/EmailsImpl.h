@@ -122,14 +122,6 @@ public:
         this->Open(hWndOwner, "Emails", CString(g_szEmailsSelect) + " WHERE FolderID = ?");
     }
 
-    // The same with the oldest message first. The caller moves to the first row.
-    void OpenByFolderByDate(LONG nFolderID, HWND hWndOwner)
-    {
-        StartSelection();
-        this->m_FolderID = nFolderID;
-        this->Open(hWndOwner, "Emails", CString(g_szEmailsSelect) + " WHERE FolderID = ? ORDER BY EmDate");
-    }
-
     // A rowset of the folder that holds none of its rows (no counter is 0): an insert still shows its row at
     // the end, where MoveLast reads the new identifier, without reading a large folder for every message.
     void OpenForInsert(LONG nFolderID, HWND hWndOwner)
