@@ -9,6 +9,7 @@
 #include <atlbase.h>
 #include <atlcom.h>
 #include <atlstr.h>
+#include <atlctl.h>
 
 #include "OrbMail.h"
 #include "foundation/Registry.h"
@@ -21,10 +22,17 @@ class ATL_NO_VTABLE CLetrova
       public IDispatchImpl<ILetrova, &IID_ILetrova, &LIBID_LETROVAOBJECTLib>,
       public IProvideClassInfo2Impl<&CLSID_Letrova, &DIID__ILetrovaEvents, &LIBID_LETROVAOBJECTLib>,
       public IConnectionPointContainerImpl<CLetrova>,
-      public IConnectionPointImpl<CLetrova, &DIID__ILetrovaEvents>
+      public IConnectionPointImpl<CLetrova, &DIID__ILetrovaEvents>,
+      public CComCompositeControl<CLetrova>
 {
 public:
     DECLARE_REGISTRY_RESOURCEID(IDR_LETROVA)
+
+    // The template the object shows when a container hosts it as a control.
+    enum
+    {
+        IDD = IDD_LETROVA_CONTROL
+    };
 
     BEGIN_COM_MAP(CLetrova)
     COM_INTERFACE_ENTRY(ILetrova)
@@ -32,6 +40,14 @@ public:
     COM_INTERFACE_ENTRY(IProvideClassInfo)
     COM_INTERFACE_ENTRY(IProvideClassInfo2)
     COM_INTERFACE_ENTRY(IConnectionPointContainer)
+    COM_INTERFACE_ENTRY(IOleObject)
+    COM_INTERFACE_ENTRY(IOleInPlaceObject)
+    COM_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceObject)
+    COM_INTERFACE_ENTRY(IViewObject2)
+    COM_INTERFACE_ENTRY2(IViewObject, IViewObject2)
+    COM_INTERFACE_ENTRY(IPersistStreamInit)
+    COM_INTERFACE_ENTRY2(IPersist, IPersistStreamInit)
+    COM_INTERFACE_ENTRY(IOleControl)
     END_COM_MAP()
 
     BEGIN_CONNECTION_POINT_MAP(CLetrova)

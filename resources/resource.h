@@ -44,6 +44,10 @@
 #define IDC_PROMPT_QUESTION 1210
 #define IDS_NOT_DEFAULT_CLIENT 275
 #define IDS_UPDATE_OPTIONS_ADVICE 349
+// Application core: the object hosted as a control
+#define IDD_LETROVA_CONTROL 103
+#define IDC_LETROVA_CONTROL_ICON 1211
+#define IDC_LETROVA_CONTROL_TEXT 1212
 // Application core: Simple MAPI
 #define IDS_SUBJECT_LABEL 142
 #define IDS_FIELD_TOO_LARGE 159
