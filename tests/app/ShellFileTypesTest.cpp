@@ -87,36 +87,61 @@ std::string ReadText(const std::string& strPath)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// The classes and keys the registration touches, saved before a test and put back after it, so each test
-// starts from the state it seeds and the prefix keeps its own.
+const char kBackupKey[] = "Software\\Vorn\\ShellTestBackup";
+const char* const kClassKeys[] = {".eml", ".vcf", "mailto", "VornVizozi.Document", "VornVizozi.vcard"};
+
+// The classes and keys the registration touches, copied aside before a test and put back after it, so each
+// test starts from the state it seeds and the prefix keeps its own.
 class CShellKeysGuard
 {
 public:
     CShellKeysGuard()
     {
-        m_strSendTo = ReadValue(HKEY_CURRENT_USER, kShellFolders, "SendTo", &m_bSendTo);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
+        for (const char* pszKey : kClassKeys)
+            Copy(HKEY_CLASSES_ROOT, pszKey, HKEY_CURRENT_USER, std::string(kBackupKey) + "\\classes\\" + pszKey);
+        Copy(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey, HKEY_CURRENT_USER, std::string(kBackupKey) + "\\clients");
+        Copy(HKEY_CURRENT_USER, kShellFolders, HKEY_CURRENT_USER, std::string(kBackupKey) + "\\folders");
         Clear();
     }
     ~CShellKeysGuard()
     {
         Clear();
-        if (m_bSendTo)
-            WriteValue(HKEY_CURRENT_USER, kShellFolders, "SendTo", m_strSendTo);
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey);
+        for (const char* pszKey : kClassKeys)
+            Copy(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\classes\\" + pszKey, HKEY_CLASSES_ROOT, pszKey);
+        Copy(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\clients", HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey);
+        Copy(HKEY_CURRENT_USER, std::string(kBackupKey) + "\\folders", HKEY_CURRENT_USER, kShellFolders);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
     }
+    // The registration's classes, the mail clients' default and our client's key, gone.
     static void Clear()
     {
-        for (const char* pszKey : {".eml", ".vcf", "mailto", ShellText::kDocumentClass, ShellText::kVcardClass})
+        for (const char* pszKey : kClassKeys)
         {
             ::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszKey);
             ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string("Software\\Classes\\") + pszKey).c_str());
             ::RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + pszKey).c_str());
         }
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey);
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(ShellText::kMailClientsKey) + "\\OrbMail").c_str());
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey, nullptr);
     }
 
 private:
-    bool m_bSendTo = false;
-    std::string m_strSendTo;
+    static void Copy(HKEY hFromRoot, const std::string& strFrom, HKEY hToRoot, const std::string& strTo)
+    {
+        HKEY hFrom = nullptr;
+        if (::RegOpenKeyExA(hFromRoot, strFrom.c_str(), 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
+            return;
+        HKEY hTo = nullptr;
+        if (::RegCreateKeyExA(hToRoot, strTo.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hTo, nullptr) ==
+            ERROR_SUCCESS)
+        {
+            ::RegCopyTreeA(hFrom, nullptr, hTo);
+            ::RegCloseKey(hTo);
+        }
+        ::RegCloseKey(hFrom);
+    }
 };
 
 class ShellFileTypesTest : public ::testing::Test
