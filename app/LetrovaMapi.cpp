@@ -527,8 +527,8 @@ ULONG CLetrova::SendWithoutDialog(HWND hWndParent, const MapiMessage& message)
             return MAPI_E_FAILURE;
         }
         nAccountID = accounts.m_Accounts.m_ID;
-        smtp.m_From = CSmtpContentType(accounts.m_Accounts.m_szEmailAddress,
-                                       EncodeHeaderWord(accounts.m_Accounts.m_szDisplayName));
+        // The builder encodes display names itself.
+        smtp.m_From = CSmtpContentType(accounts.m_Accounts.m_szEmailAddress, accounts.m_Accounts.m_szDisplayName);
     }
 
     for (ULONG i = 0; message.lpRecips != NULL && i < message.nRecipCount; i++)
@@ -536,8 +536,7 @@ ULONG CLetrova::SendWithoutDialog(HWND hWndParent, const MapiMessage& message)
         const MapiRecipDesc& recipient = message.lpRecips[i];
         if (recipient.lpszAddress == NULL || recipient.lpszAddress[0] == '\0')
             continue;
-        CSmtpContentType address(recipient.lpszAddress,
-                                 EncodeHeaderWord(recipient.lpszName != NULL ? recipient.lpszName : ""));
+        CSmtpContentType address(recipient.lpszAddress, recipient.lpszName != NULL ? recipient.lpszName : "");
         switch (recipient.ulRecipClass)
         {
         case MAPI_ORIG:

@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "OrbUpdate.h"
@@ -65,13 +68,58 @@ int RecordBox(const char* pszText, const char*, UINT, HWND)
     return g_nAnswer;
 }
 
-// The updater's own message boxes: Yes to its question, OK to its news; its progress window is left alone.
-bool AnswerUpdaterBox(HWND hWnd)
+// The updater's own message boxes, shown by its download worker: Yes to its question, OK to its news. Its
+// progress window is left alone. Watches every thread of this process while it lives.
+class CUpdaterBoxes
 {
-    if (CDialogResponder::MessageBoxText(hWnd).empty())
-        return false;
-    return CDialogResponder::Press(hWnd, ::GetDlgItem(hWnd, IDYES) != nullptr ? IDYES : IDOK);
-}
+public:
+    CUpdaterBoxes() : m_hStop(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        m_thread = std::thread([this] {
+            while (::WaitForSingleObject(m_hStop, 50) == WAIT_TIMEOUT)
+                ::EnumWindows(AnswerBox, reinterpret_cast<LPARAM>(this));
+        });
+    }
+    ~CUpdaterBoxes()
+    {
+        ::SetEvent(m_hStop);
+        m_thread.join();
+        ::CloseHandle(m_hStop);
+    }
+    std::vector<std::string> Texts()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_texts;
+    }
+
+private:
+    static BOOL CALLBACK AnswerBox(HWND hWnd, LPARAM lParam)
+    {
+        CUpdaterBoxes* pThis = reinterpret_cast<CUpdaterBoxes*>(lParam);
+        DWORD dwProcessId = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+        char szClass[16] = {};
+        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+        if (dwProcessId != ::GetCurrentProcessId() || strcmp(szClass, "#32770") != 0 || !::IsWindowVisible(hWnd))
+            return TRUE;
+        std::string strText = CDialogResponder::MessageBoxText(hWnd);
+        if (strText.empty() || pThis->m_answered.count(hWnd))
+            return TRUE;
+        pThis->m_answered.insert(hWnd);
+        {
+            std::lock_guard<std::mutex> lock(pThis->m_lock);
+            pThis->m_texts.push_back(strText);
+        }
+        CDialogResponder::Press(hWnd, ::GetDlgItem(hWnd, IDYES) != nullptr ? IDYES : IDOK);
+        return TRUE;
+    }
+
+    HANDLE m_hStop;
+    std::thread m_thread;
+    std::mutex m_lock;
+    std::vector<std::string> m_texts;
+    std::set<HWND> m_answered;
+};
 
 typedef HRESULT(STDAPICALLTYPE* CanUnloadNow)();
 typedef HRESULT(STDAPICALLTYPE* RegisterProc)();
@@ -128,9 +176,11 @@ TEST_F(InternetUpdateTest, AComponentOnTheServerIsInstalledBesideTheUpdaterAndTh
     ::CreateDirectoryA((FtpRoot() + strRoot + "\\MDAC").c_str(), nullptr);
     WriteFile(FtpRoot() + strRoot + "\\MDAC\\Provider.dat", "provider bytes");
     // The updater asks before downloading and tells when done, in its own boxes.
-    CDialogResponder responder(::GetCurrentThreadId(), AnswerUpdaterBox);
+    CUpdaterBoxes updaterBoxes;
     CInternetUpdate update(FtpUrl(strRoot).c_str(), ScratchFolder("update client\\install").c_str());
     EXPECT_EQ(1, update.TryDownloadAndInstall("MDAC"));
+    EXPECT_EQ((std::vector<std::string>{"Download size: 14 bytes.\r\nContinue?", "The program is updated successfully"}),
+              updaterBoxes.Texts());
     EXPECT_EQ("provider bytes", ReadFile(m_strModuleFolder + "Provider.dat"));
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(S_OK, m_pfnCanUnloadNow());
@@ -145,7 +195,7 @@ TEST_F(InternetUpdateTest, AComponentOnTheServerIsInstalledBesideTheUpdaterAndTh
 TEST_F(InternetUpdateTest, AMissingComponentIsReportedWithTheUpdatersText)
 {
     std::string strRoot = NewServerFolder("client-missing");
-    CDialogResponder responder(::GetCurrentThreadId(), AnswerUpdaterBox);
+    CUpdaterBoxes updaterBoxes;
     CInternetUpdate update(FtpUrl(strRoot).c_str(), "");
     EXPECT_EQ(0, update.TryDownloadAndInstall("DHTML"));
     ASSERT_EQ(1u, g_boxes.size());
