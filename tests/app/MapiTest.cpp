@@ -202,6 +202,11 @@ protected:
         // The library makes the databases as it makes them for a new user; the fixture goes in after.
         LHANDLE hSession = 0;
         ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, nullptr, nullptr, 0, 0, &hSession));
+        // The first session of the process is 1, whatever the profile, password and flags.
+        static bool s_bFirst = true;
+        if (s_bFirst)
+            EXPECT_EQ(1u, hSession);
+        s_bFirst = false;
         ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogoff(hSession, 0, 0, 0));
         CTestDatabase local;
         local.OpenFile((m_strFolder + "email.mdb").c_str());
@@ -263,8 +268,8 @@ protected:
 TEST_F(MapiTest, FindNextVisitsTheInboxOnceInEachOrderAndFilter)
 {
     LHANDLE hSession = 0;
-    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, nullptr, nullptr, 0, 0, &hSession));
-    EXPECT_EQ(1u, hSession);
+    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, const_cast<char*>("any profile"), const_cast<char*>("any"),
+                                                 MAPI_LOGON_UI, 0, &hSession));
     // Seeded before any enumeration of the session: there is nothing to go on from.
     char szID[64] = "";
     EXPECT_EQ(static_cast<ULONG>(MAPI_E_NO_MESSAGES),
