@@ -130,7 +130,11 @@ class InternetUpdateTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_strModuleFolder = ScratchFolder("update client\\module");
+        // A folder per test: COM keeps an earlier test's copy loaded, so it cannot be overwritten.
+        m_strModuleFolder = ScratchFolder(
+            ("update client\\" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                .c_str());
+        ::DeleteFileA((m_strModuleFolder + "Provider.dat").c_str());
         m_strDll = m_strModuleFolder + "OrbUpdate.dll";
         ASSERT_TRUE(::CopyFileA(ORB_UPDATE_DLL, m_strDll.c_str(), FALSE));
         m_hModule = ::LoadLibraryA(m_strDll.c_str());
