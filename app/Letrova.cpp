@@ -328,37 +328,6 @@ STDMETHODIMP CLetrova::CloseNoWarning()
     return CloseThreads(false);
 }
 
-STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR, long, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIReadMail(LONG_PTR, BSTR, long, LONG_PTR, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIAddress(LONG_PTR, BSTR, long, BSTR, long, LONG_PTR, long, LONG_PTR, LONG_PTR,
-                                   LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIResolveName(LONG_PTR, BSTR, long, LONG_PTR, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIDeleteMail(LONG_PTR, BSTR, long, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPISendMail(LONG_PTR, LONG_PTR, long, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
 int CLetrova::HandOverCommandLine(const CString& strCmdLine)
 {
     try

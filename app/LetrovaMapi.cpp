@@ -61,6 +61,7 @@ void ReportFailure(const char* pszMethod)
     }
     catch (COLEDBException* pException)
     {
+        DebugTrace("CLetrova::%s: %s", pszMethod, pException->m_strMessage.GetString());
         delete pException;
         return;
     }

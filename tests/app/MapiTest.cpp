@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "StoreTestDatabase.h"
+#include "foundation/Exception.h"
+#include "store/Folders.h"
+#include "store/OLEDBException.h"
 #include "PeerFiles.h"
 #include "tests/support/DialogResponder.h"
 
@@ -163,11 +166,12 @@ class CBoxAnswers
 public:
     explicit CBoxAnswers(int nQuestionAnswer = IDNO)
         : m_responder(::GetCurrentThreadId(), [nQuestionAnswer](HWND hWnd) {
+              // The send-and-receive progress window is a dialog too; it closes by itself.
+              if (CDialogResponder::MessageBoxText(hWnd).empty())
+                  return false;
               if (::GetDlgItem(hWnd, IDYES) != nullptr)
                   return CDialogResponder::Press(hWnd, nQuestionAnswer);
-              if (::GetDlgItem(hWnd, IDOK) != nullptr)
-                  return CDialogResponder::Press(hWnd, IDOK);
-              return CDialogResponder::Press(hWnd, IDCANCEL);
+              return CDialogResponder::Press(hWnd, IDOK);
           })
     {
     }
@@ -208,9 +212,32 @@ protected:
             EXPECT_EQ(1u, hSession);
         s_bFirst = false;
         ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogoff(hSession, 0, 0, 0));
+        try
+        {
+            Seed();
+        }
+        catch (CException* pException)
+        {
+            FAIL() << "seeding: " << pException->m_strMessage.GetString();
+        }
+        catch (COLEDBException* pException)
+        {
+            FAIL() << "seeding: " << pException->m_strMessage.GetString();
+        }
+        catch (const char* pszText)
+        {
+            FAIL() << "seeding: " << pszText;
+        }
+    }
+
+    // Three Inbox messages, inserted out of date order: one unread with recipients, a receipt request and
+    // a file; one read; one whose read flag wins over its unread bit.
+    void Seed()
+    {
         CTestDatabase local;
         local.OpenFile((m_strFolder + "email.mdb").c_str());
-        m_nInbox = local.QueryLong("SELECT ID FROM Folders WHERE Type = 1");
+        CFolders folders(local.Session());
+        m_nInbox = folders.GetSystemFolder(FOLDER_INBOX, NULL);
         ASSERT_GT(m_nInbox, 0);
         CEmailsImpl<> store(local.Session());
         m_nA = InsertTestMessage(store, {m_nInbox, kMessageA, "=?iso-8859-1?Q?Gr=FC=DFe?=",
