@@ -588,11 +588,19 @@ TEST_F(MapiTest, SendMailRefusalsStoreNothing)
                                 "Folders.Type IN (2, 3)"));
     }
 
-    // 255 characters pass the check; with no recipient address the run has nothing to send to.
+    // 255 characters pass the subject check: the next question is the empty file's.
+    std::string strFile = strEmpty;
+    MapiFileDesc file = {0, 0, static_cast<ULONG>(-1), &strFile[0], nullptr, nullptr};
     MapiMessage message = {};
     message.lpszSubject = &strFits[0];
+    message.nRecipCount = 1;
+    message.lpRecips = &recipient;
+    message.nFileCount = 1;
+    message.lpFiles = &file;
     CBoxAnswers answers(IDNO);
-    EXPECT_EQ(SUCCESS_SUCCESS, g_direct.pfnSendMail(0, 0, &message, 0, 0));
+    EXPECT_EQ(static_cast<ULONG>(MAPI_USER_ABORT), g_direct.pfnSendMail(0, 0, &message, 0, 0));
+    ASSERT_EQ(1u, answers.Texts().size());
+    EXPECT_EQ(0u, answers.Texts()[0].find("Size of the '")) << answers.Texts()[0];
 }
 
 TEST_F(MapiTest, SessionsAreIndependentAcrossLogoffsAndThreads)
