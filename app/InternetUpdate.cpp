@@ -28,8 +28,9 @@ CString LoadText(UINT nId)
 CString SystemText(HRESULT hr)
 {
     char* pszText = NULL;
-    ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     NULL, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&pszText), 0, NULL);
+    const DWORD dwFlags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    ::FormatMessageA(dwFlags, NULL, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&pszText), 0, NULL);
     CString strText;
     if (pszText != NULL)
     {

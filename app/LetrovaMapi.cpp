@@ -174,7 +174,8 @@ CString RecipientText(const MapiRecipDesc& recipient)
 CLetrova::SelectRecipientsProc CLetrova::s_pfnSelectRecipients = NULL;
 CLetrova::ComposeWindowProc CLetrova::s_pfnRunComposeWindow = NULL;
 
-STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR bstrSeedMessageID, long flFlags, LONG_PTR lpszMessageID)
+STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR bstrSeedMessageID, long flFlags,
+                                    LONG_PTR lpszMessageID)
 {
     try
     {
@@ -278,8 +279,8 @@ STDMETHODIMP CLetrova::MAPIReadMail(LONG_PTR, BSTR bstrMessageID, long flFlags, 
         if (!recipients.empty())
         {
             pMessage->nRecipCount = static_cast<ULONG>(recipients.size());
-            pMessage->lpRecips =
-                static_cast<MapiRecipDesc*>(block.More(static_cast<ULONG>(sizeof(MapiRecipDesc) * recipients.size())));
+            const ULONG cbRecips = static_cast<ULONG>(sizeof(MapiRecipDesc) * recipients.size());
+            pMessage->lpRecips = static_cast<MapiRecipDesc*>(block.More(cbRecips));
             for (size_t i = 0; i < recipients.size(); i++)
                 FillRecipient(block, pMessage->lpRecips[i], recipients[i].first, recipients[i].second);
         }
@@ -303,8 +304,8 @@ STDMETHODIMP CLetrova::MAPIReadMail(LONG_PTR, BSTR bstrMessageID, long flFlags, 
                 ULONG nCount = ListFolder(strFolder, NULL, 0, NULL);
                 if (nCount > 0)
                 {
-                    pMessage->lpFiles =
-                        static_cast<MapiFileDesc*>(block.More(static_cast<ULONG>(sizeof(MapiFileDesc) * nCount)));
+                    const ULONG cbFiles = static_cast<ULONG>(sizeof(MapiFileDesc) * nCount);
+                    pMessage->lpFiles = static_cast<MapiFileDesc*>(block.More(cbFiles));
                     pMessage->nFileCount = ListFolder(strFolder, pMessage->lpFiles, nCount, &block);
                 }
             }
@@ -378,7 +379,8 @@ STDMETHODIMP CLetrova::MAPIAddress(LONG_PTR ulUIParam, BSTR bstrCaption, long nE
             CHiddenFrameHolder frame(this, ulUIParam);
             if (s_pfnSelectRecipients == NULL)
                 throw new CException(MapiText::kNoRecipientPicker);
-            nAnswer = s_pfnSelectRecipients(frame.Window(), strCaption, strLabel, shown[0], shown[1], shown[2]);
+            nAnswer =
+                s_pfnSelectRecipients(frame.Window(), strCaption, strLabel, shown[0], shown[1], shown[2]);
         }
         if (nAnswer != IDOK)
         {
@@ -529,7 +531,8 @@ ULONG CLetrova::SendWithoutDialog(HWND hWndParent, const MapiMessage& message)
         }
         nAccountID = accounts.m_Accounts.m_ID;
         // The builder encodes display names itself.
-        smtp.m_From = CSmtpContentType(accounts.m_Accounts.m_szEmailAddress, accounts.m_Accounts.m_szDisplayName);
+        smtp.m_From =
+            CSmtpContentType(accounts.m_Accounts.m_szEmailAddress, accounts.m_Accounts.m_szDisplayName);
     }
 
     for (ULONG i = 0; message.lpRecips != NULL && i < message.nRecipCount; i++)
@@ -569,7 +572,8 @@ ULONG CLetrova::SendWithoutDialog(HWND hWndParent, const MapiMessage& message)
     if (!strNote.IsEmpty())
     {
         CCharsetDecoder decoder(::GetACP());
-        smtp.m_BodyParts.push_back(CSmtpBodyPart(decoder.Encode(strNote), "text/plain", decoder.GetCharsetName()));
+        smtp.m_BodyParts.push_back(
+            CSmtpBodyPart(decoder.Encode(strNote), "text/plain", decoder.GetCharsetName()));
     }
     else
         smtp.m_BodyParts.push_back(CSmtpBodyPart("", "text/plain", "iso-8859-1"));

@@ -26,7 +26,8 @@ const CAllocator& Allocator()
         HMODULE hMapi = ::LoadLibraryA("MAPI32.DLL");
         if (hMapi != NULL)
         {
-            result.pfnAllocate = reinterpret_cast<AllocateBufferProc>(::GetProcAddress(hMapi, "MAPIAllocateBuffer"));
+            result.pfnAllocate =
+                reinterpret_cast<AllocateBufferProc>(::GetProcAddress(hMapi, "MAPIAllocateBuffer"));
             result.pfnMore = reinterpret_cast<AllocateMoreProc>(::GetProcAddress(hMapi, "MAPIAllocateMore"));
             result.pfnFree = reinterpret_cast<FreeBufferProc>(::GetProcAddress(hMapi, "MAPIFreeBuffer"));
         }

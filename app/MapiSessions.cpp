@@ -225,8 +225,8 @@ extern "C" ULONG WINAPI MAPILogoff(LHANDLE lhSession, ULONG_PTR, FLAGS, ULONG)
     }
 }
 
-extern "C" ULONG WINAPI MAPISendMail(LHANDLE lhSession, ULONG_PTR ulUIParam, lpMapiMessage lpMessage, FLAGS flFlags,
-                                     ULONG)
+extern "C" ULONG WINAPI MAPISendMail(LHANDLE lhSession, ULONG_PTR ulUIParam, lpMapiMessage lpMessage,
+                                     FLAGS flFlags, ULONG)
 {
     ULONG nTemporary = 0;
     ULONG nResult = MAPI_E_FAILURE;
@@ -283,8 +283,8 @@ extern "C" ULONG WINAPI MAPIFindNext(LHANDLE lhSession, ULONG_PTR ulUIParam, LPS
     }
 }
 
-extern "C" ULONG WINAPI MAPIReadMail(LHANDLE lhSession, ULONG_PTR ulUIParam, LPSTR lpszMessageID, FLAGS flFlags,
-                                     ULONG, lpMapiMessage* lppMessage)
+extern "C" ULONG WINAPI MAPIReadMail(LHANDLE lhSession, ULONG_PTR ulUIParam, LPSTR lpszMessageID,
+                                     FLAGS flFlags, ULONG, lpMapiMessage* lppMessage)
 {
     try
     {
@@ -293,8 +293,9 @@ extern "C" ULONG WINAPI MAPIReadMail(LHANDLE lhSession, ULONG_PTR ulUIParam, LPS
         *lppMessage = NULL;
         CFoundSession session(static_cast<ULONG>(lhSession), MapiText::kInvalidReadMail);
         ULONG nResult = MAPI_E_INVALID_MESSAGE;
-        session->MAPIReadMail(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszMessageID), static_cast<long>(flFlags),
-                              reinterpret_cast<LONG_PTR>(lppMessage), reinterpret_cast<LONG_PTR>(&nResult));
+        session->MAPIReadMail(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszMessageID),
+                              static_cast<long>(flFlags), reinterpret_cast<LONG_PTR>(lppMessage),
+                              reinterpret_cast<LONG_PTR>(&nResult));
         return nResult;
     }
     catch (...)
@@ -303,9 +304,9 @@ extern "C" ULONG WINAPI MAPIReadMail(LHANDLE lhSession, ULONG_PTR ulUIParam, LPS
     }
 }
 
-extern "C" ULONG WINAPI MAPIAddress(LHANDLE lhSession, ULONG_PTR ulUIParam, LPSTR lpszCaption, ULONG nEditFields,
-                                    LPSTR lpszLabels, ULONG nRecips, lpMapiRecipDesc lpRecips, FLAGS flFlags,
-                                    ULONG, LPULONG lpnNewRecips, lpMapiRecipDesc* lppNewRecips)
+extern "C" ULONG WINAPI MAPIAddress(LHANDLE lhSession, ULONG_PTR ulUIParam, LPSTR lpszCaption,
+                                    ULONG nEditFields, LPSTR lpszLabels, ULONG nRecips, lpMapiRecipDesc lpRecips,
+                                    FLAGS flFlags, ULONG, LPULONG lpnNewRecips, lpMapiRecipDesc* lppNewRecips)
 {
     try
     {
@@ -315,10 +316,11 @@ extern "C" ULONG WINAPI MAPIAddress(LHANDLE lhSession, ULONG_PTR ulUIParam, LPST
         *lppNewRecips = NULL;
         CFoundSession session(static_cast<ULONG>(lhSession), MapiText::kInvalidAddress);
         ULONG nResult = MAPI_E_INVALID_MESSAGE;
-        session->MAPIAddress(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszCaption), static_cast<long>(nEditFields),
-                             ToBstr(lpszLabels), static_cast<long>(nRecips), reinterpret_cast<LONG_PTR>(lpRecips),
-                             static_cast<long>(flFlags), reinterpret_cast<LONG_PTR>(lpnNewRecips),
-                             reinterpret_cast<LONG_PTR>(lppNewRecips), reinterpret_cast<LONG_PTR>(&nResult));
+        session->MAPIAddress(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszCaption),
+                             static_cast<long>(nEditFields), ToBstr(lpszLabels), static_cast<long>(nRecips),
+                             reinterpret_cast<LONG_PTR>(lpRecips), static_cast<long>(flFlags),
+                             reinterpret_cast<LONG_PTR>(lpnNewRecips), reinterpret_cast<LONG_PTR>(lppNewRecips),
+                             reinterpret_cast<LONG_PTR>(&nResult));
         return nResult;
     }
     catch (...)
@@ -337,8 +339,9 @@ extern "C" ULONG WINAPI MAPIResolveName(LHANDLE lhSession, ULONG_PTR ulUIParam, 
         *lppRecip = NULL;
         CFoundSession session(static_cast<ULONG>(lhSession), MapiText::kInvalidResolveName);
         ULONG nResult = MAPI_E_FAILURE;
-        session->MAPIResolveName(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszName), static_cast<long>(flFlags),
-                                 reinterpret_cast<LONG_PTR>(lppRecip), reinterpret_cast<LONG_PTR>(&nResult));
+        session->MAPIResolveName(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszName),
+                                 static_cast<long>(flFlags), reinterpret_cast<LONG_PTR>(lppRecip),
+                                 reinterpret_cast<LONG_PTR>(&nResult));
         return nResult;
     }
     catch (...)
@@ -347,15 +350,15 @@ extern "C" ULONG WINAPI MAPIResolveName(LHANDLE lhSession, ULONG_PTR ulUIParam, 
     }
 }
 
-extern "C" ULONG WINAPI MAPIDeleteMail(LHANDLE lhSession, ULONG_PTR ulUIParam, LPSTR lpszMessageID, FLAGS flFlags,
-                                       ULONG)
+extern "C" ULONG WINAPI MAPIDeleteMail(LHANDLE lhSession, ULONG_PTR ulUIParam, LPSTR lpszMessageID,
+                                       FLAGS flFlags, ULONG)
 {
     try
     {
         CFoundSession session(static_cast<ULONG>(lhSession), MapiText::kInvalidDeleteMail);
         ULONG nResult = MAPI_E_FAILURE;
-        session->MAPIDeleteMail(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszMessageID), static_cast<long>(flFlags),
-                                reinterpret_cast<LONG_PTR>(&nResult));
+        session->MAPIDeleteMail(static_cast<LONG_PTR>(ulUIParam), ToBstr(lpszMessageID),
+                                static_cast<long>(flFlags), reinterpret_cast<LONG_PTR>(&nResult));
         return nResult;
     }
     catch (...)

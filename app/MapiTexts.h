@@ -14,7 +14,8 @@ const char kInvalidAddress[] = "MAPIAddress error: Invalid session!\r\n";
 const char kInvalidResolveName[] = "MAPIResolveName error: Invalid session!\r\n";
 const char kInvalidDeleteMail[] = "MAPIDeleteMail error: Invalid session!\r\n";
 const char kNoAccount[] = "ERROR: There is no account to send the message from!\r\n";
-const char kAttachmentNotFound[] = "ERROR: The '%s' file could not be opened for attaching to the message!\r\n\r\n";
+const char kAttachmentNotFound[] =
+    "ERROR: The '%s' file could not be opened for attaching to the message!\r\n\r\n";
 const char kNoRecipientPicker[] = "ERROR: The Select Recipients dialog is not available!\r\n";
 const char kNoComposeWindow[] = "ERROR: The New Message window is not available!\r\n";
 } // namespace MapiText

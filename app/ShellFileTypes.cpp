@@ -69,8 +69,8 @@ void WriteClientTree(const CString& strExe)
     SetRegKey(strClient, strCaption, NULL, REG_SZ, 0, HKEY_LOCAL_MACHINE);
     SetRegKey(strClient, ModulePath(), "DLLPath", REG_SZ, 0, HKEY_LOCAL_MACHINE);
     SetRegKey(strProtocol, kMailToClass, NULL, REG_SZ, 0, HKEY_LOCAL_MACHINE);
-    SetRegKey(strProtocol, reinterpret_cast<const char*>(kEditFlags), "EditFlags", REG_BINARY, sizeof(kEditFlags),
-              HKEY_LOCAL_MACHINE);
+    const char* pszFlags = reinterpret_cast<const char*>(kEditFlags);
+    SetRegKey(strProtocol, pszFlags, "EditFlags", REG_BINARY, sizeof(kEditFlags), HKEY_LOCAL_MACHINE);
     SetRegKey(strProtocol, "", "URL Protocol", REG_SZ, 0, HKEY_LOCAL_MACHINE);
     SetRegKey(strProtocol + "\\DefaultIcon", strExe, NULL, REG_SZ, 0, HKEY_LOCAL_MACHINE);
     SetRegKey(strProtocol + "\\shell\\open\\command", strQuoted + " /mailurl:%1", NULL, REG_SZ, 0,
@@ -88,7 +88,8 @@ void WriteMailTo(const CString& strExe)
     SetRegKey(ShellText::kMailClientsKey, ShellText::kClientName, NULL, REG_SZ, 0, HKEY_LOCAL_MACHINE);
     SetRegKey("mailto", kMailToClass);
     SetRegKey("mailto", "", "URL Protocol");
-    SetRegKey("mailto", reinterpret_cast<const char*>(kEditFlags), "EditFlags", REG_BINARY, sizeof(kEditFlags));
+    const char* pszFlags = reinterpret_cast<const char*>(kEditFlags);
+    SetRegKey("mailto", pszFlags, "EditFlags", REG_BINARY, sizeof(kEditFlags));
     SetRegKey("mailto\\DefaultIcon", strExe + ",-2");
     SetRegKey("mailto\\shell\\open\\command", CShellFileTypes::MailToCommand(strExe));
 }
@@ -109,8 +110,8 @@ void WriteVcard(const CString& strExe, CRegistry* pRegistry)
 
 CString SendToFolder()
 {
-    return ReadValue(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                     "SendTo");
+    const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    return ReadValue(HKEY_CURRENT_USER, kShellFolders, "SendTo");
 }
 } // namespace
 
@@ -176,9 +177,10 @@ void CShellFileTypes::Register(CLetrova* pLetrova, BOOL bPrompt)
                 pRegistry->WriteProfileString(ShellText::kOptions, ShellText::kOldMailTo, strMailTo);
                 pRegistry->WriteProfileString(ShellText::kOptions, ShellText::kOldMailToIcon, strMailToIcon);
             }
+            CString strOldClient = ReadValue(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey, NULL);
             if (pRegistry != NULL)
                 pRegistry->WriteProfileString(ShellText::kOptions, ShellText::kOldDefaultClient,
-                                              ReadValue(HKEY_LOCAL_MACHINE, ShellText::kMailClientsKey, NULL));
+                                              strOldClient);
             WriteMailTo(strExe);
         }
         WriteVcard(strExe, pRegistry);
@@ -192,7 +194,10 @@ void CShellFileTypes::Register(CLetrova* pLetrova, BOOL bPrompt)
 
     CString strSendTo = SendToFolder();
     if (!strSendTo.IsEmpty())
-        UpdateShortcut(strExe, strSendTo + ShellText::kShortcutName, "Email by " + LoadText(IDS_PROJNAME), "");
+    {
+        CString strDescription = "Email by " + LoadText(IDS_PROJNAME);
+        UpdateShortcut(strExe, strSendTo + ShellText::kShortcutName, strDescription, "");
+    }
 }
 
 CString CShellFileTypes::RestoreOld(CLetrova* pLetrova)
@@ -201,12 +206,12 @@ CString CShellFileTypes::RestoreOld(CLetrova* pLetrova)
     if (pRegistry == NULL)
         return CString();
     CString strFileTypeId = pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldFileTypeId, "");
-    SetRegKey(ShellText::kMailClientsKey,
-              pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldDefaultClient, ""), NULL, REG_SZ, 0,
-              HKEY_LOCAL_MACHINE);
+    CString strOldClient = pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldDefaultClient, "");
+    SetRegKey(ShellText::kMailClientsKey, strOldClient, NULL, REG_SZ, 0, HKEY_LOCAL_MACHINE);
     SetRegKey("mailto\\shell\\open\\command",
               pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldMailTo, ""));
-    SetRegKey("mailto\\DefaultIcon", pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldMailToIcon, ""));
+    CString strOldIcon = pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldMailToIcon, "");
+    SetRegKey("mailto\\DefaultIcon", strOldIcon);
     SetRegKey(".eml", strFileTypeId);
     SetRegKey(".vcf", pRegistry->GetProfileString(ShellText::kOptions, ShellText::kOldVcardId, ""));
     return strFileTypeId;

@@ -76,7 +76,8 @@ public:
             *ppDataObject = NULL;
         return E_NOTIMPL;
     }
-    STDMETHOD(DoVerb)(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND, LPCRECT lprcPosRect) override
+    STDMETHOD(DoVerb)(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND,
+                      LPCRECT lprcPosRect) override
     {
         switch (iVerb)
         {
