@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/InternetUpdate.h"
 #include "app/Letrova.h"
 #include "app/LetrovaGlobals.h"
 #include "app/LetrovaRun.h"
@@ -14,6 +15,7 @@
 #include "foundation/FoundationUi.h"
 #include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
+#include "store/DatabaseSession.h"
 #include "transport/ErrorReport.h"
 #include "ui/options/AccountCommands.h"
 #include "ui/options/PageMessageRulesMail.h"
@@ -29,6 +31,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             InstallAccountDialogs();
             InstallMessageRulesSheet();
             SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
+            SetComponentInstaller(InstallMissingComponent);
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

@@ -2,7 +2,11 @@
 // start and the end of the thread manager, and the opening of the databases.
 #include "app/Letrova.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/LetrovaGlobals.h"
+#include "app/ShellFileTypes.h"
 #include "app/ThreadManager.h"
 #include "content/BodyWalker.h"
 #include "foundation/ErrorUtil.h"
@@ -70,6 +74,89 @@ HANDLE CreateSetEvent()
 
 volatile LONG CLetrova::s_bManagerFinished = 1;
 
+namespace
+{
+// Several objects live at once in a process that opens Simple MAPI sessions: the first one makes the
+// process-wide events and loads the rich-edit library, the last one frees them, and the process-wide
+// pointers always lead to a live object.
+CRITICAL_SECTION* SharedStateLock()
+{
+    static CRITICAL_SECTION cs;
+    static bool bInit = (::InitializeCriticalSection(&cs), true);
+    (void)bInit;
+    return &cs;
+}
+std::vector<CLetrova*>& LiveObjects()
+{
+    static std::vector<CLetrova*> objects;
+    return objects;
+}
+
+void PointTo(CLetrova* pLetrova)
+{
+    g_pLetrova = pLetrova;
+    g_pDatabaseMy = pLetrova != NULL ? &pLetrova->m_database : NULL;
+    if (pLetrova != NULL)
+        g_pRegistry = &pLetrova->m_registry;
+}
+} // namespace
+
+void CLetrova::AcquireSharedState(CLetrova* pLetrova)
+{
+    ::EnterCriticalSection(SharedStateLock());
+    std::vector<CLetrova*>& objects = LiveObjects();
+    if (objects.empty())
+    {
+        if (g_hRichEdit == NULL)
+        {
+            g_hRichEdit = ::LoadLibraryA("RICHED20.DLL");
+            if (g_hRichEdit == NULL)
+                AppMessageBox("Fatal error:\nFailed RICHED20.DLL load", MB_ICONSTOP, NULL);
+        }
+        RegisterLetrovaMessages();
+        if (LetrovaAreYouMe == 0)
+            RegisterLetrovaAreYouMe();
+        g_hEventMessageFile = CreateSetEvent();
+        g_hEventListHandOver = CreateSetEvent();
+        g_hEventMessageWindow = CreateSetEvent();
+        SetTempFileEvent(g_hEventMessageFile);
+        CCtrlMessageBody::s_hHandOverEvent = g_hEventListHandOver;
+        CAttachmentList::s_pfnOpenAttachment = CDlgVirusWarning::OpenAttachment;
+        CHtmlView::RegisterClass();
+        CHtmlEdit::RegisterClass();
+    }
+    objects.push_back(pLetrova);
+    PointTo(pLetrova);
+    ::LeaveCriticalSection(SharedStateLock());
+}
+
+void CLetrova::ReleaseSharedState(CLetrova* pLetrova)
+{
+    ::EnterCriticalSection(SharedStateLock());
+    std::vector<CLetrova*>& objects = LiveObjects();
+    objects.erase(std::remove(objects.begin(), objects.end(), pLetrova), objects.end());
+    if (objects.empty())
+    {
+        SetTempFileEvent(NULL);
+        for (HANDLE* phEvent : {&g_hEventMessageFile, &g_hEventListHandOver, &g_hEventMessageWindow})
+        {
+            if (*phEvent != NULL)
+                ::CloseHandle(*phEvent);
+            *phEvent = NULL;
+        }
+        if (g_hRichEdit != NULL)
+            ::FreeLibrary(g_hRichEdit);
+        g_hRichEdit = NULL;
+        if (g_pLetrova == pLetrova)
+            PointTo(NULL);
+        if (g_pRegistry == &pLetrova->m_registry)
+            g_pRegistry = NULL;
+    }
+    else if (g_pLetrova == pLetrova)
+        PointTo(objects.back());
+    ::LeaveCriticalSection(SharedStateLock());
+}
+
 CLetrova::CLetrova()
     : m_hManagerThread(NULL), m_hEventManagerFinished(NULL), m_database(&m_registry)
 {
@@ -82,26 +169,7 @@ CLetrova::CLetrova()
         strncpy(AppCaption, strCaption, sizeof(AppCaption) - 1);
         AppCaption[sizeof(AppCaption) - 1] = '\0';
     }
-    if (g_hRichEdit == NULL)
-    {
-        g_hRichEdit = ::LoadLibraryA("RICHED20.DLL");
-        if (g_hRichEdit == NULL)
-            AppMessageBox("Fatal error:\nFailed RICHED20.DLL load", MB_ICONSTOP, NULL);
-    }
-    RegisterLetrovaMessages();
-    if (LetrovaAreYouMe == 0)
-        RegisterLetrovaAreYouMe();
-    g_hEventMessageFile = CreateSetEvent();
-    g_hEventListHandOver = CreateSetEvent();
-    g_hEventMessageWindow = CreateSetEvent();
-    SetTempFileEvent(g_hEventMessageFile);
-    CCtrlMessageBody::s_hHandOverEvent = g_hEventListHandOver;
-    CAttachmentList::s_pfnOpenAttachment = CDlgVirusWarning::OpenAttachment;
-    CHtmlView::RegisterClass();
-    CHtmlEdit::RegisterClass();
-    g_pLetrova = this;
-    g_pDatabaseMy = &m_database;
-    g_pRegistry = &m_registry;
+    AcquireSharedState(this);
 }
 
 CLetrova::~CLetrova()
@@ -110,22 +178,9 @@ CLetrova::~CLetrova()
         ::CloseHandle(m_hManagerThread);
     if (m_hEventManagerFinished != NULL)
         ::CloseHandle(m_hEventManagerFinished);
-    SetTempFileEvent(NULL);
-    for (HANDLE* phEvent : {&g_hEventMessageFile, &g_hEventListHandOver, &g_hEventMessageWindow})
-    {
-        if (*phEvent != NULL)
-            ::CloseHandle(*phEvent);
-        *phEvent = NULL;
-    }
-    if (g_hRichEdit != NULL)
-        ::FreeLibrary(g_hRichEdit);
-    g_hRichEdit = NULL;
     if (IsTraceOn())
         g_pTraceFile->WriteText("\r\n~CLetrova()");
-    if (g_pLetrova == this)
-        g_pLetrova = NULL;
-    if (g_pDatabaseMy == &m_database)
-        g_pDatabaseMy = NULL;
+    ReleaseSharedState(this);
 }
 
 CLetrova::ManagerWaitHook CLetrova::SetManagerWaitHook(ManagerWaitHook pfnHook)
@@ -196,7 +251,20 @@ STDMETHODIMP CLetrova::EmailMerge(BSTR bstrAddressList)
 
 STDMETHODIMP CLetrova::RegisterShellFileTypes(BSTR bstrPathName)
 {
-    m_strExePath = FromBstr(bstrPathName);
+    try
+    {
+        m_strExePath = FromBstr(bstrPathName);
+        CShellFileTypes::Register(this, TRUE);
+    }
+    catch (CException* pException)
+    {
+        ShowCaughtException(pException);
+    }
+    catch (...)
+    {
+        AppMessageBox("STDMETHODIMP CLetrova::RegisterShellFileTypes(). Unhandled exception!!!", MB_ICONSTOP,
+                      NULL);
+    }
     return S_OK;
 }
 
@@ -260,37 +328,6 @@ STDMETHODIMP CLetrova::OpenDatabase()
 STDMETHODIMP CLetrova::CloseNoWarning()
 {
     return CloseThreads(false);
-}
-
-STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR, long, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIReadMail(LONG_PTR, BSTR, long, LONG_PTR, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIAddress(LONG_PTR, BSTR, long, BSTR, long, LONG_PTR, long, LONG_PTR, LONG_PTR,
-                                   LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIResolveName(LONG_PTR, BSTR, long, LONG_PTR, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPIDeleteMail(LONG_PTR, BSTR, long, LONG_PTR)
-{
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CLetrova::MAPISendMail(LONG_PTR, LONG_PTR, long, LONG_PTR)
-{
-    return E_NOTIMPL;
 }
 
 int CLetrova::HandOverCommandLine(const CString& strCmdLine)

@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <mapi.h>
+
 #include <atlbase.h>
 #include <atlcom.h>
 #include <atlstr.h>
+#include <atlctl.h>
 
 #include "OrbMail.h"
 #include "foundation/Registry.h"
@@ -19,10 +22,17 @@ class ATL_NO_VTABLE CLetrova
       public IDispatchImpl<ILetrova, &IID_ILetrova, &LIBID_LETROVAOBJECTLib>,
       public IProvideClassInfo2Impl<&CLSID_Letrova, &DIID__ILetrovaEvents, &LIBID_LETROVAOBJECTLib>,
       public IConnectionPointContainerImpl<CLetrova>,
-      public IConnectionPointImpl<CLetrova, &DIID__ILetrovaEvents>
+      public IConnectionPointImpl<CLetrova, &DIID__ILetrovaEvents>,
+      public CComCompositeControl<CLetrova>
 {
 public:
     DECLARE_REGISTRY_RESOURCEID(IDR_LETROVA)
+
+    // The template the object shows when a container hosts it as a control.
+    enum
+    {
+        IDD = IDD_LETROVA_CONTROL
+    };
 
     BEGIN_COM_MAP(CLetrova)
     COM_INTERFACE_ENTRY(ILetrova)
@@ -30,6 +40,14 @@ public:
     COM_INTERFACE_ENTRY(IProvideClassInfo)
     COM_INTERFACE_ENTRY(IProvideClassInfo2)
     COM_INTERFACE_ENTRY(IConnectionPointContainer)
+    COM_INTERFACE_ENTRY(IOleObject)
+    COM_INTERFACE_ENTRY(IOleInPlaceObject)
+    COM_INTERFACE_ENTRY2(IOleWindow, IOleInPlaceObject)
+    COM_INTERFACE_ENTRY(IViewObject2)
+    COM_INTERFACE_ENTRY2(IViewObject, IViewObject2)
+    COM_INTERFACE_ENTRY(IPersistStreamInit)
+    COM_INTERFACE_ENTRY2(IPersist, IPersistStreamInit)
+    COM_INTERFACE_ENTRY(IOleControl)
     END_COM_MAP()
 
     BEGIN_CONNECTION_POINT_MAP(CLetrova)
@@ -86,7 +104,26 @@ public:
     CRegistry m_registry;
     CDatabaseMy m_database;
 
+    // The process-wide state that the live objects share; see the constructor.
+    static void AcquireSharedState(CLetrova* pLetrova);
+    static void ReleaseSharedState(CLetrova* pLetrova);
+
+    // The body text MAPIReadMail hands out last; the caller gets its own copy.
+    CString m_strNoteText;
+    // A MAPIFindNext enumeration (or a MAPIReadMail selection) has opened the Inbox rows.
+    bool m_bMapiEnumerating = false;
+
+    // The windows the Simple MAPI methods open, registered by the parts that provide them. The recipient
+    // picker edits the texts of the lists it is given (null: not shown) and returns IDOK or IDCANCEL; the
+    // compose window runs on the calling thread until closed and returns the MAPI result.
+    typedef INT_PTR (*SelectRecipientsProc)(HWND hWndOwner, const char* pszCaption, const char* pszToLabel,
+                                            CString* pstrTo, CString* pstrCc, CString* pstrBcc);
+    typedef ULONG (*ComposeWindowProc)(CLetrova* pLetrova, MapiMessage* pMessage);
+    static SelectRecipientsProc s_pfnSelectRecipients;
+    static ComposeWindowProc s_pfnRunComposeWindow;
+
 private:
+    ULONG SendWithoutDialog(HWND hWndParent, const MapiMessage& message);
     HRESULT OpenWindow(const CString& strCmdLine);
     HRESULT CloseThreads(bool bWarn);
     static DWORD WINAPI ManagerThreadProc(LPVOID pParam);

@@ -1,5 +1,6 @@
 // Recipient lists: splitting a typed or received list into entries and formatting each entry.
 #include "content/AddressList.h"
+#include "content/ContactLookup.h"
 
 #include "content/ContentTexts.h"
 #include "content/TransferEncoding.h"
@@ -208,6 +209,11 @@ void AddEntry(CString entry, std::vector<CString>& list, const char* pszNameTag,
 }
 
 } // namespace
+
+FindContactsByNameProc GetFindContactsByNameProc()
+{
+    return s_pfnFindContactsByName;
+}
 
 void SetFindContactsByNameProc(FindContactsByNameProc pfnProc)
 {

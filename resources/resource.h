@@ -38,6 +38,21 @@
 #define IDB_SPLASH 316
 #define IDS_CLOSE_ALL_WINDOWS 322
 #define IDS_SPLASH_TEXT 499
+// Application core: shell registration and the update client
+#define IDD_PROMPT_YES_NO 116
+#define IDC_DO_NOT_PROMPT 252
+#define IDC_PROMPT_QUESTION 1210
+#define IDS_NOT_DEFAULT_CLIENT 275
+#define IDS_UPDATE_OPTIONS_ADVICE 349
+// Application core: the object hosted as a control
+#define IDD_LETROVA_CONTROL 103
+#define IDC_LETROVA_CONTROL_ICON 1211
+#define IDC_LETROVA_CONTROL_TEXT 1212
+// Application core: Simple MAPI
+#define IDS_SUBJECT_LABEL 142
+#define IDS_FIELD_TOO_LARGE 159
+#define IDS_ATTACHMENT_SIZE_ZERO 220
+#define IDS_ADDRESS_BOOK 297
 
 // Mail transport: send-and-receive runs
 #define IDR_AVI_RECEIVE 1

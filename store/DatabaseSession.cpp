@@ -29,9 +29,10 @@ const DWORD kJetDiskIO = 5003043;
 const DWORD kJetInvalidPath = 5003044;
 const DWORD kJetFileLocked = 5003051;
 
+// Without the mail client's update client nothing can be fetched.
 int DefaultInstaller(const char*, const char*, const char*)
 {
-    return 1; // stand-in until the application core's update component client exists
+    return 0;
 }
 
 ComponentInstaller s_pfnInstaller = DefaultInstaller;

@@ -70,7 +70,7 @@ CDatabaseSession* FindDatabaseBySession(CSession* pSession);
 CSession* AccountsSessionFor(CSession* pSession);
 
 // Seams of the open for what a test cannot click or install.
-// The update component that fetches a missing provider; stand-in until the application core provides it.
+// The update component client that fetches a missing provider; the mail client installs its own at load.
 typedef int (*ComponentInstaller)(const char* pszComponent, const char* pszFolderURL,
                                   const char* pszInstallDir);
 ComponentInstaller SetComponentInstaller(ComponentInstaller pfnInstaller);

@@ -9,7 +9,8 @@ ORB_SQLITE_SRC="$ORB_BUILD/third_party/sqlite"
 ORB_HUNSPELL_SRC="$ORB_BUILD/third_party/hunspell"
 export WINEPREFIX="$ORB_BUILD/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# The menu builder would copy the prefix's file types into the user's desktop entries and MIME folders.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 # Clones in other folders (CI) share the compiler cache.
 export CCACHE_BASEDIR="$ORB_ROOT"

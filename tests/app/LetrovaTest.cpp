@@ -226,8 +226,6 @@ TEST_F(LetrovaTest, EachMethodFormsItsCommandLineAndAThreadRunsIt)
     EXPECT_EQ(S_OK, pLetrova->WindowProc(0, WM_NULL, 0, 0));
     EXPECT_EQ(S_OK, pLetrova->put_ExeModulePath(Bstr(L"C:\\Vorn\\Vedura.exe")));
     EXPECT_STREQ("C:\\Vorn\\Vedura.exe", pObject->m_strExePath.GetString());
-    long lResult = 0;
-    EXPECT_EQ(E_NOTIMPL, pLetrova->MAPIDeleteMail(0, Bstr(L"1"), 0, reinterpret_cast<LONG_PTR>(&lResult)));
 
     CloseAllAndWait(pLetrova);
     EXPECT_EQ(0, g_nThreadCount);

@@ -1,8 +1,11 @@
-// The stand-ins do nothing and report that nothing changed; the options sheet is the real one.
+// What the main window opens: the options sheet, the shell association and the update check are real; the
+// accounts dialog, the rules sheet and the address-book import stand-ins do nothing.
 #include "ui/main/MainDialogStandIns.h"
 
+#include "app/InternetUpdate.h"
 #include "app/Letrova.h"
 #include "app/LetrovaGlobals.h"
+#include "app/ShellFileTypes.h"
 #include "foundation/Registry.h"
 #include "ui/options/SheetOptions.h"
 
@@ -16,31 +19,23 @@ INT_PTR OptionsSheet(HWND hWndOwner)
 {
     return RunOptionsSheet(hWndOwner, CSheetOptions::PAGE_GENERAL);
 }
-void NoUpdate(bool) {}
-bool NotAssociated()
+bool AssociateWithoutPrompt()
 {
-    return false;
+    CShellFileTypes::Register(g_pLetrova, FALSE);
+    return true;
 }
-bool NotRestored(CString&)
+bool RestoreOldAssociation(CString& strHandler)
 {
-    return false;
+    strHandler = CShellFileTypes::RestoreOld(g_pLetrova);
+    return true;
 }
-
-// The class that the shell registration gives message files.
-const char kDocumentClass[] = "VornVizozi.Document";
-
 bool EmlOpensWithUs()
 {
-    char szClass[520] = "";
-    LONG cbClass = sizeof(szClass);
-    if (::RegQueryValueA(HKEY_CLASSES_ROOT, ".eml", szClass, &cbClass) != ERROR_SUCCESS)
-        return false;
-    return strcmp(szClass, kDocumentClass) == 0;
+    return CShellFileTypes::IsDocumentTypeRegistered();
 }
-
 bool OldFileTypeSaved(CRegistry* pRegistry)
 {
-    return pRegistry != NULL && !pRegistry->GetProfileString("Options", "Old File TypeId", "").IsEmpty();
+    return CShellFileTypes::HasOldFileTypeId(pRegistry);
 }
 
 CString HostExecutablePath()
@@ -52,9 +47,9 @@ CString HostExecutablePath()
 INT_PTR (*CMainDialogs::RunOptionsSheet)(HWND) = OptionsSheet;
 INT_PTR (*CMainDialogs::RunAccountsDialog)(HWND) = Cancelled;
 INT_PTR (*CMainDialogs::RunMessageRulesSheet)(HWND) = Cancelled;
-void (*CMainDialogs::StartUpdateCheck)(bool) = NoUpdate;
-bool (*CMainDialogs::Associate)() = NotAssociated;
-bool (*CMainDialogs::RestoreAssociation)(CString&) = NotRestored;
+void (*CMainDialogs::StartUpdateCheck)(bool) = StartInternetUpdate;
+bool (*CMainDialogs::Associate)() = AssociateWithoutPrompt;
+bool (*CMainDialogs::RestoreAssociation)(CString&) = RestoreOldAssociation;
 bool (*CMainDialogs::IsDocumentTypeRegistered)() = EmlOpensWithUs;
 bool (*CMainDialogs::HasOldFileTypeId)(CRegistry*) = OldFileTypeSaved;
 CString (*CMainDialogs::ExecutablePath)() = HostExecutablePath;
