@@ -361,6 +361,22 @@ void CHtmlEdit::PostDocumentComplete()
         ::PostMessageW(m_hWnd, WM_HTMLEDIT_COMPLETE, 0, 0);
 }
 
+bool CHtmlEdit::IsQueryCommand(long nCmdId)
+{
+    switch (nCmdId)
+    {
+    case DECMD_COPY:
+    case DECMD_GETBACKCOLOR:
+    case DECMD_GETBLOCKFMT:
+    case DECMD_GETBLOCKFMTNAMES:
+    case DECMD_GETFONTNAME:
+    case DECMD_GETFONTSIZE:
+    case DECMD_GETFORECOLOR:
+        return true;
+    }
+    return false;
+}
+
 void CHtmlEdit::PostDisplayChanged()
 {
     if (m_nBusy || !m_hWnd || m_bDisplayChangedPosted)
@@ -577,7 +593,9 @@ STDMETHODIMP CHtmlEdit::ExecCommand(long nCmdId, long nOption, VARIANT* pArg)
         if (FAILED(hr))
             return hr;
         hr = Exec(nCmdId, nOption, pArg);
-        if (SUCCEEDED(hr))
+        // Queries change nothing: reporting them as a change would have a listener that asks for the
+        // formats on every DisplayChanged post to itself for ever (and starve a modal dialog of its idle).
+        if (SUCCEEDED(hr) && !IsQueryCommand(nCmdId))
             PostDisplayChanged();
         return hr;
     }

@@ -108,6 +108,7 @@ private:
     void InsertDocument(const htmledit::Document& fragment);
     LONG ReplaceRange(LONG start, LONG end, const std::wstring& text);
     void PostDocumentComplete();
+    static bool IsQueryCommand(long nCmdId);
     void PostDisplayChanged();
     void Fire(DISPID dispid, VARIANT* pArgs = nullptr, UINT nArgs = 0);
 
