@@ -13,6 +13,7 @@
 #include "foundation/TraceFile.h"
 #include "foundation/WindowMessages.h"
 #include "transport/ErrorReport.h"
+#include "ui/addressbook/NameResolution.h"
 #include "ui/options/AccountCommands.h"
 #include "ui/options/PageMessageRulesMail.h"
 
@@ -26,6 +27,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             InitErrorReport();
             InstallAccountDialogs();
             InstallMessageRulesSheet();
+            InstallAddressBook();
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);
