@@ -89,7 +89,7 @@ CAddressBookViewBase::~CAddressBookViewBase()
         m_headerImages.Destroy();
 }
 
-void CAddressBookViewBase::InitContactListView()
+void CAddressBookViewBase::InitContactListView(bool bAskOwnerToFill)
 {
     static const UINT kBitmapIds[3] = {IDB_CONTACT_ROW, IDB_CONTACT_SORT_UP, IDB_CONTACT_SORT_DOWN};
     COLORMAP map = {RGB(255, 0, 255), ::GetSysColor(COLOR_BTNFACE)};
@@ -143,7 +143,8 @@ void CAddressBookViewBase::InitContactListView()
     SendMessage(LVM_SETCOLUMNORDERARRAY, kColumns, (LPARAM)order);
     SetExtendedListViewStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP,
                              LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
-    ::PostMessageA(Owner(), WM_COMMAND, AddressBookCmd::kUpdate, 0);
+    if (bAskOwnerToFill)
+        ::PostMessageA(Owner(), WM_COMMAND, AddressBookCmd::kUpdate, 0);
 }
 
 bool CAddressBookViewBase::HasSelection() const

@@ -33,8 +33,9 @@ public:
     CAddressBookViewBase(CWindow* pOwner, int* pSortAscending);
     virtual ~CAddressBookViewBase();
 
-    // Header images, columns from the settings, styles; then asks the owner for the first fill.
-    void InitContactListView();
+    // Header images, columns from the settings, styles; then asks the owner for the first fill (an owner
+    // whose refresh does more than fill the list fills it itself instead).
+    void InitContactListView(bool bAskOwnerToFill = true);
     // Selects the first row whose name begins with the text, ignoring case; no such row changes nothing.
     void SelectByText(const char* pszText);
     void OnFindPeople();

@@ -416,7 +416,9 @@ LRESULT CDlgContactDetails::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     char szCaption[20] = "";
     ::GetWindowTextA(GetParent(), szCaption, sizeof(szCaption));
     m_strCaption = szCaption;
+    m_bShowing = true;
     CContactNameFields::Show(m_hWnd, m_contact);
+    m_bShowing = false;
     if (m_bReadOnly)
     {
         for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild != NULL; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
@@ -428,6 +430,8 @@ LRESULT CDlgContactDetails::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CDlgContactDetails::OnNameChange(WORD, WORD, HWND, BOOL&)
 {
+    if (m_bShowing)
+        return 0;
     ::SetWindowTextA(GetParent(), CContactNameFields::Caption(m_hWnd, m_strCaption));
     return 0;
 }

@@ -188,6 +188,8 @@ public:
     CContactNameTable& m_contact;
     bool m_bReadOnly;
     CString m_strCaption;
+    // Set while the fields are first filled: only the user's typing renames the dialog.
+    bool m_bShowing = false;
 };
 
 // "Properties" of one contact.

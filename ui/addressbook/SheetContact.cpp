@@ -164,12 +164,16 @@ LRESULT CPageContactName::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     char szCaption[kCaptionChars + 1] = "";
     ::GetWindowTextA(GetParent(), szCaption, sizeof(szCaption));
     m_strCaption = szCaption;
+    m_bShowing = true;
     CContactNameFields::Show(m_hWnd, m_contact);
+    m_bShowing = false;
     return TRUE;
 }
 
 LRESULT CPageContactName::OnNameChange(WORD, WORD, HWND, BOOL&)
 {
+    if (m_bShowing)
+        return 0;
     ::SetWindowTextA(GetParent(), CContactNameFields::Caption(m_hWnd, m_strCaption));
     return 0;
 }
@@ -298,9 +302,10 @@ int RunContactSheet(HWND hOwner, CContactNameTable& contact, const CSiteRecord* 
     INT_PTR nResult;
     {
         CSheetContact sheet(hOwner, contact, pSite);
+        const char* pszOldHint = FailureHintText;
         FailureHintText = AddressBookText::kSheetFatal;
         nResult = sheet.DoModal(::GetActiveWindow());
-        FailureHintText = NULL;
+        FailureHintText = pszOldHint;
     }
     if (nResult <= 0)
         return 0;

@@ -59,6 +59,8 @@ public:
     HWND m_hOwner;
     CContactNameTable& m_contact;
     CString m_strCaption;
+    // Set while the fields are first filled: only the user's typing renames the sheet.
+    bool m_bShowing = false;
     class CPageContactAddress* m_pAddress = NULL;
 };
 

@@ -108,7 +108,9 @@ LRESULT CContactsPane::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 100,
                                    100, m_hWnd, (HMENU)(UINT_PTR)IDC_CONTACTS_LIST, NULL, NULL);
     m_list.SubclassWindow(m_hWndList);
-    m_list.InitContactListView();
+    // The main window's refresh reloads every pane: the list fills itself.
+    m_list.InitContactListView(false);
+    m_list.OnUpdate();
     CRegistry* pRegistry = FrameRegistry(m_hWnd);
     SetChildHeight(m_hWnd, pRegistry != NULL ? pRegistry->GetContactsHeight() : kDefaultContactsHeight);
     return TRUE;
@@ -183,10 +185,8 @@ LRESULT CContactsPane::OnUpdate(WORD, WORD, HWND, BOOL& bHandled)
 
 LRESULT CContactsPane::OnOtherCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    LRESULT lResult = ::SendMessageA(m_hWndList, WM_COMMAND, wParam, lParam);
-    if (LOWORD(wParam) == ID_UPDATE || LOWORD(wParam) == AddressBookCmd::kUpdateAddressBook)
-        ::SendMessageA(m_hWndMain, LetrovaEnable, ID_FILE_PRINT_MESSAGE, m_list.GetItemCount() > 0 ? 1 : 0);
-    return lResult;
+    ::SendMessageA(m_hWndList, WM_COMMAND, wParam, lParam);
+    return 0;
 }
 
 // ---- left pane

@@ -86,7 +86,7 @@ protected:
 
 TEST_F(AddressBookPrintTest, TheDocumentEscapesValuesAndLeavesOutEmptyRows)
 {
-    Print({0, 1}, IDC_AB_PRINT_SELECTION);
+    Print({}, IDC_AB_PRINT_ALL);
     auto prints = m_pOwner->Prints();
     ASSERT_EQ(1u, prints.size());
     EXPECT_EQ(Golden("print-two-contacts.htm"), prints[0].second);

@@ -17,6 +17,14 @@
 
 namespace
 {
+// Message boxes, not the dialogs of the address book, whose labels have the same identifier as a box's text.
+bool IsMessageBox(HWND hDlg)
+{
+    return !CDialogResponder::MessageBoxText(hDlg).empty() && ::GetDlgItem(hDlg, IDC_AB_TABS) == NULL &&
+           ::GetDlgItem(hDlg, IDC_AB_LIST) == NULL && ::FindWindowExA(hDlg, NULL, "#32770", NULL) == NULL &&
+           ::GetDlgItem(hDlg, IDC_AB_NAME) == NULL;
+}
+
 class ContactSheetTest : public AddressBookTest
 {
 protected:
@@ -37,7 +45,7 @@ protected:
     std::unique_ptr<CDialogResponder> AnswerBoxes(int nQuestionAnswer = IDYES)
     {
         return std::unique_ptr<CDialogResponder>(new CDialogResponder(m_dialogUi.ThreadId(), [=](HWND hDlg) {
-            if (CDialogResponder::MessageBoxText(hDlg).empty())
+            if (!IsMessageBox(hDlg))
                 return false;
             HWND hYes = ::GetDlgItem(hDlg, IDYES);
             return CDialogResponder::Press(hDlg, hYes != NULL ? nQuestionAnswer : IDOK);
@@ -51,13 +59,13 @@ protected:
 
 TEST_F(ContactSheetTest, TheSheetRefusesTooLongAndEmptyFieldsThenStoresTheContact)
 {
-    auto boxes = AnswerBoxes();
     int nResult = -1;
     RunOnDialogThread([&]() {
         CContactNameTable contact(&Contacts());
         contact.ClearRecord();
         nResult = RunContactSheet(m_hOwner, contact, NULL);
     });
+    auto boxes = AnswerBoxes();
     HWND hSheet = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Contact Properties");
     ASSERT_NE(nullptr, hSheet);
     HWND hName = (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
@@ -106,13 +114,13 @@ TEST_F(ContactSheetTest, PropertiesShowTheContactsCompanyAndRequireAChoice)
     AddSite("Beta");
     LONG nID = AddPerson(nAcme, "John", "Smith", "js@x");
     CSeamRecorder seams;
-    auto boxes = AnswerBoxes();
     INT_PTR nResult = -1;
     CContactNameTable contact(&Contacts());
     RunOnDialogThread([&]() {
         contact.OpenByID(&Contacts(), nID, m_hOwner);
         nResult = RunContactProperties(m_hOwner, contact);
     });
+    auto boxes = AnswerBoxes();
     HWND hDlg = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Properties");
     ASSERT_NE(nullptr, hDlg);
     ASSERT_TRUE(WaitFor([&]() { return CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO) == "Acme"; }));
@@ -155,9 +163,21 @@ TEST_F(ContactSheetTest, DeletingACompanyAsksFirstAndNoDeletesNothing)
     LONG nAcme = AddSite("Acme");
     LONG nID = AddPerson(nAcme, "John", "Smith", "js@x");
     AddPerson(nAcme, "Mary", "Jones", "mj@x");
+    INT_PTR nResult = -1;
+    CContactNameTable contact(&Contacts());
+    RunOnDialogThread([&]() {
+        contact.OpenByID(&Contacts(), nID, m_hOwner);
+        nResult = RunContactProperties(m_hOwner, contact);
+    });
+    HWND hDlg = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Properties");
+    ASSERT_NE(nullptr, hDlg);
+    ASSERT_TRUE(WaitFor([&]() { return CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO) == "Acme"; }));
+    HWND hProperties = hDlg;
     std::atomic<int> nWarningAnswer{IDCANCEL}, nQuestionAnswer{IDNO};
     CDialogResponder responder(m_dialogUi.ThreadId(), [&](HWND hDlg) {
         std::string strText = CDialogResponder::MessageBoxText(hDlg);
+        if (hDlg == hProperties)
+            return false;
         if (WindowText(hDlg) == "Warning")
         {
             SaveWindowScreenshot(hDlg, "site-warning");
@@ -173,15 +193,6 @@ TEST_F(ContactSheetTest, DeletingACompanyAsksFirstAndNoDeletesNothing)
             kinds.push_back(answered.strCaption == "Warning" ? "warning" : "question");
         return kinds;
     };
-    INT_PTR nResult = -1;
-    CContactNameTable contact(&Contacts());
-    RunOnDialogThread([&]() {
-        contact.OpenByID(&Contacts(), nID, m_hOwner);
-        nResult = RunContactProperties(m_hOwner, contact);
-    });
-    HWND hDlg = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Properties");
-    ASSERT_NE(nullptr, hDlg);
-    ASSERT_TRUE(WaitFor([&]() { return CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO) == "Acme"; }));
     HWND hSite = NULL;
     for (HWND h = ::GetWindow(hDlg, GW_CHILD); h != NULL; h = ::GetWindow(h, GW_HWNDNEXT))
         if (::GetDlgItem(h, IDC_AB_SITE_DELETE) != NULL)

@@ -122,6 +122,7 @@ TEST_F(NameResolutionTest, AContactMadeFromAThreeWordSenderResolvesByThatName)
 TEST_F(NameResolutionTest, NoneOrSeveralOpenCheckNames)
 {
     // Several: the choice gives its recipient text.
+    ResolveInBackground("Ann Lee");
     CDialogResponder chooser(m_dialogUi.ThreadId(), [](HWND hDlg) {
         if (WindowText(hDlg) != "Check Names")
             return false;
@@ -131,7 +132,6 @@ TEST_F(NameResolutionTest, NoneOrSeveralOpenCheckNames)
         ListView_SetItemState(hList, 0, LVIS_SELECTED, LVIS_SELECTED);
         return CDialogResponder::Press(hDlg, IDOK);
     });
-    ResolveInBackground("Ann Lee");
     ASSERT_TRUE(WaitFor([&]() { return m_bDone.load(); }));
     EXPECT_EQ(1, m_resolved.nResult);
     EXPECT_EQ(0u, m_resolved.strText.find("\"Ann Lee\" <al")) << m_resolved.strText;

@@ -383,7 +383,7 @@ TEST_F(MessagesListTest, AddSenderOpensTheSheetWithTheSenderAndStoresTheContact)
     });
     ::PostMessageA(hList, WM_COMMAND, ID_ADD_SENDER, 0);
     HWND hSheet = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), "Contact Properties");
-    ASSERT_NE(nullptr, hSheet);
+    ASSERT_NE(nullptr, hSheet) << (m_store.m_user.m_boxes.empty() ? "" : m_store.m_user.m_boxes.back());
     HWND hPage = (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
     EXPECT_EQ("Cy", CDialogResponder::ItemText(hPage, 1018));
     EXPECT_EQ("Young", CDialogResponder::ItemText(hPage, 1020));
