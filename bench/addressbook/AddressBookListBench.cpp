@@ -7,8 +7,6 @@
 
 #include <commctrl.h>
 
-#include <sqlite3.h>
-
 #include <atlapp.h>
 
 #include "StoreTestSupport.h"
@@ -47,30 +45,27 @@ public:
     CMain m_main;
 };
 
-// The contacts go in through SQLite in one transaction: the fill is what is measured.
-void FillContacts(const CString& strPath)
+// The contacts go in through the session in one transaction: the fill is what is measured.
+void FillContacts(CSession& session)
 {
-    sqlite3* db = NULL;
-    if (sqlite3_open(strPath, &db) != SQLITE_OK)
-    {
-        printf("cannot open %s\n", (const char*)strPath);
-        exit(1);
-    }
-    sqlite3_exec(db, "BEGIN", NULL, NULL, NULL);
+    session.StartTransaction();
     for (int i = 0; i < kContacts; i++)
     {
         char szSQL[512];
-        sprintf(szSQL, "INSERT INTO Site (SiteID, COMPANY, TOWNCITY, Ind) VALUES (%d, 'Company %d', 'Town', 0)",
-                i + 1, i % 500);
-        sqlite3_exec(db, szSQL, NULL, NULL, NULL);
+        sprintf(szSQL, "INSERT INTO Site (COMPANY, TOWNCITY, Ind) VALUES ('Company %d', 'Town', 0)", i % 500);
+        Execute(session, szSQL);
         sprintf(szSQL,
                 "INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail, cPosition, cDDI, cMobile) "
-                "VALUES (%d, 'First%d', 'Surname%d', 'person%d@example.com', 'Manager', '0113 %d', '07%d')",
-                i + 1, i, i * 7 % 9973, i, i, i);
-        sqlite3_exec(db, szSQL, NULL, NULL, NULL);
+                "SELECT MAX(SiteID), 'First%d', 'Surname%d', 'person%d@example.com', 'Manager', '0113 %d', '07%d' "
+                "FROM Site",
+                i, i * 7 % 9973, i, i, i);
+        if (!Execute(session, szSQL))
+        {
+            printf("cannot store the contacts\n");
+            exit(1);
+        }
     }
-    sqlite3_exec(db, "COMMIT", NULL, NULL, NULL);
-    sqlite3_close(db);
+    session.Commit();
 }
 } // namespace
 
@@ -99,7 +94,7 @@ int main()
             CContactNameTable table(&database.m_Orb.m_session);
             table.EnsureSchema(NULL);
         }
-        FillContacts(folder.Path("Orb.mdb"));
+        FillContacts(database.m_Orb.m_session);
 
         // The peer: the layer reading the same query, every column the list shows.
         double dStart = Seconds();

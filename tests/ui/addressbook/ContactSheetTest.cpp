@@ -124,7 +124,10 @@ TEST_F(ContactSheetTest, PropertiesShowTheContactsCompanyAndRequireAChoice)
     HWND hDlg = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Properties");
     ASSERT_NE(nullptr, hDlg);
     ASSERT_TRUE(WaitFor([&]() { return CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO) == "Acme"; }));
-    HWND hSummary = FindChildByClass(hDlg, "#32770");
+    HWND hSummary = NULL;
+    for (HWND h = ::GetWindow(hDlg, GW_CHILD); h != NULL; h = ::GetWindow(h, GW_HWNDNEXT))
+        if (::GetDlgItem(h, IDC_AB_ADDRESS) != NULL)
+            hSummary = h;
     ASSERT_NE(nullptr, hSummary);
     EXPECT_EQ("John Smith", CDialogResponder::ItemText(hSummary, IDC_AB_NAME));
     // Only the parts that are there, no stray separators.
