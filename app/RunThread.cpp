@@ -16,6 +16,7 @@
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
+#include "ui/addressbook/MainFrameAddressBook.h"
 #include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainFrame.h"
 #include "ui/main/MainFrameFindMessage.h"
@@ -188,6 +189,20 @@ bool RunMainWindow(std::unique_ptr<CThreadStart>& pStart)
     return true;
 }
 
+bool RunAddressBook(std::unique_ptr<CThreadStart>& pStart)
+{
+    CMainFrameAddressBook frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId);
+    if (frame.CreateEx() == NULL)
+    {
+        DebugTrace("Address Book creation failed!\n");
+        return false;
+    }
+    CThreadWindow window(pStart);
+    window.Show(frame.m_hWnd);
+    window.Loop("\r\nBegin of the Address Book window loop", "\r\nEnd of the Address Book window loop");
+    return true;
+}
+
 bool RunFindMessage(std::unique_ptr<CThreadStart>& pStart, LONG nFolderID)
 {
     CMainFrameFindMessage frame(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId, 0, &g_nThreadCount, nFolderID);
@@ -299,9 +314,7 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
     if (StartsWith(strCmdLine, "/p"))
         return RunProgress(pStart, strCmdLine);
     if (strCmdLine == "/a")
-        return RunFrame(pStart, "Address Book", CString(), "Address Book creation failed!\n",
-                        "\r\nBegin of the Address Book window loop",
-                        "\r\nEnd of the Address Book window loop", false);
+        return RunAddressBook(pStart);
     if (strCmdLine == "/r")
         return true;
     if (StartsWith(strCmdLine, "/s"))

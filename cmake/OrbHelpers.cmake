@@ -140,7 +140,7 @@ endfunction()
 function(orb_add_list_images target rc)
     set(script ${ORB_IMAGES_SCRIPT})
     set(outs)
-    foreach(id 148 149 206 207 208 214 215 218 222 223 224 296 297)
+    foreach(id 148 149 206 207 208 214 215 218 222 223 224 258 259 260 296 297)
         list(APPEND outs ${CMAKE_CURRENT_BINARY_DIR}/list${id}.bmp)
     endforeach()
     add_custom_command(OUTPUT ${outs}

@@ -165,13 +165,16 @@ STRIPS = {
                     "places/folder", "places/folder", "apps/system-users", "places/network-server",
                     "places/folder-remote", "places/folder-remote"],
     "letrova.bmp": ["apps/internet-mail"],
+    # The address-book window: New contact, Properties, Delete, Print, About.
+    "addressbook.bmp": ["actions/contact-new", "actions/document-properties", "places/user-trash",
+                        "actions/document-print", "apps/help-browser"],
 }
 
 STRIP_CLEAR = {"folders.bmp": TREE_CLEAR}
 
 # Toolbars load their bitmaps mapped to the system's colours, which maps colour table entries only: their
 # strips have a colour table, with light grey as its own entry.
-TOOLBAR_STRIPS = {"compose.bmp", "mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp"}
+TOOLBAR_STRIPS = {"compose.bmp", "mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp", "addressbook.bmp"}
 
 # The message list's images by resource id: sort arrows, attachment header and clip, blank, unread and read,
 # flagged, high and low priority and their header, unread without a body, counted as read.
@@ -189,6 +192,10 @@ LIST_IMAGES = {
     224: lambda: drawn_priority(True),
     296: lambda: faded(tango("apps/internet-mail"), 0.55),
     297: lambda: faded(drawn_open_envelope(), 0.55),
+    # The contact lists: their sort arrows and row image.
+    258: lambda: drawn_triangle(False),
+    259: lambda: drawn_triangle(True),
+    260: "mimetypes/x-office-address-book",
 }
 
 ICONS = {

@@ -404,6 +404,53 @@ HRESULT CSession::Open(const CDataSource& ds, DBPROPSET*, ULONG)
     return spCreate->CreateSession(NULL, IID_IOpenRowset, (IUnknown**)&m_spOpenRowset);
 }
 
+namespace
+{
+HRESULT QueryTransaction(const COleDbPtr<IOpenRowset>& spOpenRowset, COleDbPtr<ITransactionLocal>& spTransaction)
+{
+    if (spOpenRowset == NULL)
+        return E_UNEXPECTED;
+    return spOpenRowset->QueryInterface(IID_ITransactionLocal, (void**)&spTransaction);
+}
+} // namespace
+
+HRESULT CSession::StartTransaction(ISOLEVEL isoLevel, ULONG isoFlags, ITransactionOptions* pOtherOptions,
+                                   ULONG* pulTransactionLevel) const
+{
+    COleDbPtr<ITransactionLocal> spTransaction;
+    HRESULT hr = QueryTransaction(m_spOpenRowset, spTransaction);
+    if (FAILED(hr))
+        return hr;
+    return spTransaction->StartTransaction(isoLevel, isoFlags, pOtherOptions, pulTransactionLevel);
+}
+
+HRESULT CSession::Abort(BOID* pboidReason, BOOL bRetaining, BOOL bAsync) const
+{
+    COleDbPtr<ITransactionLocal> spTransaction;
+    HRESULT hr = QueryTransaction(m_spOpenRowset, spTransaction);
+    if (FAILED(hr))
+        return hr;
+    return spTransaction->Abort(pboidReason, bRetaining, bAsync);
+}
+
+HRESULT CSession::Commit(BOOL bRetaining, DWORD grfTC, DWORD grfRM) const
+{
+    COleDbPtr<ITransactionLocal> spTransaction;
+    HRESULT hr = QueryTransaction(m_spOpenRowset, spTransaction);
+    if (FAILED(hr))
+        return hr;
+    return spTransaction->Commit(bRetaining, grfTC, grfRM);
+}
+
+HRESULT CSession::GetTransactionInfo(XACTTRANSINFO* pInfo) const
+{
+    COleDbPtr<ITransactionLocal> spTransaction;
+    HRESULT hr = QueryTransaction(m_spOpenRowset, spTransaction);
+    if (FAILED(hr))
+        return hr;
+    return spTransaction->GetTransactionInfo(pInfo);
+}
+
 void COleDbBinder::Add(DBORDINAL nOrdinal, DBTYPE wType, DBLENGTH cbMaxLen, BYTE bPrecision, BYTE bScale,
                        DBBYTEOFFSET obValue, DBBYTEOFFSET obLength, DBBYTEOFFSET obStatus, DWORD dwPart,
                        const IID* piid, DWORD dwFlags)

@@ -172,6 +172,8 @@ void* CJetSession::InterfaceFor(REFIID riid)
         return static_cast<ISupportErrorInfo*>(this);
     if (riid == IID_IJetFlush)
         return static_cast<IJetFlush*>(this);
+    if (riid == IID_ITransactionLocal || riid == IID_ITransaction)
+        return static_cast<ITransactionLocal*>(this);
     if (riid == IID_IJetInternal)
         return this;
     return NULL;
@@ -192,6 +194,114 @@ STDMETHODIMP CJetSession::Flush()
     sqlite3_mutex_leave(pMutex);
     if (rc != SQLITE_OK)
         return JetReportSqlite(m_db, rc, IID_IJetFlush, m_strPath);
+    return S_OK;
+}
+
+namespace
+{
+bool KnownIsolationLevel(ISOLEVEL isoLevel)
+{
+    switch ((ULONG)isoLevel)
+    {
+    case ISOLATIONLEVEL_UNSPECIFIED:
+    case ISOLATIONLEVEL_CHAOS:
+    case ISOLATIONLEVEL_READUNCOMMITTED:
+    case ISOLATIONLEVEL_READCOMMITTED:
+    case ISOLATIONLEVEL_REPEATABLEREAD:
+    case ISOLATIONLEVEL_SERIALIZABLE:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+STDMETHODIMP CJetSession::StartTransaction(ISOLEVEL isoLevel, ULONG isoFlags, ITransactionOptions*,
+                                           ULONG* pulTransactionLevel)
+{
+    JetClearError();
+    if (pulTransactionLevel != NULL)
+        *pulTransactionLevel = 0;
+    if (isoFlags != 0)
+        return XACT_E_NOISORETAIN;
+    if (!KnownIsolationLevel(isoLevel))
+        return XACT_E_ISOLATIONLEVEL;
+    CJetLock lock(m_db);
+    if (!sqlite3_get_autocommit(m_db))
+        return XACT_E_XTIONEXISTS;
+    // The writer lock is taken now, not at the first write: a transaction that reads, then writes, would
+    // otherwise fail halfway when another connection wrote in between.
+    int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", NULL, NULL, NULL);
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(m_db, rc, IID_ITransactionLocal, m_strPath);
+    if (pulTransactionLevel != NULL)
+        *pulTransactionLevel = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CJetSession::GetOptionsObject(ITransactionOptions** ppOptions)
+{
+    JetClearError();
+    if (ppOptions != NULL)
+        *ppOptions = NULL;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CJetSession::Commit(BOOL fRetaining, DWORD grfTC, DWORD grfRM)
+{
+    JetClearError();
+    if (grfRM != 0)
+        return XACT_E_NOTSUPPORTED;
+    if (grfTC != 0 && grfTC != XACTTC_SYNC && grfTC != XACTTC_SYNC_PHASETWO)
+        return XACT_E_NOTSUPPORTED;
+    CJetLock lock(m_db);
+    if (sqlite3_get_autocommit(m_db))
+        return XACT_E_NOTRANSACTION;
+    int rc = sqlite3_exec(m_db, "COMMIT", NULL, NULL, NULL);
+    if (rc != SQLITE_OK)
+    {
+        // A commit that cannot finish (a reader holding the file) leaves the transaction open, as Jet's
+        // does: the caller may try again or abort.
+        return JetReportSqlite(m_db, rc, IID_ITransactionLocal, m_strPath);
+    }
+    if (fRetaining)
+    {
+        rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", NULL, NULL, NULL);
+        if (rc != SQLITE_OK)
+            return JetReportSqlite(m_db, rc, IID_ITransactionLocal, m_strPath);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CJetSession::Abort(BOID*, BOOL fRetaining, BOOL)
+{
+    JetClearError();
+    CJetLock lock(m_db);
+    if (sqlite3_get_autocommit(m_db))
+        return XACT_E_NOTRANSACTION;
+    int rc = sqlite3_exec(m_db, "ROLLBACK", NULL, NULL, NULL);
+    if (rc != SQLITE_OK)
+        return JetReportSqlite(m_db, rc, IID_ITransactionLocal, m_strPath);
+    if (fRetaining)
+    {
+        rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", NULL, NULL, NULL);
+        if (rc != SQLITE_OK)
+            return JetReportSqlite(m_db, rc, IID_ITransactionLocal, m_strPath);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CJetSession::GetTransactionInfo(XACTTRANSINFO* pinfo)
+{
+    JetClearError();
+    if (pinfo == NULL)
+        return E_INVALIDARG;
+    CJetLock lock(m_db);
+    if (sqlite3_get_autocommit(m_db))
+        return XACT_E_NOTRANSACTION;
+    ZeroMemory(pinfo, sizeof(*pinfo));
+    pinfo->isoLevel = ISOLATIONLEVEL_READCOMMITTED;
+    pinfo->grfTCSupported = XACTTC_SYNC;
     return S_OK;
 }
 
@@ -356,5 +466,8 @@ STDMETHODIMP CJetSession::GetSchemas(ULONG* pcSchemas, GUID** prgSchemas, ULONG*
 
 STDMETHODIMP CJetSession::InterfaceSupportsErrorInfo(REFIID riid)
 {
-    return riid == IID_IOpenRowset || riid == IID_IDBCreateCommand || riid == IID_IDBSchemaRowset ? S_OK : S_FALSE;
+    return riid == IID_IOpenRowset || riid == IID_IDBCreateCommand || riid == IID_IDBSchemaRowset ||
+                   riid == IID_ITransactionLocal
+               ? S_OK
+               : S_FALSE;
 }

@@ -3,8 +3,8 @@
 
 #include "JetCommon.h"
 
-class CJetSession
-    : public CJetUnknown<IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ISupportErrorInfo, IJetFlush>
+class CJetSession : public CJetUnknown<IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ISupportErrorInfo, IJetFlush,
+                                       ITransactionLocal>
 {
 public:
     // Opens the connection; failures are reported as error records for iidError.
@@ -23,6 +23,15 @@ public:
     STDMETHOD(GetSchemas)(ULONG* pcSchemas, GUID** prgSchemas, ULONG** prgRestrictionSupport) override;
     STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;
     STDMETHOD(Flush)() override;
+
+    // One transaction at a time on the connection; every thread that writes through the session while it is
+    // open writes inside it. Any isolation level asked for is met: the file is serialised by its writer lock.
+    STDMETHOD(StartTransaction)(ISOLEVEL isoLevel, ULONG isoFlags, ITransactionOptions* pOtherOptions,
+                                ULONG* pulTransactionLevel) override;
+    STDMETHOD(GetOptionsObject)(ITransactionOptions** ppOptions) override;
+    STDMETHOD(Commit)(BOOL fRetaining, DWORD grfTC, DWORD grfRM) override;
+    STDMETHOD(Abort)(BOID* pboidReason, BOOL fRetaining, BOOL fAsync) override;
+    STDMETHOD(GetTransactionInfo)(XACTTRANSINFO* pinfo) override;
 
 private:
     void* InterfaceFor(REFIID riid) override;

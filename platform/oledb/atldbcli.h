@@ -162,6 +162,13 @@ public:
     HRESULT Open(const CDataSource& ds, DBPROPSET* pPropSet = NULL, ULONG ulPropSets = 0);
     void Close() { m_spOpenRowset.Release(); }
 
+    // The session's local transaction (ITransactionLocal); E_NOINTERFACE when the provider has none.
+    HRESULT StartTransaction(ISOLEVEL isoLevel = ISOLATIONLEVEL_READCOMMITTED, ULONG isoFlags = 0,
+                             ITransactionOptions* pOtherOptions = NULL, ULONG* pulTransactionLevel = NULL) const;
+    HRESULT Abort(BOID* pboidReason = NULL, BOOL bRetaining = FALSE, BOOL bAsync = FALSE) const;
+    HRESULT Commit(BOOL bRetaining = FALSE, DWORD grfTC = XACTTC_SYNC, DWORD grfRM = 0) const;
+    HRESULT GetTransactionInfo(XACTTRANSINFO* pInfo) const;
+
     COleDbPtr<IOpenRowset> m_spOpenRowset;
 };
 

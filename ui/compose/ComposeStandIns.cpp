@@ -9,7 +9,15 @@
 CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner)
 {
     std::vector<CString> entries;
-    bOk = ParseAddressList(strText, entries, ';', NULL, TRUE, hOwner) ? 1 : 0;
+    try
+    {
+        bOk = ParseAddressList(strText, entries, ';', NULL, TRUE, hOwner) ? 1 : 0;
+    }
+    catch (const char*)
+    {
+        // The address book's Cancel: the user chose no one for a name.
+        bOk = 0;
+    }
     if (!bOk)
         return CString();
     CString strResult;

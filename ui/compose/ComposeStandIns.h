@@ -7,8 +7,8 @@
 #include <atldbcli.h>
 #include <atlstr.h>
 
-// One recipient field resolved: the entries (split at ";") joined with "; "; bOk 0 when the field cannot
-// be read as a list (the result is then empty).
+// One recipient field resolved through the address book: the entries (split at ";") joined with "; "; bOk 0
+// when the field cannot be read as a list or the user cancelled a name's choice (the result is then empty).
 CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner = NULL);
 
 // Writes the user's own business card to a temporary file; false when there is none to write (the vCard

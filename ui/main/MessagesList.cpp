@@ -21,7 +21,7 @@
 #include "foundation/Registry.h"
 #include "foundation/TextServices.h"
 #include "foundation/TraceFile.h"
-#include "ui/main/AddressBookStandIns.h"
+#include "ui/addressbook/ContactInsertion.h"
 #include "ui/main/DlgChoiceFolder.h"
 #include "ui/main/MessageProperties.h"
 
@@ -1659,7 +1659,7 @@ void CDlgMessagesList::AddSender()
     HWND hFrame = GetTopLevelParent();
     try
     {
-        AddNewContact(hFrame, *FrameEmailsTable(hFrame));
+        AddNewContact(hFrame, FrameEmailsTable(hFrame));
         DWORD dwManager = 0;
         ::SendMessageA(hFrame, LetrovaGetIdThread, (WPARAM)&dwManager, 0);
         ::PostThreadMessageA(dwManager, WM_USER, ID_UPDATE_ADDRESS_BOOK, 0);

@@ -229,7 +229,7 @@ public:
     void Print();
     void AddSender();
     // The printable file of this pane's next print: its own name, so no other window's print replaces it.
-    CString NextPrintFile();
+    static CString NextPrintFile();
 
     CListViewCtrlMessages m_list;
     // Extra column types before the list is initialised (the find window's Folder column).

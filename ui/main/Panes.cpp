@@ -102,10 +102,15 @@ void CContactsPane::CreateTitle()
 LRESULT CContactsPane::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_hWndMain = ::GetAncestor(m_hWnd, GA_ROOT);
+    m_main.m_hWnd = m_hWndMain;
     CreateTitle();
     m_hWndList = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 100,
                                    100, m_hWnd, (HMENU)(UINT_PTR)IDC_CONTACTS_LIST, NULL, NULL);
+    m_list.SubclassWindow(m_hWndList);
+    // The main window's refresh reloads every pane: the list fills itself.
+    m_list.InitContactListView(false);
+    m_list.OnUpdate();
     CRegistry* pRegistry = FrameRegistry(m_hWnd);
     SetChildHeight(m_hWnd, pRegistry != NULL ? pRegistry->GetContactsHeight() : kDefaultContactsHeight);
     return TRUE;
@@ -138,8 +143,8 @@ LRESULT CContactsPane::OnColumnClick(int, LPNMHDR pnmh, BOOL&)
 
 LRESULT CContactsPane::OnItemChanged(int, LPNMHDR, BOOL&)
 {
-    UINT nSelected = (UINT)::SendMessageA(m_hWndList, LVM_GETSELECTEDCOUNT, 0, 0);
-    ::SendMessageA(m_hWndMain, LetrovaEnable, ID_FILE_PRINT_MESSAGE, nSelected > 0 ? 1 : 0);
+    // Print acts on rows: All prints every one.
+    ::SendMessageA(m_hWndMain, LetrovaEnable, ID_FILE_PRINT_MESSAGE, m_list.GetItemCount() > 0 ? 1 : 0);
     return 0;
 }
 

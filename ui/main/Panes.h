@@ -12,6 +12,7 @@
 #include "ui/main/FoldersPane.h"
 #include "ui/main/MessagesList.h"
 #include "ui/main/MainCommands.h"
+#include "ui/addressbook/AddressBookListView.h"
 #include "ui/main/PaneTitle.h"
 #include "ui/main/SplitterBar.h"
 
@@ -58,9 +59,14 @@ public:
     LRESULT OnUpdate(WORD, WORD, HWND, BOOL& bHandled);
     LRESULT OnOtherCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
 
+    CContactsPane() : m_list(&m_main) {}
+
     CPaneTitle m_title;
     HWND m_hWndList = NULL;
     HWND m_hWndMain = NULL;
+    // The list's owner is the main window: its Get answers, its commands.
+    CWindow m_main;
+    CAddressBookListView m_list;
 };
 
 class CLeftPane : public CDialogImpl<CLeftPane>

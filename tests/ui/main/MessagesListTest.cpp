@@ -369,21 +369,30 @@ TEST_F(MessagesListTest, PrintWritesAFileOfItsOwnForEachPrintAndHandsItToTheFram
     m_store.Stop();
 }
 
-TEST_F(MessagesListTest, AddSenderCreatesAContactAndAnnouncesIt)
+TEST_F(MessagesListTest, AddSenderOpensTheSheetWithTheSenderAndStoresTheContact)
 {
     CString strSQL;
     strSQL.Format("UPDATE Emails SET Ref = 'Cy Young <c@x>' WHERE Subject = 'c flagged'");
     Execute(m_store.Local(), strSQL);
     ASSERT_NE(nullptr, m_store.Start());
     Fill(m_store.m_nInbox);
+    HWND hList = NULL;
     m_store.OnFrame([&]() {
         SelectOnly(2);
-        m_store.m_pFrame->m_client.m_container.m_right.m_list.SendMessage(WM_COMMAND, ID_ADD_SENDER);
+        hList = m_store.m_pFrame->m_client.m_container.m_right.m_list.m_hWnd;
     });
+    ::PostMessageA(hList, WM_COMMAND, ID_ADD_SENDER, 0);
+    HWND hSheet = CDialogResponder::FindDialog(m_store.m_ui.ThreadId(), "Contact Properties");
+    ASSERT_NE(nullptr, hSheet) << (m_store.m_user.m_boxes.empty() ? "" : m_store.m_user.m_boxes.back());
+    HWND hPage = (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    EXPECT_EQ("Cy", CDialogResponder::ItemText(hPage, 1018));
+    EXPECT_EQ("Young", CDialogResponder::ItemText(hPage, 1020));
+    EXPECT_EQ("c@x", CDialogResponder::ItemText(hPage, 1025));
+    CDialogResponder::Press(hSheet, IDOK);
+    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_UPDATE_ADDRESS_BOOK));
     EXPECT_EQ(1, QueryLong(m_store.m_pDatabase->m_Orb.m_session,
                            "SELECT COUNT(*) FROM ContactName WHERE cFirstname = 'Cy' AND cSurname = 'Young' AND "
                            "cEmail = 'c@x'"));
-    EXPECT_TRUE(m_store.m_manager.WaitForCommand(ID_UPDATE_ADDRESS_BOOK));
     EXPECT_TRUE(m_store.m_user.m_boxes.empty());
 }
 
