@@ -50,7 +50,14 @@ orb_source_download() {
     local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/apt/sources"
                 -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
     apt-get "${opts[@]}" update -qq
-    (cd "$work" && apt-get "${opts[@]}" source --download-only "$@" >/dev/null 2>&1)
+    # A download cut off half-way is met now and then; apt takes up what it already has on the next try.
+    local try
+    for try in 1 2 3; do
+        (cd "$work" && apt-get "${opts[@]}" source --download-only "$@" >/dev/null 2>&1) && return 0
+        echo "downloading the source packages $* failed (try $try of 3)" >&2
+        sleep 5
+    done
+    return 1
 }
 
 # The SQLite amalgamation, made once from Debian's source package and kept in the build tree.
