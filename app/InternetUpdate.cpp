@@ -90,8 +90,27 @@ DWORD WINAPI UpdateThreadProc(LPVOID pParam)
         CString strShort, strLong;
         GetModulePaths(strShort, strLong);
         GetFileVersionNumbers(strLong, nMajor, nMinor, nBuild, nRevision);
-        update.RunUpdate(static_cast<WORD>(nMajor), static_cast<WORD>(nMinor), static_cast<WORD>(nBuild),
-                         static_cast<WORD>(nRevision));
+        if (pStart->bPrompt)
+        {
+            update.RunUpdate(static_cast<WORD>(nMajor), static_cast<WORD>(nMinor), static_cast<WORD>(nBuild),
+                             static_cast<WORD>(nRevision));
+        }
+        else
+        {
+            // The check at start runs unasked: a server out of reach (offline, or no server set up) is traced,
+            // not put before the user as a fatal error on every start; Tools, update shows it.
+            try
+            {
+                update.Update(static_cast<WORD>(nMajor), static_cast<WORD>(nMinor), static_cast<WORD>(nBuild),
+                              static_cast<WORD>(nRevision));
+            }
+            catch (CException* pException)
+            {
+                if (IsTraceOn())
+                    g_pTraceFile->WriteText("\r\n" + pException->m_strMessage);
+                delete pException;
+            }
+        }
     }
     catch (CException* pException)
     {
