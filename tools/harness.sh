@@ -99,11 +99,11 @@ orb_prepare_hunspell() {
 orb_configure_and_build() {
     local jobs
     jobs=$(nproc)
-    if [ ! -f "$ORB_WIN/build.ninja" ]; then
-        cmake -S "$ORB_ROOT" -B "$ORB_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$ORB_ROOT/cmake/mingw-w64-x86_64.cmake" -DORB_SQLITE_DIR="$ORB_SQLITE_SRC" \
-            -DORB_HUNSPELL_DIR="$ORB_HUNSPELL_SRC" >/dev/null
-    fi
+    # Configured every time (quick when nothing changed): a build tree made before a setting was added
+    # would otherwise leave out what needs it.
+    cmake -S "$ORB_ROOT" -B "$ORB_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ORB_ROOT/cmake/mingw-w64-x86_64.cmake" -DORB_SQLITE_DIR="$ORB_SQLITE_SRC" \
+        -DORB_HUNSPELL_DIR="$ORB_HUNSPELL_SRC" >/dev/null
     if [ ! -f "$ORB_NATIVE_BUILD/build.ninja" ]; then
         CC=gcc CXX=g++ cmake -S "$ORB_ROOT" -B "$ORB_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DORB_NATIVE=ON >/dev/null
