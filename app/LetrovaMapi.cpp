@@ -420,7 +420,7 @@ STDMETHODIMP CLetrova::MAPIAddress(LONG_PTR ulUIParam, BSTR bstrCaption, long nE
     return S_OK;
 }
 
-STDMETHODIMP CLetrova::MAPIResolveName(LONG_PTR ulUIParam, BSTR bstrName, long, LONG_PTR lppRecip,
+STDMETHODIMP CLetrova::MAPIResolveName(LONG_PTR ulUIParam, BSTR bstrName, long flFlags, LONG_PTR lppRecip,
                                        LONG_PTR plResult)
 {
     try
@@ -434,7 +434,9 @@ STDMETHODIMP CLetrova::MAPIResolveName(LONG_PTR ulUIParam, BSTR bstrName, long, 
         *ppRecip = NULL;
         CString strName = FromBstr(bstrName);
         FindContactsByNameProc pfnFind = GetFindContactsByNameProc();
-        if (strName.IsEmpty() || pfnFind == NULL)
+        // The look-up asks the user (Check Names) when the name is unknown or ambiguous: only a caller that
+        // allowed a dialog gets one; any other would wait on a window it never asked for.
+        if (strName.IsEmpty() || pfnFind == NULL || !(flFlags & MAPI_DIALOG))
         {
             SetResult(plResult, MAPI_E_FAILURE);
             return S_OK;
