@@ -17,9 +17,23 @@
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseSession.h"
 #include "transport/ErrorReport.h"
+#include "ui/addressbook/DlgSelectRecipients.h"
 #include "ui/addressbook/NameResolution.h"
 #include "ui/options/AccountCommands.h"
 #include "ui/options/PageMessageRulesMail.h"
+#include "ui/options/RuleValueDialogs.h"
+
+namespace
+{
+// A rule's people are picked into one list; the contacts come from the frame that owns the rule dialogs.
+BOOL SelectRuleRecipients(HWND hWndParent, const char* pszLabel, const char* pszCaption, CString& strAddresses)
+{
+    HWND hFrame = ::GetAncestor(hWndParent, GA_ROOTOWNER);
+    CDlgSelectRecipients dialog(hFrame != NULL ? hFrame : hWndParent, &strAddresses, pszLabel, pszCaption, NULL,
+                                NULL);
+    return dialog.DoModal(hWndParent) == IDOK;
+}
+} // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)
 {
@@ -34,6 +48,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
             SetComponentInstaller(InstallMissingComponent);
             InstallAddressBook();
+            CLetrova::s_pfnSelectRecipients = SelectRecipients;
+            CLetrova::s_pfnFindKnownContact = FindKnownContactByName;
+            SetSelectRuleRecipients(SelectRuleRecipients);
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

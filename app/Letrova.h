@@ -121,6 +121,10 @@ public:
     typedef ULONG (*ComposeWindowProc)(CLetrova* pLetrova, MapiMessage* pMessage);
     static SelectRecipientsProc s_pfnSelectRecipients;
     static ComposeWindowProc s_pfnRunComposeWindow;
+    // The address book's look-up that shows nothing: 1 and the recipient text for an address or a name of
+    // exactly one contact, else 0.
+    typedef int (*FindKnownContactProc)(CString& strName, HWND hWndOwner);
+    static FindKnownContactProc s_pfnFindKnownContact;
 
 private:
     ULONG SendWithoutDialog(HWND hWndParent, const MapiMessage& message);

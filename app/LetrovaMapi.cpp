@@ -173,6 +173,7 @@ CString RecipientText(const MapiRecipDesc& recipient)
 
 CLetrova::SelectRecipientsProc CLetrova::s_pfnSelectRecipients = NULL;
 CLetrova::ComposeWindowProc CLetrova::s_pfnRunComposeWindow = NULL;
+CLetrova::FindKnownContactProc CLetrova::s_pfnFindKnownContact = NULL;
 
 STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR bstrSeedMessageID, long flFlags,
                                     LONG_PTR lpszMessageID)
@@ -433,10 +434,11 @@ STDMETHODIMP CLetrova::MAPIResolveName(LONG_PTR ulUIParam, BSTR bstrName, long f
         }
         *ppRecip = NULL;
         CString strName = FromBstr(bstrName);
-        FindContactsByNameProc pfnFind = GetFindContactsByNameProc();
-        // The look-up asks the user (Check Names) when the name is unknown or ambiguous: only a caller that
-        // allowed a dialog gets one; any other would wait on a window it never asked for.
-        if (strName.IsEmpty() || pfnFind == NULL || !(flFlags & MAPI_DIALOG))
+        // Check Names asks the user when the name is unknown or ambiguous: only a caller that allowed a
+        // dialog gets it; any other would wait on a window it never asked for, and gets the known contacts.
+        FindContactsByNameProc pfnFind =
+            (flFlags & MAPI_DIALOG) != 0 ? GetFindContactsByNameProc() : s_pfnFindKnownContact;
+        if (strName.IsEmpty() || pfnFind == NULL)
         {
             SetResult(plResult, MAPI_E_FAILURE);
             return S_OK;

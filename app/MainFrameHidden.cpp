@@ -14,6 +14,13 @@ CMainFrameHidden::CMainFrameHidden(CLetrova* pLetrova)
         g_pTraceFile->WriteText("\r\nCMainFrameHidden()");
 }
 
+CMainFrameHidden::CMainFrameHidden(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, DWORD dwThreadId)
+    : CMain(pDatabaseMy, pRegistry, dwThreadId)
+{
+    if (IsTraceOn())
+        g_pTraceFile->WriteText("\r\nCMainFrameHidden()");
+}
+
 CMainFrameHidden::~CMainFrameHidden()
 {
     if (IsTraceOn())

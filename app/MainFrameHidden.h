@@ -24,6 +24,7 @@ public:
     END_MSG_MAP()
 
     explicit CMainFrameHidden(CLetrova* pLetrova);
+    CMainFrameHidden(CDatabaseMy* pDatabaseMy, CRegistry* pRegistry, DWORD dwThreadId);
     ~CMainFrameHidden();
 
     // A child of the caller's window; of the desktop when the caller gave none that exists, as a child

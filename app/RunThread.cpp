@@ -4,19 +4,25 @@
 #include <ole2.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
-#include "app/StandInFrame.h"
+#include "app/MainFrameHidden.h"
 #include "app/ThreadManager.h"
 #include "app/WndAreYouMe.h"
 #include "transport/DlgProgress.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
+#include "foundation/FileException.h"
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
+#include "store/ContactsTable.h"
+#include "ui/addressbook/ContactStore.h"
+#include "ui/addressbook/DlgContactProperties.h"
 #include "ui/addressbook/MainFrameAddressBook.h"
+#include "ui/addressbook/VcardHandler.h"
 #include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainFrame.h"
 #include "ui/main/MainFrameFindMessage.h"
@@ -81,21 +87,44 @@ void RecordFirstWindow(HWND hWnd)
         g_hWndFirst = hWnd;
 }
 
-// One of the frames that only differ by their kind: creation, loop, destruction.
-bool RunFrame(std::unique_ptr<CThreadStart>& pStart, const char* pszKind, const CString& strArgument,
-              const char* pszFailure, const char* pszBegin, const char* pszEnd, bool bFirstWindow)
+// "/vcard": each card of the file in read-only Properties over a hidden frame, which gives the dialog the
+// databases; no window loop of its own.
+bool RunVcard(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLine)
 {
-    CStandInFrame frame(pszKind, strArgument, g_dwManagerThreadId, false);
-    if (frame.CreateFrame() == NULL)
+    CString strFile = strCmdLine.Mid(7);
+    strFile.Remove('"');
+    pStart.reset();
+    CMainFrameHidden hidden(g_pDatabaseMy, g_pRegistry, g_dwManagerThreadId);
+    if (hidden.CreateHidden(NULL) == NULL)
     {
-        DebugTrace("%s", pszFailure);
+        DebugTrace("Hidden frame creation failed!\n");
         return false;
     }
-    CThreadWindow window(pStart);
-    window.Show(frame.m_hWnd);
-    if (bFirstWindow)
-        RecordFirstWindow(frame.m_hWnd);
-    window.Loop(pszBegin, pszEnd);
+    std::vector<CVcardContact> cards;
+    try
+    {
+        CVcardHandler::ReadVcardFile(strFile, cards);
+    }
+    catch (CFileException* pException)
+    {
+        char szError[255] = {};
+        pException->GetErrorMessage(szError, sizeof(szError));
+        delete pException;
+        AppMessageBox(CString("ERROR: ") + szError, MB_ICONSTOP, NULL);
+        hidden.DestroyWindow();
+        return true;
+    }
+    CContactStore store(hidden.m_hWnd);
+    for (const CVcardContact& card : cards)
+    {
+        CContactNameTable contact(store.m_pSession);
+        CSiteRecord site;
+        VcardToRecords(card, contact, site);
+        CAreYouMe dialog(hidden.m_hWnd, contact, g_dwManagerThreadId, &site, g_pDatabaseMy);
+        if (dialog.DoModal(::GetActiveWindow()) != 1)
+            break;
+    }
+    hidden.DestroyWindow();
     return true;
 }
 
@@ -306,10 +335,7 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
     }
     if (StartsWith(strCmdLine, "/vcard"))
     {
-        CString strFile = strCmdLine.Mid(7);
-        strFile.Remove('"');
-        return RunFrame(pStart, "Contact", strFile, "Contact creation failed!\n",
-                        "\r\nBegin of the Contact window loop", "\r\nEnd of the Contact window loop", false);
+        return RunVcard(pStart, strCmdLine);
     }
     if (StartsWith(strCmdLine, "/p"))
         return RunProgress(pStart, strCmdLine);

@@ -2,6 +2,7 @@
 // mapi32 forwards to. A fresh profile per test with a fixture Inbox; sending goes to the SMTP peer.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <mapi.h>
 #include <psapi.h>
 #include <shlobj.h>
@@ -18,10 +19,14 @@
 
 #include "StoreTestDatabase.h"
 #include "foundation/Exception.h"
+#include "store/ContactsTable.h"
 #include "store/Folders.h"
 #include "store/OLEDBException.h"
 #include "PeerFiles.h"
+#include "resources/resource.h"
 #include "tests/support/DialogResponder.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/WindowReaders.h"
 
 namespace
 {
@@ -38,6 +43,7 @@ struct CMapiEntries
     LPMAPIRESOLVENAME pfnResolveName = nullptr;
     LPMAPIDELETEMAIL pfnDeleteMail = nullptr;
     LPMAPIFREEBUFFER pfnFreeBuffer = nullptr;
+    LPMAPIADDRESS pfnAddress = nullptr;
 
     void Load(HMODULE hModule)
     {
@@ -48,6 +54,7 @@ struct CMapiEntries
         pfnReadMail = reinterpret_cast<LPMAPIREADMAIL>(::GetProcAddress(hModule, "MAPIReadMail"));
         pfnResolveName = reinterpret_cast<LPMAPIRESOLVENAME>(::GetProcAddress(hModule, "MAPIResolveName"));
         pfnDeleteMail = reinterpret_cast<LPMAPIDELETEMAIL>(::GetProcAddress(hModule, "MAPIDeleteMail"));
+        pfnAddress = reinterpret_cast<LPMAPIADDRESS>(::GetProcAddress(hModule, "MAPIAddress"));
     }
 };
 
@@ -656,3 +663,224 @@ TEST_F(MapiTest, SessionsAreIndependentAcrossLogoffsAndThreads)
     EXPECT_EQ(std::vector<ULONG>(4, SUCCESS_SUCCESS), results);
 }
 } // namespace
+
+namespace
+{
+// The same people in the central and the local database: the session takes its contacts from either.
+void AddContacts(const std::string& strFolder)
+{
+    for (const char* pszFile : {"Orb.mdb", "email.mdb"})
+    {
+        CTestDatabase database;
+        database.OpenFile((strFolder + pszFile).c_str());
+        CContactNameTable(database.Session()).EnsureSchema(NULL);
+        database.Exec("INSERT INTO Site (COMPANY, POSTCODE, Ind) VALUES ('Acme', '', 0)");
+        LONG nSite = database.QueryLong("SELECT MAX(SiteID) FROM Site");
+        const char* people[][3] = {{"Ann", "One", "1@x"}, {"Bob", "Two", "2@x"}, {"Dup", "Name", "d1@x"},
+                                   {"Dup", "Name", "d2@x"}};
+        for (const auto& person : people)
+        {
+            CString strSQL;
+            strSQL.Format("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) VALUES (%ld, '%s', "
+                          "'%s', '%s')",
+                          (long)nSite, person[0], person[1], person[2]);
+            database.Exec(strSQL);
+        }
+    }
+}
+
+bool Shown(HWND hDlg, int nID)
+{
+    return ::IsWindowVisible(::GetDlgItem(hDlg, nID)) != FALSE;
+}
+
+std::vector<std::string> Column(HWND hList)
+{
+    std::vector<std::string> items;
+    for (const auto& row : ListViewItems(hList))
+        items.push_back(row.empty() ? std::string() : row[0]);
+    return items;
+}
+
+// Selects the contact of that address in the dialog's contact list.
+bool SelectContact(HWND hDlg, const char* pszAddress)
+{
+    HWND hList = ::GetDlgItem(hDlg, IDC_AB_ADDRESS_LIST);
+    if (!WaitFor([hList] { return ListView_GetItemCount(hList) > 0; }))
+        return false;
+    ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
+    auto rows = ListViewItems(hList);
+    for (size_t i = 0; i < rows.size(); i++)
+    {
+        if (rows[i].size() > 1 && rows[i][1] == pszAddress)
+        {
+            ListView_SetItemState(hList, static_cast<int>(i), LVIS_SELECTED, LVIS_SELECTED);
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+TEST_F(MapiTest, ResolveNameWithoutADialogFindsOnlyAContactOfThatExactName)
+{
+    AddContacts(m_strFolder);
+    LHANDLE hSession = 0;
+    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, nullptr, nullptr, 0, 0, &hSession));
+    struct
+    {
+        const char* pszName;
+        ULONG nResult;
+        const char* pszResolvedName;
+        const char* pszAddress;
+    } cases[] = {
+        {"Ann One", SUCCESS_SUCCESS, "Ann One", "1@x"},
+        {"Bob Two", SUCCESS_SUCCESS, "Bob Two", "2@x"},
+        {"plain@example.org", SUCCESS_SUCCESS, "plain@example.org", "plain@example.org"},
+        {"Dup Name", MAPI_E_FAILURE, nullptr, nullptr},
+        {"Ann", MAPI_E_FAILURE, nullptr, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        // Nothing may be shown to a caller that did not allow it.
+        CBoxAnswers answers;
+        lpMapiRecipDesc pRecip = nullptr;
+        EXPECT_EQ(c.nResult, g_mapi32.pfnResolveName(hSession, 0, const_cast<char*>(c.pszName), 0, 0, &pRecip));
+        EXPECT_TRUE(answers.Texts().empty());
+        if (c.pszResolvedName == nullptr)
+        {
+            EXPECT_EQ(nullptr, pRecip);
+            continue;
+        }
+        ASSERT_NE(nullptr, pRecip);
+        EXPECT_EQ(static_cast<ULONG>(MAPI_TO), pRecip->ulRecipClass);
+        EXPECT_STREQ(c.pszResolvedName, pRecip->lpszName);
+        EXPECT_STREQ(c.pszAddress, pRecip->lpszAddress);
+        g_mapi32.pfnFreeBuffer(pRecip);
+    }
+    EXPECT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogoff(hSession, 0, 0, 0));
+}
+
+TEST_F(MapiTest, AddressShowsTheListsTheCallerAsksForOrFillsAndCancelGivesNothing)
+{
+    ASSERT_NE(nullptr, g_mapi32.pfnAddress);
+    AddContacts(m_strFolder);
+    MapiRecipDesc cc = {0, MAPI_CC, const_cast<char*>("Cee"), const_cast<char*>("c@x"), 0, nullptr};
+    MapiRecipDesc bcc = {0, MAPI_BCC, nullptr, const_cast<char*>("b@x"), 0, nullptr};
+    struct
+    {
+        const char* pszCaption;
+        ULONG nEditFields;
+        const char* pszLabel;
+        MapiRecipDesc* pRecip;
+        bool bTo, bCc, bBcc;
+        const char* pszCaptionShown;
+        const char* pszToButton;
+    } cases[] = {
+        {"", 1, "Send to ->", nullptr, true, false, false, "Address Book", "Send to ->"},
+        {"Pick", 0, "ignored", &cc, true, true, false, "Pick", "&To: ->"},
+        {"Pick", 2, "ignored", &bcc, true, true, true, "Pick", "&To: ->"},
+        {"Pick", 4, "", nullptr, false, false, false, "Pick", nullptr},
+        {"Pick", 0, "", nullptr, false, false, false, "Pick", nullptr},
+    };
+    LHANDLE hSession = 0;
+    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, nullptr, nullptr, 0, 0, &hSession));
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.nEditFields);
+        std::string strCaption, strToButton;
+        bool shown[3] = {};
+        std::vector<std::string> ccItems, bccItems;
+        int nContacts = 0;
+        CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hDlg) {
+            if (::GetDlgItem(hDlg, IDC_AB_WELL_TO) == nullptr)
+                return false;
+            HWND hList = ::GetDlgItem(hDlg, IDC_AB_ADDRESS_LIST);
+            WaitFor([hList] { return ListView_GetItemCount(hList) == 4; });
+            nContacts = ListView_GetItemCount(hList);
+            strCaption = WindowText(hDlg);
+            strToButton = CDialogResponder::ItemText(hDlg, IDC_AB_BUTTON_TO);
+            shown[0] = Shown(hDlg, IDC_AB_WELL_TO);
+            shown[1] = Shown(hDlg, IDC_AB_WELL_CC);
+            shown[2] = Shown(hDlg, IDC_AB_WELL_BCC);
+            ccItems = Column(::GetDlgItem(hDlg, IDC_AB_WELL_CC));
+            bccItems = Column(::GetDlgItem(hDlg, IDC_AB_WELL_BCC));
+            if (c.nEditFields == 2)
+                SaveWindowScreenshot(hDlg, "mapi-address");
+            return CDialogResponder::Press(hDlg, IDCANCEL);
+        });
+        ULONG nNew = 99;
+        lpMapiRecipDesc pNew = reinterpret_cast<lpMapiRecipDesc>(1);
+        EXPECT_EQ(static_cast<ULONG>(MAPI_USER_ABORT),
+                  g_mapi32.pfnAddress(hSession, 0, const_cast<char*>(c.pszCaption), c.nEditFields,
+                                      const_cast<char*>(c.pszLabel), c.pRecip != nullptr ? 1 : 0, c.pRecip, 0, 0,
+                                      &nNew, &pNew));
+        EXPECT_EQ(0u, nNew);
+        EXPECT_EQ(nullptr, pNew);
+        ASSERT_EQ(1u, responder.Answered().size());
+        EXPECT_EQ(4, nContacts);
+        EXPECT_EQ(c.pszCaptionShown, strCaption);
+        EXPECT_EQ(c.bTo, shown[0]);
+        EXPECT_EQ(c.bCc, shown[1]);
+        EXPECT_EQ(c.bBcc, shown[2]);
+        if (c.pszToButton != nullptr)
+            EXPECT_EQ(c.pszToButton, strToButton);
+        if (c.pRecip == &cc)
+            EXPECT_EQ(std::vector<std::string>{"\"Cee\" <c@x>"}, ccItems);
+        if (c.pRecip == &bcc)
+            EXPECT_EQ(std::vector<std::string>{"<b@x>"}, bccItems);
+    }
+    EXPECT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogoff(hSession, 0, 0, 0));
+}
+
+TEST_F(MapiTest, AddressGivesTheChosenRecipientsInClassOrder)
+{
+    ASSERT_NE(nullptr, g_mapi32.pfnAddress);
+    AddContacts(m_strFolder);
+    MapiRecipDesc given[] = {{0, MAPI_CC, const_cast<char*>("Old"), const_cast<char*>("old@x"), 0, nullptr},
+                             {0, MAPI_ORIG, nullptr, const_cast<char*>("orig@x"), 0, nullptr}};
+    bool bChosen = false;
+    CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hDlg) {
+        if (::GetDlgItem(hDlg, IDC_AB_WELL_TO) == nullptr)
+            return false;
+        // Sent, not posted: each step is done before the next.
+        bChosen = SelectContact(hDlg, "1@x");
+        ::SendMessageA(hDlg, WM_COMMAND, IDC_AB_BUTTON_CC, 0);
+        bChosen = bChosen && SelectContact(hDlg, "2@x");
+        ::SendMessageA(hDlg, WM_COMMAND, IDC_AB_BUTTON_TO, 0);
+        CDialogResponder::SetField(hDlg, IDC_AB_ADD_EDIT, "Typed <typed@x>");
+        ::SendMessageA(hDlg, WM_COMMAND, IDC_AB_ADD, 0);
+        return CDialogResponder::Press(hDlg, IDC_AB_RECIPIENTS_OK);
+    });
+    LHANDLE hSession = 0;
+    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, nullptr, nullptr, 0, 0, &hSession));
+    ULONG nNew = 0;
+    lpMapiRecipDesc pNew = nullptr;
+    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnAddress(hSession, 0, const_cast<char*>("Pick"), 3, nullptr, 2, given, 0, 0,
+                                                   &nNew, &pNew));
+    EXPECT_TRUE(bChosen);
+    struct
+    {
+        ULONG nClass;
+        const char* pszName;
+        const char* pszAddress;
+    } expected[] = {{MAPI_TO, "", "orig@x"},
+                    {MAPI_TO, "Bob Two", "2@x"},
+                    {MAPI_TO, "Typed", "typed@x"},
+                    {MAPI_CC, "Old", "old@x"},
+                    {MAPI_CC, "Ann One", "1@x"}};
+    ASSERT_EQ(sizeof(expected) / sizeof(expected[0]), nNew);
+    ASSERT_NE(nullptr, pNew);
+    for (ULONG i = 0; i < nNew; i++)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(expected[i].nClass, pNew[i].ulRecipClass);
+        EXPECT_STREQ(expected[i].pszName, pNew[i].lpszName);
+        EXPECT_STREQ(expected[i].pszAddress, pNew[i].lpszAddress);
+        EXPECT_EQ(0u, pNew[i].ulEIDSize);
+        EXPECT_EQ(nullptr, pNew[i].lpEntryID);
+    }
+    g_mapi32.pfnFreeBuffer(pNew);
+    EXPECT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogoff(hSession, 0, 0, 0));
+}

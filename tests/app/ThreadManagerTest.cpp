@@ -13,6 +13,7 @@
 #include "app/WndAreYouMe.h"
 #include "foundation/Paths.h"
 #include "foundation/WindowMessages.h"
+#include "resources/resource.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WindowReaders.h"
 
@@ -318,6 +319,67 @@ TEST_F(ThreadManagerTest, AStoredMessageWindowStillOpensWhenThePreviousOneNeverL
         }
         return nFrames == 1;
     }));
+    CloseAllAndWait(m_pLetrova);
+    EXPECT_EQ(0, g_nThreadCount);
+}
+
+namespace
+{
+HWND ChildWithId(HWND hWndParent, int nID)
+{
+    struct Search
+    {
+        int nID;
+        HWND hFound;
+    } search = {nID, nullptr};
+    ::EnumChildWindows(
+        hWndParent,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            Search* pSearch = reinterpret_cast<Search*>(lParam);
+            if (::GetDlgCtrlID(hWnd) != pSearch->nID)
+                return TRUE;
+            pSearch->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+} // namespace
+
+TEST_F(ThreadManagerTest, AVcardCommandLineShowsTheCardInReadOnlyProperties)
+{
+    OpenMainWindow();
+    const std::string strFolder = m_settings.m_strFolder + "cards with blanks\\";
+    ::CreateDirectoryA(strFolder.c_str(), nullptr);
+    const std::string strPath = strFolder + "one card.vcf";
+    FILE* pFile = fopen(strPath.c_str(), "wb");
+    ASSERT_NE(nullptr, pFile);
+    fputs("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Carder;Vera\r\nFN:Vera Carder\r\nEMAIL;INTERNET:vera@example.org\r\n"
+          "END:VCARD\r\n",
+          pFile);
+    fclose(pFile);
+    // As the shell's command gives it: quoted.
+    ASSERT_TRUE(PostTextCommand(g_dwManagerThreadId, ID_VCARD, (" \"" + strPath + "\"").c_str()));
+    ASSERT_TRUE(m_starts.WaitForLine("/vcard \"" + strPath + "\""));
+    HWND hProperties = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND hWnd : OwnWindows())
+        {
+            if (ClassNameOf(hWnd) == "#32770" && ChildWithId(hWnd, IDC_AB_TABS) != nullptr)
+                hProperties = hWnd;
+        }
+        return hProperties != nullptr;
+    }));
+    HWND hFirst = ChildWithId(hProperties, IDC_AB_FIRSTNAME);
+    HWND hSurname = ChildWithId(hProperties, IDC_AB_SURNAME);
+    ASSERT_NE(nullptr, hFirst);
+    EXPECT_EQ("Vera", WindowText(hFirst));
+    EXPECT_EQ("Carder", WindowText(hSurname));
+    for (HWND hEdit : {hFirst, hSurname})
+        EXPECT_NE(0, ::GetWindowLongA(hEdit, GWL_STYLE) & ES_READONLY);
+    // The card is shown, not stored.
+    ::PostMessageA(hProperties, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hProperties); }));
     CloseAllAndWait(m_pLetrova);
     EXPECT_EQ(0, g_nThreadCount);
 }

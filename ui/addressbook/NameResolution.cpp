@@ -48,17 +48,17 @@ int FindThroughOwner(CString& entry, HWND hOwner)
     CContactsTableHolder query(store.HasSession() ? store.m_pSession : NULL);
     return FindContactsByName(entry, query, hOwner);
 }
-} // namespace
 
-int FindContactsByName(CString& text, CContactsTableHolder& query, HWND hOwner)
+// 1: text is an address or was replaced by the one contact of that name; 0: not resolved (bAsk false only).
+int ResolveName(CString& text, CContactsTableHolder& query, HWND hOwner, bool bAsk)
 {
-    CSession* pSession = query.GetSession();
-    if (pSession == NULL || pSession->m_spOpenRowset == NULL)
-        return 1;
     CString strName, strAddress;
     SplitAddress(text, strName, strAddress);
     if (!strAddress.IsEmpty())
         return 1;
+    CSession* pSession = query.GetSession();
+    if (pSession == NULL || pSession->m_spOpenRowset == NULL)
+        return bAsk ? 1 : 0;
     strName.Trim();
     if (strName.IsEmpty())
         return 0;
@@ -78,6 +78,8 @@ int FindContactsByName(CString& text, CContactsTableHolder& query, HWND hOwner)
         text = query.GetRecipientText();
         return 1;
     }
+    if (!bAsk)
+        return 0;
     CDlgCheckNames dialog(hOwner, strName);
     if (dialog.DoModal(::GetActiveWindow(), 0) == 1)
     {
@@ -86,6 +88,19 @@ int FindContactsByName(CString& text, CContactsTableHolder& query, HWND hOwner)
     }
     text.Empty();
     throw "";
+}
+} // namespace
+
+int FindContactsByName(CString& text, CContactsTableHolder& query, HWND hOwner)
+{
+    return ResolveName(text, query, hOwner, true);
+}
+
+int FindKnownContactByName(CString& text, HWND hOwner)
+{
+    CContactStore store(hOwner);
+    CContactsTableHolder query(store.HasSession() ? store.m_pSession : NULL);
+    return ResolveName(text, query, hOwner, false);
 }
 
 void InstallAddressBook()

@@ -16,6 +16,10 @@ class CContactsTableHolder;
 // Cancel empties it and throws the empty text. Without a session in query, 1 and the text as it was.
 int FindContactsByName(CString& text, CContactsTableHolder& query, HWND hOwner);
 
+// The look-up that never asks, over the contacts of hOwner's databases: 1 when text is an address or the name
+// of exactly one contact (then replaced by its recipient text), else 0 and text unchanged.
+int FindKnownContactByName(CString& text, HWND hOwner);
+
 // Registers the address book's look-up with the recipient-list parser.
 void InstallAddressBook();
 
