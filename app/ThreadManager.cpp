@@ -7,7 +7,6 @@
 
 #include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
-#include "app/StandInFrame.h"
 #include "transport/DlgProgress.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"

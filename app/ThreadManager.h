@@ -6,7 +6,6 @@
 
 #include <atlstr.h>
 
-class CStandInFrame;
 class CMainFrame;
 class CDlgProgress;
 

@@ -35,6 +35,8 @@ const WORD kMarkAsRead = 33032;
 const WORD kMarkAsUnread = 33033;
 const WORD kSaveAttachments = 32779;
 const int kFolderTree = 1004;
+const WORD kAssociate = 32907;
+const WORD kRestoreAssociate = 32908;
 const int kMessageList = IDC_MESSAGE_LIST;
 const DWORD kReceiveTimeoutMs = 180000;
 
@@ -746,4 +748,77 @@ TEST_F(AcceptanceTest, MarkReadMoveAndDeleteKeepEveryCountTheStores)
     EXPECT_TRUE(WaitFor([&]() { return SendBounded(s_hList, LVM_GETITEMCOUNT) == Messages(nDrafts); }));
     ExpectCounts(nDrafts, "Drafts listed");
     SaveWindowScreenshot(s_hFrame, "acceptance-11-drafts");
+}
+
+namespace
+{
+std::string ClassesValue(const char* pszKey)
+{
+    char szValue[1024] = "";
+    DWORD cbValue = sizeof(szValue);
+    if (::RegGetValueA(HKEY_CLASSES_ROOT, pszKey, NULL, RRF_RT_REG_SZ, NULL, szValue, &cbValue) != ERROR_SUCCESS)
+        return "(missing)";
+    return szValue;
+}
+
+std::string DefaultMailClient()
+{
+    char szValue[256] = "";
+    DWORD cbValue = sizeof(szValue);
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Clients\\Mail", NULL, RRF_RT_REG_SZ, NULL, szValue,
+                       &cbValue) != ERROR_SUCCESS)
+        return "(missing)";
+    return szValue;
+}
+
+void WriteClassesValue(const char* pszKey, const char* pszValue)
+{
+    HKEY hKey = NULL;
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegCreateKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, NULL, 0, KEY_WRITE, NULL, &hKey, NULL));
+    ::RegSetValueExA(hKey, NULL, 0, REG_SZ, (const BYTE*)pszValue, (DWORD)strlen(pszValue) + 1);
+    ::RegCloseKey(hKey);
+}
+} // namespace
+
+TEST_F(AcceptanceTest, TheToolsMenuMakesTheClientTheMailHandlerAndGivesTheRoleBack)
+{
+    // Another program holds the role, as on a machine where the client is new.
+    WriteClassesValue(".eml", "Other.Message");
+    WriteClassesValue("mailto\\shell\\open\\command", "C:\\Other\\other.exe /mailto %1");
+    HKEY hClients = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Clients\\Mail", 0, NULL, 0,
+                                               KEY_WRITE, NULL, &hClients, NULL));
+    ::RegSetValueExA(hClients, NULL, 0, REG_SZ, (const BYTE*)"Other Mail", 11);
+    ::RegCloseKey(hClients);
+
+    char szModule[MAX_PATH] = "";
+    ::GetModuleFileNameA(NULL, szModule, MAX_PATH);
+    std::string strHost = szModule;
+    strHost = strHost.substr(0, strHost.find_last_of('\\')) + "\\Host.exe";
+    const struct
+    {
+        WORD nCommand;
+        const char* pszSaid;
+        const char* pszEml;
+        std::string strMailTo;
+        const char* pszClient;
+    } steps[] = {
+        {kAssociate, "Successful associating.", "VornVizozi.Document", "\"" + strHost + "\" /mailurl:%1", "OrbMail"},
+        {kRestoreAssociate, "Successful restored associating to Other.Message.", "Other.Message",
+         "C:\\Other\\other.exe /mailto %1", "Other Mail"},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.nCommand);
+        ::PostMessageA(s_hFrame, WM_COMMAND, step.nCommand, 0);
+        HWND hBox = WaitForDialog(0xFFFF);
+        ASSERT_NE(nullptr, hBox);
+        EXPECT_EQ(step.pszSaid, WindowText(::GetDlgItem(hBox, 0xFFFF)));
+        ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hBox); }, 10000));
+        EXPECT_STRCASEEQ(step.pszEml, ClassesValue(".eml").c_str());
+        EXPECT_STRCASEEQ(step.strMailTo.c_str(), ClassesValue("mailto\\shell\\open\\command").c_str());
+        EXPECT_EQ(step.pszClient, DefaultMailClient());
+    }
 }

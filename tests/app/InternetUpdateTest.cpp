@@ -68,12 +68,14 @@ int RecordBox(const char* pszText, const char*, UINT, HWND)
     return g_nAnswer;
 }
 
-// The updater's own message boxes, shown by its download worker: Yes to its question, OK to its news. Its
+// The updater's own message boxes, shown by its download worker: the given answer (Yes) to its question, OK
+// to its news. Its
 // progress window is left alone. Watches every thread of this process while it lives.
 class CUpdaterBoxes
 {
 public:
-    CUpdaterBoxes() : m_hStop(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    explicit CUpdaterBoxes(int nQuestionAnswer = IDYES)
+        : m_nQuestionAnswer(nQuestionAnswer), m_hStop(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
     {
         m_thread = std::thread([this] {
             while (::WaitForSingleObject(m_hStop, 50) == WAIT_TIMEOUT)
@@ -110,10 +112,11 @@ private:
             std::lock_guard<std::mutex> lock(pThis->m_lock);
             pThis->m_texts.push_back(strText);
         }
-        CDialogResponder::Press(hWnd, ::GetDlgItem(hWnd, IDYES) != nullptr ? IDYES : IDOK);
+        CDialogResponder::Press(hWnd, ::GetDlgItem(hWnd, IDYES) != nullptr ? pThis->m_nQuestionAnswer : IDOK);
         return TRUE;
     }
 
+    int m_nQuestionAnswer;
     HANDLE m_hStop;
     std::thread m_thread;
     std::mutex m_lock;
@@ -194,6 +197,34 @@ TEST_F(InternetUpdateTest, AComponentOnTheServerIsInstalledBesideTheUpdaterAndTh
     EXPECT_EQ(1, InstallMissingComponent("MDAC", (FtpUrl(strRoot) + "/").c_str(), ""));
     EXPECT_EQ("provider bytes", ReadFile(m_strModuleFolder + "Provider.dat"));
     EXPECT_EQ(S_OK, m_pfnCanUnloadNow());
+}
+
+TEST_F(InternetUpdateTest, AVersionCheckAgainstTheServerSucceedsWithoutAFailureReport)
+{
+    std::string strRoot = NewServerFolder("client-versions");
+    for (const char* pszVersion : {"1,0,0,0", "1,5,0,0"})
+        ::CreateDirectoryA((FtpRoot() + strRoot + "\\" + pszVersion).c_str(), nullptr);
+    const std::string strOffer = "New version of Vorn Email is available.\r\nDo you want to update?";
+    const struct
+    {
+        WORD wVersion[4];
+        std::vector<std::string> offered;
+    } cases[] = {
+        {{1, 5, 0, 0}, {}},
+        {{2, 0, 0, 0}, {}},
+        {{1, 0, 0, 0}, {strOffer}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.wVersion[1]);
+        CUpdaterBoxes updaterBoxes(IDNO);
+        CInternetUpdate update(FtpUrl(strRoot).c_str(), ScratchFolder("update client\\install").c_str());
+        update.RunUpdate(c.wVersion[0], c.wVersion[1], c.wVersion[2], c.wVersion[3]);
+        EXPECT_EQ(c.offered, updaterBoxes.Texts());
+        // No failure was put before the user, and the updater let go of its object.
+        EXPECT_TRUE(g_boxes.empty()) << g_boxes[0];
+        EXPECT_EQ(S_OK, m_pfnCanUnloadNow());
+    }
 }
 
 TEST_F(InternetUpdateTest, AMissingComponentIsReportedWithTheUpdatersText)

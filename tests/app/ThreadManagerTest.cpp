@@ -8,7 +8,6 @@
 #include "app/CmdLineHolder.h"
 #include "app/LetrovaGlobals.h"
 #include "app/ManagerCommands.h"
-#include "app/StandInFrame.h"
 #include "app/ThreadManager.h"
 #include "app/WndAreYouMe.h"
 #include "foundation/Paths.h"
@@ -224,27 +223,6 @@ TEST_F(ThreadManagerTest, TheSixtyFourthThreadIsRefused)
     }
     m_pLetrova->CloseNoWarning();
     EXPECT_EQ(0, g_nThreadCount);
-}
-
-TEST(StandInFrame, AFrameWithoutAManagerDoesNotAnswerASecondStart)
-{
-    RegisterLetrovaAreYouMe();
-    for (DWORD dwManager : {0ul, ::GetCurrentThreadId()})
-    {
-        CStandInFrame frame("Message", "", dwManager, false);
-        ASSERT_NE(nullptr, frame.CreateFrame());
-        ::DeleteFileA(GetTempFolder() + "CmdLine.txt");
-        const LRESULT expected = dwManager != 0 ? LetrovaAreYouMe : 0;
-        // Without the file the answering frame reports the read failure; the answer is the same.
-        CRecordingUser user;
-        EXPECT_EQ(expected, ::SendMessageA(frame.m_hWnd, LetrovaAreYouMe, 0, 0)) << dwManager;
-        EXPECT_EQ(dwManager != 0, !user.Boxes().empty());
-        frame.DestroyWindow();
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-        }
-    }
 }
 
 TEST(WndAreYouMe, ARunningFillDisablesTheSendCommandsUntilItEnds)

@@ -29,7 +29,6 @@
 #include "ui/main/MessageRows.h"
 #include "ui/main/MessageFlagsNotice.h"
 
-#include "app/StandInFrame.h"
 #include "transport/DlgProgress.h"
 
 const char kPartnerWebAddress[] = "http://www.vorn.example/email";
