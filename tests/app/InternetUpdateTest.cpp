@@ -204,7 +204,8 @@ TEST_F(InternetUpdateTest, AVersionCheckAgainstTheServerSucceedsWithoutAFailureR
     std::string strRoot = NewServerFolder("client-versions");
     for (const char* pszVersion : {"1,0,0,0", "1,5,0,0"})
         ::CreateDirectoryA((FtpRoot() + strRoot + "\\" + pszVersion).c_str(), nullptr);
-    const std::string strOffer = "New version of Vorn Email is available.\r\nDo you want to update?";
+    const std::string strOffer =
+        std::string("New version of ") + AppCaption + " is available.\r\nDo you want to update?";
     const struct
     {
         WORD wVersion[4];
