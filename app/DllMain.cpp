@@ -26,11 +26,12 @@
 namespace
 {
 // A rule's people are picked into one list; the contacts come from the frame that owns the rule dialogs.
-BOOL SelectRuleRecipients(HWND hWndParent, const char* pszLabel, const char* pszCaption, CString& strAddresses)
+BOOL SelectRuleRecipients(HWND hWndParent, const char* pszLabel, const char* pszCaption,
+                          CString& strAddresses)
 {
     HWND hFrame = ::GetAncestor(hWndParent, GA_ROOTOWNER);
-    CDlgSelectRecipients dialog(hFrame != NULL ? hFrame : hWndParent, &strAddresses, pszLabel, pszCaption, NULL,
-                                NULL);
+    CDlgSelectRecipients dialog(hFrame != NULL ? hFrame : hWndParent, &strAddresses, pszLabel, pszCaption,
+                                NULL, NULL);
     return dialog.DoModal(hWndParent) == IDOK;
 }
 } // namespace

@@ -756,7 +756,8 @@ std::string ClassesValue(const char* pszKey)
 {
     char szValue[1024] = "";
     DWORD cbValue = sizeof(szValue);
-    if (::RegGetValueA(HKEY_CLASSES_ROOT, pszKey, NULL, RRF_RT_REG_SZ, NULL, szValue, &cbValue) != ERROR_SUCCESS)
+    LONG nResult = ::RegGetValueA(HKEY_CLASSES_ROOT, pszKey, NULL, RRF_RT_REG_SZ, NULL, szValue, &cbValue);
+    if (nResult != ERROR_SUCCESS)
         return "(missing)";
     return szValue;
 }
@@ -804,7 +805,8 @@ TEST_F(AcceptanceTest, TheToolsMenuMakesTheClientTheMailHandlerAndGivesTheRoleBa
         std::string strMailTo;
         const char* pszClient;
     } steps[] = {
-        {kAssociate, "Successful associating.", "VornVizozi.Document", "\"" + strHost + "\" /mailurl:%1", "OrbMail"},
+        {kAssociate, "Successful associating.", "VornVizozi.Document", "\"" + strHost + "\" /mailurl:%1",
+         "OrbMail"},
         {kRestoreAssociate, "Successful restored associating to Other.Message.", "Other.Message",
          "C:\\Other\\other.exe /mailto %1", "Other Mail"},
     };

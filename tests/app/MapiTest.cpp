@@ -681,8 +681,8 @@ void AddContacts(const std::string& strFolder)
         for (const auto& person : people)
         {
             CString strSQL;
-            strSQL.Format("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) VALUES (%ld, '%s', "
-                          "'%s', '%s')",
+            strSQL.Format("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) VALUES "
+                          "(%ld, '%s', '%s', '%s')",
                           (long)nSite, person[0], person[1], person[2]);
             database.Exec(strSQL);
         }
@@ -746,7 +746,8 @@ TEST_F(MapiTest, ResolveNameWithoutADialogFindsOnlyAContactOfThatExactName)
         // Nothing may be shown to a caller that did not allow it.
         CBoxAnswers answers;
         lpMapiRecipDesc pRecip = nullptr;
-        EXPECT_EQ(c.nResult, g_mapi32.pfnResolveName(hSession, 0, const_cast<char*>(c.pszName), 0, 0, &pRecip));
+        EXPECT_EQ(c.nResult,
+                  g_mapi32.pfnResolveName(hSession, 0, const_cast<char*>(c.pszName), 0, 0, &pRecip));
         EXPECT_TRUE(answers.Texts().empty());
         if (c.pszResolvedName == nullptr)
         {
@@ -814,8 +815,8 @@ TEST_F(MapiTest, AddressShowsTheListsTheCallerAsksForOrFillsAndCancelGivesNothin
         lpMapiRecipDesc pNew = reinterpret_cast<lpMapiRecipDesc>(1);
         EXPECT_EQ(static_cast<ULONG>(MAPI_USER_ABORT),
                   g_mapi32.pfnAddress(hSession, 0, const_cast<char*>(c.pszCaption), c.nEditFields,
-                                      const_cast<char*>(c.pszLabel), c.pRecip != nullptr ? 1 : 0, c.pRecip, 0, 0,
-                                      &nNew, &pNew));
+                                      const_cast<char*>(c.pszLabel), c.pRecip != nullptr ? 1 : 0, c.pRecip, 0,
+                                      0, &nNew, &pNew));
         EXPECT_EQ(0u, nNew);
         EXPECT_EQ(nullptr, pNew);
         ASSERT_EQ(1u, responder.Answered().size());
@@ -857,8 +858,8 @@ TEST_F(MapiTest, AddressGivesTheChosenRecipientsInClassOrder)
     ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnLogon(0, nullptr, nullptr, 0, 0, &hSession));
     ULONG nNew = 0;
     lpMapiRecipDesc pNew = nullptr;
-    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnAddress(hSession, 0, const_cast<char*>("Pick"), 3, nullptr, 2, given, 0, 0,
-                                                   &nNew, &pNew));
+    ASSERT_EQ(SUCCESS_SUCCESS, g_mapi32.pfnAddress(hSession, 0, const_cast<char*>("Pick"), 3, nullptr, 2, given,
+                                                   0, 0, &nNew, &pNew));
     EXPECT_TRUE(bChosen);
     struct
     {

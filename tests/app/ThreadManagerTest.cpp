@@ -332,8 +332,8 @@ TEST_F(ThreadManagerTest, AVcardCommandLineShowsTheCardInReadOnlyProperties)
     const std::string strPath = strFolder + "one card.vcf";
     FILE* pFile = fopen(strPath.c_str(), "wb");
     ASSERT_NE(nullptr, pFile);
-    fputs("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Carder;Vera\r\nFN:Vera Carder\r\nEMAIL;INTERNET:vera@example.org\r\n"
-          "END:VCARD\r\n",
+    fputs("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Carder;Vera\r\nFN:Vera Carder\r\n"
+          "EMAIL;INTERNET:vera@example.org\r\nEND:VCARD\r\n",
           pFile);
     fclose(pFile);
     // As the shell's command gives it: quoted.

@@ -40,8 +40,9 @@ void AppendItem(CListViewCtrl& well, const CString& strText, LONG nContactID)
 CDlgSelectRecipients::CDlgSelectRecipients(HWND hOwner, CString* pTo, const char* pszToLabel,
                                            const char* pszCaption, CString* pCc, CString* pBcc,
                                            std::vector<LONG>* pContactIDs)
-    : m_owner(hOwner), m_list(this), m_texts{pTo, pCc, pBcc}, m_strToLabel(pszToLabel != NULL ? pszToLabel : ""),
-      m_strCaption(pszCaption != NULL ? pszCaption : ""), m_pContactIDs(pContactIDs)
+    : m_owner(hOwner), m_list(this), m_texts{pTo, pCc, pBcc},
+      m_strToLabel(pszToLabel != NULL ? pszToLabel : ""), m_strCaption(pszCaption != NULL ? pszCaption : ""),
+      m_pContactIDs(pContactIDs)
 {
 }
 
@@ -176,7 +177,8 @@ HMENU CDlgSelectRecipients::BuildContactsMenu()
     if (hMenu == NULL)
         return NULL;
     HMENU hPopup = ::GetSubMenu(hMenu, 0);
-    const char* pszLabel = m_strToLabel.IsEmpty() ? SelectRecipientsText::kToButton : m_strToLabel.GetString();
+    const char* pszLabel =
+        m_strToLabel.IsEmpty() ? SelectRecipientsText::kToButton : m_strToLabel.GetString();
     ::InsertMenuA(hPopup, 0, MF_BYPOSITION | MF_SEPARATOR, 0, NULL);
     ::InsertMenuA(hPopup, 0, MF_BYPOSITION | MF_STRING, IDC_AB_BUTTON_TO, pszLabel);
     UINT nSelected = m_list.GetSelectedCount();
@@ -325,7 +327,8 @@ void CDlgSelectRecipients::DeleteSelected(HWND hWell)
 {
     CListViewCtrl well(hWell);
     std::vector<int> items;
-    for (int nItem = well.GetNextItem(-1, LVNI_SELECTED); nItem >= 0; nItem = well.GetNextItem(nItem, LVNI_SELECTED))
+    for (int nItem = well.GetNextItem(-1, LVNI_SELECTED); nItem >= 0;
+         nItem = well.GetNextItem(nItem, LVNI_SELECTED))
         items.push_back(nItem);
     for (auto it = items.rbegin(); it != items.rend(); ++it)
         well.DeleteItem(*it);
@@ -366,8 +369,8 @@ void CDlgSelectRecipients::SaveList(int nWell, CString& strText)
     }
 }
 
-INT_PTR SelectRecipients(HWND hOwner, const char* pszCaption, const char* pszToLabel, CString* pTo, CString* pCc,
-                         CString* pBcc)
+INT_PTR SelectRecipients(HWND hOwner, const char* pszCaption, const char* pszToLabel, CString* pTo,
+                         CString* pCc, CString* pBcc)
 {
     CDlgSelectRecipients dialog(hOwner, pTo, pszToLabel, pszCaption, pCc, pBcc);
     return dialog.DoModal(::GetActiveWindow());

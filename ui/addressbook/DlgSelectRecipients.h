@@ -64,8 +64,8 @@ public:
 
     // hOwner answers the Get messages. A null text pointer: that list is not shown and not written back.
     // pContactIDs, when given, receives the contact of every chosen recipient that came from one.
-    CDlgSelectRecipients(HWND hOwner, CString* pTo, const char* pszToLabel, const char* pszCaption, CString* pCc,
-                         CString* pBcc, std::vector<LONG>* pContactIDs = NULL);
+    CDlgSelectRecipients(HWND hOwner, CString* pTo, const char* pszToLabel, const char* pszCaption,
+                         CString* pCc, CString* pBcc, std::vector<LONG>* pContactIDs = NULL);
 
     // IDOK (1) or IDCANCEL (2).
     INT_PTR DoModal(HWND hWndParent);
@@ -113,5 +113,5 @@ private:
 
 // Runs the dialog modally over the active window; the signature the Simple MAPI methods and the compose
 // window call. IDOK when the shown texts were written back.
-INT_PTR SelectRecipients(HWND hOwner, const char* pszCaption, const char* pszToLabel, CString* pTo, CString* pCc,
-                         CString* pBcc);
+INT_PTR SelectRecipients(HWND hOwner, const char* pszCaption, const char* pszToLabel, CString* pTo,
+                         CString* pCc, CString* pBcc);

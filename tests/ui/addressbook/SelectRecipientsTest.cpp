@@ -103,7 +103,10 @@ protected:
             OnOwner([&]() { ListView_SetItemState(ContactList(hDlg), nRow, LVIS_SELECTED, LVIS_SELECTED); });
         }
     }
-    LRESULT Command(HWND hDlg, int nID) { return ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0); }
+    LRESULT Command(HWND hDlg, int nID)
+    {
+        return ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0);
+    }
     std::vector<std::string> WellItems(HWND hDlg, int nWell)
     {
         std::vector<std::string> items;
@@ -112,7 +115,10 @@ protected:
         return items;
     }
     // The MF_* state of a menu item, looked up by command.
-    static UINT State(HMENU hMenu, UINT nID) { return ::GetMenuState(::GetSubMenu(hMenu, 0), nID, MF_BYCOMMAND); }
+    static UINT State(HMENU hMenu, UINT nID)
+    {
+        return ::GetMenuState(::GetSubMenu(hMenu, 0), nID, MF_BYCOMMAND);
+    }
 
     std::unique_ptr<CDlgSelectRecipients> m_pDialog;
     CString m_texts[3];
@@ -302,8 +308,9 @@ TEST_F(SelectRecipientsTest, AddingStopsAtTheFirstContactThatCannotBeARecipient)
         }
         ASSERT_GE(nBad, 0);
         SelectRows(hList, {0, 1, 2});
-        CDialogResponder responder(m_ui.ThreadId(),
-                                   [hDlg](HWND hBox) { return hBox != hDlg && CDialogResponder::Press(hBox, IDOK); });
+        CDialogResponder responder(m_ui.ThreadId(), [hDlg](HWND hBox) {
+            return hBox != hDlg && CDialogResponder::Press(hBox, IDOK);
+        });
         ::PostMessageA(hDlg, WM_COMMAND, IDC_AB_BUTTON_TO, 0);
         ASSERT_TRUE(responder.WaitForAnswered(1));
         CString strExpected;
@@ -321,8 +328,9 @@ TEST_F(SelectRecipientsTest, AddingStopsAtTheFirstContactThatCannotBeARecipient)
     CTexts texts;
     texts.pTo = &strTo;
     HWND hDlg = Open(texts);
-    CDialogResponder responder(m_ui.ThreadId(),
-                               [hDlg](HWND hBox) { return hBox != hDlg && CDialogResponder::Press(hBox, IDOK); });
+    CDialogResponder responder(m_ui.ThreadId(), [hDlg](HWND hBox) {
+        return hBox != hDlg && CDialogResponder::Press(hBox, IDOK);
+    });
     ::PostMessageA(hDlg, WM_COMMAND, SelectRecipientsCmd::kCopyRecipients, 0);
     ASSERT_TRUE(responder.WaitForAnswered(1));
     EXPECT_EQ(SelectRecipientsText::kNothingSelected, responder.Answered()[0].strText);
@@ -379,7 +387,8 @@ TEST_F(SelectRecipientsTest, AnEditedLabelReplacesTheRecipientAndAnEmptiedOneCha
             ::SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
         });
     }
-    EXPECT_EQ((std::vector<std::string>{"\"Ann One\" <1@x>", "Someone <s@x>"}), WellItems(hDlg, IDC_AB_WELL_TO));
+    EXPECT_EQ((std::vector<std::string>{"\"Ann One\" <1@x>", "Someone <s@x>"}),
+              WellItems(hDlg, IDC_AB_WELL_TO));
     Command(hDlg, IDC_AB_RECIPIENTS_OK);
     EXPECT_EQ("\"Ann One\" <1@x>; Someone <s@x>", std::string(m_texts[0]));
     // The edited one no longer names the contact.
