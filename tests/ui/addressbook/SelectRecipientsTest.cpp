@@ -224,7 +224,7 @@ TEST_F(SelectRecipientsTest, ContactsAndTypedAddressesGoToTheirListsAndOKWritesT
     Command(hDlg, IDC_AB_ADD);
     // A double click in the contacts list, and the copy command, go to the first shown list.
     SelectContacts(hDlg, {"3@x"});
-    Command(hDlg, AddressBookCmd::kNewMessageWithRecipient);
+    ::SendMessageA(ContactList(hDlg), WM_LBUTTONDBLCLK, 0, 0);
     Command(hDlg, SelectRecipientsCmd::kCopyRecipients);
 
     std::vector<std::string> to = {"old@x", strAnn, "typed, not checked", strCy, strCy};
