@@ -484,3 +484,25 @@ TEST_F(SelectRecipientsTest, ADeleteThatFailsOnTheSecondOfThreeRowsStillRefreshe
     EXPECT_EQ(2, Query("SELECT COUNT(*) FROM ContactName"));
     EXPECT_EQ(0, Query("SELECT COUNT(*) FROM ContactName WHERE cSurname = 'One'"));
 }
+
+TEST_F(SelectRecipientsTest, TypingTheStartOfANameSelectsThatContactForTheButtons)
+{
+    LONG nSite = AddSite("Acme");
+    AddPerson(nSite, "Ann", "One", "1@x");
+    AddPerson(nSite, "Bob", "Two", "2@x");
+    const CString strTo = "";
+    CTexts texts;
+    texts.pTo = &strTo;
+    HWND hDlg = Open(texts);
+    ASSERT_TRUE(WaitForContacts(hDlg, 2));
+    ASSERT_TRUE(CDialogResponder::SetField(hDlg, IDC_AB_SEARCH, "bo"));
+    HWND hList = ContactList(hDlg);
+    EXPECT_TRUE(WaitFor([&]() {
+        return ListView_GetSelectedCount(hList) == 1 &&
+               ListView_GetNextItem(hList, -1, LVNI_SELECTED) == ContactRow(hDlg, "2@x");
+    }));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hDlg, IDC_AB_PROPERTIES)));
+    Command(hDlg, IDC_AB_BUTTON_TO);
+    EXPECT_EQ(std::vector<std::string>{"\"" + ContactName(hDlg, "2@x") + "\" <2@x>"},
+              WellItems(hDlg, IDC_AB_WELL_TO));
+}
