@@ -1,0 +1,184 @@
+// The HTML spelling walk. The editor's word unit takes the separators after a word with it; those are cut
+// off before the check and never rewritten, so a paragraph end or a format change after a word survives its
+// replacement.
+#include "ui/compose/HtmlSpellingWalk.h"
+
+#include <atlbase.h>
+
+#include <algorithm>
+#include <string>
+
+#include "content/MergePlaceholders.h"
+#include "content/SpellChecker.h"
+#include "foundation/ErrorUtil.h"
+#include "resources/resource.h"
+
+namespace
+{
+// A placeholder is "%", one word and "%": a few more words are enough to find its end.
+const int kMaxPlaceholderWords = 4;
+
+std::wstring Wide(const char* pszText)
+{
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, pszText, -1, NULL, 0);
+    std::wstring text(n > 0 ? n : 1, L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, pszText, -1, &text[0], n);
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+CString Narrow(const std::wstring& text)
+{
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, NULL, 0, NULL, NULL);
+    CString strText;
+    if (n > 1)
+    {
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, strText.GetBuffer(n), n, NULL, NULL);
+        strText.ReleaseBuffer();
+    }
+    return strText;
+}
+
+bool GetText(IHtmlEditRange* pRange, std::wstring& text)
+{
+    CComBSTR bstrText;
+    if (FAILED(pRange->get_text(&bstrText)))
+        return false;
+    text.assign(bstrText.m_str ? bstrText.m_str : L"", bstrText.Length());
+    return true;
+}
+
+// The text up to its closing "%" is one of the merge placeholders.
+bool IsPlaceholder(const std::wstring& text)
+{
+    const size_t nClose = text.find(L'%', 1);
+    if (text.empty() || text[0] != L'%' || nClose == std::wstring::npos)
+        return false;
+    const std::wstring candidate = text.substr(0, nClose + 1);
+    for (const char* pszPlaceholder : g_pszMergePlaceholders)
+    {
+        if (candidate == Wide(pszPlaceholder))
+            return true;
+    }
+    return false;
+}
+
+// A range over the document's positions nStart to nEnd; null when the editor refuses.
+CComPtr<IHtmlEditRange> RangeAt(IHtmlEditDocument* pDocument, long nStart, long nEnd)
+{
+    CComPtr<IHtmlEditRange> range;
+    CComBSTR character(L"character");
+    long nMoved = 0;
+    if (FAILED(pDocument->CreateBodyRange(&range)) || FAILED(range->collapse(VARIANT_TRUE)) ||
+        FAILED(range->moveEnd(character, nStart, &nMoved)) || FAILED(range->collapse(VARIANT_FALSE)) ||
+        FAILED(range->moveEnd(character, nEnd - nStart, &nMoved)))
+        return NULL;
+    return range;
+}
+
+// The range from nStart whose text is the word. A paragraph end reads as two characters and a picture as
+// none, so the word's length in positions is found by reading, not by counting.
+CComPtr<IHtmlEditRange> WordRange(IHtmlEditDocument* pDocument, long nStart, long nLimit, const std::wstring& word)
+{
+    long nLength = (long)word.size();
+    for (size_t n = word.find(L"\r\n"); n != std::wstring::npos; n = word.find(L"\r\n", n + 2))
+        nLength--;
+    CComPtr<IHtmlEditRange> range = RangeAt(pDocument, nStart, nStart + nLength);
+    CComBSTR character(L"character");
+    std::wstring text;
+    while (range != NULL && GetText(range, text))
+    {
+        if (text == word)
+            return range;
+        long nFrom = 0, nTo = 0, nMoved = 0;
+        if (text.size() > word.size() || FAILED(range->GetPositions(&nFrom, &nTo)) || nTo >= nLimit ||
+            FAILED(range->moveEnd(character, 1, &nMoved)) || nMoved == 0)
+            break;
+    }
+    return NULL;
+}
+
+bool Failed(HWND hWndOwner)
+{
+    AppMessageBoxId(IDS_SPELL_ERROR, MB_ICONERROR, hWndOwner);
+    return false;
+}
+} // namespace
+
+bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWndOwner)
+{
+    CSpellChecker checker;
+    CComPtr<IHtmlEditRange> range;
+    if (pDocument == NULL || FAILED(pDocument->CreateBodyRange(&range)) || FAILED(range->collapse(VARIANT_TRUE)))
+        return Failed(hWndOwner);
+    CComBSTR word(L"word");
+    for (;;)
+    {
+        long nMoved = 0;
+        std::wstring text;
+        if (FAILED(range->moveEnd(word, 1, &nMoved)))
+            return Failed(hWndOwner);
+        if (nMoved == 0)
+            break;
+        if (!GetText(range, text))
+            return Failed(hWndOwner);
+        if (!text.empty() && text.back() == L'%')
+        {
+            for (int i = 0; i < kMaxPlaceholderWords && text.find(L'%', 1) == std::wstring::npos; i++)
+            {
+                if (FAILED(range->moveEnd(word, 1, &nMoved)) || !GetText(range, text))
+                    return Failed(hWndOwner);
+                if (nMoved == 0)
+                    break;
+            }
+            if (IsPlaceholder(text))
+            {
+                range->collapse(VARIANT_FALSE);
+                continue;
+            }
+        }
+
+        // Digits stay with the word: the engine passes over a token that holds one.
+        size_t nWord = text.size();
+        while (nWord > 0 && !::IsCharAlphaNumericW(text[nWord - 1]))
+            nWord--;
+        if (std::none_of(text.begin(), text.begin() + nWord, [](wchar_t c) { return ::IsCharAlphaW(c) != FALSE; }))
+        {
+            range->collapse(VARIANT_FALSE);
+            continue;
+        }
+        const std::wstring strWord = text.substr(0, nWord);
+        long nStart = 0, nEnd = 0;
+        if (FAILED(range->GetPositions(&nStart, &nEnd)))
+            return Failed(hWndOwner);
+        // The user sees where the walk stands while the dialog asks.
+        range->select();
+
+        CString strReplacement;
+        const int nResult = checker.CheckText(Narrow(strWord), strReplacement);
+        if (nResult == -2)
+            return false;
+        if (nResult == 0)
+            return Failed(hWndOwner);
+        if (nResult >= 1)
+        {
+            CComPtr<IHtmlEditRange> wordRange = WordRange(pDocument, nStart, nEnd, strWord);
+            long nWordStart = 0, nWordEnd = 0, nNewStart = 0, nNewEnd = 0;
+            if (wordRange == NULL || FAILED(wordRange->GetPositions(&nWordStart, &nWordEnd)) ||
+                FAILED(wordRange->put_text(CComBSTR(Wide(strReplacement).c_str()))) ||
+                FAILED(wordRange->GetPositions(&nNewStart, &nNewEnd)))
+                return Failed(hWndOwner);
+            nEnd += nNewEnd - nWordEnd;
+            range = RangeAt(pDocument, nEnd, nEnd);
+            if (range == NULL)
+                return Failed(hWndOwner);
+        }
+        else
+            range->collapse(VARIANT_FALSE);
+    }
+    range->select();
+    if (bReport)
+        AppMessageBoxId(IDS_SPELL_CHECK_COMPLETE, MB_ICONINFORMATION, hWndOwner);
+    return true;
+}
