@@ -79,7 +79,8 @@ CComPtr<IHtmlEditRange> RangeAt(IHtmlEditDocument* pDocument, long nStart, long 
 
 // The range from nStart whose text is the word. A paragraph end reads as two characters and a picture as
 // none, so the word's length in positions is found by reading, not by counting.
-CComPtr<IHtmlEditRange> WordRange(IHtmlEditDocument* pDocument, long nStart, long nLimit, const std::wstring& word)
+CComPtr<IHtmlEditRange> WordRange(IHtmlEditDocument* pDocument, long nStart, long nLimit,
+                                  const std::wstring& word)
 {
     long nLength = (long)word.size();
     for (size_t n = word.find(L"\r\n"); n != std::wstring::npos; n = word.find(L"\r\n", n + 2))
@@ -110,7 +111,8 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
 {
     CSpellChecker checker;
     CComPtr<IHtmlEditRange> range;
-    if (pDocument == NULL || FAILED(pDocument->CreateBodyRange(&range)) || FAILED(range->collapse(VARIANT_TRUE)))
+    if (pDocument == NULL || FAILED(pDocument->CreateBodyRange(&range)) ||
+        FAILED(range->collapse(VARIANT_TRUE)))
         return Failed(hWndOwner);
     CComBSTR word(L"word");
     for (;;)
@@ -143,7 +145,8 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
         size_t nWord = text.size();
         while (nWord > 0 && !::IsCharAlphaNumericW(text[nWord - 1]))
             nWord--;
-        if (std::none_of(text.begin(), text.begin() + nWord, [](wchar_t c) { return ::IsCharAlphaW(c) != FALSE; }))
+        if (std::none_of(text.begin(), text.begin() + nWord,
+                         [](wchar_t c) { return ::IsCharAlphaW(c) != FALSE; }))
         {
             range->collapse(VARIANT_FALSE);
             continue;

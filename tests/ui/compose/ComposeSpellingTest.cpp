@@ -41,8 +41,8 @@ void RegisterEngine(const std::string& strEngine, const std::string& strDictiona
 {
     HKEY hKey = NULL;
     const std::string strKey = std::string(g_pszSpellingKey) + "\\1033\\Normal";
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, NULL, 0, KEY_WRITE, NULL,
-                                               &hKey, NULL));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, NULL, 0, KEY_WRITE,
+                                               NULL, &hKey, NULL));
     ::RegSetValueExA(hKey, "Engine", 0, REG_SZ, (const BYTE*)strEngine.c_str(), (DWORD)strEngine.size() + 1);
     ::RegSetValueExA(hKey, "Dictionary", 0, REG_SZ, (const BYTE*)strDictionary.c_str(),
                      (DWORD)strDictionary.size() + 1);
@@ -51,7 +51,8 @@ void RegisterEngine(const std::string& strEngine, const std::string& strDictiona
 
 bool EndsWith(const std::string& strText, const std::string& strEnd)
 {
-    return strText.size() >= strEnd.size() && strText.compare(strText.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
+    return strText.size() >= strEnd.size() &&
+           strText.compare(strText.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
 }
 } // namespace
 
@@ -88,16 +89,14 @@ protected:
     {
         CNewMessageArgs args;
         m_pUi.reset(new CUiThread(_Module));
-        m_hFrame = m_pUi->Start(
-            [this, args]
-            {
-                m_pFrame.reset(new CMainFrameNewMessage(m_pDatabase.get(), m_pRegistry.get(), m_manager.ThreadId(),
-                                                        args));
-                HWND hWnd = m_pFrame->CreateEx();
-                if (hWnd != NULL)
-                    ::ShowWindow(hWnd, SW_SHOW);
-                return hWnd;
-            });
+        m_hFrame = m_pUi->Start([this, args] {
+            m_pFrame.reset(
+                new CMainFrameNewMessage(m_pDatabase.get(), m_pRegistry.get(), m_manager.ThreadId(), args));
+            HWND hWnd = m_pFrame->CreateEx();
+            if (hWnd != NULL)
+                ::ShowWindow(hWnd, SW_SHOW);
+            return hWnd;
+        });
         m_pUi->WaitUntilIdle();
         return m_hFrame;
     }
@@ -153,12 +152,13 @@ protected:
     // Answers the spelling dialog with the button and counts the words it asked about.
     std::unique_ptr<CDialogResponder> AnswerSpelling(int nButton, std::vector<std::string>& asked)
     {
-        return std::unique_ptr<CDialogResponder>(new CDialogResponder(m_pUi->ThreadId(), [&asked, nButton](HWND hDlg) {
-            if (WindowText(hDlg) != "Spelling")
-                return false;
-            asked.push_back(CDialogResponder::ItemText(hDlg, IDC_SPELL_WORD));
-            return CDialogResponder::Press(hDlg, nButton);
-        }));
+        return std::unique_ptr<CDialogResponder>(
+            new CDialogResponder(m_pUi->ThreadId(), [&asked, nButton](HWND hDlg) {
+                if (WindowText(hDlg) != "Spelling")
+                    return false;
+                asked.push_back(CDialogResponder::ItemText(hDlg, IDC_SPELL_WORD));
+                return CDialogResponder::Press(hDlg, nButton);
+            }));
     }
 
     CRecordingThread m_manager;
@@ -175,7 +175,7 @@ TEST_F(ComposeSpellingTest, SendingChecksQuietlyAndAHaltedCheckAsksWhetherToSend
     struct
     {
         const char* pszBody;
-        int nButton; // the spelling dialog's answer
+        int nButton;     // the spelling dialog's answer
         int nSendAnyway; // the answer to string 103, 0 when it must not be asked
         std::vector<std::string> asked;
         const char* pszStored; // null when nothing is sent
@@ -199,7 +199,8 @@ TEST_F(ComposeSpellingTest, SendingChecksQuietlyAndAHaltedCheckAsksWhetherToSend
         Send(c.pszStored != NULL, c.nSendAnyway != 0 ? 1 : 0);
         EXPECT_EQ(c.asked, asked) << c.pszBody;
         // Never "Spell Check Complete." while sending.
-        EXPECT_EQ(c.nSendAnyway != 0 ? std::vector<std::string>{ComposeText::kSpellHalted} : std::vector<std::string>{},
+        EXPECT_EQ(c.nSendAnyway != 0 ? std::vector<std::string>{ComposeText::kSpellHalted}
+                                     : std::vector<std::string>{},
                   m_user.m_boxes)
             << c.pszBody;
         EXPECT_EQ(c.pszStored != NULL ? 1 : 0, RowsInOutbox() - nBefore) << c.pszBody;

@@ -121,17 +121,19 @@ TEST_F(HtmlSpellingWalkTest, PlaceholdersArePassedOverAndReplacementsKeepTheirSu
         "<div>%recipient_name%/%recipient_title% %recipient_initials%.%recipient_familiar%</div>"
         "<div>I <b>recieve</b> teh <i>lettr</i>; costs 5% of %nobody% (mp3)!</div>"
         "<div>Last <u>wrd</u></div>");
-    m_checker.replacements = {{"recieve", "receive"}, {"teh", "the very"}, {"lettr", "note"}, {"wrd", "word"}};
+    m_checker.replacements = {
+        {"recieve", "receive"}, {"teh", "the very"}, {"lettr", "note"}, {"wrd", "word"}};
     EXPECT_TRUE(Walk(FALSE));
-    const std::vector<std::string> expected = {"Dear",  "I",  "recieve", "teh", "lettr", "costs",
-                                               "of",    "%nobody", "mp3", "Last", "wrd"};
+    const std::vector<std::string> expected = {"Dear", "I",       "recieve", "teh",  "lettr", "costs",
+                                               "of",   "%nobody", "mp3",     "Last", "wrd"};
     EXPECT_EQ(expected, m_checker.offered);
     const std::string body = Body();
     EXPECT_NE(std::string::npos, body.find("Dear %recipient_firstname% %recipient_surname%,")) << body;
     EXPECT_NE(std::string::npos, body.find("%recipient_name%/%recipient_title% %recipient_initials%."
                                            "%recipient_familiar%"))
         << body;
-    EXPECT_NE(std::string::npos, body.find("I <B>receive</B> the very <I>note</I>; costs 5% of %nobody% (mp3)!"))
+    EXPECT_NE(std::string::npos,
+              body.find("I <B>receive</B> the very <I>note</I>; costs 5% of %nobody% (mp3)!"))
         << body;
     EXPECT_NE(std::string::npos, body.find("Last <U>word</U></DIV>")) << body;
     // Paragraphs stay paragraphs.
@@ -155,11 +157,12 @@ TEST_F(HtmlSpellingWalkTest, CancelAndFailureStopTheWalkWhereTheyHappen)
         std::vector<std::string> boxes;
         const char* pszBody;
     } cases[] = {
-        {"<div>Frist wrod here</div>", "wrod", -2, TRUE, false, {"Frist", "wrod"}, {}, "<DIV>First wrod here</DIV>"},
+        {"<div>Frist wrod here</div>", "wrod", -2, TRUE, false, {"Frist", "wrod"}, {},
+         "<DIV>First wrod here</DIV>"},
         {"<div>Frist two three</div>", "two", 0, TRUE, false, {"Frist", "two"}, {"Spell error"},
          "<DIV>First two three</DIV>"},
-        {"<div>Frist two three</div>", "", 0, TRUE, true, {"Frist", "two", "three"}, {"Spell Check Complete."},
-         "<DIV>First two three</DIV>"},
+        {"<div>Frist two three</div>", "", 0, TRUE, true, {"Frist", "two", "three"},
+         {"Spell Check Complete."}, "<DIV>First two three</DIV>"},
         {"<div>Frist two three</div>", "", 0, FALSE, true, {"Frist", "two", "three"}, {},
          "<DIV>First two three</DIV>"},
     };
