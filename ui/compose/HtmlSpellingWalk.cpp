@@ -152,6 +152,14 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
             continue;
         }
         const std::wstring strWord = text.substr(0, nWord);
+        // The checker reads the code page: a word it cannot hold whole is left alone, or its replacement
+        // would write the lost letters back as "?".
+        const CString strAnsiWord = Narrow(strWord);
+        if (Wide(strAnsiWord) != strWord)
+        {
+            range->collapse(VARIANT_FALSE);
+            continue;
+        }
         long nStart = 0, nEnd = 0;
         if (FAILED(range->GetPositions(&nStart, &nEnd)))
             return Failed(hWndOwner);
@@ -159,7 +167,7 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
         range->select();
 
         CString strReplacement;
-        const int nResult = checker.CheckText(Narrow(strWord), strReplacement);
+        const int nResult = checker.CheckText(strAnsiWord, strReplacement);
         if (nResult == -2)
             return false;
         if (nResult == 0)

@@ -112,20 +112,21 @@ protected:
     AppMessageBoxHook m_previous = NULL;
 };
 
-// Placeholders are passed over wherever they stand; a "%" that begins none leaves its words to the check.
-// Replacements longer and shorter than their words keep the formats and the punctuation around them.
+// Placeholders are passed over wherever they stand; a "%" that begins none leaves its words to the check, as
+// does a word the code page cannot hold. Replacements longer and shorter than their words keep the formats
+// and the punctuation around them.
 TEST_F(HtmlSpellingWalkTest, PlaceholdersArePassedOverAndReplacementsKeepTheirSurroundings)
 {
     UseScriptedChecker();
     Put("<div>Dear %recipient_firstname% %recipient_surname%,</div>"
         "<div>%recipient_name%/%recipient_title% %recipient_initials%.%recipient_familiar%</div>"
         "<div>I <b>recieve</b> teh <i>lettr</i>; costs 5% of %nobody% (mp3)!</div>"
-        "<div>Last <u>wrd</u></div>");
+        "<div>\xd0\x9f\xd1\x80\xd0\xb8wet caf\xc3\xa9 Last <u>wrd</u></div>");
     m_checker.replacements = {
         {"recieve", "receive"}, {"teh", "the very"}, {"lettr", "note"}, {"wrd", "word"}};
     EXPECT_TRUE(Walk(FALSE));
     const std::vector<std::string> expected = {"Dear", "I",       "recieve", "teh",  "lettr", "costs",
-                                               "of",   "%nobody", "mp3",     "Last", "wrd"};
+                                               "of",   "%nobody", "mp3",     "caf\xe9", "Last", "wrd"};
     EXPECT_EQ(expected, m_checker.offered);
     const std::string body = Body();
     EXPECT_NE(std::string::npos, body.find("Dear %recipient_firstname% %recipient_surname%,")) << body;
