@@ -77,9 +77,9 @@ CComPtr<IHtmlEditRange> RangeAt(IHtmlEditDocument* pDocument, long nStart, long 
     return range;
 }
 
-// The range from nStart whose text is the word. A paragraph end reads as two characters and a picture as
-// none, so the word's length in positions is found by reading, not by counting.
-CComPtr<IHtmlEditRange> WordRange(IHtmlEditDocument* pDocument, long nStart, long nLimit,
+// The range from nStart whose text is the given one. A paragraph end reads as two characters and a picture
+// as none, so the length in positions is found by reading, not by counting.
+CComPtr<IHtmlEditRange> TextRange(IHtmlEditDocument* pDocument, long nStart, long nLimit,
                                   const std::wstring& word)
 {
     long nLength = (long)word.size();
@@ -98,6 +98,41 @@ CComPtr<IHtmlEditRange> WordRange(IHtmlEditDocument* pDocument, long nStart, lon
             break;
     }
     return NULL;
+}
+
+// Writes the replacement over the word that starts at nStart, rewriting only the letters that differ, so
+// that a word whose letters carry different formats keeps them where it is unchanged. The end of the
+// replaced part moves nEnd with it; false when the editor refuses.
+bool ReplaceWord(IHtmlEditDocument* pDocument, long nStart, long& nEnd, const std::wstring& word,
+                 const std::wstring& replacement)
+{
+    size_t nPrefix = 0, nSuffix = 0;
+    while (nPrefix < word.size() && nPrefix < replacement.size() && word[nPrefix] == replacement[nPrefix])
+        nPrefix++;
+    while (nSuffix < word.size() - nPrefix && nSuffix < replacement.size() - nPrefix &&
+           word[word.size() - 1 - nSuffix] == replacement[replacement.size() - 1 - nSuffix])
+        nSuffix++;
+    // A paragraph end is one position: its two characters are never split.
+    if (nPrefix > 0 && word[nPrefix - 1] == L'\r')
+        nPrefix--;
+    if (nSuffix > 0 && word[word.size() - nSuffix] == L'\n')
+        nSuffix--;
+    long nFrom = 0, nMiddle = nStart, nOldEnd = 0, nNewEnd = 0;
+    if (nPrefix > 0)
+    {
+        CComPtr<IHtmlEditRange> prefix = TextRange(pDocument, nStart, nEnd, word.substr(0, nPrefix));
+        if (prefix == NULL || FAILED(prefix->GetPositions(&nFrom, &nMiddle)))
+            return false;
+    }
+    CComPtr<IHtmlEditRange> middle =
+        TextRange(pDocument, nMiddle, nEnd, word.substr(nPrefix, word.size() - nPrefix - nSuffix));
+    if (middle == NULL || FAILED(middle->GetPositions(&nFrom, &nOldEnd)) ||
+        FAILED(middle->put_text(
+            CComBSTR(replacement.substr(nPrefix, replacement.size() - nPrefix - nSuffix).c_str()))) ||
+        FAILED(middle->GetPositions(&nFrom, &nNewEnd)))
+        return false;
+    nEnd += nNewEnd - nOldEnd;
+    return true;
 }
 
 bool Failed(HWND hWndOwner)
@@ -174,13 +209,8 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
             return Failed(hWndOwner);
         if (nResult >= 1)
         {
-            CComPtr<IHtmlEditRange> wordRange = WordRange(pDocument, nStart, nEnd, strWord);
-            long nWordStart = 0, nWordEnd = 0, nNewStart = 0, nNewEnd = 0;
-            if (wordRange == NULL || FAILED(wordRange->GetPositions(&nWordStart, &nWordEnd)) ||
-                FAILED(wordRange->put_text(CComBSTR(Wide(strReplacement).c_str()))) ||
-                FAILED(wordRange->GetPositions(&nNewStart, &nNewEnd)))
+            if (!ReplaceWord(pDocument, nStart, nEnd, strWord, Wide(strReplacement)))
                 return Failed(hWndOwner);
-            nEnd += nNewEnd - nWordEnd;
             range = RangeAt(pDocument, nEnd, nEnd);
             if (range == NULL)
                 return Failed(hWndOwner);

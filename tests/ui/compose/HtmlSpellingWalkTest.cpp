@@ -121,12 +121,14 @@ TEST_F(HtmlSpellingWalkTest, PlaceholdersArePassedOverAndReplacementsKeepTheirSu
     Put("<div>Dear %recipient_firstname% %recipient_surname%,</div>"
         "<div>%recipient_name%/%recipient_title% %recipient_initials%.%recipient_familiar%</div>"
         "<div>I <b>recieve</b> teh <i>lettr</i>; costs 5% of %nobody% (mp3)!</div>"
-        "<div>\xd0\x9f\xd1\x80\xd0\xb8wet caf\xc3\xa9 Last <u>wrd</u></div>");
+        "<div>\xd0\x9f\xd1\x80\xd0\xb8wet caf\xc3\xa9 Last <u>wrd</u></div>"
+        "<div>re<b>cie</b>ve</div>");
     m_checker.replacements = {
         {"recieve", "receive"}, {"teh", "the very"}, {"lettr", "note"}, {"wrd", "word"}};
     EXPECT_TRUE(Walk(FALSE));
     const std::vector<std::string> expected = {"Dear", "I",       "recieve", "teh",  "lettr", "costs",
-                                               "of",   "%nobody", "mp3",     "caf\xe9", "Last", "wrd"};
+                                               "of",   "%nobody", "mp3",     "caf\xe9", "Last", "wrd",
+                                               "recieve"};
     EXPECT_EQ(expected, m_checker.offered);
     const std::string body = Body();
     EXPECT_NE(std::string::npos, body.find("Dear %recipient_firstname% %recipient_surname%,")) << body;
@@ -137,11 +139,13 @@ TEST_F(HtmlSpellingWalkTest, PlaceholdersArePassedOverAndReplacementsKeepTheirSu
               body.find("I <B>receive</B> the very <I>note</I>; costs 5% of %nobody% (mp3)!"))
         << body;
     EXPECT_NE(std::string::npos, body.find("Last <U>word</U></DIV>")) << body;
+    // Only the letters that differ are rewritten: the others keep their own formats.
+    EXPECT_NE(std::string::npos, body.find("<DIV>re<B>cei</B>ve</DIV>")) << body;
     // Paragraphs stay paragraphs.
     size_t nParagraphs = 0;
     for (size_t n = body.find("<DIV>"); n != std::string::npos; n = body.find("<DIV>", n + 1))
         nParagraphs++;
-    EXPECT_EQ(4u, nParagraphs) << body;
+    EXPECT_EQ(5u, nParagraphs) << body;
     EXPECT_TRUE(g_boxes.empty());
 }
 
