@@ -149,6 +149,14 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
     if (pDocument == NULL || FAILED(pDocument->CreateBodyRange(&range)) ||
         FAILED(range->collapse(VARIANT_TRUE)))
         return Failed(hWndOwner);
+    // Only a word the dialog asks about is selected: selecting every word would slow the walk several times.
+    long nStart = 0, nEnd = 0;
+    std::wstring strWord;
+    checker.m_beforeAsking = [&]() {
+        CComPtr<IHtmlEditRange> shown = TextRange(pDocument, nStart, nEnd, strWord);
+        if (shown != NULL)
+            shown->select();
+    };
     CComBSTR word(L"word");
     for (;;)
     {
@@ -186,7 +194,7 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
             range->collapse(VARIANT_FALSE);
             continue;
         }
-        const std::wstring strWord = text.substr(0, nWord);
+        strWord = text.substr(0, nWord);
         // The checker reads the code page: a word it cannot hold whole is left alone, or its replacement
         // would write the lost letters back as "?".
         const CString strAnsiWord = Narrow(strWord);
@@ -195,11 +203,8 @@ bool SpellCheckHtmlDocument(IHtmlEditDocument* pDocument, BOOL bReport, HWND hWn
             range->collapse(VARIANT_FALSE);
             continue;
         }
-        long nStart = 0, nEnd = 0;
         if (FAILED(range->GetPositions(&nStart, &nEnd)))
             return Failed(hWndOwner);
-        // The user sees where the walk stands while the dialog asks.
-        range->select();
 
         CString strReplacement;
         const int nResult = checker.CheckText(strAnsiWord, strReplacement);

@@ -195,6 +195,7 @@ TEST_F(HtmlSpellingWalkTest, TheRealEngineCorrectsThroughItsDialogAndLeavesTheCl
     Put("<div>Dear %recipient_firstname%, I <b>recieve</b> teh letter; teh end.</div>"
         "<div><i>Absolutly</i> fine, Absolutly.</div>");
     std::vector<std::string> seen;
+    CHARRANGE shown = {-1, -1};
     bool bCompleted = false;
     {
         CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hDlg) {
@@ -202,6 +203,7 @@ TEST_F(HtmlSpellingWalkTest, TheRealEngineCorrectsThroughItsDialogAndLeavesTheCl
             seen.push_back(strWord);
             if (strWord == "recieve")
             {
+                ::SendMessageW(m_hRich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&shown));
                 SaveWindowScreenshot(m_hHost, "html-spelling-walk");
                 CDialogResponder::Press(hDlg, IDC_SPELL_CHANGE);
             }
@@ -220,6 +222,9 @@ TEST_F(HtmlSpellingWalkTest, TheRealEngineCorrectsThroughItsDialogAndLeavesTheCl
     }
     EXPECT_TRUE(bCompleted);
     EXPECT_EQ((std::vector<std::string>{"recieve", "teh", "Absolutly"}), seen);
+    // The word asked about is the one selected, without the space after it.
+    EXPECT_EQ(30, shown.cpMin);
+    EXPECT_EQ(37, shown.cpMax);
     EXPECT_EQ(std::vector<std::string>{"Spell Check Complete."}, g_boxes);
     EXPECT_EQ("<DIV>Dear %recipient_firstname%, I <B>receive</B> the letter; the end.</DIV>"
               "<DIV><I>Absolutly</I> fine, Absolutly.</DIV>",
