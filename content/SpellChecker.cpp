@@ -319,6 +319,8 @@ int CSpellChecker::RunCheck(SPELL_ENGINE hEngine, const CString& strText, CStrin
             }
             else if (!bIgnored)
             {
+                if (m_beforeAsking)
+                    m_beforeAsking();
                 CDlgSpelling dlg(m_entries, hEngine, input, strWord);
                 switch (dlg.DoModal(::GetActiveWindow()))
                 {

@@ -53,6 +53,8 @@ public:
     HMODULE m_hEngine = NULL;
     std::vector<CString> m_IgnoreAll;
     std::list<std::pair<CString, CString>> m_ChangeAll;
+    // Called before the dialog asks about a word, so that a walk can show the word it checks.
+    std::function<void()> m_beforeAsking;
 
 private:
     void Load();

@@ -824,3 +824,77 @@ TEST_F(AcceptanceTest, TheToolsMenuMakesTheClientTheMailHandlerAndGivesTheRoleBa
         EXPECT_EQ(step.pszClient, DefaultMailClient());
     }
 }
+
+// A new message opened from the main window and checked with its Spelling command: the engine beside the
+// client finds the misspelt word, the dialog's first suggestion replaces it in the body, and the end is
+// announced.
+TEST_F(AcceptanceTest, SpellingInANewMessageCorrectsAWordThroughItsDialog)
+{
+    const WORD kNewMessage = 32782, kSpelling = 32997;
+    const std::vector<HWND> before = ProcessWindows(s_process.dwProcessId);
+    ::PostMessageA(s_hFrame, WM_COMMAND, kNewMessage, 0);
+    HWND hCompose = NULL;
+    EXPECT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (std::find(before.begin(), before.end(), hWnd) == before.end() && WindowText(hWnd) == "New Message")
+                hCompose = hWnd;
+        return hCompose != NULL;
+    }));
+    ASSERT_NE(nullptr, hCompose);
+    // The body is the HTML editor's text or, in plain text, the body edit: whichever shows once it settled.
+    HWND hBody = NULL;
+    EXPECT_TRUE(WaitFor([&]() {
+        HWND hPlain = Descendant(hCompose, "Edit", IDC_COMPOSE_BODY);
+        HWND hEditor = Descendant(hCompose, "OrbHtmlEdit");
+        HWND hRich = hEditor != NULL ? ::GetWindow(hEditor, GW_CHILD) : NULL;
+        hBody = hPlain != NULL && ::IsWindowVisible(hPlain) ? hPlain
+                : hRich != NULL && ::IsWindowVisible(hRich) ? hRich
+                                                             : NULL;
+        return hBody != NULL;
+    }));
+    ASSERT_NE(nullptr, hBody);
+    for (char c : std::string("I recieve it"))
+        SendBounded(hBody, WM_CHAR, (BYTE)c, 1);
+
+    ::PostMessageA(hCompose, WM_COMMAND, kSpelling, 0);
+    HWND hSpelling = NULL;
+    EXPECT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (ClassNameOf(hWnd) == "#32770" && WindowText(hWnd) == "Spelling")
+                hSpelling = hWnd;
+        return hSpelling != NULL;
+    }));
+    ASSERT_NE(nullptr, hSpelling);
+    EXPECT_EQ("recieve", WindowText(::GetDlgItem(hSpelling, IDC_SPELL_WORD)));
+    EXPECT_EQ("receive", WindowText(::GetDlgItem(hSpelling, IDC_SPELL_CHANGE_TO)));
+    SaveWindowScreenshot(hCompose, "acceptance-12-spelling");
+    PressButton(hSpelling, IDC_SPELL_CHANGE);
+
+    HWND hDone = NULL;
+    EXPECT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+        {
+            HWND hText = ::GetDlgItem(hWnd, 0xFFFF);
+            if (ClassNameOf(hWnd) == "#32770" && hText != NULL && WindowText(hText) == "Spell Check Complete.")
+                hDone = hWnd;
+        }
+        return hDone != NULL;
+    }));
+    ASSERT_NE(nullptr, hDone);
+    PressButton(hDone, IDOK);
+    EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hDone); }));
+    EXPECT_EQ("I receive it", WindowText(hBody).substr(0, 12));
+
+    // Closed without saving.
+    ::PostMessageA(hCompose, WM_CLOSE, 0, 0);
+    HWND hSave = NULL;
+    EXPECT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (ClassNameOf(hWnd) == "#32770" && ::GetDlgItem(hWnd, IDNO) != NULL)
+                hSave = hWnd;
+        return hSave != NULL || !::IsWindow(hCompose);
+    }));
+    if (hSave != NULL)
+        PressButton(hSave, IDNO);
+    EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hCompose); }));
+}

@@ -508,7 +508,8 @@ TEST(SpellingDialogTest, ThePlainWalkCorrectsWithTheRealCheckerAndLeavesTheClipb
     edit.m_hWnd = ::CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE, 0, 0, 300, 200, NULL, NULL,
                                     ::GetModuleHandleA(NULL), NULL);
     ASSERT_NE(edit.m_hWnd, nullptr);
-    ::SetWindowTextA(edit.m_hWnd, "Dear %recipient_firstname%, I recieve teh letter; teh end.");
+    ::SetWindowTextA(edit.m_hWnd, "Dear %recipient_firstname%, I recieve teh letter; teh end. Absolutly fine, "
+                                  "Absolutly.");
     std::vector<std::string> seen;
     bool bResult = false;
     {
@@ -526,6 +527,8 @@ TEST(SpellingDialogTest, ThePlainWalkCorrectsWithTheRealCheckerAndLeavesTheClipb
                 CDialogResponder::SetField(hDlg, IDC_SPELL_CHANGE_TO, "the");
                 CDialogResponder::Press(hDlg, IDC_SPELL_CHANGE_ALL);
             }
+            else if (strWord == "Absolutly")
+                CDialogResponder::Press(hDlg, IDC_SPELL_IGNORE_ALL);
             else
                 CDialogResponder::Press(hDlg, IDC_SPELL_CHANGE);
             return true;
@@ -533,10 +536,10 @@ TEST(SpellingDialogTest, ThePlainWalkCorrectsWithTheRealCheckerAndLeavesTheClipb
         bResult = SpellCheckEditControl(edit, TRUE, TRUE);
     }
     EXPECT_TRUE(bResult);
-    EXPECT_EQ(seen, (std::vector<std::string>{"recieve", "teh", "Spell Check Complete."}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"recieve", "teh", "Absolutly", "Spell Check Complete."}));
     char szText[200] = "";
     ::GetWindowTextA(edit.m_hWnd, szText, sizeof(szText));
-    EXPECT_STREQ(szText, "Dear %recipient_firstname%, I receive the letter; the end.");
+    EXPECT_STREQ(szText, "Dear %recipient_firstname%, I receive the letter; the end. Absolutly fine, Absolutly.");
     EXPECT_EQ(ReadClipboard(), "the user's own text 7x5");
     ::DestroyWindow(edit.m_hWnd);
     DeleteSpellingKey();

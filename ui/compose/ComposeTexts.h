@@ -63,6 +63,8 @@ const char kStillEditingSource[] = "You are still editing the source of this mes
                                    "Edit tab before you can send."; // string 325
 const char kSpellHalted[] =
     "The spell check on this document was halted. Do you want to send anyway?"; // string 103
+const char kSpellingMissing[] = "ERROR: %s Do you want to download and instal it from internet?";
+const char kSpellingComponent[] = "SPELLING/";
 const char kHighPriority[] = "This message is High Priority";
 const char kLowPriority[] = "This message is Low Priority";
 const char kNormalPriority[] = "This message is Normal Priority";

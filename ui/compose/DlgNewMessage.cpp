@@ -15,6 +15,7 @@
 #include "ui/compose/ComposeCommands.h"
 #include "ui/compose/ComposeErrors.h"
 #include "ui/compose/ComposeSetup.h"
+#include "ui/compose/ComposeSpelling.h"
 #include "ui/compose/ComposeTexts.h"
 #include "ui/compose/FromAccounts.h"
 #include "ui/compose/OutgoingMessage.h"
@@ -908,14 +909,12 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             return 1;
         case ID_SPELLING:
         {
-            // The editor's own walk comes with the spelling engine; until then only plain text is checked.
-            if (IsHtml())
-                return 0;
-            CPlainTextEdit edit;
-            edit.m_hWnd = m_editBody.m_hWnd;
-            bool bCompleted = SpellCheckEditControl(edit, TRUE, m_bAnnounceSpelling);
+            const BOOL bAnnounce = m_bAnnounceSpelling;
             m_bAnnounceSpelling = 1;
-            return bCompleted ? 0 : 1;
+            return CheckComposeSpelling(IsHtml() ? &m_editor : NULL, m_editBody.m_hWnd, bAnnounce, m_pRegistry,
+                                        m_hWndFrame)
+                       ? 0
+                       : 1;
         }
         case ID_MACRO_FIRSTNAME:
             InsertAtCaret(ComposeText::kMacroFirstname);

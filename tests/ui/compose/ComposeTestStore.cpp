@@ -21,6 +21,8 @@ void ComposeStoreTest::SetUp()
     m_pRegistry->m_strLocalDatabase = m_folder.Path("email.mdb");
     m_pRegistry->m_strOrbDatabase = m_folder.Path("Orb.mdb");
     m_pRegistry->SetIncludeBusinessCard(0);
+    // Sending checks the spelling by default; only the spelling tests answer its dialog.
+    m_pRegistry->m_bCheckSpelling = 0;
     m_pDatabase.reset(new CDatabaseMy(m_pRegistry.get()));
     m_pDatabase->OpenAll();
     ASSERT_TRUE(m_pDatabase->m_Local.IsOpen());
