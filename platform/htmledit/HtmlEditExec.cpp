@@ -625,9 +625,10 @@ HRESULT CHtmlEdit::SetLink(const std::wstring& href)
     m_model->doc.links.push_back(value);
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_LINK | CFM_STYLE;
+    cf.dwMask = CFM_LINK | CFM_STYLE | CFM_LCID;
     cf.dwEffects = CFE_LINK;
     cf.sStyle = static_cast<SHORT>(m_model->doc.links.size());
+    cf.lcid = LinkLcid(cf.sStyle);
     return SetCharFields(cf);
 }
 
@@ -635,7 +636,8 @@ HRESULT CHtmlEdit::Unlink()
 {
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_LINK | CFM_STYLE;
+    cf.dwMask = CFM_LINK | CFM_STYLE | CFM_LCID;
+    cf.lcid = LinkLcid(0);
     return SetCharFields(cf);
 }
 
