@@ -8,6 +8,7 @@
 
 #include "platform/htmledit/HtmlEditParams.h"
 #include "tests/platform/htmledit/HtmlEditHost.h"
+#include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "ui/compose/SignatureHtml.h"
 
@@ -263,6 +264,50 @@ TEST_F(HtmlEditTest, TablesInsertAndGrowByRows)
     EXPECT_EQ("<DIV>x</DIV><TABLE border=\"1\" bgcolor=\"black\"><TBODY>" + row + row + row +
                   "</TBODY></TABLE><DIV>&nbsp;</DIV>",
               Body());
+}
+
+TEST_F(HtmlEditTest, PromptsAskTheUserAndTakeTheAnswer)
+{
+    struct Case
+    {
+        long cmd;
+        const char* caption;
+        const char* answer;
+        int button;
+        const char* body;
+        CHARRANGE sel;  // after the command
+    };
+    const Case cases[] = {
+        {DECMD_HYPERLINK, "Hyperlink", "http://example.org/", IDOK,
+         "<DIV>one <A href=\"http://example.org/\">two</A></DIV>", {4, 7}},
+        {DECMD_HYPERLINK, "Hyperlink", "http://example.org/", IDCANCEL, "<DIV>one two</DIV>", {4, 7}},
+        {DECMD_IMAGE, "Picture", "cid:logo", IDOK, "<DIV>one <IMG src=\"cid:logo\"></DIV>", {5, 5}},
+        {DECMD_IMAGE, "Picture", "", IDOK, "<DIV>one two</DIV>", {4, 7}},
+        {DECMD_FINDTEXT, "Find", "two", IDOK, "<DIV>one two</DIV>", {4, 7}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.caption) + " " + c.answer);
+        Put("<div>one two</div>");
+        if (c.cmd == DECMD_FINDTEXT)
+            Select(0, 0);
+        else
+            Select(4, 7);
+        std::string caption;
+        CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hDlg) {
+            char text[64] = "";
+            ::GetWindowTextA(hDlg, text, sizeof(text));
+            caption = text;
+            return CDialogResponder::SetField(hDlg, 100, c.answer) && CDialogResponder::Press(hDlg, c.button);
+        });
+        ASSERT_EQ(S_OK, m_pEdit->ExecCommand(c.cmd, DECMD_OPT_PROMPTUSER, nullptr));
+        EXPECT_EQ(c.caption, caption);
+        EXPECT_EQ(c.body, Body());
+        CHARRANGE sel = {};
+        ::SendMessageW(m_hRich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+        EXPECT_EQ(c.sel.cpMin, sel.cpMin);
+        EXPECT_EQ(c.sel.cpMax, sel.cpMax);
+    }
 }
 
 TEST_F(HtmlEditTest, DocumentCompleteComesOnceAfterEachLoadNeverInsideIt)
