@@ -11,6 +11,7 @@
 #include "platform/htmledit/HtmlEditReader.h"
 #include "platform/htmlview/HtmlView.h"
 #include "tests/platform/htmledit/HtmlEditHost.h"
+#include "tests/support/Screenshot.h"
 #include "ui/compose/SignatureHtml.h"
 
 using namespace htmledit;
@@ -170,6 +171,19 @@ TEST_F(HtmlEditRoundTripTest, PutThenGetKeepsTheRunsTheViewerAndTheBytes)
         CHtmlView* pView = CHtmlView::FromWindow(hView);
         ASSERT_TRUE(WaitFor([&] { return pView->Document() != nullptr && !pView->Text().empty(); }));
         EXPECT_EQ(Normalise(m_pControl->PlainText()), Normalise(pView->Text()));
+
+        // For the browser's check, a native step after this one: the text, link targets and picture
+        // sources our engine reads from the written page, and what our viewer shows of it.
+        std::ofstream expect(folder + "\\" + f.name + ".expect", std::ios::binary);
+        expect << "text " << Normalise(m_pControl->PlainText()) << "\n";
+        for (const std::string& href : after.links)
+            expect << "href " << href << "\n";
+        for (const Picture& picture : after.pictures)
+            expect << "src " << picture.src << "\n";
+        ::ShowWindow(hView, SW_SHOW);
+        ::UpdateWindow(hView);
+        SaveWindowScreenshot(hView, (std::string("htmledit-view-") + f.name).c_str());
+        ::ShowWindow(hView, SW_HIDE);
     }
 }
 
