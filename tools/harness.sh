@@ -23,7 +23,8 @@ orb_install_packages() {
                   xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation cmake ninja-build ccache g++ googletest tcl
                   dpkg-dev xz-utils
                   python3 dovecot-pop3d dovecot-imapd isync python3-aiosmtpd mpop msmtp libgmime-3.0-dev pkg-config liblitehtml-dev
-                  tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail hunspell hunspell-en-us python3-vobject)
+                  tango-icon-theme python3-pil time python3-pyftpdlib gcab procmail hunspell hunspell-en-us python3-vobject
+                  chromium)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -395,7 +395,7 @@ void CHtmlEdit::Load(const Document& doc)
     SetParagraphFormat(m_hRich, 0, 0, first);
     SetCharFormat(m_hRich, 0, 0, CharFormat(), Block::Div);
     if (!doc.paragraphs.empty())
-        InsertParagraphs(m_hRich, doc.paragraphs, 0, 0, 0, true);
+        LoadParagraphs(m_hRich, doc.paragraphs);
     ::SendMessageW(m_hRich, EM_SETSEL, 0, 0);
     ::SendMessageW(m_hRich, EM_EMPTYUNDOBUFFER, 0, 0);
     ::SendMessageW(m_hRich, EM_SETMODIFY, FALSE, 0);

@@ -124,6 +124,9 @@ private:
     HRESULT InsertTable(VARIANT* pArg);
     HRESULT InsertRow();
     HRESULT DeleteRows();
+    // Columns and cells of the table at the caret: a new one goes after the caret's, a removed one takes
+    // its following separator (the last cell its preceding one).
+    HRESULT ChangeCells(long nCmdId);
     HRESULT SetLink(const std::wstring& href);
     HRESULT Unlink();
     HRESULT InsertPicture(const std::wstring& src);

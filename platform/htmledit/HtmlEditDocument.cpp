@@ -17,9 +17,10 @@ std::u16string Paragraph::Text() const
 
 int DefaultSize(Block block)
 {
-    // Half points of the engine's sizes (16 px text; headings in em of it).
+    // Half points of the engine's sizes (16 px text; headings in em of it; monospace PRE text at 13 px).
     switch (block)
     {
+    case Block::Pre: return 20;
     case Block::H1: return 48;
     case Block::H2: return 36;
     case Block::H3: return 28;

@@ -254,8 +254,9 @@ HRESULT CHtmlEdit::Status(long nCmdId, long& status)
     if (IsTableCommand(nCmdId))
     {
         const bool inTable = CaretParagraph().table != 0;
-        status = inTable && (nCmdId == DECMD_INSERTROW || nCmdId == DECMD_DELETEROWS) ? DECMDF_ENABLED
-                                                                                       : DECMDF_DISABLED;
+        // Spans are not in the run model: cells neither merge nor split.
+        status = inTable && nCmdId != DECMD_MERGECELLS && nCmdId != DECMD_SPLITCELL ? DECMDF_ENABLED
+                                                                                     : DECMDF_DISABLED;
         return S_OK;
     }
     status = DECMDF_NOTSUPPORTED;
@@ -598,6 +599,11 @@ HRESULT CHtmlEdit::Exec(long nCmdId, long nOption, VARIANT* pArg)
         return InsertRow();
     case DECMD_DELETEROWS:
         return DeleteRows();
+    case DECMD_INSERTCOL:
+    case DECMD_DELETECOLS:
+    case DECMD_INSERTCELL:
+    case DECMD_DELETECELLS:
+        return ChangeCells(nCmdId);
     }
     return S_OK;  // disabled commands do nothing
 }
@@ -625,9 +631,10 @@ HRESULT CHtmlEdit::SetLink(const std::wstring& href)
     m_model->doc.links.push_back(value);
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_LINK | CFM_STYLE;
+    cf.dwMask = CFM_LINK | CFM_STYLE | CFM_LCID;
     cf.dwEffects = CFE_LINK;
     cf.sStyle = static_cast<SHORT>(m_model->doc.links.size());
+    cf.lcid = LinkLcid(cf.sStyle);
     return SetCharFields(cf);
 }
 
@@ -635,7 +642,8 @@ HRESULT CHtmlEdit::Unlink()
 {
     CHARFORMAT2W cf = {};
     cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_LINK | CFM_STYLE;
+    cf.dwMask = CFM_LINK | CFM_STYLE | CFM_LCID;
+    cf.lcid = LinkLcid(0);
     return SetCharFields(cf);
 }
 
@@ -788,6 +796,114 @@ HRESULT CHtmlEdit::DeleteRows()
         --start;
     ::SendMessageW(m_hRich, EM_SETSEL, start, end);
     ::SendMessageW(m_hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    m_bDirty = true;
+    return S_OK;
+}
+
+HRESULT CHtmlEdit::ChangeCells(long nCmdId)
+{
+    CBusy busy(*this);
+    busy.Keep();
+    const CHARRANGE sel = Selection(m_hRich);
+    const std::u16string text = RichText(m_hRich);
+    const LONG size = static_cast<LONG>(text.size());
+    const LONG caret = std::min(sel.cpMin, size);
+    auto paragraphStart = [&](LONG pos) {
+        while (pos > 0 && text[pos - 1] != u'\r')
+            --pos;
+        return pos;
+    };
+    auto paragraphEnd = [&](LONG pos) {
+        while (pos < size && text[pos] != u'\r')
+            ++pos;
+        return pos;
+    };
+    const LONG caretRowStart = paragraphStart(caret);
+    const int table = GetParagraphFormat(m_hRich, caretRowStart).table;
+    if (!table)
+        return S_OK;
+    // The table's rows: the paragraphs around the caret's with its table number.
+    struct CRow
+    {
+        LONG start, end;
+    };
+    std::vector<CRow> rows;
+    for (LONG start = caretRowStart; start > 0;)
+    {
+        const LONG previous = paragraphStart(start - 1);
+        if (GetParagraphFormat(m_hRich, previous).table != table)
+            break;
+        rows.insert(rows.begin(), CRow{previous, start - 1});
+        start = previous;
+    }
+    const size_t caretRow = rows.size();
+    rows.push_back(CRow{caretRowStart, paragraphEnd(caretRowStart)});
+    for (LONG end = rows.back().end; end < size;)
+    {
+        const LONG next = end + 1;
+        if (GetParagraphFormat(m_hRich, next).table != table)
+            break;
+        end = paragraphEnd(next);
+        rows.push_back(CRow{next, end});
+    }
+    const size_t column = static_cast<size_t>(
+        std::count(text.begin() + caretRowStart, text.begin() + caret, static_cast<char16_t>(kCellSeparator)));
+    auto cellsOf = [&](const CRow& row) {
+        std::vector<CRow> cells(1, CRow{row.start, row.start});
+        for (LONG i = row.start; i < row.end; ++i)
+        {
+            if (text[i] == kCellSeparator)
+            {
+                cells.back().end = i;
+                cells.push_back(CRow{i + 1, i + 1});
+            }
+        }
+        cells.back().end = row.end;
+        return cells;
+    };
+
+    const bool wholeColumn = nCmdId == DECMD_INSERTCOL || nCmdId == DECMD_DELETECOLS;
+    const bool insert = nCmdId == DECMD_INSERTCOL || nCmdId == DECMD_INSERTCELL;
+    if (!insert && cellsOf(rows[caretRow]).size() == 1)
+    {
+        // The only cell goes with its row; the only column with the table.
+        ::SendMessageW(m_hRich, EM_SETSEL, wholeColumn ? rows.front().start : caretRowStart,
+                       wholeColumn ? rows.back().end : caret);
+        return DeleteRows();
+    }
+    // Changed from the last row up, so that the rows above keep their positions; the caret goes to the
+    // cell after the new one or to the one that takes the removed one's place.
+    LONG target = caret, shift = 0;
+    for (size_t r = rows.size(); r-- > 0;)
+    {
+        if (!wholeColumn && r != caretRow)
+            continue;
+        const std::vector<CRow> cells = cellsOf(rows[r]);
+        if (insert)
+        {
+            const CRow& cell = cells[std::min(column, cells.size() - 1)];
+            const wchar_t separator[2] = {static_cast<wchar_t>(kCellSeparator), 0};
+            ::SendMessageW(m_hRich, EM_SETSEL, cell.end, cell.end);
+            ::SendMessageW(m_hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(separator));
+            if (r == caretRow)
+                target = cell.end + 1;
+            else if (r < caretRow)
+                ++shift;
+            continue;
+        }
+        if (column >= cells.size() || cells.size() == 1)
+            continue;
+        const CRow& cell = cells[column];
+        const bool last = column + 1 == cells.size();
+        const LONG from = last ? cell.start - 1 : cell.start, to = last ? cell.end : cell.end + 1;
+        ::SendMessageW(m_hRich, EM_SETSEL, from, to);
+        ::SendMessageW(m_hRich, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+        if (r == caretRow)
+            target = last ? cells[column - 1].start : cell.start;
+        else if (r < caretRow)
+            shift -= to - from;
+    }
+    ::SendMessageW(m_hRich, EM_SETSEL, target + shift, target + shift);
     m_bDirty = true;
     return S_OK;
 }

@@ -423,11 +423,17 @@ private:
         for (size_t i = 0; i < text.size(); ++i)
         {
             char16_t c = text[i];
+            // The run model's own marks never come from text: a line break, a picture, a cell's end. Other
+            // control characters show nothing and are not written either.
+            if (c == kPicture || (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f'))
+                continue;
+            if (c == '\t' && ctx.inCell)
+                c = ' ';
             if (pre)
             {
                 if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                     continue;
-                out.push_back(c == '\n' || c == '\r' ? kLineBreak : c);
+                out.push_back(c == '\n' || c == '\r' ? kLineBreak : c == '\f' ? u' ' : c);
                 continue;
             }
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f')

@@ -12,6 +12,18 @@ namespace htmledit
 // which show nothing without an underline: each background gets its own type (CLR_INVALID: none).
 BYTE UnderlineTypeOf(COLORREF back);
 
+// A paragraph's element, quote and list levels and table number travel as tab stops far beyond any line:
+// riched20's RTF keeps tab stops both ways, its style numbers and border spacing not. Paragraphs that may
+// hold tabs get the default stops first, so their tabs still land where they did.
+int ParagraphTabs(const Paragraph& p, LONG* tabs);
+// A paragraph from what riched20 keeps of it: those tab stops, its numbering and alignment.
+Paragraph ParagraphOf(const LONG* tabs, int count, WORD wNumbering, WORD wAlignment);
+
+// A link's number travels as its characters' language, which riched20's RTF writes; no real language id
+// has the top bit.
+LCID LinkLcid(int link);
+int LinkOfLanguage(LONG language);
+
 // The face a paragraph shows when its runs name none.
 const wchar_t* DefaultFace(Block block);
 
@@ -20,6 +32,9 @@ const wchar_t* DefaultFace(Block block);
 // joins the one at the caret and takes its element only when bFirstParagraphFormat is set.
 void InsertParagraphs(HWND hRich, const std::vector<Paragraph>& paragraphs, int linkBase, int pictureBase,
                       int tableBase, bool bFirstParagraphFormat);
+
+// Replaces the whole content by the paragraphs.
+void LoadParagraphs(HWND hRich, const std::vector<Paragraph>& paragraphs);
 
 // Reads the paragraphs of characters [first, last) (last -1: to the end) with their formats.
 std::vector<Paragraph> ReadParagraphs(HWND hRich, LONG first = 0, LONG last = -1);

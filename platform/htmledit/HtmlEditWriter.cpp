@@ -179,7 +179,8 @@ private:
         CloseTable();
         if (p.block == Block::ListItem)
         {
-            m_out += "<LI" + alignAttribute + ">";
+            // The align attribute of LI means nothing to a browser; its style does.
+            m_out += std::string("<LI") + (align ? std::string(" style=\"text-align: ") + align + "\"" : "") + ">";
             Runs(p.runs, p.block, false);
             m_out += "</LI>";
             return;
@@ -190,36 +191,47 @@ private:
         m_out += std::string("</") + tag + ">";
     }
 
-    void Runs(const std::vector<Run>& runs, Block block, bool)
+    // Whether a character is written at all: control characters are not, nor pictures the page lacks.
+    bool Written(char16_t c, const CharFormat& f) const
     {
-        bool empty = true;
-        for (const Run& run : runs)
-            if (!run.text.empty())
-                empty = false;
+        if (c == kPicture)
+            return f.picture > 0 && static_cast<size_t>(f.picture) <= m_doc.pictures.size();
+        return c >= 0x20 || c == '\t' || c == kLineBreak;
+    }
+
+    void Runs(const std::vector<Run>& given, Block block, bool bCell)
+    {
+        // What is not written must neither make a paragraph look full nor count as a neighbour of a blank:
+        // read back, the page would differ from the one written.
+        std::vector<Run> runs;
+        for (const Run& run : given)
+        {
+            Run kept{std::u16string(), run.format};
+            for (char16_t c : run.text)
+                if (Written(c, run.format))
+                    kept.text.push_back(c);
+            if (!kept.text.empty())
+                runs.push_back(std::move(kept));
+        }
+        const bool empty = runs.empty();
+        const bool pre = block == Block::Pre;
         if (empty)
         {
             m_out += "&nbsp;";
             return;
         }
-        const bool pre = block == Block::Pre;
         int openLink = 0;
+        std::string openRun, closeRun;
         char16_t previous = 0;
-        size_t total = 0;
+        std::u16string flat;
         for (const Run& run : runs)
-            total += run.text.size();
+            flat += run.text;
+        const size_t total = flat.size();
         size_t position = 0;
         for (const Run& run : runs)
         {
             const CharFormat& f = run.format;
             const int link = f.link > 0 && static_cast<size_t>(f.link) <= m_doc.links.size() ? f.link : 0;
-            if (link != openLink)
-            {
-                if (openLink)
-                    m_out += "</A>";
-                if (link)
-                    m_out += "<A href=\"" + Escape(m_doc.links[link - 1], true) + "\">";
-                openLink = link;
-            }
             std::string open, close;
             std::string font;
             if (!f.face.empty())
@@ -227,8 +239,14 @@ private:
             std::string span;
             if (f.size > 0 && f.size != DefaultSize(block))
             {
-                const int step = FontSizeOfPoints(f.size / 2);
-                if (PointsOfFontSize(step) * 2 == f.size)
+                // A step reads back as the engine sizes it (size 1 is 7.5 pt, not the toolbar's 8), and in PRE
+                // smaller still (monospace text scales its steps): points where the step would not read back.
+                static const int engineHalfPoints[] = {15, 20, 24, 27, 36, 48, 72};
+                int step = 0;
+                for (int n = 1; n <= 7 && !pre && !step; ++n)
+                    if (f.size == PointsOfFontSize(n) * 2 || f.size == engineHalfPoints[n - 1])
+                        step = n;
+                if (step)
                     font += " size=\"" + std::to_string(step) + "\"";
                 else
                     span += "font-size: " + std::to_string(f.size / 2) + (f.size % 2 ? ".5pt" : "pt");
@@ -262,19 +280,37 @@ private:
                 open += "<U>";
                 close = "</U>" + close;
             }
-            m_out += open;
+            // Runs that differ only in what is not written are one run: read back, they are one.
+            if (link != openLink || open != openRun)
+            {
+                m_out += closeRun;
+                if (link != openLink)
+                {
+                    if (openLink)
+                        m_out += "</A>";
+                    if (link)
+                        m_out += "<A href=\"" + Escape(m_doc.links[link - 1], true) + "\">";
+                    openLink = link;
+                }
+                m_out += open;
+                openRun = open;
+                closeRun = close;
+            }
             std::u16string chunk;
             auto flushChunk = [&] {
                 m_out += Escape(Utf16To8(chunk), false);
                 chunk.clear();
             };
-            for (char16_t c : run.text)
+            for (char16_t raw : run.text)
             {
+                // Outside PRE a tab is a blank the reader collapses: written as one, it reads back as itself.
+                const char16_t c = raw == '\t' && !pre ? u' ' : raw;
                 const bool last = position + 1 == total;
                 if (c == kLineBreak)
                 {
                     flushChunk();
-                    m_out += "<BR>";
+                    // A block's last line break shows nothing and is not read back: one more keeps it.
+                    m_out += last && !bCell ? "<BR><BR>" : "<BR>";
                 }
                 else if (c == kPicture && f.picture > 0 && static_cast<size_t>(f.picture) <= m_doc.pictures.size())
                 {
@@ -289,18 +325,12 @@ private:
                         m_out += " height=\"" + std::to_string(pic.height) + "\"";
                     m_out += ">";
                 }
-                else if (c == kPicture)
-                {
-                }
                 else if (c == ' ' && !pre &&
                          (previous == 0 || previous == ' ' || previous == kLineBreak || previous == kCellSeparator ||
-                          last))
+                          last || flat[position + 1] == kLineBreak))
                 {
                     flushChunk();
                     m_out += "&nbsp;";
-                }
-                else if (c < 0x20 && c != '\t')
-                {
                 }
                 else
                     chunk.push_back(c);
@@ -308,8 +338,8 @@ private:
                 ++position;
             }
             flushChunk();
-            m_out += close;
         }
+        m_out += closeRun;
         if (openLink)
             m_out += "</A>";
     }

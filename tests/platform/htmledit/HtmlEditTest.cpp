@@ -7,7 +7,9 @@
 #include <string>
 
 #include "platform/htmledit/HtmlEditParams.h"
+#include "platform/htmledit/HtmlEditRich.h"
 #include "tests/platform/htmledit/HtmlEditHost.h"
+#include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "ui/compose/SignatureHtml.h"
 
@@ -263,6 +265,110 @@ TEST_F(HtmlEditTest, TablesInsertAndGrowByRows)
     EXPECT_EQ("<DIV>x</DIV><TABLE border=\"1\" bgcolor=\"black\"><TBODY>" + row + row + row +
                   "</TBODY></TABLE><DIV>&nbsp;</DIV>",
               Body());
+}
+
+TEST_F(HtmlEditTest, ColumnsAndCellsGrowAndShrinkAtTheCaret)
+{
+    // A 2x3 table "a b c / d e f"; the caret in the cell named, then the table as written and the cell the
+    // caret is in afterwards (its text, or "" for a new cell).
+    struct Case
+    {
+        long cmd;
+        const char* at;
+        const char* rows;
+        const char* caretBefore;  // the text just after the caret
+    };
+    const Case cases[] = {
+        {DECMD_INSERTCOL, "b", "a b _ c|d e _ f", "\tc"},
+        {DECMD_INSERTCOL, "f", "a b c _|d e f _", ""},
+        {DECMD_DELETECOLS, "b", "a c|d f", "c"},
+        {DECMD_DELETECOLS, "c", "a b|d e", "b"},
+        {DECMD_INSERTCELL, "e", "a b c|d e _ f", "\tf"},
+        {DECMD_DELETECELLS, "a", "b c|d e f", "b"},
+        {DECMD_DELETECELLS, "f", "a b c|d e", "e"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.cmd) + " at " + c.at);
+        Put("<div>x</div><table><tr><td>a</td><td>b</td><td>c</td></tr><tr><td>d</td><td>e</td><td>f</td></tr>"
+            "</table><div>y</div>");
+        const std::u16string text = htmledit::RichText(m_hRich);
+        const LONG at = static_cast<LONG>(text.find(static_cast<char16_t>(c.at[0])));
+        Select(at, at);
+        for (long cmd : {DECMD_INSERTCOL, DECMD_DELETECOLS, DECMD_INSERTCELL, DECMD_DELETECELLS})
+            EXPECT_EQ(DECMDF_ENABLED, Status(cmd)) << cmd;
+        EXPECT_EQ(DECMDF_DISABLED, Status(DECMD_MERGECELLS));
+        ASSERT_EQ(S_OK, m_pEdit->ExecCommand(c.cmd, DECMD_OPT_DONTPROMPTUSER, nullptr));
+        std::string expected = "<DIV>x</DIV><TABLE><TBODY><TR>";
+        for (const char* p = c.rows; *p; ++p)
+        {
+            if (*p == '|')
+                expected += "</TR><TR>";
+            else if (*p == '_')
+                expected += "<TD>&nbsp;</TD>";
+            else if (*p != ' ')
+                expected += std::string("<TD>") + *p + "</TD>";
+        }
+        EXPECT_EQ(expected + "</TR></TBODY></TABLE><DIV>y</DIV>", Body());
+        CHARRANGE sel = {};
+        ::SendMessageW(m_hRich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+        const std::string after(c.caretBefore);
+        EXPECT_EQ(std::u16string(after.begin(), after.end()),
+                  htmledit::RichText(m_hRich).substr(static_cast<size_t>(sel.cpMin), after.size()));
+    }
+
+    // The only cell of a row goes with the row; the only column with the table.
+    Put("<div>x</div><table><tr><td>a</td></tr><tr><td>b</td></tr></table><div>y</div>");
+    Select(2, 2);
+    ASSERT_EQ(S_OK, m_pEdit->ExecCommand(DECMD_DELETECELLS, DECMD_OPT_DONTPROMPTUSER, nullptr));
+    EXPECT_EQ("<DIV>x</DIV><TABLE><TBODY><TR><TD>b</TD></TR></TBODY></TABLE><DIV>y</DIV>", Body());
+    Select(2, 2);
+    ASSERT_EQ(S_OK, m_pEdit->ExecCommand(DECMD_DELETECOLS, DECMD_OPT_DONTPROMPTUSER, nullptr));
+    EXPECT_EQ("<DIV>x</DIV><DIV>y</DIV>", Body());
+}
+
+TEST_F(HtmlEditTest, PromptsAskTheUserAndTakeTheAnswer)
+{
+    struct Case
+    {
+        long cmd;
+        const char* caption;
+        const char* answer;
+        int button;
+        const char* body;
+        CHARRANGE sel;  // after the command
+    };
+    const Case cases[] = {
+        {DECMD_HYPERLINK, "Hyperlink", "http://example.org/", IDOK,
+         "<DIV>one <A href=\"http://example.org/\">two</A></DIV>", {4, 7}},
+        {DECMD_HYPERLINK, "Hyperlink", "http://example.org/", IDCANCEL, "<DIV>one two</DIV>", {4, 7}},
+        {DECMD_IMAGE, "Picture", "cid:logo", IDOK, "<DIV>one <IMG src=\"cid:logo\"></DIV>", {5, 5}},
+        {DECMD_IMAGE, "Picture", "", IDOK, "<DIV>one two</DIV>", {4, 7}},
+        {DECMD_FINDTEXT, "Find", "two", IDOK, "<DIV>one two</DIV>", {4, 7}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.caption) + " " + c.answer);
+        Put("<div>one two</div>");
+        if (c.cmd == DECMD_FINDTEXT)
+            Select(0, 0);
+        else
+            Select(4, 7);
+        std::string caption;
+        CDialogResponder responder(::GetCurrentThreadId(), [&](HWND hDlg) {
+            char text[64] = "";
+            ::GetWindowTextA(hDlg, text, sizeof(text));
+            caption = text;
+            return CDialogResponder::SetField(hDlg, 100, c.answer) && CDialogResponder::Press(hDlg, c.button);
+        });
+        ASSERT_EQ(S_OK, m_pEdit->ExecCommand(c.cmd, DECMD_OPT_PROMPTUSER, nullptr));
+        EXPECT_EQ(c.caption, caption);
+        EXPECT_EQ(c.body, Body());
+        CHARRANGE sel = {};
+        ::SendMessageW(m_hRich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+        EXPECT_EQ(c.sel.cpMin, sel.cpMin);
+        EXPECT_EQ(c.sel.cpMax, sel.cpMax);
+    }
 }
 
 TEST_F(HtmlEditTest, DocumentCompleteComesOnceAfterEachLoadNeverInsideIt)
