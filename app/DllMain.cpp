@@ -18,8 +18,20 @@
 #include "store/DatabaseSession.h"
 #include "transport/ErrorReport.h"
 #include "ui/addressbook/NameResolution.h"
+#include "ui/compose/ComposeStandIns.h"
 #include "ui/options/AccountCommands.h"
 #include "ui/options/PageMessageRulesMail.h"
+
+namespace
+{
+// The compose window's recipient buttons open whichever picker Simple MAPI has been given.
+INT_PTR SelectRecipientsForCompose(HWND hWndOwner, const char* pszCaption, const char* pszToLabel, CString* pstrTo,
+                                   CString* pstrCc, CString* pstrBcc)
+{
+    CLetrova::SelectRecipientsProc pfnSelect = CLetrova::s_pfnSelectRecipients;
+    return pfnSelect != NULL ? pfnSelect(hWndOwner, pszCaption, pszToLabel, pstrTo, pstrCc, pstrBcc) : IDCANCEL;
+}
+} // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pReserved)
 {
@@ -34,6 +46,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
             SetComponentInstaller(InstallMissingComponent);
             InstallAddressBook();
+            ComposeSelectRecipients = SelectRecipientsForCompose;
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

@@ -37,6 +37,7 @@ CString ContactNameSearchWhere(const CString& strQuotedEntry)
 }
 
 int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent) = NULL;
+ComposeRecipientPicker ComposeSelectRecipients = NULL;
 
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner)
 {

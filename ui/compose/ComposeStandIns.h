@@ -26,3 +26,10 @@ class CAccountsRecord;
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner = NULL);
 // The new-account wizard over a cleared record (1: finished); set by the accounts dialogs, NULL offers none.
 extern int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent);
+
+// The Select Recipients dialog over the lists it is given (NULL: that well is not offered); the user edits
+// them and IDOK is returned. The same form as the Simple MAPI picker, so one dialog serves both; NULL
+// offers none.
+typedef INT_PTR (*ComposeRecipientPicker)(HWND hWndOwner, const char* pszCaption, const char* pszToLabel,
+                                         CString* pstrTo, CString* pstrCc, CString* pstrBcc);
+extern ComposeRecipientPicker ComposeSelectRecipients;
