@@ -155,8 +155,6 @@ LRESULT CDlgNewMessage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         m_hRecipientsBitmap = loadPicture(IDB_COMPOSE_RECIPIENTS);
         m_hAccountsBitmap = loadPicture(IDB_COMPOSE_ACCOUNTS);
         m_hCardBitmap = loadPicture(IDB_COMPOSE_CARD);
-        for (int nButton : {IDC_COMPOSE_TO_BUTTON, IDC_COMPOSE_CC_BUTTON, IDC_COMPOSE_BCC_BUTTON})
-            SendDlgItemMessage(nButton, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)m_hRecipientsBitmap);
         SendDlgItemMessage(IDC_COMPOSE_FROM_BUTTON, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)m_hAccountsBitmap);
 
         if (m_editor.Create(m_hWnd, m_hWndFrame, m_hWnd) != NULL)
@@ -674,25 +672,43 @@ LRESULT CDlgNewMessage::OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL& bHandled)
 LRESULT CDlgNewMessage::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
 {
     DRAWITEMSTRUCT* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-    if (pDraw->CtlType != ODT_BUTTON || pDraw->CtlID != IDC_COMPOSE_CARD)
+    const UINT nID = pDraw->CtlID;
+    if (pDraw->CtlType != ODT_BUTTON || (nID != IDC_COMPOSE_CARD && nID != IDC_COMPOSE_TO_BUTTON &&
+                                         nID != IDC_COMPOSE_CC_BUTTON && nID != IDC_COMPOSE_BCC_BUTTON))
     {
         bHandled = FALSE;
         return 0;
     }
+    // The recipient buttons show the address book's picture before their text, the card button its own.
+    bool bCard = nID == IDC_COMPOSE_CARD;
+    HBITMAP hPicture = bCard ? m_hCardBitmap : m_hRecipientsBitmap;
     bool bPushed = (pDraw->itemState & ODS_SELECTED) != 0;
+    const int nShift = bPushed ? 1 : 0;
     RECT rc = pDraw->rcItem;
     ::DrawFrameControl(pDraw->hDC, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (bPushed ? DFCS_PUSHED : 0));
     BITMAP bitmap = {};
-    if (m_hCardBitmap != NULL && ::GetObjectA(m_hCardBitmap, sizeof(bitmap), &bitmap) != 0)
+    int nTextLeft = rc.left + 3;
+    if (hPicture != NULL && ::GetObjectA(hPicture, sizeof(bitmap), &bitmap) != 0)
     {
+        int nLeft = bCard ? (rc.left + rc.right - bitmap.bmWidth) / 2 : rc.left + 3;
         HDC hMemory = ::CreateCompatibleDC(pDraw->hDC);
-        HGDIOBJ hOld = ::SelectObject(hMemory, m_hCardBitmap);
-        int nShift = bPushed ? 1 : 0;
-        ::BitBlt(pDraw->hDC, (rc.left + rc.right - bitmap.bmWidth) / 2 + nShift,
-                 (rc.top + rc.bottom - bitmap.bmHeight) / 2 + nShift, bitmap.bmWidth, bitmap.bmHeight, hMemory, 0, 0,
-                 SRCCOPY);
+        HGDIOBJ hOld = ::SelectObject(hMemory, hPicture);
+        ::BitBlt(pDraw->hDC, nLeft + nShift, (rc.top + rc.bottom - bitmap.bmHeight) / 2 + nShift, bitmap.bmWidth,
+                 bitmap.bmHeight, hMemory, 0, 0, SRCCOPY);
         ::SelectObject(hMemory, hOld);
         ::DeleteDC(hMemory);
+        nTextLeft = nLeft + bitmap.bmWidth + 2;
+    }
+    if (!bCard)
+    {
+        char szText[32] = "";
+        ::GetWindowTextA(pDraw->hwndItem, szText, sizeof(szText));
+        RECT rcText = {nTextLeft + nShift, rc.top + nShift, rc.right - 2 + nShift, rc.bottom + nShift};
+        HGDIOBJ hOldFont = ::SelectObject(pDraw->hDC, (HFONT)::SendMessageA(pDraw->hwndItem, WM_GETFONT, 0, 0));
+        ::SetBkMode(pDraw->hDC, TRANSPARENT);
+        ::SetTextColor(pDraw->hDC, ::GetSysColor(::IsWindowEnabled(pDraw->hwndItem) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        ::DrawTextA(pDraw->hDC, szText, -1, &rcText, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+        ::SelectObject(pDraw->hDC, hOldFont);
     }
     if (pDraw->itemState & ODS_FOCUS)
     {

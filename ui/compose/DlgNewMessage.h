@@ -57,7 +57,7 @@ public:
     LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL& bHandled);
-    // The My Business Card button: its picture on a push button face.
+    // The recipient and My Business Card buttons: their pictures on a push button face.
     LRESULT OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
 
     // Sending: both checks pass, the message is stored in the Outbox and the window closes.
