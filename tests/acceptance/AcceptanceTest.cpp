@@ -905,6 +905,15 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
             return arrived.size() >= 2;
         },
         kReceiveTimeoutMs);
+    // The send run's progress window closes a moment after its worker ends; a box stays, for the check below.
+    WaitFor(
+        [&]() {
+            for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+                if (hWnd != s_hFrame && (ClassNameOf(hWnd) != "#32770" || ::GetDlgItem(hWnd, 0xFFFF) == NULL))
+                    return false;
+            return true;
+        },
+        kReceiveTimeoutMs);
     ExpectNoBoxes("after sending");
     ASSERT_TRUE(bArrived) << arrived.size() << " of 2 messages at the SMTP peer";
     EXPECT_EQ(2u, arrived.size());

@@ -809,7 +809,9 @@ int CDlgNewMessage::CloseAfterSend(LONG nEmailsID)
         return 1;
     ::ShowWindow(m_hWndFrame, SW_HIDE);
     ::Sleep(kCloseAfterSendWait);
-    ::PostThreadMessageA(m_dwManagerThreadId, WM_USER, ComposeCommand::ID_SEND_MESSAGE, nEmailsID);
+    // The manager's send run ("/p N") takes N as the account whose Outbox it sends: the message's own ID
+    // there named no account, and the message stayed in the Outbox without a word.
+    ::PostThreadMessageA(m_dwManagerThreadId, WM_USER, ComposeCommand::ID_SEND_MESSAGE, m_fields.m_nAccountID);
     m_bSent = 1;
     ::PostMessageA(m_hWndFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;

@@ -64,7 +64,8 @@ public:
     bool CanSend();
     // Builds and stores the message in the folder of that Type; its Emails ID, 0 when nothing was stored.
     LONG StoreMessage(int nFolderType, BOOL bIndividual);
-    // With an ID: hides the frame, hands the message to the send run and closes; 1 (the window stays) for 0.
+    // With an ID: hides the frame, has the send run send its account's Outbox and closes; 1 (the window
+    // stays) for 0.
     int CloseAfterSend(LONG nEmailsID);
 
     // Whether closing must ask to save: the window was opened on a draft, or anything was edited.

@@ -227,7 +227,8 @@ TEST_F(ComposeWindowTest, SendStoresTheTypedMessageInTheOutboxAndHandsItToTheSen
     CString strSQL;
     strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld", (long)FolderOfType(2));
     LONG nID = Query(strSQL);
-    EXPECT_EQ(nID, (LONG)sent.lParam);
+    EXPECT_NE(0, nID);
+    EXPECT_EQ(m_nAccountID, (LONG)sent.lParam) << "the send run takes the account whose Outbox it sends";
 
     CEmailsImpl<> store(LocalSession());
     store.SelectByID(nID, NULL);
@@ -1089,5 +1090,50 @@ TEST_F(ComposeHtmlWindowTest, ThePreviewTabShowsTheMessageAsItWillBeSent)
     std::string strWritten = ReadFileBytes(GetTempHtmlPath() + "\\MessageBody.htm");
     EXPECT_NE(std::string::npos, strWritten.find("preview")) << strWritten;
     SaveWindowScreenshot(m_hFrame, "compose-html-preview");
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
+}
+
+TEST_F(ComposeHtmlWindowTest, TheEditorsContextMenuOffersWhatTheSelectionAllows)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>some words</DIV></BODY></HTML>"));
+    DWORD dwThread = m_pUi->ThreadId();
+    auto openMenu = [&]() -> HWND
+    {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        return menus.empty() ? NULL : menus[0];
+    };
+    HWND hWndRich = Editor().m_pEdit->RichEditWindow();
+    struct
+    {
+        bool bSelectAll;
+        bool bCopy, bCut, bSelectAllItem;
+    } cases[] = {
+        {false, false, false, true},
+        {true, true, true, true},
+    };
+    for (const auto& c : cases)
+    {
+        m_pUi->Invoke(
+            [&]
+            {
+                Editor().SetFocus();
+                if (c.bSelectAll)
+                    Editor().Exec(DECMD_SELECTALL, DECMD_OPT_DONTPROMPTUSER);
+            });
+        // The menu key: the menu opens at the caret.
+        ::PostMessageA(hWndRich, WM_CONTEXTMENU, (WPARAM)hWndRich, (LPARAM)-1);
+        ASSERT_TRUE(WaitFor([&] { return openMenu() != NULL; })) << c.bSelectAll;
+        HMENU hMenu = (HMENU)::SendMessageA(openMenu(), MN_GETHMENU, 0, 0);
+        ASSERT_TRUE(hMenu != NULL);
+        auto enabled = [&](UINT nID) { return !(::GetMenuState(hMenu, nID, MF_BYCOMMAND) & MF_GRAYED); };
+        EXPECT_EQ(c.bCopy, enabled(ID_EDIT_COPY)) << c.bSelectAll;
+        EXPECT_EQ(c.bCut, enabled(ID_EDIT_CUT)) << c.bSelectAll;
+        EXPECT_EQ(c.bSelectAllItem, enabled(ID_SELECT_ALL_ITEMS)) << c.bSelectAll;
+        if (c.bSelectAll)
+            SaveWindowScreenshot(openMenu(), "compose-editor-context-menu");
+        m_pUi->Invoke([] { ::EndMenu(); });
+        EXPECT_TRUE(WaitFor([&] { return openMenu() == NULL; }));
+    }
     EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
 }
