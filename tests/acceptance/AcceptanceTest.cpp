@@ -40,6 +40,7 @@ const WORD kSaveAttachments = 32779;
 const WORD kNewMessage = 32782;
 const WORD kSend = 32801;
 const WORD kAllHeaders = 32921;
+const WORD kFileAttachment = 32802;
 const int kFolderTree = 1004;
 const int kMessageList = IDC_MESSAGE_LIST;
 const DWORD kReceiveTimeoutMs = 180000;
@@ -783,6 +784,7 @@ struct ArrivedMessage
 {
     std::multimap<std::string, std::string> headers;
     std::string strText;
+    std::map<std::string, std::string> files; // attachments by file name
     std::string Header(const std::string& strName) const
     {
         auto it = headers.find(strName);
@@ -804,6 +806,8 @@ ArrivedMessage ReadArrived(const std::string& strPath)
             fields.push_back(strField);
         if (fields.size() == 3 && fields[0] == "header")
             message.headers.insert({fields[1], fields[2]});
+        else if (fields.size() == 4 && fields[0] == "part" && fields[2] != "-")
+            message.files[fields[2]] = DecodeBase64Bytes(fields[3].data(), fields[3].size());
         else if (fields.size() == 4 && fields[0] == "part" && fields[1].compare(0, 5, "text/") == 0)
             message.strText += DecodeBase64Bytes(fields[3].data(), fields[3].size());
     }
@@ -889,6 +893,31 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
         }
         EXPECT_TRUE(WaitFor([&]() { return WindowText(hNew) == typed[i].strSubject; }));
     }
+
+    // A file through the attach-file dialog of the first window, typed as its full path.
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    const std::string strFileName = "acceptance attachment.bin";
+    static const char kFileBytes[] = "\0\x01\xff\r\n.\r\nend of file";
+    const std::string strFileBytes(kFileBytes, sizeof(kFileBytes) - 1);
+    std::ofstream(szTemp + strFileName, std::ios::binary) << strFileBytes;
+    ::PostMessageA(frames[0], WM_COMMAND, kFileAttachment, 0);
+    HWND hAttach = NULL;
+    ASSERT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (WindowText(hWnd) == "Insert Attachment")
+                hAttach = hWnd;
+        return hAttach != NULL;
+    }));
+    HWND hName = ::GetDlgItem(hAttach, 0x480);
+    if (hName == NULL)
+        hName = Descendant(::GetDlgItem(hAttach, 0x47c), "Edit");
+    ASSERT_NE(nullptr, hName);
+    SendBounded(hName, WM_SETTEXT, 0, (LPARAM)(szTemp + strFileName).c_str());
+    PressButton(hAttach, IDOK);
+    HWND hAttachments = ::GetDlgItem(ComposeDialogIn(frames[0]), IDC_COMPOSE_ATTACHMENTS);
+    EXPECT_TRUE(WaitFor([&]() { return SendBounded(hAttachments, LVM_GETITEMCOUNT) == 1; }))
+        << "the file is not in the attachment list";
     SaveWindowScreenshot(frames[0], "acceptance-12-new-message");
 
     for (HWND hFrame : frames)
@@ -940,6 +969,13 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
             if (!pAddress->empty())
                 EXPECT_NE(std::string::npos, strEnvelope.find(*pAddress)) << strEnvelope;
         EXPECT_NE(std::string::npos, message.strText.find(sent.strBody)) << message.strText;
+        if (&sent == &typed[0])
+        {
+            ASSERT_EQ(1u, message.files.count(strFileName));
+            EXPECT_EQ(strFileBytes, message.files.at(strFileName));
+        }
+        else
+            EXPECT_TRUE(message.files.empty());
         // Each window sent its own text: none of the other's.
         for (const Typed& other : typed)
             if (&other != &sent)
