@@ -962,12 +962,18 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
             << message.Header("To");
         EXPECT_NE(std::string::npos, message.Header("From").find("acceptance@localhost")) << message.Header("From");
         if (!sent.strCc.empty())
+        {
             EXPECT_NE(std::string::npos, message.Header("Cc").find(sent.strCc)) << message.Header("Cc");
+        }
         EXPECT_EQ("(absent)", message.Header("Bcc"));
         std::string strEnvelope = message.Header("X-Envelope-To");
-        for (const std::string* pAddress : {&sent.strCc, &sent.strBcc})
+        for (const std::string* pAddress : {&sent.strToAddress, &sent.strCc, &sent.strBcc})
+        {
             if (!pAddress->empty())
+            {
                 EXPECT_NE(std::string::npos, strEnvelope.find(*pAddress)) << strEnvelope;
+            }
+        }
         EXPECT_NE(std::string::npos, message.strText.find(sent.strBody)) << message.strText;
         if (&sent == &typed[0])
         {
@@ -975,11 +981,17 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
             EXPECT_EQ(strFileBytes, message.files.at(strFileName));
         }
         else
+        {
             EXPECT_TRUE(message.files.empty());
+        }
         // Each window sent its own text: none of the other's.
         for (const Typed& other : typed)
+        {
             if (&other != &sent)
+            {
                 EXPECT_EQ(std::string::npos, message.strText.find(other.strBody));
+            }
+        }
     }
     EXPECT_EQ(0, Messages(FolderOfType(FOLDER_OUTBOX)));
 }
