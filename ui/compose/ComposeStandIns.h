@@ -7,6 +7,8 @@
 #include <atldbcli.h>
 #include <atlstr.h>
 
+#include <vector>
+
 // One recipient field resolved through the address book: the entries (split at ";") joined with "; "; bOk 0
 // when the field cannot be read as a list or the user cancelled a name's choice (the result is then empty).
 CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner = NULL);
@@ -33,3 +35,9 @@ extern int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent);
 typedef INT_PTR (*ComposeRecipientPicker)(HWND hWndOwner, const char* pszCaption, const char* pszToLabel,
                                          CString* pstrTo, CString* pstrCc, CString* pstrBcc);
 extern ComposeRecipientPicker ComposeSelectRecipients;
+
+// The contact picker of Business Card...: the chosen contacts' IDs; false when the user cancelled. NULL
+// until the address book registers one, and the command then does nothing.
+typedef bool (*ComposeContactPicker)(HWND hWndOwner, const char* pszTitle, const char* pszButton,
+                                     const char* pszPrompt, std::vector<LONG>& contactIDs);
+extern ComposeContactPicker ComposeSelectContacts;

@@ -916,6 +916,24 @@ void CDlgNewMessage::EditAccounts()
             ::SendMessageA(hWndFrom, CB_SETCURSEL, i, 0);
 }
 
+void CDlgNewMessage::AttachBusinessCards()
+{
+    if (ComposeSelectContacts == NULL || m_pDatabaseMy == NULL)
+        return;
+    std::vector<LONG> contacts;
+    if (!ComposeSelectContacts(m_hWndFrame, ComposeText::kCardsTitle, ComposeText::kCardsButton,
+                               ComposeText::kCardsPrompt, contacts))
+        return;
+    for (LONG nContact : contacts)
+    {
+        CString strPath;
+        if (!WriteOwnVcard(&m_pDatabaseMy->m_Local.m_session, nContact, strPath))
+            continue;
+        int nSlash = strPath.ReverseFind('\\');
+        m_attachments.AddAttachment(strPath.Left(nSlash), strPath.Mid(nSlash + 1));
+    }
+}
+
 void CDlgNewMessage::ShowCardMenu()
 {
     HMENU hMenu = ::LoadMenuA(GetResourceModule(), MAKEINTRESOURCEA(IDR_BUSINESS_CARD_MENU));
@@ -1010,6 +1028,9 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             m_bChanged = 1;
             ::ShowWindow(GetDlgItem(IDC_COMPOSE_CARD), m_fields.m_bBusinessCard ? SW_SHOW : SW_HIDE);
             Relayout();
+            return 1;
+        case ID_BUSINESS_CARD:
+            AttachBusinessCards();
             return 1;
         case ID_DELETE_MY_CARD:
             ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_MY_BUSINESS_CARD, 0);

@@ -711,6 +711,43 @@ TEST_F(ComposeWindowTest, TheButtonsShowTheirPicturesAndTheCardButtonItsMenu)
     EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
 }
 
+TEST_F(ComposeWindowTest, BusinessCardAttachesTheChosenContactsCards)
+{
+    static std::vector<LONG> s_chosen;
+    static std::vector<std::string> s_texts;
+    s_chosen = {AddContact("Dora", "Lind", "dora@x.org"), AddContact("Ed", "Moss", "ed@x.org")};
+    s_texts.clear();
+    ComposeSelectContacts = [](HWND, const char* pszTitle, const char* pszButton, const char* pszPrompt,
+                               std::vector<LONG>& contacts)
+    {
+        s_texts = {pszTitle, pszButton, pszPrompt};
+        contacts = s_chosen;
+        return true;
+    };
+    ASSERT_TRUE(Open("") != NULL);
+    Command(ID_BUSINESS_CARD);
+    ComposeSelectContacts = NULL;
+    EXPECT_EQ((std::vector<std::string>{"Business cards", "&Add", "Select a contact(s) for attaching to new message."}),
+              s_texts);
+    std::vector<std::string> attached;
+    m_pUi->Invoke(
+        [&]
+        {
+            CAttachmentList& list = m_pFrame->m_dialog.m_attachments;
+            for (int i = 0; i < list.GetItemCount(); i++)
+            {
+                CString strPath = list.GetItemFolder(i) + "\\" + list.GetItemFileName(i);
+                attached.push_back(ReadFileBytes(strPath));
+            }
+        });
+    ASSERT_EQ(2u, attached.size());
+    EXPECT_NE(std::string::npos, attached[0].find("BEGIN:VCARD"));
+    EXPECT_NE(std::string::npos, attached[0].find("dora@x.org")) << attached[0];
+    EXPECT_NE(std::string::npos, attached[1].find("ed@x.org")) << attached[1];
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_ATTACHMENTS)));
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
+}
+
 class ComposeHtmlWindowTest : public ComposeWindowTest
 {
 protected:
