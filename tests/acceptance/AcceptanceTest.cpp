@@ -834,6 +834,9 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
 {
     ASSERT_GT(QueryLong(*s_pAccounts->Session(), "SELECT COUNT(*) FROM Accounts"), 0)
         << "the first step adds the account that sends";
+    // The peer's own user, through AUTH LOGIN: a refused login would show a box and deliver nothing.
+    s_pAccounts->Exec("UPDATE Accounts SET Flags = Flags | 513, SMTPAccountName = 'tester', SMTPPass = 'secret'");
+    ASSERT_EQ(0, s_pAccounts->QueryLong("SELECT COUNT(*) FROM Accounts WHERE (Flags & 513) <> 513"));
     struct Typed
     {
         std::string strTo, strToAddress, strCc, strBcc, strSubject, strBody;
