@@ -19,6 +19,7 @@
 #include "transport/ErrorReport.h"
 #include "ui/addressbook/DlgSelectRecipients.h"
 #include "ui/addressbook/NameResolution.h"
+#include "ui/compose/ComposeStandIns.h"
 #include "ui/options/AccountCommands.h"
 #include "ui/options/PageMessageRulesMail.h"
 #include "ui/options/RuleValueDialogs.h"
@@ -33,6 +34,17 @@ BOOL SelectRuleRecipients(HWND hWndParent, const char* pszLabel, const char* psz
     CDlgSelectRecipients dialog(hFrame != NULL ? hFrame : hWndParent, &strAddresses, pszLabel, pszCaption,
                                 NULL, NULL);
     return dialog.DoModal(hWndParent) == IDOK;
+}
+} // namespace
+
+namespace
+{
+// The compose window's recipient buttons open whichever picker Simple MAPI has been given.
+INT_PTR SelectRecipientsForCompose(HWND hWndOwner, const char* pszCaption, const char* pszToLabel, CString* pstrTo,
+                                   CString* pstrCc, CString* pstrBcc)
+{
+    CLetrova::SelectRecipientsProc pfnSelect = CLetrova::s_pfnSelectRecipients;
+    return pfnSelect != NULL ? pfnSelect(hWndOwner, pszCaption, pszToLabel, pstrTo, pstrCc, pstrBcc) : IDCANCEL;
 }
 } // namespace
 
@@ -52,6 +64,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             CLetrova::s_pfnSelectRecipients = SelectRecipients;
             CLetrova::s_pfnFindKnownContact = FindKnownContactByName;
             SetSelectRuleRecipients(SelectRuleRecipients);
+            ComposeSelectRecipients = SelectRecipientsForCompose;
+            ComposeSelectContacts = SelectContacts;
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};
             ::InitCommonControlsEx(&icc);

@@ -165,6 +165,10 @@ STRIPS = {
                     "places/folder", "places/folder", "apps/system-users", "places/network-server",
                     "places/folder-remote", "places/folder-remote"],
     "letrova.bmp": ["apps/internet-mail"],
+    # The compose dialog's buttons: To, Cc and Bcc (the address book), From (the accounts), My Business Card.
+    "recipients.bmp": ["mimetypes/x-office-address-book"],
+    "accounts.bmp": ["apps/system-users"],
+    "card.bmp": ["actions/contact-new"],
     # The address-book window: New contact, Properties, Delete, Print, About.
     "addressbook.bmp": ["actions/contact-new", "actions/document-properties", "places/user-trash",
                         "actions/document-print", "apps/help-browser"],
@@ -174,7 +178,8 @@ STRIP_CLEAR = {"folders.bmp": TREE_CLEAR}
 
 # Toolbars load their bitmaps mapped to the system's colours, which maps colour table entries only: their
 # strips have a colour table, with light grey as its own entry.
-TOOLBAR_STRIPS = {"compose.bmp", "mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp", "addressbook.bmp"}
+TOOLBAR_STRIPS = {"compose.bmp", "mainframe.bmp", "msgframe.bmp", "attachments.bmp", "editor.bmp", "addressbook.bmp",
+                  "recipients.bmp", "accounts.bmp", "card.bmp"}
 
 # The message list's images by resource id: sort arrows, attachment header and clip, blank, unread and read,
 # flagged, high and low priority and their header, unread without a body, counted as read.

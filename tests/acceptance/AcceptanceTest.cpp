@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "StoreTestDatabase.h"
 #include "StoreTestSupport.h"
 #include "content/EncodedWord.h"
+#include "content/TransferEncoding.h"
 #include "resources/resource.h"
 #include "store/AccountsTable.h"
 #include "store/FoldersTable.h"
@@ -34,6 +37,10 @@ const WORD kDelete = 32792;
 const WORD kMarkAsRead = 33032;
 const WORD kMarkAsUnread = 33033;
 const WORD kSaveAttachments = 32779;
+const WORD kNewMessage = 32782;
+const WORD kSend = 32801;
+const WORD kAllHeaders = 32921;
+const WORD kFileAttachment = 32802;
 const int kFolderTree = 1004;
 const WORD kAssociate = 32907;
 const WORD kRestoreAssociate = 32908;
@@ -897,4 +904,248 @@ TEST_F(AcceptanceTest, SpellingInANewMessageCorrectsAWordThroughItsDialog)
     if (hSave != NULL)
         PressButton(hSave, IDNO);
     EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hCompose); }));
+}
+
+namespace
+{
+// The SMTP peer's spool, where each message it took is kept with python's reading of it beside it.
+std::string SpoolFolder()
+{
+    std::string strFolder = "Z:" + Env("ORB_PEER_DIR") + "/smtp/spool/";
+    std::replace(strFolder.begin(), strFolder.end(), '/', '\\');
+    return strFolder;
+}
+
+std::set<std::string> ParsedInSpool()
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = ::FindFirstFileA((SpoolFolder() + "*.parsed").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(data.cFileName);
+    while (::FindNextFileA(hFind, &data));
+    ::FindClose(hFind);
+    return names;
+}
+
+// Python's reading of one message: its headers, and the decoded text of its text parts.
+struct ArrivedMessage
+{
+    std::multimap<std::string, std::string> headers;
+    std::string strText;
+    std::map<std::string, std::string> files; // attachments by file name
+    std::string Header(const std::string& strName) const
+    {
+        auto it = headers.find(strName);
+        return it == headers.end() ? "(absent)" : it->second;
+    }
+};
+
+ArrivedMessage ReadArrived(const std::string& strPath)
+{
+    ArrivedMessage message;
+    std::istringstream lines(ReadBytes(strPath));
+    std::string strLine;
+    while (std::getline(lines, strLine))
+    {
+        std::vector<std::string> fields;
+        std::stringstream split(strLine);
+        std::string strField;
+        while (std::getline(split, strField, '\t'))
+            fields.push_back(strField);
+        if (fields.size() == 3 && fields[0] == "header")
+            message.headers.insert({fields[1], fields[2]});
+        else if (fields.size() == 4 && fields[0] == "part" && fields[2] != "-")
+            message.files[fields[2]] = DecodeBase64Bytes(fields[3].data(), fields[3].size());
+        else if (fields.size() == 4 && fields[0] == "part" && fields[1].compare(0, 5, "text/") == 0)
+            message.strText += DecodeBase64Bytes(fields[3].data(), fields[3].size());
+    }
+    return message;
+}
+
+HWND ComposeDialogIn(HWND hFrame)
+{
+    for (HWND hDialog : Descendants(hFrame, "#32770"))
+        if (::GetDlgItem(hDialog, IDC_COMPOSE_TO) != NULL)
+            return hDialog;
+    return NULL;
+}
+
+// Keys as the system posts them; the caller waits for the text they make.
+void TypeInto(HWND hWnd, const std::string& strText)
+{
+    for (char ch : strText)
+        ::PostMessageA(hWnd, WM_CHAR, (BYTE)ch, 1);
+}
+} // namespace
+
+TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachWithItsOwnText)
+{
+    ASSERT_GT(QueryLong(*s_pAccounts->Session(), "SELECT COUNT(*) FROM Accounts"), 0)
+        << "the first step adds the account that sends";
+    // The peer's own user, through AUTH LOGIN: a refused login would show a box and deliver nothing.
+    s_pAccounts->Exec("UPDATE Accounts SET Flags = Flags | 513, SMTPAccountName = 'tester', SMTPPass = 'secret'");
+    ASSERT_EQ(0, s_pAccounts->QueryLong("SELECT COUNT(*) FROM Accounts WHERE (Flags & 513) <> 513"));
+    struct Typed
+    {
+        std::string strTo, strToAddress, strCc, strBcc, strSubject, strBody;
+    };
+    const Typed typed[] = {
+        {"Tom Tester <tom@example.org>", "tom@example.org", "cc@example.org", "hidden@example.org", "Typed in the first window",
+         "Words of the first window"},
+        {"una@example.org", "una@example.org", "", "", "Typed in the second window", "Words of the second window"},
+    };
+    auto composeFrames = [&]() {
+        std::vector<HWND> frames;
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (ComposeDialogIn(hWnd) != NULL)
+                frames.push_back(hWnd);
+        return frames;
+    };
+    const std::set<std::string> before = ParsedInSpool();
+
+    // "New Message" of the main window, twice: the thread manager opens each window on a thread of its own.
+    // Each is typed into once it has set itself up (its To field has the focus).
+    std::vector<HWND> frames;
+    for (size_t i = 0; i < 2; i++)
+    {
+        ::PostMessageA(s_hFrame, WM_COMMAND, kNewMessage, 0);
+        HWND hNew = NULL;
+        ASSERT_TRUE(WaitFor([&]() {
+            for (HWND hFrame : composeFrames())
+                if (std::find(frames.begin(), frames.end(), hFrame) == frames.end())
+                    hNew = hFrame;
+            return hNew != NULL && ::IsWindowVisible(hNew);
+        })) << "window " << i;
+        frames.push_back(hNew);
+        HWND hDialog = ComposeDialogIn(hNew);
+        ASSERT_NE(nullptr, hDialog);
+        const DWORD dwThread = ::GetWindowThreadProcessId(hNew, NULL);
+        EXPECT_TRUE(WaitFor([&]() {
+            GUITHREADINFO info = {sizeof(info)};
+            return ::GetGUIThreadInfo(dwThread, &info) && info.hwndFocus == ::GetDlgItem(hDialog, IDC_COMPOSE_TO);
+        })) << "window " << i << " never put the focus into To";
+        // Bcc shows with All Headers, which every new-message window shares.
+        if (i == 0)
+            ::PostMessageA(hNew, WM_COMMAND, kAllHeaders, 0);
+        HWND hBody = Descendant(hDialog, "RichEdit20W");
+        ASSERT_NE(nullptr, hBody) << "the HTML editor";
+        const std::pair<HWND, std::string> fields[] = {
+            {::GetDlgItem(hDialog, IDC_COMPOSE_TO), typed[i].strTo},
+            {::GetDlgItem(hDialog, IDC_COMPOSE_CC), typed[i].strCc},
+            {::GetDlgItem(hDialog, IDC_COMPOSE_BCC), typed[i].strBcc},
+            {::GetDlgItem(hDialog, IDC_COMPOSE_SUBJECT), typed[i].strSubject},
+            {hBody, typed[i].strBody},
+        };
+        for (const auto& field : fields)
+        {
+            TypeInto(field.first, field.second);
+            EXPECT_TRUE(WaitFor([&]() { return WindowText(field.first) == field.second; }))
+                << "typed \"" << field.second << "\", shown \"" << WindowText(field.first) << "\"";
+        }
+        EXPECT_TRUE(WaitFor([&]() { return WindowText(hNew) == typed[i].strSubject; }));
+    }
+
+    // A file through the attach-file dialog of the first window, typed as its full path.
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    const std::string strFileName = "acceptance attachment.bin";
+    static const char kFileBytes[] = "\0\x01\xff\r\n.\r\nend of file";
+    const std::string strFileBytes(kFileBytes, sizeof(kFileBytes) - 1);
+    std::ofstream(szTemp + strFileName, std::ios::binary) << strFileBytes;
+    ::PostMessageA(frames[0], WM_COMMAND, kFileAttachment, 0);
+    HWND hAttach = NULL;
+    ASSERT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (WindowText(hWnd) == "Insert Attachment")
+                hAttach = hWnd;
+        return hAttach != NULL;
+    }));
+    HWND hName = ::GetDlgItem(hAttach, 0x480);
+    if (hName == NULL)
+        hName = Descendant(::GetDlgItem(hAttach, 0x47c), "Edit");
+    ASSERT_NE(nullptr, hName);
+    SendBounded(hName, WM_SETTEXT, 0, (LPARAM)(szTemp + strFileName).c_str());
+    PressButton(hAttach, IDOK);
+    HWND hAttachments = ::GetDlgItem(ComposeDialogIn(frames[0]), IDC_COMPOSE_ATTACHMENTS);
+    EXPECT_TRUE(WaitFor([&]() { return SendBounded(hAttachments, LVM_GETITEMCOUNT) == 1; }))
+        << "the file is not in the attachment list";
+    SaveWindowScreenshot(frames[0], "acceptance-12-new-message");
+
+    for (HWND hFrame : frames)
+        ::PostMessageA(hFrame, WM_COMMAND, kSend, 0);
+    EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(frames[0]) && !::IsWindow(frames[1]); }, 60000))
+        << "the windows close once their messages are stored";
+    std::vector<std::string> arrived;
+    bool bArrived = WaitFor(
+        [&]() {
+            arrived.clear();
+            for (const std::string& strName : ParsedInSpool())
+                if (!before.count(strName))
+                    arrived.push_back(strName);
+            return arrived.size() >= 2;
+        },
+        kReceiveTimeoutMs);
+    // The send run's progress window closes a moment after its worker ends; a box stays, for the check below.
+    WaitFor(
+        [&]() {
+            for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+                if (hWnd != s_hFrame && (ClassNameOf(hWnd) != "#32770" || ::GetDlgItem(hWnd, 0xFFFF) == NULL))
+                    return false;
+            return true;
+        },
+        kReceiveTimeoutMs);
+    ExpectNoBoxes("after sending");
+    ASSERT_TRUE(bArrived) << arrived.size() << " of 2 messages at the SMTP peer";
+    EXPECT_EQ(2u, arrived.size());
+
+    std::map<std::string, ArrivedMessage> bySubject;
+    for (const std::string& strName : arrived)
+    {
+        ArrivedMessage message = ReadArrived(SpoolFolder() + strName);
+        bySubject[message.Header("Subject")] = message;
+    }
+    for (const Typed& sent : typed)
+    {
+        SCOPED_TRACE(sent.strSubject);
+        ASSERT_EQ(1u, bySubject.count(sent.strSubject));
+        const ArrivedMessage& message = bySubject[sent.strSubject];
+        EXPECT_NE(std::string::npos, message.Header("To").find(sent.strToAddress))
+            << message.Header("To");
+        EXPECT_NE(std::string::npos, message.Header("From").find("acceptance@localhost")) << message.Header("From");
+        if (!sent.strCc.empty())
+        {
+            EXPECT_NE(std::string::npos, message.Header("Cc").find(sent.strCc)) << message.Header("Cc");
+        }
+        EXPECT_EQ("(absent)", message.Header("Bcc"));
+        std::string strEnvelope = message.Header("X-Envelope-To");
+        for (const std::string* pAddress : {&sent.strToAddress, &sent.strCc, &sent.strBcc})
+        {
+            if (!pAddress->empty())
+            {
+                EXPECT_NE(std::string::npos, strEnvelope.find(*pAddress)) << strEnvelope;
+            }
+        }
+        EXPECT_NE(std::string::npos, message.strText.find(sent.strBody)) << message.strText;
+        if (&sent == &typed[0])
+        {
+            ASSERT_EQ(1u, message.files.count(strFileName));
+            EXPECT_EQ(strFileBytes, message.files.at(strFileName));
+        }
+        else
+        {
+            EXPECT_TRUE(message.files.empty());
+        }
+        // Each window sent its own text: none of the other's.
+        for (const Typed& other : typed)
+        {
+            if (&other != &sent)
+            {
+                EXPECT_EQ(std::string::npos, message.strText.find(other.strBody));
+            }
+        }
+    }
+    EXPECT_EQ(0, Messages(FolderOfType(FOLDER_OUTBOX)));
 }

@@ -375,3 +375,12 @@ INT_PTR SelectRecipients(HWND hOwner, const char* pszCaption, const char* pszToL
     CDlgSelectRecipients dialog(hOwner, pTo, pszToLabel, pszCaption, pCc, pBcc);
     return dialog.DoModal(::GetActiveWindow());
 }
+
+bool SelectContacts(HWND hOwner, const char* pszCaption, const char* pszButton, const char*,
+                    std::vector<LONG>& contactIDs)
+{
+    CString strChosen;
+    contactIDs.clear();
+    CDlgSelectRecipients dialog(hOwner, &strChosen, pszButton, pszCaption, NULL, NULL, &contactIDs);
+    return dialog.DoModal(::GetActiveWindow()) == IDOK;
+}

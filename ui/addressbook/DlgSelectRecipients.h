@@ -115,3 +115,8 @@ private:
 // window call. IDOK when the shown texts were written back.
 INT_PTR SelectRecipients(HWND hOwner, const char* pszCaption, const char* pszToLabel, CString* pTo,
                          CString* pCc, CString* pBcc);
+
+// The contact picker of the new message's Business Card...: the same dialog with one list labelled with the
+// button's text; the contacts of the chosen entries. false when the user cancelled.
+bool SelectContacts(HWND hOwner, const char* pszCaption, const char* pszButton, const char* pszPrompt,
+                    std::vector<LONG>& contactIDs);

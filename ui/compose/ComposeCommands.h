@@ -21,7 +21,7 @@ const WORD ID_READ_RECEIPT = 33078, ID_MY_BUSINESS_CARD = 33071, ID_OPEN_MY_CARD
 const WORD ID_DELETE_MY_CARD = 33073, ID_BUSINESS_CARD = 33075;
 // The compose worker runs (argument non-zero) or has ended.
 const WORD ID_COMPOSE_WORKER = 32872;
-// Posted to the thread manager: send this stored message now.
+// Posted to the thread manager: send the Outbox of this account now.
 const WORD ID_SEND_MESSAGE = 32805;
 // The frame's editor state reports and the font boxes.
 const WORD ID_SET_FONT_NAME = 32815, ID_SET_FONT_SIZE = 32817, ID_ENABLE_FONT_NAME = 32846;

@@ -37,6 +37,8 @@ CString ContactNameSearchWhere(const CString& strQuotedEntry)
 }
 
 int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent) = NULL;
+ComposeRecipientPicker ComposeSelectRecipients = NULL;
+ComposeContactPicker ComposeSelectContacts = NULL;
 
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner)
 {

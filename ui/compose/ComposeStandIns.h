@@ -7,6 +7,8 @@
 #include <atldbcli.h>
 #include <atlstr.h>
 
+#include <vector>
+
 // One recipient field resolved through the address book: the entries (split at ";") joined with "; "; bOk 0
 // when the field cannot be read as a list or the user cancelled a name's choice (the result is then empty).
 CString ResolveRecipients(const CString& strText, int& bOk, HWND hOwner = NULL);
@@ -26,3 +28,16 @@ class CAccountsRecord;
 BOOL AddAccountWithWizard(CSession* pSession, HWND hOwner = NULL);
 // The new-account wizard over a cleared record (1: finished); set by the accounts dialogs, NULL offers none.
 extern int (*ComposeAccountWizard)(CAccountsRecord& record, HWND hWndParent);
+
+// The Select Recipients dialog over the lists it is given (NULL: that well is not offered); the user edits
+// them and IDOK is returned. The same form as the Simple MAPI picker, so one dialog serves both; NULL
+// offers none.
+typedef INT_PTR (*ComposeRecipientPicker)(HWND hWndOwner, const char* pszCaption, const char* pszToLabel,
+                                         CString* pstrTo, CString* pstrCc, CString* pstrBcc);
+extern ComposeRecipientPicker ComposeSelectRecipients;
+
+// The contact picker of Business Card...: the chosen contacts' IDs; false when the user cancelled. NULL
+// until the address book registers one, and the command then does nothing.
+typedef bool (*ComposeContactPicker)(HWND hWndOwner, const char* pszTitle, const char* pszButton,
+                                     const char* pszPrompt, std::vector<LONG>& contactIDs);
+extern ComposeContactPicker ComposeSelectContacts;

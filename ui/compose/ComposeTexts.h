@@ -82,6 +82,11 @@ const char kBufferTooSmall[] = "Buffer for file names too small. Reduce count of
 const char kDhtmlMissing[] = "ERROR: The DHTML Editing Component is not installed in your system. Do you want to "
                              "download and instal it from internet?";
 const char kCloseAndRetry[] = "Close the New Message window and try again.";
+const char kCardsTitle[] = "Business cards";
+const char kCardsButton[] = "&Add";
+const char kCardsPrompt[] = "Select a contact(s) for attaching to new message.";
+// The update server's name of the HTML editor component.
+const char kDhtmlComponent[] = "DHTML";
 const char kHelpTopic[] = "::/Send an e-mail message.htm";
 const char kMacroFirstname[] = "%recipient_firstname%";
 const char kMacroName[] = "%recipient_name%";

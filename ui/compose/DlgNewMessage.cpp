@@ -11,17 +11,20 @@
 #include "foundation/Registry.h"
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseMy.h"
+#include "store/DatabaseSession.h"
 #include "store/EmailsImpl.h"
 #include "ui/compose/ComposeCommands.h"
 #include "ui/compose/ComposeErrors.h"
 #include "ui/compose/ComposeSetup.h"
 #include "ui/compose/ComposeSpelling.h"
+#include "ui/compose/ComposeStandIns.h"
 #include "ui/compose/ComposeTexts.h"
 #include "ui/compose/FromAccounts.h"
 #include "ui/compose/OutgoingMessage.h"
 #include "ui/compose/SignaturesTable.h"
 #include "foundation/Paths.h"
 #include "ui/main/MainCommands.h"
+#include "ui/main/MainDialogStandIns.h"
 
 using namespace ComposeCommand;
 
@@ -100,6 +103,9 @@ CDlgNewMessage::~CDlgNewMessage()
         ::CloseHandle(m_hWorkerEvent);
     if (m_hMenuBrush != NULL)
         ::DeleteObject(m_hMenuBrush);
+    for (HBITMAP hBitmap : {m_hRecipientsBitmap, m_hAccountsBitmap, m_hCardBitmap})
+        if (hBitmap != NULL)
+            ::DeleteObject(hBitmap);
     if (!m_fields.m_strAttachFolder.IsEmpty())
         DeleteFolderTree(m_fields.m_strAttachFolder);
 }
@@ -141,6 +147,17 @@ LRESULT CDlgNewMessage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             item.pszText = const_cast<char*>(pszTabs[i]);
             ::SendMessageA(hWndTabs, TCM_INSERTITEMA, i, (LPARAM)&item);
         }
+        // Grey in the pictures becomes the buttons' face colour.
+        HINSTANCE hResources = GetResourceModule();
+        auto loadPicture = [hResources](int nID)
+        {
+            return (HBITMAP)::LoadImageA(hResources, MAKEINTRESOURCEA(nID), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+        };
+        m_hRecipientsBitmap = loadPicture(IDB_COMPOSE_RECIPIENTS);
+        m_hAccountsBitmap = loadPicture(IDB_COMPOSE_ACCOUNTS);
+        m_hCardBitmap = loadPicture(IDB_COMPOSE_CARD);
+        SendDlgItemMessage(IDC_COMPOSE_FROM_BUTTON, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)m_hAccountsBitmap);
+
         if (m_editor.Create(m_hWnd, m_hWndFrame, m_hWnd) != NULL)
             m_fields.m_bEditor = 1;
         ::ShowWindow(hWndTabs, m_fields.m_bEditor ? SW_SHOW : SW_HIDE);
@@ -295,11 +312,18 @@ bool CDlgNewMessage::SwitchToHtml()
 {
     if (!m_fields.m_bEditor)
     {
-        if (AppMessageBox(ComposeText::kDhtmlMissing, MB_YESNO | MB_ICONQUESTION, m_hWndFrame) == IDYES)
-        {
-            AppMessageBox(ComposeText::kCloseAndRetry, MB_ICONINFORMATION, m_hWndFrame);
-            ::PostMessageA(m_hWndFrame, WM_CLOSE, 0, 0);
-        }
+        if (AppMessageBox(ComposeText::kDhtmlMissing, MB_YESNO | MB_ICONQUESTION, m_hWndFrame) != IDYES)
+            return false;
+        CString strUrl = m_pRegistry != NULL ? m_pRegistry->m_strUpdateUrl : CString();
+        if (strUrl.Right(1) != "/")
+            strUrl += "/";
+        // The installer reports its own failure; the window then stays as it is, plain text.
+        if (InstallComponent(ComposeText::kDhtmlComponent, strUrl,
+                             m_pRegistry != NULL ? m_pRegistry->GetDefaultInstallDirectory() : CString()) == 0)
+            return false;
+        AppMessageBox(ComposeText::kCloseAndRetry, MB_ICONINFORMATION, m_hWndFrame);
+        // Through the save query: what was typed is not lost with the window.
+        ::PostMessageA(m_hWndFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
         return false;
     }
     if (IsHtml())
@@ -646,6 +670,55 @@ LRESULT CDlgNewMessage::OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL& bHandled)
     return 0;
 }
 
+LRESULT CDlgNewMessage::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
+{
+    DRAWITEMSTRUCT* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    const UINT nID = pDraw->CtlID;
+    if (pDraw->CtlType != ODT_BUTTON || (nID != IDC_COMPOSE_CARD && nID != IDC_COMPOSE_TO_BUTTON &&
+                                         nID != IDC_COMPOSE_CC_BUTTON && nID != IDC_COMPOSE_BCC_BUTTON))
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    // The recipient buttons show the address book's picture before their text, the card button its own.
+    bool bCard = nID == IDC_COMPOSE_CARD;
+    HBITMAP hPicture = bCard ? m_hCardBitmap : m_hRecipientsBitmap;
+    bool bPushed = (pDraw->itemState & ODS_SELECTED) != 0;
+    const int nShift = bPushed ? 1 : 0;
+    RECT rc = pDraw->rcItem;
+    ::DrawFrameControl(pDraw->hDC, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (bPushed ? DFCS_PUSHED : 0));
+    BITMAP bitmap = {};
+    int nTextLeft = rc.left + 3;
+    if (hPicture != NULL && ::GetObjectA(hPicture, sizeof(bitmap), &bitmap) != 0)
+    {
+        int nLeft = bCard ? (rc.left + rc.right - bitmap.bmWidth) / 2 : rc.left + 3;
+        HDC hMemory = ::CreateCompatibleDC(pDraw->hDC);
+        HGDIOBJ hOld = ::SelectObject(hMemory, hPicture);
+        ::BitBlt(pDraw->hDC, nLeft + nShift, (rc.top + rc.bottom - bitmap.bmHeight) / 2 + nShift, bitmap.bmWidth,
+                 bitmap.bmHeight, hMemory, 0, 0, SRCCOPY);
+        ::SelectObject(hMemory, hOld);
+        ::DeleteDC(hMemory);
+        nTextLeft = nLeft + bitmap.bmWidth + 2;
+    }
+    if (!bCard)
+    {
+        char szText[32] = "";
+        ::GetWindowTextA(pDraw->hwndItem, szText, sizeof(szText));
+        RECT rcText = {nTextLeft + nShift, rc.top + nShift, rc.right - 2 + nShift, rc.bottom + nShift};
+        HGDIOBJ hOldFont = ::SelectObject(pDraw->hDC, (HFONT)::SendMessageA(pDraw->hwndItem, WM_GETFONT, 0, 0));
+        ::SetBkMode(pDraw->hDC, TRANSPARENT);
+        ::SetTextColor(pDraw->hDC, ::GetSysColor(::IsWindowEnabled(pDraw->hwndItem) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        ::DrawTextA(pDraw->hDC, szText, -1, &rcText, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+        ::SelectObject(pDraw->hDC, hOldFont);
+    }
+    if (pDraw->itemState & ODS_FOCUS)
+    {
+        ::InflateRect(&rc, -3, -3);
+        ::DrawFocusRect(pDraw->hDC, &rc);
+    }
+    return TRUE;
+}
+
 void CDlgNewMessage::SetPriority(int nCommand)
 {
     if (nCommand != m_nPriorityCommand && !m_bSettingUp)
@@ -737,7 +810,9 @@ int CDlgNewMessage::CloseAfterSend(LONG nEmailsID)
         return 1;
     ::ShowWindow(m_hWndFrame, SW_HIDE);
     ::Sleep(kCloseAfterSendWait);
-    ::PostThreadMessageA(m_dwManagerThreadId, WM_USER, ComposeCommand::ID_SEND_MESSAGE, nEmailsID);
+    // The manager's send run ("/p N") takes N as the account whose Outbox it sends: the message's own ID
+    // there named no account, and the message stayed in the Outbox without a word.
+    ::PostThreadMessageA(m_dwManagerThreadId, WM_USER, ComposeCommand::ID_SEND_MESSAGE, m_fields.m_nAccountID);
     m_bSent = 1;
     ::PostMessageA(m_hWndFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
@@ -750,9 +825,8 @@ void CDlgNewMessage::InsertAtCaret(const CString& strText)
         m_editor.InsertText(strText);
         return;
     }
-    CPlainTextEdit edit;
-    edit.m_hWnd = m_editBody.m_hWnd;
-    PasteTextViaClipboard(edit, strText);
+    // At the caret directly: the user's clipboard stays as it was.
+    m_editBody.SendMessage(EM_REPLACESEL, TRUE, (LPARAM)strText.GetString());
 }
 
 void CDlgNewMessage::AttachFiles()
@@ -804,6 +878,75 @@ void CDlgNewMessage::AttachFiles()
         m_attachments.AddAttachment(strFolder, pszNext);
 }
 
+void CDlgNewMessage::ChooseRecipients(WORD nButton)
+{
+    if (ComposeSelectRecipients == NULL)
+        return;
+    CEditAddress& edit = nButton == IDC_COMPOSE_TO_BUTTON   ? m_editTo
+                         : nButton == IDC_COMPOSE_CC_BUTTON ? m_editCc
+                                                            : m_editBcc;
+    // A read-only field holds a shortened list: the dialog starts empty rather than from the cut text.
+    CString strList = edit.m_bReadOnly ? CString() : edit.GetText();
+    CString* pLists[3] = {NULL, NULL, NULL};
+    pLists[nButton == IDC_COMPOSE_TO_BUTTON ? 0 : nButton == IDC_COMPOSE_CC_BUTTON ? 1 : 2] = &strList;
+    if (ComposeSelectRecipients(m_hWndFrame, NULL, NULL, pLists[0], pLists[1], pLists[2]) != IDOK)
+        return;
+    SetRecipientField(edit, strList);
+    m_bChanged = 1;
+    Relayout();
+}
+
+void CDlgNewMessage::EditAccounts()
+{
+    if (m_pDatabaseMy == NULL)
+        return;
+    HWND hWndFrom = GetDlgItem(IDC_COMPOSE_FROM);
+    int nSelected = (int)::SendMessageA(hWndFrom, CB_GETCURSEL, 0, 0);
+    LPARAM nChosen = nSelected >= 0 ? ::SendMessageA(hWndFrom, CB_GETITEMDATA, nSelected, 0) : 0;
+    CMainDialogs::RunAccountsDialog(m_hWndFrame);
+    if (!FillFromCombo(hWndFrom, &m_pDatabaseMy->m_Local.m_session, m_fields, m_args.pMapiMessage != NULL,
+                       m_hWndFrame))
+    {
+        ::PostMessageA(m_hWndFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return;
+    }
+    // The account the user had chosen stays chosen while it exists.
+    int nCount = (int)::SendMessageA(hWndFrom, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < nCount && nSelected >= 0; i++)
+        if (::SendMessageA(hWndFrom, CB_GETITEMDATA, i, 0) == nChosen)
+            ::SendMessageA(hWndFrom, CB_SETCURSEL, i, 0);
+}
+
+void CDlgNewMessage::AttachBusinessCards()
+{
+    if (ComposeSelectContacts == NULL || m_pDatabaseMy == NULL)
+        return;
+    std::vector<LONG> contacts;
+    if (!ComposeSelectContacts(m_hWndFrame, ComposeText::kCardsTitle, ComposeText::kCardsButton,
+                               ComposeText::kCardsPrompt, contacts))
+        return;
+    for (LONG nContact : contacts)
+    {
+        CString strPath;
+        if (!WriteOwnVcard(&m_pDatabaseMy->m_Local.m_session, nContact, strPath))
+            continue;
+        int nSlash = strPath.ReverseFind('\\');
+        m_attachments.AddAttachment(strPath.Left(nSlash), strPath.Mid(nSlash + 1));
+    }
+}
+
+void CDlgNewMessage::ShowCardMenu()
+{
+    HMENU hMenu = ::LoadMenuA(GetResourceModule(), MAKEINTRESOURCEA(IDR_BUSINESS_CARD_MENU));
+    if (hMenu == NULL)
+        return;
+    RECT rc = {};
+    ::GetWindowRect(GetDlgItem(IDC_COMPOSE_CARD), &rc);
+    // The frame routes the chosen command back here.
+    ::TrackPopupMenu(::GetSubMenu(hMenu, 0), TPM_LEFTALIGN | TPM_TOPALIGN, rc.left, rc.bottom, 0, m_hWndFrame, NULL);
+    ::DestroyMenu(hMenu);
+}
+
 LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     const WORD nID = LOWORD(wParam), nCode = HIWORD(wParam);
@@ -841,8 +984,16 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             case IDC_COMPOSE_TO_BUTTON:
             case IDC_COMPOSE_CC_BUTTON:
             case IDC_COMPOSE_BCC_BUTTON:
+                if (nCode == BN_CLICKED)
+                    ChooseRecipients(nID);
+                return 1;
             case IDC_COMPOSE_FROM_BUTTON:
+                if (nCode == BN_CLICKED)
+                    EditAccounts();
+                return 1;
             case IDC_COMPOSE_CARD:
+                if (nCode == BN_CLICKED)
+                    ShowCardMenu();
                 return 1;
             }
         }
@@ -878,6 +1029,9 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             m_bChanged = 1;
             ::ShowWindow(GetDlgItem(IDC_COMPOSE_CARD), m_fields.m_bBusinessCard ? SW_SHOW : SW_HIDE);
             Relayout();
+            return 1;
+        case ID_BUSINESS_CARD:
+            AttachBusinessCards();
             return 1;
         case ID_DELETE_MY_CARD:
             ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_MY_BUSINESS_CARD, 0);

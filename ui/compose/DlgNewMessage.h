@@ -46,6 +46,7 @@ public:
         MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
         MESSAGE_HANDLER(WM_CTLCOLOREDIT, OnCtlColorEdit)
+        MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
     END_MSG_MAP()
 
     CDlgNewMessage(const CNewMessageArgs& args, DWORD dwManagerThreadId);
@@ -56,12 +57,15 @@ public:
     LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL& bHandled);
+    // The recipient and My Business Card buttons: their pictures on a push button face.
+    LRESULT OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
 
     // Sending: both checks pass, the message is stored in the Outbox and the window closes.
     bool CanSend();
     // Builds and stores the message in the folder of that Type; its Emails ID, 0 when nothing was stored.
     LONG StoreMessage(int nFolderType, BOOL bIndividual);
-    // With an ID: hides the frame, hands the message to the send run and closes; 1 (the window stays) for 0.
+    // With an ID: hides the frame, has the send run send its account's Outbox and closes; 1 (the window
+    // stays) for 0.
     int CloseAfterSend(LONG nEmailsID);
 
     // Whether closing must ask to save: the window was opened on a draft, or anything was edited.
@@ -101,6 +105,7 @@ public:
     int m_bDownloadComplete = 0;
     int m_bDefaultFocusDone = 0;
     HBRUSH m_hMenuBrush = NULL;
+    HBITMAP m_hRecipientsBitmap = NULL, m_hAccountsBitmap = NULL, m_hCardBitmap = NULL;
     bool m_bSettingUp = true;
 
     // Shared by every compose window of the process.
@@ -113,6 +118,13 @@ private:
     void SetPriority(int nCommand);
     void SetRecipientField(CEditAddress& edit, const CString& strText);
     void AttachFiles();
+    // A recipient button: the Select Recipients dialog over that field's list.
+    void ChooseRecipients(WORD nButton);
+    // The From button: the accounts dialog, then the From list read again.
+    void EditAccounts();
+    void ShowCardMenu();
+    // Business Card...: the chosen contacts' cards written as vCard files and attached.
+    void AttachBusinessCards();
     void InsertAtCaret(const CString& strText);
     void InsertSignature();
     void OnDocumentComplete();

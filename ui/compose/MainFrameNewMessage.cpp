@@ -3,6 +3,8 @@
 
 #include <richedit.h>
 
+#include <vector>
+
 #include "foundation/ErrorUtil.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
@@ -466,6 +468,26 @@ LRESULT CMainFrameNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL
     if (nID == ID_CLOSE)
     {
         PostMessage(WM_CLOSE);
+        return 0;
+    }
+    // A choice in the formatting band's boxes becomes the editor's font command.
+    if ((nID == ID_FONT_NAME_BOX || nID == ID_FONT_SIZE_BOX) && HIWORD(wParam) == CBN_SELCHANGE)
+    {
+        HWND hWndBox = reinterpret_cast<HWND>(lParam);
+        int nChosen = (int)::SendMessageA(hWndBox, CB_GETCURSEL, 0, 0);
+        if (nChosen < 0)
+            return 0;
+        if (nID == ID_FONT_SIZE_BOX)
+        {
+            SendMessage(WM_COMMAND, ID_SELCHANGE_FONTSIZE, nChosen + 1);
+            return 0;
+        }
+        int nLength = (int)::SendMessageA(hWndBox, CB_GETLBTEXTLEN, nChosen, 0);
+        if (nLength <= 0)
+            return 0;
+        std::vector<char> name(nLength + 1, 0);
+        ::SendMessageA(hWndBox, CB_GETLBTEXT, nChosen, (LPARAM)name.data());
+        SendMessage(WM_COMMAND, ID_SELCHANGE_FONTNAME, (LPARAM)name.data());
         return 0;
     }
     // The combo boxes of the formatting band and other controls' notifications are not commands.

@@ -14,7 +14,9 @@
 #include "UiThread.h"
 #include "Screenshot.h"
 #include "WindowReaders.h"
+#include "foundation/Paths.h"
 #include "store/AddressTable.h"
+#include "store/DatabaseSession.h"
 #include "store/EmailsImpl.h"
 #include "ui/compose/ComposeCommands.h"
 #include "ui/compose/ComposeStandIns.h"
@@ -23,6 +25,9 @@
 #include "platform/htmledit/HtmlEdit.h"
 #include "ui/compose/MainFrameNewMessage.h"
 #include "ui/compose/SignaturesTable.h"
+#include "ui/main/EditorToolBar.h"
+#include "ui/main/MainCommands.h"
+#include "ui/main/MainDialogStandIns.h"
 
 extern CAppModule _Module;
 
@@ -37,6 +42,40 @@ std::string TextOf(HWND hWnd)
     ::SendMessageA(hWnd, WM_GETTEXT, nLength + 1, (LPARAM)&text[0]);
     text.resize(strlen(text.c_str()));
     return text;
+}
+// The update client's installer as the window calls it.
+struct CInstallCall
+{
+    std::string strComponent, strUrl;
+};
+std::vector<CInstallCall> g_installs;
+int g_nInstallResult = 0;
+int RecordInstall(const char* pszComponent, const char* pszFolderUrl, const char*)
+{
+    g_installs.push_back({pszComponent, pszFolderUrl});
+    return g_nInstallResult;
+}
+
+// Select Recipients as the window calls it: which well was offered with what, and the user's choice.
+struct CPickerCall
+{
+    int nWell; // 0 To, 1 Cc, 2 Bcc
+    std::string strPreset;
+};
+std::vector<CPickerCall> g_pickerCalls;
+INT_PTR g_nPickerAnswer = IDOK;
+const char kPicked[] = "\"Pia Picked\" <pia@x.org>";
+INT_PTR RecordPicker(HWND, const char*, const char*, CString* pstrTo, CString* pstrCc, CString* pstrBcc)
+{
+    CString* wells[3] = {pstrTo, pstrCc, pstrBcc};
+    for (int i = 0; i < 3; i++)
+    {
+        if (wells[i] == NULL)
+            continue;
+        g_pickerCalls.push_back({i, (const char*)*wells[i]});
+        *wells[i] = kPicked;
+    }
+    return g_nPickerAnswer;
 }
 } // namespace
 
@@ -188,7 +227,8 @@ TEST_F(ComposeWindowTest, SendStoresTheTypedMessageInTheOutboxAndHandsItToTheSen
     CString strSQL;
     strSQL.Format("SELECT EmailsID FROM Emails WHERE FolderID = %ld", (long)FolderOfType(2));
     LONG nID = Query(strSQL);
-    EXPECT_EQ(nID, (LONG)sent.lParam);
+    EXPECT_NE(0, nID);
+    EXPECT_EQ(m_nAccountID, (LONG)sent.lParam) << "the send run takes the account whose Outbox it sends";
 
     CEmailsImpl<> store(LocalSession());
     store.SelectByID(nID, NULL);
@@ -387,8 +427,21 @@ TEST_F(ComposeWindowTest, FrameCommandsSetPriorityHeadersAndMacros)
 
     LONG nUse = -1, nContacts = -1;
     m_pUi->Invoke([&] { ::SetFocus(Item(IDC_COMPOSE_BODY)); });
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    ::EmptyClipboard();
+    HGLOBAL hText = ::GlobalAlloc(GMEM_MOVEABLE, 5);
+    memcpy(::GlobalLock(hText), "kept", 5);
+    ::GlobalUnlock(hText);
+    ::SetClipboardData(CF_TEXT, hText);
+    ::CloseClipboard();
     Command(ID_MACRO_FIRSTNAME);
     EXPECT_EQ(ComposeText::kMacroFirstname, Text(IDC_COMPOSE_BODY));
+    ASSERT_TRUE(::OpenClipboard(NULL));
+    HANDLE hData = ::GetClipboardData(CF_TEXT);
+    EXPECT_STREQ("kept", hData != NULL ? (const char*)::GlobalLock(hData) : "") << "the clipboard is the user's";
+    if (hData != NULL)
+        ::GlobalUnlock(hData);
+    ::CloseClipboard();
     Command(ID_GET_MACRO, (LPARAM)&nUse);
     Command(ID_GET_MACRO_CONTACTS, (LPARAM)&nContacts);
     EXPECT_EQ(1, nUse);
@@ -483,6 +536,216 @@ TEST_F(ComposeWindowTest, TheAttachFileDialogAttachesManyFilesAtOnceAndCancelNot
         });
     EXPECT_EQ(40u, names.size());
     EXPECT_EQ(1u, names.count("attached-file-40.dat"));
+}
+
+TEST_F(ComposeWindowTest, WithoutTheEditorHtmlOffersTheInstallAndClosesThroughTheSaveQuery)
+{
+    m_pRegistry->m_strUpdateUrl = "http://updates.example/orb";
+    ComponentInstaller pfnPrevious = SetComponentInstaller(RecordInstall);
+    struct
+    {
+        const char* pszName;
+        int nAnswer;
+        int nInstalled;
+        bool bInstallAsked;
+        std::vector<std::string> boxes;
+        bool bStays;
+    } cases[] = {
+        {"No", IDNO, 1, false, {ComposeText::kDhtmlMissing}, true},
+        // The installer has said why it failed: the window stays, with what was typed.
+        {"Yes, not installed", IDYES, 0, true, {ComposeText::kDhtmlMissing}, true},
+        {"Yes, installed",
+         IDYES,
+         1,
+         true,
+         {ComposeText::kDhtmlMissing, ComposeText::kCloseAndRetry, ComposeText::kSaveChanges},
+         false},
+    };
+    for (const auto& c : cases)
+    {
+        g_installs.clear();
+        g_nInstallResult = c.nInstalled;
+        ASSERT_TRUE(Open("") != NULL);
+        SetText(IDC_COMPOSE_SUBJECT, "Typed");
+        m_user.m_boxes.clear();
+        m_user.m_boxAnswers = {c.nAnswer, IDOK, IDNO};
+        Command(ID_RICH_TEXT);
+        if (c.bStays)
+            m_pUi->WaitUntilIdle();
+        else
+            EXPECT_TRUE(m_pUi->WaitForExit()) << c.pszName;
+        EXPECT_EQ(c.boxes, m_user.m_boxes) << c.pszName;
+        EXPECT_EQ(c.bStays, IsOpen()) << c.pszName;
+        ASSERT_EQ(c.bInstallAsked ? 1u : 0u, g_installs.size()) << c.pszName;
+        if (c.bInstallAsked)
+        {
+            EXPECT_EQ("DHTML", g_installs[0].strComponent);
+            EXPECT_EQ("http://updates.example/orb/", g_installs[0].strUrl);
+        }
+        if (c.bStays)
+        {
+            EXPECT_EQ(0, m_pFrame->m_dialog.m_fields.m_bHtml) << c.pszName;
+            EXPECT_EQ("Typed", Text(IDC_COMPOSE_SUBJECT));
+        }
+        CloseNow();
+    }
+    SetComponentInstaller(pfnPrevious);
+}
+
+TEST_F(ComposeWindowTest, RecipientButtonsEditTheirOwnFieldThroughSelectRecipients)
+{
+    ComposeSelectRecipients = RecordPicker;
+    struct
+    {
+        const char* pszName;
+        int nButton, nField, nWell;
+        const char* pszBefore;
+        INT_PTR nAnswer;
+        const char* pszAfter;
+    } cases[] = {
+        {"To, OK", IDC_COMPOSE_TO_BUTTON, IDC_COMPOSE_TO, 0, "tom@x.org", IDOK, kPicked},
+        {"Cc, OK on an empty field", IDC_COMPOSE_CC_BUTTON, IDC_COMPOSE_CC, 1, "", IDOK, kPicked},
+        {"Bcc, Cancel", IDC_COMPOSE_BCC_BUTTON, IDC_COMPOSE_BCC, 2, "b@x.org", IDCANCEL, "b@x.org"},
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(Open("") != NULL);
+        SetText(c.nField, c.pszBefore);
+        m_pUi->Invoke(
+            [&]
+            {
+                m_pFrame->m_dialog.Relayout();
+                m_pFrame->m_dialog.m_bChanged = 0;
+            });
+        g_pickerCalls.clear();
+        g_nPickerAnswer = c.nAnswer;
+        m_pUi->Invoke([&] { ::SendMessageA(Item(c.nButton), BM_CLICK, 0, 0); });
+        ASSERT_EQ(1u, g_pickerCalls.size()) << c.pszName << ": only the button's own field is offered";
+        EXPECT_EQ(c.nWell, g_pickerCalls[0].nWell) << c.pszName;
+        EXPECT_EQ(c.pszBefore, g_pickerCalls[0].strPreset) << c.pszName;
+        EXPECT_EQ(c.pszAfter, Text(c.nField)) << c.pszName;
+        bool bChanged = false;
+        m_pUi->Invoke([&] { bChanged = m_pFrame->m_dialog.HasChanges(); });
+        EXPECT_EQ(c.nAnswer == IDOK, bChanged) << c.pszName << ": a choice is a change to save";
+        CloseNow();
+    }
+
+    // A mail-merge list too long to edit: the dialog starts empty, and the choice makes the field editable.
+    std::string strLong;
+    while (strLong.size() < 40000)
+        strLong += "someone@example.org, ";
+    ASSERT_TRUE(Open(strLong.c_str()) != NULL);
+    EXPECT_TRUE(::SendMessageA(Item(IDC_COMPOSE_TO), EM_GETOPTIONS, 0, 0) & ECO_READONLY);
+    g_pickerCalls.clear();
+    g_nPickerAnswer = IDOK;
+    m_pUi->Invoke([&] { ::SendMessageA(Item(IDC_COMPOSE_TO_BUTTON), BM_CLICK, 0, 0); });
+    ASSERT_EQ(1u, g_pickerCalls.size());
+    EXPECT_EQ("", g_pickerCalls[0].strPreset);
+    EXPECT_EQ(kPicked, Text(IDC_COMPOSE_TO));
+    EXPECT_FALSE(::SendMessageA(Item(IDC_COMPOSE_TO), EM_GETOPTIONS, 0, 0) & ECO_READONLY);
+    CloseNow();
+    ComposeSelectRecipients = NULL;
+    EXPECT_TRUE(m_user.m_boxes.empty());
+}
+
+TEST_F(ComposeWindowTest, TheFromButtonReadsTheAccountsAgainAndKeepsTheChosenOne)
+{
+    static int s_nDialogs;
+    s_nDialogs = 0;
+    auto pfnPrevious = CMainDialogs::RunAccountsDialog;
+    CMainDialogs::RunAccountsDialog = [](HWND) -> INT_PTR
+    {
+        s_nDialogs++;
+        return IDOK;
+    };
+    AddAccount("Bob", "bob@example.com");
+    ASSERT_TRUE(Open("") != NULL);
+    HWND hWndFrom = Item(IDC_COMPOSE_FROM);
+    ASSERT_EQ(2, (int)::SendMessageA(hWndFrom, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ("ann@example.com (Ann Sender)", TextOf(hWndFrom)) << "the default account first";
+    ::SendMessageA(hWndFrom, CB_SETCURSEL, 1, 0);
+    EXPECT_EQ("bob@example.com (Bob)", TextOf(hWndFrom));
+
+    // What the user did in the dialog: another account.
+    AddAccount("Cy", "cy@example.com");
+    m_pUi->Invoke([&] { ::SendMessageA(Item(IDC_COMPOSE_FROM_BUTTON), BM_CLICK, 0, 0); });
+    EXPECT_EQ(1, s_nDialogs);
+    EXPECT_EQ(3, (int)::SendMessageA(hWndFrom, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ("bob@example.com (Bob)", TextOf(hWndFrom));
+    CMainDialogs::RunAccountsDialog = pfnPrevious;
+    EXPECT_TRUE(m_user.m_boxes.empty());
+}
+
+TEST_F(ComposeWindowTest, TheButtonsShowTheirPicturesAndTheCardButtonItsMenu)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    CDlgNewMessage& dialog = m_pFrame->m_dialog;
+    ASSERT_TRUE(dialog.m_hRecipientsBitmap != NULL && dialog.m_hAccountsBitmap != NULL && dialog.m_hCardBitmap != NULL);
+    EXPECT_EQ((LRESULT)dialog.m_hAccountsBitmap,
+              ::SendMessageA(Item(IDC_COMPOSE_FROM_BUTTON), BM_GETIMAGE, IMAGE_BITMAP, 0));
+
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_CARD)));
+    Command(ID_MY_BUSINESS_CARD);
+    ASSERT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_CARD)));
+    EXPECT_LT(WindowRect(Item(IDC_COMPOSE_TO)).right, WindowRect(Item(IDC_COMPOSE_CARD)).left)
+        << "the fields end left of the card";
+    SaveWindowScreenshot(m_hFrame, "compose-business-card");
+
+    // The card's menu: Open, Delete; Delete takes the card off the message.
+    DWORD dwThread = m_pUi->ThreadId();
+    auto openMenu = [&]() -> HWND
+    {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        return menus.empty() ? NULL : menus[0];
+    };
+    ::PostMessageA(Item(IDC_COMPOSE_CARD), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return openMenu() != NULL; }));
+    SaveWindowScreenshot(openMenu(), "compose-business-card-menu");
+    for (int i = 0; i < 2; i++)
+        ::PostMessageA(openMenu(), WM_KEYDOWN, VK_DOWN, 0x00000001);
+    ::PostMessageA(openMenu(), WM_KEYDOWN, VK_RETURN, 0x00000001);
+    EXPECT_TRUE(WaitFor([&] { return openMenu() == NULL; }));
+    m_pUi->WaitUntilIdle();
+    EXPECT_EQ(0, dialog.m_fields.m_bBusinessCard);
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_COMPOSE_CARD)));
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
+}
+
+TEST_F(ComposeWindowTest, BusinessCardAttachesTheChosenContactsCards)
+{
+    static std::vector<LONG> s_chosen;
+    static std::vector<std::string> s_texts;
+    s_chosen = {AddContact("Dora", "Lind", "dora@x.org"), AddContact("Ed", "Moss", "ed@x.org")};
+    s_texts.clear();
+    ComposeSelectContacts = [](HWND, const char* pszTitle, const char* pszButton, const char* pszPrompt,
+                               std::vector<LONG>& contacts)
+    {
+        s_texts = {pszTitle, pszButton, pszPrompt};
+        contacts = s_chosen;
+        return true;
+    };
+    ASSERT_TRUE(Open("") != NULL);
+    Command(ID_BUSINESS_CARD);
+    ComposeSelectContacts = NULL;
+    EXPECT_EQ((std::vector<std::string>{"Business cards", "&Add", "Select a contact(s) for attaching to new message."}),
+              s_texts);
+    std::vector<std::string> attached;
+    m_pUi->Invoke(
+        [&]
+        {
+            CAttachmentList& list = m_pFrame->m_dialog.m_attachments;
+            for (int i = 0; i < list.GetItemCount(); i++)
+            {
+                CString strPath = list.GetItemFolder(i) + "\\" + list.GetItemFileName(i);
+                attached.push_back(ReadFileBytes(strPath));
+            }
+        });
+    ASSERT_EQ(2u, attached.size());
+    EXPECT_NE(std::string::npos, attached[0].find("BEGIN:VCARD"));
+    EXPECT_NE(std::string::npos, attached[0].find("dora@x.org")) << attached[0];
+    EXPECT_NE(std::string::npos, attached[1].find("ed@x.org")) << attached[1];
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_COMPOSE_ATTACHMENTS)));
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
 }
 
 class ComposeHtmlWindowTest : public ComposeWindowTest
@@ -705,4 +968,209 @@ TEST_F(ComposeHtmlWindowTest, InsertTableWithItsDefaultsMakesATwoByTwoTable)
         nCells++;
     EXPECT_EQ(2u, nRows) << strHtml;
     EXPECT_EQ(4u, nCells) << strHtml;
+}
+
+TEST_F(ComposeHtmlWindowTest, BoldOnASelectionChecksItsMenuItemAndButton)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>plain words</DIV></BODY></HTML>"));
+    HWND hWndBar = m_pFrame->m_formatBar.m_hWnd;
+    ASSERT_TRUE(hWndBar != NULL);
+    auto boldShown = [&]
+    {
+        bool bItem = (::GetMenuState(m_pFrame->m_hMenuHtml, 32821, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        bool bButton = ::SendMessageA(hWndBar, TB_ISBUTTONCHECKED, 32821, 0) != 0;
+        return bItem && bButton;
+    };
+    // Selected by the editor itself: the Edit command acts only while the window has the focus.
+    m_pUi->Invoke(
+        [&]
+        {
+            Editor().SetFocus();
+            Editor().Exec(DECMD_SELECTALL, DECMD_OPT_DONTPROMPTUSER);
+        });
+    m_pUi->WaitUntilIdle();
+    EXPECT_FALSE(boldShown());
+    Command(32821);
+    EXPECT_TRUE(WaitFor(boldShown));
+    std::string strHtml;
+    m_pUi->Invoke([&] { strHtml = (const char*)Editor().GetDocumentHTML(); });
+    EXPECT_TRUE(strHtml.find("<B>") != std::string::npos || strHtml.find("<STRONG>") != std::string::npos)
+        << strHtml;
+    Command(32821);
+    EXPECT_TRUE(WaitFor([&] { return !boldShown(); }));
+}
+
+TEST_F(ComposeHtmlWindowTest, TheFontBoxesSetTheFontOfTheSelection)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>sized words</DIV></BODY></HTML>"));
+    HWND hWndName = m_pFrame->m_formatBar.m_hWndFontName, hWndSize = m_pFrame->m_formatBar.m_hWndFontSize;
+    ASSERT_TRUE(hWndName != NULL && hWndSize != NULL);
+    ASSERT_GT((int)::SendMessageA(hWndName, CB_GETCOUNT, 0, 0), 0) << "no font to choose";
+    // The choice as the toolbar hands its boxes' notifications to the frame.
+    auto choose = [&](HWND hWndBox, int nID, int nIndex)
+    {
+        m_pUi->Invoke(
+            [&]
+            {
+                Editor().SetFocus();
+                Editor().Exec(DECMD_SELECTALL, DECMD_OPT_DONTPROMPTUSER);
+                ::SendMessageA(hWndBox, CB_SETCURSEL, nIndex, 0);
+                ::SendMessageA(m_hFrame, WM_COMMAND, MAKEWPARAM(nID, CBN_SELCHANGE), (LPARAM)hWndBox);
+            });
+        m_pUi->WaitUntilIdle();
+    };
+    choose(hWndSize, ID_FONT_SIZE_BOX, 5);
+    std::string strHtml;
+    m_pUi->Invoke([&] { strHtml = (const char*)Editor().GetDocumentHTML(); });
+    std::string strUpper = strHtml;
+    for (char& ch : strUpper)
+        ch = (char)toupper((unsigned char)ch);
+    EXPECT_TRUE(strUpper.find("SIZE=6") != std::string::npos || strUpper.find("SIZE=\"6\"") != std::string::npos)
+        << strHtml;
+
+    // A font other than the document's own, which a page need not name.
+    int nPick = -1;
+    char szName[LF_FACESIZE + 1] = "";
+    for (int i = 0; i < (int)::SendMessageA(hWndName, CB_GETCOUNT, 0, 0) && nPick < 0; i++)
+    {
+        ::SendMessageA(hWndName, CB_GETLBTEXT, i, (LPARAM)szName);
+        if (szName[0] != '@' && strcmp(szName, "Times New Roman") != 0 && strchr(szName, ' ') == NULL)
+            nPick = i;
+    }
+    ASSERT_GE(nPick, 0);
+    choose(hWndName, ID_FONT_NAME_BOX, nPick);
+    m_pUi->Invoke([&] { strHtml = (const char*)Editor().GetDocumentHTML(); });
+    EXPECT_NE(std::string::npos, strHtml.find(szName)) << szName << "\n" << strHtml;
+    // The editor reports the selection's font back to the box.
+    EXPECT_TRUE(WaitFor([&] { return TextOf(hWndName) == szName; })) << TextOf(hWndName);
+    EXPECT_TRUE(m_user.m_boxes.empty());
+}
+
+TEST_F(ComposeHtmlWindowTest, TheColourAndStyleButtonsDropTheirMenusAndApplyTheChoice)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><P>coloured words</P></BODY></HTML>"));
+    DWORD dwThread = m_pUi->ThreadId();
+    auto openMenu = [&]() -> HWND
+    {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        return menus.empty() ? NULL : menus[0];
+    };
+    auto chooseItem = [&](int nIndex)
+    {
+        HWND hWndMenu = openMenu();
+        for (int i = 0; i <= nIndex; i++)
+            ::PostMessageA(hWndMenu, WM_KEYDOWN, VK_DOWN, 0x00000001);
+        ::PostMessageA(hWndMenu, WM_KEYDOWN, VK_RETURN, 0x00000001);
+        EXPECT_TRUE(WaitFor([&] { return openMenu() == NULL; }));
+        m_pUi->WaitUntilIdle();
+    };
+    m_pUi->Invoke(
+        [&]
+        {
+            Editor().SetFocus();
+            Editor().Exec(DECMD_SELECTALL, DECMD_OPT_DONTPROMPTUSER);
+        });
+
+    // Text colour: the seventeen colours, "Red" the tenth.
+    ::PostMessageA(m_hFrame, WM_COMMAND, 32945, 0);
+    ASSERT_TRUE(WaitFor([&] { return openMenu() != NULL; }));
+    EXPECT_EQ(17, ::GetMenuItemCount(Editor().m_colorText.m_hMenu));
+    SaveWindowScreenshot(openMenu(), "compose-text-colour-menu");
+    chooseItem(9);
+    std::string strHtml;
+    m_pUi->Invoke([&] { strHtml = (const char*)Editor().GetDocumentHTML(); });
+    std::string strUpper = strHtml;
+    for (char& ch : strUpper)
+        ch = (char)toupper((unsigned char)ch);
+    EXPECT_NE(std::string::npos, strUpper.find("FF0000")) << strHtml;
+
+    // Style: the editor's block formats; the choice becomes the paragraph's format.
+    std::vector<CString> names;
+    m_pUi->Invoke([&] { names = Editor().BlockFormatNames(); });
+    ASSERT_FALSE(names.empty());
+    int nHeading = -1;
+    for (size_t i = 0; i < names.size(); i++)
+        if (names[i] == "Heading 1")
+            nHeading = (int)i;
+    ASSERT_GE(nHeading, 0);
+    ::PostMessageA(m_hFrame, WM_COMMAND, 32946, 0);
+    ASSERT_TRUE(WaitFor([&] { return openMenu() != NULL; }));
+    SaveWindowScreenshot(openMenu(), "compose-style-menu");
+    chooseItem(nHeading);
+    std::string strFormat;
+    m_pUi->Invoke([&] { strFormat = (const char*)Editor().CurrentBlockFormat(); });
+    EXPECT_EQ("Heading 1", strFormat);
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
+}
+
+TEST_F(ComposeHtmlWindowTest, ThePreviewTabShowsTheMessageAsItWillBeSent)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><P>Hello <B>preview</B></P></BODY></HTML>"));
+    SetText(IDC_COMPOSE_TO, "tom@x.org");
+    SetText(IDC_COMPOSE_SUBJECT, "Preview");
+    m_pUi->Invoke(
+        [&]
+        {
+            ::SendMessageA(Item(IDC_COMPOSE_TABS), TCM_SETCURSEL, 2, 0);
+            NMHDR header = {Item(IDC_COMPOSE_TABS), IDC_COMPOSE_TABS, (UINT)TCN_SELCHANGE};
+            ::SendMessageA(m_pFrame->m_dialog.m_hWnd, WM_NOTIFY, IDC_COMPOSE_TABS, (LPARAM)&header);
+        });
+    m_pUi->WaitUntilIdle();
+    HWND hWndPreview = m_pFrame->m_dialog.m_pPreview ? m_pFrame->m_dialog.m_pPreview->m_hWnd : NULL;
+    ASSERT_TRUE(hWndPreview != NULL);
+    EXPECT_TRUE(::IsWindowVisible(hWndPreview));
+    EXPECT_FALSE(Editor().IsWindowVisible());
+    std::string strWritten = ReadFileBytes(GetTempHtmlPath() + "\\MessageBody.htm");
+    EXPECT_NE(std::string::npos, strWritten.find("preview")) << strWritten;
+    SaveWindowScreenshot(m_hFrame, "compose-html-preview");
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
+}
+
+TEST_F(ComposeHtmlWindowTest, TheEditorsContextMenuOffersWhatTheSelectionAllows)
+{
+    ASSERT_TRUE(Open("") != NULL);
+    SKIP_WITHOUT_EDITOR_DOCUMENTS(PutDocument(L"<HTML><BODY><DIV>some words</DIV></BODY></HTML>"));
+    DWORD dwThread = m_pUi->ThreadId();
+    auto openMenu = [&]() -> HWND
+    {
+        std::vector<HWND> menus = ThreadWindows(dwThread, "#32768");
+        return menus.empty() ? NULL : menus[0];
+    };
+    HWND hWndRich = Editor().m_pEdit->RichEditWindow();
+    struct
+    {
+        bool bSelectAll;
+        bool bCopy, bCut, bSelectAllItem;
+    } cases[] = {
+        {false, false, false, true},
+        {true, true, true, true},
+    };
+    for (const auto& c : cases)
+    {
+        m_pUi->Invoke(
+            [&]
+            {
+                Editor().SetFocus();
+                if (c.bSelectAll)
+                    Editor().Exec(DECMD_SELECTALL, DECMD_OPT_DONTPROMPTUSER);
+            });
+        // The menu key: the menu opens at the caret.
+        ::PostMessageA(hWndRich, WM_CONTEXTMENU, (WPARAM)hWndRich, (LPARAM)-1);
+        ASSERT_TRUE(WaitFor([&] { return openMenu() != NULL; })) << c.bSelectAll;
+        HMENU hMenu = (HMENU)::SendMessageA(openMenu(), MN_GETHMENU, 0, 0);
+        ASSERT_TRUE(hMenu != NULL);
+        auto enabled = [&](UINT nID) { return !(::GetMenuState(hMenu, nID, MF_BYCOMMAND) & MF_GRAYED); };
+        EXPECT_EQ(c.bCopy, enabled(ID_EDIT_COPY)) << c.bSelectAll;
+        EXPECT_EQ(c.bCut, enabled(ID_EDIT_CUT)) << c.bSelectAll;
+        EXPECT_EQ(c.bSelectAllItem, enabled(ID_SELECT_ALL_ITEMS)) << c.bSelectAll;
+        if (c.bSelectAll)
+            SaveWindowScreenshot(openMenu(), "compose-editor-context-menu");
+        m_pUi->Invoke([] { ::EndMenu(); });
+        EXPECT_TRUE(WaitFor([&] { return openMenu() == NULL; }));
+    }
+    EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
 }

@@ -23,6 +23,8 @@ public:
         ::OleInitialize(nullptr);
         InitFoundationUi();
         RegisterLetrovaMessages();
+        // Unregistered, the hand-over's message would be 0, and every WM_NULL would read a command line.
+        RegisterLetrovaAreYouMe();
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                      ICC_COOL_CLASSES | ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&icc);
