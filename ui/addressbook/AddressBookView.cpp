@@ -4,6 +4,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "foundation/ErrorUtil.h"
 #include "foundation/Exception.h"
 #include "foundation/FoundationUi.h"
@@ -439,6 +442,13 @@ LRESULT CAddressBookViewBase::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHand
 
 LRESULT CAddressBookViewBase::OnUpdate()
 {
+    // A refresh (another window's change, the delayed one after an edit) must not take away the
+    // user's selection: the same contacts are selected again once the rows are back.
+    std::vector<LONG> selected;
+    if (m_hWnd != NULL)
+        for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
+            if (const CContactRecord* pItem = reinterpret_cast<const CContactRecord*>(GetItemData(i)))
+                selected.push_back(pItem->m_ID);
     ClearList();
     try
     {
@@ -482,6 +492,16 @@ LRESULT CAddressBookViewBase::OnUpdate()
             SendMessage(WM_SETREDRAW, TRUE);
         }
         SortAgain();
+        if (!selected.empty())
+        {
+            int nCount = GetItemCount();
+            for (int i = 0; i < nCount; i++)
+            {
+                const CContactRecord* pItem = reinterpret_cast<const CContactRecord*>(GetItemData(i));
+                if (pItem != NULL && std::find(selected.begin(), selected.end(), pItem->m_ID) != selected.end())
+                    SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+            }
+        }
     }
     catch (const char* pszText)
     {
