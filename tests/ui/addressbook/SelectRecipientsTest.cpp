@@ -497,7 +497,8 @@ TEST_F(SelectRecipientsTest, TypingTheStartOfANameSelectsThatContactForTheButton
     ASSERT_TRUE(WaitForContacts(hDlg, 2));
     ASSERT_TRUE(CDialogResponder::SetField(hDlg, IDC_AB_SEARCH, "bo"));
     HWND hList = ContactList(hDlg);
-    EXPECT_TRUE(WaitFor([&]() {
+    // Asserted: with nothing selected the To button would answer with a message box and wait for it.
+    ASSERT_TRUE(WaitFor([&]() {
         return ListView_GetSelectedCount(hList) == 1 &&
                ListView_GetNextItem(hList, -1, LVNI_SELECTED) == ContactRow(hDlg, "2@x");
     }));
