@@ -382,6 +382,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
     // The bookkeeping rows live with the accounts, which may be a database of their own.
     CDeletedMessagesTable deleted(AccountsSessionFor(pSession));
     CIdSet known; // identifiers stored or deleted locally for this account
+    bool bPipeline = false;
     auto readLists = [&]() {
         bListed = false;
         try
@@ -399,6 +400,7 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
         ids = bListed ? UsableIds(pop, nCount) : std::vector<CString>(nCount);
         if (bListed)
             ReadKnownIds(pSession, deleted, m_hWnd, account.m_ID, known);
+        bPipeline = pop.CanPipeline();
     };
     readLists();
 
@@ -414,11 +416,20 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
     // them.
     std::vector<std::pair<int, CString>> pendingDeles;
     auto deleteOnServer = [&](int nMessage, const CString& strUniqueID) {
-        PastCancel(pop, [&] { pop.Dele(nMessage); });
+        PastCancel(pop, [&] {
+            if (bPipeline)
+                pop.DeleWithNext(nMessage);
+            else
+                pop.Dele(nMessage);
+        });
         pendingDeles.push_back(std::make_pair(nMessage, strUniqueID));
         Unlist(pop, nMessage);
     };
     DWORD dwLastCommand = ::GetTickCount();
+    // The status line is another thread's window: set for each of thousands of small messages it costs more
+    // than fetching them. It shows the first and the last message, and a few a second in between.
+    DWORD dwLastStatus = 0;
+    bool bStatusShown = false;
     bool bStopped = false;
 
     for (int i = nFirst; i < nCount; ++i)
@@ -446,7 +457,12 @@ void CDlgProgress::ReceiveMessages(CEmailsImpl<>& store, CFolders& folders, CPop
                 continue;
             }
 
-            SetStatusText(FormatString(IDS_RECEIVING_MESSAGE, nMessage, nCount));
+            if (!bStatusShown || nMessage == nCount || ::GetTickCount() - dwLastStatus >= 200)
+            {
+                SetStatusText(FormatString(IDS_RECEIVING_MESSAGE, nMessage, nCount));
+                dwLastStatus = ::GetTickCount();
+                bStatusShown = true;
+            }
             pop.Retr(nMessage);
             dwLastCommand = ::GetTickCount();
             // Handed on to the store below: a large message is held once, not by both.

@@ -1,4 +1,4 @@
-// The POP3 client of one connection: USER and PASS, STAT, LIST, UIDL, RETR, DELE and QUIT.
+// The POP3 client of one connection: USER and PASS, STAT, LIST, UIDL, CAPA, RETR, DELE and QUIT.
 #include "transport/Pop3.h"
 
 #include <commctrl.h>
@@ -25,6 +25,7 @@ enum ReplyCode
     REPLY_LIST = 8,
     REPLY_RETR = 9,
     REPLY_UIDL = 10,
+    REPLY_CAPA = 11,
 };
 
 const int kReplyBlock = 512;
@@ -41,7 +42,7 @@ CPop3::LogonPrompt CPop3::s_pfnLogonPrompt = NULL;
 
 CPop3::CPop3(int* pnCancel)
     : m_Socket(pnCancel), m_nStatus(0), m_hWndProgress(NULL), m_nPort(0), m_nTotalSize(0), m_nReceived(0),
-      m_nCurrentMessage(0), m_nMessageCount(0)
+      m_nCurrentMessage(0), m_nMessageCount(0), m_nShownPercent(-1), m_nUnreadDeles(0)
 {
     m_Socket.Init();
 }
@@ -63,6 +64,9 @@ void CPop3::Init(const char* pszServer, const char* pszUser, const char* pszPass
     m_nCurrentMessage = 0;
     m_nReceived = 0;
     m_nStatus = 0;
+    m_nShownPercent = -1;
+    m_nUnreadDeles = 0;
+    m_strDeleRefusal.Empty();
     m_Reader.Clear();
     m_Socket.Create(0, SOCK_STREAM, SOCKET_ALL_EVENTS);
 }
@@ -130,6 +134,19 @@ int CPop3::Dele(int& nMessage)
     return Command(command, REPLY_DELE);
 }
 
+bool CPop3::CanPipeline()
+{
+    return Command("CAPA\r\n", REPLY_CAPA) != 0;
+}
+
+void CPop3::DeleWithNext(int nMessage)
+{
+    CString command;
+    command.Format("DELE %d\r\n", nMessage);
+    m_Socket.Send(command, command.GetLength(), 0, TRACE_FULL);
+    ++m_nUnreadDeles;
+}
+
 int CPop3::Quit()
 {
     return Command("QUIT\r\n", REPLY_QUIT);
@@ -139,6 +156,8 @@ void CPop3::Close()
 {
     m_Socket.Close();
     m_Reader.Clear();
+    m_nUnreadDeles = 0;
+    m_strDeleRefusal.Empty();
 }
 
 int CPop3::Reconnect(HWND hWndParent)
@@ -208,7 +227,30 @@ void CPop3::Fail(const CString& text)
 int CPop3::Command(const CString& command, int nCode, int nTrace)
 {
     m_Socket.Send(command, command.GetLength(), 0, nTrace);
-    return ReadResponse(nCode, nTrace == TRACE_SHORT ? TRACE_SHORT : TRACE_FULL) ? 1 : 0;
+    ReadDeleReplies();
+    const int nResult = ReadResponse(nCode, nTrace == TRACE_SHORT ? TRACE_SHORT : TRACE_FULL) ? 1 : 0;
+    // Thrown only now, so that the connection is left after a whole reply.
+    if (!m_strDeleRefusal.IsEmpty())
+    {
+        const CString strRefusal = m_strDeleRefusal;
+        m_strDeleRefusal.Empty();
+        Fail(strRefusal);
+    }
+    return nResult;
+}
+
+void CPop3::ReadDeleReplies()
+{
+    while (m_nUnreadDeles > 0)
+    {
+        --m_nUnreadDeles;
+        std::string line;
+        int nResult = 0;
+        if (!ReadLine(line, TRACE_FULL, nResult))
+            Fail(nResult < 0 ? TransportText::kSocketError : TransportText::kReceiveDataError);
+        if (Pop3Reply::IsNegative(line) && m_strDeleRefusal.IsEmpty())
+            m_strDeleRefusal = TransportText::kDeleError + ToCString(line);
+    }
 }
 
 int CPop3::ReceiveMore(int nLength, int nTrace)
@@ -280,6 +322,8 @@ int CPop3::ReadResponse(int nCode, int nTrace)
         {
         case REPLY_GREETING:
             Fail(TransportText::kBadConnection + reply);
+        case REPLY_CAPA:
+            return 0;
         case REPLY_PASS:
             m_nStatus = 1;
             m_strError = reply;
@@ -325,12 +369,15 @@ int CPop3::ReadResponse(int nCode, int nTrace)
         {
             m_nTotalSize = nSize;
             m_nReceived = 0;
+            m_nShownPercent = -1;
         }
         return 1;
     }
     case REPLY_LIST:
         ReadListing(nCode);
         return 1;
+    case REPLY_CAPA:
+        return ReadCapabilities() ? 1 : 0;
     case REPLY_UIDL:
         if (m_nCurrentMessage != 0)
         {
@@ -391,6 +438,23 @@ void CPop3::ReadListing(int nCode)
     }
 }
 
+bool CPop3::ReadCapabilities()
+{
+    bool bPipelining = false;
+    std::string line;
+    int nResult = 0;
+    for (;;)
+    {
+        if (!ReadLine(line, TRACE_FULL, nResult))
+            Fail(nResult < 0 ? TransportText::kSocketError : TransportText::kReceiveDataError);
+        if (line == ".")
+            return bPipelining;
+        // A capability is its first word, named without regard to case.
+        const size_t nEnd = line.find(' ');
+        bPipelining |= _stricmp(line.substr(0, nEnd).c_str(), "PIPELINING") == 0;
+    }
+}
+
 void CPop3::ReadMessage()
 {
     // The listed size only sets the first reservation: a server may list any number there.
@@ -412,10 +476,16 @@ void CPop3::ReadMessage()
                 Fail(nCount == 0 ? TransportText::kReceiveDataError : TransportText::kSocketError);
             }
             m_nReceived += nCount;
+            // The bar is another thread's window: each message to it waits for that thread.
             if (m_hWndProgress && m_nTotalSize > 0)
             {
                 const long long nPercent = m_nReceived * 100 / m_nTotalSize;
-                ::SendMessageA(m_hWndProgress, PBM_SETPOS, static_cast<WPARAM>(nPercent > 100 ? 100 : nPercent), 0);
+                const int nShown = static_cast<int>(nPercent > 100 ? 100 : nPercent);
+                if (nShown != m_nShownPercent)
+                {
+                    m_nShownPercent = nShown;
+                    ::SendMessageA(m_hWndProgress, PBM_SETPOS, static_cast<WPARAM>(nShown), 0);
+                }
             }
             continue;
         }

@@ -95,8 +95,15 @@ std::string BenchMessage(int n)
     return text;
 }
 
-// The bench user's Maildir holds exactly the benchmark's messages afterwards.
 void FillBenchMailbox(const std::string& peerDir)
+{
+    std::vector<std::string> messages;
+    for (int i = 1; i <= kPop3Messages; ++i)
+        messages.push_back(BenchMessage(i));
+    FillBenchMailbox(peerDir, messages);
+}
+
+void FillBenchMailbox(const std::string& peerDir, const std::vector<std::string>& messages)
 {
     const std::string mail = peerDir + "/dovecot/mail/bench";
     for (const char* pszSub : {"/new/", "/cur/"})
@@ -113,16 +120,16 @@ void FillBenchMailbox(const std::string& peerDir)
         } while (FindNextFileA(hFind, &data));
         FindClose(hFind);
     }
-    for (int i = 1; i <= kPop3Messages; ++i)
+    for (size_t i = 1; i <= messages.size(); ++i)
     {
         const std::string name = "bench" + std::to_string(i) + ".vorn";
-        WriteFileText(WindowsPath(mail + "/tmp/" + name), BenchMessage(i));
+        WriteFileText(WindowsPath(mail + "/tmp/" + name), messages[i - 1]);
         MoveFileA(WindowsPath(mail + "/tmp/" + name).c_str(), WindowsPath(mail + "/new/" + name).c_str());
     }
 }
 
 // mpop fetching the bench mailbox into a fresh Maildir, leaving the messages on the server; seconds or -1.
-double RunMpop(const std::string& peerDir, UINT nPort)
+double RunMpop(const std::string& peerDir, UINT nPort, int nMessages)
 {
     const std::string target = peerDir + "/bench-mpop";
     return RunHostScript(
@@ -134,5 +141,5 @@ double RunMpop(const std::string& peerDir, UINT nPort)
             target + " --uidls-file=" + target +
             "/uidls >/dev/null 2>&1 && "
             "[ $(ls " +
-            target + "/new | wc -l) -eq " + std::to_string(kPop3Messages) + " ]");
+            target + "/new | wc -l) -eq " + std::to_string(nMessages) + " ]");
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The bench user's mailbox holds this many messages for the POP3 benchmarks.
 const int kPop3Messages = 2000;
@@ -19,5 +20,8 @@ void PrintRatio(const char* pszWhat, const char* pszPeer, double ours, double pe
 std::string BenchMessage(int n);
 // The bench user's Maildir holds exactly the benchmark's messages afterwards.
 void FillBenchMailbox(const std::string& peerDir);
-// mpop fetching the bench mailbox into a fresh Maildir, leaving the messages on the server; seconds or -1.
-double RunMpop(const std::string& peerDir, UINT nPort);
+// The same with the given messages, in their order.
+void FillBenchMailbox(const std::string& peerDir, const std::vector<std::string>& messages);
+// mpop fetching the bench mailbox of nMessages into a fresh Maildir, leaving the messages on the server;
+// seconds or -1.
+double RunMpop(const std::string& peerDir, UINT nPort, int nMessages = kPop3Messages);

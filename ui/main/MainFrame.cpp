@@ -712,7 +712,12 @@ void CMainFrame::FolderSummary(LONG nFolderID)
     if (m_hWndStatusBar != NULL)
         ::SendMessageA(m_hWndStatusBar, SB_SETTEXTA, 255 | SBT_NOBORDERS, (LPARAM)(const char*)m_strStatusText);
     m_strTitle = strName + " - " + AtlLoadString(IDS_PROJNAME);
-    SetWindowText(m_strTitle);
+    // The caption belongs to the window manager: set again unchanged, for each message a run stores, it
+    // costs a round trip there every time.
+    char szShown[300] = {};
+    ::GetWindowTextA(m_hWnd, szShown, sizeof(szShown));
+    if (m_strTitle != szShown)
+        SetWindowText(m_strTitle);
 }
 
 void CMainFrame::CompactFirstStep()

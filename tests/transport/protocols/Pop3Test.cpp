@@ -180,6 +180,25 @@ TEST_F(Pop3ServerTest, DeleteThenQuitRemovesTheFile)
     pop->Quit();
 }
 
+TEST_F(Pop3ServerTest, DelesSentAheadAreAnsweredAndCommittedByQuit)
+{
+    Deliver("msg0001.vorn", "Subject: one\r\n\r\n1\r\n");
+    Deliver("msg0002.vorn", "Subject: two\r\n\r\n2\r\n");
+    Deliver("msg0003.vorn", "Subject: three\r\n\r\n3\r\n");
+    {
+        auto pop = LogOn();
+        ASSERT_EQ(pop->Login(NULL), 1);
+        ASSERT_TRUE(pop->CanPipeline());
+        ASSERT_EQ(pop->List(), 1);
+        pop->DeleWithNext(1);
+        ASSERT_EQ(pop->Retr(2), 1);
+        EXPECT_EQ(Str(pop->GetMessageText()), "Subject: two\r\n\r\n2\r\n");
+        pop->DeleWithNext(2);
+        EXPECT_EQ(pop->Quit(), 1);
+    }
+    EXPECT_EQ(MessageFiles(), 1u);
+}
+
 // A scripted server: replies cut and joined in ways a real server may produce.
 class Pop3ScriptTest : public ::testing::Test
 {
@@ -295,6 +314,59 @@ TEST_F(Pop3ScriptTest, FailuresGiveTheirTexts)
     busy.Send("-ERR busy\r\n");
     auto pop = Connect(busy);
     EXPECT_EQ(Thrown([&] { pop->Connect(); }), "Bad Connection. -ERR busy");
+}
+
+TEST_F(Pop3ScriptTest, OnlyAServerThatListsPipeliningIsSentCommandsAhead)
+{
+    const struct
+    {
+        const char* reply;
+        bool bPipelining;
+    } cases[] = {
+        {"+OK\r\nTOP\r\nPIPELINING\r\nUIDL\r\n.\r\n", true},
+        {"+OK\r\npipelining\r\n.\r\n", true},
+        {"+OK\r\nTOP\r\nUIDL\r\nPIPELININGX\r\n.\r\n", false},
+        {"+OK\r\nIMPLEMENTATION PIPELINING-free\r\n.\r\n", false},
+        {"-ERR unknown command\r\n", false},
+    };
+    for (const auto& c : cases)
+    {
+        CScriptedPeer peer;
+        peer.Send("+OK ready\r\n").Expect("CAPA").Send(c.reply).Expect("QUIT").Send("+OK bye\r\n");
+        auto pop = Connect(peer);
+        ASSERT_EQ(pop->Connect(), 1);
+        EXPECT_EQ(pop->CanPipeline(), c.bPipelining) << c.reply;
+        EXPECT_EQ(pop->Quit(), 1) << c.reply;
+        pop.reset();
+        EXPECT_EQ(peer.Finish(), "") << c.reply;
+    }
+}
+
+// The DELE's reply is read with the next command's; a refusal is thrown after the whole next reply, so the
+// connection can still be ended in order.
+TEST_F(Pop3ScriptTest, ADeleSentAheadIsAnsweredWithTheNextCommand)
+{
+    CScriptedPeer peer;
+    // Both commands arrive before any reply goes: the client did not wait for the first.
+    peer.Send("+OK ready\r\n")
+        .Expect("DELE 1")
+        .Expect("RETR 2")
+        .Send("+OK deleted\r\n+OK\r\nSubject: two\r\n\r\n2\r\n.\r\n")
+        .Expect("DELE 2")
+        .Expect("RETR 3")
+        .Send("-ERR no such message\r\n+OK\r\nSubject: three\r\n\r\n3\r\n.\r\n")
+        .Expect("QUIT")
+        .Send("+OK bye\r\n");
+    auto pop = Connect(peer);
+    ASSERT_EQ(pop->Connect(), 1);
+    pop->DeleWithNext(1);
+    ASSERT_EQ(pop->Retr(2), 1);
+    EXPECT_EQ(Str(pop->GetMessageText()), "Subject: two\r\n\r\n2\r\n");
+    pop->DeleWithNext(2);
+    EXPECT_EQ(Thrown([&] { pop->Retr(3); }), std::string(TransportText::kDeleError) + "-ERR no such message");
+    EXPECT_EQ(pop->Quit(), 1);
+    pop.reset();
+    EXPECT_EQ(peer.Finish(), "");
 }
 
 TEST_F(Pop3ScriptTest, ConnectionRefusedIsReportedWithoutThrowing)
