@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/LetrovaGlobals.h"
+#include "app/MainFrameHidden.h"
 #include "app/ManagerCommands.h"
-#include "app/StandInFrame.h"
 #include "app/ThreadManager.h"
 #include "app/WndAreYouMe.h"
 #include "transport/DlgProgress.h"
@@ -16,7 +16,9 @@
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
+#include "foundation/FileException.h"
 #include "ui/addressbook/MainFrameAddressBook.h"
+#include "ui/addressbook/VcardHandler.h"
 #include "ui/main/FrameBaseSupport.h"
 #include "ui/main/MainFrame.h"
 #include "ui/main/MainFrameFindMessage.h"
@@ -82,23 +84,6 @@ void RecordFirstWindow(HWND hWnd)
 }
 
 // One of the frames that only differ by their kind: creation, loop, destruction.
-bool RunFrame(std::unique_ptr<CThreadStart>& pStart, const char* pszKind, const CString& strArgument,
-              const char* pszFailure, const char* pszBegin, const char* pszEnd, bool bFirstWindow)
-{
-    CStandInFrame frame(pszKind, strArgument, g_dwManagerThreadId, false);
-    if (frame.CreateFrame() == NULL)
-    {
-        DebugTrace("%s", pszFailure);
-        return false;
-    }
-    CThreadWindow window(pStart);
-    window.Show(frame.m_hWnd);
-    if (bFirstWindow)
-        RecordFirstWindow(frame.m_hWnd);
-    window.Loop(pszBegin, pszEnd);
-    return true;
-}
-
 bool RunNewMessage(std::unique_ptr<CThreadStart>& pStart, CNewMessageArgs& args)
 {
     args.hHandOverEvent = g_hEventListHandOver;
@@ -265,6 +250,37 @@ bool RunAreYouMe(std::unique_ptr<CThreadStart>& pStart)
     return bCreated;
 }
 
+// A card file opened from the shell: its dialogs are modal over a hidden frame, without a window loop.
+bool RunVcard(const CString& strCmdLine)
+{
+    CString strFile = strCmdLine.Mid(7);
+    strFile.Remove('"');
+    if (g_pLetrova == NULL)
+        return false;
+    CMainFrameHidden frame(g_pLetrova);
+    if (frame.CreateHidden(::GetDesktopWindow()) == NULL)
+    {
+        DebugTrace("Contact creation failed!\n");
+        return false;
+    }
+    try
+    {
+        CVcardPropertiesHandler handler(frame.m_hWnd);
+        handler.Import(strFile, g_dwManagerThreadId, g_pDatabaseMy);
+    }
+    catch (CFileException* pException)
+    {
+        ReportVcardFileError(pException, NULL);
+    }
+    catch (...)
+    {
+        frame.DestroyWindow();
+        throw;
+    }
+    frame.DestroyWindow();
+    return true;
+}
+
 // Returns false after a creation failure.
 bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
 {
@@ -305,12 +321,7 @@ bool ChooseAndRun(std::unique_ptr<CThreadStart>& pStart)
         return RunMessageFrame<CMainFrameMessage>(pStart, nEmailsID, "Message creation failed!\n");
     }
     if (StartsWith(strCmdLine, "/vcard"))
-    {
-        CString strFile = strCmdLine.Mid(7);
-        strFile.Remove('"');
-        return RunFrame(pStart, "Contact", strFile, "Contact creation failed!\n",
-                        "\r\nBegin of the Contact window loop", "\r\nEnd of the Contact window loop", false);
-    }
+        return RunVcard(strCmdLine);
     if (StartsWith(strCmdLine, "/p"))
         return RunProgress(pStart, strCmdLine);
     if (strCmdLine == "/a")
