@@ -174,6 +174,49 @@ TEST_F(VcardWindowsTest, OneCardOpensTheNewContactSheetAndTheListHearsOfTheConta
     EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(VcardWindowsTest, OpenedFromTheShellACardShowsInPropertiesWhereTheUserMayAddIt)
+{
+    const std::string path = WriteCards("shell.vcf", Card("Nora", "Quinn", "nora@example.com", "Quill Ltd"));
+    bool bAdded = false;
+    m_bDone = false;
+    m_dialogUi.Run([&]() {
+        // What the shell's "/vcard" thread does, over the owner in place of its hidden frame.
+        CVcardPropertiesHandler handler(m_hOwner);
+        CVcardCardList list(VcardSession(m_pDatabase.get()));
+        CVcardFiles::ReadVcardFile(path.c_str(), list);
+        bAdded = list.GetSize() == 1 && handler.OnVcard(list[0], m_manager.ThreadId(), m_pDatabase.get());
+        m_bDone = true;
+    });
+    HWND hProperties = CDialogResponder::FindDialog(m_dialogUi.ThreadId());
+    ASSERT_NE(nullptr, hProperties);
+    ASSERT_TRUE(m_dialogUi.WaitUntilIdle());
+    HWND hAdd = NULL;
+    for (HWND hPage = ::FindWindowExA(hProperties, NULL, "#32770", NULL); hPage != NULL && hAdd == NULL;
+         hPage = ::FindWindowExA(hProperties, hPage, "#32770", NULL))
+        hAdd = ::GetDlgItem(hPage, IDC_AB_ADD_TO_BOOK);
+    ASSERT_NE(nullptr, hAdd);
+    EXPECT_TRUE(::IsWindowVisible(hAdd));
+    EXPECT_EQ("Nora Quinn", CDialogResponder::ItemText(::GetParent(hAdd), IDC_AB_NAME));
+    SaveWindowScreenshot(hProperties, "vcard-shell-properties");
+    CDialogResponder::Press(::GetParent(hAdd), IDC_AB_ADD_TO_BOOK);
+
+    HWND hSheet = NULL;
+    ASSERT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ThreadWindows(m_dialogUi.ThreadId(), "#32770"))
+        {
+            if (::IsWindowVisible(hWnd) && ::SendMessageA(hWnd, PSM_GETCURRENTPAGEHWND, 0, 0) != 0)
+                hSheet = hWnd;
+        }
+        return hSheet != NULL;
+    }));
+    ASSERT_TRUE(m_dialogUi.WaitUntilIdle());
+    CDialogResponder::Press(hSheet, IDOK);
+    ASSERT_TRUE(WaitDone());
+    EXPECT_TRUE(bAdded);
+    EXPECT_EQ(1, Query("SELECT COUNT(*) FROM ContactName WHERE cEmail = 'nora@example.com'"));
+    EXPECT_TRUE(m_manager.WaitForCommand(ID_UPDATE));
+}
+
 TEST_F(VcardWindowsTest, TheListSortsByColumnAndImportsTheSelectedCardsItCan)
 {
     StartImport(FiveCards());
