@@ -77,6 +77,7 @@ public:
     HWND m_hOwner;
 };
 
+// The handler's windows are the address book's (VcardImport.cpp), apart from the file work.
 class CVcardHandler : public CVcardFiles
 {
 public:
@@ -94,8 +95,7 @@ public:
     void OnExportVcard(LONG nContactID);
 };
 
-// A card shown in contact Properties, where the user may add it: the "/vcard" command line's and the
-// compose window's way.
+// A card shown in contact Properties, where the user may add it: the "/vcard" command line's way.
 class CVcardPropertiesHandler : public CVcardHandler
 {
 public:
