@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/LetrovaGlobals.h"
-#include "app/ManagerCommands.h"
 #include "app/MainFrameHidden.h"
+#include "app/ManagerCommands.h"
 #include "app/ThreadManager.h"
 #include "app/WndAreYouMe.h"
 #include "transport/DlgProgress.h"
@@ -18,9 +18,6 @@
 #include "foundation/RegExp.h"
 #include "foundation/Registry.h"
 #include "foundation/TraceFile.h"
-#include "store/ContactsTable.h"
-#include "ui/addressbook/ContactStore.h"
-#include "ui/addressbook/DlgContactProperties.h"
 #include "ui/addressbook/MainFrameAddressBook.h"
 #include "ui/addressbook/VcardHandler.h"
 #include "ui/main/FrameBaseSupport.h"
@@ -87,8 +84,8 @@ void RecordFirstWindow(HWND hWnd)
         g_hWndFirst = hWnd;
 }
 
-// "/vcard": each card of the file in read-only Properties over a hidden frame, which gives the dialog the
-// databases; no window loop of its own.
+// "/vcard": one card in the new-contact sheet, several in the vCard List; modal over a hidden frame, which
+// gives the dialogs the databases, without a window loop of its own.
 bool RunVcard(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLine)
 {
     CString strFile = strCmdLine.Mid(7);
@@ -100,34 +97,25 @@ bool RunVcard(std::unique_ptr<CThreadStart>& pStart, const CString& strCmdLine)
         DebugTrace("Hidden frame creation failed!\n");
         return false;
     }
-    std::vector<CVcardContact> cards;
     try
     {
-        CVcardHandler::ReadVcardFile(strFile, cards);
+        CVcardPropertiesHandler handler(hidden.m_hWnd);
+        handler.Import(strFile, g_dwManagerThreadId, g_pDatabaseMy);
     }
     catch (CFileException* pException)
     {
-        char szError[255] = {};
-        pException->GetErrorMessage(szError, sizeof(szError));
-        delete pException;
-        AppMessageBox(CString("ERROR: ") + szError, MB_ICONSTOP, NULL);
-        hidden.DestroyWindow();
-        return true;
+        ReportVcardFileError(pException, NULL);
     }
-    CContactStore store(hidden.m_hWnd);
-    for (const CVcardContact& card : cards)
+    catch (...)
     {
-        CContactNameTable contact(store.m_pSession);
-        CSiteRecord site;
-        VcardToRecords(card, contact, site);
-        CAreYouMe dialog(hidden.m_hWnd, contact, g_dwManagerThreadId, &site, g_pDatabaseMy);
-        if (dialog.DoModal(::GetActiveWindow()) != 1)
-            break;
+        hidden.DestroyWindow();
+        throw;
     }
     hidden.DestroyWindow();
     return true;
 }
 
+// One of the frames that only differ by their kind: creation, loop, destruction.
 bool RunNewMessage(std::unique_ptr<CThreadStart>& pStart, CNewMessageArgs& args)
 {
     args.hHandOverEvent = g_hEventListHandOver;

@@ -41,6 +41,8 @@ const WORD kNewMessage = 32782;
 const WORD kSend = 32801;
 const WORD kAllHeaders = 32921;
 const WORD kFileAttachment = 32802;
+const WORD kAddressBook = 32781;
+const WORD kImportVcard = 33077;
 const int kFolderTree = 1004;
 const WORD kAssociate = 32907;
 const WORD kRestoreAssociate = 32908;
@@ -1148,4 +1150,56 @@ TEST_F(AcceptanceTest, TwoNewMessagesTypedInTheirWindowsAndSentAtOnceArriveEachW
         }
     }
     EXPECT_EQ(0, Messages(FolderOfType(FOLDER_OUTBOX)));
+}
+
+TEST_F(AcceptanceTest, ABusinessCardImportedInTheAddressBookBecomesAContact)
+{
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    const std::string strCard = std::string(szTemp) + "acceptance-card.vcf";
+    std::ofstream(strCard, std::ios::binary)
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Quinn;Nora;;;\r\nFN:Nora Quinn\r\n"
+           "EMAIL;TYPE=INTERNET:nora.acceptance@example.com\r\nORG:Quill Ltd\r\nEND:VCARD\r\n";
+    // Contacts live in the central database, which a fresh profile opens beside the local one.
+    char szAppData[MAX_PATH] = "";
+    ::SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, 0, szAppData);
+    CTestDatabase central;
+    central.OpenFile((std::string(szAppData) + "\\Vorn\\Orb.mdb").c_str());
+    CSession& contacts = *central.Session();
+    const long nBefore = std::max(0L, QueryLong(contacts, "SELECT COUNT(*) FROM ContactName"));
+
+    ::PostMessageA(s_hFrame, WM_COMMAND, kAddressBook, 0);
+    HWND hBook = NULL;
+    ASSERT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (ClassNameOf(hWnd) == "LetrovaAddressBookFrame")
+                hBook = hWnd;
+        return hBook != NULL;
+    }));
+    ::PostMessageA(hBook, WM_COMMAND, kImportVcard, 0);
+    const int nFileNameBox = 0x47C;
+    HWND hOpen = WaitForDialog(nFileNameBox);
+    ASSERT_NE(nullptr, hOpen);
+    SendBounded(::GetDlgItem(hOpen, nFileNameBox), WM_SETTEXT, 0, (LPARAM)strCard.c_str());
+    PressButton(hOpen, IDOK);
+
+    // One card: the new-contact sheet over it.
+    HWND hSheet = NULL;
+    ASSERT_TRUE(WaitFor([&]() {
+        for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+            if (ClassNameOf(hWnd) == "#32770" && SendBounded(hWnd, PSM_GETCURRENTPAGEHWND) != 0)
+                hSheet = hWnd;
+        return hSheet != NULL;
+    }));
+    SaveWindowScreenshot(hSheet, "acceptance-12-vcard-sheet");
+    PressButton(hSheet, IDOK);
+    EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hSheet); }));
+    // The sheet stores the contact once it has closed.
+    EXPECT_TRUE(WaitFor([&]() { return QueryLong(contacts, "SELECT COUNT(*) FROM ContactName") == nBefore + 1; }));
+    EXPECT_EQ(1, QueryLong(contacts, "SELECT COUNT(*) FROM ContactName, Site WHERE ContactName.CustomerID = "
+                                    "Site.SiteID AND cEmail = 'nora.acceptance@example.com' AND "
+                                    "cFirstname = 'Nora' AND Site.COMPANY = 'Quill Ltd'"));
+    ::PostMessageA(hBook, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hBook); }));
+    ::DeleteFileA(strCard.c_str());
 }

@@ -35,4 +35,21 @@ const char kUnhandledUpdate[] = "Unhandled exception!!!\r\nCAddressBookViewImpl:
 const char kUnhandledPrint[] = "CAddressBookViewImpl::OnPrint()\r\nUnhandled exception!!!\r\n";
 const char kUnhandledSummary[] = "CDlgVcardSummary. Unhandled exception!!!\r\n";
 const char kPrintFile[] = "Print.htm";
+const char kVcardFilter[] = "Business Card (vCard) Files (*.vcf)\0*.vcf\0";
+const char kVcardDefaultExt[] = "*.vcf";
+const char kVcardFileTitle[] = "Import Business Card (vCard)";                 // string 498
+const char kSubclassFailure[] =
+    "An attempt to subclass a list box failed because sufficient memory was not available."; // string 219
+const char kInvalidFileName[] = "A filename is invalid.";                       // string 218
+const char kBufferTooSmall[] = "Buffer for file names too small. Reduce count of selected files."; // string 211
+const char kVcardImported[] = "%d %s\r\n%d records are imported.";             // string 501
+const char kClose[] = "Close";                                                  // string 502
+const char kColumnName[] = "Name";                                              // string 147
+const char kColumnEmail[] = "E-Mail Address";                                   // string 148
+const char kColumnCompany[] = "Company";                                        // string 137
+const char kColumnPosition[] = "Position";                                      // string 151
+const char kColumnDDI[] = "DDI";                                                // string 154
+const char kColumnMobile[] = "Mobile";                                          // string 152
+const char kUnhandledVcardList[] = "Unhandled exception!!!\r\nCDlgVcardList";
+const char kUnhandledVcardListView[] = "Unhandled exception!!!\r\nCVcardListView";
 } // namespace AddressBookText

@@ -23,7 +23,7 @@
 #include "ui/addressbook/ContactStore.h"
 #include "ui/addressbook/DlgContactProperties.h"
 #include "ui/addressbook/DlgFindPeople.h"
-#include "ui/addressbook/VcardStandIns.h"
+#include "ui/addressbook/VcardHandler.h"
 
 namespace
 {
@@ -398,7 +398,7 @@ LRESULT CAddressBookViewBase::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& bHand
         case AddressBookCmd::kNewContact:
             return OnNewContact();
         case AddressBookCmd::kImportVcard:
-            ImportBusinessCard(Owner());
+            CVcardHandler(Owner()).OnImportVcard();
             return 1;
         case AddressBookCmd::kExportVcard:
             return OnExportBusinessCard();
@@ -647,7 +647,7 @@ LRESULT CAddressBookViewBase::OnExportBusinessCard()
     if (IsMultiSelect())
         return 1;
     if (CContactNameTable* pContact = SelectContact())
-        ExportBusinessCard(Owner(), pContact->m_ID);
+        CVcardHandler(Owner()).OnExportVcard(pContact->m_ID);
     return 1;
 }
 

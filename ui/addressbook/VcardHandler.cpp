@@ -7,6 +7,7 @@
 #include "foundation/File.h"
 #include "foundation/Paths.h"
 #include "store/ContactsTable.h"
+#include "store/DatabaseMy.h"
 #include "store/SiteTable.h"
 #include "ui/addressbook/VcardReader.h"
 #include "ui/addressbook/VcardWriter.h"
@@ -138,7 +139,7 @@ void VcardToRecords(const CVcardContact& c, CContactNameRecord& person, CSiteRec
     }
 }
 
-void CVcardHandler::ReadVcardFile(const char* pszPath, std::vector<CVcardContact>& cards)
+void CVcardFiles::ReadVcardFile(const char* pszPath, std::vector<CVcardContact>& cards)
 {
     CFile file(pszPath, CFile::modeRead | CFile::shareDenyNone);
     const DWORD nLength = file.GetLength();
@@ -150,7 +151,42 @@ void CVcardHandler::ReadVcardFile(const char* pszPath, std::vector<CVcardContact
     CVcardReader(charsets).Read(bytes, cards);
 }
 
-int CVcardHandler::WriteVcard(CSession* pSession, CString& strPath, CString& strName, LONG nContactID)
+void CVcardFiles::ReadVcardFile(const char* pszPath, CVcardCardList& list)
+{
+    std::vector<CVcardContact> cards;
+    ReadVcardFile(pszPath, cards);
+    for (const CVcardContact& card : cards)
+    {
+        CContactEntry& entry = list.Add();
+        VcardToRecords(card, entry, entry.m_Site);
+    }
+}
+
+CContactEntry& CVcardCardList::Add()
+{
+    m_entries.emplace_back(new CContactEntry(m_pSession));
+    CContactEntry& entry = *m_entries.back();
+    entry.ClearRecord();
+    entry.m_Site.Clear();
+    entry.m_Site.m_Ind = VARIANT_FALSE;
+    return entry;
+}
+
+void CVcardCardList::RemoveAll()
+{
+    m_entries.clear();
+}
+
+CSession* VcardSession(CDatabaseMy* pDatabase)
+{
+    if (pDatabase == NULL)
+        return NULL;
+    if (pDatabase->m_Orb.IsOpen())
+        return &pDatabase->m_Orb.m_session;
+    return &pDatabase->m_Local.m_session;
+}
+
+int CVcardFiles::WriteVcard(CSession* pSession, CString& strPath, CString& strName, LONG nContactID)
 {
     CContactsTableHolder contacts(pSession);
     if (!contacts.ReadContact(nContactID, m_hOwner))
@@ -180,7 +216,7 @@ int CVcardHandler::WriteVcard(CSession* pSession, CString& strPath, CString& str
     return 1;
 }
 
-int CVcardHandler::WriteOwnVcard(CSession* pSession, LONG nContactID, CString& strPath, CString& strName)
+int CVcardFiles::WriteOwnVcard(CSession* pSession, LONG nContactID, CString& strPath, CString& strName)
 {
     strName.Empty();
     return WriteVcard(pSession, strPath, strName, nContactID);
@@ -193,6 +229,6 @@ bool WriteOwnVcard(CSession* pSession, LONG nContactID, CString& strPath)
     if (nContactID <= 0)
         return false;
     CString strName;
-    CVcardHandler handler(NULL);
+    CVcardFiles handler(NULL);
     return handler.WriteOwnVcard(pSession, nContactID, strPath, strName) == 1;
 }

@@ -126,6 +126,13 @@ def main():
         (14, record(14, person(given='Hal', surname='Ivy', email='known@example.com'))),
     ]
     write(folder, 'people.wab', wab(people))
+    # A folder that carries a person's fields is still a folder; the person filed after it comes in.
+    write(folder, 'folder-record.wab', wab([
+        (1, record(1, [prop('object_type', MAPI_ABCONT), prop('display_name', 'Suppliers'),
+                       prop('given', 'Folder'), prop('surname', 'Owner'), prop('email', 'folder@example.com'),
+                       prop('company', 'Folder Ltd')])),
+        (2, record(2, person(given='Ida', surname='Jones', email='ida@example.com', company='Jones Ltd'))),
+    ]))
     write(folder, 'empty.wab', wab([]))
     write(folder, 'older-format.wab', OLDER_MAGIC + bytes(200))
     write(folder, 'not-an-address-book.wab', b'BEGIN:VCARD\r\nEND:VCARD\r\n' + bytes(200))

@@ -12,71 +12,9 @@
 #include "SeamRecorder.h"
 #include "WindowReaders.h"
 #include "foundation/WindowMessages.h"
-#include "ui/addressbook/MainFrameAddressBook.h"
 
 namespace
 {
-class CFrameThread
-{
-public:
-    CFrameThread(CDatabaseMy* pDatabase, CRegistry* pRegistry, DWORD dwManager) : m_ui(_Module)
-    {
-        m_hWnd = m_ui.Start([=]() -> HWND {
-            m_pFrame = new CMainFrameAddressBook(pDatabase, pRegistry, dwManager);
-            RECT rc = {40, 40, 760, 480};
-            HWND hWnd = m_pFrame->CreateEx(NULL, &rc);
-            if (hWnd != NULL)
-                m_pFrame->ShowWindow(SW_SHOW);
-            return hWnd;
-        });
-    }
-    ~CFrameThread() { Stop(); }
-
-    void Stop()
-    {
-        if (m_pFrame == nullptr)
-            return;
-        m_ui.Invoke([this]() {
-            if (m_pFrame->IsWindow())
-                m_pFrame->DestroyWindow();
-        });
-        m_ui.WaitForExit();
-        delete m_pFrame;
-        m_pFrame = nullptr;
-    }
-    CAddressBookListView& List() { return m_pFrame->m_pane.m_list; }
-    HWND ListWindow() { return List().m_hWnd; }
-    std::vector<std::string> Names()
-    {
-        std::vector<std::string> names;
-        for (const auto& row : ListViewItems(ListWindow()))
-            names.push_back(row.empty() ? "" : row[0]);
-        return names;
-    }
-    bool WaitForRows(size_t nRows)
-    {
-        return WaitFor([&]() { return (size_t)ListView_GetItemCount(ListWindow()) == nRows; });
-    }
-    void Command(WORD nID, LPARAM lParam = 0) { ::PostMessageA(m_hWnd, WM_COMMAND, nID, lParam); }
-    void SelectRow(int nRow)
-    {
-        m_ui.Invoke([&]() {
-            for (int i = 0; i < List().GetItemCount(); i++)
-                List().SetItemState(i, i == nRow ? LVIS_SELECTED | LVIS_FOCUSED : 0, LVIS_SELECTED | LVIS_FOCUSED);
-            List().SetFocus();
-        });
-    }
-    bool ButtonEnabled(int nID)
-    {
-        int nState = ToolBarButtonState(m_pFrame->m_hWndToolBarCtrl, nID);
-        return nState >= 0 && (nState & TBSTATE_ENABLED) != 0;
-    }
-
-    CUiThread m_ui;
-    CMainFrameAddressBook* m_pFrame = nullptr;
-    HWND m_hWnd = NULL;
-};
-
 class AddressBookWindowTest : public AddressBookTest
 {
 protected:

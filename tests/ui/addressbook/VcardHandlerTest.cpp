@@ -24,13 +24,13 @@ TEST_F(VcardHandlerTest, AStoredContactWrittenReadsBack)
          "WHERE cEmail = 'j@example.de'");
     Exec("UPDATE Site SET TEL = '0113 1', Type1 = 'Supplier', ADDRESS1 = 'High St\\5' WHERE COMPANY = "
          "'Company of M\xFCller;Jr'");
-    CVcardHandler handler(NULL);
+    CVcardFiles handler(NULL);
     CString strPath = m_folder.Path("card.vcf");
     CString strName = "card.vcf";
     ASSERT_EQ(1, handler.WriteVcard(LocalSession(), strPath, strName, nID));
 
     std::vector<CVcardContact> cards;
-    CVcardHandler::ReadVcardFile(strPath, cards);
+    CVcardFiles::ReadVcardFile(strPath, cards);
     ASSERT_EQ(1u, cards.size());
     const CVcardContact& c = cards[0];
     EXPECT_EQ("J\xFCrgen", std::string(c.m_cFirstname));
@@ -65,7 +65,7 @@ TEST_F(VcardHandlerTest, TheBusinessCardGoesToTheTemporaryFolderUnderTheContacts
     ASSERT_TRUE(WriteOwnVcard(LocalSession(), nID, strPath));
     EXPECT_EQ(std::string(GetTempFolder() + "Anna Berg.vcf"), std::string(strPath));
     std::vector<CVcardContact> cards;
-    CVcardHandler::ReadVcardFile(strPath, cards);
+    CVcardFiles::ReadVcardFile(strPath, cards);
     ASSERT_EQ(1u, cards.size());
     EXPECT_EQ("anna@example.com", std::string(cards[0].m_cEmail));
     ::DeleteFileA(strPath);
