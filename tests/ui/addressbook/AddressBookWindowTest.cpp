@@ -97,6 +97,9 @@ TEST_F(AddressBookWindowTest, ShowsTheCentralContactsAndEnablesCommandsBySelecti
     ASSERT_NE(nullptr, frame.m_hWnd);
     ASSERT_TRUE(frame.WaitForRows(3));
     EXPECT_EQ("Address Book", WindowText(frame.m_hWnd));
+    // The window's own icon, in the caption and on the task bar.
+    EXPECT_NE(0u, ::GetClassLongPtrA(frame.m_hWnd, GCLP_HICON));
+    EXPECT_NE(0u, ::GetClassLongPtrA(frame.m_hWnd, GCLP_HICONSM));
     auto rows = ListViewItems(frame.ListWindow());
     EXPECT_EQ((std::vector<std::string>{"John Smith", "js@x", "Acme", "", "", ""}), rows[0]);
     EXPECT_FALSE(frame.ButtonEnabled(AddressBookCmd::kProperties));
