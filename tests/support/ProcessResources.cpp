@@ -12,6 +12,8 @@ namespace
 const UINT kGdiSlots = 0x10000;
 const UINT kFirstUserHandle = 0x20;
 const UINT kUserSlots = 0x8000;
+// Nor does it count a process's kernel handles, which are small multiples of four.
+const UINT_PTR kHandleSlots = 0x10000;
 
 int CountGdiObjects()
 {
@@ -67,6 +69,19 @@ int CountWindows()
     return nCount;
 }
 
+int CountHandles()
+{
+    DWORD dwCount = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &dwCount) && dwCount != 0)
+        return (int)dwCount;
+    int nCount = 0;
+    DWORD dwFlags = 0;
+    for (UINT_PTR h = 4; h < kHandleSlots; h += 4)
+        if (::GetHandleInformation((HANDLE)h, &dwFlags))
+            nCount++;
+    return nCount;
+}
+
 int CountThreads()
 {
     HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -88,8 +103,7 @@ CProcessResources CProcessResources::Read()
     resources.nGdiObjects = CountGdiObjects();
     resources.nWindows = CountWindows();
     resources.nMenus = CountMenus();
-    DWORD dwHandles = 0;
-    resources.nHandles = ::GetProcessHandleCount(::GetCurrentProcess(), &dwHandles) ? (int)dwHandles : -1;
+    resources.nHandles = CountHandles();
     resources.nThreads = CountThreads();
     return resources;
 }

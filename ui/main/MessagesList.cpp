@@ -53,6 +53,7 @@ private:
 
 HRESULT DefaultDragStarter(IDataObject* pDataObject, IDropSource* pDropSource, DWORD dwEffects, DWORD* pdwEffect)
 {
+    CDropTarget::RegisterPendingTargets();
     return ::DoDragDrop(pDataObject, pDropSource, dwEffects, pdwEffect);
 }
 
