@@ -402,9 +402,8 @@ public:
     // declaration order. The sinks' results are ignored.
     HRESULT Fire(DISPID dispid, VARIANT* pArgs, UINT nArgs);
     // For an object that fires only on the thread its sinks advised from (a window control): the sinks
-    // are called directly, not through the global interface table. Marshaling a sink there makes Wine
-    // keep an endpoint of the sink's thread for good, and a process whose threads have left enough of
-    // them can no longer marshal at all.
+    // are called directly, not through the global interface table. Marshaling a sink there makes Wine keep
+    // a pipe and an event of the sink's thread for good, which adds up over the windows of a long run.
     void CallSinksDirectly() { m_bDirect = true; }
 
 private:

@@ -81,8 +81,8 @@ public:
     STDMETHODIMP Drop(IDataObject* pDataObject, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
 
     // Makes the window a drop target. The system's registration waits for the first drag of the process:
-    // under Wine every thread that registers one keeps a pipe and an event for good, and once enough
-    // threads have, a registration never returns.
+    // under Wine every thread that registers one keeps a pipe and an event for good, which adds up over the
+    // windows of a long run.
     bool Register(HWND hWnd);
     void Revoke();
     // The system's registration, on the window's own thread: its message map routes RegisterMessage here.
