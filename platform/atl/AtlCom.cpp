@@ -86,7 +86,9 @@ HRESULT CComConnectionList::Remove(DWORD dwCookie)
         {
             CComCritSecLock<CComAutoCriticalSection> lock(m_cs);
             auto it = std::find_if(m_direct.begin(), m_direct.end(),
-                                   [dwCookie](const std::pair<DWORD, IDispatch*>& sink) { return sink.first == dwCookie; });
+                                   [dwCookie](const std::pair<DWORD, IDispatch*>& sink) {
+                                       return sink.first == dwCookie;
+                                   });
             if (it == m_direct.end())
                 return CONNECT_E_NOCONNECTION;
             pSink = it->second;
@@ -126,8 +128,8 @@ HRESULT CComConnectionList::Fire(DISPID dispid, VARIANT* pArgs, UINT nArgs)
         for (const CComPtr<IDispatch>& pSink : sinks)
         {
             CComVariant varResult;
-            pSink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &varResult, nullptr,
-                          nullptr);
+            pSink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &varResult,
+                          nullptr, nullptr);
         }
         return S_OK;
     }

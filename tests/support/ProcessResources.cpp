@@ -111,8 +111,8 @@ CProcessResources CProcessResources::Read()
 std::string CProcessResources::Describe() const
 {
     char szText[160];
-    snprintf(szText, sizeof(szText), "gdi %d, windows %d, menus %d, handles %d, threads %d", nGdiObjects, nWindows,
-             nMenus, nHandles, nThreads);
+    snprintf(szText, sizeof(szText), "gdi %d, windows %d, menus %d, handles %d, threads %d", nGdiObjects,
+             nWindows, nMenus, nHandles, nThreads);
     return szText;
 }
 

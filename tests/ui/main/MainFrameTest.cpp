@@ -843,8 +843,12 @@ TEST_F(MainFrameTest, ContactsPaneListsTheCentralContactsAndPrintFollowsItsRowCo
     }
     ASSERT_TRUE(Execute(central, "INSERT INTO Site (COMPANY, Ind) VALUES ('Acme', 0)"));
     for (const char* pszName : {"'John', 'Smith', 'js@x'", "'Mary', 'Jones', 'mj@x'"})
-        ASSERT_TRUE(Execute(central, CString("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) "
-                                             "SELECT MAX(SiteID), ") + pszName + " FROM Site"));
+    {
+        CString strSQL = CString("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) "
+                                 "SELECT MAX(SiteID), ") +
+                         pszName + " FROM Site";
+        ASSERT_TRUE(Execute(central, strSQL));
+    }
     ASSERT_NE(nullptr, m_store.Start());
     CContactsPane& pane = m_store.m_pFrame->m_client.m_container.m_left.m_contacts;
     ASSERT_TRUE(WaitFor([&]() { return ListView_GetItemCount(pane.m_hWndList) == 2; }));
@@ -852,7 +856,9 @@ TEST_F(MainFrameTest, ContactsPaneListsTheCentralContactsAndPrintFollowsItsRowCo
     SaveWindowScreenshot(pane.m_hWnd, "contacts-pane");
 
     // Run on the frame's thread from end to end, so that no focus change in between moves Print.
-    auto printEnabled = [&]() { return !(m_store.m_pFrame->UIGetState(ID_FILE_PRINT_MESSAGE) & UPDUI_DISABLED); };
+    auto printEnabled = [&]() {
+        return !(m_store.m_pFrame->UIGetState(ID_FILE_PRINT_MESSAGE) & UPDUI_DISABLED);
+    };
     bool bEmptied = true, bRefilled = false, bOneLeft = false, bNoneLeft = true;
     m_store.OnFrame([&]() {
         pane.m_list.DeleteAllItems();
