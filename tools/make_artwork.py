@@ -209,6 +209,7 @@ ICONS = {
     "host-message.ico": lambda size: with_badge(tango("mimetypes/text-x-generic", size),
                                                 tango("apps/internet-mail", size), size * 5 // 8),
     "host-contact.ico": "mimetypes/x-office-address-book",
+    "addressbook.ico": "mimetypes/x-office-address-book",
 }
 
 

@@ -34,6 +34,8 @@ private:
 
 CComConnectionList::~CComConnectionList()
 {
+    for (auto& sink : m_direct)
+        sink.second->Release();
     if (m_cookies.empty())
         return;
     CComFireInit comInit;
@@ -55,6 +57,13 @@ HRESULT CComConnectionList::Add(IUnknown* pUnkSink, REFIID iidEvents, DWORD* pdw
     CComPtr<IDispatch> pSink;
     if (FAILED(pUnkSink->QueryInterface(iidEvents, reinterpret_cast<void**>(&pSink))) || !pSink)
         return CONNECT_E_CANNOTCONNECT;
+    if (m_bDirect)
+    {
+        CComCritSecLock<CComAutoCriticalSection> lock(m_cs);
+        *pdwCookie = m_nNextCookie++;
+        m_direct.emplace_back(*pdwCookie, pSink.Detach());
+        return S_OK;
+    }
     CComPtr<IGlobalInterfaceTable> pGIT;
     HRESULT hr = GetGlobalInterfaceTable(&pGIT);
     if (FAILED(hr))
@@ -71,6 +80,23 @@ HRESULT CComConnectionList::Add(IUnknown* pUnkSink, REFIID iidEvents, DWORD* pdw
 
 HRESULT CComConnectionList::Remove(DWORD dwCookie)
 {
+    if (m_bDirect)
+    {
+        IDispatch* pSink = nullptr;
+        {
+            CComCritSecLock<CComAutoCriticalSection> lock(m_cs);
+            auto it = std::find_if(m_direct.begin(), m_direct.end(),
+                                   [dwCookie](const std::pair<DWORD, IDispatch*>& sink) {
+                                       return sink.first == dwCookie;
+                                   });
+            if (it == m_direct.end())
+                return CONNECT_E_NOCONNECTION;
+            pSink = it->second;
+            m_direct.erase(it);
+        }
+        pSink->Release();
+        return S_OK;
+    }
     {
         CComCritSecLock<CComAutoCriticalSection> lock(m_cs);
         auto it = std::find(m_cookies.begin(), m_cookies.end(), dwCookie);
@@ -87,6 +113,26 @@ HRESULT CComConnectionList::Remove(DWORD dwCookie)
 
 HRESULT CComConnectionList::Fire(DISPID dispid, VARIANT* pArgs, UINT nArgs)
 {
+    if (m_bDirect)
+    {
+        std::vector<CComPtr<IDispatch>> sinks;
+        {
+            CComCritSecLock<CComAutoCriticalSection> lock(m_cs);
+            for (const auto& sink : m_direct)
+                sinks.push_back(sink.second);
+        }
+        std::vector<VARIANT> reversed(pArgs ? pArgs : nullptr, pArgs ? pArgs + nArgs : nullptr);
+        std::reverse(reversed.begin(), reversed.end());
+        DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                             static_cast<UINT>(reversed.size()), 0};
+        for (const CComPtr<IDispatch>& pSink : sinks)
+        {
+            CComVariant varResult;
+            pSink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &varResult,
+                          nullptr, nullptr);
+        }
+        return S_OK;
+    }
     std::vector<DWORD> cookies;
     {
         CComCritSecLock<CComAutoCriticalSection> lock(m_cs);

@@ -401,10 +401,18 @@ public:
     // Calls method dispid on every sink in the order they were advised; pArgs holds the arguments in
     // declaration order. The sinks' results are ignored.
     HRESULT Fire(DISPID dispid, VARIANT* pArgs, UINT nArgs);
+    // For an object that fires only on the thread its sinks advised from (a window control): the sinks
+    // are called directly, not through the global interface table. Marshaling a sink there makes Wine keep
+    // a pipe and an event of the sink's thread for good, which adds up over the windows of a long run.
+    void CallSinksDirectly() { m_bDirect = true; }
 
 private:
     CComAutoCriticalSection m_cs;
     std::vector<DWORD> m_cookies;
+    bool m_bDirect = false;
+    // Direct mode: the sinks by cookie, each holding a reference.
+    std::vector<std::pair<DWORD, IDispatch*>> m_direct;
+    DWORD m_nNextCookie = 1;
 };
 
 // Marks the connection point for one event interface inside its container class; its first three slots
@@ -468,6 +476,8 @@ protected:
     {
         return m_connections.Fire(dispid, pArgs, nArgs);
     }
+    // For an object that fires only on its sinks' own thread; see CComConnectionList.
+    void CallSinksDirectly() { m_connections.CallSinksDirectly(); }
 
 private:
     CComConnectionList m_connections;

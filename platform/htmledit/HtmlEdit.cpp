@@ -51,6 +51,8 @@ std::string Utf8(const std::wstring& w)
 
 CHtmlEdit::CHtmlEdit() : m_model(new CHtmlEditModel)
 {
+    // Events come from the control's window procedure, on the thread of the sinks that host it.
+    CallSinksDirectly();
 }
 
 CHtmlEdit::~CHtmlEdit() = default;

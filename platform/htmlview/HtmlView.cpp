@@ -288,7 +288,11 @@ void DefaultPrinterClose(HDC hDC, bool bCompleted)
 CHtmlView::PrinterSeam CHtmlView::s_printer = {DefaultPrinterOpen, DefaultPrinterStartPage, DefaultPrinterEndPage,
                                                DefaultPrinterClose};
 
-CHtmlView::CHtmlView() = default;
+CHtmlView::CHtmlView()
+{
+    // Events come from the control's window procedure, on the thread of the sinks that host it.
+    CallSinksDirectly();
+}
 
 CHtmlView::~CHtmlView()
 {

@@ -59,6 +59,9 @@ void CUiThread::Run(std::function<void()> body)
 
 void CUiThread::Launch()
 {
+    // A second run on the same object: the first thread's handle is no longer needed.
+    if (m_hThread != NULL)
+        ::CloseHandle(m_hThread);
     ::ResetEvent(m_hStarted);
     m_hThread = ::CreateThread(NULL, 0, ThreadProc, this, 0, &m_dwThreadId);
 }

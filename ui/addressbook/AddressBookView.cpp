@@ -115,6 +115,9 @@ void CAddressBookViewBase::InitContactListView(bool bAskOwnerToFill)
     m_nImageDown = nImages[2];
     if (!m_headerImages.IsNull())
     {
+        // The images are this object's: a list destroying them with itself would leave the destructor
+        // freeing them a second time.
+        ModifyStyle(0, LVS_SHAREIMAGELISTS);
         ::SendMessageA(GetHeader(), HDM_SETIMAGELIST, 0, (LPARAM)(HIMAGELIST)m_headerImages);
         SetImageList(m_headerImages, LVSIL_NORMAL);
         SetImageList(m_headerImages, LVSIL_SMALL);

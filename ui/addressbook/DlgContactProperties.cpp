@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/ThreadManager.h"
 #include "foundation/DlgFields.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/TraceFile.h"
@@ -454,7 +455,8 @@ LRESULT CDlgContactDetails::OnCancel(WORD, WORD, HWND, BOOL&)
 
 CAreYouMe::CAreYouMe(HWND hOwner, CContactNameTable& contact, DWORD dwThreadId, const CSiteRecord* pSite,
                      CDatabaseMy* pDatabase)
-    : m_hOwner(hOwner), m_dwThreadId(dwThreadId), m_summary(hOwner, contact, pSite, dwThreadId),
+    : m_cmdLine(dwThreadId != 0 ? dwThreadId : g_dwManagerThreadId), m_hOwner(hOwner), m_dwThreadId(dwThreadId),
+      m_summary(hOwner, contact, pSite, dwThreadId),
       m_details(contact, pSite != NULL), m_site(hOwner, true, &contact, NULL), m_contact(contact), m_pSite(pSite)
 {
     if (pDatabase != NULL)
@@ -513,6 +515,18 @@ LRESULT CAreYouMe::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     m_companies.Detach();
     bHandled = FALSE;
     return 0;
+}
+
+LRESULT CAreYouMe::OnAreYouMe(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    // Without a manager the command line would be read, deleted and then lost: let a window that can open
+    // it answer instead. An unregistered message would be WM_NULL.
+    if (m_cmdLine.m_dwManagerThreadId == 0 || LetrovaAreYouMe == 0)
+    {
+        bHandled = FALSE;
+        return 0;
+    }
+    return m_cmdLine.OnAreYouMe();
 }
 
 void CAreYouMe::ShowPage(int nPage)

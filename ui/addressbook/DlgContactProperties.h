@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "app/CmdLineHolder.h"
+#include "foundation/WindowMessages.h"
 #include "resources/resource.h"
 #include "store/ContactsTable.h"
 #include "store/SiteTable.h"
@@ -204,6 +206,7 @@ public:
     BEGIN_MSG_MAP(CAreYouMe)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(LetrovaAreYouMe, OnAreYouMe)
         NOTIFY_HANDLER(IDC_AB_TABS, TCN_SELCHANGE, OnTabChange)
         COMMAND_HANDLER(IDC_AB_COMPANY_COMBO, CBN_SELCHANGE, OnCompanyChange)
         COMMAND_ID_HANDLER(IDOK, OnOK)
@@ -221,6 +224,8 @@ public:
 
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    // A second start's hand-over, answered as a frame answers it while the dialog holds its thread.
+    LRESULT OnAreYouMe(UINT, WPARAM, LPARAM, BOOL& bHandled);
     LRESULT OnTabChange(int, LPNMHDR, BOOL&);
     LRESULT OnCompanyChange(WORD, WORD, HWND, BOOL&);
     LRESULT OnOK(WORD, WORD, HWND, BOOL&);
@@ -232,6 +237,7 @@ public:
     // The window the pages ask for the database: the owner, else the dialog itself.
     HWND DataOwner() const { return m_hOwner != NULL ? m_hOwner : m_hWnd; }
 
+    CCmdLineHolder m_cmdLine;
     HWND m_hOwner;
     DWORD m_dwThreadId;
     std::unique_ptr<CMain> m_pMain;

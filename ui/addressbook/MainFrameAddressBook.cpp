@@ -118,6 +118,18 @@ LRESULT CMainFrameAddressBook::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
+LRESULT CMainFrameAddressBook::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    // The menu went to the command bar, so the window no longer destroys it with itself.
+    HMENU hMenu = m_cmdBar.GetMenu();
+    m_cmdBar.AttachMenu(NULL);
+    if (hMenu != NULL)
+        ::DestroyMenu(hMenu);
+    // The frame base goes on with its own.
+    bHandled = FALSE;
+    return 0;
+}
+
 LRESULT CMainFrameAddressBook::OnExit(WORD, WORD, HWND, BOOL&)
 {
     PostMessage(WM_CLOSE);

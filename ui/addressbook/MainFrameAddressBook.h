@@ -55,6 +55,7 @@ public:
 
     BEGIN_MSG_MAP(CMainFrameAddressBook)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         COMMAND_ID_HANDLER(AddressBookCmd::kAppExit, OnExit)
         COMMAND_ID_HANDLER(AddressBookCmd::kNewMessageWithRecipient, OnNewMessageWithRecipient)
         COMMAND_ID_HANDLER(AddressBookCmd::kHelpContents, OnHelp)
@@ -69,6 +70,7 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled);
     LRESULT OnExit(WORD, WORD, HWND, BOOL&);
     // A new message to the contact goes to the manager, which opens it on a thread of its own.
     LRESULT OnNewMessageWithRecipient(WORD, WORD, HWND hWndCtl, BOOL&);

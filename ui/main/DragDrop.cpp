@@ -1,6 +1,9 @@
 // The drag-and-drop objects of the message list and the folder tree.
 #include "ui/main/DragDrop.h"
 
+#include <set>
+#include <vector>
+
 const char kMessagesListClipboardFormat[] = "MessagesListClipboardFormat";
 
 // ---- format enumerator
@@ -282,18 +285,73 @@ STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD, POINTL pt, DWORD* pdwEffect)
     return S_OK;
 }
 
+namespace
+{
+// The windows made drop targets and not yet registered with the system, of every thread.
+struct CPendingTargets
+{
+    CPendingTargets() { ::InitializeCriticalSection(&m_lock); }
+    CRITICAL_SECTION m_lock;
+    std::set<HWND> m_windows;
+};
+
+CPendingTargets& PendingTargets()
+{
+    // Never destroyed: windows may still be revoked while the process ends.
+    static CPendingTargets* s_pTargets = new CPendingTargets;
+    return *s_pTargets;
+}
+} // namespace
+
 bool CDropTarget::Register(HWND hWnd)
 {
     m_hWndTarget = hWnd;
-    m_bRegistered = SUCCEEDED(::RegisterDragDrop(hWnd, this));
-    return m_bRegistered;
+    CPendingTargets& pending = PendingTargets();
+    ::EnterCriticalSection(&pending.m_lock);
+    pending.m_windows.insert(hWnd);
+    ::LeaveCriticalSection(&pending.m_lock);
+    return true;
 }
 
 void CDropTarget::Revoke()
 {
+    CPendingTargets& pending = PendingTargets();
+    ::EnterCriticalSection(&pending.m_lock);
+    pending.m_windows.erase(m_hWndTarget);
+    ::LeaveCriticalSection(&pending.m_lock);
     if (m_bRegistered)
         ::RevokeDragDrop(m_hWndTarget);
     m_bRegistered = false;
+}
+
+void CDropTarget::RegisterWithSystem()
+{
+    if (!m_bRegistered && m_hWndTarget != NULL)
+        m_bRegistered = SUCCEEDED(::RegisterDragDrop(m_hWndTarget, this));
+    CPendingTargets& pending = PendingTargets();
+    ::EnterCriticalSection(&pending.m_lock);
+    pending.m_windows.erase(m_hWndTarget);
+    ::LeaveCriticalSection(&pending.m_lock);
+}
+
+UINT CDropTarget::RegisterMessage()
+{
+    static const UINT s_uMessage = ::RegisterWindowMessageA("OrbRegisterDropTarget");
+    return s_uMessage;
+}
+
+void CDropTarget::RegisterPendingTargets()
+{
+    CPendingTargets& pending = PendingTargets();
+    ::EnterCriticalSection(&pending.m_lock);
+    std::vector<HWND> windows(pending.m_windows.begin(), pending.m_windows.end());
+    ::LeaveCriticalSection(&pending.m_lock);
+    // Sent, not held under the lock: a target on another thread registers itself there.
+    for (HWND hWnd : windows)
+    {
+        DWORD_PTR dwResult = 0;
+        ::SendMessageTimeoutA(hWnd, RegisterMessage(), 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &dwResult);
+    }
 }
 
 DWORD CDropTarget::ReconcileEffect(DWORD dwWanted, DWORD dwAllowed)

@@ -80,9 +80,16 @@ public:
     STDMETHODIMP DragLeave() override;
     STDMETHODIMP Drop(IDataObject* pDataObject, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
 
-    // Registers the window as a drop target; false when the system refused.
+    // Makes the window a drop target. The system's registration waits for the first drag of the process:
+    // under Wine every thread that registers one keeps a pipe and an event for good, which adds up over the
+    // windows of a long run.
     bool Register(HWND hWnd);
     void Revoke();
+    // The system's registration, on the window's own thread: its message map routes RegisterMessage here.
+    void RegisterWithSystem();
+    static UINT RegisterMessage();
+    // Before a drag starts: every drop target of the process not yet registered with the system is now.
+    static void RegisterPendingTargets();
 
     // The target's answers, points in its client coordinates.
     virtual DWORD OnDragOver(IDataObject* pDataObject, DWORD grfKeyState, POINT pt) = 0;

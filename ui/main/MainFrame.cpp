@@ -311,6 +311,11 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     RemoveTrayIcon();
     KillTimer(kNewMailTimer);
     UnregisterFromLoop();
+    // The menu went to the command bar, so the window no longer destroys it with itself.
+    HMENU hMenu = m_cmdBar.GetMenu();
+    m_cmdBar.AttachMenu(NULL);
+    if (hMenu != NULL)
+        ::DestroyMenu(hMenu);
     bHandled = FALSE;
     return 0;
 }

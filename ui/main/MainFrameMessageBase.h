@@ -88,6 +88,11 @@ public:
     LRESULT OnDestroyFrame(UINT, WPARAM, LPARAM, BOOL& bHandled)
     {
         this->UnregisterFromLoop();
+        // The menu went to the command bar, so the window no longer destroys it with itself.
+        HMENU hMenu = m_cmdBar.GetMenu();
+        m_cmdBar.AttachMenu(NULL);
+        if (hMenu != NULL)
+            ::DestroyMenu(hMenu);
         bHandled = FALSE;
         return 0;
     }

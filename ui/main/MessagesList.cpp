@@ -53,6 +53,7 @@ private:
 
 HRESULT DefaultDragStarter(IDataObject* pDataObject, IDropSource* pDropSource, DWORD dwEffects, DWORD* pdwEffect)
 {
+    CDropTarget::RegisterPendingTargets();
     return ::DoDragDrop(pDataObject, pDropSource, dwEffects, pdwEffect);
 }
 
@@ -1499,9 +1500,10 @@ int CDlgMessagesList::HeaderHeight() const
 
 LRESULT CDlgMessagesList::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
+    // The list object owns its images and frees them itself: the control must not free them too.
     HWND hList = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
-                                       LVS_OWNERDATA,
+                                       LVS_OWNERDATA | LVS_SHAREIMAGELISTS,
                                    0, 0, 100, 100, m_hWnd, (HMENU)(UINT_PTR)IDC_MESSAGE_LIST, NULL, NULL);
     m_list.SubclassWindow(hList);
     for (LONG nType : m_extraColumns)

@@ -32,6 +32,7 @@ public:
     BEGIN_MSG_MAP(CMyTreeViewCtrl)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(CDropTarget::RegisterMessage(), OnRegisterDropTarget)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
         COMMAND_ID_HANDLER(ID_NEW_FOLDER, OnNewFolder)
         COMMAND_ID_HANDLER(ID_RENAME_FOLDER, OnRenameFolder)
@@ -67,6 +68,11 @@ public:
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled);
+    LRESULT OnRegisterDropTarget(UINT, WPARAM, LPARAM, BOOL&)
+    {
+        RegisterWithSystem();
+        return 1;
+    }
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnNewFolder(WORD, WORD, HWND, BOOL&);
     LRESULT OnRenameFolder(WORD, WORD, HWND, BOOL&);

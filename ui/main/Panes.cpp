@@ -141,10 +141,26 @@ LRESULT CContactsPane::OnColumnClick(int, LPNMHDR pnmh, BOOL&)
     return 0;
 }
 
-LRESULT CContactsPane::OnItemChanged(int, LPNMHDR, BOOL&)
+LRESULT CContactsPane::OnRowsChanged(int, LPNMHDR pnmh, BOOL&)
 {
-    // Print acts on rows: All prints every one.
-    ::SendMessageA(m_hWndMain, LetrovaEnable, ID_FILE_PRINT_MESSAGE, m_list.GetItemCount() > 0 ? 1 : 0);
+    // A row being deleted is still counted while its notice is sent. Rows coming and going tell the main
+    // window only when the list turns empty or stops being empty: a fill of many rows tells it once.
+    int nRows = m_list.GetItemCount();
+    switch (pnmh->code)
+    {
+    case LVN_INSERTITEM:
+        if (nRows != 1)
+            return 0;
+        break;
+    case LVN_DELETEITEM:
+        if (--nRows != 0)
+            return 0;
+        break;
+    case LVN_DELETEALLITEMS:
+        nRows = 0;
+        break;
+    }
+    ::SendMessageA(m_hWndMain, LetrovaEnable, ID_FILE_PRINT_MESSAGE, nRows > 0 ? 1 : 0);
     return 0;
 }
 

@@ -34,7 +34,10 @@ public:
         MESSAGE_HANDLER(WM_SIZE, OnSize)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         NOTIFY_HANDLER(IDC_CONTACTS_LIST, LVN_COLUMNCLICK, OnColumnClick)
-        NOTIFY_HANDLER(IDC_CONTACTS_LIST, LVN_ITEMCHANGED, OnItemChanged)
+        NOTIFY_HANDLER(IDC_CONTACTS_LIST, LVN_ITEMCHANGED, OnRowsChanged)
+        NOTIFY_HANDLER(IDC_CONTACTS_LIST, LVN_INSERTITEM, OnRowsChanged)
+        NOTIFY_HANDLER(IDC_CONTACTS_LIST, LVN_DELETEITEM, OnRowsChanged)
+        NOTIFY_HANDLER(IDC_CONTACTS_LIST, LVN_DELETEALLITEMS, OnRowsChanged)
         MESSAGE_HANDLER(WM_NOTIFY, OnTitleNotify)
         COMMAND_ID_HANDLER(IDOK, OnCloseDialog)
         COMMAND_ID_HANDLER(IDCANCEL, OnCloseDialog)
@@ -51,7 +54,8 @@ public:
     LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnColumnClick(int, LPNMHDR pnmh, BOOL&);
-    LRESULT OnItemChanged(int, LPNMHDR, BOOL&);
+    // Print is enabled exactly while the list has rows.
+    LRESULT OnRowsChanged(int, LPNMHDR pnmh, BOOL&);
     LRESULT OnTitleNotify(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCloseDialog(WORD, WORD wID, HWND, BOOL&);
     LRESULT OnViewContacts(WORD, WORD, HWND, BOOL&);

@@ -410,3 +410,30 @@ TEST_F(AtlComTest, ReleasingEveryReferenceLetsTheModuleUnload)
 }
 
 } // namespace
+
+TEST(ConnectionListTest, DirectSinksGetTheArgumentsInOrderUntilRemoved)
+{
+    CPingSink sink;
+    IUnknown* pSinkUnknown =
+        reinterpret_cast<IUnknown*>(static_cast<_IDispEventLocator<1, &DIID__IAtlTestObjectEvents>*>(&sink));
+    DWORD dwCookie = 0;
+    {
+        CComConnectionList connections;
+        connections.CallSinksDirectly();
+        ASSERT_EQ(S_OK, connections.Add(pSinkUnknown, DIID__IAtlTestObjectEvents, &dwCookie));
+        EXPECT_NE(0u, dwCookie);
+        // Arguments in declaration order, as the event proxies pass them.
+        CComVariant args[2] = {CComVariant(5L), CComVariant(L"direct")};
+        ASSERT_EQ(S_OK, connections.Fire(1, args, 2));
+        ASSERT_EQ(1u, sink.m_pings.size());
+        EXPECT_EQ(5, sink.m_pings[0].n);
+        EXPECT_EQ(L"direct", sink.m_pings[0].from);
+        EXPECT_EQ(GetCurrentThreadId(), sink.m_pings[0].dwThreadId);
+
+        EXPECT_EQ(CONNECT_E_NOCONNECTION, connections.Remove(dwCookie + 1));
+        ASSERT_EQ(S_OK, connections.Remove(dwCookie));
+        EXPECT_EQ(CONNECT_E_NOCONNECTION, connections.Remove(dwCookie));
+        ASSERT_EQ(S_OK, connections.Fire(1, args, 2));
+        EXPECT_EQ(1u, sink.m_pings.size());
+    }
+}

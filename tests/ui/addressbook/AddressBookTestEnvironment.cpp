@@ -20,6 +20,7 @@ public:
         ::OleInitialize(nullptr);
         InitFoundationUi();
         RegisterLetrovaMessages();
+        RegisterLetrovaAreYouMe();
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES |
                                                      ICC_BAR_CLASSES | ICC_COOL_CLASSES};
         ::InitCommonControlsEx(&icc);

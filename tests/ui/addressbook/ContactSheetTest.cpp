@@ -10,6 +10,9 @@
 #include "Screenshot.h"
 #include "SeamRecorder.h"
 #include "WindowReaders.h"
+#include "app/ManagerCommands.h"
+#include "foundation/Paths.h"
+#include "foundation/WindowMessages.h"
 #include "store/ContactsTable.h"
 #include "store/SiteTable.h"
 #include "ui/addressbook/DlgContactProperties.h"
@@ -226,4 +229,86 @@ TEST_F(ContactSheetTest, DeletingACompanyAsksFirstAndNoDeletesNothing)
     EXPECT_EQ(0, Query("SELECT COUNT(*) FROM ContactName"));
     EXPECT_EQ(0, Query("SELECT COUNT(*) FROM Site"));
     EXPECT_TRUE(NoOpenTransaction());
+}
+
+TEST_F(ContactSheetTest, NewCompanyFromTheSitePageIsStoredAndOfferedInTheCombo)
+{
+    LONG nAcme = AddSite("Acme");
+    LONG nID = AddPerson(nAcme, "John", "Smith", "js@x");
+    INT_PTR nResult = -1;
+    CContactNameTable contact(&Contacts());
+    RunOnDialogThread([&]() {
+        contact.OpenByID(&Contacts(), nID, m_hOwner);
+        nResult = RunContactProperties(m_hOwner, contact);
+    });
+    HWND hDlg = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Properties");
+    ASSERT_NE(nullptr, hDlg);
+    ASSERT_TRUE(WaitFor([&]() { return CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO) == "Acme"; }));
+    HWND hPage = NULL;
+    for (HWND h = ::GetWindow(hDlg, GW_CHILD); h != NULL; h = ::GetWindow(h, GW_HWNDNEXT))
+        if (::GetDlgItem(h, IDC_AB_SITE_NEW) != NULL)
+            hPage = h;
+    ASSERT_NE(nullptr, hPage);
+    ::PostMessageA(hPage, WM_COMMAND, MAKEWPARAM(IDC_AB_SITE_NEW, BN_CLICKED), 0);
+    HWND hSite = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Site");
+    ASSERT_NE(nullptr, hSite);
+    ASSERT_TRUE(m_dialogUi.WaitUntilIdle());
+    // A new company starts empty and is added, not updated.
+    EXPECT_EQ("", CDialogResponder::ItemText(hSite, IDC_AB_COMPANY));
+    EXPECT_EQ("&Add", CDialogResponder::ItemText(hSite, IDOK));
+    CDialogResponder::SetField(hSite, IDC_AB_COMPANY, "Gamma & Sons");
+    SaveWindowScreenshot(hSite, "site");
+    CDialogResponder::Press(hSite, IDOK);
+    ASSERT_TRUE(WaitFor([&]() { return !::IsWindow(hSite); }));
+    ASSERT_TRUE(m_dialogUi.WaitUntilIdle());
+    EXPECT_EQ(1, Query("SELECT COUNT(*) FROM Site WHERE COMPANY = 'Gamma & Sons'"));
+    EXPECT_NE(CB_ERR, ::SendDlgItemMessageA(hDlg, IDC_AB_COMPANY_COMBO, CB_FINDSTRINGEXACT, (WPARAM)-1,
+                                            (LPARAM) "Gamma & Sons"));
+    // The contact keeps its own company until the user chooses another.
+    EXPECT_EQ("Acme", CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO));
+    EXPECT_TRUE(NoOpenTransaction());
+    CDialogResponder::Press(hDlg, IDCANCEL);
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(IDCANCEL, nResult);
+}
+
+TEST_F(ContactSheetTest, PropertiesTakeASecondStartsRequestOnlyWithAManagerToHandItTo)
+{
+    LONG nID = AddPerson(AddSite("Acme"), "John", "Smith", "js@x");
+    const CString strCmdLine = GetTempFolder() + "CmdLine.txt";
+    for (DWORD dwManager : {(DWORD)0, m_manager.ThreadId()})
+    {
+        SCOPED_TRACE(dwManager);
+        // A second start asking for a send-and-receive run.
+        HANDLE hFile = ::CreateFileA(strCmdLine, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+        DWORD dwWritten = 0;
+        ::WriteFile(hFile, "/p", 2, &dwWritten, NULL);
+        ::CloseHandle(hFile);
+        CContactNameTable contact(&Contacts());
+        RunOnDialogThread([&]() {
+            contact.OpenByID(&Contacts(), nID, m_hOwner);
+            CAreYouMe dialog(m_hOwner, contact, dwManager);
+            dialog.DoModal(m_hOwner);
+        });
+        HWND hDlg = CDialogResponder::FindDialog(m_dialogUi.ThreadId(), "Properties");
+        ASSERT_NE(nullptr, hDlg);
+        LRESULT lAnswer = ::SendMessageA(hDlg, LetrovaAreYouMe, 0, 0);
+        if (dwManager != 0)
+        {
+            EXPECT_EQ((LRESULT)LetrovaAreYouMe, lAnswer);
+            EXPECT_TRUE(m_manager.WaitForCommand(ID_SEND_RECEIVE));
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strCmdLine));
+        }
+        else
+        {
+            // Nobody to open it: the request stays for a window that can.
+            EXPECT_EQ(0, lAnswer);
+            EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(strCmdLine));
+        }
+        CDialogResponder::Press(hDlg, IDCANCEL);
+        ASSERT_TRUE(WaitDone());
+        ASSERT_TRUE(m_dialogUi.WaitForExit());
+    }
+    ::DeleteFileA(strCmdLine);
 }

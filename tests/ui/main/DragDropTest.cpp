@@ -1,12 +1,34 @@
-// The drag-and-drop objects without windows: the format enumerator, the data object's answers, the drop
-// source's rule and the reconciliation of effects.
+// The drag-and-drop objects: the format enumerator, the data object's answers, the drop source's rule, the
+// reconciliation of effects, and when a drop target is registered with the system.
 #include <windows.h>
 
 #include <ole2.h>
 
+#include <atlapp.h>
 #include <gtest/gtest.h>
 
+#include "app/LetrovaGlobals.h"
+#include "tests/support/UiThread.h"
 #include "ui/main/DragDrop.h"
+
+namespace
+{
+class CTestDropTarget : public CWindowImpl<CTestDropTarget>, public CDropTarget
+{
+public:
+    BEGIN_MSG_MAP(CTestDropTarget)
+        MESSAGE_HANDLER(CDropTarget::RegisterMessage(), OnRegisterDropTarget)
+    END_MSG_MAP()
+
+    LRESULT OnRegisterDropTarget(UINT, WPARAM, LPARAM, BOOL&)
+    {
+        RegisterWithSystem();
+        return 1;
+    }
+    DWORD OnDragOver(IDataObject*, DWORD, POINT) override { return DROPEFFECT_NONE; }
+    HRESULT OnDrop(IDataObject*, DWORD, POINT) override { return S_OK; }
+};
+} // namespace
 
 TEST(DragDropTest, EnumeratorHandsOutOneTextEntryThenStops)
 {
@@ -83,4 +105,35 @@ TEST(DragDropTest, WantedEffectIsReconciledWithTheAllowedOnes)
     for (const Case& c : cases)
         EXPECT_EQ(c.dwResult, CDropTarget::ReconcileEffect(c.dwWanted, c.dwAllowed))
             << "wanted " << c.dwWanted << " allowed " << c.dwAllowed;
+}
+
+TEST(DragDropTest, TargetsRegisterWithTheSystemOnTheirOwnThreadOnlyWhenADragStarts)
+{
+    CUiThread ui(_Module);
+    CTestDropTarget target;
+    HWND hWnd = ui.Start([&]() -> HWND {
+        RECT rc = {0, 0, 50, 50};
+        HWND hCreated = target.Create(NULL, rc, "", WS_POPUP);
+        if (hCreated != NULL)
+            target.Register(hCreated);
+        return hCreated;
+    });
+    ASSERT_NE(nullptr, hWnd);
+    // A window that is never dragged onto costs its thread nothing of the system's.
+    EXPECT_FALSE(target.m_bRegistered);
+    CDropTarget::RegisterPendingTargets();
+    EXPECT_TRUE(target.m_bRegistered);
+    HRESULT hrAgain = S_OK;
+    ui.Invoke([&]() {
+        CTestDropTarget other;
+        hrAgain = ::RegisterDragDrop(hWnd, &other);
+        if (SUCCEEDED(hrAgain))
+            ::RevokeDragDrop(hWnd);
+        target.Revoke();
+        target.DestroyWindow();
+    });
+    EXPECT_EQ(DRAGDROP_E_ALREADYREGISTERED, hrAgain);
+    EXPECT_FALSE(target.m_bRegistered);
+    ui.PostQuit();
+    EXPECT_TRUE(ui.WaitForExit());
 }

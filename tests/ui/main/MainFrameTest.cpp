@@ -15,6 +15,7 @@
 #include "app/LetrovaGlobals.h"
 #include "foundation/ErrorUtil.h"
 #include "foundation/WindowMessages.h"
+#include "store/ContactsTable.h"
 #include "tests/support/DialogResponder.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/SeamRecorder.h"
@@ -831,4 +832,46 @@ TEST_F(MainFrameTest, ImportAddressBookBringsInTheWindowsAddressBook)
         RegSetValueA(HKEY_LOCAL_MACHINE, kDllPath, REG_SZ, szOldLibrary, (DWORD)strlen(szOldLibrary));
     else
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDllPath);
+}
+
+TEST_F(MainFrameTest, ContactsPaneListsTheCentralContactsAndPrintFollowsItsRowCount)
+{
+    CSession& central = m_store.m_pDatabase->m_Orb.m_session;
+    {
+        CContactNameTable table(&central);
+        table.EnsureSchema(NULL);
+    }
+    ASSERT_TRUE(Execute(central, "INSERT INTO Site (COMPANY, Ind) VALUES ('Acme', 0)"));
+    for (const char* pszName : {"'John', 'Smith', 'js@x'", "'Mary', 'Jones', 'mj@x'"})
+    {
+        CString strSQL = CString("INSERT INTO ContactName (CustomerID, cFirstname, cSurname, cEmail) "
+                                 "SELECT MAX(SiteID), ") +
+                         pszName + " FROM Site";
+        ASSERT_TRUE(Execute(central, strSQL));
+    }
+    ASSERT_NE(nullptr, m_store.Start());
+    CContactsPane& pane = m_store.m_pFrame->m_client.m_container.m_left.m_contacts;
+    ASSERT_TRUE(WaitFor([&]() { return ListView_GetItemCount(pane.m_hWndList) == 2; }));
+    EXPECT_EQ("John Smith", ListViewItems(pane.m_hWndList)[0][0]);
+    SaveWindowScreenshot(pane.m_hWnd, "contacts-pane");
+
+    // Run on the frame's thread from end to end, so that no focus change in between moves Print.
+    auto printEnabled = [&]() {
+        return !(m_store.m_pFrame->UIGetState(ID_FILE_PRINT_MESSAGE) & UPDUI_DISABLED);
+    };
+    bool bEmptied = true, bRefilled = false, bOneLeft = false, bNoneLeft = true;
+    m_store.OnFrame([&]() {
+        pane.m_list.DeleteAllItems();
+        bEmptied = printEnabled();
+        pane.m_list.OnUpdate();
+        bRefilled = printEnabled();
+        pane.m_list.DeleteItem(0);
+        bOneLeft = printEnabled();
+        pane.m_list.DeleteItem(0);
+        bNoneLeft = printEnabled();
+    });
+    EXPECT_FALSE(bEmptied);
+    EXPECT_TRUE(bRefilled);
+    EXPECT_TRUE(bOneLeft);
+    EXPECT_FALSE(bNoneLeft);
 }
