@@ -46,6 +46,8 @@ void CAttachmentList::Init()
 {
     if (m_images.IsNull())
         m_images.Create(20, 16, ILC_COLOR24 | ILC_MASK, 3, 3);
+    // The list is ours to destroy: a control that took it would destroy it again with the window.
+    ModifyStyle(0, LVS_SHAREIMAGELISTS);
     SetImageList(m_images, LVSIL_SMALL);
     SetImageList(m_images, LVSIL_NORMAL);
     HWND hHeader = (HWND)SendMessage(LVM_GETHEADER);
