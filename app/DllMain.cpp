@@ -17,6 +17,7 @@
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseSession.h"
 #include "transport/ErrorReport.h"
+#include "transport/ImapAccountClient.h"
 #include "ui/addressbook/NameResolution.h"
 #include "ui/options/AccountCommands.h"
 #include "ui/options/PageMessageRulesMail.h"
@@ -33,6 +34,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             InstallMessageRulesSheet();
             SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
             SetComponentInstaller(InstallMissingComponent);
+            InstallImapClient();
             InstallAddressBook();
             RegisterLetrovaAreYouMe();
             INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_COOL_CLASSES};

@@ -508,7 +508,7 @@ public:
     }
 };
 
-CImapFolderClient* MakeListingClient(const CAccountsRecord&)
+CImapFolderClient* MakeListingClient(const CAccountsRecord&, HWND)
 {
     return new CListingClient;
 }
