@@ -723,7 +723,7 @@ LONG CIMAPwrapperAccount::operationEnd(BSTR bstrStatus, BSTR)
     }
     case 9:
     {
-        CEmailsImpl<> store(&GetOwnerDatabase(m_hOwner, NULL)->m_session);
+        CEmailsImpl<CEmailsUniqueIDAccessor> store(&GetOwnerDatabase(m_hOwner, NULL)->m_session);
         for (auto it = m_Uids.begin(); it != m_Uids.end(); it = m_Uids.erase(it))
         {
             store.SelectByFolderAndUniqueID(m_hOwner, m_nCurrentFolder, FormatImapUid(it->first).c_str());
@@ -745,7 +745,7 @@ LONG CIMAPwrapperAccount::operationEnd(BSTR bstrStatus, BSTR)
     }
 }
 
-void CIMAPwrapperAccount::ApplySeen(CEmailsImpl<>& row, uint32_t nServerFlags)
+void CIMAPwrapperAccount::ApplySeen(CEmailsRecord& row, uint32_t nServerFlags)
 {
     const LONG nOld = row.m_Flags;
     row.SetBodyPresent((nServerFlags & 1) != 0);
@@ -819,10 +819,14 @@ LONG CIMAPwrapperAccount::messageFetched(BSTR bstrMessage, ULONG nUid, LONG nFla
     }
     const std::string strUid = FormatImapUid(static_cast<uint32_t>(nUid));
     CDatabaseSession* pDatabase = GetOwnerDatabase(m_hOwner, NULL);
+    {
+        CEmailsImpl<CEmailsUniqueIDAccessor> known(&pDatabase->m_session);
+        known.SelectByFolderAndUniqueID(m_hOwner, m_nCurrentFolder, strUid.c_str());
+        if (known.MoveNext(0, 0) == S_OK)
+            return 0;
+    }
     CEmailsImpl<> store(&pDatabase->m_session);
-    store.SelectByFolderAndUniqueID(m_hOwner, m_nCurrentFolder, strUid.c_str());
-    if (store.MoveNext(0, 0) == S_OK)
-        return 0;
+    store.Clear();
     const BOOL bSeen = (nFlags & 1) != 0;
     store.InsertMessage(NarrowBytes(bstrMessage), m_nCurrentFolder, 0, strUid.c_str(), m_Account.m_ID, m_hOwner,
                         NULL, 0.0, NULL, NULL, !bSeen, FALSE, bSeen);

@@ -111,7 +111,7 @@ private:
     HTREEITEM InsertFolderItem(HTREEITEM hParent, const CFoldersRecord& folder);
     void UpdateAccountRow(const std::function<void(CAccountsRecord& row)>& change, const char* pszFailure);
     // Server flags onto a stored row: \Seen marks it read. Writes only a change.
-    void ApplySeen(CEmailsImpl<>& row, uint32_t nServerFlags);
+    void ApplySeen(CEmailsRecord& row, uint32_t nServerFlags);
 
     CAccountsRecord m_Account;
     HWND m_hTree;
