@@ -115,8 +115,8 @@ CString NarrowBytes(BSTR bstr)
 
 CIMAPwrapper::CIMAPwrapper(HWND hOwner, const CString& strServer, const CString& strUser,
                            const CString& strPassword, LONG nPort)
-    : m_dwCookie(0), m_hOwner(hOwner), m_nState(0), m_pComponent(NULL), m_strServer(strServer),
-      m_strUser(strUser), m_strPassword(strPassword), m_nPort(nPort)
+    : m_dwCookie(0), m_hOwner(hOwner), m_nState(0), m_pComponent(NULL), m_pMarshaler(NULL),
+      m_strServer(strServer), m_strUser(strUser), m_strPassword(strPassword), m_nPort(nPort)
 {
 }
 
@@ -124,6 +124,8 @@ CIMAPwrapper::~CIMAPwrapper()
 {
     if (m_pComponent != NULL)
         m_pComponent->Release();
+    if (m_pMarshaler != NULL)
+        m_pMarshaler->Release();
 }
 
 STDMETHODIMP CIMAPwrapper::QueryInterface(REFIID riid, void** ppv)
@@ -134,6 +136,21 @@ STDMETHODIMP CIMAPwrapper::QueryInterface(REFIID riid, void** ppv)
     {
         *ppv = static_cast<IDispatch*>(this);
         return S_OK;
+    }
+    // The component keeps its sinks in the global interface table and fires on the calling thread. Marshaled
+    // the usual way, an event of a call from another thread than the one that advised would be carried to
+    // that thread, which may be waiting for this very object: the sink is the same object in every
+    // apartment, so it marshals as itself.
+    if (riid == IID_IMarshal)
+    {
+        if (m_pMarshaler == NULL &&
+            FAILED(CoCreateFreeThreadedMarshaler(static_cast<IDispatch*>(this), &m_pMarshaler)))
+        {
+            m_pMarshaler = NULL;
+            *ppv = NULL;
+            return E_NOINTERFACE;
+        }
+        return m_pMarshaler->QueryInterface(riid, ppv);
     }
     *ppv = NULL;
     return E_NOINTERFACE;

@@ -45,6 +45,7 @@ protected:
     int m_nState;
     CString m_strOperation;
     IOrbIMAP* m_pComponent;
+    IUnknown* m_pMarshaler; // the free-threaded marshaler, made on the first request
     CString m_strServer;
     CString m_strUser;
     CString m_strPassword;

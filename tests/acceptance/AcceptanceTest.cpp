@@ -828,6 +828,10 @@ TEST_F(AcceptanceTest, AnImapAccountListsItsFoldersFetchesOnSelectionDeletesOnTh
     ASSERT_GT(nInbox, 0);
 
     // A message new on the server comes when its folder is selected, and shows in the preview.
+    // Another folder first: the listing may have left the Inbox selected, and only a change fills the list.
+    HTREEITEM hArchive = FindFolderItem(s_hTree, "Archive");
+    ASSERT_NE(nullptr, hArchive);
+    SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hArchive);
     ASSERT_TRUE(DeliverImapMessage("1.imap.one", "Delivered over IMAP"));
     HTREEITEM hInbox = FindFolderItem(s_hTree, "INBOX");
     ASSERT_NE(nullptr, hInbox);
