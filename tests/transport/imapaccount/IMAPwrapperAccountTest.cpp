@@ -383,6 +383,51 @@ TEST_F(IMAPwrapperAccountTest, TwoThreadsNeverMeetInsideTheComponent)
     EXPECT_EQ(800u, m_Fake.m_Calls.size());
 }
 
+// The component keeps its sinks in the global interface table and fires on whichever thread called it: a
+// thread of another apartment must reach the sink itself, not a proxy to the thread that advised.
+DWORD WINAPI SinkFromOtherApartment(void* pParam)
+{
+    auto& exchange = *static_cast<std::pair<DWORD, IDispatch*>*>(pParam);
+    CoInitializeEx(NULL, COINIT_MULTITHREADED);
+    IGlobalInterfaceTable* pTable = NULL;
+    if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, NULL, CLSCTX_INPROC_SERVER,
+                                   IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&pTable))))
+    {
+        IDispatch* pSink = NULL;
+        pTable->GetInterfaceFromGlobal(exchange.first, IID_IDispatch, reinterpret_cast<void**>(&pSink));
+        // Only the identity is compared: a proxy made here must go before this apartment does.
+        exchange.second = pSink;
+        if (pSink != NULL)
+            pSink->Release();
+        pTable->Release();
+    }
+    CoUninitialize();
+    return 0;
+}
+
+TEST_F(IMAPwrapperAccountTest, EventsOfACallFromAnotherApartmentReachTheSinkOnTheCallingThread)
+{
+    CTestAccount account;
+    IGlobalInterfaceTable* pTable = NULL;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_StdGlobalInterfaceTable, NULL, CLSCTX_INPROC_SERVER,
+                                     IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&pTable)));
+    std::pair<DWORD, IDispatch*> exchange(0, nullptr);
+    ASSERT_EQ(S_OK, pTable->RegisterInterfaceInGlobal(static_cast<IDispatch*>(&account), IID_IDispatch,
+                                                      &exchange.first));
+    HANDLE hThread = CreateThread(NULL, 0, SinkFromOtherApartment, &exchange, 0, NULL);
+    // A proxy would call back into this apartment: keep serving it while the thread runs.
+    while (MsgWaitForMultipleObjects(1, &hThread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    CloseHandle(hThread);
+    pTable->RevokeInterfaceFromGlobal(exchange.first);
+    pTable->Release();
+    EXPECT_EQ(static_cast<IDispatch*>(&account), exchange.second);
+}
+
 TEST_F(IMAPwrapperAccountTest, AMissingComponentIsOfferedForInstallationAndDecliningThrowsAnEmptyText)
 {
     ComponentInstaller pfnOldInstaller = SetComponentInstaller(RecordInstaller);
