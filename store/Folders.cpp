@@ -949,8 +949,17 @@ int CFolders::ImapDeleteMessages(HWND hOwner, const std::vector<CString>& unique
     return WithImapClient(hOwner, [&](CImapFolderClient& client, const CString& strPath) {
         for (const CString& strUniqueID : uniqueIDs)
             client.DeleteMessage(nFolderID, strPath, strUniqueID);
-        // The server's copy is read again at once, so that the deleted rows leave the list now.
-        client.SelectFolder(nFolderID, strPath, nMessages);
+        // The server's copy is read again at once, so that the deleted rows leave the list now; a failure
+        // leaves them for the next reading.
+        try
+        {
+            client.SelectFolder(nFolderID, strPath, nMessages);
+        }
+        catch (CException* pException)
+        {
+            AppMessageBox(pException->m_strMessage, MB_OK | MB_ICONERROR, hOwner);
+            delete pException;
+        }
     }) ? 1 : 0;
 }
 

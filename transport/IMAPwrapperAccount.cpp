@@ -12,6 +12,7 @@
 #include "store/DatabaseSession.h"
 #include "store/EmailsImpl.h"
 #include "store/Folders.h"
+#include "store/MessageFlagsNotice.h"
 #include "store/MessageTableSupport.h"
 #include "store/OLEDBException.h"
 #include "transport/DlgProgress.h"
@@ -30,6 +31,7 @@ const WPARAM ID_DELETE_MESSAGE_FROM_LIST_CTRL = 33044;
 const WPARAM ID_EDIT_MESSAGE_IN_LIST_CTRL = 33052;
 const WPARAM ID_SET_FOLDER_UNREAD = 32789;
 const WPARAM ID_REMOVE_TRAY_ICON = 33046;
+const WPARAM ID_UPDATE_MESSAGE_FLAGS = 32783;
 const char kDelimiterTooLong[] = "FATAL ERROR: Delimiter too long.\r\n";
 const char kDelimiterFailed[] = "ERROR: Change of the account's delimiter failed!";
 const char kAccountFlagsFailed[] = "ERROR: Change of the account's flags failed!";
@@ -856,6 +858,15 @@ LONG CIMAPwrapperAccount::messageFetched(BSTR bstrMessage, ULONG nUid, LONG nFla
     }
     if (dwThread != 0)
         ::PostThreadMessageA(dwThread, WM_USER, ID_ADD_MESSAGE_TO_CONTROL, store.m_EmailsID);
+    if (!bSeen)
+    {
+        // Sent, not posted: the notice is shared by every writer and must be read before the next one.
+        MessageFlagsNotice.nFolderID = m_nCurrentFolder;
+        MessageFlagsNotice.nMessageID = store.m_EmailsID;
+        MessageFlagsNotice.nUnreadDelta = 1;
+        MessageFlagsNotice.nKind = NOTICE_MESSAGE_UNREAD;
+        ::SendMessageA(m_hOwner, WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS, 0);
+    }
     return 0;
 }
 

@@ -22,6 +22,7 @@
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseSession.h"
 #include "store/FoldersTable.h"
+#include "store/MessageFlagsNotice.h"
 
 CAppModule _Module;
 
@@ -763,7 +764,7 @@ TEST_F(IMAPwrapperAccountStoreTest, AUidListingMarksKeptRowsSeenDropsGoneOnesAnd
     EXPECT_EQ(3, m_db.QueryLong(strSQL));
 
     // The first pass: both kept rows shown again with their new flags, the gone one taken from the list.
-    ASSERT_LE(3u, s_commands.size());
+    ASSERT_LE(4u, s_commands.size());
     EXPECT_EQ(33052u, s_commands[0].nCommand);
     EXPECT_EQ(nSeen, s_commands[0].nEmailsID);
     EXPECT_EQ(0x80, s_commands[0].nFlags);
@@ -771,6 +772,12 @@ TEST_F(IMAPwrapperAccountStoreTest, AUidListingMarksKeptRowsSeenDropsGoneOnesAnd
     EXPECT_EQ(nUnseen, s_commands[1].nEmailsID);
     EXPECT_EQ(33044u, s_commands[2].nCommand);
     EXPECT_EQ(nGone, s_commands[2].nEmailsID);
+    // The new message is unread: the main window hears of the folder's new unread count.
+    const LONG nNew = m_db.QueryLong("SELECT EmailsID FROM Emails WHERE UniqueID = '4000000000'");
+    EXPECT_EQ(32783u, s_commands[3].nCommand);
+    EXPECT_EQ(nNew, MessageFlagsNotice.nMessageID);
+    EXPECT_EQ(nInbox, MessageFlagsNotice.nFolderID);
+    EXPECT_EQ(1, MessageFlagsNotice.nUnreadDelta);
     // The second pass knows the new message.
     EXPECT_EQ(1, std::count(m_Fake.m_Calls.begin(), m_Fake.m_Calls.end(), "FetchMessageByUid"));
     // The new message went to the main window's thread.
