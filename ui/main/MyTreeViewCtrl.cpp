@@ -297,7 +297,7 @@ LRESULT CMyTreeViewCtrl::OnDeleteFolder(WORD, WORD, HWND, BOOL&)
     CFolderItemData* pData = ItemData(hSelected);
     if (pData == NULL || m_pFolders == NULL)
         return 0;
-    if (pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+    if (IsImapFolder(pData->folder))
     {
         if (m_pFolders->DeleteImapFolder(m_hWndOwner, hSelected, FALSE))
             Fill(0);
