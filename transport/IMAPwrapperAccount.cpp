@@ -577,7 +577,8 @@ void CIMAPwrapperAccount::StoreDelimiter(const CString& strDelimiter)
         return;
     if (strDelimiter.GetLength() > 2)
         throw new CException(CString(kDelimiterTooLong) + strDelimiter);
-    UpdateAccountRow([&](CAccountsRecord& row) { strcpy(row.m_szDelimiter, strDelimiter); }, kDelimiterFailed);
+    UpdateAccountRow([&](CAccountsRecord& row) { strcpy(row.m_szDelimiter, strDelimiter); },
+                     kDelimiterFailed);
     strcpy(m_Account.m_szDelimiter, strDelimiter);
     // The tree builds the paths of later commands from its own copy of the account.
     for (HTREEITEM hAt = m_hItem; hAt != NULL; hAt = TreeView_GetParent(m_hTree, hAt))
@@ -609,7 +610,9 @@ LONG CIMAPwrapperAccount::listFolder(BSTR bstrAttributes, BSTR bstrDelimiter, BS
     if (nParent == 0)
         return 0;
     CFoldersTable folders(&GetOwnerDatabase(m_hOwner, NULL)->m_session);
-    for (const std::string& strPart : SplitImapFolderName((const char*)FromBstr(bstrName), (const char*)strDelimiter))
+    const std::vector<std::string> parts =
+        SplitImapFolderName((const char*)FromBstr(bstrName), (const char*)strDelimiter);
+    for (const std::string& strPart : parts)
     {
         const int nFound = folders.FindByOwnerAndName(m_hOwner, nParent, strPart.c_str());
         if (nFound < 0)

@@ -766,11 +766,13 @@ bool DeliverImapMessage(const char* pszName, const char* pszSubject)
 {
     const std::string strText = std::string("From: Server <server@localhost>\r\nTo: imapaccept@localhost\r\n"
                                             "Subject: ") +
-                                pszSubject + "\r\nDate: Fri, 11 Dec 2026 10:00:00 +0000\r\n\r\nA word from the server.\r\n";
+                                pszSubject + "\r\nDate: Fri, 11 Dec 2026 10:00:00 +0000\r\n\r\n" +
+                                "A word from the server.\r\n";
     std::ofstream file(ImapMaildir("tmp/") + pszName, std::ios::binary);
     file << strText;
     file.close();
-    return ::MoveFileA((ImapMaildir("tmp/") + pszName).c_str(), (ImapMaildir("new/") + pszName).c_str()) != FALSE;
+    const std::string strFrom = ImapMaildir("tmp/") + pszName, strTo = ImapMaildir("new/") + pszName;
+    return ::MoveFileA(strFrom.c_str(), strTo.c_str()) != FALSE;
 }
 
 size_t ImapInboxFiles()
@@ -808,8 +810,10 @@ TEST_F(AcceptanceTest, AnImapAccountListsItsFoldersFetchesOnSelectionDeletesOnTh
     ASSERT_TRUE(bAdded);
     ::PostMessageA(s_hFrame, WM_COMMAND, kUpdate, 0);
     HTREEITEM hRoot = NULL;
-    ASSERT_TRUE(WaitFor([&]() { return (hRoot = FindFolderItem(s_hTree, "Imap Acceptance")) != NULL; }, 20000));
-    const long nRoot = QueryLong(Local(), "SELECT MIN(ID) FROM Folders WHERE Type = 13 AND Name = 'Imap Acceptance'");
+    ASSERT_TRUE(
+        WaitFor([&]() { return (hRoot = FindFolderItem(s_hTree, "Imap Acceptance")) != NULL; }, 20000));
+    const long nRoot =
+        QueryLong(Local(), "SELECT MIN(ID) FROM Folders WHERE Type = 13 AND Name = 'Imap Acceptance'");
 
     // Reset List: the server's folders become rows and items under the account.
     SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hRoot);
@@ -817,9 +821,12 @@ TEST_F(AcceptanceTest, AnImapAccountListsItsFoldersFetchesOnSelectionDeletesOnTh
     long nInbox = 0;
     EXPECT_TRUE(WaitFor(
         [&]() {
-            nInbox = Count("SELECT MIN(ID) FROM Folders WHERE Type = 14 AND Name = 'INBOX' AND OwnerID = %ld", nRoot);
+            nInbox = Count("SELECT MIN(ID) FROM Folders WHERE Type = 14 AND Name = 'INBOX' AND "
+                           "OwnerID = %ld",
+                           nRoot);
             return nInbox > 0 &&
-                   Count("SELECT COUNT(*) FROM Folders WHERE Name = 'Archive' AND OwnerID = %ld", nRoot) == 1 &&
+                   Count("SELECT COUNT(*) FROM Folders WHERE Name = 'Archive' AND OwnerID = %ld", nRoot) ==
+                       1 &&
                    FindFolderItem(s_hTree, "INBOX") != NULL && FindFolderItem(s_hTree, "Archive") != NULL;
         },
         30000));
@@ -836,7 +843,8 @@ TEST_F(AcceptanceTest, AnImapAccountListsItsFoldersFetchesOnSelectionDeletesOnTh
     HTREEITEM hInbox = FindFolderItem(s_hTree, "INBOX");
     ASSERT_NE(nullptr, hInbox);
     SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hInbox);
-    EXPECT_TRUE(WaitFor([&]() { return Messages(nInbox) == 1 && SendBounded(s_hList, LVM_GETITEMCOUNT) == 1; }, 30000))
+    EXPECT_TRUE(WaitFor(
+        [&]() { return Messages(nInbox) == 1 && SendBounded(s_hList, LVM_GETITEMCOUNT) == 1; }, 30000))
         << Messages(nInbox) << " stored, " << SendBounded(s_hList, LVM_GETITEMCOUNT) << " listed";
     ExpectNoBoxes("after selecting the IMAP Inbox");
     ClickRow(0);
@@ -848,8 +856,10 @@ TEST_F(AcceptanceTest, AnImapAccountListsItsFoldersFetchesOnSelectionDeletesOnTh
 
     // Delete goes to the server, and the message then leaves the list and the store.
     SendBounded(s_hFrame, WM_COMMAND, kDelete);
-    EXPECT_TRUE(WaitFor([&]() { return ImapInboxFiles() == 0; }, 30000)) << ImapInboxFiles() << " on the server";
-    EXPECT_TRUE(WaitFor([&]() { return Messages(nInbox) == 0 && SendBounded(s_hList, LVM_GETITEMCOUNT) == 0; }, 30000))
+    EXPECT_TRUE(WaitFor([&]() { return ImapInboxFiles() == 0; }, 30000))
+        << ImapInboxFiles() << " on the server";
+    EXPECT_TRUE(WaitFor(
+        [&]() { return Messages(nInbox) == 0 && SendBounded(s_hList, LVM_GETITEMCOUNT) == 0; }, 30000))
         << Messages(nInbox) << " stored, " << SendBounded(s_hList, LVM_GETITEMCOUNT) << " listed";
     ExpectNoBoxes("after deleting the IMAP message");
 

@@ -330,7 +330,8 @@ TEST_F(IMAPwrapperAccountTest, AFetchForTheViewerLeavesNoPointerToItsTextAndNoSt
     CTestAccount account;
     CString text;
     account.FetchMessage(5, "INBOX", 9, text);
-    EXPECT_EQ(std::string("Subject: message 9\r\n\r\na\xe4\xff\r\n"), std::string((const char*)text, text.GetLength()));
+    EXPECT_EQ(std::string("Subject: message 9\r\n\r\na\xe4\xff\r\n"),
+              std::string((const char*)text, text.GetLength()));
     EXPECT_EQ(NULL, account.CurrentMessage());
     EXPECT_EQ(0, account.State());
 
@@ -535,9 +536,9 @@ protected:
         s_commands.clear();
         CFoldersTable::CreateTable(m_db.Session(), NULL);
         CAccountsTable::CreateTableIfMissing(m_db.Session(), NULL);
-        m_db.Exec("INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Flags, RemoveAfter, "
-                  "IncomingServerType, Delimiter) VALUES ('Work', 'w@x', 'imap.example.org', 'smtp', 'user', 0, 5, "
-                  "1, '')");
+        m_db.Exec("INSERT INTO Accounts (DisplayName, EmailAddress, POP3, SMTP, AccountName, Flags, "
+                  "RemoveAfter, IncomingServerType, Delimiter) VALUES ('Work', 'w@x', 'imap.example.org', "
+                  "'smtp', 'user', 0, 5, 1, '')");
         m_db.Exec("INSERT INTO Folders (OwnerID, Name, Type, nUnread, nMessagesNumber, Flags) "
                   "VALUES (0, 'Work', 13, 0, 0, 0)");
         m_nRoot = m_db.QueryLong("SELECT ID FROM Folders WHERE Type = 13");
@@ -548,8 +549,8 @@ protected:
         RegisterClassA(&wc);
         m_hOwner = CreateWindowA("ImapStoreOwner", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, NULL, NULL,
                                  GetModuleHandleA(NULL), NULL);
-        m_hTree = CreateWindowA(WC_TREEVIEWA, "", WS_CHILD, 0, 0, 300, 300, m_hOwner, NULL, GetModuleHandleA(NULL),
-                                NULL);
+        m_hTree = CreateWindowA(WC_TREEVIEWA, "", WS_CHILD, 0, 0, 300, 300, m_hOwner, NULL,
+                                GetModuleHandleA(NULL), NULL);
         CFoldersRecord root;
         root.ClearRow();
         root.m_ID = m_nRoot;
@@ -572,7 +573,8 @@ protected:
         EXPECT_EQ(S_OK, accounts.MoveNext());
         return accounts;
     }
-    HTREEITEM InsertItem(HTREEITEM hParent, const CFoldersRecord& folder, const char* pszText, bool bAccount = false)
+    HTREEITEM InsertItem(HTREEITEM hParent, const CFoldersRecord& folder, const char* pszText,
+                         bool bAccount = false)
     {
         CFolderItemData* pData = new CFolderItemData;
         pData->folder = folder;
@@ -627,8 +629,8 @@ protected:
             children.push_back(folders);
         for (const CFoldersRecord& child : children)
         {
-            rows.push_back(std::string(nDepth * 2, ' ') + child.m_Name + " " + std::to_string(child.m_Type) + " " +
-                           std::to_string(child.m_Flags));
+            rows.push_back(std::string(nDepth * 2, ' ') + child.m_Name + " " + std::to_string(child.m_Type) +
+                           " " + std::to_string(child.m_Flags));
             for (const std::string& below : Rows(child.m_ID, nDepth + 1))
                 rows.push_back(below);
         }
@@ -646,11 +648,13 @@ protected:
     }
     LONG AddMessage(LONG nFolder, const char* pszUniqueID, LONG nFlags)
     {
-        m_db.Exec(CString("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
-                          "Encode) VALUES (45000, 'stored ") +
-                  pszUniqueID + "', 'Subject: x\r\n\r\nbody', 'A <a@x>', " + CString(std::to_string(nFolder).c_str()) +
-                  ", " + CString(std::to_string(nFlags).c_str()) + ", '" + pszUniqueID + "', 1, 0)");
-        return m_db.QueryLong(CString("SELECT EmailsID FROM Emails WHERE Subject = 'stored ") + pszUniqueID + "'");
+        CString strSQL;
+        strSQL.Format("INSERT INTO Emails (EmDate, Subject, Message, Ref, FolderID, Flags, UniqueID, AccountID, "
+                      "Encode) VALUES (45000, 'stored %s', 'Subject: x\r\n\r\nbody', 'A <a@x>', %ld, %ld, '%s', 1, 0)",
+                      pszUniqueID, (long)nFolder, (long)nFlags, pszUniqueID);
+        m_db.Exec(strSQL);
+        return m_db.QueryLong(CString("SELECT EmailsID FROM Emails WHERE Subject = 'stored ") + pszUniqueID +
+                              "'");
     }
     std::unique_ptr<CIMAPwrapperAccount> Account()
     {
