@@ -17,6 +17,7 @@
 #include "foundation/WindowMessages.h"
 #include "store/DatabaseSession.h"
 #include "transport/ErrorReport.h"
+#include "transport/ImapAccountClient.h"
 #include "ui/addressbook/DlgSelectRecipients.h"
 #include "ui/addressbook/NameResolution.h"
 #include "ui/compose/ComposeStandIns.h"
@@ -60,6 +61,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
             InstallMessageRulesSheet();
             SetSpellCheckerVersionTextProc(SpellCheckerVersionText);
             SetComponentInstaller(InstallMissingComponent);
+            InstallImapClient();
             InstallAddressBook();
             CLetrova::s_pfnSelectRecipients = SelectRecipients;
             CLetrova::s_pfnFindKnownContact = FindKnownContactByName;

@@ -334,9 +334,14 @@ ImapFolderClientFactory SetImapFolderClientFactory(ImapFolderClientFactory pfnFa
     return pfnOld;
 }
 
-CImapFolderClient* MakeImapFolderClient(const CAccountsRecord& account)
+CImapFolderClient* MakeImapFolderClient(const CAccountsRecord& account, HWND hOwner)
 {
-    return s_pfnMakeImapClient != NULL ? s_pfnMakeImapClient(account) : NULL;
+    return s_pfnMakeImapClient != NULL ? s_pfnMakeImapClient(account, hOwner) : NULL;
+}
+
+void FormatTreeItemText(const CFoldersRecord& folder, CString& strText)
+{
+    s_pfnFormatter(folder, strText);
 }
 
 FolderChoiceDialog SetFolderChoiceDialog(FolderChoiceDialog pfnDialog)
@@ -420,13 +425,13 @@ bool CFolders::HoldsMessages(LONG nFolderID, HWND hOwner)
 }
 
 HTREEITEM CFolders::InsertItem(HWND hTree, HTREEITEM hParent, const CFoldersRecord& folder, const char* pszText,
-                               CAccountsRecord* pAccount)
+                               CAccountsRecord* pAccount, HWND hOwner)
 {
     CFolderItemData* pData = new CFolderItemData;
     pData->folder = folder;
     pData->pAccount = pAccount;
     if (pAccount != NULL)
-        pData->pClient = MakeImapFolderClient(*pAccount);
+        pData->pClient = MakeImapFolderClient(*pAccount, hOwner);
     TVINSERTSTRUCTA insert = {};
     insert.hParent = hParent;
     insert.hInsertAfter = TVI_LAST;
@@ -516,7 +521,7 @@ void CFolders::CreateTree(HWND hTree, HWND hOwner, LONG nSelectID, BOOL bSystemO
                         }
                     }
                 }
-                HTREEITEM hItem = InsertItem(hTree, TVI_ROOT, row, row.m_Name, pAccount);
+                HTREEITEM hItem = InsertItem(hTree, TVI_ROOT, row, row.m_Name, pAccount, hOwner);
                 if (hItem == NULL)
                     continue;
                 HTREEITEM hSelect = NULL;
@@ -812,6 +817,7 @@ int CFolders::CreateImapFolder(HWND hOwner, HTREEITEM hItem)
     if (!AskFolderName(hOwner, false, strName))
         return 0;
     // The row appears when the server reports the new folder.
+    pRoot->pClient->UseTree(m_hTree, hItem);
     pRoot->pClient->CreateFolder(JoinPath(strPath, pRoot->pAccount->m_szDelimiter, strName));
     return 1;
 }
@@ -840,6 +846,7 @@ int CFolders::RenameImapFolder(HWND hOwner, HTREEITEM hItem)
     const char* pszDelimiter = pRoot->pAccount->m_szDelimiter;
     CString strOld = JoinPath(strPrefix, pszDelimiter, pData->folder.m_Name);
     CString strNew = JoinPath(strPrefix, pszDelimiter, strName);
+    pRoot->pClient->UseTree(m_hTree, hItem);
     pRoot->pClient->RenameFolder(strOld, strNew);
     // Every folder below moves with it: the same rename for each, depth first.
     std::function<void(HTREEITEM, const CString&, const CString&)> renameBelow =
@@ -878,21 +885,13 @@ int CFolders::DeleteImapFolder(HWND hOwner, HTREEITEM hItem, BOOL bConfirmed)
     CFolderItemData* pRoot = ImapRootOf(hItem, strPath);
     if (pRoot == NULL || pRoot->pClient == NULL)
         return 0;
+    pRoot->pClient->UseTree(m_hTree, hItem);
     pRoot->pClient->CallComponent(13);
-    // The items below go from the tree now; the rows go when the server reports the deletion.
+    // The items below go from the tree now (their data with them, freed by the tree's owner as each item
+    // goes); the rows go when the server reports the deletion.
     HTREEITEM hChild;
     while ((hChild = TreeView_GetChild(m_hTree, hItem)) != NULL)
-    {
-        std::function<void(HTREEITEM)> freeAll = [&](HTREEITEM h)
-        {
-            for (HTREEITEM hSub = TreeView_GetChild(m_hTree, h); hSub != NULL;
-                 hSub = TreeView_GetNextSibling(m_hTree, hSub))
-                freeAll(hSub);
-            FreeItemData((LPARAM)ItemData(h));
-        };
-        freeAll(hChild);
         TreeView_DeleteItem(m_hTree, hChild);
-    }
     pRoot->pClient->DeleteFolder(pData->folder.m_ID, strPath);
     pRoot->pClient->CallComponent(15);
     return 1;
@@ -921,7 +920,7 @@ bool CFolders::WithImapClient(HWND hOwner,
         {
             if (CString(accounts.m_szDisplayName).Left(100) != walk.m_Name)
                 continue;
-            std::unique_ptr<CImapFolderClient> client(MakeImapFolderClient(accounts));
+            std::unique_ptr<CImapFolderClient> client(MakeImapFolderClient(accounts, hOwner));
             if (client == NULL)
                 return false;
             CString strPath;
@@ -946,9 +945,21 @@ int CFolders::RunImapFolderCommand(HWND hOwner, LONG nMessages)
 int CFolders::ImapDeleteMessages(HWND hOwner, const std::vector<CString>& uniqueIDs)
 {
     const LONG nFolderID = m_ID;
+    const LONG nMessages = m_nMessagesNumber;
     return WithImapClient(hOwner, [&](CImapFolderClient& client, const CString& strPath) {
         for (const CString& strUniqueID : uniqueIDs)
             client.DeleteMessage(nFolderID, strPath, strUniqueID);
+        // The server's copy is read again at once, so that the deleted rows leave the list now; a failure
+        // leaves them for the next reading.
+        try
+        {
+            client.SelectFolder(nFolderID, strPath, nMessages);
+        }
+        catch (CException* pException)
+        {
+            AppMessageBox(pException->m_strMessage, MB_OK | MB_ICONERROR, hOwner);
+            delete pException;
+        }
     }) ? 1 : 0;
 }
 

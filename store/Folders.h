@@ -110,12 +110,13 @@ private:
     // True when the folder or any folder below it holds a message.
     bool HoldsMessages(LONG nFolderID, HWND hOwner);
     HTREEITEM InsertItem(HWND hTree, HTREEITEM hParent, const CFoldersRecord& folder, const char* pszText,
-                         CAccountsRecord* pAccount);
+                         CAccountsRecord* pAccount, HWND hOwner = NULL);
 };
 
 // The item text of a folder; the tree window gives its own (with the unread count). Default: the name.
 typedef void (*FolderItemFormatter)(const CFoldersRecord& folder, CString& strText);
 FolderItemFormatter SetFolderItemFormatter(FolderItemFormatter pfnFormatter);
+void FormatTreeItemText(const CFoldersRecord& folder, CString& strText);
 
 // Deletes the store's current message for good (the message list's delete, which also records it for the
 // leave-on-server bookkeeping). The default deletes its Address and Attachments rows and the row itself.

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 class CAccountsRecord;
 
 class CImapFolderClient
@@ -28,10 +30,17 @@ public:
     // event handling marks the tree's nodes of the folders it reports. False when the listing failed; a
     // client without a listing lists nothing.
     virtual bool ListFolders() { return false; }
+    // The tree and the item a following command starts from: the account root for a listing, the folder
+    // for a create, rename or delete. The client inserts, renames and marks items below it.
+    virtual void UseTree(HWND hTree, HTREEITEM hItem)
+    {
+        (void)hTree;
+        (void)hItem;
+    }
 };
 
-// Makes the client of an IMAP account (server, login, password and port from the record); NULL when it
-// cannot. Set by the IMAP client code, which owns that class.
-typedef CImapFolderClient* (*ImapFolderClientFactory)(const CAccountsRecord& account);
+// Makes the client of an IMAP account (server, login, password and port from the record) whose events
+// report to hOwner; NULL when it cannot. Set by the IMAP client code, which owns that class.
+typedef CImapFolderClient* (*ImapFolderClientFactory)(const CAccountsRecord& account, HWND hOwner);
 ImapFolderClientFactory SetImapFolderClientFactory(ImapFolderClientFactory pfnFactory);
-CImapFolderClient* MakeImapFolderClient(const CAccountsRecord& account);
+CImapFolderClient* MakeImapFolderClient(const CAccountsRecord& account, HWND hOwner);

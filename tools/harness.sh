@@ -234,7 +234,7 @@ orb_start_pop3_peer() {
     mkdir -p "$state/run" "$state/state"
     # The tests (root under Wine) write the messages; dovecot's mail user moves and deletes them.
     local user sub
-    for user in tester second bench acceptance imapdot imapfs; do
+    for user in tester second bench acceptance imapdot imapfs imapaccept; do
         for sub in cur new tmp; do
             mkdir -p "$state/mail/$user/$sub"
         done
@@ -245,7 +245,7 @@ orb_start_pop3_peer() {
     sed -e "s#@STATE@#$state#g" -e "s#@PORT@#$ORB_POP3_PORT#g" -e "s#@IMAP_PORT@#$ORB_IMAP_PORT#g" \
         "$ORB_ROOT/tools/peers/dovecot.conf.in" > "$state/dovecot.conf"
     printf 'tester:{PLAIN}secret\nsecond:{PLAIN}secret\nbench:{PLAIN}benchpw\nacceptance:{PLAIN}secret\n' > "$state/users"
-    printf 'imapdot:{PLAIN}secret\nimapfs:{PLAIN}secret\n' >> "$state/users"
+    printf 'imapdot:{PLAIN}secret\nimapfs:{PLAIN}secret\nimapaccept:{PLAIN}secret\n' >> "$state/users"
     printf 'imapdot::::::\nimapfs:::::::userdb_mail=maildir:~:LAYOUT=fs:INDEX=MEMORY\n' > "$state/imap-users"
     # In the foreground, as a job of ours, so that its process id is known from the start.
     /usr/sbin/dovecot -F -c "$state/dovecot.conf" </dev/null >/dev/null 2>&1 &

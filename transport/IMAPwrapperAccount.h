@@ -6,11 +6,14 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 
 #include "OrbIMAP.h"
 #include "foundation/ServingLock.h"
 #include "store/AccountsTable.h"
+#include "store/EmailsImpl.h"
+#include "store/Folders.h"
 
 // The component's events as a dispatch sink; each handler is empty in the base.
 class CIMAPwrapper : public IDispatch
@@ -42,6 +45,7 @@ protected:
     int m_nState;
     CString m_strOperation;
     IOrbIMAP* m_pComponent;
+    IUnknown* m_pMarshaler; // the free-threaded marshaler, made on the first request
     CString m_strServer;
     CString m_strUser;
     CString m_strPassword;
@@ -72,6 +76,15 @@ public:
     void FetchMessageByUid(ULONG nUid);
     void DeleteMessages(LONG nFolderID, const char* pszPath, const char* pszUids);
 
+    // The tree and the item the next command starts from (see CImapFolderClient::UseTree); without a tree
+    // the events still keep the rows, starting at the account's root folder.
+    void UseTree(HWND hTree, HTREEITEM hItem);
+    // The server's folder delimiter as far as it is known ("" before the first listing).
+    CString Delimiter();
+
+    LONG listFolder(BSTR bstrAttributes, BSTR bstrDelimiter, BSTR bstrName) override;
+    LONG operationEnd(BSTR bstrStatus, BSTR bstrText) override;
+    LONG walkFolder(BSTR bstrAttributes, BSTR bstrDelimiter, BSTR bstrName) override;
     LONG messageFetched(BSTR bstrMessage, ULONG nUid, LONG nFlags) override;
     LONG fetchUid(ULONG nUid, LONG nFlags) override;
     LONG fetchUidEnd(LONG nMessages) override;
@@ -89,9 +102,21 @@ private:
     void CreateComponent();
     void CheckResult(HRESULT hr);
     void CheckCredentials();
+    void StoreDelimiter(const CString& strDelimiter);
+    // The folder the walk of a listed folder starts at: the tree item's, else the account's root folder.
+    LONG StartFolderID();
+    CFolderItemData* ItemData(HTREEITEM hItem);
+    // The child item of hParent whose folder (not its label, which may carry a count) is that one.
+    HTREEITEM FindChildItem(HTREEITEM hParent, LONG nFolderID);
+    HTREEITEM FindItem(HTREEITEM hFrom, LONG nFolderID);
+    HTREEITEM InsertFolderItem(HTREEITEM hParent, const CFoldersRecord& folder);
+    void UpdateAccountRow(const std::function<void(CAccountsRecord& row)>& change, const char* pszFailure);
+    // Server flags onto a stored row: \Seen marks it read. Writes only a change.
+    void ApplySeen(CEmailsRecord& row, uint32_t nServerFlags);
 
     CAccountsRecord m_Account;
     HWND m_hTree;
+    HTREEITEM m_hItem;
     LONG m_nCurrentFolder;
     CString* m_pCurrentMessage;
     std::map<uint32_t, uint32_t> m_Uids;

@@ -5,7 +5,8 @@
 
 #include "store/AccountsTable.h"
 
-// Set by the IMAP client code, which owns the walk; without one an IMAP account receives nothing.
+// The walk over the account's folders below its root, through its IMAP client; a test sets its own (NULL:
+// the real one again).
 typedef void (*ImapAccountWalker)(CAccountsTable& account, HWND hOwner);
 ImapAccountWalker SetImapAccountWalker(ImapAccountWalker pfnWalker);
 void WalkIMAPFolders(CAccountsTable& account, HWND hOwner);

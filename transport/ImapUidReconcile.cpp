@@ -1,7 +1,9 @@
 // The reconciliation of a folder with its UID listing.
 #include "transport/ImapUidReconcile.h"
 
+#include <cctype>
 #include <set>
+#include <sstream>
 
 bool ParseImapUid(const char* pszText, uint32_t& nUid)
 {
@@ -69,4 +71,24 @@ std::vector<std::string> SplitImapFolderName(const std::string& strName, const s
         parts.push_back(name.substr(start, pos - start));
     parts.push_back(name.substr(start));
     return parts;
+}
+
+CImapFolderAttributes ParseImapFolderAttributes(const std::string& strAttributes)
+{
+    std::string text;
+    for (char c : strAttributes)
+        if (c != '(' && c != ')' && c != '"')
+            text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    CImapFolderAttributes attributes;
+    std::istringstream words(text);
+    for (std::string word; words >> word;)
+    {
+        if (word == "\\HASCHILDREN")
+            attributes.bHasChildren = true;
+        else if (word == "\\HASNOCHILDREN")
+            attributes.bHasNoChildren = true;
+        else if (word == "\\NOSELECT")
+            attributes.bNoSelect = true;
+    }
+    return attributes;
 }

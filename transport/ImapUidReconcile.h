@@ -34,3 +34,13 @@ CImapUidPlan PlanUidReconciliation(const std::vector<CImapStoredRow>& rows,
 // The parts of a folder name at the server's delimiter, double quotes taken out; an empty delimiter (the
 // server's NIL) keeps the name whole.
 std::vector<std::string> SplitImapFolderName(const std::string& strName, const std::string& strDelimiter);
+
+// The attributes of a listed folder that the client acts on; parentheses and double quotes are dropped and
+// case does not count.
+struct CImapFolderAttributes
+{
+    bool bHasChildren = false;
+    bool bHasNoChildren = false;
+    bool bNoSelect = false;
+};
+CImapFolderAttributes ParseImapFolderAttributes(const std::string& strAttributes);

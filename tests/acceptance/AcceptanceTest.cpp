@@ -1203,3 +1203,138 @@ TEST_F(AcceptanceTest, ABusinessCardImportedInTheAddressBookBecomesAContact)
     EXPECT_TRUE(WaitFor([&]() { return !::IsWindow(hBook); }));
     ::DeleteFileA(strCard.c_str());
 }
+
+namespace
+{
+const WORD kImapList = 33051;
+const WORD kUpdate = 32785;
+
+// The imapaccept user's Maildir on the test's dovecot, as Wine reaches it.
+std::string ImapMaildir(const char* pszSub)
+{
+    std::string strPath = "Z:" + Env("ORB_PEER_DIR") + "/dovecot/mail/imapaccept/" + pszSub;
+    std::replace(strPath.begin(), strPath.end(), '/', '\\');
+    return strPath;
+}
+
+// A message delivered straight into the INBOX, as a mail server delivers it.
+bool DeliverImapMessage(const char* pszName, const char* pszSubject)
+{
+    const std::string strText = std::string("From: Server <server@localhost>\r\nTo: imapaccept@localhost\r\n"
+                                            "Subject: ") +
+                                pszSubject + "\r\nDate: Fri, 11 Dec 2026 10:00:00 +0000\r\n\r\n" +
+                                "A word from the server.\r\n";
+    std::ofstream file(ImapMaildir("tmp/") + pszName, std::ios::binary);
+    file << strText;
+    file.close();
+    const std::string strFrom = ImapMaildir("tmp/") + pszName, strTo = ImapMaildir("new/") + pszName;
+    return ::MoveFileA(strFrom.c_str(), strTo.c_str()) != FALSE;
+}
+
+size_t ImapInboxFiles()
+{
+    size_t nFiles = 0;
+    for (const char* pszSub : {"new\\*", "cur\\*"})
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE hFind = ::FindFirstFileA((ImapMaildir("") + pszSub).c_str(), &data);
+        if (hFind == INVALID_HANDLE_VALUE)
+            continue;
+        do
+            nFiles += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
+        while (::FindNextFileA(hFind, &data));
+        ::FindClose(hFind);
+    }
+    return nFiles;
+}
+} // namespace
+
+TEST_F(AcceptanceTest, AnImapAccountListsItsFoldersFetchesOnSelectionDeletesOnTheServerAndReceives)
+{
+    bool bAdded = AddAccount(NULL, s_pAccounts->Session(), [](CAccountsRecord& account) {
+        lstrcpyA(account.m_szDisplayName, "Imap Acceptance");
+        lstrcpyA(account.m_szEmailAddress, "imapaccept@localhost");
+        lstrcpyA(account.m_szPOP3, "127.0.0.1");
+        lstrcpyA(account.m_szSMTP, "127.0.0.1");
+        lstrcpyA(account.m_szAccountName, "imapaccept");
+        account.SetPassword("secret");
+        account.m_IncomingPort = atol(Env("ORB_IMAP_PORT").c_str());
+        account.m_SMTPPort = atol(Env("ORB_SMTP_PORT").c_str());
+        account.m_IncomingServerType = INCOMING_SERVER_IMAP;
+        return 1;
+    });
+    ASSERT_TRUE(bAdded);
+    ::PostMessageA(s_hFrame, WM_COMMAND, kUpdate, 0);
+    HTREEITEM hRoot = NULL;
+    ASSERT_TRUE(
+        WaitFor([&]() { return (hRoot = FindFolderItem(s_hTree, "Imap Acceptance")) != NULL; }, 20000));
+    const long nRoot =
+        QueryLong(Local(), "SELECT MIN(ID) FROM Folders WHERE Type = 13 AND Name = 'Imap Acceptance'");
+
+    // Reset List: the server's folders become rows and items under the account.
+    SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hRoot);
+    ::PostMessageA(s_hTree, WM_COMMAND, kImapList, 0);
+    long nInbox = 0;
+    EXPECT_TRUE(WaitFor(
+        [&]() {
+            nInbox = Count("SELECT MIN(ID) FROM Folders WHERE Type = 14 AND Name = 'INBOX' AND "
+                           "OwnerID = %ld",
+                           nRoot);
+            return nInbox > 0 &&
+                   Count("SELECT COUNT(*) FROM Folders WHERE Name = 'Archive' AND OwnerID = %ld", nRoot) ==
+                       1 &&
+                   FindFolderItem(s_hTree, "INBOX") != NULL && FindFolderItem(s_hTree, "Archive") != NULL;
+        },
+        30000));
+    SaveWindowScreenshot(s_hFrame, "acceptance-12-imap-folders");
+    ExpectNoBoxes("after Reset List");
+    ASSERT_GT(nInbox, 0);
+
+    // A message new on the server comes when its folder is selected, and shows in the preview.
+    // Another folder first: the listing may have left the Inbox selected, and only a change fills the list.
+    HTREEITEM hArchive = FindFolderItem(s_hTree, "Archive");
+    ASSERT_NE(nullptr, hArchive);
+    SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hArchive);
+    ASSERT_TRUE(DeliverImapMessage("1.imap.one", "Delivered over IMAP"));
+    HTREEITEM hInbox = FindFolderItem(s_hTree, "INBOX");
+    ASSERT_NE(nullptr, hInbox);
+    SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hInbox);
+    EXPECT_TRUE(WaitFor(
+        [&]() { return Messages(nInbox) == 1 && SendBounded(s_hList, LVM_GETITEMCOUNT) == 1; }, 30000))
+        << Messages(nInbox) << " stored, " << SendBounded(s_hList, LVM_GETITEMCOUNT) << " listed";
+    ExpectNoBoxes("after selecting the IMAP Inbox");
+    ClickRow(0);
+    ExpectNoBoxes("previewing the IMAP message");
+    SaveWindowScreenshot(s_hFrame, "acceptance-13-imap-preview");
+    std::vector<std::vector<std::string>> cells = OtherListViewItems(s_hList);
+    ASSERT_EQ(1u, cells.size());
+    EXPECT_EQ("Delivered over IMAP", cells[0].size() > 3 ? cells[0][3] : "");
+
+    // Delete goes to the server, and the message then leaves the list and the store.
+    SendBounded(s_hFrame, WM_COMMAND, kDelete);
+    EXPECT_TRUE(WaitFor([&]() { return ImapInboxFiles() == 0; }, 30000))
+        << ImapInboxFiles() << " on the server";
+    EXPECT_TRUE(WaitFor(
+        [&]() { return Messages(nInbox) == 0 && SendBounded(s_hList, LVM_GETITEMCOUNT) == 0; }, 30000))
+        << Messages(nInbox) << " stored, " << SendBounded(s_hList, LVM_GETITEMCOUNT) << " listed";
+    ExpectNoBoxes("after deleting the IMAP message");
+
+    // A receive run walks the account's folders.
+    ASSERT_TRUE(DeliverImapMessage("2.imap.two", "Received over IMAP"));
+    HTREEITEM hLocalInbox = FindFolderItem(s_hTree, "Inbox");
+    ASSERT_NE(nullptr, hLocalInbox);
+    SendBounded(s_hTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hLocalInbox);
+    ::PostMessageA(s_hFrame, WM_COMMAND, kSendReceiveAll, 0);
+    EXPECT_TRUE(WaitFor(
+        [&]() {
+            if (Messages(nInbox) != 1)
+                return false;
+            for (HWND hWnd : ProcessWindows(s_process.dwProcessId))
+                if (hWnd != s_hFrame && (ClassNameOf(hWnd) != "#32770" || ::GetDlgItem(hWnd, 0xFFFF) == NULL))
+                    return false;
+            return true;
+        },
+        kReceiveTimeoutMs))
+        << Messages(nInbox) << " in the IMAP Inbox after the run";
+    SaveWindowScreenshot(s_hFrame, "acceptance-14-imap-received");
+}

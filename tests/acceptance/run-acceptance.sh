@@ -27,6 +27,12 @@ for message in "$ORB_ROOT"/tests/data/real-mail/*.eml; do
     cp "$message" "$maildir/new/$(basename "$message" .eml)"
 done
 chmod -R a+rwX "$maildir"
+# The IMAP account's mailbox: an empty INBOX and one folder beside it (Maildir++).
+imapdir="$ORB_PEER_DIR/dovecot/mail/imapaccept"
+rm -rf "$imapdir"
+mkdir -p "$imapdir/new" "$imapdir/cur" "$imapdir/tmp" "$imapdir/.Archive/new" "$imapdir/.Archive/cur" \
+    "$imapdir/.Archive/tmp"
+chmod -R a+rwX "$imapdir"
 /usr/bin/python3 "$ORB_ROOT/tests/acceptance/make_oracle.py" "$ORB_ROOT/tests/data/real-mail" "$work/oracle"
 
 # The prefix as orb_start_wine makes it: Wine's services detached, so that they hold nothing of ours.
@@ -35,5 +41,6 @@ orb_detached wineboot -i
 orb_detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
 orb_detached wine regsvr32 /s "$bin/OrbMail.dll"
 orb_detached wine regsvr32 /s "$bin/OrbUpdate.dll"
+orb_detached wine regsvr32 /s "$bin/OrbIMAP.dll"
 
 ORB_ACCEPTANCE_ORACLE="Z:$work/oracle" wine "$driver" </dev/null

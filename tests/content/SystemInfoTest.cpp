@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -87,6 +88,30 @@ TEST(SystemInfoTest, WindowsVersionLinesByPlatform)
         info.wServicePackMinor = c.spMinor;
         EXPECT_EQ(Str(WindowsVersionText(info, c.extended)), c.text);
     }
+}
+
+// ./test registers OrbIMAP.dll as ./run does: the block names the registered file and its version resource.
+TEST(SystemInfoTest, TheRegisteredImapComponentShowsItsFileAndVersion)
+{
+    const std::string text = Str(SystemInfoText());
+    const size_t nAt = text.find("\r\n\r\nOrbIMAP file:\r\n");
+    ASSERT_NE(nAt, std::string::npos) << text;
+    const size_t nPathStart = nAt + strlen("\r\n\r\nOrbIMAP file:\r\n");
+    const size_t nPathEnd = text.find("\r\n", nPathStart);
+    ASSERT_NE(nPathEnd, std::string::npos) << text;
+    const std::string strPath = text.substr(nPathStart, nPathEnd - nPathStart);
+    ASSERT_GE(strPath.size(), strlen("OrbIMAP.dll"));
+    EXPECT_EQ("orbimap.dll", [&] {
+        std::string strName = strPath.substr(strPath.size() - strlen("OrbIMAP.dll"));
+        for (char& c : strName)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        return strName;
+    }()) << strPath;
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(strPath.c_str())) << strPath;
+    EXPECT_EQ(text.compare(nPathEnd, strlen("\r\nOrbIMAP file version: 1, 0, 0, 1"),
+                           "\r\nOrbIMAP file version: 1, 0, 0, 1"),
+              0)
+        << text;
 }
 
 } // namespace

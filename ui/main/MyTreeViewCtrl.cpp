@@ -297,7 +297,7 @@ LRESULT CMyTreeViewCtrl::OnDeleteFolder(WORD, WORD, HWND, BOOL&)
     CFolderItemData* pData = ItemData(hSelected);
     if (pData == NULL || m_pFolders == NULL)
         return 0;
-    if (pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+    if (IsImapFolder(pData->folder))
     {
         if (m_pFolders->DeleteImapFolder(m_hWndOwner, hSelected, FALSE))
             Fill(0);
@@ -320,20 +320,25 @@ LRESULT CMyTreeViewCtrl::OnImapList(WORD, WORD, HWND, BOOL&)
     if (hSelected == NULL || m_pFolders == NULL)
         return 0;
     CFolderItemData* pRoot = NULL;
+    HTREEITEM hRoot = NULL;
     for (HTREEITEM hItem = hSelected; hItem != NULL && pRoot == NULL; hItem = GetParentItem(hItem))
     {
         CFolderItemData* pData = ItemData(hItem);
         if (pData != NULL && pData->folder.m_Type == FOLDER_IMAP_ACCOUNT)
+        {
             pRoot = pData;
+            hRoot = hItem;
+        }
     }
     if (pRoot == NULL || pRoot->pClient == NULL)
         return 0;
+    pRoot->pClient->UseTree(m_hWnd, hRoot);
     // Without a complete listing no mark says anything: every folder would count as gone from the server.
     if (!pRoot->pClient->ListFolders())
         return 0;
     try
     {
-        RemoveUnlistedFolders(hSelected);
+        RemoveUnlistedFolders(hRoot);
     }
     catch (COLEDBException* pException)
     {

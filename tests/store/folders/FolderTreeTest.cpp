@@ -478,7 +478,7 @@ private:
     std::string m_strAccount;
 };
 
-CImapFolderClient* MakeRecordingClient(const CAccountsRecord& account)
+CImapFolderClient* MakeRecordingClient(const CAccountsRecord& account, HWND)
 {
     return new CRecordingImapClient(account.m_szDisplayName);
 }

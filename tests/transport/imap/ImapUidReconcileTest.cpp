@@ -77,3 +77,26 @@ TEST(ImapUidReconcileTest, FolderNamesSplitAtTheDelimiterAndANilDelimiterKeepsTh
     for (const auto& c : cases)
         EXPECT_EQ(c.parts, SplitImapFolderName(c.pszName, c.pszDelimiter)) << c.pszName;
 }
+
+TEST(ImapUidReconcileTest, FolderAttributesAreReadWhateverTheirCaseQuotesAndParentheses)
+{
+    struct
+    {
+        const char* pszAttributes;
+        bool bHasChildren, bHasNoChildren, bNoSelect;
+    } const cases[] = {
+        {"(\\HasChildren)", true, false, false},
+        {"(\\hasnochildren \\Marked)", false, true, false},
+        {"(\"\\NoSelect\" \\HasChildren)", true, false, true},
+        {"()", false, false, false},
+        {"(\\HasChildrenX \\NoSelectable)", false, false, false},
+        {"\\Noselect", false, false, true},
+    };
+    for (const auto& c : cases)
+    {
+        const CImapFolderAttributes attributes = ParseImapFolderAttributes(c.pszAttributes);
+        EXPECT_EQ(c.bHasChildren, attributes.bHasChildren) << c.pszAttributes;
+        EXPECT_EQ(c.bHasNoChildren, attributes.bHasNoChildren) << c.pszAttributes;
+        EXPECT_EQ(c.bNoSelect, attributes.bNoSelect) << c.pszAttributes;
+    }
+}

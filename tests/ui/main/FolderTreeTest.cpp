@@ -490,12 +490,14 @@ void MarkListed(HWND hTree, HTREEITEM hParent)
     }
 }
 
+std::vector<std::string> s_deletedOnServer;
+
 class CListingClient : public CImapFolderClient
 {
 public:
     void CreateFolder(const char*) override {}
     void RenameFolder(const char*, const char*) override {}
-    void DeleteFolder(LONG, const char*) override {}
+    void DeleteFolder(LONG, const char* pszPath) override { s_deletedOnServer.push_back(pszPath); }
     void SelectFolder(LONG, const char*, LONG) override {}
     void CallComponent(int) override {}
     bool ListFolders() override
@@ -508,7 +510,7 @@ public:
     }
 };
 
-CImapFolderClient* MakeListingClient(const CAccountsRecord&)
+CImapFolderClient* MakeListingClient(const CAccountsRecord&, HWND)
 {
     return new CListingClient;
 }
@@ -573,6 +575,15 @@ TEST(ImapFolderListTest, FoldersTheServerNoLongerListsGoWithTheirMessagesAndAFai
         EXPECT_FALSE(IsMarked(tree, nInbox));
         EXPECT_FALSE(IsMarked(tree, nWork));
     });
+
+    // Deleting an IMAP folder asks the server; its row stays until the server reports the deletion, and it
+    // never moves into the local Deleted Items.
+    s_deletedOnServer.clear();
+    ASSERT_TRUE(store.Select(nWork));
+    store.m_user.m_boxAnswers = {IDYES};
+    store.Send(WM_COMMAND, ID_DELETE_FOLDER);
+    EXPECT_EQ(std::vector<std::string>({"Work"}), s_deletedOnServer);
+    EXPECT_EQ(nRoot, QueryLong(local, ("SELECT OwnerID FROM Folders WHERE ID = " + std::to_string(nWork)).c_str()));
     store.Stop();
     SetImapFolderClientFactory(pfnOldFactory);
     s_listed.clear();
