@@ -17,7 +17,11 @@ fi
 rm -rf "$work"
 mkdir -p "$work"
 export WINEPREFIX="$work/wineprefix"
-trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT INT TERM
+# A display of its own: a window another test activates on a shared display takes the client's focus, and
+# with it the commands that follow the focus (Move, Delete).
+ORB_BUILD="$work"
+orb_start_xvfb
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; orb_stop_xvfb' EXIT INT TERM
 
 maildir="$ORB_PEER_DIR/dovecot/mail/acceptance"
 rm -rf "$maildir/new" "$maildir/cur" "$maildir/tmp"
