@@ -240,6 +240,23 @@ std::string JetAnsiToUtf8(const char* psz, size_t cch)
     return JetWideToUtf8(w.c_str(), w.size());
 }
 
+namespace
+{
+// The ANSI form of UTF-8 text into buf when it is short enough, without the heap; the length, or -1 when the
+// text needs JetUtf8ToAnsi.
+int Utf8ToAnsiShort(const char* p, size_t n, char* buf, int cbBuf)
+{
+    wchar_t wsz[256];
+    if (n == 0 || n > 256)
+        return -1;
+    int cch = MultiByteToWideChar(CP_UTF8, 0, p, (int)n, wsz, 256);
+    if (cch <= 0)
+        return -1;
+    int cb = WideCharToMultiByte(JetGetCodePage(), 0, wsz, cch, buf, cbBuf, NULL, NULL);
+    return cb > 0 ? cb : -1;
+}
+} // namespace
+
 std::string JetUtf8ToAnsi(const std::string& str)
 {
     std::wstring w = JetUtf8ToWide(str);
@@ -677,17 +694,24 @@ __attribute__((noinline)) HRESULT ValueToBindingSlow(const CJetValueRef& v, cons
         break;
     case DBTYPE_STR:
     {
-        std::string s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.Text()) : ValueAsText(v);
-        cbLength = s.size();
+        // A subject or a name converts on the stack; longer text through the heap.
+        char szShort[512];
+        int cbShort = v.kind == CJetValue::Text ? Utf8ToAnsiShort(v.p, v.n, szShort, sizeof(szShort)) : -1;
+        std::string s;
+        if (cbShort < 0)
+            s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.Text()) : ValueAsText(v);
+        const char* pText = cbShort >= 0 ? szShort : s.data();
+        size_t cbText = cbShort >= 0 ? (size_t)cbShort : s.size();
+        cbLength = cbText;
         if (bValue)
         {
             size_t cbMax = b.cbMaxLen > 0 ? (size_t)b.cbMaxLen - 1 : 0;
-            size_t n = s.size() < cbMax ? s.size() : cbMax;
-            if (n < s.size())
+            size_t n = cbText < cbMax ? cbText : cbMax;
+            if (n < cbText)
                 status = DBSTATUS_S_TRUNCATED;
             if (b.cbMaxLen > 0)
             {
-                memcpy(p, s.data(), n);
+                memcpy(p, pText, n);
                 ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
             }
         }
@@ -768,34 +792,47 @@ __attribute__((noinline)) HRESULT ValueToBindingSlow(const CJetValueRef& v, cons
 
 HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
 {
-    // Whole numbers and plain ASCII text are nearly every column of a row: they are written here, apart from
+    // Numbers and plain ASCII text are nearly every column of a row: they are written here, apart from
     // the conversions through strings, whose frame would otherwise be paid for by every column read.
     DBTYPE wType = b.wType & ~DBTYPE_BYREF;
     BYTE* p = pData + b.obValue;
     bool bValue = (b.dwPart & DBPART_VALUE) != 0;
-    if (v.kind == CJetValue::Integer)
+    if (v.kind == CJetValue::Integer || v.kind == CJetValue::Real)
     {
         switch (wType)
         {
         case DBTYPE_I4:
         case DBTYPE_UI4:
             if (bValue)
-                *(LONG*)p = (LONG)v.i;
+                *(LONG*)p = (LONG)ValueAsInteger(v);
             break;
         case DBTYPE_I2:
         case DBTYPE_UI2:
             if (bValue)
-                *(SHORT*)p = (SHORT)v.i;
+                *(SHORT*)p = (SHORT)ValueAsInteger(v);
             break;
         case DBTYPE_I1:
         case DBTYPE_UI1:
             if (bValue)
-                *(signed char*)p = (signed char)v.i;
+                *(signed char*)p = (signed char)ValueAsInteger(v);
             break;
         case DBTYPE_I8:
         case DBTYPE_UI8:
             if (bValue)
-                *(LONGLONG*)p = v.i;
+                *(LONGLONG*)p = ValueAsInteger(v);
+            break;
+        case DBTYPE_R8:
+        case DBTYPE_DATE:
+            if (bValue)
+                *(double*)p = ValueAsDouble(v);
+            break;
+        case DBTYPE_R4:
+            if (bValue)
+                *(float*)p = (float)ValueAsDouble(v);
+            break;
+        case DBTYPE_BOOL:
+            if (bValue)
+                *(VARIANT_BOOL*)p = ValueAsDouble(v) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
             break;
         default:
             return ValueToBindingSlow(v, b, pData, pRef);
