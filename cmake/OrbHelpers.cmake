@@ -55,24 +55,91 @@ function(orb_add_idl target idl)
     endforeach()
 endfunction()
 
-# orb_add_bench(<name> [UNSANITIZED] SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one
-# after the tests and prints what it says. Benchmarks assert nothing.
+# orb_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark executable; ./test runs every one after the tests
+# and prints what it says. Benchmarks assert nothing.
 function(orb_add_bench name)
     if(ORB_FUZZ)
         return()
     endif()
-    cmake_parse_arguments(B "UNSANITIZED" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${B_SOURCES})
-    target_link_libraries(${name} PRIVATE ${B_LIBS})
     target_compile_definitions(${name} PRIVATE ORB_TEST_DATA_DIR="${ORB_TEST_DATA_DIR}")
-    if(NOT WIN32 AND B_UNSANITIZED)
-        # A native benchmark that runs beside a peer built without the sanitizers, on libraries built without
-        # them too: neither may run on their allocator, so the sanitizer runtime is left out of the link as
-        # well. Benchmarks over the sanitized libraries need that runtime to link at all.
+    if(WIN32)
+        target_link_libraries(${name} PRIVATE ${B_LIBS})
+    else()
+        # A native benchmark measures our code beside a peer built without the sanitizers: neither may run on
+        # the sanitizer's allocator or pay for its checks, so the benchmark and each library of ours it links
+        # are built without them, and their runtime stays out of the link. The tests keep the sanitized ones.
+        set(libs)
+        foreach(lib ${B_LIBS})
+            _orb_unsanitized(${lib} copy)
+            list(APPEND libs ${copy})
+        endforeach()
+        target_link_libraries(${name} PRIVATE ${libs})
         target_compile_options(${name} PRIVATE -fno-sanitize=all)
         target_link_options(${name} PRIVATE -fno-sanitize=all)
     endif()
     set_property(GLOBAL APPEND PROPERTY ORB_BENCHES $<TARGET_FILE:${name}>)
+endfunction()
+
+# Sets <out> to the copy of <lib> built without the sanitizers ("<lib>_unsanitized", made on first use), or to
+# <lib> itself when it is not a static library built from this tree or is built without them already. Libraries
+# it links are copied alike.
+function(_orb_unsanitized lib out)
+    set(${out} ${lib} PARENT_SCOPE)
+    if(NOT TARGET ${lib})
+        return()
+    endif()
+    get_target_property(type ${lib} TYPE)
+    get_target_property(imported ${lib} IMPORTED)
+    get_target_property(dir ${lib} SOURCE_DIR)
+    cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${dir}" NORMALIZE ours)
+    if(NOT type STREQUAL "STATIC_LIBRARY" OR imported OR NOT ours)
+        return()
+    endif()
+    get_target_property(options ${lib} COMPILE_OPTIONS)
+    if("-fno-sanitize=all" IN_LIST options)
+        return()
+    endif()
+    set(copy ${lib}_unsanitized)
+    set(${out} ${copy} PARENT_SCOPE)
+    if(TARGET ${copy})
+        return()
+    endif()
+    get_target_property(sources ${lib} SOURCES)
+    set(absolute)
+    foreach(source ${sources})
+        cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir})
+        list(APPEND absolute ${source})
+    endforeach()
+    add_library(${copy} STATIC EXCLUDE_FROM_ALL ${absolute})
+    foreach(property INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS COMPILE_FEATURES C_STANDARD
+                     INTERFACE_INCLUDE_DIRECTORIES INTERFACE_SYSTEM_INCLUDE_DIRECTORIES
+                     INTERFACE_COMPILE_DEFINITIONS INTERFACE_COMPILE_OPTIONS INTERFACE_COMPILE_FEATURES)
+        get_target_property(value ${lib} ${property})
+        if(value)
+            set_property(TARGET ${copy} PROPERTY ${property} "${value}")
+        endif()
+    endforeach()
+    # The sanitizers are switched on for the whole tree; switching them off again last wins.
+    set_property(TARGET ${copy} APPEND PROPERTY COMPILE_OPTIONS -fno-sanitize=all)
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+        get_target_property(value ${lib} ${property})
+        if(NOT value)
+            continue()
+        endif()
+        set(mapped)
+        foreach(item ${value})
+            if(item MATCHES "^\\$<LINK_ONLY:(.+)>$")
+                _orb_unsanitized(${CMAKE_MATCH_1} dep)
+                list(APPEND mapped "$<LINK_ONLY:${dep}>")
+            else()
+                _orb_unsanitized(${item} dep)
+                list(APPEND mapped ${dep})
+            endif()
+        endforeach()
+        set_property(TARGET ${copy} PROPERTY ${property} "${mapped}")
+    endforeach()
 endfunction()
 
 # Written at the end of configuration: the list of benchmarks for ./test.

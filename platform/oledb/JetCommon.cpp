@@ -240,6 +240,23 @@ std::string JetAnsiToUtf8(const char* psz, size_t cch)
     return JetWideToUtf8(w.c_str(), w.size());
 }
 
+namespace
+{
+// The ANSI form of UTF-8 text into buf when it is short enough, without the heap; the length, or -1 when the
+// text needs JetUtf8ToAnsi.
+int Utf8ToAnsiShort(const char* p, size_t n, char* buf, int cbBuf)
+{
+    wchar_t wsz[256];
+    if (n == 0 || n > 256)
+        return -1;
+    int cch = MultiByteToWideChar(CP_UTF8, 0, p, (int)n, wsz, 256);
+    if (cch <= 0)
+        return -1;
+    int cb = WideCharToMultiByte(JetGetCodePage(), 0, wsz, cch, buf, cbBuf, NULL, NULL);
+    return cb > 0 ? cb : -1;
+}
+} // namespace
+
 std::string JetUtf8ToAnsi(const std::string& str)
 {
     std::wstring w = JetUtf8ToWide(str);
@@ -320,31 +337,37 @@ CJetValue::Kind PackedKind(sqlite3_value* pValue, bool bLazy)
 } // namespace
 
 size_t CJetPackedRow::Measure(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
-                              std::vector<sqlite3_value*>& values)
+                              std::vector<CJetValueRef>& values)
 {
     values.resize((size_t)nCols);
     size_t cb = 0;
     for (int i = 0; i < nCols; ++i)
     {
         // Each sqlite3_column_* call takes the connection mutex; the caller holds it already, so the column's
-        // value is fetched once and read without it.
+        // value is fetched once and read without it, and only once: Write packs what is read here.
         sqlite3_value* pValue = sqlite3_column_value(pStmt, i + iFirst);
-        values[(size_t)i] = pValue;
+        CJetValueRef& v = values[(size_t)i];
+        v.kind = PackedKind(pValue, (size_t)i < lazy.size() && lazy[(size_t)i]);
         cb += 1;
-        switch (PackedKind(pValue, (size_t)i < lazy.size() && lazy[(size_t)i]))
+        switch (v.kind)
         {
         case CJetValue::Integer:
         case CJetValue::LazyBlob:
+            v.i = sqlite3_value_int64(pValue);
+            cb += 8;
+            break;
         case CJetValue::Real:
+            v.r = sqlite3_value_double(pValue);
             cb += 8;
             break;
         case CJetValue::Text:
-            // The text first, then its length, as Write reads them: the length is the text's handed out.
-            sqlite3_value_text(pValue);
-            cb += sizeof(UINT32) + (size_t)sqlite3_value_bytes(pValue) + 1;
-            break;
         case CJetValue::Blob:
-            cb += sizeof(UINT32) + (size_t)sqlite3_value_bytes(pValue) + 1;
+            // The bytes first, then their length, as SQLite documents: the length is that of the bytes handed
+            // out.
+            v.p = v.kind == CJetValue::Text ? (const char*)sqlite3_value_text(pValue)
+                                            : (const char*)sqlite3_value_blob(pValue);
+            v.n = (size_t)sqlite3_value_bytes(pValue);
+            cb += sizeof(UINT32) + v.n + 1;
             break;
         default:
             break;
@@ -353,40 +376,30 @@ size_t CJetPackedRow::Measure(sqlite3_stmt* pStmt, int iFirst, int nCols, const 
     return cb;
 }
 
-void CJetPackedRow::Write(const std::vector<sqlite3_value*>& values, const std::vector<bool>& lazy, char* p)
+void CJetPackedRow::Write(const std::vector<CJetValueRef>& values, char* p)
 {
-    for (size_t i = 0; i < values.size(); ++i)
+    for (const CJetValueRef& v : values)
     {
-        sqlite3_value* pValue = values[i];
-        CJetValue::Kind kind = PackedKind(pValue, i < lazy.size() && lazy[i]);
-        *p++ = (char)kind;
-        switch (kind)
+        *p++ = (char)v.kind;
+        switch (v.kind)
         {
         case CJetValue::Integer:
         case CJetValue::LazyBlob:
-        {
-            sqlite3_int64 v = sqlite3_value_int64(pValue);
-            memcpy(p, &v, sizeof(v));
-            p += sizeof(v);
+            memcpy(p, &v.i, sizeof(v.i));
+            p += sizeof(v.i);
             break;
-        }
         case CJetValue::Real:
-        {
-            double v = sqlite3_value_double(pValue);
-            memcpy(p, &v, sizeof(v));
-            p += sizeof(v);
+            memcpy(p, &v.r, sizeof(v.r));
+            p += sizeof(v.r);
             break;
-        }
         case CJetValue::Text:
         case CJetValue::Blob:
         {
-            const char* pBytes = kind == CJetValue::Text ? (const char*)sqlite3_value_text(pValue)
-                                                         : (const char*)sqlite3_value_blob(pValue);
-            UINT32 n = (UINT32)sqlite3_value_bytes(pValue);
+            UINT32 n = (UINT32)v.n;
             memcpy(p, &n, sizeof(n));
             p += sizeof(n);
-            if (pBytes != NULL)
-                memcpy(p, pBytes, n);
+            if (v.p != NULL)
+                memcpy(p, v.p, n);
             else
                 memset(p, 0, n);
             p += n;
@@ -590,7 +603,11 @@ HRESULT JetValueFromBinding(const DBBINDING& b, BYTE* pData, CJetValue& v, CJetL
     return S_OK;
 }
 
-HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
+namespace
+{
+// Every conversion; JetValueToBinding below takes the common cases itself.
+__attribute__((noinline)) HRESULT ValueToBindingSlow(const CJetValueRef& v, const DBBINDING& b, BYTE* pData,
+                                                     const CJetBlobRef* pRef)
 {
     DBTYPE wType = b.wType & ~DBTYPE_BYREF;
     if (v.kind == CJetValue::LazyBlob && wType != DBTYPE_IUNKNOWN && wType != DBTYPE_BYTES)
@@ -677,35 +694,24 @@ HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData
         break;
     case DBTYPE_STR:
     {
-        // Most stored text is plain ASCII, which reads the same in UTF-8 and in any ANSI code page: it
-        // goes to the buffer as it is, without the two conversions through UTF-16 and their allocations.
-        if (v.kind == CJetValue::Text && IsAscii(v.p, v.n))
-        {
-            cbLength = v.n;
-            if (bValue && b.cbMaxLen > 0)
-            {
-                size_t cbMax = (size_t)b.cbMaxLen - 1;
-                size_t n = v.n < cbMax ? v.n : cbMax;
-                if (n < v.n)
-                    status = DBSTATUS_S_TRUNCATED;
-                memcpy(p, v.p, n);
-                ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
-            }
-            else if (bValue && v.n > 0)
-                status = DBSTATUS_S_TRUNCATED;
-            break;
-        }
-        std::string s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.Text()) : ValueAsText(v);
-        cbLength = s.size();
+        // A subject or a name converts on the stack; longer text through the heap.
+        char szShort[512];
+        int cbShort = v.kind == CJetValue::Text ? Utf8ToAnsiShort(v.p, v.n, szShort, sizeof(szShort)) : -1;
+        std::string s;
+        if (cbShort < 0)
+            s = v.kind == CJetValue::Text ? JetUtf8ToAnsi(v.Text()) : ValueAsText(v);
+        const char* pText = cbShort >= 0 ? szShort : s.data();
+        size_t cbText = cbShort >= 0 ? (size_t)cbShort : s.size();
+        cbLength = cbText;
         if (bValue)
         {
             size_t cbMax = b.cbMaxLen > 0 ? (size_t)b.cbMaxLen - 1 : 0;
-            size_t n = s.size() < cbMax ? s.size() : cbMax;
-            if (n < s.size())
+            size_t n = cbText < cbMax ? cbText : cbMax;
+            if (n < cbText)
                 status = DBSTATUS_S_TRUNCATED;
             if (b.cbMaxLen > 0)
             {
-                memcpy(p, s.data(), n);
+                memcpy(p, pText, n);
                 ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
             }
         }
@@ -781,4 +787,78 @@ HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData
     SetLength(b, pData, cbLength);
     SetStatus(b, pData, status);
     return S_OK;
+}
+} // namespace
+
+HRESULT JetValueToBinding(const CJetValueRef& v, const DBBINDING& b, BYTE* pData, const CJetBlobRef* pRef)
+{
+    // Numbers and plain ASCII text are nearly every column of a row: they are written here, apart from
+    // the conversions through strings, whose frame would otherwise be paid for by every column read.
+    DBTYPE wType = b.wType & ~DBTYPE_BYREF;
+    BYTE* p = pData + b.obValue;
+    bool bValue = (b.dwPart & DBPART_VALUE) != 0;
+    if (v.kind == CJetValue::Integer || v.kind == CJetValue::Real)
+    {
+        switch (wType)
+        {
+        case DBTYPE_I4:
+        case DBTYPE_UI4:
+            if (bValue)
+                *(LONG*)p = (LONG)ValueAsInteger(v);
+            break;
+        case DBTYPE_I2:
+        case DBTYPE_UI2:
+            if (bValue)
+                *(SHORT*)p = (SHORT)ValueAsInteger(v);
+            break;
+        case DBTYPE_I1:
+        case DBTYPE_UI1:
+            if (bValue)
+                *(signed char*)p = (signed char)ValueAsInteger(v);
+            break;
+        case DBTYPE_I8:
+        case DBTYPE_UI8:
+            if (bValue)
+                *(LONGLONG*)p = ValueAsInteger(v);
+            break;
+        case DBTYPE_R8:
+        case DBTYPE_DATE:
+            if (bValue)
+                *(double*)p = ValueAsDouble(v);
+            break;
+        case DBTYPE_R4:
+            if (bValue)
+                *(float*)p = (float)ValueAsDouble(v);
+            break;
+        case DBTYPE_BOOL:
+            if (bValue)
+                *(VARIANT_BOOL*)p = ValueAsDouble(v) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        default:
+            return ValueToBindingSlow(v, b, pData, pRef);
+        }
+        SetLength(b, pData, FixedSize(wType));
+        SetStatus(b, pData, DBSTATUS_S_OK);
+        return S_OK;
+    }
+    if (v.kind == CJetValue::Text && wType == DBTYPE_STR && IsAscii(v.p, v.n))
+    {
+        // ASCII reads the same in UTF-8 and in every ANSI code page: no conversion through UTF-16.
+        DBSTATUS status = DBSTATUS_S_OK;
+        if (bValue && b.cbMaxLen > 0)
+        {
+            size_t cbMax = (size_t)b.cbMaxLen - 1;
+            size_t n = v.n < cbMax ? v.n : cbMax;
+            if (n < v.n)
+                status = DBSTATUS_S_TRUNCATED;
+            memcpy(p, v.p, n);
+            ZeroMemory(p + n, (size_t)b.cbMaxLen - n);
+        }
+        else if (bValue && v.n > 0)
+            status = DBSTATUS_S_TRUNCATED;
+        SetLength(b, pData, v.n);
+        SetStatus(b, pData, status);
+        return S_OK;
+    }
+    return ValueToBindingSlow(v, b, pData, pRef);
 }

@@ -107,12 +107,13 @@ class CJetPackedRow
 {
 public:
     // The size the columns iFirst.. of the statement's current row take packed, with their values in
-    // values for Write; the caller holds the connection mutex. lazy[i] marks the length of a long binary
-    // column (read as an integer) whose bytes stay in the file.
+    // values for Write; the caller holds the connection mutex, and the views stay valid until the statement
+    // steps. lazy[i] marks the length of a long binary column (read as an integer) whose bytes stay in the
+    // file.
     static size_t Measure(sqlite3_stmt* pStmt, int iFirst, int nCols, const std::vector<bool>& lazy,
-                          std::vector<sqlite3_value*>& values);
+                          std::vector<CJetValueRef>& values);
     // Packs the measured values at p, which has room for the measured size.
-    static void Write(const std::vector<sqlite3_value*>& values, const std::vector<bool>& lazy, char* p);
+    static void Write(const std::vector<CJetValueRef>& values, char* p);
     void Set(const char* p, size_t n)
     {
         m_p = p;

@@ -1,6 +1,7 @@
 // A rowset materialised at execution: rows in memory, changes written through to one base table by rowid.
 #include "JetRowset.h"
 
+#include <algorithm>
 #include <new>
 
 #include "JetBlockPool.h"
@@ -74,6 +75,7 @@ void CJetRowset::SetColumns(const std::vector<std::string>& names)
 {
     m_columns = names;
     m_lazy.assign(names.size(), false);
+    m_bAnyLazy = false;
 }
 
 void CJetRowset::SetBaseTable(const std::string& strTable, const std::string& strSelectList,
@@ -82,6 +84,7 @@ void CJetRowset::SetBaseTable(const std::string& strTable, const std::string& st
     m_strTable = strTable;
     m_strSelectList = strSelectList;
     m_lazy = lazy;
+    m_bAnyLazy = std::find(m_lazy.begin(), m_lazy.end(), true) != m_lazy.end();
 }
 
 void CJetRowset::SetJoinedBlobs(const std::vector<CJetJoinedBlob>& blobs)
@@ -89,6 +92,7 @@ void CJetRowset::SetJoinedBlobs(const std::vector<CJetJoinedBlob>& blobs)
     m_joinedBlobs = blobs;
     for (size_t i = 0; i < blobs.size() && i < m_lazy.size(); ++i)
         m_lazy[i] = blobs[i].iRowid >= 0;
+    m_bAnyLazy = std::find(m_lazy.begin(), m_lazy.end(), true) != m_lazy.end();
 }
 
 void CJetRowset::AddRow(const std::vector<CJetValue>& values)
@@ -142,7 +146,7 @@ int CJetRowset::Fill(sqlite3_stmt* pStmt)
     // A large folder is read whole here: a value per column would cost an allocation and most of the
     // memory each, so a row keeps its values packed, written straight into the rowset's storage, and GetData
     // reads them from there.
-    std::vector<sqlite3_value*> values;
+    std::vector<CJetValueRef> values;
     while ((rc = sqlite3_step(pStmt)) == SQLITE_ROW)
     {
         Row* row = NewFilledRow();
@@ -150,7 +154,7 @@ int CJetRowset::Fill(sqlite3_stmt* pStmt)
             row->rowid = sqlite3_column_int64(pStmt, 0);
         size_t cb = CJetPackedRow::Measure(pStmt, iFirst, nCols, m_lazy, values);
         char* p = Reserve(cb);
-        CJetPackedRow::Write(values, m_lazy, p);
+        CJetPackedRow::Write(values, p);
         row->packed.Set(p, cb);
         m_live.push_back(row);
     }
@@ -204,6 +208,8 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     if (pData == NULL && !pAccessor->bindings.empty())
         return E_INVALIDARG;
     size_t nErrors = 0;
+    // Most rowsets have no long binary column: their bindings skip the look-up.
+    bool bLazy = m_bAnyLazy && m_pSession != NULL;
     bool bPacked = !pRow->packed.IsEmpty();
     if (bPacked && m_pUnpacked != pRow)
     {
@@ -214,7 +220,7 @@ STDMETHODIMP CJetRowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     {
         size_t iCol = (size_t)b.iOrdinal - 1;
         const CJetBlobRef* pRef = NULL;
-        if (iCol < m_lazy.size() && m_lazy[iCol] && m_pSession != NULL)
+        if (bLazy && iCol < m_lazy.size() && m_lazy[iCol])
         {
             CJetBlobRef& ref = m_blobRef; // every field is set again for each lazy column
             ref.pSession = m_pSession;

@@ -66,6 +66,7 @@ private:
     CJetSession* m_pSession;
     std::vector<std::string> m_columns;
     std::vector<bool> m_lazy;
+    bool m_bAnyLazy = false;
     std::vector<CJetJoinedBlob> m_joinedBlobs;
     std::string m_strTable;
     std::string m_strSelectList;

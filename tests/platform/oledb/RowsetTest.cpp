@@ -677,6 +677,33 @@ TEST_F(RowsetTest, TextsReadBackInTheCodePageBeforeAndAfterARowChanges)
     EXPECT_EQ(9, f.m_Flags);
 }
 
+// Short accented text converts without the heap and long text through it: either way what fits comes back
+// whole and what does not is cut to the field, on a character of the code page.
+TEST_F(RowsetTest, AccentedTextsOfAnyLengthReadBackInTheCodePage)
+{
+    auto repeat = [](const char* psz, int n) {
+        std::string s;
+        for (int i = 0; i < n; i++)
+            s += psz;
+        return s;
+    };
+    const std::string names[] = {
+        repeat("M\xfcller ", 10), // fits the field
+        repeat("\xe9", 100),      // fills it exactly
+        repeat("Caf\xe9 ", 30),   // longer than the field, short in UTF-8
+        repeat("\xfc", 200),      // longer than the field, long in UTF-8
+    };
+    for (const std::string& name : names)
+        Exec(("INSERT INTO Folders (OwnerID, Name, Type) VALUES (1, '" + name + "', 5)").c_str());
+    CFolders f;
+    ASSERT_EQ(S_OK, f.OpenWhere(m_session, ""));
+    for (const std::string& name : names)
+    {
+        ASSERT_EQ(S_OK, f.MoveNext()) << name.size();
+        EXPECT_EQ(name.substr(0, 100), std::string(f.m_szName)) << name.size();
+    }
+}
+
 // The message list of one correspondent joins Emails with Address: such a rowset cannot be changed, and
 // says so, and it reads each message body from the file only when the row's stream is read.
 TEST_F(MessageTest, AJoinedRowsetIsReadOnlyAndReadsBodiesOnlyWhenAsked)
