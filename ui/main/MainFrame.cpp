@@ -38,6 +38,10 @@ const char* g_pszIdentitiesKey = "Identities";
 namespace
 {
 const UINT_PTR kNewMailTimer = 1;
+// A receive run notices every message it stores; counting the folder, setting the status bar and relabelling
+// the tree for each costs the worker a wait on this thread far longer than storing the message.
+const UINT_PTR kCountsTimer = 2;
+const UINT kCountsDelay = 250;
 const UINT kTrayIconId = 0;
 const DWORD kCloseWaitMs = 100;
 const char kOptions[] = "Options";
@@ -311,6 +315,8 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
         m_pRegistry->SaveFrameRect(placement.rcNormalPosition, placement.showCmd == SW_SHOWMAXIMIZED);
     RemoveTrayIcon();
     KillTimer(kNewMailTimer);
+    KillTimer(kCountsTimer);
+    m_bCountsPending = false;
     UnregisterFromLoop();
     bHandled = FALSE;
     return 0;
@@ -433,6 +439,11 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 1;
     case ID_UPDATE_MESSAGE_FLAGS:
+        if (lParam == NOTICE_SHOW_LATER)
+        {
+            CountLater();
+            return 0;
+        }
         FolderSummary(MessageFlagsNotice.nFolderID);
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 0;
@@ -566,6 +577,11 @@ LRESULT CMainFrame::OnPaneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
 
 LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
+    if (wParam == kCountsTimer)
+    {
+        ShowPendingCounts();
+        return 0;
+    }
     if (wParam != kNewMailTimer)
     {
         bHandled = FALSE;
@@ -719,6 +735,51 @@ void CMainFrame::FolderSummary(LONG nFolderID)
     ::GetWindowTextA(m_hWnd, szShown, sizeof(szShown));
     if (m_strTitle != szShown)
         SetWindowText(m_strTitle);
+}
+
+void CMainFrame::CountLater()
+{
+    // Read now: the notice is shared and the next writer overwrites it.
+    const LONG nFolderID = MessageFlagsNotice.nFolderID;
+    MessageFlagsNotice.nKind = NOTICE_NONE;
+    if (nFolderID <= 0)
+        return;
+    m_pendingCounts.insert(nFolderID);
+    m_nPendingSummary = nFolderID;
+    // Armed once, not again per notice: setting it anew would restart the delay and a steady run of
+    // notices would show no count until it ended.
+    if (!m_bCountsPending)
+    {
+        m_bCountsPending = true;
+        SetTimer(kCountsTimer, kCountsDelay);
+    }
+}
+
+void CMainFrame::ShowPendingCounts()
+{
+    KillTimer(kCountsTimer);
+    m_bCountsPending = false;
+    std::set<LONG> folders;
+    folders.swap(m_pendingCounts);
+    if (folders.empty())
+        return;
+    CFoldersPane& pane = m_client.m_container.m_left.m_folders;
+    for (LONG nFolderID : folders)
+        pane.UpdateUnread(nFolderID);
+    const LONG nSelected = pane.SelectedFolderID();
+    if (folders.count(nSelected) == 0)
+        pane.UpdateUnread(nSelected);
+    try
+    {
+        // The summary and caption describe the listed folder; a message a rule filed elsewhere does not
+        // make them name that folder.
+        FolderSummary(nSelected > 0 ? nSelected : m_nPendingSummary);
+    }
+    catch (CException* pException)
+    {
+        // The folder went away after its message was stored: the next summary shows what is there.
+        delete pException;
+    }
 }
 
 void CMainFrame::CompactFirstStep()
