@@ -934,19 +934,25 @@ bool CMainFrame::CanFindText(HWND hWnd, bool)
 
 void CMainFrame::AddReceivedMessage(LONG nEmailID)
 {
-    CDatabaseBase* pDatabase = NULL;
-    SendMessage(LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
-    if (pDatabase == NULL)
-        return;
-    CEmailsImpl<> store(&pDatabase->m_session);
-    store.SelectByID(nEmailID, m_hWnd);
-    const CMessageRow row = MakeMessageRow(store);
-    store.Close();
+    CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
+    CMessageRow row;
+    // The list's own columns only: the whole stored message, read for each one a run stores, kept the run
+    // waiting on this thread.
+    if (!list.ReadRow(nEmailID, row))
+    {
+        CDatabaseBase* pDatabase = NULL;
+        SendMessage(LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
+        if (pDatabase == NULL)
+            return;
+        CEmailsImpl<> store(&pDatabase->m_session);
+        store.SelectByID(nEmailID, m_hWnd);
+        row = MakeMessageRow(store);
+        store.Close();
+    }
 
     CFolderItemData* pSelected = m_client.m_container.m_left.m_folders.m_tree.SelectedData();
     if (pSelected == NULL)
         return;
-    CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
     if (row.nFolderID != pSelected->folder.m_ID)
     {
         ::SendMessageA(list.m_hWnd, WM_COMMAND, kIdDeleteMessageFromList, nEmailID);
