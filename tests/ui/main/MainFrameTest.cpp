@@ -394,18 +394,31 @@ TEST_F(MainFrameTest, ARunOfStoredMessagesLeavesExactlyItsRowsAndTheStoresCounts
         m_store.OnFrame([&]() { bDone = !m_store.m_pFrame->m_bCountsPending && list.GetRowCount() == nInbox; });
         return bDone;
     }));
-    // As many distinct rows as the Inbox has messages, each one of them.
-    std::vector<LONG> shown;
+    // As many distinct rows as the Inbox has messages, each one of them, with the columns it was stored with.
+    std::vector<CMessageRow> shown;
     m_store.OnFrame([&]() {
         for (int i = 0; i < list.GetRowCount(); i++)
-            shown.push_back(list.Row(i).nEmailsID);
+            shown.push_back(list.Row(i));
     });
-    EXPECT_EQ(shown.size(), std::set<LONG>(shown.begin(), shown.end()).size());
-    for (LONG nEmailID : shown)
+    std::set<LONG> distinct;
+    int nRunRows = 0;
+    for (const CMessageRow& row : shown)
     {
-        strSQL.Format("SELECT FolderID FROM Emails WHERE EmailsID = %ld", (long)nEmailID);
-        EXPECT_EQ(m_store.m_nInbox, QueryLong(m_store.Local(), strSQL)) << nEmailID;
+        distinct.insert(row.nEmailsID);
+        strSQL.Format("SELECT FolderID FROM Emails WHERE EmailsID = %ld", (long)row.nEmailsID);
+        EXPECT_EQ(m_store.m_nInbox, QueryLong(m_store.Local(), strSQL)) << row.nEmailsID;
+        if (row.strUniqueID.Left(1) != "r")
+            continue;
+        const int i = atoi((const char*)row.strUniqueID + 1);
+        nRunRows++;
+        EXPECT_EQ("run " + std::to_string(i), std::string((const char*)row.strSubject));
+        EXPECT_STREQ("a@x", row.strRef);
+        EXPECT_EQ(m_store.m_nInbox, row.nFolderID);
+        EXPECT_EQ(i % 3 == 0 ? 0 : 2, row.nFlags) << i;
+        EXPECT_DOUBLE_EQ(46000.5 + i, row.emDate) << i;
     }
+    EXPECT_EQ(shown.size(), distinct.size());
+    EXPECT_EQ(32, nRunRows);
     ExpectCountsOfTheStore(m_store, m_store.m_nInbox, "after the run");
     strSQL.Format("SELECT COUNT(*) FROM Emails WHERE FolderID = %ld AND (Flags & 130) = 2", (long)m_store.m_nProjects);
     const std::string strProjects = "Projects (" + std::to_string(QueryLong(m_store.Local(), strSQL)) + ")";
