@@ -14,6 +14,10 @@ enum
     NOTICE_MESSAGE_MOVED = 4
 };
 
+// The lParam of ID_UPDATE_MESSAGE_FLAGS from a writer that stores many messages one after another: the window
+// may show the new counts a moment later, once for a whole run of such notices.
+const LPARAM NOTICE_SHOW_LATER = 1;
+
 struct CMessageFlagsNotice
 {
     LONG nFolderID;

@@ -725,7 +725,7 @@ void CDlgProgress::NoticeStored(LONG nFolderID, LONG nEmailID, bool bUnread)
     MessageFlagsNotice.nMessageID = nEmailID;
     MessageFlagsNotice.nUnreadDelta = bUnread ? 1 : 0;
     MessageFlagsNotice.nKind = NOTICE_MESSAGE_UNREAD;
-    ::SendMessageA(m_hOwner, WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS, 0);
+    ::SendMessageA(m_hOwner, WM_COMMAND, ID_UPDATE_MESSAGE_FLAGS, NOTICE_SHOW_LATER);
 }
 
 bool CDlgProgress::IsHistoryOn()

@@ -37,6 +37,10 @@ const char* g_pszIdentitiesKey = "Identities";
 namespace
 {
 const UINT_PTR kNewMailTimer = 1;
+// A receive run notices every message it stores; counting the folder, setting the status bar and relabelling
+// the tree for each costs the worker a wait on this thread far longer than storing the message.
+const UINT_PTR kCountsTimer = 2;
+const UINT kCountsDelay = 250;
 const UINT kTrayIconId = 0;
 const DWORD kCloseWaitMs = 100;
 const char kOptions[] = "Options";
@@ -310,6 +314,8 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
         m_pRegistry->SaveFrameRect(placement.rcNormalPosition, placement.showCmd == SW_SHOWMAXIMIZED);
     RemoveTrayIcon();
     KillTimer(kNewMailTimer);
+    KillTimer(kCountsTimer);
+    m_bCountsPending = false;
     UnregisterFromLoop();
     // The menu went to the command bar, so the window no longer destroys it with itself.
     HMENU hMenu = m_cmdBar.GetMenu();
@@ -437,6 +443,11 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 1;
     case ID_UPDATE_MESSAGE_FLAGS:
+        if (lParam == NOTICE_SHOW_LATER)
+        {
+            CountLater();
+            return 0;
+        }
         FolderSummary(MessageFlagsNotice.nFolderID);
         m_client.SendMessage(WM_COMMAND, wParam, lParam);
         return 0;
@@ -570,6 +581,11 @@ LRESULT CMainFrame::OnPaneCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
 
 LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
+    if (wParam == kCountsTimer)
+    {
+        ShowPendingCounts();
+        return 0;
+    }
     if (wParam != kNewMailTimer)
     {
         bHandled = FALSE;
@@ -725,6 +741,51 @@ void CMainFrame::FolderSummary(LONG nFolderID)
         SetWindowText(m_strTitle);
 }
 
+void CMainFrame::CountLater()
+{
+    // Read now: the notice is shared and the next writer overwrites it.
+    const LONG nFolderID = MessageFlagsNotice.nFolderID;
+    MessageFlagsNotice.nKind = NOTICE_NONE;
+    if (nFolderID <= 0)
+        return;
+    m_pendingCounts.insert(nFolderID);
+    m_nPendingSummary = nFolderID;
+    // Armed once, not again per notice: setting it anew would restart the delay and a steady run of
+    // notices would show no count until it ended.
+    if (!m_bCountsPending)
+    {
+        m_bCountsPending = true;
+        SetTimer(kCountsTimer, kCountsDelay);
+    }
+}
+
+void CMainFrame::ShowPendingCounts()
+{
+    KillTimer(kCountsTimer);
+    m_bCountsPending = false;
+    std::set<LONG> folders;
+    folders.swap(m_pendingCounts);
+    if (folders.empty())
+        return;
+    CFoldersPane& pane = m_client.m_container.m_left.m_folders;
+    for (LONG nFolderID : folders)
+        pane.UpdateUnread(nFolderID);
+    const LONG nSelected = pane.SelectedFolderID();
+    if (folders.count(nSelected) == 0)
+        pane.UpdateUnread(nSelected);
+    try
+    {
+        // The summary and caption describe the listed folder; a message a rule filed elsewhere does not
+        // make them name that folder.
+        FolderSummary(nSelected > 0 ? nSelected : m_nPendingSummary);
+    }
+    catch (CException* pException)
+    {
+        // The folder went away after its message was stored: the next summary shows what is there.
+        delete pException;
+    }
+}
+
 void CMainFrame::CompactFirstStep()
 {
     if (::WaitForSingleObject(m_hEventProgress, 0) != WAIT_OBJECT_0)
@@ -877,19 +938,25 @@ bool CMainFrame::CanFindText(HWND hWnd, bool)
 
 void CMainFrame::AddReceivedMessage(LONG nEmailID)
 {
-    CDatabaseBase* pDatabase = NULL;
-    SendMessage(LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
-    if (pDatabase == NULL)
-        return;
-    CEmailsImpl<> store(&pDatabase->m_session);
-    store.SelectByID(nEmailID, m_hWnd);
-    const CMessageRow row = MakeMessageRow(store);
-    store.Close();
+    CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
+    CMessageRow row;
+    // The list's own columns only: the whole stored message, read for each one a run stores, kept the run
+    // waiting on this thread.
+    if (!list.ReadRow(nEmailID, row))
+    {
+        CDatabaseBase* pDatabase = NULL;
+        SendMessage(LetrovaGetDatabase, (WPARAM)&pDatabase, 0);
+        if (pDatabase == NULL)
+            return;
+        CEmailsImpl<> store(&pDatabase->m_session);
+        store.SelectByID(nEmailID, m_hWnd);
+        row = MakeMessageRow(store);
+        store.Close();
+    }
 
     CFolderItemData* pSelected = m_client.m_container.m_left.m_folders.m_tree.SelectedData();
     if (pSelected == NULL)
         return;
-    CListViewCtrlMessages& list = m_client.m_container.m_right.m_list.m_list;
     if (row.nFolderID != pSelected->folder.m_ID)
     {
         ::SendMessageA(list.m_hWnd, WM_COMMAND, kIdDeleteMessageFromList, nEmailID);

@@ -6,6 +6,8 @@
 
 #include <atlctrlw.h>
 
+#include <set>
+
 #include "ui/main/MainFrameBase.h"
 #include "ui/main/Panes.h"
 
@@ -125,6 +127,10 @@ public:
     int NewMailInterval();
     void NewMessagesCount(LONG nCount);
     void FolderSummary(LONG nFolderID);
+    // A run's notice of a stored message: its folder's counts are shown with the others of the run, at the
+    // next tick of the counts timer.
+    void CountLater();
+    void ShowPendingCounts();
     void CompactFirstStep();
     void CompactSecondStep();
     void EnableSendReceiveItems(BOOL bEnable);
@@ -157,6 +163,11 @@ public:
     LONG m_nLastUnread = 0;
     CFolders* m_pFolders = NULL;
     CString m_strTitle;
+    // The folders whose counts stored messages changed since the counts timer last fired, and the last of
+    // them, summarised when no folder is listed.
+    std::set<LONG> m_pendingCounts;
+    LONG m_nPendingSummary = 0;
+    bool m_bCountsPending = false;
 };
 
 // The Outlook Express keys, relative to HKEY_CURRENT_USER; tests move them.

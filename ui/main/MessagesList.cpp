@@ -689,6 +689,31 @@ void CListViewCtrlMessages::AddItem(const CMessageRow& row, int nIndex)
     InsertRow(row, nIndex);
 }
 
+bool CListViewCtrlMessages::ReadRow(LONG nEmailID, CMessageRow& row)
+{
+    if (m_pSession == NULL)
+        return false;
+    // The columns keep their places in the full select, which the accessor's ordinals name; the message
+    // text, the costly one, is left out.
+    CString strSQL;
+    strSQL.Format("SELECT EmailsID, EmDate, 0, 0, Subject, 0, Ref, 0, FolderID, Flags, 0, UniqueID, AccountID, "
+                  "Encode FROM Emails WHERE EmailsID = %ld",
+                  (long)nEmailID);
+    CCommand<CAccessor<CListRowAccessor>> rows;
+    if (FAILED(rows.Open(*m_pSession, strSQL)) || rows.MoveNext() != S_OK)
+        return false;
+    row.nEmailsID = rows.m_EmailsID;
+    row.emDate = rows.m_EmDate;
+    row.nFolderID = rows.m_FolderID;
+    row.nFlags = rows.m_Flags;
+    row.nAccountID = rows.m_AccountID;
+    row.nEncode = rows.m_Encode;
+    row.strRef = rows.m_Ref;
+    row.strSubject = rows.m_Subject;
+    row.strUniqueID = rows.m_UniqueID;
+    return true;
+}
+
 void CListViewCtrlMessages::InsertRow(const CMessageRow& row, int nIndex)
 {
     nIndex = std::max(0, std::min(nIndex, (int)m_rows.size()));

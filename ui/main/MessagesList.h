@@ -72,6 +72,9 @@ public:
                           const char* pszAttachment = NULL, HWND hWndNotify = NULL);
     // A handed-over message's row, brought into view; during a fill it waits for the fill's end.
     void AddItem(const CMessageRow& row, int nIndex);
+    // The listed columns of one stored message, read without its text; false when it is not stored or the
+    // list has no database.
+    bool ReadRow(LONG nEmailID, CMessageRow& row);
     // Shows the rows handed over since the control was last told, at once.
     void ShowAddedRows();
     void ClearList();
