@@ -538,11 +538,11 @@ public:
         if (m_bAdded)
             _Module.RemoveMessageLoop();
     }
-    void Run()
+    // The exit code of the WM_QUIT that ended it.
+    int Run()
     {
         CMessageLoop* pLoop = _Module.GetMessageLoop();
-        if (pLoop != NULL)
-            pLoop->Run();
+        return pLoop != NULL ? pLoop->Run() : 0;
     }
 
 private:
@@ -583,8 +583,17 @@ ULONG CLetrova::SendWithDialog(MapiMessage* pMessage)
     frame.ShowWindow(SW_SHOW);
     ::SetForegroundWindow(frame.m_hWnd);
     TraceText("\r\nBegin of the New Message window loop");
-    loop.Run();
+    int nExitCode = loop.Run();
     TraceText("\r\nEnd of the New Message window loop");
+    if (frame.IsWindow())
+    {
+        // The caller's own WM_QUIT ended the loop: the window goes (its object is about to) and the quit
+        // is handed back to the caller's loop in place of the one the window posts as it goes.
+        frame.DestroyWindow();
+        MSG msg;
+        ::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+        ::PostQuitMessage(nExitCode);
+    }
     // With no client to hand it to, a sent message would wait in the Outbox until the client next runs;
     // the caller expects it gone, as a send without the window is.
     if (frame.m_dialog.m_bSent && dwManagerThreadId == 0)

@@ -714,6 +714,22 @@ TEST_F(MapiTest, SendMailWithTheDialogOpensTheFilledWindowOnTheCallersThread)
         EXPECT_EQ(0, QueryLocal(strOutside));
     }
 
+    // The caller's own quit ends the window too, and is still there for the caller's loop afterwards.
+    {
+        CBoxAnswers answers(IDNO);
+        CComposeShown shown;
+        DWORD dwCaller = ::GetCurrentThreadId();
+        EXPECT_EQ(SUCCESS_SUCCESS, SendWithDialog(message, shown, [dwCaller](HWND) {
+                      ::PostThreadMessageA(dwCaller, WM_QUIT, 7, 0);
+                  }));
+        EXPECT_TRUE(ThreadWindows(dwCaller, "LetrovaNewMessageFrame").empty());
+        MSG msg = {};
+        ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(7u, msg.wParam);
+        EXPECT_FALSE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(0, QueryLocal(strOutside));
+    }
+
     std::set<std::string> before = SpoolFiles();
     {
         CBoxAnswers answers(IDNO);
