@@ -114,13 +114,10 @@ public:
     bool m_bMapiEnumerating = false;
 
     // The windows the Simple MAPI methods open, registered by the parts that provide them. The recipient
-    // picker edits the texts of the lists it is given (null: not shown) and returns IDOK or IDCANCEL; the
-    // compose window runs on the calling thread until closed and returns the MAPI result.
+    // picker edits the texts of the lists it is given (null: not shown) and returns IDOK or IDCANCEL.
     typedef INT_PTR (*SelectRecipientsProc)(HWND hWndOwner, const char* pszCaption, const char* pszToLabel,
                                             CString* pstrTo, CString* pstrCc, CString* pstrBcc);
-    typedef ULONG (*ComposeWindowProc)(CLetrova* pLetrova, MapiMessage* pMessage);
     static SelectRecipientsProc s_pfnSelectRecipients;
-    static ComposeWindowProc s_pfnRunComposeWindow;
     // The address book's look-up that shows nothing: 1 and the recipient text for an address or a name of
     // exactly one contact, else 0.
     typedef int (*FindKnownContactProc)(CString& strName, HWND hWndOwner);
@@ -128,6 +125,8 @@ public:
 
 private:
     ULONG SendWithoutDialog(HWND hWndParent, const MapiMessage& message);
+    // The compose window filled from the message, on the calling thread until it is closed.
+    ULONG SendWithDialog(MapiMessage* pMessage);
     HRESULT OpenWindow(const CString& strCmdLine);
     HRESULT CloseThreads(bool bWarn);
     static DWORD WINAPI ManagerThreadProc(LPVOID pParam);

@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "app/LetrovaGlobals.h"
 #include "app/MainFrameHidden.h"
 #include "app/MapiBlock.h"
 #include "app/MapiTexts.h"
+#include "app/ThreadManager.h"
 #include "content/AddressList.h"
 #include "content/CharsetDecoder.h"
 #include "content/ContactLookup.h"
@@ -28,6 +30,7 @@
 #include "store/OLEDBException.h"
 #include "transport/DlgProgress.h"
 #include "transport/SmtpMessage.h"
+#include "ui/compose/MainFrameNewMessage.h"
 
 namespace
 {
@@ -172,7 +175,6 @@ CString RecipientText(const MapiRecipDesc& recipient)
 } // namespace
 
 CLetrova::SelectRecipientsProc CLetrova::s_pfnSelectRecipients = NULL;
-CLetrova::ComposeWindowProc CLetrova::s_pfnRunComposeWindow = NULL;
 CLetrova::FindKnownContactProc CLetrova::s_pfnFindKnownContact = NULL;
 
 STDMETHODIMP CLetrova::MAPIFindNext(LONG_PTR, BSTR, BSTR bstrSeedMessageID, long flFlags,
@@ -504,9 +506,7 @@ STDMETHODIMP CLetrova::MAPISendMail(LONG_PTR ulUIParam, LONG_PTR lpMessage, long
         }
         if ((flFlags & MAPI_DIALOG) != 0)
         {
-            if (s_pfnRunComposeWindow == NULL)
-                throw new CException(MapiText::kNoComposeWindow);
-            SetResult(plResult, s_pfnRunComposeWindow(this, pMessage));
+            SetResult(plResult, SendWithDialog(pMessage));
             return S_OK;
         }
         SetResult(plResult, SendWithoutDialog(reinterpret_cast<HWND>(ulUIParam), *pMessage));
@@ -517,6 +517,91 @@ STDMETHODIMP CLetrova::MAPISendMail(LONG_PTR ulUIParam, LONG_PTR lpMessage, long
         SetResult(plResult, MAPI_E_FAILURE);
     }
     return S_OK;
+}
+
+namespace
+{
+void TraceText(const char* pszText)
+{
+    if (IsTraceOn())
+        g_pTraceFile->WriteText(pszText);
+}
+
+// The calling thread's loop for the compose window: its own, or the one the thread already runs (a window
+// thread of this library), which then runs once more inside itself until the window is gone.
+class CCallerLoop
+{
+public:
+    CCallerLoop() : m_bAdded(_Module.AddMessageLoop(&m_loop) != FALSE) {}
+    ~CCallerLoop()
+    {
+        if (m_bAdded)
+            _Module.RemoveMessageLoop();
+    }
+    // The exit code of the WM_QUIT that ended it.
+    int Run()
+    {
+        CMessageLoop* pLoop = _Module.GetMessageLoop();
+        return pLoop != NULL ? pLoop->Run() : 0;
+    }
+
+private:
+    CMessageLoop m_loop;
+    bool m_bAdded;
+};
+
+// The editor is an OLE control: the caller's thread may not have initialised OLE.
+class COleOnThread
+{
+public:
+    COleOnThread() : m_bInitialized(SUCCEEDED(::OleInitialize(NULL))) {}
+    ~COleOnThread()
+    {
+        if (m_bInitialized)
+            ::OleUninitialize();
+    }
+
+private:
+    bool m_bInitialized;
+};
+} // namespace
+
+ULONG CLetrova::SendWithDialog(MapiMessage* pMessage)
+{
+    COleOnThread ole;
+    CCallerLoop loop;
+    CNewMessageArgs args;
+    args.pMapiMessage = pMessage;
+    // A client running in this process sends the Outbox when the window asks it to.
+    DWORD dwManagerThreadId = s_bManagerFinished ? 0 : g_dwManagerThreadId;
+    CMainFrameNewMessage frame(&m_database, &m_registry, dwManagerThreadId, args);
+    if (frame.CreateEx() == NULL)
+    {
+        DebugTrace("New Message window creation failed!\n");
+        return MAPI_E_FAILURE;
+    }
+    frame.ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(frame.m_hWnd);
+    TraceText("\r\nBegin of the New Message window loop");
+    int nExitCode = loop.Run();
+    TraceText("\r\nEnd of the New Message window loop");
+    if (frame.IsWindow())
+    {
+        // The caller's own WM_QUIT ended the loop: the window goes (its object is about to) and the quit
+        // is handed back to the caller's loop in place of the one the window posts as it goes.
+        frame.DestroyWindow();
+        MSG msg;
+        ::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+        ::PostQuitMessage(nExitCode);
+    }
+    // With no client to hand it to, a sent message would wait in the Outbox until the client next runs;
+    // the caller expects it gone, as a send without the window is.
+    if (frame.m_dialog.m_bSent && dwManagerThreadId == 0)
+    {
+        CDlgProgress progress(&m_database, frame.m_dialog.m_fields.m_nAccountID, NULL, ::GetCurrentThreadId(), 0);
+        progress.DoModal(NULL);
+    }
+    return SUCCESS_SUCCESS;
 }
 
 ULONG CLetrova::SendWithoutDialog(HWND hWndParent, const MapiMessage& message)

@@ -17,5 +17,4 @@ const char kNoAccount[] = "ERROR: There is no account to send the message from!\
 const char kAttachmentNotFound[] =
     "ERROR: The '%s' file could not be opened for attaching to the message!\r\n\r\n";
 const char kNoRecipientPicker[] = "ERROR: The Select Recipients dialog is not available!\r\n";
-const char kNoComposeWindow[] = "ERROR: The New Message window is not available!\r\n";
 } // namespace MapiText

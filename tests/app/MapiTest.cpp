@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
@@ -608,6 +609,151 @@ TEST_F(MapiTest, SendMailRefusalsStoreNothing)
     EXPECT_EQ(static_cast<ULONG>(MAPI_USER_ABORT), g_direct.pfnSendMail(0, 0, &message, 0, 0));
     ASSERT_EQ(1u, answers.Texts().size());
     EXPECT_EQ(0u, answers.Texts()[0].find("Size of the '")) << answers.Texts()[0];
+}
+
+namespace
+{
+const WORD kComposeSend = 32801;
+
+// A control of the compose dialog inside the frame: the child with that ID whose parent is a dialog.
+HWND ComposeItem(HWND hFrame, int nID)
+{
+    struct CSearch
+    {
+        int nID;
+        HWND hFound;
+    } search = {nID, nullptr};
+    ::EnumChildWindows(
+        hFrame,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            CSearch* pSearch = reinterpret_cast<CSearch*>(lParam);
+            if (::GetDlgCtrlID(hWnd) != pSearch->nID || ClassNameOf(::GetParent(hWnd)) != "#32770")
+                return TRUE;
+            pSearch->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+// What the window opened with, as the user sees it.
+struct CComposeShown
+{
+    std::string strTo, strCc, strBcc, strSubject, strBody;
+    std::vector<std::string> attachments;
+};
+
+// Runs MAPISendMail with the dialog on this thread while another thread waits for the window, reads it and
+// then does what the user would; the result and what was shown.
+ULONG SendWithDialog(MapiMessage& message, CComposeShown& shown, const std::function<void(HWND)>& act)
+{
+    DWORD dwCaller = ::GetCurrentThreadId();
+    std::thread user([&] {
+        HWND hFrame = nullptr;
+        if (!WaitFor([&] {
+                std::vector<HWND> frames = ThreadWindows(dwCaller, "LetrovaNewMessageFrame");
+                hFrame = frames.empty() ? nullptr : frames[0];
+                return hFrame != nullptr && ComposeItem(hFrame, IDC_COMPOSE_TO) != nullptr;
+            }))
+            return;
+        shown.strTo = WindowText(ComposeItem(hFrame, IDC_COMPOSE_TO));
+        shown.strCc = WindowText(ComposeItem(hFrame, IDC_COMPOSE_CC));
+        shown.strBcc = WindowText(ComposeItem(hFrame, IDC_COMPOSE_BCC));
+        shown.strSubject = WindowText(ComposeItem(hFrame, IDC_COMPOSE_SUBJECT));
+        shown.strBody = WindowText(ComposeItem(hFrame, IDC_COMPOSE_BODY));
+        for (const auto& row : ListViewItems(ComposeItem(hFrame, IDC_COMPOSE_ATTACHMENTS)))
+            shown.attachments.push_back(row.empty() ? std::string() : row[0]);
+        act(hFrame);
+    });
+    ULONG nResult = g_mapi32.pfnSendMail(0, 0, &message, MAPI_DIALOG, 0);
+    user.join();
+    return nResult;
+}
+} // namespace
+
+// The window is filled from the caller's message and lives on the caller's thread until it is closed:
+// closed unsent the call gives 0 and nothing is stored; sent, the message reaches the SMTP peer.
+TEST_F(MapiTest, SendMailWithTheDialogOpensTheFilledWindowOnTheCallersThread)
+{
+    ASSERT_NE(0u, PeerPort("ORB_SMTP_PORT")) << "run the tests through ./test";
+    ASSERT_GT(AddAccount(m_strFolder), 0);
+    WriteNumber(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Options", "Check Spelling Before Send", 0);
+    std::string strAttachment = ScratchFolder("mapi tests\\files") + "dialog note.txt";
+    std::ofstream(strAttachment, std::ios::binary) << "dialog attachment bytes";
+    char szSubject[] = "Dialog \x80 subject";
+    char szBody[] = "Written by the caller\r\nsecond line";
+    MapiRecipDesc recipients[4] = {};
+    recipients[0] = {0, MAPI_TO, const_cast<char*>("Ann"), const_cast<char*>("ann@example.org"), 0, nullptr};
+    recipients[1] = {0, MAPI_CC, const_cast<char*>("Cee"), const_cast<char*>("cee@example.org"), 0, nullptr};
+    recipients[2] = {0, MAPI_BCC, nullptr, const_cast<char*>("bcc@example.org"), 0, nullptr};
+    recipients[3] = {0, MAPI_TO, nullptr, const_cast<char*>("bob@example.org"), 0, nullptr};
+    MapiFileDesc file = {0, 0, static_cast<ULONG>(-1), &strAttachment[0], nullptr, nullptr};
+    MapiMessage message = {};
+    message.lpszSubject = szSubject;
+    message.lpszNoteText = szBody;
+    message.nRecipCount = 4;
+    message.lpRecips = recipients;
+    message.nFileCount = 1;
+    message.lpFiles = &file;
+    const std::string strOutside = "SELECT COUNT(*) FROM Emails WHERE FolderID <> " + std::to_string(m_nInbox);
+
+    {
+        CBoxAnswers answers(IDNO);
+        CComposeShown shown;
+        EXPECT_EQ(SUCCESS_SUCCESS, SendWithDialog(message, shown, [](HWND hFrame) {
+                      SaveWindowScreenshot(hFrame, "mapi-compose");
+                      ::PostMessageA(hFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+                  }));
+        EXPECT_EQ("\"Ann\" <ann@example.org>; <bob@example.org>", shown.strTo);
+        EXPECT_EQ("\"Cee\" <cee@example.org>", shown.strCc);
+        EXPECT_EQ("<bcc@example.org>", shown.strBcc);
+        EXPECT_EQ(szSubject, shown.strSubject);
+        EXPECT_EQ(szBody, shown.strBody);
+        EXPECT_EQ(std::vector<std::string>{"dialog note.txt"}, shown.attachments);
+        EXPECT_EQ(std::vector<std::string>{}, answers.Texts());
+        EXPECT_EQ(0, QueryLocal(strOutside));
+    }
+
+    // The caller's own quit ends the window too, and is still there for the caller's loop afterwards.
+    {
+        CBoxAnswers answers(IDNO);
+        CComposeShown shown;
+        DWORD dwCaller = ::GetCurrentThreadId();
+        EXPECT_EQ(SUCCESS_SUCCESS, SendWithDialog(message, shown, [dwCaller](HWND) {
+                      ::PostThreadMessageA(dwCaller, WM_QUIT, 7, 0);
+                  }));
+        EXPECT_TRUE(ThreadWindows(dwCaller, "LetrovaNewMessageFrame").empty());
+        MSG msg = {};
+        ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(7u, msg.wParam);
+        EXPECT_FALSE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(0, QueryLocal(strOutside));
+    }
+
+    std::set<std::string> before = SpoolFiles();
+    {
+        CBoxAnswers answers(IDNO);
+        CComposeShown shown;
+        EXPECT_EQ(SUCCESS_SUCCESS, SendWithDialog(message, shown, [](HWND hFrame) {
+                      ::PostMessageA(hFrame, WM_COMMAND, kComposeSend, 0);
+                  }));
+        EXPECT_EQ(std::vector<std::string>{}, answers.Texts());
+    }
+    // Sent from this thread once the window has closed: nothing of it waits in the Outbox.
+    std::string strSent = NewSpoolMessage(before);
+    ASSERT_FALSE(strSent.empty());
+    std::string strHeader = strSent.substr(0, strSent.find("\r\n\r\n"));
+    EXPECT_NE(std::string::npos, strHeader.find("mapi@example.org")) << strHeader;
+    EXPECT_NE(std::string::npos, strHeader.find("ann@example.org")) << strHeader;
+    EXPECT_NE(std::string::npos, strHeader.find("Cc: \"Cee\" <cee@example.org>")) << strHeader;
+    EXPECT_EQ(std::string::npos, strHeader.find("\r\nBcc:")) << strHeader;
+    EXPECT_NE(std::string::npos, strHeader.find("bcc@example.org")) << "the envelope holds it: " << strHeader;
+    EXPECT_NE(std::string::npos, strSent.find("Written by the caller")) << strSent;
+    EXPECT_NE(std::string::npos, strSent.find("dialog note.txt")) << strSent;
+    EXPECT_EQ(0, QueryLocal("SELECT COUNT(*) FROM Emails, Folders WHERE Emails.FolderID = Folders.ID AND "
+                            "Folders.Type = 2"));
+    EXPECT_EQ(1, QueryLocal("SELECT COUNT(*) FROM Emails, Folders WHERE Emails.FolderID = Folders.ID AND "
+                            "Folders.Type = 3"));
 }
 
 TEST_F(MapiTest, SessionsAreIndependentAcrossLogoffsAndThreads)

@@ -102,6 +102,9 @@ public:
     explicit CVcardPropertiesHandler(HWND hOwner) : CVcardHandler(hOwner) {}
 
     bool OnVcard(CContactEntry& entry, DWORD dwThreadId, CDatabaseMy* pDatabase) override;
+    // The user's own card, the contact the settings name, edited in Properties over the owner's contacts
+    // and written back on OK. False, showing nothing, when there is none to open.
+    bool EditOwnCard();
 };
 
 // A file that could not be read or written, shown with its cause; the exception is deleted.

@@ -6,8 +6,11 @@
 
 #include "foundation/ErrorUtil.h"
 #include "foundation/FileException.h"
+#include "foundation/Registry.h"
 #include "foundation/WindowMessages.h"
+#include "store/ContactsTable.h"
 #include "store/DatabaseMy.h"
+#include "store/OLEDBException.h"
 #include "store/TableBase.h"
 #include "ui/addressbook/AddressBookTexts.h"
 #include "ui/addressbook/ContactStore.h"
@@ -50,6 +53,26 @@ bool CVcardPropertiesHandler::OnVcard(CContactEntry& entry, DWORD dwThreadId, CD
 {
     CAreYouMe dialog(m_hOwner, entry, dwThreadId, &entry.m_Site, pDatabase);
     return dialog.DoModal(::GetActiveWindow()) == 1;
+}
+
+bool CVcardPropertiesHandler::EditOwnCard()
+{
+    CRegistry* pRegistry = OwnerRegistry(m_hOwner);
+    LONG nID = pRegistry != NULL ? pRegistry->GetBusinessCardContactId() : -1;
+    CContactStore store(m_hOwner);
+    if (nID <= 0 || !store.HasSession())
+        return false;
+    CContactNameTable contact(store.m_pSession);
+    if (!contact.OpenByID(store.m_pSession, nID, m_hOwner))
+        return false;
+    if (RunContactProperties(m_hOwner, contact) != IDOK)
+        return true;
+    // The row exists: OK's edits are written to it, or they would be lost.
+    HRESULT hr = contact.SetData(0);
+    if (FAILED(hr))
+        throw new COLEDBException(contact.m_spRowset, IID_IRowsetChange, AddressBookText::kUpdateNamesFailed,
+                                  contact.GetSession(), m_hOwner, TRUE, NULL, FALSE, TRUE, hr);
+    return true;
 }
 
 void CVcardHandler::Import(const char* pszPath, DWORD dwThreadId, CDatabaseMy* pDatabase)

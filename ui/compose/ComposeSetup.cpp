@@ -262,7 +262,8 @@ CString CComposeSetup::ReadSignature()
 void CComposeSetup::FromMapiMessage()
 {
     const MapiMessage& message = *m_sources.pMapiMessage;
-    for (ULONG i = 0; i < message.nRecipCount; i++)
+    // A caller's count without its array is taken as none.
+    for (ULONG i = 0; message.lpRecips != NULL && i < message.nRecipCount; i++)
     {
         const MapiRecipDesc& recipient = message.lpRecips[i];
         CString strName = recipient.lpszName != NULL ? recipient.lpszName : "";
@@ -284,7 +285,7 @@ void CComposeSetup::FromMapiMessage()
     m_fields.m_nBodyKind = 1;
     m_fields.m_bHtml = 0;
     m_fields.m_bReadReceipt = (message.flFlags & MAPI_RECEIPT_REQUESTED) != 0;
-    for (ULONG i = 0; i < message.nFileCount; i++)
+    for (ULONG i = 0; message.lpFiles != NULL && i < message.nFileCount; i++)
     {
         const char* pszPath = message.lpFiles[i].lpszPathName;
         if (pszPath == NULL || *pszPath == '\0')

@@ -85,6 +85,7 @@ const char kCloseAndRetry[] = "Close the New Message window and try again.";
 const char kCardsTitle[] = "Business cards";
 const char kCardsButton[] = "&Add";
 const char kCardsPrompt[] = "Select a contact(s) for attaching to new message.";
+const char kUnableToOpenCard[] = "Unable to open  business card";
 // The update server's name of the HTML editor component.
 const char kDhtmlComponent[] = "DHTML";
 const char kHelpTopic[] = "::/Send an e-mail message.htm";

@@ -22,6 +22,7 @@
 #include "ui/compose/FromAccounts.h"
 #include "ui/compose/OutgoingMessage.h"
 #include "ui/compose/SignaturesTable.h"
+#include "ui/addressbook/VcardHandler.h"
 #include "foundation/Paths.h"
 #include "ui/main/MainCommands.h"
 #include "ui/main/MainDialogStandIns.h"
@@ -935,6 +936,13 @@ void CDlgNewMessage::AttachBusinessCards()
     }
 }
 
+void CDlgNewMessage::OpenMyCard()
+{
+    CVcardPropertiesHandler handler(m_hWndFrame);
+    if (!handler.EditOwnCard())
+        AppMessageBox(ComposeText::kUnableToOpenCard, MB_ICONERROR, m_hWndFrame);
+}
+
 void CDlgNewMessage::ShowCardMenu()
 {
     HMENU hMenu = ::LoadMenuA(GetResourceModule(), MAKEINTRESOURCEA(IDR_BUSINESS_CARD_MENU));
@@ -1032,6 +1040,9 @@ LRESULT CDlgNewMessage::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHan
             return 1;
         case ID_BUSINESS_CARD:
             AttachBusinessCards();
+            return 1;
+        case ID_OPEN_MY_CARD:
+            OpenMyCard();
             return 1;
         case ID_DELETE_MY_CARD:
             ::SendMessageA(m_hWndFrame, WM_COMMAND, ID_MY_BUSINESS_CARD, 0);

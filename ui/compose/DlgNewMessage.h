@@ -123,6 +123,8 @@ private:
     // The From button: the accounts dialog, then the From list read again.
     void EditAccounts();
     void ShowCardMenu();
+    // The user's own card in contact Properties.
+    void OpenMyCard();
     // Business Card...: the chosen contacts' cards written as vCard files and attached.
     void AttachBusinessCards();
     void InsertAtCaret(const CString& strText);

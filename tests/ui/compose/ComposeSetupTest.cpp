@@ -240,6 +240,14 @@ TEST_F(ComposeSetupTest, SimpleMapiMessagesFillEachField)
 
     message.flFlags = 0;
     EXPECT_EQ(0, Setup(COMPOSE_NEW, 0, false, &message).m_bReadReceipt);
+
+    // Counts without their arrays, as careless callers pass them: nothing to read, not a crash.
+    message.lpRecips = NULL;
+    message.lpFiles = NULL;
+    CComposeFields empty = Setup(COMPOSE_NEW, 0, false, &message);
+    EXPECT_EQ("", std::string(empty.m_strTo));
+    EXPECT_TRUE(empty.m_attachments.empty());
+    EXPECT_EQ("Subject", std::string(empty.m_strSubject));
 }
 
 TEST_F(ComposeSetupTest, LongAddressListsAreCutAndLocked)

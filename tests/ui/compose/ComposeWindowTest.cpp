@@ -748,6 +748,64 @@ TEST_F(ComposeWindowTest, BusinessCardAttachesTheChosenContactsCards)
     EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
 }
 
+// The card's Open: the user's own card in contact Properties, where OK stores the edits and Cancel nothing;
+// with no card chosen, or one that is gone, it says so and shows nothing else.
+TEST_F(ComposeWindowTest, OpenShowsTheOwnCardInPropertiesAndOkStoresItsEdits)
+{
+    LONG nOwn = AddContact("Olga", "Own", "olga@x.org");
+    ASSERT_GT(nOwn, 0);
+    ASSERT_TRUE(Open("") != NULL);
+    const struct
+    {
+        const char* pszCase;
+        LONG nCardID;
+    } missing[] = {{"no card chosen", -1}, {"a card whose contact is gone", nOwn + 1000}};
+    for (const auto& c : missing)
+    {
+        SCOPED_TRACE(c.pszCase);
+        m_pRegistry->SetBusinessCardContactId(c.nCardID);
+        m_user.m_boxes.clear();
+        Command(ID_OPEN_MY_CARD);
+        EXPECT_EQ(std::vector<std::string>{"Unable to open  business card"}, m_user.m_boxes);
+    }
+
+    m_pRegistry->SetBusinessCardContactId(nOwn);
+    const struct
+    {
+        int nButton;
+        const char* pszStored;
+    } answers[] = {{IDCANCEL, "Olga"}, {IDOK, "Olgina"}};
+    for (const auto& answer : answers)
+    {
+        SCOPED_TRACE(answer.nButton);
+        m_user.m_boxes.clear();
+        ::PostMessageA(m_hFrame, WM_COMMAND, ID_OPEN_MY_CARD, 0);
+        HWND hDlg = CDialogResponder::FindDialog(m_pUi->ThreadId(), "Properties");
+        ASSERT_NE(nullptr, hDlg);
+        ASSERT_TRUE(WaitFor([&] { return CDialogResponder::ItemText(hDlg, IDC_AB_COMPANY_COMBO) == "Company of Own"; }));
+        HWND hDetails = NULL;
+        for (HWND h = ::GetWindow(hDlg, GW_CHILD); h != NULL; h = ::GetWindow(h, GW_HWNDNEXT))
+            if (::GetDlgItem(h, IDC_AB_FIRSTNAME) != NULL)
+                hDetails = h;
+        ASSERT_NE(nullptr, hDetails);
+        // Editable: the stored contact, not a card read from a file.
+        EXPECT_EQ("Olga", CDialogResponder::ItemText(hDetails, IDC_AB_FIRSTNAME));
+        EXPECT_EQ(0, ::GetWindowLongA(::GetDlgItem(hDetails, IDC_AB_FIRSTNAME), GWL_STYLE) & ES_READONLY);
+        if (answer.nButton == IDOK)
+            SaveWindowScreenshot(hDlg, "compose-own-card");
+        CDialogResponder::SetField(hDetails, IDC_AB_FIRSTNAME, "Olgina");
+        CDialogResponder::Press(hDlg, answer.nButton);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hDlg); }));
+        m_pUi->WaitUntilIdle();
+        CString strSQL;
+        strSQL.Format("SELECT COUNT(*) FROM ContactName WHERE ID = %ld AND cFirstname = '%s'", (long)nOwn,
+                      answer.pszStored);
+        EXPECT_EQ(1, Query(strSQL));
+        EXPECT_TRUE(m_user.m_boxes.empty()) << m_user.m_boxes[0];
+    }
+    EXPECT_TRUE(IsOpen());
+}
+
 class ComposeHtmlWindowTest : public ComposeWindowTest
 {
 protected:
