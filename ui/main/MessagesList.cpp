@@ -87,6 +87,19 @@ public:
         COLUMN_ENTRY(14, m_Encode)
     END_COLUMN_MAP()
     // clang-format on
+
+    void CopyTo(CMessageRow& row) const
+    {
+        row.nEmailsID = m_EmailsID;
+        row.emDate = m_EmDate;
+        row.nFolderID = m_FolderID;
+        row.nFlags = m_Flags;
+        row.nAccountID = m_AccountID;
+        row.nEncode = m_Encode;
+        row.strRef = m_Ref;
+        row.strSubject = m_Subject;
+        row.strUniqueID = m_UniqueID;
+    }
 };
 
 bool HasAttachmentNamed(const CMimePart& part, const CString& strUpperText)
@@ -445,15 +458,7 @@ void CListViewCtrlMessages::Fill()
             key.bDateNull = rows.m_nEmDateStatus == DBSTATUS_S_ISNULL;
             nRead++;
             CMessageRow row;
-            row.nEmailsID = rows.m_EmailsID;
-            row.emDate = rows.m_EmDate;
-            row.nFolderID = rows.m_FolderID;
-            row.nFlags = rows.m_Flags;
-            row.nAccountID = rows.m_AccountID;
-            row.nEncode = rows.m_Encode;
-            row.strRef = rows.m_Ref;
-            row.strSubject = rows.m_Subject;
-            row.strUniqueID = rows.m_UniqueID;
+            rows.CopyTo(row);
             nLastID = row.nEmailsID;
             if (!m_strBody.IsEmpty() || !m_strAttachment.IsEmpty())
             {
@@ -702,15 +707,7 @@ bool CListViewCtrlMessages::ReadRow(LONG nEmailID, CMessageRow& row)
     CCommand<CAccessor<CListRowAccessor>> rows;
     if (FAILED(rows.Open(*m_pSession, strSQL)) || rows.MoveNext() != S_OK)
         return false;
-    row.nEmailsID = rows.m_EmailsID;
-    row.emDate = rows.m_EmDate;
-    row.nFolderID = rows.m_FolderID;
-    row.nFlags = rows.m_Flags;
-    row.nAccountID = rows.m_AccountID;
-    row.nEncode = rows.m_Encode;
-    row.strRef = rows.m_Ref;
-    row.strSubject = rows.m_Subject;
-    row.strUniqueID = rows.m_UniqueID;
+    rows.CopyTo(row);
     return true;
 }
 
