@@ -66,6 +66,17 @@ std::string Escape(const std::string& utf8, bool attribute)
     return result;
 }
 
+// Browsers take the align attribute of P, DIV and the headings only; other blocks are aligned by style.
+std::string AlignAttribute(Block block, Align align)
+{
+    const char* name = AlignOf(align);
+    if (!name)
+        return std::string();
+    if (block == Block::Pre || block == Block::Address || block == Block::ListItem)
+        return std::string(" style=\"text-align: ") + name + "\"";
+    return std::string(" align=\"") + name + "\"";
+}
+
 std::string Color(uint32_t rgb)
 {
     char text[16];
@@ -139,8 +150,7 @@ private:
             m_out += kind == ListKind::Number ? "<OL>" : "<UL>";
             m_lists.push_back(kind);
         }
-        const char* align = AlignOf(p.align);
-        const std::string alignAttribute = align ? std::string(" align=\"") + align + "\"" : std::string();
+        const std::string alignAttribute = AlignAttribute(p.block, p.align);
         if (p.block == Block::TableRow && p.table > 0 && static_cast<size_t>(p.table) <= m_doc.tables.size())
         {
             const Table& table = m_doc.tables[p.table - 1];
@@ -179,8 +189,7 @@ private:
         CloseTable();
         if (p.block == Block::ListItem)
         {
-            // The align attribute of LI means nothing to a browser; its style does.
-            m_out += std::string("<LI") + (align ? std::string(" style=\"text-align: ") + align + "\"" : "") + ">";
+            m_out += "<LI" + alignAttribute + ">";
             Runs(p.runs, p.block, false);
             m_out += "</LI>";
             return;

@@ -125,12 +125,14 @@ std::vector<Fixture> Fixtures()
          "<div><img src=\"http://remote.example/pixel.gif\"></div><script>track()</script></body></html>",
          "cell backgrounds, cell padding, the style sheet's classes"},
         // Pages whose first writing read back as another page: sizes a step or PRE reads back otherwise, a
-        // block's last line break, a centred list, runs written alike, characters that are not written.
+        // block's last line break, a centred list, runs written alike, characters that are not written, blocks
+        // that browsers align by style only.
         {"second-pass",
          "<html><body><center><ul><li>centred item</li></ul></center><h5><pre>pre in heading</pre></h5>"
          "<p><font size=1>tiny</font> <font size=4>large</font></p><p>trailing break<br></p>"
          "<table border=1><tr><td><pre>cell pre </pre>after</td></tr></table><div>x \x06 y\x0b</div>"
-         "<pre>\n\rlead</pre></body></html>",
+         "<pre>\n\rlead</pre><center><pre>centred pre</pre><address>centred address</address></center>"
+         "<pre style=\"text-align: right\">right pre</pre></body></html>",
          ""},
     };
 }
