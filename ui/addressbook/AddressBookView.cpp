@@ -80,48 +80,9 @@ CAddressBookViewBase::CAddressBookViewBase(CWindow* pOwner, int* pSortAscending)
         m_pSortAscending[i] = 0;
 }
 
-CAddressBookViewBase::~CAddressBookViewBase()
-{
-    for (HBITMAP& hBitmap : m_hBitmaps)
-        if (hBitmap != NULL)
-        {
-            ::DeleteObject(hBitmap);
-            hBitmap = NULL;
-        }
-    if (!m_headerImages.IsNull())
-        m_headerImages.Destroy();
-}
-
 void CAddressBookViewBase::InitContactListView(bool bAskOwnerToFill)
 {
-    static const UINT kBitmapIds[3] = {IDB_CONTACT_ROW, IDB_CONTACT_SORT_UP, IDB_CONTACT_SORT_DOWN};
-    COLORMAP map = {RGB(255, 0, 255), ::GetSysColor(COLOR_BTNFACE)};
-    int nImages[3] = {-1, -1, -1};
-    for (int i = 0; i < 3; i++)
-    {
-        if (m_hBitmaps[i] == NULL)
-            m_hBitmaps[i] = ::CreateMappedBitmap(ATL::_AtlBaseModule.GetResourceInstance(), kBitmapIds[i], 0, &map, 1);
-        if (m_hBitmaps[i] == NULL)
-            continue;
-        if (m_headerImages.IsNull())
-        {
-            BITMAP info = {};
-            ::GetObject(m_hBitmaps[i], sizeof(info), &info);
-            m_headerImages.Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 3, 0);
-        }
-        nImages[i] = ImageList_AddMasked(m_headerImages, m_hBitmaps[i], RGB(255, 255, 255));
-    }
-    m_nImageUp = nImages[1];
-    m_nImageDown = nImages[2];
-    if (!m_headerImages.IsNull())
-    {
-        // The images are this object's: a list destroying them with itself would leave the destructor
-        // freeing them a second time.
-        ModifyStyle(0, LVS_SHAREIMAGELISTS);
-        ::SendMessageA(GetHeader(), HDM_SETIMAGELIST, 0, (LPARAM)(HIMAGELIST)m_headerImages);
-        SetImageList(m_headerImages, LVSIL_NORMAL);
-        SetImageList(m_headerImages, LVSIL_SMALL);
-    }
+    m_images.Attach(*this);
 
     CRegistry* pRegistry = OwnerRegistry(Owner());
     for (int i = 0; i < kColumns; i++)
@@ -297,18 +258,7 @@ void CAddressBookViewBase::SortAgain()
 
 void CAddressBookViewBase::SetHeaderArrow(int nColumn, bool bArrow, bool bAscending)
 {
-    HWND hHeader = GetHeader();
-    HDITEMA item = {};
-    item.mask = HDI_FORMAT;
-    ::SendMessageA(hHeader, HDM_GETITEMA, nColumn, (LPARAM)&item);
-    item.fmt = (item.fmt & HDF_JUSTIFYMASK) | HDF_STRING;
-    if (bArrow)
-    {
-        item.mask |= HDI_IMAGE;
-        item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
-        item.iImage = bAscending ? m_nImageUp : m_nImageDown;
-    }
-    ::SendMessageA(hHeader, HDM_SETITEMA, nColumn, (LPARAM)&item);
+    m_images.SetArrow(GetHeader(), nColumn, bArrow, bAscending);
 }
 
 int CALLBACK CAddressBookViewBase::CompareContactItems(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)

@@ -8,6 +8,7 @@
 
 #include "foundation/LocaleDateFormat.h"
 #include "ui/addressbook/AddressBookCommands.h"
+#include "ui/addressbook/ContactListImages.h"
 
 class CContactsTableHolder;
 class CContactNameTable;
@@ -31,7 +32,7 @@ public:
 
     // pOwner: the window that holds the list; its handle may come later than this object.
     CAddressBookViewBase(CWindow* pOwner, int* pSortAscending);
-    virtual ~CAddressBookViewBase();
+    virtual ~CAddressBookViewBase() = default;
 
     // Header images, columns from the settings, styles; then asks the owner for the first fill (an owner
     // whose refresh does more than fill the list fills it itself instead).
@@ -74,10 +75,7 @@ public:
 
     CWindow* m_pOwner;
     CLocaleDateFormat m_dateFormat;
-    CImageList m_headerImages;
-    HBITMAP m_hBitmaps[3] = {};
-    int m_nImageUp = -1;
-    int m_nImageDown = -1;
+    CContactListImages m_images;
     int m_nSortColumn = -1;
     bool m_bListEmpty = true;
 

@@ -93,18 +93,6 @@ CVcardListView::CVcardListView(HWND hOwner, CVcardCardList& list, DWORD dwThread
         bAscending = false;
 }
 
-CVcardListView::~CVcardListView()
-{
-    for (HBITMAP& hBitmap : m_hBitmaps)
-    {
-        if (hBitmap != NULL)
-            ::DeleteObject(hBitmap);
-        hBitmap = NULL;
-    }
-    if (!m_headerImages.IsNull())
-        m_headerImages.Destroy();
-}
-
 LRESULT CVcardListView::OnSortItems(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     if (lParam != 0)
@@ -116,25 +104,12 @@ LRESULT CVcardListView::OnSortItems(UINT, WPARAM wParam, LPARAM lParam, BOOL& bH
     if (nColumn < 0 || nColumn >= kColumns)
         return 0;
     Guarded(AddressBookText::kUnhandledVcardListView, m_hWnd, [&]() {
-        HWND hHeader = GetHeader();
-        HDITEMA item = {};
         if (m_nSortColumn >= 0)
-        {
-            item.mask = HDI_FORMAT;
-            ::SendMessageA(hHeader, HDM_GETITEMA, m_nSortColumn, (LPARAM)&item);
-            item.fmt = (item.fmt & HDF_JUSTIFYMASK) | HDF_STRING;
-            ::SendMessageA(hHeader, HDM_SETITEMA, m_nSortColumn, (LPARAM)&item);
-        }
+            m_images.SetArrow(GetHeader(), m_nSortColumn, false, false);
         m_nSortColumn = nColumn;
         s_bAscending[nColumn] = !s_bAscending[nColumn];
         const bool bAscending = s_bAscending[nColumn];
-        item = {};
-        item.mask = HDI_FORMAT;
-        ::SendMessageA(hHeader, HDM_GETITEMA, nColumn, (LPARAM)&item);
-        item.mask |= HDI_IMAGE;
-        item.fmt = (item.fmt & HDF_JUSTIFYMASK) | HDF_STRING | HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
-        item.iImage = bAscending ? m_nImageUp : m_nImageDown;
-        ::SendMessageA(hHeader, HDM_SETITEMA, nColumn, (LPARAM)&item);
+        m_images.SetArrow(GetHeader(), nColumn, true, bAscending);
         DefWindowProc(LVM_SORTITEMS, SortParam(nColumn, bAscending), (LPARAM)CompareItems);
     });
     return 1;
@@ -166,22 +141,7 @@ LRESULT CVcardListView::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 void CVcardListView::Fill()
 {
-    static const UINT kBitmapIds[3] = {IDB_CONTACT_ROW, IDB_CONTACT_SORT_UP, IDB_CONTACT_SORT_DOWN};
-    COLORMAP map = {RGB(255, 0, 255), ::GetSysColor(COLOR_BTNFACE)};
-    int nImages[3] = {-1, -1, -1};
-    m_headerImages.Create(9, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
-    for (int i = 0; i < 3; i++)
-    {
-        m_hBitmaps[i] =
-            ::CreateMappedBitmap(ATL::_AtlBaseModule.GetResourceInstance(), kBitmapIds[i], 0, &map, 1);
-        if (m_hBitmaps[i] != NULL)
-            nImages[i] = ImageList_AddMasked(m_headerImages, m_hBitmaps[i], RGB(255, 255, 255));
-    }
-    m_nImageUp = nImages[1];
-    m_nImageDown = nImages[2];
-    ::SendMessageA(GetHeader(), HDM_SETIMAGELIST, 0, (LPARAM)(HIMAGELIST)m_headerImages);
-    SetImageList(m_headerImages, LVSIL_NORMAL);
-    SetImageList(m_headerImages, LVSIL_SMALL);
+    m_images.Attach(*this);
 
     static const char* const kTitles[kColumns] = {
         AddressBookText::kColumnName,     AddressBookText::kColumnEmail, AddressBookText::kColumnCompany,

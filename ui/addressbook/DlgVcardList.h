@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "resources/resource.h"
+#include "ui/addressbook/ContactListImages.h"
 #include "ui/addressbook/VcardHandler.h"
 
 class CDlgVcardImport;
@@ -38,7 +39,6 @@ public:
     };
 
     CVcardListView(HWND hOwner, CVcardCardList& list, DWORD dwThreadId, CDatabaseMy* pDatabase);
-    ~CVcardListView();
 
     // From the dialog: wParam the column to sort by, lParam 0. The control's own sort passes through.
     LRESULT OnSortItems(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
@@ -58,10 +58,7 @@ public:
     DWORD m_dwThreadId;
     CDatabaseMy* m_pDatabase;
     CVcardCardList& m_list;
-    CImageList m_headerImages;
-    HBITMAP m_hBitmaps[3] = {};
-    int m_nImageUp = -1;
-    int m_nImageDown = -1;
+    CContactListImages m_images;
     int m_nSortColumn = -1;
     // Reused from card to card by the insertion.
     std::unique_ptr<CContactNameTable> m_pContact;
