@@ -407,6 +407,18 @@ int CPop3::ReadResponse(int nCode, int nTrace)
     }
 }
 
+bool CPop3::ReadReplyLine(std::string& line)
+{
+    int nResult = 0;
+    if (!ReadLine(line, TRACE_FULL, nResult))
+        Fail(nResult < 0 ? TransportText::kSocketError : TransportText::kReceiveDataError);
+    if (line == ".")
+        return false;
+    if (!line.empty() && line[0] == '.')
+        line.erase(0, 1);
+    return true;
+}
+
 void CPop3::ReadListing(int nCode)
 {
     // A listing states the whole mailbox: a second one replaces the first instead of repeating every entry.
@@ -415,15 +427,8 @@ void CPop3::ReadListing(int nCode)
     else
         m_Uidl.clear();
     std::string line;
-    int nResult = 0;
-    for (;;)
+    while (ReadReplyLine(line))
     {
-        if (!ReadLine(line, TRACE_FULL, nResult))
-            Fail(nResult < 0 ? TransportText::kSocketError : TransportText::kReceiveDataError);
-        if (line == ".")
-            return;
-        if (!line.empty() && line[0] == '.')
-            line.erase(0, 1);
         int nNumber = 0;
         std::string value;
         const int nParsed = Pop3Reply::ParseListingLine(line, nNumber, value);
@@ -442,17 +447,13 @@ bool CPop3::ReadCapabilities()
 {
     bool bPipelining = false;
     std::string line;
-    int nResult = 0;
-    for (;;)
+    while (ReadReplyLine(line))
     {
-        if (!ReadLine(line, TRACE_FULL, nResult))
-            Fail(nResult < 0 ? TransportText::kSocketError : TransportText::kReceiveDataError);
-        if (line == ".")
-            return bPipelining;
         // A capability is its first word, named without regard to case.
         const size_t nEnd = line.find(' ');
         bPipelining |= _stricmp(line.substr(0, nEnd).c_str(), "PIPELINING") == 0;
     }
+    return bPipelining;
 }
 
 void CPop3::ReadMessage()

@@ -83,6 +83,8 @@ private:
     bool ReadLine(std::string& line, int nTrace, int& nResult);
     int ReceiveMore(int nLength, int nTrace);
     [[noreturn]] void Fail(const CString& text);
+    // One line of a multi-line reply with its leading dot taken off; false at the closing ".".
+    bool ReadReplyLine(std::string& line);
     void ReadListing(int nCode);
     bool ReadCapabilities();
     void ReadMessage();
